@@ -10,7 +10,7 @@ endfunction()
 # One GoogleTest program per library: each test process is a Wine process, so fewer is faster.
 function(add_module_tests name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.rc)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} test_main)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
