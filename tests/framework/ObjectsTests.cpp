@@ -82,3 +82,19 @@ TEST(Events, BoundMethodsCompareByObjectAndMethod) {
     EXPECT_EQ(a.Calls, 11);
     TNotifyEvent()(nullptr); // an empty event does nothing
 }
+
+#include "framework/ExceptionBoundary.h"
+
+namespace {
+std::exception_ptr LastReported;
+void Remember(std::exception_ptr error) noexcept { LastReported = error; }
+} // namespace
+
+TEST(ExceptionBoundary, StopsTheExceptionAndHandsItToTheSink) {
+    TBoundaryExceptionSink previous = SetBoundaryExceptionSink(&Remember);
+    const int answer = GuardBoundary([]() -> int { throw EConvertError(L"bad"); }, -1);
+    SetBoundaryExceptionSink(previous);
+    EXPECT_EQ(answer, -1);
+    ASSERT_TRUE(LastReported);
+    EXPECT_THROW(std::rethrow_exception(LastReported), EConvertError);
+}
