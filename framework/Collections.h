@@ -7,7 +7,8 @@
 //   declares CLASS_INFO and a constructor taking the collection; `Add` creates items through it.
 //   Items can also be made with `Construct<TMyItem>(collection)`: an item joins its collection
 //   in its constructor (so Index and ID are valid at once) and the collection is told (Notify
-//   cnAdded, then Update) in AfterConstruction, once the item is whole.
+//   cnAdded, then Update) in AfterConstruction, once the item is whole. An item made with a
+//   bare `new` joins without that notice.
 // - An item leaves its collection when it is freed (Notify cnExtracting, then Update), so
 //   `item->Free()` shrinks the collection; `Delete` first tells cnDeleting. Freeing the
 //   collection frees its items.

@@ -22,6 +22,7 @@
 // Counting: a new object's count is 0; the first TComPtr takes it to 1, and the Release that
 // brings it back to 0 frees the object with Free (so BeforeDestruction runs). The count is
 // changed with interlocked operations, so references may be taken and dropped on any thread.
+// So a constructor must not take and drop a reference to its own object: that frees it.
 #pragma once
 
 #include "framework/Objects.h"

@@ -26,7 +26,8 @@ void TList::CheckIndex(int Index, int Limit) const {
 
 void TList::Grow() {
     const int delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
-    SetCapacity(std::min(FCapacity + delta, MaxListSize));
+    // Up to the limit and no further: a full list refuses to grow past it.
+    SetCapacity(FCapacity == MaxListSize ? MaxListSize + 1 : std::min(FCapacity + delta, MaxListSize));
 }
 
 int TList::Add(void* Item) {
