@@ -1,7 +1,6 @@
 // Pointer lists: `TList`, a growable list of untyped pointers that descendants specialise
 // (typed accessors, owned items freed in `Notify` or `Clear`), and `TThreadList`, a `TList`
-// behind a lock for lists that several threads share. Also `TDuplicates`, the duplicate policy
-// that sorted and shared lists use.
+// behind a lock for lists that several threads share.
 //
 // Assumptions: lists are small to medium (up to some thousands of items) and mostly appended
 // to, so a contiguous array with linear searches is enough. Indexes are 0-based `int`s; a bad
@@ -11,12 +10,11 @@
 // left at the end.
 #pragma once
 
+#include "framework/Duplicates.h"
 #include "framework/Objects.h"
 
 #include <memory>
 #include <vector>
-
-enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 enum TListNotification { lnAdded, lnExtracted, lnDeleted };
 
