@@ -26,10 +26,11 @@ enum TWaitResult { wrSignaled, wrTimeout, wrAbandoned, wrError };
 // A wait without a time limit.
 constexpr Cardinal InfiniteTimeout = INFINITE;
 
+// INVALID_HANDLE_VALUE, which some Create... calls answer on failure, is held as no handle.
 class TKernelHandle {
 public:
     TKernelHandle() noexcept = default;
-    explicit TKernelHandle(HANDLE handle) noexcept : FHandle(handle) {}
+    explicit TKernelHandle(HANDLE handle) noexcept : FHandle(Valid(handle)) {}
     TKernelHandle(TKernelHandle&& other) noexcept : FHandle(other.Release()) {}
     TKernelHandle& operator=(TKernelHandle&& other) noexcept;
     TKernelHandle(const TKernelHandle&) = delete;
@@ -44,6 +45,10 @@ public:
     void Reset(HANDLE handle = nullptr) noexcept;
 
 private:
+    static HANDLE Valid(HANDLE handle) noexcept {
+        return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
+    }
+
     HANDLE FHandle = nullptr;
 };
 
@@ -80,6 +85,7 @@ class THandleObject : public TObject {
 public:
     HANDLE Handle() const noexcept { return FHandle.Get(); }
     // Waits until the object is signalled or `timeoutMs` has passed (InfiniteTimeout: no limit).
+    // After wrError, GetLastError() tells why.
     TWaitResult WaitFor(Cardinal timeoutMs);
 
 protected:

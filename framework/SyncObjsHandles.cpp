@@ -31,7 +31,7 @@ HANDLE TKernelHandle::Release() noexcept {
 
 void TKernelHandle::Reset(HANDLE handle) noexcept {
     if (FHandle) CloseHandle(FHandle);
-    FHandle = handle;
+    FHandle = Valid(handle);
 }
 
 THandleObject::THandleObject(HANDLE handle, const wchar_t* api) : FHandle(handle) {

@@ -76,6 +76,7 @@ TThreadPriority TThread::Priority() const {
 }
 
 void TThread::SetPriority(TThreadPriority value) {
+    if (value < tpIdle || value > tpTimeCritical) throw EThread(L"Invalid thread priority");
     if (!SetThreadPriority(Handle(), PriorityValues[value])) RaiseLastOSError(L"SetThreadPriority");
 }
 

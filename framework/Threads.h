@@ -76,7 +76,8 @@ public:
     static void Synchronize(TThread* thread, const TThreadMethod& method);
     static void Synchronize(TThread* thread, const TThreadProcedure& procedure);
     // Hand `method` to the main thread without waiting; an exception it throws there goes to
-    // ReportBoundaryException. On the main thread the method runs at once.
+    // ReportBoundaryException. On the main thread the method runs at once (and an exception
+    // reaches the caller).
     static void Queue(TThread* thread, const TThreadMethod& method);
     static void Queue(TThread* thread, TThreadProcedure procedure);
     // Drops the calls queued for `thread` that have not run yet and, off the main thread, waits

@@ -33,6 +33,36 @@ void OnThreads(int count, Body body) {
 
 } // namespace
 
+TEST(SyncObjs, KernelHandleOwnsOneHandle) {
+    const auto isOpen = [](HANDLE handle) {
+        DWORD flags = 0;
+        return GetHandleInformation(handle, &flags) != FALSE;
+    };
+    HANDLE raw = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(raw, nullptr);
+    TKernelHandle first(raw);
+    TKernelHandle second(std::move(first));
+    EXPECT_FALSE(first);
+    EXPECT_EQ(second.Get(), raw);
+    TKernelHandle third;
+    third = std::move(second);
+    EXPECT_EQ(third.Get(), raw);
+    EXPECT_TRUE(isOpen(raw));
+    third.Reset();
+    EXPECT_FALSE(isOpen(raw));
+
+    HANDLE kept = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    {
+        TKernelHandle owner(kept);
+        EXPECT_EQ(owner.Release(), kept);
+    }
+    EXPECT_TRUE(isOpen(kept));
+    CloseHandle(kept);
+
+    TKernelHandle failed(INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(failed);
+}
+
 TEST(SyncObjs, CriticalSectionIsRecursiveAndKeepsOtherThreadsOut) {
     TCriticalSection section;
     section.Enter();

@@ -416,5 +416,6 @@ TEST(Threads, PriorityIsTheSystemThreadsPriority) {
         EXPECT_EQ(thread->Priority(), priority);
         EXPECT_EQ(GetThreadPriority(thread->Handle()), systemLevel);
     }
+    EXPECT_THROW(thread->SetPriority(static_cast<TThreadPriority>(tpTimeCritical + 1)), EThread);
     thread->Free();
 }
