@@ -9,7 +9,7 @@
 // Exceptions: an exception stopped at a boundary (GuardBoundary) goes to HandleException. On
 // the GUI thread that happens at once; from another thread it is queued under a lock and the
 // GUI thread is woken with a private message to the application window, which handles the
-// queue. The queue belongs to the object, so an exception whose message never arrives is
+// queue; the handlers receive the application as Sender. The queue belongs to the object, so an exception whose message never arrives is
 // released with it. Each application object installs itself as the boundary sink while it
 // lives and restores the previous sink when freed (objects are expected to nest).
 //
@@ -53,7 +53,7 @@ public:
     // The full path of the program file.
     UnicodeString ExeName() const;
 
-    // Handles messages until Terminated.
+    // Handles messages until Terminated (returns at once when it is already).
     void Run();
     // Handles every pending message and returns; a quit message among them sets Terminated.
     void ProcessMessages();

@@ -31,7 +31,10 @@ void TApplication::RemoveAsSink() noexcept {
 void TApplication::BoundarySink(std::exception_ptr error) noexcept {
     std::unique_lock<std::mutex> lock(SinkLock);
     TApplication* target = SinkTarget;
-    if (target && target->FThreadId != GetCurrentThreadId()) return target->QueueException(error);
+    if (target && target->FThreadId != GetCurrentThreadId()) {
+        target->QueueException(error); // under the lock: the target cannot go meanwhile
+        return;
+    }
     lock.unlock();
     try {
         if (!target) std::rethrow_exception(error); // raced with the application's end

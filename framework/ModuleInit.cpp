@@ -2,8 +2,6 @@
 // record of initialised modules is process-wide and touched by the main thread only.
 #include "framework/ModuleInit.h"
 
-#include "framework/Application.h"
-
 #include <algorithm>
 
 namespace {
@@ -61,13 +59,4 @@ void FinalizeModules() {
         }
     }
     if (first) std::rethrow_exception(first);
-}
-
-TModuleEntry FrameworkModule() {
-    return {L"Framework", {},
-            [] {
-                if (Application) throw EInvalidOperation(L"The application object exists already");
-                Application = Construct<TApplication>(nullptr);
-            },
-            [] { FreeAndNil(Application); }};
 }
