@@ -1,0 +1,52 @@
+// The application object's life, title and program name. The message loop is in
+// ApplicationLoop.cpp, exception handling in ApplicationExceptions.cpp.
+#include "framework/Application.h"
+
+#include <vector>
+
+TApplication* Application = nullptr;
+
+namespace {
+
+UnicodeString ModuleFileName() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(buffer.size());
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+        if (length == 0) RaiseLastOSError(L"GetModuleFileName");
+        if (length < size) return UnicodeString(buffer.data(), length);
+        buffer.resize(buffer.size() * 2); // truncated: try a larger buffer
+    }
+}
+
+// The file name without folder and extension.
+UnicodeString DefaultTitle(const UnicodeString& path) {
+    const auto slash = path.find_last_of(L"\\/:");
+    UnicodeString name = slash == UnicodeString::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind(L'.');
+    return dot == UnicodeString::npos ? name : name.substr(0, dot);
+}
+
+} // namespace
+
+TApplication::TApplication(TComponent* AOwner)
+    : TComponent(AOwner), FThreadId(GetCurrentThreadId()),
+      FWindow(TWndMethod(this, &TApplication::WndProc)) {
+    FTitle = DefaultTitle(ExeName());
+    InstallAsSink();
+}
+
+TApplication::~TApplication() { RemoveAsSink(); }
+
+void TApplication::SetTitle(const UnicodeString& value) { FTitle = value; }
+
+UnicodeString TApplication::ExeName() const { return ModuleFileName(); }
+
+void TApplication::WndProc(TMessage& message) {
+    switch (message.Msg) {
+    case WM_HANDLE_QUEUED: HandleQueuedExceptions(); break;
+    // A thread wakes the GUI thread this way when it waits for a synchronised call.
+    case WM_NULL: RunSynchronized(); break;
+    default: DefaultHandler(message, Handle());
+    }
+}

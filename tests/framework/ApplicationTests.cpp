@@ -1,0 +1,253 @@
+#include "framework/Application.h"
+
+#include "MessageLoopTesting.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+class ApplicationTest : public testing::Test {
+protected:
+    ApplicationTest() { App.OnException = TExceptionEvent(&Recorder, &TExceptionRecorder::OnException); }
+    ~ApplicationTest() override { DrainMessages(); }
+
+    TApplication App{nullptr};
+    TExceptionRecorder Recorder;
+};
+
+// A hidden window that records the WParam of every message it is given.
+class TReceiver {
+public:
+    TReceiver() : FWindow(TWndMethod(this, &TReceiver::WndProc)) {}
+    HWND Handle() const { return FWindow.Handle(); }
+    std::vector<WPARAM> Received;
+
+private:
+    void WndProc(TMessage& message) {
+        if (message.Msg == WM_USER) Received.push_back(message.WParam);
+        else DefaultHandler(message, Handle());
+    }
+    THiddenWindow FWindow;
+};
+
+// An exception that counts its living copies: shows whether a queued exception was released.
+class ECounted : public Exception {
+public:
+    explicit ECounted(const UnicodeString& message) : Exception(message) { ++Living; }
+    ECounted(const ECounted& other) : Exception(other) { ++Living; }
+    ~ECounted() override { --Living; }
+    static inline int Living = 0;
+};
+
+template <class E>
+void ReportFromAnotherThread(const E& error) {
+    std::thread([&] {
+        try {
+            throw error;
+        } catch (...) {
+            ReportBoundaryException();
+        }
+    }).join();
+}
+
+struct TIdleCounter {
+    int Calls = 0;
+    void OnIdle(TObject*, bool& Done) {
+        ++Calls;
+        Done = false; // do not wait: there is nothing to wake this thread
+    }
+};
+
+} // namespace
+
+TEST_F(ApplicationTest, ProcessMessagesRunsEveryPostedMessageAndReturns) {
+    TReceiver receiver;
+    for (WPARAM i = 1; i <= 3; ++i) PostMessageW(receiver.Handle(), WM_USER, i, 0);
+    App.ProcessMessages();
+    EXPECT_EQ(receiver.Received, (std::vector<WPARAM>{1, 2, 3}));
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
+    EXPECT_FALSE(App.Terminated());
+}
+
+TEST_F(ApplicationTest, HandleMessageRunsIdleProcessingOnlyWhenNothingIsQueued) {
+    TReceiver receiver;
+    TIdleCounter idle;
+    App.OnIdle = TIdleEvent(&idle, &TIdleCounter::OnIdle);
+    PostMessageW(receiver.Handle(), WM_USER, 1, 0);
+
+    App.HandleMessage();
+    EXPECT_EQ(receiver.Received.size(), 1u);
+    EXPECT_EQ(idle.Calls, 0);
+    App.HandleMessage();
+    EXPECT_EQ(idle.Calls, 1);
+}
+
+TEST_F(ApplicationTest, TerminateEndsRunOnceTheQuitMessageIsTaken) {
+    TReceiver receiver;
+    PostMessageW(receiver.Handle(), WM_USER, 1, 0);
+    App.Terminate();
+    EXPECT_FALSE(App.Terminated()); // the quit message is still queued
+    TLoopDeadline deadline(5000);
+    App.Run();
+    EXPECT_FALSE(TLoopDeadline::Expired());
+    EXPECT_TRUE(App.Terminated());
+    EXPECT_EQ(receiver.Received.size(), 1u); // messages before the quit are handled
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+TEST_F(ApplicationTest, HandleExceptionPassesEachKindToOnException) {
+    struct Case {
+        const char* Name;
+        void (*Raise)();
+        const wchar_t* Message; // null: ignored
+        const std::type_info& Type;
+    };
+    const Case cases[] = {
+        {"abort is silent", [] { Abort(); }, nullptr, typeid(EAbort)},
+        {"library exception as itself", [] { throw EConvertError(L"bad number"); }, L"bad number",
+         typeid(EConvertError)},
+        {"standard exception by its text", [] { throw std::runtime_error("disk \xC3\xA9tat"); },
+         L"disk \u00E9tat", typeid(Exception)},
+        {"anything else", [] { throw 42; }, L"Unknown exception", typeid(Exception)},
+    };
+    TObject sender;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Recorder.Handled.clear();
+        try {
+            c.Raise();
+        } catch (...) {
+            App.HandleException(&sender);
+        }
+        if (!c.Message) {
+            EXPECT_TRUE(Recorder.Handled.empty());
+            continue;
+        }
+        ASSERT_EQ(Recorder.Handled.size(), 1u);
+        EXPECT_EQ(Recorder.Handled[0].Sender, &sender);
+        EXPECT_EQ(Recorder.Handled[0].Message, c.Message);
+        EXPECT_TRUE(*Recorder.Handled[0].Type == c.Type);
+    }
+}
+
+TEST_F(ApplicationTest, ABoundaryOnTheGuiThreadReportsAtOnce) {
+    GuardBoundary([] { throw EConvertError(L"in a callback"); });
+    ASSERT_EQ(Recorder.Handled.size(), 1u);
+    EXPECT_EQ(Recorder.Handled[0].Message, L"in a callback");
+    EXPECT_EQ(Recorder.Handled[0].Sender, &App);
+}
+
+TEST_F(ApplicationTest, AnExceptionFromAnotherThreadIsHandledOnTheGuiThread) {
+    ReportFromAnotherThread(EConvertError(L"from a worker"));
+    EXPECT_TRUE(Recorder.Handled.empty()); // not on the worker
+
+    App.ProcessMessages();
+    ASSERT_EQ(Recorder.Handled.size(), 1u);
+    EXPECT_EQ(Recorder.Handled[0].Message, L"from a worker");
+    EXPECT_TRUE(*Recorder.Handled[0].Type == typeid(EConvertError));
+    EXPECT_EQ(Recorder.Handled[0].ThreadId, GetCurrentThreadId());
+}
+
+TEST(Application, AQueuedExceptionIsReleasedWithTheApplication) {
+    {
+        TApplication app(nullptr);
+        ReportFromAnotherThread(ECounted(L"never handled"));
+        EXPECT_EQ(ECounted::Living, 1);
+    }
+    EXPECT_EQ(ECounted::Living, 0);
+    DrainMessages();
+}
+
+namespace {
+std::vector<std::exception_ptr> OuterReports;
+void OuterSink(std::exception_ptr error) noexcept { OuterReports.push_back(error); }
+} // namespace
+
+TEST(Application, IsTheBoundarySinkWhileItLives) {
+    const TBoundaryExceptionSink previous = SetBoundaryExceptionSink(&OuterSink);
+    {
+        TApplication app(nullptr);
+        TExceptionRecorder recorder;
+        app.OnException = TExceptionEvent(&recorder, &TExceptionRecorder::OnException);
+        GuardBoundary([] { throw EConvertError(L"inside"); });
+        EXPECT_EQ(recorder.Handled.size(), 1u);
+    }
+    GuardBoundary([] { throw EConvertError(L"after"); });
+    SetBoundaryExceptionSink(previous);
+    EXPECT_EQ(OuterReports.size(), 1u);
+    OuterReports.clear();
+}
+
+TEST(Application, TitleDefaultsToTheProgramName) {
+    TApplication app(nullptr);
+    const UnicodeString exe = app.ExeName();
+    EXPECT_EQ(exe.substr(exe.size() - 20), L"\\framework_tests.exe");
+    EXPECT_EQ(app.Title(), L"framework_tests");
+    app.SetTitle(L"Client");
+    EXPECT_EQ(app.Title(), L"Client");
+    EXPECT_TRUE(IsWindow(app.Handle()));
+}
+
+namespace {
+
+// Stands in for the thread library. A call is queued just after the loop's last look before
+// it waits, the moment that must not be lost: only the event can then wake the loop.
+struct TFakeSynchronizer {
+    static inline HANDLE Event = nullptr;
+    static inline int Looks = 0;
+    static inline int Pending = 0;
+    static inline int Ran = 0;
+    static HANDLE EventHandle() { return Event; }
+    static bool RunPending() {
+        if (++Looks == 1) {
+            Pending = 1;
+            SetEvent(Event);
+            return false;
+        }
+        const bool any = Pending > 0;
+        Ran += Pending;
+        Pending = 0;
+        return any;
+    }
+};
+
+struct TTerminator {
+    TApplication* App;
+    void OnIdle(TObject*, bool&) {
+        if (TFakeSynchronizer::Ran > 0) App->Terminate();
+    }
+};
+
+} // namespace
+
+TEST(Application, AnIdleLoopWakesForSynchronisedCallsThroughTheHook) {
+    TFakeSynchronizer::Event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    ASSERT_NE(TFakeSynchronizer::Event, nullptr);
+    SetSynchronizeHook({&TFakeSynchronizer::EventHandle, &TFakeSynchronizer::RunPending});
+    struct Restore {
+        ~Restore() {
+            SetSynchronizeHook({});
+            CloseHandle(TFakeSynchronizer::Event);
+            DrainMessages();
+        }
+    } restore;
+    TApplication app(nullptr);
+    TTerminator terminator{&app};
+    app.OnIdle = TIdleEvent(&terminator, &TTerminator::OnIdle);
+
+    TLoopDeadline deadline(5000);
+    app.Run();
+    EXPECT_FALSE(TLoopDeadline::Expired());
+    EXPECT_EQ(TFakeSynchronizer::Ran, 1);
+    EXPECT_EQ(WaitForSingleObject(TFakeSynchronizer::Event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+
+    // WM_NULL to the application window also runs them (a GUI thread inside a modal loop).
+    TFakeSynchronizer::Pending = 1;
+    SendMessageW(app.Handle(), WM_NULL, 0, 0);
+    EXPECT_EQ(TFakeSynchronizer::Ran, 2);
+}
