@@ -2,11 +2,19 @@
 // ApplicationLoop.cpp, exception handling in ApplicationExceptions.cpp.
 #include "framework/Application.h"
 
+#include "framework/Threads.h"
+
+#include <atomic>
 #include <vector>
 
 TApplication* Application = nullptr;
 
 namespace {
+
+// The window that threads post to when they hand a call to the GUI thread: a handle rather
+// than the object, so that a thread waking a GUI thread whose application is going away posts
+// to a dead window, which is harmless.
+std::atomic<HWND> WakeTarget{nullptr};
 
 UnicodeString ModuleFileName() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -34,9 +42,20 @@ TApplication::TApplication(TComponent* AOwner)
       FWindow(TWndMethod(this, &TApplication::WndProc)) {
     FTitle = DefaultTitle(ExeName());
     InstallAsSink();
+    FPreviousWakeTarget = WakeTarget.exchange(Handle());
+    SetWakeMainThread(TMethodEvent<void()>(&TApplication::WakeGuiThread));
 }
 
-TApplication::~TApplication() { RemoveAsSink(); }
+TApplication::~TApplication() {
+    WakeTarget = FPreviousWakeTarget;
+    RemoveAsSink();
+}
+
+// Modal loops (message boxes, menus) do not watch the synchronisation event: a message does
+// reach them.
+void TApplication::WakeGuiThread() {
+    if (HWND target = WakeTarget.load()) PostMessageW(target, WM_NULL, 0, 0);
+}
 
 void TApplication::SetTitle(const UnicodeString& value) { FTitle = value; }
 

@@ -30,15 +30,6 @@
 using TExceptionEvent = TMethodEvent<void(TObject* Sender, const Exception& E)>;
 using TIdleEvent = TMethodEvent<void(TObject* Sender, bool& Done)>;
 
-// The seam between the message loop and the thread library's synchronised calls.
-struct TSynchronizeHook {
-    // The handle the loop waits on beside messages; null when there is none.
-    HANDLE (*EventHandle)() = nullptr;
-    // Runs the calls waiting for the GUI thread; true when it ran any.
-    bool (*RunPending)() = nullptr;
-};
-void SetSynchronizeHook(const TSynchronizeHook& hook) noexcept;
-
 class TApplication : public TComponent {
     CLASS_INFO(TApplication, TComponent)
 public:
@@ -82,6 +73,7 @@ private:
 
     void InstallAsSink();
     void RemoveAsSink() noexcept;
+    static void WakeGuiThread();
     void Deliver(TObject* Sender, const Exception& E);
     bool ProcessMessage();
     void Idle();
@@ -97,6 +89,7 @@ private:
     THiddenWindow FWindow;
     TApplication* FPreviousSinkTarget;
     TBoundaryExceptionSink FPreviousSink;
+    HWND FPreviousWakeTarget;
     std::mutex FQueueLock;
     std::deque<std::exception_ptr> FQueuedExceptions; // guarded by FQueueLock
 };

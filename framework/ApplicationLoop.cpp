@@ -1,16 +1,9 @@
 // The GUI thread's message loop. Idle means: OnIdle has run, no synchronised call was waiting,
 // and no message is queued; the loop then sleeps in MsgWaitForMultipleObjectsEx on the message
-// queue and on the synchronisation hook's event, whichever comes first.
+// queue and on the event that says threads handed calls over, whichever comes first.
 #include "framework/Application.h"
 
-namespace {
-
-// Set once at start-up, before any loop runs; read on the GUI thread only.
-TSynchronizeHook SynchronizeHook;
-
-} // namespace
-
-void SetSynchronizeHook(const TSynchronizeHook& hook) noexcept { SynchronizeHook = hook; }
+#include "framework/Threads.h"
 
 void TApplication::Run() {
     while (!FTerminated) {
@@ -57,14 +50,11 @@ void TApplication::Idle() {
 }
 
 void TApplication::WaitForWork() {
-    HANDLE event = SynchronizeHook.EventHandle ? SynchronizeHook.EventHandle() : nullptr;
-    const DWORD count = event ? 1 : 0;
+    HANDLE event = SyncEventHandle();
     const DWORD result =
-        MsgWaitForMultipleObjectsEx(count, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        MsgWaitForMultipleObjectsEx(1, &event, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (result == WAIT_FAILED) RaiseLastOSError(L"MsgWaitForMultipleObjectsEx");
-    if (event && result == WAIT_OBJECT_0) RunSynchronized();
+    if (result == WAIT_OBJECT_0) RunSynchronized();
 }
 
-bool TApplication::RunSynchronized() {
-    return SynchronizeHook.RunPending && SynchronizeHook.RunPending();
-}
+bool TApplication::RunSynchronized() { return CheckSynchronize(0); }

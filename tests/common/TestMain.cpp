@@ -1,5 +1,5 @@
-// Entry point of every test program: runs the module initialisers the program links, then
-// GoogleTest, then the finalisers in reverse order.
+// Entry point of every test program. No module initialiser runs here: a test that needs the
+// application object or a module creates it, so that no test depends on another's leftovers.
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

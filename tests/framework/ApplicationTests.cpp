@@ -1,4 +1,5 @@
 #include "framework/Application.h"
+#include "framework/Threads.h"
 
 #include "MessageLoopTesting.h"
 
@@ -193,61 +194,34 @@ TEST(Application, TitleDefaultsToTheProgramName) {
     EXPECT_TRUE(IsWindow(app.Handle()));
 }
 
-namespace {
-
-// Stands in for the thread library. A call is queued just after the loop's last look before
-// it waits, the moment that must not be lost: only the event can then wake the loop.
-struct TFakeSynchronizer {
-    static inline HANDLE Event = nullptr;
-    static inline int Looks = 0;
-    static inline int Pending = 0;
-    static inline int Ran = 0;
-    static HANDLE EventHandle() { return Event; }
-    static bool RunPending() {
-        if (++Looks == 1) {
-            Pending = 1;
-            SetEvent(Event);
-            return false;
-        }
-        const bool any = Pending > 0;
-        Ran += Pending;
-        Pending = 0;
-        return any;
-    }
-};
-
-struct TTerminator {
-    TApplication* App;
-    void OnIdle(TObject*, bool&) {
-        if (TFakeSynchronizer::Ran > 0) App->Terminate();
-    }
-};
-
-} // namespace
-
-TEST(Application, AnIdleLoopWakesForSynchronisedCallsThroughTheHook) {
-    TFakeSynchronizer::Event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    ASSERT_NE(TFakeSynchronizer::Event, nullptr);
-    SetSynchronizeHook({&TFakeSynchronizer::EventHandle, &TFakeSynchronizer::RunPending});
-    struct Restore {
-        ~Restore() {
-            SetSynchronizeHook({});
-            CloseHandle(TFakeSynchronizer::Event);
-            DrainMessages();
-        }
-    } restore;
+TEST(Application, RunExecutesCallsThatThreadsHandOver) {
     TApplication app(nullptr);
-    TTerminator terminator{&app};
-    app.OnIdle = TIdleEvent(&terminator, &TTerminator::OnIdle);
-
+    DWORD ranOn = 0;
+    std::thread worker([&] {
+        TThread::Synchronize(nullptr, TThreadProcedure([&] {
+            ranOn = GetCurrentThreadId();
+            app.Terminate();
+        }));
+    });
     TLoopDeadline deadline(5000);
     app.Run();
+    worker.join();
+    DrainMessages();
     EXPECT_FALSE(TLoopDeadline::Expired());
-    EXPECT_EQ(TFakeSynchronizer::Ran, 1);
-    EXPECT_EQ(WaitForSingleObject(TFakeSynchronizer::Event, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_EQ(ranOn, GetCurrentThreadId());
+}
 
-    // WM_NULL to the application window also runs them (a GUI thread inside a modal loop).
-    TFakeSynchronizer::Pending = 1;
-    SendMessageW(app.Handle(), WM_NULL, 0, 0);
-    EXPECT_EQ(TFakeSynchronizer::Ran, 2);
+// A modal loop (message box, menu) only dispatches messages: the message the application posts
+// when a call is handed over must run the call there too.
+TEST(Application, AModalLoopRunsHandedOverCallsThroughTheWakeMessage) {
+    TApplication app(nullptr);
+    bool ran = false;
+    std::thread worker([&] { TThread::Queue(nullptr, TThreadProcedure([&] { ran = true; })); });
+    worker.join();
+    TLoopDeadline deadline(5000);
+    MSG msg;
+    while (!ran && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    DrainMessages();
+    EXPECT_FALSE(TLoopDeadline::Expired());
+    EXPECT_TRUE(ran);
 }
