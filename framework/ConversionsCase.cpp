@@ -52,7 +52,9 @@ UnicodeString LowerCase(const UnicodeString& text) {
 
 int CompareStr(const UnicodeString& a, const UnicodeString& b) { return Sign(a.compare(b)); }
 
-int CompareText(const UnicodeString& a, const UnicodeString& b) { return CompareStr(UpperCase(a), UpperCase(b)); }
+int CompareText(const UnicodeString& a, const UnicodeString& b) {
+    return CompareStr(UpperCase(a), UpperCase(b));
+}
 
 bool SameText(const UnicodeString& a, const UnicodeString& b) { return CompareText(a, b) == 0; }
 

@@ -19,7 +19,8 @@ constexpr int SmallestFixedExponent = -5;
 // value is d.ddd × 10^exponent.
 void ShortestDigits(double value, std::string& digits, int& exponent) {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
     const std::string text(buffer, result.ptr);
     const size_t e = text.find('e');
     digits = text.substr(0, e);

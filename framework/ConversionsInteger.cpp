@@ -59,6 +59,7 @@ TNumberStart ScanPrefix(const UnicodeString& text) {
 TIntegerScan ScanInteger(const UnicodeString& text, int bits) {
     const TNumberStart start = ScanPrefix(text);
     const UInt64 unsignedMax = bits == 64 ? ~UInt64{0} : 0xFFFFFFFFu;
+    // The largest magnitude decimal text may reach: one more below zero than above.
     const UInt64 signedLimit = (unsignedMax >> 1) + (start.Negative ? 1 : 0);
     UInt64 magnitude = 0;
     bool any = false;
@@ -66,8 +67,10 @@ TIntegerScan ScanInteger(const UnicodeString& text, int bits) {
                                   start.Base == 16 ? unsignedMax : signedLimit, magnitude, any);
     TIntegerScan scan;
     // Hexadecimal text fills the unsigned width and is reinterpreted in the signed one.
-    if (bits == 32 && magnitude > signedLimit) scan.Value = static_cast<Integer>(static_cast<Cardinal>(magnitude));
-    else scan.Value = static_cast<Int64>(magnitude);
+    if (bits == 32 && magnitude > signedLimit)
+        scan.Value = static_cast<Integer>(static_cast<Cardinal>(magnitude));
+    else
+        scan.Value = static_cast<Int64>(magnitude);
     if (start.Negative) scan.Value = static_cast<Int64>(UInt64{0} - static_cast<UInt64>(scan.Value));
     scan.Complete = any && end == text.size();
     return scan;

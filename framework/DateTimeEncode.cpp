@@ -121,7 +121,8 @@ TTimeStamp DateTimeToTimeStamp(TDateTime value) {
 
 TDateTime TimeStampToDateTime(const TTimeStamp& stamp) {
     if (stamp.Time < 0 || stamp.Time >= MSecsPerDay || stamp.Date <= 0)
-        throw EConvertError(L"'" + IntToStr(stamp.Date) + L"." + IntToStr(stamp.Time) + L"' is not a valid timestamp");
+        throw EConvertError(L"'" + IntToStr(stamp.Date) + L"." + IntToStr(stamp.Time) +
+                            L"' is not a valid timestamp");
     const double days = stamp.Date - DateDelta;
     const double time = static_cast<double>(stamp.Time) / MSecsPerDay;
     // Before 1899-12-30 the whole part is negative and the time still moves forward.

@@ -89,15 +89,19 @@ UnicodeString TimeToken(wchar_t token, int count, const TDateParts& parts) {
 }
 
 // The text of the token of `count` letters at `i`; `last` is the letter token before it.
-UnicodeString TokenText(const UnicodeString& pattern, size_t i, int count, wchar_t& last, const TDateParts& parts) {
+UnicodeString TokenText(const UnicodeString& pattern, size_t i, int count, wchar_t& last,
+                        const TDateParts& parts) {
     wchar_t token = AsciiUpper(pattern[i]);
     if (token == L'M' && last == L'H') token = L'N';
     last = token;
     const UnicodeString run = pattern.substr(i, count);
-    if (token == L'C' || token == L'T' || (token == L'D' && count > 4) || (token == L'A' && IsAmPm(pattern, i)))
+    const bool localeFormat = token == L'C' || token == L'T' || (token == L'D' && count > 4) ||
+                              (token == L'A' && IsAmPm(pattern, i));
+    if (localeFormat)
         RaiseUnsupported(run, pattern);
     if (token == L'Y' || token == L'M' || token == L'D') return DateToken(token, count, parts);
-    if (token == L'H' || token == L'N' || token == L'S' || token == L'Z') return TimeToken(token, count, parts);
+    if (token == L'H' || token == L'N' || token == L'S' || token == L'Z')
+        return TimeToken(token, count, parts);
     return run;
 }
 

@@ -68,13 +68,19 @@ UnicodeString FormatDecimal(const TFormatArg& arg, int precision) {
 }
 
 UnicodeString FormatFloatArg(const TSpec& spec, double value) {
+    const bool fixed = spec.Type == L'f' || spec.Type == L'n';
+    const int defaultPrecision = fixed ? DefaultFixedDecimals : DefaultSignificantDigits;
+    const int precision = spec.Precision < 0 ? defaultPrecision : spec.Precision;
     switch (spec.Type) {
-    case L'f': return FormatFixed(value, spec.Precision < 0 ? DefaultFixedDecimals : spec.Precision);
-    case L'n': return FormatFixed(value, spec.Precision < 0 ? DefaultFixedDecimals : spec.Precision, true);
-    case L'e': return FormatScientific(value, spec.Precision < 0 ? DefaultSignificantDigits : spec.Precision);
-    default: return FormatGeneral(value, spec.Precision < 0 ? DefaultSignificantDigits : spec.Precision);
+    case L'f': return FormatFixed(value, precision);
+    case L'n': return FormatFixed(value, precision, true);
+    case L'e': return FormatScientific(value, precision);
+    default: return FormatGeneral(value, precision);
     }
 }
+
+// %s precision: the most characters shown, none given meaning all.
+size_t MaxLength(int precision) { return precision < 0 ? std::wstring_view::npos : precision; }
 
 TFormatArg::TKind KindFor(wchar_t type) {
     switch (type) {
@@ -90,7 +96,7 @@ UnicodeString ArgText(const TSpec& spec, const TFormatArg& arg) {
     case L'd': return FormatDecimal(arg, spec.Precision);
     case L'u': return ZeroPadded(UIntToStr(arg.AsBits()), spec.Precision);
     case L'x': return UIntToHex(arg.AsBits(), spec.Precision);
-    case L's': return UnicodeString(arg.AsText().substr(0, spec.Precision < 0 ? std::wstring_view::npos : spec.Precision));
+    case L's': return UnicodeString(arg.AsText().substr(0, MaxLength(spec.Precision)));
     default: return FormatFloatArg(spec, arg.AsFloat());
     }
 }
@@ -115,7 +121,8 @@ UnicodeString Format(const UnicodeString& templateText, std::initializer_list<TF
             continue;
         }
         const TSpec spec = ParseSpec(templateText, percent);
-        if (next == args.end()) throw EConvertError(L"No argument for format '" + SpecText(templateText, spec) + L"'");
+        if (next == args.end())
+            throw EConvertError(L"No argument for format '" + SpecText(templateText, spec) + L"'");
         const TFormatArg& arg = *next++;
         if (arg.Kind() != KindFor(spec.Type)) RaiseInvalid(SpecText(templateText, spec));
         result += Padded(ArgText(spec, arg), spec);

@@ -80,7 +80,8 @@ UnicodeString IntegerPart(const TDecimal& decimal, bool grouped) {
 // `count` digits from the one for 10^from downwards.
 UnicodeString DigitsFrom(const TDecimal& decimal, int from, int count) {
     UnicodeString text;
-    for (int power = from; power > from - count; --power) text += static_cast<wchar_t>(decimal.DigitAt(power));
+    for (int power = from; power > from - count; --power)
+        text += static_cast<wchar_t>(decimal.DigitAt(power));
     return text;
 }
 

@@ -229,8 +229,9 @@ TEST(DateTime, MonthAndDayNamesComeFromTheLocale) {
     EXPECT_EQ(FormatDateTime(L"mmmm", Sample()), month);
     EXPECT_EQ(FormatDateTime(L"dddd", Sample()), day);
     EXPECT_EQ(FormatDateTime(L"ddd", Sample()), shortDay);
-    EXPECT_EQ(FormatDateTime(L"dddd", EncodeDate(2026, 3, 8)), FormatDateTime(L"dddd", EncodeDate(2026, 3, 1)));
-    EXPECT_NE(FormatDateTime(L"dddd", EncodeDate(2026, 3, 8)), day);
+    const TDateTime sunday = EncodeDate(2026, 3, 8);
+    EXPECT_EQ(FormatDateTime(L"dddd", sunday), FormatDateTime(L"dddd", EncodeDate(2026, 3, 1)));
+    EXPECT_NE(FormatDateTime(L"dddd", sunday), day);
 }
 
 TEST(DateTime, LocaleCompoundFormatsRaise) {
