@@ -105,8 +105,8 @@ UnicodeString StringReplace(const UnicodeString& text, const UnicodeString& oldP
 UnicodeString FloatToStr(double value);
 // Blanks around the number are allowed; then an optional sign, digits with an optional '.',
 // and an optional exponent ("E" or "e", optional sign, digits). "NAN", "INF" and "-INF" are read
-// too. Anything else, or a value beyond the range of a double, raises EConvertError
-// "'<text>' is not a valid floating point value".
+// too; a value too small for a double reads as zero. Anything else, or a value too large for a
+// double, raises EConvertError "'<text>' is not a valid floating point value".
 double StrToFloat(const UnicodeString& text);
 double StrToFloatDef(const UnicodeString& text, double defaultValue);
 bool TryStrToFloat(const UnicodeString& text, double& value);

@@ -8,6 +8,7 @@
 #include "framework/TextEncoding.h"
 
 #include <charconv>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -70,6 +71,28 @@ bool IsDecimalNumber(const std::string& text) {
     return end == text.size();
 }
 
+// The exponent after 'e' at `e` (0 without one), held within a range that no double reaches
+// but that cannot overflow an int either.
+long ExponentOf(const std::string& number, size_t e) {
+    if (e == std::string::npos) return 0;
+    size_t i = e + 1;
+    const bool negative = number[i] == '-';
+    if (number[i] == '+' || number[i] == '-') ++i;
+    long exponent = 0;
+    for (; i < number.size(); ++i) exponent = std::min(exponent * 10 + (number[i] - '0'), 1000000L);
+    return negative ? -exponent : exponent;
+}
+
+// The power of ten of the first non-zero digit of a valid, non-zero number text: negative for a
+// value below 1, so that a value out of range can be told to be too small rather than too large.
+long LeadingDigitPower(const std::string& number) {
+    const size_t e = number.find_first_of("eE");
+    const std::string mantissa = number.substr(0, e);
+    const long point = static_cast<long>(std::min(mantissa.find('.'), mantissa.size()));
+    const long first = static_cast<long>(mantissa.find_first_of("123456789"));
+    return (first < point ? point - first - 1 : point - first) + ExponentOf(number, e);
+}
+
 bool ReadSpecial(const UnicodeString& upper, double& value) {
     if (upper == L"NAN") value = std::nan("");
     else if (upper == L"INF" || upper == L"+INF") value = HUGE_VAL;
@@ -108,7 +131,11 @@ bool TryStrToFloat(const UnicodeString& text, double& value) {
     if (narrow[0] == '+') narrow.erase(0, 1); // from_chars takes no plus sign
     double result = 0;
     const auto [end, error] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), result);
-    if (error != std::errc() || end != narrow.data() + narrow.size()) return false;
+    if (error == std::errc::result_out_of_range && LeadingDigitPower(narrow) < 0) {
+        result = narrow[0] == '-' ? -0.0 : 0.0; // too small for a double: zero, as the digits say
+    } else if (error != std::errc() || end != narrow.data() + narrow.size()) {
+        return false;
+    }
     value = result;
     return true;
 }

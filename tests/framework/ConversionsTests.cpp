@@ -250,7 +250,10 @@ TEST(Conversions, StrToFloatGrammar) {
         {L"1E-3", true, 0.001},   {L"-1.5e+2", true, -150},  {L"inf", true, HUGE_VAL},
         {L"", false, 0},          {L"abc", false, 0},        {L"1,5", false, 0},
         {L"1.2.3", false, 0},     {L"e5", false, 0},         {L"1e", false, 0},
+        {L"1e-400", true, 0},     {L"-0.001e-99999999999", true, 0},
+        {L"1e-320", true, 1e-320}, {L"000.0001e4", true, 1},
         {L"--1", false, 0},       {L"1e400", false, 0},      {L"0x10", false, 0},
+        {L"1e99999999999", false, 0}, {L"0.1e310", false, 0},
         {L".", false, 0},         {L"1 2", false, 0},        {L"+-1", false, 0},
     };
     for (const auto& c : cases) {
