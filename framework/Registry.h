@@ -20,6 +20,7 @@
 // An object is used by one thread at a time.
 #pragma once
 
+#include "framework/DateTime.h"
 #include "framework/Objects.h"
 
 #include <windows.h>
@@ -105,8 +106,8 @@ public:
     double ReadFloat(const UnicodeString& name) const;
     void WriteFloat(const UnicodeString& name, double value);
     // A date-time: days since 1899-12-30, the time of day as the fraction.
-    double ReadDateTime(const UnicodeString& name) const;
-    void WriteDateTime(const UnicodeString& name, double dateTime);
+    TDateTime ReadDateTime(const UnicodeString& name) const;
+    void WriteDateTime(const UnicodeString& name, TDateTime dateTime);
     // Copies a binary value into `buffer` and answers its size; 0 for a missing value. Raises
     // when the value holds more than `size` bytes: a part of binary data is not the data.
     int ReadBinaryData(const UnicodeString& name, void* buffer, std::size_t size) const;

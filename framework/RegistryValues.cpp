@@ -158,9 +158,9 @@ void TRegistry::WriteFloat(const UnicodeString& name, double value) {
     PutValue(name, REG_BINARY, &value, sizeof(value));
 }
 
-double TRegistry::ReadDateTime(const UnicodeString& name) const { return ReadFloat(name); }
+TDateTime TRegistry::ReadDateTime(const UnicodeString& name) const { return ReadFloat(name); }
 
-void TRegistry::WriteDateTime(const UnicodeString& name, double dateTime) {
+void TRegistry::WriteDateTime(const UnicodeString& name, TDateTime dateTime) {
     WriteFloat(name, dateTime);
 }
 
