@@ -113,9 +113,10 @@ void TIcmpClient::SetReceiveTimeout(Cardinal milliseconds) {
 TIcmpReply TIcmpClient::Ping() {
     const IPAddr address = ResolveHost(FHost);
     const TIcmpHandle icmp;
-    std::vector<Byte> payload(FPacketSize, 'E');
+    // Never empty, so that an echo without payload still passes a valid buffer.
+    const std::vector<Byte> payload(FPacketSize + 1u, 'E');
     std::vector<Byte> buffer = ReplyBuffer(FPacketSize);
-    const DWORD count = IcmpSendEcho(icmp.Get(), address, payload.data(), FPacketSize, nullptr,
+    const DWORD count = IcmpSendEcho(icmp.Get(), address, const_cast<Byte*>(payload.data()), FPacketSize, nullptr,
                                      buffer.data(), static_cast<DWORD>(buffer.size()), FReceiveTimeout);
     const TIcmpReply reply =
         count > 0 ? ReplyFrom(*reinterpret_cast<const ICMP_ECHO_REPLY*>(buffer.data()), FReceiveTimeout)

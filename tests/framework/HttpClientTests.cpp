@@ -214,6 +214,19 @@ TEST(HttpClient, GetSendsUserAgentAndAcceptAndReturnsBody) {
     EXPECT_EQ(requests[0].Body, "");
 }
 
+TEST(HttpClient, EmptyHeaderTextsSendNoHeader) {
+    TLoopbackServer server(Answer(Reply(200, "OK", "x")));
+    THttpClient client;
+    client.SetUserAgent(L"");
+    client.SetAccept(L"");
+    EXPECT_EQ(client.Get(server.Url("/")), L"x");
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].Header("User-Agent"), std::nullopt);
+    EXPECT_EQ(requests[0].Header("Accept"), std::nullopt);
+}
+
 TEST(HttpClient, PostSendsFormFieldsInOrderWithHeaders) {
     TLoopbackServer server(Answer(Reply(200, "OK", "ok")));
     THttpClient client;
