@@ -10,10 +10,22 @@
 #include <iphlpapi.h>
 #include <icmpapi.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
 namespace {
+
+unsigned long SystemSendEcho(void* icmpHandle, unsigned long destination, void* requestData,
+                             Word requestSize, void* requestOptions, void* replyBuffer,
+                             unsigned long replySize, unsigned long timeout) {
+    return IcmpSendEcho(icmpHandle, destination, requestData, requestSize,
+                        static_cast<PIP_OPTION_INFORMATION>(requestOptions), replyBuffer, replySize,
+                        timeout);
+}
+
+// Atomic: clients on any thread read it while a test may replace it.
+std::atomic<TIcmpSendEcho> GSendEcho{&SystemSendEcho};
 
 [[noreturn]] void RaiseIcmpError(const UnicodeString& what, DWORD code) {
     throw EIcmpError(what + L": " + SysErrorMessage(code) + L" (" + std::to_wstring(code) + L")");
@@ -103,7 +115,22 @@ TIcmpReply ReplyFromFailure(DWORD error, Cardinal timeout, const UnicodeString& 
     RaiseIcmpError(L"IcmpSendEcho to \"" + host + L"\"", error);
 }
 
+TIcmpReply SendEcho(IPAddr address, Word payloadSize, Cardinal timeout, const UnicodeString& host) {
+    const TIcmpHandle icmp;
+    // Never empty, so that an echo without payload still passes a valid buffer.
+    std::vector<Byte> payload(payloadSize + 1u, 'E');
+    std::vector<Byte> buffer = ReplyBuffer(payloadSize);
+    const DWORD count = GSendEcho.load()(icmp.Get(), address, payload.data(), payloadSize, nullptr,
+                                         buffer.data(), static_cast<DWORD>(buffer.size()), timeout);
+    if (count == 0) return ReplyFromFailure(GetLastError(), timeout, host);
+    return ReplyFrom(*reinterpret_cast<const ICMP_ECHO_REPLY*>(buffer.data()), timeout);
+}
+
 } // namespace
+
+TIcmpSendEcho SetIcmpSendEcho(TIcmpSendEcho call) noexcept {
+    return GSendEcho.exchange(call ? call : &SystemSendEcho);
+}
 
 void TIcmpClient::SetReceiveTimeout(Cardinal milliseconds) {
     if (milliseconds == 0) throw EInvalidOperation(L"The ICMP receive time-out must be at least 1 ms");
@@ -111,16 +138,7 @@ void TIcmpClient::SetReceiveTimeout(Cardinal milliseconds) {
 }
 
 TIcmpReply TIcmpClient::Ping() {
-    const IPAddr address = ResolveHost(FHost);
-    const TIcmpHandle icmp;
-    // Never empty, so that an echo without payload still passes a valid buffer.
-    const std::vector<Byte> payload(FPacketSize + 1u, 'E');
-    std::vector<Byte> buffer = ReplyBuffer(FPacketSize);
-    const DWORD count = IcmpSendEcho(icmp.Get(), address, const_cast<Byte*>(payload.data()), FPacketSize, nullptr,
-                                     buffer.data(), static_cast<DWORD>(buffer.size()), FReceiveTimeout);
-    const TIcmpReply reply =
-        count > 0 ? ReplyFrom(*reinterpret_cast<const ICMP_ECHO_REPLY*>(buffer.data()), FReceiveTimeout)
-                  : ReplyFromFailure(GetLastError(), FReceiveTimeout, FHost);
+    const TIcmpReply reply = SendEcho(ResolveHost(FHost), FPacketSize, FReceiveTimeout, FHost);
     OnReply(this, reply);
     return reply;
 }

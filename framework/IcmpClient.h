@@ -5,6 +5,7 @@
 //   EIcmpError        the echo could not be sent (no host, a name that does not resolve, a
 //                     failed system call)
 //   TIcmpClient       the component: Host, ReceiveTimeout, PacketSize, Ping(), OnReply
+//   SetIcmpSendEcho   replaces the system's echo call, for tests
 //
 // A component because forms own it. Ping() blocks the calling thread for at most about the
 // receive time-out (plus the name lookup for a host name), so a GUI caller processes pending
@@ -36,6 +37,15 @@ struct TIcmpReply {
 using TIcmpReplyEvent = TMethodEvent<void(TObject* Sender, const TIcmpReply& Reply)>;
 
 class EIcmpError : public Exception { public: using Exception::Exception; };
+
+// The system's echo call, replaceable so that tests can produce what loopback never gives
+// (time-outs, ICMP errors, failures to send). Parameters and result are IcmpSendEcho's; a
+// replacement reports a failure through SetLastError as the system's call does.
+using TIcmpSendEcho = unsigned long (*)(void* icmpHandle, unsigned long destination, void* requestData,
+                                        Word requestSize, void* requestOptions, void* replyBuffer,
+                                        unsigned long replySize, unsigned long timeout);
+// Installs `call` for every client (null restores the system's) and returns the previous one.
+TIcmpSendEcho SetIcmpSendEcho(TIcmpSendEcho call) noexcept;
 
 class TIcmpClient : public TComponent {
     CLASS_INFO(TIcmpClient, TComponent)

@@ -34,8 +34,14 @@ struct TRecordedRequest {
     }
 };
 
-// The raw reply to send, or nothing to keep the connection open without a word.
-using TResponder = std::function<std::optional<std::string>(const TRecordedRequest&)>;
+// The raw bytes to send, and whether the connection then stays open without another word
+// (until the server stops) instead of being closed.
+struct TServerReply {
+    TServerReply(std::string bytes, bool holdOpen = false) : Bytes(std::move(bytes)), HoldOpen(holdOpen) {}
+    std::string Bytes;
+    bool HoldOpen;
+};
+using TResponder = std::function<TServerReply(const TRecordedRequest&)>;
 
 std::string Reply(int status, const std::string& reason, const std::string& body,
                   const std::string& extraHeaders = {}) {
@@ -152,7 +158,7 @@ private:
     }
 
     void Serve() {
-        std::vector<TSocket> silent; // connections held open until the server stops
+        std::vector<TSocket> held; // connections held open until the server stops
         while (!FStop) {
             if (!WaitForClient()) continue;
             TSocket client(accept(FListener.Get(), nullptr, nullptr));
@@ -162,10 +168,9 @@ private:
                 std::lock_guard lock(FLock);
                 FRequests.push_back(*request);
             }
-            if (const auto reply = FResponder(*request))
-                send(client.Get(), reply->data(), static_cast<int>(reply->size()), 0);
-            else
-                silent.push_back(std::move(client));
+            const TServerReply reply = FResponder(*request);
+            send(client.Get(), reply.Bytes.data(), static_cast<int>(reply.Bytes.size()), 0);
+            if (reply.HoldOpen) held.push_back(std::move(client));
         }
     }
 
@@ -193,7 +198,7 @@ bool Contains(const UnicodeString& text, const UnicodeString& part) {
 }
 
 TResponder Answer(const std::string& reply) {
-    return [reply](const TRecordedRequest&) { return reply; };
+    return [reply](const TRecordedRequest&) { return TServerReply(reply); };
 }
 
 } // namespace
@@ -288,7 +293,7 @@ TEST(HttpClient, NonAsciiTextUsesTheAnsiCodePage) {
 
 TEST(HttpClient, GetFollowsRedirect) {
     TLoopbackServer* self = nullptr;
-    TLoopbackServer server([&self](const TRecordedRequest& request) -> std::optional<std::string> {
+    TLoopbackServer server([&self](const TRecordedRequest& request) -> TServerReply {
         if (request.Path == "/start")
             return Reply(302, "Found", "", "Location: " + UnicodeToUtf8(self->Url("/final")) + "\r\n");
         return Reply(200, "OK", "arrived");
@@ -305,7 +310,7 @@ TEST(HttpClient, GetFollowsRedirect) {
 }
 
 TEST(HttpClient, PostDoesNotFollowRedirect) {
-    TLoopbackServer server([](const TRecordedRequest& request) -> std::optional<std::string> {
+    TLoopbackServer server([](const TRecordedRequest& request) -> TServerReply {
         if (request.Path == "/form") return Reply(302, "Found", "", "Location: /elsewhere\r\n");
         return Reply(200, "OK", "should not be reached");
     });
@@ -345,24 +350,27 @@ TEST(HttpClient, EmptyBodyIsEmptyText) {
     EXPECT_EQ(client.Post(server.Url("/empty"), {{L"a", L"1"}}), L"");
 }
 
-// Not a speed test: only that a server which never answers cannot hold the caller for much
-// longer than the time-out.
+// Not a speed test: only that a server which stops talking cannot hold the caller for much
+// longer than the time-out, whether it never answers or stops in the middle of the body.
 TEST(HttpClient, SilentServerFailsAfterReadTimeout) {
-    TLoopbackServer server([](const TRecordedRequest&) { return std::optional<std::string>(); });
-    THttpClient client;
-    client.SetReadTimeout(1000);
-    const UnicodeString url = server.Url("/slow");
-    for (const bool post : {false, true}) {
-        const auto started = std::chrono::steady_clock::now();
-        const auto error = FailureOf([&] { post ? client.Post(url, {{L"a", L"1"}}) : client.Get(url); });
-        const auto waited = std::chrono::steady_clock::now() - started;
+    const std::string stalledBody = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly the first bytes";
+    for (const std::string& sent : {std::string(), stalledBody}) {
+        TLoopbackServer server([sent](const TRecordedRequest&) { return TServerReply(sent, true); });
+        THttpClient client;
+        client.SetReadTimeout(1000);
+        const UnicodeString url = server.Url("/slow");
+        for (const bool post : {false, true}) {
+            const auto started = std::chrono::steady_clock::now();
+            const auto error = FailureOf([&] { post ? client.Post(url, {{L"a", L"1"}}) : client.Get(url); });
+            const auto waited = std::chrono::steady_clock::now() - started;
 
-        ASSERT_TRUE(error.has_value()) << "post " << post;
-        EXPECT_EQ(error->StatusCode(), 0);
-        EXPECT_EQ(error->ErrorCode(), static_cast<unsigned long>(ERROR_WINHTTP_TIMEOUT))
-            << UnicodeToUtf8(error->Message());
-        EXPECT_TRUE(Contains(error->Message(), url)) << UnicodeToUtf8(error->Message());
-        EXPECT_LT(waited, std::chrono::milliseconds(1000 + 5000)) << "post " << post;
+            ASSERT_TRUE(error.has_value()) << "post " << post << ", sent " << sent.size();
+            EXPECT_EQ(error->StatusCode(), 0);
+            EXPECT_EQ(error->ErrorCode(), static_cast<unsigned long>(ERROR_WINHTTP_TIMEOUT))
+                << UnicodeToUtf8(error->Message());
+            EXPECT_TRUE(Contains(error->Message(), url)) << UnicodeToUtf8(error->Message());
+            EXPECT_LT(waited, std::chrono::milliseconds(1000 + 5000)) << "post " << post;
+        }
     }
 }
 

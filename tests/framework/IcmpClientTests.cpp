@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <iphlpapi.h>
+#include <icmpapi.h>
+
 #include <vector>
 
 namespace {
@@ -77,4 +81,82 @@ TEST_F(IcmpClient, IsOwnedLikeAnyComponent) {
     EXPECT_EQ(client->ReceiveTimeout(), TIcmpClient::DefaultReceiveTimeout);
     EXPECT_EQ(client->PacketSize(), TIcmpClient::DefaultPacketSize);
     owner->Free();
+}
+
+namespace {
+
+// What the replaced echo call does: answer with a reply record of this status, or fail with
+// this last error.
+struct TScriptedEcho {
+    bool Answers;
+    unsigned long Code; // the reply's status, or the last error
+};
+TScriptedEcho GScript;
+
+unsigned long ScriptedSendEcho(void*, unsigned long destination, void*, Word, void*, void* replyBuffer,
+                               unsigned long replySize, unsigned long) {
+    if (!GScript.Answers) {
+        SetLastError(GScript.Code);
+        return 0;
+    }
+    if (replySize < sizeof(ICMP_ECHO_REPLY)) return 0;
+    auto* reply = static_cast<ICMP_ECHO_REPLY*>(replyBuffer);
+    *reply = {};
+    reply->Address = destination;
+    reply->Status = GScript.Code;
+    reply->RoundTripTime = 3;
+    return 1;
+}
+
+// Puts the system's call back however the test ends.
+struct TEchoReplaced {
+    TEchoReplaced() { SetIcmpSendEcho(&ScriptedSendEcho); }
+    ~TEchoReplaced() { SetIcmpSendEcho(nullptr); }
+    TEchoReplaced(const TEchoReplaced&) = delete;
+    TEchoReplaced& operator=(const TEchoReplaced&) = delete;
+};
+
+} // namespace
+
+// The outcomes loopback never produces: an echo without an answer, an ICMP error instead of the
+// echo, and a call that cannot send at all.
+TEST_F(IcmpClient, OutcomesOtherThanAnEcho) {
+    struct Case {
+        TScriptedEcho Script;
+        bool ExpectsFailure;
+        TIcmpReplyStatus Status;
+        Cardinal RoundTripTime;
+    };
+    const Case cases[] = {
+        {{false, IP_REQ_TIMED_OUT}, false, TIcmpReplyStatus::TimedOut, 1000},
+        {{true, IP_REQ_TIMED_OUT}, false, TIcmpReplyStatus::TimedOut, 1000},
+        {{false, IP_DEST_HOST_UNREACHABLE}, false, TIcmpReplyStatus::Error, 0},
+        {{true, IP_TTL_EXPIRED_TRANSIT}, false, TIcmpReplyStatus::Error, 0},
+        {{false, ERROR_ACCESS_DENIED}, true, TIcmpReplyStatus::Error, 0},
+    };
+    const TEchoReplaced replaced;
+    Client->SetHost(L"127.0.0.1");
+    Client->SetReceiveTimeout(1000);
+    for (const Case& c : cases) {
+        GScript = c.Script;
+        Log.Replies.clear();
+        if (c.ExpectsFailure) {
+            try {
+                Client->Ping();
+                ADD_FAILURE() << "no EIcmpError for " << c.Script.Code;
+            } catch (const EIcmpError& error) {
+                EXPECT_NE(error.Message().find(L"IcmpSendEcho"), UnicodeString::npos)
+                    << UnicodeToUtf8(error.Message());
+            }
+            EXPECT_TRUE(Log.Replies.empty()) << c.Script.Code;
+            continue;
+        }
+        const TIcmpReply reply = Client->Ping();
+        EXPECT_EQ(reply.Status, c.Status) << c.Script.Code;
+        EXPECT_EQ(reply.IpStatus, c.Script.Code);
+        EXPECT_EQ(reply.RoundTripTime, c.RoundTripTime) << c.Script.Code;
+        EXPECT_EQ(reply.FromAddress, L"") << c.Script.Code;
+        EXPECT_EQ(reply.BytesReceived, 0) << c.Script.Code;
+        EXPECT_EQ(Log.Replies.size(), 1u) << c.Script.Code;
+    }
 }
