@@ -98,12 +98,14 @@ TIcmpReply ReplyWithStatus(Cardinal ipStatus, Cardinal timeout) {
     return reply;
 }
 
+// An ICMP error names the router or host that sent it; an echo also carries the payload back.
 TIcmpReply ReplyFrom(const ICMP_ECHO_REPLY& echo, Cardinal timeout) {
-    if (echo.Status != IP_SUCCESS) return ReplyWithStatus(echo.Status, timeout);
-    TIcmpReply reply;
+    TIcmpReply reply = ReplyWithStatus(echo.Status, timeout);
+    if (reply.Status == TIcmpReplyStatus::TimedOut) return reply;
+    reply.FromAddress = DottedAddress(echo.Address);
+    if (echo.Status != IP_SUCCESS) return reply;
     reply.Status = TIcmpReplyStatus::Echo;
     reply.RoundTripTime = echo.RoundTripTime;
-    reply.FromAddress = DottedAddress(echo.Address);
     reply.BytesReceived = echo.DataSize;
     return reply;
 }

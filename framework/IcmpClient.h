@@ -26,7 +26,8 @@ struct TIcmpReply {
     TIcmpReplyStatus Status = TIcmpReplyStatus::Error;
     // Milliseconds; the receive time-out itself when the echo timed out, 0 for an error.
     Cardinal RoundTripTime = 0;
-    // The dotted IPv4 address that answered; empty when nothing did.
+    // The dotted IPv4 address that answered (the echo, or the ICMP error's sender); empty when
+    // nothing did.
     UnicodeString FromAddress;
     // Bytes of echoed payload; 0 unless the host answered.
     Integer BytesReceived = 0;

@@ -126,13 +126,14 @@ TEST_F(IcmpClient, OutcomesOtherThanAnEcho) {
         bool ExpectsFailure;
         TIcmpReplyStatus Status;
         Cardinal RoundTripTime;
+        const wchar_t* FromAddress;
     };
     const Case cases[] = {
-        {{false, IP_REQ_TIMED_OUT}, false, TIcmpReplyStatus::TimedOut, 1000},
-        {{true, IP_REQ_TIMED_OUT}, false, TIcmpReplyStatus::TimedOut, 1000},
-        {{false, IP_DEST_HOST_UNREACHABLE}, false, TIcmpReplyStatus::Error, 0},
-        {{true, IP_TTL_EXPIRED_TRANSIT}, false, TIcmpReplyStatus::Error, 0},
-        {{false, ERROR_ACCESS_DENIED}, true, TIcmpReplyStatus::Error, 0},
+        {{false, IP_REQ_TIMED_OUT}, false, TIcmpReplyStatus::TimedOut, 1000, L""},
+        {{true, IP_REQ_TIMED_OUT}, false, TIcmpReplyStatus::TimedOut, 1000, L""},
+        {{false, IP_DEST_HOST_UNREACHABLE}, false, TIcmpReplyStatus::Error, 0, L""},
+        {{true, IP_TTL_EXPIRED_TRANSIT}, false, TIcmpReplyStatus::Error, 0, L"127.0.0.1"},
+        {{false, ERROR_ACCESS_DENIED}, true, TIcmpReplyStatus::Error, 0, L""},
     };
     const TEchoReplaced replaced;
     Client->SetHost(L"127.0.0.1");
@@ -155,7 +156,7 @@ TEST_F(IcmpClient, OutcomesOtherThanAnEcho) {
         EXPECT_EQ(reply.Status, c.Status) << c.Script.Code;
         EXPECT_EQ(reply.IpStatus, c.Script.Code);
         EXPECT_EQ(reply.RoundTripTime, c.RoundTripTime) << c.Script.Code;
-        EXPECT_EQ(reply.FromAddress, L"") << c.Script.Code;
+        EXPECT_EQ(reply.FromAddress, c.FromAddress) << c.Script.Code;
         EXPECT_EQ(reply.BytesReceived, 0) << c.Script.Code;
         EXPECT_EQ(Log.Replies.size(), 1u) << c.Script.Code;
     }
