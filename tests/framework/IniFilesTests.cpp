@@ -1,0 +1,144 @@
+#include "framework/IniFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using Items = std::vector<UnicodeString>;
+
+// The document keeps no file: this one has nowhere to write.
+class TDocument : public TMemIniFile {
+public:
+    explicit TDocument(const UnicodeString& text) { Load(text); }
+    void Load(const UnicodeString& text) {
+        TStringList lines;
+        lines.SetText(text);
+        SetStrings(&lines);
+    }
+    void UpdateFile() override {}
+};
+
+Items ItemsOf(const TStrings& strings) {
+    Items items;
+    for (int i = 0; i < strings.Count(); ++i) items.push_back(strings.Strings(i));
+    return items;
+}
+
+UnicodeString TextOf(const TMemIniFile& document) {
+    TStringList lines;
+    document.GetStrings(&lines);
+    return lines.Text();
+}
+
+// A list holding something already, to show that reads replace it.
+class TUsedList : public TStringList {
+public:
+    TUsedList() { Add(L"stale"); }
+};
+
+} // namespace
+
+TEST(IniFiles, LinesBuildTheDocument) {
+    struct Case {
+        const wchar_t* Name;
+        const wchar_t* Text;
+        const wchar_t* Stored; // the document written back as lines
+    };
+    const Case cases[] = {
+        {L"empty", L"", L""},
+        {L"lines before the first section", L"a=1\r\nloose\r\n[s]\r\nb=2\r\n", L"[s]\r\nb=2\r\n\r\n"},
+        {L"blanks around name and value", L"[s]\r\n  key = a, b ,c  \r\n",
+         L"[s]\r\nkey=a, b ,c\r\n\r\n"},
+        {L"tabs and control characters", L"\t[s]\x01\r\n\tk\t=\tv\x1F\r\n", L"[s]\r\nk=v\r\n\r\n"},
+        {L"comments and empty lines", L"; head\r\n[s]\r\n\r\n  ; k=1\r\nk=v\r\n   \r\n",
+         L"[s]\r\nk=v\r\n\r\n"},
+        {L"header blanks", L"[ area ]\r\nk=v\r\n", L"[area]\r\nk=v\r\n\r\n"},
+        {L"equals inside the value", L"[s]\r\nk = a=b = c\r\n", L"[s]\r\nk=a=b = c\r\n\r\n"},
+        {L"line without equals", L"[s]\r\n  lone word  \r\n", L"[s]\r\nlone word\r\n\r\n"},
+        {L"empty name and value", L"[s]\r\n=v\r\nk=\r\n", L"[s]\r\n=v\r\nk=\r\n\r\n"},
+        {L"unclosed header is a line", L"[s]\r\n[broken=1\r\n[open\r\n",
+         L"[s]\r\n[broken=1\r\n[open\r\n\r\n"},
+        {L"unclosed header before any section", L"[open\r\nk=v\r\n", L""},
+        {L"empty section name", L"[]\r\nk=v\r\n", L"[]\r\nk=v\r\n\r\n"},
+        {L"repeated sections and keys stay", L"[a]\r\nk=1\r\nk=2\r\n[A]\r\nk=3\r\n",
+         L"[a]\r\nk=1\r\nk=2\r\n\r\n[A]\r\nk=3\r\n\r\n"},
+        {L"section without lines", L"[a]\r\n[b]\r\nk=v\r\n", L"[a]\r\n\r\n[b]\r\nk=v\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(UnicodeString(c.Name)));
+        TDocument document(c.Text);
+        EXPECT_EQ(TextOf(document), c.Stored);
+    }
+}
+
+TEST(IniFiles, ReadStringFindsTheLastLineOfAKeyWithoutRegardToCase) {
+    struct Case {
+        const wchar_t* Section;
+        const wchar_t* Key;
+        const wchar_t* Expected;
+    };
+    const TDocument document(L"[Area A]\r\n"
+                             L"Line 1 = enc1, 98% ,1\r\n"
+                             L"Empty=\r\n"
+                             L"lone\r\n"
+                             L"Dup=first\r\n"
+                             L"dup=second\r\n"
+                             L"[\u00d6l]\r\n"
+                             L"\u00e4 = umlaut\r\n");
+    const Case cases[] = {
+        {L"Area A", L"Line 1", L"enc1, 98% ,1"},
+        {L"AREA a", L"LINE 1", L"enc1, 98% ,1"},
+        {L"Area A", L"Empty", L""},                 // an empty value is not the default
+        {L"Area A", L"Missing", L"default"},
+        {L"Nowhere", L"Line 1", L"default"},
+        {L"Area A", L"lone", L"default"},           // a line without "=" is never found
+        {L"Area A", L"DUP", L"second"},
+        {L"\u00f6L", L"\u00c4", L"umlaut"},          // the locale's case mapping, not ASCII's
+        {L"Area A", L"Line", L"default"},
+        {L"Area A", L"", L"default"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(UnicodeString(c.Section) + L"/" + c.Key));
+        EXPECT_EQ(document.ReadString(c.Section, c.Key, L"default"), c.Expected);
+    }
+}
+
+TEST(IniFiles, SectionReadsListNamesAndLinesInOrder) {
+    const TDocument document(L"[Area A]\r\nLine 1 = x,1\r\nlone\r\nEmpty=\r\n[b]\r\nk=v\r\n");
+    TUsedList names, values, sections;
+    document.ReadSection(L"area a", &names);
+    document.ReadSectionValues(L"area a", &values);
+    document.ReadSections(&sections);
+    EXPECT_EQ(ItemsOf(names), (Items{L"Line 1", L"", L"Empty"}));
+    EXPECT_EQ(ItemsOf(values), (Items{L"Line 1=x,1", L"lone", L"Empty="}));
+    EXPECT_EQ(ItemsOf(sections), (Items{L"Area A", L"b"}));
+
+    TUsedList missingNames, missingValues;
+    document.ReadSection(L"missing", &missingNames);
+    document.ReadSectionValues(L"missing", &missingValues);
+    EXPECT_EQ(missingNames.Count(), 0);
+    EXPECT_EQ(missingValues.Count(), 0);
+}
+
+TEST(IniFiles, ARepeatedSectionIsListedTwiceAndTheLastOneIsRead) {
+    const TDocument document(L"[Area]\r\nk=1\r\nonly=here\r\n[b]\r\n[AREA]\r\nk=2\r\n");
+    TStringList sections, names;
+    document.ReadSections(&sections);
+    EXPECT_EQ(ItemsOf(sections), (Items{L"Area", L"b", L"AREA"}));
+    document.ReadSection(L"Area", &names);
+    EXPECT_EQ(ItemsOf(names), (Items{L"k"}));
+    EXPECT_EQ(document.ReadString(L"area", L"k", L"default"), L"2");
+    EXPECT_EQ(document.ReadString(L"area", L"only", L"default"), L"default");
+}
+
+TEST(IniFiles, LoadingReplacesTheWholeDocument) {
+    TDocument document(L"[old]\r\nk=v\r\n[shared]\r\na=1\r\n");
+    document.Load(L"[shared]\r\nb=2\r\n");
+    EXPECT_EQ(TextOf(document), L"[shared]\r\nb=2\r\n\r\n");
+    EXPECT_EQ(document.ReadString(L"old", L"k", L"default"), L"default");
+    EXPECT_EQ(document.ReadString(L"shared", L"a", L"default"), L"default");
+    document.Clear();
+    EXPECT_EQ(TextOf(document), L"");
+}
