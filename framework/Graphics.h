@@ -55,6 +55,9 @@ struct TRect : RECT {
     }
 };
 
+// Arrays of these are passed to the system as arrays of the records.
+static_assert(sizeof(TPoint) == sizeof(POINT) && sizeof(TSize) == sizeof(SIZE) && sizeof(TRect) == sizeof(RECT));
+
 // ---- owners of GDI handles ---------------------------------------------------------------------
 
 namespace graphics_detail {

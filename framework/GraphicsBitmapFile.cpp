@@ -81,30 +81,55 @@ struct TBmpFile {
     std::size_t PixelBytes = 0;
 };
 
+// Raises unless `length` bytes from `offset` lie inside the file.
+void NeedBytes(const std::vector<Byte>& data, std::size_t offset, std::size_t length) {
+    if (offset > data.size() || length > data.size() - offset) InvalidBitmap();
+}
+
+bool SupportedHeader(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& header) {
+    const int bits = header.biBitCount;
+    const bool knownDepth = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    const bool masksFit = header.biCompression != BI_BITFIELDS || bits == 16 || bits == 32;
+    return file.bfType == 0x4D42 && header.biSize >= sizeof(header) && header.biWidth > 0 && header.biHeight != 0 &&
+           header.biPlanes == 1 && knownDepth && masksFit;
+}
+
+BITMAPINFOHEADER ReadHeaders(const std::vector<Byte>& data, BITMAPFILEHEADER& file) {
+    BITMAPINFOHEADER header{};
+    NeedBytes(data, 0, sizeof(file) + sizeof(header));
+    std::memcpy(&file, data.data(), sizeof(file));
+    std::memcpy(&header, data.data() + sizeof(file), sizeof(header));
+    if (!SupportedHeader(file, header)) InvalidBitmap();
+    NeedBytes(data, sizeof(file), header.biSize);
+    return header;
+}
+
+// Copies the masks of a bit-field file or the palette of an indexed one; answers the number
+// of palette entries.
+DWORD ReadColors(const std::vector<Byte>& data, const BITMAPINFOHEADER& header, RGBQUAD* colors) {
+    if (header.biCompression == BI_BITFIELDS) {
+        // A 40-byte header is followed by the masks; longer headers hold them at the same place.
+        const std::size_t masks = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        NeedBytes(data, masks, 3 * sizeof(DWORD));
+        std::memcpy(colors, data.data() + masks, 3 * sizeof(DWORD));
+        return 0;
+    }
+    if (header.biBitCount > 8) return 0;
+    const std::size_t count = header.biClrUsed ? header.biClrUsed : 1u << header.biBitCount;
+    if (count > 256) InvalidBitmap();
+    const std::size_t palette = sizeof(BITMAPFILEHEADER) + header.biSize;
+    NeedBytes(data, palette, count * sizeof(RGBQUAD));
+    std::memcpy(colors, data.data() + palette, count * sizeof(RGBQUAD));
+    return static_cast<DWORD>(count);
+}
+
 TBmpFile ParseBmp(const std::vector<Byte>& data) {
     TBmpFile bmp;
     BITMAPFILEHEADER file{};
-    if (data.size() < sizeof(file) + sizeof(BITMAPINFOHEADER)) InvalidBitmap();
-    std::memcpy(&file, data.data(), sizeof(file));
-    BITMAPINFOHEADER& header = bmp.Source.Header;
-    std::memcpy(&header, data.data() + sizeof(file), sizeof(header));
-    const int bits = header.biBitCount;
-    if (file.bfType != 0x4D42 || header.biSize < sizeof(header) || header.biWidth <= 0 || header.biHeight == 0 ||
-        header.biPlanes != 1 || (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32))
-        InvalidBitmap();
-    std::size_t offset = sizeof(file) + header.biSize;
-    if (header.biCompression == BI_BITFIELDS) {
-        // A 40-byte header is followed by the masks; longer headers hold them at the same place.
-        offset = sizeof(file) + sizeof(header) + (header.biSize == sizeof(header) ? 3 * sizeof(DWORD) : header.biSize - sizeof(header));
-        if (offset > data.size() || sizeof(file) + sizeof(header) + 3 * sizeof(DWORD) > data.size()) InvalidBitmap();
-        std::memcpy(bmp.Source.Colors, data.data() + sizeof(file) + sizeof(header), 3 * sizeof(DWORD));
-    }
-    const std::size_t colors = bits <= 8 ? (header.biClrUsed ? header.biClrUsed : 1u << bits) : 0;
-    if (colors > 256 || offset + colors * sizeof(RGBQUAD) > data.size()) InvalidBitmap();
-    if (colors) std::memcpy(bmp.Source.Colors, data.data() + offset, colors * sizeof(RGBQUAD));
-    header.biSize = sizeof(header);
-    header.biClrUsed = static_cast<DWORD>(colors);
-    if (file.bfOffBits >= data.size()) InvalidBitmap();
+    bmp.Source.Header = ReadHeaders(data, file);
+    bmp.Source.Header.biClrUsed = ReadColors(data, bmp.Source.Header, bmp.Source.Colors);
+    bmp.Source.Header.biSize = sizeof(BITMAPINFOHEADER);
+    NeedBytes(data, file.bfOffBits, 1);
     bmp.Pixels = data.data() + file.bfOffBits;
     bmp.PixelBytes = data.size() - file.bfOffBits;
     return bmp;
@@ -145,6 +170,33 @@ void CopyRows(const TBmpFile& bmp, const TBitmapInfo& target, Byte* bits) {
     }
 }
 
+// The file header, info header and masks or palette describing the rows of `dib` as stored;
+// `context` holds the DIB selected, for its palette.
+std::vector<Byte> BmpHeaders(const DIBSECTION& dib, LONG height, HDC context) {
+    TBitmapInfo info;
+    const WORD bits = dib.dsBmih.biBitCount;
+    info.Header = {sizeof(BITMAPINFOHEADER), dib.dsBm.bmWidth, height, 1, bits, BI_RGB, 0, 3780, 3780, 0, 0};
+    std::size_t extra = 0;
+    if (bits <= 8) {
+        info.Header.biClrUsed = ::GetDIBColorTable(context, 0, 256, info.Colors);
+        extra = info.Header.biClrUsed * sizeof(RGBQUAD);
+    } else if (dib.dsBmih.biCompression == BI_BITFIELDS) {
+        info.Header.biCompression = BI_BITFIELDS;
+        std::memcpy(info.Colors, dib.dsBitfields, 3 * sizeof(DWORD));
+        extra = 3 * sizeof(DWORD);
+    }
+    const std::size_t pixelBytes = RowBytes(dib.dsBm.bmWidth, bits) * dib.dsBm.bmHeight;
+    info.Header.biSizeImage = static_cast<DWORD>(pixelBytes);
+    const DWORD offBits = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + extra);
+    const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offBits + pixelBytes), 0, 0, offBits};
+    std::vector<Byte> data;
+    data.reserve(offBits + pixelBytes);
+    Append(data, file);
+    Append(data, info.Header);
+    Append(data, info.Colors, extra);
+    return data;
+}
+
 } // namespace
 
 void TBitmap::LoadFromFile(const UnicodeString& fileName) {
@@ -172,30 +224,10 @@ void TBitmap::SaveToFile(const UnicodeString& fileName) {
     if (!FImage) throw EInvalidGraphicOperation(L"Cannot save an empty bitmap");
     DibNeeded();
     ::GdiFlush();
-    TBitmapInfo info;
-    info.Header = {sizeof(BITMAPINFOHEADER), FWidth, FTopDown ? -FHeight : FHeight, 1, 0, BI_RGB, 0, 3780, 3780, 0, 0};
     DIBSECTION dib{};
-    ::GetObjectW(FImage.Get(), sizeof(dib), &dib);
-    info.Header.biBitCount = dib.dsBmih.biBitCount;
-    std::size_t extra = 0;
-    if (info.Header.biBitCount <= 8) {
-        info.Header.biClrUsed = ::GetDIBColorTable(Canvas()->Handle(), 0, 256, info.Colors);
-        extra = info.Header.biClrUsed * sizeof(RGBQUAD);
-    } else if (FPixelFormat == pf16bit) {
-        info.Header.biCompression = BI_BITFIELDS;
-        std::memcpy(info.Colors, dib.dsBitfields, 3 * sizeof(DWORD));
-        extra = 3 * sizeof(DWORD);
-    }
-    const std::size_t pixelBytes = RowBytes(FWidth, info.Header.biBitCount) * FHeight;
-    info.Header.biSizeImage = static_cast<DWORD>(pixelBytes);
-    const DWORD offBits = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + extra);
-    const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offBits + pixelBytes), 0, 0, offBits};
-    std::vector<Byte> data;
-    data.reserve(offBits + pixelBytes);
-    Append(data, file);
-    Append(data, info.Header);
-    Append(data, info.Colors, extra);
-    data.insert(data.end(), FBits, FBits + pixelBytes);
+    if (::GetObjectW(FImage.Get(), sizeof(dib), &dib) != sizeof(dib)) RaiseLastOSError(L"GetObject of a bitmap");
+    std::vector<Byte> data = BmpHeaders(dib, FTopDown ? -FHeight : FHeight, Canvas()->Handle());
+    data.insert(data.end(), FBits, FBits + RowBytes(FWidth, dib.dsBmih.biBitCount) * FHeight);
     WriteWholeFile(fileName, data);
 }
 

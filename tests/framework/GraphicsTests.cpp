@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -24,6 +25,29 @@ public:
 private:
     UnicodeString FName;
 };
+
+std::vector<Byte> ReadBytes(const UnicodeString& fileName) {
+    std::vector<Byte> data(4096);
+    HANDLE file = ::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD read = 0;
+    ::ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr);
+    ::CloseHandle(file);
+    data.resize(read);
+    return data;
+}
+
+void WriteBytes(const UnicodeString& fileName, const std::vector<Byte>& data) {
+    HANDLE file = ::CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+template <class T>
+void Put(std::vector<Byte>& data, const T& value) {
+    const Byte* bytes = reinterpret_cast<const Byte*>(&value);
+    data.insert(data.end(), bytes, bytes + sizeof(T));
+}
 
 Byte* Row(TBitmap& bitmap, int y) { return static_cast<Byte*>(bitmap.ScanLine(y)); }
 
@@ -205,6 +229,32 @@ TEST(Graphics, CanvasFillsAndOutlinesWithBrushAndPen) {
     canvas->FillRect(TRect(4, 5, 6, 7));
     EXPECT_EQ(canvas->Pixels(4, 5), clBlue);
     EXPECT_EQ(canvas->Pixels(6, 7), clYellow);
+}
+
+TEST(Graphics, ShapesFillWithTheBrushInsideThePenOutline) {
+    const struct {
+        const char* Name;
+        void (*Paint)(TCanvas*);
+        bool Filled;
+    } shapes[] = {
+        {"Ellipse", [](TCanvas* c) { c->Ellipse(2, 2, 18, 18); }, true},
+        {"RoundRect", [](TCanvas* c) { c->RoundRect(2, 2, 18, 18, 8, 8); }, true},
+        {"Polygon", [](TCanvas* c) { c->Polygon({{2, 2}, {17, 2}, {17, 17}, {2, 17}}); }, true},
+        {"Polyline", [](TCanvas* c) { c->Polyline({{2, 2}, {17, 2}, {17, 17}, {2, 17}, {2, 2}}); }, false},
+        {"LineTo", [](TCanvas* c) { c->MoveTo(2, 2); c->LineTo(17, 2); c->LineTo(17, 17); c->LineTo(2, 17); c->LineTo(2, 2); }, false},
+    };
+    for (const auto& shape : shapes) {
+        TBitmap bitmap(20, 20, pf24bit);
+        TCanvas* canvas = bitmap.Canvas();
+        canvas->Brush()->SetColor(clWhite);
+        canvas->FillRect(TRect(0, 0, 20, 20));
+        canvas->Pen()->SetColor(clRed);
+        canvas->Brush()->SetColor(clBlue);
+        shape.Paint(canvas);
+        EXPECT_EQ(canvas->Pixels(10, 10), shape.Filled ? clBlue : clWhite) << shape.Name << ": inside";
+        EXPECT_EQ(canvas->Pixels(10, 2), clRed) << shape.Name << ": top of the outline";
+        EXPECT_EQ(canvas->Pixels(0, 0), clWhite) << shape.Name << ": outside";
+    }
 }
 
 TEST(Graphics, TextOutTouchesOnlyPixelsInsideItsExtent) {
@@ -434,19 +484,74 @@ TEST(Graphics, BmpFilesRoundTripEveryFormat) {
 
 TEST(Graphics, BmpLoadingRejectsBadFiles) {
     TTempFile file(L".bmp");
-    TBitmap bitmap(4, 4, pf24bit);
-    bitmap.SaveToFile(file.Name());
-    // Cut short: the header promises more pixels than the file holds.
-    HANDLE handle = ::CreateFileW(file.Name().c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
-    ::SetFilePointer(handle, 60, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(handle);
-    ::CloseHandle(handle);
+    TBitmap(4, 4, pf8bit).SaveToFile(file.Name());
+    const std::vector<Byte> valid = ReadBytes(file.Name());
+    const struct {
+        const char* Fault;
+        std::size_t Offset; // where the bad value goes
+        DWORD Value;
+        std::size_t Size;
+    } faults[] = {
+        {"wrong magic", 0, 0x4D43, 2},
+        {"pixels beyond the end", 10, 0x10000, 4},
+        {"zero width", 18, 0, 4},
+        {"unknown depth", 28, 7, 2},
+        {"palette larger than 256", 46, 1000, 4},
+        {"header longer than the file", 14, 0x7FFFFFF0, 4},
+        {"bit fields on 8 bits", 30, BI_BITFIELDS, 4},
+    };
+    for (const auto& fault : faults) {
+        std::vector<Byte> data = valid;
+        std::memcpy(data.data() + fault.Offset, &fault.Value, fault.Size);
+        WriteBytes(file.Name(), data);
+        TBitmap loaded;
+        EXPECT_THROW(loaded.LoadFromFile(file.Name()), EInvalidGraphic) << fault.Fault;
+    }
+    std::vector<Byte> cut(valid.begin(), valid.end() - 1); // the last row is one byte short
+    WriteBytes(file.Name(), cut);
     TBitmap loaded;
-    EXPECT_THROW(loaded.LoadFromFile(file.Name()), EInvalidGraphic);
+    EXPECT_THROW(loaded.LoadFromFile(file.Name()), EInvalidGraphic) << "cut short";
+
     EXPECT_THROW(loaded.LoadFromFile(file.Name() + L".missing"), EFOpenError);
     EXPECT_THROW(TBitmap().SaveToFile(file.Name()), EInvalidGraphicOperation);
     EXPECT_THROW(loaded.LoadFromResourceName(::GetModuleHandleW(nullptr), L"NO_SUCH_BITMAP"), EResNotFound);
+}
+
+TEST(Graphics, BmpLoadingReadsTopDownAndRunLengthFiles) {
+    // A top-down file: the saved bottom-up rows reversed and the height negated.
+    TTempFile file(L".bmp");
+    TBitmap original(2, 2, pf24bit);
+    original.Canvas()->SetPixels(0, 0, clRed);
+    original.Canvas()->SetPixels(1, 1, clBlue);
+    original.SaveToFile(file.Name());
+    std::vector<Byte> data = ReadBytes(file.Name());
+    const std::size_t rowBytes = 8; // 2 pixels of 3 bytes, padded
+    ASSERT_EQ(data.size(), 14u + 40u + 2 * rowBytes);
+    std::swap_ranges(data.begin() + 54, data.begin() + 54 + 8, data.begin() + 62);
+    const LONG topDown = -2;
+    std::memcpy(data.data() + 14 + 8, &topDown, sizeof(topDown));
+    WriteBytes(file.Name(), data);
+    TBitmap loaded;
+    loaded.LoadFromFile(file.Name());
+    EXPECT_EQ(loaded.Canvas()->Pixels(0, 0), clRed);
+    EXPECT_EQ(loaded.Canvas()->Pixels(1, 1), clBlue);
+    EXPECT_EQ(loaded.Canvas()->Pixels(1, 0), clBlack);
+
+    // An 8-bit run-length file, 4 x 2: bottom row four of colour 1, top row four of colour 2.
+    const Byte runs[] = {4, 1, 0, 0, 4, 2, 0, 1};
+    const RGBQUAD palette[] = {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}};
+    BITMAPINFOHEADER header{sizeof(header), 4, 2, 1, 8, BI_RLE8, sizeof(runs), 0, 0, 3, 0};
+    const DWORD offBits = 14 + sizeof(header) + sizeof(palette);
+    std::vector<Byte> rle;
+    Put(rle, BITMAPFILEHEADER{0x4D42, static_cast<DWORD>(offBits + sizeof(runs)), 0, 0, offBits});
+    Put(rle, header);
+    Put(rle, palette);
+    Put(rle, runs);
+    WriteBytes(file.Name(), rle);
+    loaded.LoadFromFile(file.Name());
+    EXPECT_EQ(loaded.PixelFormat(), pf8bit);
+    EXPECT_EQ(loaded.Canvas()->Pixels(3, 1), clRed);
+    EXPECT_EQ(loaded.Canvas()->Pixels(0, 0), clLime);
 }
 
 TEST(Graphics, PictureChoosesTheGraphicClassByExtension) {
