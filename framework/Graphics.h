@@ -3,9 +3,10 @@
 // sections, icons, and a picture that picks its graphic class by file extension).
 //
 // Declared here, in order: TPoint, TRect, TSize; the owners TOwnedGdiHandle (TOwnedFont,
-// TOwnedPen, TOwnedBrush, TOwnedBitmap), TOwnedDC, TOwnedIcon and the borrowing TScreenDC;
-// EInvalidGraphic, EInvalidGraphicOperation; TColor and ColorToRGB; TGraphicsObject with TFont,
-// TPen, TBrush; TCanvas; TGraphic with TBitmap (and its TBitmapCanvas) and TIcon; TPicture.
+// TOwnedPen, TOwnedBrush, TOwnedBitmap, TOwnedPalette), TOwnedDC, TOwnedIcon and the borrowing
+// TScreenDC; EInvalidGraphic, EInvalidGraphicOperation; TColor and ColorToRGB; TGraphicsObject
+// with TFont, TPen, TBrush; TCanvas; TGraphic with TBitmap (and its TBitmapCanvas) and TIcon;
+// TPicture.
 //
 // Colours are 0x00BBGGRR. A system colour is 0xFF0000nn, nn being the GetSysColor index;
 // clNone and clDefault are markers that ColorToRGB leaves as they are.
@@ -35,7 +36,9 @@
 struct TPoint : POINT {
     constexpr TPoint() : POINT{0, 0} {}
     constexpr TPoint(LONG x, LONG y) : POINT{x, y} {}
-    friend constexpr bool operator==(const TPoint& a, const TPoint& b) { return a.x == b.x && a.y == b.y; }
+    friend constexpr bool operator==(const TPoint& a, const TPoint& b) {
+        return a.x == b.x && a.y == b.y;
+    }
 };
 
 struct TSize : SIZE {
@@ -45,18 +48,22 @@ struct TSize : SIZE {
 
 struct TRect : RECT {
     constexpr TRect() : RECT{0, 0, 0, 0} {}
-    constexpr TRect(LONG left, LONG top, LONG right, LONG bottom) : RECT{left, top, right, bottom} {}
+    constexpr TRect(LONG left, LONG top, LONG right, LONG bottom)
+        : RECT{left, top, right, bottom} {}
     constexpr LONG Width() const { return right - left; }
     constexpr LONG Height() const { return bottom - top; }
     constexpr TPoint TopLeft() const { return {left, top}; }
-    constexpr bool Contains(TPoint p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
+    constexpr bool Contains(TPoint p) const {
+        return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
+    }
     friend constexpr bool operator==(const TRect& a, const TRect& b) {
         return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
     }
 };
 
 // Arrays of these are passed to the system as arrays of the records.
-static_assert(sizeof(TPoint) == sizeof(POINT) && sizeof(TSize) == sizeof(SIZE) && sizeof(TRect) == sizeof(RECT));
+static_assert(sizeof(TPoint) == sizeof(POINT) && sizeof(TSize) == sizeof(SIZE) &&
+              sizeof(TRect) == sizeof(RECT));
 
 // ---- owners of GDI handles ---------------------------------------------------------------------
 
@@ -213,7 +220,9 @@ protected:
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
-enum TFontQuality { fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType, fqClearTypeNatural };
+enum TFontQuality {
+    fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType, fqClearTypeNatural
+};
 using TFontCharset = Byte;
 
 // A logical font. Height is the value GDI takes (negative: the character height in pixels;
@@ -279,8 +288,8 @@ private:
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 // Raster operations of the pen, in the order of the R2_ codes minus one.
 enum TPenMode {
-    pmBlack, pmNotMerge, pmMaskNotPen, pmNotCopy, pmMaskPenNot, pmNot, pmXor, pmNotMask,
-    pmMask, pmNotXor, pmNop, pmMergeNotPen, pmCopy, pmMergePenNot, pmMerge, pmWhite
+    pmBlack, pmNotMerge, pmMaskNotPen, pmNotCopy, pmMaskPenNot, pmNot, pmXor, pmNotMask, pmMask,
+    pmNotXor, pmNop, pmMergeNotPen, pmCopy, pmMergePenNot, pmMerge, pmWhite
 };
 
 // A cosmetic pen (black, 1 pixel, solid, copying by default). Mode is not part of the handle:
@@ -312,7 +321,9 @@ private:
     TPenMode FMode = pmCopy;
 };
 
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle {
+    bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+};
 
 class TBitmap;
 
@@ -370,8 +381,8 @@ constexpr TCopyMode cmWhiteness = WHITENESS;
 enum TTextFormats {
     tfBottom, tfCalcRect, tfCenter, tfEditControl, tfEndEllipsis, tfPathEllipsis, tfExpandTabs,
     tfExternalLeading, tfLeft, tfNoClip, tfNoPrefix, tfRight, tfRtlReading, tfSingleLine, tfTop,
-    tfVerticalCenter, tfWordBreak, tfHidePrefix, tfNoFullWidthCharBreak, tfPrefixOnly,
-    tfTabStop, tfWordEllipsis
+    tfVerticalCenter, tfWordBreak, tfHidePrefix, tfNoFullWidthCharBreak, tfPrefixOnly, tfTabStop,
+    tfWordEllipsis
 };
 using TTextFormat = TSet<TTextFormats>;
 

@@ -36,16 +36,16 @@ int BitCountOf(TPixelFormat format) {
     return counts[format];
 }
 
-NativeInt RowBytesOf(int width, int bitCount) { return ((NativeInt{width} * bitCount + 31) / 32) * 4; }
+NativeInt RowBytesOf(int width, int bitCount) {
+    return ((NativeInt{width} * bitCount + 31) / 32) * 4;
+}
 
 Byte* RowAddress(Byte* bits, int width, int height, int bitCount, bool topDown, int row) {
     const int stored = topDown ? row : height - 1 - row;
     return bits + stored * RowBytesOf(width, bitCount);
 }
 
-RGBQUAD Quad(TColor color) {
-    return {GetBValue(color), GetGValue(color), GetRValue(color), 0};
-}
+RGBQUAD Quad(TColor color) { return {GetBValue(color), GetGValue(color), GetRValue(color), 0}; }
 
 constexpr TColor SixteenColors[] = {
     clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clSilver,
@@ -57,7 +57,8 @@ int HalftoneColors(RGBQUAD* colors) {
     TOwnedPalette palette(::CreateHalftonePalette(screen.Get()));
     PALETTEENTRY entries[256]{};
     const UINT count = palette ? ::GetPaletteEntries(palette.Get(), 0, 256, entries) : 0;
-    for (UINT i = 0; i < count; ++i) colors[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
+    for (UINT i = 0; i < count; ++i)
+        colors[i] = {entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     return static_cast<int>(count);
 }
 
@@ -97,7 +98,9 @@ TPixelFormat FormatOfDib(const DIBSECTION& dib) {
     case 1: return pf1bit;
     case 4: return pf4bit;
     case 8: return pf8bit;
-    case 16: return dib.dsBmih.biCompression == BI_BITFIELDS && dib.dsBitfields[1] == 0x07E0 ? pf16bit : pf15bit;
+    case 16:
+        return dib.dsBmih.biCompression == BI_BITFIELDS && dib.dsBitfields[1] == 0x07E0 ? pf16bit
+                                                                                        : pf15bit;
     case 24: return pf24bit;
     case 32: return pf32bit;
     default: throw EInvalidGraphic(L"Bitmap format is not supported");
@@ -139,7 +142,8 @@ private:
 
 void PremultiplyRow(Byte* pixel, int width) {
     for (int x = 0; x < width; ++x, pixel += 4)
-        for (int channel = 0; channel < 3; ++channel) pixel[channel] = static_cast<Byte>((pixel[channel] * pixel[3] + 127) / 255);
+        for (int channel = 0; channel < 3; ++channel)
+            pixel[channel] = static_cast<Byte>((pixel[channel] * pixel[3] + 127) / 255);
 }
 
 } // namespace
@@ -206,7 +210,8 @@ void TBitmap::CopyPixelsTo(TImageData& target) {
     const int sourceBits = BitCountOf(FPixelFormat), targetBits = BitCountOf(target.Format);
     for (int y = 0; y < height; ++y) {
         const Byte* source = Row(y);
-        Byte* dest = RowAddress(target.Bits, target.Width, target.Height, targetBits, target.TopDown, y);
+        Byte* dest =
+            RowAddress(target.Bits, target.Width, target.Height, targetBits, target.TopDown, y);
         if (sourceBits == targetBits) {
             std::memcpy(dest, source, (std::size_t(width) * sourceBits + 7) / 8);
             continue;
@@ -253,7 +258,8 @@ void TBitmap::DibNeeded() {
 
 void* TBitmap::ScanLine(int row) {
     DibNeeded();
-    if (!FBits || row < 0 || row >= FHeight) throw EInvalidGraphicOperation(L"Scan line index out of range");
+    if (!FBits || row < 0 || row >= FHeight)
+        throw EInvalidGraphicOperation(L"Scan line index out of range");
     ::GdiFlush();
     return Row(row);
 }
@@ -273,7 +279,8 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
     TImageData data{TOwnedBitmap(bitmap), nullptr, 0, 0, FPixelFormat, false};
     DIBSECTION dib{};
     const int size = bitmap ? ::GetObjectW(bitmap, sizeof(dib), &dib) : 0;
-    if (bitmap && size < static_cast<int>(sizeof(BITMAP))) RaiseLastOSError(L"GetObject of a bitmap");
+    if (bitmap && size < static_cast<int>(sizeof(BITMAP)))
+        RaiseLastOSError(L"GetObject of a bitmap");
     if (size == static_cast<int>(sizeof(DIBSECTION)) && dib.dsBm.bmBits) {
         data.Bits = static_cast<Byte*>(dib.dsBm.bmBits);
         data.Format = FormatOfDib(dib);
@@ -341,11 +348,12 @@ void TBitmap::Draw(TCanvas* canvas, const TRect& rect) {
     const HDC source = Canvas()->Handle();
     if (Transparent()) {
         const UINT key = static_cast<UINT>(ColorToRGB(TransparentColor())) & 0xFFFFFF;
-        ::GdiTransparentBlt(target, rect.left, rect.top, rect.Width(), rect.Height(), source, 0, 0, FWidth, FHeight, key);
+        ::GdiTransparentBlt(target, rect.left, rect.top, rect.Width(), rect.Height(), source, 0, 0,
+                            FWidth, FHeight, key);
         return;
     }
-    ::StretchBlt(target, rect.left, rect.top, rect.Width(), rect.Height(), source, 0, 0, FWidth, FHeight,
-                 static_cast<DWORD>(canvas->CopyMode()));
+    ::StretchBlt(target, rect.left, rect.top, rect.Width(), rect.Height(), source, 0, 0, FWidth,
+                 FHeight, static_cast<DWORD>(canvas->CopyMode()));
 }
 
 // Blends with the per-pixel alpha; straight alpha is multiplied into a copy first, as the
@@ -354,13 +362,14 @@ void TBitmap::DrawAlpha(TCanvas* canvas, const TRect& rect) {
     if (FAlphaFormat == afDefined) {
         TBitmap premultiplied;
         premultiplied.Assign(this);
-        for (int y = 0; y < FHeight; ++y) PremultiplyRow(static_cast<Byte*>(premultiplied.ScanLine(y)), FWidth);
+        for (int y = 0; y < FHeight; ++y)
+            PremultiplyRow(static_cast<Byte*>(premultiplied.ScanLine(y)), FWidth);
         premultiplied.FAlphaFormat = afPremultiplied;
         return premultiplied.DrawAlpha(canvas, rect);
     }
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::GdiAlphaBlend(canvas->Handle(), rect.left, rect.top, rect.Width(), rect.Height(), Canvas()->Handle(), 0, 0,
-                    FWidth, FHeight, blend);
+    ::GdiAlphaBlend(canvas->Handle(), rect.left, rect.top, rect.Width(), rect.Height(),
+                    Canvas()->Handle(), 0, 0, FWidth, FHeight, blend);
 }
 
 // ---- the bitmap's canvas ----------------------------------------------------------------------
@@ -370,7 +379,8 @@ void TBitmapCanvas::CreateHandle() {
     if (!context) RaiseLastOSError(L"CreateCompatibleDC");
     if (FBitmap->FImage) {
         FOriginalBitmap = ::SelectObject(context.Get(), FBitmap->FImage.Get());
-        if (!FOriginalBitmap) throw EInvalidGraphicOperation(L"The bitmap is selected into another device context");
+        if (!FOriginalBitmap)
+            throw EInvalidGraphicOperation(L"The bitmap is selected into another device context");
     }
     SetHandle(context.Get());
     FContext = std::move(context);

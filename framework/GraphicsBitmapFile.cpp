@@ -36,8 +36,8 @@ struct TBitmapInfo {
 [[noreturn]] void InvalidBitmap() { throw EInvalidGraphic(L"Bitmap image is not valid"); }
 
 std::vector<Byte> ReadWholeFile(const UnicodeString& fileName) {
-    TOwnedFile file(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    TOwnedFile file(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) {
         const DWORD error = ::GetLastError();
         throw EFOpenError(L"Cannot open file \"" + fileName + L"\". " + SysErrorMessage(error));
@@ -47,7 +47,8 @@ std::vector<Byte> ReadWholeFile(const UnicodeString& fileName) {
     if (size.QuadPart > 0x7FFFFFFF) InvalidBitmap();
     std::vector<Byte> data(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
-    if (!data.empty() && !::ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr))
+    if (!data.empty() &&
+        !::ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr))
         RaiseLastOSError(L"ReadFile");
     data.resize(read);
     return data;
@@ -66,7 +67,9 @@ void WriteWholeFile(const UnicodeString& fileName, const std::vector<Byte>& data
         RaiseLastOSError(L"WriteFile");
 }
 
-std::size_t RowBytes(LONG width, int bitCount) { return ((std::size_t(width) * bitCount + 31) / 32) * 4; }
+std::size_t RowBytes(LONG width, int bitCount) {
+    return ((std::size_t(width) * bitCount + 31) / 32) * 4;
+}
 
 template <class T>
 void Append(std::vector<Byte>& data, const T& value, std::size_t size = sizeof(T)) {
@@ -76,7 +79,7 @@ void Append(std::vector<Byte>& data, const T& value, std::size_t size = sizeof(T
 
 // The parts of a BMP file, each one checked to lie inside it.
 struct TBmpFile {
-    TBitmapInfo Source;      // as the file describes its pixels (40-byte header)
+    TBitmapInfo Source; // as the file describes its pixels (40-byte header)
     const Byte* Pixels = nullptr;
     std::size_t PixelBytes = 0;
 };
@@ -88,10 +91,11 @@ void NeedBytes(const std::vector<Byte>& data, std::size_t offset, std::size_t le
 
 bool SupportedHeader(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& header) {
     const int bits = header.biBitCount;
-    const bool knownDepth = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    const bool knownDepth =
+        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
     const bool masksFit = header.biCompression != BI_BITFIELDS || bits == 16 || bits == 32;
-    return file.bfType == 0x4D42 && header.biSize >= sizeof(header) && header.biWidth > 0 && header.biHeight != 0 &&
-           header.biPlanes == 1 && knownDepth && masksFit;
+    return file.bfType == 0x4D42 && header.biSize >= sizeof(header) && header.biWidth > 0 &&
+           header.biHeight != 0 && header.biPlanes == 1 && knownDepth && masksFit;
 }
 
 BITMAPINFOHEADER ReadHeaders(const std::vector<Byte>& data, BITMAPFILEHEADER& file) {
@@ -141,7 +145,9 @@ bool HasMasks(const TBitmapInfo& info, DWORD red, DWORD green, DWORD blue) {
     return masks[0] == red && masks[1] == green && masks[2] == blue;
 }
 
-bool Is565(const TBitmapInfo& info) { return info.Header.biBitCount == 16 && HasMasks(info, 0xF800, 0x07E0, 0x001F); }
+bool Is565(const TBitmapInfo& info) {
+    return info.Header.biBitCount == 16 && HasMasks(info, 0xF800, 0x07E0, 0x001F);
+}
 
 // Bit fields whose pixels are laid out as in a DIB of the same depth made here.
 bool StandardMasks(const TBitmapInfo& info) {
@@ -153,9 +159,11 @@ bool StandardMasks(const TBitmapInfo& info) {
 // keeps its masks, any other bit-field file becomes plain RGB of its depth.
 TBitmapInfo TargetInfo(const TBitmapInfo& source) {
     TBitmapInfo target = source;
-    target.Header.biHeight = source.Header.biHeight < 0 ? -source.Header.biHeight : source.Header.biHeight;
+    target.Header.biHeight =
+        source.Header.biHeight < 0 ? -source.Header.biHeight : source.Header.biHeight;
     target.Header.biSizeImage = 0;
-    if (!(source.Header.biCompression == BI_BITFIELDS && Is565(source))) target.Header.biCompression = BI_RGB;
+    if (!(source.Header.biCompression == BI_BITFIELDS && Is565(source)))
+        target.Header.biCompression = BI_RGB;
     return target;
 }
 
@@ -175,7 +183,8 @@ void CopyRows(const TBmpFile& bmp, const TBitmapInfo& target, Byte* bits) {
 std::vector<Byte> BmpHeaders(const DIBSECTION& dib, LONG height, HDC context) {
     TBitmapInfo info;
     const WORD bits = dib.dsBmih.biBitCount;
-    info.Header = {sizeof(BITMAPINFOHEADER), dib.dsBm.bmWidth, height, 1, bits, BI_RGB, 0, 3780, 3780, 0, 0};
+    info.Header = {
+        sizeof(BITMAPINFOHEADER), dib.dsBm.bmWidth, height, 1, bits, BI_RGB, 0, 3780, 3780, 0, 0};
     std::size_t extra = 0;
     if (bits <= 8) {
         info.Header.biClrUsed = ::GetDIBColorTable(context, 0, 256, info.Colors);
@@ -187,7 +196,8 @@ std::vector<Byte> BmpHeaders(const DIBSECTION& dib, LONG height, HDC context) {
     }
     const std::size_t pixelBytes = RowBytes(dib.dsBm.bmWidth, bits) * dib.dsBm.bmHeight;
     info.Header.biSizeImage = static_cast<DWORD>(pixelBytes);
-    const DWORD offBits = static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + extra);
+    const DWORD offBits =
+        static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + extra);
     const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offBits + pixelBytes), 0, 0, offBits};
     std::vector<Byte> data;
     data.reserve(offBits + pixelBytes);
@@ -204,7 +214,8 @@ void TBitmap::LoadFromFile(const UnicodeString& fileName) {
     TBmpFile bmp = ParseBmp(data);
     TBitmapInfo target = TargetInfo(bmp.Source);
     void* bits = nullptr;
-    TOwnedBitmap image(::CreateDIBSection(nullptr, target.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
+    TOwnedBitmap image(
+        ::CreateDIBSection(nullptr, target.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!image) RaiseLastOSError(L"CreateDIBSection");
     const DWORD compression = bmp.Source.Header.biCompression;
     if (compression == BI_RGB || (compression == BI_BITFIELDS && StandardMasks(bmp.Source))) {
@@ -212,9 +223,10 @@ void TBitmap::LoadFromFile(const UnicodeString& fileName) {
     } else {
         TScreenDC screen;
         const LONG height = target.Header.biHeight;
-        bmp.Source.Header.biSizeImage = std::min<DWORD>(bmp.Source.Header.biSizeImage, static_cast<DWORD>(bmp.PixelBytes));
-        if (::SetDIBits(screen.Get(), image.Get(), 0, static_cast<UINT>(height), bmp.Pixels, bmp.Source.Info(),
-                        DIB_RGB_COLORS) == 0)
+        bmp.Source.Header.biSizeImage =
+            std::min<DWORD>(bmp.Source.Header.biSizeImage, static_cast<DWORD>(bmp.PixelBytes));
+        if (::SetDIBits(screen.Get(), image.Get(), 0, static_cast<UINT>(height), bmp.Pixels,
+                        bmp.Source.Info(), DIB_RGB_COLORS) == 0)
             InvalidBitmap();
     }
     SetHandle(image.Release());
@@ -225,14 +237,16 @@ void TBitmap::SaveToFile(const UnicodeString& fileName) {
     DibNeeded();
     ::GdiFlush();
     DIBSECTION dib{};
-    if (::GetObjectW(FImage.Get(), sizeof(dib), &dib) != sizeof(dib)) RaiseLastOSError(L"GetObject of a bitmap");
+    if (::GetObjectW(FImage.Get(), sizeof(dib), &dib) != sizeof(dib))
+        RaiseLastOSError(L"GetObject of a bitmap");
     std::vector<Byte> data = BmpHeaders(dib, FTopDown ? -FHeight : FHeight, Canvas()->Handle());
     data.insert(data.end(), FBits, FBits + RowBytes(FWidth, dib.dsBmih.biBitCount) * FHeight);
     WriteWholeFile(fileName, data);
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const UnicodeString& name) {
-    const HANDLE image = ::LoadImageW(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    const HANDLE image =
+        ::LoadImageW(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
     if (!image) throw EResNotFound(L"Resource " + name + L" not found");
     SetHandle(static_cast<HBITMAP>(image));
 }

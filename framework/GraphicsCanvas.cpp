@@ -6,8 +6,7 @@
 // originals back and forgets them before it takes another DC.
 #include "framework/Graphics.h"
 
-TCanvas::TCanvas()
-    : FFont(new TFont), FPen(new TPen), FBrush(new TBrush) {
+TCanvas::TCanvas() : FFont(new TFont), FPen(new TPen), FBrush(new TBrush) {
     ::InitializeCriticalSection(&FLock);
     FFont->OnChange = TNotifyEvent(this, &TCanvas::FontChanged);
     FPen->OnChange = TNotifyEvent(this, &TCanvas::PenChanged);

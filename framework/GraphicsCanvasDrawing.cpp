@@ -123,15 +123,18 @@ void TCanvas::TextRect(const TRect& rect, int x, int y, const UnicodeString& tex
     RequiredState({csHandleValid, csFontValid, csBrushValid});
     UINT options = ETO_CLIPPED | static_cast<UINT>(FTextFlags);
     if (FBrush->Style() != bsClear) options |= ETO_OPAQUE;
-    ::ExtTextOutW(FHandle, x, y, options, &rect, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    ::ExtTextOutW(FHandle, x, y, options, &rect, text.c_str(), static_cast<UINT>(text.size()),
+                  nullptr);
     Changed();
 }
 
+// Measuring (tfCalcRect) draws nothing, so it reports no change.
 void TCanvas::TextRect(TRect& rect, const UnicodeString& text, TTextFormat format) {
-    Changing();
+    const bool draws = !format.Contains(tfCalcRect);
+    if (draws) Changing();
     RequiredState({csHandleValid, csFontValid, csBrushValid});
     ::DrawTextW(FHandle, text.c_str(), static_cast<int>(text.size()), &rect, DrawTextFlags(format));
-    Changed();
+    if (draws) Changed();
 }
 
 TSize TCanvas::TextExtent(const UnicodeString& text) {

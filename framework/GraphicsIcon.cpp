@@ -78,6 +78,6 @@ void TIcon::LoadFromFile(const UnicodeString& fileName) {
 }
 
 void TIcon::Draw(TCanvas* canvas, const TRect& rect) {
-    ::DrawIconEx(canvas->Handle(), rect.left, rect.top, FIcon.Get(), rect.Width(), rect.Height(), 0, nullptr,
-                 DI_NORMAL);
+    ::DrawIconEx(canvas->Handle(), rect.left, rect.top, FIcon.Get(), rect.Width(), rect.Height(), 0,
+                 nullptr, DI_NORMAL);
 }

@@ -5,8 +5,10 @@
 
 namespace {
 
-constexpr UINT PenStyleCodes[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
-constexpr int HatchCodes[] = {0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
+constexpr UINT PenStyleCodes[] = {
+    PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
+constexpr int HatchCodes[] = {
+    0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
 
 } // namespace
 
@@ -87,8 +89,10 @@ HBRUSH TBrush::Handle() {
 void TBrush::SetColor(TColor color) {
     if (color == FColor) return;
     FColor = color;
-    if (color == clNone) FStyle = bsClear;
-    else if (FStyle == bsClear) FStyle = bsSolid;
+    if (color == clNone)
+        FStyle = bsClear;
+    else if (FStyle == bsClear)
+        FStyle = bsSolid;
     HandleChanged();
 }
 

@@ -20,14 +20,16 @@ struct TFileFormats {
 };
 
 TFileFormats& Registry() {
-    static TFileFormats registry{{}, {{L"bmp", L"Bitmaps", TBitmap::StaticClass()},
-                                      {L"ico", L"Icons", TIcon::StaticClass()}}};
+    static TFileFormats registry{
+        {},
+        {{L"bmp", L"Bitmaps", TBitmap::StaticClass()}, {L"ico", L"Icons", TIcon::StaticClass()}}};
     return registry;
 }
 
 UnicodeString NormalExtension(UnicodeString extension) {
     if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
-    if (!extension.empty()) ::CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
+    if (!extension.empty())
+        ::CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
     return extension;
 }
 
@@ -64,15 +66,17 @@ TClass TPicture::GraphicClassFor(const UnicodeString& extension) {
     const UnicodeString normal = NormalExtension(extension);
     TFileFormats& registry = Registry();
     std::lock_guard<std::mutex> guard(registry.Lock);
-    const auto found = std::find_if(registry.Formats.begin(), registry.Formats.end(),
-                                    [&normal](const TFileFormat& format) { return format.Extension == normal; });
+    const auto found =
+        std::find_if(registry.Formats.begin(), registry.Formats.end(),
+                     [&normal](const TFileFormat& format) { return format.Extension == normal; });
     return found == registry.Formats.end() ? nullptr : found->GraphicClass;
 }
 
 void TPicture::LoadFromFile(const UnicodeString& fileName) {
     const UnicodeString extension = ExtensionOf(fileName);
     const TClass graphicClass = GraphicClassFor(extension);
-    if (!graphicClass) throw EInvalidGraphic(L"Unknown picture file extension (." + extension + L")");
+    if (!graphicClass)
+        throw EInvalidGraphic(L"Unknown picture file extension (." + extension + L")");
     std::unique_ptr<TGraphic, graphics_detail::TFreeObject> graphic(
         static_cast<TGraphic*>(CreateInstance(graphicClass)));
     graphic->LoadFromFile(fileName);

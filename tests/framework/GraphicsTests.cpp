@@ -28,7 +28,8 @@ private:
 
 std::vector<Byte> ReadBytes(const UnicodeString& fileName) {
     std::vector<Byte> data(4096);
-    HANDLE file = ::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(fileName.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     DWORD read = 0;
     ::ReadFile(file, data.data(), static_cast<DWORD>(data.size()), &read, nullptr);
     ::CloseHandle(file);
@@ -37,10 +38,22 @@ std::vector<Byte> ReadBytes(const UnicodeString& fileName) {
 }
 
 void WriteBytes(const UnicodeString& fileName, const std::vector<Byte>& data) {
-    HANDLE file = ::CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     ::WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
     ::CloseHandle(file);
+}
+
+// The bytes of an RCDATA resource of the test program.
+std::vector<Byte> ResourceBytes(const wchar_t* name) {
+    const HMODULE module = ::GetModuleHandleW(nullptr);
+    const HRSRC resource = ::FindResourceW(module, name, MAKEINTRESOURCEW(10)); // RT_RCDATA
+    const Byte* bytes =
+        resource ? static_cast<const Byte*>(::LockResource(::LoadResource(module, resource)))
+                 : nullptr;
+    return bytes ? std::vector<Byte>(bytes, bytes + ::SizeofResource(module, resource))
+                 : std::vector<Byte>();
 }
 
 template <class T>
@@ -52,7 +65,9 @@ void Put(std::vector<Byte>& data, const T& value) {
 Byte* Row(TBitmap& bitmap, int y) { return static_cast<Byte*>(bitmap.ScanLine(y)); }
 
 // A colour from the position, different for every pixel of a small bitmap.
-TColor PatternColor(int x, int y) { return MakeColor(Byte(10 + x * 20), Byte(30 + y * 40), Byte(200 - x - y)); }
+TColor PatternColor(int x, int y) {
+    return MakeColor(Byte(10 + x * 20), Byte(30 + y * 40), Byte(200 - x - y));
+}
 
 void PaintPattern(TBitmap& bitmap) {
     const int bytes = bitmap.PixelFormat() == pf32bit ? 4 : 3;
@@ -73,7 +88,8 @@ int Channel(TColor color, int shift) { return (color >> shift) & 0xFF; }
 int CountChanged(TBitmap& bitmap, const TRect& rect, TColor background) {
     int changed = 0;
     for (int y = std::max<LONG>(rect.top, 0); y < std::min<LONG>(rect.bottom, bitmap.Height()); ++y)
-        for (int x = std::max<LONG>(rect.left, 0); x < std::min<LONG>(rect.right, bitmap.Width()); ++x)
+        for (int x = std::max<LONG>(rect.left, 0); x < std::min<LONG>(rect.right, bitmap.Width());
+             ++x)
             if (bitmap.Canvas()->Pixels(x, y) != background) ++changed;
     return changed;
 }
@@ -101,13 +117,20 @@ TEST(Graphics, ColorToRGBResolvesSystemColoursAndKeepsOthers) {
         TColor Color;
         int Index;
     } system[] = {
-        {clBtnFace, COLOR_BTNFACE}, {clWindow, COLOR_WINDOW}, {clWindowText, COLOR_WINDOWTEXT},
-        {clHighlight, COLOR_HIGHLIGHT}, {clHighlightText, COLOR_HIGHLIGHTTEXT}, {clBtnShadow, COLOR_BTNSHADOW},
-        {clGrayText, COLOR_GRAYTEXT}, {clInfoBk, COLOR_INFOBK}, {clMenuBar, COLOR_MENUBAR},
+        {clBtnFace, COLOR_BTNFACE},
+        {clWindow, COLOR_WINDOW},
+        {clWindowText, COLOR_WINDOWTEXT},
+        {clHighlight, COLOR_HIGHLIGHT},
+        {clHighlightText, COLOR_HIGHLIGHTTEXT},
+        {clBtnShadow, COLOR_BTNSHADOW},
+        {clGrayText, COLOR_GRAYTEXT},
+        {clInfoBk, COLOR_INFOBK},
+        {clMenuBar, COLOR_MENUBAR},
         {clScrollBar, COLOR_SCROLLBAR},
     };
     for (const auto& entry : system)
-        EXPECT_EQ(ColorToRGB(entry.Color), static_cast<TColor>(::GetSysColor(entry.Index))) << entry.Index;
+        EXPECT_EQ(ColorToRGB(entry.Color), static_cast<TColor>(::GetSysColor(entry.Index)))
+            << entry.Index;
     EXPECT_EQ(static_cast<std::uint32_t>(clBtnFace), 0xFF00000Fu);
 
     for (TColor plain : {clBlack, clRed, clNavy, clWhite, MakeColor(1, 2, 3), clNone, clDefault})
@@ -155,7 +178,8 @@ TEST(Graphics, ConversionBetween24And32BitsKeepsEveryPixel) {
         }
     bitmap.SetPixelFormat(pf24bit);
     for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(bitmap.Canvas()->Pixels(x, y), PatternColor(x, y)) << x << "," << y;
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(bitmap.Canvas()->Pixels(x, y), PatternColor(x, y)) << x << "," << y;
 }
 
 TEST(Graphics, ResizingKeepsTheTopLeftPart) {
@@ -168,7 +192,8 @@ TEST(Graphics, ResizingKeepsTheTopLeftPart) {
         EXPECT_EQ(bitmap.Height(), 3);
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 4; ++x)
-                EXPECT_EQ(bitmap.Canvas()->Pixels(x, y), PatternColor(x, y)) << format << ": " << x << "," << y;
+                EXPECT_EQ(bitmap.Canvas()->Pixels(x, y), PatternColor(x, y))
+                    << format << ": " << x << "," << y;
         EXPECT_EQ(bitmap.Canvas()->Pixels(5, 0), clBlack) << format << ": new area";
         // The canvas follows the new image.
         bitmap.Canvas()->SetPixels(5, 2, clRed);
@@ -239,9 +264,25 @@ TEST(Graphics, ShapesFillWithTheBrushInsideThePenOutline) {
     } shapes[] = {
         {"Ellipse", [](TCanvas* c) { c->Ellipse(2, 2, 18, 18); }, true},
         {"RoundRect", [](TCanvas* c) { c->RoundRect(2, 2, 18, 18, 8, 8); }, true},
-        {"Polygon", [](TCanvas* c) { c->Polygon({{2, 2}, {17, 2}, {17, 17}, {2, 17}}); }, true},
-        {"Polyline", [](TCanvas* c) { c->Polyline({{2, 2}, {17, 2}, {17, 17}, {2, 17}, {2, 2}}); }, false},
-        {"LineTo", [](TCanvas* c) { c->MoveTo(2, 2); c->LineTo(17, 2); c->LineTo(17, 17); c->LineTo(2, 17); c->LineTo(2, 2); }, false},
+        {"Polygon",
+         [](TCanvas* c) {
+             c->Polygon({{2, 2}, {17, 2}, {17, 17}, {2, 17}});
+         },
+         true},
+        {"Polyline",
+         [](TCanvas* c) {
+             c->Polyline({{2, 2}, {17, 2}, {17, 17}, {2, 17}, {2, 2}});
+         },
+         false},
+        {"LineTo",
+         [](TCanvas* c) {
+             c->MoveTo(2, 2);
+             c->LineTo(17, 2);
+             c->LineTo(17, 17);
+             c->LineTo(2, 17);
+             c->LineTo(2, 2);
+         },
+         false},
     };
     for (const auto& shape : shapes) {
         TBitmap bitmap(20, 20, pf24bit);
@@ -251,7 +292,8 @@ TEST(Graphics, ShapesFillWithTheBrushInsideThePenOutline) {
         canvas->Pen()->SetColor(clRed);
         canvas->Brush()->SetColor(clBlue);
         shape.Paint(canvas);
-        EXPECT_EQ(canvas->Pixels(10, 10), shape.Filled ? clBlue : clWhite) << shape.Name << ": inside";
+        EXPECT_EQ(canvas->Pixels(10, 10), shape.Filled ? clBlue : clWhite)
+            << shape.Name << ": inside";
         EXPECT_EQ(canvas->Pixels(10, 2), clRed) << shape.Name << ": top of the outline";
         EXPECT_EQ(canvas->Pixels(0, 0), clWhite) << shape.Name << ": outside";
     }
@@ -270,7 +312,8 @@ TEST(Graphics, TextOutTouchesOnlyPixelsInsideItsExtent) {
     canvas->TextOut(10, 8, L"Hello");
     const TRect inside(10, 8, 10 + extent.cx, 8 + extent.cy);
     EXPECT_GT(CountChanged(bitmap, inside, clWhite), 0);
-    int outside = CountChanged(bitmap, TRect(0, 0, 120, 40), clWhite) - CountChanged(bitmap, inside, clWhite);
+    int outside =
+        CountChanged(bitmap, TRect(0, 0, 120, 40), clWhite) - CountChanged(bitmap, inside, clWhite);
     EXPECT_EQ(outside, 0);
     EXPECT_EQ(canvas->PenPos(), TPoint(10 + extent.cx, 8));
     EXPECT_EQ(canvas->TextWidth(L"Hello"), extent.cx);
@@ -297,7 +340,8 @@ TEST(Graphics, ForeignDCGetsItsOwnObjectsBack) {
 
     TCanvas canvas;
     canvas.SetHandle(dc.Get());
-    EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), font) << "nothing is selected before it is needed";
+    EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), font)
+        << "nothing is selected before it is needed";
     canvas.Rectangle(0, 0, 2, 2);
     canvas.TextOut(0, 0, L"x");
     EXPECT_EQ(::GetCurrentObject(dc.Get(), OBJ_FONT), canvas.Font()->Handle());
@@ -445,8 +489,9 @@ TEST(Graphics, FontSizeAndHeightAgreeAndEveryChangeFiresOnce) {
 
 TEST(Graphics, FontTakesOverAHandleAndDescribesItself) {
     TFont font;
-    font.SetHandle(::CreateFontW(-15, 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH, L"Courier New"));
+    font.SetHandle(::CreateFontW(-15, 0, 0, 0, FW_BOLD, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 FIXED_PITCH, L"Courier New"));
     EXPECT_EQ(font.Name(), L"Courier New");
     EXPECT_EQ(font.Height(), -15);
     EXPECT_EQ(font.Style(), (TFontStyles{fsBold, fsUnderline}));
@@ -465,7 +510,8 @@ TEST(Graphics, BmpFilesRoundTripEveryFormat) {
             for (int i = 0; i < rowBytes; ++i) Row(bitmap, y)[i] = Byte(7 * i + 31 * y + 1);
         // Bits past the fifth pixel of a 1- and 4-bit row are padding, not picture.
         if (bits[format] < 8)
-            for (int y = 0; y < 3; ++y) Row(bitmap, y)[rowBytes - 1] &= Byte(0xFF << (8 - (5 * bits[format]) % 8) % 8);
+            for (int y = 0; y < 3; ++y)
+                Row(bitmap, y)[rowBytes - 1] &= Byte(0xFF << (8 - (5 * bits[format]) % 8) % 8);
         TTempFile file(L".bmp");
         bitmap.SaveToFile(file.Name());
 
@@ -475,9 +521,11 @@ TEST(Graphics, BmpFilesRoundTripEveryFormat) {
         EXPECT_EQ(loaded.Width(), 5);
         EXPECT_EQ(loaded.Height(), 3);
         for (int y = 0; y < 3; ++y)
-            EXPECT_EQ(std::memcmp(Row(loaded, y), Row(bitmap, y), rowBytes), 0) << "format " << format << " row " << y;
+            EXPECT_EQ(std::memcmp(Row(loaded, y), Row(bitmap, y), rowBytes), 0)
+                << "format " << format << " row " << y;
         if (format == pf8bit || format == pf4bit) {
-            EXPECT_EQ(loaded.Canvas()->Pixels(2, 1), bitmap.Canvas()->Pixels(2, 1)) << "palette of format " << format;
+            EXPECT_EQ(loaded.Canvas()->Pixels(2, 1), bitmap.Canvas()->Pixels(2, 1))
+                << "palette of format " << format;
         }
     }
 }
@@ -514,7 +562,8 @@ TEST(Graphics, BmpLoadingRejectsBadFiles) {
 
     EXPECT_THROW(loaded.LoadFromFile(file.Name() + L".missing"), EFOpenError);
     EXPECT_THROW(TBitmap().SaveToFile(file.Name()), EInvalidGraphicOperation);
-    EXPECT_THROW(loaded.LoadFromResourceName(::GetModuleHandleW(nullptr), L"NO_SUCH_BITMAP"), EResNotFound);
+    EXPECT_THROW(loaded.LoadFromResourceName(::GetModuleHandleW(nullptr), L"NO_SUCH_BITMAP"),
+                 EResNotFound);
 }
 
 TEST(Graphics, BmpLoadingReadsTopDownAndRunLengthFiles) {
@@ -580,7 +629,8 @@ TEST(Graphics, PictureChoosesTheGraphicClassByExtension) {
     } catch (const EInvalidGraphic& e) {
         EXPECT_EQ(e.Message(), L"Unknown picture file extension (.xyz)");
     }
-    EXPECT_EQ(picture.Graphic()->ClassType(), TBitmap::StaticClass()) << "a failed load keeps the picture";
+    EXPECT_EQ(picture.Graphic()->ClassType(), TBitmap::StaticClass())
+        << "a failed load keeps the picture";
 
     TPicture::RegisterFileFormat(L".XYZ", L"Test pictures", TRecordingGraphic::StaticClass());
     picture.LoadFromFile(L"photo.xyz");
@@ -621,4 +671,35 @@ TEST(Graphics, IconOwnsItsHandleAndDraws) {
     EXPECT_EQ(copy.Width(), 16);
     TOwnedIcon released(icon.ReleaseHandle());
     EXPECT_TRUE(icon.Empty());
+}
+
+TEST(Graphics, PicturesLoadFromResourcesAndIconFiles) {
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    TBitmap bitmap;
+    bitmap.LoadFromResourceName(instance, L"GRAPHICS_TEST_BITMAP");
+    EXPECT_EQ(bitmap.PixelFormat(), pf24bit);
+    EXPECT_EQ(bitmap.Width(), 2);
+    EXPECT_EQ(bitmap.Canvas()->Pixels(0, 0), clRed);
+    EXPECT_EQ(bitmap.Canvas()->Pixels(1, 0), clWhite);
+    EXPECT_EQ(bitmap.Canvas()->Pixels(0, 1), clBlue);
+    EXPECT_EQ(Row(bitmap, 1)[4], 0xFF)
+        << "the green of the bottom-right pixel, through the scan line";
+
+    TIcon icon;
+    icon.LoadFromResourceName(instance, L"GRAPHICS_TEST_ICON");
+    EXPECT_EQ(icon.Width(), ::GetSystemMetrics(SM_CXICON));
+    EXPECT_THROW(icon.LoadFromResourceName(instance, L"NO_SUCH_ICON"), EResNotFound);
+
+    const std::vector<Byte> iconFile = ResourceBytes(L"GRAPHICS_TEST_ICON_FILE");
+    ASSERT_FALSE(iconFile.empty());
+    TTempFile file(L".ico");
+    WriteBytes(file.Name(), iconFile);
+    TPicture picture;
+    picture.LoadFromFile(file.Name());
+    ASSERT_NE(dynamic_cast<TIcon*>(picture.Graphic()), nullptr);
+    EXPECT_EQ(picture.Width(), 16);
+    TBitmap target(20, 20, pf24bit);
+    target.Canvas()->Draw(0, 0, picture.Graphic());
+    EXPECT_EQ(target.Canvas()->Pixels(8, 8), clRed);
+    EXPECT_EQ(target.Canvas()->Pixels(18, 18), clBlack);
 }
