@@ -263,6 +263,8 @@ public:
     int PixelsPerInch() const noexcept { return FPixelsPerInch; }
     void SetPixelsPerInch(int pixelsPerInch);
 
+    // Copies the description (not the handle); the size in points stays when the two fonts
+    // have different resolutions.
     void Assign(TPersistent* source) override;
 
 protected:
