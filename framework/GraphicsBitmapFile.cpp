@@ -1,0 +1,252 @@
+// BMP files and bitmap resources for TBitmap, through plain Win32 file calls. A file is read
+// whole (pictures are small next to memory) and checked before any byte is used: every offset
+// and length in its headers must lie inside the file. Uncompressed rows are copied as they are,
+// so 32-bit alpha survives a round trip; run-length and unusual bit-field files are decoded by
+// SetDIBits. Files are written uncompressed, bottom-up as the image is stored.
+#include "framework/Graphics.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class TOwnedFile {
+public:
+    explicit TOwnedFile(HANDLE file) noexcept : FFile(file) {}
+    ~TOwnedFile() {
+        if (FFile != INVALID_HANDLE_VALUE) ::CloseHandle(FFile);
+    }
+    TOwnedFile(const TOwnedFile&) = delete;
+    TOwnedFile& operator=(const TOwnedFile&) = delete;
+    HANDLE Get() const noexcept { return FFile; }
+    bool Valid() const noexcept { return FFile != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE FFile;
+};
+
+struct TBitmapInfo {
+    BITMAPINFOHEADER Header{};
+    RGBQUAD Colors[256]{};
+    const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(this); }
+    BITMAPINFO* Info() { return reinterpret_cast<BITMAPINFO*>(this); }
+};
+
+[[noreturn]] void InvalidBitmap() { throw EInvalidGraphic(L"Bitmap image is not valid"); }
+
+std::vector<Byte> ReadWholeFile(const UnicodeString& fileName) {
+    TOwnedFile file(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        const DWORD error = ::GetLastError();
+        throw EFOpenError(L"Cannot open file \"" + fileName + L"\". " + SysErrorMessage(error));
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(file.Get(), &size)) RaiseLastOSError(L"GetFileSizeEx");
+    if (size.QuadPart > 0x7FFFFFFF) InvalidBitmap();
+    std::vector<Byte> data(static_cast<std::size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!data.empty() &&
+        !::ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr))
+        RaiseLastOSError(L"ReadFile");
+    data.resize(read);
+    return data;
+}
+
+void WriteWholeFile(const UnicodeString& fileName, const std::vector<Byte>& data) {
+    TOwnedFile file(::CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        const DWORD error = ::GetLastError();
+        throw EFCreateError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error));
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
+        written != data.size())
+        RaiseLastOSError(L"WriteFile");
+}
+
+std::size_t RowBytes(LONG width, int bitCount) {
+    return ((std::size_t(width) * bitCount + 31) / 32) * 4;
+}
+
+template <class T>
+void Append(std::vector<Byte>& data, const T& value, std::size_t size = sizeof(T)) {
+    const Byte* bytes = reinterpret_cast<const Byte*>(&value);
+    data.insert(data.end(), bytes, bytes + size);
+}
+
+// The parts of a BMP file, each one checked to lie inside it.
+struct TBmpFile {
+    TBitmapInfo Source; // as the file describes its pixels (40-byte header)
+    const Byte* Pixels = nullptr;
+    std::size_t PixelBytes = 0;
+};
+
+// Raises unless `length` bytes from `offset` lie inside the file.
+void NeedBytes(const std::vector<Byte>& data, std::size_t offset, std::size_t length) {
+    if (offset > data.size() || length > data.size() - offset) InvalidBitmap();
+}
+
+bool SupportedHeader(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& header) {
+    const int bits = header.biBitCount;
+    const bool knownDepth =
+        bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    const bool masksFit = header.biCompression != BI_BITFIELDS || bits == 16 || bits == 32;
+    return file.bfType == 0x4D42 && header.biSize >= sizeof(header) && header.biWidth > 0 &&
+           header.biHeight != 0 && header.biPlanes == 1 && knownDepth && masksFit;
+}
+
+BITMAPINFOHEADER ReadHeaders(const std::vector<Byte>& data, BITMAPFILEHEADER& file) {
+    BITMAPINFOHEADER header{};
+    NeedBytes(data, 0, sizeof(file) + sizeof(header));
+    std::memcpy(&file, data.data(), sizeof(file));
+    std::memcpy(&header, data.data() + sizeof(file), sizeof(header));
+    if (!SupportedHeader(file, header)) InvalidBitmap();
+    NeedBytes(data, sizeof(file), header.biSize);
+    return header;
+}
+
+// Copies the masks of a bit-field file or the palette of an indexed one; answers the number
+// of palette entries.
+DWORD ReadColors(const std::vector<Byte>& data, const BITMAPINFOHEADER& header, RGBQUAD* colors) {
+    if (header.biCompression == BI_BITFIELDS) {
+        // A 40-byte header is followed by the masks; longer headers hold them at the same place.
+        const std::size_t masks = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+        NeedBytes(data, masks, 3 * sizeof(DWORD));
+        std::memcpy(colors, data.data() + masks, 3 * sizeof(DWORD));
+        return 0;
+    }
+    if (header.biBitCount > 8) return 0;
+    const std::size_t count = header.biClrUsed ? header.biClrUsed : 1u << header.biBitCount;
+    if (count > 256) InvalidBitmap();
+    const std::size_t palette = sizeof(BITMAPFILEHEADER) + header.biSize;
+    NeedBytes(data, palette, count * sizeof(RGBQUAD));
+    std::memcpy(colors, data.data() + palette, count * sizeof(RGBQUAD));
+    return static_cast<DWORD>(count);
+}
+
+TBmpFile ParseBmp(const std::vector<Byte>& data) {
+    TBmpFile bmp;
+    BITMAPFILEHEADER file{};
+    bmp.Source.Header = ReadHeaders(data, file);
+    bmp.Source.Header.biClrUsed = ReadColors(data, bmp.Source.Header, bmp.Source.Colors);
+    bmp.Source.Header.biSize = sizeof(BITMAPINFOHEADER);
+    NeedBytes(data, file.bfOffBits, 1);
+    bmp.Pixels = data.data() + file.bfOffBits;
+    bmp.PixelBytes = data.size() - file.bfOffBits;
+    return bmp;
+}
+
+bool HasMasks(const TBitmapInfo& info, DWORD red, DWORD green, DWORD blue) {
+    DWORD masks[3];
+    std::memcpy(masks, info.Colors, sizeof(masks));
+    return masks[0] == red && masks[1] == green && masks[2] == blue;
+}
+
+bool Is565(const TBitmapInfo& info) {
+    return info.Header.biBitCount == 16 && HasMasks(info, 0xF800, 0x07E0, 0x001F);
+}
+
+// Bit fields whose pixels are laid out as in a DIB of the same depth made here.
+bool StandardMasks(const TBitmapInfo& info) {
+    if (info.Header.biBitCount == 32) return HasMasks(info, 0xFF0000, 0xFF00, 0xFF);
+    return Is565(info) || HasMasks(info, 0x7C00, 0x03E0, 0x001F);
+}
+
+// The DIB the picture goes into: bottom-up, uncompressed, the file's palette; 16-bit 5-6-5
+// keeps its masks, any other bit-field file becomes plain RGB of its depth.
+TBitmapInfo TargetInfo(const TBitmapInfo& source) {
+    TBitmapInfo target = source;
+    target.Header.biHeight =
+        source.Header.biHeight < 0 ? -source.Header.biHeight : source.Header.biHeight;
+    target.Header.biSizeImage = 0;
+    if (!(source.Header.biCompression == BI_BITFIELDS && Is565(source)))
+        target.Header.biCompression = BI_RGB;
+    return target;
+}
+
+void CopyRows(const TBmpFile& bmp, const TBitmapInfo& target, Byte* bits) {
+    const LONG height = target.Header.biHeight;
+    const std::size_t rowBytes = RowBytes(target.Header.biWidth, target.Header.biBitCount);
+    if (UInt64{rowBytes} * UInt64(height) > bmp.PixelBytes) InvalidBitmap();
+    const bool topDown = bmp.Source.Header.biHeight < 0;
+    for (LONG row = 0; row < height; ++row) {
+        const LONG stored = topDown ? height - 1 - row : row;
+        std::memcpy(bits + row * rowBytes, bmp.Pixels + stored * rowBytes, rowBytes);
+    }
+}
+
+// The file header, info header and masks or palette describing the rows of `dib` as stored;
+// `context` holds the DIB selected, for its palette.
+std::vector<Byte> BmpHeaders(const DIBSECTION& dib, LONG height, HDC context) {
+    TBitmapInfo info;
+    const WORD bits = dib.dsBmih.biBitCount;
+    info.Header = {
+        sizeof(BITMAPINFOHEADER), dib.dsBm.bmWidth, height, 1, bits, BI_RGB, 0, 3780, 3780, 0, 0};
+    std::size_t extra = 0;
+    if (bits <= 8) {
+        info.Header.biClrUsed = ::GetDIBColorTable(context, 0, 256, info.Colors);
+        extra = info.Header.biClrUsed * sizeof(RGBQUAD);
+    } else if (dib.dsBmih.biCompression == BI_BITFIELDS) {
+        info.Header.biCompression = BI_BITFIELDS;
+        std::memcpy(info.Colors, dib.dsBitfields, 3 * sizeof(DWORD));
+        extra = 3 * sizeof(DWORD);
+    }
+    const std::size_t pixelBytes = RowBytes(dib.dsBm.bmWidth, bits) * dib.dsBm.bmHeight;
+    info.Header.biSizeImage = static_cast<DWORD>(pixelBytes);
+    const DWORD offBits =
+        static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + extra);
+    const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offBits + pixelBytes), 0, 0, offBits};
+    std::vector<Byte> data;
+    data.reserve(offBits + pixelBytes);
+    Append(data, file);
+    Append(data, info.Header);
+    Append(data, info.Colors, extra);
+    return data;
+}
+
+} // namespace
+
+void TBitmap::LoadFromFile(const UnicodeString& fileName) {
+    const std::vector<Byte> data = ReadWholeFile(fileName);
+    TBmpFile bmp = ParseBmp(data);
+    TBitmapInfo target = TargetInfo(bmp.Source);
+    void* bits = nullptr;
+    TOwnedBitmap image(
+        ::CreateDIBSection(nullptr, target.Info(), DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!image) RaiseLastOSError(L"CreateDIBSection");
+    const DWORD compression = bmp.Source.Header.biCompression;
+    if (compression == BI_RGB || (compression == BI_BITFIELDS && StandardMasks(bmp.Source))) {
+        CopyRows(bmp, target, static_cast<Byte*>(bits));
+    } else {
+        TScreenDC screen;
+        const LONG height = target.Header.biHeight;
+        bmp.Source.Header.biSizeImage =
+            std::min<DWORD>(bmp.Source.Header.biSizeImage, static_cast<DWORD>(bmp.PixelBytes));
+        if (::SetDIBits(screen.Get(), image.Get(), 0, static_cast<UINT>(height), bmp.Pixels,
+                        bmp.Source.Info(), DIB_RGB_COLORS) == 0)
+            InvalidBitmap();
+    }
+    SetHandle(image.Release());
+}
+
+void TBitmap::SaveToFile(const UnicodeString& fileName) {
+    if (!FImage) throw EInvalidGraphicOperation(L"Cannot save an empty bitmap");
+    DibNeeded();
+    ::GdiFlush();
+    DIBSECTION dib{};
+    if (::GetObjectW(FImage.Get(), sizeof(dib), &dib) != sizeof(dib))
+        RaiseLastOSError(L"GetObject of a bitmap");
+    std::vector<Byte> data = BmpHeaders(dib, FTopDown ? -FHeight : FHeight, Canvas()->Handle());
+    data.insert(data.end(), FBits, FBits + RowBytes(FWidth, dib.dsBmih.biBitCount) * FHeight);
+    WriteWholeFile(fileName, data);
+}
+
+void TBitmap::LoadFromResourceName(HINSTANCE instance, const UnicodeString& name) {
+    const HANDLE image =
+        ::LoadImageW(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!image) throw EResNotFound(L"Resource " + name + L" not found");
+    SetHandle(static_cast<HBITMAP>(image));
+}

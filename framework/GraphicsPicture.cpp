@@ -1,0 +1,120 @@
+// TPicture and the picture-format registry. The registry is process-wide and small (a handful
+// of formats, registered at start-up by the modules that bring them); it is a list searched
+// in order, guarded by its own mutex because a module may register from any thread.
+#include "framework/Graphics.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+struct TFileFormat {
+    UnicodeString Extension; // lower case, without the dot
+    UnicodeString Description;
+    TClass GraphicClass;
+};
+
+struct TFileFormats {
+    std::mutex Lock;
+    std::vector<TFileFormat> Formats; // guarded by Lock
+};
+
+TFileFormats& Registry() {
+    static TFileFormats registry{
+        {},
+        {{L"bmp", L"Bitmaps", TBitmap::StaticClass()}, {L"ico", L"Icons", TIcon::StaticClass()}}};
+    return registry;
+}
+
+UnicodeString NormalExtension(UnicodeString extension) {
+    if (!extension.empty() && extension.front() == L'.') extension.erase(0, 1);
+    if (!extension.empty())
+        ::CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
+    return extension;
+}
+
+UnicodeString ExtensionOf(const UnicodeString& fileName) {
+    const auto dot = fileName.find_last_of(L".\\/:");
+    if (dot == UnicodeString::npos || fileName[dot] != L'.') return {};
+    return NormalExtension(fileName.substr(dot + 1));
+}
+
+} // namespace
+
+void TPicture::RegisterFileFormat(const UnicodeString& extension, const UnicodeString& description,
+                                  TClass graphicClass) {
+    if (!graphicClass || !ClassInheritsFrom(graphicClass, TGraphic::StaticClass()))
+        throw EInvalidGraphic(L"Only graphic classes can read picture files");
+    const UnicodeString normal = NormalExtension(extension);
+    if (normal.empty()) throw EInvalidGraphic(L"A picture file format needs an extension");
+    TFileFormats& registry = Registry();
+    std::lock_guard<std::mutex> guard(registry.Lock);
+    for (TFileFormat& format : registry.Formats)
+        if (format.Extension == normal) return void(format = {normal, description, graphicClass});
+    registry.Formats.push_back({normal, description, graphicClass});
+}
+
+void TPicture::UnregisterGraphicClass(TClass graphicClass) {
+    TFileFormats& registry = Registry();
+    std::lock_guard<std::mutex> guard(registry.Lock);
+    std::erase_if(registry.Formats, [graphicClass](const TFileFormat& format) {
+        return ClassInheritsFrom(format.GraphicClass, graphicClass);
+    });
+}
+
+TClass TPicture::GraphicClassFor(const UnicodeString& extension) {
+    const UnicodeString normal = NormalExtension(extension);
+    TFileFormats& registry = Registry();
+    std::lock_guard<std::mutex> guard(registry.Lock);
+    const auto found =
+        std::find_if(registry.Formats.begin(), registry.Formats.end(),
+                     [&normal](const TFileFormat& format) { return format.Extension == normal; });
+    return found == registry.Formats.end() ? nullptr : found->GraphicClass;
+}
+
+void TPicture::LoadFromFile(const UnicodeString& fileName) {
+    const UnicodeString extension = ExtensionOf(fileName);
+    const TClass graphicClass = GraphicClassFor(extension);
+    if (!graphicClass)
+        throw EInvalidGraphic(L"Unknown picture file extension (." + extension + L")");
+    std::unique_ptr<TGraphic, graphics_detail::TFreeObject> graphic(
+        static_cast<TGraphic*>(CreateInstance(graphicClass)));
+    graphic->LoadFromFile(fileName);
+    TakeGraphic(graphic.release());
+}
+
+void TPicture::SaveToFile(const UnicodeString& fileName) {
+    if (FGraphic) FGraphic->SaveToFile(fileName);
+}
+
+void TPicture::TakeGraphic(TGraphic* graphic) {
+    FGraphic.reset(graphic);
+    if (graphic) graphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
+    Changed(this);
+}
+
+void TPicture::SetGraphic(TGraphic* graphic) {
+    if (graphic == FGraphic.get()) return;
+    std::unique_ptr<TGraphic, graphics_detail::TFreeObject> copy;
+    if (graphic) {
+        copy.reset(static_cast<TGraphic*>(CreateInstance(graphic->ClassType())));
+        copy->Assign(graphic);
+    }
+    TakeGraphic(copy.release());
+}
+
+TBitmap* TPicture::Bitmap() {
+    if (auto* bitmap = dynamic_cast<TBitmap*>(FGraphic.get())) return bitmap;
+    auto* bitmap = new TBitmap;
+    TakeGraphic(bitmap);
+    return bitmap;
+}
+
+void TPicture::Assign(TPersistent* source) {
+    if (!source) return SetGraphic(nullptr);
+    if (auto* picture = dynamic_cast<TPicture*>(source)) return SetGraphic(picture->Graphic());
+    if (auto* graphic = dynamic_cast<TGraphic*>(source)) return SetGraphic(graphic);
+    TPersistent::Assign(source);
+}
+
+void TPicture::Changed(TObject*) { OnChange(this); }
