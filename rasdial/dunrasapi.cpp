@@ -1,0 +1,230 @@
+// The RAS binder: loads the RAS libraries once and binds every entry point the library uses by
+// name, by system level. A missing library or name leaves the pointer nil; the operations that
+// need it report 1157 instead of calling it. The binder runs on the GUI thread before any dial;
+// the pointers are written once here and only read afterwards (also by the RAS notifier thread).
+#include "rasdial/dunrasapi.h"
+
+#include "rasdial/dunsubs1.h"
+
+#include <utility>
+
+// The bound entry points (see the header).
+#define RAS_ENTRY(name) decltype(name) name = nullptr
+RAS_ENTRY(RasDialA);
+RAS_ENTRY(RasEnumConnectionsA);
+RAS_ENTRY(RasEnumEntriesA);
+RAS_ENTRY(RasGetConnectStatusA);
+RAS_ENTRY(RasGetErrorStringA);
+RAS_ENTRY(RasHangUpA);
+RAS_ENTRY(RasGetEntryDialParamsA);
+RAS_ENTRY(RasSetEntryDialParamsA);
+RAS_ENTRY(RasMonitorDlgA);
+RAS_ENTRY(RasEditPhonebookEntryA);
+RAS_ENTRY(RasCreatePhonebookEntryA);
+RAS_ENTRY(RasGetProjectionInfoA);
+RAS_ENTRY(RasConnectionNotificationA);
+RAS_ENTRY(RasGetSubEntryHandleA);
+RAS_ENTRY(RasGetSubEntryPropertiesA);
+RAS_ENTRY(RasSetSubEntryPropertiesA);
+RAS_ENTRY(RasGetAutodialAddressA);
+RAS_ENTRY(RasSetAutodialAddressA);
+RAS_ENTRY(RasEnumAutodialAddressesA);
+RAS_ENTRY(RasGetAutodialEnableA);
+RAS_ENTRY(RasSetAutodialEnableA);
+RAS_ENTRY(RasGetAutodialParamA);
+RAS_ENTRY(RasSetAutodialParamA);
+RAS_ENTRY(RasGetCredentialsA);
+RAS_ENTRY(RasSetCredentialsA);
+RAS_ENTRY(RasGetConnectionStatistics);
+RAS_ENTRY(RasClearConnectionStatistics);
+RAS_ENTRY(RasGetLinkStatistics);
+RAS_ENTRY(RasClearLinkStatistics);
+RAS_ENTRY(RasDeleteSubEntryA);
+RAS_ENTRY(RasGetCountryInfoA);
+RAS_ENTRY(RasGetEntryPropertiesA);
+RAS_ENTRY(RasSetEntryPropertiesA);
+RAS_ENTRY(RasRenameEntryA);
+RAS_ENTRY(RasDeleteEntryA);
+RAS_ENTRY(RasValidateEntryNameA);
+RAS_ENTRY(RasEnumDevicesA);
+RAS_ENTRY(RasEntryDlgA);
+RAS_ENTRY(RasPhonebookDlgA);
+RAS_ENTRY(RasDialDlgA);
+#undef RAS_ENTRY
+
+namespace {
+
+// Binding state; GUI thread only.
+struct TRasBinding {
+    TRasLibraryNames Names;
+    HMODULE RasApi = nullptr;
+    HMODULE EntryLibrary = nullptr;  // RasApi itself, or RNAPH
+    HMODULE Dialogs = nullptr;
+    bool Ran = false;
+    bool EntryFunctions = false;
+};
+
+// Declared before the finaliser below, so that it is destroyed after it.
+TRasBinding RasBinding;
+
+TRasBinding& Binding() { return RasBinding; }
+
+template <class Function>
+void Bind(HMODULE library, Function*& entry, const char* name) {
+    entry = library ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(library, name)))
+                    : nullptr;
+}
+
+#define BIND(library, name) Bind(library, name, #name)
+
+void BindBase(HMODULE ras) {
+    BIND(ras, RasDialA);
+    BIND(ras, RasEnumConnectionsA);
+    BIND(ras, RasEnumEntriesA);
+    BIND(ras, RasGetConnectStatusA);
+    BIND(ras, RasGetErrorStringA);
+    BIND(ras, RasHangUpA);
+    BIND(ras, RasGetEntryDialParamsA);
+    BIND(ras, RasSetEntryDialParamsA);
+    BIND(ras, RasMonitorDlgA);
+    BIND(ras, RasEditPhonebookEntryA);
+    BIND(ras, RasCreatePhonebookEntryA);
+    BIND(ras, RasGetProjectionInfoA);
+}
+
+void BindNT(HMODULE ras, Byte level) {
+    BIND(ras, RasGetSubEntryHandleA);
+    BIND(ras, RasGetSubEntryPropertiesA);
+    BIND(ras, RasSetSubEntryPropertiesA);
+    BIND(ras, RasGetAutodialAddressA);
+    BIND(ras, RasSetAutodialAddressA);
+    BIND(ras, RasEnumAutodialAddressesA);
+    BIND(ras, RasGetAutodialEnableA);
+    BIND(ras, RasSetAutodialEnableA);
+    BIND(ras, RasGetAutodialParamA);
+    BIND(ras, RasSetAutodialParamA);
+    BIND(ras, RasGetCredentialsA);
+    BIND(ras, RasSetCredentialsA);
+    if (level >= RasLevelW2K) {
+        BIND(ras, RasGetConnectionStatistics);
+        BIND(ras, RasClearConnectionStatistics);
+        BIND(ras, RasGetLinkStatistics);
+        BIND(ras, RasClearLinkStatistics);
+    }
+    if (level >= RasLevelXP) BIND(ras, RasDeleteSubEntryA);
+}
+
+void BindEntryFunctions(TRasBinding& binding) {
+    HMODULE library = GetProcAddress(binding.RasApi, "RasGetCountryInfoA")
+                          ? binding.RasApi
+                          : LoadLibraryW(binding.Names.EntryFunctions.c_str());
+    binding.EntryLibrary = library;
+    binding.EntryFunctions = library != nullptr;
+    if (!library) return;
+    BIND(library, RasGetCountryInfoA);
+    BIND(library, RasGetEntryPropertiesA);
+    BIND(library, RasSetEntryPropertiesA);
+    BIND(library, RasRenameEntryA);
+    BIND(library, RasDeleteEntryA);
+    BIND(library, RasValidateEntryNameA);
+    BIND(library, RasEnumDevicesA);
+}
+
+void BindDialogs(TRasBinding& binding) {
+    binding.Dialogs = LoadLibraryW(binding.Names.Dialogs.c_str());
+    if (!binding.Dialogs) return;
+    BIND(binding.Dialogs, RasEntryDlgA);
+    BIND(binding.Dialogs, RasPhonebookDlgA);
+    BIND(binding.Dialogs, RasDialDlgA);
+}
+
+#undef BIND
+
+void ClearEntryPoints() noexcept {
+    RasDialA = nullptr;
+    RasEnumConnectionsA = nullptr;
+    RasEnumEntriesA = nullptr;
+    RasGetConnectStatusA = nullptr;
+    RasGetErrorStringA = nullptr;
+    RasHangUpA = nullptr;
+    RasGetEntryDialParamsA = nullptr;
+    RasSetEntryDialParamsA = nullptr;
+    RasMonitorDlgA = nullptr;
+    RasEditPhonebookEntryA = nullptr;
+    RasCreatePhonebookEntryA = nullptr;
+    RasGetProjectionInfoA = nullptr;
+    RasConnectionNotificationA = nullptr;
+    RasGetSubEntryHandleA = nullptr;
+    RasGetSubEntryPropertiesA = nullptr;
+    RasSetSubEntryPropertiesA = nullptr;
+    RasGetAutodialAddressA = nullptr;
+    RasSetAutodialAddressA = nullptr;
+    RasEnumAutodialAddressesA = nullptr;
+    RasGetAutodialEnableA = nullptr;
+    RasSetAutodialEnableA = nullptr;
+    RasGetAutodialParamA = nullptr;
+    RasSetAutodialParamA = nullptr;
+    RasGetCredentialsA = nullptr;
+    RasSetCredentialsA = nullptr;
+    RasGetConnectionStatistics = nullptr;
+    RasClearConnectionStatistics = nullptr;
+    RasGetLinkStatistics = nullptr;
+    RasClearLinkStatistics = nullptr;
+    RasDeleteSubEntryA = nullptr;
+    RasGetCountryInfoA = nullptr;
+    RasGetEntryPropertiesA = nullptr;
+    RasSetEntryPropertiesA = nullptr;
+    RasRenameEntryA = nullptr;
+    RasDeleteEntryA = nullptr;
+    RasValidateEntryNameA = nullptr;
+    RasEnumDevicesA = nullptr;
+    RasEntryDlgA = nullptr;
+    RasPhonebookDlgA = nullptr;
+    RasDialDlgA = nullptr;
+}
+
+// Frees the libraries when the program's modules shut down.
+struct TRasApiFinaliser {
+    ~TRasApiFinaliser() { RasApiUnload(); }
+} RasApiFinaliser;
+
+}  // namespace
+
+void SetRasLibraryNames(const TRasLibraryNames& names) { Binding().Names = names; }
+
+const TRasLibraryNames& RasLibraryNames() { return Binding().Names; }
+
+bool RasApiAvailable() {
+    TRasBinding& binding = Binding();
+    if (binding.Ran) return RasDialA != nullptr;
+    binding.Ran = true;
+    binding.EntryFunctions = false;
+    binding.RasApi = LoadLibraryW(binding.Names.RasApi.c_str());
+    if (!binding.RasApi) return false;
+    const Byte level = RasOSLevel();
+    BindBase(binding.RasApi);
+    if (level >= RasLevelNT4 || RasOSMinorVersion() >= 10)
+        Bind(binding.RasApi, RasConnectionNotificationA, "RasConnectionNotificationA");
+    if (level >= RasLevelNT4) BindNT(binding.RasApi, level);
+    BindEntryFunctions(binding);
+    const bool result = RasDialA != nullptr;
+    if (level >= RasLevelNT4) BindDialogs(binding);
+    SetupPhonebookPaths();
+    return result;
+}
+
+bool RasEntryFunctionsAvailable() noexcept { return Binding().EntryFunctions; }
+
+Integer RasEntryPointStatus(const void* entryPoint) {
+    return RasApiAvailable() && entryPoint ? 0 : RasErrorLibraryMissing;
+}
+
+void RasApiUnload() noexcept {
+    TRasBinding& binding = Binding();
+    if (binding.EntryLibrary && binding.EntryLibrary != binding.RasApi) FreeLibrary(binding.EntryLibrary);
+    if (binding.Dialogs) FreeLibrary(binding.Dialogs);
+    if (binding.Ran && binding.RasApi) FreeLibrary(binding.RasApi);
+    ClearEntryPoints();
+    binding.RasApi = binding.EntryLibrary = binding.Dialogs = nullptr;
+    binding.Ran = binding.EntryFunctions = false;
+}
