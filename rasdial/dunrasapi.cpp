@@ -6,51 +6,22 @@
 
 #include "rasdial/dunsubs1.h"
 
-#include <utility>
+// Every bound entry point (see the header).
+#define RAS_ENTRY_POINTS(X) \
+    X(RasDialA) X(RasEnumConnectionsA) X(RasEnumEntriesA) X(RasGetConnectStatusA) X(RasGetErrorStringA) \
+    X(RasHangUpA) X(RasGetEntryDialParamsA) X(RasSetEntryDialParamsA) X(RasMonitorDlgA) \
+    X(RasEditPhonebookEntryA) X(RasCreatePhonebookEntryA) X(RasGetProjectionInfoA) X(RasConnectionNotificationA) \
+    X(RasGetSubEntryHandleA) X(RasGetSubEntryPropertiesA) X(RasSetSubEntryPropertiesA) \
+    X(RasGetAutodialAddressA) X(RasSetAutodialAddressA) X(RasEnumAutodialAddressesA) X(RasGetAutodialEnableA) \
+    X(RasSetAutodialEnableA) X(RasGetAutodialParamA) X(RasSetAutodialParamA) X(RasGetCredentialsA) \
+    X(RasSetCredentialsA) X(RasGetConnectionStatistics) X(RasClearConnectionStatistics) \
+    X(RasGetLinkStatistics) X(RasClearLinkStatistics) X(RasDeleteSubEntryA) X(RasGetCountryInfoA) \
+    X(RasGetEntryPropertiesA) X(RasSetEntryPropertiesA) X(RasRenameEntryA) X(RasDeleteEntryA) \
+    X(RasValidateEntryNameA) X(RasEnumDevicesA) X(RasEntryDlgA) X(RasPhonebookDlgA) X(RasDialDlgA)
 
-// The bound entry points (see the header).
-#define RAS_ENTRY(name) decltype(name) name = nullptr
-RAS_ENTRY(RasDialA);
-RAS_ENTRY(RasEnumConnectionsA);
-RAS_ENTRY(RasEnumEntriesA);
-RAS_ENTRY(RasGetConnectStatusA);
-RAS_ENTRY(RasGetErrorStringA);
-RAS_ENTRY(RasHangUpA);
-RAS_ENTRY(RasGetEntryDialParamsA);
-RAS_ENTRY(RasSetEntryDialParamsA);
-RAS_ENTRY(RasMonitorDlgA);
-RAS_ENTRY(RasEditPhonebookEntryA);
-RAS_ENTRY(RasCreatePhonebookEntryA);
-RAS_ENTRY(RasGetProjectionInfoA);
-RAS_ENTRY(RasConnectionNotificationA);
-RAS_ENTRY(RasGetSubEntryHandleA);
-RAS_ENTRY(RasGetSubEntryPropertiesA);
-RAS_ENTRY(RasSetSubEntryPropertiesA);
-RAS_ENTRY(RasGetAutodialAddressA);
-RAS_ENTRY(RasSetAutodialAddressA);
-RAS_ENTRY(RasEnumAutodialAddressesA);
-RAS_ENTRY(RasGetAutodialEnableA);
-RAS_ENTRY(RasSetAutodialEnableA);
-RAS_ENTRY(RasGetAutodialParamA);
-RAS_ENTRY(RasSetAutodialParamA);
-RAS_ENTRY(RasGetCredentialsA);
-RAS_ENTRY(RasSetCredentialsA);
-RAS_ENTRY(RasGetConnectionStatistics);
-RAS_ENTRY(RasClearConnectionStatistics);
-RAS_ENTRY(RasGetLinkStatistics);
-RAS_ENTRY(RasClearLinkStatistics);
-RAS_ENTRY(RasDeleteSubEntryA);
-RAS_ENTRY(RasGetCountryInfoA);
-RAS_ENTRY(RasGetEntryPropertiesA);
-RAS_ENTRY(RasSetEntryPropertiesA);
-RAS_ENTRY(RasRenameEntryA);
-RAS_ENTRY(RasDeleteEntryA);
-RAS_ENTRY(RasValidateEntryNameA);
-RAS_ENTRY(RasEnumDevicesA);
-RAS_ENTRY(RasEntryDlgA);
-RAS_ENTRY(RasPhonebookDlgA);
-RAS_ENTRY(RasDialDlgA);
-#undef RAS_ENTRY
+#define DEFINE_ENTRY(name) decltype(name) name = nullptr;
+RAS_ENTRY_POINTS(DEFINE_ENTRY)
+#undef DEFINE_ENTRY
 
 namespace {
 
@@ -141,46 +112,9 @@ void BindDialogs(TRasBinding& binding) {
 #undef BIND
 
 void ClearEntryPoints() noexcept {
-    RasDialA = nullptr;
-    RasEnumConnectionsA = nullptr;
-    RasEnumEntriesA = nullptr;
-    RasGetConnectStatusA = nullptr;
-    RasGetErrorStringA = nullptr;
-    RasHangUpA = nullptr;
-    RasGetEntryDialParamsA = nullptr;
-    RasSetEntryDialParamsA = nullptr;
-    RasMonitorDlgA = nullptr;
-    RasEditPhonebookEntryA = nullptr;
-    RasCreatePhonebookEntryA = nullptr;
-    RasGetProjectionInfoA = nullptr;
-    RasConnectionNotificationA = nullptr;
-    RasGetSubEntryHandleA = nullptr;
-    RasGetSubEntryPropertiesA = nullptr;
-    RasSetSubEntryPropertiesA = nullptr;
-    RasGetAutodialAddressA = nullptr;
-    RasSetAutodialAddressA = nullptr;
-    RasEnumAutodialAddressesA = nullptr;
-    RasGetAutodialEnableA = nullptr;
-    RasSetAutodialEnableA = nullptr;
-    RasGetAutodialParamA = nullptr;
-    RasSetAutodialParamA = nullptr;
-    RasGetCredentialsA = nullptr;
-    RasSetCredentialsA = nullptr;
-    RasGetConnectionStatistics = nullptr;
-    RasClearConnectionStatistics = nullptr;
-    RasGetLinkStatistics = nullptr;
-    RasClearLinkStatistics = nullptr;
-    RasDeleteSubEntryA = nullptr;
-    RasGetCountryInfoA = nullptr;
-    RasGetEntryPropertiesA = nullptr;
-    RasSetEntryPropertiesA = nullptr;
-    RasRenameEntryA = nullptr;
-    RasDeleteEntryA = nullptr;
-    RasValidateEntryNameA = nullptr;
-    RasEnumDevicesA = nullptr;
-    RasEntryDlgA = nullptr;
-    RasPhonebookDlgA = nullptr;
-    RasDialDlgA = nullptr;
+#define CLEAR_ENTRY(name) name = nullptr;
+    RAS_ENTRY_POINTS(CLEAR_ENTRY)
+#undef CLEAR_ENTRY
 }
 
 // Frees the libraries when the program's modules shut down.

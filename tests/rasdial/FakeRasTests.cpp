@@ -143,6 +143,7 @@ TEST_F(FakeRas, DialRefusalsAnswerAtOnce) {
     Script("entry Office\ndial-result 633\n");
     HRasConn conn = nullptr;
     EXPECT_EQ(Dial("Office", RasNotifierFunc2, conn), 633u);
+    Script("entry Office\n");
     EXPECT_EQ(Dial("Nowhere", RasNotifierFunc2, conn), 623u);
     TRasDialParamsNT4 params{};
     params.dwSize = sizeof(TRasDialParamsNT4) - 4;  // a wrong record size is refused
@@ -311,4 +312,62 @@ TEST_F(FakeRas, EveryRecordSizeOfTheLibraryIsAccepted) {
     BOOL password = TRUE;
     EXPECT_EQ(RasGetEntryDialParamsA(nullptr, &params, &password), 0u);
     EXPECT_FALSE(password);
+}
+
+namespace {
+
+// Names a scenario file in the environment while the simulated library is not loaded, so that
+// its next load reads it.
+class TScenarioFile {
+public:
+    explicit TScenarioFile(const std::string& text) {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        FPath = UnicodeString(temp) + L"fake-ras-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+        HANDLE file = CreateFileW(FPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+        CloseHandle(file);
+        SetEnvironmentVariableW(L"FAKE_RAS_SCENARIO", FPath.c_str());
+    }
+    TScenarioFile(const TScenarioFile&) = delete;
+    TScenarioFile& operator=(const TScenarioFile&) = delete;
+    ~TScenarioFile() {
+        SetEnvironmentVariableW(L"FAKE_RAS_SCENARIO", nullptr);
+        DeleteFileW(FPath.c_str());
+    }
+
+private:
+    UnicodeString FPath;
+};
+
+DWORD DialWithoutNotifier(const char* entry) {
+    TRasDialParamsNT4 params{};
+    params.dwSize = RasRecordSize(TRasRecord::DialParams);
+    std::strcpy(params.szEntryName, entry);
+    HRasConn conn = nullptr;
+    const DWORD result = RasDialA(nullptr, nullptr, &params, 0, nullptr, &conn);
+    if (conn) RasHangUpA(conn);
+    return result;
+}
+
+}  // namespace
+
+TEST(FakeRasScenario, ProgramsNameTheirScenarioInTheEnvironment) {
+    struct TRow {
+        const char* Text;
+        DWORD DialResult;
+    };
+    const TRow rows[] = {
+        {"entry Branch Office\ndelay 1\nstates 0 8192\n", 0},
+        {"entry Branch Office\ndelay 1\nstates 0 5\nfail 930\n", 930},
+        {"entry Branch Office\ndial-result 756\n", 756},
+        {"entry Branch Office\nspeed 9600\n", ERROR_INVALID_DATA},  // a bad line fails every dial
+    };
+    for (const TRow& row : rows) {
+        TScenarioFile scenario(row.Text);
+        TFakeRasBinding binding(FullFake());
+        ASSERT_TRUE(RasApiAvailable());
+        EXPECT_EQ(DialWithoutNotifier("Branch Office"), row.DialResult) << row.Text;
+    }
 }

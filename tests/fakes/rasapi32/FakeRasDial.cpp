@@ -127,8 +127,8 @@ DWORD WINAPI RasDialA(RasDialExtensions* extensions, LPCSTR phonebook, RasDialPa
         auto lock = LockShared();
         State& state = Shared();
         const std::string name = Field(params->szEntryName, sizeof(params->szEntryName));
-        if (!state.Phonebook.count(Lower(name))) return ErrorEntryNotFound;
         if (state.Script.DialResult != 0) return state.Script.DialResult;
+        if (!state.Phonebook.count(Lower(name))) return ErrorEntryNotFound;
         auto job = std::make_unique<DialJob>(DialJob{std::make_shared<Connection>(), state.Script,
                                                      notifierType, notifier, params->dwCallbackId, 1});
         Connection& line = *job->Line;
