@@ -28,9 +28,10 @@ namespace {
 // Binding state; GUI thread only.
 struct TRasBinding {
     TRasLibraryNames Names;
-    HMODULE RasApi = nullptr;
-    HMODULE EntryLibrary = nullptr;  // RasApi itself, or RNAPH
-    HMODULE Dialogs = nullptr;
+    TLibraryHandle RasApi;
+    TLibraryHandle Rnaph;             // loaded only when RasApi lacks the entry functions
+    HMODULE EntryLibrary = nullptr;   // borrowed: RasApi or Rnaph
+    TLibraryHandle Dialogs;
     bool Ran = false;
     bool EntryFunctions = false;
 };
@@ -86,9 +87,11 @@ void BindNT(HMODULE ras, Byte level) {
 }
 
 void BindEntryFunctions(TRasBinding& binding) {
-    HMODULE library = GetProcAddress(binding.RasApi, "RasGetCountryInfoA")
-                          ? binding.RasApi
-                          : LoadLibraryW(binding.Names.EntryFunctions.c_str());
+    HMODULE library = binding.RasApi.Get();
+    if (!GetProcAddress(library, "RasGetCountryInfoA")) {
+        binding.Rnaph = TLibraryHandle(binding.Names.EntryFunctions);
+        library = binding.Rnaph.Get();
+    }
     binding.EntryLibrary = library;
     binding.EntryFunctions = library != nullptr;
     if (!library) return;
@@ -102,11 +105,11 @@ void BindEntryFunctions(TRasBinding& binding) {
 }
 
 void BindDialogs(TRasBinding& binding) {
-    binding.Dialogs = LoadLibraryW(binding.Names.Dialogs.c_str());
+    binding.Dialogs = TLibraryHandle(binding.Names.Dialogs);
     if (!binding.Dialogs) return;
-    BIND(binding.Dialogs, RasEntryDlgA);
-    BIND(binding.Dialogs, RasPhonebookDlgA);
-    BIND(binding.Dialogs, RasDialDlgA);
+    BIND(binding.Dialogs.Get(), RasEntryDlgA);
+    BIND(binding.Dialogs.Get(), RasPhonebookDlgA);
+    BIND(binding.Dialogs.Get(), RasDialDlgA);
 }
 
 #undef BIND
@@ -133,13 +136,14 @@ bool RasApiAvailable() {
     if (binding.Ran) return RasDialA != nullptr;
     binding.Ran = true;
     binding.EntryFunctions = false;
-    binding.RasApi = LoadLibraryW(binding.Names.RasApi.c_str());
+    binding.RasApi = TLibraryHandle(binding.Names.RasApi);
     if (!binding.RasApi) return false;
     const Byte level = RasOSLevel();
-    BindBase(binding.RasApi);
+    HMODULE ras = binding.RasApi.Get();
+    BindBase(ras);
     if (level >= RasLevelNT4 || RasOSMinorVersion() >= 10)
-        Bind(binding.RasApi, RasConnectionNotificationA, "RasConnectionNotificationA");
-    if (level >= RasLevelNT4) BindNT(binding.RasApi, level);
+        Bind(ras, RasConnectionNotificationA, "RasConnectionNotificationA");
+    if (level >= RasLevelNT4) BindNT(ras, level);
     BindEntryFunctions(binding);
     const bool result = RasDialA != nullptr;
     if (level >= RasLevelNT4) BindDialogs(binding);
@@ -155,10 +159,10 @@ Integer RasEntryPointStatus(const void* entryPoint) {
 
 void RasApiUnload() noexcept {
     TRasBinding& binding = Binding();
-    if (binding.EntryLibrary && binding.EntryLibrary != binding.RasApi) FreeLibrary(binding.EntryLibrary);
-    if (binding.Dialogs) FreeLibrary(binding.Dialogs);
-    if (binding.Ran && binding.RasApi) FreeLibrary(binding.RasApi);
     ClearEntryPoints();
-    binding.RasApi = binding.EntryLibrary = binding.Dialogs = nullptr;
+    binding.EntryLibrary = nullptr;
+    binding.Rnaph.Reset();
+    binding.Dialogs.Reset();
+    binding.RasApi.Reset();
     binding.Ran = binding.EntryFunctions = false;
 }

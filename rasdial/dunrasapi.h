@@ -69,8 +69,7 @@ constexpr Integer RasErrorNoStatus = 601;
 constexpr Integer RasErrorInvalidHandle = 6;
 constexpr Integer RasErrorNotOnLevel = -1;
 
-// Module-level buffer sizes the components allocate.
-constexpr std::size_t RasConnBufferSize = 5632;   // 8 connection records of 704 bytes
+// Module-level buffer sizes the components allocate (the connection buffer is defined below).
 constexpr std::size_t RasEntryBufferSize = 4096;
 constexpr std::size_t RasSubEntryBufferSize = 491;
 constexpr std::size_t RasCtryInfoBufferSize = 276;  // record plus country name
@@ -268,6 +267,9 @@ struct TRasEntryDlg {
     ULONG_PTR reserved;
     ULONG_PTR reserved2;
 };
+
+// Room for 8 connection records (5632 bytes on i686).
+constexpr std::size_t RasConnBufferSize = 8 * sizeof(TRasConnWXP);
 
 enum class TRasRecord {
     DialParams, Conn, ConnStatus, Entry, SubEntry, Credentials, EntryName, PppIp, PppLcp,

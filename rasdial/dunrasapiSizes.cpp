@@ -29,7 +29,7 @@ static_assert(SizesAre(TRasRecord::DevInfo, {152, 152, 152, 152, 152}));
 static_assert(SizesAre(TRasRecord::CtryInfo, {20, 20, 20, 20, 20}));
 static_assert(SizesAre(TRasRecord::DialExtensions, {0, 16, 16, 16, 16}));
 static_assert(SizesAre(TRasRecord::EntryDlg, {0, 292, 292, 292, 292}));
-static_assert(RasConnBufferSize == 8 * sizeof(TRasConnWXP));
+static_assert(RasConnBufferSize == 5632);
 static_assert(RasEntryBufferSize >= sizeof(TRasEntryWXP));
 
 }  // namespace

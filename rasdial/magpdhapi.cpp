@@ -17,7 +17,7 @@ namespace {
 
 // Binding state; GUI thread only.
 struct TPdhBinding {
-    HMODULE Library = nullptr;
+    TLibraryHandle Library;
     bool Ran = false;
 } PdhBinding;
 
@@ -36,18 +36,18 @@ bool PdhApiAvailable() {
     if (PdhBinding.Ran) return PdhOpenQuery != nullptr;
     if (!RasApiAvailable() || RasOSLevel() != RasLevelNT4) return false;
     PdhBinding.Ran = true;
-    PdhBinding.Library = LoadLibraryW(L"pdh.dll");
+    PdhBinding.Library = TLibraryHandle(L"pdh.dll");
     if (!PdhBinding.Library) return false;
-#define BIND_ENTRY(name) Bind(PdhBinding.Library, name, #name);
+#define BIND_ENTRY(name) Bind(PdhBinding.Library.Get(), name, #name);
     PDH_ENTRY_POINTS(BIND_ENTRY)
 #undef BIND_ENTRY
     return PdhOpenQuery != nullptr;
 }
 
 void PdhApiUnload() noexcept {
-    if (PdhBinding.Library) FreeLibrary(PdhBinding.Library);
 #define CLEAR_ENTRY(name) name = nullptr;
     PDH_ENTRY_POINTS(CLEAR_ENTRY)
 #undef CLEAR_ENTRY
-    PdhBinding = TPdhBinding{};
+    PdhBinding.Library.Reset();
+    PdhBinding.Ran = false;
 }

@@ -2,6 +2,8 @@
 // the telephony service may be installed while the program runs.
 #include "rasdial/magtapiapi.h"
 
+#include "rasdial/dunsubs1.h"
+
 #define TAPI_ENTRY_POINTS(X)                                                                       \
     X(lineClose) X(lineConfigDialog) X(lineDeallocateCall) X(lineGetCallInfo) X(lineGetDevCaps)    \
     X(lineInitialize) X(lineNegotiateAPIVersion) X(lineOpen) X(lineShutdown) X(lineTranslateDialog) \
@@ -14,7 +16,7 @@ TAPI_ENTRY_POINTS(DEFINE_ENTRY)
 
 namespace {
 
-HMODULE TapiLibrary = nullptr;  // GUI thread only
+TLibraryHandle TapiLibrary;  // GUI thread only
 
 template <class Function>
 void Bind(HMODULE library, Function*& entry, const char* name) {
@@ -29,18 +31,17 @@ struct TTapiApiFinaliser {
 
 bool TapiApiAvailable() {
     if (TapiLibrary) return true;
-    TapiLibrary = LoadLibraryW(L"TAPI32.DLL");
+    TapiLibrary = TLibraryHandle(L"TAPI32.DLL");
     if (!TapiLibrary) return false;
-#define BIND_ENTRY(name) Bind(TapiLibrary, name, #name);
+#define BIND_ENTRY(name) Bind(TapiLibrary.Get(), name, #name);
     TAPI_ENTRY_POINTS(BIND_ENTRY)
 #undef BIND_ENTRY
     return true;
 }
 
 void TapiApiUnload() noexcept {
-    if (TapiLibrary) FreeLibrary(TapiLibrary);
-    TapiLibrary = nullptr;
 #define CLEAR_ENTRY(name) name = nullptr;
     TAPI_ENTRY_POINTS(CLEAR_ENTRY)
 #undef CLEAR_ENTRY
+    TapiLibrary.Reset();
 }
