@@ -125,7 +125,10 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_DETACH) {
         // Dial threads hold a reference to this library, so none runs here any more; a
         // terminating process has stopped them already. Nothing may wait under the loader lock.
-        for (const auto& connection : Shared().Active) SetEvent(connection->Stop);
+        Guard([]() -> DWORD {
+            for (const auto& connection : Shared().Active) SetEvent(connection->Stop);
+            return 0;
+        });
     }
     return TRUE;
 }
