@@ -1,0 +1,154 @@
+// The in-memory phonebook: entries are kept as the raw records their writers passed, and the
+// last record written is kept byte for byte for the tests. Names compare without case, as the
+// system's phonebook does; all phonebook files share one list.
+#include "FakeRas.h"
+#include "FakeRasRecords.h"
+
+#include <cstring>
+
+namespace fakeras {
+
+namespace {
+
+constexpr DWORD RenUser = 0;
+
+bool ValidName(const std::string& name) {
+    if (name.empty() || name.size() > 256 || name[0] == '.') return false;
+    return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
+}
+
+Entry* FindEntry(const char* name) {
+    if (!name) return nullptr;
+    auto found = Shared().Phonebook.find(Lower(name));
+    return found == Shared().Phonebook.end() ? nullptr : &found->second;
+}
+
+DWORD CopyOut(const std::vector<BYTE>& data, LPBYTE buffer, LPDWORD size) {
+    if (!size) return 0;
+    const bool fits = buffer && *size >= data.size();
+    if (fits && !data.empty()) std::memcpy(buffer, data.data(), data.size());
+    const DWORD needed = static_cast<DWORD>(data.size());
+    const bool asked = *size < needed || !buffer;
+    *size = needed;
+    return asked && needed > 0 ? ErrorBufferTooSmall : 0;
+}
+
+DWORD GetEntry(LPCSTR name, BYTE* record, LPDWORD size, LPBYTE device, LPDWORD deviceSize) {
+    if (!size) return ERROR_INVALID_PARAMETER;
+    if (record && *size >= sizeof(DWORD) && reinterpret_cast<RasEntryHead*>(record)->dwSize != RasEntrySize)
+        return ErrorInvalidSize;
+    const Entry* entry = FindEntry(name);
+    if (!entry) return ErrorEntryNotFound;
+    const DWORD recordResult = CopyOut(entry->Record, record, size);
+    const DWORD deviceResult = CopyOut(entry->Device, device, deviceSize);
+    return recordResult ? recordResult : deviceResult;
+}
+
+DWORD SetEntry(LPCSTR name, const BYTE* record, DWORD size, const BYTE* device, DWORD deviceSize) {
+    if (!name || !record || size < sizeof(RasEntryHead)) return ERROR_INVALID_PARAMETER;
+    if (reinterpret_cast<const RasEntryHead*>(record)->dwSize != RasEntrySize) return ErrorInvalidSize;
+    if (size < RasEntrySize) return ERROR_INVALID_PARAMETER;
+    if (!ValidName(name)) return ERROR_INVALID_NAME;
+    Entry entry{name, std::vector<BYTE>(record, record + size), {}};
+    if (device && deviceSize > 0) entry.Device.assign(device, device + deviceSize);
+    Shared().LastEntryBytes = entry.Record;
+    Shared().Phonebook[Lower(name)] = std::move(entry);
+    return 0;
+}
+
+DWORD EnumEntries(LPCSTR phonebook, RasEntryName* names, LPDWORD size, LPDWORD count) {
+    if (!names || !size || !count) return ERROR_INVALID_PARAMETER;
+    if (names->dwSize != sizeof(RasEntryName)) return ErrorInvalidSize;
+    const auto& book = Shared().Phonebook;
+    const DWORD needed = static_cast<DWORD>(book.size() * sizeof(RasEntryName));
+    *count = static_cast<DWORD>(book.size());
+    if (*size < needed) {
+        *size = needed;
+        return ErrorBufferTooSmall;
+    }
+    *size = needed;
+    std::size_t i = 0;
+    for (const auto& [key, entry] : book) {
+        RasEntryName& item = names[i++];
+        item = RasEntryName{};
+        item.dwSize = sizeof(RasEntryName);
+        item.dwFlags = RenUser;
+        PutField(item.szEntryName, sizeof(item.szEntryName), entry.Name);
+        PutField(item.szPhonebookPath, sizeof(item.szPhonebookPath),
+                 phonebook ? phonebook : "C:\\fake\\rasphone.pbk");
+    }
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace fakeras
+
+using namespace fakeras;
+
+extern "C" {
+
+DWORD WINAPI RasGetEntryPropertiesA(LPCSTR, LPCSTR name, BYTE* record, LPDWORD size, LPBYTE device,
+                                    LPDWORD deviceSize) {
+    return Guard([&]() -> DWORD {
+        auto lock = LockShared();
+        return GetEntry(name, record, size, device, deviceSize);
+    });
+}
+
+DWORD WINAPI RasSetEntryPropertiesA(LPCSTR, LPCSTR name, const BYTE* record, DWORD size,
+                                    const BYTE* device, DWORD deviceSize) {
+    return Guard([&]() -> DWORD {
+        auto lock = LockShared();
+        return SetEntry(name, record, size, device, deviceSize);
+    });
+}
+
+DWORD WINAPI RasValidateEntryNameA(LPCSTR, LPCSTR name) {
+    return Guard([&]() -> DWORD {
+        auto lock = LockShared();
+        if (!name || !ValidName(name)) return ERROR_INVALID_NAME;
+        return FindEntry(name) ? ERROR_ALREADY_EXISTS : 0;
+    });
+}
+
+DWORD WINAPI RasDeleteEntryA(LPCSTR, LPCSTR name) {
+    return Guard([&]() -> DWORD {
+        auto lock = LockShared();
+        if (!FindEntry(name)) return ErrorEntryNotFound;
+        Shared().Phonebook.erase(Lower(name));
+        Shared().Stored.erase(Lower(name));
+        return 0;
+    });
+}
+
+DWORD WINAPI RasRenameEntryA(LPCSTR, LPCSTR oldName, LPCSTR newName) {
+    return Guard([&]() -> DWORD {
+        auto lock = LockShared();
+        Entry* entry = FindEntry(oldName);
+        if (!entry) return ErrorEntryNotFound;
+        if (!newName || !ValidName(newName)) return ERROR_INVALID_NAME;
+        if (FindEntry(newName) && Lower(newName) != Lower(oldName)) return ERROR_ALREADY_EXISTS;
+        Entry moved = std::move(*entry);
+        moved.Name = newName;
+        Shared().Phonebook.erase(Lower(oldName));
+        Shared().Phonebook[Lower(newName)] = std::move(moved);
+        return 0;
+    });
+}
+
+DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR phonebook, RasEntryName* names, LPDWORD size, LPDWORD count) {
+    return Guard([&]() -> DWORD {
+        auto lock = LockShared();
+        return EnumEntries(phonebook, names, size, count);
+    });
+}
+
+DWORD WINAPI RasDeleteSubEntryA(LPCSTR, LPCSTR name, DWORD) {
+    return Guard([&]() -> DWORD {
+        auto lock = LockShared();
+        return FindEntry(name) ? 0 : ErrorEntryNotFound;
+    });
+}
+
+}  // extern "C"
