@@ -33,6 +33,17 @@ UnicodeString InitErrorText() {
     return L"The worker thread could not be initialised";
 }
 
+// On the main thread, runs the calls that workers hand over meanwhile: the thread waited for
+// may be blocked in Synchronize.
+void WaitForThreadEnd(HANDLE thread) {
+    if (GetCurrentThreadId() != MainThreadID()) {
+        WaitForSingleObject(thread, INFINITE);
+        return;
+    }
+    const HANDLE handles[] = {thread, SyncEventHandle()};
+    while (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) CheckSynchronize();
+}
+
 } // namespace
 
 TKitPoolingThread::TKitPoolingThread(TKitThreadPool* APool) : TThread(false), FPool(APool) {
@@ -49,9 +60,19 @@ void TKitPoolingThread::AfterConstruction() {
 
 void TKitPoolingThread::BeforeDestruction() { StopAndJoin(); }
 
+// The wait uses a copy of the thread handle: once the thread has ended, a sweep of the pool
+// may free this object on another thread at any moment.
 void TKitPoolingThread::Terminate(bool Force) {
+    if (!Force || GetCurrentThreadId() == ThreadID()) {
+        RequestStop();
+        return;
+    }
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), Handle(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
+        RaiseLastOSError(L"DuplicateHandle");
+    const TKernelHandle thread(copy);
     RequestStop();
-    if (Force && GetCurrentThreadId() != ThreadID()) WaitFor();
+    WaitForThreadEnd(thread.Get());
 }
 
 void TKitPoolingThread::RequestStop() noexcept {

@@ -150,7 +150,9 @@ public:
     TGetInfo OnGetInfo;                           // on the caller of Info
     TProcessRequest OnProcessRequest;             // on a worker; errors are swallowed
     TQueueEmpty OnQueueEmpty;                     // on a worker, ekQueueEmpty under the queue lock
-    TThreadInPoolInitializing OnThreadInitializing; // on the new worker; an error fails its creation
+    // On the new worker while the thread that adds the request waits for it (holding the pool's
+    // locks): it must not wait for that thread. An error it raises fails the creation.
+    TThreadInPoolInitializing OnThreadInitializing;
     TThreadInPoolFinalizing OnThreadFinalizing;   // on the ending worker
 
 protected:
@@ -242,7 +244,9 @@ public:
     // does not count the worker dead.
     void StillWorking() noexcept { uStillWorking = KitTickCount(); }
     // Asks the worker to stop once its current task (if any) is done. With Force, also waits
-    // until its thread has ended (unless called on that thread). The pool frees the object.
+    // until its thread has ended (unless called on that thread); the worker is never killed,
+    // as a killed thread would leave the pool's locks held. The pool frees the object: after a
+    // forced stop the caller must not touch it again.
     void Terminate(bool Force);
 
     TKitThreadPool* Pool() const noexcept { return FPool; }
