@@ -18,8 +18,12 @@ int SymbolValue(wchar_t c) {
     return -1;
 }
 
-wchar_t FirstByte(int a, int b) { return static_cast<wchar_t>(((a << 2) & 0xFC) | ((b >> 4) & 0x03)); }
-wchar_t SecondByte(int b, int c) { return static_cast<wchar_t>(((b << 4) & 0xF0) | ((c >> 2) & 0x0F)); }
+wchar_t FirstByte(int a, int b) {
+    return static_cast<wchar_t>(((a << 2) & 0xFC) | ((b >> 4) & 0x03));
+}
+wchar_t SecondByte(int b, int c) {
+    return static_cast<wchar_t>(((b << 4) & 0xF0) | ((c >> 2) & 0x0F));
+}
 // Unmasked on purpose: the server's data was made with this rule, -1 gives 0xFFFF.
 wchar_t ThirdByte(int c, int d) { return static_cast<wchar_t>((((c << 6) & 0xC0) | d) & 0xFFFF); }
 
@@ -31,7 +35,9 @@ std::size_t SymbolCount(const UnicodeString& text) {
     return n;
 }
 
-UnicodeString Layer(const UnicodeString& text, int k) { return Base64DecodeText(SegmentSwap(text, k)); }
+UnicodeString Layer(const UnicodeString& text, int k) {
+    return Base64DecodeText(SegmentSwap(text, k));
+}
 
 } // namespace
 
@@ -67,4 +73,6 @@ UnicodeString DecodeDialPassword(const UnicodeString& text) {
     return Layer(Layer(Layer(Layer(t, 5), 5), 6), 4);
 }
 
-UnicodeString DecodeDialUser(const UnicodeString& text) { return Base64DecodeText(Base64DecodeText(text)); }
+UnicodeString DecodeDialUser(const UnicodeString& text) {
+    return Base64DecodeText(Base64DecodeText(text));
+}

@@ -46,7 +46,8 @@ Integer DecodeBase64(const AnsiString& input, AnsiString& output) {
     const AnsiString filtered = FilterBase64Input(input);
     std::string bytes;
     bytes.reserve(filtered.size() / 4 * 3);
-    for (std::size_t i = 0; i + 4 <= filtered.size(); i += 4) AppendGroup(filtered.data() + i, bytes);
+    for (std::size_t i = 0; i + 4 <= filtered.size(); i += 4)
+        AppendGroup(filtered.data() + i, bytes);
     output = UnicodeToAnsi(Trim(AnsiToUnicode(bytes)));
     return 0;
 }

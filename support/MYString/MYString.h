@@ -272,7 +272,9 @@ public:
         return resolved.Result;
     }
     void debug_out(const UnicodeString& text) override { mystring::DebugOut(text); }
-    UnicodeString expand_env(bool apply) override { return Apply(mystring::ExpandEnv(f_string), apply); }
+    UnicodeString expand_env(bool apply) override {
+        return Apply(mystring::ExpandEnv(f_string), apply);
+    }
     Integer as_int() override { return StrToIntDef(f_string, 0); }
     Int64 as_int64() override { return StrToInt64Def(f_string, 0); }
     UnicodeString sub_str(Integer index, Integer count) override {
@@ -303,8 +305,12 @@ public:
     }
     UnicodeString lower(bool apply) override { return Apply(LowerCase(f_string), apply); }
     UnicodeString upper(bool apply) override { return Apply(UpperCase(f_string), apply); }
-    bool starts_with(const UnicodeString& prefix) override { return mystring::StartsWith(f_string, prefix); }
-    bool ends_with(const UnicodeString& suffix) override { return mystring::EndsWith(f_string, suffix); }
+    bool starts_with(const UnicodeString& prefix) override {
+        return mystring::StartsWith(f_string, prefix);
+    }
+    bool ends_with(const UnicodeString& suffix) override {
+        return mystring::EndsWith(f_string, suffix);
+    }
     UnicodeString change_suffix(const std::vector<UnicodeString>& endings,
                                 const UnicodeString& newEnding, bool apply) override {
         if (endings.empty()) return {};
@@ -318,7 +324,9 @@ public:
         if (remove && !f_string.empty()) f_string.erase(0, 1);
         return first;
     }
-    UnicodeString prepend(const UnicodeString& text, bool apply) override { return Apply(text + f_string, apply); }
+    UnicodeString prepend(const UnicodeString& text, bool apply) override {
+        return Apply(text + f_string, apply);
+    }
     UnicodeString last_char(bool remove) override {
         if (f_string.empty()) return {};
         const UnicodeString last(1, f_string.back());
@@ -329,7 +337,9 @@ public:
         Delete(f_string, index, count);
         return f_string;
     }
-    UnicodeString append(const UnicodeString& text, bool apply) override { return Apply(f_string + text, apply); }
+    UnicodeString append(const UnicodeString& text, bool apply) override {
+        return Apply(f_string + text, apply);
+    }
     UnicodeString reverse(bool apply) override { return Apply(mystring::Reverse(f_string), apply); }
     UnicodeString set_int(Integer value) override { return f_string = IntToStr(value); }
     UnicodeString repeat_text(Integer count, bool apply) override {
@@ -362,7 +372,9 @@ public:
     bool file_exists(const UnicodeString& fileName) override {
         return mystring::FileExists(fileName.empty() ? f_string : fileName);
     }
-    UnicodeString base64_decode(bool apply) override { return Apply(mystring::Base64Decode(f_string), apply); }
+    UnicodeString base64_decode(bool apply) override {
+        return Apply(mystring::Base64Decode(f_string), apply);
+    }
 
 protected:
     // The apply convention, in one place.
@@ -380,8 +392,12 @@ class strings2_t : public strings_t<I> {
 public:
     using strings_t<I>::strings_t;
 
-    bool load_file(const UnicodeString& fileName) override { return mystring::LoadFile(fileName, this->f_string); }
-    void save_file(const UnicodeString& fileName) override { mystring::SaveFile(fileName, this->f_string); }
+    bool load_file(const UnicodeString& fileName) override {
+        return mystring::LoadFile(fileName, this->f_string);
+    }
+    void save_file(const UnicodeString& fileName) override {
+        mystring::SaveFile(fileName, this->f_string);
+    }
     UnicodeString load_resource(HMODULE module, const UnicodeString& name,
                                 const wchar_t* resourceType) override {
         return mystring::LoadResource(module, name, resourceType);
@@ -427,17 +443,24 @@ public:
     void write_bool(bool value) override { f_reg->WriteBool(f_name, value); }
     void write_date(TDateTime value) override { f_reg->WriteDateTime(f_name, value); }
     UnicodeString read_str(bool apply) override {
-        return this->Apply(f_reg->ValueExists(f_name) ? f_reg->ReadString(f_name) : UnicodeString(), apply);
+        return this->Apply(f_reg->ValueExists(f_name) ? f_reg->ReadString(f_name) : UnicodeString(),
+                           apply);
     }
     UnicodeString read_binary_text(bool apply) override {
         return this->Apply(mystring::ReadBinaryText(*f_reg, f_name), apply);
     }
-    Integer read_int() override { return f_reg->ValueExists(f_name) ? f_reg->ReadInteger(f_name) : 0; }
+    Integer read_int() override {
+        return f_reg->ValueExists(f_name) ? f_reg->ReadInteger(f_name) : 0;
+    }
     bool read_bool() override { return f_reg->ValueExists(f_name) && f_reg->ReadBool(f_name); }
-    TDateTime read_date() override { return f_reg->ValueExists(f_name) ? f_reg->ReadDateTime(f_name) : 0; }
+    TDateTime read_date() override {
+        return f_reg->ValueExists(f_name) ? f_reg->ReadDateTime(f_name) : 0;
+    }
     bool delete_key(const UnicodeString& keyPath) override { return f_reg->DeleteKey(keyPath); }
     bool delete_value() override { return f_reg->DeleteValue(f_name); }
-    UnicodeString full_key() override { return f_key.empty() ? f_prekey : f_prekey + L"\\" + f_key; }
+    UnicodeString full_key() override {
+        return f_key.empty() ? f_prekey : f_prekey + L"\\" + f_key;
+    }
     void close_key() override { f_reg->CloseKey(); }
     bool has_sub_keys() override { return f_reg->HasSubKeys(); }
     bool key_exists(const UnicodeString& keyPath) override { return f_reg->KeyExists(keyPath); }
@@ -460,12 +483,12 @@ public:
     void restore_key() override { f_key = f_bkey; }
 
 protected:
-    TRegistry* f_reg;        // owned; root HKEY_CURRENT_USER until set_root
-    HKEY f_root = nullptr;   // the root key last set
-    UnicodeString f_prekey;  // key-path prefix
-    UnicodeString f_key;     // key path below the prefix
-    UnicodeString f_name;    // value name
-    UnicodeString f_bkey;    // saved key path
+    TRegistry* f_reg;       // owned; root HKEY_CURRENT_USER until set_root
+    HKEY f_root = nullptr;  // the root key last set
+    UnicodeString f_prekey; // key-path prefix
+    UnicodeString f_key;    // key path below the prefix
+    UnicodeString f_name;   // value name
+    UnicodeString f_bkey;   // saved key path
 };
 
 // ---- The classes ----------------------------------------------------------------------------

@@ -24,14 +24,16 @@ TDateTime AsDate(const UnicodeString& text) {
     // (MinGW declares the text parameter non-const; the call does not write to it.)
     DATE value = 0;
     UnicodeString copy = text;
-    if (copy.empty() || FAILED(VarDateFromStr(copy.data(), LOCALE_USER_DEFAULT, 0, &value))) return NoDate;
+    if (copy.empty() || FAILED(VarDateFromStr(copy.data(), LOCALE_USER_DEFAULT, 0, &value)))
+        return NoDate;
     return value;
 }
 
 UnicodeString FromAnsi(const char* buffer) {
     UnicodeString result;
     if (!buffer) return result;
-    for (const char* p = buffer; *p; ++p) result += static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    for (const char* p = buffer; *p; ++p)
+        result += static_cast<wchar_t>(static_cast<unsigned char>(*p));
     return result;
 }
 

@@ -49,7 +49,8 @@ UnicodeString ShortPath(const UnicodeString& path) {
     if (length == 0) return {};
     std::vector<wchar_t> buffer(length);
     const DWORD written = GetShortPathNameW(path.c_str(), buffer.data(), length);
-    return written > 0 && written < length ? UnicodeString(buffer.data(), written) : UnicodeString();
+    return written > 0 && written < length ? UnicodeString(buffer.data(), written)
+                                           : UnicodeString();
 }
 
 bool FileExists(const UnicodeString& path) {

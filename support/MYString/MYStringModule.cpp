@@ -13,7 +13,8 @@ std::vector<UnicodeString> ExecutableExtensionList;
 void Initialize() {
     if (StartupCount++ > 0) return;
     SearchPathList = mystring::SplitPieces(mystring::EnvironmentVariable(L"Path"), L";");
-    ExecutableExtensionList = mystring::SplitPieces(mystring::EnvironmentVariable(L"PATHEXT"), L";");
+    ExecutableExtensionList =
+        mystring::SplitPieces(mystring::EnvironmentVariable(L"PATHEXT"), L";");
 }
 
 void Finalize() {

@@ -15,7 +15,9 @@ std::atomic<TJsonParseFunction> JsonParseFunction{nullptr};
 
 THttpGetFunction SetHttpGetFunction(THttpGetFunction get) { return HttpGetFunction.exchange(get); }
 
-TJsonParseFunction SetJsonParseFunction(TJsonParseFunction parse) { return JsonParseFunction.exchange(parse); }
+TJsonParseFunction SetJsonParseFunction(TJsonParseFunction parse) {
+    return JsonParseFunction.exchange(parse);
+}
 
 namespace mystring {
 

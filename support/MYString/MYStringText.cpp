@@ -62,7 +62,9 @@ bool SameAs(const UnicodeString& text, const UnicodeString& other, Integer ignor
     return text == other;
 }
 
-UnicodeString Reverse(const UnicodeString& text) { return UnicodeString(text.rbegin(), text.rend()); }
+UnicodeString Reverse(const UnicodeString& text) {
+    return UnicodeString(text.rbegin(), text.rend());
+}
 
 UnicodeString RepeatText(const UnicodeString& text, Integer count) {
     UnicodeString result;

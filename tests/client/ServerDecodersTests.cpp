@@ -17,9 +17,9 @@ TEST(ServerDecoders, Base64DecodeTextTable) {
         {L"QUI", L"AB"},
         {L"QQ==", L"A"},
         {L"QQ", L"A"},
-        {L"Q", L""},            // a lone last symbol is ignored
-        {L"QUJDRA", L"ABCD"},   // two left over give one character
-        {L"6Q==", L"\xE9"},     // a byte above 127 is one character of the same code
+        {L"Q", L""},          // a lone last symbol is ignored
+        {L"QUJDRA", L"ABCD"}, // two left over give one character
+        {L"6Q==", L"\xE9"},   // a byte above 127 is one character of the same code
         {L"/w", L"\xFF"},
         {L"AAAA", UnicodeString(3, L'\0')},
         {L"==", L""},
@@ -35,7 +35,8 @@ TEST(ServerDecoders, SymbolsOutsideTheAlphabet) {
     EXPECT_EQ(Base64DecodeText(L"QUJ*"), (UnicodeString{L'A', L'B', static_cast<wchar_t>(0xFFFF)}));
     // The first two terms are masked to a byte even for -1.
     EXPECT_EQ(Base64DecodeText(L"**"), UnicodeString(1, static_cast<wchar_t>(0xFF)));
-    EXPECT_EQ(Base64DecodeText(L"***"), (UnicodeString{static_cast<wchar_t>(0xFF), static_cast<wchar_t>(0xFF)}));
+    EXPECT_EQ(Base64DecodeText(L"***"),
+              (UnicodeString{static_cast<wchar_t>(0xFF), static_cast<wchar_t>(0xFF)}));
 }
 
 TEST(ServerDecoders, SegmentSwapCutsPiecesToTheText) {
@@ -67,7 +68,8 @@ TEST(ServerDecoders, RoundTripThroughTheAccountServerEncoders) {
         {L"ZEpVeVdWUWRWaw", L"ab.cd"},
         {L"Vk9RMFRYUWVVeHFUVk0", L"1.2.3.4"},
     };
-    for (const TextCase& c : addresses) EXPECT_EQ(DecodeLineAddress(c.input), c.expected) << c.input;
+    for (const TextCase& c : addresses)
+        EXPECT_EQ(DecodeLineAddress(c.input), c.expected) << c.input;
 
     const TextCase users[] = {
         {L"ZG5CdU9EQXdNUQ", L"vpn8001"},
@@ -88,7 +90,8 @@ TEST(ServerDecoders, RoundTripThroughTheAccountServerEncoders) {
          L"VjFkSFNrbFJiR2hhWWtad1MxcFdSUQ",
          L"0123456789abcdefghij"},
     };
-    for (const TextCase& c : passwords) EXPECT_EQ(DecodeDialPassword(c.input), c.expected) << c.input;
+    for (const TextCase& c : passwords)
+        EXPECT_EQ(DecodeDialPassword(c.input), c.expected) << c.input;
 }
 
 } // namespace

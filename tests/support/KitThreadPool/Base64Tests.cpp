@@ -19,11 +19,11 @@ TEST(KitBase64, DecodesGroupsIgnoringSeparatorsAndTrailingCharacters) {
         {"QQ==", "A"},
         {"QUJD", "ABC"},
         {"Q U\r\nJ\tD\n", "ABC"},
-        {"QUJDRA", "ABC"},        // the incomplete last group gives nothing
+        {"QUJDRA", "ABC"}, // the incomplete last group gives nothing
         {"QUJDREVG", "ABCDEF"},
-        {"IEE=", "A"},            // leading blank and padding zero trimmed
-        {"!!**~~", ""},           // nothing of the alphabet left
-        {"QQ", ""},               // no complete group at all
+        {"IEE=", "A"},  // leading blank and padding zero trimmed
+        {"!!**~~", ""}, // nothing of the alphabet left
+        {"QQ", ""},     // no complete group at all
         {"SGVsbG8sIHdvcmxk", "Hello, world"},
     };
     for (const Case& c : cases) EXPECT_EQ(Decoded(c.input), c.expected) << c.input;

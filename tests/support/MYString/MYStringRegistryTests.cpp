@@ -8,9 +8,7 @@ namespace {
 
 class MYStringRegistry : public testing::Test {
 protected:
-    void SetUp() override {
-        FKey = L"Software\\MYStringTests" + IntToStr(GetCurrentProcessId());
-    }
+    void SetUp() override { FKey = L"Software\\MYStringTests" + IntToStr(GetCurrentProcessId()); }
     void TearDown() override {
         TRegistry reg;
         reg.DeleteKey(L"\\" + FKey);

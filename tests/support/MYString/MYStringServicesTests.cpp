@@ -40,7 +40,8 @@ TComPtr<Istrings> Text(const UnicodeString& text) { return TComPtr<Istrings>(new
 TEST(MYStringHttp, GetAsksForTheUrlWithTheToolkitsHeaderTimeOutAndRedirects) {
     THttpBinding binding(&AnswerBody);
     auto s = Text(L"kept");
-    const UnicodeString body = s->http_get(L"http://127.0.0.1:16001/webadmin/useradmin/netcheck09.php", false);
+    const UnicodeString body =
+        s->http_get(L"http://127.0.0.1:16001/webadmin/useradmin/netcheck09.php", false);
     EXPECT_EQ(LastRequest.Url, L"http://127.0.0.1:16001/webadmin/useradmin/netcheck09.php");
     EXPECT_EQ(LastRequest.UserAgent, L"iisuser_class");
     EXPECT_EQ(LastRequest.ReadTimeout, 30000);

@@ -5,7 +5,9 @@
 
 namespace {
 
-TComPtr<Istrings2> Text(const UnicodeString& text) { return TComPtr<Istrings2>(new strings2(text)); }
+TComPtr<Istrings2> Text(const UnicodeString& text) {
+    return TComPtr<Istrings2>(new strings2(text));
+}
 
 // A scratch folder under the temporary folder, removed with what it holds.
 class TScratch {
@@ -13,7 +15,8 @@ public:
     TScratch() {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        FFolder = UnicodeString(temp) + L"mystring-tests-" + IntToStr(GetCurrentProcessId()) + L"\\";
+        FFolder =
+            UnicodeString(temp) + L"mystring-tests-" + IntToStr(GetCurrentProcessId()) + L"\\";
         CreateDirectoryW(FFolder.c_str(), nullptr);
     }
     ~TScratch() {
@@ -59,7 +62,8 @@ TEST(MYStringSystem, FileNameParts) {
         {L"C:name.tar.gz", L"name.tar.gz", L".gz", L"C:", L"c:"},
         {L"dir.d\\name", L"name", L"", L"dir.d\\", L""},
         {L"plain", L"plain", L"", L"", L""},
-        {L"\\\\Server\\Share\\a\\b.c", L"b.c", L".c", L"\\\\Server\\Share\\a\\", L"\\\\server\\share"},
+        {L"\\\\Server\\Share\\a\\b.c", L"b.c", L".c", L"\\\\Server\\Share\\a\\",
+         L"\\\\server\\share"},
         {L"\\\\Server\\Share", L"Share", L"", L"\\\\Server\\", L"\\\\server\\share"},
         {L"FILE://D:\\x.y", L"x.y", L".y", L"FILE://D:\\", L"d:"},
         {L"", L"", L"", L"", L""},
@@ -78,7 +82,7 @@ TEST(MYStringSystem, FileExistsAndShortPath) {
     TScratch scratch;
     const UnicodeString path = scratch.Create(L"present.txt", "x");
     EXPECT_TRUE(Text(L"")->file_exists(path));
-    EXPECT_TRUE(Text(path)->file_exists(L""));          // an empty name tests T
+    EXPECT_TRUE(Text(path)->file_exists(L"")); // an empty name tests T
     EXPECT_FALSE(Text(path)->file_exists(path + L"x"));
     EXPECT_FALSE(Text(scratch.Folder())->file_exists(L"")); // a folder is not a file
     EXPECT_FALSE(Text(L"")->file_exists(L""));
@@ -118,7 +122,8 @@ TEST(MYStringSystem, SaveFileToAnImpossiblePathRaises) {
 
 TEST(MYStringSystem, LoadResourceJoinsLinesWithCrLf) {
     auto s = Text(L"kept");
-    EXPECT_EQ(s->load_resource(GetModuleHandleW(nullptr), L"MYSTRINGTEXT", nullptr), L"first\r\nsecond\r\n");
+    EXPECT_EQ(s->load_resource(GetModuleHandleW(nullptr), L"MYSTRINGTEXT", nullptr),
+              L"first\r\nsecond\r\n");
     EXPECT_EQ(s->get_text(), L"kept");
     EXPECT_THROW(s->load_resource(GetModuleHandleW(nullptr), L"NOSUCHTEXT", nullptr), EResNotFound);
 }
@@ -133,7 +138,9 @@ public:
         if (FExisted) FPrevious.assign(previous, length);
         SetEnvironmentVariableW(name, value);
     }
-    ~TEnvironmentVariable() { SetEnvironmentVariableW(FName, FExisted ? FPrevious.c_str() : nullptr); }
+    ~TEnvironmentVariable() {
+        SetEnvironmentVariableW(FName, FExisted ? FPrevious.c_str() : nullptr);
+    }
     TEnvironmentVariable(const TEnvironmentVariable&) = delete;
     TEnvironmentVariable& operator=(const TEnvironmentVariable&) = delete;
 
@@ -178,11 +185,11 @@ TEST(MYStringSystem, CommandFileFindsTheFileACommandLineStarts) {
         UnicodeString expected;
     };
     const Case cases[] = {
-        {L" " + program + L" ", lowered},                               // the whole line
-        {L"%MYSTRING_DIR%tool.exe", scratch.Folder() + L"tool.exe"},   // expanded (lower-cased first)
-        {L"\"" + program + L"\" /quiet", lowered},                      // quoted first word
-        {program + L" -x -y", lowered},                                 // plain first word
-        {L"Missing.Exe -flag", L"Missing.Exe"},                         // a guess at name.ext
+        {L" " + program + L" ", lowered},                            // the whole line
+        {L"%MYSTRING_DIR%tool.exe", scratch.Folder() + L"tool.exe"}, // expanded (lower-cased first)
+        {L"\"" + program + L"\" /quiet", lowered},                   // quoted first word
+        {program + L" -x -y", lowered},                              // plain first word
+        {L"Missing.Exe -flag", L"Missing.Exe"},                      // a guess at name.ext
         {L"nodot here", L"nodot here."},
     };
     for (const Case& c : cases) {

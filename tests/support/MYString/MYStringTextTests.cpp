@@ -26,7 +26,7 @@ TEST(MYStringText, SplitSkipsEmptyPiecesButKeepsTheLast) {
         {L"1|2|3|4|5|6|7", L"|", {L"1", L"2", L"3", L"4", L"5"}},
         {L"", L",", {L"", L"", L"", L"", L""}},
         {L",,a", L",", {L"a", L"", L"", L"", L""}},
-        {L"a,b", L"", {L"a,b", L"", L"", L"", L""}},        // empty separator: the whole text
+        {L"a,b", L"", {L"a,b", L"", L"", L"", L""}},         // empty separator: the whole text
         {L"x<>y<><>z", L"<>", {L"x", L"y", L"z", L"", L""}}, // separators of several characters
     };
     for (const Case& c : cases) {
@@ -79,13 +79,14 @@ TEST(MYStringText, SubStrClampsAndCountsFromTheEnd) {
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {L"abc", -1, 1, L"c"},  {L"abc", 0, 1, L""},    {L"abc", -3, 2, L"ab"},
+        {L"abc", -1, 1, L"c"},   {L"abc", 0, 1, L""}, {L"abc", -3, 2, L"ab"},
         {L"abc", -5, 2, L"ab"}, // still below 1 after the shift: counts from 1, count kept
-        {L"abc", 2, 100, L"bc"}, {L"abc", 4, 1, L""},   {L"abc", 1, 0, L""},
-        {L"abc", 2, -1, L""},   {L"", -1, 1, L""},
+        {L"abc", 2, 100, L"bc"}, {L"abc", 4, 1, L""}, {L"abc", 1, 0, L""},
+        {L"abc", 2, -1, L""},    {L"", -1, 1, L""},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Text(c.text)->sub_str(c.index, c.count), c.expected) << c.text << " " << c.index << "," << c.count;
+        EXPECT_EQ(Text(c.text)->sub_str(c.index, c.count), c.expected)
+            << c.text << " " << c.index << "," << c.count;
 
     auto ab = Text(L"ab");
     EXPECT_EQ(ab->right_str(3), L"ab");
@@ -150,7 +151,8 @@ TEST(MYStringText, ApplyFlagDecidesWhetherTheResultIsStored) {
         {"repeat_text 0", L"ab", [](Istrings& s, bool a) { return s.repeat_text(0, a); }, L""},
         {"trim_text", L" \t a b \r\n", [](Istrings& s, bool a) { return s.trim_text(a); }, L"a b"},
         {"base64_decode", L"QUJD", [](Istrings& s, bool a) { return s.base64_decode(a); }, L"ABC"},
-        {"from_ansi", L"x", [](Istrings& s, bool a) { return s.from_ansi("\xE9t\xE9", a); }, L"\xE9t\xE9"},
+        {"from_ansi", L"x", [](Istrings& s, bool a) { return s.from_ansi("\xE9t\xE9", a); },
+         L"\xE9t\xE9"},
     };
     for (const Case& c : cases) {
         auto kept = Text(c.text);
