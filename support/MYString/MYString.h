@@ -68,7 +68,7 @@ TJsonParseFunction SetJsonParseFunction(TJsonParseFunction parse);
 // ---- Module data ----------------------------------------------------------------------------
 
 // Start-up fills these from the environment ("Path" and "PATHEXT" split at ";"); a start-up
-// counter lets several programs' module lists name the toolkit. Read-only after start-up.
+// counter lets more than one start-up list in a process name the toolkit. Read-only afterwards.
 TModuleEntry MYStringModule();
 const std::vector<UnicodeString>& SearchPaths();
 const std::vector<UnicodeString>& ExecutableExtensions();
