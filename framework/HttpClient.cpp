@@ -203,13 +203,15 @@ void THttpClient::SetReadTimeout(Cardinal milliseconds) {
     FReadTimeout = milliseconds;
 }
 
-UnicodeString THttpClient::Get(const UnicodeString& url) { return Request(L"GET", url, {}); }
+UnicodeString THttpClient::Get(const UnicodeString& url) { return AnsiToUnicode(GetBytes(url)); }
+
+RawByteString THttpClient::GetBytes(const UnicodeString& url) { return Request(L"GET", url, {}); }
 
 UnicodeString THttpClient::Post(const UnicodeString& url, const THttpFields& fields) {
-    return Request(L"POST", url, HttpEncodeForm(fields));
+    return AnsiToUnicode(Request(L"POST", url, HttpEncodeForm(fields)));
 }
 
-UnicodeString THttpClient::Request(const wchar_t* verb, const UnicodeString& url,
+RawByteString THttpClient::Request(const wchar_t* verb, const UnicodeString& url,
                                    const AnsiString& body) {
     TRequestTarget target{verb, url};
     SplitUrl(target);
@@ -223,5 +225,5 @@ UnicodeString THttpClient::Request(const wchar_t* verb, const UnicodeString& url
     const TInternetHandle request = OpenRequest(target, connection.Get(), FReadTimeout);
     Exchange(target, request.Get(), RequestHeaders(FAccept, target.IsPost()), body);
     CheckStatus(target, request.Get());
-    return AnsiToUnicode(ReadBody(target, request.Get()));
+    return ReadBody(target, request.Get());
 }

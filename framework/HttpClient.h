@@ -61,12 +61,14 @@ public:
     // The body of a GET of `url` ("http://host[:port]/path[?query]"), following redirects.
     // Raises EHttpError when the request fails, the status is not 2xx or a redirect is left.
     UnicodeString Get(const UnicodeString& url);
+    // The same GET, answering the body's bytes undecoded.
+    RawByteString GetBytes(const UnicodeString& url);
     // The body of a POST of the fields as a form. Redirects are not followed: a 3xx reply
     // raises EHttpError like any other status outside 2xx.
     UnicodeString Post(const UnicodeString& url, const THttpFields& fields);
 
 private:
-    UnicodeString Request(const wchar_t* verb, const UnicodeString& url, const AnsiString& body);
+    RawByteString Request(const wchar_t* verb, const UnicodeString& url, const AnsiString& body);
 
     UnicodeString FUserAgent;
     UnicodeString FAccept = DefaultAccept;
