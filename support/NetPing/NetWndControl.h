@@ -11,6 +11,9 @@
 // windows belong to the thread that attached them: that thread pumps their messages and is the
 // only one that may detach or free them. Timers carried as window messages use one of the
 // component's own message numbers as timer id, so that WM_TIMER finds the component the same way.
+// Freeing a component from another thread than the one that attached it is a programming error
+// that ends the process: its window cannot be destroyed from there, and leaving it would leave
+// a window that routes messages to freed memory.
 #pragma once
 
 #include "framework/Components.h"

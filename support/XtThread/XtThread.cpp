@@ -9,6 +9,7 @@
 #include "support/XtThread/XtThread.h"
 
 #include "framework/Application.h"
+#include "framework/ExceptionBoundary.h"
 
 #include <vector>
 

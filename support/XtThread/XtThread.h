@@ -152,6 +152,7 @@ private:
     void HandleOneMessage();
     void WaitForRuns() noexcept;
 
+    // The settings and FDestroying are used by the thread that owns the component.
     bool FExclusive = true;
     Integer FMaxCount = 0;
     bool FRunOnCreate = true;

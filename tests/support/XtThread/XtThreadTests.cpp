@@ -10,6 +10,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -75,6 +76,37 @@ TEST_F(XtThread, WithoutExclusiveRunsStartUpToMaxCount) {
     Component->WaitFor();
     EXPECT_EQ(Started, 2);
     EXPECT_EQ(FinishedAll, 1);
+}
+
+TEST_F(XtThread, CallersRacingToExecuteStartOneExclusiveRun) {
+    std::atomic<int> started{0};
+    std::vector<std::thread> callers;
+    for (int i = 0; i < 8; ++i)
+        callers.emplace_back([&] { if (Component->Execute(nullptr)) ++started; });
+    for (std::thread& caller : callers) caller.join();
+    EXPECT_EQ(started, 1);
+    EXPECT_EQ(Component->Count(), 1);
+}
+
+TEST(XtPausableThread, OnlyThePausingThreadUnpauses) {
+    struct TIdle : TXtPausableThread {
+        TIdle() : TXtPausableThread(true) {}
+        void Execute() override {}
+    };
+    std::unique_ptr<TIdle> thread(new TIdle);
+    thread->SetPaused(true);
+    EXPECT_TRUE(thread->Paused());
+    bool refused = false;
+    std::thread([&] {
+        try {
+            thread->SetPaused(false);
+        } catch (const EThread&) {
+            refused = true;
+        }
+    }).join();
+    EXPECT_TRUE(refused);
+    thread->SetPaused(false);
+    EXPECT_FALSE(thread->Paused());
 }
 
 TEST_F(XtThread, ExecuteWithoutAHandlerStartsNothing) {
