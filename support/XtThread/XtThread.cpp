@@ -95,7 +95,8 @@ TXtBaseThread* TXtThread::CreateRun(void* P) {
     return thread;
 }
 
-TXtBaseThread* TXtThread::ExecuteAndWait(void* P) {
+// Execute with RunOnCreate on for this call only.
+TXtBaseThread* TXtThread::ExecuteRunning(void* P) {
     const bool runOnCreate = FRunOnCreate;
     FRunOnCreate = true;
     TXtBaseThread* thread = nullptr;
@@ -106,21 +107,18 @@ TXtBaseThread* TXtThread::ExecuteAndWait(void* P) {
         throw;
     }
     FRunOnCreate = runOnCreate;
+    return thread;
+}
+
+TXtBaseThread* TXtThread::ExecuteAndWait(void* P) {
+    TXtBaseThread* thread = ExecuteRunning(P);
     if (thread) WaitFor();
     return thread;
 }
 
+// Waits for the started run only; the pointer is compared, never followed, once it may be gone.
 TXtBaseThread* TXtThread::ExecuteThreadAndWait(void* P) {
-    const bool runOnCreate = FRunOnCreate;
-    FRunOnCreate = true;
-    TXtBaseThread* thread = nullptr;
-    try {
-        thread = Execute(P);
-    } catch (...) {
-        FRunOnCreate = runOnCreate;
-        throw;
-    }
-    FRunOnCreate = runOnCreate;
+    TXtBaseThread* thread = ExecuteRunning(P);
     while (thread && IsActive(thread)) HandleOneMessage();
     return thread;
 }

@@ -133,6 +133,11 @@ public:
     void DisableDialogShowDelay() noexcept { ++FDisalbeDialogShowDelayCounter; }
     void EnableDialogShowDelay() noexcept { --FDisalbeDialogShowDelayCounter; }
     bool IsDialogShowDelayDisabled() const noexcept { return FDisalbeDialogShowDelayCounter > 0; }
+    // Data for whoever shows the runs' progress; the component is cleared when it is freed.
+    TObject* ConnectedDataObject() const noexcept { return FConnectedDataObject; }
+    void SetConnectedDataObject(TObject* Value) noexcept { FConnectedDataObject = Value; }
+    TComponent* ConnectedDataComponent() const noexcept { return FConnectedDataComponent; }
+    void SetConnectedDataComponent(TComponent* Value);
 
     TXtNotifyParamsEvent OnExecute;
     TNotifyEvent OnBegin;
@@ -141,10 +146,14 @@ public:
     TXtThreadCancelEvent OnCancelExecute;
     TNotifyEvent BeforeResume;
 
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
 private:
     friend class TXtBaseThread;
 
     TXtBaseThread* CreateRun(void* P);
+    TXtBaseThread* ExecuteRunning(void* P);
     TXtBaseThread* CurrentRun();
     bool IsActive(TXtBaseThread* Thread);
     void DoTerminate(TObject* Sender);
@@ -162,6 +171,8 @@ private:
     TCriticalSection FListLocker;
     TList* FLockedList = nullptr; // guarded by FListLocker
     std::atomic<int> FDisalbeDialogShowDelayCounter{0};
+    TObject* FConnectedDataObject = nullptr;
+    TComponent* FConnectedDataComponent = nullptr;
     bool FDestroying = false;
 };
 

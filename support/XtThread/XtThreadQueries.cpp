@@ -111,3 +111,15 @@ void TXtThread::Synchronize(const TThreadMethod& Method) {
     }
     EnableDialogShowDelay();
 }
+
+void TXtThread::SetConnectedDataComponent(TComponent* Value) {
+    if (Value == FConnectedDataComponent) return;
+    if (FConnectedDataComponent) FConnectedDataComponent->RemoveFreeNotification(this);
+    FConnectedDataComponent = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TXtThread::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FConnectedDataComponent) FConnectedDataComponent = nullptr;
+}

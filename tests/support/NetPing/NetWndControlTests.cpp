@@ -189,6 +189,20 @@ TEST_F(NetWndControl, OtherMessagesGoToTheHandlersOnMessageOrTheDefault) {
     EXPECT_EQ(recorder.Seen, static_cast<UINT>(WM_APP + 1));
 }
 
+TEST_F(NetWndControl, ItsMessageLoopsHandlePendingMessagesAndStopAtQuit) {
+    for (bool fullLoop : {true, false}) {
+        bool freed = false;
+        auto* released = new TProbe(&freed);
+        TProbe pump;
+        released->Release();
+        PostQuitMessage(0); // delivered once the queue holds nothing else
+        if (fullLoop) pump.MessageLoop();
+        else pump.ProcessMessages();
+        EXPECT_TRUE(freed) << "MessageLoop " << fullLoop;
+        EXPECT_TRUE(pump.Terminated()) << "MessageLoop " << fullLoop;
+    }
+}
+
 TEST_F(NetWndControl, AttachAndDetachRefuseTheWrongState) {
     TProbe probe;
     probe.ThreadAttach();

@@ -254,7 +254,9 @@ TEST_F(XtThread, TheReturnValueBelongsToTheCallingRun) {
     value.Component = Component;
     Component->SetFreeOnTerminate(false);
     Component->OnExecute = TXtNotifyParamsEvent(&value, &TValue::Run);
-    TXtBaseThread* run = Component->ExecuteAndWait(nullptr);
+    TXtBaseThread* run = Component->ExecuteThreadAndWait(nullptr);
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(run->RunFinished());
     EXPECT_EQ(value.Seen, 7);
     EXPECT_EQ(run->ReturnValue(), 7);
     EXPECT_EQ(Component->ReturnValue(), 0) << "the main thread is no run";
@@ -266,6 +268,14 @@ TEST_F(XtThread, FreeingTheComponentWaitsForItsRuns) {
     while (Started == 0) Sleep(1);
     FreeAndNil(Component);
     EXPECT_EQ(Ended, 1);
+}
+
+TEST_F(XtThread, TheConnectedDataComponentIsClearedWhenItIsFreed) {
+    auto* data = new TComponent(nullptr);
+    Component->SetConnectedDataComponent(data);
+    EXPECT_EQ(Component->ConnectedDataComponent(), data);
+    data->Free();
+    EXPECT_EQ(Component->ConnectedDataComponent(), nullptr);
 }
 
 // The named mutex as another thread sees it: free, or held by somebody.
