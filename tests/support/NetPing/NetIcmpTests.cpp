@@ -212,7 +212,7 @@ TEST_F(NetIcmp, TheHandleIsClosedWithTheObject) {
     EXPECT_EQ(Fake->OpenHandles(), 0);
 }
 
-TEST(NetIcmpCreate, FailsWithTheTextOfTheMissingPiece) {
+TEST(NetIcmpCreate, FailsWithTheTextOfWhatIsMissing) {
     TFakeIcmp fake;
     struct TCase {
         UnicodeString Library;
