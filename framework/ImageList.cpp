@@ -1,5 +1,7 @@
 // TCustomImageList over the system's image list (comctl32), and its change links. The list is
-// used from the GUI thread only, like the controls that show it.
+// used from the GUI thread only, like the controls that show it. Alpha images and greyed
+// (desaturated) drawing need version 6 of the common controls, which the program's manifest
+// selects.
 #include "framework/ImageList.h"
 
 #include <algorithm>
@@ -217,6 +219,14 @@ void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabl
 void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, TDrawingStyle style,
                             TImageType type, bool enabled) {
     if (index < 0 || index >= Count()) return;
+    const UINT flags = StyleFlags[style] | (type == itMask ? ILD_MASK : 0);
+    if (enabled) {
+        if (!::ImageList_DrawEx(FHandle.Get(), index, canvas->Handle(), x, y, 0, 0,
+                                ListColor(FBkColor), ListColor(FBlendColor), flags))
+            RaiseLastOSError(L"ImageList_DrawEx");
+        return;
+    }
+    // Desaturating needs the extended parameters of version 6 of the common controls.
     IMAGELISTDRAWPARAMS params{};
     params.cbSize = sizeof(params);
     params.himl = FHandle.Get();
@@ -226,8 +236,8 @@ void TCustomImageList::Draw(TCanvas* canvas, int x, int y, int index, TDrawingSt
     params.y = y;
     params.rgbBk = ListColor(FBkColor);
     params.rgbFg = ListColor(FBlendColor);
-    params.fStyle = StyleFlags[style] | (type == itMask ? ILD_MASK : 0);
-    params.fState = enabled ? ILS_NORMAL : ILS_SATURATE;
+    params.fStyle = flags;
+    params.fState = ILS_SATURATE;
     if (!::ImageList_DrawIndirect(&params)) RaiseLastOSError(L"ImageList_DrawIndirect");
 }
 

@@ -4,7 +4,8 @@
 //
 // An image holds the compressed data it was read from and the picture decoded from it (24-bit,
 // decoded at once when read, so that damaged data is reported where it is loaded and never
-// while painting). Saving writes the data it was read from unchanged; an image made from a
+// while painting; data cut short after its headers decodes, the missing part grey, as the codec
+// only warns about it). Saving writes the data it was read from unchanged; an image made from a
 // bitmap is compressed when it is first saved, at CompressionQuality.
 #pragma once
 

@@ -129,6 +129,20 @@ TEST(Jpeg, DamagedDataRaisesAndKeepsThePicture) {
     }
 }
 
+TEST(Jpeg, DataCutInsideThePixelsStillDecodes) {
+    const std::vector<Byte> whole = Compressed(64, 64);
+    std::size_t scan = 0; // the start-of-scan marker: the compressed pixels follow it
+    for (std::size_t i = 2; i + 1 < whole.size() && !scan; ++i)
+        if (whole[i] == 0xFF && whole[i + 1] == 0xDA) scan = i;
+    ASSERT_GT(scan, 0u);
+    TJPEGImage image;
+    LoadBytes(image, {whole.begin(), whole.begin() + (scan + whole.size()) / 2});
+    EXPECT_EQ(image.Width(), 64);
+    TBitmap decoded;
+    decoded.Assign(&image);
+    ExpectNear(decoded.Canvas()->Pixels(8, 8), clRed, 12, "the top rows survive");
+}
+
 TEST(Jpeg, PictureLoadsJpegFilesAndCanvasDrawsThem) {
     wchar_t folder[MAX_PATH], name[MAX_PATH];
     ::GetTempPathW(MAX_PATH, folder);
