@@ -79,3 +79,24 @@ TEST(Themes, ThemedButtonDrawsIntoABitmap) {
     EXPECT_GT(box.cx, 0);
     EXPECT_GT(box.cy, 0);
 }
+
+TEST(Themes, PaintBorderDrawsOverTheFrameOfAClientEdgeWindow) {
+    if (!ThemeServices()->ThemesEnabled())
+        GTEST_SKIP() << "the system reports no active visual style (Wine's default)";
+    const HWND window = ::CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW, L"STATIC", L"",
+                                          WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr, nullptr,
+                                          nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    ::UpdateWindow(window);
+    const HDC dc = ::GetWindowDC(window);
+    const TRect frame(0, 0, 80, 40);
+    const HBRUSH magenta = ::CreateSolidBrush(clFuchsia);
+    ::FillRect(dc, &frame, magenta);
+    ::DeleteObject(magenta);
+    ASSERT_EQ(::GetPixel(dc, 0, 20), COLORREF(clFuchsia));
+    ThemeServices()->PaintBorder(window, false);
+    EXPECT_NE(::GetPixel(dc, 0, 20), COLORREF(clFuchsia)) << "the border";
+    EXPECT_EQ(::GetPixel(dc, 40, 20), COLORREF(clFuchsia)) << "the inside is left alone";
+    ::ReleaseDC(window, dc);
+    ::DestroyWindow(window);
+}
