@@ -80,7 +80,8 @@ public:
     void SetColorDepth(TColorDepth depth);
 
     // Add answer the index of the first image added: a bitmap wider than Width adds one image
-    // per Width pixels. The list copies the pixels; the bitmaps stay the caller's.
+    // per Width pixels. The list copies the pixels; the bitmaps stay the caller's (their
+    // canvases let go of their DCs, as the system selects the bitmaps into one of its own).
     int Add(TBitmap* image, TBitmap* mask);
     // The pixels of `maskColor` become transparent.
     int AddMasked(TBitmap* image, TColor maskColor);
