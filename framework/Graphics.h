@@ -389,6 +389,7 @@ enum TTextFormats {
 using TTextFormat = TSet<TTextFormats>;
 
 class TGraphic;
+class TStream;
 
 // Draws on a device context. The DC is borrowed: SetHandle(dc) lends it, SetHandle(nullptr)
 // gives it back with the objects it held before. A canvas without a DC asks CreateHandle for
@@ -509,6 +510,11 @@ public:
     virtual void LoadFromFile(const UnicodeString& fileName) = 0;
     // Raises EInvalidGraphicOperation unless the class can write its kind of file.
     virtual void SaveToFile(const UnicodeString& fileName);
+    // Read the picture from the stream's position, leaving the stream after its data; write it
+    // at the position. Both raise EInvalidGraphicOperation unless the class reads or writes
+    // streams.
+    virtual void LoadFromStream(TStream* stream);
+    virtual void SaveToStream(TStream* stream);
 
     TNotifyEvent OnChange;
 
@@ -585,6 +591,9 @@ public:
     void LoadFromResourceName(HINSTANCE instance, const UnicodeString& name);
     void LoadFromFile(const UnicodeString& fileName) override;
     void SaveToFile(const UnicodeString& fileName) override;
+    // A BMP file's bytes: reads as many as its header says (up to the stream's end).
+    void LoadFromStream(TStream* stream) override;
+    void SaveToStream(TStream* stream) override;
 
 protected:
     void Draw(TCanvas* canvas, const TRect& rect) override;
@@ -663,8 +672,9 @@ private:
 };
 
 // Holds one graphic of any registered class. Classes are registered per file extension
-// (without the dot, compared case-insensitively); "bmp" (TBitmap) and "ico" (TIcon) are
-// registered from the start, and registering an extension again replaces its class.
+// (without the dot, compared case-insensitively); "bmp" (TBitmap), "ico" (TIcon), "jpg" and
+// "jpeg" (TJPEGImage, framework/Jpeg.h) are registered from the start, and registering an
+// extension again replaces its class.
 class TPicture : public TPersistent {
     CLASS_INFO(TPicture, TPersistent)
 public:
@@ -681,6 +691,11 @@ public:
     // Loads with the class registered for the file's extension; EInvalidGraphic when none is.
     void LoadFromFile(const UnicodeString& fileName);
     void SaveToFile(const UnicodeString& fileName);
+    // Picks the class by the data's signature (BMP, JPEG, icon), then loads with the class
+    // registered for that kind's extension; EInvalidGraphic for any other data.
+    void LoadFromStream(TStream* stream);
+    // Writes the graphic; an empty picture writes nothing.
+    void SaveToStream(TStream* stream);
     void Assign(TPersistent* source) override;
 
     // `graphicClass` must descend from TGraphic and be creatable without arguments.

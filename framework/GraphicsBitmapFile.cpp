@@ -1,30 +1,18 @@
-// BMP files and bitmap resources for TBitmap, through plain Win32 file calls. A file is read
-// whole (pictures are small next to memory) and checked before any byte is used: every offset
-// and length in its headers must lie inside the file. Uncompressed rows are copied as they are,
-// so 32-bit alpha survives a round trip; run-length and unusual bit-field files are decoded by
-// SetDIBits. Files are written uncompressed, bottom-up as the image is stored.
+// BMP files, streams and bitmap resources for TBitmap. Files are read through streams, so both
+// share one parser over a block of memory: the BMP is read whole (pictures are small next to
+// memory) and checked before any byte is used: every offset and length in its headers must lie
+// inside the block. Uncompressed rows are copied as they are, so 32-bit alpha survives a round
+// trip; run-length and unusual bit-field files are decoded by SetDIBits. Files are written
+// uncompressed, bottom-up as the image is stored.
 #include "framework/Graphics.h"
+
+#include "framework/Streams.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
-
-class TOwnedFile {
-public:
-    explicit TOwnedFile(HANDLE file) noexcept : FFile(file) {}
-    ~TOwnedFile() {
-        if (FFile != INVALID_HANDLE_VALUE) ::CloseHandle(FFile);
-    }
-    TOwnedFile(const TOwnedFile&) = delete;
-    TOwnedFile& operator=(const TOwnedFile&) = delete;
-    HANDLE Get() const noexcept { return FFile; }
-    bool Valid() const noexcept { return FFile != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE FFile;
-};
 
 struct TBitmapInfo {
     BITMAPINFOHEADER Header{};
@@ -34,37 +22,26 @@ struct TBitmapInfo {
 };
 
 [[noreturn]] void InvalidBitmap() { throw EInvalidGraphic(L"Bitmap image is not valid"); }
+[[noreturn]] void EmptyBitmap() { throw EInvalidGraphicOperation(L"Cannot save an empty bitmap"); }
 
-std::vector<Byte> ReadWholeFile(const UnicodeString& fileName) {
-    TOwnedFile file(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        const DWORD error = ::GetLastError();
-        throw EFOpenError(L"Cannot open file \"" + fileName + L"\". " + SysErrorMessage(error));
-    }
-    LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file.Get(), &size)) RaiseLastOSError(L"GetFileSizeEx");
-    if (size.QuadPart > 0x7FFFFFFF) InvalidBitmap();
-    std::vector<Byte> data(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!data.empty() &&
-        !::ReadFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &read, nullptr))
-        RaiseLastOSError(L"ReadFile");
-    data.resize(read);
+// The BMP file starting at the stream's position: as many bytes as its file header says, or up
+// to the stream's end when the header's size is implausible or larger than what is left (the
+// parser then decides whether the bytes suffice). The stream is left after the bytes read.
+std::vector<Byte> ReadBmpBytes(TStream* stream) {
+    std::vector<Byte> data(sizeof(BITMAPFILEHEADER));
+    data.resize(static_cast<std::size_t>(stream->Read(data.data(), NativeInt(data.size()))));
+    if (data.size() < sizeof(BITMAPFILEHEADER)) return data;
+    BITMAPFILEHEADER file{};
+    std::memcpy(&file, data.data(), sizeof(file));
+    const Int64 left = stream->Size() - stream->Position();
+    Int64 wanted = Int64(file.bfSize) - Int64(sizeof(file));
+    if (wanted < Int64(sizeof(BITMAPINFOHEADER)) || wanted > left) wanted = left;
+    if (wanted > 0x7FFFFFFF - Int64(data.size())) InvalidBitmap();
+    const std::size_t header = data.size();
+    data.resize(header + static_cast<std::size_t>(wanted));
+    const NativeInt read = wanted ? stream->Read(data.data() + header, NativeInt(wanted)) : 0;
+    data.resize(header + static_cast<std::size_t>(read));
     return data;
-}
-
-void WriteWholeFile(const UnicodeString& fileName, const std::vector<Byte>& data) {
-    TOwnedFile file(::CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        const DWORD error = ::GetLastError();
-        throw EFCreateError(L"Cannot create file \"" + fileName + L"\". " + SysErrorMessage(error));
-    }
-    DWORD written = 0;
-    if (!::WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) ||
-        written != data.size())
-        RaiseLastOSError(L"WriteFile");
 }
 
 std::size_t RowBytes(LONG width, int bitCount) {
@@ -200,7 +177,7 @@ std::vector<Byte> BmpHeaders(const DIBSECTION& dib, LONG height, HDC context) {
         static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + extra);
     const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offBits + pixelBytes), 0, 0, offBits};
     std::vector<Byte> data;
-    data.reserve(offBits + pixelBytes);
+    data.reserve(offBits);
     Append(data, file);
     Append(data, info.Header);
     Append(data, info.Colors, extra);
@@ -209,8 +186,8 @@ std::vector<Byte> BmpHeaders(const DIBSECTION& dib, LONG height, HDC context) {
 
 } // namespace
 
-void TBitmap::LoadFromFile(const UnicodeString& fileName) {
-    const std::vector<Byte> data = ReadWholeFile(fileName);
+void TBitmap::LoadFromStream(TStream* stream) {
+    const std::vector<Byte> data = ReadBmpBytes(stream);
     TBmpFile bmp = ParseBmp(data);
     TBitmapInfo target = TargetInfo(bmp.Source);
     void* bits = nullptr;
@@ -232,16 +209,28 @@ void TBitmap::LoadFromFile(const UnicodeString& fileName) {
     SetHandle(image.Release());
 }
 
-void TBitmap::SaveToFile(const UnicodeString& fileName) {
-    if (!FImage) throw EInvalidGraphicOperation(L"Cannot save an empty bitmap");
+void TBitmap::SaveToStream(TStream* stream) {
+    if (!FImage) EmptyBitmap();
     DibNeeded();
     ::GdiFlush();
     DIBSECTION dib{};
     if (::GetObjectW(FImage.Get(), sizeof(dib), &dib) != sizeof(dib))
         RaiseLastOSError(L"GetObject of a bitmap");
-    std::vector<Byte> data = BmpHeaders(dib, FTopDown ? -FHeight : FHeight, Canvas()->Handle());
-    data.insert(data.end(), FBits, FBits + RowBytes(FWidth, dib.dsBmih.biBitCount) * FHeight);
-    WriteWholeFile(fileName, data);
+    const std::vector<Byte> headers =
+        BmpHeaders(dib, FTopDown ? -FHeight : FHeight, Canvas()->Handle());
+    stream->WriteBuffer(headers.data(), NativeInt(headers.size()));
+    stream->WriteBuffer(FBits, NativeInt(RowBytes(FWidth, dib.dsBmih.biBitCount) * FHeight));
+}
+
+void TBitmap::LoadFromFile(const UnicodeString& fileName) {
+    TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&file);
+}
+
+void TBitmap::SaveToFile(const UnicodeString& fileName) {
+    if (!FImage) EmptyBitmap(); // before the file is created
+    TFileStream file(fileName, fmCreate);
+    SaveToStream(&file);
 }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const UnicodeString& name) {

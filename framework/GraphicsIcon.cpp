@@ -13,6 +13,14 @@ void TGraphic::SaveToFile(const UnicodeString&) {
     throw EInvalidGraphicOperation(L"Cannot save a " + ClassName() + L" to a file");
 }
 
+void TGraphic::LoadFromStream(TStream*) {
+    throw EInvalidGraphicOperation(L"Cannot load a " + ClassName() + L" from a stream");
+}
+
+void TGraphic::SaveToStream(TStream*) {
+    throw EInvalidGraphicOperation(L"Cannot save a " + ClassName() + L" to a stream");
+}
+
 void TGraphic::Changed() {
     FModified = true;
     OnChange(this);

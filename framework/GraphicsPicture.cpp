@@ -1,7 +1,12 @@
 // TPicture and the picture-format registry. The registry is process-wide and small (a handful
 // of formats, registered at start-up by the modules that bring them); it is a list searched
-// in order, guarded by its own mutex because a module may register from any thread.
+// in order, guarded by its own mutex because a module may register from any thread. Streams
+// carry no file name, so a picture read from a stream is recognised by its first bytes and then
+// read by the class registered for that kind's extension.
 #include "framework/Graphics.h"
+
+#include "framework/Jpeg.h"
+#include "framework/Streams.h"
 
 #include <algorithm>
 #include <mutex>
@@ -22,7 +27,10 @@ struct TFileFormats {
 TFileFormats& Registry() {
     static TFileFormats registry{
         {},
-        {{L"bmp", L"Bitmaps", TBitmap::StaticClass()}, {L"ico", L"Icons", TIcon::StaticClass()}}};
+        {{L"bmp", L"Bitmaps", TBitmap::StaticClass()},
+         {L"ico", L"Icons", TIcon::StaticClass()},
+         {L"jpg", L"JPEG images", TJPEGImage::StaticClass()},
+         {L"jpeg", L"JPEG images", TJPEGImage::StaticClass()}}};
     return registry;
 }
 
@@ -31,6 +39,21 @@ UnicodeString NormalExtension(UnicodeString extension) {
     if (!extension.empty())
         ::CharLowerBuffW(extension.data(), static_cast<DWORD>(extension.size()));
     return extension;
+}
+
+// The extension of the kind of picture whose data starts with `head`, or empty.
+UnicodeString ExtensionBySignature(const Byte* head, NativeInt length) {
+    static constexpr struct {
+        Byte Bytes[4];
+        NativeInt Length;
+        const wchar_t* Extension;
+    } signatures[] = {
+        {{'B', 'M'}, 2, L"bmp"}, {{0xFF, 0xD8, 0xFF}, 3, L"jpg"}, {{0, 0, 1, 0}, 4, L"ico"}};
+    for (const auto& signature : signatures)
+        if (length >= signature.Length &&
+            std::equal(signature.Bytes, signature.Bytes + signature.Length, head))
+            return signature.Extension;
+    return {};
 }
 
 UnicodeString ExtensionOf(const UnicodeString& fileName) {
@@ -81,6 +104,24 @@ void TPicture::LoadFromFile(const UnicodeString& fileName) {
         static_cast<TGraphic*>(CreateInstance(graphicClass)));
     graphic->LoadFromFile(fileName);
     TakeGraphic(graphic.release());
+}
+
+void TPicture::LoadFromStream(TStream* stream) {
+    Byte head[4] = {};
+    const Int64 start = stream->Position();
+    const NativeInt length = stream->Read(head, sizeof(head));
+    stream->SetPosition(start);
+    const UnicodeString extension = ExtensionBySignature(head, length);
+    const TClass graphicClass = extension.empty() ? nullptr : GraphicClassFor(extension);
+    if (!graphicClass) throw EInvalidGraphic(L"Unknown picture format in the stream");
+    std::unique_ptr<TGraphic, graphics_detail::TFreeObject> graphic(
+        static_cast<TGraphic*>(CreateInstance(graphicClass)));
+    graphic->LoadFromStream(stream);
+    TakeGraphic(graphic.release());
+}
+
+void TPicture::SaveToStream(TStream* stream) {
+    if (FGraphic) FGraphic->SaveToStream(stream);
 }
 
 void TPicture::SaveToFile(const UnicodeString& fileName) {
