@@ -40,6 +40,7 @@ bool FirstMember(const TJsonRef& value, TJsonObjectIter& f) {
     TJsonTableString* table = value ? value->AsObject() : nullptr;
     if (!table) return false;
     delete f.Ite;
+    f.owner = value;
     f.Ite = new TJsonAvlIterator(table);
     f.Ite->First();
     return FillMember(f);
@@ -55,6 +56,7 @@ void CloseMembers(TJsonObjectIter& f) {
     delete f.Ite;
     f.Ite = nullptr;
     f.val.Reset();
+    f.owner.Reset();
 }
 
 UnicodeString TJsonObject::Format(const UnicodeString& str, wchar_t beginSep, wchar_t endSep) {

@@ -271,6 +271,7 @@ struct TJsonObjectIter {
     UnicodeString key;
     TJsonRef val;
     TJsonAvlIterator* Ite = nullptr;
+    TJsonRef owner; // the object walked: kept alive while Ite points into its table
 };
 
 // ---- Writer sinks -------------------------------------------------------------------------
