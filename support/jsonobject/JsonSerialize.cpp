@@ -4,6 +4,7 @@
 // append ends the writing and its failure is the result.
 #include "support/jsonobject/jsonobject.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -66,10 +67,15 @@ Integer WriteValue(TJsonWriter& writer, const TJsonRef& value, bool indent, bool
     return value->Serialize(writer, indent, escape, level);
 }
 
+// The C runtime's general format with 15 significant digits. The runtime of Windows always
+// writes the point ("1." for one); some compatible runtimes leave it out of whole numbers, which
+// would read back as an integer, so it is added where missing.
 UnicodeString DoubleText(double value) {
     char text[64]; // 15 digits, sign, point and exponent fit with room to spare
     _gcvt(value, 15, text);
-    return UnicodeString(text, text + std::strlen(text));
+    UnicodeString result(text, text + std::strlen(text));
+    if (std::isfinite(value) && result.find_first_of(L".eE") == UnicodeString::npos) result += L'.';
+    return result;
 }
 
 } // namespace

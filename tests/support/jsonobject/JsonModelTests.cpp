@@ -181,7 +181,8 @@ TEST(JsonValue, ConversionTable) {
         {L"2.5", true, 2, 2.5, L"2.5"},
         {L"3.5", true, 4, 3.5, L"3.5"},
         {L"-2.5", true, -2, -2.5, L"-2.5"},
-        {L"0.0", false, 0, 0, nullptr}, // its text is the C runtime's: "0" or "0."
+        {L"0.0", false, 0, 0, L"0."},
+        {L"1e3", true, 1000, 1000, L"1000."},
         {L"12", true, 12, 12, L"12"},
         {L"\"12\"", true, 12, 12, L"12"},
         {L"\"12x\"", true, 0, 0, L"12x"},
@@ -198,9 +199,7 @@ TEST(JsonValue, ConversionTable) {
         EXPECT_EQ(v->AsBoolean(), c.asBoolean) << std::wstring(c.json);
         EXPECT_EQ(v->AsInteger(), c.asInteger) << std::wstring(c.json);
         EXPECT_EQ(v->AsDouble(), c.asDouble) << std::wstring(c.json);
-        if (c.asString) {
-            EXPECT_EQ(v->AsString(), c.asString) << std::wstring(c.json);
-        }
+        EXPECT_EQ(v->AsString(), c.asString) << std::wstring(c.json);
     }
     const TJsonRef method = TJsonObject::Create(static_cast<TJsonMethod>(nullptr));
     EXPECT_TRUE(method->AsBoolean());
