@@ -19,7 +19,11 @@ private:
 
 } // namespace
 
+// A container met again while it is being cloned (a value inside itself) clones to nil, so a
+// cycle ends instead of recursing until the stack runs out.
 TJsonRef TJsonObject::Clone() {
+    if (FProcessing) return nullptr;
+    TProcessingGuard guard(*this);
     switch (FDataType) {
     case stBoolean: return Create(FO.c_boolean);
     case stDouble: return Create(FO.c_double);

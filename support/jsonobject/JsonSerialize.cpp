@@ -69,12 +69,15 @@ Integer WriteValue(TJsonWriter& writer, const TJsonRef& value, bool indent, bool
 
 // The C runtime's general format with 15 significant digits. The runtime of Windows always
 // writes the point ("1." for one); some compatible runtimes leave it out of whole numbers, which
-// would read back as an integer, so it is added where missing.
+// would read back as an integer, so it is added where missing. Infinities and NaN have no JSON
+// text (the runtime's "1.#INF" would make the whole document unreadable): they are written as
+// null.
 UnicodeString DoubleText(double value) {
+    if (!std::isfinite(value)) return L"null";
     char text[64]; // 15 digits, sign, point and exponent fit with room to spare
     _gcvt(value, 15, text);
     UnicodeString result(text, text + std::strlen(text));
-    if (std::isfinite(value) && result.find_first_of(L".eE") == UnicodeString::npos) result += L'.';
+    if (result.find_first_of(L".eE") == UnicodeString::npos) result += L'.';
     return result;
 }
 

@@ -411,6 +411,8 @@ public:
     // Destroys a value that nobody references; raises EJsonInvalidPointer otherwise.
     void Destroy();
 
+    // Reads `length` characters of `text`, or with length -1 up to and including its NUL (the
+    // text must then have one). The tokenizer keeps the state for the next chunk.
     static TJsonRef ParseEx(TJsonTokenizer& tok, const wchar_t* text, Integer length,
                             const TJsonRef& that = nullptr, TJsonFindOptions options = {},
                             const TJsonRef& put = nullptr, TJsonType dt = stNull);

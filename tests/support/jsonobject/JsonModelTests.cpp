@@ -252,6 +252,17 @@ TEST(JsonValue, CloneIsDeepAndKeepsNilMembers) {
     EXPECT_EQ(doc->PathGetString(L"a[1].b"), L"x");
 }
 
+TEST(JsonValue, CloneOfAValueInsideItselfEnds) {
+    const TJsonRef loop = JsonFromText(L"{\"a\":1}");
+    loop->AsObject()->Store(L"self", loop);
+    const TJsonRef copy = loop->Clone();
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->PathGetInteger(L"a"), 1);
+    EXPECT_TRUE(copy->AsObject()->SearchEntry(L"self", {stEQual}));
+    EXPECT_FALSE(copy->PathGetObject(L"self"));
+    loop->AsObject()->Delete(L"self"); // break the cycle so the value can go
+}
+
 TEST(JsonValue, MergeCombinesSameTypes) {
     const TJsonRef target = JsonFromText(L"{\"a\":{\"x\":1,\"y\":2},\"n\":1,\"l\":[1,2,3]}");
     target->Merge(UnicodeString(L"{\"a\":{\"y\":20,\"z\":30},\"n\":\"text\",\"l\":[10,\"s\"],\"new\":true}"));

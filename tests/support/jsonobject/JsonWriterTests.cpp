@@ -78,6 +78,9 @@ TEST(JsonWriter, NumbersAndLiterals) {
     EXPECT_EQ(Written(TJsonObject::Create(Int64{INT64_MIN}), false, true), L"-9223372036854775808");
     EXPECT_EQ(Written(TJsonObject::Create(true), false, true), L"true");
     EXPECT_EQ(Written(TJsonObject::Create(stNull), false, true), L"null");
+    // No JSON text stands for these; the document must stay readable.
+    EXPECT_EQ(Written(JsonFromText(L"[1e999,-1e999]"), false, true), L"[null,null]");
+    EXPECT_EQ(Written(TJsonObject::Create(std::nan("")), false, true), L"null");
     // Fifteen significant digits survive the trip through text.
     for (double d : {1.0 / 3, 1e20, -1e-7, 6.02214076e23, 123456789012345.0}) {
         const TJsonRef back = JsonFromText(Written(TJsonObject::Create(d), false, true));
