@@ -9,67 +9,66 @@
 struct TJsonAvlRotations {
     using E = TJsonAvlEntry;
 
-// Single or double rotation of a subtree whose FLt side is two levels higher. Answers whether
-// the subtree's height fell (always for insertion; not when the FLt child was balanced).
-static bool RotateRight(E*& node) {
-    E* lt = node->FLt;
-    if (lt->FBf <= 0) {
-        const bool fell = lt->FBf != 0;
-        node->FLt = lt->FGt;
-        lt->FGt = node;
-        node->FBf = fell ? 0 : -1;
-        lt->FBf = fell ? 0 : 1;
-        node = lt;
-        return fell;
+    // Single or double rotation of a subtree whose FLt side is two levels higher. Answers whether
+    // the subtree's height fell (always for insertion; not when the FLt child was balanced).
+    static bool RotateRight(E*& node) {
+        E* lt = node->FLt;
+        if (lt->FBf <= 0) {
+            const bool fell = lt->FBf != 0;
+            node->FLt = lt->FGt;
+            lt->FGt = node;
+            node->FBf = fell ? 0 : -1;
+            lt->FBf = fell ? 0 : 1;
+            node = lt;
+            return fell;
+        }
+        E* mid = lt->FGt;
+        lt->FGt = mid->FLt;
+        node->FLt = mid->FGt;
+        mid->FLt = lt;
+        mid->FGt = node;
+        lt->FBf = mid->FBf > 0 ? -1 : 0;
+        node->FBf = mid->FBf < 0 ? 1 : 0;
+        mid->FBf = 0;
+        node = mid;
+        return true;
     }
-    E* mid = lt->FGt;
-    lt->FGt = mid->FLt;
-    node->FLt = mid->FGt;
-    mid->FLt = lt;
-    mid->FGt = node;
-    lt->FBf = mid->FBf > 0 ? -1 : 0;
-    node->FBf = mid->FBf < 0 ? 1 : 0;
-    mid->FBf = 0;
-    node = mid;
-    return true;
-}
 
-static bool RotateLeft(E*& node) {
-    E* gt = node->FGt;
-    if (gt->FBf >= 0) {
-        const bool fell = gt->FBf != 0;
-        node->FGt = gt->FLt;
-        gt->FLt = node;
-        node->FBf = fell ? 0 : 1;
-        gt->FBf = fell ? 0 : -1;
-        node = gt;
-        return fell;
+    static bool RotateLeft(E*& node) {
+        E* gt = node->FGt;
+        if (gt->FBf >= 0) {
+            const bool fell = gt->FBf != 0;
+            node->FGt = gt->FLt;
+            gt->FLt = node;
+            node->FBf = fell ? 0 : 1;
+            gt->FBf = fell ? 0 : -1;
+            node = gt;
+            return fell;
+        }
+        E* mid = gt->FLt;
+        gt->FLt = mid->FGt;
+        node->FGt = mid->FLt;
+        mid->FGt = gt;
+        mid->FLt = node;
+        gt->FBf = mid->FBf < 0 ? 1 : 0;
+        node->FBf = mid->FBf > 0 ? -1 : 0;
+        mid->FBf = 0;
+        node = mid;
+        return true;
     }
-    E* mid = gt->FLt;
-    gt->FLt = mid->FGt;
-    node->FGt = mid->FLt;
-    mid->FGt = gt;
-    mid->FLt = node;
-    gt->FBf = mid->FBf < 0 ? 1 : 0;
-    node->FBf = mid->FBf > 0 ? -1 : 0;
-    mid->FBf = 0;
-    node = mid;
-    return true;
-}
 
-// After one side of `node` changed height by `delta` (+1 grew, -1 shrank) on side `toGt`:
-// updates the balance, rotates when needed and answers the change of the subtree's height.
-static int Rebalance(E*& node, bool toGt, int delta) {
-    const Integer before = node->FBf;
-    node->FBf += toGt ? delta : -delta;
-    if (node->FBf == 2 || node->FBf == -2) {
-        const bool fell = node->FBf == 2 ? RotateLeft(node) : RotateRight(node);
-        return delta > 0 ? 0 : (fell ? -1 : 0);
+    // After one side of `node` changed height by `delta` (+1 grew, -1 shrank) on side `toGt`:
+    // updates the balance, rotates when needed and answers the change of the subtree's height.
+    static int Rebalance(E*& node, bool toGt, int delta) {
+        const Integer before = node->FBf;
+        node->FBf += toGt ? delta : -delta;
+        if (node->FBf == 2 || node->FBf == -2) {
+            const bool fell = node->FBf == 2 ? RotateLeft(node) : RotateRight(node);
+            return delta > 0 ? 0 : (fell ? -1 : 0);
+        }
+        if (delta > 0) return node->FBf == 0 ? 0 : 1;
+        return before == 0 ? 0 : -1;
     }
-    if (delta > 0) return node->FBf == 0 ? 0 : 1;
-    return before == 0 ? 0 : -1;
-}
-
 };
 
 TJsonAvlEntry::TJsonAvlEntry(const UnicodeString& name, const TJsonRef& value)
@@ -135,8 +134,8 @@ TJsonRef TJsonAvlTree::Remove(const UnicodeString& name) {
 // Unlinks the entry with that key from the subtree and answers it. An entry with two
 // children first trades its payload with its in-order neighbour on the heavier side, which
 // then holds the key at a place with at most one child.
-TJsonAvlEntry* TJsonAvlTree::Unlink(TJsonAvlEntry*& node, Cardinal hash,
-                                    const UnicodeString& name, bool& shrank) {
+TJsonAvlEntry* TJsonAvlTree::Unlink(TJsonAvlEntry*& node, Cardinal hash, const UnicodeString& name,
+                                    bool& shrank) {
     if (!node) return nullptr;
     Integer c = CompareKey(hash, name, node);
     if (c == 0 && node->FLt && node->FGt) {

@@ -39,8 +39,7 @@ Int64 RoundToInt(double value) {
 
 bool IsNumeric(TJsonType t) { return t == stBoolean || t == stDouble || t == stInt; }
 
-template <class T>
-TJsonCompareResult Sign(T difference) {
+template <class T> TJsonCompareResult Sign(T difference) {
     return difference < 0 ? cpLess : (difference > 0 ? cpGreat : cpEqu);
 }
 
@@ -86,9 +85,7 @@ UnicodeString TJsonObject::AsString() {
 
 TJsonArray* TJsonObject::AsArray() { return FDataType == stArray ? FO.c_array : nullptr; }
 
-TJsonTableString* TJsonObject::AsObject() {
-    return FDataType == stObject ? FO.c_object : nullptr;
-}
+TJsonTableString* TJsonObject::AsObject() { return FDataType == stObject ? FO.c_object : nullptr; }
 
 TJsonMethod TJsonObject::AsMethod() { return FDataType == stMethod ? FO.c_method : nullptr; }
 

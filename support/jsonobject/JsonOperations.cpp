@@ -33,7 +33,8 @@ TJsonRef TJsonObject::Clone() {
     case stObject: {
         TJsonRef copy = Create(stObject);
         TJsonAvlIterator it(FO.c_object);
-        while (it.MoveNext()) copy->AsObject()->Store(it.Current()->Name(), CloneOf(it.Current()->Value()));
+        while (it.MoveNext())
+            copy->AsObject()->Store(it.Current()->Name(), CloneOf(it.Current()->Value()));
         return copy;
     }
     case stArray: {

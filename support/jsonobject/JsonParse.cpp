@@ -29,8 +29,8 @@ void TJsonTokenizer::Reset() {
 }
 
 TJsonRef TJsonObject::ParseEx(TJsonTokenizer& tok, const wchar_t* text, Integer length,
-                              const TJsonRef& that, TJsonFindOptions options,
-                              const TJsonRef& put, TJsonType dt) {
+                              const TJsonRef& that, TJsonFindOptions options, const TJsonRef& put,
+                              TJsonType dt) {
     return TJsonReader(tok, that, options, put, dt).Run(text, length);
 }
 
@@ -101,7 +101,8 @@ TJsonReader::TStep TJsonReader::Step(wchar_t c) {
     case tsObjectFieldStart: return ObjectFieldStart(c);
     case tsObjectField: return ObjectField(c, true);
     case tsObjectUnquotedField: return ObjectField(c, false);
-    case tsObjectFieldEnd: return c == L':' ? Eat(tsObjectValue, Consume) : Fail(teParseObjectKeySep);
+    case tsObjectFieldEnd:
+        return c == L':' ? Eat(tsObjectValue, Consume) : Fail(teParseObjectKeySep);
     case tsObjectValue: L().state = tsObjectValueAdd; return OpenLevel();
     case tsObjectValueAdd:
         L().current->AsObject()->Store(L().field_name, std::exchange(T.finished, nullptr));
@@ -197,12 +198,18 @@ TJsonReader::TStep TJsonReader::Start(wchar_t c) {
         }
         return Consume;
     case L'[': level.current = TJsonObject::Create(stArray); return Eat(tsArray, Consume);
-    case L'{': level.current = TJsonObject::Create(stObject); return Eat(tsObjectFieldStart, Consume);
-    case L't': case L'T': case L'f': case L'F':
+    case L'{':
+        level.current = TJsonObject::Create(stObject);
+        return Eat(tsObjectFieldStart, Consume);
+    case L't':
+    case L'T':
+    case L'f':
+    case L'F':
         T.pb.Reset();
         T.st_pos = 0;
         return To(tsBoolean, Redo);
-    case L'n': case L'N':
+    case L'n':
+    case L'N':
         T.pb.Reset();
         T.st_pos = 0;
         return To(tsNull, Redo);
@@ -336,7 +343,8 @@ TJsonRef TJsonReader::NumberValue() {
 
 TJsonRef TJsonReader::AddressElement(Int64 index) {
     TJsonArray& array = *FThat->AsArray();
-    const Integer i = index < 0 || index >= TJsonArray::MaxLength ? -1 : static_cast<Integer>(index);
+    const Integer i =
+        index < 0 || index >= TJsonArray::MaxLength ? -1 : static_cast<Integer>(index);
     if (AtTop() && FOptions.Contains(foPutValue)) {
         array.PutElement(i, FPut);
         return FPut;

@@ -46,7 +46,8 @@ TJsonReader::TStep TJsonReader::StepObject(wchar_t c, const UnicodeString& name)
 TJsonReader::TStep TJsonReader::StepIndexedArray(wchar_t c) {
     TJsonTokenerSrec& level = L();
     const TJsonRef index = std::exchange(level.obj, nullptr);
-    if (!index->IsType(stInt) || index->AsInteger() < 0 || index->AsInteger() >= TJsonArray::MaxLength)
+    if (!index->IsType(stInt) || index->AsInteger() < 0 ||
+        index->AsInteger() >= TJsonArray::MaxLength)
         return Fail(teEvalInt);
     const auto i = static_cast<Integer>(index->AsInteger());
     TJsonArray& array = *level.parent->AsArray();

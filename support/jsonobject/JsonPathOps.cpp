@@ -2,12 +2,10 @@
 // context, and converts or wraps what it finds.
 #include "support/jsonobject/jsonobject.h"
 
-TJsonRef JsonFromText(const UnicodeString& text) {
-    return TJsonObject::ParseString(text, true);
-}
+TJsonRef JsonFromText(const UnicodeString& text) { return TJsonObject::ParseString(text, true); }
 
-TJsonRef TJsonObject::Find(const UnicodeString& path, TJsonFindOptions options,
-                           const TJsonRef& put, TJsonType dt) {
+TJsonRef TJsonObject::Find(const UnicodeString& path, TJsonFindOptions options, const TJsonRef& put,
+                           TJsonType dt) {
     return ParseString(path, true, Self(), options, put, dt);
 }
 

@@ -37,7 +37,8 @@ Integer WriteEscaped(TJsonWriter& writer, const UnicodeString& text, bool escape
     for (size_t i = 0; i < text.size(); ++i) {
         const UnicodeString escaped = EscapeOf(text[i], escape);
         if (escaped.empty()) continue;
-        if (i > run && writer.Append(text.c_str() + run, static_cast<Integer>(i - run)) < 0) return -1;
+        if (i > run && writer.Append(text.c_str() + run, static_cast<Integer>(i - run)) < 0)
+            return -1;
         if ((result = writer.Append(escaped)) < 0) return -1;
         run = i + 1;
     }

@@ -12,7 +12,19 @@ namespace {
 
 constexpr int MaxInherit = 32;
 
-enum TRuleType { rtNone, rtStr, rtInt, rtFloat, rtNumber, rtText, rtBool, rtMap, rtSeq, rtScalar, rtAny };
+enum TRuleType {
+    rtNone,
+    rtStr,
+    rtInt,
+    rtFloat,
+    rtNumber,
+    rtText,
+    rtBool,
+    rtMap,
+    rtSeq,
+    rtScalar,
+    rtAny
+};
 
 class TValidator {
 public:
@@ -47,8 +59,8 @@ private:
 
 TValidator::TValidator(void* sender, TJsonOnValidateError callback)
     : FSender(sender), FCallback(callback) {
-    static constexpr const wchar_t* names[] = {L"str", L"int", L"float", L"number", L"text",
-                                               L"bool", L"map", L"seq", L"scalar", L"any"};
+    static constexpr const wchar_t* names[] = {L"str",  L"int", L"float", L"number", L"text",
+                                               L"bool", L"map", L"seq",   L"scalar", L"any"};
     Int64 code = rtStr;
     for (const wchar_t* name : names) FTypes->AsObject()->Store(name, TJsonObject::Create(code++));
 }
@@ -82,7 +94,8 @@ void TValidator::Register(const TJsonRef& rule) {
     const Integer type = TypeOf(rule);
     if (type == rtMap) {
         TJsonObjectIter member;
-        for (bool more = FirstMember(rule->PathGetObject(L"mapping"), member); more; more = NextMember(member))
+        for (bool more = FirstMember(rule->PathGetObject(L"mapping"), member); more;
+             more = NextMember(member))
             if (ValueIsType(member.val, stObject)) Register(member.val);
         CloseMembers(member);
     } else if (type == rtSeq) {
@@ -131,7 +144,8 @@ std::vector<std::pair<UnicodeString, TJsonRef>> TValidator::MappingRules(const T
     TJsonRef current = rule;
     for (int step = 0; current && step <= MaxInherit; ++step, current = Inherited(current)) {
         TJsonObjectIter member;
-        for (bool more = FirstMember(current->PathGetObject(L"mapping"), member); more; more = NextMember(member))
+        for (bool more = FirstMember(current->PathGetObject(L"mapping"), member); more;
+             more = NextMember(member))
             if (seen.insert(member.key).second) rules.emplace_back(member.key, member.val);
         CloseMembers(member);
     }
@@ -146,15 +160,17 @@ bool TValidator::Check(const TJsonRef& value, const TJsonRef& rule, const Unicod
     }
     bool result = true;
     switch (const Integer type = TypeOf(rule)) {
-    case rtStr: case rtInt: case rtFloat: case rtNumber: case rtText: case rtBool: case rtScalar:
-        result = CheckScalar(value, rule, path, type);
-        break;
+    case rtStr:
+    case rtInt:
+    case rtFloat:
+    case rtNumber:
+    case rtText:
+    case rtBool:
+    case rtScalar: result = CheckScalar(value, rule, path, type); break;
     case rtMap: result = CheckMap(value, rule, path); break;
     case rtSeq: result = CheckSeq(value, rule, path); break;
     case rtAny: break;
-    default:
-        Report(veRuleMalformated, path);
-        result = false;
+    default: Report(veRuleMalformated, path); result = false;
     }
     return result && CheckEnum(value, rule, path);
 }
@@ -226,8 +242,9 @@ bool TValidator::CheckSeq(const TJsonRef& value, const TJsonRef& rule, const Uni
     const TJsonRef itemRule = Keyword(rule, L"sequence");
     if (ValueIsType(itemRule, stObject)) {
         for (Integer i = 0; i < items->Length(); ++i)
-            result = Check(items->GetElement(i), itemRule, path + L"[" + std::to_wstring(i) + L"]") &&
-                     result;
+            result =
+                Check(items->GetElement(i), itemRule, path + L"[" + std::to_wstring(i) + L"]") &&
+                result;
         result = CheckUnique(*items, itemRule, path) && result;
     } else if (itemRule && !itemRule->IsType(stNull)) {
         Report(veRuleMalformated, path);
@@ -238,23 +255,27 @@ bool TValidator::CheckSeq(const TJsonRef& value, const TJsonRef& rule, const Uni
 
 // Unique elements, and unique members of map elements, compared by their text; empty texts,
 // nil elements and elements without the member do not take part.
-bool TValidator::CheckUnique(TJsonArray& items, const TJsonRef& itemRule, const UnicodeString& path) {
+bool TValidator::CheckUnique(TJsonArray& items, const TJsonRef& itemRule,
+                             const UnicodeString& path) {
     bool result = true;
     const auto check = [&](const UnicodeString& member) {
         std::set<UnicodeString> seen;
         for (Integer i = 0; i < items.Length(); ++i) {
             TJsonRef item = items.GetElement(i);
-            if (item && !member.empty()) item = item->AsObject() ? item->AsObject()->Lookup(member) : nullptr;
+            if (item && !member.empty())
+                item = item->AsObject() ? item->AsObject()->Lookup(member) : nullptr;
             const UnicodeString text = item ? item->AsString() : UnicodeString();
             if (text.empty() || seen.insert(text).second) continue;
-            Report(veDuplicateEntry, path + L"[" + std::to_wstring(i) + L"]" + (member.empty() ? L"" : L"." + member));
+            Report(veDuplicateEntry, path + L"[" + std::to_wstring(i) + L"]" +
+                                         (member.empty() ? L"" : L"." + member));
             result = false;
         }
     };
     if (Flag(itemRule, L"unique")) check(L"");
     if (TypeOf(itemRule) != rtMap) return result;
     for (const auto& [name, memberRule] : MappingRules(itemRule))
-        if (ValueIsType(memberRule, stObject) && !name.empty() && Flag(memberRule, L"unique")) check(name);
+        if (ValueIsType(memberRule, stObject) && !name.empty() && Flag(memberRule, L"unique"))
+            check(name);
     return result;
 }
 
@@ -284,7 +305,8 @@ bool TValidator::CheckLength(const TJsonRef& rule, Int64 length, const UnicodeSt
     return result;
 }
 
-bool TValidator::CheckRange(const TJsonRef& value, const TJsonRef& rule, const UnicodeString& path) {
+bool TValidator::CheckRange(const TJsonRef& value, const TJsonRef& rule,
+                            const UnicodeString& path) {
     bool malformed = false;
     const TJsonRef bounds = Bounds(rule, L"range", malformed);
     if (!bounds) return !malformed;

@@ -345,19 +345,59 @@ private:
 // ---- Reader -------------------------------------------------------------------------------
 
 enum TJsonTokenerState : Byte {
-    tsEatws, tsStart, tsFinish, tsNull, tsCommentStart, tsComment, tsCommentEol, tsCommentEnd,
-    tsString, tsStringEscape, tsIdentifier, tsEscapeUnicode, tsEscapeHexadecimal, tsBoolean,
-    tsNumber, tsArray, tsArrayAdd, tsArraySep, tsObjectFieldStart, tsObjectField,
-    tsObjectUnquotedField, tsObjectFieldEnd, tsObjectValue, tsObjectValueAdd, tsObjectSep,
-    tsEvalProperty, tsEvalArray, tsEvalMethod, tsParamValue, tsParamPut, tsMethodValue,
+    tsEatws,
+    tsStart,
+    tsFinish,
+    tsNull,
+    tsCommentStart,
+    tsComment,
+    tsCommentEol,
+    tsCommentEnd,
+    tsString,
+    tsStringEscape,
+    tsIdentifier,
+    tsEscapeUnicode,
+    tsEscapeHexadecimal,
+    tsBoolean,
+    tsNumber,
+    tsArray,
+    tsArrayAdd,
+    tsArraySep,
+    tsObjectFieldStart,
+    tsObjectField,
+    tsObjectUnquotedField,
+    tsObjectFieldEnd,
+    tsObjectValue,
+    tsObjectValueAdd,
+    tsObjectSep,
+    tsEvalProperty,
+    tsEvalArray,
+    tsEvalMethod,
+    tsParamValue,
+    tsParamPut,
+    tsMethodValue,
     tsMethodPut
 };
 
 enum TJsonTokenizerError {
-    teSuccess, teContinue, teDepth, teParseEof, teParseUnexpected, teParseNull, teParseBoolean,
-    teParseNumber, teParseArray, teParseObjectKeyName, teParseObjectKeySep,
-    teParseObjectValueSep, teParseString, teParseComment, teEvalObject, teEvalArray,
-    teEvalMethod, teEvalInt
+    teSuccess,
+    teContinue,
+    teDepth,
+    teParseEof,
+    teParseUnexpected,
+    teParseNull,
+    teParseBoolean,
+    teParseNumber,
+    teParseArray,
+    teParseObjectKeyName,
+    teParseObjectKeySep,
+    teParseObjectValueSep,
+    teParseString,
+    teParseComment,
+    teEvalObject,
+    teEvalArray,
+    teEvalMethod,
+    teEvalInt
 };
 
 struct TJsonTokenerSrec {
@@ -379,7 +419,6 @@ public:
     void ResetLevel(Integer level);
     void Reset();
 
-    UnicodeString str;
     TJsonWriterString pb;
     Integer depth = 0;
     Integer is_double = 0;
@@ -459,8 +498,7 @@ public:
     void PutN(const UnicodeString& path, const TJsonRef& value) override;
     Integer Serialize(TJsonWriter& writer, bool indent, bool escape, Integer level) override;
     Int64 SaveTo(TStream& stream, bool indent = false, bool escape = true) override;
-    Int64 SaveTo(const UnicodeString& fileName, bool indent = false,
-                 bool escape = true) override;
+    Int64 SaveTo(const UnicodeString& fileName, bool indent = false, bool escape = true) override;
     Int64 SaveTo(UINT_PTR socket, bool indent = false, bool escape = true) override;
     Integer CalcSize(bool indent = false, bool escape = true) override;
     bool AsBoolean() override;

@@ -9,8 +9,8 @@
 namespace {
 
 // Characters that drive the machine into every state, plus a few wide ones.
-const UnicodeString Alphabet = UnicodeString(L"{}[]():,.'\"\\/*\n -+eE019abnulltruefalsexu") +
-                               wchar_t(0xE9) + wchar_t(0x263A);
+const UnicodeString Alphabet =
+    UnicodeString(L"{}[]():,.'\"\\/*\n -+eE019abnulltruefalsexu") + wchar_t(0xE9) + wchar_t(0x263A);
 
 UnicodeString RandomText(std::mt19937& random, size_t maxLength) {
     UnicodeString text(random() % (maxLength + 1), L' ');

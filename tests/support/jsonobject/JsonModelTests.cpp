@@ -100,13 +100,16 @@ TEST(JsonTable, AgreesWithASortedModelUnderStoresAndRemovals) {
     for (it.Last(); it.GetIter(); it.Prior()) backwards.push_back(it.GetIter()->Name());
     std::reverse(backwards.begin(), backwards.end());
     EXPECT_EQ(backwards, model);
-    for (const UnicodeString& probe : {UnicodeString(L"n17"), UnicodeString(L"zz"), UnicodeString(L"n250")}) {
+    for (const UnicodeString& probe :
+         {UnicodeString(L"n17"), UnicodeString(L"zz"), UnicodeString(L"n250")}) {
         const auto next = std::upper_bound(model.begin(), model.end(), probe, ModelBefore);
         TJsonAvlEntry* greater = table.SearchEntry(probe, {stGreater});
-        EXPECT_EQ(greater ? greater->Name() : L"-", next == model.end() ? L"-" : *next) << std::wstring(probe);
+        EXPECT_EQ(greater ? greater->Name() : L"-", next == model.end() ? L"-" : *next)
+            << std::wstring(probe);
         const auto before = std::lower_bound(model.begin(), model.end(), probe, ModelBefore);
         TJsonAvlEntry* less = table.SearchEntry(probe, {stLess});
-        EXPECT_EQ(less ? less->Name() : L"-", before == model.begin() ? L"-" : *(before - 1)) << std::wstring(probe);
+        EXPECT_EQ(less ? less->Name() : L"-", before == model.begin() ? L"-" : *(before - 1))
+            << std::wstring(probe);
     }
 }
 
@@ -235,7 +238,8 @@ TEST(JsonValue, CompareTable) {
         {L"[1]", L"\"[1]\"", cpError},
     };
     for (const auto& [a, b, expected] : cases)
-        EXPECT_EQ(JsonFromText(a)->Compare(JsonFromText(b)), expected) << std::wstring(a) << L" " << b;
+        EXPECT_EQ(JsonFromText(a)->Compare(JsonFromText(b)), expected)
+            << std::wstring(a) << L" " << b;
     EXPECT_EQ(JsonFromText(L"1")->Compare(TJsonRef()), cpError);
     EXPECT_EQ(JsonFromText(L"5")->Compare(UnicodeString(L"5.0")), cpEqu);
 }
@@ -265,7 +269,8 @@ TEST(JsonValue, CloneOfAValueInsideItselfEnds) {
 
 TEST(JsonValue, MergeCombinesSameTypes) {
     const TJsonRef target = JsonFromText(L"{\"a\":{\"x\":1,\"y\":2},\"n\":1,\"l\":[1,2,3]}");
-    target->Merge(UnicodeString(L"{\"a\":{\"y\":20,\"z\":30},\"n\":\"text\",\"l\":[10,\"s\"],\"new\":true}"));
+    target->Merge(
+        UnicodeString(L"{\"a\":{\"y\":20,\"z\":30},\"n\":\"text\",\"l\":[10,\"s\"],\"new\":true}"));
     EXPECT_EQ(target->PathGetInteger(L"a.x"), 1);
     EXPECT_EQ(target->PathGetInteger(L"a.y"), 20);
     EXPECT_EQ(target->PathGetInteger(L"a.z"), 30);
@@ -304,7 +309,8 @@ TEST(JsonValue, CountsItsReferences) {
         TJsonRef again = value;
         EXPECT_EQ(impl->RefCount(), 2);
         TComPtr<IUnknown> unknown;
-        EXPECT_EQ(value->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.Put())), S_OK);
+        EXPECT_EQ(value->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(unknown.Put())),
+                  S_OK);
         EXPECT_EQ(impl->RefCount(), 3);
     }
     EXPECT_EQ(impl->RefCount(), 1);
@@ -379,7 +385,8 @@ TEST(JsonEnumeration, MemberRecordWalk) {
     // The walked value is a temporary: the record must keep it alive.
     TJsonObjectIter f;
     std::vector<UnicodeString> keys;
-    for (bool more = FirstMember(JsonFromText(L"{\"x\":1,\"y\":null}"), f); more; more = NextMember(f))
+    for (bool more = FirstMember(JsonFromText(L"{\"x\":1,\"y\":null}"), f); more;
+         more = NextMember(f))
         keys.push_back(f.key + L"=" + f.val->AsString());
     CloseMembers(f);
     EXPECT_EQ(keys, (std::vector<UnicodeString>{L"y=null", L"x=1"}));

@@ -148,7 +148,8 @@ TEST(JsonParse, ChunkedInputContinuesWhereItStopped) {
     const UnicodeString first = L"[1,\"a", second = L"b\",3]";
     EXPECT_FALSE(TJsonObject::ParseEx(tok, first.c_str(), static_cast<Integer>(first.size())));
     EXPECT_EQ(tok.err, teContinue);
-    const TJsonRef value = TJsonObject::ParseEx(tok, second.c_str(), static_cast<Integer>(second.size()));
+    const TJsonRef value =
+        TJsonObject::ParseEx(tok, second.c_str(), static_cast<Integer>(second.size()));
     EXPECT_EQ(tok.err, teSuccess);
     EXPECT_EQ(TextOf(value), L"[1,\"ab\",3]");
 }

@@ -18,7 +18,8 @@ TJsonRef Doc(const wchar_t* text) {
 } // namespace
 
 TEST(JsonPath, GetTable) {
-    const TJsonRef doc = Doc(L"{\"a\":{\"b\":[10,20,{\"c\":\"x\"}],\"i\":1},\"n\":null,\"7\":\"seven\"}");
+    const TJsonRef doc =
+        Doc(L"{\"a\":{\"b\":[10,20,{\"c\":\"x\"}],\"i\":1},\"n\":null,\"7\":\"seven\"}");
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"a.b[1]", L"20"},
         {L"a.b[2].c", L"\"x\""},
@@ -159,7 +160,7 @@ TEST(JsonPath, MethodsAreCalledFromPaths) {
     EXPECT_EQ(doc->PathGetInteger(L"make().k[1]"), 4);
     EXPECT_EQ(doc->call(L"sum", L"[1,2,3]")->AsInteger(), 106);
     EXPECT_EQ(doc->call(L"sum", TJsonObject::Create(Int64{7}))->AsInteger(), 107);
-    EXPECT_FALSE(doc->PathGetObject(L"base(1)")); // not a method
+    EXPECT_FALSE(doc->PathGetObject(L"base(1)"));            // not a method
     EXPECT_EQ(doc->AsJSon(false, false), L"{\"base\":100}"); // methods are not written
 }
 

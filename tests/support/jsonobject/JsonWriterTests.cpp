@@ -23,8 +23,10 @@ UnicodeString Written(const TJsonRef& value, bool indent, bool escape) {
 TJsonRef WideDocument() {
     const TJsonRef doc = TJsonObject::Create(stObject);
     doc->PathPutString(L"plain", L"ascii \"quoted\" back\\slash");
-    doc->PathPutString(UnicodeString(L"name") + Smile, UnicodeString(L"caf") + EAcute + L" " + Middle + Smile);
-    doc->PathPutString(L"list[]", UnicodeString(1, wchar_t(0xFFFF)) + wchar_t(0x100) + wchar_t(0xFF));
+    doc->PathPutString(UnicodeString(L"name") + Smile,
+                       UnicodeString(L"caf") + EAcute + L" " + Middle + Smile);
+    doc->PathPutString(L"list[]",
+                       UnicodeString(1, wchar_t(0xFFFF)) + wchar_t(0x100) + wchar_t(0xFF));
     doc->PathPutInteger(L"n", -12);
     return doc;
 }
@@ -32,7 +34,8 @@ TJsonRef WideDocument() {
 } // namespace
 
 TEST(JsonWriter, IndentLayout) {
-    EXPECT_EQ(Written(JsonFromText(L"{\"a\":[1,2]}"), true, false), L"{\r\n \"a\": [\r\n  1,2]\r\n}");
+    EXPECT_EQ(Written(JsonFromText(L"{\"a\":[1,2]}"), true, false),
+              L"{\r\n \"a\": [\r\n  1,2]\r\n}");
     EXPECT_EQ(Written(JsonFromText(L"{\"a\":{\"b\":1}}"), true, false),
               L"{\r\n \"a\": {\r\n  \"b\": 1\r\n }\r\n}");
     EXPECT_EQ(Written(JsonFromText(L"{\"a\":[],\"b\":{}}"), true, false),
@@ -43,8 +46,8 @@ TEST(JsonWriter, IndentLayout) {
 TEST(JsonWriter, EscapeTable) {
     struct TCase {
         UnicodeString text;
-        const wchar_t* escaped;   // with escape
-        UnicodeString unescaped;  // without
+        const wchar_t* escaped;  // with escape
+        UnicodeString unescaped; // without
     };
     const TCase cases[] = {
         {L"\"\\/", L"\\\"\\\\\\/", L"\\\"\\\\\\/"},
@@ -111,7 +114,8 @@ TEST(JsonWriter, CalcSizeCountsWhatIsWritten) {
     const TJsonRef doc = WideDocument();
     for (bool indent : {false, true})
         for (bool escape : {false, true})
-            EXPECT_EQ(doc->CalcSize(indent, escape), static_cast<Integer>(doc->AsJSon(indent, escape).size()));
+            EXPECT_EQ(doc->CalcSize(indent, escape),
+                      static_cast<Integer>(doc->AsJSon(indent, escape).size()));
 }
 
 TEST(JsonWriterString, GrowsAndStaysTerminated) {
