@@ -381,10 +381,10 @@ enum TJsonTokenerState : Byte {
 
 enum TJsonTokenizerError {
     teSuccess,
-    teContinue,
-    teDepth,
-    teParseEof,
-    teParseUnexpected,
+    teContinue,        // the given length ended inside a value: the next chunk goes on
+    teDepth,           // nesting beyond level 31
+    teParseEof,        // the text ended inside a value
+    teParseUnexpected, // a token or container grew beyond what the reader allows or memory holds
     teParseNull,
     teParseBoolean,
     teParseNumber,
