@@ -1,0 +1,55 @@
+// The reader's entry points over a whole text, a byte stream and a file. Streams and files are
+// read one byte per character (no decoding), the counterpart of the byte sinks.
+#include "support/jsonobject/JsonReader.h"
+
+#include <array>
+
+TJsonRef TJsonObject::ParseString(const UnicodeString& text, bool partial, const TJsonRef& that,
+                                  TJsonFindOptions options, const TJsonRef& put, TJsonType dt) {
+    TJsonTokenizer tok;
+    TJsonRef result = ParseEx(tok, text.c_str(), -1, that, options, put, dt);
+    if (tok.err != teSuccess) return nullptr;
+    // The call stopped at or before the text's first NUL, so this stays inside the text.
+    if (!partial && text.c_str()[tok.char_offset] != 0) return nullptr;
+    return result;
+}
+
+// Chunks are read while the value is unfinished or has ended exactly at a chunk's end (text may
+// still follow in the next chunk). The end of the stream counts as a NUL, so that a value that
+// only its end can finish (a number, a bare word) is finished by it.
+TJsonRef TJsonObject::ParseStream(TStream& stream, bool partial, const TJsonRef& that,
+                                  TJsonFindOptions options, const TJsonRef& put, TJsonType dt) {
+    constexpr Integer ChunkSize = 1024;
+    std::array<Byte, ChunkSize> bytes;
+    std::array<wchar_t, ChunkSize> chars;
+    TJsonTokenizer tok;
+    TJsonRef result;
+    bool any = false, trailing = false;
+    for (;;) {
+        const auto count = static_cast<Integer>(stream.Read(bytes.data(), ChunkSize));
+        if (count <= 0) break;
+        any = true;
+        for (Integer i = 0; i < count; ++i) chars[i] = bytes[i];
+        result = ParseEx(tok, chars.data(), count, that, options, put, dt);
+        trailing = tok.char_offset < count;
+        if (tok.err != teContinue && (tok.err != teSuccess || trailing)) break;
+    }
+    if (!any) return nullptr;
+    if (tok.err == teContinue) {
+        const wchar_t end = 0;
+        result = ParseEx(tok, &end, 1, that, options, put, dt);
+        trailing = false;
+    }
+    if (tok.err != teSuccess || (!partial && trailing)) return nullptr;
+    return result;
+}
+
+TJsonRef TJsonObject::ParseFile(const UnicodeString& fileName, bool partial, const TJsonRef& that,
+                                TJsonFindOptions options, const TJsonRef& put, TJsonType dt) {
+    try {
+        TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
+        return ParseStream(file, partial, that, options, put, dt);
+    } catch (const EStreamError&) {
+        return nullptr; // a file that cannot be read holds no JSON
+    }
+}

@@ -1,0 +1,84 @@
+// The reader's state machine, shared by the value grammar (JsonParse.cpp) and the path
+// evaluator (JsonPathEval.cpp). Private to the module.
+//
+// One character at a time is handed to the state of the current level; a state consumes it
+// (the position advances) or redoes it (the same character goes to the new state). Levels are
+// the tokenizer's 32 stack records: an array element, a member value, an index or a method
+// argument opens the next level, and a finished level hands its value up through
+// `TJsonTokenizer::finished`. Everything a call leaves in the tokenizer lets the next call go
+// on with the next chunk of the same text.
+#pragma once
+
+#include "support/jsonobject/jsonobject.h"
+
+class TJsonReader {
+public:
+    TJsonReader(TJsonTokenizer& tok, const TJsonRef& that, TJsonFindOptions options,
+                const TJsonRef& put, TJsonType dt) noexcept
+        : T(tok), FThat(that), FOptions(options), FPut(put), FType(dt) {}
+
+    TJsonRef Run(const wchar_t* text, Integer length);
+
+private:
+    enum TStep { Consume, Redo, Stop };
+
+    // A character is redone at most this often; more would mean a state machine loop.
+    static constexpr int MaxRedo = 64;
+
+    void Loop(const wchar_t* text, Integer length);
+    TStep Step(wchar_t c);
+    TJsonRef EndResult();
+
+    TJsonTokenerSrec& L() { return T.stack[T.depth]; }
+    TStep Fail(TJsonTokenizerError error);
+    TStep Finish(const TJsonRef& value);
+    TStep OpenLevel();
+    TStep To(TJsonTokenerState state, TStep step);
+    TStep Eat(TJsonTokenerState saved, TStep step);
+    bool Append(wchar_t c);
+
+    // Value grammar.
+    TStep EatWhitespace(wchar_t c);
+    TStep Comment(wchar_t c);
+    TStep Start(wchar_t c);
+    TStep FinishLevel();
+    TStep Literal(wchar_t c, const wchar_t* word, const wchar_t* other);
+    TStep String(wchar_t c);
+    TStep StringEscape(wchar_t c);
+    TStep EscapeDigits(wchar_t c, Integer digits);
+    TStep Identifier(wchar_t c);
+    TStep Number(wchar_t c);
+    TJsonRef NumberValue();
+    TJsonRef AddressElement(Int64 index);
+    TStep Array(wchar_t c);
+    TStep ArraySep(wchar_t c);
+    TStep ObjectFieldStart(wchar_t c);
+    TStep ObjectField(wchar_t c, bool quoted);
+    TStep ObjectSep(wchar_t c);
+    bool EndsBareWord(wchar_t c);
+
+    // Path evaluation.
+    TStep PathName(wchar_t c);
+    TStep StepObject(wchar_t c, const UnicodeString& name);
+    TStep StepIndexedArray(wchar_t c);
+    TStep StepArray(wchar_t c, const UnicodeString& name);
+    TStep StepMethod(wchar_t c);
+    TStep EvalContainer(TJsonType type);
+    TStep ParamValue(wchar_t c);
+    TStep ParamPut(wchar_t c);
+    TStep EvalMethod();
+    TStep MethodValue(wchar_t c);
+    TStep MethodPut(wchar_t c);
+    void CallMethod(const TJsonRef& method, const TJsonRef& self, const TJsonRef& params,
+                    TJsonRef& result);
+    bool AtTop() const noexcept { return T.param_depth == 0; }
+
+    TJsonTokenizer& T;
+    const TJsonRef& FThat;
+    TJsonFindOptions FOptions;
+    const TJsonRef& FPut;
+    TJsonType FType;
+};
+
+bool IsJsonWhitespace(wchar_t c) noexcept;
+bool IsJsonDelimiter(wchar_t c) noexcept;

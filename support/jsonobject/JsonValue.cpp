@@ -1,0 +1,103 @@
+// The value's life: construction by type, counted references, destruction, and the process-wide
+// count of live values that the module's shutdown checks for leaks.
+#include "support/jsonobject/jsonobject.h"
+
+#include <windows.h>
+
+namespace {
+
+volatile LONG LiveValues = 0; // changed only by Interlocked calls
+
+// At shutdown a value still alive is a leak; it is reported for the debugger and the shutdown
+// goes on.
+struct TLeakReport {
+    ~TLeakReport() {
+        if (InterlockedCompareExchange(&LiveValues, 0, 0) != 0)
+            OutputDebugStringW(L"Assertion failed: Memory leak (jsonobject)\n");
+    }
+} LeakReport;
+
+} // namespace
+
+Integer JsonLiveValueCount() noexcept {
+    return static_cast<Integer>(InterlockedCompareExchange(&LiveValues, 0, 0));
+}
+
+TJsonObject* JsonImpl(IJsonObject* value) noexcept {
+    // Every IJsonObject there is comes from this module.
+    return static_cast<TJsonObject*>(value);
+}
+
+TJsonObject::TJsonObject(TJsonType type) : FDataType(type) {
+    if (type == stObject) FO.c_object = new TJsonTableString;
+    if (type == stArray) FO.c_array = new TJsonArray;
+    InterlockedIncrement(&LiveValues);
+}
+
+TJsonObject::~TJsonObject() {
+    if (FDataType == stObject) delete FO.c_object;
+    if (FDataType == stArray) delete FO.c_array;
+    InterlockedDecrement(&LiveValues);
+}
+
+void TJsonObject::Destroy() {
+    if (FRefCount != 0) throw EJsonInvalidPointer(L"Invalid pointer");
+    delete this;
+}
+
+TJsonRef TJsonObject::Create(TJsonType type) { return TJsonRef(new TJsonObject(type)); }
+
+TJsonRef TJsonObject::Create(bool value) {
+    TJsonObject* o = new TJsonObject(stBoolean);
+    o->FO.c_boolean = value;
+    return TJsonRef(o);
+}
+
+TJsonRef TJsonObject::Create(Int64 value) {
+    TJsonObject* o = new TJsonObject(stInt);
+    o->FO.c_int = value;
+    return TJsonRef(o);
+}
+
+TJsonRef TJsonObject::Create(double value) {
+    TJsonObject* o = new TJsonObject(stDouble);
+    o->FO.c_double = value;
+    return TJsonRef(o);
+}
+
+TJsonRef TJsonObject::Create(const UnicodeString& value) {
+    TJsonObject* o = new TJsonObject(stString);
+    o->FOString = value;
+    return TJsonRef(o);
+}
+
+TJsonRef TJsonObject::Create(TJsonMethod value) {
+    TJsonObject* o = new TJsonObject(stMethod);
+    o->FO.c_method = value;
+    return TJsonRef(o);
+}
+
+HRESULT STDMETHODCALLTYPE TJsonObject::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (iid == IIDOf<IJsonObject>() || iid == IID_IUnknown) {
+        *object = static_cast<IJsonObject*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE TJsonObject::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&FRefCount));
+}
+
+ULONG STDMETHODCALLTYPE TJsonObject::Release() {
+    const LONG count = InterlockedDecrement(&FRefCount);
+    if (count == 0) delete this;
+    return static_cast<ULONG>(count);
+}
+
+bool ValueIsType(const TJsonRef& value, TJsonType type) { return ValueType(value) == type; }
+
+TJsonType ValueType(const TJsonRef& value) { return value ? value->GetDataType() : stNull; }

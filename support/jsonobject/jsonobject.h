@@ -1,0 +1,571 @@
+// JSON values in memory, the lenient JSON reader with its path evaluator, the writer and the
+// rule-document validator.
+//
+//   IJsonObject / TJsonObject   one counted value: null, Boolean, integer, double, string,
+//                               object, array or method
+//   TJsonAvlEntry, TJsonAvlTree, TJsonTableString, TJsonAvlIterator
+//                               an object's members: an AVL tree ordered by name hash
+//   TJsonArray                  an array's elements: a growable vector of counted references
+//   TJsonEnumerator, TJsonObjectIter
+//                               walking the members or elements of a value
+//   TJsonWriter and its sinks   string buffer, byte stream, counter, socket
+//   TJsonTokenizer              the reader's state between calls (chunked input)
+//
+// Values are shared through TComPtr<IJsonObject>; a value may sit in several containers. The
+// reader reports failures as results (nil and a TJsonTokenizerError), never as exceptions; it
+// is meant for untrusted text: nesting is bounded to 32 levels and every buffer it fills grows
+// with a checked size. Byte sinks write one byte per character and escape characters above 255
+// as \uXXXX, so that what the byte reader reads back (one character per byte) is what was
+// written. Nothing here is guarded by a lock except the reference counts and the live-value
+// counter: a value must not be changed on one thread while another uses it.
+#pragma once
+
+#include "framework/Exceptions.h"
+#include "framework/Interfaces.h"
+#include "framework/Sets.h"
+#include "framework/Streams.h"
+
+#include <array>
+#include <vector>
+
+class TJsonObject;
+class TJsonArray;
+class TJsonTableString;
+class TJsonEnumerator;
+class TJsonWriter;
+class TJsonTokenizer;
+class TJsonAvlIterator;
+struct IJsonObject;
+
+using TJsonRef = TComPtr<IJsonObject>;
+
+enum TJsonType : Byte { stNull, stBoolean, stDouble, stInt, stObject, stArray, stString, stMethod };
+
+enum TJsonCompareResult { cpLess, cpEqu, cpGreat, cpError };
+
+enum TJsonFindOption { foCreatePath, foPutValue, foDelete, foCallMethod };
+using TJsonFindOptions = TSet<TJsonFindOption>;
+
+using TJsonMethod = void (*)(const TJsonRef& This, const TJsonRef& Params, TJsonRef& Result);
+
+enum TJsonValidateError {
+    veRuleMalformated,
+    veFieldIsRequired,
+    veInvalidDataType,
+    veFieldNotFound,
+    veUnexpectedField,
+    veDuplicateEntry,
+    veValueNotInEnum,
+    veInvalidLength,
+    veInvalidRange
+};
+using TJsonOnValidateError = void (*)(void* sender, TJsonValidateError error,
+                                      const UnicodeString& objpath);
+
+// Destroying a value that is still referenced.
+class EJsonInvalidPointer : public Exception {
+public:
+    using Exception::Exception;
+};
+
+struct IJsonObject : IInterface {
+    INTERFACE_ID(IJsonObject, IInterface, "{4B86A9E3-E094-4E5A-954A-69048B7B6327}")
+    virtual TJsonEnumerator* GetEnumerator() = 0; // the caller frees it
+    virtual TJsonType GetDataType() = 0;
+    virtual bool GetProcessing() = 0;
+    virtual void SetProcessing(bool value) = 0;
+    virtual TJsonRef ForcePath(const UnicodeString& path, TJsonType dataType = stObject) = 0;
+    virtual UnicodeString Format(const UnicodeString& str, wchar_t beginSep = L'%',
+                                 wchar_t endSep = L'%') = 0;
+    virtual TJsonRef PathGetObject(const UnicodeString& path) = 0;
+    virtual void PathPutObject(const UnicodeString& path, const TJsonRef& value) = 0;
+    virtual bool PathGetBoolean(const UnicodeString& path) = 0;
+    virtual void PathPutBoolean(const UnicodeString& path, bool value) = 0;
+    virtual Int64 PathGetInteger(const UnicodeString& path) = 0;
+    virtual void PathPutInteger(const UnicodeString& path, Int64 value) = 0;
+    virtual double PathGetDouble(const UnicodeString& path) = 0;
+    virtual void PathPutDouble(const UnicodeString& path, double value) = 0;
+    virtual UnicodeString PathGetString(const UnicodeString& path) = 0;
+    virtual void PathPutString(const UnicodeString& path, const UnicodeString& value) = 0;
+    virtual TJsonMethod PathGetMethod(const UnicodeString& path) = 0;
+    virtual void PathPutMethod(const UnicodeString& path, TJsonMethod value) = 0;
+    virtual TJsonArray* PathGetArray(const UnicodeString& path) = 0;
+    virtual TJsonRef GetN(const UnicodeString& path) = 0;
+    virtual void PutN(const UnicodeString& path, const TJsonRef& value) = 0;
+    virtual Integer Serialize(TJsonWriter& writer, bool indent, bool escape, Integer level) = 0;
+    virtual Int64 SaveTo(TStream& stream, bool indent = false, bool escape = true) = 0;
+    virtual Int64 SaveTo(const UnicodeString& fileName, bool indent = false,
+                         bool escape = true) = 0;
+    virtual Int64 SaveTo(UINT_PTR socket, bool indent = false, bool escape = true) = 0;
+    virtual Integer CalcSize(bool indent = false, bool escape = true) = 0;
+    virtual bool AsBoolean() = 0;
+    virtual Int64 AsInteger() = 0;
+    virtual double AsDouble() = 0;
+    virtual UnicodeString AsString() = 0;
+    virtual TJsonArray* AsArray() = 0;
+    virtual TJsonTableString* AsObject() = 0;
+    virtual TJsonMethod AsMethod() = 0;
+    virtual UnicodeString AsJSon(bool indent = false, bool escape = true) = 0;
+    virtual void Clear(bool all = false) = 0;
+    virtual void Pack(bool all = false) = 0;
+    virtual TJsonRef call(const UnicodeString& path, const TJsonRef& param = nullptr) = 0;
+    virtual TJsonRef call(const UnicodeString& path, const UnicodeString& param) = 0;
+    virtual TJsonRef Clone() = 0;
+    virtual TJsonRef Delete(const UnicodeString& path) = 0;
+    virtual void Merge(const TJsonRef& obj, bool reference = false) = 0;
+    virtual void Merge(const UnicodeString& str) = 0;
+    virtual bool Validate(const UnicodeString& rules, const UnicodeString& defs = L"",
+                          void* sender = nullptr, TJsonOnValidateError callback = nullptr) = 0;
+    virtual bool Validate(const TJsonRef& rules, const TJsonRef& defs = nullptr,
+                          void* sender = nullptr, TJsonOnValidateError callback = nullptr) = 0;
+    virtual TJsonCompareResult Compare(const TJsonRef& obj) = 0;
+    virtual TJsonCompareResult Compare(const UnicodeString& str) = 0;
+    virtual bool IsType(TJsonType type) = 0;
+    virtual void* GetDataPtr() = 0;
+    virtual void SetDataPtr(void* value) = 0;
+};
+
+// ---- Member table ------------------------------------------------------------------------
+
+enum TJsonAvlSearchType { stEQual, stLess, stGreater };
+using TJsonAvlSearchTypes = TSet<TJsonAvlSearchType>;
+
+class TJsonAvlEntry : public TObject {
+public:
+    TJsonAvlEntry(const UnicodeString& name, const TJsonRef& value);
+    static Cardinal Hash(const UnicodeString& name) noexcept;
+
+    const UnicodeString& Name() const noexcept { return FName; }
+    IJsonObject* Ptr() const noexcept { return FPtr.Get(); }
+    const TJsonRef& Value() const noexcept { return FPtr; }
+    void SetValue(const TJsonRef& value) { FPtr = value; }
+
+private:
+    friend class TJsonAvlTree;
+    friend class TJsonAvlIterator;
+    friend class TJsonTableString;
+    friend struct TJsonAvlRotations;
+
+    TJsonAvlEntry* FGt = nullptr;
+    TJsonAvlEntry* FLt = nullptr;
+    Integer FBf = 0; // height of the FGt side minus height of the FLt side
+    Cardinal FHash;
+    UnicodeString FName;
+    TJsonRef FPtr;
+};
+
+// Entries ordered by descending hash, equal hashes by ascending ordinal name.
+class TJsonAvlTree : public TObject {
+public:
+    TJsonAvlTree() = default;
+    ~TJsonAvlTree() override;
+
+    Integer count() const noexcept { return FCount; }
+    // Takes ownership of the entry; with a name already present the values are exchanged, the
+    // new entry is disposed and the existing one returned.
+    TJsonAvlEntry* InsertEntry(TJsonAvlEntry* entry);
+    TJsonAvlEntry* SearchEntry(const UnicodeString& name, TJsonAvlSearchTypes types) const;
+    // Unlinks the entry of that name and hands its value over; nil when there is none.
+    TJsonRef Remove(const UnicodeString& name);
+    void Clear(bool all = false);
+    bool IsEmpty() const noexcept { return FRoot == nullptr; }
+
+protected:
+    virtual void DisposeEntry(TJsonAvlEntry* entry, bool all);
+    static Integer CompareEntries(const TJsonAvlEntry* a, const TJsonAvlEntry* b) noexcept;
+    static Integer CompareKey(Cardinal hash, const UnicodeString& name,
+                              const TJsonAvlEntry* entry) noexcept;
+
+private:
+    friend class TJsonAvlIterator;
+    TJsonAvlEntry* Insert(TJsonAvlEntry*& node, TJsonAvlEntry* entry, bool& grew);
+    TJsonAvlEntry* Unlink(TJsonAvlEntry*& node, Cardinal hash, const UnicodeString& name,
+                          bool& shrank);
+    void DisposeTree(TJsonAvlEntry* node, bool all);
+
+    TJsonAvlEntry* FRoot = nullptr;
+    Integer FCount = 0;
+};
+
+class TJsonTableString : public TJsonAvlTree {
+public:
+    TJsonRef Lookup(const UnicodeString& name) const;
+    void Store(const UnicodeString& name, const TJsonRef& value);
+    TJsonRef Delete(const UnicodeString& name) { return Remove(name); }
+    TJsonRef GetValues() const;
+    TJsonRef GetNames() const;
+    void Pack(bool all);
+    TJsonAvlIterator* GetEnumerator() const; // the caller frees it
+
+protected:
+    void DisposeEntry(TJsonAvlEntry* entry, bool all) override;
+};
+
+// In-order walk over a table. The path holds enough levels for any AVL tree whose count fits
+// in 32 bits (the height of such a tree stays below 46).
+class TJsonAvlIterator : public TObject {
+public:
+    explicit TJsonAvlIterator(const TJsonAvlTree* tree) noexcept : FTree(tree) {}
+
+    void First();
+    void Last();
+    void Next();
+    void Prior();
+    bool MoveNext();
+    void Search(const UnicodeString& name, TJsonAvlSearchTypes types);
+    TJsonAvlEntry* GetIter() const noexcept { return FDepth < 0 ? nullptr : FPath[FDepth]; }
+    TJsonAvlEntry* Current() const noexcept { return GetIter(); }
+
+private:
+    static constexpr Integer MaxDepth = 64;
+    void DescendLt(TJsonAvlEntry* node);
+    void DescendGt(TJsonAvlEntry* node);
+    void Push(TJsonAvlEntry* node, bool toGt);
+
+    const TJsonAvlTree* FTree;
+    std::array<bool, MaxDepth> FBranch{}; // true: the step into this level went to FGt
+    Integer FDepth = -1;                  // -1: no current entry
+    std::array<TJsonAvlEntry*, MaxDepth> FPath{};
+};
+
+// ---- Array --------------------------------------------------------------------------------
+
+class TJsonArray : public TObject {
+public:
+    // Indexes at or beyond this are refused, so that a path cannot ask for gigabytes.
+    static constexpr Integer MaxLength = 1 << 24;
+
+    TJsonArray();
+    Integer Length() const noexcept { return FLength; }
+    Integer Capacity() const noexcept { return static_cast<Integer>(FArray.size()); }
+    Integer Add(const TJsonRef& value);
+    TJsonRef GetElement(Integer index) const;
+    void PutElement(Integer index, const TJsonRef& value);
+    void Insert(Integer index, const TJsonRef& value);
+    TJsonRef Delete(Integer index);
+    void Clear(bool all = false);
+    void Pack(bool all = false);
+    void Reserve(Integer index);
+
+private:
+    std::vector<TJsonRef> FArray; // the capacity; slots at and beyond FLength are nil
+    Integer FLength = 0;
+};
+
+// ---- Enumeration --------------------------------------------------------------------------
+
+class TJsonEnumerator : public TObject {
+public:
+    explicit TJsonEnumerator(const TJsonRef& obj);
+    ~TJsonEnumerator() override;
+    bool MoveNext();
+    TJsonRef Current() const;
+
+private:
+    TJsonRef FObj;
+    TJsonAvlIterator* FObjEnum = nullptr;
+    Integer FCount = -1;
+};
+
+struct TJsonObjectIter {
+    UnicodeString key;
+    TJsonRef val;
+    TJsonAvlIterator* Ite = nullptr;
+    TJsonRef owner; // the object walked: kept alive while Ite points into its table
+};
+
+// ---- Writer sinks -------------------------------------------------------------------------
+
+class TJsonWriter : public TObject {
+public:
+    // Answers the count written, or a negative number when the sink failed.
+    virtual Integer Append(const wchar_t* buf, Integer count) = 0;
+    Integer Append(const UnicodeString& text);
+    virtual void Reset() = 0;
+};
+
+class TJsonWriterString : public TJsonWriter {
+public:
+    // Longest text the buffer grows to; beyond it Append reports failure.
+    static constexpr Integer MaxChars = 0x3FFFFFF0;
+
+    TJsonWriterString();
+    using TJsonWriter::Append;
+    Integer Append(const wchar_t* buf, Integer count) override;
+    void Reset() override;
+    void TrimRight();
+    const wchar_t* Data() const noexcept { return FBuf.data(); }
+    Integer Position() const noexcept { return FBPos; }
+    Integer Size() const noexcept { return static_cast<Integer>(FBuf.size()); }
+    UnicodeString Text() const { return UnicodeString(FBuf.data(), FBPos); }
+    void DropLast() noexcept; // removes the last character written
+
+private:
+    std::vector<wchar_t> FBuf; // capacity; always holds a NUL at FBPos
+    Integer FBPos = 0;
+};
+
+// One byte per character; characters above 255 are written as \uXXXX.
+class TJsonWriterStream : public TJsonWriter {
+public:
+    explicit TJsonWriterStream(TStream& stream) noexcept : FStream(stream) {}
+    using TJsonWriter::Append;
+    Integer Append(const wchar_t* buf, Integer count) override;
+    void Reset() override;
+
+private:
+    TStream& FStream;
+};
+
+class TJsonWriterFake : public TJsonWriter {
+public:
+    using TJsonWriter::Append;
+    Integer Append(const wchar_t* buf, Integer count) override;
+    void Reset() override { FSize = 0; }
+    Integer Size() const noexcept { return FSize; }
+
+private:
+    Integer FSize = 0;
+};
+
+// Sends as the stream sink writes; a short send is continued until everything is sent.
+class TJsonWriterSock : public TJsonWriter {
+public:
+    explicit TJsonWriterSock(UINT_PTR socket) noexcept : FSocket(socket) {}
+    using TJsonWriter::Append;
+    Integer Append(const wchar_t* buf, Integer count) override;
+    void Reset() override { FSize = 0; }
+    Int64 Size() const noexcept { return FSize; }
+
+private:
+    UINT_PTR FSocket;
+    Int64 FSize = 0;
+};
+
+// ---- Reader -------------------------------------------------------------------------------
+
+enum TJsonTokenerState : Byte {
+    tsEatws,
+    tsStart,
+    tsFinish,
+    tsNull,
+    tsCommentStart,
+    tsComment,
+    tsCommentEol,
+    tsCommentEnd,
+    tsString,
+    tsStringEscape,
+    tsIdentifier,
+    tsEscapeUnicode,
+    tsEscapeHexadecimal,
+    tsBoolean,
+    tsNumber,
+    tsArray,
+    tsArrayAdd,
+    tsArraySep,
+    tsObjectFieldStart,
+    tsObjectField,
+    tsObjectUnquotedField,
+    tsObjectFieldEnd,
+    tsObjectValue,
+    tsObjectValueAdd,
+    tsObjectSep,
+    tsEvalProperty,
+    tsEvalArray,
+    tsEvalMethod,
+    tsParamValue,
+    tsParamPut,
+    tsMethodValue,
+    tsMethodPut
+};
+
+enum TJsonTokenizerError {
+    teSuccess,
+    teContinue,        // the given length ended inside a value: the next chunk goes on
+    teDepth,           // nesting beyond level 31
+    teParseEof,        // the text ended inside a value
+    teParseUnexpected, // a token or container grew beyond what the reader allows or memory holds
+    teParseNull,
+    teParseBoolean,
+    teParseNumber,
+    teParseArray,
+    teParseObjectKeyName,
+    teParseObjectKeySep,
+    teParseObjectValueSep,
+    teParseString,
+    teParseComment,
+    teEvalObject,
+    teEvalArray,
+    teEvalMethod,
+    teEvalInt
+};
+
+struct TJsonTokenerSrec {
+    TJsonTokenerState state = tsEatws;
+    TJsonTokenerState saved_state = tsStart;
+    TJsonRef obj;
+    TJsonRef current;
+    UnicodeString field_name;
+    TJsonRef parent;
+    TJsonRef gparent;
+};
+
+class TJsonTokenizer : public TObject {
+public:
+    static constexpr Integer MaxDepth = 32; // levels 0 to 31
+
+    TJsonTokenizer() { ResetLevel(0); }
+    ~TJsonTokenizer() override { Reset(); }
+    void ResetLevel(Integer level);
+    void Reset();
+
+    TJsonWriterString pb;
+    Integer depth = 0;
+    Integer is_double = 0;
+    Integer st_pos = 0;
+    Integer char_offset = 0;
+    TJsonTokenizerError err = teSuccess;
+    Word ucs_char = 0;
+    wchar_t quote_char = 0;
+    std::array<TJsonTokenerSrec, MaxDepth> stack;
+    // Reader bookkeeping kept between chunks: the value a closed level handed up and how many
+    // index or argument values are being read.
+    TJsonRef finished;
+    Integer param_depth = 0;
+};
+
+// ---- The value ----------------------------------------------------------------------------
+
+class TJsonObject : public TObject, public IJsonObject {
+public:
+    // The six constructors; each answers a new value held by the returned reference.
+    static TJsonRef Create(TJsonType type = stObject);
+    static TJsonRef Create(bool value);
+    static TJsonRef Create(Int64 value);
+    static TJsonRef Create(double value);
+    static TJsonRef Create(const UnicodeString& value);
+    static TJsonRef Create(const wchar_t* value) { return Create(UnicodeString(value)); }
+    static TJsonRef Create(TJsonMethod value);
+
+    // Destroys a value that nobody references; raises EJsonInvalidPointer otherwise.
+    void Destroy();
+
+    // Reads `length` characters of `text`, or with length -1 up to and including its NUL (the
+    // text must then have one). The tokenizer keeps the state for the next chunk.
+    static TJsonRef ParseEx(TJsonTokenizer& tok, const wchar_t* text, Integer length,
+                            const TJsonRef& that = nullptr, TJsonFindOptions options = {},
+                            const TJsonRef& put = nullptr, TJsonType dt = stNull);
+    static TJsonRef ParseString(const UnicodeString& text, bool partial = true,
+                                const TJsonRef& that = nullptr, TJsonFindOptions options = {},
+                                const TJsonRef& put = nullptr, TJsonType dt = stNull);
+    static TJsonRef ParseStream(TStream& stream, bool partial = true,
+                                const TJsonRef& that = nullptr, TJsonFindOptions options = {},
+                                const TJsonRef& put = nullptr, TJsonType dt = stNull);
+    static TJsonRef ParseFile(const UnicodeString& fileName, bool partial = true,
+                              const TJsonRef& that = nullptr, TJsonFindOptions options = {},
+                              const TJsonRef& put = nullptr, TJsonType dt = stNull);
+
+    Integer RefCount() const noexcept { return static_cast<Integer>(FRefCount); }
+    TJsonType DataType() const noexcept { return FDataType; }
+    void* DataPtr() const noexcept { return FDataPtr; }
+    bool Processing() const noexcept { return FProcessing; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    TJsonEnumerator* GetEnumerator() override;
+    TJsonType GetDataType() override { return FDataType; }
+    bool GetProcessing() override { return FProcessing; }
+    void SetProcessing(bool value) override { FProcessing = value; }
+    TJsonRef ForcePath(const UnicodeString& path, TJsonType dataType = stObject) override;
+    UnicodeString Format(const UnicodeString& str, wchar_t beginSep = L'%',
+                         wchar_t endSep = L'%') override;
+    TJsonRef PathGetObject(const UnicodeString& path) override;
+    void PathPutObject(const UnicodeString& path, const TJsonRef& value) override;
+    bool PathGetBoolean(const UnicodeString& path) override;
+    void PathPutBoolean(const UnicodeString& path, bool value) override;
+    Int64 PathGetInteger(const UnicodeString& path) override;
+    void PathPutInteger(const UnicodeString& path, Int64 value) override;
+    double PathGetDouble(const UnicodeString& path) override;
+    void PathPutDouble(const UnicodeString& path, double value) override;
+    UnicodeString PathGetString(const UnicodeString& path) override;
+    void PathPutString(const UnicodeString& path, const UnicodeString& value) override;
+    TJsonMethod PathGetMethod(const UnicodeString& path) override;
+    void PathPutMethod(const UnicodeString& path, TJsonMethod value) override;
+    TJsonArray* PathGetArray(const UnicodeString& path) override;
+    TJsonRef GetN(const UnicodeString& path) override;
+    void PutN(const UnicodeString& path, const TJsonRef& value) override;
+    Integer Serialize(TJsonWriter& writer, bool indent, bool escape, Integer level) override;
+    Int64 SaveTo(TStream& stream, bool indent = false, bool escape = true) override;
+    Int64 SaveTo(const UnicodeString& fileName, bool indent = false, bool escape = true) override;
+    Int64 SaveTo(UINT_PTR socket, bool indent = false, bool escape = true) override;
+    Integer CalcSize(bool indent = false, bool escape = true) override;
+    bool AsBoolean() override;
+    Int64 AsInteger() override;
+    double AsDouble() override;
+    UnicodeString AsString() override;
+    TJsonArray* AsArray() override;
+    TJsonTableString* AsObject() override;
+    TJsonMethod AsMethod() override;
+    UnicodeString AsJSon(bool indent = false, bool escape = true) override;
+    void Clear(bool all = false) override;
+    void Pack(bool all = false) override;
+    TJsonRef call(const UnicodeString& path, const TJsonRef& param = nullptr) override;
+    TJsonRef call(const UnicodeString& path, const UnicodeString& param) override;
+    TJsonRef Clone() override;
+    TJsonRef Delete(const UnicodeString& path) override;
+    void Merge(const TJsonRef& obj, bool reference = false) override;
+    void Merge(const UnicodeString& str) override;
+    bool Validate(const UnicodeString& rules, const UnicodeString& defs = L"",
+                  void* sender = nullptr, TJsonOnValidateError callback = nullptr) override;
+    bool Validate(const TJsonRef& rules, const TJsonRef& defs = nullptr, void* sender = nullptr,
+                  TJsonOnValidateError callback = nullptr) override;
+    TJsonCompareResult Compare(const TJsonRef& obj) override;
+    TJsonCompareResult Compare(const UnicodeString& str) override;
+    bool IsType(TJsonType type) override { return FDataType == type; }
+    void* GetDataPtr() override { return FDataPtr; }
+    void SetDataPtr(void* value) override { FDataPtr = value; }
+
+protected:
+    explicit TJsonObject(TJsonType type);
+    ~TJsonObject() override;
+
+private:
+    // The value as a counted reference to itself.
+    TJsonRef Self() { return TJsonRef(static_cast<IJsonObject*>(this)); }
+    TJsonRef Find(const UnicodeString& path, TJsonFindOptions options,
+                  const TJsonRef& put = nullptr, TJsonType dt = stNull);
+    Integer SerializeObject(TJsonWriter& writer, bool indent, bool escape, Integer level);
+    Integer SerializeArray(TJsonWriter& writer, bool indent, bool escape, Integer level);
+    void MergeObject(TJsonObject& source, bool reference);
+    void MergeArray(TJsonObject& source, bool reference);
+
+    volatile LONG FRefCount = 0; // changed only by Interlocked calls
+    bool FProcessing = false;
+    TJsonType FDataType;
+    void* FDataPtr = nullptr;
+    union {
+        bool c_boolean;
+        double c_double;
+        Int64 c_int;
+        TJsonTableString* c_object;
+        TJsonArray* c_array;
+        TJsonMethod c_method;
+    } FO{};
+    UnicodeString FOString;
+};
+
+// The TJsonObject behind a value of this module, or nil.
+TJsonObject* JsonImpl(IJsonObject* value) noexcept;
+
+// ---- Module routines ----------------------------------------------------------------------
+
+TJsonRef JsonFromText(const UnicodeString& text);
+bool ValueIsType(const TJsonRef& value, TJsonType type);
+TJsonType ValueType(const TJsonRef& value);
+bool FirstMember(const TJsonRef& value, TJsonObjectIter& f);
+bool NextMember(TJsonObjectIter& f);
+void CloseMembers(TJsonObjectIter& f);
+// Live TJsonObject instances in the process.
+Integer JsonLiveValueCount() noexcept;
