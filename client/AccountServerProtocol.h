@@ -22,7 +22,8 @@
 // empty reply. A POST uses a fresh HTTP client with the exchange's read time-out and does not
 // follow redirects; its failures are caught here as each exchange states, so none reaches the
 // caller. Replies are compared whole and case-sensitively, untrimmed, as the servers are known
-// to answer.
+// to answer. A window that posts lets its message loop handle the pending messages once after
+// the exchange returns; the exchanges themselves never pump messages.
 #pragma once
 
 #include "framework/HttpClient.h"
