@@ -6,9 +6,10 @@
 
 const wchar_t* const ArpTypeNames[5] = {L"", L"Other", L"Invalid", L"Dynamic", L"Static"};
 const wchar_t* const RouteTypeNames[5] = {L"", L"other", L"invalid", L"local", L"remote"};
-const wchar_t* const RouteProtoNames[19] = {
-    L"",     L"OTHER", L"LOCAL", L"NETMGMT", L"ICMP",  L"EGP",  L"GGP",   L"HELO",  L"RIP",     L"IS_IS",
-    L"ES_IS", L"CISCO", L"BBN",  L"OSPF",    L"BGP",   L"BOOTP", L"AUTO_STAT", L"STATIC", L"NOT_DOD"};
+const wchar_t* const RouteProtoNames[19] = {L"",      L"OTHER",     L"LOCAL",  L"NETMGMT", L"ICMP",
+                                            L"EGP",   L"GGP",       L"HELO",   L"RIP",     L"IS_IS",
+                                            L"ES_IS", L"CISCO",     L"BBN",    L"OSPF",    L"BGP",
+                                            L"BOOTP", L"AUTO_STAT", L"STATIC", L"NOT_DOD"};
 
 void CutToken(UnicodeString& source, wchar_t separator, UnicodeString& token) {
     token.clear();

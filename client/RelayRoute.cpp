@@ -43,7 +43,8 @@ DWORD TRelayRoute::GatewayInterface() const {
         const std::vector<UnicodeString> parts = SplitBar(dump.Strings(i), 5);
         if (parts.size() < 3 || parts[2].empty()) continue;
         Integer value = 0;
-        index = TryStrToInt(L"$" + Trim(parts[0]), value) ? static_cast<DWORD>(value) : DefaultInterface;
+        index = TryStrToInt(L"$" + Trim(parts[0]), value) ? static_cast<DWORD>(value)
+                                                          : DefaultInterface;
         if (WithoutBlanks(parts[2]) == routerlist[0].gateway) break;
     }
     return index;

@@ -77,5 +77,6 @@ int CharPosFrom(const AnsiString& text, char c, int start) {
 int LastCharPos(const AnsiString& text, char c, int start) {
     if (!InText(text, start)) return 0;
     const auto at = text.rfind(c);
-    return at == AnsiString::npos || static_cast<int>(at) + 1 < start ? 0 : static_cast<int>(at) + 1;
+    return at == AnsiString::npos || static_cast<int>(at) + 1 < start ? 0
+                                                                      : static_cast<int>(at) + 1;
 }

@@ -81,11 +81,15 @@ public:
 
     // The current language's "key=value" lines; ItemLanguage gives each line's table.
     TStrings* Items() const { return FItems.get(); }
-    TLangIdRec ItemLanguage(int index) const { return FItemLanguages.at(static_cast<std::size_t>(index)); }
+    TLangIdRec ItemLanguage(int index) const {
+        return FItemLanguages.at(static_cast<std::size_t>(index));
+    }
     int LanguageCount() const { return static_cast<int>(FLanguages.size()); }
     TLangIdRec Languages(int index) const { return FLanguages.at(static_cast<std::size_t>(index)); }
     int TranslationCount() const { return static_cast<int>(FTranslations.size()); }
-    TLangIdRec Translations(int index) const { return FTranslations.at(static_cast<std::size_t>(index)); }
+    TLangIdRec Translations(int index) const {
+        return FTranslations.at(static_cast<std::size_t>(index));
+    }
     int LanguageIndex() const { return FLanguageIndex; }
     // EUclFileVersionInfoError "Illegal language index" outside 0 to LanguageCount() - 1.
     void SetLanguageIndex(int index);

@@ -40,7 +40,8 @@ UnicodeString WindowModuleName(HWND window) {
     if (!window) throw EUclError(L"The window with handle 0 is not valid");
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    TKernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process)
         throw EUclError(L"The process with ID " + std::to_wstring(processId) + L" is not valid");
     // Only the releases known to come before Windows 2000 lack what follows; newer releases
@@ -157,7 +158,8 @@ bool TUclFileVersionInfo::TranslationMatchesLanguages(bool exact) const {
     if (!comparable) return false;
     for (const TLangIdRec& translation : FTranslations) {
         bool found = false;
-        for (const TLangIdRec& language : FLanguages) found = found || language.Pair == translation.Pair;
+        for (const TLangIdRec& language : FLanguages)
+            found = found || language.Pair == translation.Pair;
         if (!found) return false;
     }
     return true;

@@ -94,11 +94,14 @@ UnicodeString TVersionBlockParser::WideText(std::size_t at, std::size_t chars) c
 }
 
 bool TVersionBlockParser::StringValue(const TEntry& entry, UnicodeString& value) const {
-    const std::size_t bytes = std::min(ValueBytes(entry), entry.End - std::min(entry.End, entry.Value));
+    const std::size_t bytes =
+        std::min(ValueBytes(entry), entry.End - std::min(entry.End, entry.Value));
     if (entry.Type == 1) {
         if (entry.ValueLength == 0) value.clear();
         else if (FWide) value = WideText(entry.Value, bytes / 2);
-        else value = AnsiToUnicode(AnsiString(reinterpret_cast<const char*>(FData + entry.Value), bytes));
+        else
+            value = AnsiToUnicode(
+                AnsiString(reinterpret_cast<const char*>(FData + entry.Value), bytes));
         const auto nul = value.find(L'\0');
         if (nul != UnicodeString::npos) value.resize(nul);
         return true;

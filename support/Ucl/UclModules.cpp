@@ -16,7 +16,9 @@
 
 namespace {
 
-TModuleEntry VersionOnly(const wchar_t* unit) { return UnitVersionedModule(unit, nullptr, nullptr); }
+TModuleEntry VersionOnly(const wchar_t* unit) {
+    return UnitVersionedModule(unit, nullptr, nullptr);
+}
 
 }  // namespace
 

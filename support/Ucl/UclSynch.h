@@ -29,7 +29,8 @@ public:
     TUclWaitResult WaitForever() { return WaitFor(INFINITE); }
     TUclWaitResult WaitAlertable(DWORD timeoutMs);
     // Signals `other` and waits on this object in one step.
-    TUclWaitResult SignalAndWait(const TUclDispatcherObject& other, DWORD timeoutMs, bool alertable);
+    TUclWaitResult SignalAndWait(const TUclDispatcherObject& other, DWORD timeoutMs,
+                                 bool alertable);
 
 protected:
     TUclDispatcherObject(HANDLE handle, UnicodeString name, bool existed) noexcept

@@ -41,7 +41,8 @@ int NT6Release(const TWindowsVersionFacts& f) noexcept {
 
 int NTRelease(const TWindowsVersionFacts& f) noexcept {
     switch (f.Major) {
-    case 3: return f.Minor == 1 ? wrNT31 : f.Minor == 5 ? wrNT35 : f.Minor == 51 ? wrNT351 : wrUnknown;
+    case 3:
+        return f.Minor == 1 ? wrNT31 : f.Minor == 5 ? wrNT35 : f.Minor == 51 ? wrNT351 : wrUnknown;
     case 4: return wrNT4;
     case 5: return NT5Release(f);
     case 6: return NT6Release(f);

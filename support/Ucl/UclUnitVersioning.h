@@ -63,7 +63,9 @@ public:
 
     HINSTANCE Instance() const noexcept { return FInstance; }
     int Count() const noexcept { return static_cast<int>(FItems.size()); }
-    TUnitVersion* UnitAt(int index) const { return FItems.at(static_cast<std::size_t>(index)).get(); }
+    TUnitVersion* UnitAt(int index) const {
+        return FItems.at(static_cast<std::size_t>(index)).get();
+    }
     void AddInfo(const TUnitVersionInfo* info);
     int PositionOfInfo(const TUnitVersionInfo* info) const noexcept;
     // The first unit with that file name (ignoring case) and, unless `logPath` is "*", that

@@ -17,6 +17,12 @@ EUclWin32Error::EUclWin32Error(unsigned long lastError, const UnicodeString& tex
     : EUclError(Win32ErrorMessage(lastError, text)), FLastError(lastError),
       FLastErrorMsg(SysErrorMessage(lastError)) {}
 
+EUclWin32Error EUclWin32Error::CreateFmt(const UnicodeString& format,
+                                         std::initializer_list<TFormatArg> args) {
+    const unsigned long lastError = GetLastError();
+    return EUclWin32Error(lastError, Format(format, args));
+}
+
 EUclWin32Error EUclWin32Error::CreateRes(unsigned resourceId) {
     const unsigned long lastError = GetLastError();
     const wchar_t* text = nullptr;

@@ -3,12 +3,16 @@
 // "Win32 error: <system text> (<code>)" CR LF "<text>".
 #pragma once
 
+#include "framework/Format.h"
 #include "support/Ucl/UclBase.h"
 
 class EUclWin32Error : public EUclError {
 public:
     explicit EUclWin32Error(const UnicodeString& text);
-    // The text read from this program's string resources.
+    // The text formatted by the class library's Format.
+    static EUclWin32Error CreateFmt(const UnicodeString& format,
+                                    std::initializer_list<TFormatArg> args);
+    // The text read from this program's string resources (empty when there is none).
     static EUclWin32Error CreateRes(unsigned resourceId);
 
     unsigned long LastError() const noexcept { return FLastError; }

@@ -37,7 +37,8 @@ TEST_F(RelayRoute, PrepareTakesTheGatewayOfTheFirstRouteRow) {
 }
 
 TEST_F(RelayRoute, PrepareWithoutARouteRowChangesNothing) {
-    for (const char* script : {"", "route 0.0.0.0 0.0.0.0 192.168.1.1 1 4 3 20\nroute-result 31\n"}) {
+    for (const char* script :
+         {"", "route 0.0.0.0 0.0.0.0 192.168.1.1 1 4 3 20\nroute-result 31\n"}) {
         Script(script);
         TRelayRoute relay;
         EXPECT_FALSE(relay.PrepareRelayRoute(L"203.0.113.7")) << script;
@@ -113,10 +114,12 @@ TEST_F(RelayRoute, CloseDeletesTheAddedRouteAndTheBatchFiles) {
     Script(Network);
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    const UnicodeString dir = UnicodeString(temp) + L"relay-route-" + std::to_wstring(GetCurrentProcessId());
+    const UnicodeString dir =
+        UnicodeString(temp) + L"relay-route-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(dir.c_str(), nullptr);
     for (const wchar_t* name : {L"\\route.bat", L"\\delroute.bat"}) {
-        HANDLE file = CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE file =
+            CreateFileW((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         CloseHandle(file);
     }

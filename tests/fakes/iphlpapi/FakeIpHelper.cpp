@@ -55,7 +55,8 @@ DWORD WINAPI GetIpNetTable(PMIB_IPNETTABLE table, PULONG size, BOOL) {
 
 DWORD WINAPI GetIpForwardTable(PMIB_IPFORWARDTABLE table, PULONG size, BOOL) {
     std::lock_guard<std::mutex> hold(Shared().Lock);
-    if (!table && Shared().RouteSizeResult != ERROR_INSUFFICIENT_BUFFER) return Shared().RouteSizeResult;
+    if (!table && Shared().RouteSizeResult != ERROR_INSUFFICIENT_BUFFER)
+        return Shared().RouteSizeResult;
     if (table && Shared().RouteResult != NO_ERROR) return Shared().RouteResult;
     return CopyTable(Shared().Routes, Shared().ExtraCount, table, size);
 }

@@ -53,7 +53,8 @@ bool ArpLine(std::istringstream& words, State& state) {
     MIB_IPNETROW row{};
     DWORD value = 0;
     if (!(words >> index >> mac >> address >> type)) return false;
-    if (!Number(index, row.dwIndex) || !Mac(mac, row) || !Address(address, row.dwAddr)) return false;
+    if (!Number(index, row.dwIndex) || !Mac(mac, row) || !Address(address, row.dwAddr))
+        return false;
     if (!Number(type, value)) return false;
     row.dwType = value;
     state.Arp.push_back(row);
@@ -67,7 +68,8 @@ bool RouteLine(std::istringstream& words, State& state) {
     if (!(words >> dest >> mask >> hop >> index >> type >> proto >> metric)) return false;
     if (!Address(dest, row.dwForwardDest) || !Address(mask, row.dwForwardMask) ||
         !Address(hop, row.dwForwardNextHop) || !Number(index, row.dwForwardIfIndex) ||
-        !Number(type, typeValue) || !Number(proto, protoValue) || !Number(metric, row.dwForwardMetric1))
+        !Number(type, typeValue) || !Number(proto, protoValue) ||
+        !Number(metric, row.dwForwardMetric1))
         return false;
     row.dwForwardType = typeValue;
     row.dwForwardProto = protoValue;

@@ -36,12 +36,15 @@ TBlockNode Table(const std::wstring& key, std::vector<TBlockNode> strings) {
 
 TBlockNode Translation(std::vector<Word> words) {
     std::vector<Byte> bytes;
-    for (Word w : words) bytes.push_back(static_cast<Byte>(w & 0xFF)), bytes.push_back(static_cast<Byte>(w >> 8));
+    for (Word w : words)
+        bytes.push_back(static_cast<Byte>(w & 0xFF)), bytes.push_back(static_cast<Byte>(w >> 8));
     TBlockNode var{L"VarFileInfo", 1, {}, 0, {BinaryNode(L"Translation", bytes)}};
     return var;
 }
 
-TBlockNode Strings(std::vector<TBlockNode> tables) { return {L"StringFileInfo", 1, {}, 0, std::move(tables)}; }
+TBlockNode Strings(std::vector<TBlockNode> tables) {
+    return {L"StringFileInfo", 1, {}, 0, std::move(tables)};
+}
 
 }  // namespace
 
@@ -89,7 +92,8 @@ TEST(UclFileVersionInfo, VersionPartsOfTheVersionTexts) {
     };
     for (const Case& c : cases)
         for (int part = 0; part < 4; ++part)
-            EXPECT_EQ(TUclFileVersionInfo::VersionPart(c.Text, part), c.Parts[part]) << c.Text << " " << part;
+            EXPECT_EQ(TUclFileVersionInfo::VersionPart(c.Text, part), c.Parts[part])
+                << c.Text << " " << part;
 }
 
 TEST(UclFileVersionInfo, LanguageIndexSwitchesTheItems) {
@@ -107,7 +111,8 @@ TEST(UclFileVersionInfo, LanguageIndexSwitchesTheItems) {
 TEST(UclFileVersionInfo, CustomFieldErrors) {
     TUclFileVersionInfo info(SecondModulePath());
     EXPECT_EQ(MessageOf([&] { info.GetCustomFieldValue(L""); }), L"No value was supplied");
-    EXPECT_EQ(MessageOf([&] { info.GetCustomFieldValue(L"Colour"); }), L"The value Colour was not found.");
+    EXPECT_EQ(MessageOf([&] { info.GetCustomFieldValue(L"Colour"); }),
+              L"The value Colour was not found.");
 }
 
 TEST(UclFileVersionInfo, ConstructorFailures) {
@@ -127,7 +132,8 @@ TEST(UclFileVersionInfo, FromAModuleAndFromAWindowsProcess) {
     // and its main module were found.
     HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(MessageOf([&] { TUclFileVersionInfo info(window); }), L"File contains no version information");
+    EXPECT_EQ(MessageOf([&] { TUclFileVersionInfo info(window); }),
+              L"File contains no version information");
     DestroyWindow(window);
 }
 
@@ -179,15 +185,18 @@ TEST(UclFileVersionInfo, TranslationsAgainstLanguages) {
         {{}, false, false},
     };
     for (const Case& c : cases) {
-        const TBlockNode root = VersionRoot(
-            {Strings({Table(L"040904E4", {TextNode(L"A", L"b", true)})}), Translation(c.Translation)});
-        EXPECT_EQ(FromBlock(BuildBlock(root, true))->TranslationMatchesLanguages(c.Exact), c.Expected)
+        const TBlockNode root =
+            VersionRoot({Strings({Table(L"040904E4", {TextNode(L"A", L"b", true)})}),
+                         Translation(c.Translation)});
+        EXPECT_EQ(FromBlock(BuildBlock(root, true))->TranslationMatchesLanguages(c.Exact),
+                  c.Expected)
             << c.Translation.size() << " " << c.Exact;
     }
 }
 
 TEST(UclFileVersionInfo, MalformedBlocksHaveNoVersionInformation) {
-    const TBlockNode good = VersionRoot({Strings({Table(L"040904E4", {TextNode(L"A", L"b", true)})})});
+    const TBlockNode good =
+        VersionRoot({Strings({Table(L"040904E4", {TextNode(L"A", L"b", true)})})});
     const std::vector<Byte> block = BuildBlock(good, true);
 
     std::vector<std::pair<const char*, std::vector<Byte>>> cases;
@@ -208,13 +217,15 @@ TEST(UclFileVersionInfo, MalformedBlocksHaveNoVersionInformation) {
     cases.push_back({"value type", BuildBlock(badType, true)});
     cases.push_back({"empty", {}});
     for (const auto& [name, bytes] : cases)
-        EXPECT_EQ(MessageOf([&] { FromBlock(bytes); }), L"File contains no version information") << name;
+        EXPECT_EQ(MessageOf([&] { FromBlock(bytes); }), L"File contains no version information")
+            << name;
 }
 
 TEST(UclFileVersionInfo, AnUnknownChildEndsTheWalkQuietly) {
     TBlockNode other{L"Other", 1, {}, 0, {}};
-    const TBlockNode root = VersionRoot(
-        {Strings({Table(L"040904E4", {TextNode(L"A", L"b", true)})}), other, Translation({0x0409, 0x04E4})});
+    const TBlockNode root =
+        VersionRoot({Strings({Table(L"040904E4", {TextNode(L"A", L"b", true)})}), other,
+                     Translation({0x0409, 0x04E4})});
     auto info = FromBlock(BuildBlock(root, true));
     EXPECT_EQ(info->LanguageCount(), 1);
     EXPECT_EQ(info->TranslationCount(), 0);

@@ -88,11 +88,15 @@ TEST_F(UclStrings, CharacterPositions) {
         {L"", L',', 1, 0, 0},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(CharPosFrom(UnicodeString(c.Text), c.C, c.Start), c.First) << c.Text << " " << c.Start;
-        EXPECT_EQ(LastCharPos(UnicodeString(c.Text), c.C, c.Start), c.Last) << c.Text << " " << c.Start;
+        EXPECT_EQ(CharPosFrom(UnicodeString(c.Text), c.C, c.Start), c.First)
+            << c.Text << " " << c.Start;
+        EXPECT_EQ(LastCharPos(UnicodeString(c.Text), c.C, c.Start), c.Last)
+            << c.Text << " " << c.Start;
         const AnsiString ansi(c.Text, c.Text + wcslen(c.Text));
-        EXPECT_EQ(CharPosFrom(ansi, static_cast<char>(c.C), c.Start), c.First) << c.Text << " " << c.Start;
-        EXPECT_EQ(LastCharPos(ansi, static_cast<char>(c.C), c.Start), c.Last) << c.Text << " " << c.Start;
+        EXPECT_EQ(CharPosFrom(ansi, static_cast<char>(c.C), c.Start), c.First)
+            << c.Text << " " << c.Start;
+        EXPECT_EQ(LastCharPos(ansi, static_cast<char>(c.C), c.Start), c.Last)
+            << c.Text << " " << c.Start;
     }
 }
 

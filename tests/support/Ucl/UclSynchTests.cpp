@@ -1,5 +1,7 @@
 #include "support/Ucl/UclSynch.h"
 
+#include "UclTestResources.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -25,6 +27,31 @@ TEST(UclWin32Error, CarriesTheLastErrorAndItsText) {
     EXPECT_TRUE(message.ends_with(L"\r\nopening the file"));
 }
 
+TEST(UclWin32Error, FormattedAndResourceTexts) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    const EUclWin32Error formatted = EUclWin32Error::CreateFmt(L"entry %d of %s", {3, L"list"});
+    EXPECT_EQ(formatted.LastError(), 5u);
+    EXPECT_TRUE(formatted.Message().ends_with(L"\r\nentry 3 of list"));
+    SetLastError(ERROR_INVALID_DATA);
+    const EUclWin32Error loaded = EUclWin32Error::CreateRes(UclTestResourceText);
+    EXPECT_EQ(loaded.LastError(), 13u);
+    EXPECT_TRUE(loaded.Message().ends_with(L"\r\nA text from the resources"));
+}
+
+TEST(UclMutex, CreationFailureRaisesAMutexError) {
+    const UnicodeString name = MutexName(L"event");
+    HANDLE event = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+    ASSERT_NE(event, nullptr);
+    try {
+        TUclMutex mutex(nullptr, name, false);
+        ADD_FAILURE() << "a mutex was created over an event's name";
+    } catch (const EUclMutexError& error) {
+        EXPECT_EQ(error.LastError(), DWORD{ERROR_INVALID_HANDLE});
+        EXPECT_TRUE(error.Message().ends_with(L"Failed to create mutex"));
+    }
+    CloseHandle(event);
+}
+
 TEST(UclMutex, ASecondCreateOfOneNameSeesThatItExisted) {
     TUclMutex first(nullptr, MutexName(L"exists"), false);
     EXPECT_FALSE(first.Existed());
@@ -36,7 +63,8 @@ TEST(UclMutex, ASecondCreateOfOneNameSeesThatItExisted) {
 TEST(UclMutex, OpeningNeedsAnExistingMutex) {
     EXPECT_THROW(TUclMutex::Open(SYNCHRONIZE, MutexName(L"missing"), false), EUclMutexError);
     TUclMutex created(nullptr, MutexName(L"open"), false);
-    std::unique_ptr<TUclMutex> opened(TUclMutex::Open(SYNCHRONIZE | MUTEX_MODIFY_STATE, MutexName(L"open"), false));
+    std::unique_ptr<TUclMutex> opened(
+        TUclMutex::Open(SYNCHRONIZE | MUTEX_MODIFY_STATE, MutexName(L"open"), false));
     EXPECT_TRUE(opened->Existed());
     EXPECT_TRUE(opened->Acquire(0));
     EXPECT_TRUE(opened->Release());
@@ -63,8 +91,10 @@ TEST(UclDispatcherObject, WaitResults) {
 }
 
 TEST(UclDispatcherObject, AttachedEventsWaitAndSignal) {
-    std::unique_ptr<TUclDispatcherObject> event(TUclDispatcherObject::Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr)));
-    std::unique_ptr<TUclDispatcherObject> other(TUclDispatcherObject::Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr)));
+    std::unique_ptr<TUclDispatcherObject> event(
+        TUclDispatcherObject::Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr)));
+    std::unique_ptr<TUclDispatcherObject> other(
+        TUclDispatcherObject::Attach(CreateEventW(nullptr, TRUE, FALSE, nullptr)));
     EXPECT_TRUE(event->Existed());
     EXPECT_TRUE(event->Name().empty());
     EXPECT_EQ(event->WaitFor(0), wrUclTimeout);

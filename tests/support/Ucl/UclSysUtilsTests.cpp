@@ -43,7 +43,8 @@ TEST(SharedBlock, NullUnmapsAndUnknownAddressesDoNot) {
 
 TEST(SharedBlock, ABlockThatDoesNotExistCannotBeCreatedEmpty) {
     void* address = reinterpret_cast<void*>(1);
-    EXPECT_THROW(MapSharedBlock(address, BlockName(L"empty"), 0, FILE_MAP_ALL_ACCESS), ESharedMemError);
+    EXPECT_THROW(MapSharedBlock(address, BlockName(L"empty"), 0, FILE_MAP_ALL_ACCESS),
+                 ESharedMemError);
     EXPECT_EQ(address, nullptr);
 }
 

@@ -8,7 +8,8 @@
 namespace {
 
 TUnitVersionInfo Record(const wchar_t* rcsFile, const wchar_t* logPath = L"support/Ucl") {
-    return {rcsFile, L"$Revision: 1234 $", L"$Date: 2009-11-05 18:19:08 +0100 $", logPath, L"", nullptr};
+    return {rcsFile, L"$Revision: 1234 $", L"$Date: 2009-11-05 18:19:08 +0100 $", logPath, L"",
+            nullptr};
 }
 
 HINSTANCE Kernel32() { return GetModuleHandleW(L"kernel32.dll"); }
@@ -76,7 +77,8 @@ TEST(UnitVersioning, RecordingTheSameRecordTwiceKeepsOneUnit) {
 }
 
 TEST(UnitVersioning, IndexOfCountsAcrossModulesAndHonoursTheLogPath) {
-    const TUnitVersionInfo a = Record(L"$URL: x/UclA.pas $"), b = Record(L"$URL: x/UclB.pas $", L"other");
+    const TUnitVersionInfo a = Record(L"$URL: x/UclA.pas $"),
+                           b = Record(L"$URL: x/UclB.pas $", L"other");
     TUnitVersioning registry;
     registry.RecordUnit(ThisModuleInstance(), &a);
     registry.RecordUnit(Kernel32(), &a);
@@ -98,7 +100,9 @@ std::vector<HINSTANCE> Released;
 class TRecordingProvider : public TCustomUnitVersioningProvider {
     CLASS_INFO(TRecordingProvider, TCustomUnitVersioningProvider)
 public:
-    void ReleaseModuleUnitVersioningInfo(HINSTANCE instance) override { Released.push_back(instance); }
+    void ReleaseModuleUnitVersioningInfo(HINSTANCE instance) override {
+        Released.push_back(instance);
+    }
 };
 
 }  // namespace

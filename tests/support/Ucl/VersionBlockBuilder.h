@@ -22,7 +22,9 @@ inline void Pad(std::vector<Byte>& out) {
     while (out.size() % 4) out.push_back(0);
 }
 
-inline void PutWord(std::vector<Byte>& out, std::size_t at, Word w) { std::memcpy(&out[at], &w, 2); }
+inline void PutWord(std::vector<Byte>& out, std::size_t at, Word w) {
+    std::memcpy(&out[at], &w, 2);
+}
 
 inline void Write(std::vector<Byte>& out, const TBlockNode& node, bool wide) {
     const std::size_t start = out.size();
