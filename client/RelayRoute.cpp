@@ -61,6 +61,8 @@ DWORD TRelayRoute::AddRelayRoute() {
     route.dwForwardDest = TextToIp(relay.destionation);
     route.dwForwardMask = TextToIp(relay.mask);
     route.dwForwardNextHop = TextToIp(relay.gateway);
+    // A target or gateway that is not an address would become a route to or through 0.0.0.0.
+    if (route.dwForwardDest == 0 || route.dwForwardNextHop == 0) return ERROR_INVALID_PARAMETER;
     route.dwForwardIfIndex = GatewayInterface();
     route.dwForwardMetric1 = 10;
     const DWORD result = IpHelperApi().CreateIpForwardEntry(&route);

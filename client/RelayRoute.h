@@ -35,7 +35,8 @@ public:
     // gateway from.
     bool PrepareRelayRoute(const UnicodeString& routeTarget);
     // The system's answer to the creation; ERROR_INVALID_FUNCTION when nothing was tried (no
-    // library, no route table, no prepared target).
+    // library, no route table, no prepared target), ERROR_INVALID_PARAMETER when the target or
+    // the gateway is not an address (the server's reply is not trusted to be one).
     DWORD AddRelayRoute();
     // The number of routes deleted.
     int DeleteRelayRoutes();

@@ -96,6 +96,25 @@ TEST_F(RelayRoute, NothingIsCreatedWithoutAPreparedTarget) {
     EXPECT_EQ(Calls(), "");
 }
 
+TEST_F(RelayRoute, NothingIsCreatedForATargetOrGatewayThatIsNoAddress) {
+    struct Case {
+        const wchar_t* Target;
+        const char* FirstRoute;
+    } cases[] = {
+        {L"not-an-address", "route 0.0.0.0 0.0.0.0 192.168.1.1 0x10003 4 3 20\n"},
+        {L"203.0.113", "route 0.0.0.0 0.0.0.0 192.168.1.1 0x10003 4 3 20\n"},
+        {L"203.0.113.7", "route 0.0.0.0 0.0.0.0 0.0.0.0 0x10003 4 3 20\n"},
+    };
+    for (const Case& c : cases) {
+        Script(c.FirstRoute);
+        TRelayRoute relay;
+        ASSERT_TRUE(relay.PrepareRelayRoute(c.Target));
+        EXPECT_EQ(relay.AddRelayRoute(), DWORD{ERROR_INVALID_PARAMETER}) << c.Target;
+        EXPECT_FALSE(relay.RouteAdded());
+        EXPECT_EQ(Calls(), "") << c.Target;
+    }
+}
+
 TEST_F(RelayRoute, DeleteRemovesEveryRowWithARelayDestination) {
     Script("route 0.0.0.0 0.0.0.0 192.168.1.1 0x10003 4 3 20\n"
            "route 203.0.113.7 255.255.255.255 192.168.1.1 0x10003 4 3 10\n"
