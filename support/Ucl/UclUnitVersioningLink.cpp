@@ -11,16 +11,23 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
-// Holds the named mutex for a scope.
+// Holds the named mutex for a scope. A mutex abandoned by a thread that ended is held all the
+// same; only a failed wait leaves it alone.
 class TMutexHold {
 public:
-    explicit TMutexHold(TUclMutex& mutex) : FMutex(mutex) { FMutex.Acquire(); }
-    ~TMutexHold() { FMutex.Release(); }
+    explicit TMutexHold(TUclMutex& mutex) : FMutex(mutex) {
+        const TUclWaitResult result = FMutex.WaitForever();
+        FHeld = result == wrUclSignaled || result == wrUclAbandoned;
+    }
+    ~TMutexHold() {
+        if (FHeld) FMutex.Release();
+    }
     TMutexHold(const TMutexHold&) = delete;
     TMutexHold& operator=(const TMutexHold&) = delete;
 
 private:
     TUclMutex& FMutex;
+    bool FHeld;
 };
 
 }  // namespace
