@@ -1,0 +1,4 @@
+// Resource identifiers of the library's test program.
+#pragma once
+
+#define UclTestResourceText 4711
