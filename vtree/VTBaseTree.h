@@ -424,6 +424,8 @@ protected:
     void InternalClearSelection();
     void InternalRemoveFromSelection(PVirtualNode Node);
     void PackSelection();
+    // The selection array as kept: sorted by node address.
+    const TNodeArray& Selection() const noexcept { return FSelection; }
 
     // change notification and search
     virtual void Change(PVirtualNode Node);

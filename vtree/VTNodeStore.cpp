@@ -210,7 +210,8 @@ void TBaseVirtualTree::PropagateTotalHeight(PVirtualNode Node, Integer Value, bo
     if (Value == 0) return;
     while (Node->States.Contains(vsVisible)) {
         Node->TotalHeight = static_cast<Cardinal>(static_cast<Integer>(Node->TotalHeight) + Value);
-        if (Node == FRoot) break;
+        // A hidden node's height is no part of its parent's.
+        if (Node == FRoot || IsEffectivelyHidden(Node)) break;
         Node = Node->Parent;
         if (!Node->States.Contains(vsExpanded)) break;
     }
