@@ -82,9 +82,10 @@ void TBaseVirtualTree::Sort(PVirtualNode Node, TColumnIndex Column, TSortDirecti
     if (FStates.Contains(tsEditing) && !FViewSink->EndEditNode()) return;
     if (!Node) Node = FRoot;
     if (!Node->States.Contains(vsHasChildren)) return;
+    // The comparison handler only ever sees initialised nodes, fresh children included.
     if (DoInit) {
         if (!Node->FirstChild) InitChildren(Node);
-        else ValidateChildren(Node, false);
+        ValidateChildren(Node, false);
     }
     if (Node->FirstChild && Node->FirstChild->NextSibling)
         SortSiblings(Node->FirstChild, Node->ChildCount, Column, Direction);
