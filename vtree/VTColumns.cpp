@@ -59,7 +59,11 @@ void TVirtualTreeColumns::Update(TCollectionItem* Item) {
     const bool loading = tree->ComponentState().Contains(csLoading);
     if (loading) FNeedPositionsFix = true;
     else UpdateColumnLefts(false);
-    if (Count() > 0 && FHeader->FMainColumn < 0) FHeader->FMainColumn = 0;
+    if (Count() > 0 && FHeader->FMainColumn < 0) {
+        // Widths cached for the implicit column belong to no real column.
+        FHeader->FMainColumn = 0;
+        tree->HandleMainColumnChange();
+    }
     if (loading || FHeader->States().Contains(hsLoading)) return;
     if (FHeader->Options().Contains(hoAutoResize)) FitAutoSizeColumn(false);
     if (Item) {

@@ -100,7 +100,10 @@ Cardinal TBaseVirtualTree::AllocateInternalData(Cardinal Size) {
     Assert(!FRoot || FRoot->ChildCount == 0,
           L"Internal data allocation must be done before any node is created.");
     const Cardinal offset = sizeof(TVirtualNode) + FTotalInternalDataSize;
-    FTotalInternalDataSize += (Size + 3) / 4 * 4;
+    // Rounded to the pointer size (4 bytes on the 32-bit build) so that the user data area,
+    // which follows, stays aligned for the records owners place there.
+    constexpr Cardinal granule = sizeof(void*);
+    FTotalInternalDataSize += (Size + granule - 1) / granule * granule;
     if (FRoot) ResetRoot();
     return offset;
 }

@@ -154,8 +154,10 @@ TEST(NodeStore, UserDataFollowsTheInternalArea) {
     auto tree = MakeTree();
     tree->SetNodeDataSize(8);
     PVirtualNode node = tree->AddChild(nullptr);
-    // The string tree's 4-byte width cache lies between the record and the user data.
-    EXPECT_EQ(static_cast<Byte*>(tree->GetNodeData(node)), node->Data() + 4);
+    // The string tree's width cache (4 bytes, padded to a pointer) lies between the record and
+    // the user data.
+    EXPECT_EQ(static_cast<Byte*>(tree->GetNodeData(node)), node->Data() + sizeof(void*));
+    EXPECT_EQ(reinterpret_cast<NativeUInt>(tree->GetNodeData(node)) % alignof(void*), 0u);
 }
 
 TEST(NodeStore, ChangingNodeDataSizeRecreatesEmptyNodes) {
