@@ -168,11 +168,7 @@ void TVirtualTreeColumn::SetPosition(TColumnPosition Value) {
 
 // ---- plain properties -----------------------------------------------------------------------
 
-void TVirtualTreeColumn::SetText(const UnicodeString& Value) {
-    if (Value == FText) return;
-    FText = Value;
-    Changed(false);
-}
+void TVirtualTreeColumn::SetText(const UnicodeString& Value) { Store(FText, Value); }
 
 void TVirtualTreeColumn::SetAlignment(TAlignment Value) {
     if (Value == FAlignment) return;
@@ -215,20 +211,13 @@ void TVirtualTreeColumn::SetMargin(Integer Value) {
     Changed(false);
 }
 
-#define VT_SIGNALLING_SETTER(Name, Type, Field)                                                  \
-    void TVirtualTreeColumn::Set##Name(Type Value) {                                             \
-        if (Value == Field) return;                                                              \
-        Field = Value;                                                                           \
-        Changed(false);                                                                          \
-    }
-VT_SIGNALLING_SETTER(Spacing, Integer, FSpacing)
-VT_SIGNALLING_SETTER(Style, TVirtualTreeColumnStyle, FStyle)
-VT_SIGNALLING_SETTER(ImageIndex, Integer, FImageIndex)
-VT_SIGNALLING_SETTER(Layout, TVTHeaderColumnLayout, FLayout)
-VT_SIGNALLING_SETTER(CheckBox, bool, FCheckBox)
-VT_SIGNALLING_SETTER(CheckType, TCheckType, FCheckType)
-VT_SIGNALLING_SETTER(CheckState, TCheckState, FCheckState)
-#undef VT_SIGNALLING_SETTER
+void TVirtualTreeColumn::SetSpacing(Integer Value) { Store(FSpacing, Value); }
+void TVirtualTreeColumn::SetStyle(TVirtualTreeColumnStyle Value) { Store(FStyle, Value); }
+void TVirtualTreeColumn::SetImageIndex(Integer Value) { Store(FImageIndex, Value); }
+void TVirtualTreeColumn::SetLayout(TVTHeaderColumnLayout Value) { Store(FLayout, Value); }
+void TVirtualTreeColumn::SetCheckBox(bool Value) { Store(FCheckBox, Value); }
+void TVirtualTreeColumn::SetCheckType(TCheckType Value) { Store(FCheckType, Value); }
+void TVirtualTreeColumn::SetCheckState(TCheckState Value) { Store(FCheckState, Value); }
 
 void TVirtualTreeColumn::ParentBiDiModeChanged() {
     TBaseVirtualTree* tree = Tree();

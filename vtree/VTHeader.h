@@ -100,6 +100,13 @@ private:
     void LimitWidth(Integer& Value) const;
     void LimitFixedWidth(Integer& Value) const;
     void TakeNeighbourFixedState();
+    // Stores a changed value and signals the item change.
+    template <class T>
+    void Store(T& Field, const T& Value) {
+        if (Field == Value) return;
+        Field = Value;
+        Changed(false);
+    }
 
     UnicodeString FText;
     Integer FLeft = 0;

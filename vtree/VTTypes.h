@@ -105,8 +105,8 @@ enum TVirtualTreeState {
     tsRightButtonDown, tsRightDblClick, tsPopupMenuShown, tsScrolling, tsScrollPending, tsSizing,
     tsStopValidation, tsStructureChangePending, tsSynchMode, tsThumbTracking, tsToggling,
     tsUpdateHiddenChildrenNeeded, tsUpdating, tsUseCache, tsUserDragObject, tsUseThemes,
-    tsValidating, tsPreviouslySelected, tsValidationNeeded, tsVCLDragging, tsVCLDragPending,
-    tsVCLDragFinished, tsWindowCreating
+    tsValidating, tsValidationNeeded, tsVCLDragging, tsVCLDragPending, tsWheelPanning,
+    tsWheelScrolling, tsWindowCreating
 };
 using TVirtualTreeStates = TSet<TVirtualTreeState>;
 

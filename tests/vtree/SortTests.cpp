@@ -56,7 +56,8 @@ TEST_F(SortTest, ComparatorThatNeverAnswersZero) {
     };
     tree->Sort(nullptr, 0, sdAscending);
     EXPECT_EQ(Top(), "A,B,B2,C,D,E");
-    // Descending takes B first on -1, so equal keys come out reversed, as specified.
+    // Descending takes B first on -1, so equal keys come out reversed: descending
+    // is not the reverse of ascending.
     tree->Sort(nullptr, 0, sdDescending);
     EXPECT_EQ(Top(), "E,D,C,B2,B,A");
     EXPECT_EQ(tree->RootNode()->ChildCount, 6u);
