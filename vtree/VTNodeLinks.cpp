@@ -2,7 +2,9 @@
 // unlinking of one node, deleting subtrees and clearing the tree. Every freed node passes
 // through DoFreeNode, which first drops every reference the tree keeps to it (focus, anchor,
 // search, check, hot, drop, edit and height-tracking nodes, the drag selection and the recorded
-// notifications), then reports it and releases its block.
+// notifications), then reports it and releases its block. The position cache is invalidated
+// before any node goes, and a rebuild starts from its first entry, so stale entries are never
+// read.
 #include "vtree/VTInternal.h"
 
 #include <algorithm>
@@ -278,6 +280,8 @@ void TBaseVirtualTree::DeleteNode(PVirtualNode Node, bool Reindex) {
         FViewSink->CancelHint();
         DoStateChange({}, {tsHint});
     }
+    // The cache may name this node: it is not consulted again before it is rebuilt.
+    InvalidatePositionCache();
     DeleteChildren(Node, false);
     UnlinkNode(Node, false, Reindex);
     DoFreeNode(Node);
@@ -346,8 +350,6 @@ void TBaseVirtualTree::ForgetNode(PVirtualNode Node) {
     if (FLastStructureChangeNode == Node)
         FLastStructureChangeNode = Node->Parent == FRoot ? nullptr : Node->Parent;
     std::erase(FDragSelection, Node);
-    for (TCacheEntry& entry : FPositionCache)
-        if (entry.Node == Node) entry.Node = nullptr;
 }
 
 void TBaseVirtualTree::DoFreeNode(PVirtualNode Node) {
