@@ -1,0 +1,317 @@
+// The node store: new nodes, counters after every kind of structural change (against a recount
+// from scratch), freeing with and without initialisation, user data sizes, and references the
+// tree drops when their node is freed.
+#include "TreeFixture.h"
+
+#include <random>
+
+using namespace vtree_test;
+
+TEST(NodeStore, AddChildToEmptyTreeGivesADefaultNode) {
+    auto tree = MakeTree();
+    PVirtualNode node = tree->AddChild(nullptr);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->Index, 0u);
+    EXPECT_EQ(node->ChildCount, 0u);
+    EXPECT_EQ(node->TotalCount, 1u);
+    EXPECT_EQ(node->States, TVirtualNodeStates{vsVisible});
+    EXPECT_EQ(node->Align, 50);
+    EXPECT_EQ(node->NodeHeight, tree->DefaultNodeHeight());
+    EXPECT_EQ(node->Parent, tree->RootNode());
+    EXPECT_EQ(tree->TotalCount(), 1u);
+    EXPECT_EQ(tree->VisibleCount(), 1u);
+}
+
+TEST(NodeStore, RootKnowsItsOwnerAndIsNoWalkTarget) {
+    auto tree = MakeTree();
+    EXPECT_EQ(TBaseVirtualTree::OwnerOfRoot(tree->RootNode()), tree.get());
+    PVirtualNode node = tree->AddChild(nullptr);
+    EXPECT_EQ(tree->GetNext(node), nullptr);
+    EXPECT_EQ(tree->GetPrevious(node), nullptr);
+    EXPECT_EQ(tree->GetNodeLevel(node), 0u);
+}
+
+TEST(NodeStore, CountersFollowEveryKindOfChangeLikeARecount) {
+    auto tree = MakeTree();
+    TRecorder recorder;
+    recorder.Attach(*tree);
+    std::mt19937 random(7);
+    std::vector<PVirtualNode> nodes;
+    auto pick = [&]() -> PVirtualNode {
+        if (nodes.empty()) return nullptr;
+        return nodes[random() % nodes.size()];
+    };
+    auto alive = [&](PVirtualNode node) {
+        for (PVirtualNode run = tree->GetFirstNoInit(); run; run = tree->GetNextNoInit(run))
+            if (run == node) return true;
+        return false;
+    };
+    for (int step = 0; step < 400; ++step) {
+        std::erase_if(nodes, [&](PVirtualNode node) { return !alive(node); });
+        PVirtualNode target = pick();
+        switch (random() % 9) {
+        case 0: case 1: nodes.push_back(tree->AddChild(target)); break;
+        case 2:
+            if (target) nodes.push_back(tree->InsertNode(target, TVTNodeAttachMode(1 + random() % 4)));
+            break;
+        case 3: if (target) tree->DeleteNode(target, random() % 2 == 0); break;
+        case 4: if (target) tree->ToggleNode(target); break;
+        case 5: if (target) tree->SetIsVisible(target, random() % 3 == 0); break;
+        case 6: if (target) tree->SetIsHidden(target, random() % 3 != 0); break;
+        case 7: if (target) tree->SetNodeHeight(target, 5 + random() % 30); break;
+        case 8: if (random() % 20 == 0) tree->Clear(); break;
+        }
+        const TCounts expected = Recount(*tree);
+        ASSERT_EQ(tree->TotalCount(), expected.Total) << "step " << step;
+        ASSERT_EQ(tree->VisibleCount(), expected.Visible) << "step " << step;
+        ASSERT_EQ(tree->RootNode()->TotalHeight, expected.RootHeight) << "step " << step;
+    }
+}
+
+TEST(NodeStore, RecountNoticesABrokenCounter) {
+    // The comparison above must be able to fail: a counter changed behind the tree's back shows.
+    auto tree = MakeTree();
+    tree->AddChild(tree->AddChild(nullptr));
+    tree->RootNode()->FirstChild->States.Include(vsExpanded);
+    EXPECT_NE(Recount(*tree).Visible, tree->VisibleCount());
+}
+
+TEST(NodeStore, CountersAfterAddInsertDeleteToggleAndClear) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    r.Build(*tree, L"A(A1,A2),B");
+    const Cardinal h = tree->DefaultNodeHeight();
+    EXPECT_EQ(tree->TotalCount(), 4u);
+    EXPECT_EQ(tree->VisibleCount(), 4u);
+    EXPECT_EQ(tree->RootNode()->TotalHeight, 5 * h);
+    tree->InsertNode(r.Find(L"A1"), amInsertAfter);
+    EXPECT_EQ(tree->TotalCount(), 5u);
+    EXPECT_EQ(r.Find(L"A2")->Index, 2u);
+    EXPECT_EQ(tree->VisibleCount(), 5u);
+    tree->ToggleNode(r.Find(L"A"));
+    EXPECT_EQ(tree->VisibleCount(), 2u);
+    EXPECT_EQ(tree->RootNode()->TotalHeight, 3 * h);
+    tree->DeleteNode(r.Find(L"A"));
+    EXPECT_EQ(tree->TotalCount(), 1u);
+    EXPECT_EQ(tree->VisibleCount(), 1u);
+    EXPECT_EQ(r.Find(L"B")->Index, 0u);
+    tree->Clear();
+    EXPECT_EQ(tree->TotalCount(), 0u);
+    EXPECT_EQ(tree->VisibleCount(), 0u);
+    EXPECT_EQ(tree->RootNode()->TotalHeight, h);
+}
+
+TEST(NodeStore, FreeNodeOnlyForInitialisedNodesButFinaliserForAll) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    tree->SetRootNodeCount(3);
+    tree->GetFirst(); // initialises the first node only
+    tree->Clear();
+    EXPECT_EQ(r.FreeCount, 1);
+    EXPECT_EQ(r.FinalizeCount, 3);
+}
+
+TEST(NodeStore, InitialUserDataCountsAsInitialised) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    tree->SetNodeDataSize(sizeof(void*));
+    int payload = 0;
+    PVirtualNode node = tree->AddChild(nullptr, &payload);
+    EXPECT_TRUE(node->States.Contains(vsInitialUserData));
+    EXPECT_EQ(*tree->GetNodeData<void*>(node), &payload);
+    tree->DeleteNode(node);
+    EXPECT_EQ(r.FreeCount, 1);
+    EXPECT_EQ(r.InitCount, 0);
+}
+
+TEST(NodeStore, UserDataWithoutRoomRaises2008AndKeepsTheNode) {
+    auto tree = MakeTree();
+    tree->SetNodeDataSize(2);
+    int payload = 0;
+    try {
+        tree->AddChild(nullptr, &payload);
+        FAIL() << "no error";
+    } catch (const EVirtualTreeError& error) {
+        EXPECT_EQ(error.HelpContext(), 2008);
+    }
+    EXPECT_EQ(tree->TotalCount(), 1u);
+    EXPECT_FALSE(tree->GetFirstNoInit()->States.Contains(vsInitialUserData));
+}
+
+TEST(NodeStore, NodeDataSizeLeftUnsetBecomesZeroAndGetNodeDataAsserts) {
+    auto tree = MakeTree();
+    PVirtualNode node = tree->AddChild(nullptr);
+    EXPECT_EQ(tree->NodeDataSize(), 0);
+    EXPECT_THROW(tree->GetNodeData(node), EAssertionFailed);
+    EXPECT_EQ(tree->GetNodeData(nullptr), nullptr);
+    EXPECT_EQ(tree->GetNodeData(tree->RootNode()), nullptr);
+}
+
+TEST(NodeStore, UserDataFollowsTheInternalArea) {
+    auto tree = MakeTree();
+    tree->SetNodeDataSize(8);
+    PVirtualNode node = tree->AddChild(nullptr);
+    // The string tree's width cache (4 bytes, padded to a pointer) lies between the record and
+    // the user data.
+    EXPECT_EQ(static_cast<Byte*>(tree->GetNodeData(node)), node->Data() + sizeof(void*));
+    EXPECT_EQ(reinterpret_cast<NativeUInt>(tree->GetNodeData(node)) % alignof(void*), 0u);
+}
+
+TEST(NodeStore, ChangingNodeDataSizeRecreatesEmptyNodes) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    tree->SetRootNodeCount(5);
+    tree->ValidateChildren(nullptr, false);
+    tree->SetNodeDataSize(16);
+    EXPECT_EQ(r.FreeCount, 5);
+    EXPECT_EQ(tree->RootNodeCount(), 5u);
+    for (PVirtualNode run = tree->GetFirstNoInit(); run; run = tree->GetNextNoInit(run)) {
+        EXPECT_FALSE(run->States.Contains(vsInitialized));
+        EXPECT_EQ(*tree->GetNodeData<Int64>(run), 0);
+    }
+}
+
+TEST(NodeStore, NodeDataSizeCannotChangeUnderReadOnlyNodes) {
+    auto tree = MakeTree();
+    tree->SetNodeDataSize(4);
+    tree->AddChild(nullptr);
+    auto* options = tree->TreeOptions();
+    options->SetMiscOptions(options->MiscOptions() + TVTMiscOptions{toReadOnly});
+    EXPECT_THROW(tree->SetNodeDataSize(16), EInvalidOperation);
+    EXPECT_EQ(tree->NodeDataSize(), 4);
+    EXPECT_EQ(tree->TotalCount(), 1u);
+}
+
+TEST(NodeStore, ReadOnlyRefusesStructuralChanges) {
+    auto tree = MakeTree();
+    tree->SetRootNodeCount(2);
+    auto* options = tree->TreeOptions();
+    options->SetMiscOptions(options->MiscOptions() + TVTMiscOptions{toReadOnly});
+    EXPECT_EQ(tree->AddChild(nullptr), nullptr);
+    EXPECT_EQ(tree->InsertNode(nullptr, amAddChildLast), nullptr);
+    tree->Clear();
+    tree->SetRootNodeCount(0);
+    tree->DeleteNode(tree->GetFirstNoInit());
+    EXPECT_EQ(tree->TotalCount(), 2u);
+}
+
+TEST(NodeStore, DeleteWithoutReindexLeavesAGap) {
+    auto tree = MakeTree();
+    tree->SetRootNodeCount(3);
+    tree->DeleteNode(tree->GetFirstNoInit(), false);
+    PVirtualNode first = tree->GetFirstNoInit();
+    EXPECT_EQ(first->Index, 1u);
+    EXPECT_EQ(first->NextSibling->Index, 2u);
+}
+
+TEST(NodeStore, DeletingTheOnlyChildCollapsesTheParent) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    r.Build(*tree, L"A(A1(X,Y)),B");
+    EXPECT_EQ(tree->VisibleCount(), 5u);
+    tree->DeleteNode(r.Find(L"A1"));
+    PVirtualNode a = r.Find(L"A");
+    EXPECT_FALSE(a->States.Contains(vsExpanded));
+    EXPECT_FALSE(a->States.Contains(vsHasChildren));
+    EXPECT_EQ(tree->VisibleCount(), 2u);
+}
+
+TEST(NodeStore, ResetNodeOfNilClearsAndOfANodeForgetsItsInitialisation) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    r.Build(*tree, L"A(A1),B");
+    PVirtualNode a = r.Find(L"A");
+    tree->ValidateNode(a, false);
+    tree->ResetNode(a);
+    EXPECT_FALSE(a->States.Contains(vsInitialized));
+    EXPECT_EQ(a->ChildCount, 0u);
+    tree->ResetNode(nullptr);
+    EXPECT_EQ(tree->TotalCount(), 0u);
+}
+
+TEST(NodeStore, LazyChildrenAreMaterialisedOnFirstNeed) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    r.InitNode = [](PVirtualNode, TVirtualNodeInitStates& states) { states.Include(ivsHasChildren); };
+    r.InitChildren = [](PVirtualNode, Cardinal& count) { count = 2; };
+    tree->SetRootNodeCount(1);
+    EXPECT_EQ(r.InitCount, 0);
+    PVirtualNode first = tree->GetFirst();
+    EXPECT_EQ(first->ChildCount, 0u);
+    PVirtualNode child = tree->GetNext(first);
+    EXPECT_EQ(child->Parent, first);
+    EXPECT_EQ(first->ChildCount, 2u);
+    EXPECT_TRUE(child->States.Contains(vsInitialized));
+    EXPECT_EQ(tree->TotalCount(), 3u);
+}
+
+TEST(NodeStore, FreedNodesAreNoLongerAlive) {
+    auto tree = MakeTree();
+    PVirtualNode node = tree->AddChild(nullptr);
+    const TVTNodeRef ref = tree->NodeRef(node);
+    EXPECT_TRUE(tree->IsAlive(ref));
+    tree->DeleteNode(node);
+    EXPECT_FALSE(tree->IsAlive(ref));
+    // The block is reused for the next node, which is a different node.
+    PVirtualNode next = tree->AddChild(nullptr);
+    EXPECT_EQ(next, node);
+    EXPECT_FALSE(tree->IsAlive(ref));
+    EXPECT_TRUE(tree->IsAlive(tree->NodeRef(next)));
+    EXPECT_FALSE(tree->IsAlive(TVTNodeRef{}));
+}
+
+TEST(NodeStore, EveryReferenceToAFreedNodeIsDropped) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    r.Build(*tree, L"A,B");
+    PVirtualNode a = r.Find(L"A");
+    tree->SetFocusedNode(a);
+    tree->SetSelected(a, true);
+    tree->SetHotNode(a);
+    tree->SetDropTargetNode(a);
+    tree->SetEditNode(a);
+    tree->SetHeightTrackNode(a);
+    tree->SetDragSelection({a, r.Find(L"B")});
+    auto* options = tree->TreeOptions();
+    options->SetMiscOptions(options->MiscOptions() + TVTMiscOptions{toCheckSupport});
+    a->CheckType = ctCheckBox;
+    tree->BeginCheckPress(a);
+    tree->SetIncrementalSearch(isAll);
+    tree->IncrementalSearchStart = ssAlwaysStartOver;
+    tree->HandleIncrementalSearch(L'A');
+    EXPECT_EQ(tree->LastSearchNode(), a);
+    EXPECT_EQ(tree->CheckNode(), a);
+
+    tree->DeleteNode(a);
+    EXPECT_EQ(tree->FocusedNode(), nullptr);
+    EXPECT_NE(tree->RangeAnchor(), a);
+    EXPECT_EQ(tree->HotNode(), nullptr);
+    EXPECT_EQ(tree->DropTargetNode(), nullptr);
+    EXPECT_EQ(tree->EditNode(), nullptr);
+    EXPECT_EQ(tree->HeightTrackNode(), nullptr);
+    EXPECT_EQ(tree->CheckNode(), nullptr);
+    EXPECT_EQ(tree->LastSearchNode(), nullptr);
+    EXPECT_EQ(tree->DragSelection(), TNodeArray{r.Find(L"B")});
+    EXPECT_EQ(tree->SelectedCount(), 0u);
+}
+
+TEST(NodeStore, ClearEmptiesAPendingCutThroughTheSink) {
+    auto tree = MakeTree<TTestTree>();
+    TRecordingSink sink;
+    tree->SetViewSink(&sink);
+    tree->AddChild(nullptr);
+    tree->DoStateChange({tsCutPending});
+    tree->Clear();
+    EXPECT_EQ(sink.ClipboardEmptied, 1);
+    EXPECT_GT(sink.EditCancels, 0);
+    EXPECT_FALSE(tree->TreeStates().Contains(tsCutPending));
+    tree->SetViewSink(nullptr);
+}
