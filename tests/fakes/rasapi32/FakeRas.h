@@ -35,6 +35,8 @@ struct Scenario {
     bool DropAsState = false;  // state 8193 when true, else status error DropCode
     DWORD DropCode = 6;
     DWORD LcpProtocol = 0;  // 0: no LCP projection
+    DWORD IpError = 0;
+    DWORD HangUpDelayMs = 0;  // a hung-up line reports its last state this long, then 8193      // the PPP IP projection's answer when not 0
     std::vector<std::string> Entries;
 };
 
@@ -62,6 +64,7 @@ struct Connection {
     ULONGLONG ConnectedAt = 0;  // tick count when it reached 8192; 0 before
     ULONGLONG StatsBase = 0;    // tick count the statistics were last cleared at
     bool Dropped = false;
+    ULONGLONG HungUpAt = 0;     // tick count of a hang-up that lingers; 0 when none
     HANDLE Stop = nullptr;      // set by a hang-up or the library's unload
     HANDLE Thread = nullptr;
     DWORD ThreadId = 0;

@@ -158,7 +158,10 @@ DWORD WINAPI RasHangUpA(HANDLE handle) {
             State& state = Shared();
             line = FindConnection(state, handle);
             if (!line) return ERROR_INVALID_HANDLE;
-            std::erase(state.Active, line);
+            if (line->HungUpAt != 0) return 0;
+            // A lingering line stays known to the status query until its delay has passed.
+            if (state.Script.HangUpDelayMs > 0) line->HungUpAt = GetTickCount64();
+            else std::erase(state.Active, line);
             SetEvent(line->Stop);
         }
         if (line->Thread && line->ThreadId != GetCurrentThreadId())
@@ -175,7 +178,8 @@ DWORD WINAPI RasGetConnectStatusA(HANDLE handle, RasConnStatus* status) {
         const auto line = FindConnection(Shared(), handle);
         if (!line) return ERROR_INVALID_HANDLE;
         if (line->Dropped && !Shared().Script.DropAsState) return Shared().Script.DropCode;
-        status->rasconnstate = line->State;
+        const bool gone = line->HungUpAt != 0 && GetTickCount64() - line->HungUpAt >= Shared().Script.HangUpDelayMs;
+        status->rasconnstate = gone ? StateDisconnected : line->State;
         status->dwError = line->Error;
         PutField(status->szDeviceType, sizeof(status->szDeviceType), "vpn");
         PutField(status->szDeviceName, sizeof(status->szDeviceName), "WAN Miniport (PPTP)");
@@ -191,7 +195,7 @@ DWORD WINAPI RasEnumConnectionsA(RasConn* connections, LPDWORD size, LPDWORD cou
         auto lock = LockShared();
         std::vector<std::shared_ptr<Connection>> listed;
         for (const auto& line : Shared().Active)
-            if (!line->Dropped) listed.push_back(line);
+            if (!line->Dropped && line->HungUpAt == 0) listed.push_back(line);
         const DWORD needed = static_cast<DWORD>(listed.size() * sizeof(RasConn));
         *count = static_cast<DWORD>(listed.size());
         if (*size < needed) {
