@@ -12,6 +12,9 @@ namespace {
 
 constexpr DWORD RenUser = 0;
 
+// The entry record of NT 4, Windows 2000 and XP: each a prefix of the next.
+bool KnownEntrySize(DWORD size) { return size == 1796 || size == 2088 || size == RasEntrySize; }
+
 bool ValidName(const std::string& name) {
     if (name.empty() || name.size() > 256 || name[0] == '.') return false;
     return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
@@ -35,7 +38,7 @@ DWORD CopyOut(const std::vector<BYTE>& data, LPBYTE buffer, LPDWORD size) {
 
 DWORD GetEntry(LPCSTR name, BYTE* record, LPDWORD size, LPBYTE device, LPDWORD deviceSize) {
     if (!size) return ERROR_INVALID_PARAMETER;
-    if (record && *size >= sizeof(DWORD) && reinterpret_cast<RasEntryHead*>(record)->dwSize != RasEntrySize)
+    if (record && *size >= sizeof(DWORD) && !KnownEntrySize(reinterpret_cast<RasEntryHead*>(record)->dwSize))
         return ErrorInvalidSize;
     const Entry* entry = FindEntry(name);
     if (!entry) return ErrorEntryNotFound;
@@ -46,8 +49,9 @@ DWORD GetEntry(LPCSTR name, BYTE* record, LPDWORD size, LPBYTE device, LPDWORD d
 
 DWORD SetEntry(LPCSTR name, const BYTE* record, DWORD size, const BYTE* device, DWORD deviceSize) {
     if (!name || !record || size < sizeof(RasEntryHead)) return ERROR_INVALID_PARAMETER;
-    if (reinterpret_cast<const RasEntryHead*>(record)->dwSize != RasEntrySize) return ErrorInvalidSize;
-    if (size < RasEntrySize) return ERROR_INVALID_PARAMETER;
+    const DWORD recordSize = reinterpret_cast<const RasEntryHead*>(record)->dwSize;
+    if (!KnownEntrySize(recordSize)) return ErrorInvalidSize;
+    if (size < recordSize) return ERROR_INVALID_PARAMETER;
     if (!ValidName(name)) return ERROR_INVALID_NAME;
     Entry entry{name, std::vector<BYTE>(record, record + size), {}};
     if (device && deviceSize > 0) entry.Device.assign(device, device + deviceSize);
