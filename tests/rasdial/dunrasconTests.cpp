@@ -432,3 +432,99 @@ TEST(dunrasconModem, DefaultConfigurationLayout) {
     EXPECT_EQ(dword(88), 1u);       // speaker mode
     EXPECT_EQ(dword(92), 0x1D3u);
 }
+
+// Dialling locations through a simulated telephony library.
+class dunrasconTapi : public RasComponentTest {
+protected:
+    dunrasconTapi() {
+        TapiApiUnload();
+        FPath = FakeRasPath(L"" FAKE_TAPI_DIR, L"faketapi.dll");
+        SetTapiLibraryName(FPath.c_str());
+        FTapi = LoadLibraryW(FPath.c_str());
+    }
+    ~dunrasconTapi() override {
+        Setup(2, 0);
+        TapiApiUnload();
+        SetTapiLibraryName(L"TAPI32.DLL");
+        if (FTapi) FreeLibrary(FTapi);
+    }
+    void Setup(DWORD devices, LONG initResult) {
+        using TSetup = void(WINAPI*)(DWORD, LONG);
+        const auto setup = reinterpret_cast<TSetup>(reinterpret_cast<void*>(GetProcAddress(FTapi, "FakeTapiSetup")));
+        if (setup) setup(devices, initResult);
+    }
+    UnicodeString FPath;
+    HMODULE FTapi = nullptr;
+};
+
+TEST_F(dunrasconTapi, CurrentLocationCardAndCountry) {
+    ASSERT_NE(FTapi, nullptr);
+    TDunRasCon con(nullptr);
+    TDialProps props;
+    TDialLocation location;
+    TDialCountry country;
+    TDialCard card;
+    ASSERT_EQ(con.GetTransCaps(props, location, country, card), 0);
+    EXPECT_EQ(props.NumLocations, 2);
+    EXPECT_EQ(props.CurrentLocationId, 2u);
+    EXPECT_EQ(props.NumCards, 2);
+    EXPECT_EQ(location.PermLocationID, 2u);
+    EXPECT_EQ(location.LocationName, L"Office");  // trimmed
+    EXPECT_EQ(location.CityCode, L"21");
+    EXPECT_EQ(location.CountryID, 86u);
+    EXPECT_EQ(card.PermCardId, 2u);
+    EXPECT_EQ(card.CardName, L"Calling Card");
+    EXPECT_EQ(card.InternationalRule, L"011EFG");
+    EXPECT_EQ(country.CountryCode, 86u);
+    EXPECT_EQ(country.CountryName, L"China");
+    EXPECT_EQ(country.LongDistanceRule, L"0EFG");
+}
+
+TEST_F(dunrasconTapi, TranslatedAddresses) {
+    ASSERT_NE(FTapi, nullptr);
+    TDunRasCon con(nullptr);
+    struct TCase {
+        const char* Input;
+        const char* Displayable;
+        const char* Dialable;
+    };
+    const TCase cases[] = {
+        {"0 123456", "0123456", "0123456"},  // a trunk zero and its blank
+        {"0 12", "0 12", "012"},             // four characters keep the blank
+        {"+86 10 5551234", "+86 10 5551234", "+86105551234"},
+    };
+    for (const TCase& c : cases) {
+        AnsiString dialable, displayable;
+        EXPECT_EQ(con.TranslateAddr(0, c.Input, dialable, displayable), 1) << c.Input;
+        EXPECT_EQ(displayable, c.Displayable);
+        EXPECT_EQ(dialable, c.Dialable);
+    }
+    AnsiString dialable, displayable;
+    EXPECT_EQ(con.TranslateAddr(0, "", dialable, displayable), 0);
+}
+
+TEST_F(dunrasconTapi, InitialisationFailures) {
+    ASSERT_NE(FTapi, nullptr);
+    Setup(0, 0);
+    TDunRasCon noDevices(nullptr);
+    EXPECT_FALSE(noDevices.InitTAPI());
+    Setup(2, static_cast<LONG>(0x80000048));
+    TDunRasCon refused(nullptr);
+    EXPECT_FALSE(refused.InitTAPI());
+    EXPECT_EQ(refused.StatusStr(), L"TAPI Error");
+    Setup(2, 0);
+    EXPECT_TRUE(refused.InitTAPI());
+    refused.StopTAPI();
+
+    TapiApiUnload();
+    SetTapiLibraryName(MissingLibrary().c_str());
+    TDunRasCon missing(nullptr);
+    TDialProps props;
+    TDialLocation location;
+    TDialCountry country;
+    TDialCard card;
+    EXPECT_EQ(missing.GetTransCaps(props, location, country, card), -1);
+    EXPECT_EQ(location.PermLocationID, 0xFFFFFFFFu);
+    AnsiString dialable, displayable;
+    EXPECT_EQ(missing.TranslateAddr(0, "123", dialable, displayable), 0);
+}
