@@ -528,3 +528,56 @@ TEST_F(dunrasconTapi, InitialisationFailures) {
     AnsiString dialable, displayable;
     EXPECT_EQ(missing.TranslateAddr(0, "123", dialable, displayable), 0);
 }
+
+// On level 0 the first notifier kind also fires the per-state events, on the RAS thread.
+class dunrasconLevel0 : public RasComponentTest {
+protected:
+    dunrasconLevel0() : RasComponentTest(RasLevelWin9x) {}
+};
+
+namespace {
+
+struct TEventRecorder : TObject {
+    std::mutex Lock;
+    std::vector<std::string> Fired;  // guarded by Lock
+    Integer DisconnectError = 0;     // guarded by Lock
+    UnicodeString DisconnectText;    // guarded by Lock
+
+    void Add(const char* name) {
+        std::lock_guard<std::mutex> guard(Lock);
+        Fired.push_back(name);
+    }
+    void DevConnected(TObject*) { Add("dev"); }
+    void AllDevsConnected(TObject*) { Add("all"); }
+    void Connected(TObject*) { Add("connect"); }
+    void Disconnected(TObject*, Integer error, const UnicodeString& text) {
+        std::lock_guard<std::mutex> guard(Lock);
+        Fired.push_back("disconnect");
+        DisconnectError = error;
+        DisconnectText = text;
+    }
+    std::vector<std::string> Seen() {
+        std::lock_guard<std::mutex> guard(Lock);
+        return Fired;
+    }
+};
+
+}  // namespace
+
+TEST_F(dunrasconLevel0, PerStateEventsEachWithItsOwnHandler) {
+    Script("entry Office\ndelay 1\nstates 0 3 4 8192\ndrop 50 state\n");
+    TEventRecorder events;
+    TDunRasCon con(nullptr);
+    con.OnDevConnected = TNotifyEvent(&events, &TEventRecorder::DevConnected);
+    con.OnAllDevsConnected = TNotifyEvent(&events, &TEventRecorder::AllDevsConnected);
+    con.OnConnect = TNotifyEvent(&events, &TEventRecorder::Connected);
+    con.OnDisconnect = TRasConStateEvent(&events, &TEventRecorder::Disconnected);
+    con.EntryName = "Office";
+    ASSERT_EQ(con.Connect(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return events.Seen().size() >= 4; }));
+    const std::vector<std::string> expected{"dev", "all", "connect", "disconnect"};
+    EXPECT_EQ(events.Seen(), expected);
+    EXPECT_EQ(con.ConnectState(), RASCS_Disconnected);
+    std::lock_guard<std::mutex> guard(events.Lock);
+    EXPECT_EQ(events.DisconnectError, 0);  // the line still answers its status: no error
+}
