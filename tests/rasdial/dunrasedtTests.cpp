@@ -232,3 +232,37 @@ TEST_F(dunrasedt, GbkDeviceNameUnderCodePage936) {
     EXPECT_EQ(edt->DeviceName, name);
     EXPECT_EQ(AnsiToUnicode(edt->DeviceName), L"WAN \u5FAE\u578B\u7AEF\u53E3 (PPTP)");
 }
+
+TEST_F(dunrasedt, SubEntriesAreWrittenAndReadBack) {
+    auto edt = std::make_unique<TDunRasEdt>(nullptr);
+    edt->PPPDefault();
+    edt->DeviceType = "vpn";
+    edt->SubCurTotal = 2;
+    edt->SubEntry(1).DeviceName = "WAN Miniport (PPTP)";
+    edt->SubEntry(1).LocalPhoneNumber = "111";
+    edt->SubEntry(2).DeviceName = "WAN Miniport (L2TP)";
+    edt->SubEntry(2).LocalPhoneNumber = "222";
+    edt->SubEntry(2).AltPhoneNrList->SetText(L"333\r\n444\r\n");
+    ASSERT_EQ(edt->PutAllEntryProps("Office"), 0) << std::string(edt->StatusStr.begin(), edt->StatusStr.end());
+
+    auto reader = std::make_unique<TDunRasEdt>(nullptr);
+    ASSERT_EQ(reader->GetAllEntryProps("Office"), 0);
+    EXPECT_EQ(reader->SubEntries(), 2);
+    EXPECT_EQ(reader->SubCurTotal, 2);
+    EXPECT_EQ(reader->SubEntry(1).LocalPhoneNumber, "111");
+    EXPECT_EQ(reader->SubEntry(2).DeviceName, "WAN Miniport (L2TP)");
+    EXPECT_EQ(reader->SubEntry(2).AltPhoneNrList->Text(), L"333\r\n444\r\n");
+    EXPECT_EQ(reader->GetSubEntryProps("Office", 5), -1);
+}
+
+TEST_F(dunrasedt, SubEntryAlternatesThatDoNotFitAreRefused) {
+    Script("entry Office\n");
+    auto edt = std::make_unique<TDunRasEdt>(nullptr);
+    edt->SubEntry(1).LocalPhoneNumber = "111";
+    // 491 - 288 = 203 bytes after the sub-entry record; two numbers of 128 digits need 259.
+    edt->SubEntry(1).AltPhoneNrList->Add(UnicodeString(128, L'1'));
+    edt->SubEntry(1).AltPhoneNrList->Add(UnicodeString(128, L'2'));
+    EXPECT_EQ(edt->PutSubEntryProps("Office", 1), 603);
+    edt->SubEntry(1).AltPhoneNrList->Delete(1);
+    EXPECT_EQ(edt->PutSubEntryProps("Office", 1), 0);
+}

@@ -16,6 +16,7 @@ namespace fakeras {
 constexpr DWORD ErrorInvalidSize = 632;
 constexpr DWORD ErrorBufferTooSmall = 603;
 constexpr DWORD ErrorEntryNotFound = 623;
+constexpr DWORD ErrorSubEntryNotFound = 761;
 constexpr DWORD ErrorProjectionNotComplete = 731;
 constexpr DWORD ErrorProtocolNotConfigured = 720;
 constexpr DWORD StateConnected = 0x2000;
@@ -47,6 +48,7 @@ struct Entry {
     std::string Name;
     std::vector<BYTE> Record;  // the raw entry record as written, alternates included
     std::vector<BYTE> Device;
+    std::map<DWORD, std::vector<BYTE>> SubEntries;  // raw sub-entry records by number (1 to 4)
 };
 
 struct Credentials {
