@@ -12,8 +12,8 @@
 namespace {
 
 #if defined(_WIN64)
-constexpr std::size_t ParametersOffset = 0x20;   // PEB.ProcessParameters
-constexpr std::size_t CommandLineOffset = 0x70;  // RTL_USER_PROCESS_PARAMETERS.CommandLine
+constexpr std::size_t ParametersOffset = 0x20;  // PEB.ProcessParameters
+constexpr std::size_t CommandLineOffset = 0x70; // RTL_USER_PROCESS_PARAMETERS.CommandLine
 #else
 constexpr std::size_t ParametersOffset = 0x10;
 constexpr std::size_t CommandLineOffset = 0x40;
@@ -35,38 +35,44 @@ struct TUnicodeString {
     PWSTR Buffer;
 };
 
-constexpr DWORD TokenAccess = 0xF00FF;  // every token right but the default-DACL change
+constexpr DWORD TokenAccess = 0xF00FF; // every token right but the default-DACL change
 
-using TNtQueryInformationProcess = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+using TNtQueryInformationProcess = LONG(NTAPI *)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
-template <class T>
-bool ReadRemote(HANDLE process, const void* address, T& value) {
+template <class T> bool ReadRemote(HANDLE process, const void *address, T &value) {
     SIZE_T read = 0;
     return ReadProcessMemory(process, address, &value, sizeof(T), &read) && read == sizeof(T);
 }
 
 UnicodeString ReadCommandLine(HANDLE process) {
-    const auto query = reinterpret_cast<TNtQueryInformationProcess>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    const auto query = reinterpret_cast<TNtQueryInformationProcess>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     TBasicInformation basic{};
-    if (!query || query(process, 0, &basic, sizeof(basic), nullptr) != 0 || !basic.PebBaseAddress) return {};
+    if (!query || query(process, 0, &basic, sizeof(basic), nullptr) != 0 || !basic.PebBaseAddress)
+        return {};
     PVOID parameters = nullptr;
-    if (!ReadRemote(process, static_cast<const Byte*>(basic.PebBaseAddress) + ParametersOffset, parameters)) return {};
+    if (!ReadRemote(process, static_cast<const Byte *>(basic.PebBaseAddress) + ParametersOffset,
+                    parameters))
+        return {};
     TUnicodeString commandLine{};
-    if (!parameters || !ReadRemote(process, static_cast<const Byte*>(parameters) + CommandLineOffset, commandLine))
+    if (!parameters ||
+        !ReadRemote(process, static_cast<const Byte *>(parameters) + CommandLineOffset,
+                    commandLine))
         return {};
     UnicodeString text(commandLine.Length / 2, L'\0');
     SIZE_T read = 0;
-    if (!text.empty() && !(ReadProcessMemory(process, commandLine.Buffer, text.data(), text.size() * 2, &read) &&
-                           read == text.size() * 2))
+    if (!text.empty() &&
+        !(ReadProcessMemory(process, commandLine.Buffer, text.data(), text.size() * 2, &read) &&
+          read == text.size() * 2))
         return {};
     return text;
 }
 
-}  // namespace
+} // namespace
 
 UnicodeString GetProcessCommandLine(DWORD processId) {
-    TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    TKernelHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     return process ? ReadCommandLine(process.Get()) : UnicodeString();
 }
 
@@ -87,4 +93,6 @@ void EnableDebugPrivilege() {
         AdjustTokenPrivileges(token, FALSE, &privileges, sizeof(privileges), nullptr, nullptr);
 }
 
-TModuleEntry ProcessCommandLineModule() { return {L"ProcessCommandLine", {}, EnableDebugPrivilege, {}}; }
+TModuleEntry ProcessCommandLineModule() {
+    return {L"ProcessCommandLine", {}, EnableDebugPrivilege, {}};
+}

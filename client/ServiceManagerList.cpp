@@ -14,8 +14,9 @@ namespace {
 constexpr DWORD ListBufferSize = 147492;
 
 UnicodeString StateText(DWORD state) {
-    static const wchar_t* const texts[] = {L"stopped", L"start pending", L"stop pending", L"running",
-                                           L"continue pending", L"pause pending", L"paused"};
+    static const wchar_t *const texts[] = {L"stopped", L"start pending",    L"stop pending",
+                                           L"running", L"continue pending", L"pause pending",
+                                           L"paused"};
     return state >= 1 && state <= 7 ? texts[state - 1] : L"";
 }
 
@@ -28,23 +29,24 @@ UnicodeString StartTypeText(DWORD startType) {
     return {};
 }
 
-bool ReadRegistryText(const UnicodeString& key, const wchar_t* name, UnicodeString& value) {
+bool ReadRegistryText(const UnicodeString &key, const wchar_t *name, UnicodeString &value) {
     wchar_t buffer[MAX_PATH * 2] = {};
     DWORD size = sizeof(buffer);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND,
-                     nullptr, buffer, &size) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name,
+                     RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buffer,
+                     &size) != ERROR_SUCCESS)
         return false;
     value = buffer;
     return true;
 }
 
 UnicodeString Lower(UnicodeString text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+    for (wchar_t &c : text) c = static_cast<wchar_t>(std::towlower(c));
     return text;
 }
 
 // The executable a service command line starts: the quoted path, or the text up to ".exe".
-UnicodeString ExecutableOf(const UnicodeString& commandLine) {
+UnicodeString ExecutableOf(const UnicodeString &commandLine) {
     wchar_t expanded[MAX_PATH * 2] = {};
     ExpandEnvironmentStringsW(commandLine.c_str(), expanded, MAX_PATH * 2);
     UnicodeString text = expanded;
@@ -53,31 +55,33 @@ UnicodeString ExecutableOf(const UnicodeString& commandLine) {
     return exe == UnicodeString::npos ? text.substr(0, text.find(L' ')) : text.substr(0, exe + 4);
 }
 
-void DescribeFile(tSvrlist& service) {
+void DescribeFile(tSvrlist &service) {
     const UnicodeString key = L"SYSTEM\\CurrentControlSet\\Services\\" + service.svrname;
     DWORD start = 0;
     DWORD size = sizeof(start);
-    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Start", RRF_RT_REG_DWORD, nullptr, &start, &size) ==
-        ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Start", RRF_RT_REG_DWORD, nullptr, &start,
+                     &size) == ERROR_SUCCESS)
         service.svrtype = StartTypeText(start);
     UnicodeString imagePath;
     if (!ReadRegistryText(key, L"ImagePath", imagePath)) return;
     service.svrpath = Lower(ExecutableOf(imagePath));
-    if (service.svrpath.ends_with(L"svchost.exe")) ReadRegistryText(key + L"\\Parameters", L"ServiceDll", service.svrpath);
+    if (service.svrpath.ends_with(L"svchost.exe"))
+        ReadRegistryText(key + L"\\Parameters", L"ServiceDll", service.svrpath);
     if (GetFileAttributesW(service.svrpath.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     service.publisher = GetFileVersionText(service.svrpath, L"CompanyName");
-    service.ismicrosoft = Lower(service.publisher).find(L"microsoft corporation") != UnicodeString::npos;
+    service.ismicrosoft =
+        Lower(service.publisher).find(L"microsoft corporation") != UnicodeString::npos;
 }
 
-}  // namespace
+} // namespace
 
 bool TServiceManager::GetSvcList() {
     if (!FServiceControlManager) return false;
     std::vector<Byte> buffer(ListBufferSize);
-    auto* services = reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data());
+    auto *services = reinterpret_cast<ENUM_SERVICE_STATUSW *>(buffer.data());
     DWORD needed = 0, returned = 0, resume = 0;
-    FApi.EnumServicesStatusW(FServiceControlManager, SERVICE_WIN32, SERVICE_STATE_ALL, services, ListBufferSize,
-                             &needed, &returned, &resume);
+    FApi.EnumServicesStatusW(FServiceControlManager, SERVICE_WIN32, SERVICE_STATE_ALL, services,
+                             ListBufferSize, &needed, &returned, &resume);
     returned = std::min<DWORD>(returned, ListBufferSize / sizeof(ENUM_SERVICE_STATUSW));
     for (DWORD i = 0; i < returned; ++i) {
         tSvrlist service;

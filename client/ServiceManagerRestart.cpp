@@ -10,8 +10,8 @@
 
 #include <cwctype>
 
-const wchar_t* const RasRestartServices[6] = {L"AudioSrv", L"CryptSvc", L"RasMan", L"Dhcp", L"lanmanworkstation",
-                                              L"netman"};
+const wchar_t *const RasRestartServices[6] = {L"AudioSrv", L"CryptSvc",          L"RasMan",
+                                              L"Dhcp",     L"lanmanworkstation", L"netman"};
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr Cardinal AfterRestartMs = 10000;
 constexpr UINT EndedHostExitCode = 1;
 
 bool IsServiceHost(UnicodeString exeFile) {
-    for (wchar_t& c : exeFile) c = static_cast<wchar_t>(std::towlower(c));
+    for (wchar_t &c : exeFile) c = static_cast<wchar_t>(std::towlower(c));
     return exeFile == ServiceHost;
 }
 
@@ -32,7 +32,8 @@ std::vector<TProcessInfo> SnapshotProcesses() {
     if (!snapshot) return processes;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
         processes.push_back({entry.th32ProcessID, entry.szExeFile});
     return processes;
 }
@@ -42,18 +43,22 @@ void EndProcessById(DWORD processId) {
     if (process) TerminateProcess(process.Get(), EndedHostExitCode);
 }
 
-}  // namespace
+} // namespace
 
 TRasServiceRestart SystemRasServiceRestart(std::function<void()> enableRasProhibitIpSec,
                                            std::function<void(Cardinal ms)> waitPumpingMessages) {
-    return {std::move(enableRasProhibitIpSec), SnapshotProcesses, GetProcessCommandLine, EndProcessById,
-            SystemServiceControlApi(), std::move(waitPumpingMessages)};
+    return {std::move(enableRasProhibitIpSec),
+            SnapshotProcesses,
+            GetProcessCommandLine,
+            EndProcessById,
+            SystemServiceControlApi(),
+            std::move(waitPumpingMessages)};
 }
 
-void ResetRasServices(const TRasServiceRestart& services) {
+void ResetRasServices(const TRasServiceRestart &services) {
     services.EnableRasProhibitIpSec();
     DWORD host = 0;
-    for (const TProcessInfo& process : services.Processes()) {
+    for (const TProcessInfo &process : services.Processes()) {
         if (!IsServiceHost(process.ExeFile)) continue;
         if (services.CommandLine(process.ProcessId).find(NetworkGroup) != UnicodeString::npos) {
             host = process.ProcessId;
@@ -65,7 +70,7 @@ void ResetRasServices(const TRasServiceRestart& services) {
     {
         TServiceManager manager(services.Services);
         manager.Connect();
-        for (const wchar_t* name : RasRestartServices) {
+        for (const wchar_t *name : RasRestartServices) {
             manager.OpenServiceConnection(name);
             manager.StartService();
             services.WaitPumpingMessages(BetweenStartsMs);

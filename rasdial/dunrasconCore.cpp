@@ -12,14 +12,17 @@ namespace {
 
 constexpr wchar_t Banner[] = L"TDunRasCon release 5.50 (10 Dec 2026)";
 
-}  // namespace
+} // namespace
 
-TDunRasCon::TDunRasCon(TComponent* AOwner)
+TDunRasCon::TDunRasCon(TComponent *AOwner)
     : TComponent(AOwner), FWindow(TWndMethod(this, &TDunRasCon::WndProc)),
-      FConnections(std::make_unique<TConnectionList>()), FPhoneBookEntries(std::make_unique<TStringList>()),
-      FDeviceTypeList(std::make_unique<TStringList>()), FDeviceNameList(std::make_unique<TStringList>()),
-      FAltPhoneNrList(std::make_unique<TStringList>()), FAutoDialList(std::make_unique<TStringList>()),
-      FEntryBuffer(RasEntryBufferSize), FDeviceBuffer(256) {
+      FConnections(std::make_unique<TConnectionList>()),
+      FPhoneBookEntries(std::make_unique<TStringList>()),
+      FDeviceTypeList(std::make_unique<TStringList>()),
+      FDeviceNameList(std::make_unique<TStringList>()),
+      FAltPhoneNrList(std::make_unique<TStringList>()),
+      FAutoDialList(std::make_unique<TStringList>()), FEntryBuffer(RasEntryBufferSize),
+      FDeviceBuffer(256) {
     Version = Banner;
     SetupPhonebookPaths();
     SetPBLocation(RasOSLevel() < RasLevelVista ? 1 : 0);
@@ -38,25 +41,70 @@ TDunRasCon::~TDunRasCon() {
     FConnections->ClearFree();
 }
 
-Integer TDunRasCon::LastError() const { TLock lock(FStateLock); return FState.LastError; }
-void TDunRasCon::SetLastError(Integer value) { Record([&](TRecorded& s) { s.LastError = value; }); }
-Word TDunRasCon::ConnectState() const { TLock lock(FStateLock); return FState.ConnectState; }
-Word TDunRasCon::ConnectError() const { TLock lock(FStateLock); return FState.ConnectError; }
-UnicodeString TDunRasCon::StatusStr() const { TLock lock(FStateLock); return FState.StatusStr; }
-void TDunRasCon::SetStatusStr(const UnicodeString& value) { Record([&](TRecorded& s) { s.StatusStr = value; }); }
-AnsiString TDunRasCon::CurDevName() const { TLock lock(FStateLock); return FState.CurDevName; }
-AnsiString TDunRasCon::CurDevType() const { TLock lock(FStateLock); return FState.CurDevType; }
-AnsiString TDunRasCon::ConnectPhoneNr() const { TLock lock(FStateLock); return FState.ConnectPhoneNr; }
-AnsiString TDunRasCon::LocalPhoneNumber() const { TLock lock(FStateLock); return FState.LocalPhoneNumber; }
-void TDunRasCon::SetLocalPhoneNumber(const AnsiString& value) {
-    Record([&](TRecorded& s) { s.LocalPhoneNumber = value; });
+Integer TDunRasCon::LastError() const {
+    TLock lock(FStateLock);
+    return FState.LastError;
 }
-HRasConn TDunRasCon::StateRasConn() const { TLock lock(FStateLock); return FState.StateRasConn; }
-Integer TDunRasCon::StateSubEntry() const { TLock lock(FStateLock); return FState.StateSubEntry; }
-TStateEventSource TDunRasCon::StateEventSource() const { TLock lock(FStateLock); return FState.StateEventSource; }
-HRasConn TDunRasCon::IntRasConn() const { TLock lock(FStateLock); return FState.IntRasConn; }
-void TDunRasCon::SetIntRasConn(HRasConn value) { Record([&](TRecorded& s) { s.IntRasConn = value; }); }
-int TDunRasCon::StateRecNext() const { TLock lock(FStateLock); return FState.StateRecNext; }
+void TDunRasCon::SetLastError(Integer value) {
+    Record([&](TRecorded &s) { s.LastError = value; });
+}
+Word TDunRasCon::ConnectState() const {
+    TLock lock(FStateLock);
+    return FState.ConnectState;
+}
+Word TDunRasCon::ConnectError() const {
+    TLock lock(FStateLock);
+    return FState.ConnectError;
+}
+UnicodeString TDunRasCon::StatusStr() const {
+    TLock lock(FStateLock);
+    return FState.StatusStr;
+}
+void TDunRasCon::SetStatusStr(const UnicodeString &value) {
+    Record([&](TRecorded &s) { s.StatusStr = value; });
+}
+AnsiString TDunRasCon::CurDevName() const {
+    TLock lock(FStateLock);
+    return FState.CurDevName;
+}
+AnsiString TDunRasCon::CurDevType() const {
+    TLock lock(FStateLock);
+    return FState.CurDevType;
+}
+AnsiString TDunRasCon::ConnectPhoneNr() const {
+    TLock lock(FStateLock);
+    return FState.ConnectPhoneNr;
+}
+AnsiString TDunRasCon::LocalPhoneNumber() const {
+    TLock lock(FStateLock);
+    return FState.LocalPhoneNumber;
+}
+void TDunRasCon::SetLocalPhoneNumber(const AnsiString &value) {
+    Record([&](TRecorded &s) { s.LocalPhoneNumber = value; });
+}
+HRasConn TDunRasCon::StateRasConn() const {
+    TLock lock(FStateLock);
+    return FState.StateRasConn;
+}
+Integer TDunRasCon::StateSubEntry() const {
+    TLock lock(FStateLock);
+    return FState.StateSubEntry;
+}
+TStateEventSource TDunRasCon::StateEventSource() const {
+    TLock lock(FStateLock);
+    return FState.StateEventSource;
+}
+HRasConn TDunRasCon::IntRasConn() const {
+    TLock lock(FStateLock);
+    return FState.IntRasConn;
+}
+void TDunRasCon::SetIntRasConn(HRasConn value) {
+    Record([&](TRecorded &s) { s.IntRasConn = value; });
+}
+int TDunRasCon::StateRecNext() const {
+    TLock lock(FStateLock);
+    return FState.StateRecNext;
+}
 
 TRasStateRec TDunRasCon::StateRec(int slot) const {
     TLock lock(FStateLock);
@@ -70,7 +118,7 @@ Integer TDunRasCon::Finish(Integer code) {
     return code;
 }
 
-Integer TDunRasCon::Fail(Integer code) {
+Integer TDunRasCon::KeepCode(Integer code) {
     SetLastError(code);
     return code;
 }
@@ -86,7 +134,7 @@ bool TDunRasCon::TestRas() {
     Integer lastError = LastError();
     UnicodeString status = StatusStr();
     const bool present = RasTestRas(lastError, status);
-    Record([&](TRecorded& s) {
+    Record([&](TRecorded &s) {
         s.LastError = lastError;
         s.StatusStr = status;
     });
@@ -105,10 +153,11 @@ void TDunRasCon::PushState() {
         {
             TLock lock(FStateLock);
             slot = FState.StateRecNext;
-            FState.Ring[slot - 1] = {FState.ConnectState,  FState.StatusStr,     FState.CurDevName,
-                                     FState.CurDevType,    FState.ConnectPhoneNr, FState.StateRasConn,
-                                     FState.StateSubEntry, FState.ConnectError,   FState.StateEventSource,
-                                     GetTickCount()};
+            FState.Ring[slot - 1] = {FState.ConnectState,     FState.StatusStr,
+                                     FState.CurDevName,       FState.CurDevType,
+                                     FState.ConnectPhoneNr,   FState.StateRasConn,
+                                     FState.StateSubEntry,    FState.ConnectError,
+                                     FState.StateEventSource, GetTickCount()};
             FState.StateRecNext = slot == RasStateRingSize ? 1 : slot + 1;
         }
         PostMessageW(FWindow.Handle(), WM_RASSTATE, static_cast<WPARAM>(slot), 0);
@@ -116,7 +165,7 @@ void TDunRasCon::PushState() {
     OnStateChanged(this);
 }
 
-void TDunRasCon::WndProc(TMessage& Message) {
+void TDunRasCon::WndProc(TMessage &Message) {
     const bool ringSlot = Message.WParam >= 1 && Message.WParam <= RasStateRingSize;
     if (Message.Msg != WM_RASSTATE || !ringSlot) {
         DefaultHandler(Message, FWindow.Handle());

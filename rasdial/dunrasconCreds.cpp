@@ -7,17 +7,20 @@
 
 namespace {
 
-bool DefaultCredentials(Integer pbLocation, bool defaultCreds) { return pbLocation == 1 && defaultCreds; }
+bool DefaultCredentials(Integer pbLocation, bool defaultCreds) {
+    return pbLocation == 1 && defaultCreds;
+}
 
-}  // namespace
+} // namespace
 
 Integer TDunRasCon::ReadCredentials() {
-    if (!RasGetCredentialsA) return Fail(RasErrorLibraryMissing);
+    if (!RasGetCredentialsA) return KeepCode(RasErrorLibraryMissing);
     TRasCredentials creds{};
     creds.dwSize = RasRecordSize(TRasRecord::Credentials);
     creds.dwMask = RASCM_UserName | RASCM_Password | RASCM_Domain;
     if (DefaultCredentials(FPBLocation, bDefaultCreds)) creds.dwMask |= RASCM_DefaultCreds;
-    const Integer result = static_cast<Integer>(RasGetCredentialsA(SelectedPhonebook(), EntryName.c_str(), &creds));
+    const Integer result =
+        static_cast<Integer>(RasGetCredentialsA(SelectedPhonebook(), EntryName.c_str(), &creds));
     if (result != 0) return Finish(result);
     if (creds.dwMask & RASCM_UserName) UserName = FieldText(creds.szUserName, 257);
     if (creds.dwMask & RASCM_Password) {
@@ -29,15 +32,17 @@ Integer TDunRasCon::ReadCredentials() {
 }
 
 Integer TDunRasCon::ReadDialParamsLevel0() {
-    if (!RasGetEntryDialParamsA) return Fail(RasErrorLibraryMissing);
+    if (!RasGetEntryDialParamsA) return KeepCode(RasErrorLibraryMissing);
     RasDialParamsNT4 = TRasDialParamsNT4{};
     RasDialParamsNT4.dwSize = RasRecordSize(TRasRecord::DialParams);
-    PutFieldText(RasDialParamsNT4.szEntryName, sizeof(RasDialParamsNT4.szEntryName), EntryName, 256);
+    PutFieldText(RasDialParamsNT4.szEntryName, sizeof(RasDialParamsNT4.szEntryName), EntryName,
+                 256);
     BOOL stored = FALSE;
-    const Integer result = static_cast<Integer>(RasGetEntryDialParamsA(nullptr, &RasDialParamsNT4, &stored));
+    const Integer result =
+        static_cast<Integer>(RasGetEntryDialParamsA(nullptr, &RasDialParamsNT4, &stored));
     PasswordFlag = stored ? 1 : 0;
     if (result != 0) return Finish(result);
-    const TRasDialParamsNT4& p = RasDialParamsNT4;
+    const TRasDialParamsNT4 &p = RasDialParamsNT4;
     UserName = FieldText(p.szUserName, sizeof(p.szUserName));
     if (PasswordFlag) Password = FieldText(p.szPassword, sizeof(p.szPassword));
     CallbackNumber = FieldText(p.szCallbackNumber, sizeof(p.szCallbackNumber));
@@ -51,19 +56,20 @@ Integer TDunRasCon::GetDialParams() {
     CallbackNumber.clear();
     Domain.clear();
     PasswordFlag = 0;
-    if (!RasApiAvailable()) return Fail(RasErrorLibraryMissing);
+    if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     return RasOSLevel() == RasLevelWin9x ? ReadDialParamsLevel0() : ReadCredentials();
 }
 
 Integer TDunRasCon::SetDialParams() {
-    if (!RasApiAvailable()) return Fail(RasErrorLibraryMissing);
+    if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     if (RasOSLevel() == RasLevelWin9x) {
-        if (!RasSetEntryDialParamsA) return Fail(RasErrorLibraryMissing);
+        if (!RasSetEntryDialParamsA) return KeepCode(RasErrorLibraryMissing);
         BuildDialParams();
         const BOOL removePassword = Password.empty() && !PasswordFlag;
-        return Finish(static_cast<Integer>(RasSetEntryDialParamsA(nullptr, &RasDialParamsNT4, removePassword)));
+        return Finish(static_cast<Integer>(
+            RasSetEntryDialParamsA(nullptr, &RasDialParamsNT4, removePassword)));
     }
-    if (!RasSetCredentialsA) return Fail(RasErrorLibraryMissing);
+    if (!RasSetCredentialsA) return KeepCode(RasErrorLibraryMissing);
     TRasCredentials creds{};
     creds.dwSize = RasRecordSize(TRasRecord::Credentials);
     creds.dwMask = RASCM_UserName;
@@ -73,5 +79,6 @@ Integer TDunRasCon::SetDialParams() {
     PutFieldText(creds.szUserName, sizeof(creds.szUserName), UserName, 256);
     PutFieldText(creds.szPassword, sizeof(creds.szPassword), Password, 256);
     PutFieldText(creds.szDomain, sizeof(creds.szDomain), Domain, 15);
-    return Finish(static_cast<Integer>(RasSetCredentialsA(SelectedPhonebook(), EntryName.c_str(), &creds, FALSE)));
+    return Finish(static_cast<Integer>(
+        RasSetCredentialsA(SelectedPhonebook(), EntryName.c_str(), &creds, FALSE)));
 }

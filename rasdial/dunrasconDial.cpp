@@ -18,50 +18,52 @@ constexpr DWORD RDEOPT_IgnoreModemSpeaker = 0x4;
 constexpr DWORD RDEOPT_SetModemSpeaker = 0x8;
 constexpr DWORD HangUpPollMs = 50;
 
-TCriticalSection& RegistrationLock() {
+TCriticalSection &RegistrationLock() {
     static TCriticalSection lock;
     return lock;
 }
 
-TDunRasCon* Registered = nullptr;  // guarded by RegistrationLock()
+TDunRasCon *Registered = nullptr; // guarded by RegistrationLock()
 
 void Notify(HRasConn conn, DWORD subEntry, DWORD state, DWORD error, bool perStateEvents) {
     TLock lock(RegistrationLock());
     if (Registered) Registered->DialNotification(conn, subEntry, state, error, perStateEvents);
 }
 
-DWORD WINAPI RasDialNotifier2(ULONG_PTR, DWORD subEntry, HRasConn conn, UINT, DWORD state, DWORD error,
-                              DWORD) noexcept {
+DWORD WINAPI RasDialNotifier2(ULONG_PTR, DWORD subEntry, HRasConn conn, UINT, DWORD state,
+                              DWORD error, DWORD) noexcept {
     GuardBoundary([&] { Notify(conn, subEntry, state, error, false); });
-    return 1;  // go on notifying
+    return 1; // go on notifying
 }
 
 void WINAPI RasDialNotifier1(HRasConn conn, UINT, DWORD state, DWORD error, DWORD) noexcept {
     GuardBoundary([&] { Notify(conn, 0, state, error, true); });
 }
 
-}  // namespace
+} // namespace
 
-void RegisterRasCon(TDunRasCon* component) {
+void RegisterRasCon(TDunRasCon *component) {
     TLock lock(RegistrationLock());
     Registered = component;
 }
 
-void UnregisterRasCon(TDunRasCon* component) noexcept {
+void UnregisterRasCon(TDunRasCon *component) noexcept {
     TLock lock(RegistrationLock());
     if (Registered == component) Registered = nullptr;
 }
 
-TDunRasCon* ActiveRasCon() {
+TDunRasCon *ActiveRasCon() {
     TLock lock(RegistrationLock());
     return Registered;
 }
 
-void TDunRasCon::DialNotification(HRasConn conn, DWORD subEntry, DWORD state, DWORD error, bool perStateEvents) {
+void TDunRasCon::DialNotification(HRasConn conn, DWORD subEntry, DWORD state, DWORD error,
+                                  bool perStateEvents) {
     const UnicodeString text =
         error != 0 ? GetErrorString(static_cast<Integer>(error))
-                   : RasMessText(static_cast<Integer>(state), [this](Integer code) { return GetErrorString(code); });
-    Record([&](TRecorded& s) {
+                   : RasMessText(static_cast<Integer>(state),
+                                 [this](Integer code) { return GetErrorString(code); });
+    Record([&](TRecorded &s) {
         s.StateEventSource = SourceDial;
         s.StateRasConn = conn;
         s.StateSubEntry = static_cast<Integer>(subEntry);
@@ -78,17 +80,27 @@ void TDunRasCon::DialNotification(HRasConn conn, DWORD subEntry, DWORD state, DW
 }
 
 void TDunRasCon::FirePerStateEvent(DWORD state) {
-    const TNotifyEvent* const byState[] = {
-        &OnAboutToOpenPort, &OnPortOpened, &OnAboutToConnDev, &OnDevConnected, &OnAllDevsConnected,
-        &OnAuthenticate, &OnAuthNotify, &OnAuthRetry, &OnAuthCallBack, &OnAuthChangePassword,
-        &OnAuthProject, &OnAuthLinkSpeed, &OnAuthAck, &OnReAuthenticate, &OnAuthenticated,
-        &OnPrepareforCallback, &OnWaitForModemReset, &OnCallBack};
-    if (state < std::size(byState)) (*byState[state])(this);
-    else if (state == 4096) OnInteractiveStarted(this);
-    else if (state == 4097) OnRetryAuth(this);
-    else if (state == 4099) OnPasswordExpired(this);
-    else if (state == RASCS_Connected) OnConnect(this);
-    else if (state == RASCS_Disconnected) FireDisconnect();
+    const TNotifyEvent *const byState[] = {&OnAboutToOpenPort,   &OnPortOpened,
+                                           &OnAboutToConnDev,    &OnDevConnected,
+                                           &OnAllDevsConnected,  &OnAuthenticate,
+                                           &OnAuthNotify,        &OnAuthRetry,
+                                           &OnAuthCallBack,      &OnAuthChangePassword,
+                                           &OnAuthProject,       &OnAuthLinkSpeed,
+                                           &OnAuthAck,           &OnReAuthenticate,
+                                           &OnAuthenticated,     &OnPrepareforCallback,
+                                           &OnWaitForModemReset, &OnCallBack};
+    if (state < std::size(byState))
+        (*byState[state])(this);
+    else if (state == 4096)
+        OnInteractiveStarted(this);
+    else if (state == 4097)
+        OnRetryAuth(this);
+    else if (state == 4099)
+        OnPasswordExpired(this);
+    else if (state == RASCS_Connected)
+        OnConnect(this);
+    else if (state == RASCS_Disconnected)
+        FireDisconnect();
 }
 
 void TDunRasCon::FireDisconnect() {
@@ -108,7 +120,7 @@ void TDunRasCon::BuildDialParams() {
     if (SubEntry < 0) SubEntry = 1;
     RasDialParamsNT4 = TRasDialParamsNT4{};
     RasDialParamsNT4.dwSize = RasRecordSize(TRasRecord::DialParams);
-    TRasDialParamsNT4& p = RasDialParamsNT4;
+    TRasDialParamsNT4 &p = RasDialParamsNT4;
     PutFieldText(p.szEntryName, sizeof(p.szEntryName), EntryName, 256);
     PutFieldText(p.szPhoneNumber, sizeof(p.szPhoneNumber), PhoneNumber, 128);
     PutFieldText(p.szCallbackNumber, sizeof(p.szCallbackNumber), CallbackNumber, 128);
@@ -119,19 +131,20 @@ void TDunRasCon::BuildDialParams() {
     p.dwCallbackId = static_cast<ULONG_PTR>(CallbackId);
 }
 
-Integer TDunRasCon::Dial(HRasConn& ConnHandle, TRasDialExtensions* extensions) {
-    Record([](TRecorded& s) { s.ConnectState = 0; });
+Integer TDunRasCon::Dial(HRasConn &ConnHandle, TRasDialExtensions *extensions) {
+    Record([](TRecorded &s) { s.ConnectState = 0; });
     BuildDialParams();
     const bool nt = RasOSLevel() >= RasLevelNT4;
-    const LPVOID notifier = nt ? reinterpret_cast<LPVOID>(&RasDialNotifier2) : reinterpret_cast<LPVOID>(&RasDialNotifier1);
+    const LPVOID notifier = nt ? reinterpret_cast<LPVOID>(&RasDialNotifier2)
+                               : reinterpret_cast<LPVOID>(&RasDialNotifier1);
     const DWORD result = RasDialA(extensions, nt ? SelectedPhonebook() : nullptr, &RasDialParamsNT4,
                                   nt ? RasNotifierFunc2 : RasNotifierFunc1, notifier, &ConnHandle);
     return Finish(static_cast<Integer>(result));
 }
 
-Integer TDunRasCon::ConnectEx(HRasConn& ConnHandle) {
+Integer TDunRasCon::ConnectEx(HRasConn &ConnHandle) {
     ConnHandle = nullptr;
-    if (!RasApiAvailable()) return Fail(RasErrorLibraryMissing);
+    if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     return Dial(ConnHandle, nullptr);
 }
 
@@ -143,9 +156,9 @@ Integer TDunRasCon::Connect() {
     return result;
 }
 
-Integer TDunRasCon::ConnectNT(HRasConn& ConnHandle, bool AllowPause, TSpeakerMode Speaker) {
-    if (RasOSLevel() == RasLevelWin9x) return Fail(RasErrorNotOnLevel);
-    if (!RasApiAvailable()) return Fail(RasErrorLibraryMissing);
+Integer TDunRasCon::ConnectNT(HRasConn &ConnHandle, bool AllowPause, TSpeakerMode Speaker) {
+    if (RasOSLevel() == RasLevelWin9x) return KeepCode(RasErrorNotOnLevel);
+    if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     TRasDialExtensions extensions{};
     extensions.dwSize = RasRecordSize(TRasRecord::DialExtensions);
     if (AllowPause) extensions.dwfOptions |= RDEOPT_PausedStates;
@@ -154,7 +167,7 @@ Integer TDunRasCon::ConnectNT(HRasConn& ConnHandle, bool AllowPause, TSpeakerMod
     return Dial(ConnHandle, &extensions);
 }
 
-Integer TDunRasCon::AutoConnectEx(HRasConn& ConnHandle) {
+Integer TDunRasCon::AutoConnectEx(HRasConn &ConnHandle) {
     if (GetDialParams() == 0) ConnectEx(ConnHandle);
     return LastError();
 }
@@ -165,11 +178,13 @@ Integer TDunRasCon::AutoConnect() {
 }
 
 Integer TDunRasCon::IntDisconnectEx(HRasConn ConnHandle) {
-    Record([](TRecorded& s) { s.ConnectState = 0; });
+    Record([](TRecorded &s) { s.ConnectState = 0; });
     Integer result = RasErrorInvalidHandle;
-    if (ConnHandle && RasApiAvailable()) result = static_cast<Integer>(RasHangUpA(ConnHandle));
-    else if (ConnHandle) result = RasErrorLibraryMissing;
-    return Fail(result);
+    if (ConnHandle && RasApiAvailable())
+        result = static_cast<Integer>(RasHangUpA(ConnHandle));
+    else if (ConnHandle)
+        result = RasErrorLibraryMissing;
+    return KeepCode(result);
 }
 
 Integer TDunRasCon::IntDisconnect() {
@@ -183,7 +198,8 @@ Integer TDunRasCon::LeaveOpen() {
     return IntDisconnect();
 }
 
-Integer TDunRasCon::DisconnectEx(HRasConn ConnHandle, Integer SubEntryNr, bool FireEvents, Cardinal WaitMs) {
+Integer TDunRasCon::DisconnectEx(HRasConn ConnHandle, Integer SubEntryNr, bool FireEvents,
+                                 Cardinal WaitMs) {
     const Integer result = IntDisconnectEx(ConnHandle);
     if (ConnHandle) {
         Integer last = -1;
@@ -193,7 +209,7 @@ Integer TDunRasCon::DisconnectEx(HRasConn ConnHandle, Integer SubEntryNr, bool F
             const Integer state = ConnectState();
             if (FireEvents && state != last) {
                 const UnicodeString text = GetMessText();
-                Record([&](TRecorded& s) {
+                Record([&](TRecorded &s) {
                     s.StatusStr = text;
                     s.StateEventSource = SourceHangup;
                 });
@@ -218,7 +234,7 @@ Integer TDunRasCon::Disconnect() {
 Integer TDunRasCon::ReOpen(Integer Item) {
     if (!IntRasConn()) {
         HRasConn handle = CurRasConn;
-        if (!handle) return Fail(RasErrorInvalidHandle);
+        if (!handle) return KeepCode(RasErrorInvalidHandle);
         if (Item > 0) handle = FConnections->RasConn(Item);
         SetIntRasConn(handle);
     }

@@ -21,7 +21,7 @@ constexpr Cardinal MaxListedConnections = 8;
 constexpr int MaxSubHandles = 8;
 
 // An enumeration element of the running level's size, widened into a zeroed full record.
-TRasConnWXP Widen(const Byte* element, DWORD size) {
+TRasConnWXP Widen(const Byte *element, DWORD size) {
     TRasConnWXP conn{};
     std::memcpy(&conn, element, std::min<std::size_t>(size, sizeof(conn)));
     return conn;
@@ -37,7 +37,7 @@ AnsiString ProtocolName(DWORD protocol) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 LPCSTR TDunRasCon::SelectedPhonebook() const noexcept {
     return FUseSelection ? FPhoneBookPath.c_str() : nullptr;
@@ -52,7 +52,7 @@ void TDunRasCon::SetPBLocation(Integer value) {
     FUseSelection = true;
 }
 
-void TDunRasCon::SetPhoneBookPath(const AnsiString& value) {
+void TDunRasCon::SetPhoneBookPath(const AnsiString &value) {
     if (RasOSLevel() != RasLevelNT4) return;
     FPhoneBookPath = TrimAnsi(value);
     FUseSelection = !FPhoneBookPath.empty();
@@ -60,7 +60,7 @@ void TDunRasCon::SetPhoneBookPath(const AnsiString& value) {
 
 Integer TDunRasCon::GetConnectStatusEx(HRasConn ConnHandle, Integer SubEntryNr) {
     const UnicodeString unknown = RasUnknownStateText(RasErrorNoStatus);
-    Record([&](TRecorded& s) {
+    Record([&](TRecorded &s) {
         s.ConnectState = RasErrorNoStatus;
         s.StatusStr = unknown;
         s.StateRasConn = ConnHandle;
@@ -72,19 +72,20 @@ Integer TDunRasCon::GetConnectStatusEx(HRasConn ConnHandle, Integer SubEntryNr) 
         s.LastError = RasErrorNoStatus;
     });
     if (!ConnHandle) return RasErrorNoStatus;
-    if (!RasApiAvailable() || !RasGetConnectStatusA) return Fail(RasErrorLibraryMissing);
+    if (!RasApiAvailable() || !RasGetConnectStatusA) return KeepCode(RasErrorLibraryMissing);
     TRasConnStatusNT4 status{};
     status.dwSize = RasRecordSize(TRasRecord::ConnStatus);
     Integer result = static_cast<Integer>(RasGetConnectStatusA(ConnHandle, &status));
     if (result == 0) {
         const bool nt = RasOSLevel() >= RasLevelNT4;
         if (status.dwError > RasLastStateCode) result = static_cast<Integer>(status.dwError);
-        Record([&](TRecorded& s) {
+        Record([&](TRecorded &s) {
             s.CurDevName = FieldText(status.szDeviceName, sizeof(status.szDeviceName));
             s.CurDevType = FieldText(status.szDeviceType, sizeof(status.szDeviceType));
             s.ConnectState = static_cast<Word>(status.rasconnstate);
             s.ConnectError = static_cast<Word>(status.dwError);
-            s.ConnectPhoneNr = nt ? FieldText(status.szPhoneNumber, sizeof(status.szPhoneNumber)) : AnsiString();
+            s.ConnectPhoneNr =
+                nt ? FieldText(status.szPhoneNumber, sizeof(status.szPhoneNumber)) : AnsiString();
         });
     }
     return Finish(result);
@@ -95,12 +96,17 @@ Integer TDunRasCon::GetConnectStatus() { return GetConnectStatusEx(IntRasConn(),
 UnicodeString TDunRasCon::CurrentStatusEx(HRasConn ConnHandle, Integer SubEntryNr) {
     GetConnectStatusEx(ConnHandle, SubEntryNr);
     const Integer code = LastError();
-    if (code == 0) SetStatusStr(GetMessText());
-    else if (code >= RasErrorNoStatus) SetStatusStr(GetErrorString(code));
-    else if (code == RasErrorInvalidHandle) SetStatusStr(SRasDisconnected);
-    else if (code == ErrorNotEnoughMemory) SetStatusStr(SRasNotEnoughMemory);
-    else if (code == ErrorDeviceConnecting) SetStatusStr(SRasDeviceConnecting);
-    Record([](TRecorded& s) { s.StateEventSource = SourceStatus; });
+    if (code == 0)
+        SetStatusStr(GetMessText());
+    else if (code >= RasErrorNoStatus)
+        SetStatusStr(GetErrorString(code));
+    else if (code == RasErrorInvalidHandle)
+        SetStatusStr(SRasDisconnected);
+    else if (code == ErrorNotEnoughMemory)
+        SetStatusStr(SRasNotEnoughMemory);
+    else if (code == ErrorDeviceConnecting)
+        SetStatusStr(SRasDeviceConnecting);
+    Record([](TRecorded &s) { s.StateEventSource = SourceStatus; });
     PushState();
     return StatusStr();
 }
@@ -115,11 +121,11 @@ AnsiString TDunRasCon::GetConnection() {
     if (!RasApiAvailable() || !RasEnumConnectionsA) return {};
     std::vector<Byte> buffer(RasConnBufferSize);
     const DWORD elementSize = RasRecordSize(TRasRecord::Conn);
-    reinterpret_cast<TRasConnWXP*>(buffer.data())->dwSize = elementSize;
+    reinterpret_cast<TRasConnWXP *>(buffer.data())->dwSize = elementSize;
     DWORD size = static_cast<DWORD>(buffer.size());
     DWORD count = 0;
-    const Integer result =
-        static_cast<Integer>(RasEnumConnectionsA(reinterpret_cast<TRasConnWXP*>(buffer.data()), &size, &count));
+    const Integer result = static_cast<Integer>(
+        RasEnumConnectionsA(reinterpret_cast<TRasConnWXP *>(buffer.data()), &size, &count));
     SetLastError(result);
     NumConns = count;
     if ((result != 0 && result != RasErrorBufferTooSmall) || count == 0) return {};
@@ -128,11 +134,13 @@ AnsiString TDunRasCon::GetConnection() {
     CurRasConn = first.rasConn;
     const AnsiString devName = FieldText(first.szDeviceName, sizeof(first.szDeviceName));
     const AnsiString devType = LowerAnsi(FieldText(first.szDeviceType, sizeof(first.szDeviceType)));
-    Record([&](TRecorded& s) {
+    Record([&](TRecorded &s) {
         s.CurDevName = devName;
         s.CurDevType = devType;
     });
-    CurPhonebook = RasOSLevel() >= RasLevelNT4 ? FieldText(first.szPhonebook, sizeof(first.szPhonebook)) : AnsiString();
+    CurPhonebook = RasOSLevel() >= RasLevelNT4
+                       ? FieldText(first.szPhonebook, sizeof(first.szPhonebook))
+                       : AnsiString();
     FConnectionBuffer = std::move(buffer);
     return CurConnName;
 }
@@ -145,7 +153,8 @@ Integer TDunRasCon::GetConnections() {
     const Cardinal n = FConnectionBuffer.empty() ? 0 : std::min(NumConns, MaxListedConnections);
     const DWORD elementSize = RasRecordSize(TRasRecord::Conn);
     std::vector<TRasConnWXP> seen;
-    for (Cardinal i = 0; i < n; ++i) seen.push_back(Widen(FConnectionBuffer.data() + i * elementSize, elementSize));
+    for (Cardinal i = 0; i < n; ++i)
+        seen.push_back(Widen(FConnectionBuffer.data() + i * elementSize, elementSize));
     bool changed = FConnections->Count() != static_cast<int>(seen.size());
     for (std::size_t i = 0; !changed && i < seen.size(); ++i) {
         const TRasConnWXP stored = FConnections->GetConn(static_cast<int>(i));
@@ -154,7 +163,7 @@ Integer TDunRasCon::GetConnections() {
     if (changed) {
         ConnChangedFlag = true;
         FConnections->ClearFree();
-        for (const TRasConnWXP& conn : seen) FConnections->AddConnection(conn);
+        for (const TRasConnWXP &conn : seen) FConnections->AddConnection(conn);
     }
     return result;
 }
@@ -165,11 +174,12 @@ Integer TDunRasCon::GetProtocolEx(HRasConn ConnHandle) {
     ClientIP.clear();
     ServerIP.clear();
     PPPReplyMessage.clear();
-    if (!RasApiAvailable() || !RasGetProjectionInfoA) return Fail(RasErrorLibraryMissing);
+    if (!RasApiAvailable() || !RasGetProjectionInfoA) return KeepCode(RasErrorLibraryMissing);
     TRasPPPIP ip{};
     ip.dwSize = RasRecordSize(TRasRecord::PppIp);
     DWORD size = ip.dwSize;
-    const Integer ipResult = static_cast<Integer>(RasGetProjectionInfoA(ConnHandle, RASP_PppIp, &ip, &size));
+    const Integer ipResult =
+        static_cast<Integer>(RasGetProjectionInfoA(ConnHandle, RASP_PppIp, &ip, &size));
     if (ipResult == 0) {
         ConnProtocol = "PPP ";
         PPPError = static_cast<Integer>(ip.dwError);
@@ -190,17 +200,19 @@ Integer TDunRasCon::GetProtocolEx(HRasConn ConnHandle) {
 
 Integer TDunRasCon::GetIPAddress() { return GetProtocolEx(IntRasConn()); }
 
-Integer TDunRasCon::GetSubHandle(HRasConn ConnHandle, Integer SubEnt, HRasConn& SubRasConn) {
+Integer TDunRasCon::GetSubHandle(HRasConn ConnHandle, Integer SubEnt, HRasConn &SubRasConn) {
     SubRasConn = nullptr;
-    if (!RasApiAvailable()) return Fail(RasErrorLibraryMissing);
+    if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     if (RasOSLevel() == RasLevelWin9x) return RasErrorNotOnLevel;
-    if (!RasGetSubEntryHandleA) return Fail(RasErrorLibraryMissing);
-    return Finish(static_cast<Integer>(RasGetSubEntryHandleA(ConnHandle, static_cast<DWORD>(SubEnt), &SubRasConn)));
+    if (!RasGetSubEntryHandleA) return KeepCode(RasErrorLibraryMissing);
+    return Finish(static_cast<Integer>(
+        RasGetSubEntryHandleA(ConnHandle, static_cast<DWORD>(SubEnt), &SubRasConn)));
 }
 
-Integer TDunRasCon::GetSubHandles(HRasConn ConnHandle, Integer SubEntries, std::array<HRasConn, 9>& List) {
+Integer TDunRasCon::GetSubHandles(HRasConn ConnHandle, Integer SubEntries,
+                                  std::array<HRasConn, 9> &List) {
     List.fill(nullptr);
-    if (!RasApiAvailable()) return Fail(RasErrorLibraryMissing);
+    if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     if (RasOSLevel() == RasLevelWin9x) return RasErrorNotOnLevel;
     Integer result = 0;
     NativeUInt successes = 0;

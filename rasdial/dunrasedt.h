@@ -19,14 +19,27 @@
 
 enum TFramingProtocol { framePPP = 1, frameSLIP = 2, frameNetbeui = 4 };
 enum TDialMode { dialSingle = 0, dialAll = 1, dialAsNeeded = 2 };
-enum TPType { typeUnknown = 0, typePhone = 1, typeVNP = 2, typeDirect = 3, typeInternet = 4, typeBroadband = 5 };
+enum TPType {
+    typeUnknown = 0,
+    typePhone = 1,
+    typeVNP = 2,
+    typeDirect = 3,
+    typeInternet = 4,
+    typeBroadband = 5
+};
 enum TEncryptionType { encryptNone = 0, encrypt40bit = 1, encrypt128bit = 2, encryptOptional = 3 };
-enum TVpnStrategy { vpnDefault = 0, vpnPptpOnly = 1, vpnPptpFirst = 2, vpnL2tpOnly = 3, vpnL2tpFirst = 4 };
+enum TVpnStrategy {
+    vpnDefault = 0,
+    vpnPptpOnly = 1,
+    vpnPptpFirst = 2,
+    vpnL2tpOnly = 3,
+    vpnL2tpFirst = 4
+};
 
 class TDunRasEdt : public TComponent {
     CLASS_INFO(TDunRasEdt, TComponent)
 public:
-    explicit TDunRasEdt(TComponent* AOwner);
+    explicit TDunRasEdt(TComponent *AOwner);
     ~TDunRasEdt() override;
 
     Integer LastError = 0;
@@ -39,16 +52,19 @@ public:
     bool bUseCountryAndAreaCodes = false, bSpecificIPAddress = false, bSpecificNameServers = false,
          bHeaderCompression = false, bRemoteDefaultGateway = false, bDisableLCPExtensions = false,
          bTerminalBeforeDial = false, bTerminalAfterDial = false, bModemLights = false,
-         bSoftwareCompression = false, bRequireEncryptedPassword = false, bRequireMSEncryptedPassword = false,
-         bRequireDataEncryption = false, bNetworkLogon = false, bUseLogonCredentials = false,
-         bPromoteAlternates = false, bSecureLocalFiles = false, bRequireEAP = false, bRequirePAP = false,
-         bRequireSPAP = false, bCustom = false, bPreviewPhoneNumber = false, bSharedPhoneNumbers = false,
-         bPreviewUserPw = false, bPreviewDomain = false, bShowDialingProgress = false, bRequireCHAP = false,
-         bRequireMsCHAP = false, bRequireMsCHAP2 = false, bRequireW95MSCHAP = false, bCustomScript = false;
+         bSoftwareCompression = false, bRequireEncryptedPassword = false,
+         bRequireMSEncryptedPassword = false, bRequireDataEncryption = false, bNetworkLogon = false,
+         bUseLogonCredentials = false, bPromoteAlternates = false, bSecureLocalFiles = false,
+         bRequireEAP = false, bRequirePAP = false, bRequireSPAP = false, bCustom = false,
+         bPreviewPhoneNumber = false, bSharedPhoneNumbers = false, bPreviewUserPw = false,
+         bPreviewDomain = false, bShowDialingProgress = false, bRequireCHAP = false,
+         bRequireMsCHAP = false, bRequireMsCHAP2 = false, bRequireW95MSCHAP = false,
+         bCustomScript = false;
     // Second options (dwfOptions2 bits, levels 3 and 4).
-    bool bSecureFileAndPrint = false, bSecureClientForMSNet = false, bDontNegotiateMultilink = false,
-         bDontUseRasCredentials = false, bUsePreSharedKey = false, bInternet = false, bDisableNbtOverIP = false,
-         bUseGlobalDeviceSettings = false, bReconnectIfDropped = false, bSharePhoneNumbers = false;
+    bool bSecureFileAndPrint = false, bSecureClientForMSNet = false,
+         bDontNegotiateMultilink = false, bDontUseRasCredentials = false, bUsePreSharedKey = false,
+         bInternet = false, bDisableNbtOverIP = false, bUseGlobalDeviceSettings = false,
+         bReconnectIfDropped = false, bSharePhoneNumbers = false;
 
     Integer CountryCode = 0, CountryID = 0;
     AnsiString AreaCode, LocalPhoneNumber, PhoneCanonical;
@@ -61,7 +77,8 @@ public:
     Integer ISDNChannels = 0;
     Integer SubEntries() const noexcept { return FSubEntries; }
     TDialMode DialMode = dialAll;
-    Integer DialExtraPercent = 0, DialExtraSampleSeconds = 0, HangUpExtraPercent = 0, HangUpExtraSampleSeconds = 0;
+    Integer DialExtraPercent = 0, DialExtraSampleSeconds = 0, HangUpExtraPercent = 0,
+            HangUpExtraSampleSeconds = 0;
     Cardinal IdleDisconnectSeconds = 0xFFFFFFFF;
     TPType PType = typePhone;
     TEncryptionType EncryptionType = encryptOptional;
@@ -74,19 +91,19 @@ public:
     AnsiString PrerequisitePbk, PrerequisiteEntry;
     Cardinal RedialCount = 0, RedialPause = 0;
 
-    const AnsiString& PhoneBookPath() const noexcept { return FPhoneBookPath; }
-    void SetPhoneBookPath(const AnsiString& value);
+    const AnsiString &PhoneBookPath() const noexcept { return FPhoneBookPath; }
+    void SetPhoneBookPath(const AnsiString &value);
     Integer PBLocation() const noexcept { return FPBLocation; }
     void SetPBLocation(Integer value);
     bool bDefaultCreds = false;
     Integer DefCountryId() const noexcept { return FDefCountryId; }
 
     AnsiString UserName, Password, Domain, CallbackNumber;
-    Integer PasswordFlag = 0;  // a 32-bit Boolean
+    Integer PasswordFlag = 0; // a 32-bit Boolean
 
-    TStringList* AltPhoneNrList() const noexcept { return FAltPhoneNrList.get(); }
+    TStringList *AltPhoneNrList() const noexcept { return FAltPhoneNrList.get(); }
     Integer SubCurTotal = 0;
-    TStringList* CountryList() const noexcept { return FCountryList.get(); }
+    TStringList *CountryList() const noexcept { return FCountryList.get(); }
     // The country id and code of `CountryList` line i.
     Integer CountryIdOf(int i) const;
     Integer CountryCodeOf(int i) const;
@@ -96,24 +113,24 @@ public:
         AnsiString LocalPhoneNumber, PhoneCanonical, DeviceType, DeviceName, DevicePort;
         std::unique_ptr<TStringList> AltPhoneNrList = std::make_unique<TStringList>();
     };
-    TSubEntryProps& SubEntry(int i) { return FSub.at(static_cast<std::size_t>(i - 1)); }
+    TSubEntryProps &SubEntry(int i) { return FSub.at(static_cast<std::size_t>(i - 1)); }
 
     void DefaultProps();
     void PPPDefault();
-    Integer GetAllEntryProps(const AnsiString& EntryName);
-    Integer PutAllEntryProps(const AnsiString& EntryName);
-    Integer GetSubEntryProps(const AnsiString& EntryName, Integer SubEntryNr);
-    Integer PutSubEntryProps(const AnsiString& EntryName, Integer SubEntryNr);
-    Integer GetDialProps(const AnsiString& EntryName);
-    Integer PutDialProps(const AnsiString& EntryName);
-    static AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString& areaCode,
-                                   const AnsiString& localNumber);
-    void SetCanonical(const AnsiString& text);
+    Integer GetAllEntryProps(const AnsiString &EntryName);
+    Integer PutAllEntryProps(const AnsiString &EntryName);
+    Integer GetSubEntryProps(const AnsiString &EntryName, Integer SubEntryNr);
+    Integer PutSubEntryProps(const AnsiString &EntryName, Integer SubEntryNr);
+    Integer GetDialProps(const AnsiString &EntryName);
+    Integer PutDialProps(const AnsiString &EntryName);
+    static AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString &areaCode,
+                                   const AnsiString &localNumber);
+    void SetCanonical(const AnsiString &text);
     static AnsiString IPToStr(Cardinal address);
-    static Cardinal StrToIP(const AnsiString& text);
-    static bool IsIPStr(const AnsiString& text);
-    static bool IsFmtIPStr(AnsiString& text);
-    static bool Str2IP(const AnsiString& text, TRasIPAddr& address);
+    static Cardinal StrToIP(const AnsiString &text);
+    static bool IsIPStr(const AnsiString &text);
+    static bool IsFmtIPStr(AnsiString &text);
+    static bool Str2IP(const AnsiString &text, TRasIPAddr &address);
     Integer GetAllCountryInfo();
     UnicodeString GetErrorString(Integer code);
     bool TestRas();
@@ -122,12 +139,13 @@ private:
     Integer Finish(Integer code);
     LPCSTR SelectedPhonebook() const noexcept;
     void CreatePhonebookFiles();
-    Integer ReadEntryRecord(const AnsiString& entryName);
+    Integer ReadEntryRecord(const AnsiString &entryName);
     void ReadFields();
     void WriteFields();
     Integer AppendAlternates();
-    Integer WriteRecord(const AnsiString& entryName);
-    Integer ReadSubEntryRecord(const AnsiString& entryName, Integer nr, std::vector<Byte>& buffer, DWORD& size);
+    Integer WriteRecord(const AnsiString &entryName);
+    Integer ReadSubEntryRecord(const AnsiString &entryName, Integer nr, std::vector<Byte> &buffer,
+                               DWORD &size);
 
     AnsiString FPhoneBookPath;
     Integer FPBLocation = 0;

@@ -19,30 +19,45 @@ namespace {
 using TOption = std::pair<bool TDunRasEdt::*, DWORD>;
 
 constexpr TOption Options[] = {
-    {&TDunRasEdt::bUseCountryAndAreaCodes, 0x1},       {&TDunRasEdt::bSpecificIPAddress, 0x2},
-    {&TDunRasEdt::bSpecificNameServers, 0x4},          {&TDunRasEdt::bHeaderCompression, 0x8},
-    {&TDunRasEdt::bRemoteDefaultGateway, 0x10},        {&TDunRasEdt::bDisableLCPExtensions, 0x20},
-    {&TDunRasEdt::bTerminalBeforeDial, 0x40},          {&TDunRasEdt::bTerminalAfterDial, 0x80},
-    {&TDunRasEdt::bModemLights, 0x100},                {&TDunRasEdt::bSoftwareCompression, 0x200},
-    {&TDunRasEdt::bRequireEncryptedPassword, 0x400},   {&TDunRasEdt::bRequireMSEncryptedPassword, 0x800},
-    {&TDunRasEdt::bRequireDataEncryption, 0x1000},     {&TDunRasEdt::bNetworkLogon, 0x2000},
-    {&TDunRasEdt::bUseLogonCredentials, 0x4000},       {&TDunRasEdt::bPromoteAlternates, 0x8000},
-    {&TDunRasEdt::bSecureLocalFiles, 0x10000},         {&TDunRasEdt::bRequireEAP, 0x20000},
-    {&TDunRasEdt::bRequirePAP, 0x40000},               {&TDunRasEdt::bRequireSPAP, 0x80000},
-    {&TDunRasEdt::bCustom, 0x100000},                  {&TDunRasEdt::bPreviewPhoneNumber, 0x200000},
-    {&TDunRasEdt::bSharedPhoneNumbers, 0x800000},      {&TDunRasEdt::bPreviewUserPw, 0x1000000},
-    {&TDunRasEdt::bPreviewDomain, 0x2000000},          {&TDunRasEdt::bShowDialingProgress, 0x4000000},
-    {&TDunRasEdt::bRequireCHAP, 0x8000000},            {&TDunRasEdt::bRequireMsCHAP, 0x10000000},
-    {&TDunRasEdt::bRequireMsCHAP2, 0x20000000},        {&TDunRasEdt::bRequireW95MSCHAP, 0x40000000},
+    {&TDunRasEdt::bUseCountryAndAreaCodes, 0x1},
+    {&TDunRasEdt::bSpecificIPAddress, 0x2},
+    {&TDunRasEdt::bSpecificNameServers, 0x4},
+    {&TDunRasEdt::bHeaderCompression, 0x8},
+    {&TDunRasEdt::bRemoteDefaultGateway, 0x10},
+    {&TDunRasEdt::bDisableLCPExtensions, 0x20},
+    {&TDunRasEdt::bTerminalBeforeDial, 0x40},
+    {&TDunRasEdt::bTerminalAfterDial, 0x80},
+    {&TDunRasEdt::bModemLights, 0x100},
+    {&TDunRasEdt::bSoftwareCompression, 0x200},
+    {&TDunRasEdt::bRequireEncryptedPassword, 0x400},
+    {&TDunRasEdt::bRequireMSEncryptedPassword, 0x800},
+    {&TDunRasEdt::bRequireDataEncryption, 0x1000},
+    {&TDunRasEdt::bNetworkLogon, 0x2000},
+    {&TDunRasEdt::bUseLogonCredentials, 0x4000},
+    {&TDunRasEdt::bPromoteAlternates, 0x8000},
+    {&TDunRasEdt::bSecureLocalFiles, 0x10000},
+    {&TDunRasEdt::bRequireEAP, 0x20000},
+    {&TDunRasEdt::bRequirePAP, 0x40000},
+    {&TDunRasEdt::bRequireSPAP, 0x80000},
+    {&TDunRasEdt::bCustom, 0x100000},
+    {&TDunRasEdt::bPreviewPhoneNumber, 0x200000},
+    {&TDunRasEdt::bSharedPhoneNumbers, 0x800000},
+    {&TDunRasEdt::bPreviewUserPw, 0x1000000},
+    {&TDunRasEdt::bPreviewDomain, 0x2000000},
+    {&TDunRasEdt::bShowDialingProgress, 0x4000000},
+    {&TDunRasEdt::bRequireCHAP, 0x8000000},
+    {&TDunRasEdt::bRequireMsCHAP, 0x10000000},
+    {&TDunRasEdt::bRequireMsCHAP2, 0x20000000},
+    {&TDunRasEdt::bRequireW95MSCHAP, 0x40000000},
     {&TDunRasEdt::bCustomScript, 0x80000000},
 };
 
 constexpr TOption Options2[] = {
-    {&TDunRasEdt::bSecureFileAndPrint, 0x1},      {&TDunRasEdt::bSecureClientForMSNet, 0x2},
-    {&TDunRasEdt::bDontNegotiateMultilink, 0x4},  {&TDunRasEdt::bDontUseRasCredentials, 0x8},
-    {&TDunRasEdt::bUsePreSharedKey, 0x10},        {&TDunRasEdt::bInternet, 0x20},
-    {&TDunRasEdt::bDisableNbtOverIP, 0x40},       {&TDunRasEdt::bUseGlobalDeviceSettings, 0x80},
-    {&TDunRasEdt::bReconnectIfDropped, 0x100},    {&TDunRasEdt::bSharePhoneNumbers, 0x200},
+    {&TDunRasEdt::bSecureFileAndPrint, 0x1},     {&TDunRasEdt::bSecureClientForMSNet, 0x2},
+    {&TDunRasEdt::bDontNegotiateMultilink, 0x4}, {&TDunRasEdt::bDontUseRasCredentials, 0x8},
+    {&TDunRasEdt::bUsePreSharedKey, 0x10},       {&TDunRasEdt::bInternet, 0x20},
+    {&TDunRasEdt::bDisableNbtOverIP, 0x40},      {&TDunRasEdt::bUseGlobalDeviceSettings, 0x80},
+    {&TDunRasEdt::bReconnectIfDropped, 0x100},   {&TDunRasEdt::bSharePhoneNumbers, 0x200},
 };
 
 constexpr TOption Protocols[] = {
@@ -51,20 +66,20 @@ constexpr TOption Protocols[] = {
 constexpr Integer ErrorBufferTooSmall = 603;
 constexpr DWORD Level0DeviceSize = 256;
 
-template <std::size_t N>
-DWORD Pack(const TDunRasEdt& edt, const TOption (&table)[N]) {
+template <std::size_t N> DWORD Pack(const TDunRasEdt &edt, const TOption (&table)[N]) {
     DWORD bits = 0;
-    for (const auto& [option, bit] : table)
+    for (const auto &[option, bit] : table)
         if (edt.*option) bits |= bit;
     return bits;
 }
 
-template <std::size_t N>
-void Unpack(TDunRasEdt& edt, const TOption (&table)[N], DWORD bits) {
-    for (const auto& [option, bit] : table) edt.*option = (bits & bit) != 0;
+template <std::size_t N> void Unpack(TDunRasEdt &edt, const TOption (&table)[N], DWORD bits) {
+    for (const auto &[option, bit] : table) edt.*option = (bits & bit) != 0;
 }
 
-TRasEntryWXP& Entry(std::vector<Byte>& buffer) { return *reinterpret_cast<TRasEntryWXP*>(buffer.data()); }
+TRasEntryWXP &Entry(std::vector<Byte> &buffer) {
+    return *reinterpret_cast<TRasEntryWXP *>(buffer.data());
+}
 
 TRasIPAddr ToAddr(Cardinal value) {
     TRasIPAddr address;
@@ -72,21 +87,23 @@ TRasIPAddr ToAddr(Cardinal value) {
     return address;
 }
 
-Cardinal FromAddr(const TRasIPAddr& address) {
+Cardinal FromAddr(const TRasIPAddr &address) {
     Cardinal value = 0;
     std::memcpy(&value, &address, sizeof(value));
     return value;
 }
 
 #define TEXT_OF(record, field) FieldText((record).field, sizeof((record).field))
-#define PUT_TEXT(record, field, text, limit) PutFieldText((record).field, sizeof((record).field), (text), (limit))
+#define PUT_TEXT(record, field, text, limit)                                                       \
+    PutFieldText((record).field, sizeof((record).field), (text), (limit))
 
 // The NUL-separated numbers from `offset` up to `end`, trimmed, until an empty one.
-void ReadAlternateList(const std::vector<Byte>& buffer, std::size_t offset, std::size_t end, TStringList& list) {
+void ReadAlternateList(const std::vector<Byte> &buffer, std::size_t offset, std::size_t end,
+                       TStringList &list) {
     list.Clear();
     end = std::min(end, buffer.size());
     for (std::size_t pos = offset; offset != 0 && pos < end;) {
-        const char* text = reinterpret_cast<const char*>(buffer.data() + pos);
+        const char *text = reinterpret_cast<const char *>(buffer.data() + pos);
         const std::size_t length = strnlen(text, end - pos);
         if (length == 0) break;
         list.Add(AnsiToUnicode(TrimAnsi(AnsiString(text, length))));
@@ -96,8 +113,8 @@ void ReadAlternateList(const std::vector<Byte>& buffer, std::size_t offset, std:
 
 // Appends the non-empty lines NUL-terminated plus a closing NUL at `offset`; answers the bytes
 // written, or 0 with nothing written when they would not fit before `limit`.
-std::size_t WriteAlternateList(const TStringList& list, std::vector<Byte>& buffer, std::size_t offset,
-                               std::size_t limit) {
+std::size_t WriteAlternateList(const TStringList &list, std::vector<Byte> &buffer,
+                               std::size_t offset, std::size_t limit) {
     AnsiString bytes;
     for (int i = 0; i < list.Count(); ++i) {
         const AnsiString line = UnicodeToAnsi(list.Strings(i));
@@ -109,30 +126,31 @@ std::size_t WriteAlternateList(const TStringList& list, std::vector<Byte>& buffe
     return bytes.size();
 }
 
-bool HasLines(const TStringList& list) {
+bool HasLines(const TStringList &list) {
     for (int i = 0; i < list.Count(); ++i)
         if (!list.Strings(i).empty()) return true;
     return false;
 }
 
-}  // namespace
+} // namespace
 
-Integer TDunRasEdt::ReadEntryRecord(const AnsiString& entryName) {
+Integer TDunRasEdt::ReadEntryRecord(const AnsiString &entryName) {
     FEntrySize = FDeviceSize = 0;
     std::fill(FEntryBuffer.begin(), FEntryBuffer.end(), Byte{0});
     std::fill(FDeviceBuffer.begin(), FDeviceBuffer.end(), Byte{0});
     DWORD entrySize = 0;
     DWORD deviceSize = 0;
-    Integer result = static_cast<Integer>(
-        RasGetEntryPropertiesA(SelectedPhonebook(), entryName.c_str(), nullptr, &entrySize, nullptr, &deviceSize));
+    Integer result = static_cast<Integer>(RasGetEntryPropertiesA(
+        SelectedPhonebook(), entryName.c_str(), nullptr, &entrySize, nullptr, &deviceSize));
     if (result != 0 && result != ErrorBufferTooSmall) return Finish(result);
     entrySize = std::min<DWORD>(entrySize, RasEntryBufferSize);
-    if (RasOSLevel() == RasLevelWin9x && (deviceSize == 0 || deviceSize > Level0DeviceSize)) deviceSize = Level0DeviceSize;
+    if (RasOSLevel() == RasLevelWin9x && (deviceSize == 0 || deviceSize > Level0DeviceSize))
+        deviceSize = Level0DeviceSize;
     if (deviceSize > FDeviceBuffer.size()) FDeviceBuffer.resize(deviceSize);
     Entry(FEntryBuffer).dwSize = RasRecordSize(TRasRecord::Entry);
-    result = static_cast<Integer>(RasGetEntryPropertiesA(SelectedPhonebook(), entryName.c_str(), &Entry(FEntryBuffer),
-                                                         &entrySize, deviceSize ? FDeviceBuffer.data() : nullptr,
-                                                         &deviceSize));
+    result = static_cast<Integer>(RasGetEntryPropertiesA(
+        SelectedPhonebook(), entryName.c_str(), &Entry(FEntryBuffer), &entrySize,
+        deviceSize ? FDeviceBuffer.data() : nullptr, &deviceSize));
     if (result == 0) {
         FEntrySize = std::min<DWORD>(entrySize, RasEntryBufferSize);
         FDeviceSize = std::min<DWORD>(deviceSize, static_cast<DWORD>(FDeviceBuffer.size()));
@@ -141,7 +159,7 @@ Integer TDunRasEdt::ReadEntryRecord(const AnsiString& entryName) {
 }
 
 void TDunRasEdt::ReadFields() {
-    const TRasEntryWXP& e = Entry(FEntryBuffer);
+    const TRasEntryWXP &e = Entry(FEntryBuffer);
     const Byte level = RasOSLevel();
     Unpack(*this, Options, e.dwfOptions);
     CountryCode = static_cast<Integer>(e.dwCountryCode);
@@ -197,7 +215,7 @@ void TDunRasEdt::ReadFields() {
 }
 
 void TDunRasEdt::WriteFields() {
-    TRasEntryWXP& e = Entry(FEntryBuffer);
+    TRasEntryWXP &e = Entry(FEntryBuffer);
     const Byte level = RasOSLevel();
     e.dwfOptions = Pack(*this, Options);
     e.dwCountryCode = static_cast<DWORD>(CountryCode);
@@ -250,23 +268,24 @@ void TDunRasEdt::WriteFields() {
 
 // Places the alternate numbers after the record; 603 when they do not fit into the buffer.
 Integer TDunRasEdt::AppendAlternates() {
-    TRasEntryWXP& e = Entry(FEntryBuffer);
+    TRasEntryWXP &e = Entry(FEntryBuffer);
     e.dwAlternateOffset = 0;
     if (RasOSLevel() < RasLevelNT4 || !HasLines(*FAltPhoneNrList)) return 0;
-    const std::size_t written = WriteAlternateList(*FAltPhoneNrList, FEntryBuffer, FEntrySize, FEntryBuffer.size());
+    const std::size_t written =
+        WriteAlternateList(*FAltPhoneNrList, FEntryBuffer, FEntrySize, FEntryBuffer.size());
     if (written == 0) return ErrorBufferTooSmall;
     e.dwAlternateOffset = FEntrySize;
     FEntrySize += static_cast<DWORD>(written);
     return 0;
 }
 
-Integer TDunRasEdt::WriteRecord(const AnsiString& entryName) {
-    return Finish(static_cast<Integer>(RasSetEntryPropertiesA(SelectedPhonebook(), entryName.c_str(), &Entry(FEntryBuffer),
-                                                              FEntrySize, FDeviceSize ? FDeviceBuffer.data() : nullptr,
-                                                              FDeviceSize)));
+Integer TDunRasEdt::WriteRecord(const AnsiString &entryName) {
+    return Finish(static_cast<Integer>(RasSetEntryPropertiesA(
+        SelectedPhonebook(), entryName.c_str(), &Entry(FEntryBuffer), FEntrySize,
+        FDeviceSize ? FDeviceBuffer.data() : nullptr, FDeviceSize)));
 }
 
-Integer TDunRasEdt::GetAllEntryProps(const AnsiString& EntryName) {
+Integer TDunRasEdt::GetAllEntryProps(const AnsiString &EntryName) {
     if (const Integer missing = RasNeeds(RasGetEntryPropertiesA)) return LastError = missing;
     DefaultProps();
     SubInitTotal = 0;
@@ -284,11 +303,12 @@ Integer TDunRasEdt::GetAllEntryProps(const AnsiString& EntryName) {
     return code;
 }
 
-Integer TDunRasEdt::PutAllEntryProps(const AnsiString& EntryName) {
+Integer TDunRasEdt::PutAllEntryProps(const AnsiString &EntryName) {
     if (const Integer missing = RasNeeds(RasSetEntryPropertiesA)) return LastError = missing;
     const bool level0 = RasOSLevel() == RasLevelWin9x;
-    const bool keepModem = level0 && FDeviceSize >= sizeof(DWORD) &&
-                           *reinterpret_cast<const DWORD*>(FDeviceBuffer.data()) == DefaultModemConfigSize;
+    const bool keepModem =
+        level0 && FDeviceSize >= sizeof(DWORD) &&
+        *reinterpret_cast<const DWORD *>(FDeviceBuffer.data()) == DefaultModemConfigSize;
     std::fill(FEntryBuffer.begin(), FEntryBuffer.end(), Byte{0});
     Entry(FEntryBuffer).dwSize = FEntrySize = RasRecordSize(TRasRecord::Entry);
     if (!level0) {
@@ -300,8 +320,10 @@ Integer TDunRasEdt::PutAllEntryProps(const AnsiString& EntryName) {
     }
     WriteFields();
     if (const Integer tooLong = AppendAlternates()) return Finish(tooLong);
-    if (RasOSLevel() >= RasLevelXP && SubCurTotal != 0 && SubCurTotal < SubInitTotal && RasDeleteSubEntryA) {
-        RasDeleteSubEntryA(SelectedPhonebook(), EntryName.c_str(), static_cast<DWORD>(SubInitTotal));
+    if (RasOSLevel() >= RasLevelXP && SubCurTotal != 0 && SubCurTotal < SubInitTotal &&
+        RasDeleteSubEntryA) {
+        RasDeleteSubEntryA(SelectedPhonebook(), EntryName.c_str(),
+                           static_cast<DWORD>(SubInitTotal));
         --SubInitTotal;
     }
     Integer result = WriteRecord(EntryName);
@@ -311,56 +333,62 @@ Integer TDunRasEdt::PutAllEntryProps(const AnsiString& EntryName) {
     return WriteRecord(EntryName);
 }
 
-Integer TDunRasEdt::ReadSubEntryRecord(const AnsiString& entryName, Integer nr, std::vector<Byte>& buffer, DWORD& size) {
+Integer TDunRasEdt::ReadSubEntryRecord(const AnsiString &entryName, Integer nr,
+                                       std::vector<Byte> &buffer, DWORD &size) {
     DWORD deviceSize = 0;
     size = 0;
-    Integer result = static_cast<Integer>(RasGetSubEntryPropertiesA(SelectedPhonebook(), entryName.c_str(),
-                                                                    static_cast<DWORD>(nr), nullptr, &size, nullptr,
-                                                                    &deviceSize));
+    Integer result = static_cast<Integer>(
+        RasGetSubEntryPropertiesA(SelectedPhonebook(), entryName.c_str(), static_cast<DWORD>(nr),
+                                  nullptr, &size, nullptr, &deviceSize));
     if (result != 0 && result != ErrorBufferTooSmall) return Finish(result);
     size = std::min<DWORD>(size, RasSubEntryBufferSize);
-    reinterpret_cast<TRasSubEntry*>(buffer.data())->dwSize = RasRecordSize(TRasRecord::SubEntry);
+    reinterpret_cast<TRasSubEntry *>(buffer.data())->dwSize = RasRecordSize(TRasRecord::SubEntry);
     deviceSize = 0;
-    result = static_cast<Integer>(RasGetSubEntryPropertiesA(SelectedPhonebook(), entryName.c_str(), static_cast<DWORD>(nr),
-                                                            reinterpret_cast<TRasSubEntry*>(buffer.data()), &size,
-                                                            nullptr, &deviceSize));
+    result = static_cast<Integer>(RasGetSubEntryPropertiesA(
+        SelectedPhonebook(), entryName.c_str(), static_cast<DWORD>(nr),
+        reinterpret_cast<TRasSubEntry *>(buffer.data()), &size, nullptr, &deviceSize));
     size = std::min<DWORD>(size, RasSubEntryBufferSize);
     return Finish(result);
 }
 
-Integer TDunRasEdt::GetSubEntryProps(const AnsiString& EntryName, Integer SubEntryNr) {
-    if (RasOSLevel() == RasLevelWin9x || SubEntryNr < 1 || SubEntryNr > 4) return RasErrorNotOnLevel;
+Integer TDunRasEdt::GetSubEntryProps(const AnsiString &EntryName, Integer SubEntryNr) {
+    if (RasOSLevel() == RasLevelWin9x || SubEntryNr < 1 || SubEntryNr > 4)
+        return RasErrorNotOnLevel;
     if (const Integer missing = RasNeeds(RasGetSubEntryPropertiesA)) return LastError = missing;
     std::vector<Byte> buffer(RasSubEntryBufferSize);
     DWORD size = 0;
     const Integer result = ReadSubEntryRecord(EntryName, SubEntryNr, buffer, size);
     if (result != 0) return result;
-    const auto& sub = *reinterpret_cast<const TRasSubEntry*>(buffer.data());
-    TSubEntryProps& props = SubEntry(SubEntryNr);
+    const auto &sub = *reinterpret_cast<const TRasSubEntry *>(buffer.data());
+    TSubEntryProps &props = SubEntry(SubEntryNr);
     props.DeviceType = LowerAnsi(TEXT_OF(sub, szDeviceType));
     SplitDeviceName(sub.szDeviceName, sizeof(sub.szDeviceName), props.DeviceName, props.DevicePort);
     props.LocalPhoneNumber = TEXT_OF(sub, szLocalPhoneNumber);
-    props.PhoneCanonical = GetCanonical(bUseCountryAndAreaCodes, CountryCode, AreaCode, props.LocalPhoneNumber);
+    props.PhoneCanonical =
+        GetCanonical(bUseCountryAndAreaCodes, CountryCode, AreaCode, props.LocalPhoneNumber);
     ReadAlternateList(buffer, sub.dwAlternateOffset, size, *props.AltPhoneNrList);
     return 0;
 }
 
-Integer TDunRasEdt::PutSubEntryProps(const AnsiString& EntryName, Integer SubEntryNr) {
-    if (RasOSLevel() == RasLevelWin9x || SubEntryNr < 1 || SubEntryNr > 4) return RasErrorNotOnLevel;
+Integer TDunRasEdt::PutSubEntryProps(const AnsiString &EntryName, Integer SubEntryNr) {
+    if (RasOSLevel() == RasLevelWin9x || SubEntryNr < 1 || SubEntryNr > 4)
+        return RasErrorNotOnLevel;
     if (const Integer missing = RasNeeds(RasSetSubEntryPropertiesA)) return LastError = missing;
     std::vector<Byte> buffer(RasSubEntryBufferSize);
-    auto& sub = *reinterpret_cast<TRasSubEntry*>(buffer.data());
-    const TSubEntryProps& props = SubEntry(SubEntryNr);
+    auto &sub = *reinterpret_cast<TRasSubEntry *>(buffer.data());
+    const TSubEntryProps &props = SubEntry(SubEntryNr);
     DWORD size = sub.dwSize = RasRecordSize(TRasRecord::SubEntry);
     PUT_TEXT(sub, szDeviceType, props.DeviceType, 16);
     PUT_TEXT(sub, szDeviceName, props.DeviceName, 128);
     PUT_TEXT(sub, szLocalPhoneNumber, props.LocalPhoneNumber, 128);
     if (HasLines(*props.AltPhoneNrList)) {
-        const std::size_t written = WriteAlternateList(*props.AltPhoneNrList, buffer, size, buffer.size());
+        const std::size_t written =
+            WriteAlternateList(*props.AltPhoneNrList, buffer, size, buffer.size());
         if (written == 0) return Finish(ErrorBufferTooSmall);
         sub.dwAlternateOffset = size;
         size += static_cast<DWORD>(written);
     }
-    return Finish(static_cast<Integer>(RasSetSubEntryPropertiesA(SelectedPhonebook(), EntryName.c_str(),
-                                                                 static_cast<DWORD>(SubEntryNr), &sub, size, nullptr, 0)));
+    return Finish(static_cast<Integer>(
+        RasSetSubEntryPropertiesA(SelectedPhonebook(), EntryName.c_str(),
+                                  static_cast<DWORD>(SubEntryNr), &sub, size, nullptr, 0)));
 }

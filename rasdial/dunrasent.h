@@ -8,7 +8,7 @@
 
 struct TEntryRec {
     AnsiString EntryName;
-    Integer PBLocation = 0;  // 1 for an all-users entry
+    Integer PBLocation = 0; // 1 for an all-users entry
     AnsiString Phonebook;
     AnsiString CanonNum, DevName1, DevType1, DevPort1, DevName2, DevType2, DevPort2;
     Integer RpbkLine = 0;
@@ -19,4 +19,4 @@ extern Integer RasEntryCount;
 
 // Lists the entries of `phonebook` (honoured on level 1 only; other levels list every
 // phonebook of the system). Answers the last RAS result, 1157 without the RAS library.
-Integer GetRasEntries(const AnsiString& phonebook);
+Integer GetRasEntries(const AnsiString &phonebook);

@@ -11,13 +11,13 @@ namespace {
 
 constexpr wchar_t Banner[] = L"TDunRasPer release 5.50 (10 Dec 2026)";
 
-void KeepLarger(Cardinal& slot, Cardinal value) {
+void KeepLarger(Cardinal &slot, Cardinal value) {
     if (value > slot) slot = value;
 }
 
-}  // namespace
+} // namespace
 
-TDunRasPer::TDunRasPer(TComponent* AOwner)
+TDunRasPer::TDunRasPer(TComponent *AOwner)
     : TComponent(AOwner), FDialUpAdaptors(std::make_unique<TStringList>()) {
     Version = Banner;
     ResetPerfStats();
@@ -38,7 +38,9 @@ void TDunRasPer::SetUsePDH(bool value) {
     if (!value) CloseQuery();
 }
 
-UnicodeString TDunRasPer::GetErrorString(Integer code) { return RasErrorString(code, true, LastError); }
+UnicodeString TDunRasPer::GetErrorString(Integer code) {
+    return RasErrorString(code, true, LastError);
+}
 
 void TDunRasPer::SetPerfRasConn(int slot, HRasConn handle) {
     if (InSlots(slot) && fPerfRasConn[slot] != handle) fPerfRasConn[slot] = handle;
@@ -81,7 +83,7 @@ bool TDunRasPer::GetPerfStats() {
 }
 
 bool TDunRasPer::ReadRasStatistics() {
-    for (AnsiString& name : fPerfPortNam) name.clear();
+    for (AnsiString &name : fPerfPortNam) name.clear();
     ClearTotals();
     LastError = RasErrorLibraryMissing;
     if (!RasApiAvailable() || !RasGetConnectionStatistics) return false;
@@ -89,9 +91,10 @@ bool TDunRasPer::ReadRasStatistics() {
         if (!fPerfRasConn[slot]) continue;
         TRasStats stats{};
         stats.dwSize = RasRecordSize(TRasRecord::Stats);
-        const DWORD result = fPerfSubEnt[slot] && RasGetLinkStatistics
-                                 ? RasGetLinkStatistics(fPerfRasConn[slot], fPerfSubEnt[slot], &stats)
-                                 : RasGetConnectionStatistics(fPerfRasConn[slot], &stats);
+        const DWORD result =
+            fPerfSubEnt[slot] && RasGetLinkStatistics
+                ? RasGetLinkStatistics(fPerfRasConn[slot], fPerfSubEnt[slot], &stats)
+                : RasGetConnectionStatistics(fPerfRasConn[slot], &stats);
         LastError = static_cast<Integer>(result);
         if (result != 0) {
             ErrInfo = GetErrorString(LastError);
@@ -112,8 +115,10 @@ bool TDunRasPer::ReadRasStatistics() {
 bool TDunRasPer::EnablePerfStats(bool Start, bool Search) {
     ErrInfo.clear();
     bool result = true;
-    if (RasOSLevel() == RasLevelNT4) result = EnablePdh();
-    else if (RasOSLevel() == RasLevelWin9x) result = EnableLevel0(Start, Search);
+    if (RasOSLevel() == RasLevelNT4)
+        result = EnablePdh();
+    else if (RasOSLevel() == RasLevelWin9x)
+        result = EnableLevel0(Start, Search);
     if (result) {
         if (Start) result = GetPerfStats();
         ResetPerfStats();

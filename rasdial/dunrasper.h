@@ -20,7 +20,7 @@ constexpr int RasPerfSlots = 31;
 class TDunRasPer : public TComponent {
     CLASS_INFO(TDunRasPer, TComponent)
 public:
-    explicit TDunRasPer(TComponent* AOwner);
+    explicit TDunRasPer(TComponent *AOwner);
     ~TDunRasPer() override;
 
     bool DAXCtrl = false;
@@ -32,18 +32,28 @@ public:
     UnicodeString ErrInfo;
     Integer TotPorts() const noexcept { return FTotPorts; }
     Integer TotAdaptors() const noexcept { return FTotAdaptors; }
-    TStringList* DialUpAdaptors() const noexcept { return FDialUpAdaptors.get(); }
+    TStringList *DialUpAdaptors() const noexcept { return FDialUpAdaptors.get(); }
     bool UsePDH() const noexcept { return FUsePDH; }
     void SetUsePDH(bool value);
 
     Cardinal StatsXmit() const noexcept { return fPerfXmitCur[0]; }
     Cardinal StatsRecv() const noexcept { return fPerfRecvCur[0]; }
     Cardinal StatsConn() const noexcept { return fPerfConnSpd[0]; }
-    Cardinal GetPerfXmitCur(int slot) const noexcept { return InSlots(slot) ? fPerfXmitCur[slot] : 0; }
-    Cardinal GetPerfRecvCur(int slot) const noexcept { return InSlots(slot) ? fPerfRecvCur[slot] : 0; }
-    Cardinal GetPerfConnSpd(int slot) const noexcept { return InSlots(slot) ? fPerfConnSpd[slot] : 0; }
-    AnsiString GetPerfPortNam(int slot) const { return InSlots(slot) ? fPerfPortNam[slot] : AnsiString(); }
-    HRasConn GetPerfRasConn(int slot) const noexcept { return InSlots(slot) ? fPerfRasConn[slot] : nullptr; }
+    Cardinal GetPerfXmitCur(int slot) const noexcept {
+        return InSlots(slot) ? fPerfXmitCur[slot] : 0;
+    }
+    Cardinal GetPerfRecvCur(int slot) const noexcept {
+        return InSlots(slot) ? fPerfRecvCur[slot] : 0;
+    }
+    Cardinal GetPerfConnSpd(int slot) const noexcept {
+        return InSlots(slot) ? fPerfConnSpd[slot] : 0;
+    }
+    AnsiString GetPerfPortNam(int slot) const {
+        return InSlots(slot) ? fPerfPortNam[slot] : AnsiString();
+    }
+    HRasConn GetPerfRasConn(int slot) const noexcept {
+        return InSlots(slot) ? fPerfRasConn[slot] : nullptr;
+    }
     void SetPerfRasConn(int slot, HRasConn handle);
 
     void ResetPerfStats();
@@ -59,13 +69,14 @@ private:
     bool ReadLevel0();
     bool ReadPdh();
     bool ReadPerformanceObjects();
-    bool ReadPerformanceObject(const char* object, int firstSlot);
+    bool ReadPerformanceObject(const char *object, int firstSlot);
     bool ReadRasStatistics();
     bool EnablePdh();
     bool EnableLevel0(bool Start, bool Search);
     void CloseQuery();
 
-    std::array<Cardinal, 5> fStatsXmitTot{}, fStatsXmitCon{}, fStatsRecvTot{}, fStatsRecvCon{};  // 1..4
+    std::array<Cardinal, 5> fStatsXmitTot{}, fStatsXmitCon{}, fStatsRecvTot{},
+        fStatsRecvCon{}; // 1..4
     Integer FTotPorts = 0;
     Integer FTotAdaptors = 0;
     std::unique_ptr<TStringList> FDialUpAdaptors;

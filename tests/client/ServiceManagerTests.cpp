@@ -36,15 +36,15 @@ public:
             Log.push_back(L"open " + std::wstring(name) + L" " + std::to_wstring(access));
             return NewHandle(name);
         };
-        api.StartServiceW = [this](SC_HANDLE service, DWORD, LPCWSTR*) {
+        api.StartServiceW = [this](SC_HANDLE service, DWORD, LPCWSTR *) {
             Log.push_back(L"start " + Names[service]);
             return TRUE;
         };
-        api.ControlService = [this](SC_HANDLE service, DWORD control, SERVICE_STATUS*) {
+        api.ControlService = [this](SC_HANDLE service, DWORD control, SERVICE_STATUS *) {
             Log.push_back(L"control " + Names[service] + L" " + std::to_wstring(control));
             return TRUE;
         };
-        api.QueryServiceStatus = [this](SC_HANDLE, SERVICE_STATUS* status) {
+        api.QueryServiceStatus = [this](SC_HANDLE, SERVICE_STATUS *status) {
             status->dwCurrentState = State;
             return TRUE;
         };
@@ -56,8 +56,8 @@ public:
             EXPECT_EQ(Open.erase(handle), 1u) << "closed twice or never opened";
             return TRUE;
         };
-        api.EnumServicesStatusW = [](SC_HANDLE, DWORD, DWORD, ENUM_SERVICE_STATUSW*, DWORD, DWORD*, DWORD* returned,
-                                     DWORD*) {
+        api.EnumServicesStatusW = [](SC_HANDLE, DWORD, DWORD, ENUM_SERVICE_STATUSW *, DWORD,
+                                     DWORD *, DWORD *returned, DWORD *) {
             *returned = 0;
             return TRUE;
         };
@@ -65,7 +65,7 @@ public:
     }
 
 private:
-    SC_HANDLE NewHandle(const std::wstring& name) {
+    SC_HANDLE NewHandle(const std::wstring &name) {
         const auto handle = reinterpret_cast<SC_HANDLE>(Next += 4);
         Open.insert(handle);
         Names[handle] = name;
@@ -88,23 +88,31 @@ struct TRestartRig {
         };
         restart.Processes = [this] { return Processes; };
         restart.CommandLine = [this](DWORD id) { return CommandLines[id]; };
-        restart.EndProcess = [this](DWORD id) { Services.Log.push_back(L"end " + std::to_wstring(id)); };
+        restart.EndProcess = [this](DWORD id) {
+            Services.Log.push_back(L"end " + std::to_wstring(id));
+        };
         restart.Services = Services.Api();
-        restart.WaitPumpingMessages = [this](Cardinal ms) { Services.Log.push_back(L"wait " + std::to_wstring(ms)); };
+        restart.WaitPumpingMessages = [this](Cardinal ms) {
+            Services.Log.push_back(L"wait " + std::to_wstring(ms));
+        };
         return restart;
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(ServiceManager, RestartEndsTheNetworkHostAndStartsTheServicesInOrder) {
     TRestartRig rig;
-    rig.Processes = {{4, L"System"}, {100, L"svchost.exe"}, {200, L"SVCHOST.EXE"}, {300, L"svchost.exe"}};
-    rig.CommandLines = {{100, L"svchost.exe -k rpcss"}, {200, L"svchost.exe -k netsvcs"}, {300, L"svchost -k netsvc"}};
+    rig.Processes = {
+        {4, L"System"}, {100, L"svchost.exe"}, {200, L"SVCHOST.EXE"}, {300, L"svchost.exe"}};
+    rig.CommandLines = {{100, L"svchost.exe -k rpcss"},
+                        {200, L"svchost.exe -k netsvcs"},
+                        {300, L"svchost -k netsvc"}};
     ResetRasServices(rig.Restart());
 
     std::vector<std::wstring> expected{L"switch", L"end 200", L"manager 983103"};
-    for (const wchar_t* name : {L"AudioSrv", L"CryptSvc", L"RasMan", L"Dhcp", L"lanmanworkstation", L"netman"}) {
+    for (const wchar_t *name :
+         {L"AudioSrv", L"CryptSvc", L"RasMan", L"Dhcp", L"lanmanworkstation", L"netman"}) {
         expected.push_back(L"open " + std::wstring(name) + L" 983551");
         expected.push_back(L"start " + std::wstring(name));
         expected.push_back(L"wait 1000");
@@ -139,7 +147,7 @@ TEST(ServiceManager, ControlsAndStartTypes) {
         TServiceManager manager(fake.Api());
         ASSERT_TRUE(manager.Connect());
         ASSERT_TRUE(manager.OpenServiceConnection(L"RasMan"));
-        ASSERT_TRUE(manager.OpenServiceConnection(L"Dhcp"));  // closes the RasMan handle
+        ASSERT_TRUE(manager.OpenServiceConnection(L"Dhcp")); // closes the RasMan handle
         EXPECT_EQ(fake.Open.size(), 2u);
         EXPECT_TRUE(manager.StopService());
         manager.PauseService();
@@ -148,15 +156,15 @@ TEST(ServiceManager, ControlsAndStartTypes) {
         manager.DisableService(L"A");
         manager.ManualService(L"B");
         manager.EnableService(L"C");
-        EXPECT_EQ(fake.Open.size(), 2u);  // the start-type changes closed their own handles
+        EXPECT_EQ(fake.Open.size(), 2u); // the start-type changes closed their own handles
     }
     EXPECT_TRUE(fake.Open.empty());
     const std::vector<std::wstring> tail(fake.Log.begin() + 3, fake.Log.end());
     const std::vector<std::wstring> expected{
         L"control Dhcp 1", L"control Dhcp 2", L"control Dhcp 3", L"control Dhcp 5",
-        L"manager 983103", L"open A 2", L"config A 4",
-        L"manager 983103", L"open B 2", L"config B 3",
-        L"manager 983103", L"open C 2", L"config C 2"};
+        L"manager 983103", L"open A 2",       L"config A 4",     L"manager 983103",
+        L"open B 2",       L"config B 3",     L"manager 983103", L"open C 2",
+        L"config C 2"};
     EXPECT_EQ(tail, expected);
 }
 
@@ -168,7 +176,7 @@ TEST(ServiceManager, RunningAndStoppedStates) {
         EXPECT_EQ(manager.ServiceRunning(), state == SERVICE_RUNNING) << state;
         EXPECT_EQ(manager.ServiceStopped(), state == SERVICE_STOPPED) << state;
     }
-    EXPECT_FALSE(manager.GetSvcList());  // no manager connection
+    EXPECT_FALSE(manager.GetSvcList()); // no manager connection
 }
 
 // The child is a 64-bit program: the tests run the x86_64 build (this machine cannot run 32-bit
@@ -181,22 +189,24 @@ TEST(ProcessCommandLine, ReadsAChildProcessCommandLine) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = readEnd;  // the child waits for input that never comes
+    startup.hStdInput = readEnd; // the child waits for input that never comes
     startup.hStdOutput = startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     std::wstring commandLine = L"cmd.exe /q /k rem marker-7f3a";
     PROCESS_INFORMATION child{};
-    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                               nullptr, &startup, &child));
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                               CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child));
     UnicodeString seen;
-    for (int i = 0; i < 500 && seen.empty(); ++i, Sleep(10)) seen = GetProcessCommandLine(child.dwProcessId);
+    for (int i = 0; i < 500 && seen.empty(); ++i, Sleep(10))
+        seen = GetProcessCommandLine(child.dwProcessId);
     TerminateProcess(child.hProcess, 0);
     WaitForSingleObject(child.hProcess, 5000);
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
     CloseHandle(readEnd);
     CloseHandle(writeEnd);
-    EXPECT_NE(seen.find(L"marker-7f3a"), UnicodeString::npos) << std::string(seen.begin(), seen.end());
-    EXPECT_EQ(GetProcessCommandLine(0xFFFFFFF0), L"");  // no such process
+    EXPECT_NE(seen.find(L"marker-7f3a"), UnicodeString::npos)
+        << std::string(seen.begin(), seen.end());
+    EXPECT_EQ(GetProcessCommandLine(0xFFFFFFF0), L""); // no such process
 }
 
 TEST(ProcessCommandLine, EnablesTheDebugPrivilege) {
@@ -210,10 +220,11 @@ TEST(ProcessCommandLine, EnablesTheDebugPrivilege) {
     std::vector<Byte> buffer(size);
     ASSERT_TRUE(GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size));
     CloseHandle(token);
-    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    const auto *privileges = reinterpret_cast<const TOKEN_PRIVILEGES *>(buffer.data());
     bool enabled = false;
     for (DWORD i = 0; i < privileges->PrivilegeCount; ++i)
-        if (privileges->Privileges[i].Luid.LowPart == debug.LowPart && privileges->Privileges[i].Luid.HighPart == debug.HighPart)
+        if (privileges->Privileges[i].Luid.LowPart == debug.LowPart &&
+            privileges->Privileges[i].Luid.HighPart == debug.HighPart)
             enabled = (privileges->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
     EXPECT_TRUE(enabled);
 }

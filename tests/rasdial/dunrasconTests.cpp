@@ -19,18 +19,18 @@ namespace {
 class TStateRecorder : public TObject {
 public:
     std::mutex Lock;
-    std::vector<Integer> Changed;       // guarded by Lock
-    std::vector<DWORD> ChangedThreads;  // guarded by Lock
-    std::vector<TRasStateRec> Posted;   // GUI thread only
-    std::vector<DWORD> PostedThreads;   // GUI thread only
+    std::vector<Integer> Changed;      // guarded by Lock
+    std::vector<DWORD> ChangedThreads; // guarded by Lock
+    std::vector<TRasStateRec> Posted;  // GUI thread only
+    std::vector<DWORD> PostedThreads;  // GUI thread only
 
-    void OnStateChanged(TObject* Sender) {
-        const Integer state = static_cast<TDunRasCon*>(Sender)->ConnectState();
+    void OnStateChanged(TObject *Sender) {
+        const Integer state = static_cast<TDunRasCon *>(Sender)->ConnectState();
         std::lock_guard<std::mutex> guard(Lock);
         Changed.push_back(state);
         ChangedThreads.push_back(GetCurrentThreadId());
     }
-    void OnStateEvent(TObject*, const TRasStateRec& rec) {
+    void OnStateEvent(TObject *, const TRasStateRec &rec) {
         Posted.push_back(rec);
         PostedThreads.push_back(GetCurrentThreadId());
     }
@@ -49,12 +49,13 @@ protected:
         return con;
     }
     // Dials `entry` and pumps until the dial has ended (connected or an error).
-    HRasConn DialToEnd(TDunRasCon& con, const char* entry) {
+    HRasConn DialToEnd(TDunRasCon &con, const char *entry) {
         con.EntryName = entry;
         HRasConn conn = nullptr;
         EXPECT_EQ(con.ConnectEx(conn), 0);
         EXPECT_NE(conn, nullptr);
-        EXPECT_TRUE(PumpUntil([&] { return con.ConnectState() == RASCS_Connected || con.ConnectState() > 600; }));
+        EXPECT_TRUE(PumpUntil(
+            [&] { return con.ConnectState() == RASCS_Connected || con.ConnectState() > 600; }));
         return conn;
     }
 
@@ -63,7 +64,7 @@ protected:
 
 const std::vector<Integer> AllStates{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 8192};
 
-}  // namespace
+} // namespace
 
 TEST_F(dunrascon, DialToConnectedRecordsAndPostsEveryState) {
     Script("entry Office\ndelay 2\n");
@@ -74,11 +75,12 @@ TEST_F(dunrascon, DialToConnectedRecordsAndPostsEveryState) {
     EXPECT_EQ(FRecorder.ChangedStates(), AllStates);
     for (DWORD thread : FRecorder.ChangedThreads) EXPECT_NE(thread, GetCurrentThreadId());
     std::vector<Integer> posted;
-    for (const TRasStateRec& rec : FRecorder.Posted) {
+    for (const TRasStateRec &rec : FRecorder.Posted) {
         posted.push_back(rec.ConnectState);
         EXPECT_EQ(rec.StateRasConn, conn);
         EXPECT_EQ(rec.StateEventSource, SourceDial);
-        EXPECT_EQ(rec.StatusStr, RasMessText(rec.ConnectState, [](Integer) { return UnicodeString(); }));
+        EXPECT_EQ(rec.StatusStr,
+                  RasMessText(rec.ConnectState, [](Integer) { return UnicodeString(); }));
     }
     EXPECT_EQ(posted, AllStates);
     for (DWORD thread : FRecorder.PostedThreads) EXPECT_EQ(thread, GetCurrentThreadId());
@@ -121,16 +123,16 @@ TEST_F(dunrascon, RefusedDialKeepsTheCodeAndItsText) {
 
 TEST_F(dunrascon, DisconnectWaitsUntilTheLineIsGone) {
     struct TCase {
-        const char* Script;
+        const char *Script;
         Cardinal WaitMs;
-        std::vector<Integer> Posted;  // one record per state change seen while waiting
+        std::vector<Integer> Posted; // one record per state change seen while waiting
     };
     const TCase cases[] = {
         {"entry Office\ndelay 1\n", 3000, {601}},                          // status fails at once
-        {"entry Office\ndelay 1\nhangup-delay 300\n", 3000, {8192, 8193}},  // disconnected state
-        {"entry Office\ndelay 1\nhangup-delay 60000\n", 150, {8192}},       // the wait runs out
+        {"entry Office\ndelay 1\nhangup-delay 300\n", 3000, {8192, 8193}}, // disconnected state
+        {"entry Office\ndelay 1\nhangup-delay 60000\n", 150, {8192}},      // the wait runs out
     };
-    for (const TCase& c : cases) {
+    for (const TCase &c : cases) {
         SCOPED_TRACE(c.Script);
         Script(c.Script);
         FRecorder.Posted.clear();
@@ -141,7 +143,7 @@ TEST_F(dunrascon, DisconnectWaitsUntilTheLineIsGone) {
         EXPECT_EQ(con->DisconnectEx(conn, 0, true, c.WaitMs), 0);
         PumpUntil([&] { return FRecorder.Posted.size() >= c.Posted.size(); });
         std::vector<Integer> posted;
-        for (const TRasStateRec& rec : FRecorder.Posted) {
+        for (const TRasStateRec &rec : FRecorder.Posted) {
             posted.push_back(rec.ConnectState);
             EXPECT_EQ(rec.StateEventSource, SourceHangup);
         }
@@ -171,7 +173,7 @@ TEST_F(dunrascon, CredentialsRoundTrip) {
     EXPECT_EQ(con->Domain, "CORP");
     EXPECT_EQ(con->PasswordFlag, 1);
 
-    Script("entry Office\n");  // a fresh store: nothing but the user name goes in
+    Script("entry Office\n"); // a fresh store: nothing but the user name goes in
     con->UserName = "bob";
     con->Password.clear();
     con->Domain.clear();
@@ -195,9 +197,9 @@ TEST_F(dunrascon, StateRingIsOverwrittenInOrder) {
     EXPECT_EQ(con->StateRec(2).StateSubEntry, 2);
     ASSERT_TRUE(PumpUntil([&] { return FRecorder.Posted.size() >= 17u; }));
     std::vector<Integer> seen;
-    for (const TRasStateRec& rec : FRecorder.Posted) seen.push_back(rec.StateSubEntry);
+    for (const TRasStateRec &rec : FRecorder.Posted) seen.push_back(rec.StateSubEntry);
     const std::vector<Integer> expected{17, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
-    EXPECT_EQ(seen, expected);  // the first message finds its slot rewritten by the seventeenth push
+    EXPECT_EQ(seen, expected); // the first message finds its slot rewritten by the seventeenth push
 }
 
 TEST_F(dunrascon, StatusTexts) {
@@ -211,7 +213,7 @@ TEST_F(dunrascon, StatusTexts) {
     EXPECT_EQ(con->CurDevName(), "WAN Miniport (PPTP)");
     EXPECT_EQ(con->StateEventSource(), SourceStatus);
     con->IntDisconnectEx(conn);
-    EXPECT_EQ(con->CurrentStatusEx(conn, 0), L"Disconnected");  // the handle is gone: code 6
+    EXPECT_EQ(con->CurrentStatusEx(conn, 0), L"Disconnected"); // the handle is gone: code 6
     EXPECT_EQ(con->ConnectState(), 601);
 }
 
@@ -245,17 +247,19 @@ TEST_F(dunrascon, ConnectionListFollowsTheActiveLines) {
 
 TEST_F(dunrascon, ProjectionReportsAddressesAndProtocol) {
     struct TCase {
-        const char* Script;
+        const char *Script;
         Integer Result;
-        const char* Protocol;
-        const char* ClientIP;
+        const char *Protocol;
+        const char *ClientIP;
     };
     const TCase cases[] = {
-        {"entry Office\ndelay 1\nclient-ip 10.9.8.7\n", 0, "PPP ", "10.9.8.7"},  // no LCP: the IP code
+        {"entry Office\ndelay 1\nclient-ip 10.9.8.7\n", 0, "PPP ",
+         "10.9.8.7"}, // no LCP: the IP code
         {"entry Office\ndelay 1\nlcp 0xC223\n", 0, "PPP CHAP ", "10.64.0.2"},
-        {"entry Office\ndelay 1\nlcp 0xC223\nip-error 720\n", 720, "CHAP ", ""},  // no address: its error
+        {"entry Office\ndelay 1\nlcp 0xC223\nip-error 720\n", 720, "CHAP ",
+         ""}, // no address: its error
     };
-    for (const TCase& c : cases) {
+    for (const TCase &c : cases) {
         SCOPED_TRACE(c.Script);
         Script(c.Script);
         auto con = NewCon();
@@ -279,7 +283,7 @@ TEST_F(dunrascon, FreedComponentNoLongerReceivesNotifications) {
     first->EntryName = "Office";
     HRasConn conn = nullptr;
     ASSERT_EQ(first->ConnectEx(conn), 0);
-    Sleep(100);  // several notifications are due by now; none may reach anything
+    Sleep(100); // several notifications are due by now; none may reach anything
     EXPECT_EQ(first->ConnectState(), 0);
     EXPECT_TRUE(FRecorder.ChangedStates().empty());
     first->IntDisconnectEx(conn);
@@ -291,7 +295,7 @@ TEST_F(dunrascon, ComponentFreedInTheMiddleOfADial) {
     con->EntryName = "Office";
     ASSERT_EQ(con->Connect(), 0);
     ASSERT_TRUE(PumpUntil([&] { return !FRecorder.ChangedStates().empty(); }));
-    con.reset();  // hangs up IntRasConn; the RAS thread is stopped before the component goes
+    con.reset(); // hangs up IntRasConn; the RAS thread is stopped before the component goes
     EXPECT_EQ(ActiveRasCon(), nullptr);
 }
 
@@ -305,7 +309,7 @@ TEST_F(dunrascon, PhonebookSelectionReachesTheDial) {
     EXPECT_EQ(con->CurPhonebook, PhonebookPaths[1]);
     con->IntDisconnectEx(conn);
 
-    con->SetPBLocation(2);  // not a location: the system default, the rest unchanged
+    con->SetPBLocation(2); // not a location: the system default, the rest unchanged
     EXPECT_EQ(con->PBLocation(), 1);
     EXPECT_EQ(con->PhoneBookPath(), PhonebookPaths[1]);
     conn = DialToEnd(*con, "Office");
@@ -340,7 +344,8 @@ TEST_F(dunrascon, EntryNameOperations) {
 TEST_F(dunrascon, DevicesAndCountries) {
     auto con = NewCon();
     ASSERT_EQ(con->GetDeviceList(), 0);
-    EXPECT_EQ(con->DeviceNameList()->Text(), L"WAN Miniport (PPTP)\r\nWAN Miniport (L2TP)\r\nStandard 56000 bps Modem\r\n");
+    EXPECT_EQ(con->DeviceNameList()->Text(),
+              L"WAN Miniport (PPTP)\r\nWAN Miniport (L2TP)\r\nStandard 56000 bps Modem\r\n");
     EXPECT_EQ(con->DeviceTypeList()->Strings(2), L"modem");
     Integer code = 0;
     AnsiString name;
@@ -386,19 +391,19 @@ TEST_F(dunrascon, DunInfoDescribesTheLibraryVersion) {
 
 TEST(dunrasconCanonical, PackAndUnpack) {
     struct TCase {
-        const char* Text;
+        const char *Text;
         bool UseCodes;
         Integer Country;
-        const char* Area;
-        const char* Local;
+        const char *Area;
+        const char *Local;
     };
     const TCase cases[] = {
         {"+86 (10) 12345678", true, 86, "10", "12345678"},
         {"12345678", false, 0, "", "12345678"},
         {"+86 12345678", true, 86, " ", "12345678"},
-        {" 5", false, 0, "", ""},  // one character after trimming: nothing
+        {" 5", false, 0, "", ""}, // one character after trimming: nothing
     };
-    for (const TCase& c : cases) {
+    for (const TCase &c : cases) {
         SCOPED_TRACE(c.Text);
         bool useCodes = !c.UseCodes;
         Integer country = -1;
@@ -416,20 +421,24 @@ TEST(dunrasconCanonical, PackAndUnpack) {
 
 TEST(dunrasconModem, DefaultConfigurationLayout) {
     const auto config = DefaultModemConfig();
-    auto dword = [&](std::size_t at) { DWORD v; std::memcpy(&v, config.data() + at, 4); return v; };
+    auto dword = [&](std::size_t at) {
+        DWORD v;
+        std::memcpy(&v, config.data() + at, 4);
+        return v;
+    };
     EXPECT_EQ(dword(0), 108u);
     EXPECT_EQ(dword(4), 0x00010003u);
-    EXPECT_EQ(dword(12), 96u);      // COMMCONFIG size
-    EXPECT_EQ(dword(20), 28u);      // DCB length
-    EXPECT_EQ(dword(24), 115200u);  // baud
+    EXPECT_EQ(dword(12), 96u);     // COMMCONFIG size
+    EXPECT_EQ(dword(20), 28u);     // DCB length
+    EXPECT_EQ(dword(24), 115200u); // baud
     EXPECT_EQ(dword(28), 0x2015u);
-    EXPECT_EQ(config[38], 8);       // data bits
+    EXPECT_EQ(config[38], 8); // data bits
     EXPECT_EQ(config[41], 0x11);
     EXPECT_EQ(config[42], 0x13);
-    EXPECT_EQ(dword(48), 6u);       // modem subtype
-    EXPECT_EQ(dword(60), 48u);      // modem settings size
-    EXPECT_EQ(dword(76), 60u);      // call set-up fail timer
-    EXPECT_EQ(dword(88), 1u);       // speaker mode
+    EXPECT_EQ(dword(48), 6u);  // modem subtype
+    EXPECT_EQ(dword(60), 48u); // modem settings size
+    EXPECT_EQ(dword(76), 60u); // call set-up fail timer
+    EXPECT_EQ(dword(88), 1u);  // speaker mode
     EXPECT_EQ(dword(92), 0x1D3u);
 }
 
@@ -449,8 +458,9 @@ protected:
         if (FTapi) FreeLibrary(FTapi);
     }
     void Setup(DWORD devices, LONG initResult) {
-        using TSetup = void(WINAPI*)(DWORD, LONG);
-        const auto setup = reinterpret_cast<TSetup>(reinterpret_cast<void*>(GetProcAddress(FTapi, "FakeTapiSetup")));
+        using TSetup = void(WINAPI *)(DWORD, LONG);
+        const auto setup = reinterpret_cast<TSetup>(
+            reinterpret_cast<void *>(GetProcAddress(FTapi, "FakeTapiSetup")));
         if (setup) setup(devices, initResult);
     }
     UnicodeString FPath;
@@ -469,7 +479,7 @@ TEST_F(dunrasconTapi, CurrentLocationCardAndCountry) {
     EXPECT_EQ(props.CurrentLocationId, 2u);
     EXPECT_EQ(props.NumCards, 2);
     EXPECT_EQ(location.PermLocationID, 2u);
-    EXPECT_EQ(location.LocationName, L"Office");  // trimmed
+    EXPECT_EQ(location.LocationName, L"Office"); // trimmed
     EXPECT_EQ(location.CityCode, L"21");
     EXPECT_EQ(location.CountryID, 86u);
     EXPECT_EQ(card.PermCardId, 2u);
@@ -484,16 +494,16 @@ TEST_F(dunrasconTapi, TranslatedAddresses) {
     ASSERT_NE(FTapi, nullptr);
     TDunRasCon con(nullptr);
     struct TCase {
-        const char* Input;
-        const char* Displayable;
-        const char* Dialable;
+        const char *Input;
+        const char *Displayable;
+        const char *Dialable;
     };
     const TCase cases[] = {
-        {"0 123456", "0123456", "0123456"},  // a trunk zero and its blank
-        {"0 12", "0 12", "012"},             // four characters keep the blank
+        {"0 123456", "0123456", "0123456"}, // a trunk zero and its blank
+        {"0 12", "0 12", "012"},            // four characters keep the blank
         {"+86 10 5551234", "+86 10 5551234", "+86105551234"},
     };
-    for (const TCase& c : cases) {
+    for (const TCase &c : cases) {
         AnsiString dialable, displayable;
         EXPECT_EQ(con.TranslateAddr(0, c.Input, dialable, displayable), 1) << c.Input;
         EXPECT_EQ(displayable, c.Displayable);
@@ -539,18 +549,18 @@ namespace {
 
 struct TEventRecorder : TObject {
     std::mutex Lock;
-    std::vector<std::string> Fired;  // guarded by Lock
-    Integer DisconnectError = 0;     // guarded by Lock
-    UnicodeString DisconnectText;    // guarded by Lock
+    std::vector<std::string> Fired; // guarded by Lock
+    Integer DisconnectError = 0;    // guarded by Lock
+    UnicodeString DisconnectText;   // guarded by Lock
 
-    void Add(const char* name) {
+    void Add(const char *name) {
         std::lock_guard<std::mutex> guard(Lock);
         Fired.push_back(name);
     }
-    void DevConnected(TObject*) { Add("dev"); }
-    void AllDevsConnected(TObject*) { Add("all"); }
-    void Connected(TObject*) { Add("connect"); }
-    void Disconnected(TObject*, Integer error, const UnicodeString& text) {
+    void DevConnected(TObject *) { Add("dev"); }
+    void AllDevsConnected(TObject *) { Add("all"); }
+    void Connected(TObject *) { Add("connect"); }
+    void Disconnected(TObject *, Integer error, const UnicodeString &text) {
         std::lock_guard<std::mutex> guard(Lock);
         Fired.push_back("disconnect");
         DisconnectError = error;
@@ -562,7 +572,7 @@ struct TEventRecorder : TObject {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(dunrasconLevel0, PerStateEventsEachWithItsOwnHandler) {
     Script("entry Office\ndelay 1\nstates 0 3 4 8192\ndrop 50 state\n");
@@ -579,5 +589,5 @@ TEST_F(dunrasconLevel0, PerStateEventsEachWithItsOwnHandler) {
     EXPECT_EQ(events.Seen(), expected);
     EXPECT_EQ(con.ConnectState(), RASCS_Disconnected);
     std::lock_guard<std::mutex> guard(events.Lock);
-    EXPECT_EQ(events.DisconnectError, 0);  // the line still answers its status: no error
+    EXPECT_EQ(events.DisconnectError, 0); // the line still answers its status: no error
 }

@@ -29,7 +29,7 @@ protected:
     dunrasedtW2K() : dunrasedt(RasLevelW2K) {}
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(dunrasedt, PppDefaultWritesTheExpectedRecord) {
     auto edt = std::make_unique<TDunRasEdt>(nullptr);
@@ -41,7 +41,7 @@ TEST_F(dunrasedt, PppDefaultWritesTheExpectedRecord) {
 
     TRasEntryWXP expected{};
     expected.dwSize = 2884;
-    expected.dwfOptions = 0x18;  // header compression, remote default gateway
+    expected.dwfOptions = 0x18; // header compression, remote default gateway
     expected.dwCountryID = expected.dwCountryCode = static_cast<DWORD>(edt->DefCountryId());
     std::strcpy(expected.szLocalPhoneNumber, "vpn.example.test");
     expected.dwfNetProtocols = 4;
@@ -54,7 +54,7 @@ TEST_F(dunrasedt, PppDefaultWritesTheExpectedRecord) {
     expected.dwEncryptionType = 3;
     const std::string bytes = FControl.LastEntryBytes();
     ASSERT_EQ(bytes.size(), sizeof(TRasEntryWXP));
-    EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(&expected), sizeof(expected)));
+    EXPECT_EQ(bytes, std::string(reinterpret_cast<const char *>(&expected), sizeof(expected)));
     const TRasEntryWXP written = Written();
     EXPECT_EQ(written.dwfOptions, 0x18u);
     EXPECT_EQ(written.dwVpnStrategy, 0u);
@@ -94,8 +94,8 @@ TEST_F(dunrasedt, AlternateNumbersThatDoNotFitAreRefused) {
     for (int i = 0; i < 10; ++i) edt->AltPhoneNrList()->Add(UnicodeString(128, L'1'));
     EXPECT_EQ(edt->PutAllEntryProps("Office"), 603);
     EXPECT_EQ(edt->LastError, 603);
-    EXPECT_TRUE(FControl.LastEntryBytes().empty());  // nothing was written
-    edt->AltPhoneNrList()->Delete(9);                 // 1162 bytes fit
+    EXPECT_TRUE(FControl.LastEntryBytes().empty()); // nothing was written
+    edt->AltPhoneNrList()->Delete(9);               // 1162 bytes fit
     EXPECT_EQ(edt->PutAllEntryProps("Office"), 0);
 }
 
@@ -137,7 +137,7 @@ TEST_F(dunrasedtW2K, SecondOptionsAreNeitherWrittenNorRead) {
     edt->VpnStrategy = vpnPptpOnly;
     ASSERT_EQ(edt->PutAllEntryProps("Office"), 0);
     const std::string bytes = FControl.LastEntryBytes();
-    EXPECT_EQ(bytes.size(), 2088u);  // the record ends before the second options
+    EXPECT_EQ(bytes.size(), 2088u); // the record ends before the second options
     EXPECT_EQ(Written().dwVpnStrategy, 1u);
 
     edt->bReconnectIfDropped = true;
@@ -157,7 +157,7 @@ TEST_F(dunrasedt, CredentialsRoundTrip) {
     ASSERT_EQ(edt->GetDialProps("Office"), 0);
     EXPECT_EQ(edt->UserName, "alice");
     EXPECT_EQ(edt->Password, "secret");
-    EXPECT_EQ(edt->Domain, "");  // no domain was sent, so none is stored
+    EXPECT_EQ(edt->Domain, ""); // no domain was sent, so none is stored
     EXPECT_EQ(edt->PasswordFlag, 1);
     EXPECT_EQ(edt->PutDialProps("Missing"), 623);
 }
@@ -165,7 +165,8 @@ TEST_F(dunrasedt, CredentialsRoundTrip) {
 TEST_F(dunrasedt, CountryList) {
     auto edt = std::make_unique<TDunRasEdt>(nullptr);
     ASSERT_EQ(edt->GetAllCountryInfo(), 0);
-    EXPECT_EQ(edt->CountryList()->Text(), L"United States of America (1)\r\nUnited Kingdom (44)\r\nChina (86)\r\n");
+    EXPECT_EQ(edt->CountryList()->Text(),
+              L"United States of America (1)\r\nUnited Kingdom (44)\r\nChina (86)\r\n");
     EXPECT_EQ(edt->CountryIdOf(2), 86);
     EXPECT_EQ(edt->CountryCodeOf(1), 44);
 }
@@ -183,7 +184,8 @@ TEST_F(dunrasedt, ConstructionCreatesAMissingPhonebookFile) {
     ASSERT_FALSE(file.empty());
     DeleteFileW(file.c_str());
     auto edt = std::make_unique<TDunRasEdt>(nullptr);
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     char bytes[8] = {};
     DWORD read = 0;
@@ -194,16 +196,16 @@ TEST_F(dunrasedt, ConstructionCreatesAMissingPhonebookFile) {
 
 TEST(dunrasedtAddress, DottedTexts) {
     struct TCase {
-        const char* Text;
+        const char *Text;
         bool Valid;
         Cardinal Value;
     };
     const TCase cases[] = {
-        {"192.168.0.1", true, 0x0100A8C0}, {"0.0.0.0", true, 0},    {"1.2.3", false, 0},
-        {"10.0.0.256", false, 0},          {"0.0.0.1", false, 0},   {"10.1.2", false, 0},
+        {"192.168.0.1", true, 0x0100A8C0}, {"0.0.0.0", true, 0},          {"1.2.3", false, 0},
+        {"10.0.0.256", false, 0},          {"0.0.0.1", false, 0},         {"10.1.2", false, 0},
         {"10.1.2.x", true, 0x0002010A},    {"10..2.3", true, 0x0302000A},
     };
-    for (const TCase& c : cases) {
+    for (const TCase &c : cases) {
         SCOPED_TRACE(c.Text);
         EXPECT_EQ(TDunRasEdt::IsIPStr(c.Text), c.Valid);
         EXPECT_EQ(TDunRasEdt::StrToIP(c.Text), c.Value);
@@ -221,7 +223,7 @@ TEST_F(dunrasedt, GbkDeviceNameUnderCodePage936) {
     }
     if (GetACP() != 936) GTEST_SKIP() << "needs the system code page 936";
     const AnsiString name = UnicodeToAnsi(L"WAN \u5FAE\u578B\u7AEF\u53E3 (PPTP)");
-    EXPECT_EQ(name, "WAN \xCE\xA2\xD0\xCD\xB6\xCB\xBF\xDA (PPTP)");  // the GBK bytes
+    EXPECT_EQ(name, "WAN \xCE\xA2\xD0\xCD\xB6\xCB\xBF\xDA (PPTP)"); // the GBK bytes
     auto edt = std::make_unique<TDunRasEdt>(nullptr);
     edt->PPPDefault();
     edt->DeviceName = name;
@@ -243,7 +245,8 @@ TEST_F(dunrasedt, SubEntriesAreWrittenAndReadBack) {
     edt->SubEntry(2).DeviceName = "WAN Miniport (L2TP)";
     edt->SubEntry(2).LocalPhoneNumber = "222";
     edt->SubEntry(2).AltPhoneNrList->SetText(L"333\r\n444\r\n");
-    ASSERT_EQ(edt->PutAllEntryProps("Office"), 0) << std::string(edt->StatusStr.begin(), edt->StatusStr.end());
+    ASSERT_EQ(edt->PutAllEntryProps("Office"), 0)
+        << std::string(edt->StatusStr.begin(), edt->StatusStr.end());
 
     auto reader = std::make_unique<TDunRasEdt>(nullptr);
     ASSERT_EQ(reader->GetAllEntryProps("Office"), 0);

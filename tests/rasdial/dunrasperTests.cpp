@@ -15,7 +15,7 @@ namespace {
 class dunrasper : public RasComponentTest {
 protected:
     // A connected line of the scenario; hung up by the test.
-    HRasConn Dial(const char* script) {
+    HRasConn Dial(const char *script) {
         Script(script);
         FCon = std::make_unique<TDunRasCon>(nullptr);
         FCon->EntryName = "Office";
@@ -42,8 +42,9 @@ protected:
         if (FPdh) FreeLibrary(FPdh);
     }
     void Setup(LONGLONG xmitStep, LONGLONG recvStep, LONG addResult, DWORD status) {
-        using TSetup = void(WINAPI*)(LONGLONG, LONGLONG, LONG, DWORD);
-        const auto setup = reinterpret_cast<TSetup>(reinterpret_cast<void*>(GetProcAddress(FPdh, "FakePdhSetup")));
+        using TSetup = void(WINAPI *)(LONGLONG, LONGLONG, LONG, DWORD);
+        const auto setup = reinterpret_cast<TSetup>(
+            reinterpret_cast<void *>(GetProcAddress(FPdh, "FakePdhSetup")));
         ASSERT_NE(setup, nullptr);
         setup(xmitStep, recvStep, addResult, status);
     }
@@ -51,7 +52,7 @@ protected:
     HMODULE FPdh = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(dunrasper, SlotsZeroAndOneFollowTheConnection) {
     const HRasConn conn = Dial("entry Office\ndelay 1\nrate 100000 200000\n");
@@ -93,20 +94,20 @@ TEST_F(dunrasper, ResetsForgetHandlesAndRestartTheSystemCounters) {
     const Cardinal before = per.GetPerfXmitCur(1);
     ASSERT_GT(before, 0u);
 
-    per.ResetPerfStat(31);  // not a slot: nothing changes
+    per.ResetPerfStat(31); // not a slot: nothing changes
     EXPECT_EQ(per.GetPerfXmitCur(1), before);
-    per.ResetPerfStat(0);  // slot 0 watches no handle: no system counters are cleared
+    per.ResetPerfStat(0); // slot 0 watches no handle: no system counters are cleared
     EXPECT_EQ(per.LastError, 1157);
     per.ResetPerfStat(1);
     EXPECT_EQ(per.LastError, 0);
     EXPECT_EQ(per.GetPerfXmitCur(1), 0u);
     ASSERT_TRUE(per.GetPerfStats());
-    EXPECT_LT(per.GetPerfXmitCur(1), before);  // counted again from the reset
+    EXPECT_LT(per.GetPerfXmitCur(1), before); // counted again from the reset
 
     per.ResetPerfStats();
     EXPECT_EQ(per.GetPerfRasConn(1), nullptr);
     EXPECT_EQ(per.StatsXmit(), 0u);
-    EXPECT_EQ(per.LastError, 1157);  // no slot watches a connection
+    EXPECT_EQ(per.LastError, 1157); // no slot watches a connection
     FCon->IntDisconnectEx(conn);
 }
 
@@ -115,7 +116,8 @@ TEST_F(dunrasperPdh, CountersFromThePerformanceDataHelper) {
     Setup(1000, 2000, 0, 0);
     TDunRasPer per(nullptr);
     per.SetUsePDH(true);
-    ASSERT_TRUE(per.EnablePerfStats(true, false)) << std::string(per.ErrInfo.begin(), per.ErrInfo.end());
+    ASSERT_TRUE(per.EnablePerfStats(true, false))
+        << std::string(per.ErrInfo.begin(), per.ErrInfo.end());
     const Cardinal sent = per.StatsXmit();
     const Cardinal received = per.StatsRecv();
     EXPECT_GT(sent, 0u);
@@ -123,7 +125,7 @@ TEST_F(dunrasperPdh, CountersFromThePerformanceDataHelper) {
     EXPECT_EQ(per.StatsXmit(), sent + 1000);
     EXPECT_EQ(per.StatsRecv(), received + 2000);
 
-    Setup(1000, 2000, 0, 2);  // a counter status other than 0 or 1 ends the read
+    Setup(1000, 2000, 0, 2); // a counter status other than 0 or 1 ends the read
     ASSERT_TRUE(per.GetPerfStats());
     EXPECT_EQ(per.StatsXmit(), sent + 1000);
     per.SetUsePDH(false);
@@ -135,7 +137,8 @@ TEST_F(dunrasperPdh, CounterThatCannotBeAddedIsReported) {
     TDunRasPer per(nullptr);
     per.SetUsePDH(true);
     EXPECT_FALSE(per.EnablePerfStats(true, false));
-    EXPECT_EQ(per.ErrInfo, L"Unable to Initialise Performance Data Helper Library (PDH.DLL), ErrCode 0c0000bb9");
+    EXPECT_EQ(per.ErrInfo,
+              L"Unable to Initialise Performance Data Helper Library (PDH.DLL), ErrCode 0c0000bb9");
     Setup(1000, 2000, 0, 0);
 }
 

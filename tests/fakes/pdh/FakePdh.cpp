@@ -21,16 +21,16 @@ struct RawCounter {
 
 struct PdhState {
     std::mutex Lock;
-    bool QueryOpen = false;        // guarded by Lock
-    LONGLONG Transmitted = 0;      // guarded by Lock
-    LONGLONG Received = 0;         // guarded by Lock
-    LONGLONG TransmitStep = 1000;  // guarded by Lock
-    LONGLONG ReceiveStep = 2000;   // guarded by Lock
-    LONG AddCounterResult = 0;     // guarded by Lock
-    DWORD CounterStatus = 0;       // guarded by Lock
+    bool QueryOpen = false;       // guarded by Lock
+    LONGLONG Transmitted = 0;     // guarded by Lock
+    LONGLONG Received = 0;        // guarded by Lock
+    LONGLONG TransmitStep = 1000; // guarded by Lock
+    LONGLONG ReceiveStep = 2000;  // guarded by Lock
+    LONG AddCounterResult = 0;    // guarded by Lock
+    DWORD CounterStatus = 0;      // guarded by Lock
 };
 
-PdhState& State() {
+PdhState &State() {
     static PdhState state;
     return state;
 }
@@ -39,11 +39,11 @@ const auto QueryHandle = reinterpret_cast<HANDLE>(0x7001);
 const auto TransmitCounter = reinterpret_cast<HANDLE>(0x7002);
 const auto ReceiveCounter = reinterpret_cast<HANDLE>(0x7003);
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-LONG WINAPI PdhOpenQuery(LPCVOID, DWORD_PTR, HANDLE* query) {
+LONG WINAPI PdhOpenQuery(LPCVOID, DWORD_PTR, HANDLE *query) {
     std::lock_guard<std::mutex> guard(State().Lock);
     if (!query) return PdhInvalidHandle;
     State().QueryOpen = true;
@@ -52,13 +52,16 @@ LONG WINAPI PdhOpenQuery(LPCVOID, DWORD_PTR, HANDLE* query) {
     return 0;
 }
 
-LONG WINAPI PdhAddCounterA(HANDLE query, LPCSTR path, DWORD_PTR, HANDLE* counter) {
+LONG WINAPI PdhAddCounterA(HANDLE query, LPCSTR path, DWORD_PTR, HANDLE *counter) {
     std::lock_guard<std::mutex> guard(State().Lock);
     if (query != QueryHandle || !State().QueryOpen || !path || !counter) return PdhInvalidHandle;
     if (State().AddCounterResult != 0) return State().AddCounterResult;
-    if (std::strcmp(path, "\\RAS Total\\Bytes Transmitted") == 0) *counter = TransmitCounter;
-    else if (std::strcmp(path, "\\RAS Total\\Bytes Received") == 0) *counter = ReceiveCounter;
-    else return PdhCounterNotFound;
+    if (std::strcmp(path, "\\RAS Total\\Bytes Transmitted") == 0)
+        *counter = TransmitCounter;
+    else if (std::strcmp(path, "\\RAS Total\\Bytes Received") == 0)
+        *counter = ReceiveCounter;
+    else
+        return PdhCounterNotFound;
     return 0;
 }
 
@@ -70,10 +73,11 @@ LONG WINAPI PdhCollectQueryData(HANDLE query) {
     return 0;
 }
 
-LONG WINAPI PdhGetRawCounterValue(HANDLE counter, LPDWORD type, RawCounter* value) {
+LONG WINAPI PdhGetRawCounterValue(HANDLE counter, LPDWORD type, RawCounter *value) {
     std::lock_guard<std::mutex> guard(State().Lock);
-    if (!value || (counter != TransmitCounter && counter != ReceiveCounter)) return PdhInvalidHandle;
-    if (type) *type = 0x00010500;  // a raw count
+    if (!value || (counter != TransmitCounter && counter != ReceiveCounter))
+        return PdhInvalidHandle;
+    if (type) *type = 0x00010500; // a raw count
     *value = RawCounter{};
     value->CStatus = State().CounterStatus;
     value->FirstValue = counter == TransmitCounter ? State().Transmitted : State().Received;
@@ -88,7 +92,8 @@ LONG WINAPI PdhCloseQuery(HANDLE query) {
 }
 
 // Steps per collection, the answer of PdhAddCounterA and the counters' status.
-void WINAPI FakePdhSetup(LONGLONG transmitStep, LONGLONG receiveStep, LONG addCounterResult, DWORD counterStatus) {
+void WINAPI FakePdhSetup(LONGLONG transmitStep, LONGLONG receiveStep, LONG addCounterResult,
+                         DWORD counterStatus) {
     std::lock_guard<std::mutex> guard(State().Lock);
     State().TransmitStep = transmitStep;
     State().ReceiveStep = receiveStep;
@@ -96,4 +101,4 @@ void WINAPI FakePdhSetup(LONGLONG transmitStep, LONGLONG receiveStep, LONG addCo
     State().CounterStatus = counterStatus;
 }
 
-}  // extern "C"
+} // extern "C"

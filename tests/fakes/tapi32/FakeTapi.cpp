@@ -14,7 +14,7 @@ namespace {
 constexpr LONG LineErrStructureTooSmall = static_cast<LONG>(0x8000004D);
 constexpr LONG LineErrInvalAppHandle = static_cast<LONG>(0x80000015);
 
-DWORD LineDevices = 2;    // set by the tests, read on the test thread only
+DWORD LineDevices = 2; // set by the tests, read on the test thread only
 LONG InitializeResult = 0;
 const auto AppHandle = reinterpret_cast<HANDLE>(0x6001);
 
@@ -24,7 +24,7 @@ public:
     explicit Builder(std::size_t fixed) : Bytes(fixed, 0) {}
     std::vector<BYTE> Bytes;
     void Put(std::size_t at, DWORD value) { std::memcpy(Bytes.data() + at, &value, sizeof(value)); }
-    void Text(std::size_t sizeAt, const std::string& text) {
+    void Text(std::size_t sizeAt, const std::string &text) {
         Put(sizeAt, static_cast<DWORD>(text.size() + 1));
         Put(sizeAt + 4, static_cast<DWORD>(Bytes.size()));
         Bytes.insert(Bytes.end(), text.begin(), text.end());
@@ -33,7 +33,7 @@ public:
 };
 
 // Copies the record into the caller's buffer, whose first field is its total size.
-LONG Deliver(Builder& record, LPVOID out) {
+LONG Deliver(Builder &record, LPVOID out) {
     if (!out) return LineErrStructureTooSmall;
     DWORD total = 0;
     std::memcpy(&total, out, 4);
@@ -45,21 +45,21 @@ LONG Deliver(Builder& record, LPVOID out) {
     return 0;
 }
 
-void Location(Builder& b, std::size_t at, DWORD id, const char* name, const char* city) {
+void Location(Builder &b, std::size_t at, DWORD id, const char *name, const char *city) {
     b.Put(at + 0, id);
     b.Text(at + 4, name);
     b.Put(at + 12, 86);
     b.Text(at + 16, city);
-    b.Put(at + 24, 2);  // preferred card
+    b.Put(at + 24, 2); // preferred card
     b.Text(at + 28, "9");
     b.Text(at + 36, "0");
     b.Text(at + 44, "");
-    b.Put(at + 52, 86);  // country id
-    b.Put(at + 56, 1);   // options
+    b.Put(at + 52, 86); // country id
+    b.Put(at + 56, 1);  // options
     b.Text(at + 60, "");
 }
 
-void Card(Builder& b, std::size_t at, DWORD id, const char* name) {
+void Card(Builder &b, std::size_t at, DWORD id, const char *name) {
     b.Put(at + 0, id);
     b.Text(at + 4, name);
     b.Put(at + 12, 10);
@@ -69,11 +69,11 @@ void Card(Builder& b, std::size_t at, DWORD id, const char* name) {
     b.Put(at + 40, 0);
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
-LONG WINAPI lineInitialize(HANDLE* app, HINSTANCE, LPVOID, LPCSTR, LPDWORD devices) {
+LONG WINAPI lineInitialize(HANDLE *app, HINSTANCE, LPVOID, LPCSTR, LPDWORD devices) {
     if (!app || !devices) return LineErrInvalAppHandle;
     if (InitializeResult != 0) return InitializeResult;
     *app = AppHandle;
@@ -87,14 +87,14 @@ LONG WINAPI lineGetTranslateCaps(HANDLE app, DWORD, LPVOID caps) {
     if (app != AppHandle) return LineErrInvalAppHandle;
     constexpr std::size_t header = 44, location = 68, card = 44;
     Builder b(header + 2 * location + 2 * card);
-    b.Put(12, 2);  // locations
+    b.Put(12, 2); // locations
     b.Put(16, 2 * location);
     b.Put(20, header);
-    b.Put(24, 2);  // current location
-    b.Put(28, 2);  // cards
+    b.Put(24, 2); // current location
+    b.Put(28, 2); // cards
     b.Put(32, 2 * card);
     b.Put(36, header + 2 * location);
-    b.Put(40, 2);  // current card
+    b.Put(40, 2); // current card
     Location(b, header, 1, "Home", "10");
     Location(b, header + location, 2, "  Office  ", "21");
     Card(b, header + 2 * location, 1, "Direct");
@@ -118,10 +118,11 @@ LONG WINAPI lineGetCountry(DWORD countryId, DWORD, LPVOID list) {
     return Deliver(b, list);
 }
 
-LONG WINAPI lineTranslateAddress(HANDLE app, DWORD, DWORD, LPCSTR input, DWORD, DWORD, LPVOID output) {
+LONG WINAPI lineTranslateAddress(HANDLE app, DWORD, DWORD, LPCSTR input, DWORD, DWORD,
+                                 LPVOID output) {
     if (app != AppHandle || !input) return LineErrInvalAppHandle;
     std::string dialable;
-    for (const char* c = input; *c; ++c)
+    for (const char *c = input; *c; ++c)
         if (*c != ' ') dialable += *c;
     Builder b(40);
     b.Text(12, dialable);
@@ -140,4 +141,4 @@ void WINAPI FakeTapiSetup(DWORD lineDevices, LONG initializeResult) {
     InitializeResult = initializeResult;
 }
 
-}  // extern "C"
+} // extern "C"
