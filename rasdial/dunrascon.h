@@ -105,6 +105,11 @@ AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString &ar
 void UnpackCanonical(const AnsiString &text, bool &useCodes, Integer &countryCode,
                      AnsiString &localNumber, AnsiString &areaCode);
 
+// The description of a RAS library product version (`DUNInfo`), with the system's service-pack
+// text and whether it is a server product.
+UnicodeString DunInfoText(const UnicodeString &dunVersion, const UnicodeString &servicePack,
+                          bool server);
+
 // The default Unimodem configuration that level 0 writes for a modem entry (108 bytes).
 constexpr std::size_t DefaultModemConfigSize = 108;
 std::array<Byte, DefaultModemConfigSize> DefaultModemConfig();

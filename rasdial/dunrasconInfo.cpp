@@ -87,7 +87,7 @@ std::array<Byte, DefaultModemConfigSize> DefaultModemConfig() {
     return w.Bytes;
 }
 
-void TDunRasCon::SetDUNInfo() {
+UnicodeString DunInfoText(const UnicodeString &v, const UnicodeString &sp, bool server) {
     struct TKnown {
         const wchar_t *Version;
         const wchar_t *Info;
@@ -98,34 +98,21 @@ void TDunRasCon::SetDUNInfo() {
         {L"4.10.1903", L"DUN 1.3/Win95/Patch"}, {L"4.10.1998", L"DUN 1.2c/Win98"},
         {L"4.10.2000", L"DUN 1.3/Win98/Patch"}, {L"4.10.2222", L"DUN 1.3/Win98SE"},
     };
-    const UnicodeString &v = DUNVersion;
-    const UnicodeString sp = OSVersionInfoEx.szCSDVersion;
-    const bool server = OSVersionInfoEx.wProductType > 1;
-    if (v.size() <= 3) {
-        DUNInfo = SRasUnknownDunVersion;
-        return;
-    }
+    if (v.size() <= 3) return SRasUnknownDunVersion;
     for (const TKnown &known : Known)
-        if (v == known.Version) {
-            DUNInfo = known.Info;
-            return;
-        }
-    if (v.starts_with(L"4.90"))
-        DUNInfo = L"DUN 1.3/WinME";
-    else if (v == L"4.00")
-        DUNInfo = L"DUN NT4 " + sp;
-    else if (v[0] == L'5' && v[2] == L'1')
-        DUNInfo = L"DUN WinXP " + sp;
-    else if (v[0] == L'5' && v[2] == L'2')
-        DUNInfo = L"DUN Win2003 " + sp;
-    else if (v[0] == L'5')
-        DUNInfo = L"DUN W2K " + sp;
-    else if (v[0] == L'6' && v[2] == L'0')
-        DUNInfo = (server ? L"DUN Win2008 " : L"DUN Vista ") + sp;
-    else if (v[0] == L'6' && v[2] == L'1')
-        DUNInfo = (server ? L"DUN Win2008 R2 " : L"DUN Windows 7 ") + sp;
-    else if (v[0] == L'6')
-        DUNInfo = L"Unknown Windows 6/7 version " + sp;
-    else
-        DUNInfo = L"DUN " + sp;
+        if (v == known.Version) return known.Info;
+    if (v.starts_with(L"4.90")) return L"DUN 1.3/WinME";
+    if (v == L"4.00") return L"DUN NT4 " + sp;
+    if (v[0] == L'5' && v[2] == L'1') return L"DUN WinXP " + sp;
+    if (v[0] == L'5' && v[2] == L'2') return L"DUN Win2003 " + sp;
+    if (v[0] == L'5') return L"DUN W2K " + sp;
+    if (v[0] == L'6' && v[2] == L'0') return (server ? L"DUN Win2008 " : L"DUN Vista ") + sp;
+    if (v[0] == L'6' && v[2] == L'1') return (server ? L"DUN Win2008 R2 " : L"DUN Windows 7 ") + sp;
+    if (v[0] == L'6') return L"Unknown Windows 6/7 version " + sp;
+    return L"DUN " + sp;
+}
+
+void TDunRasCon::SetDUNInfo() {
+    DUNInfo =
+        DunInfoText(DUNVersion, OSVersionInfoEx.szCSDVersion, OSVersionInfoEx.wProductType > 1);
 }

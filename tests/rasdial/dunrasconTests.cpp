@@ -591,3 +591,28 @@ TEST_F(dunrasconLevel0, PerStateEventsEachWithItsOwnHandler) {
     std::lock_guard<std::mutex> guard(events.Lock);
     EXPECT_EQ(events.DisconnectError, 0); // the line still answers its status: no error
 }
+
+TEST(dunrasconInfo, DescriptionOfTheLibraryVersion) {
+    struct TCase {
+        const wchar_t *Version;
+        bool Server;
+        const wchar_t *Info;
+    };
+    const TCase cases[] = {
+        {L"5.1", false, L"Unknown DUN Version"},
+        {L"4.10.2222", false, L"DUN 1.3/Win98SE"},
+        {L"4.90.3000", false, L"DUN 1.3/WinME"},
+        {L"4.00", false, L"DUN NT4 SP6"},
+        {L"5.0.2195", false, L"DUN W2K SP6"},
+        {L"5.1.2600.5512 (xpsp.080413-2105)", false, L"DUN WinXP SP6"},
+        {L"5.2.3790", true, L"DUN Win2003 SP6"},
+        {L"6.0.6002", false, L"DUN Vista SP6"},
+        {L"6.0.6002", true, L"DUN Win2008 SP6"},
+        {L"6.1.7601", true, L"DUN Win2008 R2 SP6"},
+        {L"6.1.7601", false, L"DUN Windows 7 SP6"},
+        {L"6.2.9200", false, L"Unknown Windows 6/7 version SP6"},
+        {L"10.0.19041", false, L"DUN SP6"},
+    };
+    for (const TCase &c : cases)
+        EXPECT_EQ(DunInfoText(c.Version, L"SP6", c.Server), c.Info) << std::wstring(c.Version);
+}
