@@ -616,3 +616,40 @@ TEST(dunrasconInfo, DescriptionOfTheLibraryVersion) {
     for (const TCase &c : cases)
         EXPECT_EQ(DunInfoText(c.Version, L"SP6", c.Server), c.Info) << std::wstring(c.Version);
 }
+
+TEST_F(dunrascon, ReopenSubHandlesAndDialExtensions) {
+    Script("entry Office\ndelay 1\n");
+    auto con = NewCon();
+    con->EntryName = "Office";
+    con->UserName = "alice";
+    ASSERT_EQ(con->SetDialParams(), 0);
+    HRasConn conn = nullptr;
+    ASSERT_EQ(con->AutoConnectEx(conn), 0); // dials with the stored user name
+    ASSERT_TRUE(PumpUntil([&] { return con->ConnectState() == RASCS_Connected; }));
+    EXPECT_EQ(con->UserName, "alice");
+
+    EXPECT_EQ(con->ReOpen(0), 6); // nothing read yet to reopen
+    con->GetConnections();
+    EXPECT_EQ(con->ReOpen(0), 0);
+    EXPECT_EQ(con->IntRasConn(), conn);
+
+    std::array<HRasConn, 9> subs{};
+    EXPECT_NE(con->GetSubHandles(conn, 2, subs), 0); // the line has one sub-entry only
+    EXPECT_EQ(reinterpret_cast<NativeUInt>(subs[0]), 1u);
+    EXPECT_EQ(subs[1], conn);
+    EXPECT_EQ(subs[2], nullptr);
+
+    HRasConn second = nullptr;
+    EXPECT_EQ(con->ConnectNT(second, true, SpeakerOn), 0); // the extension record is accepted
+    EXPECT_NE(second, nullptr);
+    con->DisconnectEx(second, 0, false, 0);
+    EXPECT_EQ(con->Disconnect(), 0); // hangs up the reopened line
+    EXPECT_EQ(con->IntRasConn(), nullptr);
+}
+
+TEST_F(dunrasconLevel0, DialExtensionsDoNotExistOnLevel0) {
+    TDunRasCon con(nullptr);
+    HRasConn conn = nullptr;
+    EXPECT_EQ(con.ConnectNT(conn, false, SpeakerDefault), -1);
+    EXPECT_EQ(con.LastError(), -1);
+}
