@@ -196,7 +196,9 @@ TEST(ProcessCommandLine, ReadsAChildProcessCommandLine) {
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
                                CREATE_NO_WINDOW, nullptr, nullptr, &startup, &child));
     UnicodeString seen;
-    for (int i = 0; i < 500 && seen.empty(); ++i, Sleep(10))
+    // A process that is still starting may not have its parameters in place yet: read until the
+    // child is up (the deadline only guards against a hang).
+    for (int i = 0; i < 500 && seen.find(L"marker-7f3a") == UnicodeString::npos; ++i, Sleep(10))
         seen = GetProcessCommandLine(child.dwProcessId);
     TerminateProcess(child.hProcess, 0);
     WaitForSingleObject(child.hProcess, 5000);
