@@ -7,6 +7,7 @@
 #include "framework/SyncObjs.h"
 
 #include <cstddef>
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -65,6 +66,8 @@ UnicodeString ReadCommandLine(HANDLE process) {
         !(ReadProcessMemory(process, commandLine.Buffer, text.data(), text.size() * 2, &read) &&
           read == text.size() * 2))
         return {};
+    // A process still starting up may show a line not yet filled in: only what precedes a NUL.
+    text.resize(wcsnlen(text.c_str(), text.size()));
     return text;
 }
 
