@@ -1,8 +1,11 @@
 // The dialling component `TDunRasCon` and its list of active connections `TConnectionList`.
 //
 // Contents: `TRasStateRec` (one state report), `TStateEventSource`, `TSpeakerMode`, the event
-// types, `TConnectionList`, `TDunRasCon`, `ActiveRasCon` and the canonical-number helpers that
-// the phonebook-entry component shares.
+// types, the telephony records (`TDialProps`, `TDialLocation`, `TDialCard`, `TDialCountry`),
+// `TConnectionList`, `TDunRasCon`, `ActiveRasCon`, and the helpers the phonebook-entry component
+// shares: canonical numbers, the default modem configuration, the version description. The
+// entry record read last is kept per component (not per module), so two components never share
+// one.
 //
 // A dial runs asynchronously: RAS calls the notifier on a thread of its own, once per state.
 //
