@@ -19,6 +19,7 @@ namespace {
 struct TPdhBinding {
     TLibraryHandle Library;
     bool Ran = false;
+    UnicodeString Name = L"pdh.dll";
 } PdhBinding;
 
 template <class Function>
@@ -32,11 +33,13 @@ struct TPdhApiFinaliser {
 
 }  // namespace
 
+void SetPdhLibraryName(const wchar_t* name) { PdhBinding.Name = name; }
+
 bool PdhApiAvailable() {
     if (PdhBinding.Ran) return PdhOpenQuery != nullptr;
     if (!RasApiAvailable() || RasOSLevel() != RasLevelNT4) return false;
     PdhBinding.Ran = true;
-    PdhBinding.Library = TLibraryHandle(L"pdh.dll");
+    PdhBinding.Library = TLibraryHandle(PdhBinding.Name);
     if (!PdhBinding.Library) return false;
 #define BIND_ENTRY(name) Bind(PdhBinding.Library.Get(), name, #name);
     PDH_ENTRY_POINTS(BIND_ENTRY)

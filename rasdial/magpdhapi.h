@@ -26,6 +26,9 @@ extern PdhStatus(WINAPI* PdhGetRawCounterArrayA)(HPdhCounter counter, LPDWORD si
 extern PdhStatus(WINAPI* PdhCollectQueryData)(HPdhQuery query);
 extern PdhStatus(WINAPI* PdhCloseQuery)(HPdhQuery query);
 
+// The library the binder loads ("pdh.dll"); tests point it at a simulated one before binding.
+void SetPdhLibraryName(const wchar_t* name);
+
 // Binds pdh.dll once (only with the RAS library present and on level 1; until then each call
 // checks again); answers whether PdhOpenQuery is bound.
 bool PdhApiAvailable();

@@ -17,6 +17,7 @@ TAPI_ENTRY_POINTS(DEFINE_ENTRY)
 namespace {
 
 TLibraryHandle TapiLibrary;  // GUI thread only
+UnicodeString TapiLibraryName = L"TAPI32.DLL";  // GUI thread only
 
 template <class Function>
 void Bind(HMODULE library, Function*& entry, const char* name) {
@@ -29,9 +30,11 @@ struct TTapiApiFinaliser {
 
 }  // namespace
 
+void SetTapiLibraryName(const wchar_t* name) { TapiLibraryName = name; }
+
 bool TapiApiAvailable() {
     if (TapiLibrary) return true;
-    TapiLibrary = TLibraryHandle(L"TAPI32.DLL");
+    TapiLibrary = TLibraryHandle(TapiLibraryName);
     if (!TapiLibrary) return false;
 #define BIND_ENTRY(name) Bind(TapiLibrary.Get(), name, #name);
     TAPI_ENTRY_POINTS(BIND_ENTRY)

@@ -37,6 +37,9 @@ extern LONG(WINAPI* lineGetID)(HLine line, DWORD addressId, HCall call, DWORD se
 extern LONG(WINAPI* lineGetTranslateCaps)(HLineApp app, DWORD apiVersion, LPVOID translateCaps);
 extern LONG(WINAPI* lineGetCountry)(DWORD countryId, DWORD apiVersion, LPVOID countryList);
 
+// The library the binder loads ("TAPI32.DLL"); tests point it at a simulated one before binding.
+void SetTapiLibraryName(const wchar_t* name);
+
 // True once TAPI32.DLL is loaded (whichever names it had); a failed load is tried again on the
 // next call.
 bool TapiApiAvailable();

@@ -16,6 +16,7 @@ namespace fakeras {
 constexpr DWORD ErrorInvalidSize = 632;
 constexpr DWORD ErrorBufferTooSmall = 603;
 constexpr DWORD ErrorEntryNotFound = 623;
+constexpr DWORD ErrorSubEntryNotFound = 761;
 constexpr DWORD ErrorProjectionNotComplete = 731;
 constexpr DWORD ErrorProtocolNotConfigured = 720;
 constexpr DWORD StateConnected = 0x2000;
@@ -35,6 +36,8 @@ struct Scenario {
     bool DropAsState = false;  // state 8193 when true, else status error DropCode
     DWORD DropCode = 6;
     DWORD LcpProtocol = 0;  // 0: no LCP projection
+    DWORD IpError = 0;
+    DWORD HangUpDelayMs = 0;  // a hung-up line reports its last state this long, then 8193      // the PPP IP projection's answer when not 0
     std::vector<std::string> Entries;
 };
 
@@ -45,6 +48,7 @@ struct Entry {
     std::string Name;
     std::vector<BYTE> Record;  // the raw entry record as written, alternates included
     std::vector<BYTE> Device;
+    std::map<DWORD, std::vector<BYTE>> SubEntries;  // raw sub-entry records by number (1 to 4)
 };
 
 struct Credentials {
@@ -62,6 +66,7 @@ struct Connection {
     ULONGLONG ConnectedAt = 0;  // tick count when it reached 8192; 0 before
     ULONGLONG StatsBase = 0;    // tick count the statistics were last cleared at
     bool Dropped = false;
+    ULONGLONG HungUpAt = 0;     // tick count of a hang-up that lingers; 0 when none
     HANDLE Stop = nullptr;      // set by a hang-up or the library's unload
     HANDLE Thread = nullptr;
     DWORD ThreadId = 0;

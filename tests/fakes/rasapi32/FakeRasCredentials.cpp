@@ -109,7 +109,7 @@ DWORD WINAPI RasGetCredentialsA(LPCSTR, LPCSTR name, RasCredentials* record) {
 DWORD WINAPI RasSetEntryDialParamsA(LPCSTR, RasDialParams* params, BOOL removePassword) {
     return Guard([&]() -> DWORD {
         if (!params) return ERROR_INVALID_PARAMETER;
-        if (params->dwSize != sizeof(RasDialParams)) return ErrorInvalidSize;
+        if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize) return ErrorInvalidSize;
         auto lock = LockShared();
         const std::string name = Field(params->szEntryName, sizeof(params->szEntryName));
         if (!Known(name.c_str())) return ErrorEntryNotFound;
@@ -126,7 +126,7 @@ DWORD WINAPI RasSetEntryDialParamsA(LPCSTR, RasDialParams* params, BOOL removePa
 DWORD WINAPI RasGetEntryDialParamsA(LPCSTR, RasDialParams* params, LPBOOL passwordStored) {
     return Guard([&]() -> DWORD {
         if (!params || !passwordStored) return ERROR_INVALID_PARAMETER;
-        if (params->dwSize != sizeof(RasDialParams)) return ErrorInvalidSize;
+        if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize) return ErrorInvalidSize;
         auto lock = LockShared();
         const std::string name = Field(params->szEntryName, sizeof(params->szEntryName));
         if (!Known(name.c_str())) return ErrorEntryNotFound;

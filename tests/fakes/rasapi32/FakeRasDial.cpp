@@ -106,7 +106,7 @@ DWORD StartDialThread(std::unique_ptr<DialJob> job) {
 DWORD CheckDialRecords(const RasDialExtensions* extensions, const RasDialParams* params,
                        DWORD notifierType, LPVOID notifier, HANDLE* handle) {
     if (!params || !handle) return ERROR_INVALID_PARAMETER;
-    if (params->dwSize != sizeof(RasDialParams)) return ErrorInvalidSize;
+    if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize) return ErrorInvalidSize;
     if (extensions && extensions->dwSize != sizeof(RasDialExtensions)) return ErrorInvalidSize;
     if (notifier && notifierType != 1 && notifierType != 2) return ERROR_INVALID_PARAMETER;
     return 0;
@@ -130,7 +130,8 @@ DWORD WINAPI RasDialA(RasDialExtensions* extensions, LPCSTR phonebook, RasDialPa
         if (state.Script.DialResult != 0) return state.Script.DialResult;
         if (!state.Phonebook.count(Lower(name))) return ErrorEntryNotFound;
         auto job = std::make_unique<DialJob>(DialJob{std::make_shared<Connection>(), state.Script,
-                                                     notifierType, notifier, params->dwCallbackId, 1});
+                                                     notifierType, notifier,
+                                                     params->dwSize == sizeof(RasDialParams) ? params->dwCallbackId : 0, 1});
         Connection& line = *job->Line;
         line.Handle = reinterpret_cast<HANDLE>(state.NextHandle);
         state.NextHandle += 4;
@@ -158,7 +159,10 @@ DWORD WINAPI RasHangUpA(HANDLE handle) {
             State& state = Shared();
             line = FindConnection(state, handle);
             if (!line) return ERROR_INVALID_HANDLE;
-            std::erase(state.Active, line);
+            if (line->HungUpAt != 0) return 0;
+            // A lingering line stays known to the status query until its delay has passed.
+            if (state.Script.HangUpDelayMs > 0) line->HungUpAt = GetTickCount64();
+            else std::erase(state.Active, line);
             SetEvent(line->Stop);
         }
         if (line->Thread && line->ThreadId != GetCurrentThreadId())
@@ -170,16 +174,18 @@ DWORD WINAPI RasHangUpA(HANDLE handle) {
 DWORD WINAPI RasGetConnectStatusA(HANDLE handle, RasConnStatus* status) {
     return Guard([&]() -> DWORD {
         if (!status) return ERROR_INVALID_PARAMETER;
-        if (status->dwSize != sizeof(RasConnStatus)) return ErrorInvalidSize;
+        const bool old = status->dwSize == RasConnStatus9xSize;
+        if (status->dwSize != sizeof(RasConnStatus) && !old) return ErrorInvalidSize;
         auto lock = LockShared();
         const auto line = FindConnection(Shared(), handle);
         if (!line) return ERROR_INVALID_HANDLE;
         if (line->Dropped && !Shared().Script.DropAsState) return Shared().Script.DropCode;
-        status->rasconnstate = line->State;
+        const bool gone = line->HungUpAt != 0 && GetTickCount64() - line->HungUpAt >= Shared().Script.HangUpDelayMs;
+        status->rasconnstate = gone ? StateDisconnected : line->State;
         status->dwError = line->Error;
         PutField(status->szDeviceType, sizeof(status->szDeviceType), "vpn");
         PutField(status->szDeviceName, sizeof(status->szDeviceName), "WAN Miniport (PPTP)");
-        PutField(status->szPhoneNumber, sizeof(status->szPhoneNumber), line->PhoneNumber);
+        if (!old) PutField(status->szPhoneNumber, sizeof(status->szPhoneNumber), line->PhoneNumber);
         return 0;
     });
 }
@@ -191,7 +197,7 @@ DWORD WINAPI RasEnumConnectionsA(RasConn* connections, LPDWORD size, LPDWORD cou
         auto lock = LockShared();
         std::vector<std::shared_ptr<Connection>> listed;
         for (const auto& line : Shared().Active)
-            if (!line->Dropped) listed.push_back(line);
+            if (!line->Dropped && line->HungUpAt == 0) listed.push_back(line);
         const DWORD needed = static_cast<DWORD>(listed.size() * sizeof(RasConn));
         *count = static_cast<DWORD>(listed.size());
         if (*size < needed) {

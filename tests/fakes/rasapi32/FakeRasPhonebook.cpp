@@ -12,6 +12,9 @@ namespace {
 
 constexpr DWORD RenUser = 0;
 
+// The entry record of NT 4, Windows 2000 and XP: each a prefix of the next.
+bool KnownEntrySize(DWORD size) { return size == 1796 || size == 2088 || size == RasEntrySize; }
+
 bool ValidName(const std::string& name) {
     if (name.empty() || name.size() > 256 || name[0] == '.') return false;
     return name.find_first_of("\\/:*?\"<>|") == std::string::npos;
@@ -35,21 +38,29 @@ DWORD CopyOut(const std::vector<BYTE>& data, LPBYTE buffer, LPDWORD size) {
 
 DWORD GetEntry(LPCSTR name, BYTE* record, LPDWORD size, LPBYTE device, LPDWORD deviceSize) {
     if (!size) return ERROR_INVALID_PARAMETER;
-    if (record && *size >= sizeof(DWORD) && reinterpret_cast<RasEntryHead*>(record)->dwSize != RasEntrySize)
+    if (record && *size >= sizeof(DWORD) && !KnownEntrySize(reinterpret_cast<RasEntryHead*>(record)->dwSize))
         return ErrorInvalidSize;
     const Entry* entry = FindEntry(name);
     if (!entry) return ErrorEntryNotFound;
-    const DWORD recordResult = CopyOut(entry->Record, record, size);
+    // Like the system, the record counts the sub-entries stored for it.
+    std::vector<BYTE> stored = entry->Record;
+    if (stored.size() >= RasEntrySubEntriesOffset + sizeof(DWORD)) {
+        const auto count = static_cast<DWORD>(entry->SubEntries.size());
+        std::memcpy(stored.data() + RasEntrySubEntriesOffset, &count, sizeof(count));
+    }
+    const DWORD recordResult = CopyOut(stored, record, size);
     const DWORD deviceResult = CopyOut(entry->Device, device, deviceSize);
     return recordResult ? recordResult : deviceResult;
 }
 
 DWORD SetEntry(LPCSTR name, const BYTE* record, DWORD size, const BYTE* device, DWORD deviceSize) {
     if (!name || !record || size < sizeof(RasEntryHead)) return ERROR_INVALID_PARAMETER;
-    if (reinterpret_cast<const RasEntryHead*>(record)->dwSize != RasEntrySize) return ErrorInvalidSize;
-    if (size < RasEntrySize) return ERROR_INVALID_PARAMETER;
+    const DWORD recordSize = reinterpret_cast<const RasEntryHead*>(record)->dwSize;
+    if (!KnownEntrySize(recordSize)) return ErrorInvalidSize;
+    if (size < recordSize) return ERROR_INVALID_PARAMETER;
     if (!ValidName(name)) return ERROR_INVALID_NAME;
-    Entry entry{name, std::vector<BYTE>(record, record + size), {}};
+    Entry entry{name, std::vector<BYTE>(record, record + size), {}, {}};
+    if (const Entry* before = FindEntry(name)) entry.SubEntries = before->SubEntries;
     if (device && deviceSize > 0) entry.Device.assign(device, device + deviceSize);
     Shared().LastEntryBytes = entry.Record;
     Shared().Phonebook[Lower(name)] = std::move(entry);
@@ -144,10 +155,42 @@ DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR phonebook, RasEntryName* names, LPDW
     });
 }
 
-DWORD WINAPI RasDeleteSubEntryA(LPCSTR, LPCSTR name, DWORD) {
+DWORD WINAPI RasDeleteSubEntryA(LPCSTR, LPCSTR name, DWORD number) {
     return Guard([&]() -> DWORD {
         auto lock = LockShared();
-        return FindEntry(name) ? 0 : ErrorEntryNotFound;
+        Entry* entry = FindEntry(name);
+        if (!entry) return ErrorEntryNotFound;
+        entry->SubEntries.erase(number);
+        return 0;
+    });
+}
+
+DWORD WINAPI RasSetSubEntryPropertiesA(LPCSTR, LPCSTR name, DWORD number, const BYTE* record, DWORD size,
+                                       const BYTE*, DWORD) {
+    return Guard([&]() -> DWORD {
+        if (!record || size < RasSubEntrySize || number < 1 || number > 4) return ERROR_INVALID_PARAMETER;
+        if (*reinterpret_cast<const DWORD*>(record) != RasSubEntrySize) return ErrorInvalidSize;
+        auto lock = LockShared();
+        Entry* entry = FindEntry(name);
+        if (!entry) return ErrorEntryNotFound;
+        entry->SubEntries[number].assign(record, record + size);
+        return 0;
+    });
+}
+
+DWORD WINAPI RasGetSubEntryPropertiesA(LPCSTR, LPCSTR name, DWORD number, BYTE* record, LPDWORD size, LPBYTE,
+                                       LPDWORD deviceSize) {
+    return Guard([&]() -> DWORD {
+        if (!size) return ERROR_INVALID_PARAMETER;
+        if (record && *size >= sizeof(DWORD) && *reinterpret_cast<const DWORD*>(record) != RasSubEntrySize)
+            return ErrorInvalidSize;
+        auto lock = LockShared();
+        const Entry* entry = FindEntry(name);
+        if (!entry) return ErrorEntryNotFound;
+        const auto found = entry->SubEntries.find(number);
+        if (found == entry->SubEntries.end()) return ErrorSubEntryNotFound;
+        if (deviceSize) *deviceSize = 0;
+        return CopyOut(found->second, record, size);
     });
 }
 

@@ -32,6 +32,7 @@ DWORD CheckRecord(LPVOID info, LPDWORD size, Record*& record) {
 }
 
 DWORD IpProjection(LPVOID info, LPDWORD size) {
+    if (Shared().Script.IpError != 0) return Shared().Script.IpError;
     RasPppIp* record = nullptr;
     if (DWORD error = CheckRecord(info, size, record)) return error;
     record->dwError = 0;

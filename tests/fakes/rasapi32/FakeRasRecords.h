@@ -131,6 +131,15 @@ struct RasEntryHead {
 
 #pragma pack(pop)
 
+// The sub-entry record (no pointer inside) and where the entry record counts its sub-entries.
+constexpr DWORD RasSubEntrySize = 288;
+constexpr std::size_t RasEntrySubEntriesOffset = 1768;
+
+// The Windows 95/98/ME records that are prefixes of the later ones: the dial parameters without
+// the sub-entry and callback id, the status without the phone number.
+constexpr DWORD RasDialParams9xSize = 1052;
+constexpr DWORD RasConnStatus9xSize = 160;
+
 // The entry record's size does not depend on the pointer width: it holds no pointer.
 constexpr DWORD RasEntrySize = 2884;
 

@@ -60,6 +60,8 @@ bool ReadDirective(const std::string& word, std::istringstream& words, Scenario&
         return ReadNumber(words, scenario.SentPerSecond) && ReadNumber(words, scenario.ReceivedPerSecond);
     if (word == "drop") return ReadDrop(words, scenario);
     if (word == "lcp") return ReadNumber(words, scenario.LcpProtocol);
+    if (word == "hangup-delay") return ReadNumber(words, scenario.HangUpDelayMs);
+    if (word == "ip-error") return ReadNumber(words, scenario.IpError);
     if (word == "entry") {
         scenario.Entries.push_back(Rest(words));
         return !scenario.Entries.back().empty();
