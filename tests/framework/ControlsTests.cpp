@@ -483,3 +483,148 @@ TEST(Controls, AlignmentPassAndAnchors) {
     EXPECT_EQ(client->BoundsRect(), TRect(30, 20, 250, 110));
     EXPECT_EQ(anchored->BoundsRect(), TRect(200, 60, 220, 80));
 }
+
+namespace {
+
+// Writes what the events of a control report into a log.
+struct TEventLog {
+    std::vector<UnicodeString> Lines;
+    bool HandleWheel = true;
+
+    static UnicodeString Shift(TShiftState shift) {
+        UnicodeString text;
+        const wchar_t* names[] = {L"Shift", L"Alt", L"Ctrl", L"Left", L"Right", L"Middle", L"Double"};
+        for (int item = ssShift; item <= ssDouble; ++item)
+            if (shift.Contains(static_cast<TShiftStateItem>(item))) text += UnicodeString(names[item]) + L" ";
+        return text;
+    }
+    static UnicodeString At(int x, int y) { return std::to_wstring(x) + L"," + std::to_wstring(y); }
+
+    void Down(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+        Lines.push_back(L"down " + std::to_wstring(button) + L" " + Shift(shift) + At(x, y));
+    }
+    void Move(TObject*, TShiftState shift, int x, int y) { Lines.push_back(L"move " + Shift(shift) + At(x, y)); }
+    void Up(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+        Lines.push_back(L"up " + std::to_wstring(button) + L" " + Shift(shift) + At(x, y));
+    }
+    void Click(TObject*) { Lines.push_back(L"click"); }
+    void Wheel(TObject*, TShiftState shift, int delta, TPoint, bool& handled) {
+        Lines.push_back(L"wheel " + Shift(shift) + std::to_wstring(delta));
+        handled = HandleWheel;
+    }
+    void Key(TObject*, Word& key, TShiftState shift) {
+        Lines.push_back(L"key " + std::to_wstring(key) + L" " + Shift(shift));
+    }
+    void Press(TObject*, wchar_t& key) {
+        if (key == L'x') key = 0;
+    }
+    void Enter(TObject*) { Lines.push_back(L"enter"); }
+    void Exit(TObject*) { Lines.push_back(L"exit"); }
+
+    void Attach(TControl* control) {
+        control->OnMouseDown = TMouseEvent(this, &TEventLog::Down);
+        control->OnMouseMove = TMouseMoveEvent(this, &TEventLog::Move);
+        control->OnMouseUp = TMouseEvent(this, &TEventLog::Up);
+        control->OnClick = TNotifyEvent(this, &TEventLog::Click);
+        control->OnMouseWheel = TMouseWheelEvent(this, &TEventLog::Wheel);
+    }
+};
+
+class TSystemEdit : public TWinControl {
+    CLASS_INFO(TSystemEdit, TWinControl)
+public:
+    using TWinControl::TWinControl;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TWinControl::CreateParams(Params);
+        CreateSubClass(Params, L"EDIT");
+        Params.Style |= ES_AUTOHSCROLL;
+    }
+};
+
+} // namespace
+
+TEST(Controls, MouseOnAGraphicControlGivesEventsClicksAndCapture) {
+    auto host = MakeHost();
+    auto* graphic = new TProbeGraphic(host.get());
+    graphic->SetBounds(10, 10, 40, 20);
+    graphic->SetParent(host.get());
+    TEventLog events;
+    events.Attach(graphic);
+    HWND wnd = host->Handle();
+
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(15, 12));
+    EXPECT_TRUE(graphic->MouseCapture());
+    SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(100, 90)); // outside, still captured
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(100, 90));          // released outside: no click
+    EXPECT_FALSE(graphic->MouseCapture());
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    SendMessageW(wnd, WM_RBUTTONUP, 0, MAKELPARAM(150, 100)); // over the host itself
+
+    const std::vector<UnicodeString> expected = {
+        L"down 0 Shift Left 5,2", L"move Left 90,80", L"up 0 90,80",
+        L"down 0 Left 10,10",     L"click",           L"up 0 10,10",
+    };
+    EXPECT_EQ(events.Lines, expected);
+}
+
+TEST(Controls, MouseWheelAnswersWhetherItWasHandled) {
+    for (bool handled : {true, false}) {
+        auto host = MakeHost();
+        TEventLog events;
+        events.HandleWheel = handled;
+        events.Attach(host.get());
+        const WPARAM wheel = MAKEWPARAM(static_cast<WORD>(TShiftState{ssCtrl}.Bits()), 120);
+        EXPECT_EQ(host->Perform(CM_MOUSEWHEEL, wheel, 0), handled ? 1 : 0);
+        SendMessageW(host->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-120)), 0);
+        const std::vector<UnicodeString> expected = {L"wheel Ctrl 120", L"wheel Shift -120"};
+        EXPECT_EQ(events.Lines, expected);
+    }
+}
+
+TEST(Controls, KeyEventsCanSwallowKeys) {
+    auto host = MakeHost();
+    auto* edit = new TSystemEdit(host.get());
+    edit->SetParent(host.get());
+    TEventLog events;
+    edit->OnKeyDown = TKeyEvent(&events, &TEventLog::Key);
+    edit->OnKeyPress = TKeyPressEvent(&events, &TEventLog::Press);
+    HWND wnd = edit->Handle();
+
+    SendMessageW(wnd, WM_KEYDOWN, 'A', 0);
+    SendMessageW(wnd, WM_SYSKEYDOWN, 'B', LPARAM{1} << 29);
+    for (wchar_t key : {L'a', L'x', L'b'}) SendMessageW(wnd, WM_CHAR, key, 0);
+
+    const std::vector<UnicodeString> expected = {L"key 65 ", L"key 66 Alt "};
+    EXPECT_EQ(events.Lines, expected);
+    EXPECT_EQ(edit->Text(), L"ab") << "the key set to 0 never reached the edit";
+}
+
+TEST(Controls, FocusNotifications) {
+    auto host = MakeHost();
+    auto* first = new TWinControl(host.get());
+    first->SetParent(host.get());
+    auto* second = new TWinControl(host.get());
+    second->SetParent(host.get());
+    TEventLog events;
+    first->OnEnter = TNotifyEvent(&events, &TEventLog::Enter);
+    first->OnExit = TNotifyEvent(&events, &TEventLog::Exit);
+    std::vector<TEntry> log;
+    TSpy spy(second, log, {CM_FOCUSCHANGED});
+
+    SendMessageW(first->Handle(), WM_SETFOCUS, 0, 0);
+    SendMessageW(first->Handle(), WM_KILLFOCUS, 0, 0);
+
+    EXPECT_EQ(events.Lines, (std::vector<UnicodeString>{L"enter", L"exit"}));
+    const std::vector<TEntry> expected = {{second, CM_FOCUSCHANGED, reinterpret_cast<LPARAM>(first)}};
+    EXPECT_EQ(log, expected) << "the top parent tells every child who has the focus";
+    EXPECT_FALSE(first->CanFocus()) << "its host is hidden";
+    host->SetVisible(true);
+    EXPECT_TRUE(first->CanFocus());
+    first->SetEnabled(false);
+    EXPECT_FALSE(first->CanFocus());
+    EXPECT_THROW(first->SetFocus(), EInvalidOperation);
+    host.reset();
+}
