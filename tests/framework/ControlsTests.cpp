@@ -32,6 +32,7 @@ struct TEntry {
     TControl* Receiver;
     UINT Msg;
     LPARAM LParam;
+    WPARAM WParam = 0;
     friend bool operator==(const TEntry&, const TEntry&) = default;
 };
 
@@ -50,7 +51,7 @@ public:
 
 private:
     void Proc(TMessage& message) {
-        if (FWatched.count(message.Msg)) FLog.push_back({FControl, message.Msg, message.LParam});
+        if (FWatched.count(message.Msg)) FLog.push_back({FControl, message.Msg, message.LParam, message.WParam});
         if (FSwallow.count(message.Msg)) {
             message.Result = 1;
             return;
@@ -397,7 +398,7 @@ TColor PixelAt(TBitmap& bitmap, int x, int y) {
 
 } // namespace
 
-TEST(Controls, PrintClientPaintsLikePaint) {
+TEST(Controls, PrintAndPrintClientPaintLikePaint) {
     auto host = MakeHost();
     auto painted = Make<TPainted>();
     painted->SetBounds(0, 0, 100, 60);
@@ -413,7 +414,11 @@ TEST(Controls, PrintClientPaintsLikePaint) {
     TBitmap paintedCopy(100, 60, pf32bit);
     SendMessageW(painted->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(paintedCopy.Canvas()->Handle()), 0);
 
-    EXPECT_EQ(painted->Paints, 2);
+    TBitmap printedWhole(100, 60, pf32bit);
+    SendMessageW(painted->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(printedWhole.Canvas()->Handle()),
+                 PRF_CLIENT);
+
+    EXPECT_EQ(painted->Paints, 3);
     EXPECT_EQ(PixelAt(printed, 10, 30), clRed);
     EXPECT_EQ(PixelAt(printed, 60, 5), clBlue);
     EXPECT_EQ(PixelAt(printed, 80, 20), clLime);
@@ -421,7 +426,9 @@ TEST(Controls, PrintClientPaintsLikePaint) {
     int differing = 0;
     for (int y = 0; y < 60; ++y)
         for (int x = 0; x < 100; ++x)
-            if (PixelAt(printed, x, y) != PixelAt(paintedCopy, x, y)) ++differing;
+            if (PixelAt(printed, x, y) != PixelAt(paintedCopy, x, y) ||
+                PixelAt(printed, x, y) != PixelAt(printedWhole, x, y))
+                ++differing;
     EXPECT_EQ(differing, 0);
 }
 
@@ -627,4 +634,68 @@ TEST(Controls, FocusNotifications) {
     EXPECT_FALSE(first->CanFocus());
     EXPECT_THROW(first->SetFocus(), EInvalidOperation);
     host.reset();
+}
+
+// Skin code sends these by number: they must never move.
+static_assert(CM_ACTIVATE == 0xB000 && CM_VISIBLECHANGED == 0xB00B && CM_ENABLEDCHANGED == 0xB00C &&
+              CM_COLORCHANGED == 0xB00D && CM_FONTCHANGED == 0xB00E && CM_MOUSEENTER == 0xB013 &&
+              CM_MOUSELEAVE == 0xB014 && CM_MENUCHANGED == 0xB015 && CM_SHOWINGCHANGED == 0xB019 &&
+              CM_RELEASE == 0xB021 && CM_CONTROLLISTCHANGE == 0xB02C && CM_RECREATEWND == 0xB033 &&
+              CM_INVALIDATE == 0xB034 && CM_FLOAT == 0xB03A && CM_MOUSEWHEEL == 0xB043 &&
+              CM_CONTROLLISTCHANGING == 0xB04C && CM_FOCUSCHANGED == 0xB007 && CM_UIACTIVATE == 0xB029 &&
+              CN_BASE == 0xBC00 && CN_DRAWITEM == 0xBC2B && CN_KEYDOWN == 0xBD00);
+
+TEST(Controls, PropertyChangesSendTheirNotification) {
+    struct TCase {
+        const char* Name;
+        void (*Change)(TWinControl*);
+        UINT Expected;
+        WPARAM WParam;
+    };
+    const TCase cases[] = {
+        {"Visible", [](TWinControl* c) { c->SetVisible(false); }, CM_VISIBLECHANGED, 0},
+        {"Enabled", [](TWinControl* c) { c->SetEnabled(false); }, CM_ENABLEDCHANGED, 0},
+        {"Color", [](TWinControl* c) { c->SetColor(clRed); }, CM_COLORCHANGED, 0},
+        {"Text", [](TWinControl* c) { c->SetText(L"new"); }, CM_TEXTCHANGED, 0},
+        {"Cursor", [](TWinControl* c) { c->SetCursor(crHandPoint); }, CM_CURSORCHANGED, 0},
+        {"ShowHint", [](TWinControl* c) { c->SetShowHint(true); }, CM_SHOWHINTCHANGED, 0},
+        {"BiDiMode", [](TWinControl* c) { c->SetBiDiMode(bdRightToLeft); }, CM_BIDIMODECHANGED, 0},
+        {"Ctl3D", [](TWinControl* c) { c->SetCtl3D(false); }, CM_CTL3DCHANGED, 0},
+        {"TabStop", [](TWinControl* c) { c->SetTabStop(true); }, CM_TABSTOPCHANGED, 0},
+        {"BorderStyle", [](TWinControl* c) { c->SetBorderStyle(bsSingle); }, CM_BORDERCHANGED, 0},
+    };
+    for (const TCase& test : cases) {
+        auto host = MakeHost();
+        auto* control = new TWinControl(host.get());
+        control->SetParent(host.get());
+        host->HandleNeeded();
+        std::vector<TEntry> log;
+        TSpy spy(control, log, {test.Expected});
+        test.Change(control);
+        ASSERT_EQ(log.size(), 1u) << test.Name;
+        EXPECT_EQ(log[0].WParam, test.WParam) << test.Name;
+        test.Change(control);
+        EXPECT_EQ(log.size(), 1u) << test.Name << ": setting the same value again sends nothing";
+    }
+}
+
+TEST(Controls, ChildListChangesAndParentColour) {
+    auto host = MakeHost();
+    host->SetColor(clYellow);
+    std::vector<TEntry> log;
+    TSpy spy(host.get(), log, {CM_CONTROLLISTCHANGING, CM_CONTROLLISTCHANGE});
+    auto* child = new TProbeGraphic(host.get());
+    child->SetParent(host.get());
+    EXPECT_EQ(child->Color(), clYellow) << "a child with ParentColor takes its parent's colour";
+    host->SetColor(clGreen);
+    EXPECT_EQ(child->Color(), clGreen);
+    EXPECT_TRUE(child->ParentColor());
+    child->SetParent(nullptr);
+    const auto C = reinterpret_cast<WPARAM>(child);
+    TControl* H = host.get();
+    const std::vector<TEntry> expected = {
+        {H, CM_CONTROLLISTCHANGING, 1, C}, {H, CM_CONTROLLISTCHANGE, 1, C},
+        {H, CM_CONTROLLISTCHANGING, 0, C}, {H, CM_CONTROLLISTCHANGE, 0, C}};
+    EXPECT_EQ(log, expected) << "WParam is the control, LParam says whether it is inserted";
+    child->Free();
 }
