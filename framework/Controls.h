@@ -268,8 +268,12 @@ public:
 
     TControlStyle ControlStyle() const noexcept { return FControlStyle; }
     void SetControlStyle(TControlStyle value) { FControlStyle = value; }
-    TControlState ControlState() const noexcept { return FControlState; }
-    void SetControlState(TControlState value) { FControlState = value; }
+    // csReadingState follows the component state's csReading (set by BeginLoad/EndLoad).
+    TControlState ControlState() const noexcept {
+        return ComponentState().Contains(csReading) ? FControlState + TControlState{csReadingState}
+                                                    : FControlState;
+    }
+    void SetControlState(TControlState value) { FControlState = value - TControlState{csReadingState}; }
 
     // Painting.
     virtual void Invalidate();

@@ -425,10 +425,11 @@ void TWinControl::WMNCPaint(TMessage& Message) {
     OffsetRect(&clientRect, client.x - window.left, client.y - window.top);
     RECT outer = clientRect;
     Inset(outer, FBevelEdges, -(FrameSize() - FBorderWidth), -FBorderWidth);
+    HBRUSH background = FBrush->Handle();
     HDC dc = GetWindowDC(FHandle);
     if (!dc) return;
     ExcludeClipRect(dc, clientRect.left, clientRect.top, clientRect.right, clientRect.bottom);
-    FillRect(dc, &outer, FBrush->Handle());
+    FillRect(dc, &outer, background);
     if (FBevelKind != bkNone) {
         UINT edges = (FBevelEdges.Contains(beLeft) ? BF_LEFT : 0) | (FBevelEdges.Contains(beTop) ? BF_TOP : 0) |
                      (FBevelEdges.Contains(beRight) ? BF_RIGHT : 0) |

@@ -31,7 +31,7 @@ struct TInstanceRecord {
     unsigned char Code[32];
     TWndMethod Method;
     TInstanceRecord* NextFree = nullptr;
-    int Depth = 0;     // dispatches of this record running now (on its window's thread)
+    int Depth = 0; // dispatches of this record running now (on its window's thread)
     bool Freed = false;
 };
 
@@ -39,8 +39,6 @@ constexpr std::size_t PageSize = 64 * 1024;
 
 std::mutex PoolLock;
 TInstanceRecord* FreeList = nullptr; // guarded by PoolLock
-
-LRESULT CALLBACK InstanceProc(TInstanceRecord* record, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
 void Release(TInstanceRecord* record) noexcept {
     std::lock_guard<std::mutex> guard(PoolLock);

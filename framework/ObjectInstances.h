@@ -17,5 +17,5 @@
 
 // Raises EOutOfResources when no executable memory can be had.
 WNDPROC MakeObjectInstance(const TWndMethod& method);
-// Null is ignored.
+// Call on the thread of the window the instance serves. Null is ignored.
 void FreeObjectInstance(WNDPROC instance) noexcept;

@@ -699,3 +699,14 @@ TEST(Controls, ChildListChangesAndParentColour) {
     EXPECT_EQ(log, expected) << "WParam is the control, LParam says whether it is inserted";
     child->Free();
 }
+
+TEST(Controls, ReadingStateFollowsLoading) {
+    auto host = MakeHost();
+    auto* child = new TProbeGraphic(host.get());
+    host->BeginLoad();
+    EXPECT_TRUE(child->ControlState().Contains(csReadingState));
+    child->SetControlState(child->ControlState() + TControlState{csPaintCopy});
+    host->EndLoad();
+    EXPECT_FALSE(child->ControlState().Contains(csReadingState));
+    EXPECT_TRUE(child->ControlState().Contains(csPaintCopy));
+}
