@@ -1,6 +1,6 @@
 // TWinControl: its window and its children. The window is made lazily (Handle, HandleNeeded)
-// with every windowed child's window, in child-list order so that the system's z-order follows
-// the list; RecreateWnd destroys the windows (text saved first) and makes them again from the
+// with every windowed child's window, each placed so that the system's z-order follows the
+// list; RecreateWnd destroys the windows (text saved first) and makes them again from the
 // properties, children included.
 //
 // One window procedure (ControlWindowProc) serves every control window. It finds the control
@@ -183,19 +183,21 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     if (!wnd) RaiseLastOSError(L"CreateWindowEx");
 }
 
-// The window is placed under the next windowed sibling above it in the child list.
+// The system puts a new child window at the bottom; it goes under the next windowed sibling
+// above it in the child list, or on top when there is none.
 void TWinControl::SyncZOrder() {
     if (!FParent || !FHandle) return;
     const auto& list = FParent->FControls;
-    auto at = std::find(list.begin(), list.end(), this);
-    for (auto above = at + 1; above < list.end(); ++above) {
+    HWND after = HWND_TOP;
+    for (auto above = std::find(list.begin(), list.end(), this) + 1; above < list.end(); ++above) {
         auto* sibling = dynamic_cast<TWinControl*>(*above);
         if (sibling && sibling->FHandle) {
-            SetWindowPos(FHandle, sibling->FHandle, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-            return;
+            after = sibling->FHandle;
+            break;
         }
     }
+    SetWindowPos(FHandle, after, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 void TWinControl::CreateHandle() {

@@ -710,3 +710,21 @@ TEST(Controls, ReadingStateFollowsLoading) {
     EXPECT_FALSE(child->ControlState().Contains(csReadingState));
     EXPECT_TRUE(child->ControlState().Contains(csPaintCopy));
 }
+
+TEST(Controls, ChildListIsTheZOrder) {
+    auto host = MakeHost();
+    auto* lower = new TWinControl(host.get());
+    lower->SetParent(host.get());
+    auto* upper = new TWinControl(host.get());
+    upper->SetParent(host.get());
+    host->HandleNeeded();
+    EXPECT_EQ(GetWindow(host->Handle(), GW_CHILD), upper->Handle()) << "the last child is on top";
+
+    lower->BringToFront();
+    EXPECT_EQ(host->Controls(1), lower);
+    EXPECT_EQ(GetWindow(host->Handle(), GW_CHILD), lower->Handle());
+
+    upper->RecreateWnd(); // a new window goes back to its place in the list, under `lower`
+    EXPECT_EQ(GetWindow(host->Handle(), GW_CHILD), lower->Handle());
+    EXPECT_EQ(GetWindow(lower->Handle(), GW_HWNDNEXT), upper->Handle());
+}
