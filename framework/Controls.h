@@ -524,6 +524,17 @@ private:
     void WMWindowPosChanged(TMessage& Message);
     void WMSetFocus(TMessage& Message);
     void WMNCDestroyed() noexcept;
+    bool DispatchNotification(TMessage& Message);
+    void CMEnabledChanged();
+    void CMColorChanged();
+    void CMFontChanged();
+    void CMBiDiModeChanged();
+    void CMCtl3DChanged();
+    void CMTabStopChanged();
+    void CMRecreateWnd();
+    void CMInvalidate();
+    void WMMouseWheel(TMessage& Message);
+    void WMMouseLeave(TMessage& Message);
     void CNCtlColor(TMessage& Message);
     void CMParentCtl3DChanged(TMessage& Message);
     void SyncZOrder();

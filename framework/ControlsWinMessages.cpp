@@ -10,6 +10,8 @@ void TWinControl::DefaultHandler(TMessage& Message) {
     Message.Result = CallWindowProcW(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
 }
 
+// Window messages here; the library's notifications in DispatchNotification; the rest (mouse,
+// text) in TControl::Dispatch.
 void TWinControl::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case WM_PAINT: WMPaint(Message); break;
@@ -34,6 +36,29 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_VKEYTOITEM:
         if (!Reflect(Message)) DefaultHandler(Message);
         break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: WMKey(Message, true); break;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: WMKey(Message, false); break;
+    case WM_CHAR: WMChar(Message); break;
+    case WM_SETFOCUS: WMSetFocus(Message); break;
+    case WM_KILLFOCUS:
+        DefaultHandler(Message);
+        Perform(CM_EXIT, 0, 0);
+        break;
+    case WM_MOUSEWHEEL: WMMouseWheel(Message); break;
+    case WM_MOUSELEAVE: WMMouseLeave(Message); break;
+    case WM_SETCURSOR: WMSetCursor(Message); break;
+    case WM_NCCALCSIZE: WMNCCalcSize(Message); break;
+    case WM_NCPAINT: WMNCPaint(Message); break;
+    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); break;
+    default:
+        if (!DispatchNotification(Message)) TControl::Dispatch(Message);
+    }
+}
+
+bool TWinControl::DispatchNotification(TMessage& Message) {
+    switch (Message.Msg) {
     case CN_CTLCOLORBTN:
     case CN_CTLCOLORDLG:
     case CN_CTLCOLOREDIT:
@@ -41,84 +66,90 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CN_CTLCOLORMSGBOX:
     case CN_CTLCOLORSCROLLBAR:
     case CN_CTLCOLORSTATIC: CNCtlColor(Message); break;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: WMKey(Message, true); break;
-    case WM_KEYUP:
-    case WM_SYSKEYUP: WMKey(Message, false); break;
-    case WM_CHAR: WMChar(Message); break;
     case CN_KEYDOWN: CNKeyDown(Message); break;
     case CN_CHAR:
     case CN_SYSCHAR: CNChar(Message); break;
     case CN_KEYUP:
     case CN_SYSKEYDOWN: Message.Result = 0; break;
-    case WM_SETFOCUS: WMSetFocus(Message); break;
-    case WM_KILLFOCUS:
-        DefaultHandler(Message);
-        Perform(CM_EXIT, 0, 0);
-        break;
     case CM_ENTER: DoEnter(); break;
     case CM_EXIT: DoExit(); break;
     case CM_FOCUSCHANGED: Broadcast(Message); break;
-    case WM_MOUSEWHEEL: {
-        const WPARAM shift = MouseKeysToShiftState(LOWORD(Message.WParam)).Bits();
-        const WPARAM wheel = MAKEWPARAM(static_cast<WORD>(shift), HIWORD(Message.WParam));
-        if (Perform(CM_MOUSEWHEEL, wheel, Message.LParam) != 0) Message.Result = 0;
-        else DefaultHandler(Message);
-        break;
-    }
-    case WM_MOUSELEAVE: {
-        TControl* over = controls_detail::MouseControl();
-        if (over == this || (over && over->FParent == this && !dynamic_cast<TWinControl*>(over)))
-            controls_detail::SetMouseControl(nullptr);
-        DefaultHandler(Message);
-        break;
-    }
-    case WM_SETCURSOR: WMSetCursor(Message); break;
-    case WM_NCCALCSIZE: WMNCCalcSize(Message); break;
-    case WM_NCPAINT: WMNCPaint(Message); break;
-    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); break;
     case CM_VISIBLECHANGED: UpdateShowing(); break;
-    case CM_ENABLEDCHANGED:
-        if (FHandle) EnableWindow(FHandle, Enabled());
-        Invalidate();
-        break;
-    case CM_COLORCHANGED:
-        FBrush->SetColor(Color());
-        Invalidate();
-        NotifyControls(CM_PARENTCOLORCHANGED);
-        break;
-    case CM_FONTCHANGED:
-        if (FHandle) Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
-        Invalidate();
-        NotifyControls(CM_PARENTFONTCHANGED);
-        break;
+    case CM_ENABLEDCHANGED: CMEnabledChanged(); break;
+    case CM_COLORCHANGED: CMColorChanged(); break;
+    case CM_FONTCHANGED: CMFontChanged(); break;
     case CM_SHOWHINTCHANGED: NotifyControls(CM_PARENTSHOWHINTCHANGED); break;
-    case CM_BIDIMODECHANGED:
-        if (GetSystemMetrics(SM_MIDEASTENABLED)) RecreateWnd();
-        Invalidate();
-        NotifyControls(CM_PARENTBIDIMODECHANGED);
-        break;
-    case CM_CTL3DCHANGED:
-        if (FBorderStyle == bsSingle) RecreateWnd();
-        NotifyControls(CM_PARENTCTL3DCHANGED);
-        break;
+    case CM_BIDIMODECHANGED: CMBiDiModeChanged(); break;
+    case CM_CTL3DCHANGED: CMCtl3DChanged(); break;
     case CM_PARENTCTL3DCHANGED: CMParentCtl3DChanged(Message); break;
-    case CM_TABSTOPCHANGED:
-        if (FHandle) {
-            LONG_PTR style = GetWindowLongPtrW(FHandle, GWL_STYLE);
-            style = FTabStop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP);
-            SetWindowLongPtrW(FHandle, GWL_STYLE, style);
-        }
-        break;
-    case CM_RECREATEWND:
-        DestroyHandle();
-        HandleNeeded();
-        break;
-    case CM_INVALIDATE:
-        if (FHandle) InvalidateRect(FHandle, nullptr, !ControlStyle().Contains(csOpaque));
-        break;
-    default: TControl::Dispatch(Message);
+    case CM_TABSTOPCHANGED: CMTabStopChanged(); break;
+    case CM_RECREATEWND: CMRecreateWnd(); break;
+    case CM_INVALIDATE: CMInvalidate(); break;
+    default: return false;
     }
+    return true;
+}
+
+void TWinControl::CMEnabledChanged() {
+    if (FHandle) EnableWindow(FHandle, Enabled());
+    Invalidate();
+}
+
+void TWinControl::CMColorChanged() {
+    FBrush->SetColor(Color());
+    Invalidate();
+    NotifyControls(CM_PARENTCOLORCHANGED);
+}
+
+// The window takes the new font (WM_SETFONT), children that follow the parent's font take it.
+void TWinControl::CMFontChanged() {
+    if (FHandle) Perform(WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), 0);
+    Invalidate();
+    NotifyControls(CM_PARENTFONTCHANGED);
+}
+
+void TWinControl::CMBiDiModeChanged() {
+    if (GetSystemMetrics(SM_MIDEASTENABLED)) RecreateWnd();
+    Invalidate();
+    NotifyControls(CM_PARENTBIDIMODECHANGED);
+}
+
+void TWinControl::CMCtl3DChanged() {
+    if (FBorderStyle == bsSingle) RecreateWnd();
+    NotifyControls(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::CMTabStopChanged() {
+    if (!FHandle) return;
+    LONG_PTR style = GetWindowLongPtrW(FHandle, GWL_STYLE);
+    style = FTabStop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP);
+    SetWindowLongPtrW(FHandle, GWL_STYLE, style);
+}
+
+void TWinControl::CMRecreateWnd() {
+    DestroyHandle();
+    HandleNeeded();
+}
+
+void TWinControl::CMInvalidate() {
+    if (FHandle) InvalidateRect(FHandle, nullptr, !ControlStyle().Contains(csOpaque));
+}
+
+// Shift state (TShiftState bits) in the low word and the delta in the high word; unhandled, the
+// system passes the wheel on to the parent window.
+void TWinControl::WMMouseWheel(TMessage& Message) {
+    const auto shift = static_cast<WORD>(MouseKeysToShiftState(LOWORD(Message.WParam)).Bits());
+    const WPARAM wheel = MAKEWPARAM(shift, HIWORD(Message.WParam));
+    if (Perform(CM_MOUSEWHEEL, wheel, Message.LParam) != 0) Message.Result = 0;
+    else DefaultHandler(Message);
+}
+
+// The mouse left the window: this control, or a graphic child of it, is no longer under it.
+void TWinControl::WMMouseLeave(TMessage& Message) {
+    TControl* over = controls_detail::MouseControl();
+    if (over == this || (over && over->FParent == this && !dynamic_cast<TWinControl*>(over)))
+        controls_detail::SetMouseControl(nullptr);
+    DefaultHandler(Message);
 }
 
 // ---- reflection --------------------------------------------------------------------------------
