@@ -332,14 +332,32 @@ void TWinControl::UpdateBoundsFromWindow() {
     Resize();
 }
 
+namespace {
+
+void Inset(RECT& rect, TBevelEdges edges, int bevel, int border) {
+    rect.left += border + (edges.Contains(beLeft) ? bevel : 0);
+    rect.top += border + (edges.Contains(beTop) ? bevel : 0);
+    rect.right -= border + (edges.Contains(beRight) ? bevel : 0);
+    rect.bottom -= border + (edges.Contains(beBottom) ? bevel : 0);
+}
+
+UINT EdgeOf(TBevelCut cut, UINT lowered, UINT raised) {
+    return cut == bvLowered ? lowered : cut == bvRaised ? raised : 0;
+}
+
+} // namespace
+
 TRect TWinControl::ClientRect() {
     if (FHandle) {
         RECT rect;
         GetClientRect(FHandle, &rect);
         return {rect.left, rect.top, rect.right, rect.bottom};
     }
-    const int frame = FrameSize() + (FBorderStyle == bsSingle ? 2 : 0);
-    return {0, 0, std::max(0, Width() - 2 * frame), std::max(0, Height() - 2 * frame)};
+    // Before the window exists: what WM_NCCALCSIZE will take, with a 2-pixel system border.
+    RECT rect{0, 0, Width(), Height()};
+    const int border = FBorderStyle == bsSingle ? 2 : 0;
+    Inset(rect, FBevelEdges, FrameSize() - FBorderWidth, FBorderWidth + border);
+    return {0, 0, std::max(0L, rect.right - rect.left), std::max(0L, rect.bottom - rect.top)};
 }
 
 // ---- frame -------------------------------------------------------------------------------------
@@ -422,20 +440,6 @@ int TWinControl::FrameSize() const {
     return FBorderWidth + inner + outer;
 }
 
-namespace {
-
-void Inset(RECT& rect, TBevelEdges edges, int bevel, int border) {
-    rect.left += border + (edges.Contains(beLeft) ? bevel : 0);
-    rect.top += border + (edges.Contains(beTop) ? bevel : 0);
-    rect.right -= border + (edges.Contains(beRight) ? bevel : 0);
-    rect.bottom -= border + (edges.Contains(beBottom) ? bevel : 0);
-}
-
-UINT EdgeOf(TBevelCut cut, UINT lowered, UINT raised) {
-    return cut == bvLowered ? lowered : cut == bvRaised ? raised : 0;
-}
-
-} // namespace
 
 // The system's frame first, then BorderWidth and the bevel inside it.
 void TWinControl::WMNCCalcSize(TMessage& Message) {
@@ -444,32 +448,46 @@ void TWinControl::WMNCCalcSize(TMessage& Message) {
     Inset(*rect, FBevelEdges, FrameSize() - FBorderWidth, FBorderWidth);
 }
 
+namespace {
+
+// The client area in window coordinates.
+RECT ClientAreaInWindow(HWND wnd) {
+    RECT window;
+    GetWindowRect(wnd, &window);
+    POINT origin{0, 0};
+    ClientToScreen(wnd, &origin);
+    RECT client;
+    GetClientRect(wnd, &client);
+    OffsetRect(&client, origin.x - window.left, origin.y - window.top);
+    return client;
+}
+
+UINT BevelSides(TBevelEdges edges, TBevelKind kind) {
+    UINT sides = (edges.Contains(beLeft) ? BF_LEFT : 0) | (edges.Contains(beTop) ? BF_TOP : 0) |
+                 (edges.Contains(beRight) ? BF_RIGHT : 0) | (edges.Contains(beBottom) ? BF_BOTTOM : 0);
+    if (kind == bkFlat) sides |= BF_FLAT;
+    else if (kind == bkSoft) sides |= BF_SOFT;
+    return sides;
+}
+
+} // namespace
+
+// Around the client area: BorderWidth in Color, and the bevel outside it.
 void TWinControl::WMNCPaint(TMessage& Message) {
     DefaultHandler(Message);
     if (FrameSize() == 0) return;
-    RECT window;
-    GetWindowRect(FHandle, &window);
-    POINT client{0, 0};
-    ::ClientToScreen(FHandle, &client);
-    RECT clientRect;
-    GetClientRect(FHandle, &clientRect);
-    OffsetRect(&clientRect, client.x - window.left, client.y - window.top);
-    RECT outer = clientRect;
+    const RECT client = ClientAreaInWindow(FHandle);
+    RECT outer = client;
     Inset(outer, FBevelEdges, -(FrameSize() - FBorderWidth), -FBorderWidth);
     HBRUSH background = FBrush->Handle();
     HDC dc = GetWindowDC(FHandle);
     if (!dc) return;
-    ExcludeClipRect(dc, clientRect.left, clientRect.top, clientRect.right, clientRect.bottom);
+    ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
     FillRect(dc, &outer, background);
     if (FBevelKind != bkNone) {
-        UINT edges = (FBevelEdges.Contains(beLeft) ? BF_LEFT : 0) | (FBevelEdges.Contains(beTop) ? BF_TOP : 0) |
-                     (FBevelEdges.Contains(beRight) ? BF_RIGHT : 0) |
-                     (FBevelEdges.Contains(beBottom) ? BF_BOTTOM : 0);
-        if (FBevelKind == bkFlat) edges |= BF_FLAT;
-        else if (FBevelKind == bkSoft) edges |= BF_SOFT;
-        const UINT kind = EdgeOf(FBevelInner, BDR_SUNKENINNER, BDR_RAISEDINNER) |
+        const UINT edge = EdgeOf(FBevelInner, BDR_SUNKENINNER, BDR_RAISEDINNER) |
                           EdgeOf(FBevelOuter, BDR_SUNKENOUTER, BDR_RAISEDOUTER);
-        DrawEdge(dc, &outer, kind, edges);
+        DrawEdge(dc, &outer, edge, BevelSides(FBevelEdges, FBevelKind));
     }
     ReleaseDC(FHandle, dc);
 }

@@ -728,3 +728,29 @@ TEST(Controls, ChildListIsTheZOrder) {
     EXPECT_EQ(GetWindow(host->Handle(), GW_CHILD), lower->Handle());
     EXPECT_EQ(GetWindow(lower->Handle(), GW_HWNDNEXT), upper->Handle());
 }
+
+TEST(Controls, BorderWidthAndBevelsTakeTheirPlaceFromTheClientArea) {
+    auto host = MakeHost();
+    auto* panel = new TWinControl(host.get());
+    panel->SetBounds(0, 0, 100, 50);
+    panel->SetBorderWidth(3);
+    panel->SetBevelKind(bkTile); // raised inner and lowered outer edges, 1 pixel each
+    panel->SetParent(host.get());
+    auto* filler = new TProbeGraphic(host.get());
+    filler->SetAlign(alClient);
+    filler->SetParent(panel);
+    EXPECT_EQ(panel->ClientRect(), TRect(0, 0, 90, 40)) << "before the window exists";
+
+    host->HandleNeeded();
+    EXPECT_EQ(panel->ClientRect(), TRect(0, 0, 90, 40)) << "the window's client area";
+    EXPECT_EQ(filler->BoundsRect(), TRect(0, 0, 90, 40));
+    panel->SetBevelEdges({beLeft, beTop});
+    EXPECT_EQ(panel->ClientRect(), TRect(0, 0, 92, 42));
+    auto* loose = new TWinControl(host.get()); // no parent, no window
+    loose->SetBounds(0, 0, 100, 50);
+    loose->SetBorderWidth(3);
+    loose->SetBevelKind(bkTile);
+    loose->SetBevelEdges({beLeft, beTop});
+    EXPECT_EQ(loose->ClientRect(), TRect(0, 0, 92, 42)) << "the same frame before a window exists";
+    EXPECT_EQ(filler->BoundsRect(), TRect(0, 0, 92, 42));
+}
