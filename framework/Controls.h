@@ -273,7 +273,9 @@ public:
         return ComponentState().Contains(csReading) ? FControlState + TControlState{csReadingState}
                                                     : FControlState;
     }
-    void SetControlState(TControlState value) { FControlState = value - TControlState{csReadingState}; }
+    void SetControlState(TControlState value) {
+        FControlState = value - TControlState{csReadingState};
+    }
 
     // Painting.
     virtual void Invalidate();

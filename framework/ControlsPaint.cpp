@@ -186,7 +186,8 @@ void TControlCanvas::CreateHandle() {
     if (!FControl) throw EInvalidOperation(L"Canvas has no control to draw on");
     auto* windowed = dynamic_cast<TWinControl*>(FControl);
     TWinControl* owner = windowed ? windowed : FControl->Parent();
-    if (!owner) throw EInvalidOperation(L"Control '" + FControl->Name() + L"' has no parent window");
+    if (!owner)
+        throw EInvalidOperation(L"Control '" + FControl->Name() + L"' has no parent window");
     FWindow = owner->Handle();
     FDeviceContext = GetDCEx(FWindow, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
     if (!FDeviceContext) RaiseLastOSError(L"GetDCEx");

@@ -7,7 +7,8 @@
 
 void TWinControl::DefaultHandler(TMessage& Message) {
     if (!FHandle) return TControl::DefaultHandler(Message);
-    Message.Result = CallWindowProcW(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
+    Message.Result =
+        CallWindowProcW(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
 }
 
 // Window messages here; the library's notifications in DispatchNotification; the rest (mouse,
@@ -166,10 +167,12 @@ HWND NotifyingChild(HWND parent, const TMessage& message) {
     }
     case WM_MEASUREITEM: {
         const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(message.LParam);
-        return item->CtlType == ODT_MENU ? nullptr : GetDlgItem(parent, static_cast<int>(item->CtlID));
+        return item->CtlType == ODT_MENU ? nullptr
+                                         : GetDlgItem(parent, static_cast<int>(item->CtlID));
     }
     case WM_DELETEITEM: return reinterpret_cast<const DELETEITEMSTRUCT*>(message.LParam)->hwndItem;
-    case WM_COMPAREITEM: return reinterpret_cast<const COMPAREITEMSTRUCT*>(message.LParam)->hwndItem;
+    case WM_COMPAREITEM:
+        return reinterpret_cast<const COMPAREITEMSTRUCT*>(message.LParam)->hwndItem;
     default: return reinterpret_cast<HWND>(message.LParam);
     }
 }
@@ -316,7 +319,8 @@ void TWinControl::WMWindowPosChanged(TMessage& Message) {
 void TWinControl::UpdateBoundsFromWindow() {
     RECT rect;
     if (!GetWindowRect(FHandle, &rect)) return;
-    if (HWND parent = GetParent(FHandle); parent && (GetWindowLongPtrW(FHandle, GWL_STYLE) & WS_CHILD))
+    if (HWND parent = GetParent(FHandle);
+        parent && (GetWindowLongPtrW(FHandle, GWL_STYLE) & WS_CHILD))
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
@@ -464,7 +468,8 @@ RECT ClientAreaInWindow(HWND wnd) {
 
 UINT BevelSides(TBevelEdges edges, TBevelKind kind) {
     UINT sides = (edges.Contains(beLeft) ? BF_LEFT : 0) | (edges.Contains(beTop) ? BF_TOP : 0) |
-                 (edges.Contains(beRight) ? BF_RIGHT : 0) | (edges.Contains(beBottom) ? BF_BOTTOM : 0);
+                 (edges.Contains(beRight) ? BF_RIGHT : 0) |
+                 (edges.Contains(beBottom) ? BF_BOTTOM : 0);
     if (kind == bkFlat) sides |= BF_FLAT;
     else if (kind == bkSoft) sides |= BF_SOFT;
     return sides;

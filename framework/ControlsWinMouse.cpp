@@ -78,7 +78,8 @@ void TWinControl::WMSetCursor(TMessage& Message) {
         GetCursorPos(&point);
         ::ScreenToClient(FHandle, &point);
         TControl* over = ControlAtPos({point.x, point.y}, false);
-        const TCursor cursor = over && !dynamic_cast<TWinControl*>(over) ? over->Cursor() : Cursor();
+        const TCursor cursor =
+            over && !dynamic_cast<TWinControl*>(over) ? over->Cursor() : Cursor();
         if (cursor != crDefault) {
             ::SetCursor(CursorHandle(cursor));
             Message.Result = 1;

@@ -47,7 +47,8 @@ void Release(TInstanceRecord* record) noexcept {
     FreeList = record;
 }
 
-LRESULT CALLBACK InstanceProc(TInstanceRecord* record, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
+LRESULT CALLBACK InstanceProc(TInstanceRecord* record, UINT msg, WPARAM wParam,
+                              LPARAM lParam) noexcept {
     TMessage message{msg, wParam, lParam, 0};
     // A copy: the method may free the instance (and so clear Method) while it runs.
     const TWndMethod method = record->Method;

@@ -40,7 +40,8 @@ struct TEntry {
 // records the messages it watches; `Swallow` messages are answered 1 and not passed on.
 class TSpy {
 public:
-    TSpy(TControl* control, std::vector<TEntry>& log, std::set<UINT> watched, std::set<UINT> swallow = {})
+    TSpy(TControl* control, std::vector<TEntry>& log, std::set<UINT> watched,
+         std::set<UINT> swallow = {})
         : FControl(control), FLog(log), FWatched(std::move(watched)), FSwallow(std::move(swallow)) {
         FSaved = control->WindowProc();
         control->SetWindowProc(TWndMethod(this, &TSpy::Proc));
@@ -51,7 +52,8 @@ public:
 
 private:
     void Proc(TMessage& message) {
-        if (FWatched.count(message.Msg)) FLog.push_back({FControl, message.Msg, message.LParam, message.WParam});
+        if (FWatched.count(message.Msg))
+            FLog.push_back({FControl, message.Msg, message.LParam, message.WParam});
         if (FSwallow.count(message.Msg)) {
             message.Result = 1;
             return;
@@ -105,7 +107,8 @@ private:
 } // namespace
 
 TEST(Controls, WindowProcRestoredInAnyOrder) {
-    const std::vector<std::vector<int>> orders = {{0, 1, 2}, {2, 1, 0}, {1, 0, 2}, {0, 2, 1}, {1, 2, 0}};
+    const std::vector<std::vector<int>> orders = {
+        {0, 1, 2}, {2, 1, 0}, {1, 0, 2}, {0, 2, 1}, {1, 2, 0}, {2, 0, 1}};
     for (const auto& order : orders) {
         std::vector<UnicodeString> log;
         auto control = Make<TProbeGraphic>();
@@ -409,14 +412,15 @@ TEST(Controls, PrintAndPrintClientPaintLikePaint) {
     host->HandleNeeded();
 
     TBitmap printed(100, 60, pf32bit);
-    SendMessageW(painted->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(printed.Canvas()->Handle()),
-                 PRF_CLIENT);
+    SendMessageW(painted->Handle(), WM_PRINTCLIENT,
+                 reinterpret_cast<WPARAM>(printed.Canvas()->Handle()), PRF_CLIENT);
     TBitmap paintedCopy(100, 60, pf32bit);
-    SendMessageW(painted->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(paintedCopy.Canvas()->Handle()), 0);
+    SendMessageW(painted->Handle(), WM_PAINT,
+                 reinterpret_cast<WPARAM>(paintedCopy.Canvas()->Handle()), 0);
 
     TBitmap printedWhole(100, 60, pf32bit);
-    SendMessageW(painted->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(printedWhole.Canvas()->Handle()),
-                 PRF_CLIENT);
+    SendMessageW(painted->Handle(), WM_PRINT,
+                 reinterpret_cast<WPARAM>(printedWhole.Canvas()->Handle()), PRF_CLIENT);
 
     EXPECT_EQ(painted->Paints, 3);
     EXPECT_EQ(PixelAt(printed, 10, 30), clRed);
@@ -500,9 +504,11 @@ struct TEventLog {
 
     static UnicodeString Shift(TShiftState shift) {
         UnicodeString text;
-        const wchar_t* names[] = {L"Shift", L"Alt", L"Ctrl", L"Left", L"Right", L"Middle", L"Double"};
+        const wchar_t* names[] = {L"Shift", L"Alt",    L"Ctrl",  L"Left",
+                                  L"Right", L"Middle", L"Double"};
         for (int item = ssShift; item <= ssDouble; ++item)
-            if (shift.Contains(static_cast<TShiftStateItem>(item))) text += UnicodeString(names[item]) + L" ";
+            if (shift.Contains(static_cast<TShiftStateItem>(item)))
+                text += UnicodeString(names[item]) + L" ";
         return text;
     }
     static UnicodeString At(int x, int y) { return std::to_wstring(x) + L"," + std::to_wstring(y); }
@@ -510,7 +516,9 @@ struct TEventLog {
     void Down(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
         Lines.push_back(L"down " + std::to_wstring(button) + L" " + Shift(shift) + At(x, y));
     }
-    void Move(TObject*, TShiftState shift, int x, int y) { Lines.push_back(L"move " + Shift(shift) + At(x, y)); }
+    void Move(TObject*, TShiftState shift, int x, int y) {
+        Lines.push_back(L"move " + Shift(shift) + At(x, y));
+    }
     void Up(TObject*, TMouseButton button, TShiftState shift, int x, int y) {
         Lines.push_back(L"up " + std::to_wstring(button) + L" " + Shift(shift) + At(x, y));
     }
@@ -585,7 +593,8 @@ TEST(Controls, MouseWheelAnswersWhetherItWasHandled) {
         events.Attach(host.get());
         const WPARAM wheel = MAKEWPARAM(static_cast<WORD>(TShiftState{ssCtrl}.Bits()), 120);
         EXPECT_EQ(host->Perform(CM_MOUSEWHEEL, wheel, 0), handled ? 1 : 0);
-        SendMessageW(host->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-120)), 0);
+        SendMessageW(host->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-120)),
+                     0);
         const std::vector<UnicodeString> expected = {L"wheel Ctrl 120", L"wheel Shift -120"};
         EXPECT_EQ(events.Lines, expected);
     }
@@ -625,7 +634,8 @@ TEST(Controls, FocusNotifications) {
     SendMessageW(first->Handle(), WM_KILLFOCUS, 0, 0);
 
     EXPECT_EQ(events.Lines, (std::vector<UnicodeString>{L"enter", L"exit"}));
-    const std::vector<TEntry> expected = {{second, CM_FOCUSCHANGED, reinterpret_cast<LPARAM>(first)}};
+    const std::vector<TEntry> expected = {
+        {second, CM_FOCUSCHANGED, reinterpret_cast<LPARAM>(first)}};
     EXPECT_EQ(log, expected) << "the top parent tells every child who has the focus";
     EXPECT_FALSE(first->CanFocus()) << "its host is hidden";
     host->SetVisible(true);
@@ -642,8 +652,9 @@ static_assert(CM_ACTIVATE == 0xB000 && CM_VISIBLECHANGED == 0xB00B && CM_ENABLED
               CM_MOUSELEAVE == 0xB014 && CM_MENUCHANGED == 0xB015 && CM_SHOWINGCHANGED == 0xB019 &&
               CM_RELEASE == 0xB021 && CM_CONTROLLISTCHANGE == 0xB02C && CM_RECREATEWND == 0xB033 &&
               CM_INVALIDATE == 0xB034 && CM_FLOAT == 0xB03A && CM_MOUSEWHEEL == 0xB043 &&
-              CM_CONTROLLISTCHANGING == 0xB04C && CM_FOCUSCHANGED == 0xB007 && CM_UIACTIVATE == 0xB029 &&
-              CN_BASE == 0xBC00 && CN_DRAWITEM == 0xBC2B && CN_KEYDOWN == 0xBD00);
+              CM_CONTROLLISTCHANGING == 0xB04C && CM_FOCUSCHANGED == 0xB007 &&
+              CM_UIACTIVATE == 0xB029 && CN_BASE == 0xBC00 && CN_DRAWITEM == 0xBC2B &&
+              CN_KEYDOWN == 0xBD00);
 
 TEST(Controls, PropertyChangesSendTheirNotification) {
     struct TCase {
