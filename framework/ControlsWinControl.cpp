@@ -278,8 +278,12 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
     AControl->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
     if (windowed) windowed->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
-    if (windowed && FHandle) windowed->CreateHandle();
-    else AControl->InvalidateControl(AControl->Visible(), false);
+    if (windowed) {
+        windowed->DestroyHandle(); // a window made without this parent is not its child
+        if (FHandle) windowed->CreateHandle();
+    } else {
+        AControl->InvalidateControl(AControl->Visible(), false);
+    }
     Perform(CM_CONTROLCHANGE, control, 1);
     Perform(CM_CONTROLLISTCHANGE, control, 1);
     AControl->RequestAlign();

@@ -765,3 +765,19 @@ TEST(Controls, BorderWidthAndBevelsTakeTheirPlaceFromTheClientArea) {
     EXPECT_EQ(loose->ClientRect(), TRect(0, 0, 92, 42)) << "the same frame before a window exists";
     EXPECT_EQ(filler->BoundsRect(), TRect(0, 0, 92, 42));
 }
+
+TEST(Controls, AWindowMadeWithoutParentBecomesAChildWhenParented) {
+    auto host = MakeHost();
+    host->HandleNeeded();
+    auto* control = new TWinControl(host.get());
+    control->SetVisible(false);
+    control->SetText(L"kept");
+    HWND alone = control->Handle();
+    EXPECT_EQ(GetParent(alone), nullptr);
+
+    control->SetParent(host.get());
+    EXPECT_FALSE(IsWindow(alone));
+    ASSERT_TRUE(control->HandleAllocated());
+    EXPECT_EQ(GetParent(control->Handle()), host->Handle());
+    EXPECT_EQ(control->Text(), L"kept");
+}
