@@ -574,7 +574,7 @@ private:
 // A canvas drawing on a control. A windowed control's canvas gets its window's DC
 // (GetDCEx, children and siblings clipped); a graphic control's canvas gets its parent's DC with
 // the origin at the control and clipped to it. The DC is released by FreeHandle, when the
-// control's window goes, and with the canvas. While a control paints, its canvas borrows the
+// window it belongs to goes, and with the canvas. GUI thread only. While a control paints, its canvas borrows the
 // paint DC instead (SetHandle) and gives it back afterwards.
 class TControlCanvas : public TCanvas {
     CLASS_INFO(TControlCanvas, TCanvas)
@@ -584,6 +584,8 @@ public:
     TControl* Control() const noexcept { return FControl; }
     void SetControl(TControl* control);
     void FreeHandle() noexcept;
+    // Releases the DCs that canvases hold on a window that is going away.
+    static void FreeHandlesOf(HWND wnd) noexcept;
 
 protected:
     void CreateHandle() override;
@@ -605,7 +607,6 @@ public:
 protected:
     virtual void Paint() {}
     void PaintWindow(HDC dc) override;
-    void Dispatch(TMessage& Message) override;
 
 private:
     std::unique_ptr<TControlCanvas, graphics_detail::TFreeObject> FCanvas;

@@ -167,6 +167,19 @@ void TWinControl::PaintControls(HDC dc) {
 
 // ---- canvases ----------------------------------------------------------------------------------
 
+namespace {
+std::vector<TControlCanvas*>& CanvasesHoldingDC() {
+    static std::vector<TControlCanvas*> canvases;
+    return canvases;
+}
+} // namespace
+
+void TControlCanvas::FreeHandlesOf(HWND wnd) noexcept {
+    const std::vector<TControlCanvas*> holding = CanvasesHoldingDC();
+    for (TControlCanvas* canvas : holding)
+        if (canvas->FWindow == wnd) canvas->FreeHandle();
+}
+
 void TControlCanvas::SetControl(TControl* control) {
     if (control == FControl) return;
     FreeHandle();
@@ -180,6 +193,8 @@ void TControlCanvas::FreeHandle() noexcept {
     SetHandle(nullptr);
     ReleaseDC(FWindow, dc);
     FWindow = nullptr;
+    auto& holding = CanvasesHoldingDC();
+    holding.erase(std::remove(holding.begin(), holding.end(), this), holding.end());
 }
 
 void TControlCanvas::CreateHandle() {
@@ -191,6 +206,7 @@ void TControlCanvas::CreateHandle() {
     FWindow = owner->Handle();
     FDeviceContext = GetDCEx(FWindow, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
     if (!FDeviceContext) RaiseLastOSError(L"GetDCEx");
+    CanvasesHoldingDC().push_back(this);
     if (!windowed) {
         SetViewportOrgEx(FDeviceContext, FControl->Left(), FControl->Top(), nullptr);
         IntersectClipRect(FDeviceContext, 0, 0, FControl->Width(), FControl->Height());
@@ -237,10 +253,6 @@ void TCustomControl::PaintWindow(HDC dc) {
     SetControlState(ControlState() - TControlState{csCustomPaint});
 }
 
-void TCustomControl::Dispatch(TMessage& Message) {
-    if (Message.Msg == WM_NCDESTROY) FCanvas->FreeHandle();
-    TWinControl::Dispatch(Message);
-}
 
 TGraphicControl::TGraphicControl(TComponent* AOwner)
     : TControl(AOwner), FCanvas(new TControlCanvas) {

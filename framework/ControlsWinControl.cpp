@@ -110,6 +110,7 @@ void TWinControl::AttachHandle(HWND wnd) noexcept {
 }
 
 void TWinControl::WMNCDestroyed() noexcept {
+    TControlCanvas::FreeHandlesOf(FHandle);
     RemovePropW(FHandle, ControlProperty);
     FHandle = nullptr;
 }

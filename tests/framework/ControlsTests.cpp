@@ -781,3 +781,20 @@ TEST(Controls, AWindowMadeWithoutParentBecomesAChildWhenParented) {
     EXPECT_EQ(GetParent(control->Handle()), host->Handle());
     EXPECT_EQ(control->Text(), L"kept");
 }
+
+TEST(Controls, CanvasDrawsOutsidePaintAndLetsGoWithTheWindow) {
+    auto host = MakeHost();
+    auto* graphic = new TGreenSquare(host.get());
+    graphic->SetBounds(10, 10, 20, 20);
+    graphic->SetParent(host.get());
+    auto* custom = new TPainted(host.get());
+    custom->SetParent(host.get());
+
+    HDC graphicDC = graphic->Canvas()->Handle();
+    HDC customDC = custom->Canvas()->Handle();
+    EXPECT_EQ(WindowFromDC(graphicDC), host->Handle()) << "a graphic control draws on its parent";
+    EXPECT_EQ(WindowFromDC(customDC), custom->Handle());
+    host->RecreateWnd();
+    EXPECT_FALSE(graphic->Canvas()->HandleAllocated());
+    EXPECT_FALSE(custom->Canvas()->HandleAllocated());
+}
