@@ -15,9 +15,10 @@
 // synchronously and returns Result. One window procedure serves every control window: it finds
 // the control through a window property, and stops exceptions at its boundary.
 //
-// Handlers that hook a control save `WindowProc`, install their own and call the saved one;
-// giving the saved method back restores the chain in any order, because each link only calls
-// what it saved.
+// Handlers that hook a control save `WindowProc`, install their own and call the saved one.
+// The saved value is a link into the control's chain, not the bare method: giving it back takes
+// out exactly the handler that was installed on top of it, so handlers may leave in any order
+// and a handler whose predecessor has left calls the next one still in the chain.
 //
 // Ownership: a TWinControl frees its child controls when it is freed; freeing any control takes
 // it out of its parent's list and its owner's list first, so a control with both an owner and a
