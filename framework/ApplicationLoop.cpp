@@ -1,9 +1,28 @@
 // The GUI thread's message loop. Idle means: OnIdle has run, no synchronised call was waiting,
 // and no message is queued; the loop then sleeps in MsgWaitForMultipleObjectsEx on the message
 // queue and on the event that says threads handed calls over, whichever comes first.
+//
+// Key messages go to the control they are for as CN_BASE + message first (CN_KEYDOWN, CN_CHAR,
+// CN_SYSKEYDOWN, CN_SYSCHAR ...), so that a control and its form can take navigation keys and
+// accelerators before the window sees them; a non-zero answer swallows the message. The control
+// is the one of the message's window or, for a raw child window of a control (the edit of a
+// combo box), of its parent.
 #include "framework/Application.h"
 
+#include "framework/Controls.h"
 #include "framework/Threads.h"
+
+namespace {
+
+bool IsKeyMsg(const MSG& msg) {
+    if (msg.message < WM_KEYFIRST || msg.message > WM_KEYLAST) return false;
+    TWinControl* control = TWinControl::FindControl(msg.hwnd);
+    if (!control) control = TWinControl::FindControl(GetParent(msg.hwnd));
+    if (!control) return false;
+    return control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+}
+
+} // namespace
 
 void TApplication::Run() {
     while (!FTerminated) {
@@ -31,7 +50,7 @@ bool TApplication::ProcessMessage() {
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
         FTerminated = true;
-    } else {
+    } else if (!IsKeyMsg(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
