@@ -9,8 +9,12 @@ TJsonRef TJsonObject::ParseString(const UnicodeString& text, bool partial, const
     TJsonTokenizer tok;
     TJsonRef result = ParseEx(tok, text.c_str(), -1, that, options, put, dt);
     if (tok.err != teSuccess) return nullptr;
-    // The call stopped at or before the text's first NUL, so this stays inside the text.
-    if (!partial && text.c_str()[tok.char_offset] != 0) return nullptr;
+    // The call either stopped before a character or consumed the NUL that ends the text (a
+    // comment still open after the value); in the second case `char_offset` is already past
+    // that NUL and nothing the reader could see follows the value.
+    const wchar_t* const stop = text.c_str() + tok.char_offset;
+    const bool consumedEnd = tok.char_offset > 0 && stop[-1] == 0;
+    if (!partial && !consumedEnd && *stop != 0) return nullptr;
     return result;
 }
 

@@ -82,6 +82,19 @@ TEST(JsonParse, GrammarTable) {
         EXPECT_EQ(Parse(c.text, c.partial), c.expected) << "input: " << std::wstring(c.text);
 }
 
+// A comment still open after the value makes the reader consume the text's NUL. What lies past
+// that NUL (here an embedded tail, or the leftover of a string shortened in place) is not text
+// following the value and must not decide the result.
+TEST(JsonParse, OpenCommentAtTheEndIgnoresWhatLiesPastTheNul) {
+    const UnicodeString tail(L"\0x", 2);
+    EXPECT_EQ(Parse(L"[1] /* still open" + tail), L"[1]");
+    EXPECT_EQ(Parse(L"[1] // to the end" + tail), L"[1]");
+    EXPECT_EQ(Parse(L"[1]" + tail), L"[1]");
+    UnicodeString shortened = L"[1] /* still openxxxxxxxx";
+    shortened.resize(17);
+    EXPECT_EQ(Parse(shortened), L"[1]");
+}
+
 TEST(JsonParse, ErrorKinds) {
     const std::pair<const wchar_t*, TJsonTokenizerError> cases[] = {
         {L"[1]", teSuccess},
