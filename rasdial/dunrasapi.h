@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstddef>
+#include <vector>
 
 // Handle of a RAS connection (pointer-sized, as the system hands it out).
 using HRasConn = HANDLE;
@@ -71,6 +72,14 @@ constexpr Integer RasErrorNotOnLevel = -1;
 
 // Module-level buffer sizes the components allocate (the connection buffer is defined below).
 constexpr std::size_t RasEntryBufferSize = 4096;
+
+// Reads the properties of `entryName` into an entry record buffer (RasEntryBufferSize bytes)
+// and a device-information buffer: the sizes first (603 is the expected answer), then the
+// record, never more than the buffers hold. Both components read entries this way. Clears the
+// buffers and sizes first; answers the RAS result.
+Integer ReadRasEntryProperties(LPCSTR phonebook, const AnsiString& entryName,
+                               std::vector<Byte>& entry, std::vector<Byte>& device,
+                               DWORD& entrySize, DWORD& deviceSize);
 constexpr std::size_t RasSubEntryBufferSize = 491;
 constexpr std::size_t RasCtryInfoBufferSize = 276;  // record plus country name
 

@@ -19,7 +19,6 @@ constexpr DWORD RASEO_PromoteAlternates = 0x8000;
 constexpr DWORD RASEDFLAG_NewEntry = 0x2;
 constexpr DWORD RASEDFLAG_NoRename = 0x8;
 constexpr DWORD RASEDFLAG_NewPhoneEntry = 0x10;
-constexpr DWORD Level0DeviceSize = 256;
 constexpr DWORD ModemConfigSignature = DefaultModemConfigSize;
 
 bool MultiLinkProfile(const AnsiString &entryName) {
@@ -102,32 +101,12 @@ Integer TDunRasCon::CreatePhonebook(HWND Owner) {
     return Finish(static_cast<Integer>(RasCreatePhonebookEntryA(Owner, nullptr)));
 }
 
-// Reads the entry record of `EntryName` into the component's buffers: sizes first (603 is the
-// expected answer), then the record, never more than the buffers hold.
+// Reads the entry record of `EntryName` into the component's buffers.
 Integer TDunRasCon::ReadEntryRecord() {
     FSub.fill({});
     SubCurTotal = 0;
-    FEntrySize = FDeviceSize = 0;
-    std::fill(FEntryBuffer.begin(), FEntryBuffer.end(), Byte{0});
-    std::fill(FDeviceBuffer.begin(), FDeviceBuffer.end(), Byte{0});
-    DWORD entrySize = 0;
-    DWORD deviceSize = 0;
-    Integer result = static_cast<Integer>(RasGetEntryPropertiesA(
-        SelectedPhonebook(), EntryName.c_str(), nullptr, &entrySize, nullptr, &deviceSize));
-    if (result != 0 && result != RasErrorBufferTooSmall) return Finish(result);
-    entrySize = std::min<DWORD>(entrySize, RasEntryBufferSize);
-    if (RasOSLevel() == RasLevelWin9x && (deviceSize == 0 || deviceSize > Level0DeviceSize))
-        deviceSize = Level0DeviceSize;
-    if (deviceSize > FDeviceBuffer.size()) FDeviceBuffer.resize(deviceSize);
-    EntryRecordOf(FEntryBuffer).dwSize = RasRecordSize(TRasRecord::Entry);
-    result = static_cast<Integer>(RasGetEntryPropertiesA(
-        SelectedPhonebook(), EntryName.c_str(), &EntryRecordOf(FEntryBuffer), &entrySize,
-        deviceSize ? FDeviceBuffer.data() : nullptr, &deviceSize));
-    if (result == 0) {
-        FEntrySize = std::min<DWORD>(entrySize, RasEntryBufferSize);
-        FDeviceSize = std::min<DWORD>(deviceSize, static_cast<DWORD>(FDeviceBuffer.size()));
-    }
-    return Finish(result);
+    return Finish(ReadRasEntryProperties(SelectedPhonebook(), EntryName, FEntryBuffer,
+                                         FDeviceBuffer, FEntrySize, FDeviceSize));
 }
 
 void TDunRasCon::ReadAlternates(const Byte *base, std::size_t offset, std::size_t end,

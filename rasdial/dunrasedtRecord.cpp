@@ -64,7 +64,6 @@ constexpr TOption Protocols[] = {
     {&TDunRasEdt::bNetBEUI, 0x1}, {&TDunRasEdt::bNetIPX, 0x2}, {&TDunRasEdt::bNetTCPIP, 0x4}};
 
 constexpr Integer ErrorBufferTooSmall = 603;
-constexpr DWORD Level0DeviceSize = 256;
 
 template <std::size_t N> DWORD Pack(const TDunRasEdt &edt, const TOption (&table)[N]) {
     DWORD bits = 0;
@@ -135,27 +134,8 @@ bool HasLines(const TStringList &list) {
 } // namespace
 
 Integer TDunRasEdt::ReadEntryRecord(const AnsiString &entryName) {
-    FEntrySize = FDeviceSize = 0;
-    std::fill(FEntryBuffer.begin(), FEntryBuffer.end(), Byte{0});
-    std::fill(FDeviceBuffer.begin(), FDeviceBuffer.end(), Byte{0});
-    DWORD entrySize = 0;
-    DWORD deviceSize = 0;
-    Integer result = static_cast<Integer>(RasGetEntryPropertiesA(
-        SelectedPhonebook(), entryName.c_str(), nullptr, &entrySize, nullptr, &deviceSize));
-    if (result != 0 && result != ErrorBufferTooSmall) return Finish(result);
-    entrySize = std::min<DWORD>(entrySize, RasEntryBufferSize);
-    if (RasOSLevel() == RasLevelWin9x && (deviceSize == 0 || deviceSize > Level0DeviceSize))
-        deviceSize = Level0DeviceSize;
-    if (deviceSize > FDeviceBuffer.size()) FDeviceBuffer.resize(deviceSize);
-    Entry(FEntryBuffer).dwSize = RasRecordSize(TRasRecord::Entry);
-    result = static_cast<Integer>(RasGetEntryPropertiesA(
-        SelectedPhonebook(), entryName.c_str(), &Entry(FEntryBuffer), &entrySize,
-        deviceSize ? FDeviceBuffer.data() : nullptr, &deviceSize));
-    if (result == 0) {
-        FEntrySize = std::min<DWORD>(entrySize, RasEntryBufferSize);
-        FDeviceSize = std::min<DWORD>(deviceSize, static_cast<DWORD>(FDeviceBuffer.size()));
-    }
-    return Finish(result);
+    return Finish(ReadRasEntryProperties(SelectedPhonebook(), entryName, FEntryBuffer,
+                                         FDeviceBuffer, FEntrySize, FDeviceSize));
 }
 
 void TDunRasEdt::ReadFields() {
