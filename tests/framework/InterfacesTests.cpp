@@ -1,6 +1,8 @@
 #include "framework/ExceptionBoundary.h"
 #include "framework/Interfaces.h"
 
+#include "TestThread.h"
+
 #include <gtest/gtest.h>
 #include <objidl.h>
 
@@ -55,33 +57,6 @@ void* Identity(IUnknown* object) {
     return identity;
 }
 
-class TTestThread {
-public:
-    explicit TTestThread(void (*body)(TInterfacedObject*), TInterfacedObject* object)
-        : FBody(body), FObject(object) {
-        FHandle = CreateThread(nullptr, 0, &Entry, this, 0, nullptr);
-        if (!FHandle) RaiseLastOSError(L"CreateThread");
-    }
-    ~TTestThread() {
-        WaitForSingleObject(FHandle, INFINITE);
-        CloseHandle(FHandle);
-    }
-    TTestThread(const TTestThread&) = delete;
-    TTestThread& operator=(const TTestThread&) = delete;
-
-private:
-    static DWORD WINAPI Entry(void* self) {
-        GuardBoundary([self] {
-            auto* thread = static_cast<TTestThread*>(self);
-            thread->FBody(thread->FObject);
-        });
-        return 0;
-    }
-
-    void (*FBody)(TInterfacedObject*);
-    TInterfacedObject* FObject;
-    HANDLE FHandle = nullptr;
-};
 
 } // namespace
 
@@ -205,8 +180,8 @@ TEST(Interfaces, ReferencesTakenOnTwoThreadsAtOnceAreCounted) {
     };
     auto* cube = static_cast<TCube*>(held.Get());
     {
-        TTestThread a(churn, cube);
-        TTestThread b(churn, cube);
+        TTestThread a([=] { churn(cube); });
+        TTestThread b([=] { churn(cube); });
     }
     EXPECT_EQ(cube->RefCount(), 1);
     EXPECT_TRUE(log.empty());

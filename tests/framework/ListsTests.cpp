@@ -1,6 +1,8 @@
 #include "framework/ExceptionBoundary.h"
 #include "framework/Lists.h"
 
+#include "TestThread.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -35,31 +37,6 @@ protected:
     void Notify(void* Ptr, TListNotification Action) override { Log->push_back({N(Ptr), Action}); }
 };
 
-// A thread for the tests; the destructor waits for it.
-class TTestThread {
-public:
-    explicit TTestThread(std::function<void()> body) : FBody(std::move(body)) {
-        FHandle = CreateThread(nullptr, 0, &Entry, this, 0, nullptr);
-        if (!FHandle) RaiseLastOSError(L"CreateThread");
-    }
-    ~TTestThread() {
-        WaitForSingleObject(FHandle, INFINITE);
-        CloseHandle(FHandle);
-    }
-    TTestThread(const TTestThread&) = delete;
-    TTestThread& operator=(const TTestThread&) = delete;
-
-    DWORD Wait(DWORD milliseconds) { return WaitForSingleObject(FHandle, milliseconds); }
-
-private:
-    static DWORD WINAPI Entry(void* self) {
-        GuardBoundary([self] { static_cast<TTestThread*>(self)->FBody(); });
-        return 0;
-    }
-
-    std::function<void()> FBody;
-    HANDLE FHandle = nullptr;
-};
 
 } // namespace
 
