@@ -25,6 +25,7 @@ bool IsKeyMsg(const MSG& msg) {
 } // namespace
 
 void TApplication::Run() {
+    ShowTheMainForm();
     while (!FTerminated) {
         try {
             HandleMessage();

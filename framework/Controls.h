@@ -439,6 +439,8 @@ public:
     // The position among the parent's windowed children in tab order; -1 without parent.
     int TabOrder() const;
     void SetTabOrder(int value);
+    // Every windowed control below this one in tab order, depth first.
+    void GetTabOrderList(std::vector<TWinControl*>& List) const;
 
     // Frame.
     int BorderWidth() const noexcept { return FBorderWidth; }
@@ -512,6 +514,7 @@ protected:
     virtual void KeyUp(Word& Key, TShiftState Shift);
 
 private:
+    TWinControl* KeyPreviewForm();
     bool RouteToGraphicChild(TMessage& Message);
     void TrackMouse(TMessage& Message);
     bool Reflect(TMessage& Message);
@@ -585,6 +588,22 @@ public:
     TControl* Control() const noexcept { return FControl; }
     void SetControl(TControl* control);
     void FreeHandle() noexcept;
+    // Lends `dc` to the canvas for one paint call.
+    template <class Body>
+    void PaintWith(HDC dc, Body&& paint) {
+        Lock();
+        FreeHandle();
+        SetHandle(dc);
+        try {
+            paint();
+        } catch (...) {
+            SetHandle(nullptr);
+            Unlock();
+            throw;
+        }
+        SetHandle(nullptr);
+        Unlock();
+    }
     // Releases the DCs that canvases hold on a window that is going away.
     static void FreeHandlesOf(HWND wnd) noexcept;
 
