@@ -70,6 +70,7 @@ void TApplication::WndProc(TMessage& message) {
     case WM_HANDLE_QUEUED: HandleQueuedExceptions(); break;
     // A thread wakes the GUI thread this way when it waits for a synchronised call.
     case WM_NULL: RunSynchronized(); break;
+    case WM_TIMER: HintTimerExpired(message.WParam); break;
     default: DefaultHandler(message, Handle());
     }
 }

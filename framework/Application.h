@@ -37,6 +37,11 @@ using TIdleEvent = TMethodEvent<void(TObject* Sender, bool& Done)>;
 using TWindowHook = TMethodEvent<bool(TMessage& Message)>;
 
 class TCustomForm;
+class TControl;
+class THintWindow;
+struct THintInfo;
+using TShowHintEvent =
+    TMethodEvent<void(UnicodeString& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 
 class TApplication : public TComponent {
     CLASS_INFO(TApplication, TComponent)
@@ -110,6 +115,25 @@ public:
     // Called by a form that is going away.
     void FormDestroying(TCustomForm* Form);
 
+    // ---- hints (ApplicationHints.cpp) ----
+    // Hints show after the mouse rests HintPause ms on a control whose ShowHint is on (the
+    // short pause when a hint was showing a moment ago) and go after HintHidePause ms, on a key
+    // or a click, or when the mouse leaves the hint's cursor rectangle.
+    bool ShowHint() const noexcept { return FShowHint; }
+    void SetShowHint(bool value);
+    TColor HintColor = clInfoBk;
+    int HintPause = 500;
+    int HintShortPause = 50;
+    int HintHidePause = 2500;
+    // The window class for hints; THintWindow when null.
+    TClass HintWindowClass = nullptr;
+    void CancelHint();
+    // Shows the hint of the control under the cursor now (as when the pause ends).
+    void ActivateHint(TPoint CursorPos);
+    // The hint window while one exists.
+    THintWindow* HintWindow() const noexcept { return FHintWindow; }
+    TShowHintEvent OnShowHint;
+
 private:
     // Private message of the application window: exceptions from other threads are queued.
     static constexpr UINT WM_HANDLE_QUEUED = WM_USER + 1;
@@ -128,6 +152,15 @@ private:
     void WndProc(TMessage& message);
 
     bool CallHooks(TMessage& message);
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    bool IsHintMsg(const MSG& msg);
+    void HintMouseMessage(const MSG& msg);
+    void HintTimerExpired(UINT_PTR id);
+    void SetHintControl(TControl* control);
+    void StartHintTimer(UINT_PTR id, int ms);
+    void StopHintTimer(UINT_PTR id);
+    void HideHint();
+    void ShowHintOf(TControl* control, TPoint cursor);
     void ShowTheMainForm();
     HWND MainFormHandle() const;
 
@@ -140,6 +173,12 @@ private:
     int FModalLevel = 0;
     std::vector<TWindowHook> FHooks;
     std::unique_ptr<TIcon, graphics_detail::TFreeObject> FIcon;
+    bool FShowHint = true;
+    TControl* FHintControl = nullptr; // the control the mouse rests on (free-notified)
+    THintWindow* FHintWindow = nullptr; // owned by this object as a component
+    TRect FHintCursorRect;              // on the screen, while a hint shows
+    bool FHintShowing = false;
+    DWORD FHintHiddenAt = 0;            // GetTickCount when the last hint went
     DWORD FThreadId;
     THiddenWindow FWindow;
     TApplication* FPreviousSinkTarget;

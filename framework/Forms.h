@@ -259,6 +259,7 @@ private:
     void CMDialogKey(TMessage& Message);
     void WMActivate(TMessage& Message);
     void WMSize(TMessage& Message);
+    bool WMSysCommand(TMessage& Message);
     int ShowCommand() const;
     void ApplyPosition();
     void ApplyAlphaBlend();
@@ -405,3 +406,26 @@ template <class TFormClass> void TApplication::CreateForm(TFormClass*& Reference
     TFormClass* form = TCustomForm::Build<TFormClass>(this, &Reference);
     if (!FMainForm) FMainForm = form;
 }
+
+// ---- hint window ----------------------------------------------------------------------------------
+
+// The small topmost window that shows a hint. Subclasses (the virtual tree's hint, skinned
+// hints) change its size, placement and painting through the virtuals.
+class THintWindow : public TCustomControl {
+    CLASS_INFO(THintWindow, TCustomControl)
+public:
+    explicit THintWindow(TComponent* AOwner);
+    // The size the hint text needs, at most MaxWidth wide, at (0, 0).
+    virtual TRect CalcHintRect(int MaxWidth, const UnicodeString& AHint, void* AData);
+    // Shows the hint at Rect (screen), kept on the desktop, without taking the focus.
+    virtual void ActivateHint(TRect Rect, const UnicodeString& AHint);
+    virtual void ActivateHintData(TRect Rect, const UnicodeString& AHint, void* AData);
+    // True for the messages that end a hint: keys, clicks, and leaving the window.
+    virtual bool IsHintMsg(const MSG& Msg);
+    void ReleaseHandle();
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void Dispatch(TMessage& Message) override;
+};

@@ -29,6 +29,9 @@ void TCustomForm::Dispatch(TMessage& Message) {
         return;
     case WM_SIZE: WMSize(Message); break;
     case WM_QUERYENDSESSION: Message.Result = CloseQuery() ? 1 : 0; return;
+    case WM_SYSCOMMAND:
+        if (WMSysCommand(Message)) return;
+        break;
     default: break;
     }
     TScrollingWinControl::Dispatch(Message);
@@ -44,6 +47,21 @@ void TCustomForm::DefaultHandler(TMessage& Message) {
     } else {
         TScrollingWinControl::DefaultHandler(Message);
     }
+}
+
+// The main form's minimise and restore are the program's (OnMinimize, OnRestore).
+bool TCustomForm::WMSysCommand(TMessage& Message) {
+    if (!Application || Application->MainForm() != this) return false;
+    switch (Message.WParam & 0xFFF0) {
+    case SC_MINIMIZE: Application->Minimize(); break;
+    case SC_RESTORE:
+        if (!Application->Minimized()) return false;
+        Application->Restore();
+        break;
+    default: return false;
+    }
+    Message.Result = 0;
+    return true;
 }
 
 void TCustomForm::WMSize(TMessage& Message) {

@@ -426,3 +426,92 @@ TEST_F(Forms, ScreenFollowsTheActiveForm) {
 }
 
 } // namespace
+
+namespace {
+
+// A control that records the hint query and may change it or refuse it.
+class THinted : public TWinControl {
+    CLASS_INFO(THinted, TWinControl)
+public:
+    using TWinControl::TWinControl;
+    bool Refuse = false;
+    int Queries = 0;
+    UnicodeString Replacement;
+
+protected:
+    void Dispatch(TMessage& Message) override {
+        if (Message.Msg == CM_HINTSHOWPAUSE) {
+            *reinterpret_cast<int*>(Message.LParam) = 0;
+            return;
+        }
+        if (Message.Msg == CM_HINTSHOW) {
+            ++Queries;
+            auto* info = reinterpret_cast<THintInfo*>(Message.LParam);
+            if (!Replacement.empty()) info->HintStr = Replacement;
+            Message.Result = Refuse ? 1 : 0;
+            return;
+        }
+        TWinControl::Dispatch(Message);
+    }
+};
+
+struct THintFixture {
+    TForm* Form;
+    THinted* Control;
+    TPoint Centre;
+};
+
+THintFixture MakeHintedForm() {
+    auto* form = Construct<TForm>(Application);
+    form->SetBounds(100, 100, 300, 200);
+    auto* control = new THinted(form);
+    control->SetParent(form);
+    control->SetBounds(20, 20, 100, 50);
+    control->SetHint(L"Short|Long text");
+    control->SetShowHint(true);
+    form->Show();
+    const TPoint centre = control->ClientToScreen({50, 25});
+    SetCursorPos(centre.x, centre.y);
+    return {form, control, centre};
+}
+
+} // namespace
+
+TEST_F(Forms, AMouseRestingOnAControlShowsItsShortHintUntilAKey) {
+    const THintFixture fixture = MakeHintedForm();
+    PostMessageW(fixture.Control->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(50, 25));
+    ASSERT_TRUE(PumpUntil([] {
+        return Application->HintWindow() && IsWindowVisible(Application->HintWindow()->Handle());
+    }));
+    EXPECT_EQ(fixture.Control->Queries, 1);
+    EXPECT_EQ(Application->HintWindow()->Caption(), L"Short");
+    THintWindow* hint = Application->HintWindow();
+    PostMessageW(fixture.Control->Handle(), WM_KEYDOWN, VK_SHIFT, 0);
+    EXPECT_TRUE(
+        PumpUntil([&] { return !hint->HandleAllocated() || !IsWindowVisible(hint->Handle()); }));
+    fixture.Form->Free();
+}
+
+TEST_F(Forms, TheControlCanChangeOrRefuseItsHint) {
+    const THintFixture fixture = MakeHintedForm();
+    fixture.Control->Replacement = L"Changed";
+    Application->ActivateHint(fixture.Centre);
+    ASSERT_NE(Application->HintWindow(), nullptr);
+    EXPECT_EQ(Application->HintWindow()->Caption(), L"Changed");
+    Application->CancelHint();
+    EXPECT_FALSE(IsWindowVisible(Application->HintWindow()->Handle()));
+    fixture.Control->Refuse = true;
+    fixture.Control->Replacement = L"Never";
+    Application->ActivateHint(fixture.Centre);
+    EXPECT_NE(Application->HintWindow()->Caption(), L"Never");
+    Application->SetShowHint(false);
+    EXPECT_EQ(Application->HintWindow(), nullptr);
+    fixture.Form->Free();
+}
+
+TEST(FormsHints, ShortAndLongParts) {
+    EXPECT_EQ(GetShortHint(L"a|b|c"), L"a");
+    EXPECT_EQ(GetLongHint(L"a|b|c"), L"b|c");
+    EXPECT_EQ(GetShortHint(L"plain"), L"plain");
+    EXPECT_EQ(GetLongHint(L"plain"), L"plain");
+}
