@@ -1,0 +1,30 @@
+// Blending of equal 24-bit bitmaps through their scan lines (three bytes a pixel, rows padded
+// by the DIB layout, so each row is addressed through ScanLine).
+#include "skin/engine/sAlphaGraph.h"
+
+bool RectContainsRect(const TRect& Outer, const TRect& Inner) {
+    return Inner.left >= Outer.left && Inner.top >= Outer.top && Inner.right <= Outer.right &&
+           Inner.bottom <= Outer.bottom;
+}
+
+namespace {
+
+bool Blendable(TBitmap* Dst, TBitmap* Src) {
+    return Dst && Src && Dst->Width() == Src->Width() && Dst->Height() == Src->Height() &&
+           Dst->Width() >= 2 && Dst->Height() >= 2 && Dst->PixelFormat() == pf24bit &&
+           Src->PixelFormat() == pf24bit;
+}
+
+} // namespace
+
+void BlendEqualBmps(TBitmap* Dst, TBitmap* Src, int Alpha) {
+    if (!Blendable(Dst, Src)) return;
+    const int alpha = ClampToByte(Alpha);
+    const int bytes = Dst->Width() * 3;
+    for (int row = 0; row < Dst->Height(); ++row) {
+        auto* d = static_cast<Byte*>(Dst->ScanLine(row));
+        const auto* s = static_cast<const Byte*>(Src->ScanLine(row));
+        for (int i = 0; i < bytes; ++i)
+            d[i] = static_cast<Byte>((d[i] * alpha + s[i] * (255 - alpha) + 127) >> 8);
+    }
+}
