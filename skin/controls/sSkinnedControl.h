@@ -11,6 +11,7 @@
 //   PressedPaint        the push button paints pressed whatever its state.
 #pragma once
 
+#include "skin/controls/RangeErrors.h"
 #include "skin/engine/sCommonData.h"
 
 extern bool HintsSuspended;
@@ -37,9 +38,3 @@ WORD SkinCommand(const TMessage& Message);
 bool MouseMessageForSelf(const TMessage& Message, const TControl* Self);
 // Enabled and not designing: the control's mouse events may fire.
 bool MouseEventsAllowed(const TControl* Self);
-
-// An index outside a table the skinned controls read (skin sections, items).
-class ERangeError : public Exception {
-public:
-    using Exception::Exception;
-};
