@@ -30,7 +30,14 @@ void InitCommonControl(DWORD classes);
 
 enum TCustomDrawStage { cdPrePaint, cdPostPaint, cdPreErase, cdPostErase };
 enum TCustomDrawStateItem {
-    cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot, cdsMarked,
+    cdsSelected,
+    cdsGrayed,
+    cdsDisabled,
+    cdsChecked,
+    cdsFocused,
+    cdsDefault,
+    cdsHot,
+    cdsMarked,
     cdsIndeterminate
 };
 using TCustomDrawState = TSet<TCustomDrawStateItem>;
@@ -108,8 +115,7 @@ public:
     UnicodeString DisplayName() const override { return FText; }
 
 private:
-    template <class T>
-    void Change(T& field, const T& value);
+    template <class T> void Change(T& field, const T& value);
 
     UnicodeString FText;
     int FWidth = 50;
@@ -188,8 +194,8 @@ enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivid
 
 // A button of a tool bar: a graphic control whose place is the system button's (the bar sets
 // its bounds), whose mouse messages go on to the bar's window (DefaultHandler) and whose Click
-// comes from the bar's command. The system draws it. DropdownMenu is only held here: showing it when the arrow of a
-// tbsDropDown button is pressed belongs with the menu classes.
+// comes from the bar's command. The system draws it. DropdownMenu is only held here: showing it
+// when the arrow of a tbsDropDown button is pressed belongs with the menu classes.
 class TToolButton : public TGraphicControl {
     CLASS_INFO(TToolButton, TGraphicControl)
 public:
@@ -474,8 +480,7 @@ public:
     UnicodeString DisplayName() const override { return FCaption; }
 
 private:
-    template <class T>
-    void Change(T& field, const T& value);
+    template <class T> void Change(T& field, const T& value);
 
     UnicodeString FCaption;
     int FWidth = 50;

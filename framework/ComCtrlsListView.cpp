@@ -7,8 +7,7 @@
 
 // ---- columns -----------------------------------------------------------------------------------
 
-template <class T>
-void TListColumn::Change(T& field, const T& value) {
+template <class T> void TListColumn::Change(T& field, const T& value) {
     if (field == value) return;
     field = value;
     Changed(false);

@@ -9,8 +9,7 @@
 
 // ---- panels ------------------------------------------------------------------------------------
 
-template <class T>
-void TStatusPanel::Change(T& field, const T& value) {
+template <class T> void TStatusPanel::Change(T& field, const T& value) {
     if (field == value) return;
     field = value;
     Changed(false);
@@ -45,8 +44,10 @@ TStatusPanels::TStatusPanels(TStatusBar* StatusBar)
 
 // A width changes every part's place; other changes only the panel's own text.
 void TStatusPanels::Update(TCollectionItem* Item) {
-    if (Item) FStatusBar->UpdatePanel(Item->Index());
-    else FStatusBar->UpdatePanels();
+    if (Item)
+        FStatusBar->UpdatePanel(Item->Index());
+    else
+        FStatusBar->UpdatePanels();
 }
 
 // ---- the bar -----------------------------------------------------------------------------------
@@ -67,7 +68,6 @@ void TStatusBar::CreateParams(TCreateParams& Params) {
     CreateSubClass(Params, STATUSCLASSNAMEW);
     Params.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
     if (FSizeGrip) Params.Style |= SBARS_SIZEGRIP;
-    Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 
 void TStatusBar::CreateWnd() {
@@ -137,8 +137,10 @@ UnicodeString AlignedText(const TStatusPanel* panel) {
 WPARAM PanelFlags(const TStatusPanel* panel) {
     WPARAM flags = 0;
     if (panel->Style() == psOwnerDraw) flags |= SBT_OWNERDRAW;
-    if (panel->Bevel() == pbNone) flags |= SBT_NOBORDERS;
-    else if (panel->Bevel() == pbRaised) flags |= SBT_POPOUT;
+    if (panel->Bevel() == pbNone)
+        flags |= SBT_NOBORDERS;
+    else if (panel->Bevel() == pbRaised)
+        flags |= SBT_POPOUT;
     return flags;
 }
 
@@ -180,4 +182,6 @@ void TStatusBar::CNDrawItem(TMessage& Message) {
               TRect(rect.left, rect.top, rect.right, rect.bottom));
 }
 
-void TStatusBar::DrawPanel(TStatusPanel* Panel, const TRect& Rect) { OnDrawPanel(this, Panel, Rect); }
+void TStatusBar::DrawPanel(TStatusPanel* Panel, const TRect& Rect) {
+    OnDrawPanel(this, Panel, Rect);
+}

@@ -82,7 +82,8 @@ void TCustomTabControl::SetTabIndex(int value) {
 
 void TCustomTabControl::AdjustClientRect(TRect& Rect) {
     TWinControl::AdjustClientRect(Rect);
-    if (HandleAllocated()) SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&Rect));
+    if (HandleAllocated())
+        SendMessageW(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&Rect));
 }
 
 TRect TCustomTabControl::DisplayRect() {
@@ -205,16 +206,20 @@ void TPageControl::Dispatch(TMessage& Message) {
     if (Message.Msg != CM_CONTROLLISTCHANGE) return;
     auto* page = dynamic_cast<TTabSheet*>(reinterpret_cast<TControl*>(Message.WParam));
     if (!page) return;
-    if (Message.LParam) InsertPage(page);
-    else RemovePage(page);
+    if (Message.LParam)
+        InsertPage(page);
+    else
+        RemovePage(page);
 }
 
 // The first page becomes the active one.
 void TPageControl::InsertPage(TTabSheet* Page) {
     FPages.push_back(Page);
     Page->FPageControl = this;
-    if (!FActivePage) SetActivePage(Page);
-    else UpdateTabs();
+    if (!FActivePage)
+        SetActivePage(Page);
+    else
+        UpdateTabs();
 }
 
 // The page after the one removed (or else the one before) becomes active in its place.
@@ -231,7 +236,8 @@ void TPageControl::RemovePage(TTabSheet* Page) {
     if (FActivePage != Page) return UpdateTabs();
     FActivePage = nullptr;
     const auto count = static_cast<std::ptrdiff_t>(FPages.size());
-    SetActivePage(count == 0 ? nullptr : FPages[static_cast<std::size_t>(std::min(index, count - 1))]);
+    SetActivePage(count == 0 ? nullptr
+                             : FPages[static_cast<std::size_t>(std::min(index, count - 1))]);
 }
 
 void TPageControl::SetActivePage(TTabSheet* Page) {
@@ -269,8 +275,8 @@ void TPageControl::Change() {
     TCITEMW item{};
     item.mask = TCIF_PARAM;
     const int tab = TabIndex();
-    if (tab >= 0 &&
-        SendMessageW(Handle(), TCM_GETITEMW, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item))) {
+    if (tab >= 0 && SendMessageW(Handle(), TCM_GETITEMW, static_cast<WPARAM>(tab),
+                                 reinterpret_cast<LPARAM>(&item))) {
         FActivePage = reinterpret_cast<TTabSheet*>(item.lParam);
         ShowActivePage();
     }

@@ -167,8 +167,10 @@ bool IsSeparator(const TToolButton* button) {
 void TToolBar::AddSystemButton(TToolButton* Button) {
     const UnicodeString caption = Button->Caption();
     TBBUTTON system{};
-    if (IsSeparator(Button)) system.iBitmap = Button->Width();
-    else system.iBitmap = Button->ImageIndex() < 0 ? I_IMAGENONE : Button->ImageIndex();
+    if (IsSeparator(Button))
+        system.iBitmap = Button->Width();
+    else
+        system.iBitmap = Button->ImageIndex() < 0 ? I_IMAGENONE : Button->ImageIndex();
     system.idCommand = Button->CommandId();
     system.fsState = SystemState(Button);
     system.fsStyle = SystemStyle(Button->Style());
@@ -321,8 +323,10 @@ void TToolBar::Dispatch(TMessage& Message) {
         TWinControl::Dispatch(Message);
         auto* button = dynamic_cast<TToolButton*>(reinterpret_cast<TControl*>(Message.WParam));
         if (!button) break;
-        if (Message.LParam) InsertButton(button);
-        else RemoveButton(button);
+        if (Message.LParam)
+            InsertButton(button);
+        else
+            RemoveButton(button);
         break;
     }
     case WM_SIZE:
@@ -359,9 +363,15 @@ namespace {
 
 TCustomDrawState DrawStateOf(UINT state) {
     static constexpr std::pair<UINT, TCustomDrawStateItem> map[] = {
-        {CDIS_SELECTED, cdsSelected}, {CDIS_GRAYED, cdsGrayed},     {CDIS_DISABLED, cdsDisabled},
-        {CDIS_CHECKED, cdsChecked},   {CDIS_FOCUS, cdsFocused},     {CDIS_DEFAULT, cdsDefault},
-        {CDIS_HOT, cdsHot},           {CDIS_MARKED, cdsMarked},     {CDIS_INDETERMINATE, cdsIndeterminate},
+        {CDIS_SELECTED, cdsSelected},
+        {CDIS_GRAYED, cdsGrayed},
+        {CDIS_DISABLED, cdsDisabled},
+        {CDIS_CHECKED, cdsChecked},
+        {CDIS_FOCUS, cdsFocused},
+        {CDIS_DEFAULT, cdsDefault},
+        {CDIS_HOT, cdsHot},
+        {CDIS_MARKED, cdsMarked},
+        {CDIS_INDETERMINATE, cdsIndeterminate},
     };
     TCustomDrawState result;
     for (const auto& [bit, item] : map)
@@ -371,8 +381,10 @@ TCustomDrawState DrawStateOf(UINT state) {
 
 LRESULT DrawFlagsResult(TTBCustomDrawFlags flags) {
     static constexpr std::pair<TTBCustomDrawFlag, LRESULT> map[] = {
-        {tbNoEdges, TBCDRF_NOEDGES},   {tbHiliteHotTrack, TBCDRF_HILITEHOTTRACK},
-        {tbNoOffset, TBCDRF_NOOFFSET}, {tbNoMark, TBCDRF_NOMARK},
+        {tbNoEdges, TBCDRF_NOEDGES},
+        {tbHiliteHotTrack, TBCDRF_HILITEHOTTRACK},
+        {tbNoOffset, TBCDRF_NOOFFSET},
+        {tbNoMark, TBCDRF_NOMARK},
         {tbNoEtchedEffect, TBCDRF_NOETCHEDEFFECT},
     };
     LRESULT result = CDRF_DODEFAULT;
@@ -391,9 +403,9 @@ LRESULT TToolBar::CustomDraw(NMTBCUSTOMDRAW& draw) {
     if (common.dwDrawStage == CDDS_PREPAINT) {
         if (OnAdvancedCustomDraw) {
             comctrls_detail::TCanvasLoan loan(FCanvas.get(), common.hdc);
-            OnAdvancedCustomDraw(this, TRect(common.rc.left, common.rc.top, common.rc.right,
-                                             common.rc.bottom),
-                                 cdPrePaint, defaultDraw);
+            OnAdvancedCustomDraw(
+                this, TRect(common.rc.left, common.rc.top, common.rc.right, common.rc.bottom),
+                cdPrePaint, defaultDraw);
         }
         if (!defaultDraw) return CDRF_SKIPDEFAULT;
         return OnAdvancedCustomDrawButton ? CDRF_NOTIFYITEMDRAW : CDRF_DODEFAULT;

@@ -85,7 +85,8 @@ TRect TImage::DestRect() {
 }
 
 void TImage::Paint() {
-    if (FPicture->Graphic()) TGraphicControl::Canvas()->StretchDraw(DestRect(), FPicture->Graphic());
+    if (FPicture->Graphic())
+        TGraphicControl::Canvas()->StretchDraw(DestRect(), FPicture->Graphic());
 }
 
 TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) {

@@ -103,8 +103,10 @@ bool TCustomPanel::ParentBackground() const noexcept {
 void TCustomPanel::SetParentBackground(bool value) {
     if (value == ParentBackground()) return;
     TControlStyle style = ControlStyle();
-    if (value) style.Include(csParentBackground);
-    else style.Exclude(csParentBackground);
+    if (value)
+        style.Include(csParentBackground);
+    else
+        style.Exclude(csParentBackground);
     SetControlStyle(style);
     Invalidate();
 }

@@ -60,8 +60,10 @@ void TSplitter::Paint() {
     Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(rect);
     if (!FBeveled) return;
-    if (Vertical()) rect = TRect(rect.left + 1, rect.top, rect.right - 1, rect.bottom);
-    else rect = TRect(rect.left, rect.top + 1, rect.right, rect.bottom - 1);
+    if (Vertical())
+        rect = TRect(rect.left + 1, rect.top, rect.right - 1, rect.bottom);
+    else
+        rect = TRect(rect.left, rect.top + 1, rect.right, rect.bottom - 1);
     Frame3D(Canvas(), rect, clBtnHighlight, clBtnShadow, 1);
 }
 
@@ -69,8 +71,18 @@ namespace {
 
 // A collapsed control still has an edge to be found by: one pixel on the splitter's side.
 TRect Widened(TRect bounds, bool beforeSplitter) {
-    if (bounds.Width() == 0) (beforeSplitter ? bounds.left : bounds.right) += beforeSplitter ? -1 : 1;
-    if (bounds.Height() == 0) (beforeSplitter ? bounds.top : bounds.bottom) += beforeSplitter ? -1 : 1;
+    if (bounds.Width() == 0) {
+        if (beforeSplitter)
+            --bounds.left;
+        else
+            ++bounds.right;
+    }
+    if (bounds.Height() == 0) {
+        if (beforeSplitter)
+            --bounds.top;
+        else
+            ++bounds.bottom;
+    }
     return bounds;
 }
 
@@ -97,9 +109,7 @@ TControl* TSplitter::FindResizedControl() {
     return nullptr;
 }
 
-int TSplitter::ControlSize() const {
-    return Vertical() ? FResized->Width() : FResized->Height();
-}
+int TSplitter::ControlSize() const { return Vertical() ? FResized->Width() : FResized->Height(); }
 
 // The parent's extent across the splitter, less MinSize and the sizes of the other controls
 // aligned across it.
@@ -197,7 +207,9 @@ void TSplitter::StopSizing() {
 // Inverts the line at the drag's present place; a second call at the same place removes it.
 void TSplitter::DrawLine() {
     TRect line = BoundsRect();
-    if (Vertical()) line = TRect(line.left + FSplit, line.top, line.right + FSplit, line.bottom);
-    else line = TRect(line.left, line.top + FSplit, line.right, line.bottom + FSplit);
+    if (Vertical())
+        line = TRect(line.left + FSplit, line.top, line.right + FSplit, line.bottom);
+    else
+        line = TRect(line.left, line.top + FSplit, line.right, line.bottom + FSplit);
     FLine->Invert(line);
 }

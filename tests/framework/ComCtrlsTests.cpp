@@ -8,13 +8,9 @@
 
 namespace {
 
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
+template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
 
-template <class T>
-TOwned<T> Make(TComponent* owner = nullptr) {
-    return TOwned<T>(new T(owner));
-}
+template <class T> TOwned<T> Make(TComponent* owner = nullptr) { return TOwned<T>(new T(owner)); }
 
 // A hidden top-level window for controls to live on.
 TOwned<TWinControl> MakeHost(int width = 300, int height = 200) {
@@ -195,14 +191,17 @@ TEST(ComCtrls, ToolButtonsAreTheSystemButtonsInChildOrder) {
     const TToolButton* expected[] = {f.First, f.Separator, f.Check};
     for (int index = 0; index < 3; ++index) {
         TBBUTTON system{};
-        SendMessageW(wnd, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&system));
+        SendMessageW(wnd, TB_GETBUTTON, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&system));
         EXPECT_EQ(reinterpret_cast<TToolButton*>(system.dwData), expected[index]) << index;
         EXPECT_EQ(f.Bar->Buttons(index), expected[index]);
         EXPECT_EQ(expected[index]->Index(), index);
         EXPECT_EQ(system.idCommand, expected[index]->CommandId()) << index;
         RECT rect{};
-        SendMessageW(wnd, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
-        EXPECT_EQ(expected[index]->BoundsRect(), TRect(rect.left, rect.top, rect.right, rect.bottom))
+        SendMessageW(wnd, TB_GETITEMRECT, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&rect));
+        EXPECT_EQ(expected[index]->BoundsRect(),
+                  TRect(rect.left, rect.top, rect.right, rect.bottom))
             << index;
     }
     TBBUTTON separator{};
@@ -213,6 +212,32 @@ TEST(ComCtrls, ToolButtonsAreTheSystemButtonsInChildOrder) {
     f.Separator->Free(); // the bar follows its children
     EXPECT_EQ(SendMessageW(wnd, TB_BUTTONCOUNT, 0, 0), 2);
     EXPECT_EQ(f.Check->Index(), 1);
+}
+
+TEST(ComCtrls, ToolBarImagesAndStyleSurviveTheWindowBeingMadeAgain) {
+    TToolBarFixture f;
+    auto* images = new TImageList(f.Host.get());
+    auto* hot = new TImageList(f.Host.get());
+    f.Bar->SetImages(images);
+    f.Bar->SetHotImages(hot);
+    f.Check->SetImageIndex(3);
+    f.Bar->SetFlat(true); // a window style: the window is made again
+    HWND wnd = f.Bar->Handle();
+    EXPECT_TRUE(GetWindowLongPtrW(wnd, GWL_STYLE) & TBSTYLE_FLAT);
+    EXPECT_EQ(SendMessageW(wnd, TB_BUTTONCOUNT, 0, 0), 3);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(wnd, TB_GETIMAGELIST, 0, 0)),
+              images->Handle());
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(wnd, TB_GETHOTIMAGELIST, 0, 0)),
+              hot->Handle());
+    TBBUTTON system{};
+    SendMessageW(wnd, TB_GETBUTTON, 2, reinterpret_cast<LPARAM>(&system));
+    EXPECT_EQ(system.iBitmap, 3);
+    f.Check->SetImageIndex(1);
+    SendMessageW(wnd, TB_GETBUTTON, 2, reinterpret_cast<LPARAM>(&system));
+    EXPECT_EQ(system.iBitmap, 1);
+    images->Free();
+    EXPECT_EQ(f.Bar->Images(), nullptr);
+    EXPECT_EQ(SendMessageW(wnd, TB_GETIMAGELIST, 0, 0), 0);
 }
 
 TEST(ComCtrls, ToolButtonClickComesFromTheSystemButton) {
@@ -448,7 +473,8 @@ TEST(ComCtrls, TreeViewColoursAndCustomDraw) {
 
         auto image = PaintedCopy(tree);
         EXPECT_GE(log.Calls, 1);
-        EXPECT_EQ(HoldsColour(*image, clBlue), defaultDraw) << "the item's text drawn by the system";
+        EXPECT_EQ(HoldsColour(*image, clBlue), defaultDraw)
+            << "the item's text drawn by the system";
     }
 }
 

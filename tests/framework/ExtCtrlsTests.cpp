@@ -7,13 +7,9 @@
 
 namespace {
 
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
+template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
 
-template <class T>
-TOwned<T> Make(TComponent* owner = nullptr) {
-    return TOwned<T>(new T(owner));
-}
+template <class T> TOwned<T> Make(TComponent* owner = nullptr) { return TOwned<T>(new T(owner)); }
 
 // A hidden top-level window for controls to live on.
 TOwned<TWinControl> MakeHost(int width, int height) {
