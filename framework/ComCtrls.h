@@ -146,7 +146,8 @@ using TDrawPanelEvent =
 // A status bar aligned to the bottom of its parent. Its parts are Panels, each Width pixels
 // wide but the last, which takes what is left; with SimplePanel one part shows SimpleText
 // instead. An owner-drawn panel is drawn by OnDrawPanel on Canvas (which holds the system's DC
-// only for that call). SizeGrip shows the grip in the right corner.
+// only for that call). SizeGrip shows the grip in the right corner when the top-level window
+// has a sizing border.
 class TStatusBar : public TWinControl {
     CLASS_INFO(TStatusBar, TWinControl)
 public:

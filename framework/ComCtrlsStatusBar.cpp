@@ -62,12 +62,22 @@ TStatusBar::TStatusBar(TComponent* AOwner)
 
 TStatusBar::~TStatusBar() = default;
 
+namespace {
+
+// A grip is only shown where dragging it resizes something: on a window with a sizing border.
+bool SizableRoot(HWND parent) {
+    HWND root = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+    return root && (GetWindowLongPtrW(root, GWL_STYLE) & WS_THICKFRAME);
+}
+
+} // namespace
+
 void TStatusBar::CreateParams(TCreateParams& Params) {
     InitCommonControl(ICC_BAR_CLASSES);
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, STATUSCLASSNAMEW);
     Params.Style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
-    if (FSizeGrip) Params.Style |= SBARS_SIZEGRIP;
+    if (FSizeGrip && SizableRoot(Params.WndParent)) Params.Style |= SBARS_SIZEGRIP;
 }
 
 void TStatusBar::CreateWnd() {

@@ -94,6 +94,20 @@ TEST(ComCtrls, StatusBarLastPartFollowsTheWidth) {
     EXPECT_GT(after.right, 400);
 }
 
+TEST(ComCtrls, StatusBarSizeGripOnlyOnASizableWindow) {
+    for (bool sizable : {false, true}) {
+        auto host = MakeHost(300, 100);
+        HWND hostWnd = host->Handle();
+        if (sizable) // sizing borders are the forms' business; the window style is what counts
+            SetWindowLongPtrW(hostWnd, GWL_STYLE,
+                              GetWindowLongPtrW(hostWnd, GWL_STYLE) | WS_THICKFRAME);
+        TStatusBar* bar = MakeStatusBar(host.get(), {50});
+        EXPECT_EQ((GetWindowLongPtrW(bar->Handle(), GWL_STYLE) & SBARS_SIZEGRIP) != 0, sizable);
+        bar->SetSizeGrip(false);
+        EXPECT_EQ(GetWindowLongPtrW(bar->Handle(), GWL_STYLE) & SBARS_SIZEGRIP, 0);
+    }
+}
+
 TEST(ComCtrls, StatusBarSimplePanelShowsSimpleText) {
     auto host = MakeHost(300, 100);
     TStatusBar* bar = MakeStatusBar(host.get(), {50, 80});
