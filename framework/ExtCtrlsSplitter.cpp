@@ -127,7 +127,8 @@ int TSplitter::MaxSize() const {
 
 void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     TGraphicControl::MouseDown(Button, Shift, X, Y);
-    if (Button != mbLeft || FResized) return;
+    if (Button != mbLeft) return;
+    if (FResized) StopSizing(); // a drag whose button-up never came (the capture was taken)
     FResized = FindResizedControl();
     if (!FResized) return;
     FDownPos = TPoint(X, Y);
