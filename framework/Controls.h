@@ -67,6 +67,10 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
+// Horizontal and vertical placement of a control's text.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
+
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TBevelEdge { beLeft, beTop, beRight, beBottom };
 using TBevelEdges = TSet<TBevelEdge>;
