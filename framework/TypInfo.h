@@ -53,7 +53,9 @@ class EPropertyError : public Exception { public: using Exception::Exception; };
 
 // An event handler of any event type, as method properties take and give it. It is made from a
 // typed event (or an object and one of its methods) and turned back into one with `As`, which
-// accepts only the event type it was made from; an empty handler fits every type.
+// accepts only the event type it was made from; an empty handler fits every type. The type is
+// the C++ type: an event whose parameter records are declared twice, once on each side, is two
+// types, so the records an event passes are declared once where both sides can see them.
 class TMethod {
 public:
     TMethod() = default;
@@ -114,7 +116,7 @@ struct TPropInfo {
     std::function<void(TObject*, Int64)> SetOrd;
     std::function<UnicodeString(TObject*)> GetStr;
     std::function<void(TObject*, const UnicodeString&)> SetStr;
-    std::function<TObject*(TObject*)> GetObject;
+    std::function<TObject*(TObject*)> GetObj;
     std::function<TMethod(TObject*)> GetMethod;
     std::function<void(TObject*, const TMethod&)> SetMethod;
 
@@ -239,7 +241,7 @@ private:
                 info.SetStr = [set](TObject* o, const UnicodeString& v) { std::invoke(set, Self(o), v); };
         } else if constexpr (kind == tkClass) {
             static_assert(!writable, "object properties are read-only here");
-            info.GetObject = [get](TObject* o) -> TObject* { return std::invoke(get, Self(o)); };
+            info.GetObj = [get](TObject* o) -> TObject* { return std::invoke(get, Self(o)); };
         } else if constexpr (kind == tkMethod) {
             info.EventType = &typeid(V);
             info.GetMethod = [get](TObject* o) { return TMethod(std::invoke(get, Self(o))); };

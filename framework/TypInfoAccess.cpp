@@ -131,7 +131,7 @@ void SetSetProp(TObject* Instance, const UnicodeString& PropName, const UnicodeS
 }
 
 TObject* GetObjectProp(TObject* Instance, const UnicodeString& PropName) {
-    return RequireKind(Instance, PropName, {tkClass}, L"an object property").GetObject(Instance);
+    return RequireKind(Instance, PropName, {tkClass}, L"an object property").GetObj(Instance);
 }
 
 UnicodeString GetStrProp(TObject* Instance, const UnicodeString& PropName) {

@@ -27,7 +27,7 @@ bool HasGetter(const TPropInfo& info) {
     case tkEnumeration:
     case tkSet: return static_cast<bool>(info.GetOrd);
     case tkString: return static_cast<bool>(info.GetStr);
-    case tkClass: return static_cast<bool>(info.GetObject);
+    case tkClass: return static_cast<bool>(info.GetObj);
     case tkMethod: return info.GetMethod && info.EventType;
     default: return false;
     }

@@ -4,6 +4,8 @@
 // browser is a convenience, and a system without it must still run the program.
 #include "framework/WebBrowser.h"
 
+#include "framework/Conversions.h"
+
 #include <oleauto.h>
 
 #include <memory>
@@ -17,6 +19,16 @@ using TOwnedBSTR = std::unique_ptr<OLECHAR, TFreeString>;
 
 // The HTML document class of the system's engine.
 constexpr CLSID HtmlDocumentClass = GUIDFromText("{25336920-03F9-11CF-8FD0-00AA00686F13}");
+
+// Leaves the pane empty: the reason goes to the debugger output, never to the user.
+bool Declined(const UnicodeString& reason) {
+    OutputDebugStringW((L"The browser pane stays empty: " + reason + L"\n").c_str());
+    return false;
+}
+
+bool Failed(const wchar_t* api, HRESULT result) {
+    return Declined(UnicodeString(api) + L" failed (0x" + IntToHex(result, 8) + L")");
+}
 
 } // namespace
 
@@ -58,22 +70,28 @@ void TWebBrowser::WndProc(TMessage& Message) {
 
 // Each step needs the one before; FBrowser is set last, so that Available() means "activated".
 bool TWebBrowser::StartBrowser() {
-    if (FAILED(OleInitialize(nullptr))) return false; // S_FALSE (already initialised) counts too
+    HRESULT result = OleInitialize(nullptr); // S_FALSE (already initialised) is counted too
+    if (FAILED(result)) return Failed(L"OleInitialize", result);
     FOleInitialized = true;
-    if (!web_browser_detail::EngineInstalled()) return false;
-    if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                reinterpret_cast<void**>(FObject.Put()))))
-        return false;
+    if (!web_browser_detail::EngineInstalled()) return Declined(L"the HTML engine is not installed");
+    result = CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                              reinterpret_cast<void**>(FObject.Put()));
+    if (FAILED(result)) return Failed(L"CoCreateInstance", result);
+    return ActivateBrowser();
+}
+
+bool TWebBrowser::ActivateBrowser() {
     FSite = Construct<TWebBrowserSite>(Handle());
     IOleClientSite* site = FSite.Get();
-    if (FAILED(FObject->SetClientSite(site))) return false;
+    HRESULT result = FObject->SetClientSite(site);
+    if (FAILED(result)) return Failed(L"IOleObject::SetClientSite", result);
     RECT client{};
     GetClientRect(Handle(), &client);
-    if (FAILED(FObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, Handle(), &client)))
-        return false;
+    result = FObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, Handle(), &client);
+    if (FAILED(result)) return Failed(L"IOleObject::DoVerb", result);
     TComPtr<IWebBrowser2> browser;
-    if (FAILED(FObject->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(browser.Put()))))
-        return false;
+    result = FObject->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(browser.Put()));
+    if (FAILED(result)) return Failed(L"QueryInterface(IWebBrowser2)", result);
     FBrowser = browser;
     return true;
 }

@@ -9,9 +9,10 @@
 //
 // Failing quietly is part of the contract: a system without the browser control, or without the
 // HTML engine behind it, gives an empty pane. The engine is probed before the control is made,
-// because the control may come up without it and would then show nothing at all. Available() then answers false and Navigate only
-// remembers the address; nothing is raised and nothing is shown to the user. The address is
-// opened when the browser comes up, and again after the window is made anew (RecreateWnd).
+// because the control may come up without it and would then show nothing at all. Available()
+// then answers false and Navigate only remembers the address; nothing is raised and nothing is
+// shown to the user (the reason goes to the debugger output). The address is opened when the
+// browser comes up, and again after the window is made anew (RecreateWnd).
 //
 // Declared here: TWebBrowser, and TWebBrowserSite, the container side that the control calls.
 //
@@ -115,6 +116,7 @@ protected:
 
 private:
     bool StartBrowser();
+    bool ActivateBrowser();
     void FreeBrowser() noexcept;
     void FitBrowser();
     void OpenURL();
