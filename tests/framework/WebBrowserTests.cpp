@@ -47,7 +47,10 @@ TSize WindowSize(HWND wnd) {
 }
 
 TEST(WebBrowser, EmptyPaneOnAParentWindowWithoutTheEngine) {
-    ASSERT_FALSE(web_browser_detail::ProbeEngine()) << "the tests expect the engine disabled";
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    const bool engine = web_browser_detail::ProbeEngine();
+    OleUninitialize();
+    ASSERT_FALSE(engine) << "the tests expect the HTML engine disabled";
     auto host = MakeHost();
     TOwned<TWebBrowser> browser(new TWebBrowser(nullptr));
     browser->SetParentWindow(host->Handle());
