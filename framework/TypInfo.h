@@ -12,7 +12,9 @@
 //
 // Lookup follows the class chain of CLASS_INFO: a property registered for TControl is found on
 // every control; a class may register a property of the same name again, and its own entry wins
-// over its ancestors'. Property and element names are compared without regard to ASCII case.
+// over its ancestors'. A class that hides an ancestor's accessor with one of its own (accessors
+// are not virtual) registers the property again, or writes by name reach the ancestor's setter.
+// Property and element names are compared without regard to ASCII case.
 //
 // Kinds: Boolean properties are enumerations with the elements False and True; colours are
 // integers (system colours are negative). A set's ordinal value is its bit mask, and its text is
@@ -181,11 +183,11 @@ std::vector<TClassProperties> FrameworkPropertyTables();
 
 // The properties of class T, listed from its accessors:
 //
-//     TPropertyTable<TControl>()
+//     RegisterProperties(TPropertyTable<TControl>()
 //         .Add(L"Color", &TControl::Color, &TControl::SetColor)
 //         .Add(L"Font", &TControl::Font)                        // no setter: read-only
 //         .Add(L"Align", &TControl::Align, &TControl::SetAlign, {L"alNone", L"alTop", ...})
-//         .Add(L"OnClick", &TControl::OnClick)                  // a field: read and written
+//         .Add(L"OnClick", &TControl::OnClick));                // a field: read and written
 //
 // A getter is a member function, a member field or a callable taking T*; the property's kind
 // follows from the type it answers (bool, enumeration, TSet, integer, UnicodeString, object
