@@ -5,6 +5,7 @@
 #include "framework/TypInfo.h"
 
 #include "framework/Controls.h"
+#include "framework/Forms.h"
 
 namespace {
 
@@ -31,6 +32,14 @@ typinfo_detail::TClassProperties WinControlProperties() {
     return Entry(table);
 }
 
+// A form's border style has its own setter (it remakes the window with the form's styles).
+typinfo_detail::TClassProperties FormProperties() {
+    TPropertyTable<TCustomForm> table;
+    table.Add(L"BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle,
+              {L"bsNone", L"bsSingle", L"bsSizeable", L"bsDialog", L"bsToolWindow", L"bsSizeToolWin"});
+    return Entry(table);
+}
+
 typinfo_detail::TClassProperties FontProperties() {
     TPropertyTable<TFont> table;
     table.Add(L"Color", &TFont::Color, &TFont::SetColor);
@@ -43,6 +52,7 @@ std::vector<typinfo_detail::TClassProperties> typinfo_detail::FrameworkPropertyT
     std::vector<TClassProperties> tables;
     tables.push_back(ControlProperties());
     tables.push_back(WinControlProperties());
+    tables.push_back(FormProperties());
     tables.push_back(FontProperties());
     return tables;
 }

@@ -1,4 +1,5 @@
 #include "framework/TypInfo.h"
+#include "framework/Forms.h"
 
 #include "framework/Controls.h"
 
@@ -278,6 +279,12 @@ TEST(TypInfo, LibraryControlsAndFontsAreRegistered) {
     TOwned<TGraphicControl> graphic(new TGraphicControl(nullptr));
     EXPECT_TRUE(PropExists(graphic.get(), L"Color"));
     EXPECT_FALSE(PropExists(graphic.get(), L"BorderStyle"));
+
+    // A form's border style reaches the form's own setter, not the control's.
+    TOwned<TForm> form(new TForm(nullptr));
+    SetEnumProp(form.get(), L"BorderStyle", L"bsDialog");
+    EXPECT_EQ(form->BorderStyle(), bsDialog);
+    EXPECT_EQ(GetEnumProp(form.get(), L"BorderStyle"), L"bsDialog");
 }
 
 } // namespace
