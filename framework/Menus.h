@@ -123,7 +123,8 @@ public:
     void SetGroupIndex(Byte value);
     int ImageIndex() const noexcept { return FImageIndex; }
     void SetImageIndex(int value);
-    // Made empty when first asked for; changes of the picture redraw the item.
+    // Made empty when first asked for; changes of the picture redraw the item. Setting null
+    // empties it.
     TBitmap* Bitmap();
     void SetBitmap(TBitmap* value);
     bool HasBitmap() const;
@@ -228,7 +229,7 @@ public:
     // The item of this menu whose submenu is `AHandle` gets its pre-popup Click.
     bool DispatchPopup(HMENU AHandle);
     // WM_KEYDOWN / WM_SYSKEYDOWN: an item with the key's shortcut is clicked (after the
-    // pre-popup clicks of the submenus above it) when it is enabled; true when one had it.
+    // pre-popup clicks of the submenus above it) when it is enabled then; true when one was.
     virtual bool IsShortCut(const TMessage& Message);
 
     // Fires OnChange; a main menu also redraws its window's menu bar.
@@ -299,8 +300,8 @@ public:
     void BeforeDestruction() override;
 
     // Fires OnPopup, then shows the menu at the screen point until the user closes it. The
-    // chosen item's OnClick runs later, from the message loop. Raises EMenuError when the
-    // system refuses (TrackPopupMenuEx).
+    // chosen item's OnClick runs later, from the message loop. Raises EOSError when the system
+    // refuses (TrackPopupMenuEx).
     virtual void Popup(int X, int Y);
     // The component the menu was last shown for (controls set it before Popup).
     TComponent* PopupComponent() const noexcept { return FPopupComponent; }

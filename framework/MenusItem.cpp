@@ -109,7 +109,7 @@ TBitmap* TMenuItem::Bitmap() {
 
 void TMenuItem::SetBitmap(TBitmap* value) {
     if (value) Bitmap()->Assign(value);
-    else FBitmap.reset();
+    else if (FBitmap) FBitmap->SetSize(0, 0);
     MenuChanged(false);
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -501,6 +502,45 @@ TEST(Menus, DefaultOwnerDrawLook) {
         for (int y = 0; y < 24; ++y) marked += target.Canvas()->Pixels(x, y) != highlight;
     EXPECT_GT(marked, 4);
     (void)line;
+}
+
+struct TChangeRecorder {
+    std::vector<std::pair<TMenuItem*, bool>> Changes;
+    void Change(TObject*, TMenuItem* Source, bool Rebuild) { Changes.push_back({Source, Rebuild}); }
+};
+
+TEST(Menus, ChangesReachOnChange) {
+    auto menu = Make<TPopupMenu>();
+    TChangeRecorder recorder;
+    menu->OnChange = TMenuChangeEvent(&recorder, &TChangeRecorder::Change);
+    TMenuItem* item = NewItem(menu->Items(), L"Item");
+    TMenuItem* inner = NewItem(item, L"Inner");
+    inner->SetCaption(L"Renamed");
+    inner->SetCaption(L"Renamed"); // no change, no notification
+    menu->SetOwnerDraw(true);
+    using TChange = std::pair<TMenuItem*, bool>;
+    EXPECT_EQ(recorder.Changes, (std::vector<TChange>{{menu->Items(), true}, {item, true},
+                                                      {inner, false}, {nullptr, false}}));
+}
+
+TEST(Menus, PopupComponentIsForgottenWhenFreed) {
+    auto menu = Make<TPopupMenu>();
+    TComponent* component = Construct<TComponent>(nullptr);
+    menu->SetPopupComponent(component);
+    EXPECT_EQ(menu->PopupComponent(), component);
+    component->Free();
+    EXPECT_EQ(menu->PopupComponent(), nullptr);
+}
+
+TEST(Menus, BitmapMakesAnEntryOwnerDrawn) {
+    auto menu = Make<TPopupMenu>();
+    TMenuItem* item = NewItem(menu->Items(), L"Pictured");
+    const HMENU handle = menu->Handle();
+    TBitmap glyph(16, 16, pf24bit);
+    item->SetBitmap(&glyph);
+    EXPECT_NE(EntryAt(handle, 0).Type & MFT_OWNERDRAW, 0u);
+    item->SetBitmap(nullptr);
+    EXPECT_EQ(EntryAt(handle, 0).Type & MFT_OWNERDRAW, 0u);
 }
 
 TEST(Menus, ImagesMakeEntriesOwnerDrawnUntilTheListGoes) {
