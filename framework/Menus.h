@@ -42,7 +42,7 @@
 class TMenu;
 class TMenuItem;
 
-// ---- shortcuts ---------------------------------------------------------------------------------
+// ---- shortcuts ----------------------------------------------------------------------------------
 
 // A virtual key in the low byte with the modifier flags below.
 using TShortCut = Word;
@@ -63,7 +63,7 @@ UnicodeString StripHotkey(const UnicodeString& Text);
 // The accelerator character of a caption (upper-cased), or 0.
 wchar_t GetHotkey(const UnicodeString& Text);
 
-// ---- events ------------------------------------------------------------------------------------
+// ---- events -------------------------------------------------------------------------------------
 
 using TMenuMeasureItemEvent =
     TMethodEvent<void(TObject* Sender, TCanvas* ACanvas, int& Width, int& Height)>;
@@ -89,7 +89,7 @@ void DestroyMenuHandle(HMENU menu) noexcept;
 using TOwnedMenu = TOwnedGdiHandle<HMENU, &DestroyMenuHandle>;
 } // namespace menus_detail
 
-// ---- TMenuItem ---------------------------------------------------------------------------------
+// ---- TMenuItem ----------------------------------------------------------------------------------
 
 class TMenuItem : public TComponent {
     CLASS_INFO(TMenuItem, TComponent)
@@ -206,7 +206,7 @@ private:
     std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FBitmap;
 };
 
-// ---- TMenu -------------------------------------------------------------------------------------
+// ---- TMenu --------------------------------------------------------------------------------------
 
 class TMenu : public TComponent {
     CLASS_INFO(TMenu, TComponent)
@@ -255,7 +255,7 @@ private:
     bool FOwnerDraw = false;
 };
 
-// ---- TMainMenu ---------------------------------------------------------------------------------
+// ---- TMainMenu ----------------------------------------------------------------------------------
 
 class TMainMenu : public TMenu {
     CLASS_INFO(TMainMenu, TMenu)
@@ -291,7 +291,7 @@ private:
     TMainMenu* FMergedInto = nullptr; // the menu this one is merged into
 };
 
-// ---- TPopupMenu --------------------------------------------------------------------------------
+// ---- TPopupMenu ---------------------------------------------------------------------------------
 
 class TPopupMenu : public TMenu {
     CLASS_INFO(TPopupMenu, TMenu)
@@ -324,7 +324,7 @@ private:
 // The hidden window that owns every popup menu while one exists; null when none does.
 HWND PopupListWindow() noexcept;
 
-// ---- message routing ---------------------------------------------------------------------------
+// ---- message routing ----------------------------------------------------------------------------
 
 // A window's menu traffic: WM_COMMAND from a menu (HIWORD(WParam) 0, LParam 0) by command id,
 // WM_MEASUREITEM and WM_DRAWITEM of ODT_MENU entries, WM_INITMENUPOPUP (the submenu item's

@@ -125,7 +125,8 @@ void DrawDefault(TMenuItem* Item, TCanvas* ACanvas, const TRect& ARect, TOwnerDr
     TRect textRect = ARect;
     if (!bar || HasGlyph(Item)) {
         const TSize glyph = GlyphSize(Item);
-        const TRect box(ARect.left, ARect.top, ARect.left + glyph.cx + 2 * GlyphMargin, ARect.bottom);
+        const TRect box(ARect.left, ARect.top, ARect.left + glyph.cx + 2 * GlyphMargin,
+                        ARect.bottom);
         const TPoint at(box.left + GlyphMargin, (box.top + box.bottom - glyph.cy) / 2);
         if (HasGlyph(Item)) DrawGlyph(Item, ACanvas, at, Item->Enabled());
         if (Item->Checked() && HasGlyph(Item)) FrameGlyph(ACanvas, at, glyph);

@@ -37,9 +37,9 @@ TMenuItem::~TMenuItem() {
 }
 
 void TMenuItem::BeforeDestruction() {
-    if (FParent) FParent->Remove(this);
     if (FCommand) menus_detail::ReleaseCommand(FCommand);
     FCommand = 0;
+    if (FParent) FParent->Remove(this);
     FHandle.Reset();
     FEntries.clear();
     while (!FItems.empty()) {
@@ -51,7 +51,7 @@ void TMenuItem::BeforeDestruction() {
     TComponent::BeforeDestruction();
 }
 
-// ---- properties ----------------------------------------------------------------------------------
+// ---- properties ---------------------------------------------------------------------------------
 
 void TMenuItem::SetCaption(const UnicodeString& value) {
     if (Store(FCaption, value)) MenuChanged(false);
@@ -125,7 +125,7 @@ void TMenuItem::TurnSiblingsOff() {
             sibling->FChecked = false;
 }
 
-// ---- the tree ------------------------------------------------------------------------------------
+// ---- the tree -----------------------------------------------------------------------------------
 
 TMenuItem* TMenuItem::Items(int Index) const {
     if (Index < 0 || Index >= Count())
@@ -197,7 +197,7 @@ TMenu* TMenuItem::GetParentMenu() const {
     return root->FMenu;
 }
 
-// ---- behaviour -----------------------------------------------------------------------------------
+// ---- behaviour ----------------------------------------------------------------------------------
 
 void TMenuItem::Click() {
     if (FEnabled) OnClick(this);

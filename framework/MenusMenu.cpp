@@ -87,7 +87,9 @@ void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
     if (Operation == opRemove && AComponent == FImages) SetImages(nullptr);
 }
 
-void TMenu::MenuChanged(TObject*, TMenuItem* Source, bool Rebuild) { OnChange(this, Source, Rebuild); }
+void TMenu::MenuChanged(TObject*, TMenuItem* Source, bool Rebuild) {
+    OnChange(this, Source, Rebuild);
+}
 
 TMenuItem* TMenu::FindItem(UINT_PTR Value, TFindItemKind Kind) const {
     return FItems ? FindIn(FItems, Value, Kind) : nullptr;

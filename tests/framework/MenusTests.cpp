@@ -62,7 +62,7 @@ struct TRecorder {
     void Click(TObject* Sender) { Clicks.push_back(Sender); }
 };
 
-// ---- shortcuts -----------------------------------------------------------------------------------
+// ---- shortcuts ----------------------------------------------------------------------------------
 
 TEST(Menus, ShortCutTextRoundTrip) {
     const struct {
@@ -131,7 +131,7 @@ TEST(Menus, HotkeysOfCaptions) {
     }
 }
 
-// ---- the tree ------------------------------------------------------------------------------------
+// ---- the tree -----------------------------------------------------------------------------------
 
 TEST(Menus, TreeOperations) {
     auto menu = Make<TPopupMenu>();
@@ -205,7 +205,7 @@ TEST(Menus, RadioItemsExcludeOnlyTheirGroup) {
     EXPECT_TRUE(other->Checked());
 }
 
-// ---- handles -------------------------------------------------------------------------------------
+// ---- handles ------------------------------------------------------------------------------------
 
 TEST(Menus, HandleReflectsItemChanges) {
     auto menu = Make<TPopupMenu>();
@@ -270,7 +270,7 @@ TEST(Menus, CommandsAreUniqueAndFoundByKind) {
     EXPECT_EQ(two->FindItem(reinterpret_cast<UINT_PTR>(file->Handle()), fkHandle), nullptr);
 }
 
-// ---- merging -------------------------------------------------------------------------------------
+// ---- merging ------------------------------------------------------------------------------------
 
 TMenuItem* GroupItem(TMenu* menu, const wchar_t* caption, Byte group) {
     TMenuItem* item = NewItem(menu->Items(), caption);
@@ -334,7 +334,7 @@ TEST(Menus, MainMenuAttachesToItsWindow) {
     DestroyWindow(wnd);
 }
 
-// ---- messages ------------------------------------------------------------------------------------
+// ---- messages -----------------------------------------------------------------------------------
 
 TMessage MessageOf(UINT msg, WPARAM wParam, LPARAM lParam) { return {msg, wParam, lParam, -1}; }
 
@@ -617,7 +617,7 @@ TEST(Menus, ShortCutClicksAfterThePrePopupClicks) {
     EXPECT_EQ(recorder.Clicks.back(), childItem);
 }
 
-// ---- lifetime ------------------------------------------------------------------------------------
+// ---- lifetime -----------------------------------------------------------------------------------
 
 TEST(Menus, FreedItemLeavesNoStaleCommandOrHandle) {
     auto owner = Make<TComponent>();
@@ -670,7 +670,7 @@ TEST(Menus, ClearFreesSubItems) {
     EXPECT_FALSE(DispatchMenuMessage(message));
 }
 
-// ---- popping up ----------------------------------------------------------------------------------
+// ---- popping up ---------------------------------------------------------------------------------
 
 // Chooses the first entry of the open popup as a user would with the keyboard: the menu's
 // tracking loop reads the keys from the thread's queue, whichever window they are posted to.
