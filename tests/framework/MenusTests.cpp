@@ -705,7 +705,14 @@ TEST(Menus, PopupItemClickRunsAfterPopupReturns) {
     TTrayLikeOwner tray;
     TMenuItem* show = NewItem(menu->Items(), L"显示主界面");
     show->OnClick = TNotifyEvent(&tray, &TTrayLikeOwner::ShowMainWindow);
-    NewItem(menu->Items(), L"Quit");
+    // The system asks the popup-list window to measure and draw this one.
+    TMenuItem* drawn = NewItem(menu->Items(), L"Quit");
+    TOwnerDrawRecorder painter;
+    drawn->OnMeasureItem = TMenuMeasureItemEvent(&painter, &TOwnerDrawRecorder::Measure);
+    drawn->OnAdvancedDrawItem = TAdvancedMenuDrawItemEvent(&painter, &TOwnerDrawRecorder::Draw);
+    TSelectRecorder selections;
+    const TMenuSelectHandler before =
+        SetMenuSelectHandler(TMenuSelectHandler(&selections, &TSelectRecorder::Select));
 
     const UINT_PTR choose = SetTimer(nullptr, 0, 300, &ChooseFirstEntry);
     const UINT_PTR close = SetTimer(nullptr, 0, 5000, &CloseAnyMenu);
@@ -715,7 +722,12 @@ TEST(Menus, PopupItemClickRunsAfterPopupReturns) {
     KillTimer(nullptr, choose);
     KillTimer(nullptr, close);
     EXPECT_NE(PopupListWindow(), nullptr);
+    SetMenuSelectHandler(before);
     EXPECT_EQ(tray.Clicks, 0); // not yet: the command waits in the queue
+    EXPECT_GT(painter.MeasuredWidth, 0);
+    EXPECT_GT(painter.Draws, 0);
+    ASSERT_FALSE(selections.Selected.empty());
+    EXPECT_EQ(selections.Selected.front(), show); // highlighted by the first key
 
     TLoopDeadline deadline(5000);
     MSG msg;
