@@ -1,6 +1,8 @@
 #include "skin/controls/RangeErrors.h"
 #include "skin/controls/SysTray.h"
 
+#include "framework/Menus.h"
+
 #include "SkinTesting.h"
 
 #include <string>
@@ -234,6 +236,52 @@ TEST_F(SysTray, BalloonTimeoutOutsideItsRangeIsRefused) {
     EXPECT_EQ(Records.back().Data.uTimeout, 30000u);
     EXPECT_EQ(Records.back().Data.dwInfoFlags, static_cast<DWORD>(NIIF_ERROR));
     tray->Free();
+}
+
+// A menu that records its showing instead of running the system's modal menu loop; `During`
+// runs while it is "open".
+class TRecordingMenu : public TPopupMenu {
+    CLASS_INFO(TRecordingMenu, TPopupMenu)
+public:
+    using TPopupMenu::TPopupMenu;
+    std::vector<std::wstring>* Log = nullptr;
+    std::function<void()> During;
+    void Popup(int, int) override {
+        Log->push_back(L"menu");
+        if (During) During();
+    }
+};
+
+TEST_F(SysTray, RightClickShowsTheMenuAndRestoreWaitsForItToClose) {
+    TTrayForm* form = MakeMainForm();
+    form->Show();
+    TSysTrayIcon* tray = form->Tray;
+    tray->SetEnabled(true);
+    TEvents events;
+    auto* menu = new TRecordingMenu(form);
+    menu->Log = &events.Log;
+    tray->SetPopupMenu(menu);
+    tray->OnRestoreApp = TNotifyEvent(&events, &TEvents::Restored);
+    tray->MinimizeApp();
+    bool visibleDuring = false;
+    menu->During = [&] {
+        visibleDuring = tray->MenuVisible();
+        tray->RestoreApp(); // an item of the still open menu: nothing happens
+    };
+    Callback(tray, SysTrayCallbackMessage, 0, WM_RBUTTONDOWN);
+    EXPECT_EQ(events.Log, std::vector<std::wstring>{L"menu"});
+    EXPECT_TRUE(visibleDuring);
+    EXPECT_FALSE(tray->MenuVisible());
+    EXPECT_TRUE(Application->Minimized());
+    menu->During = nullptr;
+
+    events.Log.clear();
+    tray->PopupMenuOn = ticLeftClick; // the same click restores, then shows the menu
+    Callback(tray, SysTrayCallbackMessage, 0, WM_LBUTTONDOWN);
+    EXPECT_EQ(events.Log, (std::vector<std::wstring>{L"restore", L"menu"}));
+    menu->Free();
+    EXPECT_EQ(tray->PopupMenu(), nullptr);
+    form->Free();
 }
 
 TEST(CutText, NeverSplitsASurrogatePair) {
