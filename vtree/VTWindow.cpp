@@ -38,6 +38,7 @@ public:
         if (FWindow.HandleAllocated()) SendMessageW(FWindow.Handle(), WM_SETREDRAW, Enable, 0);
     }
     void Beep() override { MessageBeep(0); }
+    void CancelHint() override { FWindow.CancelHint(); }
 
     TCanvas* Canvas() override {
         if (!FMeasure) FMeasure.reset(new TBitmap(1, 1, pf32bit));

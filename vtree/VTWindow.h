@@ -11,11 +11,15 @@
 // scroll position and y counts from the top of the first node. The header's rows lie above the
 // client area (negative client y).
 //
+// Hints: the window decides where a node hint or a tooltip of a truncated cell belongs and shows
+// it in its hint window (VTHint.h).
+//
 // Classes here: TScrollBarOptions, TVTPaintInfo, TVirtualTreeWindow, TVirtualStringTreeWindow.
 #pragma once
 
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
+#include "vtree/VTHint.h"
 #include "vtree/VTResources.h"
 #include "vtree/VTStringTree.h"
 
@@ -257,6 +261,27 @@ public:
     IDropTarget* DropTarget() const noexcept;
     int EllipsisWidth() const noexcept { return FEllipsisWidth; }
 
+    // ---- hints ------------------------------------------------------------------------------
+    TVTHintMode HintMode = hmDefault;
+    THintAnimationType HintAnimation = hatSystemDefault;
+    // The animation in force: the system's choice for hatSystemDefault.
+    THintAnimationType EffectiveHintAnimation() const;
+    // Decides whether a hint of this tree belongs at Point (client coordinates): fills the hint
+    // data, the rectangle in which the hint stays valid (client coordinates) and the hint's
+    // position on the screen. False for no hint, and while the last hint is still valid there.
+    bool QueryHint(TPoint Point, TVTHintData& Data, TRect& CursorRect, TPoint& HintPos);
+    // Shows the hint for Point, if there is one; answers whether it did.
+    bool ShowHintAt(TPoint Point);
+    void CancelHint();
+    TVirtualTreeHintWindow* HintWindow();
+    // What the hint window asks of the tree: the hint texts (the tree's Hint by default) and
+    // the font a tooltip of a cell uses.
+    virtual UnicodeString DoGetNodeHintText(PVirtualNode Node, TColumnIndex Column,
+                                            TVTTooltipLineBreakStyle& LineBreakStyle);
+    virtual UnicodeString DoGetNodeTooltipText(PVirtualNode Node, TColumnIndex Column,
+                                               TVTTooltipLineBreakStyle& LineBreakStyle);
+    virtual void DoPaintHintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column);
+
     TVTPaintEvent OnBeforePaint;
     TVTPaintEvent OnAfterPaint;
     TVTBeforeItemPaintEvent OnBeforeItemPaint;
@@ -389,6 +414,8 @@ private:
     Cardinal FSelectionCurveRadius = 0;
     TRect FHeaderRect;
     TRect FUpdateRect;
+    TRect FLastHintRect;
+    TVirtualTreeHintWindow* FHintWindow = nullptr; // owned as a component
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     bool FDropTargetRegistered = false;
@@ -405,6 +432,10 @@ using TVTDrawTextEvent =
                       TColumnIndex Column, const UnicodeString& Text, const TRect& CellRect,
                       bool& DefaultDraw)>;
 
+using TVSTGetHintEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TColumnIndex Column,
+                      TVTTooltipLineBreakStyle& LineBreakStyle, UnicodeString& HintText)>;
+
 class TVirtualStringTreeWindow : public TVirtualTreeWindow {
     CLASS_INFO(TVirtualStringTreeWindow, TVirtualTreeWindow)
 public:
@@ -414,8 +445,15 @@ public:
     // The longest prefix of S that fits Width with "..." after it.
     static UnicodeString ShortenText(HDC DC, const UnicodeString& S, int Width, int EllipsisWidth);
 
+    UnicodeString DoGetNodeHintText(PVirtualNode Node, TColumnIndex Column,
+                                    TVTTooltipLineBreakStyle& LineBreakStyle) override;
+    UnicodeString DoGetNodeTooltipText(PVirtualNode Node, TColumnIndex Column,
+                                       TVTTooltipLineBreakStyle& LineBreakStyle) override;
+    void DoPaintHintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column) override;
+
     TVTPaintText OnPaintText;
     TVTDrawTextEvent OnDrawText;
+    TVSTGetHintEvent OnGetHint;
 
 protected:
     TBaseVirtualTree* CreateTree() override;

@@ -98,6 +98,32 @@ TEST_F(VTPaint, EmptyTreePaintsColumnColoursAndTheTreeColourBeyond) {
     EXPECT_EQ(Hex(PixelAt(*bitmap, 250, 50)), Hex(clYellow)) << "right of the last column";
 }
 
+TEST_F(VTPaint, BackgroundPictureIsTiledAndAnEmptyOneIsNoBackground) {
+    AddRows(1);
+    Tree().TreeOptions()->SetPaintOptions(Tree().TreeOptions()->PaintOptions() +
+                                          TVTPaintOptions{toShowBackground});
+    TPicture picture;
+    picture.Bitmap()->SetPixelFormat(pf24bit);
+    picture.Bitmap()->SetSize(3, 2);
+    picture.Bitmap()->Canvas()->Brush()->SetColor(clAqua);
+    picture.Bitmap()->Canvas()->FillRect({0, 0, 3, 2});
+    picture.Bitmap()->Canvas()->SetPixels(1, 1, clRed);
+    Window->SetBackground(&picture);
+    Window->SetBackgroundOffsetX(1);
+    auto tiled = PrintClient();
+    // Canvas point (x, y) shows picture pixel ((x + 1) mod 3, y mod 2), rows and empty area alike.
+    for (int y : {1, 3, 101})
+        for (int x : {0, 3, 300})
+            EXPECT_EQ(Hex(PixelAt(*tiled, x, y)), Hex(clRed)) << x << ", " << y;
+    EXPECT_EQ(Hex(PixelAt(*tiled, 1, 1)), Hex(clAqua));
+
+    picture.Bitmap()->SetSize(0, 0);
+    Window->SetBackground(&picture);
+    Tree().Color = clYellow;
+    auto empty = PrintClient();
+    EXPECT_EQ(Hex(PixelAt(*empty, 300, 101)), Hex(clYellow));
+}
+
 TEST_F(VTPaint, TreeLinesAndButtons) {
     Window->SetLineStyle(lsSolid);
     Recorder.Build(Tree(), L"A(A1,A2),B(B1)");
