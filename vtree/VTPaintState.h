@@ -1,7 +1,20 @@
-// Shared by the painting files only: the state of one PaintTree call, carried from row to row.
+// Shared by the painting files only: the state of one PaintTree call, carried from row to row,
+// and the font helper every cell uses.
 #pragma once
 
 #include "vtree/VTWindow.h"
+
+// Gives the canvas the font's description unless it has it already (assigning a font always
+// makes a new font handle, and painting sets the font for every cell).
+inline void UseFont(TCanvas* Canvas, TFont* Font) {
+    TFont* current = Canvas->Font();
+    if (current->Name() == Font->Name() && current->Height() == Font->Height() &&
+        current->Style() == Font->Style() && current->Color() == Font->Color() &&
+        current->Charset() == Font->Charset() && current->Quality() == Font->Quality() &&
+        current->Pitch() == Font->Pitch() && current->Orientation() == Font->Orientation())
+        return;
+    Canvas->SetFont(Font);
+}
 
 struct TVirtualTreeWindow::TRowPaint {
     TCanvas* Target = nullptr;

@@ -3,7 +3,7 @@
 // multi-line nodes word-wrapped; the static text after the normal text; OnPaintText may change
 // the font first and OnDrawText may draw the text itself. Disabled nodes and a disabled tree
 // use the DisabledColor.
-#include "vtree/VTWindow.h"
+#include "vtree/VTPaintState.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ void TVirtualStringTreeWindow::DoDrawText(TCanvas* Canvas, PVirtualNode Node, TC
 
 void TVirtualStringTreeWindow::PrepareTextFont(TVTPaintInfo& PaintInfo) {
     TCanvas* canvas = PaintInfo.Canvas;
-    canvas->SetFont(Font());
+    UseFont(canvas, Font());
     PVirtualNode node = PaintInfo.Node;
     if (HasPaint(toHotTrack) && node == Tree()->HotNode()) {
         if (!(UseThemes() && HasPaint(toUseExplorerTheme)))
@@ -153,7 +153,7 @@ void TVirtualStringTreeWindow::DrawNormalText(TVTPaintInfo& PaintInfo, const Uni
 
 void TVirtualStringTreeWindow::DrawStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text) {
     TCanvas* canvas = PaintInfo.Canvas;
-    canvas->SetFont(Font());
+    UseFont(canvas, Font());
     PVirtualNode node = PaintInfo.Node;
     if (HasSelection(toFullRowSelect) && node->States.Contains(vsSelected) &&
         (IsFocused() || HasPaint(toPopupMode) || node == Tree()->DropTargetNode()))

@@ -3,7 +3,7 @@
 // creation parameters and creation, the end of loading, the appearance setters and the colours.
 // The model may call its services at any time, also before the window exists: every effect
 // that needs the window is skipped until it does.
-#include "vtree/VTWindow.h"
+#include "vtree/VTPaintState.h"
 
 #include "framework/Themes.h"
 
@@ -42,7 +42,7 @@ public:
 
     TCanvas* Canvas() override {
         if (!FMeasure) FMeasure.reset(new TBitmap(1, 1, pf32bit));
-        FMeasure->Canvas()->SetFont(FWindow.Font());
+        UseFont(FMeasure->Canvas(), FWindow.Font());
         return FMeasure->Canvas();
     }
     int TextWidth(TCanvas* Canvas, const UnicodeString& Text) override {
