@@ -195,8 +195,8 @@ enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivid
 
 // A button of a tool bar: a graphic control whose place is the system button's (the bar sets
 // its bounds), whose mouse messages go on to the bar's window (DefaultHandler) and whose Click
-// comes from the bar's command. The system draws it. DropdownMenu is only held here: showing it
-// when the arrow of a tbsDropDown button is pressed belongs with the menu classes.
+// comes from the bar's command. The system draws it. The bar shows DropdownMenu under the button
+// when the arrow of a tbsDropDown button is pressed.
 class TToolButton : public TGraphicControl {
     CLASS_INFO(TToolButton, TGraphicControl)
 public:
@@ -309,6 +309,7 @@ private:
     void EdgesChanged();
     void Restyle();
     void CNNotify(TMessage& Message);
+    LRESULT DropDown(const NMTOOLBARW& notice);
     LRESULT CustomDraw(NMTBCUSTOMDRAW& draw);
     void CNCommand(TMessage& Message);
 

@@ -6,6 +6,7 @@
 // read back when the command arrives. The window does not place itself (CCS_NOPARENTALIGN,
 // CCS_NORESIZE): the alignment pass does.
 #include "framework/ComCtrls.h"
+#include "framework/Menus.h"
 
 #include <algorithm>
 
@@ -347,16 +348,28 @@ void TToolBar::CNCommand(TMessage& Message) {
     button->Click();
 }
 
-// TBN_DROPDOWN is answered with the default: the drop-down menu is shown by the menu classes.
+// A drop-down button shows its menu under itself; the system keeps the button pressed meanwhile.
 void TToolBar::CNNotify(TMessage& Message) {
     auto* header = reinterpret_cast<NMHDR*>(Message.LParam);
     switch (header->code) {
     case NM_CUSTOMDRAW:
         Message.Result = CustomDraw(*reinterpret_cast<NMTBCUSTOMDRAW*>(Message.LParam));
         break;
-    case TBN_DROPDOWN: Message.Result = TBDDRET_DEFAULT; break;
+    case TBN_DROPDOWN:
+        Message.Result = DropDown(*reinterpret_cast<NMTOOLBARW*>(Message.LParam));
+        break;
     default: Message.Result = 0;
     }
+}
+
+LRESULT TToolBar::DropDown(const NMTOOLBARW& notice) {
+    TToolButton* button = ButtonByCommand(notice.iItem);
+    if (!button || !button->DropdownMenu()) return TBDDRET_NODEFAULT;
+    TPopupMenu* menu = button->DropdownMenu();
+    const TPoint corner = ClientToScreen({notice.rcButton.left, notice.rcButton.bottom});
+    menu->SetPopupComponent(button);
+    menu->Popup(corner.x, corner.y);
+    return TBDDRET_DEFAULT;
 }
 
 namespace {

@@ -550,6 +550,7 @@ protected:
 
 private:
     TWinControl* KeyPreviewForm();
+    void WMContextMenu(TMessage& Message);
     bool RouteToGraphicChild(TMessage& Message);
     void TrackMouse(TMessage& Message);
     bool Reflect(TMessage& Message);

@@ -1,9 +1,5 @@
-// Control vocabulary the tree's model needs before the visual control layer exists: text
-// alignment and reading order. When the control layer provides these types, this header should
-// include it instead of declaring them.
+// Control vocabulary the tree's model shares with the control layer: text alignment and reading
+// order come from there, so that a tree and the controls beside it speak of them alike.
 #pragma once
 
-enum TAlignment : unsigned char { taLeftJustify, taRightJustify, taCenter };
-enum TBiDiMode : unsigned char {
-    bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly
-};
+#include "framework/Controls.h"
