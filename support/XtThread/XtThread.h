@@ -376,6 +376,8 @@ private:
 // run goes on; its cancel action (PressCancel, the Esc key) calls OnPressCancel when set, else
 // the component's CancelExecute. Handlers for OnShow, OnClose and OnCloseQuery set in a derived
 // class's constructor run after the form's own.
+// The form has no cancel button yet, as the class library has no buttons yet: once it has, the
+// form gets a default cancel button whose click is PressCancel.
 class TXtCustomThreadDialogForm : public TXtForm {
     CLASS_INFO(TXtCustomThreadDialogForm, TXtForm)
 public:
@@ -418,7 +420,7 @@ private:
 
     TXtThread* FConnectedThread;
     std::unique_ptr<TXtCustomThreadDialogOptions, graphics_detail::TFreeObject> FDialogOptions;
-    TTimer* FInternalTimer; // owned by the form
+    TTimer* FInternalTimer = nullptr; // owned by the form
     int FShowDelayLeft = 0;
     bool FDialogShown = false; // shown for the runs going on
     TObject* FConnectedDataObject = nullptr;

@@ -36,8 +36,8 @@ TComponent* TXtCustomThreadDialogForm::CheckedOwner(TComponent* AOwner) {
 // The owner is checked before anything of the form exists, so a refused form leaves nothing.
 TXtCustomThreadDialogForm::TXtCustomThreadDialogForm(TComponent* AOwner)
     : TXtForm(CheckedOwner(AOwner)), FConnectedThread(static_cast<TXtThread*>(AOwner)),
-      FDialogOptions(Construct<TXtCustomThreadDialogOptions>()),
-      FInternalTimer(Construct<TTimer>(this)) {
+      FDialogOptions(Construct<TXtCustomThreadDialogOptions>()) {
+    FInternalTimer = Construct<TTimer>(this); // once every field of the form is set
     FInternalTimer->SetInterval(500);
     FInternalTimer->SetOnTimer(TNotifyEvent(this, &TXtCustomThreadDialogForm::InternalTimerTimer));
 }
