@@ -66,6 +66,49 @@ TEST_F(XtForms, MouseEnterAndLeaveOfTheFormAreEventsAndTheMouseOverFlag) {
     form->Free();
 }
 
+TEST_F(XtForms, AParentColourChangeIsAnEvent) {
+    auto* form = Construct<TProbeForm>(Application);
+    int changes = 0;
+    struct TCount {
+        int* Changes;
+        void Changed(TObject*) { ++*Changes; }
+    } count{&changes};
+    form->OnParentColorChanged = TNotifyEvent(&count, &TCount::Changed);
+    form->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    EXPECT_EQ(changes, 1);
+    form->Free();
+}
+
+// The frame's two pixels at the client area's top-left corner.
+std::vector<COLORREF> FramePixels(TWinControl* control) {
+    HDC dc = GetDC(control->Handle());
+    std::vector<COLORREF> pixels{GetPixel(dc, 0, 0), GetPixel(dc, 1, 1), GetPixel(dc, 2, 2)};
+    ReleaseDC(control->Handle(), dc);
+    return pixels;
+}
+
+TEST_F(XtForms, TheHighlightingFrameFollowsTheFocusAndTheMouse) {
+    auto* form = Construct<TProbeForm>(Application);
+    form->SetColor(clWhite);
+    form->HighlightFocusedColor = clRed;
+    form->HighlightUnfocusedColor = clBlue;
+    form->Show();
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    const std::vector<COLORREF> focused{RGB(255, 0, 0), RGB(255, 0, 0), RGB(255, 255, 255)};
+    const std::vector<COLORREF> unfocused{RGB(0, 0, 255), RGB(0, 0, 255), RGB(255, 255, 255)};
+    ASSERT_TRUE(form->Focused());
+    form->SetHighlighting(true);
+    EXPECT_EQ(FramePixels(form), focused);
+    SetFocus(nullptr);
+    EXPECT_EQ(FramePixels(form), unfocused);
+    form->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(form));
+    EXPECT_EQ(FramePixels(form), focused) << "the mouse over the form";
+    form->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(form));
+    EXPECT_EQ(FramePixels(form)[0], RGB(0, 0, 255));
+    form->Free();
+}
+
 TEST_F(XtForms, TheHintColourFollowsItsRules) {
     Application->HintColor = clAqua;
     auto* parent = Construct<TXtExForm>(Application);
