@@ -48,7 +48,7 @@ using TXtThreadShowMessageDlgEvent =
 using TXtThreadDialogFormEvent = TMethodEvent<void(TXtCustomThreadDialogForm* DialogForm)>;
 
 // The library's own errors.
-class EJVCLException : public Exception { public: using Exception::Exception; };
+class EXtComponentError : public Exception { public: using Exception::Exception; };
 
 class TXtPausableThread : public TThread {
     CLASS_INFO(TXtPausableThread, TThread)
@@ -372,7 +372,7 @@ private:
     std::unique_ptr<TXtCustomThreadDialogOptions, graphics_detail::TFreeObject> FDialogOptions;
 };
 
-// The dialog form: owned by its TXtThread (EJVCLException otherwise). It may close only when no
+// The dialog form: owned by its TXtThread (EXtComponentError otherwise). It may close only when no
 // run goes on; its cancel action (PressCancel, the Esc key) calls OnPressCancel when set, else
 // the component's CancelExecute. Handlers for OnShow, OnClose and OnCloseQuery set in a derived
 // class's constructor run after the form's own.

@@ -28,7 +28,7 @@ TXtCustomThreadDialog::~TXtCustomThreadDialog() = default;
 
 TComponent* TXtCustomThreadDialogForm::CheckedOwner(TComponent* AOwner) {
     if (!dynamic_cast<TXtThread*>(AOwner))
-        throw EJVCLException(
+        throw EXtComponentError(
             L"TXtCustomThreadDialogForm.SetConnectedThread: A thread must be a TXtThread-Component");
     return AOwner;
 }

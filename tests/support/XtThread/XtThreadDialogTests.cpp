@@ -112,7 +112,7 @@ TEST_F(XtThreadDialog, TheFormNeedsAThreadComponentAsOwner) {
         try {
             Construct<TCountingDialogForm>(owner);
             ADD_FAILURE() << "a form was made without a thread component";
-        } catch (const EJVCLException& error) {
+        } catch (const EXtComponentError& error) {
             EXPECT_EQ(error.Message(),
                       L"TXtCustomThreadDialogForm.SetConnectedThread: A thread must be a "
                       L"TXtThread-Component");
