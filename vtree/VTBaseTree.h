@@ -451,6 +451,7 @@ private:
 
     std::size_t NodeSize() const noexcept;
     static void NodeDataSizeMissing();
+    void PrefetchFromHint(Cardinal Index) const noexcept;
     bool Counted(PVirtualNode Node) const;
     void ChangeVisibility(PVirtualNode Node, TVirtualNodeState State, bool Value);
     void RecalculateCounters();
@@ -561,4 +562,7 @@ private:
     TNodeArray FDragSelection;
     // Where the sort leaves a sorted sibling order for SortTree's walk over that level.
     TNodeArray* FSortedLevel = nullptr;
+    // The top level's order as SortTree left it: GetNext fetches the nodes it will reach ahead.
+    // Only a hint: when the level changed since, it merely fetches the wrong blocks.
+    TNodeArray FWalkHint;
 };

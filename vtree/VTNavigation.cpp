@@ -6,6 +6,11 @@
 //
 // The visible walks skip effectively hidden nodes together with their subtrees, so that they
 // agree with VisibleCount.
+//
+// A sorted top level lies scattered over memory, and a walk that only follows links waits for
+// every node in turn. Stepping along the top level, the walk therefore asks for the node a few
+// places ahead in the order the last SortTree left. That order is a hint and never read as a
+// node: when the level changed since, the fetch is merely wasted.
 #include "vtree/VTInternal.h"
 
 using namespace vtree_messages;
@@ -19,6 +24,16 @@ void TBaseVirtualTree::Touch(PVirtualNode Node, bool DoInit) const {
 void TBaseVirtualTree::Materialise(PVirtualNode Node, bool DoInit) const {
     if (DoInit && Node->States.Contains(vsHasChildren) && !Node->FirstChild)
         const_cast<TBaseVirtualTree*>(this)->InitChildren(Node);
+}
+
+// Index: the top-level node the walk leaves.
+void TBaseVirtualTree::PrefetchFromHint(Cardinal Index) const noexcept {
+    constexpr std::size_t distance = 16;
+    const std::size_t ahead = std::size_t{Index} + distance;
+    if (ahead >= FWalkHint.size() || FWalkHint.size() != FRoot->ChildCount) return;
+    const auto* node = reinterpret_cast<const Byte*>(FWalkHint[ahead]);
+    __builtin_prefetch(node);
+    __builtin_prefetch(node + sizeof(TVirtualNode) + FTotalInternalDataSize);
 }
 
 // ---- visibility terms -------------------------------------------------------------------------
@@ -81,6 +96,7 @@ PVirtualNode TBaseVirtualTree::WalkNext(PVirtualNode Node, bool CA, bool DoInit)
         Materialise(Node, DoInit);
         result = Node->FirstChild;
         if (!result) {
+            if (Node->Parent == FRoot) PrefetchFromHint(Node->Index);
             PVirtualNode run = Node;
             while (run != FRoot && !run->NextSibling) run = run->Parent;
             result = run == FRoot ? nullptr : run->NextSibling;

@@ -424,6 +424,7 @@ void TBaseVirtualTree::Clear() {
         if (FSelectionCount == 0 && NodesFreedUnseen()) FreeAllNodes();
         else DeleteChildren(FRoot, true);
         if (FPool->LiveCount() == 0) FPool->ReleaseAll();
+        FWalkHint = TNodeArray();
         FViewport.OffsetX = FViewport.OffsetY = 0;
     } catch (...) {
         EndUpdate();

@@ -99,7 +99,7 @@ void TNodePool::Release(PVirtualNode Node) noexcept {
 void TNodePool::ReleaseAll() noexcept {
     for (const TSlab& slab : FSlabs)
         ::operator delete(reinterpret_cast<Byte*>(slab.Generations), std::align_val_t{LineSize});
-    FSlabs = {};
+    FSlabs = std::vector<TSlab>();
     FClasses.clear();
     FLive = 0;
 }

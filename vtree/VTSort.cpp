@@ -7,7 +7,8 @@
 // A large sibling list lies scattered over memory once it was sorted, and every pass that
 // follows it by its links waits for one node after the other. The merge and the relinking
 // therefore fetch the nodes they will reach a few steps ahead from the array, and SortTree keeps
-// the sorted array of a level while it follows that level's links, for the same purpose.
+// the sorted array of a level while it follows that level's links, for the same purpose. The
+// top level's array then stays with the tree as GetNext's hint (see VTNavigation.cpp).
 #include "vtree/VTInternal.h"
 
 #include <algorithm>
@@ -137,6 +138,7 @@ void TBaseVirtualTree::SortLevel(PVirtualNode Node, TColumnIndex Column, TSortDi
         if (DoInit && !child->States.Contains(vsInitialized)) InitNode(child);
         if (child->States.Contains(vsInitialized)) SortLevel(child, Column, Direction, DoInit);
     }
+    if (Node == FRoot) FWalkHint = std::move(sorted);
 }
 
 void TBaseVirtualTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit) {
