@@ -421,10 +421,11 @@ void TBaseVirtualTree::Clear() {
                                     &FCheckNode, &FLastSearchNode, &FEditNode, &FHeightTrackNode})
             *field = nullptr;
         FDragSelection.clear();
+        // Before any slab goes: the walk hint may lead into every one of them.
+        FWalkHint = TNodeArray();
         if (FSelectionCount == 0 && NodesFreedUnseen()) FreeAllNodes();
         else DeleteChildren(FRoot, true);
         if (FPool->LiveCount() == 0) FPool->ReleaseAll();
-        FWalkHint = TNodeArray();
         FViewport.OffsetX = FViewport.OffsetY = 0;
     } catch (...) {
         EndUpdate();
