@@ -2,9 +2,10 @@
 // unlinking of one node, deleting subtrees and clearing the tree. Every freed node passes
 // through DoFreeNode, which first drops every reference the tree keeps to it (focus, anchor,
 // search, check, hot, drop, edit and height-tracking nodes, the drag selection and the recorded
-// notifications), then reports it and releases its block. The position cache is invalidated
-// before any node goes, and a rebuild starts from its first entry, so stale entries are never
-// read.
+// notifications), then reports it and releases its block. The one exception is Clear when no
+// freed node needs reporting (see NodesFreedUnseen): it drops the references once and gives
+// all blocks back together. The position cache is invalidated before any node goes, and a
+// rebuild starts from its first entry, so stale entries are never read.
 #include "vtree/VTInternal.h"
 #include "vtree/VTStringTree.h"
 
