@@ -451,7 +451,10 @@ private:
 
     std::size_t NodeSize() const noexcept;
     static void NodeDataSizeMissing();
-    void PrefetchFromHint(Cardinal Index) const noexcept;
+    PVirtualNode HintAhead(Cardinal Index, bool Forward) const noexcept;
+    std::size_t DataOffset() const noexcept {
+        return sizeof(TVirtualNode) + FTotalInternalDataSize;
+    }
     bool Counted(PVirtualNode Node) const;
     void ChangeVisibility(PVirtualNode Node, TVirtualNodeState State, bool Value);
     void RecalculateCounters();
@@ -562,7 +565,9 @@ private:
     TNodeArray FDragSelection;
     // Where the sort leaves a sorted sibling order for SortTree's walk over that level.
     TNodeArray* FSortedLevel = nullptr;
-    // The top level's order as SortTree left it: GetNext fetches the nodes it will reach ahead.
-    // Only a hint: when the level changed since, it merely fetches the wrong blocks.
+    // Every HintStride-th node of the top level in the order SortTree left: GetNext fetches the
+    // nodes it will reach ahead. Only a hint: when the level changed since, it merely fetches
+    // the wrong blocks. Dropped before the pool gives any slab back.
+    static constexpr std::size_t HintStride = 4;
     TNodeArray FWalkHint;
 };

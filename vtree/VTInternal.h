@@ -23,6 +23,14 @@ inline TBlockHeader* HeaderOf(PVirtualNode Root) noexcept {
     return reinterpret_cast<TBlockHeader*>(reinterpret_cast<Byte*>(Root) - HeaderSize);
 }
 
+// Asks for a node's record and the start of its data areas ahead of use (DataOffset bytes from
+// the record). A hint only: harmless for nil and for any stale address.
+inline void PrefetchNode(const TVirtualNode* Node, std::size_t DataOffset) noexcept {
+    if (!Node) return;
+    __builtin_prefetch(Node);
+    __builtin_prefetch(reinterpret_cast<const Byte*>(Node) + DataOffset);
+}
+
 // Zero-filled node blocks carved from slabs. A block carries nothing but the node: its
 // generation number (0 while free, a fresh number each time it is handed out) lives in a table
 // at the front of its slab, so a stale pointer is judged by looking its slab up, never by

@@ -310,6 +310,8 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) 
             Node == FRoot || (Counted(Node) && Node->States.Contains(vsExpanded));
         Node->States.Include(vsClearing);
         for (PVirtualNode child = Node->LastChild; child;) {
+            if (Node == FRoot)
+                vtree_detail::PrefetchNode(HintAhead(child->Index, false), DataOffset());
             PVirtualNode previous = child->PrevSibling;
             if (countVisible && IsEffectivelyVisible(child)) --FVisibleCount;
             child->States.Include(vsDeleting);
@@ -422,10 +424,15 @@ void TBaseVirtualTree::Clear() {
                                     &FCheckNode, &FLastSearchNode, &FEditNode, &FHeightTrackNode})
             *field = nullptr;
         FDragSelection.clear();
-        // Before any slab goes: the walk hint may lead into every one of them.
-        FWalkHint = TNodeArray();
-        if (FSelectionCount == 0 && NodesFreedUnseen()) FreeAllNodes();
-        else DeleteChildren(FRoot, true);
+        // The walk hint goes before any slab does: it may lead into every one of them. Freeing
+        // node by node still fetches ahead with it.
+        if (FSelectionCount == 0 && NodesFreedUnseen()) {
+            FWalkHint = TNodeArray();
+            FreeAllNodes();
+        } else {
+            DeleteChildren(FRoot, true);
+            FWalkHint = TNodeArray();
+        }
         if (FPool->LiveCount() == 0) FPool->ReleaseAll();
         FViewport.OffsetX = FViewport.OffsetY = 0;
     } catch (...) {

@@ -31,8 +31,9 @@ Byte* TNodePool::Carve(TSizeClass& Class, std::size_t BlockSize) {
             ::operator new(tableBytes + count * BlockSize, std::align_val_t{LineSize}));
         TSlab slab{memory + tableBytes, BlockSize, count, reinterpret_cast<Cardinal*>(memory)};
         std::memset(slab.Generations, 0, count * sizeof(Cardinal));
-        auto place = std::upper_bound(FSlabs.begin(), FSlabs.end(), slab.Blocks,
-                                      [](Byte* address, const TSlab& s) { return address < s.Blocks; });
+        auto place =
+            std::upper_bound(FSlabs.begin(), FSlabs.end(), slab.Blocks,
+                             [](Byte* address, const TSlab& s) { return address < s.Blocks; });
         try {
             FSlabs.insert(place, slab);
         } catch (...) {

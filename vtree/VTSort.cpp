@@ -8,21 +8,17 @@
 // follows it by its links waits for one node after the other. The merge and the relinking
 // therefore fetch the nodes they will reach a few steps ahead from the array, and SortTree keeps
 // the sorted array of a level while it follows that level's links, for the same purpose. The
-// top level's array then stays with the tree as GetNext's hint (see VTNavigation.cpp).
+// top level's array then stays with the tree, thinned out, as GetNext's hint (see
+// VTNavigation.cpp).
 #include "vtree/VTInternal.h"
 
 #include <algorithm>
 
+using vtree_detail::PrefetchNode;
+
 namespace {
 
 constexpr std::size_t PrefetchDistance = 8;
-
-// Asks for the node's record and the start of its data areas ahead of use; a hint only,
-// harmless for any address.
-inline void PrefetchNode(PVirtualNode Node, std::size_t DataOffset) {
-    __builtin_prefetch(Node);
-    __builtin_prefetch(reinterpret_cast<const Byte*>(Node) + DataOffset);
-}
 
 struct TMergeSort {
     TBaseVirtualTree* Tree;
@@ -70,8 +66,7 @@ PVirtualNode TBaseVirtualTree::SortSiblings(PVirtualNode First, Cardinal Count, 
     nodes.reserve(Count);
     for (PVirtualNode run = First; run; run = run->NextSibling) nodes.push_back(run);
     std::vector<PVirtualNode> buffer(nodes.size());
-    const std::size_t dataOffset = sizeof(TVirtualNode) + FTotalInternalDataSize;
-    TMergeSort sort{this, Column, Direction == sdDescending, dataOffset, buffer,
+    TMergeSort sort{this, Column, Direction == sdDescending, DataOffset(), buffer,
                     [](TBaseVirtualTree* tree, PVirtualNode a, PVirtualNode b, TColumnIndex column) {
                         return tree->DoCompareNodes(a, b, column);
                     }};
@@ -131,14 +126,19 @@ void TBaseVirtualTree::SortLevel(PVirtualNode Node, TColumnIndex Column, TSortDi
         throw;
     }
     FSortedLevel = nullptr;
-    const std::size_t dataOffset = sizeof(TVirtualNode) + FTotalInternalDataSize;
+    const std::size_t dataOffset = DataOffset();
     std::size_t i = 0;
     for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling, ++i) {
-        if (i + PrefetchDistance < sorted.size()) PrefetchNode(sorted[i + PrefetchDistance], dataOffset);
+        if (i + PrefetchDistance < sorted.size())
+            PrefetchNode(sorted[i + PrefetchDistance], dataOffset);
         if (DoInit && !child->States.Contains(vsInitialized)) InitNode(child);
         if (child->States.Contains(vsInitialized)) SortLevel(child, Column, Direction, DoInit);
     }
-    if (Node == FRoot) FWalkHint = std::move(sorted);
+    if (Node != FRoot) return;
+    TNodeArray hint;
+    hint.reserve((sorted.size() + HintStride - 1) / HintStride);
+    for (std::size_t at = 0; at < sorted.size(); at += HintStride) hint.push_back(sorted[at]);
+    FWalkHint = std::move(hint);
 }
 
 void TBaseVirtualTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit) {

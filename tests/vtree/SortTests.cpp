@@ -129,7 +129,7 @@ TEST_F(SortTest, AutoSortAtTheEndOfAnUpdateAndOnDirectionChange) {
 
 // SortTree leaves the top level's order behind to fetch ahead on later walks (a level longer
 // than the distance it fetches ahead); the walk must still follow the links once the level
-// changed under that order (same length, other nodes).
+// changed under that order (same length, other nodes, a freed block reused).
 TEST_F(SortTest, WalksAfterSortTreeFollowTheLinksWhenTheLevelChanged) {
     std::wstring description, sorted;
     for (int i = 39; i >= 0; --i) {
@@ -151,4 +151,8 @@ TEST_F(SortTest, WalksAfterSortTreeFollowTheLinksWhenTheLevelChanged) {
     std::wstring changed;
     for (int i = 1; i < 39; ++i) changed += L"N" + std::to_wstring(i) + L",";
     EXPECT_EQ(Narrow(walk()), Narrow(changed + L"X,N39"));
+    // Freeing node by node from the last one fetches backwards along the same hint.
+    tree->Clear();
+    EXPECT_EQ(r.FreeCount, 41);
+    EXPECT_EQ(tree->TotalCount(), 0u);
 }
