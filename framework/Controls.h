@@ -67,6 +67,16 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
+// Horizontal placement of a control's text.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+// What an owner-drawn item (list, combo box, menu) is to look like, from ODS_* of DRAWITEMSTRUCT.
+enum TOwnerDrawStateItem {
+    odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
+    odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+};
+using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TBevelEdge { beLeft, beTop, beRight, beBottom };
 using TBevelEdges = TSet<TBevelEdge>;

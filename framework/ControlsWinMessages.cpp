@@ -74,6 +74,10 @@ bool TWinControl::DispatchNotification(TMessage& Message) {
     case CN_SYSKEYDOWN: Message.Result = 0; break;
     case CM_ENTER: DoEnter(); break;
     case CM_EXIT: DoExit(); break;
+    // Dialog keys and characters are offered to every control below the form until one takes
+    // them (Enter to the default button, accelerators).
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
     case CM_FOCUSCHANGED: Broadcast(Message); break;
     case CM_VISIBLECHANGED: UpdateShowing(); break;
     case CM_ENABLEDCHANGED: CMEnabledChanged(); break;
