@@ -40,7 +40,10 @@ UnicodeString DefaultTitle(const UnicodeString& path) {
 TApplication::TApplication(TComponent* AOwner)
     : TComponent(AOwner), FThreadId(GetCurrentThreadId()),
       FWindow(TWndMethod(this, &TApplication::WndProc)) {
+    FIcon.reset(new TIcon);
     FTitle = DefaultTitle(ExeName());
+    // The program's own icon when it has one.
+    if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON")) FIcon->SetHandle(icon);
     InstallAsSink();
     FPreviousWakeTarget = WakeTarget.exchange(Handle());
     SetWakeMainThread(TMethodEvent<void()>(&TApplication::WakeGuiThread));
@@ -62,10 +65,12 @@ void TApplication::SetTitle(const UnicodeString& value) { FTitle = value; }
 UnicodeString TApplication::ExeName() const { return ModuleFileName(); }
 
 void TApplication::WndProc(TMessage& message) {
+    if (CallHooks(message)) return;
     switch (message.Msg) {
     case WM_HANDLE_QUEUED: HandleQueuedExceptions(); break;
     // A thread wakes the GUI thread this way when it waits for a synchronised call.
     case WM_NULL: RunSynchronized(); break;
+    case WM_TIMER: HintTimerExpired(message.WParam); break;
     default: DefaultHandler(message, Handle());
     }
 }

@@ -91,5 +91,5 @@ void TApplication::Deliver(TObject* Sender, const Exception& E) {
 }
 
 void TApplication::ShowException(const Exception& E) {
-    MessageBoxW(nullptr, E.Message().c_str(), FTitle.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    ::MessageBoxW(nullptr, E.Message().c_str(), FTitle.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }

@@ -10,6 +10,7 @@
 #include "framework/Application.h"
 
 #include "framework/Controls.h"
+#include "framework/Forms.h"
 #include "framework/Threads.h"
 
 namespace {
@@ -25,6 +26,7 @@ bool IsKeyMsg(const MSG& msg) {
 } // namespace
 
 void TApplication::Run() {
+    ShowTheMainForm();
     while (!FTerminated) {
         try {
             HandleMessage();
@@ -45,12 +47,19 @@ void TApplication::HandleMessage() {
 
 void TApplication::Terminate() { PostQuitMessage(0); }
 
+// Mouse moves drive the hints; keys and clicks end them. Never swallows the message.
+bool TApplication::IsHintMsg(const MSG& msg) {
+    if (FHintShowing && FHintWindow && FHintWindow->IsHintMsg(msg)) CancelHint();
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) HintMouseMessage(msg);
+    return false;
+}
+
 bool TApplication::ProcessMessage() {
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
         FTerminated = true;
-    } else if (!IsKeyMsg(msg)) {
+    } else if (!IsHintMsg(msg) && !IsKeyMsg(msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -87,6 +87,21 @@ void TComponent::EndLoad() {
     Loaded();
 }
 
+void TComponent::CollectInCreationOrder(std::vector<TComponent*>& list) {
+    list.push_back(this);
+    for (TComponent* component : FComponents) component->CollectInCreationOrder(list);
+}
+
+void TComponent::EndLoadInCreationOrder() {
+    std::vector<TComponent*> loading;
+    CollectInCreationOrder(loading);
+    for (TComponent* component : loading) component->FComponentState.Exclude(csReading);
+    for (TComponent* component : loading) {
+        component->FComponentState.Exclude(csLoading);
+        component->Loaded();
+    }
+}
+
 void TComponent::SetDesigning(bool designing) {
     if (designing) FComponentState.Include(csDesigning);
     else FComponentState.Exclude(csDesigning);
@@ -101,6 +116,8 @@ void TComponent::InsertComponent(TComponent* component) {
     FComponents.push_back(component);
     component->FOwner = this;
     if (FComponentState.Contains(csDesigning)) component->SetDesigning(true);
+    // A component made while its owner loads is part of what is being loaded.
+    if (FComponentState.Contains(csLoading)) component->BeginLoad();
     Notification(component, opInsert);
 }
 

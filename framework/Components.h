@@ -47,9 +47,13 @@ public:
 
     TComponentState ComponentState() const noexcept { return FComponentState; }
     // Loading from a description: csLoading and csReading are set on this component and every
-    // component it owns until EndLoad, which then calls Loaded on each.
+    // component it owns (or comes to own while loading) until EndLoad, which then calls Loaded
+    // on each.
     void BeginLoad();
     void EndLoad();
+    // Ends loading as a form built in code does: csReading leaves every component first, then
+    // each loses csLoading and gets Loaded in creation order, this one first.
+    void EndLoadInCreationOrder();
     void SetDesigning(bool designing);
 
     void InsertComponent(TComponent* component);
@@ -66,6 +70,7 @@ protected:
 
 private:
     void NotifyFreeNotifiers();
+    void CollectInCreationOrder(std::vector<TComponent*>& list);
     void ValidateName(const UnicodeString& name) const;
 
     TComponent* FOwner = nullptr;

@@ -131,6 +131,29 @@ using TMouseWheelEvent = TMethodEvent<void(TObject* Sender, TShiftState Shift, i
 using TKeyEvent = TMethodEvent<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TMethodEvent<void(TObject* Sender, wchar_t& Key)>;
 
+// ---- hints ------------------------------------------------------------------------------------
+
+// What the application is about to show as a control's hint; CM_HINTSHOW carries a pointer to it
+// in LParam, and the control may change any field or answer 1 to show no hint. Positions are
+// on the screen except CursorPos and CursorRect, which are in the control's client area.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    TClass HintWindowClass = nullptr; // a THintWindow class
+    TPoint HintPos;
+    int HintMaxWidth = 0;
+    TColor HintColor = clInfoBk;
+    TRect CursorRect; // the hint stays while the mouse is inside
+    TPoint CursorPos;
+    int ReshowTimeout = 0; // ms after which the hint is asked for again; 0: never
+    int HideTimeout = 0;   // ms after which the hint goes; 0: the application's pause
+    UnicodeString HintStr;
+    void* HintData = nullptr;
+};
+
+// The parts of a hint "short|long": the short part is shown beside the control.
+UnicodeString GetShortHint(const UnicodeString& Hint);
+UnicodeString GetLongHint(const UnicodeString& Hint);
+
 // ---- size constraints --------------------------------------------------------------------------
 
 // Limits of a control's size; 0 means no limit. OnChange fires for every change.
@@ -449,6 +472,8 @@ public:
     // The position among the parent's windowed children in tab order; -1 without parent.
     int TabOrder() const;
     void SetTabOrder(int value);
+    // Every windowed control below this one in tab order, depth first.
+    void GetTabOrderList(std::vector<TWinControl*>& List) const;
 
     // Frame.
     int BorderWidth() const noexcept { return FBorderWidth; }
@@ -522,6 +547,7 @@ protected:
     virtual void KeyUp(Word& Key, TShiftState Shift);
 
 private:
+    TWinControl* KeyPreviewForm();
     bool RouteToGraphicChild(TMessage& Message);
     void TrackMouse(TMessage& Message);
     bool Reflect(TMessage& Message);
@@ -595,6 +621,22 @@ public:
     TControl* Control() const noexcept { return FControl; }
     void SetControl(TControl* control);
     void FreeHandle() noexcept;
+    // Lends `dc` to the canvas for one paint call.
+    template <class Body>
+    void PaintWith(HDC dc, Body&& paint) {
+        Lock();
+        FreeHandle();
+        SetHandle(dc);
+        try {
+            paint();
+        } catch (...) {
+            SetHandle(nullptr);
+            Unlock();
+            throw;
+        }
+        SetHandle(nullptr);
+        Unlock();
+    }
     // Releases the DCs that canvases hold on a window that is going away.
     static void FreeHandlesOf(HWND wnd) noexcept;
 

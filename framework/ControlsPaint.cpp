@@ -214,27 +214,6 @@ void TControlCanvas::CreateHandle() {
     SetHandle(FDeviceContext);
 }
 
-namespace {
-
-// Lends `dc` to the canvas for one Paint call.
-template <class Body>
-void PaintWithCanvas(TControlCanvas* canvas, HDC dc, Body&& paint) {
-    canvas->Lock();
-    canvas->FreeHandle();
-    canvas->SetHandle(dc);
-    try {
-        paint();
-    } catch (...) {
-        canvas->SetHandle(nullptr);
-        canvas->Unlock();
-        throw;
-    }
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-}
-
-} // namespace
-
 TCustomControl::TCustomControl(TComponent* AOwner)
     : TWinControl(AOwner), FCanvas(new TControlCanvas) {
     FCanvas->SetControl(this);
@@ -245,14 +224,13 @@ TCustomControl::~TCustomControl() { FCanvas->FreeHandle(); }
 void TCustomControl::PaintWindow(HDC dc) {
     SetControlState(ControlState() + TControlState{csCustomPaint});
     try {
-        PaintWithCanvas(FCanvas.get(), dc, [this] { Paint(); });
+        FCanvas->PaintWith(dc, [this] { Paint(); });
     } catch (...) {
         SetControlState(ControlState() - TControlState{csCustomPaint});
         throw;
     }
     SetControlState(ControlState() - TControlState{csCustomPaint});
 }
-
 
 TGraphicControl::TGraphicControl(TComponent* AOwner)
     : TControl(AOwner), FCanvas(new TControlCanvas) {
@@ -274,5 +252,5 @@ void TGraphicControl::Dispatch(TMessage& Message) {
 }
 
 void TGraphicControl::PaintInto(HDC dc) {
-    PaintWithCanvas(FCanvas.get(), dc, [this] { Paint(); });
+    FCanvas->PaintWith(dc, [this] { Paint(); });
 }

@@ -348,3 +348,10 @@ void TWinControl::SetTabOrder(int value) {
     const int position = std::clamp(value, 0, static_cast<int>(list.size()));
     list.insert(list.begin() + position, this);
 }
+
+void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) const {
+    for (TWinControl* control : FTabList) {
+        List.push_back(control);
+        control->GetTabOrderList(List);
+    }
+}

@@ -2,6 +2,7 @@
 // message loop runs first), focus, the property notifications that need the window, and the
 // frame (BorderWidth and bevels in the non-client area).
 #include "framework/Controls.h"
+#include "framework/Forms.h"
 
 #include <algorithm>
 
@@ -74,11 +75,9 @@ bool TWinControl::DispatchNotification(TMessage& Message) {
     case CN_SYSKEYDOWN: Message.Result = 0; break;
     case CM_ENTER: DoEnter(); break;
     case CM_EXIT: DoExit(); break;
-    // Dialog keys and characters are offered to every control below the form until one takes
-    // them (Enter to the default button, accelerators).
+    case CM_FOCUSCHANGED:
     case CM_DIALOGKEY:
-    case CM_DIALOGCHAR:
-    case CM_FOCUSCHANGED: Broadcast(Message); break;
+    case CM_DIALOGCHAR: Broadcast(Message); break;
     case CM_VISIBLECHANGED: UpdateShowing(); break;
     case CM_ENABLEDCHANGED: CMEnabledChanged(); break;
     case CM_COLORCHANGED: CMColorChanged(); break;
@@ -207,10 +206,21 @@ void TWinControl::KeyDown(Word& Key, TShiftState Shift) { OnKeyDown(this, Key, S
 void TWinControl::KeyPress(wchar_t& Key) { OnKeyPress(this, Key); }
 void TWinControl::KeyUp(Word& Key, TShiftState Shift) { OnKeyUp(this, Key, Shift); }
 
+// The form that sees this control's keys first (KeyPreview); null when there is none.
+TWinControl* TWinControl::KeyPreviewForm() {
+    TCustomForm* form = GetParentForm(this);
+    return form && form != this && form->KeyPreview() ? form : nullptr;
+}
+
 // A handler that sets the key to 0 swallows it.
 void TWinControl::WMKey(TMessage& Message, bool Down) {
     Word key = static_cast<Word>(Message.WParam);
     const TShiftState shift = KeyDataToShiftState(Message.LParam);
+    if (TWinControl* form = KeyPreviewForm()) {
+        if (Down) form->KeyDown(key, shift);
+        else form->KeyUp(key, shift);
+        if (key == 0) return;
+    }
     if (Down) KeyDown(key, shift);
     else KeyUp(key, shift);
     if (key == 0) return;
@@ -220,7 +230,8 @@ void TWinControl::WMKey(TMessage& Message, bool Down) {
 
 void TWinControl::WMChar(TMessage& Message) {
     auto key = static_cast<wchar_t>(Message.WParam);
-    KeyPress(key);
+    if (TWinControl* form = KeyPreviewForm()) form->KeyPress(key);
+    if (key != 0) KeyPress(key);
     if (key == 0) return;
     Message.WParam = key;
     DefaultHandler(Message);

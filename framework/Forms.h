@@ -10,6 +10,7 @@
 // after construction (Construct) and no Loaded is called.
 #pragma once
 
+#include "framework/Application.h"
 #include "framework/Controls.h"
 
 #include <functional>
@@ -35,7 +36,8 @@ class TCustomForm;
 // The form a control is on: the outermost one, or with TopForm false the nearest one.
 TCustomForm* GetParentForm(TControl* Control, bool TopForm = true);
 
-// ---- scrolling container -------------------------------------------------------------------------
+// ---- scrolling container
+// -------------------------------------------------------------------------
 
 enum TScrollBarKind { sbHorizontal, sbVertical };
 
@@ -129,15 +131,22 @@ public:
     using TCustomFrame::TCustomFrame;
 };
 
-// ---- forms ---------------------------------------------------------------------------------------
+// ---- forms
+// ---------------------------------------------------------------------------------------
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = TSet<TBorderIcon>;
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TPosition {
-    poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
-    poMainFormCenter, poOwnerFormCenter
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter,
+    poMainFormCenter,
+    poOwnerFormCenter
 };
 enum TFormStateItem { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
 using TFormState = TSet<TFormStateItem>;
@@ -245,24 +254,19 @@ private:
         bool Claimed = false;
     };
     static TBuildRequest*& PendingBuild() noexcept;
-    void FinishBuild();
 
-    void CMShowingChanged();
+    void CMVisibleChanged();
     void CMDialogKey(TMessage& Message);
-    void CMDialogChar(TMessage& Message);
-    void CMFocusChanged(TMessage& Message);
     void WMActivate(TMessage& Message);
-    void WMClose(TMessage& Message);
-    void WMCommand(TMessage& Message);
-    void WMSysCommand(TMessage& Message);
     void WMSize(TMessage& Message);
-    void CMRelease();
+    bool WMSysCommand(TMessage& Message);
+    int ShowCommand() const;
     void ApplyPosition();
     void ApplyAlphaBlend();
-    void ApplyWindowState();
-    void UpdateMenu();
+    void CreateMDIClient();
     void RunModalLoop();
-    bool HandleKeyPreview(TMessage& Message);
+    void CloseModal();
+    void EndModal(const std::vector<HWND>& disabled, HWND previousActive);
 
     TFormBorderStyle FFormBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
@@ -277,9 +281,10 @@ private:
     std::unique_ptr<TControlCanvas, graphics_detail::TFreeObject> FCanvas;
     TMainMenu* FMenu = nullptr;
     TWinControl* FActiveControl = nullptr;
-    TWinControl* FFocusedControl = nullptr;
     bool FActive = false;
     bool FBuilt = false;
+    bool FShowAfterBuild = false;
+    bool FTornDownForm = false;
     bool FPositioned = false;
     TModalResult FModalResult = mrNone;
     HWND FClientHandle = nullptr;
@@ -288,8 +293,8 @@ private:
 class TForm : public TCustomForm {
     CLASS_INFO(TForm, TCustomForm)
 public:
-    using TCustomForm::TCustomForm;
     using TCustomForm::Canvas;
+    using TCustomForm::TCustomForm;
 };
 
 // Builds a form in code: loading state while it is constructed, Loaded after its properties.
@@ -313,3 +318,114 @@ TFormClass* TCustomForm::Build(TComponent* AOwner, TFormClass** Reference, Args&
     } restore{outer};
     return Construct<TFormClass>(AOwner, std::forward<Args>(args)...);
 }
+
+// ---- screen and mouse
+// ----------------------------------------------------------------------------
+
+// The forms of the program and the display they are on. `Screen` exists from the class library's
+// start-up to its end, around the application object. GUI thread only.
+class TScreen : public TComponent {
+    CLASS_INFO(TScreen, TComponent)
+public:
+    explicit TScreen(TComponent* AOwner);
+    ~TScreen() override;
+
+    // Every form that exists, in creation order; Forms counts only TForm descendants.
+    int CustomFormCount() const noexcept { return static_cast<int>(FForms.size()); }
+    TCustomForm* CustomForms(int index) const;
+    int FormCount() const;
+    TForm* Forms(int index) const;
+    TCustomForm* ActiveCustomForm() const noexcept { return FActiveForm; }
+    TForm* ActiveForm() const;
+    TWinControl* ActiveControl() const noexcept { return FActiveControl; }
+
+    // The cursor shown everywhere in the program; crDefault lets each control show its own.
+    TCursor Cursor() const noexcept { return FCursor; }
+    void SetCursor(TCursor value);
+    HCURSOR Cursors(TCursor index) const;
+    void SetCursors(TCursor index, HCURSOR value);
+
+    int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
+    int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
+    int PixelsPerInch() const;
+    int MonitorCount() const;
+    // The bounds and work area of monitor `index` (0 the primary one), in screen coordinates.
+    TRect MonitorRect(int index) const;
+    TRect MonitorWorkArea(int index) const;
+    TRect WorkAreaRect() const { return MonitorWorkArea(0); }
+    TRect DesktopRect() const;
+
+    TFont* MenuFont() const noexcept { return FMenuFont.get(); }
+    TFont* HintFont() const noexcept { return FHintFont.get(); }
+    TFont* IconFont() const noexcept { return FIconFont.get(); }
+    // Reads the system's fonts again (after WM_SETTINGCHANGE).
+    void ResetFonts();
+
+    TNotifyEvent OnActiveFormChange;
+    TNotifyEvent OnActiveControlChange;
+
+    // Kept up to date by the forms.
+    void AddForm(TCustomForm* form);
+    void RemoveForm(TCustomForm* form);
+    void FormActivated(TCustomForm* form);
+    void ControlFocused(TCustomForm* form, TWinControl* control);
+
+private:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    std::vector<TCustomForm*> FForms;
+    TCustomForm* FActiveForm = nullptr;
+    TWinControl* FActiveControl = nullptr;
+    TCursor FCursor = crDefault;
+    std::vector<std::pair<TCursor, HCURSOR>> FCustomCursors;
+    std::unique_ptr<TFont, graphics_detail::TFreeObject> FMenuFont;
+    std::unique_ptr<TFont, graphics_detail::TFreeObject> FHintFont;
+    std::unique_ptr<TFont, graphics_detail::TFreeObject> FIconFont;
+};
+
+extern TScreen* Screen;
+
+// The mouse as the system sees it.
+class TMouse {
+public:
+    TPoint CursorPos() const;
+    void SetCursorPos(TPoint value);
+    // The distance the mouse moves before a press becomes a drag.
+    int DragThreshold() const { return GetSystemMetrics(SM_CXDRAG); }
+    HWND Capture() const { return GetCapture(); }
+    void SetCapture(HWND value);
+    bool WheelPresent() const { return GetSystemMetrics(SM_MOUSEWHEELPRESENT) != 0; }
+};
+
+extern TMouse* Mouse;
+
+// ---- the application's forms
+// ---------------------------------------------------------------------
+
+template <class TFormClass> void TApplication::CreateForm(TFormClass*& Reference) {
+    TFormClass* form = TCustomForm::Build<TFormClass>(this, &Reference);
+    if (!FMainForm) FMainForm = form;
+}
+
+// ---- hint window ----------------------------------------------------------------------------------
+
+// The small topmost window that shows a hint. Subclasses (the virtual tree's hint, skinned
+// hints) change its size, placement and painting through the virtuals.
+class THintWindow : public TCustomControl {
+    CLASS_INFO(THintWindow, TCustomControl)
+public:
+    explicit THintWindow(TComponent* AOwner);
+    // The size the hint text needs, at most MaxWidth wide, at (0, 0).
+    virtual TRect CalcHintRect(int MaxWidth, const UnicodeString& AHint, void* AData);
+    // Shows the hint at Rect (screen), kept on the desktop, without taking the focus.
+    virtual void ActivateHint(TRect Rect, const UnicodeString& AHint);
+    virtual void ActivateHintData(TRect Rect, const UnicodeString& AHint, void* AData);
+    // True for the messages that end a hint: keys, clicks, and leaving the window.
+    virtual bool IsHintMsg(const MSG& Msg);
+    void ReleaseHandle();
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void Dispatch(TMessage& Message) override;
+};

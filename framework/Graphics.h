@@ -50,6 +50,7 @@ struct TRect : RECT {
     constexpr TRect() : RECT{0, 0, 0, 0} {}
     constexpr TRect(LONG left, LONG top, LONG right, LONG bottom)
         : RECT{left, top, right, bottom} {}
+    constexpr explicit TRect(const RECT& r) : RECT(r) {}
     constexpr LONG Width() const { return right - left; }
     constexpr LONG Height() const { return bottom - top; }
     constexpr TPoint TopLeft() const { return {left, top}; }
