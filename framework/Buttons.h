@@ -117,7 +117,8 @@ private:
 };
 
 // A push button the library draws (BS_OWNERDRAW) with a glyph. Kind gives a stock button: its
-// caption and ModalResult, Default for OK and Yes, Cancel for Cancel and No.
+// caption and ModalResult, Default for OK and Yes, Cancel for Cancel and No; a Close button
+// closes its form.
 class TBitBtn : public TButton {
     CLASS_INFO(TBitBtn, TButton)
 public:
@@ -136,6 +137,7 @@ public:
     void SetMargin(int value);
     int Spacing() const noexcept { return FSpacing; }
     void SetSpacing(int value);
+    void Click() override;
 
 protected:
     void CreateParams(TCreateParams& Params) override;

@@ -42,6 +42,12 @@ void TBitBtn::SetKind(TBitBtnKind value) {
     if (value == bkCancel || value == bkNo) SetCancel(true);
 }
 
+void TBitBtn::Click() {
+    TCustomForm* form = FKind == bkClose ? GetParentForm(this) : nullptr;
+    if (form) form->Close();
+    else TButton::Click();
+}
+
 void TBitBtn::SetNumGlyphs(int value) {
     const int count = value < 1 || value > 4 ? 1 : value;
     if (count == FNumGlyphs) return;

@@ -1,8 +1,11 @@
 // TButtonControl and TButton over the system's BUTTON class. The button reports a click to its
 // parent (BN_CLICKED), which reflects it back as CN_COMMAND: that is the one place OnClick fires,
-// so a click by mouse, by the space bar or by BM_CLICK is counted once. Enter and Esc reach the
-// button as CM_DIALOGKEY, offered by the form to its controls.
+// so a click by mouse, by the space bar or by BM_CLICK is counted once. A click sets the form's
+// ModalResult to the button's (mrNone leaves a modal form open). Enter and Esc reach the button
+// as CM_DIALOGKEY, offered by the form to its controls.
 #include "framework/StdCtrls.h"
+
+#include "framework/Forms.h"
 
 // ---- TButtonControl ----------------------------------------------------------------------------
 
@@ -61,15 +64,21 @@ void TButton::CreateWnd() {
     FActive = FDefault;
 }
 
-// The default button is shown again for the control that has the focus now.
+// The default button is shown again for the control that has the focus now (the form's
+// active control).
 void TButton::SetDefault(bool value) {
     FDefault = value;
     if (!HandleAllocated()) return;
-    TWinControl* focused = FindControl(GetFocus());
+    TCustomForm* form = GetParentForm(this);
+    TWinControl* focused = form ? form->ActiveControl() : FindControl(GetFocus());
     TopParent()->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(focused));
 }
 
-void TButton::Click() { TButtonControl::Click(); }
+// The form learns the result first, so that OnClick may still change it.
+void TButton::Click() {
+    if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
+    TButtonControl::Click();
+}
 
 void TButton::Dispatch(TMessage& Message) {
     switch (Message.Msg) {

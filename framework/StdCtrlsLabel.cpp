@@ -75,18 +75,9 @@ void TCustomLabel::Measure(int& width, int& height) {
     auto* canvas = dynamic_cast<TControlCanvas*>(Canvas());
     TScreenDC screen;
     TRect rect{0, 0, width, height};
-    canvas->Lock();
-    canvas->FreeHandle();
-    canvas->SetHandle(screen.Get());
-    try {
+    canvas->PaintWith(screen.Get(), [&] {
         DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
-    } catch (...) {
-        canvas->SetHandle(nullptr);
-        canvas->Unlock();
-        throw;
-    }
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
+    });
     width = rect.right;
     height = rect.bottom;
 }

@@ -1,5 +1,9 @@
+#include "framework/Buttons.h"
+#include "framework/Forms.h"
+#include "framework/ModuleInit.h"
 #include "framework/StdCtrls.h"
 
+#include "EventTesting.h"
 #include "MessageLoopTesting.h"
 
 #include <gtest/gtest.h>
@@ -549,4 +553,95 @@ TEST(StdCtrls, GroupBoxLaysChildrenOutBelowItsCaption) {
     inside->SetAlign(alClient);
     EXPECT_GE(inside->Top(), TextSize(group->Font(), L"Login").cy);
     EXPECT_LT(inside->Top() + inside->Height(), group->Height());
+}
+
+// ---- buttons on forms --------------------------------------------------------------------------
+
+namespace {
+
+// The screen and application objects exist for each test, as in a program.
+class StdCtrlsForms : public testing::Test {
+protected:
+    void SetUp() override { FFramework.Initialize(); }
+    void TearDown() override {
+        FFramework.Finalize();
+        DrainMessages();
+    }
+
+private:
+    TModuleEntry FFramework = FrameworkModule();
+};
+
+// A dialog as the client builds them: an edit with the focus, a default and a cancel button.
+struct TDialog {
+    TForm* Form;
+    TEdit* Edit;
+    TButton* Ok;
+    TButton* Cancel;
+};
+
+TDialog MakeDialog() {
+    TDialog dialog{};
+    dialog.Form = Construct<TForm>(Application);
+    dialog.Form->SetBounds(100, 100, 300, 160);
+    dialog.Edit = Place<TEdit>(dialog.Form, 10, 10);
+    dialog.Ok = Place<TButton>(dialog.Form, 10, 60);
+    dialog.Ok->SetDefault(true);
+    dialog.Ok->SetModalResult(mrOk);
+    dialog.Cancel = Place<TButton>(dialog.Form, 100, 60);
+    dialog.Cancel->SetCancel(true);
+    dialog.Cancel->SetModalResult(mrAbort); // not the result a closed or timed-out loop gives
+    return dialog; // the edit, first in tab order, gets the focus when the form shows
+}
+
+} // namespace
+
+TEST_F(StdCtrlsForms, ShowModalAnswersTheResultOfTheButtonClicked) {
+    TDialog dialog = MakeDialog();
+    TLambdaHandler<void(TObject*)> click([&](TObject*) { Notify(dialog.Ok, BN_CLICKED); });
+    dialog.Form->OnShow = click.Event();
+    TLoopDeadline deadline(5000);
+    EXPECT_EQ(dialog.Form->ShowModal(), mrOk);
+    EXPECT_FALSE(dialog.Form->Visible());
+    dialog.Form->Free();
+}
+
+TEST_F(StdCtrlsForms, EnterAndEscInTheEditEndTheDialogThroughItsButtons) {
+    const struct {
+        Word Key;
+        TModalResult Expected;
+    } cases[] = {{VK_RETURN, mrOk}, {VK_ESCAPE, mrAbort}};
+    for (const auto& test : cases) {
+        TDialog dialog = MakeDialog();
+        TLambdaHandler<void(TObject*)> press([&](TObject*) {
+            PostMessageW(dialog.Edit->Handle(), WM_KEYDOWN, test.Key, 1);
+        });
+        dialog.Form->OnShow = press.Event();
+        TLoopDeadline deadline(5000);
+        EXPECT_EQ(dialog.Form->ShowModal(), test.Expected) << test.Key;
+        EXPECT_EQ(dialog.Edit->Text(), L"") << "the key went to the form, not the edit";
+        dialog.Form->Free();
+    }
+}
+
+TEST_F(StdCtrlsForms, ButtonWithoutResultLeavesTheDialogOpenAndCloseButtonClosesIt) {
+    TDialog dialog = MakeDialog();
+    auto* apply = Place<TButton>(dialog.Form, 10, 100);
+    auto* close = Place<TBitBtn>(dialog.Form, 100, 100);
+    close->SetKind(bkClose);
+    int applied = 0;
+    TLambdaHandler<void(TObject*)> count([&](TObject*) { ++applied; });
+    apply->OnClick = count.Event();
+    TLambdaHandler<void(TObject*)> clicks([&](TObject*) {
+        Notify(apply, BN_CLICKED);
+        PostMessageW(dialog.Form->Handle(), WM_COMMAND,
+                     MAKEWPARAM(GetDlgCtrlID(close->Handle()), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(close->Handle()));
+    });
+    dialog.Form->OnShow = clicks.Event();
+    TLoopDeadline deadline(5000);
+    EXPECT_EQ(dialog.Form->ShowModal(), mrCancel) << "a modal form closed answers Cancel";
+    EXPECT_EQ(applied, 1);
+    EXPECT_FALSE(TLoopDeadline::Expired());
+    dialog.Form->Free();
 }
