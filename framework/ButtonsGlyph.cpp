@@ -113,8 +113,9 @@ void PaintMask(HDC dc, HDC mask, int x, int y, TSize size, TColor color) {
 
 void DrawGreyed(HDC dc, HDC source, int sourceX, int x, int y, TSize size, COLORREF key) {
     TOwnedDC mask(CreateCompatibleDC(dc));
+    if (!mask) RaiseLastOSError(L"CreateCompatibleDC");
     TOwnedBitmap bits(CreateBitmap(size.cx, size.cy, 1, 1, nullptr));
-    if (!mask || !bits) RaiseLastOSError(L"CreateCompatibleDC");
+    if (!bits) RaiseLastOSError(L"CreateBitmap");
     HGDIOBJ previous = SelectObject(mask.Get(), bits.Get());
     const COLORREF background = SetBkColor(source, key);
     BitBlt(mask.Get(), 0, 0, size.cx, size.cy, source, sourceX, 0, NOTSRCCOPY);

@@ -487,7 +487,8 @@ struct TItemPainter {
     void DrawItem(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State) {
         Indexes.push_back(Index);
         LastState = State;
-        TCanvas* canvas = static_cast<TComboBox*>(Control)->Canvas();
+        auto* combo = dynamic_cast<TComboBox*>(Control);
+        TCanvas* canvas = combo ? combo->Canvas() : static_cast<TListBox*>(Control)->Canvas();
         canvas->Brush()->SetColor(clRed);
         canvas->FillRect(Rect);
     }
@@ -541,6 +542,44 @@ TEST(StdCtrls, ListBoxItemsAndSelection) {
     list->OnClick = TNotifyEvent(&events, &TEvents::Click);
     Notify(list, LBN_SELCHANGE);
     EXPECT_EQ(events.Log.size(), 1u);
+}
+
+TEST(StdCtrls, OwnerDrawListBoxMeasuresAndDrawsItsItems) {
+    auto host = MakeHost(true); // a list box draws its items only while it is visible
+    auto* list = Place<TListBox>(host.get());
+    list->SetStyle(lbOwnerDrawFixed);
+    list->SetItemHeight(20);
+    list->Items()->SetCommaText(L"a,b,c");
+    TItemPainter painter;
+    list->OnDrawItem = TDrawItemEvent(&painter, &TItemPainter::DrawItem);
+    list->HandleNeeded();
+    EXPECT_EQ(SendMessageW(list->Handle(), LB_GETITEMHEIGHT, 0, 0), 20);
+
+    TBitmap image(list->Width(), list->Height(), pf32bit);
+    list->PaintTo(image.Canvas()->Handle(), 0, 0);
+    EXPECT_EQ(painter.Indexes, (std::vector<int>{0, 1, 2}));
+    host->SetVisible(false);
+    DrainMessages();
+}
+
+TEST(StdCtrls, AcceleratorsFocusAndToggle) {
+    auto host = MakeHost(true);
+    auto* label = Place<TLabel>(host.get(), 10, 10);
+    auto* edit = Place<TEdit>(host.get(), 80, 10);
+    auto* box = Place<TCheckBox>(host.get(), 10, 50);
+    label->SetCaption(L"&Name");
+    label->SetFocusControl(edit);
+    box->SetCaption(L"&Remember");
+    host->HandleNeeded();
+    EXPECT_EQ(host->Perform(CM_DIALOGCHAR, L'n', 0), 1);
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_EQ(host->Perform(CM_DIALOGCHAR, L'R', 0), 1);
+    EXPECT_TRUE(box->Checked());
+    EXPECT_EQ(host->Perform(CM_DIALOGCHAR, L'q', 0), 0) << "no control has that accelerator";
+    edit->Free();
+    EXPECT_EQ(label->FocusControl(), nullptr) << "the label forgets a freed control";
+    host->SetVisible(false);
+    DrainMessages();
 }
 
 // ---- group box ---------------------------------------------------------------------------------
