@@ -489,6 +489,8 @@ private:
     void AdjustDropDown();
     void SubclassChildren();
     bool ChildKeySwallowed(TMessage& Message);
+    void ChildFocus(TMessage& Message);
+    bool OwnWindow(HWND wnd);
 
     std::unique_ptr<TWindowListStrings, graphics_detail::TFreeObject> FItems;
     std::unique_ptr<TCanvas, graphics_detail::TFreeObject> FCanvas;

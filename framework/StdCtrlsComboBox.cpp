@@ -183,6 +183,11 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
     case WM_CTLCOLORLISTBOX:
         Message.Result = Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
         break;
+    // The combo box hands its focus to its edit: that is no exit.
+    case WM_KILLFOCUS:
+        if (OwnWindow(reinterpret_cast<HWND>(Message.WParam))) DefaultHandler(Message);
+        else TWinControl::Dispatch(Message);
+        break;
     case WM_LBUTTONDBLCLK:
         TWinControl::Dispatch(Message);
         if (FStyle != csSimple) DblClick();
@@ -253,6 +258,21 @@ void TCustomComboBox::ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC Com
     }
     Message.Result =
         CallWindowProcW(ComboProc, ComboWnd, Message.Msg, Message.WParam, Message.LParam);
+    if (Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) ChildFocus(Message);
+}
+
+// The focus in a child is the combo box's: it enters when the focus comes from elsewhere, and
+// exits when the focus goes to a window that is neither the combo box nor one of its children.
+void TCustomComboBox::ChildFocus(TMessage& Message) {
+    const auto other = reinterpret_cast<HWND>(Message.WParam);
+    if (OwnWindow(other)) return;
+    if (Message.Msg == WM_KILLFOCUS) return static_cast<void>(Perform(CM_EXIT, 0, 0));
+    Perform(CM_ENTER, 0, 0);
+    TopParent()->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
+}
+
+bool TCustomComboBox::OwnWindow(HWND wnd) {
+    return wnd && (wnd == Handle() || wnd == FEditHandle || wnd == FListHandle);
 }
 
 // Keys typed into the edit child go through the combo box's key events; True when a handler

@@ -479,6 +479,27 @@ TEST(StdCtrls, ComboBoxKeyPressSwallowsKeysTypedIntoItsEdit) {
     EXPECT_NE(combo->ListHandle(), nullptr);
 }
 
+TEST(StdCtrls, FocusInTheComboBoxEditIsTheComboBoxs) {
+    auto host = MakeHost(true);
+    auto* combo = Place<TComboBox>(host.get(), 10, 10);
+    auto* edit = Place<TEdit>(host.get(), 10, 60);
+    TEvents events;
+    combo->OnEnter = TNotifyEvent(&events, &TEvents::Enter);
+    combo->OnExit = TNotifyEvent(&events, &TEvents::Leave);
+    host->HandleNeeded();
+    SetFocus(combo->EditHandle());
+    ASSERT_EQ(GetFocus(), combo->EditHandle());
+    EXPECT_EQ(events.Log, std::vector<UnicodeString>{L"enter"});
+    edit->SetFocus();
+    EXPECT_EQ(events.Log, (std::vector<UnicodeString>{L"enter", L"leave"}));
+    events.Log.clear();
+    combo->SetFocus(); // the combo box passes the focus on to its edit
+    EXPECT_EQ(GetFocus(), combo->EditHandle());
+    EXPECT_EQ(events.Log, std::vector<UnicodeString>{L"enter"}) << "entered once";
+    host->SetVisible(false);
+    DrainMessages();
+}
+
 namespace {
 
 struct TItemPainter {
