@@ -6,7 +6,7 @@
 // CN_SYSKEYDOWN, CN_SYSCHAR ...), so that a control and its form can take navigation keys and
 // accelerators before the window sees them; a non-zero answer swallows the message. The control
 // is the one of the message's window or, for a raw child window of a control (the edit of a
-// combo box), of its parent.
+// combo box), of its parent. A key the control leaves may be a shortcut of its form's menu.
 #include "framework/Application.h"
 
 #include "framework/Controls.h"
@@ -20,7 +20,11 @@ bool IsKeyMsg(const MSG& msg) {
     TWinControl* control = TWinControl::FindControl(msg.hwnd);
     if (!control) control = TWinControl::FindControl(GetParent(msg.hwnd));
     if (!control) return false;
-    return control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0;
+    if (control->Perform(CN_BASE + msg.message, msg.wParam, msg.lParam) != 0) return true;
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+    TCustomForm* form = GetParentForm(control);
+    const TMessage key{msg.message, msg.wParam, msg.lParam, 0};
+    return form && form->IsShortCut(key);
 }
 
 } // namespace

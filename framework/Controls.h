@@ -65,17 +65,19 @@ enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDoub
 using TShiftState = TSet<TShiftStateItem>;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
-enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
-
-// Horizontal placement of a control's text.
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-
-// What an owner-drawn item (list, combo box, menu) is to look like, from ODS_* of DRAWITEMSTRUCT.
+// The state of an owner-drawn item (menus, list and combo boxes): value n is the system's
+// ODS_ flag 1 << n, so that TOwnerDrawState::FromBits(itemState) decodes a DRAWITEMSTRUCT.
 enum TOwnerDrawStateItem {
     odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
     odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
 };
 using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
+
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+// Horizontal and vertical placement of a control's text.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 enum TBevelEdge { beLeft, beTop, beRight, beBottom };
@@ -548,6 +550,7 @@ protected:
 
 private:
     TWinControl* KeyPreviewForm();
+    void WMContextMenu(TMessage& Message);
     bool RouteToGraphicChild(TMessage& Message);
     void TrackMouse(TMessage& Message);
     bool Reflect(TMessage& Message);

@@ -3,6 +3,9 @@
 // frame (BorderWidth and bevels in the non-client area).
 #include "framework/Controls.h"
 #include "framework/Forms.h"
+#include "framework/Menus.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -51,6 +54,7 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_MOUSEWHEEL: WMMouseWheel(Message); break;
     case WM_MOUSELEAVE: WMMouseLeave(Message); break;
     case WM_SETCURSOR: WMSetCursor(Message); break;
+    case WM_CONTEXTMENU: WMContextMenu(Message); break;
     case WM_NCCALCSIZE: WMNCCalcSize(Message); break;
     case WM_NCPAINT: WMNCPaint(Message); break;
     case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); break;
@@ -510,4 +514,23 @@ void TWinControl::WMNCPaint(TMessage& Message) {
         DrawEdge(dc, &outer, edge, BevelSides(FBevelEdges, FBevelKind));
     }
     ReleaseDC(FHandle, dc);
+}
+
+// The popup menu of the control under the point (a graphic child included) shows there; from
+// the keyboard (-1, -1) it shows at the control's corner. Without one, the system passes the
+// message on to the parent window.
+void TWinControl::WMContextMenu(TMessage& Message) {
+    TPoint point(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+    TControl* target = this;
+    if (point.x == -1 && point.y == -1) {
+        point = ClientToScreen({0, 0});
+    } else if (TControl* child = ControlAtPos(ScreenToClient(point), false);
+               child && !dynamic_cast<TWinControl*>(child)) {
+        target = child;
+    }
+    TPopupMenu* menu = target->PopupMenu();
+    if (!menu || !menu->AutoPopup) return DefaultHandler(Message);
+    menu->SetPopupComponent(target);
+    menu->Popup(point.x, point.y);
+    Message.Result = 1;
 }

@@ -194,6 +194,8 @@ public:
     // Moves the focus to the next (or previous) tab stop after CurControl.
     void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
     bool Active() const noexcept { return FActive; }
+    // A key that is a shortcut of the form's menu runs its item (the message loop asks).
+    virtual bool IsShortCut(const TMessage& Message);
 
     // Showing and closing.
     void Show();
@@ -239,6 +241,7 @@ protected:
     void DefaultHandler(TMessage& Message) override;
     void PaintWindow(HDC dc) override;
     void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     virtual void DoCreate() { OnCreate(this); }
     virtual void DoShow() { OnShow(this); }
     virtual void DoHide() { OnHide(this); }

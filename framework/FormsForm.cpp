@@ -5,6 +5,7 @@
 #include "framework/Forms.h"
 
 #include "framework/Application.h"
+#include "framework/Menus.h"
 
 TCustomForm::TBuildRequest*& TCustomForm::PendingBuild() noexcept {
     static thread_local TBuildRequest* request = nullptr;
@@ -133,6 +134,7 @@ void TCustomForm::CreateWnd() {
     if (!FIcon->Empty())
         SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon->Handle()));
     if (FAlphaBlend) ApplyAlphaBlend();
+    if (FMenu && FFormStyle != fsMDIChild) FMenu->SetWindowHandle(Handle());
 }
 
 void TCustomForm::CreateMDIClient() {
@@ -147,9 +149,34 @@ void TCustomForm::CreateMDIClient() {
     if (!FClientHandle) RaiseLastOSError(L"CreateWindowEx");
 }
 
+// The system would destroy the menu bar with the window: the menu takes it back first.
 void TCustomForm::DestroyWnd() {
+    if (FMenu && FMenu->WindowHandle() == Handle()) FMenu->SetWindowHandle(nullptr);
     FClientHandle = nullptr; // a child of the form's window: it goes with it
     TScrollingWinControl::DestroyWnd();
+}
+
+void TCustomForm::SetMenu(TMainMenu* value) {
+    if (value == FMenu) return;
+    if (FMenu) {
+        if (HandleAllocated() && FMenu->WindowHandle() == Handle()) FMenu->SetWindowHandle(nullptr);
+        FMenu->RemoveFreeNotification(this);
+    }
+    FMenu = value;
+    if (!value) return;
+    value->FreeNotification(this);
+    if (HandleAllocated() && FFormStyle != fsMDIChild) value->SetWindowHandle(Handle());
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+    TScrollingWinControl::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == FMenu) FMenu = nullptr;
+    if (AComponent == FActiveControl) FActiveControl = nullptr;
+}
+
+bool TCustomForm::IsShortCut(const TMessage& Message) {
+    return FMenu && FMenu->IsShortCut(Message);
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle value) {

@@ -4,6 +4,7 @@
 #include "framework/Forms.h"
 
 #include "framework/Application.h"
+#include "framework/Menus.h"
 
 #include <algorithm>
 
@@ -19,6 +20,15 @@ void TCustomForm::WndProc(TMessage& Message) {
 
 void TCustomForm::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
+    case WM_COMMAND:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+    case WM_INITMENUPOPUP:
+    case WM_MENUSELECT:
+    case WM_MENUCHAR:
+        // The menu bar's traffic goes to its items; the controls' is reflected as usual.
+        if (DispatchMenuMessage(Message)) return;
+        break;
     case CM_VISIBLECHANGED: CMVisibleChanged(); return;
     case CM_DIALOGKEY: CMDialogKey(Message); return;
     case CM_FOCUSCHANGED: SetFocusedControl(reinterpret_cast<TWinControl*>(Message.LParam)); break;

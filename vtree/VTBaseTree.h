@@ -333,6 +333,7 @@ protected:
     friend class TVTHeader;
     friend class TVirtualTreeColumns;
     friend class TVirtualTreeColumn;
+    friend class TVirtualTreeWindow; // the window layer drives the model's protected machinery
 
     // The options object of this tree class (the string trees answer their own kinds).
     virtual TCustomVirtualTreeOptions* CreateOptions();

@@ -1,9 +1,7 @@
-// Control vocabulary the tree's model needs before the visual control layer exists: text
-// alignment and reading order. When the control layer provides these types, this header should
-// include it instead of declaring them.
+// Control vocabulary the tree's model needs: text alignment (the control layer has none) and the
+// reading order, which comes from the control layer.
 #pragma once
 
+#include "framework/Controls.h"
+
 enum TAlignment : unsigned char { taLeftJustify, taRightJustify, taCenter };
-enum TBiDiMode : unsigned char {
-    bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly
-};

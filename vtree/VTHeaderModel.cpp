@@ -55,6 +55,7 @@ void TVTHeader::SetHeight(Integer Value) {
     Value = LimitHeight(Value);
     if (Value == FHeight) return;
     FHeight = Value;
+    if (!TreeLoading() && !FStates.Contains(hsScaling)) FOwner->ViewSink().RecalculateHeader();
     FOwner->ViewSink().InvalidateControl();
 }
 
@@ -90,6 +91,7 @@ void TVTHeader::SetOptions(TVTHeaderOptions Value) {
         }
     }
     if (TreeLoading() || !window) return;
+    if (changed.Contains(hoVisible)) sink.RecalculateHeader();
     sink.InvalidateHeader(NoColumn);
     sink.InvalidateControl();
 }

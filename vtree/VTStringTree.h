@@ -48,6 +48,9 @@ public:
     TVSTNewTextEvent OnNewText;
 
 protected:
+    friend class TVirtualTreeWindow;
+    friend class TVirtualStringTreeWindow;
+
     TCustomVirtualTreeOptions* CreateOptions() override;
     virtual void DoGetText(PVirtualNode Node, TColumnIndex Column, TVSTTextType TextType,
                            UnicodeString& CellText);

@@ -159,6 +159,8 @@ public:
     virtual void InvalidateColumn(TColumnIndex) {}
     // Column -1: the whole header.
     virtual void InvalidateHeader(TColumnIndex) {}
+    // The header's height or visibility changed: the window's frame must be laid out again.
+    virtual void RecalculateHeader() {}
     virtual void UpdateScrollBars(bool /*DoRepaint*/) {}
     virtual void UpdateHorizontalScrollBar(bool /*DoRepaint*/) {}
     // Answers whether the view scrolled.

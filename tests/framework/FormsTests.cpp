@@ -515,3 +515,51 @@ TEST(FormsHints, ShortAndLongParts) {
     EXPECT_EQ(GetShortHint(L"plain"), L"plain");
     EXPECT_EQ(GetLongHint(L"plain"), L"plain");
 }
+
+#include "framework/Menus.h"
+
+namespace {
+
+TEST_F(Forms, TheMenuBarIsTheFormsAndItsCommandsAndShortcutsReachTheItems) {
+    auto* form = Construct<TForm>(Application);
+    auto* menu = new TMainMenu(form);
+    auto* file = new TMenuItem(menu);
+    file->SetCaption(L"&File");
+    menu->Items()->Add(file);
+    auto* save = new TMenuItem(menu);
+    save->SetCaption(L"&Save");
+    save->SetShortCut(ShortCut('S', {ssCtrl}));
+    file->Add(save);
+    int clicks = 0;
+    TLambdaHandler<void(TObject*)> onSave([&](TObject*) { ++clicks; });
+    save->OnClick = onSave.Event();
+    form->SetMenu(menu);
+    auto* control = new TFocusable(form);
+    control->SetParent(form);
+    form->Show();
+    EXPECT_EQ(GetMenu(form->Handle()), menu->Handle());
+
+    SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(save->Command(), 0), 0);
+    EXPECT_EQ(clicks, 1);
+
+    control->SetFocus();
+    BYTE keys[256]{};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageW(control->Handle(), WM_KEYDOWN, 'S', 1);
+    PumpUntil([&] { return clicks == 2; }, 1000);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(clicks, 2);
+
+    form->SetMenu(nullptr);
+    EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+    form->SetMenu(menu);
+    menu->Free(); // the form forgets it and the window keeps no destroyed menu
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_EQ(GetMenu(form->Handle()), nullptr);
+    form->Free();
+}
+
+} // namespace

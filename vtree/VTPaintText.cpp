@@ -1,0 +1,172 @@
+// The string tree's window: cell texts painted inside the content rectangle less TextMargin on
+// both sides, single lines centred vertically and shortened with "..." when they do not fit,
+// multi-line nodes word-wrapped; the static text after the normal text; OnPaintText may change
+// the font first and OnDrawText may draw the text itself. Disabled nodes and a disabled tree
+// use the DisabledColor.
+#include "vtree/VTPaintState.h"
+
+namespace {
+
+struct TFontDescription {
+    UnicodeString Name;
+    int Height;
+    TFontStyles Style;
+    TColor Color;
+    bool operator==(const TFontDescription&) const = default;
+};
+
+TFontDescription Describe(TFont* Font) {
+    return {Font->Name(), Font->Height(), Font->Style(), Font->Color()};
+}
+
+UINT AlignmentFlag(TAlignment Alignment) {
+    switch (Alignment) {
+    case taRightJustify: return DT_RIGHT;
+    case taCenter: return DT_CENTER;
+    default: return DT_LEFT;
+    }
+}
+
+// The canvas selects its font (and text colour) only for its own drawing calls; measuring
+// nothing makes it do so before the DC is used directly.
+HDC PreparedDC(TCanvas* Canvas) {
+    Canvas->TextExtent(UnicodeString());
+    return Canvas->Handle();
+}
+
+int TextExtent(HDC DC, const UnicodeString& Text, std::size_t Length) {
+    SIZE size{};
+    GetTextExtentPoint32W(DC, Text.c_str(), static_cast<int>(Length), &size);
+    return size.cx;
+}
+
+} // namespace
+
+TBaseVirtualTree* TVirtualStringTreeWindow::CreateTree() {
+    return Construct<TVirtualStringTree>(nullptr);
+}
+
+TCustomVirtualStringTree* TVirtualStringTreeWindow::StringTree() const {
+    return static_cast<TCustomVirtualStringTree*>(Tree());
+}
+
+UnicodeString TVirtualStringTreeWindow::ShortenText(HDC DC, const UnicodeString& S, int Width,
+                                                    int EllipsisWidth) {
+    if (S.empty() || Width <= 0) return {};
+    if (EllipsisWidth == 0) EllipsisWidth = TextExtent(DC, L"...", 3);
+    if (Width <= EllipsisWidth) return {};
+    std::size_t low = 0, high = S.size() - 1;
+    while (low < high) {
+        const std::size_t middle = (low + high + 1) / 2;
+        if (TextExtent(DC, S, middle) + EllipsisWidth <= Width) low = middle;
+        else high = middle - 1;
+    }
+    return S.substr(0, low) + L"...";
+}
+
+void TVirtualStringTreeWindow::DoPaintNode(TVTPaintInfo& PaintInfo) {
+    TCustomVirtualStringTree* strings = StringTree();
+    const UnicodeString text = strings->CellText(PaintInfo.Node, PaintInfo.Column);
+    if (!text.empty()) DrawNormalText(PaintInfo, text);
+    if (Alignment() == taCenter || PaintInfo.Node->States.Contains(vsMultiline)) return;
+    auto* options = strings->StringTreeOptions();
+    if (!options || !options->StringOptions().Contains(toShowStaticText)) return;
+    UnicodeString staticText;
+    strings->DoGetText(PaintInfo.Node, PaintInfo.Column, ttStatic, staticText);
+    if (!staticText.empty()) DrawStaticText(PaintInfo, staticText);
+}
+
+void TVirtualStringTreeWindow::DoPaintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column,
+                                           TVSTTextType TextType) {
+    OnPaintText(this, Canvas, Node, Column, TextType);
+}
+
+void TVirtualStringTreeWindow::DoDrawText(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                                          const UnicodeString& Text, TRect CellRect, UINT DrawFormat) {
+    bool defaultDraw = true;
+    OnDrawText(this, Canvas, Node, Column, Text, CellRect, defaultDraw);
+    if (!defaultDraw) return;
+    HDC dc = PreparedDC(Canvas);
+    DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &CellRect, DrawFormat);
+}
+
+void TVirtualStringTreeWindow::PrepareTextFont(TVTPaintInfo& PaintInfo) {
+    TCanvas* canvas = PaintInfo.Canvas;
+    UseFont(canvas, Font());
+    PVirtualNode node = PaintInfo.Node;
+    if (HasPaint(toHotTrack) && node == Tree()->HotNode()) {
+        if (!(UseThemes() && HasPaint(toUseExplorerTheme)))
+            canvas->Font()->SetStyle(canvas->Font()->Style() + TFontStyles{fsUnderline});
+        canvas->Font()->SetColor(Colors()->HotColor());
+    }
+    const bool inFocusColumn = PaintInfo.Column == Tree()->FocusedColumn() ||
+                               HasSelection(toFullRowSelect);
+    if (!PaintInfo.PaintOptions.Contains(poDrawSelection) || !inFocusColumn) return;
+    const bool selected = node->States.Contains(vsSelected);
+    const bool explorer = UseThemes() && HasPaint(toUseExplorerTheme);
+    if (selected && !explorer && (IsFocused() || HasPaint(toPopupMode) || node == Tree()->DropTargetNode()))
+        canvas->Font()->SetColor(clHighlightText);
+}
+
+void TVirtualStringTreeWindow::UseDisabledColour(TVTPaintInfo& PaintInfo) {
+    if (PaintInfo.Node->States.Contains(vsDisabled) || !Enabled())
+        PaintInfo.Canvas->Font()->SetColor(Colors()->DisabledColor());
+}
+
+void TVirtualStringTreeWindow::DrawNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text) {
+    TCanvas* canvas = PaintInfo.Canvas;
+    PrepareTextFont(PaintInfo);
+    TRect r = PaintInfo.ContentRect;
+    const int margin = Tree()->TextMargin;
+    r.left += margin;
+    r.right -= margin;
+    canvas->SetTextFlags(0);
+    const bool rightToLeft = PaintInfo.BidiMode != bdLeftToRight;
+    UnicodeString text = Text;
+    UINT format = DT_NOPREFIX | (rightToLeft ? DT_RTLREADING : 0);
+    if (PaintInfo.Node->States.Contains(vsMultiline)) {
+        DoPaintText(PaintInfo.Node, canvas, PaintInfo.Column, ttNormal);
+        UseDisabledColour(PaintInfo);
+        format |= AlignmentFlag(PaintInfo.Alignment) | DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL;
+    } else {
+        const TFontDescription before = Describe(canvas->Font());
+        int ellipsis = EllipsisWidth();
+        DoPaintText(PaintInfo.Node, canvas, PaintInfo.Column, ttNormal);
+        if (!(Describe(canvas->Font()) == before)) {
+            ellipsis = 0;
+            PaintInfo.NodeWidth = 2 * margin + canvas->TextWidth(text);
+        }
+        UseDisabledColour(PaintInfo);
+        format |= DT_SINGLELINE | DT_VCENTER;
+        if (PaintInfo.Column < 0) {
+            format |= AlignmentFlag(PaintInfo.Alignment);
+        } else if (r.Width() < PaintInfo.NodeWidth - 2 * margin) {
+            text = ShortenText(PreparedDC(canvas), text, r.Width(), ellipsis);
+            if (PaintInfo.Alignment == taRightJustify) format |= DT_RIGHT;
+        } else {
+            format |= AlignmentFlag(PaintInfo.Alignment);
+        }
+    }
+    SetBkMode(PreparedDC(canvas), (canvas->TextFlags() & ETO_OPAQUE) ? OPAQUE : TRANSPARENT);
+    DoDrawText(canvas, PaintInfo.Node, PaintInfo.Column, text, r, format);
+}
+
+void TVirtualStringTreeWindow::DrawStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text) {
+    TCanvas* canvas = PaintInfo.Canvas;
+    UseFont(canvas, Font());
+    PVirtualNode node = PaintInfo.Node;
+    if (HasSelection(toFullRowSelect) && node->States.Contains(vsSelected) &&
+        (IsFocused() || HasPaint(toPopupMode) || node == Tree()->DropTargetNode()))
+        canvas->Font()->SetColor(clHighlightText);
+    canvas->SetTextFlags(0);
+    DoPaintText(node, canvas, PaintInfo.Column, ttStatic);
+    UseDisabledColour(PaintInfo);
+    TRect r = PaintInfo.ContentRect;
+    if (PaintInfo.Alignment == taRightJustify)
+        r.right = PaintInfo.ContentRect.right - PaintInfo.NodeWidth - Tree()->TextMargin;
+    else r.left = PaintInfo.ContentRect.left + PaintInfo.NodeWidth + Tree()->TextMargin;
+    HDC dc = PreparedDC(canvas);
+    SetBkMode(dc, (canvas->TextFlags() & ETO_OPAQUE) ? OPAQUE : TRANSPARENT);
+    DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &r,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}

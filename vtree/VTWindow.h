@@ -1,0 +1,471 @@
+// The tree's window: a custom control that shows a tree model (TBaseVirtualTree) and is its view
+// sink, measuring service and timer service. It keeps the model's viewport in step with the
+// window (client size, scroll offsets), lays the header out in the non-client area above the
+// client area, scrolls, and paints: rows composed one at a time in an off-screen bitmap (cell
+// backgrounds, selection, grid and tree lines, buttons, check and node images, the cell content
+// through DoPaintNode), the empty area below the rows, and the header.
+//
+// TVirtualStringTreeWindow paints the string tree's cell texts. The model is made by the window
+// (CreateTree) and lives as long as it; code reaches the nodes, options and header through
+// Tree(). Coordinates: client coordinates, and tree coordinates where x includes the horizontal
+// scroll position and y counts from the top of the first node. The header's rows lie above the
+// client area (negative client y).
+//
+// Hints: the window decides where a node hint or a tooltip of a truncated cell belongs and shows
+// it in its hint window (VTHint.h).
+//
+// Classes here: TScrollBarOptions, TVTPaintInfo, TVirtualTreeWindow, TVirtualStringTreeWindow.
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/ImageList.h"
+#include "vtree/VTHint.h"
+#include "vtree/VTResources.h"
+#include "vtree/VTStringTree.h"
+
+#include <ole2.h>
+
+#include <memory>
+#include <vector>
+
+class TVirtualTreeWindow;
+
+// ---- scrolling -----------------------------------------------------------------------------
+
+enum class TVTScrollBars { None, Horizontal, Vertical, Both };
+
+class TScrollBarOptions : public TPersistent {
+    CLASS_INFO(TScrollBarOptions, TPersistent)
+public:
+    explicit TScrollBarOptions(TVirtualTreeWindow* AOwner) : FOwner(AOwner) {}
+    void Assign(TPersistent* Source) override;
+
+    bool AlwaysVisible() const noexcept { return FAlwaysVisible; }
+    void SetAlwaysVisible(bool Value);
+    TVTScrollBars ScrollBars() const noexcept { return FScrollBars; }
+    void SetScrollBars(TVTScrollBars Value);
+    bool Horizontal() const noexcept {
+        return FScrollBars == TVTScrollBars::Horizontal || FScrollBars == TVTScrollBars::Both;
+    }
+    bool Vertical() const noexcept {
+        return FScrollBars == TVTScrollBars::Vertical || FScrollBars == TVTScrollBars::Both;
+    }
+    // Pixels per line step, 1..10000.
+    int HorizontalIncrement = 20;
+    int VerticalIncrement = 20;
+
+private:
+    TVirtualTreeWindow* FOwner;
+    bool FAlwaysVisible = false;
+    TVTScrollBars FScrollBars = TVTScrollBars::Both;
+};
+
+enum TScrollUpdateOption { soRepaintHeader, soRepaintScrollBars, soScrollClient, soUpdateFrame };
+using TScrollUpdateOptions = TSet<TScrollUpdateOption>;
+constexpr TScrollUpdateOptions DefaultScrollUpdateFlags{soRepaintHeader, soRepaintScrollBars,
+                                                        soScrollClient, soUpdateFrame};
+
+// ---- painting vocabulary --------------------------------------------------------------------
+
+enum TVTInternalPaintOption {
+    poBackground, poColumnColor, poDrawFocusRect, poDrawSelection, poDrawDropMark, poGridLines,
+    poMainOnly, poSelectedOnly
+};
+using TVTInternalPaintOptions = TSet<TVTInternalPaintOption>;
+
+enum TVTImageKind { ikNormal, ikSelected, ikState, ikOverlay };
+enum TVTLineType {
+    ltNone, ltBottomRight, ltTopDown, ltTopDownRight, ltRight, ltTopRight, ltLeft, ltLeftBottom
+};
+using TLineImage = std::vector<TVTLineType>;
+enum TVTLineStyle { lsCustomStyle, lsDotted, lsSolid };
+enum TVTLineMode { lmNormal, lmBands };
+enum TVTButtonStyle { bsRectangle, bsTriangle };
+enum TVTButtonFillMode { fmTreeColor, fmWindowColor, fmShaded, fmTransparent };
+enum TVTNodeAlignment { naFromBottom, naFromTop, naProportional };
+enum TVTDrawSelectionMode { smDottedRectangle, smBlendedRectangle };
+enum TItemEraseAction { eaColor, eaDefault, eaNone };
+enum TVTCellPaintMode { cpmPaint, cpmGetContentMargin };
+
+struct TVTCellImage {
+    Integer Index = -1;
+    Integer XPos = 0;
+    Integer YPos = 0;
+    bool Ghosted = false;
+    TCustomImageList* Images = nullptr;
+};
+
+// Handed to every paint routine of one cell.
+struct TVTPaintInfo {
+    TCanvas* Canvas = nullptr;
+    TVTInternalPaintOptions PaintOptions;
+    PVirtualNode Node = nullptr;
+    TColumnIndex Column = NoColumn;
+    TColumnPosition Position = 0;
+    TRect CellRect;
+    TRect ContentRect;
+    Integer NodeWidth = 0;
+    TAlignment Alignment = taLeftJustify;
+    TAlignment CaptionAlignment = taLeftJustify;
+    TBiDiMode BidiMode = bdLeftToRight;
+    TPoint BrushOrigin;
+    TVTCellImage ImageInfo[4]; // normal, state, check, overlay
+};
+
+using TVTPaintEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas)>;
+using TVTBeforeItemPaintEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
+                      const TRect& ItemRect, bool& CustomDraw)>;
+using TVTAfterItemPaintEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas,
+                                                 PVirtualNode Node, const TRect& ItemRect)>;
+using TVTBeforeItemEraseEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
+                      const TRect& ItemRect, TColor& ItemColor, TItemEraseAction& EraseAction)>;
+using TVTBeforeCellPaintEvent = TMethodEvent<void(
+    TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PVirtualNode Node, TColumnIndex Column,
+    TVTCellPaintMode CellPaintMode, const TRect& CellRect, TRect& ContentRect)>;
+using TVTAfterCellPaintEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
+                      TColumnIndex Column, const TRect& CellRect)>;
+using TVTBackgroundPaintEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas,
+                                                  const TRect& R, bool& Handled)>;
+using TVTGetImageEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TVTImageKind Kind,
+                      TColumnIndex Column, bool& Ghosted, Integer& ImageIndex)>;
+using TVTScrollEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, int DeltaX, int DeltaY)>;
+
+// ---- the window ------------------------------------------------------------------------------
+
+class TVirtualTreeWindow : public TCustomControl {
+    CLASS_INFO(TVirtualTreeWindow, TCustomControl)
+public:
+    explicit TVirtualTreeWindow(TComponent* AOwner);
+    ~TVirtualTreeWindow() override;
+    void AfterConstruction() override;
+
+    TBaseVirtualTree* Tree() const noexcept { return FTree; }
+    TVTHeader* Header() const { return FTree->Header(); }
+    TVTColors* Colors() const noexcept { return FColors.get(); }
+    void SetColors(TVTColors* Value) { FColors->Assign(Value); }
+    TFont* HeaderFont() const noexcept { return FHeaderFont.get(); }
+    TScrollBarOptions* ScrollBarOptions() const noexcept { return FScrollBarOptions.get(); }
+
+    // ---- appearance --------------------------------------------------------------------------
+    TCustomImageList* Images() const noexcept { return FImages; }
+    void SetImages(TCustomImageList* Value) { StoreAndInvalidate(FImages, Value); }
+    TCustomImageList* StateImages() const noexcept { return FStateImages; }
+    void SetStateImages(TCustomImageList* Value) { StoreAndInvalidate(FStateImages, Value); }
+    TCustomImageList* HeaderImages() const noexcept { return FHeaderImages; }
+    void SetHeaderImages(TCustomImageList* Value) { StoreAndInvalidate(FHeaderImages, Value); }
+    TCheckImageKind CheckImageKind() const noexcept { return FCheckImageKind; }
+    void SetCheckImageKind(TCheckImageKind Value) { StoreAndInvalidate(FCheckImageKind, Value); }
+    TCustomImageList* CustomCheckImages() const noexcept { return FCustomCheckImages; }
+    void SetCustomCheckImages(TCustomImageList* Value) {
+        StoreAndInvalidate(FCustomCheckImages, Value);
+    }
+    // The list check images come from: the kind's built-in list or the custom one.
+    TCustomImageList* CheckImages() const;
+    TPicture* Background() const noexcept { return FBackground.get(); }
+    void SetBackground(TPicture* Value);
+    int BackgroundOffsetX() const noexcept { return FBackgroundOffsetX; }
+    void SetBackgroundOffsetX(int Value) { StoreAndInvalidate(FBackgroundOffsetX, Value); }
+    int BackgroundOffsetY() const noexcept { return FBackgroundOffsetY; }
+    void SetBackgroundOffsetY(int Value) { StoreAndInvalidate(FBackgroundOffsetY, Value); }
+    TAlignment Alignment() const noexcept { return FAlignment; }
+    void SetAlignment(TAlignment Value) { StoreAndInvalidate(FAlignment, Value); }
+    void SetIndent(Integer Value);
+    void SetMargin(Integer Value) { StoreAndInvalidate(FTree->Margin, Value); }
+    void SetTextMargin(Integer Value) { StoreAndInvalidate(FTree->TextMargin, Value); }
+    TVTNodeAlignment NodeAlignment() const noexcept { return FNodeAlignment; }
+    void SetNodeAlignment(TVTNodeAlignment Value) { StoreAndInvalidate(FNodeAlignment, Value); }
+    TVTLineStyle LineStyle() const noexcept { return FLineStyle; }
+    void SetLineStyle(TVTLineStyle Value);
+    TVTLineMode LineMode() const noexcept { return FLineMode; }
+    void SetLineMode(TVTLineMode Value) { StoreAndInvalidate(FLineMode, Value); }
+    TVTButtonStyle ButtonStyle() const noexcept { return FButtonStyle; }
+    void SetButtonStyle(TVTButtonStyle Value);
+    TVTButtonFillMode ButtonFillMode() const noexcept { return FButtonFillMode; }
+    void SetButtonFillMode(TVTButtonFillMode Value);
+    TVTDrawSelectionMode DrawSelectionMode() const noexcept { return FDrawSelectionMode; }
+    void SetDrawSelectionMode(TVTDrawSelectionMode Value) {
+        StoreAndInvalidate(FDrawSelectionMode, Value);
+    }
+    Byte SelectionBlendFactor() const noexcept { return FSelectionBlendFactor; }
+    void SetSelectionBlendFactor(Byte Value) { StoreAndInvalidate(FSelectionBlendFactor, Value); }
+    Cardinal SelectionCurveRadius() const noexcept { return FSelectionCurveRadius; }
+    void SetSelectionCurveRadius(Cardinal Value) { StoreAndInvalidate(FSelectionCurveRadius, Value); }
+    // The button pictures: plus and minus, normal and hot.
+    TBitmap* PlusBitmap() const noexcept { return FPlusBM.get(); }
+    TBitmap* MinusBitmap() const noexcept { return FMinusBM.get(); }
+
+    // ---- scrolling and geometry ------------------------------------------------------------------
+    int OffsetX() const noexcept { return FTree->Viewport().OffsetX; }
+    int OffsetY() const noexcept { return FTree->Viewport().OffsetY; }
+    int EffectiveOffsetX() const noexcept { return FTree->Viewport().EffectiveOffsetX; }
+    void SetOffsetX(int Value);
+    void SetOffsetY(int Value);
+    void SetOffsetXY(TPoint Value) { ApplyScrollOffset(Value, DefaultScrollUpdateFlags); }
+    // Clamps the offsets to [client size - range, 0] and scrolls; answers whether they changed.
+    bool ApplyScrollOffset(TPoint Value, TScrollUpdateOptions Options,
+                           const TRect* ClipRect = nullptr);
+    void UpdateScrollBars(bool DoRepaint);
+    void UpdateHorizontalScrollBar(bool DoRepaint);
+    void UpdateVerticalScrollBar(bool DoRepaint);
+    bool ScrollIntoView(PVirtualNode Node, bool Center, bool Horizontally = false);
+    bool ScrollIntoView(TColumnIndex Column, bool Center);
+    int RangeX() const noexcept { return FTree->RangeX(); }
+    int RangeY() const noexcept { return FTree->RangeY(); }
+    int RightToLeftShift(bool IncludeScrollBar) ;
+    // The widest node extent from the top of the view down (no columns).
+    int VisibleContentWidth();
+    Cardinal BottomSpace() const noexcept { return FTree->BottomSpace; }
+    void SetBottomSpace(Cardinal Value);
+
+    // Node and column rectangles in client coordinates; (0, 0, 0, 0) for a node not in view
+    // because an ancestor is collapsed or hidden.
+    TRect GetDisplayRect(PVirtualNode Node, TColumnIndex Column, bool TextOnly,
+                         bool Unclipped = false, bool ApplyCellContentMargin = false);
+    PVirtualNode TopNode() { return FTree->TopNode(); }
+    void SetTopNode(PVirtualNode Node);
+    PVirtualNode BottomNode() { return FTree->BottomNode(); }
+    void SetBottomNode(PVirtualNode Node);
+
+    // ---- header -----------------------------------------------------------------------------
+    // The header's rectangle in window coordinates.
+    TRect HeaderRect() const noexcept { return FHeaderRect; }
+    void UpdateHeaderRect();
+    void RecalculateHeader();
+    Integer GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth = false);
+    // Fits the columns at the positions RangeStartCol..RangeEndCol (-1: all) to their content.
+    void AutoFitColumns(bool Animated = true, TColumnIndex RangeStartCol = -1,
+                        TColumnIndex RangeEndCol = -1);
+    // Paints R of the header (window coordinates) into DC, the cells moved by HOffset.
+    void PaintHeader(HDC DC, const TRect& R, int HOffset);
+
+    // ---- painting ----------------------------------------------------------------------------
+    // Paints Window (tree coordinates) of the tree so that its top-left lands at Target.
+    void PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target,
+                   TVTInternalPaintOptions PaintOptions, TPixelFormat PixelFormat = pfDevice);
+    TRect InvalidateNode(PVirtualNode Node);
+    void InvalidateColumn(TColumnIndex Column);
+    void InvalidateToBottom(PVirtualNode Node);
+    void RepaintNode(PVirtualNode Node);
+    // The level of indentation steps of a node and the line drawn in each.
+    Integer BuildLineImage(PVirtualNode Node, TLineImage& LineImage);
+    Integer GetCheckImageIndex(PVirtualNode Node) const;
+    static Integer CheckImageIndexFor(TCheckType Type, TCheckState State, bool Enabled, bool Hot);
+
+    // Font metrics of the window's font (refreshed by WM_SETFONT).
+    int TextHeight() const noexcept { return FTextHeight; }
+    // The drop target registered for the window (toAcceptOLEDrop), or null.
+    IDropTarget* DropTarget() const noexcept;
+    int EllipsisWidth() const noexcept { return FEllipsisWidth; }
+
+    // ---- hints ------------------------------------------------------------------------------
+    TVTHintMode HintMode = hmDefault;
+    THintAnimationType HintAnimation = hatSystemDefault;
+    // The animation in force: the system's choice for hatSystemDefault.
+    THintAnimationType EffectiveHintAnimation() const;
+    // Decides whether a hint of this tree belongs at Point (client coordinates): fills the hint
+    // data, the rectangle in which the hint stays valid (client coordinates) and the hint's
+    // position on the screen. False for no hint, and while the last hint is still valid there.
+    bool QueryHint(TPoint Point, TVTHintData& Data, TRect& CursorRect, TPoint& HintPos);
+    // Shows the hint for Point, if there is one; answers whether it did.
+    bool ShowHintAt(TPoint Point);
+    void CancelHint();
+    TVirtualTreeHintWindow* HintWindow();
+    // What the hint window asks of the tree: the hint texts (the tree's Hint by default) and
+    // the font a tooltip of a cell uses.
+    virtual UnicodeString DoGetNodeHintText(PVirtualNode Node, TColumnIndex Column,
+                                            TVTTooltipLineBreakStyle& LineBreakStyle);
+    virtual UnicodeString DoGetNodeTooltipText(PVirtualNode Node, TColumnIndex Column,
+                                               TVTTooltipLineBreakStyle& LineBreakStyle);
+    virtual void DoPaintHintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column);
+
+    TVTPaintEvent OnBeforePaint;
+    TVTPaintEvent OnAfterPaint;
+    TVTBeforeItemPaintEvent OnBeforeItemPaint;
+    TVTAfterItemPaintEvent OnAfterItemPaint;
+    TVTBeforeItemEraseEvent OnBeforeItemErase;
+    TVTAfterItemPaintEvent OnAfterItemErase;
+    TVTBeforeCellPaintEvent OnBeforeCellPaint;
+    TVTAfterCellPaintEvent OnAfterCellPaint;
+    TVTBackgroundPaintEvent OnPaintBackground;
+    TVTGetImageEvent OnGetImageIndex;
+    TVTScrollEvent OnScroll;
+
+protected:
+    class TServices;
+    friend class TServices;
+    friend class TVTColors;
+    friend class TScrollBarOptions;
+
+    // The model this window shows; the string window makes a string tree.
+    virtual TBaseVirtualTree* CreateTree();
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& Message) override;
+    void Dispatch(TMessage& Message) override;
+    void Paint() override;
+    void Loaded() override;
+    bool HasPaint(TVTPaintOption O) const { return FTree->HasPaint(O); }
+    bool HasSelection(TVTSelectionOption O) const { return FTree->HasSelection(O); }
+    bool HasMisc(TVTMiscOption O) const { return FTree->HasMisc(O); }
+    bool UseThemes() const { return FTree->TreeStates().Contains(tsUseThemes); }
+    bool IsFocused();
+
+    // Cell painting, in the order PaintTree calls them.
+    virtual void DoPaintNode(TVTPaintInfo& PaintInfo);
+    virtual Integer GetNodeWidth(PVirtualNode Node, TColumnIndex Column);
+    virtual bool DoBeforeItemPaint(TCanvas* Canvas, PVirtualNode Node, const TRect& ItemRect);
+    virtual void DoBeforeCellPaint(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                                   TVTCellPaintMode Mode, const TRect& CellRect,
+                                   TRect& ContentRect);
+    virtual void DoGetImageIndex(PVirtualNode Node, TVTImageKind Kind, TColumnIndex Column,
+                                 bool& Ghosted, Integer& Index);
+    void PrepareCellPaint(TVTPaintInfo& PaintInfo, int WindowOrgX, int MaxWidth);
+    void PrepareButtonsAndLines();
+    void DrawDottedHorzLine(TVTPaintInfo& PaintInfo, int Left, int Right, int Top, TColor Color);
+    void DrawDottedVertLine(TVTPaintInfo& PaintInfo, int Top, int Bottom, int Left, TColor Color);
+    void DrawTreeLines(TVTPaintInfo& PaintInfo, int VAlignment, int IndentSize,
+                       const TLineImage& LineImage);
+    void DrawNodeButton(TCanvas* Canvas, PVirtualNode Node, const TRect& R, int ButtonX,
+                        int ButtonY, TBiDiMode BidiMode);
+    void DrawCheckImage(TVTPaintInfo& PaintInfo);
+    void DrawNodeImage(TVTPaintInfo& PaintInfo, int InfoIndex, bool DoOverlay);
+    void DrawSelectionRectangle(TCanvas* Target, int WindowOrgX, const TRect& SelectionRect,
+                                TRect TargetRect);
+    // The selection rectangle while the mouse draws one (set by the mouse layer).
+    TRect FNewSelRect;
+
+private:
+    struct TRowPaint;
+    template <class T>
+    void StoreAndInvalidate(T& Field, const T& Value) {
+        if (Field == Value) return;
+        Field = Value;
+        if (!ComponentState().Contains(csLoading)) Invalidate();
+    }
+    void SyncViewport();
+    void SetViewOffsets(int X, int Y);
+    void ColorsChanged(int Index);
+    void ScrollBarsChanged();
+    void FontMetricsChanged(HFONT Font);
+    void HeaderFontChanged(TObject* Sender);
+
+    // painting helpers (VTPaint*.cpp)
+    void PaintRow(TRowPaint& Row);
+    void PaintCell(TRowPaint& Row, TVTPaintInfo& PaintInfo, bool IsMainColumn);
+    void PaintEmptyArea(TRowPaint& Row, TCanvas* TargetCanvas);
+    void EraseNodeBackground(TVTPaintInfo& PaintInfo, bool UseBackground, TRect R);
+    void FillWithBackground(TCanvas* Canvas, const TRect& R, TPoint Offset);
+    void ComputeVerticalAlignments(PVirtualNode Node, bool ShowImages, bool ShowStateImages,
+                                   int& VAlign, int& ButtonTop);
+    void PlaceImage(TVTPaintInfo& PaintInfo, int Index, int VAlign);
+    void QueryImageIndex(TVTPaintInfo& PaintInfo, TVTImageKind Kind, int InfoIndex,
+                         TCustomImageList* DefaultImages);
+    void ShiftContentByIndent(TVTPaintInfo& PaintInfo, int Amount);
+    void DrawLineStep(TVTPaintInfo& PaintInfo, int X, int Y, int H, int VAlign, TVTLineType Style,
+                      bool Reverse, TColor Color);
+    void ClipToCell(TCanvas* Canvas, const TRect& R);
+    void PaintHeaderCell(TCanvas* Canvas, TVirtualTreeColumn* Column, TRect Cell, bool XPStyle);
+    void PaintXPStyleButton(TCanvas* Canvas, const TRect& R, bool ShowSplitter);
+
+    // message handlers (VTWindowMessages.cpp, VTScroll.cpp)
+    void WMNCCalcSize(TMessage& Message);
+    void WMNCPaint(TMessage& Message);
+    void WMNCHitTest(TMessage& Message);
+    void WMPrintClient(TMessage& Message);
+    void WMPrint(TMessage& Message);
+    void WMSize(TMessage& Message);
+    void WMHScroll(TMessage& Message);
+    void WMVScroll(TMessage& Message);
+    void WMSetFont(TMessage& Message);
+    void WMTimer(TMessage& Message);
+    void WMNCDestroy(TMessage& Message);
+    void CMMouseWheel(TMessage& Message);
+    void UpdateThemeState();
+    void RegisterDropTarget(bool Register);
+    void ShowScrollBar(int Bar, bool Show);
+
+    TBaseVirtualTree* FTree = nullptr;
+    std::unique_ptr<TServices> FServices;
+    std::unique_ptr<TVTColors, graphics_detail::TFreeObject> FColors;
+    std::unique_ptr<TScrollBarOptions, graphics_detail::TFreeObject> FScrollBarOptions;
+    std::unique_ptr<TFont, graphics_detail::TFreeObject> FHeaderFont;
+    std::unique_ptr<TPicture, graphics_detail::TFreeObject> FBackground;
+    std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FPlusBM, FMinusBM, FHotPlusBM, FHotMinusBM;
+    TOwnedBrush FDottedBrush;
+    TCustomImageList* FImages = nullptr;
+    TCustomImageList* FStateImages = nullptr;
+    TCustomImageList* FHeaderImages = nullptr;
+    TCustomImageList* FCustomCheckImages = nullptr;
+    TCheckImageKind FCheckImageKind = ckSystemDefault;
+    int FBackgroundOffsetX = 0;
+    int FBackgroundOffsetY = 0;
+    TAlignment FAlignment = taLeftJustify;
+    TVTNodeAlignment FNodeAlignment = naProportional;
+    TVTLineStyle FLineStyle = lsDotted;
+    TVTLineMode FLineMode = lmNormal;
+    TVTButtonStyle FButtonStyle = bsRectangle;
+    TVTButtonFillMode FButtonFillMode = fmTreeColor;
+    TVTDrawSelectionMode FDrawSelectionMode = smDottedRectangle;
+    Byte FSelectionBlendFactor = 128;
+    Cardinal FSelectionCurveRadius = 0;
+    TRect FHeaderRect;
+    TRect FUpdateRect;
+    TRect FLastHintRect;
+    TVirtualTreeHintWindow* FHintWindow = nullptr; // owned as a component
+    int FTextHeight = 0;
+    int FEllipsisWidth = 0;
+    bool FDropTargetRegistered = false;
+    IDropTarget* FDropTarget = nullptr; // our refusing drop target while registered
+};
+
+// ---- the string tree's window ---------------------------------------------------------------
+
+using TVTPaintText = TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas,
+                                       PVirtualNode Node, TColumnIndex Column,
+                                       TVSTTextType TextType)>;
+using TVTDrawTextEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
+                      TColumnIndex Column, const UnicodeString& Text, const TRect& CellRect,
+                      bool& DefaultDraw)>;
+
+using TVSTGetHintEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TColumnIndex Column,
+                      TVTTooltipLineBreakStyle& LineBreakStyle, UnicodeString& HintText)>;
+
+class TVirtualStringTreeWindow : public TVirtualTreeWindow {
+    CLASS_INFO(TVirtualStringTreeWindow, TVirtualTreeWindow)
+public:
+    using TVirtualTreeWindow::TVirtualTreeWindow;
+    TCustomVirtualStringTree* StringTree() const;
+
+    // The longest prefix of S that fits Width with "..." after it.
+    static UnicodeString ShortenText(HDC DC, const UnicodeString& S, int Width, int EllipsisWidth);
+
+    UnicodeString DoGetNodeHintText(PVirtualNode Node, TColumnIndex Column,
+                                    TVTTooltipLineBreakStyle& LineBreakStyle) override;
+    UnicodeString DoGetNodeTooltipText(PVirtualNode Node, TColumnIndex Column,
+                                       TVTTooltipLineBreakStyle& LineBreakStyle) override;
+    void DoPaintHintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column) override;
+
+    TVTPaintText OnPaintText;
+    TVTDrawTextEvent OnDrawText;
+    TVSTGetHintEvent OnGetHint;
+
+protected:
+    TBaseVirtualTree* CreateTree() override;
+    void DoPaintNode(TVTPaintInfo& PaintInfo) override;
+    virtual void DoPaintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column,
+                             TVSTTextType TextType);
+    virtual void DoDrawText(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
+                            const UnicodeString& Text, TRect CellRect, UINT DrawFormat);
+
+private:
+    void PrepareTextFont(TVTPaintInfo& PaintInfo);
+    void DrawNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
+    void DrawStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
+    void UseDisabledColour(TVTPaintInfo& PaintInfo);
+};
