@@ -1,7 +1,5 @@
-// Control vocabulary the tree's model needs: text alignment (the control layer has none) and the
-// reading order, which comes from the control layer.
+// Control vocabulary the tree's model shares with the control layer: text alignment and reading
+// order come from there, so that a tree and the controls beside it speak of them alike.
 #pragma once
 
 #include "framework/Controls.h"
-
-enum TAlignment : unsigned char { taLeftJustify, taRightJustify, taCenter };
