@@ -72,15 +72,16 @@ public:
     void SetMargin(int value);
     int Spacing() const noexcept { return FSpacing; }
     void SetSpacing(int value);
-    // The menu a derived button drops down; held, not owned.
+    // The menu a derived button drops down; held, not owned, and forgotten when it is freed.
     TPopupMenu* DropdownMenu() const noexcept { return FDropdownMenu; }
-    void SetDropdownMenu(TPopupMenu* value) { FDropdownMenu = value; }
+    void SetDropdownMenu(TPopupMenu* value);
     bool MouseInControl() const noexcept { return FMouseInControl; }
     void Click() override;
 
 protected:
     void Paint() override;
     void Dispatch(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;

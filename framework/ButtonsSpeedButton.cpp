@@ -9,6 +9,8 @@
 // Becoming Down tells the siblings of the group (CM_BUTTONPRESSED through the parent), which go
 // up and take over the pressed button's AllowAllUp, so the group shares one setting.
 #include "framework/Buttons.h"
+
+#include "framework/Menus.h"
 #include "framework/Themes.h"
 
 TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), FGlyph(new TBitmap) {
@@ -202,4 +204,16 @@ void TSpeedButton::SyncEnabledState() {
     } else if (FState == bsDisabled) {
         FState = FDown && FGroupIndex != 0 ? bsExclusive : bsUp;
     }
+}
+
+void TSpeedButton::SetDropdownMenu(TPopupMenu* value) {
+    if (value == FDropdownMenu) return;
+    if (FDropdownMenu) FDropdownMenu->RemoveFreeNotification(this);
+    FDropdownMenu = value;
+    if (value) value->FreeNotification(this);
+}
+
+void TSpeedButton::Notification(TComponent* AComponent, TOperation Operation) {
+    TGraphicControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FDropdownMenu) FDropdownMenu = nullptr;
 }

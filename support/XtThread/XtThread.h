@@ -27,6 +27,7 @@
 #include "framework/Components.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
+#include "framework/StdCtrls.h"
 #include "framework/Lists.h"
 #include "framework/ModuleInit.h"
 #include "framework/Threads.h"
@@ -375,9 +376,8 @@ private:
 // The dialog form: owned by its TXtThread (EXtComponentError otherwise). It may close only when no
 // run goes on; its cancel action (PressCancel, the Esc key) calls OnPressCancel when set, else
 // the component's CancelExecute. Handlers for OnShow, OnClose and OnCloseQuery set in a derived
-// class's constructor run after the form's own.
-// The form has no cancel button yet, as the class library has no buttons yet: once it has, the
-// form gets a default cancel button whose click is PressCancel.
+// class's constructor run after the form's own. Its cancel button (CancelButton, the form's
+// Esc button) is PressCancel.
 class TXtCustomThreadDialogForm : public TXtForm {
     CLASS_INFO(TXtCustomThreadDialogForm, TXtForm)
 public:
@@ -401,11 +401,11 @@ public:
     // Hides the form; a modal one ends with mrCancel once its loop sees the result.
     void HideThreadDialog();
     void PressCancel();
+    TButton* CancelButton() const noexcept { return FCancelButton; }
 
     TNotifyEvent OnPressCancel;
 
 protected:
-    void Dispatch(TMessage& Message) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // Runs on every tick once the form has shown; the content shown is the derived class's.
     virtual void UpdateFormContents() {}
@@ -413,6 +413,7 @@ protected:
 private:
     static TComponent* CheckedOwner(TComponent* AOwner);
     void InternalTimerTimer(TObject* Sender);
+    void CancelButtonClick(TObject* Sender);
     void FormShow(TObject* Sender);
     void FormClose(TObject* Sender, TCloseAction& Action);
     void FormCloseQuery(TObject* Sender, bool& CanClose);
@@ -421,6 +422,7 @@ private:
     TXtThread* FConnectedThread;
     std::unique_ptr<TXtCustomThreadDialogOptions, graphics_detail::TFreeObject> FDialogOptions;
     TTimer* FInternalTimer = nullptr; // owned by the form
+    TButton* FCancelButton = nullptr; // owned by the form
     int FShowDelayLeft = 0;
     bool FDialogShown = false; // shown for the runs going on
     TObject* FConnectedDataObject = nullptr;

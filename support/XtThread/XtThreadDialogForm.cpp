@@ -40,7 +40,19 @@ TXtCustomThreadDialogForm::TXtCustomThreadDialogForm(TComponent* AOwner)
     FInternalTimer = Construct<TTimer>(this); // once every field of the form is set
     FInternalTimer->SetInterval(500);
     FInternalTimer->SetOnTimer(TNotifyEvent(this, &TXtCustomThreadDialogForm::InternalTimerTimer));
+    SetBorderStyle(bsDialog);
+    SetBounds(Left(), Top(), 320, 130);
+    FCancelButton = new TButton(this);
+    FCancelButton->SetParent(this);
+    FCancelButton->SetCaption(L"Cancel");
+    FCancelButton->SetBounds((ClientWidth() - 75) / 2, ClientHeight() - 25 - 10, 75, 25);
+    FCancelButton->SetAnchors({akBottom});
+    FCancelButton->SetCancel(true);
+    FCancelButton->SetDefault(true);
+    FCancelButton->OnClick = TNotifyEvent(this, &TXtCustomThreadDialogForm::CancelButtonClick);
 }
+
+void TXtCustomThreadDialogForm::CancelButtonClick(TObject*) { PressCancel(); }
 
 // Handlers set while the form was made run behind the form's own.
 void TXtCustomThreadDialogForm::AfterConstruction() {
@@ -112,16 +124,6 @@ void TXtCustomThreadDialogForm::PressCancel() {
         OnPressCancel(this);
     else
         FConnectedThread->CancelExecute();
-}
-
-// Esc is the cancel button's key.
-void TXtCustomThreadDialogForm::Dispatch(TMessage& Message) {
-    if (Message.Msg == CM_DIALOGKEY && Message.WParam == VK_ESCAPE) {
-        PressCancel();
-        Message.Result = 1;
-        return;
-    }
-    TXtForm::Dispatch(Message);
 }
 
 void TXtCustomThreadDialogForm::FormShow(TObject* Sender) {

@@ -257,3 +257,18 @@ TEST(Buttons, BitBtnDrawsItsGlyphWhenTheSystemAsks) {
     button->SetEnabled(false);
     EXPECT_EQ(CentreAfterPaint(button), clLime);
 }
+
+#include "framework/Menus.h"
+
+namespace {
+
+TEST(Buttons, AFreedDropDownMenuIsForgotten) {
+    std::unique_ptr<TSpeedButton, graphics_detail::TFreeObject> button(new TSpeedButton(nullptr));
+    auto* menu = new TPopupMenu(nullptr);
+    button->SetDropdownMenu(menu);
+    EXPECT_EQ(button->DropdownMenu(), menu);
+    menu->Free();
+    EXPECT_EQ(button->DropdownMenu(), nullptr);
+}
+
+} // namespace

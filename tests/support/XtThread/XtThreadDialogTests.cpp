@@ -194,13 +194,17 @@ TEST_F(XtThreadDialog, TheFormMayCloseOnlyWhenNoRunGoesOn) {
     EXPECT_TRUE(Form->CloseQuery());
 }
 
-TEST_F(XtThreadDialog, CancelAndEscapeCancelTheRuns) {
+TEST_F(XtThreadDialog, CancelEscapeAndTheCancelButtonCancelTheRuns) {
     ASSERT_NE(Component->Execute(nullptr), nullptr);
     Form->PressCancel();
     EXPECT_TRUE(Component->Terminated());
     Component->WaitFor();
     ASSERT_NE(Component->Execute(nullptr), nullptr);
     EXPECT_EQ(Form->Perform(CM_DIALOGKEY, VK_ESCAPE, 0), 1);
+    EXPECT_TRUE(Component->Terminated());
+    Component->WaitFor();
+    ASSERT_NE(Component->Execute(nullptr), nullptr);
+    Form->CancelButton()->Perform(CN_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
     EXPECT_TRUE(Component->Terminated());
     Component->WaitFor();
 }
