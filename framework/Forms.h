@@ -425,7 +425,8 @@ public:
     virtual void ActivateHintData(TRect Rect, const UnicodeString& AHint, void* AData);
     // True for the messages that end a hint: keys, clicks, and leaving the window.
     virtual bool IsHintMsg(const MSG& Msg);
-    void ReleaseHandle();
+    // Hides the hint and lets its window go.
+    virtual void ReleaseHandle();
 
 protected:
     void CreateParams(TCreateParams& Params) override;

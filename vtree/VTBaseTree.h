@@ -5,11 +5,11 @@
 // heights and text widths to the measuring service, delayed notifications to the timer
 // service, and the sizes the columns need come from the viewport record.
 //
-// Node blocks: a hidden block header (owner tree for the root, generation number for every
-// block), then the node record, the internal data area and the user data area. Blocks come
-// from the tree's own pool, which keeps freed memory until the tree is destroyed, so a
-// `TVTNodeRef` taken earlier can always be checked with `IsAlive` on the GUI thread, even after
-// its node was freed. The tree is used from the GUI thread only.
+// Node blocks: the node record, the internal data area and the user data area (the hidden
+// root's block also has a header naming its tree). Blocks come from the tree's own pool, which
+// keeps a generation number for every block beside the blocks, so a `TVTNodeRef` taken earlier
+// can always be checked with `IsAlive` on the GUI thread, even after its node was freed and its
+// memory given back. The tree is used from the GUI thread only.
 #pragma once
 
 #include "framework/Components.h"
@@ -111,7 +111,12 @@ public:
     virtual void ReinitNode(PVirtualNode Node, bool Recursive);
     void ReinitChildren(PVirtualNode Node, bool Recursive);
     void ResetNode(PVirtualNode Node);
-    void* GetNodeData(PVirtualNode Node) const;
+    // Inline: comparison, text and paint handlers ask for it on every call.
+    void* GetNodeData(PVirtualNode Node) const {
+        if (!Node || Node == FRoot) return nullptr;
+        if (FNodeDataSize <= 0) NodeDataSizeMissing();
+        return Node->Data() + FTotalInternalDataSize;
+    }
     template <class T>
     T* GetNodeData(PVirtualNode Node) const { return static_cast<T*>(GetNodeData(Node)); }
     void SetChildCount(PVirtualNode Node, Cardinal NewCount) { ChangeChildCount(Node, NewCount); }
@@ -446,6 +451,11 @@ private:
     struct TSearchRun;
 
     std::size_t NodeSize() const noexcept;
+    static void NodeDataSizeMissing();
+    PVirtualNode HintAhead(Cardinal Index, bool Forward) const noexcept;
+    std::size_t DataOffset() const noexcept {
+        return sizeof(TVirtualNode) + FTotalInternalDataSize;
+    }
     bool Counted(PVirtualNode Node) const;
     void ChangeVisibility(PVirtualNode Node, TVirtualNodeState State, bool Value);
     void RecalculateCounters();
@@ -453,6 +463,8 @@ private:
     void DropFromSelection(PVirtualNode Node);
     void ForgetNode(PVirtualNode Node);
     void ReleaseNode(PVirtualNode Node);
+    bool NodesFreedUnseen() const;
+    void FreeAllNodes();
     void AfterStructureChange(PVirtualNode InvalidateFrom);
     void SortAfterAdding(PVirtualNode Parent);
     void StoreInitialUserData(PVirtualNode Node, void* UserData);
@@ -552,4 +564,11 @@ private:
     PVirtualNode FHeightTrackNode = nullptr;
     PVirtualNode FLastSelected = nullptr;
     TNodeArray FDragSelection;
+    // Where the sort leaves a sorted sibling order for SortTree's walk over that level.
+    TNodeArray* FSortedLevel = nullptr;
+    // Every HintStride-th node of the top level in the order SortTree left: GetNext fetches the
+    // nodes it will reach ahead. Only a hint: when the level changed since, it merely fetches
+    // the wrong blocks. Dropped before the pool gives any slab back.
+    static constexpr std::size_t HintStride = 4;
+    TNodeArray FWalkHint;
 };

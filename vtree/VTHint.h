@@ -7,7 +7,7 @@
 // Classes here: TVTHintData, TVirtualTreeHintWindow.
 #pragma once
 
-#include "framework/Controls.h"
+#include "framework/Forms.h"
 #include "vtree/VTTypes.h"
 
 #include <memory>
@@ -31,8 +31,10 @@ struct TVTHintData {
     TVTTooltipLineBreakStyle LineBreakStyle = hlbDefault;
 };
 
-class TVirtualTreeHintWindow : public TCustomControl {
-    CLASS_INFO(TVirtualTreeHintWindow, TCustomControl)
+// The class library's hint machinery shows it too: the tree's hint query names this class and
+// hands the hint data over, and the library's calls come to the tree's own operations.
+class TVirtualTreeHintWindow : public THintWindow {
+    CLASS_INFO(TVirtualTreeHintWindow, THintWindow)
 public:
     explicit TVirtualTreeHintWindow(TComponent* AOwner);
     ~TVirtualTreeHintWindow() override;
@@ -42,6 +44,10 @@ public:
     // Shows the hint at Rect (screen coordinates, kept on the desktop); an empty Rect hides it.
     void ActivateHint(TRect Rect);
     void ReleaseHint();
+    TRect CalcHintRect(int MaxWidth, const UnicodeString& AHint, void* AData) override;
+    void ActivateHint(TRect Rect, const UnicodeString& AHint) override;
+    void ActivateHintData(TRect Rect, const UnicodeString& AHint, void* AData) override;
+    void ReleaseHandle() override;
     const TVTHintData& HintData() const noexcept { return FHintData; }
     // True while a fade or slide is still running.
     bool Animating() const noexcept { return FAnimation != hatNone; }

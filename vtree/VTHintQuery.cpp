@@ -80,8 +80,9 @@ bool TVirtualTreeWindow::QueryHint(TPoint Point, TVTHintData& Data, TRect& Curso
                 const TRect r = GetDisplayRect(node, column, true, !multiLine, !multiLine);
                 show = r.Contains(Point) && Point.x >= left && Point.x < right;
                 if (show && !multiLine)
-                    show = std::min<int>(right - 1, ClientWidth()) < r.right || r.left < std::max<int>(left, 0) ||
-                           ClientHeight() < r.bottom || r.top < 0;
+                    show = std::min<int>(right - 1, ClientWidth()) < r.right ||
+                           r.left < std::max<int>(left, 0) || ClientHeight() < r.bottom ||
+                           r.top < 0;
                 CursorRect = r;
                 HintPos = ClientToScreen(r.TopLeft());
             } else {
@@ -129,6 +130,28 @@ bool TVirtualTreeWindow::ShowHintAt(TPoint Point) {
     return true;
 }
 
+// The tree's hints travel through the library's hint machinery in the tree's own window class;
+// hmDefault leaves the plain Hint to the library (over the rows).
+void TVirtualTreeWindow::CMHintShow(TMessage& Message) {
+    auto& info = *reinterpret_cast<THintInfo*>(Message.LParam);
+    TRect cursor;
+    TPoint position;
+    if (QueryHint(info.CursorPos, FLibraryHintData, cursor, position)) {
+        info.HintWindowClass = TVirtualTreeHintWindow::StaticClass();
+        info.HintData = &FLibraryHintData;
+        info.HintStr = L" "; // the text travels in the hint data
+        info.CursorRect = cursor;
+        info.HintPos = position;
+        Message.Result = 0;
+        return;
+    }
+    Message.Result = HintMode == hmDefault && info.CursorPos.y >= 0 ? 0 : 1;
+}
+
+void TVirtualTreeWindow::CMHintShowPause(TMessage& Message) {
+    if (HintMode == hmTooltip) *reinterpret_cast<int*>(Message.LParam) = 0;
+}
+
 void TVirtualTreeWindow::CancelHint() {
     if (FHintWindow) FHintWindow->ReleaseHint();
     FLastHintRect = {};
@@ -150,19 +173,22 @@ void TVirtualTreeWindow::DoPaintHintText(PVirtualNode, TCanvas*, TColumnIndex) {
 
 // ---- the string tree's hint texts ---------------------------------------------------------------
 
-UnicodeString TVirtualStringTreeWindow::DoGetNodeHintText(PVirtualNode Node, TColumnIndex Column,
-                                                          TVTTooltipLineBreakStyle& LineBreakStyle) {
+UnicodeString
+TVirtualStringTreeWindow::DoGetNodeHintText(PVirtualNode Node, TColumnIndex Column,
+                                            TVTTooltipLineBreakStyle& LineBreakStyle) {
     UnicodeString text = TVirtualTreeWindow::DoGetNodeHintText(Node, Column, LineBreakStyle);
     OnGetHint(this, Node, Column, LineBreakStyle, text);
     return text;
 }
 
-UnicodeString TVirtualStringTreeWindow::DoGetNodeTooltipText(PVirtualNode Node, TColumnIndex Column,
-                                                             TVTTooltipLineBreakStyle& LineBreakStyle) {
+UnicodeString
+TVirtualStringTreeWindow::DoGetNodeTooltipText(PVirtualNode Node, TColumnIndex Column,
+                                               TVTTooltipLineBreakStyle& LineBreakStyle) {
     if (OnGetHint) return DoGetNodeHintText(Node, Column, LineBreakStyle);
     return StringTree()->CellText(Node, Column);
 }
 
-void TVirtualStringTreeWindow::DoPaintHintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column) {
+void TVirtualStringTreeWindow::DoPaintHintText(PVirtualNode Node, TCanvas* Canvas,
+                                               TColumnIndex Column) {
     DoPaintText(Node, Canvas, Column, ttNormal);
 }

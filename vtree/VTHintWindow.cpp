@@ -16,7 +16,7 @@ constexpr UINT FrameInterval = 10; // ms between frames
 } // namespace
 
 TVirtualTreeHintWindow::TVirtualTreeHintWindow(TComponent* AOwner)
-    : TCustomControl(AOwner), FBackground(new TBitmap(0, 0, pf32bit)),
+    : THintWindow(AOwner), FBackground(new TBitmap(0, 0, pf32bit)),
       FDrawBuffer(new TBitmap(0, 0, pf32bit)), FTarget(new TBitmap(0, 0, pf32bit)) {
     SetVisible(false);
     SetControlStyle(ControlStyle() + TControlStyle{csOpaque});
@@ -25,7 +25,7 @@ TVirtualTreeHintWindow::TVirtualTreeHintWindow(TComponent* AOwner)
 TVirtualTreeHintWindow::~TVirtualTreeHintWindow() = default;
 
 void TVirtualTreeHintWindow::CreateParams(TCreateParams& Params) {
-    TCustomControl::CreateParams(Params);
+    THintWindow::CreateParams(Params);
     Params.Style = WS_POPUP;
     Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
     Params.WndParent = nullptr;
@@ -63,8 +63,8 @@ TRect TVirtualTreeHintWindow::CalcHintRect(int MaxWidth, const TVTHintData& Data
     const int margin = tree->Tree()->TextMargin;
     if (tooltip) {
         if (FHintData.LineBreakStyle == hlbDefault)
-            FHintData.LineBreakStyle = Data.Node->States.Contains(vsMultiline) ? hlbForceMultiLine
-                                                                              : hlbForceSingleLine;
+            FHintData.LineBreakStyle =
+                Data.Node->States.Contains(vsMultiline) ? hlbForceMultiLine : hlbForceSingleLine;
         TRect r = Data.HintRect;
         if (FHintData.LineBreakStyle == hlbForceMultiLine) {
             TRect measured = r;
@@ -119,6 +119,21 @@ void TVirtualTreeHintWindow::ActivateHint(TRect Rect) {
     if (!SetTimer(Handle(), AnimationTimer, FrameInterval, nullptr)) RaiseLastOSError(L"SetTimer");
 }
 
+TRect TVirtualTreeHintWindow::CalcHintRect(int MaxWidth, const UnicodeString&, void* AData) {
+    return AData ? CalcHintRect(MaxWidth, *static_cast<const TVTHintData*>(AData)) : TRect{};
+}
+
+void TVirtualTreeHintWindow::ActivateHint(TRect Rect, const UnicodeString&) { ActivateHint(Rect); }
+
+void TVirtualTreeHintWindow::ActivateHintData(TRect Rect, const UnicodeString&, void*) {
+    ActivateHint(Rect);
+}
+
+void TVirtualTreeHintWindow::ReleaseHandle() {
+    ReleaseHint();
+    THintWindow::ReleaseHandle();
+}
+
 void TVirtualTreeHintWindow::ReleaseHint() {
     if (!HandleAllocated()) return;
     KillTimer(Handle(), AnimationTimer);
@@ -146,7 +161,7 @@ void TVirtualTreeHintWindow::Dispatch(TMessage& Message) {
         break;
     default: break;
     }
-    TCustomControl::Dispatch(Message);
+    THintWindow::Dispatch(Message);
 }
 
 void TVirtualTreeHintWindow::BuildBuffer() {
@@ -195,7 +210,8 @@ void TVirtualTreeHintWindow::ShowStep(int Step, bool Final) {
         BitBlt(dc, 0, 0, width, height, FTarget->Canvas()->Handle(), 0, 0, SRCCOPY);
     } else {
         BitBlt(dc, 0, 0, width, Step, FDrawBuffer->Canvas()->Handle(), 0, height - Step, SRCCOPY);
-        BitBlt(dc, 0, Step, width, height - Step, FBackground->Canvas()->Handle(), 0, Step, SRCCOPY);
+        BitBlt(dc, 0, Step, width, height - Step, FBackground->Canvas()->Handle(), 0, Step,
+               SRCCOPY);
     }
     ReleaseDC(Handle(), dc);
 }

@@ -10,45 +10,68 @@
 
 namespace vtree_detail {
 
-// Sits in front of every node record. Owner is set for the hidden root only; Generation is 0
-// once the block was freed and a fresh number each time it is handed out.
+// Sits in front of the hidden root's record only: the root's block is allocated on its own and
+// names its tree.
 struct TBlockHeader {
     TBaseVirtualTree* Owner;
-    Cardinal Generation;
 };
 constexpr std::size_t HeaderSize =
     (sizeof(TBlockHeader) + alignof(TVirtualNode) - 1) / alignof(TVirtualNode) *
     alignof(TVirtualNode);
 
-inline TBlockHeader* HeaderOf(PVirtualNode Node) noexcept {
-    return reinterpret_cast<TBlockHeader*>(reinterpret_cast<Byte*>(Node) - HeaderSize);
+inline TBlockHeader* HeaderOf(PVirtualNode Root) noexcept {
+    return reinterpret_cast<TBlockHeader*>(reinterpret_cast<Byte*>(Root) - HeaderSize);
 }
 
-// Zero-filled node blocks of one size at a time, carved from slabs. Freed blocks go to a free
-// list and their memory stays mapped until the pool dies, which is what makes the generation
-// test of a stale reference safe.
+// Asks for a node's record and the start of its data areas ahead of use (DataOffset bytes from
+// the record). A hint only: harmless for nil and for any stale address.
+inline void PrefetchNode(const TVirtualNode* Node, std::size_t DataOffset) noexcept {
+    if (!Node) return;
+    __builtin_prefetch(Node);
+    __builtin_prefetch(reinterpret_cast<const Byte*>(Node) + DataOffset);
+}
+
+// Zero-filled node blocks carved from slabs. A block carries nothing but the node: its
+// generation number (0 while free, a fresh number each time it is handed out) lives in a table
+// at the front of its slab, so a stale pointer is judged by looking its slab up, never by
+// reading the freed block. Single releases go to a free list for reuse; ReleaseAll gives every
+// slab back at once when the tree is emptied, after which no earlier pointer is alive.
 class TNodePool {
 public:
     TNodePool() = default;
     TNodePool(const TNodePool&) = delete;
     TNodePool& operator=(const TNodePool&) = delete;
-    ~TNodePool();
+    ~TNodePool() { ReleaseAll(); }
 
-    // Size counts the record and its data areas; the header comes on top.
+    // Size counts the record and its data areas.
     PVirtualNode Allocate(std::size_t Size);
-    void Release(PVirtualNode Node, std::size_t Size) noexcept;
+    void Release(PVirtualNode Node) noexcept;
+    void ReleaseAll() noexcept;
+    // The block's current generation; 0 for a free block or an address that is no block.
+    Cardinal Generation(PVirtualNode Node) const noexcept;
+    std::size_t LiveCount() const noexcept { return FLive; }
 
 private:
+    struct TSlab {
+        Byte* Blocks;          // 64-byte aligned, Count blocks of BlockSize bytes
+        std::size_t BlockSize;
+        std::size_t Count;
+        Cardinal* Generations; // one per block, in front of the blocks
+    };
     struct TSizeClass {
         std::vector<Byte*> Free;
         Byte* Cursor = nullptr;
         Byte* End = nullptr;
+        std::size_t NextSlabBlocks = 0;
     };
     Byte* Carve(TSizeClass& Class, std::size_t BlockSize);
+    const TSlab* SlabOf(const void* Address) const noexcept;
+    Cardinal* GenerationSlot(PVirtualNode Node) const noexcept;
 
     std::map<std::size_t, TSizeClass> FClasses;
-    std::vector<Byte*> FSlabs;
+    std::vector<TSlab> FSlabs; // sorted by address
     Cardinal FGeneration = 0;
+    std::size_t FLive = 0;
 };
 
 } // namespace vtree_detail

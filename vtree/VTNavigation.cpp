@@ -6,6 +6,11 @@
 //
 // The visible walks skip effectively hidden nodes together with their subtrees, so that they
 // agree with VisibleCount.
+//
+// A sorted top level lies scattered over memory, and a walk that only follows links waits for
+// every node in turn. Stepping along the top level, the walk therefore asks for the node a few
+// places ahead in the order the last SortTree left. That order is a hint and never decides a
+// step: when the level changed since, the fetch is merely wasted.
 #include "vtree/VTInternal.h"
 
 using namespace vtree_messages;
@@ -19,6 +24,33 @@ void TBaseVirtualTree::Touch(PVirtualNode Node, bool DoInit) const {
 void TBaseVirtualTree::Materialise(PVirtualNode Node, bool DoInit) const {
     if (DoInit && Node->States.Contains(vsHasChildren) && !Node->FirstChild)
         const_cast<TBaseVirtualTree*>(this)->InitChildren(Node);
+}
+
+// The top-level node some places after (before) the one at Index in the order the last SortTree
+// left; nil without a fitting hint. The hint names every HintStride-th node only: the nodes
+// between are reached from there by their links, the farther from the named node the nearer
+// to Index, so that each link read finds a node fetched by an earlier step. The hint is dropped
+// before the pool gives any slab back, so such a read meets at worst a block freed since, whose
+// links are stale but still lead into the pool. A plain answer rather than a fetch of its own:
+// a function that only fetches counts as having no effect, and its calls may be dropped.
+PVirtualNode TBaseVirtualTree::HintAhead(Cardinal Index, bool Forward) const noexcept {
+    constexpr std::size_t stageGap = 16, farthest = HintStride * stageGap;
+    static_assert(stageGap % HintStride == 0);
+    const std::size_t named = (std::size_t{FRoot->ChildCount} + HintStride - 1) / HintStride;
+    if (FWalkHint.size() != named) return nullptr;
+    // Hops from the named node at or before (after) the answer; distances are multiples of the
+    // stride, so the answer's place within its group is Index's.
+    const std::size_t remainder = Index % HintStride;
+    const std::size_t hops = Forward ? remainder : (HintStride - remainder) % HintStride;
+    const std::size_t distance = farthest - hops * stageGap;
+    if (!Forward && Index < distance) return nullptr;
+    const std::size_t position = Forward ? Index + distance : Index - distance;
+    const std::size_t namedAt = Forward ? position / HintStride : (position + hops) / HintStride;
+    if (namedAt >= named) return nullptr;
+    PVirtualNode node = FWalkHint[namedAt];
+    for (std::size_t hop = 0; hop < hops && node; ++hop)
+        node = Forward ? node->NextSibling : node->PrevSibling;
+    return node;
 }
 
 // ---- visibility terms -------------------------------------------------------------------------
@@ -81,6 +113,8 @@ PVirtualNode TBaseVirtualTree::WalkNext(PVirtualNode Node, bool CA, bool DoInit)
         Materialise(Node, DoInit);
         result = Node->FirstChild;
         if (!result) {
+            if (Node->Parent == FRoot)
+                vtree_detail::PrefetchNode(HintAhead(Node->Index, true), DataOffset());
             PVirtualNode run = Node;
             while (run != FRoot && !run->NextSibling) run = run->Parent;
             result = run == FRoot ? nullptr : run->NextSibling;

@@ -2,12 +2,15 @@
 // unlinking of one node, deleting subtrees and clearing the tree. Every freed node passes
 // through DoFreeNode, which first drops every reference the tree keeps to it (focus, anchor,
 // search, check, hot, drop, edit and height-tracking nodes, the drag selection and the recorded
-// notifications), then reports it and releases its block. The position cache is invalidated
-// before any node goes, and a rebuild starts from its first entry, so stale entries are never
-// read.
+// notifications), then reports it and releases its block. The one exception is Clear when no
+// freed node needs reporting (see NodesFreedUnseen): it drops the references once and gives
+// all blocks back together. The position cache is invalidated before any node goes, and a
+// rebuild starts from its first entry, so stale entries are never read.
 #include "vtree/VTInternal.h"
+#include "vtree/VTStringTree.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 using namespace vtree_messages;
 using vtree_errors::Assert;
@@ -307,6 +310,8 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) 
             Node == FRoot || (Counted(Node) && Node->States.Contains(vsExpanded));
         Node->States.Include(vsClearing);
         for (PVirtualNode child = Node->LastChild; child;) {
+            if (Node == FRoot)
+                vtree_detail::PrefetchNode(HintAhead(child->Index, false), DataOffset());
             PVirtualNode previous = child->PrevSibling;
             if (countVisible && IsEffectivelyVisible(child)) --FVisibleCount;
             child->States.Include(vsDeleting);
@@ -367,6 +372,42 @@ void TBaseVirtualTree::DoFreeNode(PVirtualNode Node) {
 
 void TBaseVirtualTree::DoFinalizeNode(PVirtualNode Node) { OnFinalizeNode(this, Node); }
 
+// Whether freeing a node is seen by anyone: a handler of OnFreeNode or OnFinalizeNode, or a
+// derived class, which may override DoFreeNode or DoFinalizeNode (this module's own tree classes
+// are known not to).
+bool TBaseVirtualTree::NodesFreedUnseen() const {
+    if (OnFreeNode || OnFinalizeNode) return false;
+    const std::type_info& type = typeid(*this);
+    return type == typeid(TBaseVirtualTree) || type == typeid(TCustomVirtualStringTree) ||
+           type == typeid(TVirtualStringTree);
+}
+
+// Clear's way of deleting every node when no freed node needs reporting: the root's counters
+// are reset and the blocks given back at once instead of node by node. The view effects and
+// structure changes are those DeleteChildren(root) gives inside Clear's update, each once.
+void TBaseVirtualTree::FreeAllNodes() {
+    if (!FRoot->FirstChild) return;
+    Assert(!FStates.Contains(tsIterating), DeleteWhileIterating);
+    CancelValidation();
+    FViewSink->InvalidateToBottom(FRoot);
+    if (FStates.Contains(tsHint)) {
+        FViewSink->CancelHint();
+        DoStateChange({}, {tsHint});
+    }
+    InvalidatePositionCache();
+    // Deleting a top-level node's own children is one more structure change.
+    const bool nested = FRoot->TotalCount - 1 > FRoot->ChildCount;
+    FRoot->States.Exclude(vsHasChildren);
+    FRoot->ChildCount = 0;
+    FRoot->FirstChild = FRoot->LastChild = nullptr;
+    FRoot->TotalCount = 1;
+    FRoot->TotalHeight = FDefaultNodeHeight;
+    FVisibleCount = 0;
+    FPool->ReleaseAll();
+    if (nested) NotifyStructureChange(FRoot, crChildDeleted);
+    NotifyStructureChange(FRoot, crChildDeleted);
+}
+
 void TBaseVirtualTree::Clear() {
     if (HasMisc(toReadOnly) && !Destroying()) return;
     BeginUpdate();
@@ -383,7 +424,16 @@ void TBaseVirtualTree::Clear() {
                                     &FCheckNode, &FLastSearchNode, &FEditNode, &FHeightTrackNode})
             *field = nullptr;
         FDragSelection.clear();
-        DeleteChildren(FRoot, true);
+        // The walk hint goes before any slab does: it may lead into every one of them. Freeing
+        // node by node still fetches ahead with it.
+        if (FSelectionCount == 0 && NodesFreedUnseen()) {
+            FWalkHint = TNodeArray();
+            FreeAllNodes();
+        } else {
+            DeleteChildren(FRoot, true);
+            FWalkHint = TNodeArray();
+        }
+        if (FPool->LiveCount() == 0) FPool->ReleaseAll();
         FViewport.OffsetX = FViewport.OffsetY = 0;
     } catch (...) {
         EndUpdate();

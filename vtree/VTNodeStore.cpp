@@ -83,9 +83,7 @@ void TBaseVirtualTree::ResetRoot() {
     void* block = FRoot ? std::realloc(HeaderOf(FRoot), size) : std::malloc(size);
     if (!block) throw std::bad_alloc();
     std::memset(block, 0, size);
-    auto* header = static_cast<TBlockHeader*>(block);
-    header->Owner = this;
-    header->Generation = 1;
+    static_cast<TBlockHeader*>(block)->Owner = this;
     FRoot = reinterpret_cast<PVirtualNode>(static_cast<Byte*>(block) + HeaderSize);
     FRoot->PrevSibling = FRoot;
     FRoot->NextSibling = FRoot;
@@ -125,22 +123,24 @@ PVirtualNode TBaseVirtualTree::AllocateNode() {
     return node;
 }
 
-void TBaseVirtualTree::ReleaseNode(PVirtualNode Node) { FPool->Release(Node, NodeSize()); }
+void TBaseVirtualTree::ReleaseNode(PVirtualNode Node) { FPool->Release(Node); }
+
+// The root is no pool block; it lives as long as the tree and has a fixed generation.
+constexpr Cardinal RootGeneration = 1;
 
 TVTNodeRef TBaseVirtualTree::NodeRef(PVirtualNode Node) const noexcept {
     if (!Node) return {};
-    return {Node, HeaderOf(Node)->Generation};
+    return {Node, Node == FRoot ? RootGeneration : FPool->Generation(Node)};
 }
 
 bool TBaseVirtualTree::IsAlive(const TVTNodeRef& Ref) const noexcept {
-    return Ref.Node && Ref.Generation != 0 && HeaderOf(Ref.Node)->Generation == Ref.Generation;
+    if (!Ref.Node || Ref.Generation == 0) return false;
+    if (Ref.Node == FRoot) return Ref.Generation == RootGeneration;
+    return FPool->Generation(Ref.Node) == Ref.Generation;
 }
 
-void* TBaseVirtualTree::GetNodeData(PVirtualNode Node) const {
-    if (!Node || Node == FRoot) return nullptr;
-    Assert(FNodeDataSize > 0, L"NodeDataSize not initialized.");
-    return Node->Data() + FTotalInternalDataSize;
-}
+// Raises the assertion failure of GetNodeData without a user data area.
+void TBaseVirtualTree::NodeDataSizeMissing() { Assert(false, L"NodeDataSize not initialized."); }
 
 // ---- properties ------------------------------------------------------------------------------
 

@@ -3,16 +3,28 @@
 // answer), run over a temporary array of the siblings: the links are rewritten only after the
 // whole merge succeeded, so a comparison that raises leaves the sibling order as it was. A
 // comparator that never answers 0 is as safe as any other.
+//
+// A large sibling list lies scattered over memory once it was sorted, and every pass that
+// follows it by its links waits for one node after the other. The merge and the relinking
+// therefore fetch the nodes they will reach a few steps ahead from the array, and SortTree keeps
+// the sorted array of a level while it follows that level's links, for the same purpose. The
+// top level's array then stays with the tree, thinned out, as GetNext's hint (see
+// VTNavigation.cpp).
 #include "vtree/VTInternal.h"
 
 #include <algorithm>
 
+using vtree_detail::PrefetchNode;
+
 namespace {
+
+constexpr std::size_t PrefetchDistance = 8;
 
 struct TMergeSort {
     TBaseVirtualTree* Tree;
     TColumnIndex Column;
     bool Descending;
+    std::size_t DataOffset;
     std::vector<PVirtualNode>& Buffer;
     Integer (*Compare)(TBaseVirtualTree*, PVirtualNode, PVirtualNode, TColumnIndex);
 
@@ -27,6 +39,8 @@ struct TMergeSort {
     void Merge(PVirtualNode* Nodes, std::size_t Half, std::size_t Count) {
         std::size_t a = 0, b = Half, out = 0;
         while (a < Half && b < Count) {
+            if (a + PrefetchDistance < Half) PrefetchNode(Nodes[a + PrefetchDistance], DataOffset);
+            if (b + PrefetchDistance < Count) PrefetchNode(Nodes[b + PrefetchDistance], DataOffset);
             const Integer result = Compare(Tree, Nodes[a], Nodes[b], Column);
             const bool takeB = Descending ? result < 0 : result > 0;
             Buffer[out++] = takeB ? Nodes[b++] : Nodes[a++];
@@ -52,7 +66,7 @@ PVirtualNode TBaseVirtualTree::SortSiblings(PVirtualNode First, Cardinal Count, 
     nodes.reserve(Count);
     for (PVirtualNode run = First; run; run = run->NextSibling) nodes.push_back(run);
     std::vector<PVirtualNode> buffer(nodes.size());
-    TMergeSort sort{this, Column, Direction == sdDescending, buffer,
+    TMergeSort sort{this, Column, Direction == sdDescending, DataOffset(), buffer,
                     [](TBaseVirtualTree* tree, PVirtualNode a, PVirtualNode b, TColumnIndex column) {
                         return tree->DoCompareNodes(a, b, column);
                     }};
@@ -60,7 +74,9 @@ PVirtualNode TBaseVirtualTree::SortSiblings(PVirtualNode First, Cardinal Count, 
     PVirtualNode parent = First->Parent;
     PVirtualNode previous = nullptr;
     Cardinal index = 0;
-    for (PVirtualNode node : nodes) {
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (i + PrefetchDistance < nodes.size()) __builtin_prefetch(nodes[i + PrefetchDistance], 1);
+        PVirtualNode node = nodes[i];
         node->PrevSibling = previous;
         node->NextSibling = nullptr;
         node->Index = index++;
@@ -69,7 +85,9 @@ PVirtualNode TBaseVirtualTree::SortSiblings(PVirtualNode First, Cardinal Count, 
     }
     parent->FirstChild = nodes.front();
     parent->LastChild = nodes.back();
-    return nodes.front();
+    PVirtualNode first = nodes.front();
+    if (FSortedLevel) *FSortedLevel = std::move(nodes);
+    return first;
 }
 
 void TBaseVirtualTree::Sort(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction,
@@ -95,13 +113,32 @@ void TBaseVirtualTree::Sort(PVirtualNode Node, TColumnIndex Column, TSortDirecti
     FViewSink->InvalidateControl();
 }
 
+// The children are visited by their links; the order the sort left in `sorted` (when it sorted
+// this level) only says which nodes come next, so that they are fetched ahead.
 void TBaseVirtualTree::SortLevel(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction,
                                  bool DoInit) {
-    Sort(Node, Column, Direction, DoInit);
-    for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling) {
+    TNodeArray sorted;
+    FSortedLevel = &sorted;
+    try {
+        Sort(Node, Column, Direction, DoInit);
+    } catch (...) {
+        FSortedLevel = nullptr;
+        throw;
+    }
+    FSortedLevel = nullptr;
+    const std::size_t dataOffset = DataOffset();
+    std::size_t i = 0;
+    for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling, ++i) {
+        if (i + PrefetchDistance < sorted.size())
+            PrefetchNode(sorted[i + PrefetchDistance], dataOffset);
         if (DoInit && !child->States.Contains(vsInitialized)) InitNode(child);
         if (child->States.Contains(vsInitialized)) SortLevel(child, Column, Direction, DoInit);
     }
+    if (Node != FRoot) return;
+    TNodeArray hint;
+    hint.reserve((sorted.size() + HintStride - 1) / HintStride);
+    for (std::size_t at = 0; at < sorted.size(); at += HintStride) hint.push_back(sorted[at]);
+    FWalkHint = std::move(hint);
 }
 
 void TBaseVirtualTree::SortTree(TColumnIndex Column, TSortDirection Direction, bool DoInit) {

@@ -274,6 +274,9 @@ public:
     bool ShowHintAt(TPoint Point);
     void CancelHint();
     TVirtualTreeHintWindow* HintWindow();
+    // The class library's hint query (CM_HINTSHOW) and pause query (CM_HINTSHOWPAUSE).
+    void CMHintShow(TMessage& Message);
+    void CMHintShowPause(TMessage& Message);
     // What the hint window asks of the tree: the hint texts (the tree's Hint by default) and
     // the font a tooltip of a cell uses.
     virtual UnicodeString DoGetNodeHintText(PVirtualNode Node, TColumnIndex Column,
@@ -415,6 +418,7 @@ private:
     TRect FHeaderRect;
     TRect FUpdateRect;
     TRect FLastHintRect;
+    TVTHintData FLibraryHintData; // handed to the class library's hint machinery
     TVirtualTreeHintWindow* FHintWindow = nullptr; // owned as a component
     int FTextHeight = 0;
     int FEllipsisWidth = 0;

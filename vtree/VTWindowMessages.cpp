@@ -103,6 +103,8 @@ void TVirtualTreeWindow::Dispatch(TMessage& Message) {
     case WM_TIMER: return WMTimer(Message);
     case CM_MOUSEWHEEL: return CMMouseWheel(Message);
     case CM_DENYSUBCLASSING: Message.Result = 1; return;
+    case CM_HINTSHOW: return CMHintShow(Message);
+    case CM_HINTSHOWPAUSE: return CMHintShowPause(Message);
     case CM_SYSCOLORCHANGE: vtree_resources::ReloadRemappedLists(); break;
     default: break;
     }

@@ -85,6 +85,7 @@ TXtBaseThread* TXtThread::CreateRun(void* P) {
     try {
         thread = Construct<TXtBaseThread>(this, OnExecute, P);
         thread->SetFreeOnTerminate(FFreeOnTerminate);
+        thread->OnShowMessageDlgEvent = OnShowMessageDlgEvent;
         thread->SetPriority(FPriority);
         thread->OnTerminate = TNotifyEvent(this, &TXtThread::DoTerminate);
         (*list).Add(thread);
@@ -137,7 +138,9 @@ void TXtThread::DoTerminate(TObject* Sender) {
         thread->FFinished = true;
         empty = (*list).Count() == 0;
     }
-    if (empty) DoFinishAll();
+    if (!empty) return;
+    CloseDialogForm();
+    DoFinishAll();
 }
 
 void TXtThread::DoFinishAll() {
@@ -161,6 +164,8 @@ void TXtThread::CancelExecute() {
 }
 
 // A run that is suspended cannot end, so it stays valid while it is resumed outside the lock.
+// The dialog form is made before the runs go on and shown (without delay) after their first
+// resume.
 void TXtThread::Resume(TXtBaseThread* Thread) {
     std::vector<TXtBaseThread*> suspended;
     if (Thread) {
@@ -170,8 +175,12 @@ void TXtThread::Resume(TXtBaseThread* Thread) {
         for (int i = 0; i < (*list).Count(); ++i)
             if (Run(*list, i)->Suspended()) suspended.push_back(Run(*list, i));
     }
-    for (TXtBaseThread* thread : suspended)
+    if (!suspended.empty()) CreateDialogForm();
+    for (TXtBaseThread* thread : suspended) {
+        const bool first = !thread->FOnResumeDone;
         while (thread->Suspended()) thread->Resume();
+        if (first) ShowDialogFormAfterResume(thread);
+    }
 }
 
 void TXtThread::RemoveZombie(TXtBaseThread* Thread) {

@@ -117,9 +117,13 @@ void TXtThread::SetConnectedDataComponent(TComponent* Value) {
     if (FConnectedDataComponent) FConnectedDataComponent->RemoveFreeNotification(this);
     FConnectedDataComponent = Value;
     if (Value) Value->FreeNotification(this);
+    if (FThreadDialogForm) FThreadDialogForm->SetConnectedDataComponent(Value);
 }
 
 void TXtThread::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FConnectedDataComponent) FConnectedDataComponent = nullptr;
+    if (Operation != opRemove) return;
+    if (AComponent == FConnectedDataComponent) FConnectedDataComponent = nullptr;
+    if (AComponent == FThreadDialog) FThreadDialog = nullptr;
+    if (AComponent == FThreadDialogForm) FThreadDialogForm = nullptr;
 }

@@ -55,8 +55,10 @@ TEST_F(VTHint, TooltipShowsTheWholeTextAtTheCell) {
     const TRect text = Window->GetDisplayRect(Tree().GetFirst(), 1, true, true, true);
     EXPECT_EQ(shown.left, Window->ClientToScreen(text.TopLeft()).x);
     EXPECT_GT(shown.right - shown.left, 40) << "wider than the column";
-    EXPECT_GT(CountColor(*hint->DrawBuffer(), {1, 1, shown.right - shown.left - 1, shown.bottom - shown.top - 1},
-                         ColorToRGB(clInfoBk)), 0);
+    EXPECT_GT(CountColor(*hint->DrawBuffer(),
+                         {1, 1, shown.right - shown.left - 1, shown.bottom - shown.top - 1},
+                         ColorToRGB(clInfoBk)),
+              0);
     Window->CancelHint();
     EXPECT_FALSE(IsWindowVisible(hint->Handle()));
 }
@@ -98,7 +100,6 @@ TEST_F(VTHint, FadingRunsFromTimerMessagesAndEndsWithTheTree) {
     EXPECT_TRUE(Window->HintWindow()->Animating()) << "ShowHintAt returns while the fade runs";
     Pump(400);
     EXPECT_FALSE(Window->HintWindow()->Animating());
-
 }
 
 TEST_F(VTHint, TreeDestroyedWhileItsHintFadesIn) {
@@ -116,6 +117,27 @@ TEST_F(VTHint, TreeDestroyedWhileItsHintFadesIn) {
     other->Free(); // the hint window goes with the tree, its timer too
     Pump(50);
     EXPECT_FALSE(IsWindow(hint));
+}
+
+} // namespace
+
+#include "framework/ModuleInit.h"
+
+namespace {
+
+// The class library's own hint machinery asks the tree and shows the tree's hint window.
+TEST_F(VTHint, TheLibrarysHintMachineryShowsTheTreesTooltip) {
+    const TModuleEntry framework = FrameworkModule();
+    framework.Initialize();
+    const TPoint cell = Window->ClientToScreen({160, 5});
+    Application->ActivateHint(cell);
+    auto* hint = dynamic_cast<TVirtualTreeHintWindow*>(Application->HintWindow());
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(IsWindowVisible(hint->Handle()));
+    EXPECT_EQ(hint->HintData().HintText, L"A caption too long for the narrow column");
+    Application->CancelHint();
+    EXPECT_FALSE(hint->HandleAllocated() && IsWindowVisible(hint->Handle()));
+    framework.Finalize();
 }
 
 } // namespace

@@ -265,6 +265,56 @@ TEST(NodeStore, FreedNodesAreNoLongerAlive) {
     EXPECT_FALSE(tree->IsAlive(ref));
     EXPECT_TRUE(tree->IsAlive(tree->NodeRef(next)));
     EXPECT_FALSE(tree->IsAlive(TVTNodeRef{}));
+    EXPECT_TRUE(tree->IsAlive(tree->NodeRef(tree->RootNode())));
+}
+
+// Without a handler for freed nodes Clear gives all blocks back at once; with one it frees node
+// by node. Both must leave the same tree and report the same structure change.
+TEST(NodeStore, ClearWithAndWithoutFreeHandlersLeavesTheSameTree) {
+    for (const wchar_t* description : {L"A,B,C", L"A(A1,A2),B(B1(B11))"}) {
+        SCOPED_TRACE(Narrow(description));
+        std::vector<std::wstring> logs;
+        for (bool listening : {false, true}) {
+            auto tree = MakeTree();
+            TRecorder r;
+            r.Build(*tree, description);
+            tree->OnStructureChange = TVTStructureChangeEvent(&r, &TRecorder::OnStructureChange);
+            if (listening) tree->OnFinalizeNode = TVTFreeNodeEvent(&r, &TRecorder::OnFinalizeNode);
+            const TVTNodeRef ref = tree->NodeRef(r.Find(L"B"));
+            tree->Clear();
+            EXPECT_FALSE(tree->IsAlive(ref));
+            EXPECT_EQ(tree->TotalCount(), 0u);
+            EXPECT_EQ(tree->VisibleCount(), 0u);
+            EXPECT_EQ(tree->RootNode()->TotalHeight, tree->DefaultNodeHeight());
+            EXPECT_EQ(tree->RootNode()->FirstChild, nullptr);
+            EXPECT_EQ(tree->RootNode()->LastChild, nullptr);
+            EXPECT_FALSE(tree->RootNode()->States.Contains(vsHasChildren));
+            EXPECT_EQ(r.FinalizeCount, listening ? static_cast<int>(r.Names.size()) : 0);
+            logs.push_back(r.Joined());
+            tree->OnStructureChange = {};
+            tree->OnFinalizeNode = {};
+            PVirtualNode again = tree->AddChild(nullptr);
+            EXPECT_TRUE(tree->IsAlive(tree->NodeRef(again)));
+            EXPECT_FALSE(tree->IsAlive(ref));
+            EXPECT_EQ(tree->TotalCount(), 1u);
+        }
+        EXPECT_EQ(logs[0], logs[1]);
+    }
+}
+
+TEST(NodeStore, ClearReportsFreedNodesLastToFirstSubtreesFirst) {
+    auto tree = MakeTree();
+    TRecorder r;
+    r.Attach(*tree);
+    r.Build(*tree, L"A(A1,A2),B");
+    tree->ValidateNode(nullptr, true);
+    r.Log.clear();
+    tree->Clear();
+    std::wstring frees;
+    for (const std::wstring& entry : r.Log)
+        if (entry.starts_with(L"free ")) frees += (frees.empty() ? L"" : L",") + entry.substr(5);
+    EXPECT_EQ(Narrow(frees), "B,A2,A1,A");
+    EXPECT_EQ(r.FinalizeCount, 4);
 }
 
 TEST(NodeStore, EveryReferenceToAFreedNodeIsDropped) {

@@ -126,3 +126,33 @@ TEST_F(SortTest, AutoSortAtTheEndOfAnUpdateAndOnDirectionChange) {
     tree->Header()->SetSortDirection(sdDescending);
     EXPECT_EQ(Top(), "C,B,A");
 }
+
+// SortTree leaves the top level's order behind to fetch ahead on later walks (a level longer
+// than the distance it fetches ahead); the walk must still follow the links once the level
+// changed under that order (same length, other nodes, a freed block reused).
+TEST_F(SortTest, WalksAfterSortTreeFollowTheLinksWhenTheLevelChanged) {
+    std::wstring description, sorted;
+    for (int i = 39; i >= 0; --i) {
+        const std::wstring name = L"N" + std::to_wstring(i);
+        description += (description.empty() ? L"" : L",") + name;
+        keys[name] = i;
+    }
+    r.Build(*tree, description);
+    tree->SortTree(0, sdAscending);
+    auto walk = [&] {
+        return r.Walk([&] { return tree->GetFirst(); },
+                      [&](PVirtualNode n) { return tree->GetNext(n); });
+    };
+    for (int i = 0; i < 40; ++i) sorted += (i ? L"," : L"") + (L"N" + std::to_wstring(i));
+    EXPECT_EQ(Narrow(walk()), Narrow(sorted));
+
+    tree->DeleteNode(r.Find(L"N0"));
+    r.Names[tree->InsertNode(r.Find(L"N39"), amInsertBefore)] = L"X";
+    std::wstring changed;
+    for (int i = 1; i < 39; ++i) changed += L"N" + std::to_wstring(i) + L",";
+    EXPECT_EQ(Narrow(walk()), Narrow(changed + L"X,N39"));
+    // Freeing node by node from the last one fetches backwards along the same hint.
+    tree->Clear();
+    EXPECT_EQ(r.FreeCount, 41);
+    EXPECT_EQ(tree->TotalCount(), 0u);
+}
