@@ -1,0 +1,51 @@
+// The skinned labels: transparent text labels that take their font colour from the active skin
+// and write blended text when disabled. They own no skin link: they ask the default skin manager
+// directly and may paint a named section under their text. Declared here, in order:
+// TsCustomLabel, TsLabel (the published label of the windows) and TsEditLabel (the caption
+// label a bound label creates beside an edit). Without an active default manager (always, in a
+// build without skin) they are the class library's labels, transparent.
+#pragma once
+
+#include "framework/StdCtrls.h"
+
+class TsCustomLabel : public TCustomLabel {
+    CLASS_INFO(TsCustomLabel, TCustomLabel)
+public:
+    explicit TsCustomLabel(TComponent* AOwner);
+
+    const UnicodeString& SkinSection() const noexcept { return FSkinSection; }
+    void SetSkinSection(const UnicodeString& value);
+    // The label's own font, its colour first set to the skin's font colour.
+    virtual TFont* GetCurrentFont();
+
+protected:
+    void WndProc(TMessage& Message) override;
+    void Paint() override;
+    void DoDrawText(TRect& Rect, UINT Flags) override;
+    // The skin's colour may be applied (the label is alive and, for TsLabel, wants it).
+    virtual bool TakesSkinColour() const;
+
+private:
+    UnicodeString FSkinSection;
+};
+
+class TsLabel : public TsCustomLabel {
+    CLASS_INFO(TsLabel, TsCustomLabel)
+public:
+    explicit TsLabel(TComponent* AOwner);
+    bool UseSkinColor() const noexcept { return FUseSkinColor; }
+    void SetUseSkinColor(bool value) { FUseSkinColor = value; }
+    bool FUseSkinColor = true;
+
+protected:
+    bool TakesSkinColour() const override;
+};
+
+class TsEditLabel : public TsLabel {
+    CLASS_INFO(TsEditLabel, TsLabel)
+public:
+    using TsLabel::TsLabel;
+    // The label of a bound label: BoundStruct is the bound label that made it (not owned).
+    static TsEditLabel* InternalCreate(TComponent* AOwner, TObject* BoundStruct);
+    TObject* BoundLabel = nullptr;
+};

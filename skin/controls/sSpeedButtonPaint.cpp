@@ -1,0 +1,181 @@
+// TsSpeedButton's painting. Unskinned (StdPaint) it draws the class library's look, themed or
+// classic, with its own layout of caption and glyph; skinned it builds its image in the cache
+// bitmap and copies it (or the fade frame) to its canvas. The skin's section painting comes
+// with the skin engine; here the cache holds the parent's colour, caption and glyph.
+#include "skin/controls/sSpeedButton.h"
+
+#include "framework/Themes.h"
+#include "skin/engine/sVclUtils.h"
+
+TCanvas* TsSpeedButton::TargetCanvas() {
+    return FCommonData->Skinned() ? FCommonData->CacheBmp()->Canvas() : Canvas();
+}
+
+bool TsSpeedButton::Busy() const {
+    const TComponentState state = ComponentState();
+    return state.Contains(csDestroying) || state.Contains(csLoading) ||
+           ControlState().Contains(csCreating);
+}
+
+void TsSpeedButton::Paint() {
+    if (!FCommonData->Skinned()) {
+        StdPaint(true);
+        return;
+    }
+    if (Width() <= 0 || Height() <= 0) return;
+    TBitmap* source = FCommonData->CacheBmp();
+    if (FadeTimer && FadeTimer->Enabled() && FadeTimer->TmpBmp()->Width() == Width()) {
+        source = FadeTimer->TmpBmp();
+    } else {
+        FCommonData->BGChanged = CurrentState() > 0 || Down() != FStoredDown ||
+                                 FCommonData->BGChanged || FCommonData->HalfVisible;
+        FStoredDown = Down();
+        FCommonData->HalfVisible = FCommonData->RepaintIfMoved();
+        if (NumGlyphs() != FOldNumGlyphs || Spacing() != FOldSpacing) FCommonData->BGChanged = true;
+        FOldNumGlyphs = NumGlyphs();
+        FOldSpacing = Spacing();
+        if (FCommonData->BGChanged && !FCommonData->UrgentPainting) PrepareCache();
+    }
+    BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), source->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void TsSpeedButton::GraphRepaint() {
+    if (Busy() || !Parent() || !Visible() || !Parent()->HandleAllocated()) return;
+    if (!FCommonData->Skinned() || ComponentState().Contains(csDesigning)) {
+        Repaint();
+        return;
+    }
+    if (FCommonData->BGChanged) PrepareCache();
+    TBitmap* source =
+        FadeTimer && FadeTimer->Enabled() ? FadeTimer->TmpBmp() : FCommonData->CacheBmp();
+    BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), source->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void TsSpeedButton::PrepareCache() {
+    FCommonData->PrepareCacheBmp();
+    TCanvas* canvas = FCommonData->CacheBmp()->Canvas();
+    canvas->SetFont(Font());
+    canvas->Brush()->SetColor(Parent() ? Parent()->Color() : Color());
+    canvas->FillRect(TRect(0, 0, Width(), Height()));
+    if (FButtonStyle != tbsSeparator && FButtonStyle != tbsDivider) {
+        DrawCaption();
+        DrawGlyph();
+    }
+    OnPaint(this, FCommonData->CacheBmp());
+    FCommonData->BGChanged = false;
+}
+
+void TsSpeedButton::DrawCaption() {
+    if (!FShowCaption) return;
+    TCanvas* canvas = TargetCanvas();
+    canvas->SetFont(Font());
+    canvas->Brush()->SetStyle(bsClear);
+    const UINT align = FTextAlignment == taLeftJustify
+                           ? DT_LEFT
+                           : (FTextAlignment == taRightJustify ? DT_RIGHT : DT_CENTER);
+    DrawText(CaptionRect(), align | DT_WORDBREAK | DT_EXPANDTABS);
+}
+
+void TsSpeedButton::DrawText(TRect R, UINT Flags) {
+    Flags = DrawTextBiDiModeFlags(Flags) & ~static_cast<UINT>(DT_SINGLELINE);
+    TCanvas* canvas = TargetCanvas();
+    HDC dc = canvas->Handle();
+    const UnicodeString text = Caption();
+    SetBkMode(dc, TRANSPARENT);
+    if (Enabled()) {
+        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Font()->Color())));
+        ::DrawTextW(dc, text.c_str(), -1, &R, Flags);
+        return;
+    }
+    TRect shifted(R.left + 1, R.top + 1, R.right + 1, R.bottom + 1);
+    SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(clBtnHighlight)));
+    ::DrawTextW(dc, text.c_str(), -1, &shifted, Flags);
+    SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(clBtnShadow)));
+    ::DrawTextW(dc, text.c_str(), -1, &R, Flags);
+}
+
+void TsSpeedButton::DrawGlyph() { DrawBtnGlyph(this, TargetCanvas()); }
+
+void DrawBtnGlyph(TsSpeedButton* Button, TCanvas* Canvas) {
+    if (!Canvas) Canvas = Button->SkinData()->CacheBmp()->Canvas();
+    const TRect r = Button->ImgRect();
+    if (!Button->Glyph()->Empty()) {
+        const int count = Button->NumGlyphs() > 0 ? Button->NumGlyphs() & 0x7F : 1;
+        const int state = !Button->Enabled() ? 1 : (Button->CurrentState() == 2 ? 2 : 0);
+        const int index = state < count ? state : 0;
+        buttons_detail::DrawGlyph(Canvas->Handle(), Button->Glyph(), count, index, r.left, r.top,
+                                  !Button->Enabled() && index == 0);
+        return;
+    }
+    if (Button->IsImageUsed())
+        Button->Images()->Draw(Canvas, r.left, r.top, Button->ImageIndex(), Button->Enabled());
+}
+
+// Keeps the class library's button state in step with Enabled (a re-enabled button is up, or
+// stuck down in its group).
+void TsSpeedButton::SyncButtonState() {
+    if (!Enabled())
+        FState = bsDisabled;
+    else if (FState == bsDisabled)
+        FState = Down() && GroupIndex() != 0 ? bsExclusive : bsUp;
+}
+
+void TsSpeedButton::StdPaint(bool) {
+    SyncButtonState();
+    Canvas()->SetFont(Font());
+    if (FButtonStyle == tbsSeparator) return;
+    HDC dc = Canvas()->Handle();
+    if (FButtonStyle == tbsDivider) {
+        TRect line(Width() / 2 - 1, 0, Width() / 2 + 1, Height());
+        DrawEdge(dc, &line, BDR_SUNKENOUTER, BF_RECT);
+        return;
+    }
+    const bool pressed = FState == bsDown || FState == bsExclusive;
+    TRect face(0, 0, Width() - ArrowWidth(), Height());
+    PaintFrame(face, CurrentState());
+    if (FButtonStyle == tbsDropDown)
+        PaintArrow(TRect(Width() - ArrowWidth(), 0, Width(), Height()), DroppedDown || pressed);
+    DrawCaption();
+    DrawGlyph();
+}
+
+void TsSpeedButton::PaintFrame(TRect& R, int State) {
+    HDC dc = Canvas()->Handle();
+    TThemeServices* themes = ThemeServices();
+    if (themes->ThemesEnabled()) {
+        const int part = Flat() ? static_cast<int>(TP_BUTTON) : static_cast<int>(BP_PUSHBUTTON);
+        const int look = !Enabled() ? 4 : (State == 2 ? 3 : (State == 1 ? 2 : 1));
+        themes->DrawElement(dc, {Flat() ? L"TOOLBAR" : L"BUTTON", part, look}, R);
+        return;
+    }
+    const bool designing = ComponentState().Contains(csDesigning);
+    if (Flat()) {
+        if (State != 0 || designing) {
+            DrawEdge(dc, &R, State == 2 ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
+                     BF_RECT | (Transparent() ? 0 : BF_MIDDLE));
+        } else if (!Transparent()) {
+            Canvas()->Brush()->SetColor(Color());
+            Canvas()->FillRect(R);
+        }
+        R = TRect(R.left + 1, R.top + 1, R.right - 1, R.bottom - 1);
+        return;
+    }
+    DrawFrameControl(dc, &R, DFC_BUTTON,
+                     DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (State == 2 ? DFCS_PUSHED : 0));
+}
+
+// A small black triangle, five pixels wide, at the arrow part's centre.
+void TsSpeedButton::PaintArrow(const TRect& R, bool Pressed) {
+    TRect part = R;
+    if (!ThemeServices()->ThemesEnabled())
+        DrawFrameControl(Canvas()->Handle(), &part, DFC_BUTTON,
+                         DFCS_BUTTONPUSH | (Pressed ? DFCS_PUSHED : 0));
+    int x = R.left + (R.Width() - 5) / 2, y = R.top + (R.Height() - 3) / 2;
+    if (Pressed && Flat()) {
+        ++x;
+        ++y;
+    }
+    Canvas()->Brush()->SetColor(clBtnText);
+    Canvas()->Pen()->SetColor(clBtnText);
+    Canvas()->Polygon({TPoint(x, y), TPoint(x + 5, y), TPoint(x + 2, y + 3)});
+}
