@@ -182,6 +182,37 @@ TEST_F(FrameBar, ThreeAnimatedPassesOpenAndCloseAFrame) {
     EXPECT_EQ(Bar->Items()->Items(0)->State, stClosed);
 }
 
+TEST_F(FrameBar, OpenItemOpensAtOnceWhileTheOpenOneClosesInSteps) {
+    Client.FrameHeight = 90;
+    Fill(2);
+    Bar->OpenItem(0, false);
+    ASSERT_NE(Bar->Items()->Items(0)->Frame, nullptr);
+    EXPECT_EQ(Client.Destroyed, 0);
+    Bar->OpenItem(1, true);
+    EXPECT_EQ(States(), (std::vector<TsTitleState>{stClosed, stOpened}));
+    EXPECT_EQ(Client.Destroyed, 1);
+    EXPECT_EQ(Bar->Items()->Items(0)->Frame, nullptr);
+    ASSERT_NE(Bar->Items()->Items(1)->Frame, nullptr);
+    EXPECT_EQ(Bar->Items()->Items(1)->FrameSize, 90);
+    EXPECT_TRUE(Bar->Items()->Items(1)->Frame->Visible());
+}
+
+TEST_F(FrameBar, AutoFrameSizeGivesEveryOpenFrameTheFreeHeight) {
+    Client.FrameHeight = 50;
+    Bar->SetAutoFrameSize(true);
+    EXPECT_FALSE(Bar->AllowAllOpen());
+    EXPECT_FALSE(Bar->AutoScroll());
+    Fill(2);
+    Bar->ExpandAll(false);
+    EXPECT_EQ(States(), (std::vector<TsTitleState>{stOpened, stOpened}));
+    const TRect r = Bar->InnerRect();
+    const int free = r.Height() - (r.top + 2 * (22 + 4 + 4));
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(Bar->Items()->Items(i)->Frame, nullptr);
+        EXPECT_EQ(Bar->Items()->Items(i)->Frame->Height(), free) << i;
+    }
+}
+
 TEST_F(FrameBar, RefusedFrameStaysHiddenWithItsItemClosed) {
     Client.FrameHeight = 80;
     Client.Refuse = true;
