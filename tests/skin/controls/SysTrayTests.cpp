@@ -284,6 +284,58 @@ TEST_F(SysTray, RightClickShowsTheMenuAndRestoreWaitsForItToClose) {
     form->Free();
 }
 
+// A tray icon with two images, loaded with the index the test asks for.
+class TIconTrayForm : public TForm {
+    CLASS_INFO(TIconTrayForm, TForm)
+public:
+    static int Index;
+    explicit TIconTrayForm(TComponent* owner) : TForm(owner) {
+        Images = new TCustomImageList(this);
+        for (TColor colour : {clRed, clBlue}) {
+            TBitmap image(16, 16, pf24bit);
+            image.Canvas()->Brush()->SetColor(colour);
+            image.Canvas()->FillRect(TRect(0, 0, 16, 16));
+            Images->AddMasked(&image, clFuchsia);
+        }
+        Tray = new TSysTrayIcon(this);
+        Tray->SetIcons(Images);
+        Tray->SetIconIndex(Index);
+    }
+    TCustomImageList* Images;
+    TSysTrayIcon* Tray;
+};
+int TIconTrayForm::Index = 0;
+
+TEST_F(SysTray, LoadedIconIndexOutsideTheImagesShowsTheApplicationIcon) {
+    for (int index : {1, 5, -1}) {
+        TIconTrayForm::Index = index;
+        auto* form = CreateForm<TIconTrayForm>(nullptr);
+        const bool inList = index == 1;
+        EXPECT_EQ(form->Tray->Icon()->Empty(), inList ? false : Application->Icon()->Empty())
+            << index;
+        EXPECT_EQ(Records.back().Data.hIcon, form->Tray->Icon()->Handle()) << index;
+        form->Free();
+    }
+}
+
+TEST_F(SysTray, AnimationStepsThroughTheImagesAndWrapsAround) {
+    TIconTrayForm::Index = 0;
+    auto* form = CreateForm<TIconTrayForm>(nullptr);
+    TSysTrayIcon* tray = form->Tray;
+    tray->SetInterval(10);
+    tray->SetAnimate(true);
+    std::vector<int> seen;
+    PumpUntil([&] {
+        if (seen.empty() || seen.back() != tray->IconIndex()) seen.push_back(tray->IconIndex());
+        return seen.size() >= 4;
+    });
+    ASSERT_GE(seen.size(), 4u);
+    EXPECT_EQ(seen[0], 0);
+    EXPECT_EQ(seen[1], 1);
+    EXPECT_EQ(seen[2], 0);
+    form->Free();
+}
+
 TEST(CutText, NeverSplitsASurrogatePair) {
     const std::wstring pair = L"\xD83D\xDE00"; // one character outside the basic plane
     struct Case {
