@@ -310,6 +310,7 @@ private:
     void Restyle();
     void CNNotify(TMessage& Message);
     LRESULT DropDown(const NMTOOLBARW& notice);
+    void EraseWithColor(HDC dc);
     LRESULT CustomDraw(NMTBCUSTOMDRAW& draw);
     void CNCommand(TMessage& Message);
 

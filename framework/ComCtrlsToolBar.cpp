@@ -316,6 +316,11 @@ void TToolBar::EdgesChanged() {
 
 // ---- TToolBar: messages ------------------------------------------------------------------------
 
+void TToolBar::EraseWithColor(HDC dc) {
+    const TRect client = ClientRect();
+    ::FillRect(dc, &client, Brush()->Handle());
+}
+
 void TToolBar::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case CN_COMMAND: CNCommand(Message); break;
@@ -333,6 +338,13 @@ void TToolBar::Dispatch(TMessage& Message) {
     case WM_SIZE:
         TWinControl::Dispatch(Message);
         UpdateButtonBounds();
+        break;
+    case WM_ERASEBKGND:
+        // The system class has no background brush of its own: a bar that is not transparent
+        // shows its Color.
+        if (FFlat) return TWinControl::Dispatch(Message);
+        EraseWithColor(reinterpret_cast<HDC>(Message.WParam));
+        Message.Result = 1;
         break;
     default: TWinControl::Dispatch(Message);
     }

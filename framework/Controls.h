@@ -101,12 +101,18 @@ constexpr TCursor crSizeNWSE = -8;
 constexpr TCursor crSizeWE = -9;
 constexpr TCursor crUpArrow = -10;
 constexpr TCursor crHourGlass = -11;
+constexpr TCursor crDrag = -12;
+constexpr TCursor crNoDrop = -13;
+constexpr TCursor crHSplit = -14;
+constexpr TCursor crVSplit = -15;
+constexpr TCursor crMultiDrag = -16;
 constexpr TCursor crNo = -18;
 constexpr TCursor crAppStart = -19;
 constexpr TCursor crHelp = -20;
 constexpr TCursor crHandPoint = -21;
 constexpr TCursor crSizeAll = -22;
-// The system cursor for a library cursor value; null for crDefault and crNone.
+// The cursor for a library cursor value: the system's, or for the drag cursors the library's own
+// (made once, never destroyed); null for crDefault and crNone.
 HCURSOR CursorHandle(TCursor cursor);
 
 // The shift state of a mouse message's key flags (MK_*) plus the Alt key's present state.
@@ -121,6 +127,8 @@ TControl*& MouseControl() noexcept;
 TControl*& CaptureControl() noexcept;
 // Sends the leave and enter notifications when the mouse is over another control now.
 void SetMouseControl(TControl* control);
+// An arrow carrying `pages` stacked sheets: the drag (1) and multi-drag (3) cursors.
+HCURSOR MakeDragCursor(int pages);
 } // namespace controls_detail
 
 // ---- events ------------------------------------------------------------------------------------

@@ -58,10 +58,19 @@ HCURSOR CursorHandle(TCursor cursor) {
         {crSizeNESW, IDC_SIZENESW}, {crSizeNS, IDC_SIZENS},     {crSizeNWSE, IDC_SIZENWSE},
         {crSizeWE, IDC_SIZEWE},     {crUpArrow, IDC_UPARROW},   {crHourGlass, IDC_WAIT},
         {crNo, IDC_NO},             {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},
-        {crHandPoint, IDC_HAND},    {crSizeAll, IDC_SIZEALL},
+        {crHandPoint, IDC_HAND},    {crSizeAll, IDC_SIZEALL},   {crNoDrop, IDC_NO},
+        {crHSplit, IDC_SIZEWE},     {crVSplit, IDC_SIZENS},
     };
     for (const auto& entry : table)
         if (entry.Cursor == cursor) return LoadCursorW(nullptr, entry.Id);
+    if (cursor == crDrag) {
+        static const HCURSOR drag = controls_detail::MakeDragCursor(1);
+        return drag;
+    }
+    if (cursor == crMultiDrag) {
+        static const HCURSOR multiDrag = controls_detail::MakeDragCursor(3);
+        return multiDrag;
+    }
     return nullptr;
 }
 

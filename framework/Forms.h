@@ -263,6 +263,7 @@ private:
     void WMActivate(TMessage& Message);
     void WMSize(TMessage& Message);
     bool WMSysCommand(TMessage& Message);
+    void WMMDIActivate(TMessage& Message);
     int ShowCommand() const;
     void ApplyPosition();
     void ApplyAlphaBlend();

@@ -47,6 +47,9 @@ void TCustomForm::BeforeDestruction() {
     if (FTornDownForm) return;
     FTornDownForm = true;
     OnDestroy(this);
+    if (FFormStyle == fsMDIChild && FMenu && Application && Application->MainForm() &&
+        Application->MainForm()->Menu())
+        Application->MainForm()->Menu()->Unmerge(FMenu);
     if (Screen) Screen->RemoveForm(this);
     if (Application) Application->FormDestroying(this);
     TScrollingWinControl::BeforeDestruction();

@@ -42,6 +42,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_SYSCOMMAND:
         if (WMSysCommand(Message)) return;
         break;
+    case WM_MDIACTIVATE: WMMDIActivate(Message); break;
     default: break;
     }
     TScrollingWinControl::Dispatch(Message);
@@ -57,6 +58,18 @@ void TCustomForm::DefaultHandler(TMessage& Message) {
     } else {
         TScrollingWinControl::DefaultHandler(Message);
     }
+}
+
+// An active MDI child's menu joins the frame's menu bar (by GroupIndex) while it is active.
+void TCustomForm::WMMDIActivate(TMessage& Message) {
+    if (FFormStyle != fsMDIChild || !FMenu || !Application) return;
+    TCustomForm* frame = Application->MainForm();
+    if (!frame || !frame->Menu()) return;
+    const auto activated = reinterpret_cast<HWND>(Message.LParam);
+    if (HandleAllocated() && activated == Handle())
+        frame->Menu()->Merge(FMenu);
+    else
+        frame->Menu()->Unmerge(FMenu);
 }
 
 // The main form's minimise and restore are the program's (OnMinimize, OnRestore).

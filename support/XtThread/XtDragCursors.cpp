@@ -5,10 +5,6 @@
 
 namespace {
 
-// The class library's numbers for its drag and multi-drag cursors.
-constexpr TCursor FrameworkDragCursor = -12;
-constexpr TCursor FrameworkMultiDragCursor = -16;
-
 void MapCursor(TCursor Id, TCursor Source) {
     HCURSOR cursor = Screen->Cursors(Source);
     if (!cursor) return;
@@ -19,14 +15,16 @@ void MapCursor(TCursor Id, TCursor Source) {
 void MapDragCursors() {
     if (!Screen) return;
     try {
-        MapCursor(crMultiDragLink, FrameworkMultiDragCursor);
-        MapCursor(crDragAlt, FrameworkDragCursor);
-        MapCursor(crMultiDragAlt, FrameworkMultiDragCursor);
-        MapCursor(crMultiDragLinkAlt, FrameworkMultiDragCursor);
+        MapCursor(crMultiDragLink, crMultiDrag);
+        MapCursor(crDragAlt, crDrag);
+        MapCursor(crMultiDragAlt, crMultiDrag);
+        MapCursor(crMultiDragLinkAlt, crMultiDrag);
     } catch (const Exception&) {
     }
 }
 
 } // namespace
 
-TModuleEntry XtDragCursorsModule() { return {L"XtDragCursors", {L"Framework"}, &MapDragCursors, nullptr}; }
+TModuleEntry XtDragCursorsModule() {
+    return {L"XtDragCursors", {L"Framework"}, &MapDragCursors, nullptr};
+}

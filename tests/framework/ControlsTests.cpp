@@ -798,3 +798,22 @@ TEST(Controls, CanvasDrawsOutsidePaintAndLetsGoWithTheWindow) {
     EXPECT_FALSE(graphic->Canvas()->HandleAllocated());
     EXPECT_FALSE(custom->Canvas()->HandleAllocated());
 }
+
+namespace {
+
+TEST(Controls, TheDragCursorsAreTheLibrarysOwnAndTheOthersTheSystems) {
+    EXPECT_NE(CursorHandle(crDrag), nullptr);
+    EXPECT_NE(CursorHandle(crMultiDrag), nullptr);
+    EXPECT_NE(CursorHandle(crDrag), CursorHandle(crMultiDrag));
+    EXPECT_EQ(CursorHandle(crDrag), CursorHandle(crDrag)); // made once
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(CursorHandle(crMultiDrag), &info));
+    EXPECT_EQ(info.xHotspot, 0u);
+    EXPECT_EQ(info.yHotspot, 0u);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    EXPECT_EQ(CursorHandle(crHSplit), LoadCursorW(nullptr, IDC_SIZEWE));
+    EXPECT_EQ(CursorHandle(crDefault), nullptr);
+}
+
+} // namespace

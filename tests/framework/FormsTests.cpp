@@ -563,3 +563,31 @@ TEST_F(Forms, TheMenuBarIsTheFormsAndItsCommandsAndShortcutsReachTheItems) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Forms, AnActiveMDIChildsMenuJoinsTheFramesMenuBar) {
+    TForm* frame = nullptr;
+    Application->CreateForm(frame);
+    frame->SetFormStyle(fsMDIForm);
+    auto* frameMenu = new TMainMenu(frame);
+    auto* file = new TMenuItem(frameMenu);
+    file->SetCaption(L"File");
+    frameMenu->Items()->Add(file);
+    frame->SetMenu(frameMenu);
+    frame->Show();
+    auto* child = Construct<TForm>(Application);
+    auto* childMenu = new TMainMenu(child);
+    auto* edit = new TMenuItem(childMenu);
+    edit->SetCaption(L"Edit");
+    edit->SetGroupIndex(1);
+    childMenu->Items()->Add(edit);
+    child->SetMenu(childMenu);
+    child->SetFormStyle(fsMDIChild);
+    child->Show();
+    EXPECT_EQ(GetMenuItemCount(GetMenu(frame->Handle())), 2);
+    child->Free();
+    EXPECT_EQ(GetMenuItemCount(GetMenu(frame->Handle())), 1);
+}
+
+} // namespace
