@@ -46,6 +46,7 @@ private:
     void RedrawFrame(UINT Flags);
     void ScrollNotice(WORD Command);
     LRESULT BackgroundColour();
+    void LeaveHotSpeedButtons(TControl* Entered);
 
     std::unique_ptr<TsCommonData, graphics_detail::TFreeObject> FCommonData;
     TWndMethod OldWndProc;

@@ -3,11 +3,22 @@
 #include "skin/controls/sFrameAdapter.h"
 
 #include "skin/controls/sSkinnedControl.h"
+#include "skin/controls/sSpeedButton.h"
 #include "skin/engine/sVclUtils.h"
 
 LRESULT TsFrameAdapter::BackgroundColour() {
     if (BgNeedsCache(FCommonData.get())) return 0xFF00FF; // no single colour
     return static_cast<LRESULT>(ColorToRGB(Frame->Color()));
+}
+
+// The mouse entered the frame or one of its controls: a skinned speed button that still looks
+// hot (it missed its leave notice) is told the mouse left it.
+void TsFrameAdapter::LeaveHotSpeedButtons(TControl* Entered) {
+    for (int i = 0; i < Frame->ControlCount(); ++i) {
+        auto* button = dynamic_cast<TsSpeedButton*>(Frame->Controls(i));
+        if (button && button != Entered && button->SkinData()->FMouseAbove)
+            button->Perform(CM_MOUSELEAVE, 0, 0);
+    }
 }
 
 void TsFrameAdapter::SkinnedStage(TMessage& Message) {
@@ -47,6 +58,10 @@ void TsFrameAdapter::SkinnedStage(TMessage& Message) {
     case CM_SHOWINGCHANGED:
         OldWndProc(Message);
         AttachScrollWnd(FCommonData.get(), ListSW);
+        return;
+    case CM_MOUSEENTER:
+        OldWndProc(Message);
+        LeaveHotSpeedButtons(reinterpret_cast<TControl*>(Message.LParam));
         return;
     default: break;
     }
