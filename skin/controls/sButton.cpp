@@ -4,7 +4,7 @@
 
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/acGlow.h"
-#include "skin/engine/sVclUtils.h"
+#include "skin/engine/sMessageUtils.h"
 
 TsButton::TsButton(TComponent* AOwner)
     : TButton(AOwner), FCommonData(new TsCommonData(this, true)) {

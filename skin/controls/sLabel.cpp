@@ -5,7 +5,7 @@
 #include "framework/Conversions.h"
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/sSkinManager.h"
-#include "skin/engine/sVclUtils.h"
+#include "skin/engine/sMessageUtils.h"
 
 namespace {
 

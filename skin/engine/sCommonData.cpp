@@ -3,7 +3,7 @@
 #include "skin/engine/sCommonData.h"
 
 #include "framework/Conversions.h"
-#include "skin/engine/sVclUtils.h"
+#include "skin/engine/sMessageUtils.h"
 
 #include <utility>
 

@@ -5,7 +5,7 @@
 #include "skin/engine/sCommonData.h"
 
 #include "framework/Application.h"
-#include "skin/engine/sVclUtils.h"
+#include "skin/engine/sMessageUtils.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The skin message senders and the control walks of the skin engine. They rely on the class
 // library's Perform for window-less controls and on SendMessage for windows, so that a control's
 // own WindowProc chain (hooks included) sees the message either way.
-#include "skin/engine/sVclUtils.h"
+#include "skin/engine/sMessageUtils.h"
 
 #include "skin/engine/sSkinManager.h"
 
