@@ -474,6 +474,7 @@ private:
     void SortLevel(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit);
     void RecalculateRanges();
     void FinishToggle(PVirtualNode Node, bool Changed);
+    bool MayAnimateToggle() const;
     PVirtualNode FindInCache(Integer Position, Cardinal& Top) const;
     PVirtualNode FindInCache(PVirtualNode Node, Cardinal& Top);
     PVirtualNode NextMatching(PVirtualNode Node, bool Forward, bool CCA,

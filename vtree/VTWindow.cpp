@@ -39,6 +39,8 @@ public:
     }
     void Beep() override { MessageBeep(0); }
     void CancelHint() override { FWindow.CancelHint(); }
+    void AnimateToggle(PVirtualNode Node, Integer Delta) override { FWindow.AnimateToggle(Node, Delta); }
+    bool ScrollAfterExpansion(PVirtualNode Node) override { return FWindow.ScrollAfterExpansion(Node); }
 
     TCanvas* Canvas() override {
         if (!FMeasure) FMeasure.reset(new TBitmap(1, 1, pf32bit));
