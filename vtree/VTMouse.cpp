@@ -11,6 +11,7 @@
 #include "vtree/VTWindow.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -93,6 +94,7 @@ void TVirtualTreeWindow::WMButton(TMessage& Message, TVirtualTreeState Down,
                          (Down == tsMiddleButtonDown && HasSelection(toMiddleClickSelect));
     FTree->DoStateChange({dbl ? DblClick : Down});
     TCustomControl::Dispatch(Message);
+    if (Down == tsMiddleButtonDown && !dbl && MiddleButtonDown(Message)) return;
     if (selects) {
         THitInfo hit;
         const TPoint point = MessagePoint(Message);
@@ -113,6 +115,12 @@ void TVirtualTreeWindow::WMButtonUp(TMessage& Message, TVirtualTreeState Down) {
                          (Down == tsRightButtonDown && HasSelection(toRightClickSelect)) ||
                          (Down == tsMiddleButtonDown && HasSelection(toMiddleClickSelect));
     if (Down == tsRightButtonDown) CancelHint();
+    const TVirtualTreeStates states = FTree->TreeStates();
+    if (Down == tsMiddleButtonDown &&
+        (states.Contains(tsWheelPanning) || states.Contains(tsWheelScrolling))) {
+        MiddleButtonUp(Message);
+        return TCustomControl::Dispatch(Message);
+    }
     if (selects) {
         THitInfo hit;
         const TPoint point = MessagePoint(Message);
@@ -144,6 +152,7 @@ void TVirtualTreeWindow::LeavePendingMouseStates() {
 
 void TVirtualTreeWindow::WMKillFocus() {
     CancelHint();
+    EndWheelPanning();
     StopInputTimers();
     LeavePendingMouseStates();
     FTree->DoStateChange({}, {tsIncrementalSearching, tsLeftButtonDown, tsMiddleButtonDown,
@@ -162,6 +171,8 @@ void TVirtualTreeWindow::WMCancelMode() {
 
 void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitInfo) {
     TBaseVirtualTree& tree = *FTree;
+    if (tree.TreeStates().Contains(tsWheelPanning) || tree.TreeStates().Contains(tsWheelScrolling))
+        return EndWheelPanning();
     THitInfo hit = HitInfo;
     const TPoint point = MessagePoint(Message);
     if (tree.TreeStates().Contains(tsEditPending)) {
@@ -348,6 +359,7 @@ void TVirtualTreeWindow::HandleMouseDblClick(TMessage& Message, const THitInfo& 
 
 void TVirtualTreeWindow::MouseMove(TShiftState Shift, int X, int Y) {
     TBaseVirtualTree& tree = *FTree;
+    FLastMousePos = {X, Y};
     if (tree.TreeStates().Contains(tsDrawSelPending)) {
         if (CalculateSelectionRect(X, Y)) Invalidate();
         const TRect band = Normalised(FNewSelRect);
@@ -363,6 +375,14 @@ void TVirtualTreeWindow::MouseMove(TShiftState Shift, int X, int Y) {
         if (HandleDrawSelection()) Invalidate();
         return;
     }
+    const TVirtualTreeStates states = tree.TreeStates();
+    if (states.Contains(tsWheelPanning) && states.Contains(tsWheelScrolling) &&
+        (std::abs(X - FLastClickPos.x) >= GetSystemMetrics(SM_CXDRAG) ||
+         std::abs(Y - FLastClickPos.y) >= GetSystemMetrics(SM_CYDRAG)))
+        tree.DoStateChange({}, {tsWheelScrolling});
+    if (AutoScrollAllowed()) UpdateAutoScroll(X, Y);
+    if (states.Contains(tsWheelPanning) || states.Contains(tsWheelScrolling))
+        UpdatePanningCursor(X, Y);
     if (!tree.IsMouseSelecting()) {
         HandleHotTrack(X, Y);
         TCustomControl::MouseMove(Shift, X, Y);

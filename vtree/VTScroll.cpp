@@ -306,6 +306,7 @@ void TVirtualTreeWindow::WMVScroll(TMessage& Message) {
 }
 
 void TVirtualTreeWindow::CMMouseWheel(TMessage& Message) {
+    EndWheelPanning();
     TCustomControl::Dispatch(Message);
     if (Message.Result != 0) return;
     Message.Result = 1;

@@ -176,6 +176,9 @@ using TVTHeaderDraggedOutEvent =
 using TVTKeyActionEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, Word& CharCode,
                                             TShiftState& Shift, bool& DoDefault)>;
 
+enum TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
+using TScrollDirections = TSet<TScrollDirection>;
+
 // ---- the window ------------------------------------------------------------------------------
 
 class TVirtualTreeWindow : public TCustomControl {
@@ -282,6 +285,18 @@ public:
     void AnimateToggle(PVirtualNode Node, Integer Delta);
     // After an expansion: the whole expanded block when it fits, else Node at the top.
     bool ScrollAfterExpansion(PVirtualNode Node);
+
+    // ---- auto-scroll and wheel panning (VTPanning.cpp) ----------------------------------------
+    Cardinal AutoScrollDelay = 1000;   // ms before auto-scrolling starts
+    Cardinal AutoScrollInterval = 1;   // ms between auto-scroll steps, 1..1000
+    TScrollDirections ScrollDirections() const noexcept { return FScrollDirections; }
+    bool AutoScrollAllowed() const;
+    // The directions the view would scroll with the pointer at a client point.
+    TScrollDirections ScrollDirectionsAt(int X, int Y) const;
+    // The pop-up that marks the panning anchor while wheel panning runs; null otherwise.
+    HWND PanningWindow() const noexcept { return FPanningWindow; }
+    void BeginWheelPanning(TPoint Position);
+    void EndWheelPanning();
 
     // ---- header -----------------------------------------------------------------------------
     // The header's rectangle in window coordinates.
@@ -501,6 +516,15 @@ private:
     THeaderStates HeaderStates() const { return Header()->States(); }
     void SetHeaderStates(THeaderStates Enter, THeaderStates Leave);
 
+    // auto-scroll and panning (VTPanning.cpp)
+    void UpdateAutoScroll(int X, int Y);
+    void ScrollTimerExpired();
+    void ScrollTimerTick();
+    void UpdatePanningCursor(int X, int Y);
+    // Answers whether the press started panning (and is done with).
+    bool MiddleButtonDown(TMessage& Message);
+    void MiddleButtonUp(TMessage& Message);
+
     // input (VTMouse.cpp, VTHitTest.cpp, VTKeyboard.cpp)
     bool DispatchInput(TMessage& Message);
     void WMButton(TMessage& Message, TVirtualTreeState Down, TVirtualTreeState DblClick);
@@ -578,6 +602,13 @@ private:
     bool FHeaderDropBefore = false;
     TPoint FHeaderTrackPoint;
     TPoint FHeaderDragStart; // screen coordinates
+    // auto-scroll and panning
+    TScrollDirections FScrollDirections;
+    TPoint FLastMousePos; // the pointer as the last move reported it (client coordinates)
+    HWND FPanningWindow = nullptr; // destroyed by EndWheelPanning and with this window
+    std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FPanningImage;
+    HCURSOR FPanningCursor = nullptr; // ours; destroyed when replaced or panning ends
+    UnicodeString FPanningCursorName;
 };
 
 // ---- the string tree's window ---------------------------------------------------------------

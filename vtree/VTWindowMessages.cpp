@@ -281,11 +281,13 @@ void TVirtualTreeWindow::WMSetFont(TMessage& Message) {
 
 void TVirtualTreeWindow::WMTimer(TMessage& Message) {
     const auto id = static_cast<TVTTimerId>(Message.WParam);
+    if (id == ScrollTimer) return ScrollTimerExpired(); // repeats until stopped
     KillTimer(Handle(), id);
     FTree->HandleTimer(id);
 }
 
 void TVirtualTreeWindow::WMNCDestroy(TMessage&) {
+    EndWheelPanning();
     FTree->CancelValidation();
     KillTimer(Handle(), ChangeTimer);
     KillTimer(Handle(), StructureChangeTimer);
