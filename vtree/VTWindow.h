@@ -25,6 +25,7 @@
 
 #include <ole2.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -298,6 +299,15 @@ public:
     void BeginWheelPanning(TPoint Position);
     void EndWheelPanning();
 
+    // ---- background validation (VTValidation.cpp) ----------------------------------------------
+    // Queues the tree for the shared worker that builds its position cache.
+    void RequestValidation();
+    // Stops the worker on this tree and waits for it, pumping this window's messages meanwhile;
+    // the cache stays invalid (tsValidationNeeded).
+    void CancelValidation();
+    // The tree is queued for validation or being validated.
+    bool ValidationPending() const;
+
     // ---- header -----------------------------------------------------------------------------
     // The header's rectangle in window coordinates.
     TRect HeaderRect() const noexcept { return FHeaderRect; }
@@ -516,6 +526,11 @@ private:
     THeaderStates HeaderStates() const { return Header()->States(); }
     void SetHeaderStates(THeaderStates Enter, THeaderStates Leave);
 
+    // background validation (VTValidation.cpp)
+    friend class TValidationWorker;
+    bool BuildCacheReadOnly(TCache& Cache) const;
+    void WMValidationState(TMessage& Message);
+
     // auto-scroll and panning (VTPanning.cpp)
     void UpdateAutoScroll(int X, int Y);
     void ScrollTimerExpired();
@@ -609,6 +624,11 @@ private:
     std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FPanningImage;
     HCURSOR FPanningCursor = nullptr; // ours; destroyed when replaced or panning ends
     UnicodeString FPanningCursorName;
+    // validation: the stop request the worker polls after every node, and the cache it built,
+    // written by the worker before its closing state message and read by the GUI thread while
+    // handling that (sent) message
+    std::atomic<bool> FStopValidation{false};
+    TCache FBuiltCache;
 };
 
 // ---- the string tree's window ---------------------------------------------------------------

@@ -102,6 +102,8 @@ void TVirtualTreeWindow::Dispatch(TMessage& Message) {
         if (Message.LParam == 0) return WMVScroll(Message);
         break;
     case WM_TIMER: return WMTimer(Message);
+    case 0x8020: return WMValidationState(Message);
+    case 0x8021: return FTree->RequestCacheValidation();
     case CM_MOUSEWHEEL: return CMMouseWheel(Message);
     case CM_DENYSUBCLASSING: Message.Result = 1; return;
     case CM_HINTSHOW: return CMHintShow(Message);
