@@ -19,6 +19,7 @@
 
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
+#include "vtree/VTDragImage.h"
 #include "vtree/VTHint.h"
 #include "vtree/VTResources.h"
 #include "vtree/VTStringTree.h"
@@ -298,6 +299,15 @@ public:
     HWND PanningWindow() const noexcept { return FPanningWindow; }
     void BeginWheelPanning(TPoint Position);
     void EndWheelPanning();
+
+    // ---- the drag picture (VTDragImage.cpp) -----------------------------------------------------
+    TVTDragImageKind DragImageKind = diComplete;
+    int DragWidth = 200;
+    int DragHeight = 350;
+    TVTDragImage* DragImage() const noexcept { return FDragImage.get(); }
+    // Renders the selected rows around HotSpot (client coordinates) into the drag picture.
+    void PrepareDragImage(TPoint HotSpot);
+    virtual bool CanShowDragImage() { return DragImageKind != diNoImage; }
 
     // ---- background validation (VTValidation.cpp) ----------------------------------------------
     // Queues the tree for the shared worker that builds its position cache.
@@ -628,6 +638,7 @@ private:
     // written by the worker before its closing state message and read by the GUI thread while
     // handling that (sent) message
     std::atomic<bool> FStopValidation{false};
+    std::unique_ptr<TVTDragImage> FDragImage{new TVTDragImage(this)};
     TCache FBuiltCache;
 };
 
