@@ -565,7 +565,6 @@ private:
     void StartDrawSelection(int X, int Y, TShiftState Shift);
     bool CalculateSelectionRect(int X, int Y);
     bool HandleDrawSelection();
-    void TrackDrawSelection(int X, int Y);
     static bool IsNavigationKey(Word Key);
     void HandleNavigationKey(Word Key, TShiftState Shift);
     void NavigationKeyAction(Word Key, TShiftState Shift, PVirtualNode LastFocused, bool Extend,
