@@ -138,6 +138,10 @@ public:
     void MeasureItemHeight(TCanvas* Canvas, PVirtualNode Node);
     void SetNodeHeight(PVirtualNode Node, Cardinal Value) { ApplyNodeHeight(Node, Value); }
     void CancelOperation();
+    // Synchronous mode: while it lasts, change notifications are delivered at once; entering it
+    // delivers what is pending and stops the delayed work. Nests.
+    void BeginSynch();
+    void EndSynch();
     bool OperationCanceled() const noexcept { return FOperationCanceled && FOperationCount > 0; }
 
     // ---- navigation -------------------------------------------------------------------------
@@ -486,6 +490,7 @@ private:
     void SortLevel(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit);
     void RecalculateRanges();
     void FinishToggle(PVirtualNode Node, bool Changed);
+    bool MayAnimateToggle() const;
     PVirtualNode FindInCache(Integer Position, Cardinal& Top) const;
     PVirtualNode FindInCache(PVirtualNode Node, Cardinal& Top);
     PVirtualNode NextMatching(PVirtualNode Node, bool Forward, bool CCA,
@@ -533,6 +538,7 @@ private:
     Cardinal FVisibleCount = 0;
     Cardinal FStartIndex = 0;
     Cardinal FOperationCount = 0;
+    Cardinal FSynchUpdateCount = 0;
     bool FOperationCanceled = false;
 
     TCustomVirtualTreeOptions* FOptions = nullptr;

@@ -44,7 +44,18 @@ void TBaseVirtualTree::FinishToggle(PVirtualNode Node, bool Changed) {
     }
     RecalculateRanges();
     FViewSink->UpdateScrollBars(true);
-    FViewSink->InvalidateToBottom(Node);
+    const bool scrolled = Node->States.Contains(vsExpanded) && HasAuto(toAutoScrollOnExpand) &&
+                          !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting) &&
+                          FViewSink->ScrollAfterExpansion(Node);
+    if (!scrolled) return FViewSink->InvalidateToBottom(Node);
+    FViewSink->UpdateScrollBars(true);
+    FViewSink->InvalidateControl();
+}
+
+bool TBaseVirtualTree::MayAnimateToggle() const {
+    return FUpdateCount == 0 && FOptions->AnimationOptions().Contains(toAnimatedToggle) &&
+           !FStates.Contains(tsCollapsing) && !FStates.Contains(tsExpanding) &&
+           !FStates.Contains(tsPainting);
 }
 
 void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
@@ -62,6 +73,8 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
         if (Node->States.Contains(vsExpanded)) {
             if (DoCollapsing(Node)) {
                 changed = true;
+                if (MayAnimateToggle())
+                    FViewSink->AnimateToggle(Node, -static_cast<Integer>(Node->TotalHeight - Node->NodeHeight));
                 PropagateTotalHeight(Node, Node->NodeHeight, false);
                 if (Counted(Node)) FVisibleCount -= CountVisibleDescendants(Node);
                 Node->States.Exclude(vsExpanded);
@@ -79,6 +92,7 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
                 Integer delta = 0;
                 for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling)
                     if (IsEffectivelyVisible(child)) delta += static_cast<Integer>(child->TotalHeight);
+                if (MayAnimateToggle()) FViewSink->AnimateToggle(Node, delta);
                 Node->States.Include(vsExpanded);
                 PropagateTotalHeight(Node, delta, true);
                 if (Counted(Node)) FVisibleCount += CountVisibleDescendants(Node);

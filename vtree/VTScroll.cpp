@@ -175,6 +175,8 @@ int TVirtualTreeWindow::VisibleContentWidth() {
 
 bool TVirtualTreeWindow::ScrollIntoView(PVirtualNode Node, bool Center, bool Horizontally) {
     if (!Node || Node == FTree->RootNode()) return false;
+    // Expanding an ancestor may already scroll (toAutoScrollOnExpand); that counts as well.
+    const int startY = OffsetY();
     for (PVirtualNode parent = Node->Parent; parent != FTree->RootNode(); parent = parent->Parent)
         if (!parent->States.Contains(vsExpanded)) FTree->ToggleNode(parent);
     SyncViewport();
@@ -196,7 +198,7 @@ bool TVirtualTreeWindow::ScrollIntoView(PVirtualNode Node, bool Center, bool Hor
         scrolled = true;
     }
     if (Horizontally && ScrollIntoView(focused, Center)) scrolled = true;
-    return scrolled;
+    return scrolled || OffsetY() != startY;
 }
 
 bool TVirtualTreeWindow::ScrollIntoView(TColumnIndex Column, bool Center) {
@@ -304,6 +306,7 @@ void TVirtualTreeWindow::WMVScroll(TMessage& Message) {
 }
 
 void TVirtualTreeWindow::CMMouseWheel(TMessage& Message) {
+    EndWheelPanning();
     TCustomControl::Dispatch(Message);
     if (Message.Result != 0) return;
     Message.Result = 1;

@@ -4,28 +4,6 @@
 // one, a search lasts until EndIncrementalSearch).
 #include "vtree/VTInternal.h"
 
-#include <windows.h>
-
-#include <cwchar>
-
-namespace {
-
-// The typed code as a character of the keyboard layout's ANSI code page.
-wchar_t ConvertChar(Word Code) {
-    if (Code > 0xFF) return static_cast<wchar_t>(Code);
-    const LCID locale = LOWORD(reinterpret_cast<NativeUInt>(GetKeyboardLayout(0)));
-    wchar_t page[8] = {};
-    UINT codePage = CP_ACP;
-    if (GetLocaleInfoW(locale, LOCALE_IDEFAULTANSICODEPAGE, page, 8) > 0)
-        codePage = static_cast<UINT>(std::wcstoul(page, nullptr, 10));
-    const char byte = static_cast<char>(Code);
-    wchar_t result = 0;
-    if (MultiByteToWideChar(codePage, 0, &byte, 1, &result, 1) != 1) result = static_cast<wchar_t>(Code);
-    return result;
-}
-
-} // namespace
-
 void TBaseVirtualTree::SetIncrementalSearch(TVTIncrementalSearch Value) {
     FIncrementalSearch = Value;
     if (Value != isNone) return;
@@ -94,7 +72,8 @@ void TBaseVirtualTree::HandleIncrementalSearch(Word CharCode) {
     if (FIncrementalSearch == isNone) return;
     if (CharCode != 0) {
         DoStateChange({tsIncrementalSearching});
-        const wchar_t character = ConvertChar(CharCode);
+        // The code is the UTF-16 unit the window received, not a byte of a code page.
+        const wchar_t character = static_cast<wchar_t>(CharCode);
         const bool previousSearch = character == 8;
         if (!(previousSearch && FSearchBuffer.empty())) {
             PVirtualNode run = SearchStartNode();

@@ -179,6 +179,12 @@ public:
     virtual void CancelValidation() {}
     // An incremental search found nothing.
     virtual void Beep() {}
+    // A toggle is about to move the rows below Node by Delta pixels (negative when collapsing);
+    // the window may show the move as an animation.
+    virtual void AnimateToggle(PVirtualNode /*Node*/, Integer /*Delta*/) {}
+    // After an expansion with toAutoScrollOnExpand: brings the expanded block into view as far
+    // as it fits; answers whether the view scrolled.
+    virtual bool ScrollAfterExpansion(PVirtualNode /*Node*/) { return false; }
 };
 
 // Text widths and the canvas handed to OnMeasureItem; a windowless tree measures nothing.

@@ -39,6 +39,10 @@ public:
     }
     void Beep() override { MessageBeep(0); }
     void CancelHint() override { FWindow.CancelHint(); }
+    void RequestValidation() override { FWindow.RequestValidation(); }
+    void CancelValidation() override { FWindow.CancelValidation(); }
+    void AnimateToggle(PVirtualNode Node, Integer Delta) override { FWindow.AnimateToggle(Node, Delta); }
+    bool ScrollAfterExpansion(PVirtualNode Node) override { return FWindow.ScrollAfterExpansion(Node); }
 
     TCanvas* Canvas() override {
         if (!FMeasure) FMeasure.reset(new TBitmap(1, 1, pf32bit));
@@ -91,6 +95,7 @@ void TVirtualTreeWindow::AfterConstruction() {
 
 TVirtualTreeWindow::~TVirtualTreeWindow() {
     if (!FTree) return;
+    CancelValidation();
     FTree->SetViewSink(nullptr);
     FTree->SetMeasuringService(nullptr);
     FTree->SetTimerService(nullptr);

@@ -19,12 +19,15 @@
 
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
+#include "vtree/VTDragImage.h"
 #include "vtree/VTHint.h"
 #include "vtree/VTResources.h"
 #include "vtree/VTStringTree.h"
 
 #include <ole2.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -134,6 +137,50 @@ using TVTGetImageEvent =
                       TColumnIndex Column, bool& Ghosted, Integer& ImageIndex)>;
 using TVTScrollEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, int DeltaX, int DeltaY)>;
 
+// ---- hit testing and input events ------------------------------------------------------------
+
+// Where a point lies relative to the tree and its nodes (bit n of the set is 1 << n).
+enum THitPosition {
+    hiAbove, hiBelow, hiNowhere, hiOnItem, hiOnItemButton, hiOnItemButtonExact, hiOnItemCheckbox,
+    hiOnItemIndent, hiOnItemLabel, hiOnItemLeft, hiOnItemRight, hiOnNormalIcon, hiOnStateIcon,
+    hiToLeft, hiToRight, hiUpperSplitter, hiLowerSplitter
+};
+using THitPositions = TSet<THitPosition>;
+
+struct THitInfo {
+    PVirtualNode HitNode = nullptr;
+    THitPositions HitPositions;
+    TColumnIndex HitColumn = NoColumn; // InvalidColumn: a point beyond the columns
+};
+
+using TVTHotNodeChangeEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode OldNode, PVirtualNode NewNode)>;
+using TVTColumnClickEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TVTDragAllowedEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node,
+                                              TColumnIndex Column, bool& Allowed)>;
+// What a click on the header hit.
+enum TVTHeaderHitPosition { hhiNoWhere, hhiOnColumn, hhiOnIcon, hhiOnCheckbox };
+using TVTHeaderHitPositions = TSet<TVTHeaderHitPosition>;
+struct TVTHeaderHitInfo {
+    int X = 0, Y = 0; // client coordinates; the header's rows have negative y
+    TMouseButton Button = mbLeft;
+    TShiftState Shift;
+    TColumnIndex Column = NoColumn;
+    TVTHeaderHitPositions HitPosition;
+};
+using TVTHeaderClickEvent =
+    TMethodEvent<void(TVTHeader* Sender, const TVTHeaderHitInfo& HitInfo)>;
+using TVTHeaderDraggedEvent =
+    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TColumnPosition OldPosition)>;
+using TVTHeaderDraggedOutEvent =
+    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, const TPoint& DropPosition)>;
+using TVTKeyActionEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, Word& CharCode,
+                                            TShiftState& Shift, bool& DoDefault)>;
+
+enum TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
+using TScrollDirections = TSet<TScrollDirection>;
+
 // ---- the window ------------------------------------------------------------------------------
 
 class TVirtualTreeWindow : public TCustomControl {
@@ -230,6 +277,47 @@ public:
     PVirtualNode BottomNode() { return FTree->BottomNode(); }
     void SetBottomNode(PVirtualNode Node);
 
+    // ---- toggling (VTAnimation.cpp) -------------------------------------------------------------
+    // Runs Callback(Step, StepSize) about Steps times spread over Duration milliseconds, blocking
+    // the GUI thread; a False answer ends it early. A final call (0, 0) follows. Nothing runs
+    // while another animation does or for a Duration of 0.
+    using TAnimationCallback = std::function<bool(int Step, int StepSize)>;
+    void Animate(Cardinal Steps, Cardinal Duration, const TAnimationCallback& Callback);
+    // Moves the rows below Node by Delta pixels step by step (the toggle animation).
+    void AnimateToggle(PVirtualNode Node, Integer Delta);
+    // After an expansion: the whole expanded block when it fits, else Node at the top.
+    bool ScrollAfterExpansion(PVirtualNode Node);
+
+    // ---- auto-scroll and wheel panning (VTPanning.cpp) ----------------------------------------
+    Cardinal AutoScrollDelay = 1000;   // ms before auto-scrolling starts
+    Cardinal AutoScrollInterval = 1;   // ms between auto-scroll steps, 1..1000
+    TScrollDirections ScrollDirections() const noexcept { return FScrollDirections; }
+    bool AutoScrollAllowed() const;
+    // The directions the view would scroll with the pointer at a client point.
+    TScrollDirections ScrollDirectionsAt(int X, int Y) const;
+    // The pop-up that marks the panning anchor while wheel panning runs; null otherwise.
+    HWND PanningWindow() const noexcept { return FPanningWindow; }
+    void BeginWheelPanning(TPoint Position);
+    void EndWheelPanning();
+
+    // ---- the drag picture (VTDragImage.cpp) -----------------------------------------------------
+    TVTDragImageKind DragImageKind = diComplete;
+    int DragWidth = 200;
+    int DragHeight = 350;
+    TVTDragImage* DragImage() const noexcept { return FDragImage.get(); }
+    // Renders the selected rows around HotSpot (client coordinates) into the drag picture.
+    void PrepareDragImage(TPoint HotSpot);
+    virtual bool CanShowDragImage() { return DragImageKind != diNoImage; }
+
+    // ---- background validation (VTValidation.cpp) ----------------------------------------------
+    // Queues the tree for the shared worker that builds its position cache.
+    void RequestValidation();
+    // Stops the worker on this tree and waits for it, pumping this window's messages meanwhile;
+    // the cache stays invalid (tsValidationNeeded).
+    void CancelValidation();
+    // The tree is queued for validation or being validated.
+    bool ValidationPending() const;
+
     // ---- header -----------------------------------------------------------------------------
     // The header's rectangle in window coordinates.
     TRect HeaderRect() const noexcept { return FHeaderRect; }
@@ -285,6 +373,30 @@ public:
                                                TVTTooltipLineBreakStyle& LineBreakStyle);
     virtual void DoPaintHintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column);
 
+    // ---- mouse and keyboard (VTMouse.cpp, VTKeyboard.cpp) --------------------------------------
+    // Relative: X, Y are client coordinates (otherwise tree coordinates).
+    virtual void GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo);
+    bool WantTabs = false;
+    TVTHotNodeChangeEvent OnHotChange;
+    TVTColumnClickEvent OnColumnClick;
+    TVTColumnClickEvent OnColumnDblClick;
+    TVTKeyActionEvent OnKeyAction;
+    // Asked on a press whether the node may be dragged from there (keeps the selection until
+    // the release).
+    TVTDragAllowedEvent OnDragAllowed;
+
+    // ---- header mouse (VTHeaderMouse.cpp) --------------------------------------------------------
+    // P in client coordinates (the header's rows have negative y).
+    bool InHeader(TPoint P) const;
+    // The column whose right border lies at P (-1 for none); TrackPoint gets its left edge.
+    TColumnIndex HeaderSplitterAt(TPoint P, TPoint& TrackPoint) const;
+    TColumnIndex HeaderDownIndex() const noexcept { return FHeaderDownIndex; }
+    TColumnIndex HeaderDropTarget() const noexcept { return FHeaderDropTarget; }
+    TVTHeaderClickEvent OnHeaderClick;
+    TVTHeaderClickEvent OnHeaderDblClick;
+    TVTHeaderDraggedEvent OnHeaderDragged;
+    TVTHeaderDraggedOutEvent OnHeaderDraggedOut;
+
     TVTPaintEvent OnBeforePaint;
     TVTPaintEvent OnAfterPaint;
     TVTBeforeItemPaintEvent OnBeforeItemPaint;
@@ -316,6 +428,25 @@ protected:
     bool HasMisc(TVTMiscOption O) const { return FTree->HasMisc(O); }
     bool UseThemes() const { return FTree->TreeStates().Contains(tsUseThemes); }
     bool IsFocused();
+
+    // Mouse and keyboard input, with the events they fire.
+    virtual void HandleMouseDown(TMessage& Message, const THitInfo& HitInfo);
+    virtual void HandleMouseUp(TMessage& Message, const THitInfo& HitInfo);
+    virtual void HandleMouseDblClick(TMessage& Message, const THitInfo& HitInfo);
+    virtual void HandleHotTrack(int X, int Y);
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    virtual void DoHotChange(PVirtualNode Old, PVirtualNode New) { OnHotChange(this, Old, New); }
+    virtual void DoColumnClick(TColumnIndex Column, TShiftState Shift) {
+        OnColumnClick(this, Column, Shift);
+    }
+    virtual void DoColumnDblClick(TColumnIndex Column, TShiftState Shift) {
+        OnColumnDblClick(this, Column, Shift);
+    }
+    virtual bool DoKeyAction(Word& CharCode, TShiftState& Shift);
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    void KeyPress(wchar_t& Key) override;
+    virtual bool DoDragAllowed(PVirtualNode Node, TColumnIndex Column);
 
     // Cell painting, in the order PaintTree calls them.
     virtual void DoPaintNode(TVTPaintInfo& PaintInfo);
@@ -391,6 +522,62 @@ private:
     void RegisterDropTarget(bool Register);
     void ShowScrollBar(int Bar, bool Show);
 
+    // header mouse (VTHeaderMouse.cpp)
+    bool HandleHeaderMessage(TMessage& Message);
+    TPoint ClientPointOf(const TMessage& Message) const;
+    bool HeaderButtonDown(TPoint P, TPoint ScreenPoint);
+    bool HeaderButtonUp(TMessage& Message, TPoint P);
+    bool HeaderDblClick(TMessage& Message, TPoint P);
+    bool HeaderMouseMove(TPoint P);
+    void HandleHeaderClick(TPoint P, TMouseButton Button, bool Force, bool DblClick);
+    void DragColumnTo(TPoint P);
+    void DropColumn(TPoint ScreenPoint);
+    void CancelHeaderInteraction();
+    THeaderStates HeaderStates() const { return Header()->States(); }
+    void SetHeaderStates(THeaderStates Enter, THeaderStates Leave);
+
+    // background validation (VTValidation.cpp)
+    friend class TValidationWorker;
+    bool BuildCacheReadOnly(TCache& Cache) const;
+    void WMValidationState(TMessage& Message);
+
+    // auto-scroll and panning (VTPanning.cpp)
+    void UpdateAutoScroll(int X, int Y);
+    void ScrollTimerExpired();
+    void ScrollTimerTick();
+    void UpdatePanningCursor(int X, int Y);
+    // Answers whether the press started panning (and is done with).
+    bool MiddleButtonDown(TMessage& Message);
+    void MiddleButtonUp(TMessage& Message);
+
+    // input (VTMouse.cpp, VTHitTest.cpp, VTKeyboard.cpp)
+    bool DispatchInput(TMessage& Message);
+    void WMButton(TMessage& Message, TVirtualTreeState Down, TVirtualTreeState DblClick);
+    void WMButtonUp(TMessage& Message, TVirtualTreeState Down);
+    void WMKillFocus();
+    void WMCancelMode();
+    void StopInputTimers();
+    void LeavePendingMouseStates();
+    void DetermineHitPosition(THitInfo& HitInfo, int Offset, int Right, TAlignment Alignment);
+    void ResetSelectionForClick(const THitInfo& HitInfo, bool NodeSelected, bool AltPressed);
+    void FocusClickedNode(const THitInfo& HitInfo, TColumnIndex NewColumn, bool ColumnChange,
+                          TShiftState Shift, bool NodeSelected, bool DragAllowed);
+    void StartDrawSelection(int X, int Y, TShiftState Shift);
+    bool CalculateSelectionRect(int X, int Y);
+    bool HandleDrawSelection();
+    static bool IsNavigationKey(Word Key);
+    void HandleNavigationKey(Word Key, TShiftState Shift);
+    void NavigationKeyAction(Word Key, TShiftState Shift, PVirtualNode LastFocused, bool Extend,
+                             bool& RangeKey);
+    void HandleOtherKey(Word Key, TShiftState Shift);
+    void StepVertically(bool Up, bool Extend, PVirtualNode LastFocused);
+    void StepLeft(TShiftState Shift, bool Extend, bool& RangeKey);
+    void StepRight(TShiftState Shift, bool Extend);
+    void PageNodes(bool Up);
+    void PageColumns(bool Left);
+    void HomeOrEnd(Word Key, TShiftState Shift);
+    void StartSearchKey();
+
     TBaseVirtualTree* FTree = nullptr;
     std::unique_ptr<TServices> FServices;
     std::unique_ptr<TVTColors, graphics_detail::TFreeObject> FColors;
@@ -424,6 +611,34 @@ private:
     int FEllipsisWidth = 0;
     bool FDropTargetRegistered = false;
     IDropTarget* FDropTarget = nullptr; // our refusing drop target while registered
+    // input state
+    TPoint FLastClickPos;
+    TColumnIndex FCurrentHotColumn = NoColumn;
+    bool FHotNodeButtonHit = false;
+    TColumnIndex FClickIndex = NoColumn; // the column a press went to, read on release
+    TShiftState FDrawSelShiftState;
+    TRect FLastSelRect;
+    // header interaction: the pressed, tracked, dragged and drop-target columns
+    TColumnIndex FHeaderDownIndex = NoColumn;
+    TColumnIndex FHeaderTrackIndex = NoColumn;
+    TColumnIndex FHeaderDragIndex = NoColumn;
+    TColumnIndex FHeaderDropTarget = NoColumn;
+    bool FHeaderDropBefore = false;
+    TPoint FHeaderTrackPoint;
+    TPoint FHeaderDragStart; // screen coordinates
+    // auto-scroll and panning
+    TScrollDirections FScrollDirections;
+    TPoint FLastMousePos; // the pointer as the last move reported it (client coordinates)
+    HWND FPanningWindow = nullptr; // destroyed by EndWheelPanning and with this window
+    std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FPanningImage;
+    HCURSOR FPanningCursor = nullptr; // ours; destroyed when replaced or panning ends
+    UnicodeString FPanningCursorName;
+    // validation: the stop request the worker polls after every node, and the cache it built,
+    // written by the worker before its closing state message and read by the GUI thread while
+    // handling that (sent) message
+    std::atomic<bool> FStopValidation{false};
+    std::unique_ptr<TVTDragImage> FDragImage{new TVTDragImage(this)};
+    TCache FBuiltCache;
 };
 
 // ---- the string tree's window ---------------------------------------------------------------

@@ -83,6 +83,7 @@ void TVirtualTreeWindow::WndProc(TMessage& Message) {
 
 void TVirtualTreeWindow::Dispatch(TMessage& Message) {
     if (!FTree) return TCustomControl::Dispatch(Message);
+    if (HandleHeaderMessage(Message) || DispatchInput(Message)) return;
     switch (Message.Msg) {
     case WM_ERASEBKGND: Message.Result = 1; return;
     case WM_PAINT:
@@ -101,6 +102,8 @@ void TVirtualTreeWindow::Dispatch(TMessage& Message) {
         if (Message.LParam == 0) return WMVScroll(Message);
         break;
     case WM_TIMER: return WMTimer(Message);
+    case 0x8020: return WMValidationState(Message);
+    case 0x8021: return FTree->RequestCacheValidation();
     case CM_MOUSEWHEEL: return CMMouseWheel(Message);
     case CM_DENYSUBCLASSING: Message.Result = 1; return;
     case CM_HINTSHOW: return CMHintShow(Message);
@@ -280,11 +283,13 @@ void TVirtualTreeWindow::WMSetFont(TMessage& Message) {
 
 void TVirtualTreeWindow::WMTimer(TMessage& Message) {
     const auto id = static_cast<TVTTimerId>(Message.WParam);
+    if (id == ScrollTimer) return ScrollTimerExpired(); // repeats until stopped
     KillTimer(Handle(), id);
     FTree->HandleTimer(id);
 }
 
 void TVirtualTreeWindow::WMNCDestroy(TMessage&) {
+    EndWheelPanning();
     FTree->CancelValidation();
     KillTimer(Handle(), ChangeTimer);
     KillTimer(Handle(), StructureChangeTimer);

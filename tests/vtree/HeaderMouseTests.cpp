@@ -1,0 +1,143 @@
+#include "InputFixture.h"
+
+namespace {
+
+using namespace vtree_test;
+
+struct THeaderLog {
+    std::vector<TVTHeaderHitInfo> Clicks, DblClicks;
+    std::vector<std::pair<TColumnIndex, TColumnPosition>> Dragged;
+    void OnClick(TVTHeader*, const TVTHeaderHitInfo& Info) { Clicks.push_back(Info); }
+    void OnDblClick(TVTHeader*, const TVTHeaderHitInfo& Info) { DblClicks.push_back(Info); }
+    void OnDragged(TVTHeader*, TColumnIndex Column, TColumnPosition Old) {
+        Dragged.emplace_back(Column, Old);
+    }
+};
+
+// The header's rows lie above the client area: y = -11 is the middle of the 22-pixel header.
+constexpr int HeaderY = -11;
+
+class VTHeaderMouse : public TInputFixture {
+protected:
+    THeaderLog Log;
+    VTHeaderMouse() {
+        ApplyClientProfile(); // columns 150, 80, 70, 55
+        AddRows(3);
+        Window->OnHeaderClick = TVTHeaderClickEvent(&Log, &THeaderLog::OnClick);
+        Window->OnHeaderDblClick = TVTHeaderClickEvent(&Log, &THeaderLog::OnDblClick);
+        Window->OnHeaderDragged = TVTHeaderDraggedEvent(&Log, &THeaderLog::OnDragged);
+    }
+    LPARAM Screen(int X, int Y) {
+        POINT p{X, Y};
+        ::ClientToScreen(Window->Handle(), &p);
+        return PointParam(p.x, p.y);
+    }
+    void Press(int X) { Window->Perform(WM_NCLBUTTONDOWN, HTBORDER, Screen(X, HeaderY)); }
+    void MoveTo(int X) { Window->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointParam(X, HeaderY)); }
+    void Release(int X) { Window->Perform(WM_LBUTTONUP, 0, PointParam(X, HeaderY)); }
+    TVirtualTreeColumn* Column(int I) { return Header().Columns()->Items(I); }
+    std::vector<TColumnPosition> Positions() {
+        std::vector<TColumnPosition> result;
+        for (int i = 0; i < Header().Columns()->Count(); ++i) result.push_back(Column(i)->Position());
+        return result;
+    }
+};
+
+TEST_F(VTHeaderMouse, ClickFiresOnHeaderClickWithTheColumn) {
+    Press(190);
+    Release(190);
+    ASSERT_EQ(Log.Clicks.size(), 1u);
+    EXPECT_EQ(Log.Clicks[0].Column, 1);
+    EXPECT_EQ(Log.Clicks[0].HitPosition, TVTHeaderHitPositions{hhiOnColumn});
+    EXPECT_EQ(Log.Clicks[0].Button, mbLeft);
+    EXPECT_TRUE(Header().States().Empty());
+
+    Press(190);
+    Release(265);
+    ASSERT_EQ(Log.Clicks.size(), 2u);
+    EXPECT_EQ(Log.Clicks[1].Column, NoColumn) << "released over another column";
+    EXPECT_EQ(Log.Clicks[1].HitPosition, TVTHeaderHitPositions{hhiNoWhere});
+}
+
+TEST_F(VTHeaderMouse, HeaderClickDoesNotTouchTheRows) {
+    Press(40);
+    Release(40);
+    EXPECT_EQ(Tree().SelectedCount(), 0u);
+    EXPECT_EQ(Tree().FocusedNode(), nullptr);
+}
+
+TEST_F(VTHeaderMouse, DraggingABorderSetsTheWidth) {
+    TPoint track;
+    EXPECT_EQ(Window->HeaderSplitterAt({148, HeaderY}, track), 0) << "2 pixels left of the border grabs it";
+    EXPECT_EQ(Window->HeaderSplitterAt({147, HeaderY}, track), NoColumn);
+    EXPECT_EQ(Window->HeaderSplitterAt({154, HeaderY}, track), 0);
+    EXPECT_EQ(Window->HeaderSplitterAt({155, HeaderY}, track), NoColumn);
+    Press(151);
+    EXPECT_TRUE(Header().States().Contains(hsColumnWidthTrackPending));
+    MoveTo(190);
+    EXPECT_TRUE(Header().States().Contains(hsColumnWidthTracking));
+    EXPECT_EQ(Column(0)->Width(), 190);
+    MoveTo(120);
+    Release(120);
+    EXPECT_EQ(Column(0)->Width(), 120);
+    EXPECT_TRUE(Header().States().Empty());
+    EXPECT_TRUE(Log.Clicks.empty()) << "a border drag is no click";
+}
+
+TEST_F(VTHeaderMouse, DoubleClickOnABorderFitsTheColumn) {
+    Header().SetOptions(Header().Options() + TVTHeaderOptions{hoDblClickResize});
+    Recorder.Names[Tree().GetFirst()] = L"A text that is a good deal wider than eighty pixels";
+    const Integer wanted = Window->GetMaxColumnWidth(1);
+    ASSERT_GT(wanted, 80);
+    Window->Perform(WM_NCLBUTTONDBLCLK, HTBORDER, Screen(231, HeaderY));
+    EXPECT_EQ(Column(1)->Width(), wanted);
+    EXPECT_TRUE(Log.DblClicks.empty());
+    Window->Perform(WM_NCLBUTTONDBLCLK, HTBORDER, Screen(190, HeaderY));
+    ASSERT_EQ(Log.DblClicks.size(), 1u) << "inside a column it is a header double click";
+    EXPECT_EQ(Log.DblClicks[0].Column, 1);
+    EXPECT_TRUE(Log.DblClicks[0].Shift.Contains(ssDouble));
+}
+
+TEST_F(VTHeaderMouse, DraggingAColumnMovesIt) {
+    struct TCase {
+        int From, To; // press x, release x
+        std::vector<TColumnPosition> Expected;
+    };
+    // Column 0 spans 0..150, 1 150..230, 2 230..300, 3 300..355.
+    const std::vector<TCase> cases = {
+        {75, 240, {1, 0, 2, 3}},  // 0 before 2: position 1
+        {75, 290, {2, 0, 1, 3}},  // 0 after 2: position 2
+        {265, 20, {1, 2, 0, 3}},  // 2 before 0: position 0
+    };
+    for (const TCase& c : cases) {
+        for (int i = 0; i < 4; ++i) Column(i)->SetPosition(i);
+        ASSERT_EQ(Positions(), (std::vector<TColumnPosition>{0, 1, 2, 3}));
+        Log.Dragged.clear();
+        Press(c.From);
+        EXPECT_TRUE(Header().States().Contains(hsDragPending));
+        MoveTo(c.From + GetSystemMetrics(SM_CXDRAG));
+        EXPECT_TRUE(Header().States().Contains(hsDragPending)) << "exactly the threshold is no drag";
+        MoveTo(c.To);
+        EXPECT_TRUE(Header().States().Contains(hsDragging));
+        Release(c.To);
+        EXPECT_EQ(Positions(), c.Expected) << c.From << "->" << c.To;
+        ASSERT_EQ(Log.Dragged.size(), 1u);
+        EXPECT_TRUE(Header().States().Empty());
+        EXPECT_TRUE(Log.Clicks.empty()) << "a drag is no click";
+    }
+}
+
+TEST_F(VTHeaderMouse, EscapeOrFocusLossCancelsAColumnDrag) {
+    for (UINT cancel : {UINT(WM_KEYDOWN), UINT(WM_KILLFOCUS), UINT(WM_CAPTURECHANGED)}) {
+        Press(75);
+        MoveTo(290);
+        ASSERT_TRUE(Header().States().Contains(hsDragging)) << cancel;
+        Window->Perform(cancel, cancel == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
+        EXPECT_TRUE(Header().States().Empty()) << cancel;
+        Release(290);
+        EXPECT_EQ(Positions(), (std::vector<TColumnPosition>{0, 1, 2, 3})) << cancel;
+        EXPECT_EQ(GetCapture(), nullptr) << cancel;
+    }
+}
+
+} // namespace
