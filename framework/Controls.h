@@ -252,6 +252,9 @@ public:
     virtual TRect ClientRect();
     int ClientWidth() { return ClientRect().Width(); }
     int ClientHeight() { return ClientRect().Height(); }
+    // The screen point of the client area's top-left corner: a window's as the system has it
+    // (past its frame, caption and menu), a graphic control's from its parent's.
+    virtual TPoint ClientOrigin();
     TPoint ClientToScreen(TPoint point);
     TPoint ScreenToClient(TPoint point);
 
@@ -467,6 +470,7 @@ public:
     TControl* ControlAtPos(TPoint Pos, bool AllowDisabled);
 
     TRect ClientRect() override;
+    TPoint ClientOrigin() override;
     bool Showing() override;
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void Invalidate() override;

@@ -183,13 +183,19 @@ void TControl::ApplySizeRules(int& width, int& height) {
 
 TRect TControl::ClientRect() { return {0, 0, FWidth, FHeight}; }
 
+TPoint TControl::ClientOrigin() {
+    if (!FParent) return {FLeft, FTop};
+    const TPoint parent = FParent->ClientOrigin();
+    return {parent.x + FLeft, parent.y + FTop};
+}
+
 TPoint TControl::ClientToScreen(TPoint point) {
-    if (!FParent) return {point.x + FLeft, point.y + FTop};
-    return FParent->ClientToScreen({point.x + FLeft, point.y + FTop});
+    const TPoint origin = ClientOrigin();
+    return {point.x + origin.x, point.y + origin.y};
 }
 
 TPoint TControl::ScreenToClient(TPoint point) {
-    const TPoint origin = ClientToScreen({0, 0});
+    const TPoint origin = ClientOrigin();
     return {point.x - origin.x, point.y - origin.y};
 }
 

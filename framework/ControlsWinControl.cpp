@@ -355,3 +355,10 @@ void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) const {
         control->GetTabOrderList(List);
     }
 }
+
+TPoint TWinControl::ClientOrigin() {
+    if (!FHandle) return TControl::ClientOrigin();
+    POINT origin{0, 0};
+    ::ClientToScreen(FHandle, &origin);
+    return {origin.x, origin.y};
+}

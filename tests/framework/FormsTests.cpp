@@ -591,3 +591,29 @@ TEST_F(Forms, AnActiveMDIChildsMenuJoinsTheFramesMenuBar) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Forms, ClientPointsMapPastTheFormsCaptionAndMenu) {
+    auto* form = Construct<TForm>(Application);
+    auto* menu = new TMainMenu(form);
+    auto* item = new TMenuItem(menu);
+    item->SetCaption(L"File");
+    menu->Items()->Add(item);
+    form->SetMenu(menu);
+    form->SetBounds(50, 60, 300, 200);
+    auto* control = new TFocusable(form);
+    control->SetParent(form);
+    control->SetBounds(10, 20, 50, 30);
+    form->Show();
+    POINT expected{5, 6};
+    ::ClientToScreen(control->Handle(), &expected);
+    EXPECT_EQ(control->ClientToScreen({5, 6}), TPoint(expected.x, expected.y));
+    EXPECT_EQ(control->ScreenToClient({expected.x, expected.y}), TPoint(5, 6));
+    POINT formOrigin{0, 0};
+    ::ClientToScreen(form->Handle(), &formOrigin);
+    EXPECT_EQ(form->ClientToScreen({0, 0}), TPoint(formOrigin.x, formOrigin.y));
+    form->Free();
+}
+
+} // namespace
