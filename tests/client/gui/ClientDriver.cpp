@@ -119,8 +119,10 @@ UnicodeString RememberedSelection(const wchar_t* name) {
     return value;
 }
 
-TClientProcess::TClientProcess(const UnicodeString& primary, const UnicodeString& backup) {
-    const UnicodeString servers = primary + L"," + backup;
+TClientProcess::TClientProcess(const UnicodeString& primary, const UnicodeString& backup)
+    : TClientProcess(primary + L"," + backup) {}
+
+TClientProcess::TClientProcess(const UnicodeString& servers) {
     SetEnvironmentVariableW(L"VELMORA_ACCOUNT_SERVERS", servers.c_str());
     UnicodeString command = L"\"" + ClientExecutable() + L"\"";
     STARTUPINFOW startup{};

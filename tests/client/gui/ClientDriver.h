@@ -32,6 +32,8 @@ class TClientProcess {
 public:
     // Starts the client with the primary and backup given ("host:port").
     TClientProcess(const UnicodeString& primary, const UnicodeString& backup);
+    // Starts the client with the servers as the client reads them from its environment.
+    explicit TClientProcess(const UnicodeString& servers);
     ~TClientProcess();
     TClientProcess(const TClientProcess&) = delete;
     TClientProcess& operator=(const TClientProcess&) = delete;
