@@ -1,0 +1,63 @@
+// The client program: the modules start in the order they use each other, the application is
+// titled, and the forms are made in their order. Making the main window runs the whole login;
+// when no login succeeds the process ends inside it, and so does closing the window later.
+//
+// VELMORA_ACCOUNT_SERVERS, when set, names the servers to talk to instead of the built-in
+// hosts: "primary,backup[,content[,second]]", each "host:port". The run script and the tests
+// use it for the local account servers, which listen on ports of their own.
+#include "client/gui/LoginForm.h"
+#include "client/gui/MainForm.h"
+
+#include "client/AccountServerProtocol.h"
+#include "client/AppShared.h"
+#include "client/IpHelperLoader.h"
+
+#include "framework/ModuleInit.h"
+#include "support/KitThreadPool/KitConsts.h"
+#include "support/MYString/MYString.h"
+#include "support/XtThread/XtThread.h"
+
+#include <cstdlib>
+
+namespace {
+
+void ApplyServerOverride() {
+    const wchar_t* setting = _wgetenv(L"VELMORA_ACCOUNT_SERVERS");
+    if (!setting || !*setting) return;
+    TServiceEndpoints endpoints = BuiltInServiceEndpoints();
+    UnicodeString* fields[] = {&endpoints.Primary, &endpoints.Backup, &endpoints.Content,
+                               &endpoints.SecondService};
+    UnicodeString rest = setting;
+    for (UnicodeString* field : fields) {
+        const std::size_t comma = rest.find(L',');
+        *field = rest.substr(0, comma);
+        if (comma == UnicodeString::npos) break;
+        rest = rest.substr(comma + 1);
+    }
+    SetServiceEndpoints(endpoints);
+}
+
+void RunClient() {
+    ApplyServerOverride();
+    Application->SetMainFormOnTaskBar(true);
+    Application->SetTitle(L"Velmora网络加速器 v9.0");
+    Application->CreateForm(frmmain);
+    Application->CreateForm(frmlogin);
+    Application->Run();
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    try {
+        InitializeModules({FrameworkModule(), MYStringModule(), KitConstsModule(),
+                           XtThreadModule(), IpHelperLoaderModule(), AppSharedModule()});
+        RunClient();
+    } catch (...) {
+        if (Application) Application->HandleException(nullptr);
+        FinalizeModules();
+        return 1;
+    }
+    FinalizeModules();
+    return 0;
+}

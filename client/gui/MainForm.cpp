@@ -1,0 +1,163 @@
+// The main window's components and their texts per language. Everything the window does is in
+// the MainForm*.cpp files by subject.
+#include "client/gui/MainForm.h"
+#include "client/gui/ClientUi.h"
+
+#include "client/AppShared.h"
+
+Tfrmmain* frmmain = nullptr;
+
+namespace {
+
+TLabel* PlaceLabel(TComponent* owner, TWinControl* parent, int left, int top, int width,
+                   const UnicodeString& caption) {
+    auto* label = Place<TLabel>(owner, parent, left, top, width, 16);
+    label->SetCaption(caption);
+    return label;
+}
+
+TButton* PlaceButton(TComponent* owner, TWinControl* parent, const TRect& bounds,
+                     const UnicodeString& caption) {
+    auto* button = Place<TButton>(owner, parent, bounds.left, bounds.top, bounds.Width(),
+                                  bounds.Height());
+    button->SetCaption(caption);
+    return button;
+}
+
+TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const UnicodeString& caption,
+                   const TNotifyEvent& onClick = {}) {
+    auto* item = new TMenuItem(owner);
+    item->SetCaption(caption);
+    item->OnClick = onClick;
+    parent->Add(item);
+    return item;
+}
+
+} // namespace
+
+Tfrmmain::Tfrmmain(TComponent* owner)
+    : TForm(owner), sb(std::make_unique<TPlainAreaBar>()),
+      SysTrayIcon1(std::make_unique<TPlainTrayIcon>()) {
+    SetBorderStyle(bsSingle);
+    SetBorderIcons({biSystemMenu, biMinimize});
+    SetPosition(poScreenCenter);
+    BuildMenus();
+    SetClientSize(this, 693, 433, true);
+    web1 = Place<TWebBrowser>(this, this, 3, 0, 687, 75);
+    web2 = Place<TWebBrowser>(this, this, 3, 182, 302, 181);
+    BuildLineGroup();
+    BuildLineView();
+    BuildStatusPanel();
+    BuildTrayMenu();
+    vercheck = new TTimer(this);
+    vercheck->SetEnabled(false);
+    sb->OnClick = TAreaClickEvent(this, &Tfrmmain::AreaTitleClick);
+    OnCreate = TNotifyEvent(this, &Tfrmmain::FormCreate);
+    OnShow = TNotifyEvent(this, &Tfrmmain::FormShow);
+    OnCloseQuery = TCloseQueryEvent(this, &Tfrmmain::FormCloseQuery);
+    OnClose = TCloseEvent(this, &Tfrmmain::FormClose);
+}
+
+void Tfrmmain::BuildLineGroup() {
+    grpLine = Place<TGroupBox>(this, this, 3, 78, 302, 100);
+    lblArea = PlaceLabel(this, grpLine, 10, 20, 56, L"地区:");
+    lblLine = PlaceLabel(this, grpLine, 10, 48, 56, L"线路:");
+    lblMode = PlaceLabel(this, grpLine, 10, 76, 200, L"协议:");
+    AreaTxt2 = Place<TComboBox>(this, grpLine, 66, 16, 140, 22);
+    AreaTxt2->SetStyle(csDropDownList);
+    AreaTxt2->OnChange = TNotifyEvent(this, &Tfrmmain::AreaTxt2Change);
+    IPAddrTxt = Place<TComboBox>(this, grpLine, 66, 44, 140, 22);
+    IPAddrTxt->SetStyle(csDropDownList);
+    btn_speed = PlaceButton(this, grpLine, {212, 15, 294, 39}, L"批量测速");
+    cesu = PlaceButton(this, grpLine, {212, 43, 294, 67}, L"单个测速");
+    // Outside the window: never seen.
+    AreaTxt = Place<TComboBox>(this, this, -400, 0, 140, 22);
+    AreaTxt->SetStyle(csDropDownList);
+    AreaTxt->OnChange = TNotifyEvent(this, &Tfrmmain::AreaTxtChange);
+    com_game = Place<TComboBox>(this, this, -400, 30, 140, 22);
+    lbl_info = PlaceLabel(this, this, -400, 60, 80, L"PNA/PNA");
+    lbl_info->SetVisible(false);
+    Button1 = PlaceButton(this, this, {-400, 90, -320, 114}, L"Button1");
+    Button1->OnClick = TNotifyEvent(this, &Tfrmmain::Button1Click);
+}
+
+void Tfrmmain::BuildStatusPanel() {
+    btn_conn = PlaceButton(this, this, {3, 370, 151, 428}, L"连  接");
+    btn_disconn = PlaceButton(this, this, {157, 370, 305, 428}, L"断  开");
+    pnlStatus = Place<TPanel>(this, this, 310, 366, 380, 64);
+    pnlStatus->SetBevelOuter(bvLowered);
+    statuslabel = PlaceLabel(this, pnlStatus, 6, 4, 120, L"未连接");
+    linelabel = PlaceLabel(this, pnlStatus, 130, 4, 120, L"");
+    datalabel = PlaceLabel(this, pnlStatus, 254, 4, 120, L"");
+    protocollabel = PlaceLabel(this, pnlStatus, 6, 23, 120, L"连接方式: 自动");
+    localiplabel = PlaceLabel(this, pnlStatus, 130, 23, 244, L"");
+    userlabel = PlaceLabel(this, pnlStatus, 6, 42, 368, L"");
+}
+
+void Tfrmmain::BuildMenus() {
+    mm1 = new TMainMenu(this);
+    TMenuItem* root = mm1->Items();
+    N2 = AddItem(this, root, L"帐户管理");
+    N11 = AddItem(this, N2, L"帐户注册", TNotifyEvent(this, &Tfrmmain::N11Click));
+    N3 = AddItem(this, N2, L"帐户充值", TNotifyEvent(this, &Tfrmmain::AccountRootClick));
+    N4 = AddItem(this, N2, L"修改密码", TNotifyEvent(this, &Tfrmmain::AccountRootClick));
+    N10 = AddItem(this, N2, L"登录查询", TNotifyEvent(this, &Tfrmmain::AccountRootClick));
+    N10->SetVisible(false);
+    H1 = AddItem(this, root, L"使用帮助");
+    H1->SetVisible(false);
+    const TNotifyEvent help(this, &Tfrmmain::HelpPageClick);
+    V1 = AddItem(this, H1, L"使用教程", help);
+    A1 = AddItem(this, H1, L"常见问题", help);
+    N12 = AddItem(this, H1, L"用户须知", help);
+    N13 = AddItem(this, H1, L"新闻公告", help);
+    N1 = AddItem(this, H1, L"关于", TNotifyEvent(this, &Tfrmmain::N1Click));
+    O1 = AddItem(this, root, L"刷新线路");
+    N14 = AddItem(this, O1, L"刷新线路", TNotifyEvent(this, &Tfrmmain::N14Click));
+    L2TPQ1 = AddItem(this, O1, L"L2TP强制生效");
+    L2TPQ1->SetVisible(false);
+    SetMenu(mm1);
+}
+
+void Tfrmmain::BuildTrayMenu() {
+    taskmenu1 = new TPopupMenu(this);
+    TMenuItem* root = taskmenu1->Items();
+    N9 = AddItem(this, root, L"显示主界面", TNotifyEvent(this, &Tfrmmain::N9Click));
+    N7 = AddItem(this, root, L"退出", TNotifyEvent(this, &Tfrmmain::N7Click));
+    N8 = AddItem(this, root, L"关于", TNotifyEvent(this, &Tfrmmain::N1Click));
+    N5 = AddItem(this, root, L"连接");
+    N5->SetVisible(false);
+    N6 = AddItem(this, root, L"断开");
+    N6->SetVisible(false);
+}
+
+void Tfrmmain::ApplyLanguageTexts() {
+    SetCaption(LangText(L"Velmora Client v9.0", L"Velmora网络加速器 v9.0"));
+    lblArea->SetCaption(LangText(L"Area:", L"地区:"));
+    lblLine->SetCaption(LangText(L"Line:", L"线路:"));
+    lblMode->SetCaption(LangText(L"Mode:", L"协议:"));
+    btn_speed->SetCaption(LangText(L"Bat Speed", L"批量测速"));
+    cesu->SetCaption(LangText(L"Speed test", L"单个测速"));
+    statuslabel->SetCaption(LangText(L"Disconnected", L"未连接"));
+    protocollabel->SetCaption(LangText(L"Mode: auto", L"连接方式: 自动"));
+    const wchar_t* english[] = {L"Line name", L"Delay(ms)", L"Online rate", L"L2TP"};
+    const wchar_t* chinese[] = {L"线路名称", L"延时(ms)", L"在线率", L"L2TP"};
+    for (int i = 0; i < 4; ++i)
+        vt1->Header()->Columns()->Items(i)->SetText(LangText(english[i], chinese[i]));
+    N2->SetCaption(LangText(L"User Management", L"用户管理"));
+    N11->SetCaption(LangText(L"Register", L"用户注册"));
+    N3->SetCaption(LangText(L"Top Up", L"用户充值"));
+    N4->SetCaption(LangText(L"Update Password", L"修改密码"));
+    H1->SetCaption(LangText(L"Help", L"使用帮助"));
+    V1->SetCaption(LangText(L"Tutorial", L"使用教程"));
+    A1->SetCaption(LangText(L"FAQ", L"常见问题"));
+    N12->SetCaption(LangText(L"Readme", L"用户须知"));
+    N13->SetCaption(LangText(L"News", L"新闻公告"));
+    N1->SetCaption(LangText(L"About", L"关于"));
+    O1->SetCaption(LangText(L"Refresh line", L"刷新线路"));
+    N14->SetCaption(LangText(L"Refresh line", L"刷新线路"));
+    N9->SetCaption(LangText(L"Show Main Window", L"显示主界面"));
+    N7->SetCaption(LangText(L"Exit", L"退出"));
+    N8->SetCaption(LangText(L"About", L"关于"));
+    btn_conn->SetCaption(LangText(L"Connect", L"连  接"));
+    btn_disconn->SetCaption(LangText(L"Disconnect", L"断  开"));
+}

@@ -1,0 +1,182 @@
+// The line list and the areas: the area boxes, the title items and the line box filled from
+// `line_ini`, the remembered selection under HKLM "\SOFTWARE\dedirorer", the fill of the view
+// with an area's lines, and the refresh from the menu.
+//
+// A line's value is "encoded address,online rate,L2TP flag". A flag that is missing or not a
+// decimal integer reads as "no L2TP" and the fill goes on: one odd line must not hide the rest
+// of its area.
+#include "client/gui/ClientUi.h"
+#include "client/gui/MainForm.h"
+
+#include "client/AccountServerProtocol.h"
+#include "client/AppShared.h"
+#include "client/ServerDecoders.h"
+
+#include "framework/Conversions.h"
+#include "framework/Registry.h"
+#include "framework/StringLists.h"
+#include "support/KitThreadPool/KitIni.h"
+
+#include <new>
+
+namespace {
+
+bool HasTitleItem(const UnicodeString& area) {
+    for (const wchar_t* excluded : {L"Route", L"海外加速", L"电信加速", L"网通加速"})
+        if (area == excluded) return false;
+    return true;
+}
+
+std::vector<UnicodeString> SplitFields(const UnicodeString& value) {
+    std::vector<UnicodeString> fields;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = value.find(L',', start)) != UnicodeString::npos;
+         start = comma + 1)
+        fields.push_back(value.substr(start, comma - start));
+    fields.push_back(value.substr(start));
+    return fields;
+}
+
+UnicodeString L2tpText(const std::vector<UnicodeString>& fields) {
+    Integer flag = 0;
+    const bool supported = fields.size() > 2 && TryStrToInt(fields[2], flag) && flag == 1;
+    return supported ? LangText(L"yes", L"支持") : LangText(L"-", L"不支持");
+}
+
+// The remembered index: -1 when the value is missing, empty or "-1"; otherwise its number
+// (which raises when it is not one).
+Integer RememberedIndex(TRegistry& registry, const wchar_t* name) {
+    if (!registry.ValueExists(name)) return -1;
+    const UnicodeString text = registry.ReadString(name);
+    return text.empty() || text == L"-1" ? -1 : StrToInt(text);
+}
+
+// The selected entry's text; empty without a selection.
+UnicodeString SelectedText(TComboBox* box) {
+    const int index = box->ItemIndex();
+    return index < 0 ? UnicodeString() : box->Items()->Strings(index);
+}
+
+void SelectRemembered(TComboBox* box, Integer index) {
+    box->SetItemIndex(index < 0 ? 0 : index);
+    if (index >= box->Items()->Count())
+        throw EListError(L"The remembered index " + IntToStr(index) + L" is out of range");
+}
+
+} // namespace
+
+void Tfrmmain::FillAreaLines(const UnicodeString& area) {
+    std::unique_ptr<TStringList> keys(new TStringList());
+    line_ini->ReadSection(area, keys.get());
+    TBaseVirtualTree* tree = vt1->Tree();
+    for (int i = 0; i < keys->Count(); ++i) {
+        const UnicodeString key = keys->Strings(i);
+        const UnicodeString value = line_ini->ReadString(area, key, L"");
+        if (value.empty()) continue;
+        const std::vector<UnicodeString> fields = SplitFields(value);
+        PVirtualNode node = tree->AddChild(nullptr);
+        ps* line = new (tree->GetNodeData(node)) ps();
+        line->name = key;
+        line->ip = DecodeLineAddress(fields[0]);
+        line->delay = L"NA";
+        if (fields.size() > 1) line->onlinerate = fields[1];
+        line->l2tpstatus = L2tpText(fields);
+    }
+}
+
+void Tfrmmain::FillLineBox(const UnicodeString& area) {
+    IPAddrTxt->Items()->Clear();
+    if (line_ini) line_ini->ReadSection(area, IPAddrTxt->Items());
+}
+
+bool Tfrmmain::RefuseWhileTesting() {
+    if (!speed_running) return false;
+    ShowNotice(LangText(L"please close bat speed", L"请先关闭测速"));
+    return true;
+}
+
+void Tfrmmain::SetNormalFont(TAreaItem* item) {
+    if (!item) return;
+    item->FontColor = clWindowText;
+    item->Bold = false;
+}
+
+void Tfrmmain::AreaTxt2Change(TObject*) {
+    if (RefuseWhileTesting()) return;
+    SetNormalFont(_XZ);
+    vt1->Tree()->Clear();
+    const UnicodeString area = SelectedText(AreaTxt2);
+    FillLineBox(area);
+    if (IPAddrTxt->Items()->Count() == 0) return;
+    FillAreaLines(area);
+    IPAddrTxt->SetItemIndex(0);
+}
+
+void Tfrmmain::AreaTitleClick(TAreaItem* Item) {
+    if (RefuseWhileTesting()) return;
+    SetNormalFont(_XZ);
+    vt1->Tree()->Clear();
+    Item->FontColor = 0x008000;
+    Item->Bold = true;
+    _XZ = Item;
+    if (line_ini) FillAreaLines(Item->Caption());
+}
+
+void Tfrmmain::AreaTxtChange(TObject*) {
+    FillLineBox(SelectedText(AreaTxt));
+    IPAddrTxt->SetItemIndex(0);
+}
+
+void Tfrmmain::LoadLineList() {
+    AreaTxt2->Items()->Clear();
+    AreaTxt->Items()->Clear();
+    line_ini->ReadSections(AreaTxt2->Items());
+    line_ini->ReadSections(AreaTxt->Items());
+    FillLineBox(SelectedText(AreaTxt));
+    sb->Clear();
+    _XZ = _zz = nullptr;
+    TStrings* areas = AreaTxt2->Items();
+    for (int i = 0; i < areas->Count(); ++i) {
+        if (!HasTitleItem(areas->Strings(i))) continue;
+        TAreaItem* item = sb->Add(areas->Strings(i));
+        if (i == 0) _zz = _XZ = item;
+    }
+    TRegistry registry;
+    registry.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!registry.OpenKey(SelectionKey, true))
+        throw ERegistryException(L"The key " + UnicodeString(SelectionKey) + L" cannot be opened");
+    const Integer area = RememberedIndex(registry, L"AREACombobox2");
+    SelectRemembered(AreaTxt, area);
+    FillLineBox(SelectedText(AreaTxt));
+    SelectRemembered(AreaTxt2, area);
+    FillLineBox(SelectedText(AreaTxt2));
+    SelectRemembered(IPAddrTxt, RememberedIndex(registry, L"IPCombobox2"));
+    _zz = _XZ = sb->Add(SelectedText(AreaTxt2));
+    com_game->Items()->Clear();
+}
+
+void Tfrmmain::N14Click(TObject*) {
+    const UnicodeString reply = FetchLineList(TLineListUse::Refresh);
+    Application->ProcessMessages();
+    if (reply.empty()) {
+        ShowPlainMessage(LangText(L"Unable to update the server list, please try again later",
+                                  L"无法更新服务器列表，请稍后再试"));
+        return;
+    }
+    TKitStreamIniFile* document = NewLineListDocument(reply);
+    FreeAndNil(line_ini);
+    line_ini = document;
+    LoadLineList();
+    AreaTxt2Change(AreaTxt2);
+}
+
+void Tfrmmain::SaveSelection() {
+    try {
+        TRegistry registry;
+        registry.SetRootKey(HKEY_LOCAL_MACHINE);
+        if (!registry.OpenKey(SelectionKey, true)) return;
+        registry.WriteString(L"AREACombobox2", IntToStr(AreaTxt2->ItemIndex()));
+        registry.WriteString(L"IPCombobox2", IntToStr(IPAddrTxt->ItemIndex()));
+    } catch (const Exception&) {
+    }
+}

@@ -1,0 +1,152 @@
+// The client program end to end: logging in against the local account servers (the backup
+// when the primary is down; the refusals), the remembered login and language, the areas and
+// lines shown, switching areas, the remembered selection read at start and written at close,
+// and the exit code. The screenshots of the login dialog and the main window in both languages
+// are saved beside the program (ctest makes them PNGs).
+#include "ClientDriver.h"
+
+#include "framework/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+using namespace clientgui_test;
+
+namespace {
+
+const std::vector<UnicodeString> Areas{L"Route", L"East", L"北方"};
+
+struct TLoginDialog {
+    HWND Window, User, Password, Language;
+};
+
+TLoginDialog FindLoginDialog(TClientProcess& client, const UnicodeString& title) {
+    HWND window = client.WaitForWindow(title, L"Tfrmlogin");
+    Settle();
+    const std::vector<HWND> edits = Children(window, L"TEdit");
+    const std::vector<HWND> combos = Children(window, L"TComboBox");
+    if (edits.size() != 2 || combos.size() != 1) throw Exception(L"unexpected login dialog");
+    const bool firstIsPassword = GetWindowLongW(edits[0], GWL_STYLE) & ES_PASSWORD;
+    return {window, edits[firstIsPassword ? 1 : 0], edits[firstIsPassword ? 0 : 1], combos[0]};
+}
+
+void TypeLogin(const TLoginDialog& dialog, const UnicodeString& user,
+               const UnicodeString& password) {
+    SetEditText(dialog.User, user);
+    SetEditText(dialog.Password, password);
+}
+
+struct TMainWindow {
+    HWND Window, Areas, Lines;
+};
+
+TMainWindow FindMainWindow(TClientProcess& client, const UnicodeString& title) {
+    HWND window = client.WaitForWindow(title, L"Tfrmmain");
+    Settle(1000);
+    // The two visible boxes, area above line; the others lie outside the window.
+    std::vector<HWND> combos = VisibleChildren(window, L"TComboBox");
+    if (combos.size() != 2) throw Exception(L"unexpected main window");
+    if (Top(combos[0]) > Top(combos[1])) std::swap(combos[0], combos[1]);
+    return {window, combos[0], combos[1]};
+}
+
+DWORD CloseMainWindow(TClientProcess& client, const TMainWindow& main) {
+    PostMessageW(main.Window, WM_CLOSE, 0, 0);
+    return client.WaitForExit();
+}
+
+
+TEST(ClientGui, LogsInThroughTheBackupWhenThePrimaryIsDown) {
+    ForgetRememberedSettings();
+    TClientProcess client(DeadAddress(), ServerAddress(L"backup"));
+    const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
+    TypeLogin(dialog, L"demo", L"demo123");
+    SaveScreenshot(dialog.Window, L"login_zh.bmp");
+    Click(ChildWithText(dialog.Window, L"登  陆"));
+    const TMainWindow main = FindMainWindow(client, ChineseTitle);
+    SaveScreenshot(main.Window, L"main_zh.bmp");
+
+    EXPECT_EQ(ComboItems(main.Areas), Areas);
+    EXPECT_EQ(ComboSelection(main.Areas), 0);
+    EXPECT_EQ(ComboItems(main.Lines), std::vector<UnicodeString>{L"Relay 1"});
+    EXPECT_EQ(CloseMainWindow(client, main), 0u);
+    EXPECT_EQ(RememberedSelection(L"AREACombobox2"), L"0");
+    EXPECT_EQ(RememberedSelection(L"IPCombobox2"), L"0");
+    ForgetRememberedSettings();
+}
+
+struct TRefusal {
+    const wchar_t* User;
+    const wchar_t* Password;
+    const wchar_t* Message;
+};
+
+TEST(ClientGui, RefusedLoginsShowTheirReasonAndCancelEndsWithoutWritingTheSelection) {
+    const TRefusal refusals[] = {
+        {L"demo", L"wrong", L"用户名或密码错误"},
+        {L"expired", L"exp123", L"此帐户已过期，请及时充值后才能使用此功能"},
+        {L"usedup", L"use123", L"此帐户免费测试时间已经用完，请注册正式帐户"},
+    };
+    ForgetRememberedSettings();
+    RememberSelection(L"2", L"1");
+    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
+    for (const TRefusal& refusal : refusals) {
+        TypeLogin(dialog, refusal.User, refusal.Password);
+        Click(ChildWithText(dialog.Window, L"登  陆"));
+        EXPECT_EQ(client.AnswerMessageBox(), refusal.Message) << refusal.User;
+    }
+    Click(ChildWithText(dialog.Window, L"关  闭"));
+    EXPECT_EQ(client.WaitForExit(), 0u);
+    EXPECT_EQ(RememberedSelection(L"AREACombobox2"), L"2");
+    EXPECT_EQ(RememberedSelection(L"IPCombobox2"), L"1");
+    ForgetRememberedSettings();
+}
+
+TEST(ClientGui, BothServersDownIsReportedAsBusy) {
+    ForgetRememberedSettings();
+    TClientProcess client(DeadAddress(), DeadAddress());
+    const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
+    TypeLogin(dialog, L"demo", L"demo123");
+    Click(ChildWithText(dialog.Window, L"登  陆"));
+    EXPECT_EQ(client.AnswerMessageBox(),
+              L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
+    EXPECT_TRUE(client.Running());
+}
+
+TEST(ClientGui, EmptyUserNameIsRefusedBeforeAnyExchange) {
+    ForgetRememberedSettings();
+    TClientProcess client(DeadAddress(), DeadAddress());
+    const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
+    Click(ChildWithText(dialog.Window, L"登  陆"));
+    EXPECT_EQ(client.AnswerMessageBox(), L"账号不能为空");
+}
+
+TEST(ClientGui, RemembersLoginLanguageAndSelectionAcrossRuns) {
+    ForgetRememberedSettings();
+    RememberLogin(L"demo", L"demo123", 1);
+    RememberSelection(L"2", L"1");
+    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    const TLoginDialog dialog = FindLoginDialog(client, EnglishTitle);
+    EXPECT_EQ(WindowText(dialog.User), L"demo");
+    EXPECT_EQ(WindowText(dialog.Password), L"demo123");
+    EXPECT_EQ(ComboSelection(dialog.Language), 1);
+    SaveScreenshot(dialog.Window, L"login_en.bmp");
+    Click(ChildWithText(dialog.Window, L"Login"));
+    const TMainWindow main = FindMainWindow(client, EnglishTitle);
+    SaveScreenshot(main.Window, L"main_en.bmp");
+    EXPECT_EQ(ComboSelection(main.Areas), 2);
+    EXPECT_EQ(ComboItems(main.Lines), (std::vector<UnicodeString>{L"北京一号", L"天津二号"}));
+    EXPECT_EQ(ComboSelection(main.Lines), 1);
+
+    SelectComboEntry(main.Areas, 1);
+    Settle();
+    EXPECT_EQ(ComboItems(main.Lines),
+              (std::vector<UnicodeString>{L"East 1", L"East 2", L"East 3"}));
+    EXPECT_EQ(ComboSelection(main.Lines), 0);
+    EXPECT_EQ(CloseMainWindow(client, main), 0u);
+    EXPECT_EQ(RememberedSelection(L"AREACombobox2"), L"1");
+    EXPECT_EQ(RememberedSelection(L"IPCombobox2"), L"0");
+    ForgetRememberedSettings();
+}
+
+} // namespace
