@@ -7,23 +7,7 @@
 
 namespace {
 
-class ContainerControls : public SkinTest {
-protected:
-    void SetUp() override {
-        SkinTest::SetUp();
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 300, 200);
-    }
-    void TearDown() override {
-        Form->Free();
-        SkinTest::TearDown();
-    }
-    TForm* Form = nullptr;
-};
-
-LRESULT Ask(TControl* control, WORD command, LPARAM lParam = 0) {
-    return control->Perform(SM_ALPHACMD, SkinWParam(command), lParam);
-}
+using ContainerControls = SkinFormTest;
 
 TEST_F(ContainerControls, EachAnswersTheSkinAndKeepsItsDefaultSection) {
     auto* panel = new TsPanel(Form);

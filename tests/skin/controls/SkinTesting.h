@@ -25,6 +25,26 @@ private:
     TModuleEntry FFramework = FrameworkModule();
 };
 
+// A plain form for the controls of a test, made and freed around each test.
+class SkinFormTest : public SkinTest {
+protected:
+    void SetUp() override {
+        SkinTest::SetUp();
+        Form = new TForm(nullptr);
+        Form->SetBounds(30, 30, 300, 200);
+    }
+    void TearDown() override {
+        Form->Free();
+        SkinTest::TearDown();
+    }
+    TForm* Form = nullptr;
+};
+
+// A skin command's answer.
+inline LRESULT Ask(TControl* control, WORD command, LPARAM lParam = 0) {
+    return control->Perform(SM_ALPHACMD, SkinWParam(command), lParam);
+}
+
 // Handles messages until `done` answers True or `ms` pass; answers `done`.
 inline bool PumpUntil(const std::function<bool()>& done, DWORD ms = 3000) {
     const DWORD start = GetTickCount();

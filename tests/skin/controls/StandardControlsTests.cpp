@@ -10,23 +10,7 @@
 
 namespace {
 
-class StandardControls : public SkinTest {
-protected:
-    void SetUp() override {
-        SkinTest::SetUp();
-        Form = new TForm(nullptr);
-        Form->SetBounds(30, 30, 300, 200);
-    }
-    void TearDown() override {
-        Form->Free();
-        SkinTest::TearDown();
-    }
-    TForm* Form = nullptr;
-};
-
-LRESULT Ask(TControl* control, WORD command, LPARAM lParam = 0) {
-    return control->Perform(SM_ALPHACMD, SkinWParam(command), lParam);
-}
+using StandardControls = SkinFormTest;
 
 TEST_F(StandardControls, ClassesOfTheFormsAnswerTheSkinAndStayPlain) {
     auto* button = new TsButton(Form);
