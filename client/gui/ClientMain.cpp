@@ -13,6 +13,7 @@
 #include "client/IpHelperLoader.h"
 
 #include "framework/ModuleInit.h"
+#include "support/Ucl/UclModules.h"
 #include "support/KitThreadPool/KitConsts.h"
 #include "support/MYString/MYString.h"
 #include "support/XtThread/XtThread.h"
@@ -37,6 +38,17 @@ void ApplyServerOverride() {
     SetServiceEndpoints(endpoints);
 }
 
+// The class library first, then the library units' version records and system helpers, then
+// the support libraries and the client's own modules.
+TModuleList ClientModules() {
+    TModuleList modules{FrameworkModule()};
+    for (TModuleEntry& entry : UclModules()) modules.push_back(std::move(entry));
+    for (TModuleEntry entry : {MYStringModule(), KitConstsModule(), XtThreadModule(),
+                               XtDragCursorsModule(), IpHelperLoaderModule(), AppSharedModule()})
+        modules.push_back(std::move(entry));
+    return modules;
+}
+
 void RunClient() {
     ApplyServerOverride();
     Application->SetMainFormOnTaskBar(true);
@@ -50,8 +62,7 @@ void RunClient() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     try {
-        InitializeModules({FrameworkModule(), MYStringModule(), KitConstsModule(),
-                           XtThreadModule(), IpHelperLoaderModule(), AppSharedModule()});
+        InitializeModules(ClientModules());
         RunClient();
     } catch (...) {
         if (Application) Application->HandleException(nullptr);
