@@ -463,7 +463,10 @@ struct THintFixture {
 
 THintFixture MakeHintedForm() {
     auto* form = Construct<TForm>(Application);
-    form->SetBounds(100, 100, 300, 200);
+    // Hints are found through the window under the cursor: a corner of the screen that the
+    // windows of test programs running beside this one leave free, above them.
+    form->SetBounds(960, 560, 300, 200);
+    form->SetFormStyle(fsStayOnTop);
     auto* control = new THinted(form);
     control->SetParent(form);
     control->SetBounds(20, 20, 100, 50);

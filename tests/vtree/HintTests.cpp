@@ -10,6 +10,8 @@ protected:
     VTHint() {
         Host->SetVisible(true);
         SetForegroundWindow(Host->Handle());
+        // Focused, the tree shows hints even when another program's window is in front.
+        Window->SetFocus();
         Window->SetShowHint(true);
         for (int width : {150, 40}) Header().Columns()->Add()->SetWidth(width);
         Header().SetMainColumn(0);
@@ -112,6 +114,7 @@ TEST_F(VTHint, TreeDestroyedWhileItsHintFadesIn) {
     other->HintMode = hmTooltip;
     other->HintAnimation = hatFade;
     other->Tree()->AnimationDuration = 5000;
+    other->SetFocus();
     ASSERT_TRUE(other->ShowHintAt({156, 5}));
     HWND hint = other->HintWindow()->Handle();
     other->Free(); // the hint window goes with the tree, its timer too
@@ -129,6 +132,11 @@ namespace {
 TEST_F(VTHint, TheLibrarysHintMachineryShowsTheTreesTooltip) {
     const TModuleEntry framework = FrameworkModule();
     framework.Initialize();
+    // The hint is found through the window under the point: a corner of the screen that the
+    // windows of test programs running beside this one leave free, above them.
+    Host->SetLeft(900);
+    Host->SetTop(800);
+    SetWindowPos(Host->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     const TPoint cell = Window->ClientToScreen({160, 5});
     Application->ActivateHint(cell);
     auto* hint = dynamic_cast<TVirtualTreeHintWindow*>(Application->HintWindow());

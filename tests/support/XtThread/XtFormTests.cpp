@@ -95,6 +95,7 @@ TEST_F(XtForms, TheHighlightingFrameFollowsTheFocusAndTheMouse) {
     form->Show();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    form->SetFocus(); // even when another program's window is in front
     const std::vector<COLORREF> focused{RGB(255, 0, 0), RGB(255, 0, 0), RGB(255, 255, 255)};
     const std::vector<COLORREF> unfocused{RGB(0, 0, 255), RGB(0, 0, 255), RGB(255, 255, 255)};
     ASSERT_TRUE(form->Focused());
