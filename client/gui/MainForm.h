@@ -73,7 +73,7 @@ public:
                      TColumnIndex Column, const UnicodeString& Text, const TRect& CellRect,
                      bool& DefaultDraw);
     // The tree does not raise header clicks yet: the window binds this once it does.
-    void vt1HeaderClick(TColumnIndex Column);
+    void vt1HeaderClick(TVTHeader* Sender, const TVTHeaderHitInfo& HitInfo);
     void vt1Click(TObject* Sender);
     void vt1FreeNode(TBaseVirtualTree* Sender, PVirtualNode Node);
     void RefreshPingInfo(TObject* Sender);

@@ -37,8 +37,8 @@ void Tfrmmain::BuildLineView() {
     for (int width : {150, 80, 70, 55}) header->Columns()->Add()->SetWidth(width);
     header->SetMainColumn(0);
     header->SetStyle(hsXPStyle);
-    header->SetOptions(header->Options() + TVTHeaderOptions{hoVisible, hoShowSortGlyphs,
-                                                            hoColumnResize, hoDrag});
+    header->SetOptions(header->Options() +
+                       TVTHeaderOptions{hoVisible, hoShowSortGlyphs, hoColumnResize, hoDrag});
     header->SetHeight(22);
     header->SetSortColumn(1);
     TBaseVirtualTree* tree = vt1->Tree();
@@ -54,6 +54,7 @@ void Tfrmmain::BuildLineView() {
     vt1->OnDrawText = TVTDrawTextEvent(this, &Tfrmmain::vt1DrawText);
     vt1->OnClick = TNotifyEvent(this, &Tfrmmain::vt1Click);
     vt1->OnDblClick = TNotifyEvent(this, &Tfrmmain::vt1Click);
+    vt1->OnHeaderClick = TVTHeaderClickEvent(this, &Tfrmmain::vt1HeaderClick);
 }
 
 void Tfrmmain::vt1GetText(TBaseVirtualTree* Sender, PVirtualNode Node, TColumnIndex Column,
@@ -92,9 +93,11 @@ void Tfrmmain::vt1DrawText(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PV
     DefaultDraw = true;
 }
 
-void Tfrmmain::vt1HeaderClick(TColumnIndex Column) {
+// A click released away from any column (NoColumn) sorts nothing.
+void Tfrmmain::vt1HeaderClick(TVTHeader*, const TVTHeaderHitInfo& HitInfo) {
+    if (HitInfo.Column < 0) return;
     TVTHeader* header = vt1->Header();
-    header->SetSortColumn(Column);
+    header->SetSortColumn(HitInfo.Column);
     header->SetSortDirection(header->SortDirection() == sdAscending ? sdDescending : sdAscending);
     vt1->Tree()->SortTree(header->SortColumn(), sdAscending, true);
     CallUnderThreadMutex(TNotifyEvent(this, &Tfrmmain::RefreshPingInfo));

@@ -102,8 +102,12 @@ TEST_F(MainFormLines, SortingByDelayPutsUnmeasuredLinesLastAndNeverTies) {
     Form->vt1CompareNodes(tree, first, second, 1, result);
     EXPECT_EQ(result, 1);
 
-    Form->vt1HeaderClick(1); // descending
-    Form->vt1HeaderClick(1); // ascending again
+    TVTHeaderHitInfo click;
+    click.Column = 1;
+    Form->vt1->OnHeaderClick(Form->vt1->Header(), click); // descending
+    Form->vt1->OnHeaderClick(Form->vt1->Header(), click); // ascending again
+    click.Column = NoColumn;
+    Form->vt1->OnHeaderClick(Form->vt1->Header(), click); // released away: no change
     std::vector<UnicodeString> order;
     for (const ps* row : Rows()) order.push_back(row->delay);
     EXPECT_EQ(order[0], L"30");
@@ -111,9 +115,8 @@ TEST_F(MainFormLines, SortingByDelayPutsUnmeasuredLinesLastAndNeverTies) {
 }
 
 TEST(MainFormView, DelayBands) {
-    const std::pair<Integer, TColor> bands[] = {{0, 0x9BFFAA},   {200, 0x9BFFAA},
-                                                {201, 0x96FFC8}, {250, 0x96FFC8},
-                                                {251, 0x8CFFE1}, {300, 0x8CFFE1},
+    const std::pair<Integer, TColor> bands[] = {{0, 0x9BFFAA},   {200, 0x9BFFAA}, {201, 0x96FFC8},
+                                                {250, 0x96FFC8}, {251, 0x8CFFE1}, {300, 0x8CFFE1},
                                                 {301, 0x8CFFF0}, {5000, 0x8CFFF0}};
     for (const auto& [delay, expected] : bands) {
         TColor color = clNone;
