@@ -2,6 +2,7 @@
 #include "framework/Forms.h"
 #include "framework/Themes.h"
 
+#include "ControlTesting.h"
 #include "MessageLoopTesting.h"
 
 #include <gtest/gtest.h>
@@ -10,25 +11,6 @@
 #include <vector>
 
 namespace {
-
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
-
-TOwned<TWinControl> MakeHost() {
-    TOwned<TWinControl> host(new TWinControl(nullptr));
-    host->SetVisible(false);
-    host->SetBounds(20, 20, 300, 200);
-    return host;
-}
-
-template <class T>
-T* Place(TWinControl* parent, int left = 10, int top = 10) {
-    auto* control = new T(parent);
-    control->SetParent(parent);
-    control->SetLeft(left);
-    control->SetTop(top);
-    return control;
-}
 
 struct TClicks {
     int Count = 0;
@@ -228,10 +210,14 @@ TEST(Buttons, BitBtnKindSetsCaptionResultDefaultAndCancel) {
         bool Cancel;
     };
     const TCase cases[] = {
-        {bkOK, L"OK", mrOk, true, false},       {bkCancel, L"Cancel", mrCancel, false, true},
-        {bkYes, L"&Yes", mrYes, true, false},   {bkNo, L"&No", mrNo, false, true},
-        {bkAbort, L"Abort", mrAbort, false, false}, {bkRetry, L"&Retry", mrRetry, false, false},
-        {bkIgnore, L"&Ignore", mrIgnore, false, false}, {bkAll, L"&All", mrAll, false, false},
+        {bkOK, L"OK", mrOk, true, false},
+        {bkCancel, L"Cancel", mrCancel, false, true},
+        {bkYes, L"&Yes", mrYes, true, false},
+        {bkNo, L"&No", mrNo, false, true},
+        {bkAbort, L"Abort", mrAbort, false, false},
+        {bkRetry, L"&Retry", mrRetry, false, false},
+        {bkIgnore, L"&Ignore", mrIgnore, false, false},
+        {bkAll, L"&All", mrAll, false, false},
         {bkClose, L"&Close", mrNone, false, false},
     };
     for (const TCase& test : cases) {

@@ -1,5 +1,7 @@
 #include "framework/ComCtrls.h"
 
+#include "ControlTesting.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,24 +9,6 @@
 #include <vector>
 
 namespace {
-
-template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
-
-template <class T> TOwned<T> Make(TComponent* owner = nullptr) { return TOwned<T>(new T(owner)); }
-
-// A hidden top-level window for controls to live on.
-TOwned<TWinControl> MakeHost(int width = 300, int height = 200) {
-    auto host = Make<TWinControl>();
-    host->SetVisible(false);
-    host->SetBounds(20, 20, width, height);
-    return host;
-}
-
-TColor PixelAt(TBitmap& bitmap, int x, int y) {
-    GdiFlush();
-    const auto* pixel = static_cast<const Byte*>(bitmap.ScanLine(y)) + x * 4;
-    return MakeColor(pixel[2], pixel[1], pixel[0]);
-}
 
 TOwned<TBitmap> PaintedCopy(TWinControl* control) {
     TOwned<TBitmap> image(new TBitmap(control->Width(), control->Height(), pf32bit));

@@ -1,29 +1,13 @@
 #include "framework/ExtCtrls.h"
 
+#include "ControlTesting.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
 namespace {
-
-template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
-
-template <class T> TOwned<T> Make(TComponent* owner = nullptr) { return TOwned<T>(new T(owner)); }
-
-// A hidden top-level window for controls to live on.
-TOwned<TWinControl> MakeHost(int width, int height) {
-    auto host = Make<TWinControl>();
-    host->SetVisible(false);
-    host->SetBounds(20, 20, width, height);
-    return host;
-}
-
-TColor PixelAt(TBitmap& bitmap, int x, int y) {
-    GdiFlush();
-    const auto* pixel = static_cast<const Byte*>(bitmap.ScanLine(y)) + x * 4;
-    return MakeColor(pixel[2], pixel[1], pixel[0]);
-}
 
 // Whether any pixel of the columns [left, right) has the colour.
 bool ColumnsHold(TBitmap& bitmap, int left, int right, TColor color) {

@@ -1,6 +1,7 @@
 #include "framework/Forms.h"
 #include "framework/ModuleInit.h"
 
+#include "ControlTesting.h"
 #include "EventTesting.h"
 #include "MessageLoopTesting.h"
 
@@ -12,17 +13,7 @@
 namespace {
 
 // The screen and application objects exist for each test, as in a program.
-class Forms : public testing::Test {
-protected:
-    void SetUp() override { FFramework.Initialize(); }
-    void TearDown() override {
-        FFramework.Finalize();
-        DrainMessages();
-    }
-
-private:
-    TModuleEntry FFramework = FrameworkModule();
-};
+using Forms = TFrameworkTest;
 
 // Runs the application's loop until `done` or a deadline.
 template <class Done> bool PumpUntil(Done done, DWORD ms = 3000) {

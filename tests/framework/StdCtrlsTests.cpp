@@ -3,6 +3,7 @@
 #include "framework/ModuleInit.h"
 #include "framework/StdCtrls.h"
 
+#include "ControlTesting.h"
 #include "EventTesting.h"
 #include "MessageLoopTesting.h"
 
@@ -12,27 +13,6 @@
 #include <vector>
 
 namespace {
-
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
-
-// A top-level window for controls to live on, hidden unless a test needs focus rules.
-TOwned<TWinControl> MakeHost(bool visible = false) {
-    TOwned<TWinControl> host(new TWinControl(nullptr));
-    host->SetVisible(visible);
-    host->SetBounds(20, 20, 300, 200);
-    return host;
-}
-
-// A child control placed on `parent`, freed with it.
-template <class T>
-T* Place(TWinControl* parent, int left = 10, int top = 10) {
-    auto* control = new T(parent);
-    control->SetParent(parent);
-    control->SetLeft(left);
-    control->SetTop(top);
-    return control;
-}
 
 // What the system sends the parent when a child reports a notification.
 void Notify(TWinControl* child, WORD code) {
@@ -81,7 +61,7 @@ TEST(StdCtrls, ButtonClickReflectedFromTheParentFiresOnClickOnce) {
 }
 
 TEST(StdCtrls, EnterClicksTheActiveButtonAndEscTheCancelButton) {
-    auto host = MakeHost(true);
+    auto host = MakeVisibleHost();
     auto* edit = Place<TEdit>(host.get(), 10, 10);
     auto* ok = Place<TButton>(host.get(), 10, 50);
     auto* cancel = Place<TButton>(host.get(), 100, 50);
@@ -118,7 +98,7 @@ TEST(StdCtrls, EnterClicksTheActiveButtonAndEscTheCancelButton) {
 }
 
 TEST(StdCtrls, DialogKeysNobodyTakesStayUnanswered) {
-    auto host = MakeHost(true);
+    auto host = MakeVisibleHost();
     auto* plain = Place<TButton>(host.get());
     TEvents events;
     plain->OnClick = TNotifyEvent(&events, &TEvents::Click);
@@ -150,7 +130,8 @@ TEST(StdCtrls, CheckBoxStateCyclesThroughGrayedOnlyWhenAllowed) {
         box->OnClick = TNotifyEvent(&events, &TEvents::Click);
         for (std::size_t i = 0; i < test.Cycle.size(); ++i) {
             Notify(box, BN_CLICKED);
-            EXPECT_EQ(box->State(), test.Cycle[i]) << "click " << i << " grayed " << test.AllowGrayed;
+            EXPECT_EQ(box->State(), test.Cycle[i])
+                << "click " << i << " grayed " << test.AllowGrayed;
             EXPECT_EQ(SendMessageW(box->Handle(), BM_GETCHECK, 0, 0), test.Cycle[i]);
         }
         EXPECT_EQ(events.Log.size(), test.Cycle.size());
@@ -272,7 +253,7 @@ TEST(StdCtrls, MemoLinesAreTheTextWithOrWithoutAWindow) {
 }
 
 TEST(StdCtrls, MemoOffersUnwantedReturnAndTabToTheForm) {
-    auto host = MakeHost(true);
+    auto host = MakeVisibleHost();
     auto* memo = Place<TMemo>(host.get());
     auto* ok = Place<TButton>(host.get(), 10, 120);
     ok->SetDefault(true);
@@ -480,7 +461,7 @@ TEST(StdCtrls, ComboBoxKeyPressSwallowsKeysTypedIntoItsEdit) {
 }
 
 TEST(StdCtrls, FocusInTheComboBoxEditIsTheComboBoxs) {
-    auto host = MakeHost(true);
+    auto host = MakeVisibleHost();
     auto* combo = Place<TComboBox>(host.get(), 10, 10);
     auto* edit = Place<TEdit>(host.get(), 10, 60);
     TEvents events;
@@ -518,7 +499,7 @@ struct TItemPainter {
 } // namespace
 
 TEST(StdCtrls, OwnerDrawComboBoxPaintsThroughOnDrawItem) {
-    auto host = MakeHost(true); // a combo box draws its item only while it is visible
+    auto host = MakeVisibleHost(); // a combo box draws its item only while it is visible
     auto* combo = Place<TComboBox>(host.get());
     combo->SetStyle(csOwnerDrawFixed);
     combo->SetItemHeight(18);
@@ -566,7 +547,7 @@ TEST(StdCtrls, ListBoxItemsAndSelection) {
 }
 
 TEST(StdCtrls, OwnerDrawListBoxMeasuresAndDrawsItsItems) {
-    auto host = MakeHost(true); // a list box draws its items only while it is visible
+    auto host = MakeVisibleHost(); // a list box draws its items only while it is visible
     auto* list = Place<TListBox>(host.get());
     list->SetStyle(lbOwnerDrawFixed);
     list->SetItemHeight(20);
@@ -584,7 +565,7 @@ TEST(StdCtrls, OwnerDrawListBoxMeasuresAndDrawsItsItems) {
 }
 
 TEST(StdCtrls, AcceleratorsFocusAndToggle) {
-    auto host = MakeHost(true);
+    auto host = MakeVisibleHost();
     auto* label = Place<TLabel>(host.get(), 10, 10);
     auto* edit = Place<TEdit>(host.get(), 80, 10);
     auto* box = Place<TCheckBox>(host.get(), 10, 50);
@@ -620,17 +601,7 @@ TEST(StdCtrls, GroupBoxLaysChildrenOutBelowItsCaption) {
 namespace {
 
 // The screen and application objects exist for each test, as in a program.
-class StdCtrlsForms : public testing::Test {
-protected:
-    void SetUp() override { FFramework.Initialize(); }
-    void TearDown() override {
-        FFramework.Finalize();
-        DrainMessages();
-    }
-
-private:
-    TModuleEntry FFramework = FrameworkModule();
-};
+using StdCtrlsForms = TFrameworkTest;
 
 // A dialog as the client builds them: an edit with the focus, a default and a cancel button.
 struct TDialog {
@@ -673,9 +644,8 @@ TEST_F(StdCtrlsForms, EnterAndEscInTheEditEndTheDialogThroughItsButtons) {
     } cases[] = {{VK_RETURN, mrOk}, {VK_ESCAPE, mrAbort}};
     for (const auto& test : cases) {
         TDialog dialog = MakeDialog();
-        TLambdaHandler<void(TObject*)> press([&](TObject*) {
-            PostMessageW(dialog.Edit->Handle(), WM_KEYDOWN, test.Key, 1);
-        });
+        TLambdaHandler<void(TObject*)> press(
+            [&](TObject*) { PostMessageW(dialog.Edit->Handle(), WM_KEYDOWN, test.Key, 1); });
         dialog.Form->OnShow = press.Event();
         TLoopDeadline deadline(5000);
         EXPECT_EQ(dialog.Form->ShowModal(), test.Expected) << test.Key;
