@@ -8,6 +8,7 @@
 // Classes here: TVirtualTreeColumn, TVirtualTreeColumns, TVTFixedAreaConstraints, TVTHeader.
 #pragma once
 
+#include "framework/Buttons.h"
 #include "framework/Collections.h"
 #include "framework/Events.h"
 #include "framework/Graphics.h"
@@ -28,7 +29,8 @@ using TVTColumnOptions = TSet<TVTColumnOption>;
 constexpr TVTColumnOptions DefaultColumnOptions = TVTColumnOptions::FromBits(0x08FF);
 
 enum TVirtualTreeColumnStyle { vsText, vsOwnerDraw };
-enum TVTHeaderColumnLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+// The buttons' layouts: the same names in the same order, which one scope can hold only once.
+using TVTHeaderColumnLayout = TButtonLayout;
 using TIndexArray = std::vector<TColumnIndex>;
 using TColumnsArray = std::vector<class TVirtualTreeColumn*>;
 

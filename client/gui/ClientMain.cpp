@@ -1,5 +1,5 @@
 // The client program: the modules start in the order they use each other, the application is
-// titled, and the forms are made in their order. Making the main window runs the whole login;
+// titled, and the forms are made in their order (the account dialogs hidden). Making the main window runs the whole login;
 // when no login succeeds the process ends inside it, and so does closing the window later.
 //
 // VELMORA_ACCOUNT_SERVERS, when set, names the servers to talk to instead of the built-in
@@ -8,6 +8,7 @@
 #include "client/gui/LoginForm.h"
 #include "client/gui/MainForm.h"
 
+#include "client/AccountDialogs.h"
 #include "client/AccountServerProtocol.h"
 #include "client/AppShared.h"
 #include "client/IpHelperLoader.h"
@@ -55,6 +56,9 @@ void RunClient() {
     Application->SetTitle(L"Velmora网络加速器 v9.0");
     Application->CreateForm(frmmain);
     Application->CreateForm(frmlogin);
+    Application->CreateForm(Form2);
+    Application->CreateForm(Form3);
+    Application->CreateForm(Form4);
     Application->Run();
 }
 

@@ -7,7 +7,7 @@
 
 template <class T> T* Place(TComponent* owner, TWinControl* parent, int left, int top,
                             int width, int height) {
-    auto* control = new T(owner);
+    T* control = Construct<T>(owner);
     control->SetParent(parent);
     control->SetBounds(left, top, width, height);
     return control;

@@ -12,16 +12,16 @@ Tfrmlogin* frmlogin = nullptr;
 
 namespace {
 
-TLabel* PlaceLabel(TForm* form, TWinControl* parent, int left, int top,
+TsLabel* PlaceLabel(TForm* form, TWinControl* parent, int left, int top,
                    const UnicodeString& caption) {
-    auto* label = Place<TLabel>(form, parent, left, top, 76, 16);
+    auto* label = Place<TsLabel>(form, parent, left, top, 76, 16);
     label->SetCaption(caption);
     return label;
 }
 
-TButton* PlaceButton(TForm* form, int left, int top, const UnicodeString& caption,
+TsButton* PlaceButton(TForm* form, int left, int top, const UnicodeString& caption,
                      const TNotifyEvent& onClick) {
-    auto* button = Place<TButton>(form, form, left, top, 82, 26);
+    auto* button = Place<TsButton>(form, form, left, top, 82, 26);
     button->SetCaption(caption);
     button->OnClick = onClick;
     return button;
@@ -42,23 +42,23 @@ Tfrmlogin::Tfrmlogin(TComponent* owner) : TForm(owner) {
 }
 
 void Tfrmlogin::BuildInputs() {
-    sGroupBox1 = Place<TGroupBox>(this, this, 4, 110, 352, 146);
+    sGroupBox1 = Place<TsGroupBox>(this, this, 4, 110, 352, 146);
     sGroupBox1->SetCaption(L"登陆");
     sLabel1 = PlaceLabel(this, sGroupBox1, 16, 26, L"用户名:");
     sLabel2 = PlaceLabel(this, sGroupBox1, 16, 56, L"密  码:");
     sLabel3 = PlaceLabel(this, sGroupBox1, 16, 86, L"语  言:");
-    edt_user = Place<TEdit>(this, sGroupBox1, 96, 22, 200, 22);
-    edt_pass = Place<TEdit>(this, sGroupBox1, 96, 52, 200, 22);
+    edt_user = Place<TsEdit>(this, sGroupBox1, 96, 22, 200, 22);
+    edt_pass = Place<TsEdit>(this, sGroupBox1, 96, 52, 200, 22);
     edt_pass->SetPasswordChar(L'*');
-    lang = Place<TComboBox>(this, sGroupBox1, 96, 82, 200, 22);
+    lang = Place<TsComboBox>(this, sGroupBox1, 96, 82, 200, 22);
     lang->SetStyle(csDropDownList);
     for (const wchar_t* item : {L"简体中文", L"English", L"繁体中文"}) lang->Items()->Add(item);
     lang->SetItemIndex(0);
     lang->OnChange = TNotifyEvent(this, &Tfrmlogin::langChange);
     lang->OnDblClick = TNotifyEvent(this, &Tfrmlogin::langDblClick);
-    chkpass = Place<TCheckBox>(this, sGroupBox1, 96, 114, 100, 20);
+    chkpass = Place<TsCheckBox>(this, sGroupBox1, 96, 114, 100, 20);
     chkpass->SetCaption(L"记住密码");
-    chkstatus = Place<TCheckBox>(this, sGroupBox1, 200, 114, 110, 20);
+    chkstatus = Place<TsCheckBox>(this, sGroupBox1, 200, 114, 110, 20);
     chkstatus->SetCaption(L"断线重拨");
 }
 
@@ -75,15 +75,15 @@ void Tfrmlogin::BuildButtons() {
     btn_login->SetDefault(true);
     btn_exit = PlaceButton(this, 274, 264, L"关  闭", TNotifyEvent(this, &Tfrmlogin::btn_exitClick));
     btn_exit->SetCancel(true);
-    Label3 = Place<TLabel>(this, this, 4, 300, 352, 24);
+    Label3 = Place<TsLabel>(this, this, 4, 300, 352, 24);
     Label3->SetWordWrap(true);
     Label3->Font()->SetColor(clRed);
     Label3->SetVisible(false);
     // The two link labels lie outside the window: they are never seen.
-    Label1 = Place<TLabel>(this, this, -400, 10, 80, 16);
+    Label1 = Place<TsLabel>(this, this, -400, 10, 80, 16);
     Label1->SetCaption(L"注册帐户");
     Label1->OnClick = registration;
-    Label2 = Place<TLabel>(this, this, -400, 30, 80, 16);
+    Label2 = Place<TsLabel>(this, this, -400, 30, 80, 16);
     Label2->SetCaption(L"登录充值");
     Label2->OnClick = accountRoot;
     Button1 = PlaceButton(this, -400, 50, L"判断语言", TNotifyEvent(this, &Tfrmlogin::Button1Click));

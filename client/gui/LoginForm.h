@@ -5,10 +5,14 @@
 // (`frmlogin`) is made hidden at start-up only to re-apply the remembered language.
 #pragma once
 
-#include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
-#include "framework/StdCtrls.h"
 #include "framework/WebBrowser.h"
+#include "skin/controls/sButton.h"
+#include "skin/controls/sCheckBox.h"
+#include "skin/controls/sComboBox.h"
+#include "skin/controls/sEdit.h"
+#include "skin/controls/sGroupBox.h"
+#include "skin/controls/sLabel.h"
 
 class Tfrmlogin : public TForm {
     CLASS_INFO(Tfrmlogin, TForm)
@@ -16,16 +20,16 @@ public:
     explicit Tfrmlogin(TComponent* owner);
 
     TWebBrowser* wb1;
-    TGroupBox* sGroupBox1;
-    TLabel *sLabel1, *sLabel2, *sLabel3;
-    TEdit *edt_user, *edt_pass;
-    TComboBox* lang;
-    TCheckBox *chkpass, *chkstatus;
-    TButton *sButton1, *sButton2, *sButton3, *sButton4;
-    TButton *btn_login, *btn_exit;
-    TLabel* Label3;
-    TLabel *Label1, *Label2;
-    TButton* Button1;
+    TsGroupBox* sGroupBox1;
+    TsLabel *sLabel1, *sLabel2, *sLabel3;
+    TsEdit *edt_user, *edt_pass;
+    TsComboBox* lang;
+    TsCheckBox *chkpass, *chkstatus;
+    TsButton *sButton1, *sButton2, *sButton3, *sButton4;
+    TsButton *btn_login, *btn_exit;
+    TsLabel* Label3;
+    TsLabel *Label1, *Label2;
+    TsButton* Button1;
 
     void FormCreate(TObject* Sender);
     void langChange(TObject* Sender);

@@ -9,19 +9,41 @@ Tfrmmain* frmmain = nullptr;
 
 namespace {
 
-TLabel* PlaceLabel(TComponent* owner, TWinControl* parent, int left, int top, int width,
-                   const UnicodeString& caption) {
-    auto* label = Place<TLabel>(owner, parent, left, top, width, 16);
+TsLabel* PlaceLabel(TComponent* owner, TWinControl* parent, int left, int top, int width,
+                    const UnicodeString& caption) {
+    auto* label = Place<TsLabel>(owner, parent, left, top, width, 16);
     label->SetCaption(caption);
     return label;
 }
 
-TButton* PlaceButton(TComponent* owner, TWinControl* parent, const TRect& bounds,
-                     const UnicodeString& caption) {
-    auto* button = Place<TButton>(owner, parent, bounds.left, bounds.top, bounds.Width(),
-                                  bounds.Height());
+TsButton* PlaceButton(TComponent* owner, TWinControl* parent, const TRect& bounds,
+                      const UnicodeString& caption) {
+    auto* button = Place<TsButton>(owner, parent, bounds.left, bounds.top, bounds.Width(),
+                                   bounds.Height());
     button->SetCaption(caption);
     return button;
+}
+
+TsRadioButton* PlaceRadio(TComponent* owner, TWinControl* parent, int left, int width,
+                          const UnicodeString& caption) {
+    auto* radio = Place<TsRadioButton>(owner, parent, left, 74, width, 20);
+    radio->SetCaption(caption);
+    return radio;
+}
+
+TsComboBox* PlaceList(TComponent* owner, TWinControl* parent, int left, int top) {
+    auto* box = Place<TsComboBox>(owner, parent, left, top, 140, 22);
+    box->SetStyle(csDropDownList);
+    return box;
+}
+
+// A status bar as the form places it: at a fixed place instead of the parent's bottom.
+TsStatusBar* PlaceStatusBar(TComponent* owner, TWinControl* parent, int top) {
+    auto* bar = Construct<TsStatusBar>(owner);
+    bar->SetAlign(alNone);
+    bar->SetParent(parent);
+    bar->SetBounds(-800, top, 300, 20);
+    return bar;
 }
 
 TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const UnicodeString& caption,
@@ -35,9 +57,7 @@ TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const UnicodeString& ca
 
 } // namespace
 
-Tfrmmain::Tfrmmain(TComponent* owner)
-    : TForm(owner), sb(std::make_unique<TPlainAreaBar>()),
-      SysTrayIcon1(std::make_unique<TPlainTrayIcon>()) {
+Tfrmmain::Tfrmmain(TComponent* owner) : TForm(owner) {
     SetBorderStyle(bsSingle);
     SetBorderIcons({biSystemMenu, biMinimize});
     SetPosition(poScreenCenter);
@@ -49,9 +69,11 @@ Tfrmmain::Tfrmmain(TComponent* owner)
     BuildLineView();
     BuildStatusPanel();
     BuildTrayMenu();
+    BuildHiddenParts();
     vercheck = new TTimer(this);
     vercheck->SetEnabled(false);
-    sb->OnClick = TAreaClickEvent(this, &Tfrmmain::AreaTitleClick);
+    vercheck->SetInterval(15000);
+    vercheck->SetOnTimer(TNotifyEvent(this, &Tfrmmain::vercheckTimer));
     OnCreate = TNotifyEvent(this, &Tfrmmain::FormCreate);
     OnShow = TNotifyEvent(this, &Tfrmmain::FormShow);
     OnCloseQuery = TCloseQueryEvent(this, &Tfrmmain::FormCloseQuery);
@@ -59,32 +81,50 @@ Tfrmmain::Tfrmmain(TComponent* owner)
 }
 
 void Tfrmmain::BuildLineGroup() {
-    grpLine = Place<TGroupBox>(this, this, 3, 78, 302, 100);
+    grpLine = Place<TsGroupBox>(this, this, 3, 78, 302, 100);
     lblArea = PlaceLabel(this, grpLine, 10, 20, 56, L"地区:");
     lblLine = PlaceLabel(this, grpLine, 10, 48, 56, L"线路:");
-    lblMode = PlaceLabel(this, grpLine, 10, 76, 200, L"协议:");
-    AreaTxt2 = Place<TComboBox>(this, grpLine, 66, 16, 140, 22);
-    AreaTxt2->SetStyle(csDropDownList);
+    lblMode = PlaceLabel(this, grpLine, 10, 76, 56, L"协议:");
+    AreaTxt2 = PlaceList(this, grpLine, 66, 16);
     AreaTxt2->OnChange = TNotifyEvent(this, &Tfrmmain::AreaTxt2Change);
-    IPAddrTxt = Place<TComboBox>(this, grpLine, 66, 44, 140, 22);
-    IPAddrTxt->SetStyle(csDropDownList);
+    IPAddrTxt = PlaceList(this, grpLine, 66, 44);
+    rb_pptp = PlaceRadio(this, grpLine, 66, 60, L"PPTP");
+    rb_pptp->SetChecked(true);
+    rb_lp2p = PlaceRadio(this, grpLine, 130, 60, L"L2TP");
+    rb_openvpn = PlaceRadio(this, grpLine, 194, 80, L"OPENVPN");
+    rb_openvpn->SetVisible(false);
+    rb_openvpn->SetEnabled(false);
     btn_speed = PlaceButton(this, grpLine, {212, 15, 294, 39}, L"批量测速");
     cesu = PlaceButton(this, grpLine, {212, 43, 294, 67}, L"单个测速");
-    // Outside the window: never seen.
-    AreaTxt = Place<TComboBox>(this, this, -400, 0, 140, 22);
-    AreaTxt->SetStyle(csDropDownList);
+}
+
+// Everything here lies outside the client area: never seen.
+void Tfrmmain::BuildHiddenParts() {
+    sb = Construct<TsFrameBar>(this);
+    sb->SetAlign(alNone);
+    sb->SetParent(this);
+    sb->SetBounds(-400, 0, 150, 300);
+    // Nobody sees the bar: a layout in one step keeps its clicks from pumping messages.
+    sb->SetAnimation(false);
+    AreaTxt = PlaceList(this, this, -600, 0);
     AreaTxt->OnChange = TNotifyEvent(this, &Tfrmmain::AreaTxtChange);
-    com_game = Place<TComboBox>(this, this, -400, 30, 140, 22);
-    lbl_info = PlaceLabel(this, this, -400, 60, 80, L"PNA/PNA");
-    lbl_info->SetVisible(false);
-    Button1 = PlaceButton(this, this, {-400, 90, -320, 114}, L"Button1");
+    com_game = PlaceList(this, this, -600, 30);
+    com_game->SetEnabled(false);
+    StatusBar1 = PlaceStatusBar(this, this, 60);
+    for (int width : {150, 150}) StatusBar1->Panels()->Add()->SetWidth(width);
+    sb001 = PlaceStatusBar(this, this, 90);
+    sb001->SetSimplePanel(true);
+    pnlInfo = Place<TsPanel>(this, this, -600, 120, 180, 40);
+    lbl_info = PlaceLabel(this, pnlInfo, 4, 4, 80, L"PNA/PNA");
+    btn_zz = PlaceButton(this, pnlInfo, {90, 4, 176, 28}, L"启用中转(&Z)");
+    Button1 = PlaceButton(this, this, {-600, 170, -520, 194}, L"Button1");
     Button1->OnClick = TNotifyEvent(this, &Tfrmmain::Button1Click);
 }
 
 void Tfrmmain::BuildStatusPanel() {
     btn_conn = PlaceButton(this, this, {3, 370, 151, 428}, L"连  接");
     btn_disconn = PlaceButton(this, this, {157, 370, 305, 428}, L"断  开");
-    pnlStatus = Place<TPanel>(this, this, 310, 366, 380, 64);
+    pnlStatus = Place<TsPanel>(this, this, 310, 366, 380, 64);
     pnlStatus->SetBevelOuter(bvLowered);
     statuslabel = PlaceLabel(this, pnlStatus, 6, 4, 120, L"未连接");
     linelabel = PlaceLabel(this, pnlStatus, 130, 4, 120, L"");
@@ -113,7 +153,7 @@ void Tfrmmain::BuildMenus() {
     N1 = AddItem(this, H1, L"关于", TNotifyEvent(this, &Tfrmmain::N1Click));
     O1 = AddItem(this, root, L"刷新线路");
     N14 = AddItem(this, O1, L"刷新线路", TNotifyEvent(this, &Tfrmmain::N14Click));
-    L2TPQ1 = AddItem(this, O1, L"L2TP强制生效");
+    L2TPQ1 = AddItem(this, O1, L"L2TP强制生效", TNotifyEvent(this, &Tfrmmain::L2TPQ1Click));
     L2TPQ1->SetVisible(false);
     SetMenu(mm1);
 }
@@ -128,6 +168,14 @@ void Tfrmmain::BuildTrayMenu() {
     N5->SetVisible(false);
     N6 = AddItem(this, root, L"断开");
     N6->SetVisible(false);
+    SysTrayIcon1 = Construct<TSysTrayIcon>(this);
+    // Off until the login succeeds; a window built in code is still loading here, so the shell
+    // never sees the icon before that.
+    SysTrayIcon1->SetEnabled(false);
+    SysTrayIcon1->SetAnimate(true);
+    SysTrayIcon1->SetPopupMenu(taskmenu1);
+    SysTrayIcon1->RestoreOn = ticLeftClick;
+    SysTrayIcon1->PopupMenuOn = ticRightClick;
 }
 
 void Tfrmmain::ApplyLanguageTexts() {

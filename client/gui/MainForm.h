@@ -3,23 +3,29 @@
 // area in the line list view `vt1`; its menus open the account pages and refresh the line list;
 // closing it saves the selection and ends the process with exit code 0.
 //
-// The area title items and the tray icon are reached through IAreaBar and ITrayIcon
-// (AreaBar.h), which the skinned frame bar and tray icon implement; the plain ones stand in
-// until then. The dial-up components, the connect cycle and the latency tests belong to their
-// own modules; this window only holds the controls they use.
+// The controls are the skinned ones, which without a skin behave as the class library's; the
+// area title items live on the frame bar `sb`, which like the status bars, the relay button and
+// the second area box lies outside the client area. The dial-up components, the connect cycle
+// and the latency tests belong to their own modules; this window only holds the controls they
+// use.
 #pragma once
 
-#include "client/gui/AreaBar.h"
+#include "client/RelayRoute.h"
 
-#include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
-#include "framework/StdCtrls.h"
 #include "framework/Timers.h"
 #include "framework/WebBrowser.h"
+#include "skin/controls/SysTray.h"
+#include "skin/controls/sButton.h"
+#include "skin/controls/sComboBox.h"
+#include "skin/controls/sFrameBar.h"
+#include "skin/controls/sGroupBox.h"
+#include "skin/controls/sLabel.h"
+#include "skin/controls/sPanel.h"
+#include "skin/controls/sRadioButton.h"
+#include "skin/controls/sStatusBar.h"
 #include "vtree/VirtualTrees.h"
-
-#include <memory>
 
 class Tfrmmain : public TForm {
     CLASS_INFO(Tfrmmain, TForm)
@@ -27,14 +33,14 @@ public:
     explicit Tfrmmain(TComponent* owner);
 
     TWebBrowser *web1, *web2;
-    TGroupBox* grpLine;
-    TLabel *lblArea, *lblLine, *lblMode;
-    TComboBox *AreaTxt2, *IPAddrTxt, *AreaTxt, *com_game;
-    TButton *btn_speed, *cesu, *btn_conn, *btn_disconn, *Button1;
+    TsGroupBox* grpLine;
+    TsLabel *lblArea, *lblLine, *lblMode;
+    TsComboBox *AreaTxt2, *IPAddrTxt, *AreaTxt, *com_game;
+    TsButton *btn_speed, *cesu, *btn_conn, *btn_disconn, *Button1;
     TVirtualStringTreeWindow* vt1;
-    TPanel* pnlStatus;
-    TLabel *statuslabel, *protocollabel, *linelabel, *localiplabel, *datalabel, *userlabel;
-    TLabel* lbl_info;
+    TsPanel* pnlStatus;
+    TsLabel *statuslabel, *protocollabel, *linelabel, *localiplabel, *datalabel, *userlabel;
+    TsLabel* lbl_info;
     TTimer* vercheck;
     TMainMenu* mm1;
     TMenuItem *N2, *N11, *N3, *N4, *N10;
@@ -42,12 +48,27 @@ public:
     TMenuItem *O1, *N14, *L2TPQ1;
     TPopupMenu* taskmenu1;
     TMenuItem *N9, *N7, *N8, *N5, *N6;
-    std::unique_ptr<IAreaBar> sb;
-    std::unique_ptr<ITrayIcon> SysTrayIcon1;
+    TsFrameBar* sb;
+    TSysTrayIcon* SysTrayIcon1;
 
     // The highlighted title item, and the one clicked when the window is shown.
-    TAreaItem* _XZ = nullptr;
-    TAreaItem* _zz = nullptr;
+    TsTitleItem* _XZ = nullptr;
+    TsTitleItem* _zz = nullptr;
+
+    // Outside the client area: the status bars, the panel with the pool counters and the relay
+    // button; inside the line group: the protocol switches (OPENVPN hidden and disabled).
+    TsStatusBar *StatusBar1, *sb001;
+    TsPanel* pnlInfo;
+    TsButton* btn_zz;
+    TsRadioButton *rb_pptp, *rb_lp2p, *rb_openvpn;
+    // The relay route and its 2000-entry `routerlist`; btn2Click adds the route, btn1Click
+    // deletes it, and no control calls either.
+    TRelayRoute relay;
+    void vercheckTimer(TObject* Sender);
+    void AreaTitleCreateFrame(TObject* Sender, TCustomFrame*& Frame);
+    void btn1Click(TObject* Sender);
+    void btn2Click(TObject* Sender);
+    void L2TPQ1Click(TObject* Sender);
 
     // Re-captions the window's texts for `lang_code` (the login dialog's language routine).
     void ApplyLanguageTexts();
@@ -60,7 +81,8 @@ public:
     // Line list and areas.
     void LoadLineList();
     void AreaTxt2Change(TObject* Sender);
-    void AreaTitleClick(TAreaItem* Item);
+    // Sender: the clicked item's title button.
+    void AreaTitleClick(TObject* Sender);
     void AreaTxtChange(TObject* Sender);
     void N14Click(TObject* Sender);
 
@@ -72,7 +94,6 @@ public:
     void vt1DrawText(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
                      TColumnIndex Column, const UnicodeString& Text, const TRect& CellRect,
                      bool& DefaultDraw);
-    // The tree does not raise header clicks yet: the window binds this once it does.
     void vt1HeaderClick(TVTHeader* Sender, const TVTHeaderHitInfo& HitInfo);
     void vt1Click(TObject* Sender);
     void vt1FreeNode(TBaseVirtualTree* Sender, PVirtualNode Node);
@@ -97,7 +118,9 @@ private:
     void FillAreaLines(const UnicodeString& area);
     void FillLineBox(const UnicodeString& area);
     bool RefuseWhileTesting();
-    void SetNormalFont(TAreaItem* item);
+    void SetNormalFont(TsTitleItem* item);
+    TsTitleItem* AddTitleItem(const UnicodeString& caption);
+    void BuildHiddenParts();
     void SaveSelection();
 };
 

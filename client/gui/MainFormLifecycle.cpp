@@ -1,7 +1,9 @@
 // The main window's life: the login inside its creation, the first area clicked each time it
 // is shown, the question while connected, and the close that saves the selection and ends the
 // process with exit code 0. The remembered selection is written only after a successful login,
-// so an abandoned login never erases it. The menus open the account and help pages.
+// so an abandoned login never erases it. The menus open the account and help pages; the version
+// timer announces a newer client twice at most; the relay route's two handlers are bound to no
+// control.
 #include "client/gui/ClientUi.h"
 #include "client/gui/LoginForm.h"
 #include "client/gui/MainForm.h"
@@ -9,10 +11,32 @@
 #include "client/AccountServerProtocol.h"
 #include "client/AppShared.h"
 #include "client/IpHelperLoader.h"
+#include "client/ServiceManager.h"
 
 #include "framework/Conversions.h"
 
 #include <random>
+
+namespace {
+
+// Handles the window messages that arrive until `ms` have passed or the program is ending, so
+// that the window stays alive while the dial-up services restart.
+void PumpMessagesFor(Cardinal ms) {
+    const DWORD start = GetTickCount();
+    for (DWORD passed = 0; passed < ms && !Application->Terminated();
+         passed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - passed, QS_ALLINPUT);
+        Application->ProcessMessages();
+    }
+}
+
+UnicodeString ForcedL2tpDoneText() {
+    if (lang_code == LangEnglish) return L"Have finished setting!\r\n\r\nTry to connect";
+    if (lang_code == LangTraditional) return ToTraditionalChinese(L"强制生效完成,尝试继续连接");
+    return L"强制生效OK!\r\n\r\n尝试继续连接";
+}
+
+} // namespace
 
 void Tfrmmain::FormCreate(TObject*) {
     LoadIpHelperApi();
@@ -46,7 +70,7 @@ void Tfrmmain::RunLogin() {
 
 void Tfrmmain::FormShow(TObject*) {
     try {
-        if (_zz) sb->Click(_zz);
+        if (_zz) _zz->TitleButton->Click();
     } catch (const Exception&) {
     }
 }
@@ -62,8 +86,7 @@ void Tfrmmain::FormClose(TObject*, TCloseAction&) {
     if (login_ok) SaveSelection();
     speed_running = false;
     SysTrayIcon1->SetEnabled(false);
-    DeleteFileW((app_dir + L"delroute.bat").c_str());
-    DeleteFileW((app_dir + L"route.bat").c_str());
+    relay.CleanUpAtClose(app_dir);
     ExitProcess(0);
 }
 
@@ -78,11 +101,17 @@ void Tfrmmain::HelpPageClick(TObject* Sender) {
     OpenPage(HelpPageUrl(page));
 }
 
+void Tfrmmain::L2TPQ1Click(TObject*) {
+    if (!AskYesNo(LangText(L"Will force L2TP settings ?", L"确定要强制生效L2TP的设置吗？"))) return;
+    ResetRasServices(SystemRasServiceRestart(&EnableRasProhibitIpSec, &PumpMessagesFor));
+    ShowNotice(ForcedL2tpDoneText());
+}
+
 void Tfrmmain::N1Click(TObject*) { ShowNotice(Application->Title()); }
 
 void Tfrmmain::N7Click(TObject*) { Close(); }
 
-void Tfrmmain::N9Click(TObject*) { Application->Restore(); }
+void Tfrmmain::N9Click(TObject*) { SysTrayIcon1->RestoreApp(); }
 
 void Tfrmmain::Button1Click(TObject*) {
     std::random_device device;
@@ -90,4 +119,26 @@ void Tfrmmain::Button1Click(TObject*) {
     UnicodeString digits;
     for (int i = 0; i < 16; ++i) digits += static_cast<wchar_t>(L'0' + digit(device));
     ShowPlainMessage(digits);
+}
+
+void Tfrmmain::vercheckTimer(TObject*) {
+    if (update_tips > 1) {
+        vercheck->SetEnabled(false);
+        return;
+    }
+    if (new_version == L"9.1")
+        SysTrayIcon1->ShowBalloonHint(
+            LangText(L"Update Info", L"更新提示"),
+            LangText(L"There have been updated version, the old version may not be available, we "
+                     L"strongly recommend that you download the latest version",
+                     L"已经有更新版本，强烈建议您下载最新版本"),
+            bhiInfo, 10);
+    ++update_tips;
+}
+
+void Tfrmmain::btn1Click(TObject*) { relay.DeleteRelayRoutes(); }
+
+void Tfrmmain::btn2Click(TObject*) {
+    if (relay.PrepareRelayRoute(route_ip)) relay.AddRelayRoute();
+    route_added = relay.RouteAdded();
 }

@@ -1,6 +1,7 @@
 // The line list and the areas: the area boxes, the title items and the line box filled from
 // `line_ini`, the remembered selection under HKLM "\SOFTWARE\dedirorer", the fill of the view
-// with an area's lines, and the refresh from the menu.
+// with an area's lines, and the refresh from the menu. The title items are the frame bar's;
+// each opens an empty frame, so that the bar keeps no more than its title buttons.
 //
 // A line's value is "encoded address,online rate,L2TP flag". A flag that is missing or not a
 // decimal integer reads as "no L2TP" and the fill goes on: one odd line must not hide the rest
@@ -20,6 +21,13 @@
 #include <new>
 
 namespace {
+
+// The frame under an opened title item: nothing, and no room.
+class Temptyframe : public TFrame {
+    CLASS_INFO(Temptyframe, TFrame)
+public:
+    using TFrame::TFrame;
+};
 
 bool HasTitleItem(const UnicodeString& area) {
     for (const wchar_t* excluded : {L"Route", L"海外加速", L"电信加速", L"网通加速"})
@@ -52,12 +60,12 @@ Integer RememberedIndex(TRegistry& registry, const wchar_t* name) {
 }
 
 // The selected entry's text; empty without a selection.
-UnicodeString SelectedText(TComboBox* box) {
+UnicodeString SelectedText(TsComboBox* box) {
     const int index = box->ItemIndex();
     return index < 0 ? UnicodeString() : box->Items()->Strings(index);
 }
 
-void SelectRemembered(TComboBox* box, Integer index) {
+void SelectRemembered(TsComboBox* box, Integer index) {
     box->SetItemIndex(index < 0 ? 0 : index);
     if (index >= box->Items()->Count())
         throw EListError(L"The remembered index " + IntToStr(index) + L" is out of range");
@@ -95,10 +103,10 @@ bool Tfrmmain::RefuseWhileTesting() {
     return true;
 }
 
-void Tfrmmain::SetNormalFont(TAreaItem* item) {
+void Tfrmmain::SetNormalFont(TsTitleItem* item) {
     if (!item) return;
-    item->FontColor = clWindowText;
-    item->Bold = false;
+    item->TitleButton->Font()->SetColor(clWindowText);
+    item->TitleButton->Font()->SetStyle({});
 }
 
 void Tfrmmain::AreaTxt2Change(TObject*) {
@@ -112,14 +120,29 @@ void Tfrmmain::AreaTxt2Change(TObject*) {
     IPAddrTxt->SetItemIndex(0);
 }
 
-void Tfrmmain::AreaTitleClick(TAreaItem* Item) {
+void Tfrmmain::AreaTitleClick(TObject* Sender) {
     if (RefuseWhileTesting()) return;
     SetNormalFont(_XZ);
     vt1->Tree()->Clear();
-    Item->FontColor = 0x008000;
-    Item->Bold = true;
-    _XZ = Item;
-    if (line_ini) FillAreaLines(Item->Caption());
+    TsTitleItem* item = static_cast<TsTitleButton*>(Sender)->TitleItem;
+    item->TitleButton->Font()->SetColor(0x008000);
+    item->TitleButton->Font()->SetStyle({fsBold});
+    _XZ = item;
+    if (line_ini) FillAreaLines(item->Caption());
+}
+
+void Tfrmmain::AreaTitleCreateFrame(TObject*, TCustomFrame*& Frame) {
+    Frame = Construct<Temptyframe>(sb);
+    Frame->SetWidth(0);
+    Frame->SetHeight(0);
+}
+
+TsTitleItem* Tfrmmain::AddTitleItem(const UnicodeString& caption) {
+    TsTitleItem* item = sb->Items()->Add();
+    item->OnCreateFrame = TCreateFrameEvent(this, &Tfrmmain::AreaTitleCreateFrame);
+    item->OnClick = TNotifyEvent(this, &Tfrmmain::AreaTitleClick);
+    item->SetCaption(caption);
+    return item;
 }
 
 void Tfrmmain::AreaTxtChange(TObject*) {
@@ -133,12 +156,12 @@ void Tfrmmain::LoadLineList() {
     line_ini->ReadSections(AreaTxt2->Items());
     line_ini->ReadSections(AreaTxt->Items());
     FillLineBox(SelectedText(AreaTxt));
-    sb->Clear();
+    sb->Items()->Clear();
     _XZ = _zz = nullptr;
     TStrings* areas = AreaTxt2->Items();
     for (int i = 0; i < areas->Count(); ++i) {
         if (!HasTitleItem(areas->Strings(i))) continue;
-        TAreaItem* item = sb->Add(areas->Strings(i));
+        TsTitleItem* item = AddTitleItem(areas->Strings(i));
         if (i == 0) _zz = _XZ = item;
     }
     TRegistry registry;
@@ -151,7 +174,7 @@ void Tfrmmain::LoadLineList() {
     SelectRemembered(AreaTxt2, area);
     FillLineBox(SelectedText(AreaTxt2));
     SelectRemembered(IPAddrTxt, RememberedIndex(registry, L"IPCombobox2"));
-    _zz = _XZ = sb->Add(SelectedText(AreaTxt2));
+    _zz = _XZ = AddTitleItem(SelectedText(AreaTxt2));
     com_game->Items()->Clear();
 }
 

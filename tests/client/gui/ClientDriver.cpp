@@ -6,6 +6,7 @@
 
 #include "framework/Exceptions.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <string>
@@ -87,6 +88,24 @@ UnicodeString ServerAddress(const UnicodeString& role) {
 }
 
 UnicodeString DeadAddress() { return L"127.0.0.13:9"; }
+
+// The server re-reads the file when its time stamp or size changes: each table is written one
+// byte longer than the last (padded with blanks), so that even a coarse clock shows the change.
+void SetServerBehaviour(const UnicodeString& role, const std::string& table) {
+    static std::map<UnicodeString, std::size_t> lastSize;
+    const UnicodeString path = ProgramFolder() + L"account-servers\\" + role + L".behaviour.json";
+    const UnicodeString temporary = path + L".new";
+    std::size_t& last = lastSize[role];
+    const std::size_t size = std::max(table.size(), last + 1);
+    {
+        std::ofstream file(temporary.c_str(), std::ios::binary | std::ios::trunc);
+        file << table << std::string(size - table.size(), ' ');
+    }
+    last = size;
+    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+        throw Exception(L"MoveFileExW failed for " + path + L": " +
+                        std::to_wstring(GetLastError()));
+}
 
 void ForgetRememberedSettings() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\vurarer");

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace clientgui_test {
@@ -20,6 +21,8 @@ inline constexpr wchar_t EnglishTitle[] = L"Velmora Client v9.0";
 UnicodeString ServerAddress(const UnicodeString& role);
 // A loopback address nothing listens on.
 UnicodeString DeadAddress();
+// Replaces the server's behaviour table (JSON: script name to {"mode": ...}); "{}" restores it.
+void SetServerBehaviour(const UnicodeString& role, const std::string& table);
 
 // The client's registry: both remembered keys removed, or seeded.
 void ForgetRememberedSettings();

@@ -1,7 +1,7 @@
 // The client program end to end: logging in against the local account servers (the backup
-// when the primary is down; the refusals), the remembered login and language, the areas and
-// lines shown, switching areas, the remembered selection read at start and written at close,
-// and the exit code. The screenshots of the login dialog and the main window in both languages
+// when the primary is down; the refusals; the busy, empty credential reply), the remembered
+// login and language, the areas and lines shown, switching areas, the remembered selection read
+// at start and written at close, and the exit code. The screenshots of the login dialog and the main window in both languages
 // are saved beside the program (ctest makes them PNGs).
 #include "ClientDriver.h"
 
@@ -22,8 +22,8 @@ struct TLoginDialog {
 TLoginDialog FindLoginDialog(TClientProcess& client, const UnicodeString& title) {
     HWND window = client.WaitForWindow(title, L"Tfrmlogin");
     Settle();
-    const std::vector<HWND> edits = Children(window, L"TEdit");
-    const std::vector<HWND> combos = Children(window, L"TComboBox");
+    const std::vector<HWND> edits = Children(window, L"TsEdit");
+    const std::vector<HWND> combos = Children(window, L"TsComboBox");
     if (edits.size() != 2 || combos.size() != 1) throw Exception(L"unexpected login dialog");
     const bool firstIsPassword = GetWindowLongW(edits[0], GWL_STYLE) & ES_PASSWORD;
     return {window, edits[firstIsPassword ? 1 : 0], edits[firstIsPassword ? 0 : 1], combos[0]};
@@ -43,7 +43,7 @@ TMainWindow FindMainWindow(TClientProcess& client, const UnicodeString& title) {
     HWND window = client.WaitForWindow(title, L"Tfrmmain");
     Settle(1000);
     // The two visible boxes, area above line; the others lie outside the window.
-    std::vector<HWND> combos = VisibleChildren(window, L"TComboBox");
+    std::vector<HWND> combos = VisibleChildren(window, L"TsComboBox");
     if (combos.size() != 2) throw Exception(L"unexpected main window");
     if (Top(combos[0]) > Top(combos[1])) std::swap(combos[0], combos[1]);
     return {window, combos[0], combos[1]};
@@ -111,6 +111,23 @@ TEST(ClientGui, BothServersDownIsReportedAsBusy) {
     EXPECT_EQ(client.AnswerMessageBox(),
               L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
     EXPECT_TRUE(client.Running());
+}
+
+TEST(ClientGui, AnEmptyCredentialReplyIsBusyAndTheDialogStaysForAnotherTry) {
+    ForgetRememberedSettings();
+    SetServerBehaviour(L"primary", R"({"usercheck09.php": {"mode": "empty"}})");
+    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
+    TypeLogin(dialog, L"demo", L"demo123");
+    Click(ChildWithText(dialog.Window, L"登  陆"));
+    const UnicodeString busy = client.AnswerMessageBox();
+    SetServerBehaviour(L"primary", "{}");
+    EXPECT_EQ(busy, L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
+    EXPECT_TRUE(client.Running());
+    Click(ChildWithText(dialog.Window, L"登  陆"));
+    const TMainWindow main = FindMainWindow(client, ChineseTitle);
+    EXPECT_EQ(CloseMainWindow(client, main), 0u);
+    ForgetRememberedSettings();
 }
 
 TEST(ClientGui, EmptyUserNameIsRefusedBeforeAnyExchange) {

@@ -18,10 +18,10 @@ TEST(ClientTour, DISABLED_ScreenshotsOfEachWindow) {
     TClientProcess client(servers);
     HWND login = client.WaitForWindow(L"", L"Tfrmlogin");
     Settle();
-    for (HWND edit : Children(login, L"TEdit"))
+    for (HWND edit : Children(login, L"TsEdit"))
         SetEditText(edit, GetWindowLongW(edit, GWL_STYLE) & ES_PASSWORD ? L"demo123" : L"demo");
     SaveScreenshot(login, into + L"login.bmp");
-    for (HWND button : Children(login, L"TButton"))
+    for (HWND button : Children(login, L"TsButton"))
         if (GetWindowLongW(button, GWL_STYLE) & BS_DEFPUSHBUTTON) Click(button);
     HWND main = client.WaitForWindow(L"", L"Tfrmmain");
     Settle(1000);

@@ -1,5 +1,9 @@
-// The main window's line list and view inside this process: the window is built without its
-// creation handler (no login), given a line list, and looked at through its own components.
+// The main window's line list and view inside this process: the window is built as the program
+// builds it but without its creation handler (no login), given a line list, and looked at through its own components. The
+// refresh talks to the local account servers; the shell never sees the tray icon (its calls are
+// recorded instead).
+#include "ClientDriver.h"
+
 #include "client/gui/MainForm.h"
 
 #include "client/AccountServerProtocol.h"
@@ -11,7 +15,70 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 namespace {
+
+std::vector<DWORD> TrayMessages;
+// The title and text of every balloon shown (a record with NIF_INFO and a text).
+std::vector<std::pair<UnicodeString, UnicodeString>> Balloons;
+
+BOOL WINAPI RecordTrayCall(DWORD message, PNOTIFYICONDATAW data) {
+    TrayMessages.push_back(message);
+    if ((data->uFlags & NIF_INFO) && data->szInfo[0])
+        Balloons.emplace_back(data->szInfoTitle, data->szInfo);
+    return TRUE;
+}
+
+int Shell6() { return 6; }
+
+// Answers the first message box this thread shows with OK, keeping its text.
+class TBoxAnswerer {
+public:
+    TBoxAnswerer() : FThreadId(GetCurrentThreadId()), FWorker([this] { Answer(); }) {}
+    ~TBoxAnswerer() {
+        FStop = true;
+        if (FWorker.joinable()) FWorker.join();
+    }
+    TBoxAnswerer(const TBoxAnswerer&) = delete;
+    TBoxAnswerer& operator=(const TBoxAnswerer&) = delete;
+    // Once the box was answered (the call that showed it has returned).
+    UnicodeString Text() {
+        FStop = true;
+        if (FWorker.joinable()) FWorker.join();
+        return FText;
+    }
+
+private:
+    static BOOL CALLBACK FindBox(HWND window, LPARAM found) {
+        wchar_t name[16];
+        if (GetClassNameW(window, name, 16) && UnicodeString(name) == L"#32770") {
+            *reinterpret_cast<HWND*>(found) = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    void Answer() {
+        const DWORD until = GetTickCount() + 10000;
+        HWND box = nullptr;
+        while (!box && !FStop && GetTickCount() < until) {
+            EnumThreadWindows(FThreadId, FindBox, reinterpret_cast<LPARAM>(&box));
+            if (!box) Sleep(20);
+        }
+        if (!box) return;
+        Sleep(100);
+        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (GetDlgCtrlID(child) == 0xFFFF) FText = clientgui_test::WindowText(child);
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+
+    DWORD FThreadId;
+    std::atomic<bool> FStop{false};
+    UnicodeString FText;
+    std::thread FWorker;
+};
 
 // The main window without its creation handler: no login runs.
 class TMainWithoutLogin : public Tfrmmain {
@@ -25,10 +92,14 @@ protected:
 class MainFormLines : public ::testing::Test {
 protected:
     void SetUp() override {
+        SavedShell = SysTrayShell();
+        SysTrayShell() = {&RecordTrayCall, &Shell6};
+        TrayMessages.clear();
+        Balloons.clear();
         InitializeModules({FrameworkModule(), XtThreadModule(), AppSharedModule()});
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\dedirorer");
         lang_code = LangEnglish;
-        Form = Construct<TMainWithoutLogin>(nullptr);
+        Form = CreateForm<TMainWithoutLogin>(nullptr);
         Form->vt1->Tree()->SetNodeDataSize(sizeof(ps));
     }
     void TearDown() override {
@@ -37,6 +108,7 @@ protected:
         lang_code = LangNone;
         RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\dedirorer");
         FinalizeModules();
+        SysTrayShell() = SavedShell;
     }
     void UseLineList(const UnicodeString& text) {
         FreeAndNil(line_ini);
@@ -49,14 +121,28 @@ protected:
             rows.push_back(tree->GetNodeData<ps>(node));
         return rows;
     }
+    std::vector<UnicodeString> TitleCaptions() {
+        std::vector<UnicodeString> captions;
+        for (int i = 0; i < Form->sb->Items()->Count(); ++i)
+            captions.push_back(Form->sb->Items()->Items(i)->Caption());
+        return captions;
+    }
+    std::vector<UnicodeString> AreaNames() {
+        std::vector<UnicodeString> names;
+        for (int i = 0; i < Form->AreaTxt2->Items()->Count(); ++i)
+            names.push_back(Form->AreaTxt2->Items()->Strings(i));
+        return names;
+    }
+    void ClickTitle(TsTitleItem* item) { item->TitleButton->Click(); }
     TMainWithoutLogin* Form = nullptr;
+    TSysTrayShell SavedShell{};
 };
 
 TEST_F(MainFormLines, OddL2tpFieldsReadAsNoL2tpAndTheFillGoesOn) {
     UseLineList(L"[East]\r\nOne=x,98%,1\r\nTwo=x,87%,yes\r\nThree=x,80%\r\nEmpty=\r\n"
                 L"Four=x\r\nFive=x,70%,0\r\n");
     Form->LoadLineList();
-    Form->sb->Click(Form->_zz);
+    ClickTitle(Form->_zz);
     const std::vector<const ps*> rows = Rows();
     ASSERT_EQ(rows.size(), 5u);
     const wchar_t* names[] = {L"One", L"Two", L"Three", L"Four", L"Five"};
@@ -74,22 +160,30 @@ TEST_F(MainFormLines, TitleItemsLeaveOutTheSpecialAreasAndEndWithTheSelectedOne)
     UseLineList(L"[Route]\r\nR=x,1%,0\r\n[East]\r\nE=x,2%,0\r\n[海外加速]\r\nH=x,3%,0\r\n"
                 L"[West]\r\nW=x,4%,1\r\n");
     Form->LoadLineList();
-    std::vector<UnicodeString> captions;
-    for (int i = 0; i < Form->sb->Count(); ++i) captions.push_back(Form->sb->Item(i)->Caption());
-    EXPECT_EQ(captions, (std::vector<UnicodeString>{L"East", L"West", L"Route"}));
-    EXPECT_EQ(Form->_zz, Form->sb->Item(2));
+    EXPECT_EQ(TitleCaptions(), (std::vector<UnicodeString>{L"East", L"West", L"Route"}));
+    TsTitles* items = Form->sb->Items();
+    EXPECT_EQ(Form->_zz, items->Items(2));
     EXPECT_EQ(Form->AreaTxt2->ItemIndex(), 0);
-    Form->sb->Click(Form->sb->Item(1));
+    ClickTitle(items->Items(2));
+    ClickTitle(items->Items(1));
     ASSERT_EQ(Rows().size(), 1u);
     EXPECT_EQ(Rows()[0]->name, L"W");
-    EXPECT_TRUE(Form->sb->Item(1)->Bold);
-    EXPECT_EQ(Form->sb->Item(1)->FontColor, 0x008000);
+    TFont* clicked = items->Items(1)->TitleButton->Font();
+    EXPECT_TRUE(clicked->Style().Contains(fsBold));
+    EXPECT_EQ(clicked->Color(), 0x008000);
+    TFont* left = items->Items(2)->TitleButton->Font();
+    EXPECT_FALSE(left->Style().Contains(fsBold));
+    EXPECT_EQ(left->Color(), clWindowText);
+    // The opened item's frame is empty and takes no room.
+    ASSERT_NE(items->Items(1)->Frame, nullptr);
+    EXPECT_EQ(items->Items(1)->Frame->Height(), 0);
+    EXPECT_EQ(items->Items(1)->Frame->ControlCount(), 0);
 }
 
 TEST_F(MainFormLines, SortingByDelayPutsUnmeasuredLinesLastAndNeverTies) {
     UseLineList(L"[A]\r\nP=x,1%,0\r\nQ=x,1%,0\r\nR=x,1%,0\r\nS=x,1%,0\r\n");
     Form->LoadLineList();
-    Form->sb->Click(Form->_zz);
+    ClickTitle(Form->_zz);
     TBaseVirtualTree* tree = Form->vt1->Tree();
     const wchar_t* delays[] = {L"NA", L"250", L"Unknown", L"30"};
     int i = 0;
@@ -112,6 +206,58 @@ TEST_F(MainFormLines, SortingByDelayPutsUnmeasuredLinesLastAndNeverTies) {
     for (const ps* row : Rows()) order.push_back(row->delay);
     EXPECT_EQ(order[0], L"30");
     EXPECT_EQ(order[1], L"250");
+}
+
+TEST_F(MainFormLines, RefreshReloadsTheListFromTheServerAndKeepsItWhenTheReplyIsEmpty) {
+    cur_server = clientgui_test::ServerAddress(L"primary");
+    UseLineList(L"[Old]\r\nO=x,1%,0\r\n");
+    Form->LoadLineList();
+    Form->N14Click(Form->N14);
+    const std::vector<UnicodeString> areas{L"Route", L"East", L"北方"};
+    EXPECT_EQ(AreaNames(), areas);
+    EXPECT_EQ(TitleCaptions(), (std::vector<UnicodeString>{L"East", L"北方", L"Route"}));
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0]->name, L"Relay 1");
+    EXPECT_EQ(Rows()[0]->ip, L"127.0.3.1");
+
+    clientgui_test::SetServerBehaviour(L"primary", R"({"vpnlist09_en.php": {"mode": "empty"}})");
+    const TKitStreamIniFile* before = line_ini;
+    TBoxAnswerer answerer;
+    Form->N14Click(Form->N14);
+    EXPECT_EQ(answerer.Text(), L"Unable to update the server list, please try again later");
+    clientgui_test::SetServerBehaviour(L"primary", "{}");
+    EXPECT_EQ(line_ini, before);
+    EXPECT_EQ(AreaNames(), areas);
+    EXPECT_EQ(Rows().size(), 1u);
+    cur_server.clear();
+}
+
+TEST_F(MainFormLines, TheTrayIconStaysOffUntilEnabledAndGoesWhenDisabled) {
+    EXPECT_FALSE(Form->SysTrayIcon1->Enabled());
+    EXPECT_EQ(std::count(TrayMessages.begin(), TrayMessages.end(), NIM_ADD), 0);
+    Form->SysTrayIcon1->SetEnabled(true);
+    ASSERT_FALSE(TrayMessages.empty());
+    EXPECT_EQ(TrayMessages.back(), static_cast<DWORD>(NIM_ADD));
+    Form->SysTrayIcon1->SetEnabled(false);
+    EXPECT_EQ(TrayMessages.back(), static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(Form->SysTrayIcon1->PopupMenu(), Form->taskmenu1);
+}
+
+TEST_F(MainFormLines, TheVersionTimerShowsTwoBalloonsForVersion91AndStopsAtItsThirdTick) {
+    new_version = L"9.1";
+    update_tips = 0;
+    Form->SysTrayIcon1->SetEnabled(true);
+    Form->vercheck->SetEnabled(true);
+    for (int tick = 0; tick < 3; ++tick) Form->vercheckTimer(Form->vercheck);
+    const std::pair<UnicodeString, UnicodeString> balloon{
+        L"Update Info", L"There have been updated version, the old version may not be available, "
+                        L"we strongly recommend that you download the latest version"};
+    EXPECT_EQ(Balloons, (std::vector<std::pair<UnicodeString, UnicodeString>>{balloon, balloon}));
+    EXPECT_FALSE(Form->vercheck->Enabled());
+    EXPECT_EQ(Form->vercheck->Interval(), 15000u);
+    Form->SysTrayIcon1->SetEnabled(false);
+    new_version.clear();
+    update_tips = 0;
 }
 
 TEST(MainFormView, DelayBands) {
