@@ -104,7 +104,7 @@ TEST_F(VTHeaderPaint, DisabledColumnCaptionIsEmbossed) {
                               ColorToRGB(clBtnHighlight));
     ASSERT_FALSE(IsRectEmpty(&shadow));
     EXPECT_EQ(light.left, shadow.left + 1) << "the highlight copy lies one pixel right";
-    EXPECT_EQ(light.top, shadow.top + 1) << "and one down";
+    EXPECT_EQ(light.bottom, shadow.bottom + 1) << "and one down";
 }
 
 TEST_F(VTHeaderPaint, ClassicEdgesFollowTheStateAndTheLastCellsRightBorder) {
