@@ -292,6 +292,8 @@ public:
     void SetHotNode(PVirtualNode Value) noexcept { FCurrentHotNode = Value; }
     PVirtualNode DropTargetNode() const noexcept { return FDropTargetNode; }
     void SetDropTargetNode(PVirtualNode Value) noexcept { FDropTargetNode = Value; }
+    // Where over DropTargetNode the last drag move would drop (painting marks it).
+    TDropMode LastDropMode = dmNowhere;
     PVirtualNode EditNode() const noexcept { return FEditNode; }
     void SetEditNode(PVirtualNode Value) noexcept { FEditNode = Value; }
     PVirtualNode HeightTrackNode() const noexcept { return FHeightTrackNode; }

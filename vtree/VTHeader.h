@@ -92,10 +92,16 @@ public:
     void ParentBiDiModeChanged();
     void ParentColorChanged();
     void RestoreLastWidth();
+    // What the last header paint left: the caption as drawn (wrapped with coWrapCaption) and,
+    // when a glyph or check box was drawn, its rectangle in window coordinates.
+    const UnicodeString& CaptionText() const noexcept { return FCaptionText; }
+    bool HasImage() const noexcept { return FHasImage; }
+    const TRect& ImageRect() const noexcept { return FImageRect; }
 
 private:
     friend class TVirtualTreeColumns;
     friend class TVTHeader;
+    friend class TVirtualTreeWindow; // header painting records caption and image
 
     TVTHeader* Header() const;
     TBaseVirtualTree* Tree() const;
@@ -132,6 +138,9 @@ private:
     bool FCheckBox = false;
     TCheckType FCheckType = ctCheckBox;
     TCheckState FCheckState = csUncheckedNormal;
+    UnicodeString FCaptionText;
+    bool FHasImage = false;
+    TRect FImageRect;
 };
 
 class TVirtualTreeColumns : public TCollection {
@@ -150,6 +159,9 @@ public:
     Integer DefaultWidth = 50;
     TColumnIndex ClickIndex() const noexcept { return FClickIndex; }
     TColumnIndex TrackIndex() const noexcept { return FTrackIndex; }
+    // The column under the mouse in the header (-1: none); painted hot with hoHotTrack.
+    TColumnIndex HoverIndex() const noexcept { return FHoverIndex; }
+    void SetHoverIndex(TColumnIndex Value);
     const TIndexArray& PositionToIndex() const noexcept { return FPositionToIndex; }
 
     // P in client coordinates with the header's rows counted from the top of the header.

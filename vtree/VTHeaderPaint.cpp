@@ -1,59 +1,78 @@
 // The header's painting: the background, then every visible column's cell in position order
 // (fixed cells first and unscrolled; the others moved by the horizontal offset and clipped so
-// that they never paint over a fixed cell), each with its face (classic edges, flat plates or
-// the hand-drawn XP-style face), glyph, caption and sort arrow. Composed in a 32-bit bitmap and
-// copied to the DC in one piece.
-#include "vtree/VTWindow.h"
+// that they never paint over a fixed cell). A cell gets its face for its state (normal, hot
+// under the mouse, pressed), then its glyph or check box, caption, sort arrow and the drop mark
+// of a column drag. Composed in a 32-bit bitmap addressed in window coordinates and copied to
+// the DC in one piece.
+//
+// Owner drawing: with hoOwnerDraw, either OnHeaderDraw paints whole the columns of style
+// vsOwnerDraw, or (both advanced events assigned) the application names for the background
+// and for each cell the parts it paints itself and is asked to paint exactly those. The hover
+// column is the one the header's mouse handling records; the pressed, dragged and drop-target
+// columns are the window's own header interaction state.
+#include "vtree/VTPaintState.h"
+
+#include "framework/Themes.h"
 
 #include <algorithm>
 
+struct TVirtualTreeWindow::THeaderCellPaint {
+    TCanvas* Canvas = nullptr;
+    THeaderPaintInfo Info;
+    THeaderPaintElements Owned; // what the application paints itself in the current cell
+    bool Advanced = false;
+    bool Plain = false;
+    bool ShowRightBorder = true;
+    TColumnIndex LastColumn = NoColumn; // by position
+};
+
 namespace {
 
-void Line(HDC DC, TColor Color, std::initializer_list<POINT> Points) {
-    TOwnedPen pen(CreatePen(PS_SOLID, 1, static_cast<COLORREF>(Color)));
-    HGDIOBJ old = SelectObject(DC, pen.Get());
-    const std::vector<POINT> points(Points);
-    Polyline(DC, points.data(), static_cast<int>(points.size()));
-    SelectObject(DC, old);
+constexpr THeaderPaintElements ContentElements{hpeDropMark, hpeHeaderGlyph, hpeSortGlyph, hpeText};
+
+UINT CaptionFormat(const TVirtualTreeColumn* Column) {
+    UINT format = DT_NOPREFIX;
+    if (Column->CaptionAlignment() == taRightJustify) format |= DT_RIGHT;
+    else if (Column->CaptionAlignment() == taCenter) format |= DT_CENTER;
+    if (Column->UseRightToLeftReading()) format |= DT_RTLREADING;
+    return format;
 }
 
-UINT CaptionFormat(TAlignment Alignment, bool RightToLeft) {
-    UINT format = DT_NOPREFIX | DT_SINGLELINE;
-    if (Alignment == taRightJustify) format |= DT_RIGHT;
-    else if (Alignment == taCenter) format |= DT_CENTER;
-    if (RightToLeft) format |= DT_RTLREADING;
-    return format;
+struct TEdge {
+    UINT Kind, Flags;
+};
+
+// The system edge of a cell by header style and state (right edge flags added by the caller).
+TEdge EdgeFor(TVTHeaderStyle Style, bool Pressed, bool Hot) {
+    switch (Style) {
+    case hsThickButtons:
+        return Pressed ? TEdge{EDGE_RAISED, 0x780F} : TEdge{EDGE_RAISED, 0x380B};
+    case hsFlatButtons:
+        return Pressed ? TEdge{BDR_SUNKENOUTER, 0x280F} : TEdge{BDR_RAISEDINNER, 0x280B};
+    default:
+        if (Pressed) return {BDR_SUNKENOUTER, 0x280F};
+        return Hot ? TEdge{BDR_RAISEDINNER, 0x280B} : TEdge{BDR_RAISEDINNER, 0x380F};
+    }
 }
 
 } // namespace
 
-void TVirtualTreeWindow::PaintXPStyleButton(TCanvas* Canvas, const TRect& R, bool ShowSplitter) {
-    Canvas->Brush()->SetColor(MakeColor(235, 234, 219));
-    Canvas->FillRect(R);
-    HDC dc = Canvas->Handle();
-    if (ShowSplitter) {
-        Line(dc, MakeColor(199, 197, 178), {{R.right - 2, R.top + 3}, {R.right - 2, R.bottom - 5}});
-        Line(dc, clWhite, {{R.right - 1, R.top + 3}, {R.right - 1, R.bottom - 5}});
-    }
-    Line(dc, MakeColor(208, 209, 201), {{R.left, R.bottom - 3}, {R.right, R.bottom - 3}});
-    Line(dc, MakeColor(193, 194, 184), {{R.left, R.bottom - 2}, {R.right, R.bottom - 2}});
-    Line(dc, MakeColor(165, 165, 151), {{R.left, R.bottom - 1}, {R.right, R.bottom - 1}});
-}
-
 void TVirtualTreeWindow::PaintHeader(HDC DC, const TRect& R, int HOffset) {
     if (R.Width() <= 0 || R.Height() <= 0) return;
-    TBitmap bitmap(std::max<int>(FHeaderRect.right, R.right), std::max<int>(FHeaderRect.bottom, R.bottom),
-                   pf32bit);
-    TCanvas* canvas = bitmap.Canvas();
-    canvas->SetFont(FHeaderFont.get());
-    const TVTHeaderStyle style = Header()->Style();
-    if (style == hsXPStyle) {
-        PaintXPStyleButton(canvas, FHeaderRect, false);
-    } else {
-        canvas->Brush()->SetColor(Header()->Background());
-        canvas->FillRect(R);
-    }
+    TBitmap bitmap(std::max<int>(FHeaderRect.right, R.right),
+                   std::max<int>(FHeaderRect.bottom, R.bottom), pf32bit);
+    THeaderCellPaint paint;
+    paint.Canvas = bitmap.Canvas();
+    paint.Canvas->SetFont(FHeaderFont.get());
+    const bool ownerDraw = Header()->Options().Contains(hoOwnerDraw) &&
+                           !ComponentState().Contains(csDesigning);
+    paint.Advanced = ownerDraw && OnAdvancedHeaderDraw && OnHeaderDrawQueryElements;
+    paint.Plain = ownerDraw && !paint.Advanced && OnHeaderDraw;
+    paint.ShowRightBorder = Header()->Style() == hsThickButtons ||
+                            !Header()->Options().Contains(hoAutoResize) || BevelKind() == bkNone;
     TVirtualTreeColumns* columns = Header()->Columns();
+    paint.LastColumn = columns->GetLastVisibleColumn();
+    PaintHeaderBackground(paint, R);
     int x = R.left + (UseRightToLeftAlignment() ? RightToLeftShift(true) : 0);
     int previousRight = R.left;
     bool offsetApplied = false;
@@ -72,95 +91,187 @@ void TVirtualTreeWindow::PaintHeader(HDC DC, const TRect& R, int HOffset) {
         IntersectRect(&clip, &clip, &R);
         previousRight = clip.right;
         HRGN region = CreateRectRgnIndirect(&clip);
-        SelectClipRgn(canvas->Handle(), region);
+        SelectClipRgn(paint.Canvas->Handle(), region);
         DeleteObject(region);
-        PaintHeaderCell(canvas, item, cell, style == hsXPStyle);
-        SelectClipRgn(canvas->Handle(), nullptr);
+        PaintHeaderCell(paint, item, cell);
+        SelectClipRgn(paint.Canvas->Handle(), nullptr);
     }
-    BitBlt(DC, R.left, R.top, R.Width(), R.Height(), canvas->Handle(), R.left, R.top, SRCCOPY);
+    BitBlt(DC, R.left, R.top, R.Width(), R.Height(), paint.Canvas->Handle(), R.left, R.top, SRCCOPY);
 }
 
-void TVirtualTreeWindow::PaintHeaderCell(TCanvas* Canvas, TVirtualTreeColumn* Column, TRect Cell,
-                                         bool XPStyle) {
-    HDC dc = Canvas->Handle();
-    if (XPStyle) {
-        PaintXPStyleButton(Canvas, Cell, true);
-    } else {
-        RECT face = Cell;
-        const UINT edge = Header()->Style() == hsThickButtons ? EDGE_RAISED : BDR_RAISEDINNER;
-        DrawEdge(dc, &face, edge, BF_RECT | BF_MIDDLE);
+bool TVirtualTreeWindow::UseHeaderTheme() const {
+    if (!UseThemes()) return false;
+    const TThemeData& theme = ThemeServices()->Theme(L"HEADER");
+    return theme && IsThemePartDefined(theme.Handle(), HP_HEADERITEM, 0);
+}
+
+void TVirtualTreeWindow::PaintHeaderBackground(THeaderCellPaint& Paint, const TRect& R) {
+    THeaderPaintInfo& info = Paint.Info;
+    info = THeaderPaintInfo{};
+    info.TargetCanvas = Paint.Canvas;
+    info.PaintRectangle = R;
+    if (Paint.Advanced) {
+        THeaderPaintElements elements;
+        DoHeaderDrawQueryElements(info, elements);
+        if (elements.Contains(hpeBackground)) return DoAdvancedHeaderDraw(info, {hpeBackground});
     }
+    HDC dc = Paint.Canvas->Handle();
+    if (UseHeaderTheme()) {
+        ThemeServices()->DrawElement(dc, {L"HEADER", HP_HEADERITEMRIGHT, HIRS_NORMAL}, R);
+    } else if (Header()->Style() == hsXPStyle) {
+        PaintXPStyleButton(dc, FHeaderRect, false, false, false);
+    } else {
+        Paint.Canvas->Brush()->SetColor(Header()->Background());
+        Paint.Canvas->FillRect(R);
+    }
+}
+
+void TVirtualTreeWindow::PaintHeaderCell(THeaderCellPaint& Paint, TVirtualTreeColumn* Column,
+                                         const TRect& Cell) {
+    THeaderPaintInfo& info = Paint.Info;
+    info = THeaderPaintInfo{};
+    info.TargetCanvas = Paint.Canvas;
+    info.Column = Column;
+    info.PaintRectangle = Cell;
+    const TVTColumnOptions options = Column->Options();
+    const TVTHeaderOptions headerOptions = Header()->Options();
+    const TColumnIndex index = Column->Index();
+    info.IsHoverIndex = index == Header()->Columns()->HoverIndex() &&
+                        headerOptions.Contains(hoHotTrack) && options.Contains(coEnabled);
+    info.IsDownIndex = index == FHeaderDownIndex;
+    if (options.Contains(coShowDropMark) && index == FHeaderDropTarget && index != FHeaderDragIndex)
+        info.DropMark = FHeaderDropBefore ? dmmLeft : dmmRight;
+    info.IsEnabled = options.Contains(coEnabled) && Enabled();
+    info.ShowHeaderGlyph = headerOptions.Contains(hoShowImages) &&
+                           (Column->CheckBox() || (FHeaderImages && Column->ImageIndex() >= 0));
+    info.ShowSortGlyph = index == Header()->SortColumn() && headerOptions.Contains(hoShowSortGlyphs);
+    info.ShowRightBorder = Paint.ShowRightBorder;
+    Paint.Owned = {};
+    if (Paint.Plain && Column->Style() == vsOwnerDraw)
+        return DoHeaderDraw(Paint.Canvas, Column, Cell, info.IsHoverIndex, info.IsDownIndex,
+                            info.DropMark);
+    if (Paint.Advanced) DoHeaderDrawQueryElements(info, Paint.Owned);
+    if (Paint.Owned.Contains(hpeBackground)) DoAdvancedHeaderDraw(info, {hpeBackground});
+    else PaintHeaderFace(Paint, Cell);
+    PaintHeaderContent(Paint, Cell);
+}
+
+void TVirtualTreeWindow::PaintHeaderFace(THeaderCellPaint& Paint, const TRect& Cell) {
+    const THeaderPaintInfo& info = Paint.Info;
+    HDC dc = Paint.Canvas->Handle();
+    const bool rightEdge = info.ShowRightBorder || info.Column->Index() != Paint.LastColumn;
+    if (UseHeaderTheme()) return DrawThemedHeaderFace(dc, Cell, info.IsHoverIndex, info.IsDownIndex);
+    const TVTHeaderStyle style = Header()->Style();
+    if (style == hsXPStyle)
+        return PaintXPStyleButton(dc, Cell, info.IsHoverIndex, info.IsDownIndex, rightEdge);
+    const TVTColumnOptions options = info.Column->Options();
+    const bool hot = info.IsHoverIndex && style == hsPlates && options.Contains(coAllowClick) &&
+                     options.Contains(coEnabled);
+    TEdge edge = EdgeFor(style, info.IsDownIndex, hot);
+    if (!info.IsDownIndex && rightEdge) edge.Flags |= BF_RIGHT;
+    RECT face = Cell;
+    DrawEdge(dc, &face, edge.Kind, edge.Flags);
+}
+
+void TVirtualTreeWindow::PaintHeaderContent(THeaderCellPaint& Paint, TRect Cell) {
+    THeaderPaintInfo& info = Paint.Info;
+    TVirtualTreeColumn* column = info.Column;
+    // An owner-drawn background may have changed the canvas; the DC is used directly below.
+    UseFont(Paint.Canvas, FHeaderFont.get());
+    Paint.Canvas->TextExtent(UnicodeString());
+    HDC dc = Paint.Canvas->Handle();
     InflateRect(&Cell, -2, -2);
-    const int width = Cell.Width(), height = Cell.Height();
-    const bool rightToLeft = Column->BiDiMode() != bdLeftToRight;
-    TAlignment alignment = Column->CaptionAlignment();
-    if (rightToLeft && alignment != taCenter)
-        alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
-    const int margin = Column->Margin(), spacing = Column->Spacing();
-    const bool sorted = Column->Index() == Header()->SortColumn() &&
-                        Header()->Options().Contains(hoShowSortGlyphs);
-    const bool glyph = Header()->Options().Contains(hoShowImages) && FHeaderImages &&
-                       Column->ImageIndex() >= 0;
+    const UINT format = CaptionFormat(column);
+    TRect text;
+    TPoint sortPos, glyphPos;
+    ComputeHeaderLayout(column, dc, Cell, format, text, sortPos, glyphPos, info.ShowSortGlyph,
+                        info.ShowHeaderGlyph);
+    if (info.IsDownIndex) {
+        OffsetRect(&text, 1, 1);
+        sortPos = {sortPos.x + 1, sortPos.y + 1};
+        glyphPos = {glyphPos.x + 1, glyphPos.y + 1};
+    }
+    info.TextRectangle = text;
+    info.GlyphPos = glyphPos;
+    info.SortGlyphPos = sortPos;
+    column->FHasImage = false;
+    column->FImageRect = TRect{};
+    const THeaderPaintElements& owned = Paint.Owned;
+    if (info.ShowHeaderGlyph && !owned.Contains(hpeHeaderGlyph)) {
+        TCustomImageList* glyphs = column->CheckBox() ? CheckImages() : FHeaderImages;
+        const int glyphWidth = glyphs ? glyphs->Width() : 0;
+        if (!info.ShowSortGlyph || column->UseRightToLeftReading() ||
+            sortPos.x >= glyphPos.x + glyphWidth)
+            DrawHeaderGlyph(Paint, glyphPos);
+    }
+    if (!column->Text().empty() && !owned.Contains(hpeText)) {
+        const bool wrap = column->Options().Contains(coWrapCaption);
+        DrawCaptionText(dc, wrap ? column->CaptionText() : column->Text(), wrap, format,
+                        info.IsHoverIndex && !UseHeaderTheme(), info.IsEnabled, text);
+    }
     TCustomImageList* utilities = vtree_resources::UtilityList();
-    const TSize glyphSize = glyph ? TSize{FHeaderImages->Width(), FHeaderImages->Height()} : TSize{};
-    const TSize sortSize = sorted ? TSize{utilities->Width(), utilities->Height()} : TSize{};
-    const UnicodeString& text = Column->Text();
-    const TSize textSize = text.empty() ? TSize{} : Canvas->TextExtent(text);
-    const int textWidth = text.empty() ? 0 : textSize.cx + 2;
-    int glyphX = 0, textX = 0, sortX = 0;
-    const int group = glyphSize.cx + (glyph && textWidth ? spacing : 0) + textWidth;
-    if (alignment == taLeftJustify) {
-        glyphX = margin;
-        textX = glyphX + (glyph ? glyphSize.cx + spacing : 0);
-        sortX = textX + textWidth + spacing;
-    } else if (alignment == taRightJustify) {
-        int right = width - margin;
-        if (sorted) {
-            sortX = right - sortSize.cx;
-            right = sortX - spacing;
-        }
-        textX = right - textWidth;
-        glyphX = textX - (glyph ? spacing + glyphSize.cx : 0);
+    if (info.ShowSortGlyph && !owned.Contains(hpeSortGlyph)) {
+        const int image = Header()->SortDirection() == sdAscending
+                              ? vtree_resources::SortAscendingImage
+                              : vtree_resources::SortDescendingImage;
+        utilities->Draw(Paint.Canvas, sortPos.x, sortPos.y, image);
+    }
+    if (info.DropMark != dmmNone && !owned.Contains(hpeDropMark)) {
+        const TRect& full = info.PaintRectangle;
+        const int y = (full.top + full.bottom - utilities->Height()) / 2;
+        if (info.DropMark == dmmLeft)
+            utilities->Draw(Paint.Canvas, full.left, y, vtree_resources::DropMarkLeftImage);
+        else
+            utilities->Draw(Paint.Canvas, full.right - 16, y, vtree_resources::DropMarkRightImage);
+    }
+    const THeaderPaintElements content = owned * ContentElements;
+    if (content.Empty()) return;
+    const int saved = SaveDC(dc);
+    try {
+        DoAdvancedHeaderDraw(info, content);
+    } catch (...) {
+        RestoreDC(dc, saved);
+        throw;
+    }
+    RestoreDC(dc, saved);
+}
+
+void TVirtualTreeWindow::DrawHeaderGlyph(THeaderCellPaint& Paint, TPoint Position) {
+    const THeaderPaintInfo& info = Paint.Info;
+    TVirtualTreeColumn* column = info.Column;
+    TCustomImageList* list = column->CheckBox() ? CheckImages() : FHeaderImages;
+    if (!list) return;
+    if (column->CheckBox()) {
+        const int index = CheckImageIndexFor(column->CheckType(), column->CheckState(),
+                                             info.IsEnabled, false);
+        list->Draw(Paint.Canvas, Position.x, Position.y, index);
     } else {
-        glyphX = (width - group) / 2;
-        textX = glyphX + (glyph ? glyphSize.cx + spacing : 0);
-        sortX = textX + textWidth + spacing;
+        list->Draw(Paint.Canvas, Position.x, Position.y, column->ImageIndex(), info.IsEnabled);
     }
-    int rightLimit = width - margin;
-    if (sorted) {
-        sortX = std::max(margin, std::min(sortX, rightLimit - static_cast<int>(sortSize.cx)));
-        rightLimit = sortX - spacing;
-    }
-    glyphX = std::max(margin, std::min(glyphX, rightLimit - static_cast<int>(glyphSize.cx)));
-    textX = std::max(textX, margin);
-    if (glyph) {
-        FHeaderImages->Draw(Canvas, Cell.left + glyphX, Cell.top + (height - glyphSize.cy) / 2,
-                            Column->ImageIndex(), Column->Options().Contains(coEnabled) && Enabled());
-    }
-    if (!text.empty()) {
-        TRect bounds{Cell.left + textX, Cell.top + (height - textSize.cy) / 2,
-                     Cell.left + std::min(textX + textWidth, rightLimit),
-                     Cell.top + (height - textSize.cy) / 2 + textSize.cy};
-        UnicodeString caption = text;
-        if (textWidth > bounds.Width())
-            caption = TVirtualStringTreeWindow::ShortenText(dc, text, bounds.Width(), 0);
-        SetBkMode(dc, TRANSPARENT);
-        const UINT format = CaptionFormat(alignment, rightToLeft);
-        if (Column->Options().Contains(coEnabled) && Enabled()) {
-            SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(FHeaderFont->Color())));
-            DrawTextW(dc, caption.c_str(), -1, &bounds, format);
-        } else {
-            TRect raised = bounds;
-            OffsetRect(&raised, 1, 1);
-            SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(clBtnHighlight)));
-            DrawTextW(dc, caption.c_str(), -1, &raised, format);
-            SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(clBtnShadow)));
-            DrawTextW(dc, caption.c_str(), -1, &bounds, format);
-        }
-    }
-    if (sorted) {
-        const int image = Header()->SortDirection() == sdAscending ? vtree_resources::SortAscendingImage
-                                                                    : vtree_resources::SortDescendingImage;
-        utilities->Draw(Canvas, Cell.left + sortX, Cell.top + (height - sortSize.cy) / 2, image);
-    }
+    column->FHasImage = true;
+    column->FImageRect = {Position.x, Position.y, Position.x + list->Width(),
+                          Position.y + list->Height()};
+}
+
+void TVirtualTreeWindow::DoHeaderDraw(TCanvas* Canvas, TVirtualTreeColumn* Column, const TRect& R,
+                                      bool Hover, bool Pressed, TVTDropMarkMode DropMark) {
+    OnHeaderDraw(Header(), Canvas, Column, R, Hover, Pressed, DropMark);
+}
+
+void TVirtualTreeWindow::DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo,
+                                                   THeaderPaintElements& Elements) {
+    OnHeaderDrawQueryElements(Header(), PaintInfo, Elements);
+}
+
+void TVirtualTreeWindow::DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo,
+                                              THeaderPaintElements Elements) {
+    OnAdvancedHeaderDraw(Header(), PaintInfo, Elements);
+}
+
+void TVirtualTreeColumns::SetHoverIndex(TColumnIndex Value) {
+    if (Value == FHoverIndex) return;
+    const TColumnIndex old = FHoverIndex;
+    FHoverIndex = Value;
+    if (old >= 0) FHeader->Invalidate(old);
+    if (Value >= 0) FHeader->Invalidate(Value);
 }

@@ -5,6 +5,8 @@
 // whose zero bits take the line colour and one bits the tree colour.
 #include "vtree/VTPaintState.h"
 
+#include <vssym32.h>
+
 #include <algorithm>
 
 // ---- the cell ----------------------------------------------------------------------------------
@@ -141,39 +143,62 @@ void TVirtualTreeWindow::PrepareCellPaint(TVTPaintInfo& Info, int WindowOrgX, in
     }
     const bool inFocusColumn = Info.Column == FTree->FocusedColumn() || HasSelection(toFullRowSelect);
     const bool focused = IsFocused() || HasPaint(toPopupMode);
-    if (inFocusColumn && Info.PaintOptions.Contains(poDrawSelection) && node->States.Contains(vsSelected)) {
-        const bool dropTarget = node == FTree->DropTargetNode();
-        canvas->Brush()->SetColor(dropTarget ? FColors->DropTargetColor()
-                                  : focused  ? FColors->FocusedSelectionColor()
-                                             : FColors->UnfocusedSelectionColor());
-        canvas->Pen()->SetColor(dropTarget ? FColors->DropTargetBorderColor()
-                                : focused  ? FColors->FocusedSelectionBorderColor()
-                                           : FColors->UnfocusedSelectionBorderColor());
-        if (HasMisc(toGridExtensions) || HasSelection(toFullRowSelect)) inner = Info.CellRect;
-        if (!IsRectEmpty(&inner)) {
-            if (HasPaint(toUseBlendedSelection)) {
-                TRect blend = inner;
-                OffsetRect(&blend, -WindowOrgX, 0);
-                blend.left = std::max<LONG>(blend.left, 0);
-                blend.right = std::min<LONG>(blend.right, MaxWidth);
-                AlphaBlendRect(nullptr, canvas->Handle(), blend, {}, bmConstantAlphaAndColor,
-                               FSelectionBlendFactor,
-                               static_cast<int>(ColorToRGB(canvas->Brush()->Color())));
-            } else {
-                const int radius = static_cast<int>(FSelectionCurveRadius);
-                canvas->RoundRect(inner.left, inner.top, inner.right, inner.bottom, radius, radius);
+    const bool selected = node->States.Contains(vsSelected);
+    const bool explorer = ExplorerTheme();
+    const bool hotCell = HasPaint(toHotTrack) && node == FTree->HotNode() &&
+                         (Info.Column == FCurrentHotColumn || HasSelection(toFullRowSelect));
+    const bool wide = HasMisc(toGridExtensions) || HasSelection(toFullRowSelect);
+    if (inFocusColumn && Info.PaintOptions.Contains(poDrawSelection)) {
+        if (node == FTree->DropTargetNode()) {
+            if (FTree->LastDropMode == dmOnNode || selected) {
+                canvas->Brush()->SetColor(FColors->DropTargetColor());
+                canvas->Pen()->SetColor(FColors->DropTargetBorderColor());
+                if (wide) inner = Info.CellRect;
+                if (!IsRectEmpty(&inner)) DrawSelectionShape(Info, inner, WindowOrgX, MaxWidth);
+            }
+        } else if (selected) {
+            canvas->Brush()->SetColor(focused ? FColors->FocusedSelectionColor()
+                                              : FColors->UnfocusedSelectionColor());
+            canvas->Pen()->SetColor(focused ? FColors->FocusedSelectionBorderColor()
+                                            : FColors->UnfocusedSelectionBorderColor());
+            if (wide) inner = Info.CellRect;
+            if (!IsRectEmpty(&inner)) {
+                const int state = focused ? TREIS_SELECTED : TREIS_SELECTEDNOTFOCUS;
+                if (!explorer || (!hotCell && !DrawThemedItem(Info, state, inner)))
+                    DrawSelectionShape(Info, inner, WindowOrgX, MaxWidth);
             }
         }
     }
+    if (explorer && hotCell)
+        DrawThemedItem(Info, selected && !HasPaint(toAlwaysHideSelection) ? TREIS_HOTSELECTED : TREIS_HOT,
+                       inner);
+    const bool themedRow = explorer && !HasSelection(toExtendedFocus) && HasSelection(toFullRowSelect);
     if (inFocusColumn && Info.PaintOptions.Contains(poDrawFocusRect) && focused &&
-        node == FTree->FocusedNode() && Info.Column == FTree->FocusedColumn()) {
+        node == FTree->FocusedNode() && (Info.Column == FTree->FocusedColumn() || themedRow)) {
         HDC dc = canvas->Handle();
         const COLORREF text = SetTextColor(dc, 0xFFFFFF), back = SetBkColor(dc, 0);
-        const TRect focus = HasMisc(toGridExtensions) ? Info.CellRect : inner;
+        TRect focus = themedRow ? ExplorerRowRect(Info) : HasMisc(toGridExtensions) ? Info.CellRect : inner;
+        if (explorer) InflateRect(&focus, -1, -1);
         DrawFocusRect(dc, &focus);
         SetTextColor(dc, text);
         SetBkColor(dc, back);
     }
+}
+
+void TVirtualTreeWindow::DrawSelectionShape(TVTPaintInfo& Info, const TRect& Inner, int WindowOrgX,
+                                            int MaxWidth) {
+    TCanvas* canvas = Info.Canvas;
+    if (HasPaint(toUseBlendedSelection)) {
+        TRect blend = Inner;
+        OffsetRect(&blend, -WindowOrgX, 0);
+        blend.left = std::max<LONG>(blend.left, 0);
+        blend.right = std::min<LONG>(blend.right, MaxWidth);
+        AlphaBlendRect(nullptr, canvas->Handle(), blend, {}, bmConstantAlphaAndColor,
+                       FSelectionBlendFactor, static_cast<int>(ColorToRGB(canvas->Brush()->Color())));
+        return;
+    }
+    const int radius = static_cast<int>(FSelectionCurveRadius);
+    canvas->RoundRect(Inner.left, Inner.top, Inner.right, Inner.bottom, radius, radius);
 }
 
 void TVirtualTreeWindow::DrawSelectionRectangle(TCanvas* Target, int WindowOrgX,
@@ -372,6 +397,7 @@ void TVirtualTreeWindow::PrepareButtonsAndLines() {
     }
     FHotPlusBM->Assign(FPlusBM.get());
     FHotMinusBM->Assign(FMinusBM.get());
+    if (UseThemes()) PrepareThemedButtons();
     // Eight rows of 16-bit words; zero bits take the line colour.
     static const WORD dotted[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
     static const WORD solid[8] = {};
@@ -383,7 +409,10 @@ void TVirtualTreeWindow::PrepareButtonsAndLines() {
 
 void TVirtualTreeWindow::DrawNodeButton(TCanvas* Canvas, PVirtualNode Node, const TRect& R,
                                         int ButtonX, int ButtonY, TBiDiMode BidiMode) {
-    TBitmap* bitmap = Node->States.Contains(vsExpanded) ? FMinusBM.get() : FPlusBM.get();
+    const bool hot = HasPaint(toHotTrack) && Node == FTree->HotNode() && FHotNodeButtonHit;
+    const bool expanded = Node->States.Contains(vsExpanded);
+    TBitmap* bitmap = hot ? (expanded ? FHotMinusBM.get() : FHotPlusBM.get())
+                          : (expanded ? FMinusBM.get() : FPlusBM.get());
     const int x = BidiMode != bdLeftToRight ? R.right - ButtonX - bitmap->Width() : R.left + ButtonX;
     GdiTransparentBlt(Canvas->Handle(), x, R.top + ButtonY, bitmap->Width(), bitmap->Height(),
                       bitmap->Canvas()->Handle(), 0, 0, bitmap->Width(), bitmap->Height(),
@@ -434,6 +463,7 @@ Integer TVirtualTreeWindow::GetCheckImageIndex(PVirtualNode Node) const {
 }
 
 void TVirtualTreeWindow::DrawCheckImage(TVTPaintInfo& Info) {
+    if (DrawThemedCheckImage(Info)) return;
     const TVTCellImage& image = Info.ImageInfo[2];
     if (image.Images) image.Images->Draw(Info.Canvas, image.XPos, image.YPos, image.Index);
 }

@@ -104,8 +104,12 @@ void TVirtualStringTreeWindow::PrepareTextFont(TVTPaintInfo& PaintInfo) {
     if (!PaintInfo.PaintOptions.Contains(poDrawSelection) || !inFocusColumn) return;
     const bool selected = node->States.Contains(vsSelected);
     const bool explorer = UseThemes() && HasPaint(toUseExplorerTheme);
-    if (selected && !explorer && (IsFocused() || HasPaint(toPopupMode) || node == Tree()->DropTargetNode()))
+    if (node == Tree()->DropTargetNode()) {
+        const bool onNode = Tree()->LastDropMode == dmOnNode;
+        if (onNode || (selected && !explorer)) canvas->Font()->SetColor(clHighlightText);
+    } else if (selected && !explorer && (IsFocused() || HasPaint(toPopupMode))) {
         canvas->Font()->SetColor(clHighlightText);
+    }
 }
 
 void TVirtualStringTreeWindow::UseDisabledColour(TVTPaintInfo& PaintInfo) {
@@ -155,8 +159,11 @@ void TVirtualStringTreeWindow::DrawStaticText(TVTPaintInfo& PaintInfo, const Uni
     TCanvas* canvas = PaintInfo.Canvas;
     UseFont(canvas, Font());
     PVirtualNode node = PaintInfo.Node;
-    if (HasSelection(toFullRowSelect) && node->States.Contains(vsSelected) &&
-        (IsFocused() || HasPaint(toPopupMode) || node == Tree()->DropTargetNode()))
+    const bool selected = node->States.Contains(vsSelected);
+    const bool dropTarget = node == Tree()->DropTargetNode();
+    if (HasSelection(toFullRowSelect) &&
+        (dropTarget ? Tree()->LastDropMode == dmOnNode || selected
+                    : selected && (IsFocused() || HasPaint(toPopupMode))))
         canvas->Font()->SetColor(clHighlightText);
     canvas->SetTextFlags(0);
     DoPaintText(node, canvas, PaintInfo.Column, ttStatic);

@@ -156,6 +156,9 @@ void TVirtualTreeWindow::PaintRow(TRowPaint& Row) {
         }
     }
     OnAfterItemPaint(this, canvas, node, Row.R);
+    if (node == FTree->DropTargetNode() && HasPaint(toShowDropmark) &&
+        Row.Options.Contains(poDrawDropMark))
+        DrawDropMark(canvas, node, Row.R);
     if (Row.DrawSelectionRect)
         DrawSelectionRectangle(canvas, Row.Window.left, Row.SelectionRect,
                                {0, 0, Row.Bitmap->Width(), Row.Bitmap->Height()});

@@ -121,6 +121,8 @@ enum TVTSearchDirection { sdForward, sdBackward };
 enum TVTSearchStart { ssAlwaysStartOver, ssLastHit, ssFocusedNode };
 enum TVSTTextType { ttNormal, ttStatic };
 enum TVTExportMode { emAll, emChecked, emUnchecked };
+// Where a drag would drop relative to the node under the mouse.
+enum TDropMode { dmNowhere, dmAbove, dmOnNode, dmBelow };
 
 // Column index: -1 means no column, -2 an invalid one.
 using TColumnIndex = Integer;

@@ -20,6 +20,7 @@
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
 #include "vtree/VTDragImage.h"
+#include "vtree/VTHeaderPaint.h"
 #include "vtree/VTHint.h"
 #include "vtree/VTResources.h"
 #include "vtree/VTStringTree.h"
@@ -330,6 +331,57 @@ public:
     // Paints R of the header (window coordinates) into DC, the cells moved by HOffset.
     void PaintHeader(HDC DC, const TRect& R, int HOffset);
 
+    // ---- header states and owner draw, drop marks, themes, scaling, bidi (VTHeaderPaint*.cpp,
+    // VTHeaderLayout.cpp, VTDropMark.cpp, VTPaintThemed.cpp, VTScale.cpp) -----------------------
+    TVTHeaderPaintEvent OnHeaderDraw;
+    TVTHeaderPaintQueryElementsEvent OnHeaderDrawQueryElements;
+    TVTAdvancedHeaderPaintEvent OnAdvancedHeaderDraw;
+    // Places the parts of a header cell inside Client (the cell less its 2-pixel inset): the
+    // caption's bounds and the top-left corners of the sort arrow and of the glyph (or check
+    // box). Refreshes the column's CaptionText.
+    void ComputeHeaderLayout(TVirtualTreeColumn* Column, HDC DC, const TRect& Client,
+                             UINT DrawFormat, TRect& TextBounds, TPoint& SortGlyphPos,
+                             TPoint& GlyphPos, bool UseSortGlyph, bool UseHeaderGlyph);
+    // With toAutoChangeScale, scales by M / D what is measured in pixels: the default node
+    // height, the indent, the header's height and font, and the column widths.
+    void ChangeScale(int M, int D);
+
+protected:
+    virtual void DoHeaderDraw(TCanvas* Canvas, TVirtualTreeColumn* Column, const TRect& R,
+                              bool Hover, bool Pressed, TVTDropMarkMode DropMark);
+    virtual void DoHeaderDrawQueryElements(THeaderPaintInfo& PaintInfo,
+                                           THeaderPaintElements& Elements);
+    virtual void DoAdvancedHeaderDraw(THeaderPaintInfo& PaintInfo, THeaderPaintElements Elements);
+    // The mark above or below the drop target row (R: the row in the row bitmap).
+    virtual void DrawDropMark(TCanvas* Canvas, PVirtualNode Node, const TRect& R);
+    void CMBiDiModeChanged();
+
+private:
+    struct THeaderCellPaint;
+    bool UseHeaderTheme() const;
+    void PaintHeaderBackground(THeaderCellPaint& Paint, const TRect& R);
+    void PaintHeaderCell(THeaderCellPaint& Paint, TVirtualTreeColumn* Column, const TRect& Cell);
+    void PaintHeaderFace(THeaderCellPaint& Paint, const TRect& Cell);
+    void PaintHeaderContent(THeaderCellPaint& Paint, TRect Cell);
+    void DrawHeaderGlyph(THeaderCellPaint& Paint, TPoint Position);
+    void DrawCaptionText(HDC DC, const UnicodeString& Caption, bool WrapCaption, UINT DrawFormat,
+                         bool Hot, bool Enabled, TRect Bounds);
+    void PaintXPStyleButton(HDC DC, const TRect& R, bool Hover, bool Pressed, bool ShowSplitter);
+    // Themed forms (callers check that the theme is there).
+    void DrawThemedHeaderFace(HDC DC, const TRect& R, bool Hover, bool Pressed);
+    // Answers whether it drew (the image list's picture is drawn otherwise).
+    bool DrawThemedCheckImage(TVTPaintInfo& PaintInfo);
+    void PrepareThemedButtons();
+    // The explorer look of a selected, hot or focused cell (PrepareCellPaint): the tree item
+    // of the window's tree view theme over the row (RowRect) or the cell's inner rectangle.
+    bool ExplorerTheme() const;
+    TRect ExplorerRowRect(const TVTPaintInfo& PaintInfo) const;
+    bool DrawThemedItem(TVTPaintInfo& PaintInfo, int State, const TRect& Inner);
+    void DrawSelectionShape(TVTPaintInfo& PaintInfo, const TRect& Inner, int WindowOrgX,
+                            int MaxWidth);
+
+public:
+
     // ---- painting ----------------------------------------------------------------------------
     // Paints Window (tree coordinates) of the tree so that its top-left lands at Target.
     void PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target,
@@ -502,8 +554,6 @@ private:
     void DrawLineStep(TVTPaintInfo& PaintInfo, int X, int Y, int H, int VAlign, TVTLineType Style,
                       bool Reverse, TColor Color);
     void ClipToCell(TCanvas* Canvas, const TRect& R);
-    void PaintHeaderCell(TCanvas* Canvas, TVirtualTreeColumn* Column, TRect Cell, bool XPStyle);
-    void PaintXPStyleButton(TCanvas* Canvas, const TRect& R, bool ShowSplitter);
 
     // message handlers (VTWindowMessages.cpp, VTScroll.cpp)
     void WMNCCalcSize(TMessage& Message);

@@ -115,6 +115,7 @@ void TVirtualTreeWindow::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case WM_SIZE: WMSize(Message); break;
     case WM_SETFONT: WMSetFont(Message); break;
+    case CM_BIDIMODECHANGED: CMBiDiModeChanged(); break;
     case WM_THEMECHANGED:
         UpdateThemeState();
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_VALIDATE | RDW_FRAME);

@@ -202,7 +202,7 @@ TEST_F(VTPaint, HeaderCaptionAndSortGlyph) {
     EXPECT_GT(CountColor(*bitmap, {second.left + 32, second.top + 4, second.right - 2, second.bottom - 4}, arrow), 5)
         << "sort arrow after the caption of column 1";
     EXPECT_EQ(CountColor(*bitmap, {first.left + 40, first.top + 4, first.right - 2, first.bottom - 4}, arrow), 0);
-    EXPECT_EQ(Hex(PixelAt(*bitmap, header.left + 100, header.bottom - 1)), Hex(MakeColor(165, 165, 151)))
+    EXPECT_EQ(Hex(PixelAt(*bitmap, header.left + 100, header.bottom - 1)), Hex(MakeColor(203, 199, 184)))
         << "XP-style bottom line";
 }
 
