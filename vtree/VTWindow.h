@@ -342,8 +342,8 @@ public:
     void ComputeHeaderLayout(TVirtualTreeColumn* Column, HDC DC, const TRect& Client,
                              UINT DrawFormat, TRect& TextBounds, TPoint& SortGlyphPos,
                              TPoint& GlyphPos, bool UseSortGlyph, bool UseHeaderGlyph);
-    // With toAutoChangeScale, scales by M / D what is measured in pixels: the default node
-    // height, the indent, the header's height and font, and the column widths.
+    // With toAutoChangeScale, scales the default node height and the header font's size by
+    // M / D.
     void ChangeScale(int M, int D);
 
 protected:

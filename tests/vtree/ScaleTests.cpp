@@ -11,7 +11,7 @@ protected:
     VTScale() {
         for (int width : {100, 60, 40}) Header().Columns()->Add()->SetWidth(width);
         Header().SetHeight(20);
-        Window->HeaderFont()->SetHeight(-12);
+        Window->HeaderFont()->SetSize(8);
     }
     TVirtualTreeColumn* Column(int I) { return Header().Columns()->Items(I); }
     void SetAutoOption(TVTAutoOption Option) {
@@ -20,7 +20,7 @@ protected:
     }
 };
 
-TEST_F(VTScale, ChangeScaleMultipliesThePixelMeasures) {
+TEST_F(VTScale, ChangeScaleMultipliesNodeHeightAndHeaderFont) {
     Window->ChangeScale(3, 2);
     EXPECT_EQ(Tree().DefaultNodeHeight(), 18u) << "only with toAutoChangeScale";
     EXPECT_EQ(Column(0)->Width(), 100);
@@ -30,16 +30,13 @@ TEST_F(VTScale, ChangeScaleMultipliesThePixelMeasures) {
     EXPECT_EQ(Tree().DefaultNodeHeight(), 18u) << "M = D changes nothing";
     Window->ChangeScale(3, 2);
     EXPECT_EQ(Tree().DefaultNodeHeight(), 27u);
-    EXPECT_EQ(Tree().Indent, 27);
-    EXPECT_EQ(Header().Height(), 30);
-    EXPECT_EQ(Window->HeaderFont()->Height(), -18);
-    EXPECT_EQ(Column(0)->Width(), 150);
-    EXPECT_EQ(Column(1)->Width(), 90);
-    EXPECT_EQ(Column(2)->Width(), 60);
-    EXPECT_EQ(Column(0)->MinWidth(), 15);
-    Window->ChangeScale(2, 3);
-    EXPECT_EQ(Tree().DefaultNodeHeight(), 18u) << "and back";
-    EXPECT_EQ(Column(1)->Width(), 60);
+    EXPECT_EQ(Window->HeaderFont()->Size(), 12);
+    EXPECT_EQ(Column(0)->Width(), 100) << "widths are the form's business";
+    EXPECT_EQ(Header().Height(), 20);
+    Window->ChangeScale(5, 4);
+    EXPECT_EQ(Tree().DefaultNodeHeight(), 34u) << "27 x 5 / 4 = 33.75";
+    Window->ChangeScale(4, 5);
+    EXPECT_EQ(Tree().DefaultNodeHeight(), 27u) << "and back";
 }
 
 TEST_F(VTScale, BidiModeChangeReachesTreeColumnsAndColumnOrder) {
