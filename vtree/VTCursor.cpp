@@ -51,9 +51,12 @@ void TVirtualTreeWindow::WMSetCursor(TMessage& Message) {
     TCursor cursor = CursorAt(CursorClientPoint());
     DoGetCursor(cursor);
     HCURSOR handle = nullptr;
-    if (cursor == crVertSplit) handle = vtree_resources::VertSplitCursor();
-    else if (cursor == crDefault) handle = LoadCursorW(nullptr, IDC_ARROW);
-    else handle = CursorHandle(cursor);
+    if (cursor == crVertSplit)
+        handle = vtree_resources::VertSplitCursor();
+    else if (cursor == crDefault)
+        handle = LoadCursorW(nullptr, IDC_ARROW);
+    else
+        handle = CursorHandle(cursor);
     ::SetCursor(handle);
     Message.Result = 1;
 }

@@ -32,9 +32,9 @@ void TVirtualTreeWindow::HeaderNCMouseMove(TMessage&, TPoint P) {
     OnHeaderMouseMove(Header(), CurrentShiftState(), P.x, P.y);
     if (!InHeader(P)) return;
     Integer left = 0, right = 0;
-    const TColumnIndex column =
-        Header()->UseColumns() ? Header()->Columns()->ColumnAndBoundsAt(P, left, right, true)
-                               : NoColumn;
+    const TColumnIndex column = Header()->UseColumns()
+                                    ? Header()->Columns()->ColumnAndBoundsAt(P, left, right, true)
+                                    : NoColumn;
     const TColumnIndex hover = column >= 0 ? column : NoColumn;
     const bool changed = hover != Header()->Columns()->HoverIndex();
     const bool pressedElsewhere = FHeaderDownIndex >= 0 && FHeaderDownIndex != hover;

@@ -4,9 +4,9 @@
 // height), dragging a column to another position, the right button's menu and the header's
 // cursors. The header lies in the non-client area above the client area: a press arrives as a
 // non-client message in screen coordinates, and while the header holds the capture the
-// following moves and the release arrive as client messages whose y is negative. Every point here is a client point. While the header has a state it sees
-// every message first, so an interrupted interaction (Escape, focus or capture lost) is ended
-// and leaves no state behind.
+// following moves and the release arrive as client messages whose y is negative. Every point
+// here is a client point. While the header has a state it sees every message first, so an
+// interrupted interaction (Escape, focus or capture lost) is ended and leaves no state behind.
 #include "vtree/VTWindow.h"
 
 #include <cstdlib>
@@ -197,7 +197,8 @@ bool TVirtualTreeWindow::HeaderButtonDown(TPoint P, TPoint ScreenPoint) {
     FTree->DoStateChange({}, {tsScrolling, tsScrollPending, tsEditPending});
     FHeaderDragStart = ScreenPoint;
     const TShiftState shift = CurrentShiftState();
-    const bool heightSplit = Header()->Options().Contains(hoHeightResize) && InHeaderSplitterArea(P);
+    const bool heightSplit =
+        Header()->Options().Contains(hoHeightResize) && InHeaderSplitterArea(P);
     TPoint track;
     if (heightSplit || SplitterHit(P, track)) {
         FHeaderTrackStart = P;
@@ -320,9 +321,10 @@ bool TVirtualTreeWindow::HeaderMouseMove(TPoint P) {
     const THeaderStates states = HeaderStates();
     if (states.Contains(hsColumnWidthTrackPending) || states.Contains(hsHeightTrackPending)) {
         FTree->StopTimer(HeaderTimer);
-        SetHeaderStates(states.Contains(hsHeightTrackPending) ? THeaderStates{hsHeightTracking}
-                                                              : THeaderStates{hsColumnWidthTracking},
-                        {hsColumnWidthTrackPending, hsHeightTrackPending});
+        const THeaderStates tracking = states.Contains(hsHeightTrackPending)
+                                           ? THeaderStates{hsHeightTracking}
+                                           : THeaderStates{hsColumnWidthTracking};
+        SetHeaderStates(tracking, {hsColumnWidthTrackPending, hsHeightTrackPending});
     }
     const TShiftState shift = CurrentShiftState();
     if (HeaderStates().Contains(hsColumnWidthTracking)) {

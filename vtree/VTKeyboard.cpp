@@ -3,8 +3,9 @@
 // check control on Space, Ctrl+A, expanding and collapsing on the keypad keys (the main
 // keyboard's "+", "-", "*", "/" act alike), the Applications key (the node's popup menu), F1
 // (the node's help context, handed to the application as WM_HELP), and typed characters
-// feeding the incremental search. The class library's key events run first; a key its handler swallowed (set to 0)
-// never reaches the tree. Modifiers are those of the thread's keyboard state.
+// feeding the incremental search. The class library's key events run first; a key its
+// handler swallowed (set to 0) never reaches the tree. Modifiers are those of the thread's
+// keyboard state.
 #include "vtree/VTWindow.h"
 
 namespace {
@@ -160,7 +161,8 @@ void TVirtualTreeWindow::TabToNextCell(bool Backward) {
     while (node) {
         if (column < 0) {
             node = Backward ? tree.GetPreviousVisible(node, true) : tree.GetNextVisible(node, true);
-            column = Backward ? columns->GetLastVisibleColumn(true) : columns->GetFirstVisibleColumn(true);
+            column = Backward ? columns->GetLastVisibleColumn(true)
+                              : columns->GetFirstVisibleColumn(true);
         } else if (tree.DoFocusChanging(tree.FFocusedNode, node, tree.FFocusedColumn, column)) {
             return tree.SetFocusedNodeAndColumn(node, column);
         } else {
@@ -299,8 +301,8 @@ void TVirtualTreeWindow::HomeOrEnd(Word Key, TShiftState Shift) {
 void TVirtualTreeWindow::ShowHelpForFocusedNode() {
     if (!OnGetHelpContext) return;
     Integer context = 0;
-    for (PVirtualNode node = FTree->FocusedNode(); node && node != FTree->RootNode() && context == 0;
-         node = node->Parent)
+    PVirtualNode node = FTree->FocusedNode();
+    for (; node && node != FTree->RootNode() && context == 0; node = node->Parent)
         OnGetHelpContext(this, node, 0, context);
     if (context == 0) context = HelpContext;
     if (context == 0) return;

@@ -31,8 +31,8 @@ bool TVirtualTreeWindow::StartNodeHeightTracking(const THitInfo& HitInfo) {
 
 void TVirtualTreeWindow::TrackNodeHeight(int X, int Y) {
     PVirtualNode node = FTree->HeightTrackNode();
-    if (!node || !DoNodeHeightTracking(node, FHeightTrackColumn, CurrentShiftState(), FHeightTrackPoint,
-                                       {X, Y}))
+    if (!node || !DoNodeHeightTracking(node, FHeightTrackColumn, CurrentShiftState(),
+                                       FHeightTrackPoint, {X, Y}))
         return;
     FTree->SetNodeHeight(node, static_cast<Cardinal>(std::max<int>(1, Y - FHeightTrackPoint.y)));
 }

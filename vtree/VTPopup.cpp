@@ -41,8 +41,8 @@ void TVirtualTreeWindow::DoPopupMenu(PVirtualNode Node, TColumnIndex Column, TPo
 
 void TVirtualTreeWindow::WMContextMenu(TMessage& Message) {
     const bool shown = FTree->TreeStates().Contains(tsPopupMenuShown);
-    FTree->DoStateChange({}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending,
-                              tsPopupMenuShown});
+    FTree->DoStateChange(
+        {}, {tsClearPending, tsEditPending, tsOLEDragPending, tsVCLDragPending, tsPopupMenuShown});
     if (shown) return;
     TCustomControl::Dispatch(Message);
 }
@@ -82,9 +82,9 @@ bool TVirtualTreeWindow::HeaderRightButtonUp(TMessage& Message, TPoint P) {
     TPopupMenu* menu = HeaderPopupMenu;
     if (!menu && OnGetPopupMenu) {
         Integer left = 0, right = 0;
-        const TColumnIndex column = Header()->UseColumns()
-                                        ? Header()->Columns()->ColumnAndBoundsAt(P, left, right, true)
-                                        : NoColumn;
+        const TColumnIndex column =
+            Header()->UseColumns() ? Header()->Columns()->ColumnAndBoundsAt(P, left, right, true)
+                                   : NoColumn;
         bool askParent = true;
         OnGetPopupMenu(this, nullptr, column, P, askParent, menu);
     }

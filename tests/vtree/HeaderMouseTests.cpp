@@ -159,7 +159,8 @@ TEST_F(VTHeaderMouse, EscapeOrFocusLossCancelsAColumnDrag) {
 class VTHeaderTracking : public VTHeaderMouse {
 protected:
     VTHeaderTracking() {
-        Header().SetOptions(Header().Options() + TVTHeaderOptions{hoHeightResize, hoHeightDblClickResize});
+        Header().SetOptions(Header().Options() +
+                            TVTHeaderOptions{hoHeightResize, hoHeightDblClickResize});
         Window->OnBeforeHeaderHeightTracking =
             TVTBeforeHeaderHeightTrackingEvent(&Log, &THeaderLog::OnBeforeHeight);
         Window->OnHeaderHeightTracking = TVTHeaderHeightTrackingEvent(&Log, &THeaderLog::OnHeight);

@@ -134,7 +134,8 @@ struct TFocusGate {
 TEST_F(VTKeyboard, TabMovesThroughTheCellsSkippingRefusedColumns) {
     ApplyClientProfile(); // four columns
     TCustomVirtualTreeOptions* options = Tree().TreeOptions();
-    options->SetSelectionOptions(options->SelectionOptions() + TVTSelectionOptions{toExtendedFocus});
+    options->SetSelectionOptions(options->SelectionOptions() +
+                                 TVTSelectionOptions{toExtendedFocus});
     TFocusGate gate;
     gate.Refused = 2;
     Tree().OnFocusChanging = TVTFocusChangingEvent(&gate, &TFocusGate::OnFocusChanging);

@@ -15,8 +15,8 @@ struct TMenuLog {
     std::vector<TColumnIndex> Columns;
     std::vector<TPoint> Points;
     std::vector<TComponent*> Shown;
-    void OnGetPopupMenu(TVirtualTreeWindow*, PVirtualNode Node, TColumnIndex Column, const TPoint& P,
-                        bool& Ask, TPopupMenu*& Menu) {
+    void OnGetPopupMenu(TVirtualTreeWindow*, PVirtualNode Node, TColumnIndex Column,
+                        const TPoint& P, bool& Ask, TPopupMenu*& Menu) {
         Asked.push_back(Node);
         Columns.push_back(Column);
         Points.push_back(P);
@@ -57,7 +57,8 @@ TEST_F(VTPopup, RightClickAsksTheNodeThenItsParents) {
     EXPECT_EQ(Log.Shown[0], Window.get()) << "the tree is the menu's popup component";
     EXPECT_TRUE(Tree().TreeStates().Contains(tsPopupMenuShown));
     Window->Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(Window->Handle()), -1);
-    EXPECT_FALSE(Tree().TreeStates().Contains(tsPopupMenuShown)) << "a context-menu message ends it";
+    EXPECT_FALSE(Tree().TreeStates().Contains(tsPopupMenuShown))
+        << "a context-menu message ends it";
     EXPECT_EQ(Log.Shown.size(), 1u) << "and shows nothing more";
 
     Log.Asked.clear();
