@@ -491,7 +491,7 @@ private:
                               TSortDirection Direction);
     void SortLevel(PVirtualNode Node, TColumnIndex Column, TSortDirection Direction, bool DoInit);
     void RecalculateRanges();
-    void FinishToggle(PVirtualNode Node, bool Changed);
+    void FinishToggle(PVirtualNode Node, bool Changed, Integer Delta);
     bool MayAnimateToggle() const;
     PVirtualNode FindInCache(Integer Position, Cardinal& Top) const;
     PVirtualNode FindInCache(PVirtualNode Node, Cardinal& Top);

@@ -30,7 +30,7 @@ void TBaseVirtualTree::RecalculateRanges() {
     if (FHeader->UseColumns()) FRangeX = FHeader->Columns()->TotalWidth();
 }
 
-void TBaseVirtualTree::FinishToggle(PVirtualNode Node, bool Changed) {
+void TBaseVirtualTree::FinishToggle(PVirtualNode Node, bool Changed, Integer Delta) {
     if (!Changed) return;
     InvalidatePositionCache();
     if (FUpdateCount > 0) {
@@ -44,6 +44,13 @@ void TBaseVirtualTree::FinishToggle(PVirtualNode Node, bool Changed) {
     }
     RecalculateRanges();
     FViewSink->UpdateScrollBars(true);
+    // Rows above the node moved: the whole view changes, whether or not it scrolls.
+    if (HasPaint(toChildrenAbove)) {
+        if (!FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting) &&
+            FViewSink->ScrollAfterToggleAbove(Node, Delta))
+            FViewSink->UpdateScrollBars(true);
+        return FViewSink->InvalidateControl();
+    }
     const bool scrolled = Node->States.Contains(vsExpanded) && HasAuto(toAutoScrollOnExpand) &&
                           !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting) &&
                           FViewSink->ScrollAfterExpansion(Node);
@@ -70,11 +77,12 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
     };
     try {
         bool changed = false;
+        Integer delta = 0;
         if (Node->States.Contains(vsExpanded)) {
             if (DoCollapsing(Node)) {
                 changed = true;
-                if (MayAnimateToggle())
-                    FViewSink->AnimateToggle(Node, -static_cast<Integer>(Node->TotalHeight - Node->NodeHeight));
+                delta = -static_cast<Integer>(Node->TotalHeight - Node->NodeHeight);
+                if (MayAnimateToggle()) FViewSink->AnimateToggle(Node, delta);
                 PropagateTotalHeight(Node, Node->NodeHeight, false);
                 if (Counted(Node)) FVisibleCount -= CountVisibleDescendants(Node);
                 Node->States.Exclude(vsExpanded);
@@ -89,7 +97,6 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
             Touch(Node, true);
             Materialise(Node, true);
             if (Node->FirstChild) {
-                Integer delta = 0;
                 for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling)
                     if (IsEffectivelyVisible(child)) delta += static_cast<Integer>(child->TotalHeight);
                 if (MayAnimateToggle()) FViewSink->AnimateToggle(Node, delta);
@@ -99,7 +106,7 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
                 DoExpanded(Node);
             }
         }
-        FinishToggle(Node, changed);
+        FinishToggle(Node, changed, delta);
     } catch (...) {
         leave();
         throw;

@@ -163,6 +163,9 @@ public:
     TColumnIndex HoverIndex() const noexcept { return FHoverIndex; }
     void SetHoverIndex(TColumnIndex Value);
     const TIndexArray& PositionToIndex() const noexcept { return FPositionToIndex; }
+    // The column the mouse hovers in the header (-1 for none); the window's mouse keeps it.
+    TColumnIndex HoverIndex() const noexcept { return FHoverIndex; }
+    void SetHoverIndex(TColumnIndex Value) noexcept { FHoverIndex = Value; }
 
     // P in client coordinates with the header's rows counted from the top of the header.
     TColumnIndex ColumnFromPosition(TPoint P, bool Relative = true) const;

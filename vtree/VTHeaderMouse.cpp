@@ -1,11 +1,12 @@
 // The header's mouse: clicks on columns (OnHeaderClick, OnHeaderDblClick), dragging a column's
-// right border to change its width, a double click there to fit the column to its content,
-// and dragging a column to another position. The header lies in the non-client area above the
-// client area: a press arrives as a non-client message in screen coordinates, and while the
-// header holds the capture the following moves and the release arrive as client messages whose
-// y is negative. Every point here is a client point. While the header has a state it sees
-// every message first, so an interrupted interaction (Escape, focus or capture lost) is ended
-// and leaves no state behind.
+// border to change its width, a double click there to fit the column to its content, dragging
+// the header's bottom edge to change its height (a double click there restores the default
+// height), dragging a column to another position, the right button's menu and the header's
+// cursors. The header lies in the non-client area above the client area: a press arrives as a
+// non-client message in screen coordinates, and while the header holds the capture the
+// following moves and the release arrive as client messages whose y is negative. Every point
+// here is a client point. While the header has a state it sees every message first, so an
+// interrupted interaction (Escape, focus or capture lost) is ended and leaves no state behind.
 #include "vtree/VTWindow.h"
 
 #include <cstdlib>
@@ -17,14 +18,6 @@ constexpr THeaderStates InteractionStates{hsDragging, hsDragPending, hsColumnWid
                                           hsHeightTrackPending};
 
 bool IsNonClient(UINT Msg) { return Msg >= WM_NCMOUSEMOVE && Msg <= WM_NCMBUTTONDBLCLK; }
-
-TShiftState CurrentShiftState() {
-    TShiftState shift;
-    if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
-    if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
-    if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
-    return shift;
-}
 
 // The OS conversions: they know the frame and the header above the client area.
 TPoint ToScreen(HWND Window, TPoint P) {
@@ -45,6 +38,10 @@ void TVirtualTreeWindow::SetHeaderStates(THeaderStates Enter, THeaderStates Leav
     Header()->SetStates(Header()->States() + Enter - Leave);
 }
 
+bool TVirtualTreeWindow::HeaderInteracting() const {
+    return !(HeaderStates() * InteractionStates).Empty();
+}
+
 TPoint TVirtualTreeWindow::ClientPointOf(const TMessage& Message) const {
     const POINT point = PointFromLParam(Message.LParam);
     if (!IsNonClient(Message.Msg)) return {point.x, point.y};
@@ -56,22 +53,33 @@ bool TVirtualTreeWindow::InHeader(TPoint P) const {
            P.x >= 0 && P.x < FHeaderRect.Width();
 }
 
+// A column's border is its right edge, or its left edge in right-to-left layout, where the
+// tolerances are mirrored too: 3 pixels into the column, 5 beyond it.
 TColumnIndex TVirtualTreeWindow::HeaderSplitterAt(TPoint P, TPoint& TrackPoint) const {
     if (!Header()->UseColumns()) return NoColumn;
     TVirtualTreeColumns* columns = Header()->Columns();
     const int fixedWidth = columns->GetVisibleFixedWidth();
+    const bool rightToLeft = UseRightToLeftAlignment();
     const TIndexArray& order = columns->PositionToIndex();
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        TVirtualTreeColumn* column = columns->Items(*it);
+    auto hits = [&](TColumnIndex Index) {
+        TVirtualTreeColumn* column = columns->Items(Index);
         const TVTColumnOptions options = column->Options();
-        if (!options.Contains(coVisible)) continue;
+        if (!options.Contains(coVisible) || !options.Contains(coResizable)) return false;
         const bool fixed = options.Contains(coFixed);
-        const int right = column->Left() + column->Width() - (fixed ? 0 : EffectiveOffsetX());
-        if (right - 3 < P.x && P.x < right + 5 && (fixed || P.x > fixedWidth) &&
-            options.Contains(coResizable)) {
-            TrackPoint = {right - column->Width(), P.y};
-            return *it;
-        }
+        const int left = column->Left() - (fixed ? 0 : EffectiveOffsetX());
+        const int right = left + column->Width();
+        const bool onBorder = rightToLeft ? left - 5 < P.x && P.x < left + 3
+                                          : right - 3 < P.x && P.x < right + 5;
+        if (!onBorder || (!fixed && P.x <= fixedWidth)) return false;
+        TrackPoint = {rightToLeft ? right : left, P.y};
+        return true;
+    };
+    if (rightToLeft) {
+        for (TColumnIndex index : order)
+            if (hits(index)) return index;
+    } else {
+        for (auto it = order.rbegin(); it != order.rend(); ++it)
+            if (hits(*it)) return *it;
     }
     return NoColumn;
 }
@@ -85,19 +93,44 @@ bool TVirtualTreeWindow::HandleHeaderMessage(TMessage& Message) {
         const POINT screen = PointFromLParam(Message.LParam);
         return HeaderButtonDown(p, {screen.x, screen.y});
     }
+    case WM_LBUTTONDOWN: {
+        // In the client area lie the band below the header's bottom edge and the border
+        // between the fixed and the scrolling columns.
+        TPoint track;
+        const bool heightSplit =
+            InHeaderSplitterArea(p) && Header()->Options().Contains(hoHeightResize);
+        if (!heightSplit && !SplitterHit(p, track)) return false;
+        return HeaderButtonDown(p, ToScreen(Handle(), p));
+    }
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+        if (InHeader(p))
+            OnHeaderMouseDown(Header(), Message.Msg == WM_NCRBUTTONDOWN ? mbRight : mbMiddle,
+                              CurrentShiftState(), p.x, p.y);
+        return false;
     case WM_NCLBUTTONUP:
     case WM_LBUTTONUP: return HeaderButtonUp(Message, p);
     case WM_NCLBUTTONDBLCLK:
     case WM_NCRBUTTONDBLCLK:
     case WM_NCMBUTTONDBLCLK:
     case WM_LBUTTONDBLCLK: return HeaderDblClick(Message, p);
-    case WM_NCRBUTTONUP:
+    case WM_NCRBUTTONUP: return HeaderRightButtonUp(Message, p);
     case WM_NCMBUTTONUP:
-        if (InHeader(p))
-            HandleHeaderClick(p, Message.Msg == WM_NCRBUTTONUP ? mbRight : mbMiddle, true, false);
-        FHeaderDownIndex = FHeaderTrackIndex = NoColumn;
+        if (InHeader(p)) {
+            HandleHeaderClick(p, mbMiddle, true, false);
+            OnHeaderMouseUp(Header(), mbMiddle, CurrentShiftState(), p.x, p.y);
+        }
+        FHeaderDownIndex = NoColumn;
+        return false;
+    case WM_NCMOUSEMOVE:
+        HeaderNCMouseMove(Message, p);
         return false;
     case WM_MOUSEMOVE: return HeaderMouseMove(p);
+    case WM_TIMER:
+        if (Message.WParam != HeaderTimer) return false;
+        HeaderTimerExpired();
+        return true;
+    case WM_SETCURSOR: return HeaderSetCursor(Message);
     case WM_KEYDOWN:
         if (Message.WParam != VK_ESCAPE || (HeaderStates() * InteractionStates).Empty()) return false;
         CancelHeaderInteraction();
@@ -112,11 +145,46 @@ bool TVirtualTreeWindow::HandleHeaderMessage(TMessage& Message) {
     }
 }
 
+bool TVirtualTreeWindow::HeaderSetCursor(TMessage& Message) {
+    const TVirtualTreeStates states = FTree->TreeStates();
+    if (reinterpret_cast<HWND>(Message.WParam) != Handle() || states.Contains(tsWheelPanning) ||
+        states.Contains(tsWheelScrolling))
+        return false;
+    if (!(HeaderStates() * InteractionStates).Empty()) {
+        Message.Result = 1;
+        return true;
+    }
+    const TPoint p = CursorClientPoint();
+    HCURSOR cursor = nullptr;
+    TPoint track;
+    if (Header()->Options().Contains(hoHeightResize) && InHeaderSplitterArea(p))
+        cursor = vtree_resources::VertSplitCursor();
+    else if (SplitterHit(p, track))
+        cursor = vtree_resources::HeaderSplitCursor();
+    DoGetHeaderCursor(cursor);
+    if (!cursor) return false;
+    ::SetCursor(cursor);
+    Message.Result = 1;
+    return true;
+}
+
+TPoint TVirtualTreeWindow::CursorClientPoint() const {
+    POINT point{};
+    GetCursorPos(&point);
+    return ToClient(const_cast<TVirtualTreeWindow*>(this)->Handle(), {point.x, point.y});
+}
+
 void TVirtualTreeWindow::CancelHeaderInteraction() {
-    if ((HeaderStates() * InteractionStates).Empty()) return;
+    const THeaderStates states = HeaderStates() * InteractionStates;
+    if (states.Empty()) return;
     SetHeaderStates({}, InteractionStates);
+    const TColumnIndex tracked = FHeaderTrackIndex;
     FHeaderDropTarget = FHeaderDownIndex = FHeaderTrackIndex = NoColumn;
     if (MouseCapture()) SetMouseCapture(false);
+    if (states.Contains(hsColumnWidthTracking) || states.Contains(hsColumnWidthTrackPending))
+        OnAfterColumnWidthTracking(Header(), tracked);
+    if (states.Contains(hsHeightTracking) || states.Contains(hsHeightTrackPending))
+        OnAfterHeaderHeightTracking(Header());
     Header()->Invalidate(NoColumn);
 }
 
@@ -127,18 +195,33 @@ bool TVirtualTreeWindow::HeaderButtonDown(TPoint P, TPoint ScreenPoint) {
     FTree->StopTimer(ScrollTimer);
     FTree->StopTimer(EditTimer);
     FTree->DoStateChange({}, {tsScrolling, tsScrollPending, tsEditPending});
-    if (!InHeader(P)) return false;
     FHeaderDragStart = ScreenPoint;
+    const TShiftState shift = CurrentShiftState();
+    const bool heightSplit =
+        Header()->Options().Contains(hoHeightResize) && InHeaderSplitterArea(P);
     TPoint track;
-    const TColumnIndex border =
-        Header()->Options().Contains(hoColumnResize) ? HeaderSplitterAt(P, track) : NoColumn;
-    if (border >= 0) {
-        FHeaderTrackIndex = border;
-        FHeaderTrackPoint = track;
-        SetHeaderStates({hsColumnWidthTrackPending}, {});
+    if (heightSplit || SplitterHit(P, track)) {
+        FHeaderTrackStart = P;
+        SetHeaderHoverIndex(NoColumn);
+        if (heightSplit) {
+            OnBeforeHeaderHeightTracking(Header(), shift);
+            SetHeaderStates({hsHeightTrackPending}, {});
+        } else {
+            FHeaderTrackIndex = HeaderSplitterAt(P, FHeaderTrackPoint);
+            OnBeforeColumnWidthTracking(Header(), FHeaderTrackIndex, shift);
+            SetHeaderStates({hsColumnWidthTrackPending}, {});
+        }
         SetMouseCapture(true);
         return true;
     }
+    if (!InHeader(P)) return false;
+    const bool dragPending = PressColumnAt(P);
+    OnHeaderMouseDown(Header(), mbLeft, shift, P.x, P.y);
+    return dragPending;
+}
+
+// The pressed column becomes the down column; answers whether a column drag may start.
+bool TVirtualTreeWindow::PressColumnAt(TPoint P) {
     Integer left = 0, right = 0;
     TVirtualTreeColumns* columns = Header()->Columns();
     const TColumnIndex column =
@@ -164,23 +247,37 @@ bool TVirtualTreeWindow::HeaderButtonUp(TMessage& Message, TPoint P) {
     if (states.Contains(hsDragging)) DropColumn(ToScreen(Handle(), P));
     else if (Message.Msg == WM_NCLBUTTONUP || FHeaderDownIndex >= 0)
         HandleHeaderClick(P, mbLeft, false, false);
-    if (FHeaderTrackIndex >= 0) Header()->Invalidate(FHeaderTrackIndex);
+    if (Message.Msg == WM_NCLBUTTONUP || !states.Empty())
+        OnHeaderMouseUp(Header(), mbLeft, CurrentShiftState(), P.x, P.y);
+    if (FHeaderTrackIndex >= 0) {
+        if (states.Contains(hsColumnWidthTracking))
+            OnAfterColumnWidthTracking(Header(), FHeaderTrackIndex);
+        Header()->Invalidate(FHeaderTrackIndex);
+    }
     if (FHeaderDownIndex >= 0) Header()->Invalidate(FHeaderDownIndex);
+    if (states.Contains(hsHeightTracking)) OnAfterHeaderHeightTracking(Header());
     FHeaderTrackIndex = FHeaderDownIndex = NoColumn;
     if (MouseCapture()) SetMouseCapture(false);
     return !states.Empty();
 }
 
 bool TVirtualTreeWindow::HeaderDblClick(TMessage& Message, TPoint P) {
+    const TVTHeaderOptions options = Header()->Options();
+    TShiftState shift = CurrentShiftState();
+    if (options.Contains(hoHeightDblClickResize) && InHeaderSplitterArea(P) &&
+        Header()->DefaultHeight() > 0) {
+        if (DoHeaderHeightDblClickResize(P, shift)) Header()->SetHeight(Header()->DefaultHeight());
+        return true;
+    }
     if (!InHeader(P)) return false;
     const bool left = Message.Msg == WM_NCLBUTTONDBLCLK || Message.Msg == WM_LBUTTONDBLCLK;
     TPoint track;
-    const TVTHeaderOptions options = Header()->Options();
-    const TColumnIndex border =
-        options.Contains(hoColumnResize) ? HeaderSplitterAt(P, track) : NoColumn;
-    if (left && border >= 0 && options.Contains(hoDblClickResize)) {
-        const TColumnIndex position = Header()->Columns()->Items(border)->Position();
-        AutoFitColumns(true, position, position);
+    if (left && options.Contains(hoDblClickResize) && SplitterHit(P, track)) {
+        const TColumnIndex border = HeaderSplitterAt(P, track);
+        if (DoColumnWidthDblClickResize(border, P, shift)) {
+            const TColumnIndex position = Header()->Columns()->Items(border)->Position();
+            AutoFitColumns(true, position, position);
+        }
         Message.Result = 0;
         return true;
     }
@@ -222,16 +319,31 @@ void TVirtualTreeWindow::HandleHeaderClick(TPoint P, TMouseButton Button, bool F
 
 bool TVirtualTreeWindow::HeaderMouseMove(TPoint P) {
     const THeaderStates states = HeaderStates();
-    if (states.Contains(hsColumnWidthTrackPending)) {
+    if (states.Contains(hsColumnWidthTrackPending) || states.Contains(hsHeightTrackPending)) {
         FTree->StopTimer(HeaderTimer);
-        SetHeaderStates({hsColumnWidthTracking}, {hsColumnWidthTrackPending});
+        const THeaderStates tracking = states.Contains(hsHeightTrackPending)
+                                           ? THeaderStates{hsHeightTracking}
+                                           : THeaderStates{hsColumnWidthTracking};
+        SetHeaderStates(tracking, {hsColumnWidthTrackPending, hsHeightTrackPending});
     }
+    const TShiftState shift = CurrentShiftState();
     if (HeaderStates().Contains(hsColumnWidthTracking)) {
-        Header()->Columns()->Items(FHeaderTrackIndex)->SetWidth(P.x - FHeaderTrackPoint.x);
+        if (DoColumnWidthTracking(FHeaderTrackIndex, shift, FHeaderTrackPoint, P)) {
+            const int width = UseRightToLeftAlignment() ? FHeaderTrackPoint.x - P.x
+                                                        : P.x - FHeaderTrackPoint.x;
+            Header()->Columns()->Items(FHeaderTrackIndex)->SetWidth(width);
+        }
+        return true;
+    }
+    if (HeaderStates().Contains(hsHeightTracking)) {
+        TPoint p = P;
+        if (DoHeaderHeightTracking(p, shift)) Header()->SetHeight(Header()->Height() + p.y);
         return true;
     }
     if (states.Contains(hsDragPending)) {
         const TPoint screen = ToScreen(Handle(), P);
+        if (!Header()->Options().Contains(hoDrag) || !DoHeaderDragging(FHeaderDownIndex))
+            return true;
         if (std::abs(screen.x - FHeaderDragStart.x) <= GetSystemMetrics(SM_CXDRAG) &&
             std::abs(screen.y - FHeaderDragStart.y) <= GetSystemMetrics(SM_CYDRAG))
             return true;
@@ -241,6 +353,7 @@ bool TVirtualTreeWindow::HeaderMouseMove(TPoint P) {
                                                                   left, right, true);
         if (FHeaderDownIndex >= 0) Header()->Invalidate(FHeaderDownIndex);
         FHeaderDownIndex = FHeaderDropTarget = NoColumn;
+        SetHeaderHoverIndex(NoColumn);
         SetHeaderStates({hsDragging}, {hsDragPending});
     }
     if (!HeaderStates().Contains(hsDragging)) return false;

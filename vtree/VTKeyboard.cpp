@@ -1,9 +1,11 @@
 // The tree window's keys: navigation with its selection rules (Shift extends from the range
 // anchor, Ctrl scrolls without moving the focus), paging by rows or columns, Home and End, the
 // check control on Space, Ctrl+A, expanding and collapsing on the keypad keys (the main
-// keyboard's "+", "-", "*", "/" act alike), and typed characters feeding the incremental
-// search. The class library's key events run first; a key its handler swallowed (set to 0)
-// never reaches the tree. Modifiers are those of the thread's keyboard state.
+// keyboard's "+", "-", "*", "/" act alike), the Applications key (the node's popup menu), F1
+// (the node's help context, handed to the application as WM_HELP), and typed characters
+// feeding the incremental search. The class library's key events run first; a key its
+// handler swallowed (set to 0) never reaches the tree. Modifiers are those of the thread's
+// keyboard state.
 #include "vtree/VTWindow.h"
 
 namespace {
@@ -116,14 +118,9 @@ void TVirtualTreeWindow::NavigationKeyAction(Word Key, TShiftState Shift, PVirtu
         else if (tree.FFocusedNode && tree.FFocusedNode->Parent != tree.RootNode())
             tree.SetFocusedNode(tree.FFocusedNode->Parent);
         break;
-    case VK_TAB: {
-        if (!HasSelection(toExtendedFocus) || !Header()->UseColumns()) break;
-        TVirtualTreeColumns* columns = Header()->Columns();
-        const TColumnIndex next = shift ? columns->GetPreviousVisibleColumn(tree.FFocusedColumn, true)
-                                        : columns->GetNextVisibleColumn(tree.FFocusedColumn, true);
-        if (next >= 0) tree.SetFocusedNodeAndColumn(tree.FFocusedNode, next);
+    case VK_TAB:
+        if (HasSelection(toExtendedFocus) && Header()->UseColumns()) TabToNextCell(shift);
         break;
-    }
     case VK_PRIOR:
     case VK_NEXT: {
         const bool up = Key == VK_PRIOR;
@@ -147,6 +144,30 @@ void TVirtualTreeWindow::NavigationKeyAction(Word Key, TShiftState Shift, PVirtu
         }
         break;
     default: break;
+    }
+}
+
+// The next cell that accepts the focus: the following columns of the row, then the rows after
+// it from their first column (backwards with Shift). A refused column is skipped.
+void TVirtualTreeWindow::TabToNextCell(bool Backward) {
+    TBaseVirtualTree& tree = *FTree;
+    TVirtualTreeColumns* columns = Header()->Columns();
+    auto step = [&](TColumnIndex Column) {
+        return Backward ? columns->GetPreviousVisibleColumn(Column, true)
+                        : columns->GetNextVisibleColumn(Column, true);
+    };
+    TColumnIndex column = step(tree.FFocusedColumn);
+    PVirtualNode node = tree.FFocusedNode;
+    while (node) {
+        if (column < 0) {
+            node = Backward ? tree.GetPreviousVisible(node, true) : tree.GetNextVisible(node, true);
+            column = Backward ? columns->GetLastVisibleColumn(true)
+                              : columns->GetFirstVisibleColumn(true);
+        } else if (tree.DoFocusChanging(tree.FFocusedNode, node, tree.FFocusedColumn, column)) {
+            return tree.SetFocusedNodeAndColumn(node, column);
+        } else {
+            column = step(column);
+        }
     }
 }
 
@@ -277,6 +298,25 @@ void TVirtualTreeWindow::HomeOrEnd(Word Key, TShiftState Shift) {
 
 // ---- other keys ------------------------------------------------------------------------------
 
+void TVirtualTreeWindow::ShowHelpForFocusedNode() {
+    if (!OnGetHelpContext) return;
+    Integer context = 0;
+    PVirtualNode node = FTree->FocusedNode();
+    for (; node && node != FTree->RootNode() && context == 0; node = node->Parent)
+        OnGetHelpContext(this, node, 0, context);
+    if (context == 0) context = HelpContext;
+    if (context == 0) return;
+    HELPINFO info{};
+    info.cbSize = sizeof(info);
+    info.iContextType = HELPINFO_WINDOW;
+    info.iCtrlId = GetDlgCtrlID(Handle());
+    info.hItemHandle = Handle();
+    info.dwContextId = static_cast<DWORD_PTR>(context);
+    GetCursorPos(&info.MousePos);
+    // The default handling passes the request up to the top-level window.
+    Perform(WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 void TVirtualTreeWindow::HandleOtherKey(Word Key, TShiftState Shift) {
     TBaseVirtualTree& tree = *FTree;
     const bool searching = tree.TreeStates().Contains(tsIncrementalSearching);
@@ -321,6 +361,12 @@ void TVirtualTreeWindow::HandleOtherKey(Word Key, TShiftState Shift) {
     case KeypadDivide:
         if (searching) return StartSearchKey();
         if (focused) tree.FullCollapse(focused);
+        return;
+    case VK_APPS: return PopupForKeyboard();
+    case VK_F1: return ShowHelpForFocusedNode();
+    case VK_F2:
+        // F2 starts editing the focused cell once the tree edits nodes; until then the key
+        // is left to the class library's handling.
         return;
     default:
         if (Shift.Contains(ssAlt) || ctrl || Key < 32) return;

@@ -1,5 +1,7 @@
 // The tree window's mouse: presses, releases and double clicks of the three buttons, hot
-// tracking, the rubber band, and what focus loss, capture loss and cancel mode reset.
+// tracking, the rubber band, and what focus loss, capture loss and cancel mode reset. The
+// popup menus (VTPopup.cpp), the cursor (VTCursor.cpp) and dragging a row's height
+// (VTNodeHeight.cpp) are reached from here.
 //
 // A press records what its release must finish as a pending tree state (tsClearPending: a
 // click on a selected node clears the other selected nodes only on release, so that a drag can
@@ -69,7 +71,16 @@ bool TVirtualTreeWindow::DispatchInput(TMessage& Message) {
         WMCancelMode();
         TCustomControl::Dispatch(Message);
         return true;
+    case WM_CONTEXTMENU: WMContextMenu(Message); return true;
+    case WM_SETCURSOR: WMSetCursor(Message); return true;
     case CM_MOUSELEAVE:
+        if (!FTree->TreeStates().Contains(tsWheelPanning) &&
+            !FTree->TreeStates().Contains(tsWheelScrolling)) {
+            FTree->StopTimer(ScrollTimer);
+            FTree->DoStateChange({}, {tsScrolling, tsScrollPending});
+        }
+        SetHeaderHoverIndex(NoColumn);
+        if (!HeaderInteracting()) FHeaderDownIndex = NoColumn;
         if (FTree->HotNode()) {
             DoHotChange(FTree->HotNode(), nullptr);
             if (HasPaint(toHotTrack) || HasMisc(toCheckSupport)) InvalidateNode(FTree->HotNode());
@@ -93,6 +104,7 @@ void TVirtualTreeWindow::WMButton(TMessage& Message, TVirtualTreeState Down,
                          (Down == tsRightButtonDown && HasSelection(toRightClickSelect)) ||
                          (Down == tsMiddleButtonDown && HasSelection(toMiddleClickSelect));
     FTree->DoStateChange({dbl ? DblClick : Down});
+    if (!dbl && Down != tsLeftButtonDown && HeaderInteracting()) return;
     TCustomControl::Dispatch(Message);
     if (Down == tsMiddleButtonDown && !dbl && MiddleButtonDown(Message)) return;
     if (selects) {
@@ -111,10 +123,11 @@ void TVirtualTreeWindow::WMButtonUp(TMessage& Message, TVirtualTreeState Down) {
                                                                      tsNodeHeightTrackPending};
     if (Down == tsRightButtonDown) leave.Include(tsPopupMenuShown);
     FTree->DoStateChange({}, leave);
+    if (Down != tsLeftButtonDown && HeaderInteracting()) return;
     const bool selects = Down == tsLeftButtonDown ||
                          (Down == tsRightButtonDown && HasSelection(toRightClickSelect)) ||
                          (Down == tsMiddleButtonDown && HasSelection(toMiddleClickSelect));
-    if (Down == tsRightButtonDown) CancelHint();
+    if (Down == tsRightButtonDown) return RightButtonUp(Message);
     const TVirtualTreeStates states = FTree->TreeStates();
     if (Down == tsMiddleButtonDown &&
         (states.Contains(tsWheelPanning) || states.Contains(tsWheelScrolling))) {
@@ -213,6 +226,7 @@ void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitI
     const bool dragAllowed =
         hit.HitNode && DoDragAllowed(hit.HitNode, newColumn) && (!isCellHit || fullRowDrag);
 
+    if (Message.Msg == WM_LBUTTONDOWN && StartNodeHeightTracking(hit)) return;
     if (hit.HitPositions.Contains(hiOnItemButton) && hit.HitNode &&
         hit.HitNode->States.Contains(vsHasChildren)) {
         tree.ToggleNode(hit.HitNode);
@@ -233,7 +247,8 @@ void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitI
     const bool locked = tree.SelectionLocked();
     if (multiSelect && shiftEmpty && isAnyHit && dragAllowed && nodeSelected && !locked)
         tree.DoStateChange({tsClearPending});
-    const bool mayReset = !dragAllowed;
+    const bool mayReset = !(dragAllowed || (tree.TreeStates().Contains(tsRightButtonDown) &&
+                                            HasPopupMenu(hit.HitNode, hit.HitColumn, point)));
     if (!locked && ((!(isAnyHit || fullRowDrag) && multiSelect && shiftEmpty) ||
                     (isAnyHit && (!nodeSelected || mayReset) && (shiftEmpty || !multiSelect))))
         ResetSelectionForClick(hit, nodeSelected, altPressed);
@@ -337,6 +352,7 @@ void TVirtualTreeWindow::HandleMouseDblClick(TMessage& Message, const THitInfo& 
     }
     if (HitInfo.HitColumn == FClickIndex && FClickIndex >= 0)
         DoColumnDblClick(HitInfo.HitColumn, MouseShift(Message.WParam));
+    if (NodeHeightDblClick(Message, HitInfo)) return;
     const THitPositions& at = HitInfo.HitPositions;
     if (at.Contains(hiOnItemCheckbox)) {
         if (tree.TreeStates().Contains(tsKeyCheckPending) ||
@@ -360,6 +376,14 @@ void TVirtualTreeWindow::HandleMouseDblClick(TMessage& Message, const THitInfo& 
 void TVirtualTreeWindow::MouseMove(TShiftState Shift, int X, int Y) {
     TBaseVirtualTree& tree = *FTree;
     FLastMousePos = {X, Y};
+    if (tree.TreeStates().Contains(tsNodeHeightTrackPending)) {
+        CancelHint();
+        EndWheelPanning();
+        StopInputTimers();
+        tree.DoStateChange({tsNodeHeightTracking},
+                           {tsEditPending, tsNodeHeightTrackPending, tsIncrementalSearching,
+                            tsOLEDragPending, tsScrolling, tsScrollPending, tsVCLDragPending});
+    }
     if (tree.TreeStates().Contains(tsDrawSelPending)) {
         if (CalculateSelectionRect(X, Y)) Invalidate();
         const TRect band = Normalised(FNewSelRect);
@@ -373,6 +397,11 @@ void TVirtualTreeWindow::MouseMove(TShiftState Shift, int X, int Y) {
         if (Header()->MainColumn() != tree.FocusedColumn())
             tree.SetFocusedColumn(Header()->MainColumn());
         if (HandleDrawSelection()) Invalidate();
+        return;
+    }
+    if (tree.TreeStates().Contains(tsNodeHeightTracking)) {
+        TrackNodeHeight(X, Y);
+        Update();
         return;
     }
     const TVirtualTreeStates states = tree.TreeStates();

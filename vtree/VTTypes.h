@@ -187,6 +187,10 @@ public:
     // After an expansion with toAutoScrollOnExpand: brings the expanded block into view as far
     // as it fits; answers whether the view scrolled.
     virtual bool ScrollAfterExpansion(PVirtualNode /*Node*/) { return false; }
+    // After a toggle with toChildrenAbove, where the rows that appear or vanish (Delta pixels,
+    // negative when collapsing) lie above Node: keeps Node's row in place or, with
+    // toAutoScrollOnExpand, brings the expanded block into view; answers whether it scrolled.
+    virtual bool ScrollAfterToggleAbove(PVirtualNode /*Node*/, Integer /*Delta*/) { return false; }
 };
 
 // Text widths and the canvas handed to OnMeasureItem; a windowless tree measures nothing.

@@ -155,10 +155,17 @@ void TBaseVirtualTree::ApplyNodeHeight(PVirtualNode Node, Cardinal Value) {
     if (!Node || Node == FRoot || HasMisc(toReadOnly)) return;
     Value = ClampHeight(Value);
     if (Value == Node->NodeHeight) return;
+    // The worker reads heights without a lock: it must have let the tree go before one
+    // changes, and what it was building is out of date then.
+    const bool validating = FStates.Contains(tsValidating);
+    if (validating) CancelValidation();
     const Integer difference = static_cast<Integer>(Value) - Node->NodeHeight;
     Node->NodeHeight = static_cast<Word>(Value);
     PropagateTotalHeight(Node, difference, true);
-    if (FStates.Contains(tsValidating) || !FullyVisible(Node) || IsEffectivelyHidden(Node)) return;
+    if (!FullyVisible(Node) || IsEffectivelyHidden(Node)) {
+        if (validating && FUpdateCount == 0) RequestCacheValidation();
+        return;
+    }
     InvalidatePositionCache();
     if (FUpdateCount > 0) return;
     RequestCacheValidation();

@@ -43,6 +43,9 @@ public:
     void CancelValidation() override { FWindow.CancelValidation(); }
     void AnimateToggle(PVirtualNode Node, Integer Delta) override { FWindow.AnimateToggle(Node, Delta); }
     bool ScrollAfterExpansion(PVirtualNode Node) override { return FWindow.ScrollAfterExpansion(Node); }
+    bool ScrollAfterToggleAbove(PVirtualNode Node, Integer Delta) override {
+        return FWindow.ScrollAfterToggleAbove(Node, Delta);
+    }
 
     TCanvas* Canvas() override {
         if (!FMeasure) FMeasure.reset(new TBitmap(1, 1, pf32bit));

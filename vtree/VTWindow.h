@@ -179,6 +179,42 @@ using TVTHeaderDraggedOutEvent =
 using TVTKeyActionEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, Word& CharCode,
                                             TShiftState& Shift, bool& DoDefault)>;
 
+// Popup menus, cursors, node and header height tracking, column tracking and help.
+using TVTPopupEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TColumnIndex Column,
+                      const TPoint& P, bool& AskParent, TPopupMenu*& PopupMenu)>;
+using TVTGetCursorEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, TCursor& Cursor)>;
+using TVTGetHeaderCursorEvent = TMethodEvent<void(TVTHeader* Sender, HCURSOR& Cursor)>;
+using TVTNodeHeightTrackingEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TColumnIndex Column,
+                      TShiftState Shift, TPoint& TrackPoint, TPoint P, bool& Allowed)>;
+using TVTNodeHeightDblClickResizeEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TColumnIndex Column,
+                      TShiftState Shift, TPoint P, bool& Allowed)>;
+using TVTHeaderHeightTrackingEvent =
+    TMethodEvent<void(TVTHeader* Sender, TPoint& P, TShiftState Shift, bool& Allowed)>;
+using TVTBeforeHeaderHeightTrackingEvent =
+    TMethodEvent<void(TVTHeader* Sender, TShiftState Shift)>;
+using TVTAfterHeaderHeightTrackingEvent = TMethodEvent<void(TVTHeader* Sender)>;
+using TVTBeforeColumnWidthTrackingEvent =
+    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift)>;
+using TVTColumnWidthTrackingEvent =
+    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift,
+                      TPoint& TrackPoint, TPoint P, bool& Allowed)>;
+using TVTAfterColumnWidthTrackingEvent =
+    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column)>;
+using TVTColumnWidthDblClickResizeEvent =
+    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint P,
+                      bool& Allowed)>;
+using TVTHeaderDraggingEvent =
+    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, bool& Allowed)>;
+using TVTHeaderMouseEvent = TMethodEvent<void(TVTHeader* Sender, TMouseButton Button,
+                                              TShiftState Shift, int X, int Y)>;
+using TVTHeaderMouseMoveEvent =
+    TMethodEvent<void(TVTHeader* Sender, TShiftState Shift, int X, int Y)>;
+using TVTHelpContextEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node,
+                                              TColumnIndex Column, Integer& HelpContext)>;
+
 enum TScrollDirection { sdLeft, sdUp, sdRight, sdDown };
 using TScrollDirections = TSet<TScrollDirection>;
 
@@ -288,6 +324,8 @@ public:
     void AnimateToggle(PVirtualNode Node, Integer Delta);
     // After an expansion: the whole expanded block when it fits, else Node at the top.
     bool ScrollAfterExpansion(PVirtualNode Node);
+    // The same with toChildrenAbove: the rows that appear or vanish lie above Node.
+    bool ScrollAfterToggleAbove(PVirtualNode Node, Integer Delta);
 
     // ---- auto-scroll and wheel panning (VTPanning.cpp) ----------------------------------------
     Cardinal AutoScrollDelay = 1000;   // ms before auto-scrolling starts
@@ -461,6 +499,94 @@ public:
     TVTGetImageEvent OnGetImageIndex;
     TVTScrollEvent OnScroll;
 
+    // ---- popup menus, cursors, height tracking, header hover, help ------------------------------
+    // (VTPopup.cpp, VTCursor.cpp, VTNodeHeight.cpp, VTHeaderHeight.cpp, VTHeaderHover.cpp)
+    // The tree's own vertical split cursor, shown over a node's height splitter.
+    static constexpr TCursor crVertSplit = 62;
+    // Shown over the hot node with toHotTrack; crDefault for the control's Cursor.
+    TCursor HotCursor = crDefault;
+    // Passed to the application's help (WM_HELP) by F1 when no node names a context.
+    Integer HelpContext = 0;
+    // The menu a right click or the Applications key shows for a node: asked of the node, then
+    // of its parents while the handler leaves AskParent set (Node null: the empty area).
+    TVTPopupEvent OnGetPopupMenu;
+    // Shown by a right click in the header; without it OnGetPopupMenu is asked (Node null).
+    TPopupMenu* HeaderPopupMenu = nullptr;
+    TVTGetCursorEvent OnGetCursor;
+    TVTGetHeaderCursorEvent OnGetHeaderCursor;
+    TVTNodeHeightTrackingEvent OnNodeHeightTracking;
+    TVTNodeHeightDblClickResizeEvent OnNodeHeightDblClickResize;
+    TVTBeforeHeaderHeightTrackingEvent OnBeforeHeaderHeightTracking;
+    TVTHeaderHeightTrackingEvent OnHeaderHeightTracking;
+    TVTAfterHeaderHeightTrackingEvent OnAfterHeaderHeightTracking;
+    TVTHeaderHeightTrackingEvent OnHeaderHeightDblClickResize;
+    TVTBeforeColumnWidthTrackingEvent OnBeforeColumnWidthTracking;
+    TVTColumnWidthTrackingEvent OnColumnWidthTracking;
+    TVTAfterColumnWidthTrackingEvent OnAfterColumnWidthTracking;
+    TVTColumnWidthDblClickResizeEvent OnColumnWidthDblClickResize;
+    TVTHeaderDraggingEvent OnHeaderDragging;
+    TVTHeaderMouseEvent OnHeaderMouseDown;
+    TVTHeaderMouseEvent OnHeaderMouseUp;
+    TVTHeaderMouseMoveEvent OnHeaderMouseMove;
+    TVTHelpContextEvent OnGetHelpContext;
+    // The 2-pixel band on either side of the header's bottom edge (client coordinates).
+    bool InHeaderSplitterArea(TPoint P) const;
+
+protected:
+    virtual TPopupMenu* DoGetPopupMenu(PVirtualNode Node, TColumnIndex Column, TPoint Position);
+    bool HasPopupMenu(PVirtualNode Node, TColumnIndex Column, TPoint Position);
+    // Shows the node's menu at Position (client coordinates), when it has one.
+    virtual void DoPopupMenu(PVirtualNode Node, TColumnIndex Column, TPoint Position);
+    virtual void DoGetCursor(TCursor& Cursor) { OnGetCursor(this, Cursor); }
+    virtual void DoGetHeaderCursor(HCURSOR& Cursor) { OnGetHeaderCursor(Header(), Cursor); }
+    virtual bool DoNodeHeightTracking(PVirtualNode Node, TColumnIndex Column, TShiftState Shift,
+                                      TPoint& TrackPoint, TPoint P);
+    virtual bool DoNodeHeightDblClickResize(PVirtualNode Node, TColumnIndex Column,
+                                            TShiftState Shift, TPoint P);
+    virtual bool DoHeaderHeightTracking(TPoint& P, TShiftState Shift);
+    virtual bool DoHeaderHeightDblClickResize(TPoint& P, TShiftState Shift);
+    virtual bool DoColumnWidthTracking(TColumnIndex Column, TShiftState Shift, TPoint& TrackPoint,
+                                       TPoint P);
+    virtual bool DoColumnWidthDblClickResize(TColumnIndex Column, TPoint P, TShiftState Shift);
+    virtual bool DoHeaderDragging(TColumnIndex Column);
+
+private:
+    // The modifiers the thread's keyboard state holds now.
+    static TShiftState CurrentShiftState();
+    void WMContextMenu(TMessage& Message);
+    void RightButtonUp(TMessage& Message);
+    bool SplitterHit(TPoint P, TPoint& TrackPoint) const;
+    void PopupForKeyboard();
+    void ShowHelpForFocusedNode();
+    void TabToNextCell(bool Backward);
+    void WMSetCursor(TMessage& Message);
+    bool HeaderSetCursor(TMessage& Message);
+    TCursor CursorAt(TPoint P);
+    // Where the mouse pointer is now, client coordinates.
+    TPoint CursorClientPoint() const;
+    // The node whose height the splitter at a hit belongs to, or null.
+    PVirtualNode HeightSplitterNode(const THitInfo& HitInfo);
+    bool StartNodeHeightTracking(const THitInfo& HitInfo);
+    void TrackNodeHeight(int X, int Y);
+    bool NodeHeightDblClick(TMessage& Message, const THitInfo& HitInfo);
+    bool HeaderRightButtonUp(TMessage& Message, TPoint P);
+    bool PressColumnAt(TPoint P);
+    // A column drag or a border or height track is under way.
+    bool HeaderInteracting() const;
+    void HeaderNCMouseMove(TMessage& Message, TPoint P);
+    void HeaderTimerExpired();
+    void SetHeaderHoverIndex(TColumnIndex Column);
+    // The part of the client area a toggle animation moves (rows Top..Bottom), which way, and
+    // how far it may move at most.
+    struct TToggleStrip {
+        int Top, Bottom, Direction, Room;
+    };
+    TToggleStrip ToggleStrip(const TRect& Row, Integer Delta);
+    TColumnIndex FHeightTrackColumn = NoColumn;
+    TPoint FHeightTrackPoint;
+    TPoint FHeaderTrackStart;
+
+public:
 protected:
     class TServices;
     friend class TServices;

@@ -1,11 +1,27 @@
 #include "InputFixture.h"
 
+#include "vtree/VTResources.h"
+
 namespace {
 
 using namespace vtree_test;
 
 struct THeaderLog {
     std::vector<TVTHeaderHitInfo> Clicks, DblClicks;
+    std::vector<std::wstring> Events;
+    bool Allow = true;
+    void OnBeforeHeight(TVTHeader*, TShiftState) { Events.push_back(L"before height"); }
+    void OnHeight(TVTHeader*, TPoint&, TShiftState, bool& Allowed) { Allowed = Allow; }
+    void OnAfterHeight(TVTHeader*) { Events.push_back(L"after height"); }
+    void OnBeforeWidth(TVTHeader*, TColumnIndex C, TShiftState) {
+        Events.push_back(L"before width " + std::to_wstring(C));
+    }
+    void OnWidth(TVTHeader*, TColumnIndex, TShiftState, TPoint&, TPoint, bool& Allowed) {
+        Allowed = Allow;
+    }
+    void OnAfterWidth(TVTHeader*, TColumnIndex C) {
+        Events.push_back(L"after width " + std::to_wstring(C));
+    }
     std::vector<std::pair<TColumnIndex, TColumnPosition>> Dragged;
     void OnClick(TVTHeader*, const TVTHeaderHitInfo& Info) { Clicks.push_back(Info); }
     void OnDblClick(TVTHeader*, const TVTHeaderHitInfo& Info) { DblClicks.push_back(Info); }
@@ -138,6 +154,104 @@ TEST_F(VTHeaderMouse, EscapeOrFocusLossCancelsAColumnDrag) {
         EXPECT_EQ(Positions(), (std::vector<TColumnPosition>{0, 1, 2, 3})) << cancel;
         EXPECT_EQ(GetCapture(), nullptr) << cancel;
     }
+}
+
+class VTHeaderTracking : public VTHeaderMouse {
+protected:
+    VTHeaderTracking() {
+        Header().SetOptions(Header().Options() +
+                            TVTHeaderOptions{hoHeightResize, hoHeightDblClickResize});
+        Window->OnBeforeHeaderHeightTracking =
+            TVTBeforeHeaderHeightTrackingEvent(&Log, &THeaderLog::OnBeforeHeight);
+        Window->OnHeaderHeightTracking = TVTHeaderHeightTrackingEvent(&Log, &THeaderLog::OnHeight);
+        Window->OnAfterHeaderHeightTracking =
+            TVTAfterHeaderHeightTrackingEvent(&Log, &THeaderLog::OnAfterHeight);
+        Window->OnBeforeColumnWidthTracking =
+            TVTBeforeColumnWidthTrackingEvent(&Log, &THeaderLog::OnBeforeWidth);
+        Window->OnColumnWidthTracking = TVTColumnWidthTrackingEvent(&Log, &THeaderLog::OnWidth);
+        Window->OnAfterColumnWidthTracking =
+            TVTAfterColumnWidthTrackingEvent(&Log, &THeaderLog::OnAfterWidth);
+    }
+    // A header-height drag: the bottom edge is y = 0 of the client area, whatever the height.
+    void DragBottomEdge(int PressY, std::initializer_list<int> MoveYs) {
+        Window->Perform(WM_NCLBUTTONDOWN, HTBORDER, Screen(40, PressY));
+        for (int y : MoveYs) Window->Perform(WM_MOUSEMOVE, MK_LBUTTON, PointParam(40, y));
+        Window->Perform(WM_LBUTTONUP, 0, PointParam(40, 0));
+    }
+};
+
+TEST_F(VTHeaderTracking, DraggingTheBottomEdgeSetsTheHeaderHeight) {
+    DragBottomEdge(-1, {10});
+    EXPECT_EQ(Header().Height(), 32);
+    EXPECT_EQ(Window->HeaderRect().Height(), 32) << "the frame is laid out again";
+    EXPECT_EQ(Log.Events, (std::vector<std::wstring>{L"before height", L"after height"}));
+    EXPECT_TRUE(Header().States().Empty());
+    EXPECT_TRUE(Log.Clicks.empty());
+    DragBottomEdge(-2, {-12});
+    EXPECT_EQ(Header().Height(), 20);
+    Log.Allow = false;
+    DragBottomEdge(-1, {30});
+    EXPECT_EQ(Header().Height(), 20) << "refused by OnHeaderHeightTracking";
+}
+
+TEST_F(VTHeaderTracking, DoubleClickOnTheBottomEdgeRestoresTheDefaultHeight) {
+    Header().SetDefaultHeight(22);
+    Header().SetHeight(40);
+    Window->Perform(WM_NCLBUTTONDBLCLK, HTBORDER, Screen(40, -1));
+    EXPECT_EQ(Header().Height(), 22);
+    EXPECT_TRUE(Log.DblClicks.empty()) << "no header double click";
+}
+
+TEST_F(VTHeaderTracking, BorderTrackingReportsItsStartAndEnd) {
+    Press(151);
+    MoveTo(170);
+    Release(170);
+    EXPECT_EQ(Column(0)->Width(), 170);
+    Log.Allow = false;
+    Press(171);
+    MoveTo(200);
+    Window->Perform(WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(Column(0)->Width(), 170) << "refused by OnColumnWidthTracking";
+    EXPECT_TRUE(Header().States().Empty()) << "Escape ends the tracking";
+    EXPECT_EQ(Log.Events, (std::vector<std::wstring>{L"before width 0", L"after width 0",
+                                                     L"before width 0", L"after width 0"}));
+}
+
+class VTHeaderHover : public VTHeaderMouse {
+protected:
+    void HoverAt(int X) { Window->Perform(WM_NCMOUSEMOVE, HTBORDER, Screen(X, HeaderY)); }
+    TColumnIndex Hover() { return Header().Columns()->HoverIndex(); }
+};
+
+TEST_F(VTHeaderHover, TheColumnUnderTheMouseIsHotUntilTheMouseLeaves) {
+    HoverAt(190);
+    EXPECT_EQ(Hover(), 1);
+    HoverAt(20);
+    EXPECT_EQ(Hover(), 0);
+    // Timer 3 finds the mouse pointer away from the header.
+    const TPoint away = Window->ClientToScreen({20, 200});
+    SetCursorPos(away.x, away.y);
+    Window->Perform(WM_TIMER, HeaderTimer, 0);
+    EXPECT_EQ(Hover(), NoColumn);
+    HoverAt(265);
+    EXPECT_EQ(Hover(), 2);
+    Window->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(Hover(), NoColumn) << "leaving the window ends it too";
+}
+
+TEST_F(VTHeaderHover, SplitCursorsOverTheBordersAndTheBottomEdge) {
+    Header().SetOptions(Header().Options() + TVTHeaderOptions{hoHeightResize});
+    auto cursorAt = [&](int X, int Y) {
+        const TPoint screen = Window->ClientToScreen({X, Y});
+        SetCursorPos(screen.x, screen.y);
+        Window->Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(Window->Handle()),
+                        MAKELPARAM(HTBORDER, WM_MOUSEMOVE));
+        return GetCursor();
+    };
+    ASSERT_NE(vtree_resources::HeaderSplitCursor(), vtree_resources::VertSplitCursor());
+    EXPECT_EQ(cursorAt(151, HeaderY), vtree_resources::HeaderSplitCursor());
+    EXPECT_EQ(cursorAt(40, -1), vtree_resources::VertSplitCursor());
+    EXPECT_EQ(cursorAt(190, HeaderY), LoadCursorW(nullptr, IDC_ARROW));
 }
 
 } // namespace

@@ -122,4 +122,74 @@ TEST_F(VTKeyboard, AsksForArrowsAndCharacters) {
     EXPECT_EQ(Window->Perform(WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB);
 }
 
+// Refuses the focus for one column, noting every question.
+struct TFocusGate {
+    TColumnIndex Refused = NoColumn;
+    void OnFocusChanging(TBaseVirtualTree*, PVirtualNode, PVirtualNode, TColumnIndex,
+                         TColumnIndex NewColumn, bool& Allowed) {
+        Allowed = NewColumn != Refused;
+    }
+};
+
+TEST_F(VTKeyboard, TabMovesThroughTheCellsSkippingRefusedColumns) {
+    ApplyClientProfile(); // four columns
+    TCustomVirtualTreeOptions* options = Tree().TreeOptions();
+    options->SetSelectionOptions(options->SelectionOptions() +
+                                 TVTSelectionOptions{toExtendedFocus});
+    TFocusGate gate;
+    gate.Refused = 2;
+    Tree().OnFocusChanging = TVTFocusChangingEvent(&gate, &TFocusGate::OnFocusChanging);
+    Tree().SetFocusedNode(Row(0));
+    Tree().SetFocusedColumn(1);
+    struct TStep {
+        bool Backward;
+        std::wstring Node;
+        TColumnIndex Column;
+    };
+    const std::vector<TStep> steps = {
+        {false, L"Row0", 3}, // column 2 refused
+        {false, L"Row1", 0}, // past the last column: the next row's first
+        {true, L"Row0", 3},
+        {true, L"Row0", 1},  // backwards past the refused column
+    };
+    for (const TStep& step : steps) {
+        Key(VK_TAB, step.Backward);
+        EXPECT_EQ(Focused(), step.Node) << step.Backward;
+        EXPECT_EQ(Tree().FocusedColumn(), step.Column) << step.Node;
+    }
+}
+
+// Notes the help requests that reach the host window.
+struct THelpLog {
+    std::vector<DWORD_PTR> Contexts;
+    std::map<PVirtualNode, Integer> NodeContexts;
+    TWndMethod Saved;
+    void Proc(TMessage& Message) {
+        if (Message.Msg == WM_HELP)
+            Contexts.push_back(reinterpret_cast<HELPINFO*>(Message.LParam)->dwContextId);
+        Saved(Message);
+    }
+    void OnGetHelpContext(TVirtualTreeWindow*, PVirtualNode Node, TColumnIndex, Integer& Context) {
+        auto found = NodeContexts.find(Node);
+        if (found != NodeContexts.end()) Context = found->second;
+    }
+};
+
+TEST_F(VTKeyboard, F1PassesTheNearestHelpContextToTheApplication) {
+    THelpLog help;
+    help.Saved = Host->WindowProc();
+    Host->SetWindowProc(TWndMethod(&help, &THelpLog::Proc));
+    PVirtualNode child = Tree().AddChild(Row(3));
+    Tree().SetExpanded(Row(3), true);
+    help.NodeContexts[Row(3)] = 42;
+    Window->HelpContext = 7;
+    Window->OnGetHelpContext = TVTHelpContextEvent(&help, &THelpLog::OnGetHelpContext);
+    Tree().SetFocusedNode(child);
+    Key(VK_F1);
+    Tree().SetFocusedNode(Row(4));
+    Key(VK_F1);
+    Host->SetWindowProc(help.Saved);
+    EXPECT_EQ(help.Contexts, (std::vector<DWORD_PTR>{42, 7})) << "the parent's, then the tree's";
+}
+
 } // namespace

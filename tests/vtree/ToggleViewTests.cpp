@@ -89,4 +89,79 @@ TEST_F(VTToggleView, AnimateSpreadsTheStepsAndEndsWithAFinalCall) {
     EXPECT_TRUE(calls.empty()) << "a duration of 0 animates nothing";
 }
 
+class VTToggleAbove : public VTToggleView {
+protected:
+    VTToggleAbove() {
+        TCustomVirtualTreeOptions* options = Tree().TreeOptions();
+        options->SetPaintOptions(options->PaintOptions() + TVTPaintOptions{toChildrenAbove});
+    }
+    int TopOf(PVirtualNode Node) { return Window->GetDisplayRect(Node, NoColumn, false).top; }
+};
+
+TEST_F(VTToggleAbove, TheNodesRowKeepsItsPlaceWhileRowsAppearAboveIt) {
+    TCustomVirtualTreeOptions* options = Tree().TreeOptions();
+    options->SetAutoOptions(options->AutoOptions() - TVTAutoOptions{toAutoScrollOnExpand});
+    Window->SetOffsetY(-100);
+    PVirtualNode node = Row(20);
+    AddChildren(node, 3);
+    const int top = TopOf(node);
+    Tree().ToggleNode(node);
+    EXPECT_EQ(TopOf(node), top);
+    EXPECT_EQ(Window->OffsetY(), -100 - 3 * 18);
+    EXPECT_EQ(TopOf(Tree().GetFirstChild(node)), top - 3 * 18) << "the children lie above";
+    Tree().ToggleNode(node);
+    EXPECT_EQ(TopOf(node), top) << "and vanish the same way";
+    EXPECT_EQ(Window->OffsetY(), -100);
+}
+
+TEST_F(VTToggleAbove, AutoScrollShowsTheExpandedBlock) {
+    struct TCase {
+        int Row, Children;
+        const char* Expect;
+    };
+    const std::vector<TCase> cases = {
+        {10, 4, "row kept"},     // room above the row for the children
+        {1, 4, "block at top"},  // no room above, but the block fits
+        {5, 40, "node at bottom"},
+    };
+    for (const TCase& c : cases) {
+        Tree().FullCollapse();
+        Window->SetOffsetY(0);
+        PVirtualNode node = Row(c.Row);
+        if (!node->FirstChild) AddChildren(node, c.Children);
+        const int top = TopOf(node);
+        Tree().ToggleNode(node);
+        const std::string expect = c.Expect;
+        if (expect == "row kept") {
+            EXPECT_EQ(TopOf(node), top) << expect;
+        } else if (expect == "block at top") {
+            EXPECT_EQ(TopOf(Tree().GetFirstChild(node)), 0) << expect;
+            EXPECT_LE(Window->GetDisplayRect(node, NoColumn, false).bottom, Window->ClientHeight())
+                << expect;
+        } else {
+            EXPECT_EQ(Window->GetDisplayRect(node, NoColumn, false).bottom, Window->ClientHeight())
+                << expect;
+        }
+    }
+}
+
+TEST_F(VTToggleAbove, AnimatedTogglesRunWithChildrenAboveAndAdvancedToggles) {
+    TStateLog log;
+    Tree().OnStateChange = TVTStateChangeEvent(&log, &TStateLog::OnStateChange);
+    TCustomVirtualTreeOptions* options = Tree().TreeOptions();
+    options->SetAnimationOptions({toAnimatedToggle, toAdvancedAnimatedToggle});
+    Tree().AnimationDuration = 30;
+    PVirtualNode node = Row(4);
+    AddChildren(node, 3);
+    Tree().ToggleNode(node);
+    Tree().ToggleNode(node);
+    EXPECT_EQ(log.EnteredAnimation, 2);
+    EXPECT_EQ(log.LeftAnimation, 2);
+    options->SetPaintOptions(options->PaintOptions() - TVTPaintOptions{toChildrenAbove});
+    AddChildren(Row(6), 40); // does not fit: the rows above move up
+    Tree().ToggleNode(Row(6));
+    EXPECT_EQ(log.EnteredAnimation, 3);
+    EXPECT_EQ(Window->TopNode(), Row(6));
+}
+
 } // namespace

@@ -96,4 +96,34 @@ TEST_F(VTValidation, UnmeasuredVariableHeightsStopTheWorker) {
     EXPECT_EQ(Threads.Foreign, 0);
 }
 
+// Notes a node's height at the moment the tree asks the worker to stop.
+struct TStopWatch {
+    PVirtualNode Node = nullptr;
+    int HeightAtStop = -1;
+    void OnStateChange(TBaseVirtualTree*, TVirtualTreeStates Enter, TVirtualTreeStates) {
+        if (Enter.Contains(tsStopValidation) && HeightAtStop < 0) HeightAtStop = Node->NodeHeight;
+    }
+};
+
+TEST_F(VTValidation, AHeightChangeStopsTheWorkerFirstAndAsksForValidationAgain) {
+    Tree().SetRootNodeCount(100000);
+    PumpUntilIdle();
+    TStopWatch watch;
+    watch.Node = Tree().GetFirst();
+    // The worker's message that it starts on the tree: from here on it reads the heights.
+    constexpr WPARAM ValidatingBit = 4;
+    Window->Perform(0x8020, ValidatingBit, 0);
+    ASSERT_TRUE(Has(tsValidating));
+    Tree().OnStateChange = TVTStateChangeEvent(&watch, &TStopWatch::OnStateChange);
+    Tree().SetNodeHeight(watch.Node, 40);
+    EXPECT_EQ(watch.HeightAtStop, 18) << "the worker is stopped before the height changes";
+    EXPECT_FALSE(Has(tsUseCache));
+    Tree().OnStateChange = {};
+    Window->Perform(0x8020, 0, ValidatingBit);
+    PumpUntilIdle();
+    EXPECT_TRUE(Has(tsUseCache)) << "validated again after the change";
+    ASSERT_EQ(Tree().PositionCache().size(), 50u);
+    EXPECT_EQ(Tree().PositionCache()[1].AbsoluteTop, 2000u * 18 + 22) << "with the new height";
+}
+
 } // namespace
