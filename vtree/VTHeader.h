@@ -159,13 +159,11 @@ public:
     Integer DefaultWidth = 50;
     TColumnIndex ClickIndex() const noexcept { return FClickIndex; }
     TColumnIndex TrackIndex() const noexcept { return FTrackIndex; }
-    // The column under the mouse in the header (-1: none); painted hot with hoHotTrack.
+    // The column under the mouse in the header (-1: none), kept by the window's mouse and
+    // painted hot with hoHotTrack; a change repaints both cells.
     TColumnIndex HoverIndex() const noexcept { return FHoverIndex; }
     void SetHoverIndex(TColumnIndex Value);
     const TIndexArray& PositionToIndex() const noexcept { return FPositionToIndex; }
-    // The column the mouse hovers in the header (-1 for none); the window's mouse keeps it.
-    TColumnIndex HoverIndex() const noexcept { return FHoverIndex; }
-    void SetHoverIndex(TColumnIndex Value) noexcept { FHoverIndex = Value; }
 
     // P in client coordinates with the header's rows counted from the top of the header.
     TColumnIndex ColumnFromPosition(TPoint P, bool Relative = true) const;

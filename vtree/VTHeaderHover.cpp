@@ -20,12 +20,7 @@ TShiftState TVirtualTreeWindow::CurrentShiftState() {
 }
 
 void TVirtualTreeWindow::SetHeaderHoverIndex(TColumnIndex Column) {
-    TVirtualTreeColumns* columns = Header()->Columns();
-    const TColumnIndex old = columns->HoverIndex();
-    if (old == Column) return;
-    columns->SetHoverIndex(Column);
-    if (old >= 0) Header()->Invalidate(old);
-    if (Column >= 0) Header()->Invalidate(Column);
+    Header()->Columns()->SetHoverIndex(Column);
 }
 
 void TVirtualTreeWindow::HeaderNCMouseMove(TMessage&, TPoint P) {
