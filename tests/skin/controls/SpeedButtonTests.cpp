@@ -158,18 +158,110 @@ TEST_F(SpeedButton, MouseEnterAndLeaveFireWhileUnskinned) {
     EXPECT_EQ(log.size(), 2u);
 }
 
-TEST_F(SpeedButton, PaintsUnskinnedThemedAndClassic) {
-    Button->SetCaption(L"Area");
-    Form->Show();
-    for (bool classic : {false, true}) {
+// The button painted alone into a bitmap of its size, over black.
+class TButtonPicture {
+public:
+    TButtonPicture(TControl* button, bool classic)
+        : Bitmap(button->Width(), button->Height(), pf24bit) {
         TThemeServices::PinThemesOff(classic);
-        Button->Repaint();
-        Button->SetButtonStyle(tbsDropDown);
-        Button->Repaint();
-        Button->SetButtonStyle(tbsButton);
+        Bitmap.Canvas()->Brush()->SetColor(clBlack);
+        Bitmap.Canvas()->FillRect(TRect(0, 0, button->Width(), button->Height()));
+        button->Perform(WM_PAINT, reinterpret_cast<WPARAM>(Bitmap.Canvas()->Handle()), 0);
+        TThemeServices::PinThemesOff(false);
     }
-    TThemeServices::PinThemesOff(false);
-    SUCCEED();
+    TColor At(int x, int y) { return Bitmap.Canvas()->Pixels(x, y); }
+    TBitmap Bitmap;
+};
+
+TColor Rgb(TColor color) { return static_cast<TColor>(ColorToRGB(color)); }
+
+TEST_F(SpeedButton, ClassicStuckDownButtonShowsTheHalfTone) {
+    Button->SetGroupIndex(1);
+    Button->SetDown(true);
+    TButtonPicture picture(Button, true);
+    const TColor a = picture.At(20, 14), b = picture.At(21, 14);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(a == Rgb(clBtnFace) || a == Rgb(clBtnHighlight)) << std::hex << a;
+    EXPECT_TRUE(b == Rgb(clBtnFace) || b == Rgb(clBtnHighlight)) << std::hex << b;
+    EXPECT_EQ(picture.At(20, 15), b); // the pattern alternates along rows and columns
+    Button->SetAllowAllUp(true);
+    Button->SetDown(false);
+    TButtonPicture up(Button, true);
+    EXPECT_EQ(up.At(20, 14), up.At(21, 14));
+}
+
+TEST_F(SpeedButton, DividerIsASunkenLineOrTheThemedSeparatorAtTheMiddle) {
+    Button->SetButtonStyle(tbsDivider);
+    TButtonPicture classic(Button, true);
+    EXPECT_EQ(classic.At(49, 15), Rgb(clBtnShadow));
+    EXPECT_EQ(classic.At(50, 15), Rgb(clBtnHighlight));
+    EXPECT_EQ(classic.At(48, 15), clBlack);
+    EXPECT_EQ(classic.At(51, 15), clBlack);
+    if (!ThemeServices()->ThemesEnabled()) GTEST_SKIP() << "no theme on this display";
+    TButtonPicture themed(Button, false);
+    EXPECT_EQ(themed.At(47, 15), clBlack);
+    EXPECT_EQ(themed.At(53, 15), clBlack);
+}
+
+TEST_F(SpeedButton, DropDownArrowIsAFiveByFiveTriangleAtThePartsCentre) {
+    Button->SetButtonStyle(tbsDropDown); // 116 wide, the arrow part from 100
+    Button->SetCaption(L"");
+    TButtonPicture picture(Button, true);
+    const TColor text = Rgb(clBtnText);
+    const int x = 100 + (16 - 5) / 2, y = (30 - 5) / 2;
+    EXPECT_EQ(picture.At(x, y), text);
+    EXPECT_EQ(picture.At(x + 4, y), text);
+    EXPECT_EQ(picture.At(x + 2, y + 4), text);
+    EXPECT_NE(picture.At(x, y + 4), text);
+    EXPECT_NE(picture.At(x + 2, y + 6), text);
+}
+
+// A graphic control that fills itself with one colour and notes whether it painted as a copy.
+class TColourBlock : public TGraphicControl {
+    CLASS_INFO(TColourBlock, TGraphicControl)
+public:
+    using TGraphicControl::TGraphicControl;
+    TColor Fill = clRed;
+    bool PaintedAsCopy = false;
+
+protected:
+    void Paint() override {
+        PaintedAsCopy = ControlState().Contains(csPaintCopy);
+        Canvas()->Brush()->SetColor(Fill);
+        Canvas()->FillRect(TRect(0, 0, 100, 100)); // more than its size: the clip holds it in
+    }
+};
+
+TEST_F(SpeedButton, OverlappedControlsArePaintedIntoTheButtonsImage) {
+    auto* inside = Construct<TColourBlock>(Form); // top-left inside the button (10, 10, 110, 40)
+    inside->SetParent(Form);
+    inside->SetBounds(60, 30, 20, 20);
+    auto* reaching = Construct<TColourBlock>(Form); // only its bottom-right pixel inside
+    reaching->Fill = clBlue;
+    reaching->SetParent(Form);
+    reaching->SetBounds(0, 0, 11, 11);
+    auto* beside = Construct<TColourBlock>(Form);
+    beside->Fill = clLime;
+    beside->SetParent(Form);
+    beside->SetBounds(110, 10, 20, 20);
+    TBitmap image(100, 30, pf24bit);
+    image.Canvas()->Brush()->SetColor(clBlack);
+    image.Canvas()->FillRect(TRect(0, 0, 100, 30));
+    Button->PaintOverlappedControls(image.Canvas());
+    EXPECT_EQ(image.Canvas()->Pixels(50, 20), clRed);
+    EXPECT_EQ(image.Canvas()->Pixels(69, 29), clRed);
+    EXPECT_EQ(image.Canvas()->Pixels(70, 20), clBlack); // right of the block: clipped
+    EXPECT_EQ(image.Canvas()->Pixels(49, 20), clBlack);
+    EXPECT_EQ(image.Canvas()->Pixels(0, 0), clBlue);
+    EXPECT_EQ(image.Canvas()->Pixels(1, 1), clBlack);
+    EXPECT_EQ(image.Canvas()->Pixels(99, 5), clBlack); // the block beside is not painted
+    EXPECT_TRUE(inside->PaintedAsCopy);
+    EXPECT_FALSE(inside->ControlState().Contains(csPaintCopy));
+    EXPECT_FALSE(beside->PaintedAsCopy);
+    POINT origin{1, 1};
+    GetWindowOrgEx(image.Canvas()->Handle(), &origin);
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0);
 }
 
 } // namespace
