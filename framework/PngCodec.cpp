@@ -10,6 +10,9 @@
 #include "framework/Conversions.h"
 #include "framework/Interfaces.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <objbase.h>
 #include <wincodec.h>
 

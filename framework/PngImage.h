@@ -48,7 +48,7 @@ private:
     void LoadFromBytes(std::vector<Byte>&& data);
     void SaveNeeded() const;
 
-    std::vector<Byte> FData; // the PNG data read
+    std::vector<Byte> FData;                                        // the PNG data read
     std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FBitmap; // null when empty
 };
 

@@ -37,7 +37,9 @@ TThemeColorScheme ThemeColorSchemeOf(const UnicodeString& ColorName) {
 }
 
 TModuleEntry SysTrayModule() {
-    return {L"SysTray", {}, [] {
+    return {L"SysTray",
+            {},
+            [] {
                 FullColorDisplay = ScreenHasFullColor();
                 ThemeColorScheme = ThemeColorSchemeOf(ThemeColorName());
                 TaskbarCreatedMessage();

@@ -80,9 +80,7 @@ bool TsCustomComboBox::ReadOnlySwallows(TMessage& Message) {
     case WM_CHAR: return true;
     case WM_COMMAND:
     case CN_COMMAND: return Message.WParam == 7;
-    case WM_LBUTTONDOWN:
-        SetFocus();
-        return true;
+    case WM_LBUTTONDOWN: SetFocus(); return true;
     case WM_LBUTTONDBLCLK:
         SetFocus();
         DblClick();

@@ -43,6 +43,8 @@ void CreateDefaultGlyphs(HINSTANCE Instance) {
 void FreeDefaultGlyphs() noexcept { GlyphList.reset(); }
 
 TModuleEntry GlyphUtilsModule() {
-    return {L"sGlyphUtils", {}, [] { CreateDefaultGlyphs(::GetModuleHandleW(nullptr)); },
+    return {L"sGlyphUtils",
+            {},
+            [] { CreateDefaultGlyphs(::GetModuleHandleW(nullptr)); },
             FreeDefaultGlyphs};
 }

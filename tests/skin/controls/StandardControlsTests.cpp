@@ -181,8 +181,8 @@ TEST_F(ComboBox, DefaultsAndItemSearch) {
         const wchar_t* Text;
         int Index;
     };
-    for (Case c : {Case{L"Alpha", 0}, Case{L"Beta", 2}, Case{L"beta", 1}, Case{L"ALPHA", -1},
-                   Case{L"", -1}})
+    for (Case c :
+         {Case{L"Alpha", 0}, Case{L"Beta", 2}, Case{L"beta", 1}, Case{L"ALPHA", -1}, Case{L"", -1}})
         EXPECT_EQ(Combo->IndexOf(c.Text), c.Index) << c.Text;
 }
 
