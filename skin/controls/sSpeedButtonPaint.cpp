@@ -106,21 +106,6 @@ TColor TsSpeedButton::TextColor() {
 
 void TsSpeedButton::DrawGlyph() { DrawBtnGlyph(this, TargetCanvas()); }
 
-void DrawBtnGlyph(TsSpeedButton* Button, TCanvas* Canvas) {
-    if (!Canvas) Canvas = Button->SkinData()->CacheBmp()->Canvas();
-    const TRect r = Button->ImgRect();
-    if (!Button->Glyph()->Empty()) {
-        const int count = Button->NumGlyphs() > 0 ? Button->NumGlyphs() & 0x7F : 1;
-        const int state = !Button->Enabled() ? 1 : (Button->CurrentState() == 2 ? 2 : 0);
-        const int index = state < count ? state : 0;
-        buttons_detail::DrawGlyph(Canvas->Handle(), Button->Glyph(), count, index, r.left, r.top,
-                                  !Button->Enabled() && index == 0);
-        return;
-    }
-    if (Button->IsImageUsed())
-        Button->Images()->Draw(Canvas, r.left, r.top, Button->ImageIndex(), Button->Enabled());
-}
-
 // Keeps the class library's button state in step with Enabled (a re-enabled button is up, or
 // stuck down in its group).
 void TsSpeedButton::SyncButtonState() {

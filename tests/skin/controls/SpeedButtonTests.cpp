@@ -216,6 +216,64 @@ TEST_F(SpeedButton, DropDownArrowIsAFiveByFiveTriangleAtThePartsCentre) {
     EXPECT_NE(picture.At(x + 2, y + 6), text);
 }
 
+// The glyph alone, drawn by the glyph painter over white; the colour at the glyph's top-left.
+TColor GlyphColour(TsSpeedButton* button) {
+    TBitmap target(button->Width(), button->Height(), pf24bit);
+    target.Canvas()->Brush()->SetColor(clWhite);
+    target.Canvas()->FillRect(TRect(0, 0, button->Width(), button->Height()));
+    DrawBtnGlyph(button, target.Canvas());
+    const TRect r = button->ImgRect();
+    return target.Canvas()->Pixels(r.left, r.top);
+}
+
+TEST_F(SpeedButton, AlphaGlyphIsBlendedOnlyInTheNormalState) {
+    TBitmap glyph(4, 4, pf32bit);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            Byte* p = static_cast<Byte*>(glyph.ScanLine(y)) + x * 4;
+            p[0] = 0, p[1] = 0, p[2] = 255, p[3] = 255; // opaque red, straight alpha
+        }
+    Button->Glyph()->Assign(&glyph);
+    EXPECT_EQ(GlyphColour(Button), clRed); // Blend 0 keeps the glyph's own alpha
+    Button->SetBlend(50);
+    const TColor half = GlyphColour(Button);
+    EXPECT_EQ(GetRValue(half), 255);
+    EXPECT_NEAR(GetGValue(half), 128, 2);
+    EXPECT_NEAR(GetBValue(half), 128, 2);
+    Button->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Button));
+    ASSERT_EQ(Button->CurrentState(), 1);
+    EXPECT_EQ(GlyphColour(Button), clRed);
+}
+
+TEST_F(SpeedButton, ListPictureIsKeyedAndGreyedWhenDisabledAsAsked) {
+    auto* list = new TCustomImageList(Form, 8, 8);
+    TBitmap picture(8, 8, pf24bit);
+    picture.Canvas()->Brush()->SetColor(clRed);
+    picture.Canvas()->FillRect(TRect(0, 0, 8, 8));
+    picture.Canvas()->SetPixels(0, 0, clFuchsia); // the key colour, never drawn
+    list->Add(&picture, nullptr);
+    Button->SetImages(list);
+    Button->SetImageIndex(0);
+    EXPECT_EQ(GlyphColour(Button), clWhite);
+    const TRect r = Button->ImgRect();
+    TBitmap target(Button->Width(), Button->Height(), pf24bit);
+    target.Canvas()->Brush()->SetColor(clWhite);
+    target.Canvas()->FillRect(TRect(0, 0, Button->Width(), Button->Height()));
+    DrawBtnGlyph(Button, target.Canvas());
+    EXPECT_EQ(target.Canvas()->Pixels(r.left + 1, r.top + 1), clRed);
+    Button->SetEnabled(false);
+    Button->SetDisabledGlyphKind(TsDisabledGlyphKind{dgGrayed});
+    DrawBtnGlyph(Button, target.Canvas());
+    const TColor grey = target.Canvas()->Pixels(r.left + 1, r.top + 1);
+    EXPECT_EQ(GetRValue(grey), 85);
+    EXPECT_EQ(GetGValue(grey), 85);
+    EXPECT_EQ(GetBValue(grey), 85);
+    Button->SetImageIndex(1); // ImageIndex = count: nothing
+    target.Canvas()->FillRect(TRect(0, 0, Button->Width(), Button->Height()));
+    DrawBtnGlyph(Button, target.Canvas());
+    EXPECT_EQ(target.Canvas()->Pixels(r.left + 1, r.top + 1), clWhite);
+}
+
 // A graphic control that fills itself with one colour and notes whether it painted as a copy.
 class TColourBlock : public TGraphicControl {
     CLASS_INFO(TColourBlock, TGraphicControl)
