@@ -19,9 +19,7 @@ template <class Base> class TsCheckable : public TsSkinned<Base> {
 public:
     TsCheckable(TComponent* AOwner, int ControlClassCode)
         : TsSkinned<Base>(AOwner, ControlClassCode, false), FGlyphChecked(new TBitmap),
-          FGlyphUnChecked(new TBitmap) {
-        this->FCommonData->FOwnerControl = this;
-    }
+          FGlyphUnChecked(new TBitmap) {}
     ~TsCheckable() override { StopFade(FadeTimer, this->FCommonData.get()); }
 
     int Margin() const noexcept { return FMargin; }

@@ -12,7 +12,15 @@ public:
     explicit TsEdit(TComponent* AOwner)
         : TsSkinned<TEdit>(AOwner, 3, true), FBoundLabel(new TsBoundLabel(this, SkinData())) {}
     TsBoundLabel* BoundLabel() const noexcept { return FBoundLabel.get(); }
+    // The look of the disabled edit; a change rebuilds its image.
+    TsDisabledKind DisabledKind() const noexcept { return FDisabledKind; }
+    void SetDisabledKind(TsDisabledKind value) {
+        if (value == FDisabledKind) return;
+        FDisabledKind = value;
+        FCommonData->Invalidate();
+    }
 
 private:
     std::unique_ptr<TsBoundLabel, graphics_detail::TFreeObject> FBoundLabel;
+    TsDisabledKind FDisabledKind{dkBlended};
 };

@@ -142,6 +142,9 @@ TEST_F(StandardControls, EditLabelGoingAwayLeavesItsBoundLabelInactive) {
     EXPECT_EQ(bound->Owner(), edit);
     EXPECT_EQ(bound->SkinData(), edit->SkinData());
     EXPECT_FALSE(bound->FActive);
+    edit->SkinData()->BGChanged = false;
+    edit->SetDisabledKind(TsDisabledKind{dkGrayed});
+    EXPECT_TRUE(edit->SkinData()->BGChanged);
     TsEditLabel* editLabel = TsEditLabel::InternalCreate(edit, bound);
     bound->FActive = true;
     EXPECT_EQ(editLabel->BoundLabel, bound);
