@@ -177,7 +177,8 @@ void TsSpeedButton::PaintFrame(TRect& R, int State) {
         DrawFrameControl(dc, &R, DFC_BUTTON,
                          DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (State == 2 ? DFCS_PUSHED : 0));
     }
-    if (FState == bsExclusive && !(Flat() && State == 1)) buttons_detail::FillHalfTone(dc, R);
+    if (FState == bsExclusive && !(Flat() && FCommonData->FMouseAbove))
+        buttons_detail::FillHalfTone(dc, R);
 }
 
 // The arrow part, pressed or not, with a small black triangle, 5 x 5 pixels, at its centre.

@@ -184,6 +184,12 @@ TEST_F(SpeedButton, ClassicStuckDownButtonShowsTheHalfTone) {
     EXPECT_TRUE(a == Rgb(clBtnFace) || a == Rgb(clBtnHighlight)) << std::hex << a;
     EXPECT_TRUE(b == Rgb(clBtnFace) || b == Rgb(clBtnHighlight)) << std::hex << b;
     EXPECT_EQ(picture.At(20, 15), b); // the pattern alternates along rows and columns
+    Button->SetFlat(true);
+    Button->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Button));
+    TButtonPicture flatHot(Button, true);
+    EXPECT_EQ(flatHot.At(20, 14), flatHot.At(21, 14));
+    Button->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Button));
+    Button->SetFlat(false);
     Button->SetAllowAllUp(true);
     Button->SetDown(false);
     TButtonPicture up(Button, true);
