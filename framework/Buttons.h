@@ -29,6 +29,9 @@ namespace buttons_detail {
 // Draws image `index` of `glyph` (cut into `count` images) at (x, y), its bottom-left colour
 // transparent; `disabled` draws it greyed (embossed).
 void DrawGlyph(HDC dc, TBitmap* glyph, int count, int index, int x, int y, bool disabled);
+// Fills `rect` with the half-tone of a stuck-down classic button: face and highlight pixels
+// alternating.
+void FillHalfTone(HDC dc, const TRect& rect);
 // The image a state shows when the glyph has `count` images; -1 for a greyed up image.
 int GlyphIndex(TButtonState state, int count);
 // Images in a glyph whose images are square, as a new glyph suggests; 1 otherwise.

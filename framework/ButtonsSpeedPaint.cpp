@@ -8,8 +8,14 @@ namespace {
 
 bool Pressed(TButtonState state) { return state == bsDown || state == bsExclusive; }
 
-// The half-tone of a stuck-down classic button: face and highlight pixels alternating.
-void FillHalfTone(HDC dc, const TRect& rect) {
+void FillColor(HDC dc, const TRect& rect, TColor color) {
+    TOwnedBrush brush(CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color))));
+    FillRect(dc, &rect, brush.Get());
+}
+
+} // namespace
+
+void buttons_detail::FillHalfTone(HDC dc, const TRect& rect) {
     static const WORD pattern[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
     TOwnedBitmap bits(CreateBitmap(8, 8, 1, 1, pattern));
     TOwnedBrush brush(CreatePatternBrush(bits.Get()));
@@ -19,13 +25,6 @@ void FillHalfTone(HDC dc, const TRect& rect) {
     SetTextColor(dc, text);
     SetBkColor(dc, back);
 }
-
-void FillColor(HDC dc, const TRect& rect, TColor color) {
-    TOwnedBrush brush(CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(color))));
-    FillRect(dc, &rect, brush.Get());
-}
-
-} // namespace
 
 void TSpeedButton::Paint() {
     SyncEnabledState();
@@ -74,7 +73,8 @@ void TSpeedButton::PaintClassicFrame(HDC dc, TRect& rect) {
             FillColor(dc, rect, Color());
         InflateRect(&rect, -1, -1);
     }
-    if (FState == bsExclusive && !(FFlat && FMouseInControl)) FillHalfTone(dc, rect);
+    if (FState == bsExclusive && !(FFlat && FMouseInControl))
+        buttons_detail::FillHalfTone(dc, rect);
 }
 
 void TSpeedButton::PaintContent(HDC dc, const TRect& rect) {

@@ -674,8 +674,8 @@ private:
 
 // Holds one graphic of any registered class. Classes are registered per file extension
 // (without the dot, compared case-insensitively); "bmp" (TBitmap), "ico" (TIcon), "jpg" and
-// "jpeg" (TJPEGImage, framework/Jpeg.h) are registered from the start, and registering an
-// extension again replaces its class.
+// "jpeg" (TJPEGImage, framework/Jpeg.h) and "png" (TPngImage, framework/PngImage.h) are
+// registered from the start, and registering an extension again replaces its class.
 class TPicture : public TPersistent {
     CLASS_INFO(TPicture, TPersistent)
 public:
@@ -692,7 +692,7 @@ public:
     // Loads with the class registered for the file's extension; EInvalidGraphic when none is.
     void LoadFromFile(const UnicodeString& fileName);
     void SaveToFile(const UnicodeString& fileName);
-    // Picks the class by the data's signature (BMP, JPEG, icon), then loads with the class
+    // Picks the class by the data's signature (BMP, JPEG, icon, PNG), then loads with the class
     // registered for that kind's extension; EInvalidGraphic for any other data.
     void LoadFromStream(TStream* stream);
     // Writes the graphic; an empty picture writes nothing.

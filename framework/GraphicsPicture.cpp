@@ -6,6 +6,7 @@
 #include "framework/Graphics.h"
 
 #include "framework/Jpeg.h"
+#include "framework/PngImage.h"
 #include "framework/Streams.h"
 
 #include <algorithm>
@@ -30,7 +31,8 @@ TFileFormats& Registry() {
         {{L"bmp", L"Bitmaps", TBitmap::StaticClass()},
          {L"ico", L"Icons", TIcon::StaticClass()},
          {L"jpg", L"JPEG images", TJPEGImage::StaticClass()},
-         {L"jpeg", L"JPEG images", TJPEGImage::StaticClass()}}};
+         {L"jpeg", L"JPEG images", TJPEGImage::StaticClass()},
+         {L"png", L"PNG images", TPngImage::StaticClass()}}};
     return registry;
 }
 
@@ -48,7 +50,8 @@ UnicodeString ExtensionBySignature(const Byte* head, NativeInt length) {
         NativeInt Length;
         const wchar_t* Extension;
     } signatures[] = {
-        {{'B', 'M'}, 2, L"bmp"}, {{0xFF, 0xD8, 0xFF}, 3, L"jpg"}, {{0, 0, 1, 0}, 4, L"ico"}};
+        {{'B', 'M'}, 2, L"bmp"}, {{0xFF, 0xD8, 0xFF}, 3, L"jpg"}, {{0, 0, 1, 0}, 4, L"ico"},
+        {{0x89, 'P', 'N', 'G'}, 4, L"png"}};
     for (const auto& signature : signatures)
         if (length >= signature.Length &&
             std::equal(signature.Bytes, signature.Bytes + signature.Length, head))

@@ -23,6 +23,7 @@
 #include "framework/Components.h"
 #include "framework/HiddenWindows.h"
 #include "framework/ImageList.h"
+#include "framework/ModuleInit.h"
 #include "framework/Timers.h"
 
 #include <shellapi.h>
@@ -64,6 +65,18 @@ TSysTrayShell& SysTrayShell();
 UINT TaskbarCreatedMessage();
 // `Text` cut to at most `Length` characters, never between the halves of a surrogate pair.
 UnicodeString CutText(const UnicodeString& Text, int Length);
+
+// The colour scheme of the desktop theme, by its recorded colour name.
+enum TThemeColorScheme { tcsOther, tcsHomestead, tcsMetallic };
+// "HOMESTEAD" and "METALLIC" in any case; anything else is tcsOther.
+TThemeColorScheme ThemeColorSchemeOf(const UnicodeString& ColorName);
+// Set by the family's start-up: the display shows full colour (the screen's NUMCOLORS is -1),
+// and the scheme named by "ColorName" of the current user's ThemeManager key under
+// Software\Microsoft\Windows\CurrentVersion.
+extern bool FullColorDisplay;
+extern TThemeColorScheme ThemeColorScheme;
+// The family's start-up: the two values above and the "TaskbarCreated" message id.
+TModuleEntry SysTrayModule();
 
 class TSysTrayIcon : public TComponent {
     CLASS_INFO(TSysTrayIcon, TComponent)

@@ -1,27 +1,18 @@
 // TsCheckBox: the skinned check box (code 32, section "CHECKBOX", no cache bitmap at once). It
 // stops its fade on skin command 16; unskinned it is the class library's check box, whose state
-// it keeps.
+// it keeps, with the read-only mode and pressed flag of TsCheckable. Setting Checked while the
+// box is loading changes nothing.
 #pragma once
 
 #include "framework/StdCtrls.h"
-#include "skin/controls/sFade.h"
-#include "skin/controls/sSkinnedWrapper.h"
+#include "skin/controls/sCheckable.h"
 
-class TsCheckBox : public TsSkinned<TCustomCheckBox> {
+class TsCheckBox : public TsCheckable<TCustomCheckBox> {
     CLASS_INFO(TsCheckBox, TCustomCheckBox)
 public:
-    explicit TsCheckBox(TComponent* AOwner) : TsSkinned<TCustomCheckBox>(AOwner, 32, false) {}
-    ~TsCheckBox() override { StopFade(FadeTimer, FCommonData.get()); }
+    explicit TsCheckBox(TComponent* AOwner) : TsCheckable<TCustomCheckBox>(AOwner, 32) {}
     using TCustomCheckBox::Checked;
-    using TCustomCheckBox::SetChecked;
-    TsFadeTimer* FadeTimer = nullptr;
-
-protected:
-    bool SkinCommandDone(TMessage& Message) override {
-        if (SkinCommand(Message) == SKCMD_STOPFADE) {
-            StopFade(FadeTimer, FCommonData.get());
-            return true;
-        }
-        return TsSkinned<TCustomCheckBox>::SkinCommandDone(Message);
+    void SetChecked(bool value) override {
+        if (!ComponentState().Contains(csLoading)) TCustomCheckBox::SetChecked(value);
     }
 };

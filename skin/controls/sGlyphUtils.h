@@ -1,10 +1,18 @@
 // The glyph module of the skinned buttons: the image-list count the glyph painter relies on,
-// the icon made from a 32-bit image, and the two hooks the skin engine calls into the
-// controls (a skin-activation notice and the broadcast filter).
+// the icon made from a 32-bit image, the two hooks the skin engine calls into the controls (a
+// skin-activation notice and the broadcast filter), and the default glyph list.
+//
+// The default glyph list holds five 48 x 16 pictures read at the module's start-up from the
+// program's RCDATA resources "SF", "SR", "SD", "SE" and "SC" (PNG files, skin/controls/
+// sGlyphUtils.rc); it lives until the module's shut-down. Start-up raises EResNotFound when the
+// program lacks one of them. GUI thread only: it is built before any window exists.
 #pragma once
 
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
+#include "framework/ModuleInit.h"
+#include "framework/PngImage.h"
+#include "skin/engine/acAlphaImageList.h"
 
 // The list's image count, 0 for none.
 int ImageListCount(TCustomImageList* List);
@@ -17,3 +25,16 @@ bool SkipBroadcastChildren(TControl* Control);
 // An icon from an image: a colour bitmap copied from it and an all-opaque (black) 1-bit mask
 // of its size; 0 when the system refuses. The caller owns the icon.
 HICON PngToIcon(TBitmap* Image);
+// The same for a PNG image: its picture with its alpha.
+HICON PngToIcon(TPngImage* Png);
+
+// The default glyph list, null outside the module's life.
+TsAlphaImageList* DefaultGlyphList() noexcept;
+// Builds the default glyph list from the five resources of `Instance`: each picture that makes
+// an icon is appended, one that does not is skipped. EResNotFound (and no list) when a resource
+// is missing; a list built already is replaced.
+void CreateDefaultGlyphs(HINSTANCE Instance);
+void FreeDefaultGlyphs() noexcept;
+// The glyph module: CreateDefaultGlyphs for the program at start-up, FreeDefaultGlyphs at
+// shut-down. The program must carry skin/controls/sGlyphUtils.rc.
+TModuleEntry GlyphUtilsModule();

@@ -4,6 +4,7 @@
 
 #include "framework/Conversions.h"
 #include "skin/controls/sSkinnedControl.h"
+#include "skin/engine/sBoundLabel.h"
 #include "skin/engine/sSkinManager.h"
 #include "skin/engine/sMessageUtils.h"
 
@@ -90,4 +91,8 @@ TsEditLabel* TsEditLabel::InternalCreate(TComponent* AOwner, TObject* BoundStruc
     auto* label = Construct<TsEditLabel>(AOwner);
     label->BoundLabel = BoundStruct;
     return label;
+}
+
+TsEditLabel::~TsEditLabel() {
+    if (auto* bound = dynamic_cast<TsBoundLabel*>(BoundLabel)) bound->FActive = false;
 }

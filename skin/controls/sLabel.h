@@ -45,6 +45,8 @@ class TsEditLabel : public TsLabel {
     CLASS_INFO(TsEditLabel, TsLabel)
 public:
     using TsLabel::TsLabel;
+    // A bound label that made this label (a TsBoundLabel) no longer has one.
+    ~TsEditLabel() override;
     // The label of a bound label: BoundStruct is the bound label that made it (not owned).
     static TsEditLabel* InternalCreate(TComponent* AOwner, TObject* BoundStruct);
     TObject* BoundLabel = nullptr;

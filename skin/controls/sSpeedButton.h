@@ -70,6 +70,9 @@ public:
     bool IsImageUsed() const;
     // Repaints from the cache without invalidating.
     void GraphRepaint();
+    // Paints the parent's other visible controls whose top-left or bottom-right pixel lies in
+    // this button into Target, which shows the button at its origin.
+    void PaintOverlappedControls(TCanvas* Target);
     // 0 normal, 1 hot, 2 pressed.
     virtual int CurrentState();
     virtual TRect CaptionRect();
@@ -123,6 +126,11 @@ private:
     void SyncButtonState();
     void PaintFrame(TRect& R, int State);
     void PaintArrow(const TRect& R, bool Pressed);
+    void PaintDivider();
+    void EraseThemed(const TRect& R);
+    void PaintThemedPart(const TRect& R, int State);
+    void PaintOverlapped(TCanvas* Target, TControl* Control);
+    TColor TextColor();
     bool Busy() const;
 
     int FOldNumGlyphs = 0;

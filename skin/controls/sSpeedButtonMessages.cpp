@@ -224,8 +224,10 @@ void TsSpeedButton::StartFading(bool Half) {
     FadeTimer->SetOwnerData(FCommonData.get());
     if (Half) FadeTimer->Iterations /= 2;
     FadeTimer->FadeLevel = level;
+    PaintOverlappedControls(FCommonData->CacheBmp()->Canvas());
     FadeTimer->BmpFrom()->Assign(FCommonData->CacheBmp());
     PrepareCache();
+    PaintOverlappedControls(FCommonData->CacheBmp()->Canvas());
     FadeTimer->SetEnabled(true);
     FadeTimer->DoFade();
 }

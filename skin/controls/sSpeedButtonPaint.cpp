@@ -45,7 +45,10 @@ void TsSpeedButton::GraphRepaint() {
         Repaint();
         return;
     }
-    if (FCommonData->BGChanged) PrepareCache();
+    if (FCommonData->BGChanged) {
+        PrepareCache();
+        PaintOverlappedControls(FCommonData->CacheBmp()->Canvas());
+    }
     TBitmap* source =
         FadeTimer && FadeTimer->Enabled() ? FadeTimer->TmpBmp() : FCommonData->CacheBmp();
     BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), source->Canvas()->Handle(), 0, 0, SRCCOPY);
@@ -83,7 +86,7 @@ void TsSpeedButton::DrawText(TRect R, UINT Flags) {
     const UnicodeString text = Caption();
     SetBkMode(dc, TRANSPARENT);
     if (Enabled()) {
-        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Font()->Color())));
+        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(TextColor())));
         ::DrawTextW(dc, text.c_str(), -1, &R, Flags);
         return;
     }
@@ -94,22 +97,14 @@ void TsSpeedButton::DrawText(TRect R, UINT Flags) {
     ::DrawTextW(dc, text.c_str(), -1, &R, Flags);
 }
 
-void TsSpeedButton::DrawGlyph() { DrawBtnGlyph(this, TargetCanvas()); }
-
-void DrawBtnGlyph(TsSpeedButton* Button, TCanvas* Canvas) {
-    if (!Canvas) Canvas = Button->SkinData()->CacheBmp()->Canvas();
-    const TRect r = Button->ImgRect();
-    if (!Button->Glyph()->Empty()) {
-        const int count = Button->NumGlyphs() > 0 ? Button->NumGlyphs() & 0x7F : 1;
-        const int state = !Button->Enabled() ? 1 : (Button->CurrentState() == 2 ? 2 : 0);
-        const int index = state < count ? state : 0;
-        buttons_detail::DrawGlyph(Canvas->Handle(), Button->Glyph(), count, index, r.left, r.top,
-                                  !Button->Enabled() && index == 0);
-        return;
-    }
-    if (Button->IsImageUsed())
-        Button->Images()->Draw(Canvas, r.left, r.top, Button->ImageIndex(), Button->Enabled());
+// Pressed flat buttons of the themed look write their text in the highlight text colour.
+TColor TsSpeedButton::TextColor() {
+    const bool highlighted = !FCommonData->Skinned() && ThemeServices()->ThemesEnabled() &&
+                             Flat() && CurrentState() == 2;
+    return highlighted ? clHighlightText : Font()->Color();
 }
+
+void TsSpeedButton::DrawGlyph() { DrawBtnGlyph(this, TargetCanvas()); }
 
 // Keeps the class library's button state in step with Enabled (a re-enabled button is up, or
 // stuck down in its group).
@@ -124,12 +119,7 @@ void TsSpeedButton::StdPaint(bool) {
     SyncButtonState();
     Canvas()->SetFont(Font());
     if (FButtonStyle == tbsSeparator) return;
-    HDC dc = Canvas()->Handle();
-    if (FButtonStyle == tbsDivider) {
-        TRect line(Width() / 2 - 1, 0, Width() / 2 + 1, Height());
-        DrawEdge(dc, &line, BDR_SUNKENOUTER, BF_RECT);
-        return;
-    }
+    if (FButtonStyle == tbsDivider) return PaintDivider();
     const bool pressed = FState == bsDown || FState == bsExclusive;
     TRect face(0, 0, Width() - ArrowWidth(), Height());
     PaintFrame(face, CurrentState());
@@ -139,18 +129,43 @@ void TsSpeedButton::StdPaint(bool) {
     DrawGlyph();
 }
 
-void TsSpeedButton::PaintFrame(TRect& R, int State) {
+// A vertical line at the middle: the theme's tool-bar separator, 4 pixels wide, or a sunken
+// edge 2 pixels wide.
+void TsSpeedButton::PaintDivider() {
+    const int left = Width() / 2 - 1;
     HDC dc = Canvas()->Handle();
-    TThemeServices* themes = ThemeServices();
-    if (themes->ThemesEnabled()) {
-        const int part = Flat() ? static_cast<int>(TP_BUTTON) : static_cast<int>(BP_PUSHBUTTON);
-        const int look = !Enabled() ? 4 : (State == 2 ? 3 : (State == 1 ? 2 : 1));
-        themes->DrawElement(dc, {Flat() ? L"TOOLBAR" : L"BUTTON", part, look}, R);
+    if (!ThemeServices()->ThemesEnabled()) {
+        TRect line(left, 0, left + 2, Height());
+        DrawEdge(dc, &line, BDR_SUNKENOUTER, BF_RECT);
         return;
     }
-    const bool designing = ComponentState().Contains(csDesigning);
+    const TRect line(left, 0, left + 4, Height());
+    EraseThemed(line);
+    ThemeServices()->DrawElement(dc, {L"TOOLBAR", TP_SEPARATOR, TS_NORMAL}, line);
+}
+
+// Under a themed element, which may be partly transparent: the button's colour.
+void TsSpeedButton::EraseThemed(const TRect& R) {
+    Canvas()->Brush()->SetStyle(bsSolid);
+    Canvas()->Brush()->SetColor(Color());
+    Canvas()->FillRect(R);
+}
+
+// The theme's element kind for the face and the arrow part: a tool-bar button when flat, a
+// push button otherwise; `State` 0 normal, 1 hot, 2 pressed.
+void TsSpeedButton::PaintThemedPart(const TRect& R, int State) {
+    const int part = Flat() ? static_cast<int>(TP_BUTTON) : static_cast<int>(BP_PUSHBUTTON);
+    const int look = !Enabled() ? 4 : (State == 2 ? 3 : (State == 1 ? 2 : 1));
+    EraseThemed(R);
+    ThemeServices()->DrawElement(Canvas()->Handle(), {Flat() ? L"TOOLBAR" : L"BUTTON", part, look},
+                                 R);
+}
+
+void TsSpeedButton::PaintFrame(TRect& R, int State) {
+    if (ThemeServices()->ThemesEnabled()) return PaintThemedPart(R, State);
+    HDC dc = Canvas()->Handle();
     if (Flat()) {
-        if (State != 0 || designing) {
+        if (State != 0 || ComponentState().Contains(csDesigning)) {
             DrawEdge(dc, &R, State == 2 ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
                      BF_RECT | (Transparent() ? 0 : BF_MIDDLE));
         } else if (!Transparent()) {
@@ -158,24 +173,67 @@ void TsSpeedButton::PaintFrame(TRect& R, int State) {
             Canvas()->FillRect(R);
         }
         R = TRect(R.left + 1, R.top + 1, R.right - 1, R.bottom - 1);
-        return;
+    } else {
+        DrawFrameControl(dc, &R, DFC_BUTTON,
+                         DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (State == 2 ? DFCS_PUSHED : 0));
     }
-    DrawFrameControl(dc, &R, DFC_BUTTON,
-                     DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (State == 2 ? DFCS_PUSHED : 0));
+    if (FState == bsExclusive && !(Flat() && FCommonData->FMouseAbove))
+        buttons_detail::FillHalfTone(dc, R);
 }
 
-// A small black triangle, five pixels wide, at the arrow part's centre.
+// The arrow part, pressed or not, with a small black triangle, 5 x 5 pixels, at its centre.
 void TsSpeedButton::PaintArrow(const TRect& R, bool Pressed) {
     TRect part = R;
-    if (!ThemeServices()->ThemesEnabled())
+    if (ThemeServices()->ThemesEnabled())
+        PaintThemedPart(part, Pressed ? 2 : (CurrentState() == 1 ? 1 : 0));
+    else
         DrawFrameControl(Canvas()->Handle(), &part, DFC_BUTTON,
                          DFCS_BUTTONPUSH | (Pressed ? DFCS_PUSHED : 0));
-    int x = R.left + (R.Width() - 5) / 2, y = R.top + (R.Height() - 3) / 2;
+    int x = R.left + (R.Width() - 5) / 2, y = R.top + (R.Height() - 5) / 2;
     if (Pressed && Flat()) {
         ++x;
         ++y;
     }
+    Canvas()->Brush()->SetStyle(bsSolid);
     Canvas()->Brush()->SetColor(clBtnText);
     Canvas()->Pen()->SetColor(clBtnText);
-    Canvas()->Polygon({TPoint(x, y), TPoint(x + 5, y), TPoint(x + 2, y + 3)});
+    Canvas()->Polygon({TPoint(x, y), TPoint(x + 5, y), TPoint(x + 2, y + 5)});
+}
+
+// Paints the other visible controls of the parent that reach into this button (their top-left
+// or bottom-right pixel lies inside it) into `Target`, which shows the button at its origin: a
+// control over the button stays visible in its cached image.
+void TsSpeedButton::PaintOverlappedControls(TCanvas* Target) {
+    if (!Parent()) return;
+    const TRect bounds = BoundsRect();
+    for (int i = 0; i < Parent()->ControlCount(); ++i) {
+        TControl* control = Parent()->Controls(i);
+        const TRect r = control->BoundsRect();
+        if (control == this || !control->Visible()) continue;
+        if (bounds.Contains(r.TopLeft()) || bounds.Contains(TPoint(r.right - 1, r.bottom - 1)))
+            PaintOverlapped(Target, control);
+    }
+}
+
+void TsSpeedButton::PaintOverlapped(TCanvas* Target, TControl* Control) {
+    HDC dc = Target->Handle();
+    struct TRestore {
+        HDC DC;
+        int Saved;
+        TCanvas* Target;
+        TControl* Control;
+        ~TRestore() {
+            Control->SetControlState(Control->ControlState() - TControlState{csPaintCopy});
+            Target->Unlock();
+            RestoreDC(DC, Saved);
+        }
+    } restore{dc, SaveDC(dc), Target, Control};
+    Target->Lock();
+    Control->SetControlState(Control->ControlState() + TControlState{csPaintCopy});
+    POINT origin{};
+    GetWindowOrgEx(dc, &origin);
+    SetWindowOrgEx(dc, origin.x - (Control->Left() - Left()), origin.y - (Control->Top() - Top()),
+                   nullptr);
+    IntersectClipRect(dc, 0, 0, Control->Width(), Control->Height());
+    Control->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
 }

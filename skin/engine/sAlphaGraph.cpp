@@ -1,5 +1,5 @@
-// Blending of equal 24-bit bitmaps through their scan lines (three bytes a pixel, rows padded
-// by the DIB layout, so each row is addressed through ScanLine).
+// Blending and greying of 24-bit bitmaps through their scan lines (three bytes a pixel, blue
+// first, rows padded by the DIB layout, so each row is addressed through ScanLine).
 #include "skin/engine/sAlphaGraph.h"
 
 bool RectContainsRect(const TRect& Outer, const TRect& Inner) {
@@ -26,5 +26,17 @@ void BlendEqualBmps(TBitmap* Dst, TBitmap* Src, int Alpha) {
         const auto* s = static_cast<const Byte*>(Src->ScanLine(row));
         for (int i = 0; i < bytes; ++i)
             d[i] = static_cast<Byte>((d[i] * alpha + s[i] * (255 - alpha) + 127) >> 8);
+    }
+}
+
+void GrayBmpExceptColor(TBitmap* Bmp, TColor Colour) {
+    if (!Bmp || Bmp->Empty() || Bmp->PixelFormat() != pf24bit) return;
+    const COLORREF keep = static_cast<COLORREF>(ColorToRGB(Colour));
+    for (int row = 0; row < Bmp->Height(); ++row) {
+        auto* p = static_cast<Byte*>(Bmp->ScanLine(row));
+        for (int x = 0; x < Bmp->Width(); ++x, p += 3) {
+            if (RGB(p[2], p[1], p[0]) == keep) continue;
+            p[0] = p[1] = p[2] = static_cast<Byte>((p[0] + p[1] + p[2]) / 3);
+        }
     }
 }

@@ -40,6 +40,51 @@ TEST_F(GlyphUtils, IconFromAnImageHasItsSizeAndAnOpaqueMask) {
     EXPECT_EQ(PngToIcon(&empty), nullptr);
 }
 
+// The colour a list image shows at a point when drawn over white.
+TColor GlyphPixel(TCustomImageList* list, int index, int x, int y) {
+    TBitmap target(48, 16, pf24bit);
+    target.Canvas()->Brush()->SetColor(clWhite);
+    target.Canvas()->FillRect(TRect(0, 0, 48, 16));
+    ImageList_Draw(list->Handle(), index, target.Canvas()->Handle(), 0, 0, ILD_NORMAL);
+    return target.Canvas()->Pixels(x, y);
+}
+
+TEST_F(GlyphUtils, DefaultGlyphListHoldsTheFivePicturesFromStartUpToShutDown) {
+    const TModuleEntry module = GlyphUtilsModule();
+    module.Initialize();
+    TsAlphaImageList* list = DefaultGlyphList();
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->Width(), 48);
+    EXPECT_EQ(list->Height(), 16);
+    EXPECT_EQ(list->Count(), 5);
+    // "SF": a frame of grey from (3, 3) to (12, 12) in the normal state, clear inside it.
+    EXPECT_EQ(GlyphPixel(list, 0, 3, 3), static_cast<TColor>(RGB(64, 64, 64)));
+    EXPECT_EQ(GlyphPixel(list, 0, 7, 7), clWhite);
+    EXPECT_EQ(GlyphPixel(list, 0, 19, 3), static_cast<TColor>(RGB(32, 96, 192)));
+    module.Finalize();
+    EXPECT_EQ(DefaultGlyphList(), nullptr);
+}
+
+TEST_F(GlyphUtils, MissingGlyphResourceRaisesAndLeavesNoList) {
+    EXPECT_THROW(CreateDefaultGlyphs(GetModuleHandleW(L"kernel32.dll")), EResNotFound);
+    EXPECT_EQ(DefaultGlyphList(), nullptr);
+}
+
+TEST_F(GlyphUtils, IconFromAPngKeepsItsAlpha) {
+    TPngImage png;
+    png.LoadFromResourceName(GetModuleHandleW(nullptr), L"SD");
+    TOwnedIcon icon(PngToIcon(&png));
+    ASSERT_TRUE(icon);
+    TBitmap target(48, 16, pf24bit);
+    target.Canvas()->Brush()->SetColor(clWhite);
+    target.Canvas()->FillRect(TRect(0, 0, 48, 16));
+    DrawIconEx(target.Canvas()->Handle(), 0, 0, icon.Get(), 48, 16, 0, nullptr, DI_NORMAL);
+    EXPECT_EQ(target.Canvas()->Pixels(0, 0), clWhite);
+    EXPECT_EQ(target.Canvas()->Pixels(8, 6), static_cast<TColor>(RGB(64, 64, 64)));
+    TPngImage empty;
+    EXPECT_EQ(PngToIcon(&empty), nullptr);
+}
+
 TEST_F(GlyphUtils, DesktopShellFolderLivesFromStartUpToShutDown) {
     CoInitialize(nullptr);
     CreateDesktopShellFolder();

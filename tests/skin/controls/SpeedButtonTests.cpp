@@ -158,18 +158,174 @@ TEST_F(SpeedButton, MouseEnterAndLeaveFireWhileUnskinned) {
     EXPECT_EQ(log.size(), 2u);
 }
 
-TEST_F(SpeedButton, PaintsUnskinnedThemedAndClassic) {
-    Button->SetCaption(L"Area");
-    Form->Show();
-    for (bool classic : {false, true}) {
+// The button painted alone into a bitmap of its size, over black.
+class TButtonPicture {
+public:
+    TButtonPicture(TControl* button, bool classic)
+        : Bitmap(button->Width(), button->Height(), pf24bit) {
         TThemeServices::PinThemesOff(classic);
-        Button->Repaint();
-        Button->SetButtonStyle(tbsDropDown);
-        Button->Repaint();
-        Button->SetButtonStyle(tbsButton);
+        Bitmap.Canvas()->Brush()->SetColor(clBlack);
+        Bitmap.Canvas()->FillRect(TRect(0, 0, button->Width(), button->Height()));
+        button->Perform(WM_PAINT, reinterpret_cast<WPARAM>(Bitmap.Canvas()->Handle()), 0);
+        TThemeServices::PinThemesOff(false);
     }
-    TThemeServices::PinThemesOff(false);
-    SUCCEED();
+    TColor At(int x, int y) { return Bitmap.Canvas()->Pixels(x, y); }
+    TBitmap Bitmap;
+};
+
+TColor Rgb(TColor color) { return static_cast<TColor>(ColorToRGB(color)); }
+
+TEST_F(SpeedButton, ClassicStuckDownButtonShowsTheHalfTone) {
+    Button->SetGroupIndex(1);
+    Button->SetDown(true);
+    TButtonPicture picture(Button, true);
+    const TColor a = picture.At(20, 14), b = picture.At(21, 14);
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(a == Rgb(clBtnFace) || a == Rgb(clBtnHighlight)) << std::hex << a;
+    EXPECT_TRUE(b == Rgb(clBtnFace) || b == Rgb(clBtnHighlight)) << std::hex << b;
+    EXPECT_EQ(picture.At(20, 15), b); // the pattern alternates along rows and columns
+    Button->SetFlat(true);
+    Button->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Button));
+    TButtonPicture flatHot(Button, true);
+    EXPECT_EQ(flatHot.At(20, 14), flatHot.At(21, 14));
+    Button->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Button));
+    Button->SetFlat(false);
+    Button->SetAllowAllUp(true);
+    Button->SetDown(false);
+    TButtonPicture up(Button, true);
+    EXPECT_EQ(up.At(20, 14), up.At(21, 14));
+}
+
+TEST_F(SpeedButton, DividerIsASunkenLineOrTheThemedSeparatorAtTheMiddle) {
+    Button->SetButtonStyle(tbsDivider);
+    TButtonPicture classic(Button, true);
+    EXPECT_EQ(classic.At(49, 15), Rgb(clBtnShadow));
+    EXPECT_EQ(classic.At(50, 15), Rgb(clBtnHighlight));
+    EXPECT_EQ(classic.At(48, 15), clBlack);
+    EXPECT_EQ(classic.At(51, 15), clBlack);
+    if (!ThemeServices()->ThemesEnabled()) GTEST_SKIP() << "no theme on this display";
+    TButtonPicture themed(Button, false);
+    EXPECT_EQ(themed.At(47, 15), clBlack);
+    EXPECT_EQ(themed.At(53, 15), clBlack);
+}
+
+TEST_F(SpeedButton, DropDownArrowIsAFiveByFiveTriangleAtThePartsCentre) {
+    Button->SetButtonStyle(tbsDropDown); // 116 wide, the arrow part from 100
+    Button->SetCaption(L"");
+    TButtonPicture picture(Button, true);
+    const TColor text = Rgb(clBtnText);
+    const int x = 100 + (16 - 5) / 2, y = (30 - 5) / 2;
+    EXPECT_EQ(picture.At(x, y), text);
+    EXPECT_EQ(picture.At(x + 4, y), text);
+    EXPECT_EQ(picture.At(x + 2, y + 4), text);
+    EXPECT_NE(picture.At(x, y + 4), text);
+    EXPECT_NE(picture.At(x + 2, y + 6), text);
+}
+
+// The glyph alone, drawn by the glyph painter over white; the colour at the glyph's top-left.
+TColor GlyphColour(TsSpeedButton* button) {
+    TBitmap target(button->Width(), button->Height(), pf24bit);
+    target.Canvas()->Brush()->SetColor(clWhite);
+    target.Canvas()->FillRect(TRect(0, 0, button->Width(), button->Height()));
+    DrawBtnGlyph(button, target.Canvas());
+    const TRect r = button->ImgRect();
+    return target.Canvas()->Pixels(r.left, r.top);
+}
+
+TEST_F(SpeedButton, AlphaGlyphIsBlendedOnlyInTheNormalState) {
+    TBitmap glyph(4, 4, pf32bit);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            Byte* p = static_cast<Byte*>(glyph.ScanLine(y)) + x * 4;
+            p[0] = 0, p[1] = 0, p[2] = 255, p[3] = 255; // opaque red, straight alpha
+        }
+    Button->Glyph()->Assign(&glyph);
+    EXPECT_EQ(GlyphColour(Button), clRed); // Blend 0 keeps the glyph's own alpha
+    Button->SetBlend(50);
+    const TColor half = GlyphColour(Button);
+    EXPECT_EQ(GetRValue(half), 255);
+    EXPECT_NEAR(GetGValue(half), 128, 2);
+    EXPECT_NEAR(GetBValue(half), 128, 2);
+    Button->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Button));
+    ASSERT_EQ(Button->CurrentState(), 1);
+    EXPECT_EQ(GlyphColour(Button), clRed);
+}
+
+TEST_F(SpeedButton, ListPictureIsKeyedAndGreyedWhenDisabledAsAsked) {
+    auto* list = new TCustomImageList(Form, 8, 8);
+    TBitmap picture(8, 8, pf24bit);
+    picture.Canvas()->Brush()->SetColor(clRed);
+    picture.Canvas()->FillRect(TRect(0, 0, 8, 8));
+    picture.Canvas()->SetPixels(0, 0, clFuchsia); // the key colour, never drawn
+    list->Add(&picture, nullptr);
+    Button->SetImages(list);
+    Button->SetImageIndex(0);
+    EXPECT_EQ(GlyphColour(Button), clWhite);
+    const TRect r = Button->ImgRect();
+    TBitmap target(Button->Width(), Button->Height(), pf24bit);
+    target.Canvas()->Brush()->SetColor(clWhite);
+    target.Canvas()->FillRect(TRect(0, 0, Button->Width(), Button->Height()));
+    DrawBtnGlyph(Button, target.Canvas());
+    EXPECT_EQ(target.Canvas()->Pixels(r.left + 1, r.top + 1), clRed);
+    Button->SetEnabled(false);
+    Button->SetDisabledGlyphKind(TsDisabledGlyphKind{dgGrayed});
+    DrawBtnGlyph(Button, target.Canvas());
+    const TColor grey = target.Canvas()->Pixels(r.left + 1, r.top + 1);
+    EXPECT_EQ(GetRValue(grey), 85);
+    EXPECT_EQ(GetGValue(grey), 85);
+    EXPECT_EQ(GetBValue(grey), 85);
+    Button->SetImageIndex(1); // ImageIndex = count: nothing
+    target.Canvas()->FillRect(TRect(0, 0, Button->Width(), Button->Height()));
+    DrawBtnGlyph(Button, target.Canvas());
+    EXPECT_EQ(target.Canvas()->Pixels(r.left + 1, r.top + 1), clWhite);
+}
+
+// A graphic control that fills itself with one colour and notes whether it painted as a copy.
+class TColourBlock : public TGraphicControl {
+    CLASS_INFO(TColourBlock, TGraphicControl)
+public:
+    using TGraphicControl::TGraphicControl;
+    TColor Fill = clRed;
+    bool PaintedAsCopy = false;
+
+protected:
+    void Paint() override {
+        PaintedAsCopy = ControlState().Contains(csPaintCopy);
+        Canvas()->Brush()->SetColor(Fill);
+        Canvas()->FillRect(TRect(0, 0, 100, 100)); // more than its size: the clip holds it in
+    }
+};
+
+TEST_F(SpeedButton, OverlappedControlsArePaintedIntoTheButtonsImage) {
+    auto* inside = Construct<TColourBlock>(Form); // top-left inside the button (10, 10, 110, 40)
+    inside->SetParent(Form);
+    inside->SetBounds(60, 30, 20, 20);
+    auto* reaching = Construct<TColourBlock>(Form); // only its bottom-right pixel inside
+    reaching->Fill = clBlue;
+    reaching->SetParent(Form);
+    reaching->SetBounds(0, 0, 11, 11);
+    auto* beside = Construct<TColourBlock>(Form);
+    beside->Fill = clLime;
+    beside->SetParent(Form);
+    beside->SetBounds(110, 10, 20, 20);
+    TBitmap image(100, 30, pf24bit);
+    image.Canvas()->Brush()->SetColor(clBlack);
+    image.Canvas()->FillRect(TRect(0, 0, 100, 30));
+    Button->PaintOverlappedControls(image.Canvas());
+    EXPECT_EQ(image.Canvas()->Pixels(50, 20), clRed);
+    EXPECT_EQ(image.Canvas()->Pixels(69, 29), clRed);
+    EXPECT_EQ(image.Canvas()->Pixels(70, 20), clBlack); // right of the block: clipped
+    EXPECT_EQ(image.Canvas()->Pixels(49, 20), clBlack);
+    EXPECT_EQ(image.Canvas()->Pixels(0, 0), clBlue);
+    EXPECT_EQ(image.Canvas()->Pixels(1, 1), clBlack);
+    EXPECT_EQ(image.Canvas()->Pixels(99, 5), clBlack); // the block beside is not painted
+    EXPECT_TRUE(inside->PaintedAsCopy);
+    EXPECT_FALSE(inside->ControlState().Contains(csPaintCopy));
+    EXPECT_FALSE(beside->PaintedAsCopy);
+    POINT origin{1, 1};
+    GetWindowOrgEx(image.Canvas()->Handle(), &origin);
+    EXPECT_EQ(origin.x, 0);
+    EXPECT_EQ(origin.y, 0);
 }
 
 } // namespace

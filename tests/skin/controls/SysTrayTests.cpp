@@ -362,3 +362,25 @@ TEST(SysTrayShell, ExplorerTrayTakesTheIcon) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SysTrayModule, ThemeColorNamesGiveTheirScheme) {
+    struct Case {
+        const wchar_t* Name;
+        TThemeColorScheme Scheme;
+    };
+    for (Case c : {Case{L"HomeStead", tcsHomestead}, Case{L"METALLIC", tcsMetallic},
+                   Case{L"metallic", tcsMetallic}, Case{L"NormalColor", tcsOther},
+                   Case{L"", tcsOther}, Case{L"Metallic ", tcsOther}})
+        EXPECT_EQ(ThemeColorSchemeOf(c.Name), c.Scheme) << c.Name;
+}
+
+TEST(SysTrayModule, StartUpReadsTheDisplayAndTheTaskbarMessage) {
+    FullColorDisplay = false;
+    SysTrayModule().Initialize();
+    EXPECT_TRUE(FullColorDisplay); // the test display has 24 bits per pixel
+    EXPECT_EQ(TaskbarCreatedMessage(), RegisterWindowMessageW(L"TaskbarCreated"));
+}
+
+} // namespace
