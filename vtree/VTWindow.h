@@ -20,6 +20,7 @@
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
 #include "vtree/VTDragImage.h"
+#include "vtree/VTExport.h"
 #include "vtree/VTHint.h"
 #include "vtree/VTResources.h"
 #include "vtree/VTStringTree.h"
@@ -687,4 +688,34 @@ private:
     void DrawNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void DrawStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void UseDisabledColour(TVTPaintInfo& PaintInfo);
+
+    // ---- content export (VTExport*.cpp) ----------------------------------------------------------
+    // Public: the clipboard fills its text, HTML, RTF and CSV formats from these renderers.
+public:
+    // UTF-8 HTML: a style block and a table with a header row and a row per node.
+    RawByteString ContentToHTML(TVSTTextSourceType Source, const UnicodeString& Caption = {});
+    RawByteString ContentToRTF(TVSTTextSourceType Source);
+    // Text in the system's ANSI code page, the cells separated by Separator (also CSV).
+    RawByteString ContentToText(TVSTTextSourceType Source, char Separator);
+    RawByteString ContentToText(TVSTTextSourceType Source, const RawByteString& Separator);
+    UnicodeString ContentToUnicode(TVSTTextSourceType Source, wchar_t Separator);
+    UnicodeString ContentToUnicode(TVSTTextSourceType Source, const UnicodeString& Separator);
+    // Fires the export events only: the owner writes its own format.
+    void ContentToCustom(TVSTTextSourceType Source);
+    // A global memory block for a clipboard format (CF_TEXT, CF_UNICODETEXT, "CSV", the two
+    // rich text formats, "HTML Format"), owned by the caller; null for any other format.
+    HGLOBAL ContentToClipboard(Word Format, TVSTTextSourceType Source);
+    TVTTreeExportEvent OnBeforeTreeExport;
+    TVTTreeExportEvent OnAfterTreeExport;
+    TVTTreeExportEvent OnBeforeHeaderExport;
+    TVTTreeExportEvent OnAfterHeaderExport;
+    TVTColumnExportEvent OnBeforeColumnExport;
+    TVTColumnExportEvent OnColumnExport;
+    TVTColumnExportEvent OnAfterColumnExport;
+    TVTNodeExportEvent OnBeforeNodeExport;
+    TVTNodeExportEvent OnNodeExport;
+    TVTNodeExportEvent OnAfterNodeExport;
+
+private:
+    friend class TVTExporter;
 };
