@@ -19,6 +19,7 @@
 
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
+#include "vtree/VTAccessibility.h"
 #include "vtree/VTDragImage.h"
 #include "vtree/VTExport.h"
 #include "vtree/VTHint.h"
@@ -136,6 +137,9 @@ using TVTBackgroundPaintEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, TC
 using TVTGetImageEvent =
     TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TVTImageKind Kind,
                       TColumnIndex Column, bool& Ghosted, Integer& ImageIndex)>;
+using TVTGetImageTextEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TVTImageKind Kind,
+                      TColumnIndex Column, UnicodeString& ImageText)>;
 using TVTScrollEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, int DeltaX, int DeltaY)>;
 
 // ---- hit testing and input events ------------------------------------------------------------
@@ -640,6 +644,30 @@ private:
     std::atomic<bool> FStopValidation{false};
     std::unique_ptr<TVTDragImage> FDragImage{new TVTDragImage(this)};
     TCache FBuiltCache;
+
+    // ---- tree-view item queries and accessibility (VTTreeViewMessages.cpp, VTAccessibility.cpp)
+public:
+    // The objects the accessibility factory made for this tree and its focused item, or null.
+    IAccessible* Accessible() const noexcept { return FAccessible.Get(); }
+    IAccessible* AccessibleItem() const noexcept { return FAccessibleItem.Get(); }
+    UnicodeString AccessibleName;
+    // Lets an accessibility provider describe a node's images in words.
+    virtual void DoGetImageText(PVirtualNode Node, TVTImageKind Kind, TColumnIndex Column,
+                                UnicodeString& ImageText);
+    TVTGetImageTextEvent OnGetImageText;
+
+private:
+    bool DispatchCompatibility(TMessage& Message);
+    // A node of this tree that is alive; never the hidden root.
+    bool IsLiveNode(PVirtualNode Node) const;
+    Integer ImageIndexOf(PVirtualNode Node, TVTImageKind Kind);
+    UINT ItemState(PVirtualNode Node);
+    void TVMGetItem(TMessage& Message);
+    void TVMGetItemRect(TMessage& Message);
+    void TVMGetNextItem(TMessage& Message);
+    void WMGetObject(TMessage& Message);
+    TComPtr<IAccessible> FAccessible;
+    TComPtr<IAccessible> FAccessibleItem;
 };
 
 // ---- the string tree's window ---------------------------------------------------------------
