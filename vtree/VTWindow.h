@@ -204,16 +204,16 @@ public:
 
     // ---- appearance --------------------------------------------------------------------------
     TCustomImageList* Images() const noexcept { return FImages; }
-    void SetImages(TCustomImageList* Value) { StoreAndInvalidate(FImages, Value); }
+    void SetImages(TCustomImageList* Value) { ReferImageList(FImages, Value); }
     TCustomImageList* StateImages() const noexcept { return FStateImages; }
-    void SetStateImages(TCustomImageList* Value) { StoreAndInvalidate(FStateImages, Value); }
+    void SetStateImages(TCustomImageList* Value) { ReferImageList(FStateImages, Value); }
     TCustomImageList* HeaderImages() const noexcept { return FHeaderImages; }
-    void SetHeaderImages(TCustomImageList* Value) { StoreAndInvalidate(FHeaderImages, Value); }
+    void SetHeaderImages(TCustomImageList* Value) { ReferImageList(FHeaderImages, Value); }
     TCheckImageKind CheckImageKind() const noexcept { return FCheckImageKind; }
     void SetCheckImageKind(TCheckImageKind Value) { StoreAndInvalidate(FCheckImageKind, Value); }
     TCustomImageList* CustomCheckImages() const noexcept { return FCustomCheckImages; }
     void SetCustomCheckImages(TCustomImageList* Value) {
-        StoreAndInvalidate(FCustomCheckImages, Value);
+        ReferImageList(FCustomCheckImages, Value);
     }
     // The list check images come from: the kind's built-in list or the custom one.
     TCustomImageList* CheckImages() const;
@@ -656,7 +656,18 @@ public:
                                 UnicodeString& ImageText);
     TVTGetImageTextEvent OnGetImageText;
 
+    // ---- component glue (VTGlue.cpp) -------------------------------------------------------------
+    // Copies another tree window's settings (not its nodes); only the inherited assignment runs
+    // for other sources and for a read-only tree.
+    void Assign(TPersistent* Source) override;
+
+protected:
+    // Image lists and the pop-up menu that are freed are forgotten.
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
 private:
+    // Stores an image list and asks to be told when it is freed.
+    void ReferImageList(TCustomImageList*& Field, TCustomImageList* Value);
     bool DispatchCompatibility(TMessage& Message);
     // A node of this tree that is alive; never the hidden root.
     bool IsLiveNode(PVirtualNode Node) const;
