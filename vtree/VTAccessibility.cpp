@@ -72,10 +72,18 @@ TComPtr<IAccessible> TVTAccessibilityFactory::CreateIAccessible(TVirtualTreeWind
 // ---- the window's side --------------------------------------------------------------------------
 
 void TVirtualTreeWindow::WMGetObject(TMessage& Message) {
-    TVTAccessibilityFactory& factory = GetAccessibilityFactory();
-    if (!FAccessible) FAccessible = factory.CreateIAccessible(this);
-    if (!FAccessibleItem) FAccessibleItem = factory.CreateIAccessible(this);
     Message.Result = 0;
+    if (FMakingAccessible) return;
+    TVTAccessibilityFactory& factory = GetAccessibilityFactory();
+    FMakingAccessible = true;
+    try {
+        if (!FAccessible) FAccessible = factory.CreateIAccessible(this);
+        if (!FAccessibleItem) FAccessibleItem = factory.CreateIAccessible(this);
+    } catch (...) {
+        FMakingAccessible = false;
+        throw;
+    }
+    FMakingAccessible = false;
     if (static_cast<LONG>(Message.LParam) == OBJID_CLIENT && FAccessible)
         Message.Result = ResultFromObject(Message.WParam, FAccessible.Get());
 }

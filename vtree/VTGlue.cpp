@@ -76,7 +76,6 @@ void TVirtualTreeWindow::Assign(TPersistent* Source) {
     SetParentFont(source->ParentFont());
     SetParentShowHint(source->ParentShowHint());
     SetPopupMenu(source->PopupMenu());
-    FTree->SetRootNodeCount(from->RootNodeCount());
     ScrollBarOptions()->Assign(source->ScrollBarOptions());
     SetShowHint(source->ShowHint());
     SetStateImages(source->StateImages());
@@ -85,4 +84,6 @@ void TVirtualTreeWindow::Assign(TPersistent* Source) {
     SetVisible(source->Visible());
     SetSelectionCurveRadius(source->SelectionCurveRadius());
     SetSelectionBlendFactor(source->SelectionBlendFactor());
+    // Last: the settings above must not make the new nodes initialise themselves.
+    FTree->SetRootNodeCount(from->RootNodeCount());
 }

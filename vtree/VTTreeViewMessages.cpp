@@ -9,6 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -81,7 +82,9 @@ void TVirtualTreeWindow::TVMGetItemRect(TMessage& Message) {
     auto* rect = reinterpret_cast<RECT*>(Message.LParam);
     Message.Result = 0;
     if (!rect) return;
-    PVirtualNode node = NodeOf(*reinterpret_cast<HTREEITEM*>(rect));
+    HTREEITEM handle;
+    std::memcpy(&handle, rect, sizeof(handle));
+    PVirtualNode node = NodeOf(handle);
     if (!IsLiveNode(node)) return;
     if (!node->States.Contains(vsInitialized)) FTree->InitNode(node);
     if (!node->States.Contains(vsVisible)) return;

@@ -679,6 +679,9 @@ private:
     void WMGetObject(TMessage& Message);
     TComPtr<IAccessible> FAccessible;
     TComPtr<IAccessible> FAccessibleItem;
+    // A provider making an object may ask the window again (the system's proxy does): such a
+    // nested request is answered without an object.
+    bool FMakingAccessible = false;
 };
 
 // ---- the string tree's window ---------------------------------------------------------------

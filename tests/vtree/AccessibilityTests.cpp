@@ -42,11 +42,6 @@ private:
 
 class Accessibility : public TWindowFixture {
 protected:
-    HRESULT FCom = OleInitialize(nullptr);
-    ~Accessibility() override {
-        Window.reset(); // drops the objects before COM goes
-        if (SUCCEEDED(FCom)) OleUninitialize();
-    }
     LRESULT GetObject(LONG Id) {
         return SendMessageW(Window->Handle(), WM_GETOBJECT, 0, static_cast<LPARAM>(Id));
     }

@@ -178,10 +178,10 @@ TEST_F(MoveCopy, CopyWithSubtreeIntoAnotherTreeAndARefusedCopy) {
     EXPECT_EQ(Tree->CopyTo(N(L"C"), other.get(), amAddChildLast, false), nullptr);
     EXPECT_EQ(other->RootNodeCount(), 1u);
     ExpectCountersAgree(*other);
-    // Children only: the result is the target.
+    // Children only: the result is the target; each copy is placed first in turn.
     Moves.AllowCopy = true;
     EXPECT_EQ(Tree->CopyTo(N(L"A"), copy, amAddChildFirst, true), copy);
-    EXPECT_EQ(ShapeOf(o, other->RootNode()), L"B(A1,A2,A3,B1)");
+    EXPECT_EQ(ShapeOf(o, other->RootNode()), L"B(A3,A2,A1,B1)");
     ExpectCountersAgree(*other);
     other->OnNewText = {};
 }

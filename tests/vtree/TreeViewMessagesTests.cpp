@@ -6,6 +6,8 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 using namespace vtree_test;
 
 namespace {
@@ -16,6 +18,12 @@ protected:
         return SendMessageW(Window->Handle(), Msg, W, reinterpret_cast<LPARAM>(L));
     }
     LRESULT GetItem(TVITEMW& Item) { return Send(TVM_GETITEMW, 0, &Item); }
+    // A RECT whose first field holds the item, as TVM_GETITEMRECT takes it.
+    static RECT RectFor(PVirtualNode Node) {
+        RECT rect{};
+        std::memcpy(&rect, &Node, sizeof(Node));
+        return rect;
+    }
     PVirtualNode Next(WPARAM Code, PVirtualNode Node) {
         return reinterpret_cast<PVirtualNode>(Send(TVM_GETNEXTITEM, Code, Node));
     }
@@ -90,8 +98,7 @@ TEST_F(TreeViewMessages, HandlesThatAreNoLiveNodeOfThisTreeAreRefused) {
         item.state = 0x77;
         EXPECT_EQ(GetItem(item), 0) << handle;
         EXPECT_EQ(item.state, 0x77u) << handle;
-        RECT rect{};
-        *reinterpret_cast<PVirtualNode*>(&rect) = handle;
+        RECT rect = RectFor(handle);
         EXPECT_EQ(Send(TVM_GETITEMRECT, 0, &rect), 0) << handle;
         EXPECT_EQ(Next(TVGN_CHILD, handle), nullptr) << handle;
         EXPECT_EQ(Next(TVGN_NEXT, handle), nullptr) << handle;
@@ -106,24 +113,21 @@ TEST_F(TreeViewMessages, HandlesThatAreNoLiveNodeOfThisTreeAreRefused) {
 TEST_F(TreeViewMessages, ItemRectangles) {
     Recorder.Build(Tree(), L"A(A1),B");
     PVirtualNode a = Recorder.Find(L"A"), a1 = Recorder.Find(L"A1"), b = Recorder.Find(L"B");
-    RECT rect{};
-    *reinterpret_cast<PVirtualNode*>(&rect) = b;
+    RECT rect = RectFor(b);
     EXPECT_EQ(Send(TVM_GETITEMRECT, 0, &rect), 1);
     const TRect expected = Window->GetDisplayRect(b, NoColumn, false);
     EXPECT_EQ(rect.top, expected.top);
     EXPECT_EQ(rect.bottom, expected.bottom);
     EXPECT_GT(rect.bottom, rect.top);
     Tree().SetExpanded(a, false);
-    rect = {};
-    *reinterpret_cast<PVirtualNode*>(&rect) = a1;
+    rect = RectFor(a1);
     EXPECT_EQ(Send(TVM_GETITEMRECT, 0, &rect), 1); // visible itself, its parent collapsed
     EXPECT_EQ(rect.left, 0);
     EXPECT_EQ(rect.top, 0);
     EXPECT_EQ(rect.right, 0);
     EXPECT_EQ(rect.bottom, 0);
     Tree().SetIsVisible(b, false);
-    rect = {};
-    *reinterpret_cast<PVirtualNode*>(&rect) = b;
+    rect = RectFor(b);
     EXPECT_EQ(Send(TVM_GETITEMRECT, 0, &rect), 0);
 }
 
