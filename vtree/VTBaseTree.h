@@ -14,6 +14,7 @@
 
 #include "framework/Components.h"
 #include "framework/Events.h"
+#include "framework/Streams.h"
 #include "vtree/VTHeader.h"
 #include "vtree/VTOptions.h"
 #include "vtree/VTTypes.h"
@@ -53,6 +54,10 @@ using TVTIncrementalSearchEvent = TMethodEvent<void(
 using TVTHeaderNotifyEvent = TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column)>;
 using TVTGetCellIsEmptyEvent = TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node,
                                                  TColumnIndex Column, bool& IsEmpty)>;
+using TVTSaveNodeEvent =
+    TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node, TStream* Stream)>;
+using TVTNodeMovingEvent = TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node,
+                                             PVirtualNode Target, bool& Allowed)>;
 using TVTGetNodeProc =
     TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node, void* Data, bool& Abort)>;
 
@@ -579,4 +584,87 @@ private:
     // the wrong blocks. Dropped before the pool gives any slab back.
     static constexpr std::size_t HintStride = 4;
     TNodeArray FWalkHint;
+
+    // ---- tree streams (VTStream*.cpp), moving and copying (VTMoveCopy.cpp) ---------------------
+    // The stream entry points are public: the clipboard's private format and the transfer
+    // between trees write and read node subtrees through them.
+public:
+    static constexpr Word StreamVersion = 2;
+    // Writes the header and every top-level node (Node nil) or the one node with its subtree.
+    virtual void SaveToStream(TStream* Stream, PVirtualNode Node = nullptr);
+    void SaveToFile(const UnicodeString& FileName);
+    // Replaces the whole content; the stream's header is checked before anything is cleared.
+    virtual void LoadFromStream(TStream* Stream);
+    void LoadFromFile(const UnicodeString& FileName);
+    // Appends the stream's nodes as last children of TargetNode (RootNode() for the top level).
+    void AddFromStream(TStream* Stream, PVirtualNode TargetNode);
+    // One node chunk with its subtree, and the chunks inside it.
+    void WriteNode(TStream* Stream, PVirtualNode Node);
+    virtual void WriteChunks(TStream* Stream, PVirtualNode Node);
+    // Reads one node chunk into Node, which is linked already and still empty; on failure the
+    // node is left consistent (counters match the links) for the caller to delete.
+    void ReadNodeRecord(TStream* Stream, Integer Version, PVirtualNode Node);
+    // Handles one chunk whose size was checked against its enclosing chunk; answers whether it
+    // was this tree's to read.
+    virtual bool ReadChunk(TStream* Stream, Integer Version, PVirtualNode Node, Integer ChunkType,
+                           Integer ChunkSize);
+    // Reads one node chunk into the linked Node and brings the counters and the selection up to
+    // date; a node that fails to load is deleted again.
+    void LoadNodeFromStream(TStream* Stream, Integer Version, PVirtualNode Node);
+    TVTSaveNodeEvent OnSaveNode;
+    TVTSaveNodeEvent OnLoadNode;
+
+    // The tree a node belongs to, found through its hidden root.
+    static TBaseVirtualTree* NodeOwnerTree(PVirtualNode Node);
+    void MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode,
+                bool ChildrenOnly);
+    void MoveTo(PVirtualNode Source, TBaseVirtualTree* Tree, TVTNodeAttachMode Mode,
+                bool ChildrenOnly);
+    PVirtualNode CopyTo(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode,
+                        bool ChildrenOnly);
+    PVirtualNode CopyTo(PVirtualNode Source, TBaseVirtualTree* Tree, TVTNodeAttachMode Mode,
+                        bool ChildrenOnly);
+    // A nil target is this tree's root with amAddChildFirst.
+    void MoveTo(PVirtualNode Source, std::nullptr_t, TVTNodeAttachMode Mode, bool ChildrenOnly) {
+        MoveTo(Source, PVirtualNode{}, Mode, ChildrenOnly);
+    }
+    PVirtualNode CopyTo(PVirtualNode Source, std::nullptr_t, TVTNodeAttachMode Mode,
+                        bool ChildrenOnly) {
+        return CopyTo(Source, PVirtualNode{}, Mode, ChildrenOnly);
+    }
+    TVTNodeMovingEvent OnNodeMoving;
+    TVTChangeEvent OnNodeMoved;
+    TVTNodeMovingEvent OnNodeCopying;
+    TVTChangeEvent OnNodeCopied;
+
+protected:
+    virtual void DoSaveNode(PVirtualNode Node, TStream* Stream);
+    virtual void DoLoadNode(PVirtualNode Node, TStream* Stream);
+    virtual bool DoNodeMoving(PVirtualNode Node, PVirtualNode Target);
+    virtual void DoNodeMoved(PVirtualNode Node);
+    virtual bool DoNodeCopying(PVirtualNode Node, PVirtualNode Target);
+    virtual void DoNodeCopied(PVirtualNode Node);
+
+private:
+    void ReadNodes(TStream* Stream, Integer Version, PVirtualNode Parent, Cardinal Count);
+    void ReadBaseChunk(TStream* Stream, Integer Version, PVirtualNode Node, Int64 End,
+                       Integer ChunkSize);
+    bool ReadUserChunk(TStream* Stream, PVirtualNode Node, Integer ChunkSize);
+    void FinishLoadedNode(PVirtualNode Node, Cardinal OldHeight, bool WasShown, bool WasCounted,
+                          bool Loaded);
+    void CollectLoaded(PVirtualNode Node, TNodeArray& Selected);
+    TBaseVirtualTree* ResolveTarget(PVirtualNode& Target, TVTNodeAttachMode& Mode);
+    void PrepareTarget(PVirtualNode Target);
+    void WriteTransfer(TStream* Stream, PVirtualNode Source, bool ChildrenOnly);
+    template <class TPlaced>
+    void ReadTransfer(TStream* Stream, PVirtualNode Target, TVTNodeAttachMode Mode,
+                      const TPlaced& Placed);
+    void AfterTransfer();
+    void MoveWithin(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode,
+                    bool ChildrenOnly);
+    void MoveAcross(PVirtualNode Source, TBaseVirtualTree* Tree, PVirtualNode Target,
+                    TVTNodeAttachMode Mode, bool ChildrenOnly);
+    // Node chunks are read recursively; a stream may nest them this deep at most.
+    static constexpr Cardinal MaxStreamDepth = 1000;
+    Cardinal FStreamDepth = 0;
 };

@@ -12,6 +12,7 @@
 #include "framework/Collections.h"
 #include "framework/Events.h"
 #include "framework/Graphics.h"
+#include "framework/Streams.h"
 #include "vtree/VTTypes.h"
 
 #include <vector>
@@ -97,6 +98,11 @@ public:
     const UnicodeString& CaptionText() const noexcept { return FCaptionText; }
     bool HasImage() const noexcept { return FHasImage; }
     const TRect& ImageRect() const noexcept { return FImageRect; }
+
+    // ---- binary streams (VTHeaderStream.cpp) ----------------------------------------------------
+    // The column record in the current layout; reading applies it through the setters.
+    void SaveToStream(TStream* Stream);
+    void LoadFromStream(TStream* Stream, Integer Version);
 
 private:
     friend class TVirtualTreeColumns;
@@ -192,6 +198,12 @@ public:
     void ResetPositions(bool RightToLeft);
     void ApplyStoredPositions();
     void FitAutoSizeColumn(bool Force);
+
+    // ---- binary streams (VTHeaderStream.cpp) ----------------------------------------------------
+    // Count, the columns, the position array and DefaultWidth. Reading replaces the columns; a
+    // position array that is no permutation of the columns is replaced by the natural order.
+    void SaveToStream(TStream* Stream);
+    void LoadFromStream(TStream* Stream, Integer Version);
 
 protected:
     void Update(TCollectionItem* Item) override;
@@ -311,6 +323,18 @@ public:
     void RestoreColumns();
     void RescaleToConstraints();
     void AdjustSpringColumns();
+
+    // ---- binary streams (VTHeaderStream.cpp) ----------------------------------------------------
+    // The header's own stream (version 6): a -1 marker, the version, the columns, the header's
+    // settings and Font, the header font, which the window keeps. Streams come from files and
+    // are not trusted: lengths and counts must fit the bytes left, enumerations must be known
+    // values, and every value passes its setter's limits.
+    static constexpr Integer StreamVersion = 6;
+    void SaveToStream(TStream* Stream, TFont* Font);
+    void LoadFromStream(TStream* Stream, TFont* Font);
+
+private:
+    void ReadStream(TStream* Stream, TFont* Font, TVTHeaderOptions SavedOptions);
 
 protected:
     virtual void SetSortColumnChecked(TColumnIndex Value);

@@ -160,6 +160,7 @@ Integer TCustomVirtualStringTree::DoIncrementalSearch(PVirtualNode Node, const U
 // ---- caption chunks --------------------------------------------------------------------------------
 
 void TCustomVirtualStringTree::WriteChunks(TStream* Stream, PVirtualNode Node) {
+    TBaseVirtualTree::WriteChunks(Stream, Node);
     if (!StringTreeOptions()->StringOptions().Contains(toSaveCaptions)) return;
     if (!Node || Node == RootNode() || !Node->States.Contains(vsInitialized)) return;
     const UnicodeString text = CellText(Node, Header()->MainColumn());
@@ -169,14 +170,19 @@ void TCustomVirtualStringTree::WriteChunks(TStream* Stream, PVirtualNode Node) {
     Stream->WriteBuffer(text.data(), static_cast<NativeInt>(2 * text.size()));
 }
 
-bool TCustomVirtualStringTree::ReadChunk(TStream* Stream, PVirtualNode Node, Integer ChunkType,
-                                         Integer ChunkSize) {
-    if (ChunkType != CaptionChunk) return false;
-    UnicodeString text;
-    if (ChunkSize > 0) {
-        text.resize(static_cast<std::size_t>(ChunkSize / 2));
-        Stream->ReadBuffer(text.data(), static_cast<NativeInt>(2 * text.size()));
-    }
+// The size comes from a stream that may be hostile: it must fit the bytes that are left. An odd
+// trailing byte is no character and is passed over.
+bool TCustomVirtualStringTree::ReadChunk(TStream* Stream, Integer Version, PVirtualNode Node,
+                                         Integer ChunkType, Integer ChunkSize) {
+    if (ChunkType != CaptionChunk)
+        return TBaseVirtualTree::ReadChunk(Stream, Version, Node, ChunkType, ChunkSize);
+    const Int64 start = Stream->Position();
+    if (ChunkSize < 0 || ChunkSize > Stream->Size() - start)
+        throw EVirtualTreeError(L"Stream data corrupt. A caption is longer than its chunk.",
+                                vtree_errors::DataAfterEnd);
+    UnicodeString text(static_cast<std::size_t>(ChunkSize / 2), L'\0');
+    if (!text.empty()) Stream->ReadBuffer(text.data(), static_cast<NativeInt>(2 * text.size()));
+    Stream->SetPosition(start + ChunkSize);
     SetCellText(Node, Header()->MainColumn(), text);
     return true;
 }

@@ -40,9 +40,10 @@ public:
 
     // Caption chunk of a saved tree stream: type 3, size in bytes, UTF-16LE text.
     static constexpr Integer CaptionChunk = 3;
-    virtual void WriteChunks(TStream* Stream, PVirtualNode Node);
+    void WriteChunks(TStream* Stream, PVirtualNode Node) override;
     // Answers whether the chunk was this tree's to read.
-    virtual bool ReadChunk(TStream* Stream, PVirtualNode Node, Integer ChunkType, Integer ChunkSize);
+    bool ReadChunk(TStream* Stream, Integer Version, PVirtualNode Node, Integer ChunkType,
+                   Integer ChunkSize) override;
 
     TVSTGetTextEvent OnGetText;
     TVSTNewTextEvent OnNewText;

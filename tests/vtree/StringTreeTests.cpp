@@ -131,17 +131,22 @@ TEST(StringTree, CaptionChunksRoundTrip) {
     tree->ValidateChildren(nullptr, false);
     TMemoryStream stream;
     tree->WriteChunks(&stream, named);
-    tree->WriteChunks(&stream, empty); // empty texts write nothing
-    EXPECT_EQ(stream.Size(), 8 + 14);
-    stream.SetPosition(0);
+    const Int64 withCaption = stream.Size();
+    tree->WriteChunks(&stream, empty); // empty texts write no caption chunk
+    EXPECT_EQ(stream.Size() - withCaption, withCaption - (8 + 14));
+    stream.SetPosition(withCaption - (8 + 14));
     Integer header[2];
     stream.ReadBuffer(header, sizeof(header));
     EXPECT_EQ(header[0], 3);
     EXPECT_EQ(header[1], 14);
-    EXPECT_TRUE(tree->ReadChunk(&stream, empty, header[0], header[1]));
+    EXPECT_TRUE(tree->ReadChunk(&stream, 2, empty, header[0], header[1]));
     EXPECT_EQ(texts.Texts, std::vector<std::wstring>{L"caption"});
-    EXPECT_FALSE(tree->ReadChunk(&stream, empty, 1, 0));
-    EXPECT_TRUE(tree->ReadChunk(&stream, empty, 3, 0));
+    EXPECT_FALSE(tree->ReadChunk(&stream, 2, empty, 7, 0));
+    EXPECT_TRUE(tree->ReadChunk(&stream, 2, empty, 3, 0));
     EXPECT_EQ(texts.Texts.back(), L"");
+    // A size beyond the bytes left is refused before anything is read.
+    stream.SetPosition(stream.Size() - 4);
+    EXPECT_THROW(tree->ReadChunk(&stream, 2, empty, 3, 0x7FFFFFF0), EVirtualTreeError);
+    EXPECT_EQ(texts.Texts.size(), 2u);
     tree->OnNewText = {};
 }
