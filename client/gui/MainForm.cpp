@@ -51,6 +51,7 @@ Tfrmmain::Tfrmmain(TComponent* owner)
     BuildTrayMenu();
     vercheck = new TTimer(this);
     vercheck->SetEnabled(false);
+    BuildConnectControls();
     sb->OnClick = TAreaClickEvent(this, &Tfrmmain::AreaTitleClick);
     OnCreate = TNotifyEvent(this, &Tfrmmain::FormCreate);
     OnShow = TNotifyEvent(this, &Tfrmmain::FormShow);

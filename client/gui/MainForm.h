@@ -10,8 +10,12 @@
 #pragma once
 
 #include "client/gui/AreaBar.h"
+#include "client/gui/TrafficCounter.h"
+
+#include "client/ServiceManager.h"
 
 #include "framework/ExtCtrls.h"
+#include "framework/ComCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
@@ -99,7 +103,71 @@ private:
     bool RefuseWhileTesting();
     void SetNormalFont(TAreaItem* item);
     void SaveSelection();
+
+    // Connect and disconnect.
+public:
+    TRadioButton *rb_pptp, *rb_lp2p;
+    TButton *btn_conn2, *btn_zz;
+    TStatusBar* StatusBar1;
+    TTimer *dialupstatus, *dialupcheck, *Timer2, *rast12, *autodialstatus, *statuscheck,
+        *datecheck, *statuscheck1, *statuscheck2, *zombiecheck, *zombiecheck2;
+    // What the L2TP switch runs to restart the dial-up services: the system's by default.
+    TRasServiceRestart RasServiceRestart;
+
+    void btn_connClick(TObject* Sender);
+    void btn_conn2Click(TObject* Sender);
+    void btn_disconnClick(TObject* Sender);
+    void rb_pptpClick(TObject* Sender);
+    void rb_lp2pClick(TObject* Sender);
+    void dialupstatusTimer(TObject* Sender);
+    void dialupcheckTimer(TObject* Sender);
+    void Timer2Timer(TObject* Sender);
+    void rast12Timer(TObject* Sender);
+    void autodialstatusTimer(TObject* Sender);
+    void statuscheckTimer(TObject* Sender);
+    void datecheckTimer(TObject* Sender);
+    void vercheckTimer(TObject* Sender);
+    void statuscheck1Timer(TObject* Sender);
+    void statuscheck2Timer(TObject* Sender);
+    void zombiecheckTimer(TObject* Sender);
+    void zombiecheck2Timer(TObject* Sender);
+    void ras1Disconnect(TObject* Sender, Integer Error, const UnicodeString& ErrorString);
+    void L2TPQ1Click(TObject* Sender);
+    void HangUpAndDeleteEntry();
+    void WaitPumpingMessages(Cardinal ms);
+    void ResetRasServices();
+    // Ends a batch latency test; the latency tests' module provides it.
+    void StopSpeedTest();
+
+private:
+    // `rascon`, `rasper` and `rasedt` of AppShared, owned by the window.
+    void CreateDialComponents();
+    void FreeDialComponents();
+    void BuildConnectControls();
+    void BuildConnectTimers();
+    void SetIdleState();
+    void SetBusyState();
+    void StopAttemptTimers();
+    bool StartAttempt(UnicodeString& address);
+    bool ApplyL2tpSwitch();
+    void SetEntryDevice(const UnicodeString& address);
+    bool AskLineCheck(const UnicodeString& address);
+    void Dial(bool secondRoad);
+    bool WriteEntry();
+    void TunnelUp();
+    void DialFailed(Integer state);
+    void QueryTunnelState();
+    bool TunnelIsUp() const;
+    void ReportStatus(bool reactToReply);
+    void SetStatusPanel(int index, const UnicodeString& text);
+    void ShowTraffic();
+    UnicodeString ConnectedText() const;
+    // The traffic totals of the connection up, carried past the 32-bit counters' wrap.
+    TTrafficCounter FSent, FReceived;
+    // The system tick count at the dial start: the online time, immune to clock changes.
+    ULONGLONG FDialTick = 0;
 };
+
 
 extern Tfrmmain* frmmain;
 

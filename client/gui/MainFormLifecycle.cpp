@@ -18,6 +18,7 @@ void Tfrmmain::FormCreate(TObject*) {
     LoadIpHelperApi();
     SetCaption(Application->Title());
     RunLogin();
+    CreateDialComponents();
     if (!login_ok) {
         Close();
         return;
@@ -61,9 +62,11 @@ void Tfrmmain::FormCloseQuery(TObject*, bool& CanClose) {
 void Tfrmmain::FormClose(TObject*, TCloseAction&) {
     if (login_ok) SaveSelection();
     speed_running = false;
+    if (rascon) HangUpAndDeleteEntry();
     SysTrayIcon1->SetEnabled(false);
     DeleteFileW((app_dir + L"delroute.bat").c_str());
     DeleteFileW((app_dir + L"route.bat").c_str());
+    FreeDialComponents();
     ExitProcess(0);
 }
 
@@ -80,7 +83,10 @@ void Tfrmmain::HelpPageClick(TObject* Sender) {
 
 void Tfrmmain::N1Click(TObject*) { ShowNotice(Application->Title()); }
 
-void Tfrmmain::N7Click(TObject*) { Close(); }
+void Tfrmmain::N7Click(TObject*) {
+    if (is_connected) btn_disconnClick(this);
+    Close();
+}
 
 void Tfrmmain::N9Click(TObject*) { Application->Restore(); }
 
