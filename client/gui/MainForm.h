@@ -168,7 +168,6 @@ private:
     ULONGLONG FDialTick = 0;
 };
 
-
 extern Tfrmmain* frmmain;
 
 // The registry key of the remembered area and line, under HKEY_LOCAL_MACHINE.

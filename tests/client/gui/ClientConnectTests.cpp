@@ -55,9 +55,9 @@ protected:
         localservers::SetBehaviour(L"primary", "{}");
         ForgetRememberedSettings();
     }
-    // Logs in and connects to the first line; answers once the tunnel is up.
-    HWND LogInAndConnect(TClientProcess& client, const UnicodeString& user,
-                         const UnicodeString& password) {
+    // Logs in and clicks connect on the first line.
+    HWND LogInAndClickConnect(TClientProcess& client, const UnicodeString& user,
+                              const UnicodeString& password) {
         HWND login = client.WaitForWindow(ChineseTitle, L"Tfrmlogin");
         Settle();
         std::vector<HWND> edits = Children(login, L"TEdit");
@@ -73,11 +73,18 @@ protected:
         EXPECT_FALSE(IsWindowEnabled(Disconnect));
         Click(Connect);
         EXPECT_TRUE(WaitUntil([this] { return IsWindowEnabled(Disconnect); }));
-        EXPECT_TRUE(WaitUntil([] { return Reported(L"statuscheck09.php"); }))
-            << "no status report: the tunnel did not come up";
-        EXPECT_FALSE(IsWindowEnabled(Connect));
         return main;
     }
+    // Logs in and connects to the first line; answers once the tunnel is up.
+    HWND LogInAndConnect(TClientProcess& client, const UnicodeString& user,
+                         const UnicodeString& password) {
+        HWND main = LogInAndClickConnect(client, user, password);
+        EXPECT_TRUE(WaitUntil([] { return Reported(L"statuscheck09.php"); }))
+            << "no status report: the tunnel did not come up";
+        return main;
+    }
+    // The buttons' idle pair: connect enabled, disconnect disabled.
+    bool Idle() const { return IsWindowEnabled(Connect) && !IsWindowEnabled(Disconnect); }
     HWND Connect = nullptr, Disconnect = nullptr;
 };
 
@@ -85,6 +92,8 @@ TEST_F(ClientConnect, ConnectsReportsTheConnectionAndClosesAfterTheQuestion) {
     PrepareDialUp("rate 2000 5000\nclient-ip 10.64.0.9\n", L"statuscheck=1500");
     TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
     HWND main = LogInAndConnect(client, L"issued", L"iss123");
+    EXPECT_FALSE(IsWindowEnabled(Connect));
+    EXPECT_TRUE(IsWindowEnabled(Disconnect));
     std::vector<UnicodeString> lineChecks, reports;
     for (const TRecordedRequest& request : localservers::Requests(L"primary")) {
         if (request.Target == L"/webadmin/useradmin/ipcheck09.php")
@@ -105,14 +114,32 @@ TEST_F(ClientConnect, ConnectsReportsTheConnectionAndClosesAfterTheQuestion) {
     EXPECT_EQ(client.WaitForExit(), 0u);
 }
 
+TEST_F(ClientConnect, ARefusedOrTimedOutDialReturnsTheButtonsToIdle) {
+    const std::pair<const char*, const wchar_t*> dials[] = {
+        {"fail 691\n", L"statuscheck=1000"},
+        {"delay 200\nstates 0 1 2 3 4 5 6 7 8 9\n", L"statuscheck=1000,dialupcheck=2500"},
+    };
+    for (const auto& [scenario, intervals] : dials) {
+        SCOPED_TRACE(scenario);
+        ForgetRememberedSettings();
+        PrepareDialUp(scenario, intervals);
+        TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+        HWND main = LogInAndClickConnect(client, L"issued", L"iss123");
+        EXPECT_TRUE(WaitUntil([this] { return Idle(); }));
+        Settle(1500);
+        EXPECT_FALSE(Reported(L"statuscheck09.php")) << scenario;
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(client.WaitForExit(), 0u) << "not connected: no question";
+    }
+}
+
 TEST_F(ClientConnect, TooManyComputersDisconnectsWithItsMessage) {
     PrepareDialUp("", L"statuscheck=1500");
     TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
     HWND main = LogInAndConnect(client, L"crowded", L"crowd123");
     EXPECT_EQ(client.AnswerMessageBox(),
               L"您的帐户已经超出在线电脑连接数，请检查以前的连接是否断开");
-    EXPECT_TRUE(WaitUntil([this] { return IsWindowEnabled(Connect) != FALSE; }));
-    EXPECT_FALSE(IsWindowEnabled(Disconnect));
+    EXPECT_TRUE(WaitUntil([this] { return Idle(); }));
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(client.WaitForExit(), 0u) << "not connected: no question";
 }
@@ -124,7 +151,7 @@ TEST_F(ClientConnect, AnExpiredAccountIsDisconnectedByTheValidityCheck) {
     TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
     HWND main = LogInAndConnect(client, L"issued", L"iss123");
     EXPECT_EQ(client.AnswerMessageBox(), L"此帐户已过期，请及时充值后才能使用此功能");
-    EXPECT_TRUE(WaitUntil([this] { return IsWindowEnabled(Connect) != FALSE; }));
+    EXPECT_TRUE(WaitUntil([this] { return Idle(); }));
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(client.WaitForExit(), 0u);
 }
