@@ -4,6 +4,7 @@
 #include "client/gui/ClientUi.h"
 
 #include "client/AppShared.h"
+#include "client/RelayRoute.h"
 
 Tfrmmain* frmmain = nullptr;
 
@@ -57,7 +58,7 @@ TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const UnicodeString& ca
 
 } // namespace
 
-Tfrmmain::Tfrmmain(TComponent* owner) : TForm(owner) {
+Tfrmmain::Tfrmmain(TComponent* owner) : TForm(owner), relay(std::make_unique<TRelayRoute>()) {
     SetBorderStyle(bsSingle);
     SetBorderIcons({biSystemMenu, biMinimize});
     SetPosition(poScreenCenter);
@@ -74,11 +75,14 @@ Tfrmmain::Tfrmmain(TComponent* owner) : TForm(owner) {
     vercheck->SetEnabled(false);
     vercheck->SetInterval(15000);
     vercheck->SetOnTimer(TNotifyEvent(this, &Tfrmmain::vercheckTimer));
+    BuildConnectControls();
     OnCreate = TNotifyEvent(this, &Tfrmmain::FormCreate);
     OnShow = TNotifyEvent(this, &Tfrmmain::FormShow);
     OnCloseQuery = TCloseQueryEvent(this, &Tfrmmain::FormCloseQuery);
     OnClose = TCloseEvent(this, &Tfrmmain::FormClose);
 }
+
+Tfrmmain::~Tfrmmain() = default;
 
 void Tfrmmain::BuildLineGroup() {
     grpLine = Place<TsGroupBox>(this, this, 3, 78, 302, 100);

@@ -10,7 +10,9 @@
 // use.
 #pragma once
 
-#include "client/RelayRoute.h"
+#include "client/gui/TrafficCounter.h"
+
+#include "client/ServiceManager.h"
 
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -27,10 +29,15 @@
 #include "skin/controls/sStatusBar.h"
 #include "vtree/VirtualTrees.h"
 
+#include <memory>
+
+class TRelayRoute;
+
 class Tfrmmain : public TForm {
     CLASS_INFO(Tfrmmain, TForm)
 public:
     explicit Tfrmmain(TComponent* owner);
+    ~Tfrmmain() override;
 
     TWebBrowser *web1, *web2;
     TsGroupBox* grpLine;
@@ -63,7 +70,9 @@ public:
     TsRadioButton *rb_pptp, *rb_lp2p, *rb_openvpn;
     // The relay route and its 2000-entry `routerlist`; btn2Click adds the route, btn1Click
     // deletes it, and no control calls either.
-    TRelayRoute relay;
+    // Held by pointer: the route's header brings the system's IP Helper declarations, which
+    // clash with the dial-up library's own RAS declarations in the files that include both.
+    std::unique_ptr<TRelayRoute> relay;
     void vercheckTimer(TObject* Sender);
     void AreaTitleCreateFrame(TObject* Sender, TCustomFrame*& Frame);
     void btn1Click(TObject* Sender);
@@ -122,6 +131,65 @@ private:
     TsTitleItem* AddTitleItem(const UnicodeString& caption);
     void BuildHiddenParts();
     void SaveSelection();
+
+    // Connect and disconnect.
+public:
+    TsButton* btn_conn2;
+    TTimer *dialupstatus, *dialupcheck, *Timer2, *rast12, *autodialstatus, *statuscheck,
+        *datecheck, *statuscheck1, *statuscheck2, *zombiecheck, *zombiecheck2;
+    // What the L2TP switch runs to restart the dial-up services: the system's by default.
+    TRasServiceRestart RasServiceRestart;
+
+    void btn_connClick(TObject* Sender);
+    void btn_conn2Click(TObject* Sender);
+    void btn_disconnClick(TObject* Sender);
+    void rb_pptpClick(TObject* Sender);
+    void rb_lp2pClick(TObject* Sender);
+    void dialupstatusTimer(TObject* Sender);
+    void dialupcheckTimer(TObject* Sender);
+    void Timer2Timer(TObject* Sender);
+    void rast12Timer(TObject* Sender);
+    void autodialstatusTimer(TObject* Sender);
+    void statuscheckTimer(TObject* Sender);
+    void datecheckTimer(TObject* Sender);
+    void statuscheck1Timer(TObject* Sender);
+    void statuscheck2Timer(TObject* Sender);
+    void zombiecheckTimer(TObject* Sender);
+    void zombiecheck2Timer(TObject* Sender);
+    void ras1Disconnect(TObject* Sender, Integer Error, const UnicodeString& ErrorString);
+    void HangUpAndDeleteEntry();
+    void WaitPumpingMessages(Cardinal ms);
+    void ResetRasServices();
+    // Ends a batch latency test; the latency tests' module provides it.
+    void StopSpeedTest();
+
+private:
+    // `rascon`, `rasper` and `rasedt` of AppShared, owned by the window.
+    void CreateDialComponents();
+    void FreeDialComponents();
+    void BuildConnectControls();
+    void BuildConnectTimers();
+    void SetIdleState();
+    void SetBusyState();
+    void StopAttemptTimers();
+    bool StartAttempt(UnicodeString& address);
+    bool ApplyL2tpSwitch();
+    void SetEntryDevice(const UnicodeString& address);
+    bool AskLineCheck(const UnicodeString& address);
+    void Dial(bool secondRoad);
+    bool WriteEntry();
+    void TunnelUp();
+    void DialFailed(Integer state);
+    void QueryTunnelState();
+    bool TunnelIsUp() const;
+    void ReportStatus(bool reactToReply);
+    void SetStatusPanel(int index, const UnicodeString& text);
+    void ShowTraffic();
+    UnicodeString ConnectedText() const;
+    // The traffic totals of the connection up, carried past the 32-bit counters' wrap.
+    TTrafficCounter FSent, FReceived;
+    // The system tick count at the dial start: the online time, immune to clock changes.
+    ULONGLONG FDialTick = 0;
 };
 
 extern Tfrmmain* frmmain;

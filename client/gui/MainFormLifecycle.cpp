@@ -11,37 +11,15 @@
 #include "client/AccountServerProtocol.h"
 #include "client/AppShared.h"
 #include "client/IpHelperLoader.h"
-#include "client/ServiceManager.h"
-
-#include "framework/Conversions.h"
+#include "client/RelayRoute.h"
 
 #include <random>
-
-namespace {
-
-// Handles the window messages that arrive until `ms` have passed or the program is ending, so
-// that the window stays alive while the dial-up services restart.
-void PumpMessagesFor(Cardinal ms) {
-    const DWORD start = GetTickCount();
-    for (DWORD passed = 0; passed < ms && !Application->Terminated();
-         passed = GetTickCount() - start) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - passed, QS_ALLINPUT);
-        Application->ProcessMessages();
-    }
-}
-
-UnicodeString ForcedL2tpDoneText() {
-    if (lang_code == LangEnglish) return L"Have finished setting!\r\n\r\nTry to connect";
-    if (lang_code == LangTraditional) return ToTraditionalChinese(L"强制生效完成,尝试继续连接");
-    return L"强制生效OK!\r\n\r\n尝试继续连接";
-}
-
-} // namespace
 
 void Tfrmmain::FormCreate(TObject*) {
     LoadIpHelperApi();
     SetCaption(Application->Title());
     RunLogin();
+    CreateDialComponents();
     if (!login_ok) {
         Close();
         return;
@@ -85,8 +63,10 @@ void Tfrmmain::FormCloseQuery(TObject*, bool& CanClose) {
 void Tfrmmain::FormClose(TObject*, TCloseAction&) {
     if (login_ok) SaveSelection();
     speed_running = false;
+    if (rascon) HangUpAndDeleteEntry();
     SysTrayIcon1->SetEnabled(false);
-    relay.CleanUpAtClose(app_dir);
+    relay->CleanUpAtClose(app_dir);
+    FreeDialComponents();
     ExitProcess(0);
 }
 
@@ -101,15 +81,12 @@ void Tfrmmain::HelpPageClick(TObject* Sender) {
     OpenPage(HelpPageUrl(page));
 }
 
-void Tfrmmain::L2TPQ1Click(TObject*) {
-    if (!AskYesNo(LangText(L"Will force L2TP settings ?", L"确定要强制生效L2TP的设置吗？"))) return;
-    ResetRasServices(SystemRasServiceRestart(&EnableRasProhibitIpSec, &PumpMessagesFor));
-    ShowNotice(ForcedL2tpDoneText());
-}
-
 void Tfrmmain::N1Click(TObject*) { ShowNotice(Application->Title()); }
 
-void Tfrmmain::N7Click(TObject*) { Close(); }
+void Tfrmmain::N7Click(TObject*) {
+    if (is_connected) btn_disconnClick(this);
+    Close();
+}
 
 void Tfrmmain::N9Click(TObject*) { SysTrayIcon1->RestoreApp(); }
 
@@ -136,9 +113,9 @@ void Tfrmmain::vercheckTimer(TObject*) {
     ++update_tips;
 }
 
-void Tfrmmain::btn1Click(TObject*) { relay.DeleteRelayRoutes(); }
+void Tfrmmain::btn1Click(TObject*) { relay->DeleteRelayRoutes(); }
 
 void Tfrmmain::btn2Click(TObject*) {
-    if (relay.PrepareRelayRoute(route_ip)) relay.AddRelayRoute();
-    route_added = relay.RouteAdded();
+    if (relay->PrepareRelayRoute(route_ip)) relay->AddRelayRoute();
+    route_added = relay->RouteAdded();
 }

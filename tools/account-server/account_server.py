@@ -31,7 +31,7 @@ MOVED_PREFIX = "/__moved"
 ACCOUNT_ROOT = "/webadmin/useradmin/"
 SECOND_ROOT = "/sysadmin/useradmin/"
 LANGUAGE_SUFFIXES = {"": 1, "_en": 2, "_tw": 3}
-MODES = ("normal", "empty", "status", "redirect", "trailing-crlf", "close")
+MODES = ("normal", "empty", "status", "redirect", "trailing-crlf", "close", "text")
 
 
 def _language_variants(stem, method, make_answer):
@@ -79,6 +79,8 @@ def check_behaviour(table):
             raise ValueError("behaviour for %r: mode must be one of %s" % (key, ", ".join(MODES)))
         if rule.get("mode") == "status" and not isinstance(rule.get("status"), int):
             raise ValueError("behaviour for %r: mode status needs an integer status" % key)
+        if rule.get("mode") == "text" and not isinstance(rule.get("text"), str):
+            raise ValueError("behaviour for %r: mode text needs a text" % key)
         delay = rule.get("delay_ms", 0)
         if not isinstance(delay, int) or delay < 0:
             raise ValueError("behaviour for %r: delay_ms must be a non-negative integer" % key)
@@ -250,6 +252,8 @@ class RequestHandler(BaseHTTPRequestHandler):
             return  # the connection closes without a reply
         if mode == "empty":
             self._send(200, b"")
+        elif mode == "text":
+            self._send(200, rule["text"].encode("gbk"), content_type="text/html; charset=GBK")
         elif mode == "status":
             self._send(rule["status"], b"status %d\r\n" % rule["status"])
         elif mode == "redirect":

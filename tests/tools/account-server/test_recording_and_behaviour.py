@@ -108,6 +108,11 @@ class BehaviourTests(unittest.TestCase):
         self.assertEqual(self.server.post_form(ACCOUNT + "ipcheck09.php", LINE_CHECK_FIELDS),
                          (200, TOKEN_A.encode() + b"\r\n"))
 
+    def test_text_replaces_the_answer_in_gbk(self):
+        self.server.set_behaviour({"datecheck09.php": {"mode": "text", "text": "剩余天数:2"}})
+        self.assertEqual(self.server.post_form(ACCOUNT + "datecheck09.php", LOGIN_FIELDS),
+                         (200, "剩余天数:2".encode("gbk")))
+
     def test_redirect_to_where_the_answer_is(self):
         self.server.set_behaviour({"netcheck09.php": {"mode": "redirect"}})
         status, headers, body = self.server.request("GET", NETCHECK)
@@ -157,7 +162,7 @@ class BehaviourTests(unittest.TestCase):
 
     def test_invalid_behaviour_is_refused_and_the_table_kept(self):
         self.server.set_behaviour({"netcheck09.php": {"mode": "empty"}})
-        for table in ({"x": {"mode": "explode"}}, {"x": {"mode": "status"}}, {"x": {"delay_ms": -1}}, ["x"]):
+        for table in ({"x": {"mode": "explode"}}, {"x": {"mode": "status"}}, {"x": {"mode": "text"}}, {"x": {"delay_ms": -1}}, ["x"]):
             with self.subTest(table=table):
                 status, _, _ = self.server.request("POST", "/__control/behaviour", json.dumps(table))
                 self.assertEqual(status, 400)
