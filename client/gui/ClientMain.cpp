@@ -7,6 +7,7 @@
 // use it for the local account servers, which listen on ports of their own.
 #include "client/gui/LoginForm.h"
 #include "client/gui/MainForm.h"
+#include "client/gui/SingleLineTestForm.h"
 
 #include "client/AccountServerProtocol.h"
 #include "client/AppShared.h"
@@ -55,6 +56,7 @@ void RunClient() {
     Application->SetTitle(L"Velmora网络加速器 v9.0");
     Application->CreateForm(frmmain);
     Application->CreateForm(frmlogin);
+    Application->CreateForm(Form1);
     Application->Run();
 }
 

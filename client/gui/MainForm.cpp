@@ -49,6 +49,7 @@ Tfrmmain::Tfrmmain(TComponent* owner)
     BuildLineView();
     BuildStatusPanel();
     BuildTrayMenu();
+    BuildLatencyTests();
     vercheck = new TTimer(this);
     vercheck->SetEnabled(false);
     sb->OnClick = TAreaClickEvent(this, &Tfrmmain::AreaTitleClick);

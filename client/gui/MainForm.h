@@ -21,6 +21,12 @@
 
 #include <memory>
 
+class TKitThreadPool;
+class TKitTaskDataObject;
+class TKitPoolingThread;
+class TXtThread;
+struct TLatencyLink;
+
 class Tfrmmain : public TForm {
     CLASS_INFO(Tfrmmain, TForm)
 public:
@@ -99,6 +105,35 @@ private:
     bool RefuseWhileTesting();
     void SetNormalFont(TAreaItem* item);
     void SaveSelection();
+
+    // Latency tests.
+public:
+    TKitThreadPool* tp1 = nullptr;
+    TXtThread* pingthread = nullptr;
+    TTimer* Timer1 = nullptr;
+    void btn_speedClick(TObject* Sender);
+    void pingthreadExecute(TObject* Sender, void* Params);
+    void tp1ProcessRequest(TKitThreadPool* Sender, TKitTaskDataObject* aDataObj,
+                           TKitPoolingThread* aThread);
+    void Timer1Timer(TObject* Sender);
+    void cesuClick(TObject* Sender);
+    // Ends a running batch test (the button's stop, the connect cycle once the tunnel is up);
+    // does nothing while none runs.
+    void StopSpeedTest();
+    // RefreshPingInfo under the worker-thread mutex; the GUI thread handles its messages and
+    // the workers' hand-overs while it waits for the mutex.
+    void RefreshUnderThreadMutex();
+    // Stops the batch test and its threads while the window is still whole.
+    void BeforeDestruction() override;
+
+private:
+    void BuildLatencyTests();
+    void StartSpeedTest();
+    void StartFeeder();
+    void PublishPassLines();
+    void SortAndRefresh();
+    // What the feeder, the workers and their hand-overs share with this window.
+    std::shared_ptr<TLatencyLink> FLatency;
 };
 
 extern Tfrmmain* frmmain;
