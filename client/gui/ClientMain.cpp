@@ -17,6 +17,7 @@
 #include "support/Ucl/UclModules.h"
 #include "support/KitThreadPool/KitConsts.h"
 #include "support/MYString/MYString.h"
+#include "support/NetPing/NetWndControl.h"
 #include "support/XtThread/XtThread.h"
 
 #include <cstdlib>
@@ -45,7 +46,8 @@ TModuleList ClientModules() {
     TModuleList modules{FrameworkModule()};
     for (TModuleEntry& entry : UclModules()) modules.push_back(std::move(entry));
     for (TModuleEntry entry : {MYStringModule(), KitConstsModule(), XtThreadModule(),
-                               XtDragCursorsModule(), IpHelperLoaderModule(), AppSharedModule()})
+                               XtDragCursorsModule(), NetWndControlModule(),
+                               IpHelperLoaderModule(), AppSharedModule()})
         modules.push_back(std::move(entry));
     return modules;
 }

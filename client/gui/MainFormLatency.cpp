@@ -21,6 +21,11 @@ constexpr Cardinal ResortInterval = 2000;
 UnicodeString IdleCaption() { return LangText(L"Bat Speed", L"批量测速"); }
 UnicodeString RunningCaption() { return LangText(L"Pause Speed", L"暂停测速"); }
 
+// The feeder ends when the test's flag is cleared. Cancelling stops nothing more: a run told to
+// terminate before its thread has begun would skip the handler altogether, and a test started
+// again would wait for a feeder that never comes.
+void FeederEndsByItsFlag(TXtThread*) {}
+
 } // namespace
 
 void Tfrmmain::BuildLatencyTests() {
@@ -39,6 +44,7 @@ void Tfrmmain::BuildLatencyTests() {
     pingthread->SetRunOnCreate(true);
     pingthread->SetFreeOnTerminate(true);
     pingthread->OnExecute = TXtNotifyParamsEvent(this, &Tfrmmain::pingthreadExecute);
+    pingthread->OnCancelExecute = TXtThreadCancelEvent(&FeederEndsByItsFlag);
     Timer1 = new TTimer(this);
     Timer1->SetEnabled(false);
     Timer1->SetInterval(ResortInterval);
@@ -52,8 +58,10 @@ void Tfrmmain::btn_speedClick(TObject*) {
         if (IPAddrTxt->CanFocus()) IPAddrTxt->SetFocus();
         return;
     }
-    if (btn_speed->Caption() != RunningCaption()) StartSpeedTest();
-    else StopSpeedTest();
+    if (btn_speed->Caption() != RunningCaption())
+        StartSpeedTest();
+    else
+        StopSpeedTest();
 }
 
 void Tfrmmain::StartSpeedTest() {
@@ -85,7 +93,6 @@ void Tfrmmain::StopSpeedTest() {
     btn_speed->SetCaption(IdleCaption());
     vt1->Tree()->SortTree(vt1->Header()->SortColumn(), sdAscending, true);
     vt1->Invalidate();
-    pingthread->Terminate();
     Timer1->SetEnabled(false);
     pingthread->CancelExecute();
 }
@@ -137,11 +144,14 @@ void Tfrmmain::BeforeDestruction() {
 void AcquireHandlingMessages(TMutex& mutex) {
     for (;;) {
         const HANDLE handles[] = {mutex.Handle(), SyncEventHandle()};
-        const DWORD woken = MsgWaitForMultipleObjectsEx(2, handles, INFINITE, QS_ALLINPUT,
-                                                        MWMO_INPUTAVAILABLE);
+        const DWORD woken =
+            MsgWaitForMultipleObjectsEx(2, handles, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woken == WAIT_OBJECT_0 || woken == WAIT_ABANDONED_0) return;
-        if (woken == WAIT_OBJECT_0 + 1) CheckSynchronize();
-        else if (woken == WAIT_OBJECT_0 + 2) Application->ProcessMessages();
-        else RaiseLastOSError(L"MsgWaitForMultipleObjectsEx");
+        if (woken == WAIT_OBJECT_0 + 1)
+            CheckSynchronize();
+        else if (woken == WAIT_OBJECT_0 + 2)
+            Application->ProcessMessages();
+        else
+            RaiseLastOSError(L"MsgWaitForMultipleObjectsEx");
     }
 }

@@ -74,7 +74,8 @@ std::optional<TLineEcho> PingLine(const TLineTarget& Line) {
     try {
         std::unique_ptr<TPing, TFreeComponent> ping(Construct<TPing>(nullptr));
         ping->SetAddress(Line.Address);
-        if (ping->Ping() == 1) return TLineEcho{Line.Node, TEchoOutcome::Replied, ping->Reply().RTT};
+        if (ping->Ping() == 1)
+            return TLineEcho{Line.Node, TEchoOutcome::Replied, ping->Reply().RTT};
         if (ping->HostIP().empty()) return std::nullopt; // the address did not resolve
         return TLineEcho{Line.Node, TEchoOutcome::Lost, 0};
     } catch (const Exception&) {

@@ -55,7 +55,8 @@ void TForm1::ICMPReply(TObject*, const TIcmpReply& Reply) {
     frmmain->pingthread->CancelExecute();
     const UnicodeString line = frmmain->IPAddrTxt->Text();
     if (line.empty())
-        ShowPlainMessage(LangText(L"The error occurred, please retry", L"发生错误，请关闭程序再重新运行"));
+        ShowPlainMessage(
+            LangText(L"The error occurred, please retry", L"发生错误，请关闭程序再重新运行"));
     ListBox1->Items()->Add(EchoResultLine(FirstField(line), Reply, ICMP->ReceiveTimeout()));
 }
 

@@ -23,4 +23,3 @@ public:
 };
 
 extern TForm1* Form1;
-

@@ -9,12 +9,14 @@
 
 #include "framework/Application.h"
 #include "framework/ModuleInit.h"
+#include "support/NetPing/NetWndControl.h"
 #include "support/XtThread/XtThread.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -34,11 +36,15 @@ struct TTestLine {
 class LatencyFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        InitializeModules({FrameworkModule(), XtThreadModule(), AppSharedModule()});
+        InitializeModules(
+            {FrameworkModule(), XtThreadModule(), NetWndControlModule(), AppSharedModule()});
         lang_code = LangEnglish;
         Form = Construct<TMainWithoutLogin>(nullptr);
         frmmain = Form;
         Form->vt1->Tree()->SetNodeDataSize(sizeof(ps));
+        // The boxes' texts are their selected items' only once they have windows.
+        Form->IPAddrTxt->HandleNeeded();
+        Form->AreaTxt2->HandleNeeded();
     }
     void TearDown() override {
         Form->Free();
@@ -75,6 +81,13 @@ protected:
             Application->ProcessMessages();
         }
         return true;
+    }
+    // The rows as "name=delay/losses" and the pool counters, for failure messages.
+    std::wstring Described() const {
+        std::wstring text;
+        for (const ps* row : Rows())
+            text += row->name + L"=" + row->delay + L"/" + std::to_wstring(row->losttimes) + L" ";
+        return text + Form->lbl_info->Caption();
     }
     bool AllMeasured() const {
         for (const ps* row : Rows())

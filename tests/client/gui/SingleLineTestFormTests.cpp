@@ -24,8 +24,8 @@ constexpr unsigned long Silent = ~0ul;
 std::vector<unsigned long> GRoundTrips;
 std::size_t GEchoes = 0;
 
-unsigned long ScriptedSendEcho(void*, unsigned long destination, void*, Word, void*, void* replyBuffer,
-                               unsigned long, unsigned long) {
+unsigned long ScriptedSendEcho(void*, unsigned long destination, void*, Word, void*,
+                               void* replyBuffer, unsigned long, unsigned long) {
     const unsigned long roundTrip = GRoundTrips.at(GEchoes++ % GRoundTrips.size());
     if (roundTrip == Silent) {
         SetLastError(IP_REQ_TIMED_OUT);
@@ -100,11 +100,13 @@ TEST_F(SingleLineTestForm, ResultLinesBySilenceAndRoundTrip) {
     };
     const Case cases[] = {
         {{Silent},
-         {L"Request timed out.", L"Request timed out.", L"Request timed out.", L"Request timed out.",
-          L"Request timed out.", L"Request timed out.", L"Request timed out."}},
+         {L"Request timed out.", L"Request timed out.", L"Request timed out.",
+          L"Request timed out.", L"Request timed out.", L"Request timed out.",
+          L"Request timed out."}},
         {{35, 0, 999, Silent, 1, 1000, 2},
          {L"Line 9:  time=35 ms", L"Line 9:  time<1 ms", L"Line 9:  time=999 ms",
-          L"Request timed out.", L"Line 9:  time=1 ms", L"Request timed out.", L"Line 9:  time=2 ms"}},
+          L"Request timed out.", L"Line 9:  time=1 ms", L"Request timed out.",
+          L"Line 9:  time=2 ms"}},
     };
     for (const Case& c : cases) {
         TEchoReplaced echoes(c.RoundTrips);
