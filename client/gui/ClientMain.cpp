@@ -9,6 +9,7 @@
 #include "client/gui/LoginForm.h"
 #include "client/gui/MainForm.h"
 #include "client/gui/RasLibrarySetting.h"
+#include "client/gui/SingleLineTestForm.h"
 
 #include "client/AccountDialogs.h"
 #include "client/AccountServerProtocol.h"
@@ -16,9 +17,12 @@
 #include "client/IpHelperLoader.h"
 
 #include "framework/ModuleInit.h"
+#include "skin/controls/SysTray.h"
+#include "skin/controls/sGlyphUtils.h"
 #include "support/Ucl/UclModules.h"
 #include "support/KitThreadPool/KitConsts.h"
 #include "support/MYString/MYString.h"
+#include "support/NetPing/NetWndControl.h"
 #include "support/XtThread/XtThread.h"
 
 #include <cstdlib>
@@ -47,7 +51,8 @@ TModuleList ClientModules() {
     TModuleList modules{FrameworkModule()};
     for (TModuleEntry& entry : UclModules()) modules.push_back(std::move(entry));
     for (TModuleEntry entry : {MYStringModule(), KitConstsModule(), XtThreadModule(),
-                               XtDragCursorsModule(), IpHelperLoaderModule(), AppSharedModule()})
+                               XtDragCursorsModule(), NetWndControlModule(), SysTrayModule(),
+                               GlyphUtilsModule(), IpHelperLoaderModule(), AppSharedModule()})
         modules.push_back(std::move(entry));
     return modules;
 }
@@ -59,6 +64,7 @@ void RunClient() {
     Application->SetTitle(L"Velmora网络加速器 v9.0");
     Application->CreateForm(frmmain);
     Application->CreateForm(frmlogin);
+    Application->CreateForm(Form1);
     Application->CreateForm(Form2);
     Application->CreateForm(Form3);
     Application->CreateForm(Form4);

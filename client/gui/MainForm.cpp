@@ -71,6 +71,7 @@ Tfrmmain::Tfrmmain(TComponent* owner) : TForm(owner), relay(std::make_unique<TRe
     BuildStatusPanel();
     BuildTrayMenu();
     BuildHiddenParts();
+    BuildLatencyTests();
     vercheck = new TTimer(this);
     vercheck->SetEnabled(false);
     vercheck->SetInterval(15000);

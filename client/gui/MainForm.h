@@ -32,6 +32,11 @@
 #include <memory>
 
 class TRelayRoute;
+class TKitThreadPool;
+class TKitTaskDataObject;
+class TKitPoolingThread;
+class TXtThread;
+struct TLatencyLink;
 
 class Tfrmmain : public TForm {
     CLASS_INFO(Tfrmmain, TForm)
@@ -160,8 +165,6 @@ public:
     void HangUpAndDeleteEntry();
     void WaitPumpingMessages(Cardinal ms);
     void ResetRasServices();
-    // Ends a batch latency test; the latency tests' module provides it.
-    void StopSpeedTest();
 
 private:
     // `rascon`, `rasper` and `rasedt` of AppShared, owned by the window.
@@ -190,6 +193,35 @@ private:
     TTrafficCounter FSent, FReceived;
     // The system tick count at the dial start: the online time, immune to clock changes.
     ULONGLONG FDialTick = 0;
+
+    // Latency tests.
+public:
+    TKitThreadPool* tp1 = nullptr;
+    TXtThread* pingthread = nullptr;
+    TTimer* Timer1 = nullptr;
+    void btn_speedClick(TObject* Sender);
+    void pingthreadExecute(TObject* Sender, void* Params);
+    void tp1ProcessRequest(TKitThreadPool* Sender, TKitTaskDataObject* aDataObj,
+                           TKitPoolingThread* aThread);
+    void Timer1Timer(TObject* Sender);
+    void cesuClick(TObject* Sender);
+    // Ends a running batch test (the button's stop, the connect cycle once the tunnel is up);
+    // does nothing while none runs.
+    void StopSpeedTest();
+    // RefreshPingInfo under the worker-thread mutex; the GUI thread handles its messages and
+    // the workers' hand-overs while it waits for the mutex.
+    void RefreshUnderThreadMutex();
+    // Stops the batch test and its threads while the window is still whole.
+    void BeforeDestruction() override;
+
+private:
+    void BuildLatencyTests();
+    void StartSpeedTest();
+    void StartFeeder();
+    void PublishPassLines();
+    void SortAndRefresh();
+    // What the feeder, the workers and their hand-overs share with this window.
+    std::shared_ptr<TLatencyLink> FLatency;
 };
 
 extern Tfrmmain* frmmain;

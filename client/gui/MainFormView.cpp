@@ -8,7 +8,6 @@
 #include "client/AppShared.h"
 
 #include "framework/Conversions.h"
-#include "support/XtThread/XtThread.h"
 
 namespace {
 
@@ -102,7 +101,7 @@ void Tfrmmain::vt1HeaderClick(TVTHeader*, const TVTHeaderHitInfo& HitInfo) {
     header->SetSortColumn(HitInfo.Column);
     header->SetSortDirection(header->SortDirection() == sdAscending ? sdDescending : sdAscending);
     vt1->Tree()->SortTree(header->SortColumn(), sdAscending, true);
-    CallUnderThreadMutex(TNotifyEvent(this, &Tfrmmain::RefreshPingInfo));
+    RefreshUnderThreadMutex();
 }
 
 void Tfrmmain::vt1Click(TObject*) {
@@ -122,6 +121,3 @@ void Tfrmmain::vt1Click(TObject*) {
 void Tfrmmain::vt1FreeNode(TBaseVirtualTree* Sender, PVirtualNode Node) {
     Record(Sender, Node).~ps();
 }
-
-// The pool counters in `lbl_info` belong to the latency test, which writes them while it runs.
-void Tfrmmain::RefreshPingInfo(TObject*) { vt1->Invalidate(); }
