@@ -622,6 +622,14 @@ public:
                         bool ChildrenOnly);
     PVirtualNode CopyTo(PVirtualNode Source, TBaseVirtualTree* Tree, TVTNodeAttachMode Mode,
                         bool ChildrenOnly);
+    // A nil target is this tree's root with amAddChildFirst.
+    void MoveTo(PVirtualNode Source, std::nullptr_t, TVTNodeAttachMode Mode, bool ChildrenOnly) {
+        MoveTo(Source, PVirtualNode{}, Mode, ChildrenOnly);
+    }
+    PVirtualNode CopyTo(PVirtualNode Source, std::nullptr_t, TVTNodeAttachMode Mode,
+                        bool ChildrenOnly) {
+        return CopyTo(Source, PVirtualNode{}, Mode, ChildrenOnly);
+    }
     TVTNodeMovingEvent OnNodeMoving;
     TVTChangeEvent OnNodeMoved;
     TVTNodeMovingEvent OnNodeCopying;

@@ -118,6 +118,23 @@ HRESULT TVirtualTreeWindow::RenderTreeData(const FORMATETC& FormatEtcIn, STGMEDI
     return StreamMedium(data, Medium);
 }
 
+HRESULT TVirtualStringTreeWindow::RenderTreeData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                                                 bool ForClipboard) {
+    const HRESULT result = TVirtualTreeWindow::RenderTreeData(FormatEtcIn, Medium, ForClipboard);
+    if (SUCCEEDED(result)) return result;
+    HGLOBAL block = nullptr;
+    try {
+        block = ContentToClipboard(FormatEtcIn.cfFormat, ForClipboard ? tstCutCopySet : tstSelected);
+    } catch (...) {
+        return E_FAIL;
+    }
+    if (!block) return result;
+    Medium = STGMEDIUM{};
+    Medium.tymed = TYMED_HGLOBAL;
+    Medium.hGlobal = block;
+    return S_OK;
+}
+
 // ---- inserting -----------------------------------------------------------------------------------
 
 bool TVirtualTreeWindow::ProcessOLEData(TVirtualTreeWindow* Source, IDataObject* DataObject,

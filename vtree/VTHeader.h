@@ -11,6 +11,7 @@
 #include "framework/Collections.h"
 #include "framework/Events.h"
 #include "framework/Graphics.h"
+#include "framework/Streams.h"
 #include "vtree/VTTypes.h"
 
 #include <vector>
@@ -90,6 +91,11 @@ public:
     void ParentBiDiModeChanged();
     void ParentColorChanged();
     void RestoreLastWidth();
+
+    // ---- binary streams (VTHeaderStream.cpp) ----------------------------------------------------
+    // The column record in the current layout; reading applies it through the setters.
+    void SaveToStream(TStream* Stream);
+    void LoadFromStream(TStream* Stream, Integer Version);
 
 private:
     friend class TVirtualTreeColumns;
@@ -177,6 +183,12 @@ public:
     void ResetPositions(bool RightToLeft);
     void ApplyStoredPositions();
     void FitAutoSizeColumn(bool Force);
+
+    // ---- binary streams (VTHeaderStream.cpp) ----------------------------------------------------
+    // Count, the columns, the position array and DefaultWidth. Reading replaces the columns; a
+    // position array that is no permutation of the columns is replaced by the natural order.
+    void SaveToStream(TStream* Stream);
+    void LoadFromStream(TStream* Stream, Integer Version);
 
 protected:
     void Update(TCollectionItem* Item) override;
@@ -296,6 +308,18 @@ public:
     void RestoreColumns();
     void RescaleToConstraints();
     void AdjustSpringColumns();
+
+    // ---- binary streams (VTHeaderStream.cpp) ----------------------------------------------------
+    // The header's own stream (version 6): a -1 marker, the version, the columns, the header's
+    // settings and Font, the header font, which the window keeps. Streams come from files and
+    // are not trusted: lengths and counts must fit the bytes left, enumerations must be known
+    // values, and every value passes its setter's limits.
+    static constexpr Integer StreamVersion = 6;
+    void SaveToStream(TStream* Stream, TFont* Font);
+    void LoadFromStream(TStream* Stream, TFont* Font);
+
+private:
+    void ReadStream(TStream* Stream, TFont* Font, TVTHeaderOptions SavedOptions);
 
 protected:
     virtual void SetSortColumnChecked(TColumnIndex Value);

@@ -328,7 +328,9 @@ void TBaseVirtualTree::FinishLoadedNode(PVirtualNode Node, Cardinal OldHeight, b
     CollectLoaded(Node, selected);
     if (parent != FRoot) UpdateAllChildrenHiddenFlag(parent);
     if (!Loaded || !HasSelection(toMultiSelect)) return;
-    AddToSelection(selected, static_cast<Cardinal>(selected.size()), false);
+    // As stored: the saved tree obeyed the selection rules (and may hold selected nodes that
+    // were disabled later).
+    AddToSelection(selected, static_cast<Cardinal>(selected.size()), true);
 }
 
 // Recomputes the derived flags of a loaded subtree and takes the stored selection marks off,

@@ -19,10 +19,12 @@
 
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
+#include "vtree/VTAccessibility.h"
 #include "vtree/VTDataObject.h"
 #include "vtree/VTDragDrop.h"
 #include "vtree/VTDragImage.h"
 #include "vtree/VTEdit.h"
+#include "vtree/VTExport.h"
 #include "vtree/VTHint.h"
 #include "vtree/VTResources.h"
 #include "vtree/VTStringTree.h"
@@ -138,6 +140,9 @@ using TVTBackgroundPaintEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, TC
 using TVTGetImageEvent =
     TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TVTImageKind Kind,
                       TColumnIndex Column, bool& Ghosted, Integer& ImageIndex)>;
+using TVTGetImageTextEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TVTImageKind Kind,
+                      TColumnIndex Column, UnicodeString& ImageText)>;
 using TVTScrollEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, int DeltaX, int DeltaY)>;
 
 // ---- hit testing and input events ------------------------------------------------------------
@@ -202,16 +207,16 @@ public:
 
     // ---- appearance --------------------------------------------------------------------------
     TCustomImageList* Images() const noexcept { return FImages; }
-    void SetImages(TCustomImageList* Value) { StoreAndInvalidate(FImages, Value); }
+    void SetImages(TCustomImageList* Value) { ReferImageList(FImages, Value); }
     TCustomImageList* StateImages() const noexcept { return FStateImages; }
-    void SetStateImages(TCustomImageList* Value) { StoreAndInvalidate(FStateImages, Value); }
+    void SetStateImages(TCustomImageList* Value) { ReferImageList(FStateImages, Value); }
     TCustomImageList* HeaderImages() const noexcept { return FHeaderImages; }
-    void SetHeaderImages(TCustomImageList* Value) { StoreAndInvalidate(FHeaderImages, Value); }
+    void SetHeaderImages(TCustomImageList* Value) { ReferImageList(FHeaderImages, Value); }
     TCheckImageKind CheckImageKind() const noexcept { return FCheckImageKind; }
     void SetCheckImageKind(TCheckImageKind Value) { StoreAndInvalidate(FCheckImageKind, Value); }
     TCustomImageList* CustomCheckImages() const noexcept { return FCustomCheckImages; }
     void SetCustomCheckImages(TCustomImageList* Value) {
-        StoreAndInvalidate(FCustomCheckImages, Value);
+        ReferImageList(FCustomCheckImages, Value);
     }
     // The list check images come from: the kind's built-in list or the custom one.
     TCustomImageList* CheckImages() const;
@@ -812,6 +817,44 @@ private:
         new TClipboardFormats(this)};
     TVTOwnerRef FOwnerRef{std::make_shared<TVTOwnerCell>(TVTOwnerCell{this})};
     Cardinal FLiveSerial{vtree_formats::RegisterLiveTree(this)};
+
+    // ---- tree-view item queries and accessibility (VTTreeViewMessages.cpp, VTAccessibility.cpp)
+public:
+    // The objects the accessibility factory made for this tree and its focused item, or null.
+    IAccessible* Accessible() const noexcept { return FAccessible.Get(); }
+    IAccessible* AccessibleItem() const noexcept { return FAccessibleItem.Get(); }
+    UnicodeString AccessibleName;
+    // Lets an accessibility provider describe a node's images in words.
+    virtual void DoGetImageText(PVirtualNode Node, TVTImageKind Kind, TColumnIndex Column,
+                                UnicodeString& ImageText);
+    TVTGetImageTextEvent OnGetImageText;
+
+    // ---- component glue (VTGlue.cpp) -------------------------------------------------------------
+    // Copies another tree window's settings (not its nodes); only the inherited assignment runs
+    // for other sources and for a read-only tree.
+    void Assign(TPersistent* Source) override;
+
+protected:
+    // Image lists and the pop-up menu that are freed are forgotten.
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    // Stores an image list and asks to be told when it is freed.
+    void ReferImageList(TCustomImageList*& Field, TCustomImageList* Value);
+    bool DispatchCompatibility(TMessage& Message);
+    // A node of this tree that is alive; never the hidden root.
+    bool IsLiveNode(PVirtualNode Node) const;
+    Integer ImageIndexOf(PVirtualNode Node, TVTImageKind Kind);
+    UINT ItemState(PVirtualNode Node);
+    void TVMGetItem(TMessage& Message);
+    void TVMGetItemRect(TMessage& Message);
+    void TVMGetNextItem(TMessage& Message);
+    void WMGetObject(TMessage& Message);
+    TComPtr<IAccessible> FAccessible;
+    TComPtr<IAccessible> FAccessibleItem;
+    // A provider making an object may ask the window again (the system's proxy does): such a
+    // nested request is answered without an object.
+    bool FMakingAccessible = false;
 };
 
 // ---- the string tree's window ---------------------------------------------------------------
@@ -854,6 +897,9 @@ public:
 
 protected:
     TComPtr<IVTEditLink> DoCreateEditor(PVirtualNode Node, TColumnIndex Column) override;
+    // The text formats, when the base rendering fails (VTClipboardData.cpp).
+    HRESULT RenderTreeData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                           bool ForClipboard) override;
     TBaseVirtualTree* CreateTree() override;
     void DoPaintNode(TVTPaintInfo& PaintInfo) override;
     virtual void DoPaintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column,
@@ -866,4 +912,34 @@ private:
     void DrawNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void DrawStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void UseDisabledColour(TVTPaintInfo& PaintInfo);
+
+    // ---- content export (VTExport*.cpp) ----------------------------------------------------------
+    // Public: the clipboard fills its text, HTML, RTF and CSV formats from these renderers.
+public:
+    // UTF-8 HTML: a style block and a table with a header row and a row per node.
+    RawByteString ContentToHTML(TVSTTextSourceType Source, const UnicodeString& Caption = {});
+    RawByteString ContentToRTF(TVSTTextSourceType Source);
+    // Text in the system's ANSI code page, the cells separated by Separator (also CSV).
+    RawByteString ContentToText(TVSTTextSourceType Source, char Separator);
+    RawByteString ContentToText(TVSTTextSourceType Source, const RawByteString& Separator);
+    UnicodeString ContentToUnicode(TVSTTextSourceType Source, wchar_t Separator);
+    UnicodeString ContentToUnicode(TVSTTextSourceType Source, const UnicodeString& Separator);
+    // Fires the export events only: the owner writes its own format.
+    void ContentToCustom(TVSTTextSourceType Source);
+    // A global memory block for a clipboard format (CF_TEXT, CF_UNICODETEXT, "CSV", the two
+    // rich text formats, "HTML Format"), owned by the caller; null for any other format.
+    HGLOBAL ContentToClipboard(Word Format, TVSTTextSourceType Source);
+    TVTTreeExportEvent OnBeforeTreeExport;
+    TVTTreeExportEvent OnAfterTreeExport;
+    TVTTreeExportEvent OnBeforeHeaderExport;
+    TVTTreeExportEvent OnAfterHeaderExport;
+    TVTColumnExportEvent OnBeforeColumnExport;
+    TVTColumnExportEvent OnColumnExport;
+    TVTColumnExportEvent OnAfterColumnExport;
+    TVTNodeExportEvent OnBeforeNodeExport;
+    TVTNodeExportEvent OnNodeExport;
+    TVTNodeExportEvent OnAfterNodeExport;
+
+private:
+    friend class TVTExporter;
 };

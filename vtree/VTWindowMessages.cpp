@@ -45,7 +45,8 @@ void TVirtualTreeWindow::WndProc(TMessage& Message) {
 
 void TVirtualTreeWindow::Dispatch(TMessage& Message) {
     if (!FTree) return TCustomControl::Dispatch(Message);
-    if (HandleHeaderMessage(Message) || DispatchInput(Message)) return;
+    if (HandleHeaderMessage(Message) || DispatchInput(Message) || DispatchCompatibility(Message))
+        return;
     switch (Message.Msg) {
     case WM_ERASEBKGND: Message.Result = 1; return;
     case WM_PAINT:

@@ -115,6 +115,7 @@ TEST(TreeStream, EmptyTreeIsSixteenBytesAndLoadsAsEmpty) {
 
 TEST(TreeStream, ChunkSizesOfOneNodeAndOfANodeWithAChild) {
     auto tree = MakeTree();
+    tree->SetDefaultText(L""); // no captions
     tree->SetRootNodeCount(1);
     TMemoryStream stream;
     tree->SaveToStream(&stream);
@@ -196,6 +197,7 @@ TEST(TreeStream, WithoutMultiSelectLoadedNodesAreNotSelected) {
 
 TEST(TreeStream, UserChunkIsCutOnlyWhenEmptyAndAtTheStreamsEnd) {
     auto tree = MakeTree();
+    tree->SetDefaultText(L""); // no captions
     tree->SetRootNodeCount(1);
     PVirtualNode node = tree->GetFirst();
     TMemoryStream stream;
@@ -218,6 +220,7 @@ TEST(TreeStream, UserChunkIsCutOnlyWhenEmptyAndAtTheStreamsEnd) {
 
 TEST(TreeStream, LoaderReadingPartOfItsChunkLeavesTheStreamAtTheChunksEnd) {
     auto source = MakeTree();
+    source->SetDefaultText(L""); // no captions
     source->SetRootNodeCount(2);
     struct TFive {
         void Save(TBaseVirtualTree*, PVirtualNode, TStream* S) { S->WriteBuffer("12345", 5); }
