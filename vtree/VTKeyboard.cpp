@@ -327,7 +327,12 @@ void TVirtualTreeWindow::HandleOtherKey(Word Key, TShiftState Shift) {
         if (tree.IsMouseSelecting()) {
             tree.DoStateChange({}, {tsDrawSelPending, tsDrawSelecting});
             Invalidate();
+        } else if (IsEditing()) {
+            CancelEditNode();
         }
+        return;
+    case VK_F2:
+        if (Shift.Empty()) EditOnKey();
         return;
     case VK_SPACE:
         if (HasMisc(toCheckSupport) && focused && focused->CheckType != ctNone) {

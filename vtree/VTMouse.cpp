@@ -134,13 +134,16 @@ void TVirtualTreeWindow::WMButtonUp(TMessage& Message, TVirtualTreeState Down) {
         MiddleButtonUp(Message);
         return TCustomControl::Dispatch(Message);
     }
+    const bool editPending = FTree->TreeStates().Contains(tsEditPending);
+    THitInfo hit;
     if (selects) {
-        THitInfo hit;
         const TPoint point = MessagePoint(Message);
         GetHitTestInfoAt(point.x, point.y, true, hit);
         HandleMouseUp(Message, hit);
     }
     TCustomControl::Dispatch(Message);
+    // After every capture change of the release, which ends what is pending.
+    if (selects) EditOnRelease(hit, editPending);
 }
 
 // ---- focus, capture and cancel mode ----------------------------------------------------------
@@ -192,6 +195,7 @@ void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitI
         tree.StopTimer(EditTimer);
         tree.DoStateChange({}, {tsEditPending});
     }
+    if (IsEditing() && !EndEditNode()) return;
     if (!Focused() && CanFocus()) {
         SetFocus();
         GetHitTestInfoAt(point.x, point.y, true, hit);
@@ -252,6 +256,7 @@ void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitI
     if (!locked && ((!(isAnyHit || fullRowDrag) && multiSelect && shiftEmpty) ||
                     (isAnyHit && (!nodeSelected || mayReset) && (shiftEmpty || !multiSelect))))
         ResetSelectionForClick(hit, nodeSelected, altPressed);
+    EditOnPress(hit, nodeSelected, columnChange, shiftEmpty);
     if (!HasSelection(toDisableDrawSelection) && !isLabelHit && !fullRowDrag && multiSelect) {
         StartDrawSelection(point.x, point.y, shift);
         if (!isCellHit) return;
@@ -259,6 +264,7 @@ void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitI
     FLastClickPos = point;
     if (isAnyHit && tree.DoFocusChanging(tree.FFocusedNode, hit.HitNode, tree.FFocusedColumn, newColumn))
         FocusClickedNode(hit, newColumn, columnChange, shift, nodeSelected, dragAllowed);
+    DragOnPress(dragAllowed, isAnyHit);
 }
 
 bool TVirtualTreeWindow::DoDragAllowed(PVirtualNode Node, TColumnIndex Column) {
@@ -350,6 +356,7 @@ void TVirtualTreeWindow::HandleMouseDblClick(TMessage& Message, const THitInfo& 
         tree.StopTimer(EditTimer);
         tree.DoStateChange({}, {tsEditPending});
     }
+    if (IsEditing() && !EndEditNode()) return;
     if (HitInfo.HitColumn == FClickIndex && FClickIndex >= 0)
         DoColumnDblClick(HitInfo.HitColumn, MouseShift(Message.WParam));
     if (NodeHeightDblClick(Message, HitInfo)) return;
@@ -369,6 +376,7 @@ void TVirtualTreeWindow::HandleMouseDblClick(TMessage& Message, const THitInfo& 
                                           at.Contains(hiOnStateIcon))) ||
         (HasSelection(toFullRowSelect) && HitInfo.HitNode);
     if (toggles && HitInfo.HitNode) tree.ToggleNode(HitInfo.HitNode);
+    EditOnDblClick(HitInfo, !(toggles && HitInfo.HitNode));
 }
 
 // ---- moves -------------------------------------------------------------------------------------
@@ -409,6 +417,7 @@ void TVirtualTreeWindow::MouseMove(TShiftState Shift, int X, int Y) {
         (std::abs(X - FLastClickPos.x) >= GetSystemMetrics(SM_CXDRAG) ||
          std::abs(Y - FLastClickPos.y) >= GetSystemMetrics(SM_CYDRAG)))
         tree.DoStateChange({}, {tsWheelScrolling});
+    if (DragOnMove(X, Y)) return;
     if (AutoScrollAllowed()) UpdateAutoScroll(X, Y);
     if (states.Contains(tsWheelPanning) || states.Contains(tsWheelScrolling))
         UpdatePanningCursor(X, Y);

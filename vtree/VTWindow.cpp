@@ -5,6 +5,7 @@
 // that needs the window is skipped until it does.
 #include "vtree/VTPaintState.h"
 
+#include "framework/ExceptionBoundary.h"
 #include "framework/Themes.h"
 
 #include <algorithm>
@@ -39,6 +40,9 @@ public:
     }
     void Beep() override { MessageBeep(0); }
     void CancelHint() override { FWindow.CancelHint(); }
+    void CancelEditNode() override { FWindow.CancelEditNode(); }
+    bool EndEditNode() override { return FWindow.EndEditNode(); }
+    void EmptyClipboard() override { FWindow.ReleaseClipboardData(); }
     void RequestValidation() override { FWindow.RequestValidation(); }
     void CancelValidation() override { FWindow.CancelValidation(); }
     void AnimateToggle(PVirtualNode Node, Integer Delta) override { FWindow.AnimateToggle(Node, Delta); }
@@ -97,7 +101,11 @@ void TVirtualTreeWindow::AfterConstruction() {
 }
 
 TVirtualTreeWindow::~TVirtualTreeWindow() {
+    GuardBoundary([&] { WithdrawFromClipboard(); });
     if (!FTree) return;
+    // The window is gone: the edit's link is only dropped, without events.
+    FTree->DoStateChange({}, {tsEditing, tsEditPending});
+    FEditLink.Reset();
     CancelValidation();
     FTree->SetViewSink(nullptr);
     FTree->SetMeasuringService(nullptr);

@@ -20,7 +20,10 @@
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
 #include "vtree/VTAccessibility.h"
+#include "vtree/VTDataObject.h"
+#include "vtree/VTDragDrop.h"
 #include "vtree/VTDragImage.h"
+#include "vtree/VTEdit.h"
 #include "vtree/VTExport.h"
 #include "vtree/VTHeaderPaint.h"
 #include "vtree/VTHint.h"
@@ -791,7 +794,7 @@ private:
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
     bool FDropTargetRegistered = false;
-    IDropTarget* FDropTarget = nullptr; // our refusing drop target while registered
+    IDropTarget* FDropTarget = nullptr; // the drag manager, while registered
     // input state
     TPoint FLastClickPos;
     TColumnIndex FCurrentHotColumn = NoColumn;
@@ -820,6 +823,176 @@ private:
     std::atomic<bool> FStopValidation{false};
     std::unique_ptr<TVTDragImage> FDragImage{new TVTDragImage(this)};
     TCache FBuiltCache;
+
+    // ==== editing, clipboard, drag and drop, printing (VTEdit*, VTClipboard*, VTDataObject*,
+    // VTDragDrop*, VTPrint*) ====================================================================
+public:
+    // ---- node editing ----
+    Cardinal EditDelay = 1000; // ms between a click on the focused node and its edit
+    // toEditable, enabled and not toReadOnly; then OnEditing may refuse.
+    virtual bool CanEdit(PVirtualNode Node, TColumnIndex Column);
+    // Focuses Node and edits the cell; answers whether an edit runs now.
+    virtual bool EditNode(PVirtualNode Node, TColumnIndex Column);
+    // Accept and cancel the running or pending edit; True when none runs.
+    bool EndEditNode();
+    bool CancelEditNode();
+    bool IsEditing() const { return FTree->TreeStates().Contains(tsEditing); }
+    TColumnIndex EditColumn() const noexcept { return FEditColumn; }
+    IVTEditLink* EditLink() const noexcept { return FEditLink.Get(); }
+    TVTEditChangingEvent OnEditing;
+    TVTEditChangeEvent OnEdited;
+    TVTEditCancelEvent OnEditCancelled;
+    TVTCreateEditorEvent OnCreateEditor;
+
+protected:
+    friend class TVTEdit;
+    friend class TStringEditLink;
+    friend class TVTDragManager;
+    virtual bool DoEditing(PVirtualNode Node, TColumnIndex Column, bool Allowed);
+    virtual TComPtr<IVTEditLink> DoCreateEditor(PVirtualNode Node, TColumnIndex Column);
+    // Creates, prepares and begins the edit of the focused node in EditColumn.
+    void StartEditing();
+    void PlaceEditor();
+    virtual bool DoEdited();
+    virtual bool DoEditCancelled();
+    // The input layer's way into editing: a press on the focused, selected node may edit on
+    // release; the release or a double click starts the edit timer; F2 edits at once.
+    void EditOnPress(const THitInfo& HitInfo, bool NodeSelected, bool ColumnChange,
+                     bool ShiftEmpty);
+    // Pending: the press left an edit pending (the release's capture change ends that state).
+    void EditOnRelease(const THitInfo& HitInfo, bool Pending);
+    void EditOnDblClick(const THitInfo& HitInfo, bool MayEdit);
+    bool EditOnKey();
+
+public:
+    // ---- clipboard (VTClipboard.cpp) ----
+    // The registered formats this tree may offer, by name (empty: none but the user's).
+    TClipboardFormats* ClipboardFormats() const noexcept { return FClipboardFormats.get(); }
+    void SetClipboardFormats(const TStrings* Value) { FClipboardFormats->SetFormats(Value); }
+    TVTNodeAttachMode DefaultPasteMode = amAddChildLast;
+    // Put the selected nodes on the clipboard and mark them; a cut leaves them in the tree
+    // until they are pasted elsewhere.
+    virtual void CopyToClipBoard();
+    virtual void CutToClipBoard();
+    // Drops the marks of a pending cut or copy.
+    void CancelCutOrCopy();
+    // Deletes the nodes a pending cut marked.
+    void FinishCutOrCopy();
+    // Renders every offered format into the clipboard, which then no longer refers to us.
+    void FlushClipboard();
+    virtual bool PasteFromClipboard();
+    // Inserts the "Virtual Tree Data" of DataObject at TargetNode; Optimized moves the nodes of
+    // Source (a live tree of this process) instead. Answers whether the object had such data.
+    bool ProcessOLEData(TVirtualTreeWindow* Source, IDataObject* DataObject,
+                        PVirtualNode TargetNode, TVTNodeAttachMode Mode, bool Optimized);
+    Cardinal CutCopyCount();
+    // The registry's formats for this tree's class allowed by ClipboardFormats, then the user's.
+    virtual void GetNativeFormats(TFormatEtcArray& Formats);
+    virtual HRESULT RenderTreeData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                                   bool ForClipboard);
+    // What data objects and reference blocks know of this window.
+    TVTOwnerRef OwnerRef() const { return FOwnerRef; }
+    Cardinal LiveSerial() const noexcept { return FLiveSerial; }
+    TVTGetUserClipboardFormatsEvent OnGetUserClipboardFormats;
+    TVTRenderOLEDataEvent OnRenderOLEData;
+    TVTCreateDataObjectEvent OnCreateDataObject;
+
+    // ---- drag and drop (VTDragDrop*.cpp) ----
+    TDragOperations DragOperations{doCopy, doMove}; // empty: every effect
+    // The window's manager, made on first use (OnCreateDragManager may supply it).
+    IVTDragManager* DragManager();
+    TDropMode LastDropMode() const noexcept { return FLastDropMode; }
+    // Immediate: the drag runs at once from the last click; else it waits until the mouse
+    // moved Threshold pixels (negative: the system's threshold).
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    bool Dragging() const;
+    int DragThreshold() const noexcept { return FDragThreshold; }
+    // Inserts the data of a drop; MOVE from a live tree of this process moves the nodes and
+    // reports no effect back, so the source deletes nothing. Never raises.
+    bool ProcessDrop(IDataObject* DataObject, PVirtualNode TargetNode, DWORD& Effect,
+                     TVTNodeAttachMode Mode);
+    DWORD AllowedDropEffects() const;
+    // The effect for a drag from Source with these keys, within Allowed.
+    DWORD ChooseDropEffect(TVirtualTreeWindow* Source, TShiftState Shift, DWORD Allowed) const;
+    // The drop target side, as the drag manager drives it (Pt in screen coordinates).
+    HRESULT HandleOLEDragEnter(DWORD KeyState, POINTL Pt, DWORD& Effect);
+    HRESULT HandleDragOver(TVirtualTreeWindow* Source, DWORD KeyState, TDragState State,
+                           POINTL Pt, DWORD& Effect);
+    void HandleOLEDragLeave();
+    HRESULT HandleOLEDrop(IDataObject* DataObject, DWORD KeyState, POINTL Pt, DWORD& Effect);
+    // Expand-timer expiry: opens a collapsed drop target.
+    void ExpandDropTarget();
+    // The whole drag from this window as source (modal); HotSpot in client coordinates.
+    void RunOLEDrag(TPoint HotSpot);
+    TVTDragOverEvent OnDragOver;
+    TVTDragDropEvent OnDragDrop;
+    TVTCreateDragManagerEvent OnCreateDragManager;
+    TVTStartDragEvent OnStartDrag;
+    TVTEndDragEvent OnEndDrag;
+
+    // ---- printing (VTPrint.cpp) ----
+    // How the tree's picture (header, when printed, on top) falls onto pages of image pixels.
+    struct TVTPrintLayout {
+        int ImageWidth = 0, ImageHeight = 0, HeaderHeight = 0;
+        int PageWidthPx = 0, PageHeightPx = 0; // a printer page in image pixels
+        int Columns = 0, Rows = 0;             // pages across and down
+    };
+    // Page: the printer's page size; Scale: printer pixels per image pixel.
+    TVTPrintLayout PrintLayout(int PageWidth, int PageHeight, double Scale, bool PrintHeader);
+    // Renders page (Column, Row) of the layout into Page, white where the tree has nothing.
+    void RenderPrintPage(TBitmap& Page, const TVTPrintLayout& Layout, int Column, int Row);
+    // Prints the whole tree as one job on the printer's DC (nothing for a null DC).
+    void Print(HDC PrinterDC, const UnicodeString& Title, bool PrintHeader);
+
+protected:
+    virtual bool DoDragOver(TVirtualTreeWindow* Source, TShiftState Shift, TDragState State,
+                            TPoint Pt, TDropMode Mode, DWORD& Effect);
+    virtual void DoDragDrop(TVirtualTreeWindow* Source, IDataObject* DataObject,
+                            const TFormatArray& Formats, TShiftState Shift, TPoint Pt,
+                            DWORD& Effect, TDropMode Mode);
+    virtual TComPtr<IVTDragManager> DoCreateDragManager();
+    // The mouse layer's ways into a drag: a press on a draggable node, and the moves after it.
+    void DragOnPress(bool DragAllowed, bool IsAnyHit);
+    bool DragOnMove(int X, int Y);
+
+protected:
+    virtual void DoGetUserClipboardFormats(TFormatEtcArray& Formats);
+    virtual HRESULT DoRenderOLEData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                                    bool ForClipboard);
+    virtual TComPtr<IDataObject> DoCreateDataObject();
+    void HandleClipboardMessage(TMessage& Message);
+
+private:
+    void MarkSelectionForClipboard();
+    bool MoveNodesFrom(TVirtualTreeWindow& Source, PVirtualNode TargetNode,
+                       TVTNodeAttachMode Mode);
+    bool CopyNodesFrom(TVirtualTreeWindow* Source, IDataObject* DataObject, FORMATETC& Format,
+                       PVirtualNode TargetNode, TVTNodeAttachMode Mode);
+    bool InsertGlobalBlock(HGLOBAL Block, PVirtualNode TargetNode, TVTNodeAttachMode Mode,
+                           TChangeReason Reason);
+    void InsertRecords(TStream& Stream, PVirtualNode TargetNode, TVTNodeAttachMode Mode,
+                       TChangeReason Reason);
+    // Empties the clipboard when it holds this tree's data.
+    void ReleaseClipboardData();
+    // The window is going: the clipboard keeps plain data and no reference to it.
+    void WithdrawFromClipboard();
+
+    void PrintPages(HDC PrinterDC, const UnicodeString& Title, bool PrintHeader);
+    TShiftState DragShift(DWORD KeyState) const;
+    bool AutoScrollForDrag(TPoint P);
+    void ChangeDropTarget(PVirtualNode Node, TDropMode Mode);
+    void ClearDropTarget();
+    void DeleteDraggedNodes();
+
+    TComPtr<IVTEditLink> FEditLink;
+    TColumnIndex FEditColumn = NoColumn;
+    TComPtr<IVTDragManager> FDragManager;
+    TDropMode FLastDropMode = dmNowhere;
+    int FDragThreshold = 5;
+    std::unique_ptr<TClipboardFormats, graphics_detail::TFreeObject> FClipboardFormats{
+        new TClipboardFormats(this)};
+    TVTOwnerRef FOwnerRef{std::make_shared<TVTOwnerCell>(TVTOwnerCell{this})};
+    Cardinal FLiveSerial{vtree_formats::RegisterLiveTree(this)};
 
     // ---- tree-view item queries and accessibility (VTTreeViewMessages.cpp, VTAccessibility.cpp)
 public:
@@ -893,7 +1066,16 @@ public:
     TVTDrawTextEvent OnDrawText;
     TVSTGetHintEvent OnGetHint;
 
+    // The cell's text, its text rectangle (client coordinates) and, in AFont, the font the
+    // application paints it with (VTEditLink.cpp).
+    void GetTextInfo(PVirtualNode Node, TColumnIndex Column, TFont* AFont, TRect& R,
+                     UnicodeString& Text);
+
 protected:
+    TComPtr<IVTEditLink> DoCreateEditor(PVirtualNode Node, TColumnIndex Column) override;
+    // The text formats, when the base rendering fails (VTClipboardData.cpp).
+    HRESULT RenderTreeData(const FORMATETC& FormatEtcIn, STGMEDIUM& Medium,
+                           bool ForClipboard) override;
     TBaseVirtualTree* CreateTree() override;
     void DoPaintNode(TVTPaintInfo& PaintInfo) override;
     virtual void DoPaintText(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column,

@@ -1,7 +1,7 @@
 // The tree window's messages: the header in the non-client area (size calculation, hit test,
 // painting), painting and printing, the font metrics the text painting needs, the model's
-// timers, the end of the window, and the drop target. A drop target is registered while
-// toAcceptOLEDrop is set; it refuses every drag (dragging and dropping is not handled yet).
+// timers, the end of the window, and the drop target: the drag manager is registered while
+// toAcceptOLEDrop is set.
 #include "vtree/VTWindow.h"
 
 #include "framework/ExceptionBoundary.h"
@@ -9,44 +9,6 @@
 #include <ole2.h>
 
 namespace {
-
-// Answers every drag with "no drop".
-class TRefusingDropTarget final : public IDropTarget {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID Id, void** Object) override {
-        if (!Object) return E_POINTER;
-        if (IsEqualIID(Id, IID_IUnknown) || IsEqualIID(Id, IID_IDropTarget)) {
-            *Object = static_cast<IDropTarget*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *Object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FCount; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG count = --FCount;
-        if (count == 0) delete this;
-        return count;
-    }
-    HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* Effect) override {
-        return Refuse(Effect);
-    }
-    HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* Effect) override {
-        return Refuse(Effect);
-    }
-    HRESULT STDMETHODCALLTYPE DragLeave() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD* Effect) override {
-        return Refuse(Effect);
-    }
-
-private:
-    static HRESULT Refuse(DWORD* Effect) {
-        if (Effect) *Effect = DROPEFFECT_NONE;
-        return S_OK;
-    }
-    ULONG FCount = 1;
-};
 
 TRect WindowFrameInsets(HWND Window) {
     const LONG style = GetWindowLongW(Window, GWL_STYLE);
@@ -107,6 +69,9 @@ void TVirtualTreeWindow::Dispatch(TMessage& Message) {
     case 0x8021: return FTree->RequestCacheValidation();
     case CM_MOUSEWHEEL: return CMMouseWheel(Message);
     case CM_DENYSUBCLASSING: Message.Result = 1; return;
+    case WM_COPY:
+    case WM_CUT:
+    case WM_PASTE: return HandleClipboardMessage(Message);
     case CM_HINTSHOW: return CMHintShow(Message);
     case CM_HINTSHOWPAUSE: return CMHintShowPause(Message);
     case CM_SYSCOLORCHANGE: vtree_resources::ReloadRemappedLists(); break;
@@ -287,6 +252,8 @@ void TVirtualTreeWindow::WMTimer(TMessage& Message) {
     const auto id = static_cast<TVTTimerId>(Message.WParam);
     if (id == ScrollTimer) return ScrollTimerExpired(); // repeats until stopped
     KillTimer(Handle(), id);
+    if (id == EditTimer) return StartEditing();
+    if (id == ExpandTimer) return ExpandDropTarget();
     FTree->HandleTimer(id);
 }
 
@@ -306,12 +273,11 @@ void TVirtualTreeWindow::RegisterDropTarget(bool Register) {
     if (Register == FDropTargetRegistered) return;
     if (Register) {
         if (!vtree_resources::OleInitialized()) return;
-        auto* target = new TRefusingDropTarget;
-        if (SUCCEEDED(RegisterDragDrop(Handle(), target))) {
-            FDropTarget = target;
+        TComPtr<IDropTarget> target;
+        Supports(DragManager(), target);
+        if (target && SUCCEEDED(RegisterDragDrop(Handle(), target.Get()))) {
+            FDropTarget = target.Detach();
             FDropTargetRegistered = true;
-        } else {
-            target->Release();
         }
         return;
     }
