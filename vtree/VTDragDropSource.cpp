@@ -89,7 +89,7 @@ void TVirtualTreeWindow::RunOLEDrag(TPoint HotSpot) {
         TComPtr<IDataObject> data = DragManager()->DragDataObject();
         PrepareDragImage(HotSpot);
         if (UseSystemDragImage(*DragImage(), data.Get())) DragImage()->EndDrag();
-        FLastDropMode = dmOnNode;
+        FTree->LastDropMode = dmOnNode;
         TComPtr<IDropSource> source;
         Supports(DragManager(), source);
         ::DoDragDrop(data.Get(), source.Get(), AllowedDropEffects(), &effect);

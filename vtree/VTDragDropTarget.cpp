@@ -100,7 +100,7 @@ void TVirtualTreeWindow::DoDragDrop(TVirtualTreeWindow* Source, IDataObject* Dat
 
 void TVirtualTreeWindow::ChangeDropTarget(PVirtualNode Node, TDropMode Mode) {
     PVirtualNode old = FTree->DropTargetNode();
-    FLastDropMode = Mode;
+    FTree->LastDropMode = Mode;
     if (Node == old) {
         if (Node) InvalidateNode(Node);
         return;
@@ -142,7 +142,7 @@ HRESULT TVirtualTreeWindow::HandleOLEDragEnter(DWORD KeyState, POINTL Pt, DWORD&
     const TShiftState shift = DragShift(KeyState);
     const TPoint point = ClientPoint(HandleAllocated() ? Handle() : nullptr, Pt);
     Effect = ChooseDropEffect(source, shift, Effect);
-    if (DoDragOver(source, shift, dsDragEnter, point, FLastDropMode, Effect)) {
+    if (DoDragOver(source, shift, dsDragEnter, point, FTree->LastDropMode, Effect)) {
         THitInfo hit;
         GetHitTestInfoAt(point.x, point.y, true, hit);
         TDropMode mode = dmNowhere;
@@ -181,7 +181,7 @@ HRESULT TVirtualTreeWindow::HandleDragOver(TVirtualTreeWindow* Source, DWORD Key
         const TRect row = GetDisplayRect(hit.HitNode, NoColumn, false);
         mode = onNode ? dmOnNode : point.y < (row.top + row.bottom) / 2 ? dmAbove : dmBelow;
     }
-    if (hit.HitNode != FTree->DropTargetNode() || mode != FLastDropMode) {
+    if (hit.HitNode != FTree->DropTargetNode() || mode != FTree->LastDropMode) {
         if (imageSource) imageSource->DragImage()->HideDragImage();
         ChangeDropTarget(hit.HitNode, mode);
     }
@@ -191,7 +191,7 @@ HRESULT TVirtualTreeWindow::HandleDragOver(TVirtualTreeWindow* Source, DWORD Key
         imageSource->DragImage()->DragTo({Pt.x, Pt.y}, scrolled);
     }
     Effect = ChooseDropEffect(Source, shift, Effect);
-    if (!DoDragOver(Source, shift, State, point, FLastDropMode, Effect)) Effect = DROPEFFECT_NONE;
+    if (!DoDragOver(Source, shift, State, point, FTree->LastDropMode, Effect)) Effect = DROPEFFECT_NONE;
     if (scrolled) Effect |= DROPEFFECT_SCROLL;
     return S_OK;
 }
@@ -217,7 +217,7 @@ void TVirtualTreeWindow::HandleOLEDragLeave() {
     ClearDropTarget();
     if (HandleAllocated()) UpdateWindow(Handle());
     DWORD effect = DROPEFFECT_NONE;
-    DoDragOver(nullptr, {}, dsDragLeave, {0, 0}, FLastDropMode, effect);
+    DoDragOver(nullptr, {}, dsDragLeave, {0, 0}, FTree->LastDropMode, effect);
 }
 
 HRESULT TVirtualTreeWindow::HandleOLEDrop(IDataObject* DataObject, DWORD KeyState, POINTL Pt,
@@ -236,7 +236,7 @@ HRESULT TVirtualTreeWindow::HandleOLEDrop(IDataObject* DataObject, DWORD KeyStat
             Effect &= ~DROPEFFECT_SCROLL;
             const TPoint point = ClientPoint(HandleAllocated() ? Handle() : nullptr, Pt);
             DoDragDrop(source, DataObject, OfferedFormats(DataObject), DragShift(KeyState), point,
-                       Effect, FLastDropMode);
+                       Effect, FTree->LastDropMode);
         }
     } catch (...) {
         ReportBoundaryException();

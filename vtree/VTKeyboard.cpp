@@ -369,10 +369,6 @@ void TVirtualTreeWindow::HandleOtherKey(Word Key, TShiftState Shift) {
         return;
     case VK_APPS: return PopupForKeyboard();
     case VK_F1: return ShowHelpForFocusedNode();
-    case VK_F2:
-        // F2 starts editing the focused cell once the tree edits nodes; until then the key
-        // is left to the class library's handling.
-        return;
     default:
         if (Shift.Contains(ssAlt) || ctrl || Key < 32) return;
         StartSearchKey();

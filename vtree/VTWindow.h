@@ -901,7 +901,7 @@ public:
     TDragOperations DragOperations{doCopy, doMove}; // empty: every effect
     // The window's manager, made on first use (OnCreateDragManager may supply it).
     IVTDragManager* DragManager();
-    TDropMode LastDropMode() const noexcept { return FLastDropMode; }
+    TDropMode LastDropMode() const noexcept { return FTree->LastDropMode; }
     // Immediate: the drag runs at once from the last click; else it waits until the mouse
     // moved Threshold pixels (negative: the system's threshold).
     void BeginDrag(bool Immediate, int Threshold = -1);
@@ -987,7 +987,6 @@ private:
     TComPtr<IVTEditLink> FEditLink;
     TColumnIndex FEditColumn = NoColumn;
     TComPtr<IVTDragManager> FDragManager;
-    TDropMode FLastDropMode = dmNowhere;
     int FDragThreshold = 5;
     std::unique_ptr<TClipboardFormats, graphics_detail::TFreeObject> FClipboardFormats{
         new TClipboardFormats(this)};
