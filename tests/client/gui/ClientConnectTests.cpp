@@ -60,7 +60,7 @@ protected:
                               const UnicodeString& password) {
         HWND login = client.WaitForWindow(ChineseTitle, L"Tfrmlogin");
         Settle();
-        std::vector<HWND> edits = Children(login, L"TEdit");
+        std::vector<HWND> edits = Children(login, L"TsEdit");
         if (edits.size() != 2) throw Exception(L"unexpected login dialog");
         if (GetWindowLongW(edits[0], GWL_STYLE) & ES_PASSWORD) std::swap(edits[0], edits[1]);
         SetEditText(edits[0], user);
