@@ -1,4 +1,5 @@
-// The header's mouse: clicks on columns (OnHeaderClick, OnHeaderDblClick), dragging a column's
+// The header's mouse: clicks on columns (OnHeaderClick, OnHeaderDblClick) and on their glyphs,
+// where a check box glyph cycles the column's check state, dragging a column's
 // border to change its width, a double click there to fit the column to its content, dragging
 // the header's bottom edge to change its height (a double click there restores the default
 // height), dragging a column to another position, the right button's menu and the header's
@@ -304,7 +305,7 @@ void TVirtualTreeWindow::HandleHeaderClick(TPoint P, TMouseButton Button, bool F
     if (column >= 0 && columns->Items(column)->Options().Contains(coAllowClick) &&
         (Force || column == FHeaderDownIndex)) {
         info.Column = column;
-        info.HitPosition = {hhiOnColumn};
+        info.HitPosition = HeaderGlyphHit(columns->Items(column), P);
     } else {
         info.Column = NoColumn;
         info.HitPosition = {hhiNoWhere};
@@ -313,6 +314,21 @@ void TVirtualTreeWindow::HandleHeaderClick(TPoint P, TMouseButton Button, bool F
     if (DblClick) OnHeaderDblClick(Header(), info);
     else OnHeaderClick(Header(), info);
     if (info.Column >= 0) Header()->Invalidate(info.Column);
+}
+
+// The glyph rectangle is where the last header painting put it, in window coordinates; the
+// header's left and bottom edges are the client area's origin. A hit on a check box glyph
+// cycles the column's check state.
+TVTHeaderHitPositions TVirtualTreeWindow::HeaderGlyphHit(TVirtualTreeColumn* Column, TPoint P) {
+    TVTHeaderHitPositions hit{hhiOnColumn};
+    const POINT inWindow{P.x + FHeaderRect.left, P.y + FHeaderRect.bottom};
+    if (!Column->HasImage() || !PtInRect(&Column->ImageRect(), inWindow)) return hit;
+    hit.Include(hhiOnIcon);
+    if (Column->CheckBox()) {
+        Column->SetCheckState(FTree->NextCheckState(Column->CheckType(), Column->CheckState()));
+        hit.Include(hhiOnCheckbox);
+    }
+    return hit;
 }
 
 // ---- moves: border tracking and column dragging ----------------------------------------------

@@ -148,8 +148,16 @@ void TVirtualTreeWindow::CMHintShow(TMessage& Message) {
     Message.Result = HintMode == hmDefault && info.CursorPos.y >= 0 ? 0 : 1;
 }
 
+// A header hint follows the previous one at once (WParam: a hint was showing a moment ago),
+// so that moving along the columns reads their hints without waiting again.
 void TVirtualTreeWindow::CMHintShowPause(TMessage& Message) {
-    if (HintMode == hmTooltip) *reinterpret_cast<int*>(Message.LParam) = 0;
+    int& pause = *reinterpret_cast<int*>(Message.LParam);
+    if (HintMode == hmTooltip) {
+        pause = 0;
+        return;
+    }
+    const bool headerHints = Header()->UseColumns() && Header()->Options().Contains(hoShowHint);
+    if (Message.WParam != 0 && headerHints && InHeader(CursorClientPoint())) pause = 0;
 }
 
 void TVirtualTreeWindow::CancelHint() {

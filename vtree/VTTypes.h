@@ -191,6 +191,8 @@ public:
     // negative when collapsing) lie above Node: keeps Node's row in place or, with
     // toAutoScrollOnExpand, brings the expanded block into view; answers whether it scrolled.
     virtual bool ScrollAfterToggleAbove(PVirtualNode /*Node*/, Integer /*Delta*/) { return false; }
+    // toAcceptOLEDrop was switched: a live window registers or revokes its drop target.
+    virtual void AcceptDropChanged(bool /*Accept*/) {}
 };
 
 // Text widths and the canvas handed to OnMeasureItem; a windowless tree measures nothing.

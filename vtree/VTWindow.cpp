@@ -50,6 +50,9 @@ public:
     bool ScrollAfterToggleAbove(PVirtualNode Node, Integer Delta) override {
         return FWindow.ScrollAfterToggleAbove(Node, Delta);
     }
+    void AcceptDropChanged(bool Accept) override {
+        if (FWindow.HandleAllocated()) FWindow.RegisterDropTarget(Accept);
+    }
 
     TCanvas* Canvas() override {
         if (!FMeasure) FMeasure.reset(new TBitmap(1, 1, pf32bit));

@@ -714,6 +714,7 @@ private:
     bool HeaderDblClick(TMessage& Message, TPoint P);
     bool HeaderMouseMove(TPoint P);
     void HandleHeaderClick(TPoint P, TMouseButton Button, bool Force, bool DblClick);
+    TVTHeaderHitPositions HeaderGlyphHit(TVirtualTreeColumn* Column, TPoint P);
     void DragColumnTo(TPoint P);
     void DropColumn(TPoint ScreenPoint);
     void CancelHeaderInteraction();

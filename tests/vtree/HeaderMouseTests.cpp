@@ -75,6 +75,46 @@ TEST_F(VTHeaderMouse, ClickFiresOnHeaderClickWithTheColumn) {
     EXPECT_EQ(Log.Clicks[1].HitPosition, TVTHeaderHitPositions{hhiNoWhere});
 }
 
+TEST_F(VTHeaderMouse, ClickOnAGlyphReportsTheIconAndCyclesACheckBox) {
+    TOwned<TImageList> images(new TImageList(nullptr));
+    TBitmap image(16, 16, pf24bit);
+    images->AddMasked(&image, clFuchsia);
+    Window->SetHeaderImages(images.get());
+    Header().SetOptions(Header().Options() + TVTHeaderOptions{hoShowImages});
+    Header().SetSortColumn(-1);
+    Column(0)->SetImageIndex(0);
+    Column(1)->SetCheckBox(true);
+    Column(1)->SetCheckType(ctCheckBox);
+    PrintHeader(); // lays the glyphs out
+    ASSERT_TRUE(Column(0)->HasImage());
+    ASSERT_TRUE(Column(1)->HasImage());
+    const TRect header = Window->HeaderRect();
+    auto glyphX = [&](int I) {
+        const TRect r = Column(I)->ImageRect();
+        EXPECT_LT(r.top - header.bottom, HeaderY);
+        EXPECT_GT(r.bottom - header.bottom, HeaderY);
+        return (r.left + r.right) / 2 - header.left;
+    };
+    struct Case {
+        int Column, X;
+        TVTHeaderHitPositions Hit;
+        TCheckState After;
+    };
+    const int box = glyphX(1), icon = glyphX(0);
+    for (const Case c : {Case{1, box, {hhiOnColumn, hhiOnIcon, hhiOnCheckbox}, csCheckedNormal},
+                         Case{1, box, {hhiOnColumn, hhiOnIcon, hhiOnCheckbox}, csUncheckedNormal},
+                         Case{1, box + 40, {hhiOnColumn}, csUncheckedNormal},
+                         Case{0, icon, {hhiOnColumn, hhiOnIcon}, csUncheckedNormal}}) {
+        Log.Clicks.clear();
+        Press(c.X);
+        Release(c.X);
+        ASSERT_EQ(Log.Clicks.size(), 1u) << c.X;
+        EXPECT_EQ(Log.Clicks[0].Column, c.Column) << c.X;
+        EXPECT_EQ(Log.Clicks[0].HitPosition, c.Hit) << c.X;
+        EXPECT_EQ(Column(1)->CheckState(), c.After) << c.X;
+    }
+}
+
 TEST_F(VTHeaderMouse, HeaderClickDoesNotTouchTheRows) {
     Press(40);
     Release(40);
@@ -237,6 +277,24 @@ TEST_F(VTHeaderHover, TheColumnUnderTheMouseIsHotUntilTheMouseLeaves) {
     EXPECT_EQ(Hover(), 2);
     Window->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(Hover(), NoColumn) << "leaving the window ends it too";
+}
+
+TEST_F(VTHeaderHover, AHeaderHintFollowsThePreviousHintWithoutPause) {
+    struct Case {
+        bool ShowHint;
+        WPARAM Recent;
+        int Y, Pause;
+    };
+    for (const Case c : {Case{true, 1, HeaderY, 0}, Case{true, 0, HeaderY, 500},
+                         Case{false, 1, HeaderY, 500}, Case{true, 1, 30, 500}}) {
+        const TVTHeaderOptions options = Header().Options() - TVTHeaderOptions{hoShowHint};
+        Header().SetOptions(c.ShowHint ? options + TVTHeaderOptions{hoShowHint} : options);
+        const TPoint screen = Window->ClientToScreen({190, c.Y});
+        SetCursorPos(screen.x, screen.y);
+        int pause = 500;
+        Window->Perform(CM_HINTSHOWPAUSE, c.Recent, reinterpret_cast<LPARAM>(&pause));
+        EXPECT_EQ(pause, c.Pause) << c.ShowHint << c.Recent << c.Y;
+    }
 }
 
 TEST_F(VTHeaderHover, SplitCursorsOverTheBordersAndTheBottomEdge) {

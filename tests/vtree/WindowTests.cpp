@@ -32,6 +32,23 @@ TEST_F(VTWindow, DropTargetRefusesEveryDrag) {
     EXPECT_EQ(Window->DropTarget(), nullptr);
 }
 
+TEST_F(VTWindow, SwitchingAcceptDropOnALiveWindowRegistersAndRevokes) {
+    TCustomVirtualTreeOptions* options = Tree().TreeOptions();
+    ASSERT_NE(Window->DropTarget(), nullptr);
+    options->SetMiscOptions(options->MiscOptions() - TVTMiscOptions{toAcceptOLEDrop});
+    EXPECT_EQ(Window->DropTarget(), nullptr);
+    TComPtr<IDropTarget> probe;
+    Supports(Window->DragManager(), probe);
+    ASSERT_TRUE(probe);
+    EXPECT_EQ(RegisterDragDrop(Window->Handle(), probe.Get()), S_OK) << "the window was revoked";
+    EXPECT_EQ(RevokeDragDrop(Window->Handle()), S_OK);
+
+    options->SetMiscOptions(options->MiscOptions() + TVTMiscOptions{toAcceptOLEDrop});
+    EXPECT_NE(Window->DropTarget(), nullptr);
+    EXPECT_EQ(RegisterDragDrop(Window->Handle(), probe.Get()), DRAGDROP_E_ALREADYREGISTERED)
+        << "the window is registered again without being re-created";
+}
+
 TEST_F(VTWindow, HeaderLivesAboveTheClientArea) {
     RECT window;
     GetWindowRect(Window->Handle(), &window);
