@@ -179,6 +179,7 @@ void TVirtualTreeWindow::CancelHeaderInteraction() {
     const THeaderStates states = HeaderStates() * InteractionStates;
     if (states.Empty()) return;
     SetHeaderStates({}, InteractionStates);
+    FHeaderDragImage->EndDrag();
     const TColumnIndex tracked = FHeaderTrackIndex;
     FHeaderDropTarget = FHeaderDownIndex = FHeaderTrackIndex = NoColumn;
     if (MouseCapture()) SetMouseCapture(false);
@@ -371,25 +372,52 @@ bool TVirtualTreeWindow::HeaderMouseMove(TPoint P) {
         FHeaderDownIndex = FHeaderDropTarget = NoColumn;
         SetHeaderHoverIndex(NoColumn);
         SetHeaderStates({hsDragging}, {hsDragPending});
+        if (FHeaderDragIndex >= 0) StartColumnDragPicture(left);
     }
     if (!HeaderStates().Contains(hsDragging)) return false;
     DragColumnTo(P);
     return true;
 }
 
+// The picture is the column's cell as the header paints it, at the cell's place on the screen;
+// with hoRestrictDrag it moves only sideways.
+void TVirtualTreeWindow::StartColumnDragPicture(Integer ColumnLeft) {
+    TVirtualTreeColumn* column = Header()->Columns()->Items(FHeaderDragIndex);
+    const int height = FHeaderRect.Height();
+    if (column->Width() <= 0 || height <= 0) return;
+    TBitmap picture(column->Width(), height, pf32bit);
+    picture.Canvas()->Brush()->SetColor(clBtnFace);
+    picture.Canvas()->FillRect({0, 0, column->Width(), height});
+    HDC dc = picture.Canvas()->Handle();
+    POINT oldOrigin;
+    SetWindowOrgEx(dc, column->Left(), 0, &oldOrigin);
+    PaintHeader(dc, {0, 0, Header()->Columns()->TotalWidth(), height}, 0);
+    SetWindowOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    const TPoint position{ToScreen(Handle(), {ColumnLeft, 0}).x, window.top + FHeaderRect.top};
+    FHeaderDragImage->MoveRestriction =
+        Header()->Options().Contains(hoRestrictDrag) ? dmrHorizontalOnly : dmrNone;
+    FHeaderDragImage->PrepareDrag(&picture, position, FHeaderDragStart);
+    FHeaderDragImage->ShowDragImage();
+}
+
 void TVirtualTreeWindow::DragColumnTo(TPoint P) {
     Integer left = 0, right = 0;
     const TColumnIndex column = Header()->Columns()->ColumnAndBoundsAt(P, left, right, true);
-    if (column < 0) return;
     const bool before = P.x < (left + right) / 2;
-    if (column == FHeaderDropTarget && before == FHeaderDropBefore) return;
-    if (FHeaderDropTarget >= 0) Header()->Invalidate(FHeaderDropTarget);
-    FHeaderDropTarget = column;
-    FHeaderDropBefore = before;
-    Header()->Invalidate(column);
+    const bool changed = column >= 0 && (column != FHeaderDropTarget || before != FHeaderDropBefore);
+    if (changed) {
+        if (FHeaderDropTarget >= 0) Header()->Invalidate(FHeaderDropTarget);
+        FHeaderDropTarget = column;
+        FHeaderDropBefore = before;
+        Header()->Invalidate(column);
+    }
+    FHeaderDragImage->DragTo(ToScreen(Handle(), P), changed);
 }
 
 void TVirtualTreeWindow::DropColumn(TPoint ScreenPoint) {
+    FHeaderDragImage->EndDrag();
     RECT window;
     GetWindowRect(Handle(), &window);
     const bool overWindow = PtInRect(&window, POINT{ScreenPoint.x, ScreenPoint.y}) != 0;

@@ -352,6 +352,8 @@ public:
     int DragWidth = 200;
     int DragHeight = 350;
     TVTDragImage* DragImage() const noexcept { return FDragImage.get(); }
+    // The picture that follows the mouse while a header column is dragged.
+    TVTDragImage* HeaderDragImage() const noexcept { return FHeaderDragImage.get(); }
     // Renders the selected rows around HotSpot (client coordinates) into the drag picture.
     void PrepareDragImage(TPoint HotSpot);
     virtual bool CanShowDragImage() { return DragImageKind != diNoImage; }
@@ -717,6 +719,8 @@ private:
     TVTHeaderHitPositions HeaderGlyphHit(TVirtualTreeColumn* Column, TPoint P);
     void DragColumnTo(TPoint P);
     void DropColumn(TPoint ScreenPoint);
+    // Shows the dragged column's picture under the mouse (ColumnLeft: its client x).
+    void StartColumnDragPicture(Integer ColumnLeft);
     void CancelHeaderInteraction();
     THeaderStates HeaderStates() const { return Header()->States(); }
     void SetHeaderStates(THeaderStates Enter, THeaderStates Leave);
@@ -811,6 +815,8 @@ private:
     bool FHeaderDropBefore = false;
     TPoint FHeaderTrackPoint;
     TPoint FHeaderDragStart; // screen coordinates
+    // The picture of a dragged column, separate from the node drag picture.
+    std::unique_ptr<TVTDragImage> FHeaderDragImage{new TVTDragImage(this)};
     // auto-scroll and panning
     TScrollDirections FScrollDirections;
     TPoint FLastMousePos; // the pointer as the last move reported it (client coordinates)

@@ -183,6 +183,26 @@ TEST_F(VTHeaderMouse, DraggingAColumnMovesIt) {
     }
 }
 
+TEST_F(VTHeaderMouse, ADraggedColumnsPictureFollowsTheMouseUntilTheDrop) {
+    Header().SetOptions(Header().Options() + TVTHeaderOptions{hoRestrictDrag});
+    TVTDragImage* picture = Window->HeaderDragImage();
+    Press(75);
+    MoveTo(75 + 2 * GetSystemMetrics(SM_CXDRAG));
+    ASSERT_TRUE(Header().States().Contains(hsDragging));
+    EXPECT_TRUE(picture->Visible());
+    ASSERT_NE(picture->Picture(), nullptr);
+    EXPECT_EQ(picture->Picture()->Width(), Column(0)->Width());
+    EXPECT_EQ(picture->Picture()->Height(), Header().Height());
+    EXPECT_EQ(picture->MoveRestriction, dmrHorizontalOnly);
+    const TPoint start = picture->ImagePosition();
+    MoveTo(200);
+    EXPECT_GT(picture->ImagePosition().x, start.x) << "the picture follows the mouse";
+    EXPECT_EQ(picture->ImagePosition().y, start.y) << "and only sideways";
+    Release(200);
+    EXPECT_FALSE(picture->Visible());
+    EXPECT_EQ(picture->Picture(), nullptr) << "the drop frees the picture";
+}
+
 TEST_F(VTHeaderMouse, EscapeOrFocusLossCancelsAColumnDrag) {
     for (UINT cancel : {UINT(WM_KEYDOWN), UINT(WM_KILLFOCUS), UINT(WM_CAPTURECHANGED)}) {
         Press(75);
@@ -190,6 +210,7 @@ TEST_F(VTHeaderMouse, EscapeOrFocusLossCancelsAColumnDrag) {
         ASSERT_TRUE(Header().States().Contains(hsDragging)) << cancel;
         Window->Perform(cancel, cancel == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
         EXPECT_TRUE(Header().States().Empty()) << cancel;
+        EXPECT_FALSE(Window->HeaderDragImage()->Visible()) << cancel;
         Release(290);
         EXPECT_EQ(Positions(), (std::vector<TColumnPosition>{0, 1, 2, 3})) << cancel;
         EXPECT_EQ(GetCapture(), nullptr) << cancel;
