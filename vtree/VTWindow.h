@@ -1025,6 +1025,8 @@ private:
     void TVMGetItemRect(TMessage& Message);
     void TVMGetNextItem(TMessage& Message);
     void WMGetObject(TMessage& Message);
+    // While an item object exists, tells accessibility clients that the item names changed.
+    void NotifyAccessibleNameChange();
     TComPtr<IAccessible> FAccessible;
     TComPtr<IAccessible> FAccessibleItem;
     // A provider making an object may ask the window again (the system's proxy does): such a
