@@ -88,6 +88,11 @@ void TVirtualTreeWindow::WMGetObject(TMessage& Message) {
         Message.Result = ResultFromObject(Message.WParam, FAccessible.Get());
 }
 
+void TVirtualTreeWindow::NotifyAccessibleNameChange() {
+    if (FAccessibleItem && HandleAllocated())
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
+}
+
 void TVirtualTreeWindow::DoGetImageText(PVirtualNode Node, TVTImageKind Kind, TColumnIndex Column,
                                         UnicodeString& ImageText) {
     OnGetImageText(this, Node, Kind, Column, ImageText);

@@ -2,7 +2,10 @@
 // the empty-cell test and node text widths (the base tree has no text).
 #include "vtree/VTInternal.h"
 
-void TBaseVirtualTree::HandleMainColumnChange() { FViewSink->CancelEditNode(); }
+void TBaseVirtualTree::HandleMainColumnChange() {
+    FViewSink->CancelEditNode();
+    FViewSink->MainColumnChanged();
+}
 
 void TBaseVirtualTree::DoColumnResize(TColumnIndex Column) { OnColumnResize(FHeader, Column); }
 

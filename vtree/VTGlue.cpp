@@ -84,6 +84,15 @@ void TVirtualTreeWindow::Assign(TPersistent* Source) {
     SetVisible(source->Visible());
     SetSelectionCurveRadius(source->SelectionCurveRadius());
     SetSelectionBlendFactor(source->SelectionBlendFactor());
-    // Last: the settings above must not make the new nodes initialise themselves.
-    FTree->SetRootNodeCount(from->RootNodeCount());
+    // Last: the settings above must not make the new nodes initialise themselves. Nor may the
+    // scroll bar update that follows: without columns, measuring the content width initialises
+    // the rows in view, so it waits for the next change of the tree.
+    FContentWidthDeferred = true;
+    try {
+        FTree->SetRootNodeCount(from->RootNodeCount());
+    } catch (...) {
+        FContentWidthDeferred = false;
+        throw;
+    }
+    FContentWidthDeferred = false;
 }

@@ -3,7 +3,7 @@
 // and the tree's own Hint where there is no node (hmHintAndDefault). hmDefault leaves the
 // tree's Hint to the framework's own hint window. A hint stays valid while the mouse stays in
 // the rectangle it was shown for.
-#include "vtree/VTWindow.h"
+#include "vtree/VTDrawTree.h"
 
 #include <algorithm>
 
@@ -51,6 +51,9 @@ bool TVirtualTreeWindow::QueryHint(TPoint Point, TVTHintData& Data, TRect& Curso
     TVirtualTreeColumns* columns = Header()->Columns();
     bool show = false;
     Integer left = 0, right = 0;
+    // The draw tree sizes its node hints itself; an empty size means no hint.
+    bool ownsHintSize = false;
+    TRect ownHintSize{};
     if (Point.y < 0) {
         if (Header()->UseColumns() && Header()->Options().Contains(hoShowHint)) {
             const TColumnIndex column = ColumnAtX(columns, Point.x, left, right);
@@ -75,6 +78,10 @@ bool TVirtualTreeWindow::QueryHint(TPoint Point, TVTHintData& Data, TRect& Curso
                     right += columns->Items(next)->Width();
             Data.Node = node;
             Data.Column = column;
+            if (auto* drawTree = dynamic_cast<TCustomVirtualDrawTree*>(this)) {
+                drawTree->DoGetHintSize(node, column, ownHintSize);
+                ownsHintSize = true;
+            }
             if (HintMode == hmTooltip) {
                 const bool multiLine = node->States.Contains(vsMultiline);
                 const TRect r = GetDisplayRect(node, column, true, !multiLine, !multiLine);
@@ -99,12 +106,13 @@ bool TVirtualTreeWindow::QueryHint(TPoint Point, TVTHintData& Data, TRect& Curso
             show = !Data.DefaultHint.empty();
         }
     }
+    if (ownsHintSize && (ownHintSize.Width() <= 0 || ownHintSize.Height() <= 0)) show = false;
     if (!show) {
         FLastHintRect = {};
         FTree->DoStateChange({}, {tsHint});
         return false;
     }
-    Data.HintRect = CursorRect;
+    Data.HintRect = ownsHintSize ? ownHintSize : CursorRect;
     FLastHintRect = CursorRect;
     FTree->DoStateChange({tsHint});
     return true;

@@ -4,7 +4,7 @@
 // down over it, one frame per timer tick until the animation's duration is over.
 #include "vtree/VTHint.h"
 
-#include "vtree/VTWindow.h"
+#include "vtree/VTDrawTree.h"
 
 #include <algorithm>
 
@@ -48,6 +48,7 @@ TRect TVirtualTreeHintWindow::CalcHintRect(int MaxWidth, const TVTHintData& Data
     FHintData = Data;
     TVirtualTreeWindow* tree = Data.Tree;
     if (!tree) return {};
+    if (dynamic_cast<TCustomVirtualDrawTree*>(tree) && Data.Node) return Data.HintRect;
     const bool tooltip = tree->HintMode == hmTooltip && Data.Node;
     TCanvas* canvas = FDrawBuffer->Canvas();
     canvas->SetFont(tooltip ? tree->Font() : HintFont());
@@ -167,6 +168,12 @@ void TVirtualTreeHintWindow::Dispatch(TMessage& Message) {
 void TVirtualTreeHintWindow::BuildBuffer() {
     TCanvas* canvas = FDrawBuffer->Canvas();
     const int width = FDrawBuffer->Width(), height = FDrawBuffer->Height();
+    auto* drawTree = dynamic_cast<TCustomVirtualDrawTree*>(FHintData.Tree);
+    if (drawTree && FHintData.Node) {
+        drawTree->OnDrawHint(drawTree, canvas, FHintData.Node, TRect{0, 0, width, height},
+                             FHintData.Column);
+        return;
+    }
     canvas->Pen()->SetColor(clBlack);
     canvas->Brush()->SetColor(clInfoBk);
     canvas->Rectangle(0, 0, width, height);

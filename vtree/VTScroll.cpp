@@ -86,7 +86,8 @@ void TVirtualTreeWindow::UpdateScrollBars(bool DoRepaint) {
 }
 
 void TVirtualTreeWindow::UpdateHorizontalScrollBar(bool DoRepaint) {
-    FTree->FRangeX = Header()->UseColumns() ? Header()->Columns()->TotalWidth() : VisibleContentWidth();
+    if (Header()->UseColumns()) FTree->FRangeX = Header()->Columns()->TotalWidth();
+    else if (!FContentWidthDeferred) FTree->FRangeX = VisibleContentWidth();
     if (FTree->TreeStates().Contains(tsUpdating) || !HandleAllocated()) return;
     SyncViewport();
     SetViewOffsets(OffsetX(), OffsetY());

@@ -170,6 +170,8 @@ public:
         return false;
     }
     virtual void CancelEditNode() {}
+    // The header's main column changed: accessibility clients are told the item names changed.
+    virtual void MainColumnChanged() {}
     // Answers whether the edit could be ended (True when none runs).
     virtual bool EndEditNode() { return true; }
     virtual void CancelHint() {}

@@ -41,6 +41,7 @@ public:
     void Beep() override { MessageBeep(0); }
     void CancelHint() override { FWindow.CancelHint(); }
     void CancelEditNode() override { FWindow.CancelEditNode(); }
+    void MainColumnChanged() override { FWindow.NotifyAccessibleNameChange(); }
     bool EndEditNode() override { return FWindow.EndEditNode(); }
     void EmptyClipboard() override { FWindow.ReleaseClipboardData(); }
     void RequestValidation() override { FWindow.RequestValidation(); }

@@ -1031,7 +1031,12 @@ private:
     void TVMGetItem(TMessage& Message);
     void TVMGetItemRect(TMessage& Message);
     void TVMGetNextItem(TMessage& Message);
+    // Set while Assign creates its nodes: the content width is not measured then, as that
+    // would initialise the new nodes in view.
+    bool FContentWidthDeferred = false;
     void WMGetObject(TMessage& Message);
+    // While an item object exists, tells accessibility clients that the item names changed.
+    void NotifyAccessibleNameChange();
     TComPtr<IAccessible> FAccessible;
     TComPtr<IAccessible> FAccessibleItem;
     // A provider making an object may ask the window again (the system's proxy does): such a

@@ -11,3 +11,4 @@
 #include "vtree/VTStringTree.h"
 #include "vtree/VTResources.h"
 #include "vtree/VTWindow.h"
+#include "vtree/VTDrawTree.h"

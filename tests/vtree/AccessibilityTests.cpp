@@ -1,7 +1,9 @@
 // The accessibility factory: registration, the choice of provider for a tree's first and second
 // request, and WM_GETOBJECT answered through an in-process test provider that makes standard
-// accessible objects for the window.
+// accessible objects for the window, and the name-change event of a main column change.
 #include "WindowFixture.h"
+
+#include "framework/ExceptionBoundary.h"
 
 using namespace vtree_test;
 
@@ -91,4 +93,70 @@ TEST_F(Accessibility, SecondRequestFallsBackToTheDefaultProvider) {
     ASSERT_EQ(first.Made.size(), 2u);
     EXPECT_EQ(Window->Accessible(), first.Made[0]);
     EXPECT_EQ(Window->AccessibleItem(), first.Made[1]);
+}
+
+namespace {
+
+// The windows a name-change event was raised for, with the object and child ids.
+struct TNameChange {
+    HWND Window;
+    LONG Object;
+    LONG Child;
+};
+std::vector<TNameChange> NameChanges;
+
+void CALLBACK RecordNameChange(HWINEVENTHOOK, DWORD, HWND Window, LONG Object, LONG Child, DWORD,
+                               DWORD) {
+    GuardBoundary([&] { NameChanges.push_back({Window, Object, Child}); });
+}
+
+// Listens to name changes of this process while alive; events may arrive through the queue.
+class TNameChangeHook {
+public:
+    TNameChangeHook()
+        : FHook(SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
+                                RecordNameChange, GetCurrentProcessId(), 0,
+                                WINEVENT_OUTOFCONTEXT)) {
+        NameChanges.clear();
+    }
+    ~TNameChangeHook() {
+        if (FHook) UnhookWinEvent(FHook);
+    }
+    TNameChangeHook(const TNameChangeHook&) = delete;
+    TNameChangeHook& operator=(const TNameChangeHook&) = delete;
+    bool Active() const noexcept { return FHook != nullptr; }
+    // The events raised for Window so far.
+    std::vector<TNameChange> For(HWND Window) const {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        std::vector<TNameChange> found;
+        for (const TNameChange& change : NameChanges)
+            if (change.Window == Window) found.push_back(change);
+        return found;
+    }
+
+private:
+    HWINEVENTHOOK FHook;
+};
+
+} // namespace
+
+TEST_F(Accessibility, MainColumnChangeRaisesANameChangeOnlyWithAnItemObject) {
+    for (int i = 0; i < 2; ++i) Header().Columns()->Add();
+    TNameChangeHook hook;
+    ASSERT_TRUE(hook.Active());
+    Header().SetMainColumn(1);
+    EXPECT_TRUE(hook.For(Window->Handle()).empty()); // no item object yet
+
+    TTestProvider first, second;
+    TRegistered one(&first), two(&second);
+    GetObject(OBJID_CLIENT);
+    ASSERT_NE(Window->AccessibleItem(), nullptr);
+    Header().SetMainColumn(0);
+    const std::vector<TNameChange> changes = hook.For(Window->Handle());
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].Object, OBJID_CLIENT);
+    EXPECT_EQ(changes[0].Child, CHILDID_SELF);
+    Header().SetMainColumn(0); // unchanged: no event
+    EXPECT_EQ(hook.For(Window->Handle()).size(), 1u);
 }

@@ -1,5 +1,6 @@
-// The clipboard formats, the data object and its enumerator, the reference to the source tree
-// (forged and stale blocks refused), and copy, cut, paste and flush through the real clipboard.
+// The clipboard formats, the data object and its enumerator, the text formats it renders, the
+// reference to the source tree (forged and stale blocks refused), and copy, cut, paste and
+// flush through the real clipboard.
 #include "TransferFixture.h"
 
 #include <cstring>
@@ -276,6 +277,104 @@ TEST_F(Clipboard, WindowMessagesCopyCutAndPaste) {
     EXPECT_TRUE(A->Tree()->TreeStates().Contains(tsCopyPending));
     SendMessageW(B->Handle(), WM_PASTE, 0, 0);
     EXPECT_EQ(NamesB.Shape(*B->Tree()), L"m0");
+}
+
+// The bytes of a format as the data object renders it (empty, with a failure, when it fails).
+std::vector<Byte> Rendered(IDataObject* Data, const wchar_t* Name, CLIPFORMAT Standard = 0) {
+    const CLIPFORMAT format =
+        Standard ? Standard : static_cast<CLIPFORMAT>(RegisterClipboardFormatW(Name));
+    FORMATETC etc = vtree_formats::FormatEtcFor(format);
+    STGMEDIUM medium{};
+    const HRESULT result = Data->GetData(&etc, &medium);
+    if (result != S_OK || medium.tymed != TYMED_HGLOBAL) {
+        ADD_FAILURE() << "no block for " << UnicodeToAnsi(Name);
+        return {};
+    }
+    const auto* bytes = static_cast<const Byte*>(GlobalLock(medium.hGlobal));
+    std::vector<Byte> copy(bytes, bytes + GlobalSize(medium.hGlobal));
+    GlobalUnlock(medium.hGlobal);
+    ReleaseStgMedium(&medium);
+    return copy;
+}
+
+// The text up to the first zero character; a block without one fails.
+template <class TChar>
+std::basic_string<TChar> Terminated(const std::vector<Byte>& Bytes) {
+    std::basic_string<TChar> text(Bytes.size() / sizeof(TChar), TChar{});
+    std::memcpy(text.data(), Bytes.data(), text.size() * sizeof(TChar));
+    const std::size_t end = text.find(TChar{});
+    EXPECT_NE(end, std::basic_string<TChar>::npos) << "the text is terminated";
+    return text.substr(0, end);
+}
+
+// The value of one of the HTML description's offsets.
+std::size_t HtmlOffset(const std::string& Html, const std::string& Name) {
+    const std::size_t at = Html.find(Name + ":");
+    if (at == std::string::npos) {
+        ADD_FAILURE() << "no " << Name;
+        return 0;
+    }
+    return std::stoul(Html.substr(at + Name.size() + 1, 8));
+}
+
+TEST_F(Clipboard, TextFormatsRenderTheSelectedCellsThroughTheDataObject) {
+    TOwned<TStringList> names(new TStringList);
+    for (const wchar_t* name : {L"Plain text", L"Unicode text", L"CSV", L"Rich Text Format",
+                                L"Rich Text Format Without Objects", L"HTML Format"})
+        names->Add(name);
+    A->SetClipboardFormats(names.get());
+    for (const wchar_t* caption : {L"Name", L"Note"})
+        A->Header()->Columns()->Add()->SetText(caption);
+    AddNodes(*A, NamesA, {L"a&b<c>", L"say \"hi\", ok", L"br{a}c\\d"});
+    A->Tree()->TreeOptions()->SetSelectionOptions({toMultiSelect});
+    A->Tree()->SelectAll(false);
+    TComPtr<IDataObject> data(new TVTDataObject(A.get(), false));
+
+    const std::string text = Terminated<char>(Rendered(data.Get(), L"Plain text", CF_TEXT));
+    EXPECT_NE(text.find("Name\tNote"), std::string::npos) << text;
+    EXPECT_NE(text.find("a&b<c>\ta&b<c>"), std::string::npos) << text;
+    EXPECT_NE(text.find("br{a}c\\d\tbr{a}c\\d"), std::string::npos) << text;
+
+    const std::wstring unicode =
+        Terminated<wchar_t>(Rendered(data.Get(), L"Unicode text", CF_UNICODETEXT));
+    EXPECT_NE(unicode.find(L"a&b<c>\ta&b<c>"), std::wstring::npos);
+    EXPECT_NE(unicode.find(L"say \"hi\", ok\tsay \"hi\", ok"), std::wstring::npos);
+
+    const std::string csv = Terminated<char>(Rendered(data.Get(), L"CSV"));
+    EXPECT_NE(csv.find("\"say \"\"hi\"\", ok\""), std::string::npos) << csv;
+
+    const std::string html = Terminated<char>(Rendered(data.Get(), L"HTML Format"));
+    EXPECT_EQ(html.rfind("Version:", 0), 0u) << "the description comes first";
+    const std::size_t startHtml = HtmlOffset(html, "StartHTML");
+    const std::size_t endHtml = HtmlOffset(html, "EndHTML");
+    const std::size_t startFragment = HtmlOffset(html, "StartFragment");
+    const std::size_t endFragment = HtmlOffset(html, "EndFragment");
+    EXPECT_EQ(endHtml, html.size());
+    EXPECT_EQ(html.compare(startHtml, 2, "<!"), 0);
+    ASSERT_LE(startFragment, endFragment);
+    ASSERT_LE(endFragment, html.size());
+    EXPECT_EQ(html.rfind("<!--StartFragment-->", startFragment), startFragment - 20);
+    EXPECT_EQ(html.compare(endFragment, 18, "<!--EndFragment-->"), 0);
+    const std::string fragment = html.substr(startFragment, endFragment - startFragment);
+    EXPECT_NE(fragment.find("a&amp;b&lt;c&gt;"), std::string::npos) << fragment;
+    EXPECT_NE(fragment.find("&quot;hi&quot;"), std::string::npos) << fragment;
+    EXPECT_EQ(fragment.find("<c>"), std::string::npos) << "cell markup is escaped";
+
+    for (const wchar_t* rtfName : {L"Rich Text Format", L"Rich Text Format Without Objects"}) {
+        const std::string rtf = Terminated<char>(Rendered(data.Get(), rtfName));
+        EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
+        int depth = 0;
+        for (std::size_t i = 0; i < rtf.size(); ++i) {
+            if (rtf[i] == '\\') ++i; // an escaped character or a control word's first letter
+            else if (rtf[i] == '{') ++depth;
+            else if (rtf[i] == '}' && --depth == 0) {
+                EXPECT_EQ(i + 1, rtf.size()) << "one group";
+            }
+        }
+        EXPECT_EQ(depth, 0) << "balanced braces";
+        EXPECT_NE(rtf.find("\\u123\\'3f"), std::string::npos) << "a brace as a character";
+        EXPECT_EQ(rtf.find("br{a}"), std::string::npos);
+    }
 }
 
 } // namespace

@@ -28,8 +28,10 @@ TEST_F(Glue, AssignCopiesSettingsAndTheNodeCountButNoNodes) {
     Window->Assign(Source.get());
     EXPECT_EQ(Tree().RootNodeCount(), 4u);
     EXPECT_EQ(Tree().TotalCount(), 4u);
-    for (PVirtualNode n = Tree().GetFirstNoInit(); n; n = Tree().GetNextNoInit(n))
+    for (PVirtualNode n = Tree().GetFirstNoInit(); n; n = Tree().GetNextNoInit(n)) {
         EXPECT_EQ(TBaseVirtualTree::NodeOwnerTree(n), &Tree()); // new nodes, not the source's
+        EXPECT_FALSE(n->States.Contains(vsInitialized));
+    }
     EXPECT_EQ(Tree().Indent, 31);
     EXPECT_EQ(Window->SelectionBlendFactor(), 77);
     EXPECT_EQ(Window->HeaderFont()->Name(), L"Courier New");
