@@ -601,11 +601,12 @@ std::size_t CaptureOnce(TForm* dialog, const UnicodeString& file) {
     return colours.size();
 }
 
-// Test programs running beside this one show topmost windows of their own on the same display;
-// one of them may cover the dialog for a moment, so a blank capture is taken again.
+// Under the load of the test programs running beside this one, the virtual display may map the
+// dialog seconds after it was shown (the capture is then the bare screen), or another program's
+// window may cover it for a moment: a blank capture is taken again, for up to about ten seconds.
 std::size_t SavePicture(TForm* dialog, const UnicodeString& file) {
     std::size_t colours = 0;
-    for (int attempt = 0; attempt < 3 && colours <= 4; ++attempt)
+    for (int attempt = 0; attempt < 14 && colours <= 4; ++attempt)
         colours = CaptureOnce(dialog, file);
     return colours;
 }
