@@ -4,12 +4,13 @@
 // shortens the following ones. The toggle moves the strip of the window below the toggled
 // node's row with ScrollDC and fills the band it uncovers with the tree's colour; the real
 // rows are painted afterwards by the normal painting. With toChildrenAbove the rows above the
-// node move instead.
+// node move instead; a collapse near the end of the tree may move both.
 #include "vtree/VTWindow.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -54,20 +55,57 @@ void TVirtualTreeWindow::Animate(Cardinal Steps, Cardinal Duration,
     leave();
 }
 
-// Which part of the window moves, and which way: the rows below the node (down when it
+// How far the vertical offset comes back when Removed pixels of content vanish: the offset is
+// clamped so that the content still fills the window, which after a collapse near the end of
+// the tree scrolls the rows above the node down.
+int TVirtualTreeWindow::OffsetGivenBack(Integer Removed) {
+    const Integer clamped =
+        std::min<Integer>(0, std::max<Integer>(OffsetY(), ClientHeight() - (RangeY() - Removed)));
+    return static_cast<int>(clamped - OffsetY());
+}
+
+// Which parts of the window move, which way and how far: the rows below the node (down when it
 // expands), or with toChildrenAbove the rows above it (up when it expands), or, for an
 // expansion with toAdvancedAnimatedToggle and toAutoScrollOnExpand whose children do not fit
 // below the node, the node with the rows above it, upwards, as the scrolling that follows
-// will put it at the top.
-TVirtualTreeWindow::TToggleStrip TVirtualTreeWindow::ToggleStrip(const TRect& Row, Integer Delta) {
+// will put it at the top. A collapse with toAdvancedAnimatedToggle that makes the offset come
+// back moves the rows below up by the rest of the removed height first, then the node with
+// the rows above it down by what comes back, so that every row ends where it will be drawn.
+TVirtualTreeWindow::TToggleStrips TVirtualTreeWindow::ToggleStrips(const TRect& Row,
+                                                                   Integer Delta) {
     const int clientHeight = ClientHeight();
+    const int top = Row.top, bottom = Row.bottom;
+    const int height = static_cast<int>(std::abs(Delta));
     const bool expanding = Delta > 0;
-    if (HasPaint(toChildrenAbove)) return {0, Row.top, expanding ? -1 : 1, Row.top};
+    if (HasPaint(toChildrenAbove))
+        return {{0, top, top, expanding ? -1 : 1, std::min(height, top)}};
     const bool advanced = FTree->Options()->AnimationOptions().Contains(toAdvancedAnimatedToggle);
     if (expanding && advanced && FTree->HasAuto(toAutoScrollOnExpand) &&
-        Row.Height() + Delta > clientHeight - Row.top)
-        return {0, Row.bottom, -1, Row.top};
-    return {Row.bottom, clientHeight, expanding ? 1 : -1, clientHeight - Row.bottom};
+        bottom - top + height > clientHeight - top)
+        return {{0, bottom, bottom, -1, std::min(height, top)}};
+    const int givenBack = !expanding && advanced ? OffsetGivenBack(height) : 0;
+    TToggleStrips strips{{bottom, clientHeight, clientHeight, expanding ? 1 : -1,
+                          std::min(height - givenBack, clientHeight - bottom)}};
+    if (givenBack > 0) strips.push_back({0, bottom, bottom + givenBack, 1, givenBack});
+    return strips;
+}
+
+// Moves a strip on to where it should be after Progress of Steps: a share of its distance
+// taken from the total so far, so that no rounding error builds up. The band it uncovers is
+// filled with the tree's colour; a strip moving down takes its lower edge with it.
+void TVirtualTreeWindow::MoveToggleStrip(HDC DC, HBRUSH Brush, const TToggleStrip& Strip,
+                                         int& Moved, int Progress, int Steps) {
+    const int step = Strip.Distance * Progress / Steps - Moved;
+    if (step <= 0) return;
+    const int bottom =
+        Strip.Direction > 0 ? std::min(Strip.Bottom + Moved, Strip.Reach) : Strip.Bottom;
+    RECT area{0, Strip.Top, ClientWidth(), bottom};
+    RECT clip{0, Strip.Top, ClientWidth(), Strip.Reach};
+    ScrollDC(DC, 0, Strip.Direction * step, &area, &clip, nullptr, nullptr);
+    const int bandTop = Strip.Direction > 0 ? Strip.Top : Strip.Bottom - step - 1;
+    RECT band{0, bandTop, ClientWidth(), bandTop + step + 1};
+    FillRect(DC, &band, Brush);
+    Moved += step;
 }
 
 void TVirtualTreeWindow::AnimateToggle(PVirtualNode Node, Integer Delta) {
@@ -75,28 +113,26 @@ void TVirtualTreeWindow::AnimateToggle(PVirtualNode Node, Integer Delta) {
     const TRect row = GetDisplayRect(Node, NoColumn, false);
     const int clientHeight = ClientHeight();
     if (row.top < 0 || row.top >= clientHeight || row.bottom >= clientHeight) return;
-    const TToggleStrip strip = ToggleStrip(row, Delta);
-    const int distance = std::min<int>(std::abs(Delta), strip.Room);
-    if (distance <= 0) return;
+    const TToggleStrips strips = ToggleStrips(row, Delta);
+    int steps = 0;
+    for (const TToggleStrip& strip : strips) steps = std::max(steps, strip.Distance);
+    if (steps <= 0) return;
     CancelHint();
     Update();
     HDC dc = GetDC(Handle());
     if (!dc) RaiseLastOSError(L"GetDC");
     TOwnedBrush brush(CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Color()))));
-    int moved = 0;
+    std::vector<int> moved(strips.size(), 0);
+    int progress = 0;
     auto callback = [&](int, int StepSize) {
-        if (StepSize == 0 || moved >= distance) return true;
-        const int step = std::min(StepSize, distance - moved);
-        RECT area{0, strip.Top, ClientWidth(), strip.Bottom};
-        ScrollDC(dc, 0, strip.Direction * step, &area, &area, nullptr, nullptr);
-        const int bandTop = strip.Direction > 0 ? strip.Top : strip.Bottom - step - 1;
-        RECT band{0, bandTop, ClientWidth(), bandTop + step + 1};
-        FillRect(dc, &band, brush.Get());
-        moved += step;
+        if (StepSize == 0 || progress >= steps) return true;
+        progress = std::min(progress + StepSize, steps);
+        for (std::size_t i = 0; i < strips.size(); ++i)
+            MoveToggleStrip(dc, brush.Get(), strips[i], moved[i], progress, steps);
         return true;
     };
     try {
-        Animate(static_cast<Cardinal>(distance), FTree->AnimationDuration, callback);
+        Animate(static_cast<Cardinal>(steps), FTree->AnimationDuration, callback);
     } catch (...) {
         ReleaseDC(Handle(), dc);
         throw;

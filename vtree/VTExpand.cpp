@@ -43,7 +43,10 @@ void TBaseVirtualTree::FinishToggle(PVirtualNode Node, bool Changed, Integer Del
         return;
     }
     RecalculateRanges();
+    const int offsetBefore = FViewport.OffsetY;
     FViewSink->UpdateScrollBars(true);
+    // A collapse near the end of the tree brings the offset back: the rows above the node move.
+    const bool clamped = FViewport.OffsetY != offsetBefore;
     // Rows above the node moved: the whole view changes, whether or not it scrolls.
     if (HasPaint(toChildrenAbove)) {
         if (!FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting) &&
@@ -54,7 +57,7 @@ void TBaseVirtualTree::FinishToggle(PVirtualNode Node, bool Changed, Integer Del
     const bool scrolled = Node->States.Contains(vsExpanded) && HasAuto(toAutoScrollOnExpand) &&
                           !FStates.Contains(tsExpanding) && !FStates.Contains(tsPainting) &&
                           FViewSink->ScrollAfterExpansion(Node);
-    if (!scrolled) return FViewSink->InvalidateToBottom(Node);
+    if (!scrolled && !clamped) return FViewSink->InvalidateToBottom(Node);
     FViewSink->UpdateScrollBars(true);
     FViewSink->InvalidateControl();
 }

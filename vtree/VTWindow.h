@@ -328,8 +328,20 @@ public:
     // while another animation does or for a Duration of 0.
     using TAnimationCallback = std::function<bool(int Step, int StepSize)>;
     void Animate(Cardinal Steps, Cardinal Duration, const TAnimationCallback& Callback);
-    // Moves the rows below Node by Delta pixels step by step (the toggle animation).
+    // Moves the parts of the window that a toggle of Node changing the content's height by Delta
+    // moves, step by step (the toggle animation).
     void AnimateToggle(PVirtualNode Node, Integer Delta);
+    // A part of the client area a toggle animation moves: rows Top..Bottom, up (-1) or down
+    // (1), by Distance pixels; moving down it may cover rows down to Reach.
+    struct TToggleStrip {
+        int Top, Bottom, Reach, Direction, Distance;
+    };
+    using TToggleStrips = std::vector<TToggleStrip>;
+    // What a toggle of the node with row Row changing the content's height by Delta moves, in
+    // the order the strips move at each step.
+    TToggleStrips ToggleStrips(const TRect& Row, Integer Delta);
+    // How far the vertical offset comes back when Removed pixels of content vanish.
+    int OffsetGivenBack(Integer Removed);
     // After an expansion: the whole expanded block when it fits, else Node at the top.
     bool ScrollAfterExpansion(PVirtualNode Node);
     // The same with toChildrenAbove: the rows that appear or vanish lie above Node.
@@ -586,12 +598,8 @@ private:
     void HeaderNCMouseMove(TMessage& Message, TPoint P);
     void HeaderTimerExpired();
     void SetHeaderHoverIndex(TColumnIndex Column);
-    // The part of the client area a toggle animation moves (rows Top..Bottom), which way, and
-    // how far it may move at most.
-    struct TToggleStrip {
-        int Top, Bottom, Direction, Room;
-    };
-    TToggleStrip ToggleStrip(const TRect& Row, Integer Delta);
+    void MoveToggleStrip(HDC DC, HBRUSH Brush, const TToggleStrip& Strip, int& Moved, int Progress,
+                         int Steps);
     TColumnIndex FHeightTrackColumn = NoColumn;
     TPoint FHeightTrackPoint;
     TPoint FHeaderTrackStart;

@@ -1,5 +1,7 @@
 #include "InputFixture.h"
 
+#include <optional>
+
 namespace {
 
 using namespace vtree_test;
@@ -87,6 +89,139 @@ TEST_F(VTToggleView, AnimateSpreadsTheStepsAndEndsWithAFinalCall) {
         return true;
     });
     EXPECT_TRUE(calls.empty()) << "a duration of 0 animates nothing";
+}
+
+// A collapse moves the rows below the node up by the removed height, unless the tree is scrolled
+// so near its end that the offset comes back: then, with toAdvancedAnimatedToggle, the node and
+// the rows above it move down by what comes back and the rows below up by the rest.
+class VTCollapseStrips : public VTToggleView {
+protected:
+    void SetAnimationOptions(TVTAnimationOptions Value) {
+        Tree().TreeOptions()->SetAnimationOptions(Value);
+    }
+    void SetChildrenAbove(bool Value) {
+        TCustomVirtualTreeOptions* options = Tree().TreeOptions();
+        const TVTPaintOptions above{toChildrenAbove};
+        options->SetPaintOptions(Value ? options->PaintOptions() + above
+                                       : options->PaintOptions() - above);
+    }
+    // The node expanded with four children, the view scrolled so that BelowWindow pixels of
+    // content lie below it (none: at the top).
+    PVirtualNode ExpandAndScroll(int Index, std::optional<int> BelowWindow) {
+        Tree().FullCollapse();
+        PVirtualNode node = Row(Index);
+        if (!node->FirstChild) AddChildren(node, 4);
+        Tree().ToggleNode(node);
+        Window->SetOffsetY(BelowWindow ? Window->ClientHeight() - Window->RangeY() + *BelowWindow
+                                       : 0);
+        return node;
+    }
+};
+
+TEST_F(VTCollapseStrips, TheRowsAboveMoveByWhatTheOffsetGivesBack) {
+    struct TCase {
+        const char* Name;
+        int Row;
+        std::optional<int> BelowWindow;
+        bool Advanced, ChildrenAbove;
+        bool Scrolls, RowsAboveMove;
+    };
+    const std::vector<TCase> cases = {
+        {"at the end, advanced", 44, 0, true, false, true, true},
+        {"near the end, advanced", 44, 30, true, false, true, true},
+        {"at the end, plain", 44, 0, false, false, true, false},
+        {"at the top, advanced", 5, std::nullopt, true, false, false, false},
+        {"at the end, children above", 44, 0, true, true, true, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetChildrenAbove(c.ChildrenAbove);
+        SetAnimationOptions({});
+        PVirtualNode node = ExpandAndScroll(c.Row, c.BelowWindow);
+        SetAnimationOptions(c.Advanced ? TVTAnimationOptions{toAdvancedAnimatedToggle}
+                                       : TVTAnimationOptions{});
+        const TRect row = Window->GetDisplayRect(node, NoColumn, false);
+        ASSERT_GE(row.top, 0);
+        ASSERT_LT(row.bottom, Window->ClientHeight());
+        const int removed = static_cast<int>(node->TotalHeight - node->NodeHeight);
+        const TVirtualTreeWindow::TToggleStrips strips = Window->ToggleStrips(row, -removed);
+        const int offsetBefore = Window->OffsetY();
+        Tree().ToggleNode(node);
+        const int givenBack = Window->OffsetY() - offsetBefore;
+        if (c.ChildrenAbove) {
+            ASSERT_EQ(strips.size(), 1u);
+            EXPECT_EQ(strips[0].Top, 0);
+            EXPECT_EQ(strips[0].Bottom, row.top);
+            EXPECT_EQ(strips[0].Direction, 1);
+            EXPECT_EQ(strips[0].Distance, std::min<int>(removed, row.top));
+            continue;
+        }
+        EXPECT_EQ(givenBack > 0, c.Scrolls)
+            << "offset " << offsetBefore << " -> " << Window->OffsetY();
+        const int rowsAbove = c.RowsAboveMove ? givenBack : 0;
+        ASSERT_EQ(strips.size(), c.RowsAboveMove ? 2u : 1u);
+        EXPECT_EQ(strips[0].Top, row.bottom) << "the rows below";
+        EXPECT_EQ(strips[0].Direction, -1);
+        EXPECT_EQ(strips[0].Distance,
+                  std::min<int>(removed - rowsAbove, Window->ClientHeight() - row.bottom));
+        if (!c.RowsAboveMove) continue;
+        EXPECT_EQ(strips[1].Top, 0) << "the node and the rows above it";
+        EXPECT_EQ(strips[1].Bottom, row.bottom);
+        EXPECT_EQ(strips[1].Reach, row.bottom + givenBack);
+        EXPECT_EQ(strips[1].Direction, 1);
+        EXPECT_EQ(strips[1].Distance, givenBack);
+        EXPECT_EQ(Window->GetDisplayRect(node, NoColumn, false).top, row.top + givenBack)
+            << "where the node's row is drawn after the collapse";
+    }
+}
+
+// The window's pixels as they are on the screen.
+TOwned<TBitmap> ScreenClient(TVirtualTreeWindow& Window) {
+    const TRect client = Window.ClientRect();
+    TOwned<TBitmap> bitmap(new TBitmap(client.Width(), client.Height(), pf32bit));
+    HDC dc = GetDC(Window.Handle());
+    BitBlt(bitmap->Canvas()->Handle(), 0, 0, client.Width(), client.Height(), dc, 0, 0, SRCCOPY);
+    ReleaseDC(Window.Handle(), dc);
+    return bitmap;
+}
+
+// The first pixel where two bitmaps of the same size differ, as text; empty when none does.
+std::string FirstDifference(TBitmap& A, TBitmap& B) {
+    for (int y = 0; y < A.Height(); ++y)
+        for (int x = 0; x < A.Width(); ++x)
+            if (PixelAt(A, x, y) != PixelAt(B, x, y))
+                return std::to_string(x) + "," + std::to_string(y) + ": " + Hex(PixelAt(A, x, y)) +
+                       " vs " + Hex(PixelAt(B, x, y));
+    return {};
+}
+
+TEST_F(VTCollapseStrips, AnAnimatedCollapseEndsLikeAPlainOne) {
+    Host->SetVisible(true);
+    // No other window may cover the pixels read back.
+    SetWindowPos(Host->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    auto collapse = [&](TVTAnimationOptions Animation) {
+        SetAnimationOptions({});
+        PVirtualNode node = ExpandAndScroll(44, 30);
+        UpdateWindow(Window->Handle());
+        SetAnimationOptions(Animation);
+        const int offsetBefore = Window->OffsetY();
+        Tree().ToggleNode(node);
+        UpdateWindow(Window->Handle());
+        return Window->OffsetY() - offsetBefore;
+    };
+    const int plainGivenBack = collapse({});
+    TOwned<TBitmap> plain = ScreenClient(*Window);
+    TStateLog log;
+    Tree().OnStateChange = TVTStateChangeEvent(&log, &TStateLog::OnStateChange);
+    Tree().AnimationDuration = 20;
+    const int givenBack = collapse({toAnimatedToggle, toAdvancedAnimatedToggle});
+    EXPECT_EQ(log.EnteredAnimation, 1) << "the collapse animates";
+    EXPECT_GT(plainGivenBack, 0) << "the collapse scrolls the tree";
+    EXPECT_EQ(givenBack, plainGivenBack);
+    TOwned<TBitmap> animated = ScreenClient(*Window);
+    EXPECT_EQ(FirstDifference(*animated, *plain), "");
+    EXPECT_EQ(FirstDifference(*animated, *PrintClient()), "")
+        << "the screen shows what the tree paints";
 }
 
 class VTToggleAbove : public VTToggleView {
