@@ -9,9 +9,10 @@
 // knows its clients without knowing what they are. A property setter of TCustomAction first
 // hands the new value to every link (which passes it on when its client still shows the old
 // one: IsCaptionLinked and the like), then stores it and calls Change, which tells every link;
-// a control answers with ActionChange(Sender, False), taking over what the action shows. The action going away clears every link's action before
-// the memory goes, and a link going away leaves its action's client list, so neither side is
-// left with a dangling pointer, whichever is freed first.
+// a control answers with ActionChange(Sender, False), taking over what the action shows. The
+// action going away clears every link's action before the memory goes, and a link going away
+// leaves its action's client list, so neither side is left with a dangling pointer, whichever
+// is freed first.
 //
 // No idle updates: actions are updated when someone calls Update. GUI thread only.
 #pragma once

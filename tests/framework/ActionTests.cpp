@@ -55,7 +55,8 @@ TEST(Actions, ControlTakesOverWhatTheActionShowsAndFollowsIt) {
         {"caption", [&] { action->SetCaption(L"Disconnect"); },
          [&] { return button->Caption() == L"Disconnect"; }},
         {"enabled", [&] { action->SetEnabled(true); }, [&] { return button->Enabled(); }},
-        {"hint", [&] { action->SetHint(L"Hang up"); }, [&] { return button->Hint() == L"Hang up"; }},
+        {"hint", [&] { action->SetHint(L"Hang up"); },
+         [&] { return button->Hint() == L"Hang up"; }},
         {"visible", [&] { action->SetVisible(true); }, [&] { return button->Visible(); }},
     };
     for (const Case& c : cases) {
