@@ -11,16 +11,20 @@ TBasicAction::TBasicAction(TComponent* AOwner) : TComponent(AOwner) {}
 
 TBasicAction::~TBasicAction() { TBasicAction::BeforeDestruction(); }
 
-// Clients that asked for a free notification drop their links first; any link left behind is
-// cleared, so that no client keeps a pointer to the freed action.
+// Every link left on the action is cleared, so that no client keeps a pointer to it.
 void TBasicAction::BeforeDestruction() {
     TComponent::BeforeDestruction();
     DetachClients();
 }
 
+// Each link is told, with no action left, so that its client can stop being an action client.
 void TBasicAction::DetachClients() noexcept {
-    for (TBasicActionLink* link : FClients) link->FAction = nullptr;
+    const std::vector<TBasicActionLink*> clients = std::move(FClients);
     FClients.clear();
+    for (TBasicActionLink* link : clients) {
+        link->FAction = nullptr;
+        link->Change();
+    }
 }
 
 bool TBasicAction::Execute() {

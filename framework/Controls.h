@@ -441,14 +441,13 @@ private:
 public:
     TBasicAction* Action() const;
     // Links the control to the action (csActionClient) and takes over what it shows; null
-    // unlinks. The action going away unlinks the control.
+    // unlinks. The action going away clears the link, so Action() is then null.
     void SetAction(TBasicAction* value);
 
 protected:
     // Takes over a TCustomAction's Caption, Enabled, Hint and Visible; with CheckDefaults only
     // those the control still has at their defaults (a caption that is empty or the name).
     virtual void ActionChange(TObject* Sender, bool CheckDefaults);
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     void DoActionChange(TObject* Sender);

@@ -1,6 +1,6 @@
 // TControl and its action: the link to it, taking over what the action shows, and a click that
-// executes it. The control asks for a free notification of its action, so the action going
-// away unlinks it; the control going away frees its link, which leaves the action's clients.
+// executes it. The action going away clears the links left on it; the control going away frees
+// its link, which leaves the action's clients.
 #include "framework/ActnList.h"
 #include "framework/Controls.h"
 
@@ -15,26 +15,20 @@ void TControl::SetAction(TBasicAction* value) {
         FActionLink.reset(new TControlActionLink(this));
         FActionLink->OnChange = TNotifyEvent(this, &TControl::DoActionChange);
     }
-    if (TBasicAction* old = Action(); old && old != value) old->RemoveFreeNotification(this);
     FActionLink->SetAction(value);
     SetControlStyle(ControlStyle() + TControlStyle{csActionClient});
     ActionChange(value, value->ComponentState().Contains(csLoading));
-    value->FreeNotification(this);
 }
 
 void TControl::ReleaseAction() {
-    if (TBasicAction* old = Action()) old->RemoveFreeNotification(this);
     FActionLink.reset();
     SetControlStyle(ControlStyle() - TControlStyle{csActionClient});
 }
 
-void TControl::Notification(TComponent* AComponent, TOperation Operation) {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == Action()) ReleaseAction();
-}
-
+// A change with no action left is the action going away.
 void TControl::DoActionChange(TObject* Sender) {
-    if (Sender == Action()) ActionChange(Sender, false);
+    if (!Action()) SetControlStyle(ControlStyle() - TControlStyle{csActionClient});
+    else if (Sender == Action()) ActionChange(Sender, false);
 }
 
 // Defaults: an empty caption or the control's name, enabled, no hint, visible.
