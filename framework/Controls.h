@@ -38,6 +38,8 @@
 class TControl;
 class TWinControl;
 class TPopupMenu; // menus are declared with the menu classes; a control only holds the pointer
+class TBasicAction; // actions and their links are declared in ActnList.h
+class TControlActionLink;
 
 // ---- descriptions ------------------------------------------------------------------------------
 
@@ -434,6 +436,24 @@ private:
     TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
     TControlState FControlState;
     bool FTornDown = false;
+
+    // ---- actions: the control follows the action it is linked to -------------------------------
+public:
+    TBasicAction* Action() const;
+    // Links the control to the action (csActionClient) and takes over what it shows; null
+    // unlinks. The action going away clears the link, so Action() is then null.
+    void SetAction(TBasicAction* value);
+
+protected:
+    // Takes over a TCustomAction's Caption, Enabled, Hint and Visible; with CheckDefaults only
+    // those the control still has at their defaults (a caption that is empty or the name).
+    virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+
+private:
+    void DoActionChange(TObject* Sender);
+    void ReleaseAction();
+
+    std::unique_ptr<TControlActionLink, graphics_detail::TFreeObject> FActionLink;
 };
 
 // ---- TWinControl -------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 // ControlsMouse.cpp; what only windowed controls do is in the ControlsWin*.cpp files.
 #include "framework/Controls.h"
 
+#include "framework/ActnList.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -28,6 +30,7 @@ void TControl::TearDown() noexcept {
     if (controls_detail::MouseControl() == this) controls_detail::MouseControl() = nullptr;
     if (controls_detail::CaptureControl() == this) controls_detail::CaptureControl() = nullptr;
     if (FParent) FParent->RemoveControl(this);
+    FActionLink.reset();
     TComponent::BeforeDestruction();
 }
 

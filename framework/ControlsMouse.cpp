@@ -108,7 +108,6 @@ void TControl::WMMouseMove(TMessage& Message) {
     MouseMove(MouseKeysToShiftState(Message.WParam), point.x, point.y);
 }
 
-void TControl::Click() { OnClick(this); }
 void TControl::DblClick() { OnDblClick(this); }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

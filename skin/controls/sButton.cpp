@@ -2,6 +2,7 @@
 // on only by a skin (CreateParams with an active manager, or command 1) and off by command 2.
 #include "skin/controls/sButton.h"
 
+#include "framework/ActnList.h"
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/acGlow.h"
 #include "skin/engine/sMessageUtils.h"
@@ -44,6 +45,11 @@ void TsButton::SetButtonStyle(bool ADefault) {
         FCommonData->Invalidate();
     else
         TButton::SetButtonStyle(ADefault);
+}
+
+void TsButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+    TButton::ActionChange(Sender, CheckDefaults);
+    if (auto* action = dynamic_cast<TCustomAction*>(Sender)) SetEnabled(action->Enabled());
 }
 
 void TsButton::SetDown(bool value) {
@@ -158,6 +164,14 @@ void TsButton::SkinnedStage(TMessage& Message) {
     }
     HandleSkinnedMessage(Message, FCommonData.get());
     TButton::WndProc(Message);
+    AfterInherited(Message);
+}
+
+// CM_ACTIONUPDATE carries the action being updated in LParam.
+void TsButton::AfterInherited(const TMessage& Message) {
+    if (Message.Msg != CM_ACTIONUPDATE) return;
+    if (auto* action = dynamic_cast<TCustomAction*>(reinterpret_cast<TObject*>(Message.LParam)))
+        SetEnabled(action->Enabled());
 }
 
 void TsButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {

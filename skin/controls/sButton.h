@@ -45,6 +45,8 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void WndProc(TMessage& Message) override;
     void SetButtonStyle(bool ADefault) override;
+    // A TCustomAction's Enabled is taken over even when the button was disabled.
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 
@@ -53,6 +55,7 @@ private:
     void SkinRemoved();
     void UnskinnedStage(TMessage& Message);
     void SkinnedStage(TMessage& Message);
+    void AfterInherited(const TMessage& Message);
     void SetOwnerDraw(bool On);
 
     std::unique_ptr<TsCommonData, graphics_detail::TFreeObject> FCommonData;

@@ -2,6 +2,7 @@
 // repaints from it (GraphRepaint) while the button is visible or designed.
 #include "skin/controls/sSpeedButton.h"
 
+#include "framework/ActnList.h"
 #include "skin/controls/sSkinnedControl.h"
 
 #include <algorithm>
@@ -104,10 +105,29 @@ void TsSpeedButton::SetImageIndex(int value) {
 
 void TsSpeedButton::SetImages(TCustomImageList* value) {
     if (value == FImages) return;
+    HoldImages(value);
+    LookChanged();
+}
+
+void TsSpeedButton::HoldImages(TCustomImageList* value) {
     if (FImages) FImages->RemoveFreeNotification(this);
     FImages = value;
     if (value) value->FreeNotification(this);
-    LookChanged();
+}
+
+// The cache is rebuilt once, after everything is taken over; a button being loaded or freed
+// is not painted.
+void TsSpeedButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+    TSpeedButton::ActionChange(Sender, CheckDefaults);
+    auto* action = dynamic_cast<TCustomAction*>(Sender);
+    if (!action) return;
+    if (action->ActionList() && action->ActionList()->Images() != FImages)
+        HoldImages(action->ActionList()->Images());
+    FImageIndex = action->ImageIndex();
+    UpdateCaption();
+    FCommonData->BGChanged = true;
+    const TComponentState state = ComponentState();
+    if (!state.Contains(csDestroying) && !state.Contains(csLoading)) Repaint();
 }
 
 void TsSpeedButton::SetShowCaption(bool value) {

@@ -91,6 +91,8 @@ public:
 protected:
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // A TCustomAction also gives its list's Images (when it is in a list) and its ImageIndex.
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
     void WndProc(TMessage& Message) override;
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -119,6 +121,7 @@ private:
     void AfterDropDown();
     void LookChanged();
     void UpdateCaption();
+    void HoldImages(TCustomImageList* value);
     void GlyphChanged(TObject* Sender);
     int ArrowWidth() const;
     int MarginM() const;

@@ -1,6 +1,7 @@
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/controls/sSpeedButton.h"
 
+#include "framework/ActnList.h"
 #include "framework/Themes.h"
 
 #include "SkinTesting.h"
@@ -326,6 +327,50 @@ TEST_F(SpeedButton, OverlappedControlsArePaintedIntoTheButtonsImage) {
     GetWindowOrgEx(image.Canvas()->Handle(), &origin);
     EXPECT_EQ(origin.x, 0);
     EXPECT_EQ(origin.y, 0);
+}
+
+TEST_F(SpeedButton, ActionGivesItsListsImagesItsImageIndexAndItsCaption) {
+    auto* ownImages = new TImageList(Form);
+    auto* listImages = new TImageList(Form);
+    struct Case {
+        const char* name;
+        TActionList* list;
+        TCustomImageList* shown;
+    };
+    const Case cases[] = {{"in a list", new TActionList(Form), listImages},
+                          {"without a list", nullptr, ownImages}};
+    for (const Case& c : cases) {
+        Button->SetImages(ownImages);
+        if (c.list) c.list->SetImages(listImages);
+        auto* action = new TAction(Form);
+        action->SetActionList(c.list);
+        action->SetCaption(L"Lines");
+        action->SetImageIndex(2);
+        Button->SetAction(action);
+        EXPECT_EQ(Button->Images(), c.shown) << c.name;
+        EXPECT_EQ(Button->ImageIndex(), 2) << c.name;
+        EXPECT_EQ(Button->Caption(), L"Lines") << c.name;
+        action->SetImageIndex(0);
+        EXPECT_EQ(Button->ImageIndex(), 0) << c.name << ": later changes are followed";
+        action->Free();
+    }
+
+    // A hidden caption stays hidden, and the action's new caption comes back with it.
+    auto* list = new TActionList(Form);
+    list->SetImages(listImages);
+    auto* action = new TAction(Form);
+    action->SetCaption(L"Lines");
+    Button->SetAction(action);
+    action->SetActionList(list);
+    EXPECT_EQ(Button->Images(), listImages) << "an action put into a list later";
+    Button->SetShowCaption(false);
+    action->SetCaption(L"Servers");
+    EXPECT_EQ(Button->Caption(), L"");
+    Button->SetShowCaption(true);
+    EXPECT_EQ(Button->Caption(), L"Servers");
+
+    listImages->Free();
+    EXPECT_EQ(Button->Images(), nullptr) << "images taken from the list are forgotten when freed";
 }
 
 } // namespace

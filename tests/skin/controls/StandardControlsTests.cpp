@@ -6,6 +6,8 @@
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sRadioButton.h"
 
+#include "framework/ActnList.h"
+
 #include "SkinTesting.h"
 
 namespace {
@@ -54,6 +56,32 @@ TEST_F(StandardControls, PlainButtonShowsItsDefaultStyle) {
     Form->Show();
     EXPECT_EQ(GetWindowLongW(button->Handle(), GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
     EXPECT_EQ(button->CurrentState(), 1);
+}
+
+TEST_F(StandardControls, ButtonTakesItsActionsEnabledEvenWhenDisabledItself) {
+    auto* button = new TsButton(Form);
+    auto* plain = new TButton(Form);
+    auto* action = new TAction(Form);
+    action->BeginLoad(); // defaults are checked while the action loads
+    for (TButton* each : {static_cast<TButton*>(button), plain}) {
+        each->SetParent(Form);
+        each->SetEnabled(false);
+        each->SetAction(action);
+    }
+    action->EndLoad();
+    EXPECT_TRUE(button->Enabled());
+    EXPECT_FALSE(plain->Enabled()) << "the class library's button keeps its own Enabled";
+
+    action->SetEnabled(false);
+    EXPECT_FALSE(button->Enabled());
+    action->SetEnabled(true);
+    EXPECT_TRUE(button->Enabled());
+
+    // Unskinned the button is the class library's: an action update passes it by.
+    auto* other = new TAction(Form);
+    other->SetEnabled(false);
+    button->Perform(CM_ACTIONUPDATE, 0, reinterpret_cast<LPARAM>(other));
+    EXPECT_TRUE(button->Enabled());
 }
 
 TEST_F(StandardControls, CheckBoxKeepsItsState) {
