@@ -286,6 +286,9 @@ public:
 
     const UnicodeString& Hint() const noexcept { return FHint; }
     void SetHint(const UnicodeString& value) { FHint = value; }
+    // The application's help topic for this control; 0 leaves it to the parent controls.
+    int HelpContext() const noexcept { return FHelpContext; }
+    void SetHelpContext(int value) noexcept { FHelpContext = value; }
     bool ShowHint() const noexcept { return FShowHint; }
     void SetShowHint(bool value);
     bool ParentShowHint() const noexcept { return FParentShowHint; }
@@ -423,6 +426,7 @@ private:
     bool FParentFont = true;
     bool FTakingParentFont = false; // the font change comes from the parent, ParentFont stays
     UnicodeString FHint;
+    int FHelpContext = 0;
     bool FShowHint = false;
     bool FParentShowHint = true;
     TCursor FCursor = crDefault;

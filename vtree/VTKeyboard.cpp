@@ -304,7 +304,8 @@ void TVirtualTreeWindow::ShowHelpForFocusedNode() {
     PVirtualNode node = FTree->FocusedNode();
     for (; node && node != FTree->RootNode() && context == 0; node = node->Parent)
         OnGetHelpContext(this, node, 0, context);
-    if (context == 0) context = HelpContext;
+    for (TControl* control = this; control && context == 0; control = control->Parent())
+        context = control->HelpContext();
     if (context == 0) return;
     HELPINFO info{};
     info.cbSize = sizeof(info);

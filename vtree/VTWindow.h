@@ -527,8 +527,6 @@ public:
     static constexpr TCursor crVertSplit = 62;
     // Shown over the hot node with toHotTrack; crDefault for the control's Cursor.
     TCursor HotCursor = crDefault;
-    // Passed to the application's help (WM_HELP) by F1 when no node names a context.
-    Integer HelpContext = 0;
     // The menu a right click or the Applications key shows for a node: asked of the node, then
     // of its parents while the handler leaves AskParent set (Node null: the empty area).
     TVTPopupEvent OnGetPopupMenu;

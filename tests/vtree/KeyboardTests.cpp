@@ -182,14 +182,20 @@ TEST_F(VTKeyboard, F1PassesTheNearestHelpContextToTheApplication) {
     PVirtualNode child = Tree().AddChild(Row(3));
     Tree().SetExpanded(Row(3), true);
     help.NodeContexts[Row(3)] = 42;
-    Window->HelpContext = 7;
+    Window->SetHelpContext(7);
+    Host->SetHelpContext(9);
     Window->OnGetHelpContext = TVTHelpContextEvent(&help, &THelpLog::OnGetHelpContext);
     Tree().SetFocusedNode(child);
     Key(VK_F1);
     Tree().SetFocusedNode(Row(4));
     Key(VK_F1);
+    Window->SetHelpContext(0);
+    Key(VK_F1);
+    Host->SetHelpContext(0);
+    Key(VK_F1);
     Host->SetWindowProc(help.Saved);
-    EXPECT_EQ(help.Contexts, (std::vector<DWORD_PTR>{42, 7})) << "the parent's, then the tree's";
+    EXPECT_EQ(help.Contexts, (std::vector<DWORD_PTR>{42, 7, 9}))
+        << "the parent node's, the tree's, the host window's, then none at all";
 }
 
 } // namespace
