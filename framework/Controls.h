@@ -214,6 +214,50 @@ struct TCreateParams {
     UnicodeString WinClassName;
 };
 
+// ---- in-process dragging ----------------------------------------------------------------------
+
+// dmAutomatic: a left button press on the control begins a drag; dmManual: BeginDrag does.
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// What a CM_DRAG message asks of the control it is sent to (WParam). dmFindTarget answers the
+// control that takes the drag at the point (a TControl* as the result).
+enum TDragMessage { dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCancel, dmFindTarget };
+
+// What is being dragged. OnStartDrag may supply one (it stays the application's to free);
+// otherwise the drag makes its own. The drag fills in the fields as it goes.
+class TDragObject : public TObject {
+    CLASS_INFO(TDragObject, TObject)
+public:
+    TControl* Control = nullptr;     // the control the drag began on
+    TPoint DragPos{};                // the mouse, in screen coordinates
+    TControl* DragTarget = nullptr;  // the control under the mouse that takes the drag, or null
+};
+
+// CM_DRAG's LParam: the drag, and the point in the client area of the control it is sent to.
+struct TDragRec {
+    TDragObject* Source;
+    TPoint Pos;
+    bool AllowDisabled = false; // dmFindTarget: disabled controls may take the drag too
+};
+
+using TStartDragEvent = TMethodEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+using TDragOverEvent = TMethodEvent<void(TObject* Sender, TObject* Source, int X, int Y,
+                                         TDragState State, bool& Accept)>;
+using TDragDropEvent = TMethodEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TEndDragEvent = TMethodEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+
+// The control that takes a drag at a screen point: our window under the point answers
+// dmFindTarget (by default its enabled child control there, else itself); null elsewhere.
+TControl* FindDragTarget(TPoint Pos, bool AllowDisabled);
+
+namespace controls_detail {
+class TDragSession;
+// Escape ends the drag under way without a drop; answers whether one was under way.
+bool CancelDrag();
+// A control going away leaves the drag: as its source the drag ends unheard.
+void ForgetDragControl(TControl* control) noexcept;
+} // namespace controls_detail
+
 // ---- TControl ----------------------------------------------------------------------------------
 
 class TControl : public TComponent {
@@ -352,6 +396,24 @@ public:
     TMouseWheelEvent OnMouseWheel;
     TNotifyEvent OnResize;
 
+    // ---- in-process dragging (ControlsDrag*.cpp) ----------------------------------------------
+    TDragMode DragMode() const noexcept { return FDragMode; }
+    void SetDragMode(TDragMode value) noexcept { FDragMode = value; }
+    TCursor DragCursor() const noexcept { return FDragCursor; }
+    void SetDragCursor(TCursor value) noexcept { FDragCursor = value; }
+    // One drag at a time. Immediate: the drag runs from now; else once the mouse moved
+    // Threshold pixels (negative: the system's threshold). Meanwhile the drag holds the mouse
+    // capture; releasing the button drops on an accepting target, Escape cancels.
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    // Whether a drag from this control is pending or running.
+    bool Dragging() const;
+    // Drop: drops on the target under the mouse when it accepts; otherwise cancels.
+    void EndDrag(bool Drop);
+    TStartDragEvent OnStartDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+
 protected:
     friend class TWinControl;
 
@@ -387,6 +449,16 @@ protected:
     void CMParentShowHintChanged(TMessage& Message);
     void CMParentBiDiModeChanged(TMessage& Message);
     void WMSetText(TMessage& Message);
+
+    // ---- in-process dragging: the source's and the target's sides ----
+    virtual void DoStartDrag(TDragObject*& DragObject);
+    // Accept starts True when OnDragOver is assigned, which then decides.
+    virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    virtual void DragDrop(TObject* Source, int X, int Y);
+    // Target: where the drag was dropped (X, Y in its client area); null when it was not.
+    virtual void DoEndDrag(TObject* Target, int X, int Y);
+    virtual void CMDrag(TMessage& Message);
+    friend class controls_detail::TDragSession;
 
     UnicodeString FText;
 
@@ -458,6 +530,9 @@ private:
     void ReleaseAction();
 
     std::unique_ptr<TControlActionLink, graphics_detail::TFreeObject> FActionLink;
+    // ---- in-process dragging ----
+    TDragMode FDragMode = dmManual;
+    TCursor FDragCursor = crDrag;
 };
 
 // ---- TWinControl -------------------------------------------------------------------------------

@@ -29,6 +29,7 @@ void TControl::TearDown() noexcept {
     Destroying();
     if (controls_detail::MouseControl() == this) controls_detail::MouseControl() = nullptr;
     if (controls_detail::CaptureControl() == this) controls_detail::CaptureControl() = nullptr;
+    controls_detail::ForgetDragControl(this);
     if (FParent) FParent->RemoveControl(this);
     FActionLink.reset();
     TComponent::BeforeDestruction();
@@ -104,6 +105,7 @@ void TControl::Dispatch(TMessage& Message) {
     case WM_MBUTTONUP: WMMouseButton(Message, mbMiddle, false, false); break;
     case WM_MOUSEMOVE: WMMouseMove(Message); break;
     case WM_SETTEXT: WMSetText(Message); break;
+    case CM_DRAG: CMDrag(Message); break;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE: CMMouseEnterLeave(Message); break;
     case CM_MOUSEWHEEL: CMMouseWheel(Message); break;

@@ -81,6 +81,10 @@ void TControl::WMMouseButton(TMessage& Message, TMouseButton Button, bool Down, 
     TShiftState shift = MouseKeysToShiftState(Message.WParam);
     DefaultHandler(Message);
     if (Down) {
+        if (Button == mbLeft && FDragMode == dmAutomatic && !DoubleClick) {
+            BeginDrag(false);
+            return;
+        }
         if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
         if (Button == mbLeft && FControlStyle.Contains(csClickEvents)) {
             FControlState.Include(csClicked);

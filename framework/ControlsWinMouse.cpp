@@ -16,6 +16,9 @@ bool IsRoutedMouseMessage(UINT msg) {
 } // namespace
 
 void TWinControl::WndProc(TMessage& Message) {
+    // Keys go to the focused control, not to the window holding the drag's capture.
+    if (Message.Msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE && controls_detail::CancelDrag())
+        return;
     if (IsRoutedMouseMessage(Message.Msg)) {
         if (Message.Msg == WM_MOUSEMOVE) TrackMouse(Message);
         if (RouteToGraphicChild(Message)) return;

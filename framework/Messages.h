@@ -64,6 +64,7 @@ constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 0x24;
 constexpr UINT CM_TABSTOPCHANGED = CM_BASE + 0x28;
 constexpr UINT CM_UIACTIVATE = CM_BASE + 0x29;
 constexpr UINT CM_CONTROLLISTCHANGE = CM_BASE + 0x2C; // WParam: control, LParam: inserting
+constexpr UINT CM_DRAG = CM_BASE + 0x2F;             // WParam: TDragMessage, LParam: TDragRec
 constexpr UINT CM_HINTSHOW = CM_BASE + 0x30;          // LParam: the hint-info record
 constexpr UINT CM_RECREATEWND = CM_BASE + 0x33;
 constexpr UINT CM_INVALIDATE = CM_BASE + 0x34;

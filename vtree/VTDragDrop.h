@@ -21,7 +21,6 @@
 
 class TVirtualTreeWindow;
 
-enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
 enum TDragOperation { doCopy, doMove, doLink };
 using TDragOperations = TSet<TDragOperation>;
 
