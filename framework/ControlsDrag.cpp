@@ -172,12 +172,14 @@ TControl* FindDragTarget(TPoint Pos, bool AllowDisabled) {
 
 void TControl::BeginDrag(bool Immediate, int Threshold) {
     if (TDragSession::Current()) return;
-    SetMouseCapture(false); // the drag's own window takes the mouse
     TDragSession::Current() = std::make_unique<TDragSession>(
         this, Threshold < 0 ? GetSystemMetrics(SM_CXDRAG) : Threshold);
     TDragSession* session = TDragSession::Current().get();
     TDragObject* object = nullptr;
     try {
+        // The drag's own window takes the mouse; the control sees the capture go while it is
+        // already Dragging().
+        SetMouseCapture(false);
         DoStartDrag(object);
         if (TDragSession::Current().get() != session) return; // the handler ended it
         session->Begin(object);

@@ -299,6 +299,8 @@ public:
     void SetDropTargetNode(PVirtualNode Value) noexcept { FDropTargetNode = Value; }
     // Where over DropTargetNode the last drag move would drop (painting marks it).
     TDropMode LastDropMode = dmNowhere;
+    // The drop target of the last move of a class-library drag, which its drop takes.
+    PVirtualNode LastVCLDragTarget = nullptr;
     PVirtualNode EditNode() const noexcept { return FEditNode; }
     void SetEditNode(PVirtualNode Value) noexcept { FEditNode = Value; }
     PVirtualNode HeightTrackNode() const noexcept { return FHeightTrackNode; }

@@ -21,6 +21,9 @@
 
 class TVirtualTreeWindow;
 
+// dtOLE: drags between windows and programs through OLE; dtVCL: the class library's drag
+// inside this program.
+enum TVTDragType { dtOLE, dtVCL };
 enum TDragOperation { doCopy, doMove, doLink };
 using TDragOperations = TSet<TDragOperation>;
 
@@ -71,13 +74,14 @@ private:
     bool FFullDragging = false;
 };
 
+// Source: the tree (or control) a drag comes from, an application's own drag object, or null
+// for data from another process.
 using TVTDragOverEvent =
-    TMethodEvent<void(TVirtualTreeWindow* Sender, TVirtualTreeWindow* Source, TShiftState Shift,
+    TMethodEvent<void(TVirtualTreeWindow* Sender, TObject* Source, TShiftState Shift,
                       TDragState State, TPoint Pt, TDropMode Mode, DWORD& Effect, bool& Accept)>;
 using TVTDragDropEvent = TMethodEvent<void(
-    TVirtualTreeWindow* Sender, TVirtualTreeWindow* Source, IDataObject* DataObject,
+    TVirtualTreeWindow* Sender, TObject* Source, IDataObject* DataObject,
     const TFormatArray& Formats, TShiftState Shift, TPoint Pt, DWORD& Effect, TDropMode Mode)>;
 using TVTCreateDragManagerEvent =
     TMethodEvent<void(TVirtualTreeWindow* Sender, TComPtr<IVTDragManager>& DragManager)>;
-using TVTStartDragEvent = TMethodEvent<void(TVirtualTreeWindow* Sender)>;
-using TVTEndDragEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, DWORD Effect, TPoint Pt)>;
+

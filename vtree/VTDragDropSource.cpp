@@ -40,6 +40,11 @@ bool UseSystemDragImage(TVTDragImage& Image, IDataObject* DataObject) {
 } // namespace
 
 void TVirtualTreeWindow::BeginDrag(bool Immediate, int Threshold) {
+    if (DragType == dtVCL) {
+        FTree->DoStateChange({tsVCLDragPending});
+        TCustomControl::BeginDrag(Immediate, Threshold);
+        return;
+    }
     const TVirtualTreeStates states = FTree->TreeStates();
     if (states.Contains(tsOLEDragPending) || states.Contains(tsOLEDragging)) return;
     FDragThreshold = Threshold < 0 ? GetSystemMetrics(SM_CXDRAG) : Threshold;
@@ -49,7 +54,8 @@ void TVirtualTreeWindow::BeginDrag(bool Immediate, int Threshold) {
 
 bool TVirtualTreeWindow::Dragging() const {
     const TVirtualTreeStates states = FTree->TreeStates();
-    return states.Contains(tsOLEDragPending) || states.Contains(tsOLEDragging);
+    return states.Contains(tsOLEDragPending) || states.Contains(tsOLEDragging) ||
+           TCustomControl::Dragging();
 }
 
 void TVirtualTreeWindow::DragOnPress(bool DragAllowed, bool IsAnyHit) {
@@ -85,7 +91,13 @@ void TVirtualTreeWindow::RunOLEDrag(TPoint HotSpot) {
     FTree->DoStateChange({tsOLEDragging}, {tsClearPending, tsOLEDragPending});
     DWORD effect = DROPEFFECT_NONE;
     try {
-        OnStartDrag(this);
+        TDragObject* object = nullptr;
+        DoStartDrag(object);
+        if (object) {
+            // OLE carries its own data object: the application's has nothing to do.
+            delete object;
+            FTree->DoStateChange({}, {tsUserDragObject});
+        }
         TComPtr<IDataObject> data = DragManager()->DragDataObject();
         PrepareDragImage(HotSpot);
         if (UseSystemDragImage(*DragImage(), data.Get())) DragImage()->EndDrag();
@@ -97,7 +109,7 @@ void TVirtualTreeWindow::RunOLEDrag(TPoint HotSpot) {
         POINT cursor{};
         GetCursorPos(&cursor);
         if (HandleAllocated()) ::ScreenToClient(Handle(), &cursor);
-        OnEndDrag(this, effect, {cursor.x, cursor.y});
+        DoEndDrag(nullptr, cursor.x, cursor.y);
         DragImage()->EndDrag();
         if (effect == DROPEFFECT_MOVE && FTree->HasAuto(toAutoDeleteMovedNodes))
             DeleteDraggedNodes();

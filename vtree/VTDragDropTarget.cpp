@@ -68,7 +68,7 @@ DWORD TVirtualTreeWindow::AllowedDropEffects() const {
     return effects;
 }
 
-DWORD TVirtualTreeWindow::ChooseDropEffect(TVirtualTreeWindow* Source, TShiftState Shift,
+DWORD TVirtualTreeWindow::ChooseDropEffect(TObject* Source, TShiftState Shift,
                                            DWORD Allowed) const {
     DWORD fallback = Allowed;
     if (Source == this && (Allowed & DROPEFFECT_MOVE)) fallback = DROPEFFECT_MOVE;
@@ -83,14 +83,14 @@ DWORD TVirtualTreeWindow::ChooseDropEffect(TVirtualTreeWindow* Source, TShiftSta
     return (wanted != DROPEFFECT_NONE && (Allowed & wanted)) ? wanted : fallback;
 }
 
-bool TVirtualTreeWindow::DoDragOver(TVirtualTreeWindow* Source, TShiftState Shift,
+bool TVirtualTreeWindow::DoDragOver(TObject* Source, TShiftState Shift,
                                     TDragState State, TPoint Pt, TDropMode Mode, DWORD& Effect) {
     bool accept = false;
     OnDragOver(this, Source, Shift, State, Pt, Mode, Effect, accept);
     return accept;
 }
 
-void TVirtualTreeWindow::DoDragDrop(TVirtualTreeWindow* Source, IDataObject* DataObject,
+void TVirtualTreeWindow::DoDragDrop(TObject* Source, IDataObject* DataObject,
                                     const TFormatArray& Formats, TShiftState Shift, TPoint Pt,
                                     DWORD& Effect, TDropMode Mode) {
     OnDragDrop(this, Source, DataObject, Formats, Shift, Pt, Effect, Mode);
@@ -160,9 +160,12 @@ HRESULT TVirtualTreeWindow::HandleOLEDragEnter(DWORD KeyState, POINTL Pt, DWORD&
     return S_OK;
 }
 
-HRESULT TVirtualTreeWindow::HandleDragOver(TVirtualTreeWindow* Source, DWORD KeyState,
+HRESULT TVirtualTreeWindow::HandleDragOver(TObject* Source, DWORD KeyState,
                                            TDragState State, POINTL Pt, DWORD& Effect) {
-    TVirtualTreeWindow* imageSource = DragManager()->DropHelperAvailable() ? nullptr : Source;
+    // A tree as the source moves its own drag image, unless the system's helper draws it.
+    TVirtualTreeWindow* imageSource = DragManager()->DropHelperAvailable()
+                                          ? nullptr
+                                          : dynamic_cast<TVirtualTreeWindow*>(Source);
     const TPoint point = ClientPoint(HandleAllocated() ? Handle() : nullptr, Pt);
     const bool scrolled = AutoScrollForDrag(point);
     const TShiftState shift = DragShift(KeyState);

@@ -64,7 +64,9 @@ bool TVirtualTreeWindow::DispatchInput(TMessage& Message) {
         if (FTree->SelectedCount() > 0 || !HasPaint(toGhostedIfUnfocused)) Invalidate();
         return true;
     case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(Message.LParam) != Handle()) LeavePendingMouseStates();
+        // The library's drag from this window takes the capture on purpose.
+        if (reinterpret_cast<HWND>(Message.LParam) != Handle() && !TCustomControl::Dragging())
+            LeavePendingMouseStates();
         TCustomControl::Dispatch(Message);
         return true;
     case WM_CANCELMODE:
@@ -320,6 +322,11 @@ void TVirtualTreeWindow::FocusClickedNode(const THitInfo& HitInfo, TColumnIndex 
 
 void TVirtualTreeWindow::HandleMouseUp(TMessage& Message, const THitInfo& HitInfo) {
     TBaseVirtualTree& tree = *FTree;
+    if (tree.TreeStates().Contains(tsVCLDragPending)) {
+        // The library's drag has the release; its end sends one again.
+        if (GetCapture() == Handle()) ReleaseCapture();
+        return;
+    }
     if (tree.IsMouseSelecting()) {
         tree.DoStateChange({}, {tsDrawSelecting, tsDrawSelPending, tsToggleFocusedSelection});
         Invalidate();

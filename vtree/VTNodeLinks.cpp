@@ -349,7 +349,8 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) 
 void TBaseVirtualTree::ForgetNode(PVirtualNode Node) {
     for (PVirtualNode* field : {&FFocusedNode, &FRangeAnchor, &FLastSearchNode, &FCheckNode,
                                 &FHeightTrackNode, &FEditNode, &FDropTargetNode,
-                                &FCurrentHotNode, &FLastChangedNode, &FLastSelected})
+                                &LastVCLDragTarget, &FCurrentHotNode, &FLastChangedNode,
+                                &FLastSelected})
         if (*field == Node) *field = nullptr;
     // A recorded structure change moves to the nearest ancestor that may still live.
     if (FLastStructureChangeNode == Node)
@@ -420,8 +421,9 @@ void TBaseVirtualTree::Clear() {
         }
         ClearSelection();
         for (PVirtualNode* field : {&FFocusedNode, &FLastSelected, &FCurrentHotNode,
-                                    &FDropTargetNode, &FLastChangedNode, &FRangeAnchor,
-                                    &FCheckNode, &FLastSearchNode, &FEditNode, &FHeightTrackNode})
+                                    &FDropTargetNode, &LastVCLDragTarget, &FLastChangedNode,
+                                    &FRangeAnchor, &FCheckNode, &FLastSearchNode, &FEditNode,
+                                    &FHeightTrackNode})
             *field = nullptr;
         FDragSelection.clear();
         // The walk hint goes before any slab does: it may lead into every one of them. Freeing

@@ -911,12 +911,14 @@ public:
     TVTCreateDataObjectEvent OnCreateDataObject;
 
     // ---- drag and drop (VTDragDrop*.cpp) ----
+    TVTDragType DragType = dtOLE;
     TDragOperations DragOperations{doCopy, doMove}; // empty: every effect
     // The window's manager, made on first use (OnCreateDragManager may supply it).
     IVTDragManager* DragManager();
     TDropMode LastDropMode() const noexcept { return FTree->LastDropMode; }
     // Immediate: the drag runs at once from the last click; else it waits until the mouse
-    // moved Threshold pixels (negative: the system's threshold).
+    // moved Threshold pixels (negative: the system's threshold). dtVCL hands the drag to the
+    // class library's.
     void BeginDrag(bool Immediate, int Threshold = -1);
     bool Dragging() const;
     int DragThreshold() const noexcept { return FDragThreshold; }
@@ -926,10 +928,10 @@ public:
                      TVTNodeAttachMode Mode);
     DWORD AllowedDropEffects() const;
     // The effect for a drag from Source with these keys, within Allowed.
-    DWORD ChooseDropEffect(TVirtualTreeWindow* Source, TShiftState Shift, DWORD Allowed) const;
+    DWORD ChooseDropEffect(TObject* Source, TShiftState Shift, DWORD Allowed) const;
     // The drop target side, as the drag manager drives it (Pt in screen coordinates).
     HRESULT HandleOLEDragEnter(DWORD KeyState, POINTL Pt, DWORD& Effect);
-    HRESULT HandleDragOver(TVirtualTreeWindow* Source, DWORD KeyState, TDragState State,
+    HRESULT HandleDragOver(TObject* Source, DWORD KeyState, TDragState State,
                            POINTL Pt, DWORD& Effect);
     void HandleOLEDragLeave();
     HRESULT HandleOLEDrop(IDataObject* DataObject, DWORD KeyState, POINTL Pt, DWORD& Effect);
@@ -940,8 +942,6 @@ public:
     TVTDragOverEvent OnDragOver;
     TVTDragDropEvent OnDragDrop;
     TVTCreateDragManagerEvent OnCreateDragManager;
-    TVTStartDragEvent OnStartDrag;
-    TVTEndDragEvent OnEndDrag;
 
     // ---- printing (VTPrint.cpp) ----
     // How the tree's picture (header, when printed, on top) falls onto pages of image pixels.
@@ -958,15 +958,22 @@ public:
     void Print(HDC PrinterDC, const UnicodeString& Title, bool PrintHeader);
 
 protected:
-    virtual bool DoDragOver(TVirtualTreeWindow* Source, TShiftState Shift, TDragState State,
+    virtual bool DoDragOver(TObject* Source, TShiftState Shift, TDragState State,
                             TPoint Pt, TDropMode Mode, DWORD& Effect);
-    virtual void DoDragDrop(TVirtualTreeWindow* Source, IDataObject* DataObject,
+    virtual void DoDragDrop(TObject* Source, IDataObject* DataObject,
                             const TFormatArray& Formats, TShiftState Shift, TPoint Pt,
                             DWORD& Effect, TDropMode Mode);
     virtual TComPtr<IVTDragManager> DoCreateDragManager();
     // The mouse layer's ways into a drag: a press on a draggable node, and the moves after it.
     void DragOnPress(bool DragAllowed, bool IsAnyHit);
     bool DragOnMove(int X, int Y);
+    // The class library's drag (dtVCL), this window being its source or its target.
+    void DoStartDrag(TDragObject*& DragObject) override;
+    void DoEndDrag(TObject* Target, int X, int Y) override;
+    void CMDrag(TMessage& Message) override;
+    // After a class-library drag: leaves its states and completes the mouse handling with the
+    // release of the button that began it.
+    void FinishDrag();
 
 protected:
     virtual void DoGetUserClipboardFormats(TFormatEtcArray& Formats);
@@ -1001,6 +1008,7 @@ private:
     TColumnIndex FEditColumn = NoColumn;
     TComPtr<IVTDragManager> FDragManager;
     int FDragThreshold = 5;
+    DWORD FVCLDragEffect = DROPEFFECT_NONE; // the effect of the last move of a library drag
     std::unique_ptr<TClipboardFormats, graphics_detail::TFreeObject> FClipboardFormats{
         new TClipboardFormats(this)};
     TVTOwnerRef FOwnerRef{std::make_shared<TVTOwnerCell>(TVTOwnerCell{this})};

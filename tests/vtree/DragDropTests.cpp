@@ -14,12 +14,12 @@ struct TDropHandler {
     std::vector<TDropMode> Modes;
     TFormatArray Formats;
     bool Inserted = false;
-    void DragOver(TVirtualTreeWindow*, TVirtualTreeWindow*, TShiftState, TDragState State, TPoint,
+    void DragOver(TVirtualTreeWindow*, TObject*, TShiftState, TDragState State, TPoint,
                   TDropMode Mode, DWORD&, bool& Accept) {
         if (State != dsDragLeave) Modes.push_back(Mode);
         Accept = true;
     }
-    void DragDrop(TVirtualTreeWindow*, TVirtualTreeWindow*, IDataObject* Data,
+    void DragDrop(TVirtualTreeWindow*, TObject*, IDataObject* Data,
                   const TFormatArray& Offered, TShiftState, TPoint, DWORD& Effect, TDropMode) {
         Formats = Offered;
         Inserted = Window->ProcessDrop(Data, Window->Tree()->DropTargetNode(), Effect,
@@ -225,6 +225,167 @@ TEST_F(DragDrop, AManagerOutlivingItsWindowRefusesEverything) {
     effect = DROPEFFECT_COPY;
     EXPECT_EQ(target->Drop(nullptr, MK_LBUTTON, {0, 0}, &effect), E_UNEXPECTED);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+// ---- the class library's own drag (dtVCL) ------------------------------------------------------
+
+// Notes what a tree hears as the target and the source of a library drag.
+struct TLibraryDragLog {
+    struct TOver {
+        TObject* Source;
+        TDragState State;
+        TDropMode Mode;
+        DWORD Effect;
+    };
+    struct TDrop {
+        TObject* Source;
+        IDataObject* Data;
+        std::size_t Formats;
+        DWORD Effect;
+        TDropMode Mode;
+        PVirtualNode Node;
+    };
+    std::vector<TOver> Overs;
+    std::vector<TDrop> Drops;
+    std::vector<TObject*> EndTargets;
+    void DragOver(TVirtualTreeWindow*, TObject* Source, TShiftState, TDragState State, TPoint,
+                  TDropMode Mode, DWORD& Effect, bool& Accept) {
+        Overs.push_back({Source, State, Mode, Effect});
+        Accept = true;
+    }
+    void DragDrop(TVirtualTreeWindow* Sender, TObject* Source, IDataObject* Data,
+                  const TFormatArray& Formats, TShiftState, TPoint, DWORD& Effect, TDropMode Mode) {
+        Drops.push_back({Source, Data, Formats.size(), Effect, Mode, Sender->Tree()->DropTargetNode()});
+    }
+    void DragAllowed(TVirtualTreeWindow*, PVirtualNode, TColumnIndex, bool& Allowed) {
+        Allowed = true;
+    }
+    void EndDrag(TObject*, TObject* Target, int, int) { EndTargets.push_back(Target); }
+};
+
+// The trees are shown above everything in a corner of the screen that the windows of test
+// programs running beside this one leave free: the library finds its target under the pointer.
+class TLibraryDragFixture : public TDragDropFixture {
+protected:
+    TLibraryDragLog Log;
+    TLibraryDragFixture() {
+        Host->SetBounds(560, 600, 700, 400);
+        Host->SetVisible(true);
+        SetWindowPos(Host->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        for (TVirtualStringTreeWindow* window : {A.get(), B.get()}) {
+            window->OnDragOver = TVTDragOverEvent(&Log, &TLibraryDragLog::DragOver);
+            window->OnDragDrop = TVTDragDropEvent(&Log, &TLibraryDragLog::DragDrop);
+        }
+        A->DragType = dtVCL;
+        A->OnDragAllowed = TVTDragAllowedEvent(&Log, &TLibraryDragLog::DragAllowed);
+        A->OnEndDrag = TEndDragEvent(&Log, &TLibraryDragLog::EndDrag);
+        AddNodes(*A, NamesA, {L"a0", L"a1"});
+        AddNodes(*B, NamesB, {L"b0", L"b1"});
+    }
+    ~TLibraryDragFixture() override {
+        for (TVirtualStringTreeWindow* window : {A.get(), B.get()}) {
+            window->OnDragOver = {};
+            window->OnDragDrop = {};
+        }
+    }
+    // A point of the node's row in client coordinates: on its text, or beyond it in the row's
+    // upper part.
+    TPoint ClientAt(TVirtualTreeWindow& Window, PVirtualNode Node, bool OnText) {
+        const POINTL screen = At(Window, Node, OnText);
+        return Window.ScreenToClient({screen.x, screen.y});
+    }
+    void Press(TVirtualTreeWindow& Window, PVirtualNode Node) {
+        const TPoint p = ClientAt(Window, Node, true);
+        SendMessageW(Window.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    }
+    // A mouse message where the system sends it during the drag: the window holding the
+    // capture.
+    static void AtCapture(UINT Msg, TVirtualTreeWindow& Window, TPoint Client) {
+        HWND capture = GetCapture();
+        ASSERT_NE(capture, nullptr) << "the drag holds the capture";
+        POINT p = Window.ClientToScreen(Client);
+        ScreenToClient(capture, &p);
+        SendMessageW(capture, Msg, Msg == WM_MOUSEMOVE ? MK_LBUTTON : 0, MAKELPARAM(p.x, p.y));
+    }
+};
+
+using LibraryDrag = TLibraryDragFixture;
+
+TEST_F(LibraryDrag, ANodeDraggedOntoAnotherTreeIsDroppedThereWithoutData) {
+    Press(*A, Named(*A, NamesA, L"a1"));
+    EXPECT_TRUE(A->Tree()->TreeStates().Contains(tsVCLDragPending));
+    EXPECT_TRUE(A->Dragging());
+    PVirtualNode b0 = Named(*B, NamesB, L"b0"), b1 = Named(*B, NamesB, L"b1");
+    AtCapture(WM_MOUSEMOVE, *B, ClientAt(*B, b1, true));
+    EXPECT_TRUE(B->Tree()->TreeStates().Contains(tsVCLDragging));
+    EXPECT_EQ(B->Tree()->DropTargetNode(), b1);
+    AtCapture(WM_MOUSEMOVE, *B, ClientAt(*B, b0, false));
+    AtCapture(WM_LBUTTONUP, *B, ClientAt(*B, b0, false));
+    ASSERT_EQ(Log.Overs.size(), 2u);
+    EXPECT_EQ(Log.Overs[0].Source, A.get()) << "the dragged control";
+    EXPECT_EQ(Log.Overs[0].State, dsDragEnter);
+    EXPECT_EQ(Log.Overs[0].Effect, static_cast<DWORD>(DROPEFFECT_COPY)) << "from another tree";
+    EXPECT_EQ(Log.Overs[1].State, dsDragMove);
+    EXPECT_EQ(Log.Overs[1].Mode, dmAbove);
+    ASSERT_EQ(Log.Drops.size(), 1u);
+    EXPECT_EQ(Log.Drops[0].Source, A.get());
+    EXPECT_EQ(Log.Drops[0].Data, nullptr);
+    EXPECT_EQ(Log.Drops[0].Formats, 0u);
+    EXPECT_EQ(Log.Drops[0].Effect, static_cast<DWORD>(DROPEFFECT_COPY));
+    EXPECT_EQ(Log.Drops[0].Mode, dmAbove);
+    EXPECT_EQ(Log.Drops[0].Node, b0) << "the target of the last move";
+    EXPECT_EQ(B->Tree()->DropTargetNode(), nullptr) << "cleared after the drop";
+    EXPECT_FALSE(B->Tree()->TreeStates().Contains(tsVCLDragging));
+    EXPECT_EQ(Log.EndTargets, (std::vector<TObject*>{B.get()}));
+    const TVirtualTreeStates states = A->Tree()->TreeStates();
+    EXPECT_FALSE(states.Contains(tsVCLDragPending) || states.Contains(tsVCLDragging));
+    EXPECT_FALSE(states.Contains(tsLeftButtonDown)) << "the release completed the press";
+    EXPECT_FALSE(A->Dragging());
+}
+
+TEST_F(LibraryDrag, WithinOneTreeTheDragRunsAsAMove) {
+    PVirtualNode a0 = Named(*A, NamesA, L"a0"), a1 = Named(*A, NamesA, L"a1");
+    Press(*A, a0);
+    AtCapture(WM_MOUSEMOVE, *A, ClientAt(*A, a1, true));
+    const TVirtualTreeStates states = A->Tree()->TreeStates();
+    EXPECT_TRUE(states.Contains(tsVCLDragging));
+    EXPECT_FALSE(states.Contains(tsVCLDragPending));
+    AtCapture(WM_LBUTTONUP, *A, ClientAt(*A, a1, true));
+    ASSERT_EQ(Log.Drops.size(), 1u);
+    EXPECT_EQ(Log.Drops[0].Source, A.get());
+    EXPECT_EQ(Log.Drops[0].Effect, static_cast<DWORD>(DROPEFFECT_MOVE));
+    EXPECT_EQ(Log.Drops[0].Mode, dmOnNode);
+    EXPECT_EQ(Log.Drops[0].Node, a1);
+    EXPECT_EQ(Log.EndTargets, (std::vector<TObject*>{A.get()}));
+}
+
+TEST_F(LibraryDrag, AReleaseBeforeTheThresholdIsStillAClick) {
+    TCustomVirtualTreeOptions* options = A->Tree()->TreeOptions();
+    options->SetSelectionOptions(options->SelectionOptions() + TVTSelectionOptions{toMultiSelect});
+    PVirtualNode a0 = Named(*A, NamesA, L"a0"), a1 = Named(*A, NamesA, L"a1");
+    A->Tree()->SetSelected(a0, true);
+    A->Tree()->SetSelected(a1, true);
+    Press(*A, a1);
+    EXPECT_EQ(A->Tree()->SelectedCount(), 2u) << "a drag may still take both";
+    AtCapture(WM_LBUTTONUP, *A, ClientAt(*A, a1, true));
+    EXPECT_EQ(A->Tree()->SelectedCount(), 1u) << "the click selects the pressed node alone";
+    EXPECT_TRUE(A->Tree()->Selected(a1));
+    EXPECT_TRUE(Log.Overs.empty());
+    EXPECT_EQ(Log.EndTargets, (std::vector<TObject*>{nullptr}));
+    EXPECT_FALSE(A->Dragging());
+}
+
+TEST_F(LibraryDrag, EscapeLeavesTheTargetWithoutADrop) {
+    Press(*A, Named(*A, NamesA, L"a0"));
+    AtCapture(WM_MOUSEMOVE, *B, ClientAt(*B, Named(*B, NamesB, L"b1"), true));
+    SendMessageW(A->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(Log.Drops.empty());
+    ASSERT_FALSE(Log.Overs.empty());
+    EXPECT_EQ(Log.Overs.back().State, dsDragLeave);
+    EXPECT_EQ(B->Tree()->DropTargetNode(), nullptr);
+    EXPECT_FALSE(B->Tree()->TreeStates().Contains(tsVCLDragging));
+    EXPECT_EQ(Log.EndTargets, (std::vector<TObject*>{nullptr}));
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 } // namespace
