@@ -57,13 +57,17 @@ void TVirtualTreeWindow::Assign(TPersistent* Source) {
     Constraints()->Assign(source->Constraints());
     SetCtl3D(source->Ctl3D());
     FTree->SetDefaultNodeHeight(from->DefaultNodeHeight());
+    DefaultPasteMode = source->DefaultPasteMode;
+    SetDragCursor(source->DragCursor());
     DragImageKind = source->DragImageKind;
+    SetDragMode(source->DragMode());
     SetEnabled(source->Enabled());
     SetFont(source->Font());
     FTree->SetHeader(from->Header());
     HeaderFont()->Assign(source->HeaderFont());
     HintAnimation = source->HintAnimation;
     HintMode = source->HintMode;
+    HotCursor = source->HotCursor;
     SetImages(source->Images());
     SetIndent(from->Indent);
     SetMargin(from->Margin);

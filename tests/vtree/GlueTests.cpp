@@ -16,6 +16,10 @@ protected:
         Source->SetSelectionBlendFactor(77);
         Source->HeaderFont()->SetName(L"Courier New");
         Source->Header()->SetHeight(27);
+        Source->SetDragMode(dmAutomatic);
+        Source->SetDragCursor(crMultiDrag);
+        Source->HotCursor = crHandPoint;
+        Source->DefaultPasteMode = amInsertBefore;
         Window->StringTree()->SetDefaultText(L"mine");
     }
 };
@@ -36,6 +40,10 @@ TEST_F(Glue, AssignCopiesSettingsAndTheNodeCountButNoNodes) {
     EXPECT_EQ(Window->SelectionBlendFactor(), 77);
     EXPECT_EQ(Window->HeaderFont()->Name(), L"Courier New");
     EXPECT_EQ(Header().Height(), 27);
+    EXPECT_EQ(Window->DragMode(), dmAutomatic);
+    EXPECT_EQ(Window->DragCursor(), crMultiDrag);
+    EXPECT_EQ(Window->HotCursor, crHandPoint);
+    EXPECT_EQ(Window->DefaultPasteMode, amInsertBefore);
     EXPECT_EQ(Window->StringTree()->DefaultText(), L"mine");
 }
 
