@@ -57,13 +57,7 @@ public:
         Canvas->FillRect(R);
     }
 
-    TOwned<TBitmap> PrintClient() {
-        const TRect client = Window->ClientRect();
-        TOwned<TBitmap> bitmap(new TBitmap(client.Width(), client.Height(), pf32bit));
-        SendMessageW(Window->Handle(), WM_PRINTCLIENT,
-                     reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle()), PRF_CLIENT);
-        return bitmap;
-    }
+    TOwned<TBitmap> PrintClient() { return PrintClientOf(*Window); }
 };
 
 } // namespace

@@ -45,6 +45,15 @@ struct TThemesOff {
     ~TThemesOff() { TThemeServices::PinThemesOff(false); }
 };
 
+// The window's client area as PaintTree renders it for WM_PRINTCLIENT.
+inline TOwned<TBitmap> PrintClientOf(TVirtualTreeWindow& Window) {
+    const TRect client = Window.ClientRect();
+    TOwned<TBitmap> bitmap(new TBitmap(client.Width(), client.Height(), pf32bit));
+    SendMessageW(Window.Handle(), WM_PRINTCLIENT,
+                 reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle()), PRF_CLIENT);
+    return bitmap;
+}
+
 // A string tree window on a hidden host, with its window made, and a recorder naming nodes.
 class TWindowFixture : public ::testing::Test {
 protected:
@@ -101,14 +110,7 @@ protected:
             Recorder.Names[Tree().AddChild(nullptr)] = L"Row" + std::to_wstring(i);
     }
 
-    // The client area as PaintTree renders it for WM_PRINTCLIENT.
-    TOwned<TBitmap> PrintClient() {
-        const TRect client = Window->ClientRect();
-        TOwned<TBitmap> bitmap(new TBitmap(client.Width(), client.Height(), pf32bit));
-        SendMessageW(Window->Handle(), WM_PRINTCLIENT,
-                     reinterpret_cast<WPARAM>(bitmap->Canvas()->Handle()), PRF_CLIENT);
-        return bitmap;
-    }
+    TOwned<TBitmap> PrintClient() { return PrintClientOf(*Window); }
 
     // The header row as PaintHeader renders it (window coordinates of the header rectangle).
     TOwned<TBitmap> PrintHeader() {

@@ -90,7 +90,7 @@ protected:
 
 TEST_F(ClientConnect, ConnectsReportsTheConnectionAndClosesAfterTheQuestion) {
     PrepareDialUp("rate 2000 5000\nclient-ip 10.64.0.9\n", L"statuscheck=1500");
-    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
     HWND main = LogInAndConnect(client, L"issued", L"iss123");
     EXPECT_FALSE(IsWindowEnabled(Connect));
     EXPECT_TRUE(IsWindowEnabled(Disconnect));
@@ -123,7 +123,7 @@ TEST_F(ClientConnect, ARefusedOrTimedOutDialReturnsTheButtonsToIdle) {
         SCOPED_TRACE(scenario);
         ForgetRememberedSettings();
         PrepareDialUp(scenario, intervals);
-        TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+        TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
         HWND main = LogInAndClickConnect(client, L"issued", L"iss123");
         EXPECT_TRUE(WaitUntil([this] { return Idle(); }));
         Settle(1500);
@@ -135,7 +135,7 @@ TEST_F(ClientConnect, ARefusedOrTimedOutDialReturnsTheButtonsToIdle) {
 
 TEST_F(ClientConnect, TooManyComputersDisconnectsWithItsMessage) {
     PrepareDialUp("", L"statuscheck=1500");
-    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
     HWND main = LogInAndConnect(client, L"crowded", L"crowd123");
     EXPECT_EQ(client.AnswerMessageBox(),
               L"您的帐户已经超出在线电脑连接数，请检查以前的连接是否断开");
@@ -148,7 +148,7 @@ TEST_F(ClientConnect, AnExpiredAccountIsDisconnectedByTheValidityCheck) {
     PrepareDialUp("", L"statuscheck=1000,datecheck=2500");
     localservers::SetBehaviour(L"primary",
                                R"({"datecheck09.php": {"mode": "text", "text": "expire"}})");
-    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
     HWND main = LogInAndConnect(client, L"issued", L"iss123");
     EXPECT_EQ(client.AnswerMessageBox(), L"此帐户已过期，请及时充值后才能使用此功能");
     EXPECT_TRUE(WaitUntil([this] { return Idle(); }));

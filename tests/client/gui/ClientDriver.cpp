@@ -8,19 +8,11 @@
 
 #include <algorithm>
 #include <fstream>
-#include <map>
 #include <string>
 
 namespace clientgui_test {
 
 namespace {
-
-UnicodeString ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    UnicodeString program(path, length);
-    return program.substr(0, program.rfind(L'\\') + 1);
-}
 
 UnicodeString ClientExecutable() {
     UnicodeString path = L"Z:" VELMORA_CLIENT_EXE;
@@ -77,35 +69,6 @@ void WriteText(HKEY key, const wchar_t* name, const UnicodeString& value) {
 }
 
 } // namespace
-
-UnicodeString ServerAddress(const UnicodeString& role) {
-    std::ifstream file((ProgramFolder() + L"account-servers\\servers.txt").c_str());
-    std::string name, address;
-    while (file >> name >> address)
-        if (UnicodeString(name.begin(), name.end()) == role)
-            return UnicodeString(address.begin(), address.end());
-    throw Exception(L"no local account server " + role + L": run the tests through ctest");
-}
-
-UnicodeString DeadAddress() { return L"127.0.0.13:9"; }
-
-// The server re-reads the file when its time stamp or size changes: each table is written one
-// byte longer than the last (padded with blanks), so that even a coarse clock shows the change.
-void SetServerBehaviour(const UnicodeString& role, const std::string& table) {
-    static std::map<UnicodeString, std::size_t> lastSize;
-    const UnicodeString path = ProgramFolder() + L"account-servers\\" + role + L".behaviour.json";
-    const UnicodeString temporary = path + L".new";
-    std::size_t& last = lastSize[role];
-    const std::size_t size = std::max(table.size(), last + 1);
-    {
-        std::ofstream file(temporary.c_str(), std::ios::binary | std::ios::trunc);
-        file << table << std::string(size - table.size(), ' ');
-    }
-    last = size;
-    if (!MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        throw Exception(L"MoveFileExW failed for " + path + L": " +
-                        std::to_wstring(GetLastError()));
-}
 
 void ForgetRememberedSettings() {
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\vurarer");

@@ -17,13 +17,6 @@ namespace clientgui_test {
 inline constexpr wchar_t ChineseTitle[] = L"Velmora网络加速器 v9.0";
 inline constexpr wchar_t EnglishTitle[] = L"Velmora Client v9.0";
 
-// The local servers' addresses from account-servers/servers.txt beside the test program.
-UnicodeString ServerAddress(const UnicodeString& role);
-// A loopback address nothing listens on.
-UnicodeString DeadAddress();
-// Replaces the server's behaviour table (JSON: script name to {"mode": ...}); "{}" restores it.
-void SetServerBehaviour(const UnicodeString& role, const std::string& table);
-
 // The client's registry: both remembered keys removed, or seeded.
 void ForgetRememberedSettings();
 void RememberLogin(const UnicodeString& user, const UnicodeString& password, int language);

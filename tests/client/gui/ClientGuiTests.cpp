@@ -4,6 +4,7 @@
 // at start and written at close, and the exit code. The screenshots of the login dialog and the main window in both languages
 // are saved beside the program (ctest makes them PNGs).
 #include "ClientDriver.h"
+#include "LocalAccountServers.h"
 
 #include "framework/Exceptions.h"
 
@@ -57,7 +58,7 @@ DWORD CloseMainWindow(TClientProcess& client, const TMainWindow& main) {
 
 TEST(ClientGui, LogsInThroughTheBackupWhenThePrimaryIsDown) {
     ForgetRememberedSettings();
-    TClientProcess client(DeadAddress(), ServerAddress(L"backup"));
+    TClientProcess client(localservers::DeadAddress(), localservers::Address(L"backup"));
     const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
     TypeLogin(dialog, L"demo", L"demo123");
     SaveScreenshot(dialog.Window, L"login_zh.bmp");
@@ -88,7 +89,7 @@ TEST(ClientGui, RefusedLoginsShowTheirReasonAndCancelEndsWithoutWritingTheSelect
     };
     ForgetRememberedSettings();
     RememberSelection(L"2", L"1");
-    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
     const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
     for (const TRefusal& refusal : refusals) {
         TypeLogin(dialog, refusal.User, refusal.Password);
@@ -104,7 +105,7 @@ TEST(ClientGui, RefusedLoginsShowTheirReasonAndCancelEndsWithoutWritingTheSelect
 
 TEST(ClientGui, BothServersDownIsReportedAsBusy) {
     ForgetRememberedSettings();
-    TClientProcess client(DeadAddress(), DeadAddress());
+    TClientProcess client(localservers::DeadAddress(), localservers::DeadAddress());
     const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
     TypeLogin(dialog, L"demo", L"demo123");
     Click(ChildWithText(dialog.Window, L"登  陆"));
@@ -115,13 +116,13 @@ TEST(ClientGui, BothServersDownIsReportedAsBusy) {
 
 TEST(ClientGui, AnEmptyCredentialReplyIsBusyAndTheDialogStaysForAnotherTry) {
     ForgetRememberedSettings();
-    SetServerBehaviour(L"primary", R"({"usercheck09.php": {"mode": "empty"}})");
-    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    localservers::SetBehaviour(L"primary", R"({"usercheck09.php": {"mode": "empty"}})");
+    TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
     const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
     TypeLogin(dialog, L"demo", L"demo123");
     Click(ChildWithText(dialog.Window, L"登  陆"));
     const UnicodeString busy = client.AnswerMessageBox();
-    SetServerBehaviour(L"primary", "{}");
+    localservers::SetBehaviour(L"primary", "{}");
     EXPECT_EQ(busy, L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
     EXPECT_TRUE(client.Running());
     Click(ChildWithText(dialog.Window, L"登  陆"));
@@ -132,7 +133,7 @@ TEST(ClientGui, AnEmptyCredentialReplyIsBusyAndTheDialogStaysForAnotherTry) {
 
 TEST(ClientGui, EmptyUserNameIsRefusedBeforeAnyExchange) {
     ForgetRememberedSettings();
-    TClientProcess client(DeadAddress(), DeadAddress());
+    TClientProcess client(localservers::DeadAddress(), localservers::DeadAddress());
     const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
     Click(ChildWithText(dialog.Window, L"登  陆"));
     EXPECT_EQ(client.AnswerMessageBox(), L"账号不能为空");
@@ -142,7 +143,7 @@ TEST(ClientGui, RemembersLoginLanguageAndSelectionAcrossRuns) {
     ForgetRememberedSettings();
     RememberLogin(L"demo", L"demo123", 1);
     RememberSelection(L"2", L"1");
-    TClientProcess client(ServerAddress(L"primary"), ServerAddress(L"backup"));
+    TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
     const TLoginDialog dialog = FindLoginDialog(client, EnglishTitle);
     EXPECT_EQ(WindowText(dialog.User), L"demo");
     EXPECT_EQ(WindowText(dialog.Password), L"demo123");

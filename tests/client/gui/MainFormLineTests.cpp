@@ -3,6 +3,7 @@
 // refresh talks to the local account servers; the shell never sees the tray icon (its calls are
 // recorded instead).
 #include "ClientDriver.h"
+#include "LocalAccountServers.h"
 
 #include "client/gui/MainForm.h"
 
@@ -209,7 +210,7 @@ TEST_F(MainFormLines, SortingByDelayPutsUnmeasuredLinesLastAndNeverTies) {
 }
 
 TEST_F(MainFormLines, RefreshReloadsTheListFromTheServerAndKeepsItWhenTheReplyIsEmpty) {
-    cur_server = clientgui_test::ServerAddress(L"primary");
+    cur_server = localservers::Address(L"primary");
     UseLineList(L"[Old]\r\nO=x,1%,0\r\n");
     Form->LoadLineList();
     Form->N14Click(Form->N14);
@@ -220,12 +221,12 @@ TEST_F(MainFormLines, RefreshReloadsTheListFromTheServerAndKeepsItWhenTheReplyIs
     EXPECT_EQ(Rows()[0]->name, L"Relay 1");
     EXPECT_EQ(Rows()[0]->ip, L"127.0.3.1");
 
-    clientgui_test::SetServerBehaviour(L"primary", R"({"vpnlist09_en.php": {"mode": "empty"}})");
+    localservers::SetBehaviour(L"primary", R"({"vpnlist09_en.php": {"mode": "empty"}})");
     const TKitStreamIniFile* before = line_ini;
     TBoxAnswerer answerer;
     Form->N14Click(Form->N14);
     EXPECT_EQ(answerer.Text(), L"Unable to update the server list, please try again later");
-    clientgui_test::SetServerBehaviour(L"primary", "{}");
+    localservers::SetBehaviour(L"primary", "{}");
     EXPECT_EQ(line_ini, before);
     EXPECT_EQ(AreaNames(), areas);
     EXPECT_EQ(Rows().size(), 1u);
