@@ -25,6 +25,11 @@ public:
         static std::unique_ptr<TDragSession> session;
         return session;
     }
+    // The drag whose end is being told: a drop handler may free its source meanwhile.
+    static TDragSession*& Finishing() noexcept {
+        static TDragSession* session = nullptr;
+        return session;
+    }
 
     // Takes the drag object from OnStartDrag (or makes one) and the mouse capture.
     void Begin(TDragObject* object) {
@@ -49,6 +54,12 @@ public:
         // Out of Current() first: what the handlers below do cannot reach this drag again.
         std::unique_ptr<TDragSession> done = std::move(Current());
         if (!done) return;
+        TDragSession* const outer = Finishing();
+        Finishing() = done.get();
+        struct TRestore {
+            TDragSession* Outer;
+            ~TRestore() { Finishing() = Outer; }
+        } restore{outer};
         if (done->Window && GetCapture() == done->Window->Handle()) ReleaseCapture();
         SetCursor(CursorHandle(crArrow));
         TControl* target = done->Running ? done->Target : nullptr;
@@ -58,13 +69,15 @@ public:
         if (target) {
             at = target->ScreenToClient(pos);
             done->Send(target, dropped ? dmDragDrop : dmDragLeave, pos);
+            target = done->Target; // null when the handler freed it
         }
         if (done->Object) done->Object->DragTarget = dropped ? target : nullptr;
+        if (!done->Source) return;
         if (dropped) done->Source->DoEndDrag(target, at.x, at.y);
         else done->Source->DoEndDrag(nullptr, 0, 0);
     }
 
-    TControl* const Source;
+    TControl* Source; // null once freed while its drag's end is being told
     TDragObject* Object = nullptr;
     TControl* Target = nullptr;
 
@@ -142,6 +155,10 @@ bool CancelDrag() {
 }
 
 void ForgetDragControl(TControl* control) noexcept {
+    if (TDragSession* finishing = TDragSession::Finishing()) {
+        if (finishing->Source == control) finishing->Source = nullptr;
+        if (finishing->Target == control) finishing->Target = nullptr;
+    }
     TDragSession* session = TDragSession::Current().get();
     if (!session) return;
     if (session->Source == control) {

@@ -156,6 +156,29 @@ TEST_F(Drag, ControlsFreedDuringTheDragLeaveIt) {
     EXPECT_EQ(Log.EndTargets.size(), 0u) << "nobody is left to hear the end";
 }
 
+// Frees the source and the target from the drop handler, as an application closing both may.
+struct TFreeOnDrop {
+    TWinControl** Source;
+    TWinControl** Target;
+    void OnDragDrop(TObject*, TObject*, int, int) {
+        (*Target)->Free();
+        *Target = nullptr;
+        (*Source)->Free();
+        *Source = nullptr;
+    }
+};
+
+TEST_F(Drag, ADropHandlerMayFreeTheSourceAndTheTarget) {
+    TFreeOnDrop freer{&Source, &Target};
+    Target->OnDragDrop = TDragDropEvent(&freer, &TFreeOnDrop::OnDragDrop);
+    Source->BeginDrag(true);
+    Mouse(WM_MOUSEMOVE, Target, {20, 20}, MK_LBUTTON);
+    Mouse(WM_LBUTTONUP, Target, {20, 20});
+    EXPECT_EQ(Source, nullptr) << "the handler ran";
+    EXPECT_TRUE(Log.EndTargets.empty()) << "nobody is left to hear the end";
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(Drag, FindDragTargetAnswersTheEnabledControlUnderThePoint) {
     auto* label = Place<TLabel>(Host.get(), 200, 100);
     label->SetAutoSize(false);
