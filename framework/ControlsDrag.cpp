@@ -163,7 +163,7 @@ void ForgetDragControl(TControl* control) noexcept {
     if (!session) return;
     if (session->Source == control) {
         // Nobody is left to hear the end: the window goes, and with it the capture.
-        std::unique_ptr<TDragSession> done = std::move(TDragSession::Current());
+        TDragSession::Current().reset();
         SetCursor(CursorHandle(crArrow));
     } else if (session->Target == control) {
         session->Target = nullptr;
