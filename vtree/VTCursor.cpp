@@ -23,11 +23,10 @@ bool TVirtualTreeWindow::InHeaderSplitterArea(TPoint P) const {
 
 // A column border can be grabbed inside the header, and the border between the fixed and the
 // scrolling columns also anywhere along the rows.
-bool TVirtualTreeWindow::SplitterHit(TPoint P, TPoint& TrackPoint) const {
-    if (!Header()->Options().Contains(hoColumnResize)) return false;
-    const TColumnIndex column = HeaderSplitterAt(P, TrackPoint);
-    if (column < 0) return false;
+bool TVirtualTreeWindow::SplitterHit(TPoint P) {
+    if (!Header()->Options().Contains(hoColumnResize) || !DetermineSplitterIndex(P)) return false;
     if (InHeader(P)) return true;
+    const TColumnIndex column = TrackIndex();
     TVirtualTreeColumns* columns = Header()->Columns();
     const TColumnIndex next = columns->GetNextVisibleColumn(column);
     return columns->Items(column)->Options().Contains(coFixed) && next >= 0 &&

@@ -211,6 +211,7 @@ protected:
 
 private:
     friend class TVirtualTreeColumn;
+    friend class TVirtualTreeWindow; // the header mouse keeps the track column
     friend class TVTHeader;
 
     bool InUpdate() const noexcept { return UpdateCount() > 0; }

@@ -55,34 +55,49 @@ bool TVirtualTreeWindow::InHeader(TPoint P) const {
 }
 
 // A column's border is its right edge, or its left edge in right-to-left layout, where the
-// tolerances are mirrored too: 3 pixels into the column, 5 beyond it.
-TColumnIndex TVirtualTreeWindow::HeaderSplitterAt(TPoint P, TPoint& TrackPoint) const {
-    if (!Header()->UseColumns()) return NoColumn;
+// tolerances are mirrored too: 3 pixels into the column, 5 beyond it. Columns are tried from the
+// last position down (the first position up right-to-left), so that of two borders within reach
+// the one drawn on top wins.
+bool TVirtualTreeWindow::DetermineSplitterIndex(TPoint P) {
+    SetTrackIndex(NoColumn);
+    if (!Header()->UseColumns()) return false;
     TVirtualTreeColumns* columns = Header()->Columns();
     const int fixedWidth = columns->GetVisibleFixedWidth();
     const bool rightToLeft = UseRightToLeftAlignment();
     const TIndexArray& order = columns->PositionToIndex();
     auto hits = [&](TColumnIndex Index) {
         TVirtualTreeColumn* column = columns->Items(Index);
-        const TVTColumnOptions options = column->Options();
-        if (!options.Contains(coVisible) || !options.Contains(coResizable)) return false;
-        const bool fixed = options.Contains(coFixed);
+        if (!column->Options().Contains(coVisible)) return false;
+        const bool fixed = column->Options().Contains(coFixed);
         const int left = column->Left() - (fixed ? 0 : EffectiveOffsetX());
         const int right = left + column->Width();
         const bool onBorder = rightToLeft ? left - 5 < P.x && P.x < left + 3
                                           : right - 3 < P.x && P.x < right + 5;
-        if (!onBorder || (!fixed && P.x <= fixedWidth)) return false;
-        TrackPoint = {rightToLeft ? right : left, P.y};
+        if (!onBorder || (!fixed && P.x <= fixedWidth) || !CanResizeAtSplitter(P, Index))
+            return false;
+        SetTrackIndex(Index);
+        FTrackPoint = {rightToLeft ? right : left, P.y};
         return true;
     };
     if (rightToLeft) {
         for (TColumnIndex index : order)
-            if (hits(index)) return index;
+            if (hits(index)) return true;
     } else {
         for (auto it = order.rbegin(); it != order.rend(); ++it)
-            if (hits(*it)) return *it;
+            if (hits(*it)) return true;
     }
-    return NoColumn;
+    return false;
+}
+
+bool TVirtualTreeWindow::CanResizeAtSplitter(TPoint P, TColumnIndex Column) {
+    const TVTColumnOptions options = Header()->Columns()->Items(Column)->Options();
+    bool allowed = options.Contains(coResizable) && options.Contains(coVisible);
+    if (allowed) OnCanSplitterResizeColumn(Header(), P, Column, allowed);
+    return allowed;
+}
+
+void TVirtualTreeWindow::SetTrackIndex(TColumnIndex Column) {
+    Header()->Columns()->FTrackIndex = Column;
 }
 
 // ---- routing -----------------------------------------------------------------------------------
@@ -97,10 +112,9 @@ bool TVirtualTreeWindow::HandleHeaderMessage(TMessage& Message) {
     case WM_LBUTTONDOWN: {
         // In the client area lie the band below the header's bottom edge and the border
         // between the fixed and the scrolling columns.
-        TPoint track;
         const bool heightSplit =
             InHeaderSplitterArea(p) && Header()->Options().Contains(hoHeightResize);
-        if (!heightSplit && !SplitterHit(p, track)) return false;
+        if (!heightSplit && !SplitterHit(p)) return false;
         return HeaderButtonDown(p, ToScreen(Handle(), p));
     }
     case WM_NCRBUTTONDOWN:
@@ -157,10 +171,9 @@ bool TVirtualTreeWindow::HeaderSetCursor(TMessage& Message) {
     }
     const TPoint p = CursorClientPoint();
     HCURSOR cursor = nullptr;
-    TPoint track;
     if (Header()->Options().Contains(hoHeightResize) && InHeaderSplitterArea(p))
         cursor = vtree_resources::VertSplitCursor();
-    else if (SplitterHit(p, track))
+    else if (SplitterHit(p))
         cursor = vtree_resources::HeaderSplitCursor();
     DoGetHeaderCursor(cursor);
     if (!cursor) return false;
@@ -180,8 +193,9 @@ void TVirtualTreeWindow::CancelHeaderInteraction() {
     if (states.Empty()) return;
     SetHeaderStates({}, InteractionStates);
     FHeaderDragImage->EndDrag();
-    const TColumnIndex tracked = FHeaderTrackIndex;
-    FHeaderDropTarget = FHeaderDownIndex = FHeaderTrackIndex = NoColumn;
+    const TColumnIndex tracked = TrackIndex();
+    SetTrackIndex(NoColumn);
+    FHeaderDropTarget = FHeaderDownIndex = NoColumn;
     if (MouseCapture()) SetMouseCapture(false);
     if (states.Contains(hsColumnWidthTracking) || states.Contains(hsColumnWidthTrackPending))
         OnAfterColumnWidthTracking(Header(), tracked);
@@ -201,16 +215,14 @@ bool TVirtualTreeWindow::HeaderButtonDown(TPoint P, TPoint ScreenPoint) {
     const TShiftState shift = CurrentShiftState();
     const bool heightSplit =
         Header()->Options().Contains(hoHeightResize) && InHeaderSplitterArea(P);
-    TPoint track;
-    if (heightSplit || SplitterHit(P, track)) {
+    if (heightSplit || SplitterHit(P)) {
         FHeaderTrackStart = P;
         SetHeaderHoverIndex(NoColumn);
         if (heightSplit) {
             OnBeforeHeaderHeightTracking(Header(), shift);
             SetHeaderStates({hsHeightTrackPending}, {});
         } else {
-            FHeaderTrackIndex = HeaderSplitterAt(P, FHeaderTrackPoint);
-            OnBeforeColumnWidthTracking(Header(), FHeaderTrackIndex, shift);
+            OnBeforeColumnWidthTracking(Header(), TrackIndex(), shift);
             SetHeaderStates({hsColumnWidthTrackPending}, {});
         }
         SetMouseCapture(true);
@@ -251,14 +263,14 @@ bool TVirtualTreeWindow::HeaderButtonUp(TMessage& Message, TPoint P) {
         HandleHeaderClick(P, mbLeft, false, false);
     if (Message.Msg == WM_NCLBUTTONUP || !states.Empty())
         OnHeaderMouseUp(Header(), mbLeft, CurrentShiftState(), P.x, P.y);
-    if (FHeaderTrackIndex >= 0) {
-        if (states.Contains(hsColumnWidthTracking))
-            OnAfterColumnWidthTracking(Header(), FHeaderTrackIndex);
-        Header()->Invalidate(FHeaderTrackIndex);
+    if (const TColumnIndex tracked = TrackIndex(); tracked >= 0) {
+        if (states.Contains(hsColumnWidthTracking)) OnAfterColumnWidthTracking(Header(), tracked);
+        Header()->Invalidate(tracked);
     }
     if (FHeaderDownIndex >= 0) Header()->Invalidate(FHeaderDownIndex);
     if (states.Contains(hsHeightTracking)) OnAfterHeaderHeightTracking(Header());
-    FHeaderTrackIndex = FHeaderDownIndex = NoColumn;
+    SetTrackIndex(NoColumn);
+    FHeaderDownIndex = NoColumn;
     if (MouseCapture()) SetMouseCapture(false);
     return !states.Empty();
 }
@@ -273,9 +285,8 @@ bool TVirtualTreeWindow::HeaderDblClick(TMessage& Message, TPoint P) {
     }
     if (!InHeader(P)) return false;
     const bool left = Message.Msg == WM_NCLBUTTONDBLCLK || Message.Msg == WM_LBUTTONDBLCLK;
-    TPoint track;
-    if (left && options.Contains(hoDblClickResize) && SplitterHit(P, track)) {
-        const TColumnIndex border = HeaderSplitterAt(P, track);
+    if (left && options.Contains(hoDblClickResize) && SplitterHit(P)) {
+        const TColumnIndex border = TrackIndex();
         if (DoColumnWidthDblClickResize(border, P, shift)) {
             const TColumnIndex position = Header()->Columns()->Items(border)->Position();
             AutoFitColumns(true, position, position);
@@ -345,10 +356,10 @@ bool TVirtualTreeWindow::HeaderMouseMove(TPoint P) {
     }
     const TShiftState shift = CurrentShiftState();
     if (HeaderStates().Contains(hsColumnWidthTracking)) {
-        if (DoColumnWidthTracking(FHeaderTrackIndex, shift, FHeaderTrackPoint, P)) {
-            const int width = UseRightToLeftAlignment() ? FHeaderTrackPoint.x - P.x
-                                                        : P.x - FHeaderTrackPoint.x;
-            Header()->Columns()->Items(FHeaderTrackIndex)->SetWidth(width);
+        if (DoColumnWidthTracking(TrackIndex(), shift, FTrackPoint, P)) {
+            const int width =
+                UseRightToLeftAlignment() ? FTrackPoint.x - P.x : P.x - FTrackPoint.x;
+            Header()->Columns()->Items(TrackIndex())->SetWidth(width);
         }
         return true;
     }

@@ -78,7 +78,8 @@ bool TVirtualTreeWindow::HeaderRightButtonUp(TMessage& Message, TPoint P) {
     if (!InHeader(P)) return false;
     HandleHeaderClick(P, mbRight, true, false);
     OnHeaderMouseUp(Header(), mbRight, MouseKeysToShiftState(Message.WParam), P.x, P.y);
-    FHeaderDownIndex = FHeaderTrackIndex = NoColumn;
+    FHeaderDownIndex = NoColumn;
+    SetTrackIndex(NoColumn);
     TPopupMenu* menu = HeaderPopupMenu;
     if (!menu && OnGetPopupMenu) {
         Integer left = 0, right = 0;

@@ -214,6 +214,9 @@ using TVTAfterColumnWidthTrackingEvent =
 using TVTColumnWidthDblClickResizeEvent =
     TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint P,
                       bool& Allowed)>;
+// Asked for a border the mouse is on, after the column's own options allowed resizing there.
+using TVTCanSplitterResizeColumnEvent =
+    TMethodEvent<void(TVTHeader* Sender, TPoint P, TColumnIndex Column, bool& Allowed)>;
 using TVTHeaderDraggingEvent =
     TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, bool& Allowed)>;
 using TVTHeaderMouseEvent = TMethodEvent<void(TVTHeader* Sender, TMouseButton Button,
@@ -500,8 +503,13 @@ public:
     // ---- header mouse (VTHeaderMouse.cpp) --------------------------------------------------------
     // P in client coordinates (the header's rows have negative y).
     bool InHeader(TPoint P) const;
-    // The column whose right border lies at P (-1 for none); TrackPoint gets its left edge.
-    TColumnIndex HeaderSplitterAt(TPoint P, TPoint& TrackPoint) const;
+    // Whether a column's resizable border lies at P: the columns' TrackIndex becomes that
+    // column (-1 for none) and FTrackPoint its left edge (its right edge right-to-left).
+    bool DetermineSplitterIndex(TPoint P);
+    // The column may be resized from its border at P: coResizable and coVisible, then
+    // OnCanSplitterResizeColumn.
+    bool CanResizeAtSplitter(TPoint P, TColumnIndex Column);
+    TPoint TrackPoint() const noexcept { return FTrackPoint; }
     TColumnIndex HeaderDownIndex() const noexcept { return FHeaderDownIndex; }
     TColumnIndex HeaderDropTarget() const noexcept { return FHeaderDropTarget; }
     TVTHeaderClickEvent OnHeaderClick;
@@ -545,6 +553,7 @@ public:
     TVTAfterColumnWidthTrackingEvent OnAfterColumnWidthTracking;
     TVTColumnWidthDblClickResizeEvent OnColumnWidthDblClickResize;
     TVTHeaderDraggingEvent OnHeaderDragging;
+    TVTCanSplitterResizeColumnEvent OnCanSplitterResizeColumn;
     TVTHeaderMouseEvent OnHeaderMouseDown;
     TVTHeaderMouseEvent OnHeaderMouseUp;
     TVTHeaderMouseMoveEvent OnHeaderMouseMove;
@@ -575,7 +584,9 @@ private:
     static TShiftState CurrentShiftState();
     void WMContextMenu(TMessage& Message);
     void RightButtonUp(TMessage& Message);
-    bool SplitterHit(TPoint P, TPoint& TrackPoint) const;
+    bool SplitterHit(TPoint P);
+    TColumnIndex TrackIndex() const noexcept { return Header()->Columns()->TrackIndex(); }
+    void SetTrackIndex(TColumnIndex Column);
     void PopupForKeyboard();
     void ShowHelpForFocusedNode();
     void TabToNextCell(bool Backward);
@@ -815,11 +826,10 @@ private:
     TRect FLastSelRect;
     // header interaction: the pressed, tracked, dragged and drop-target columns
     TColumnIndex FHeaderDownIndex = NoColumn;
-    TColumnIndex FHeaderTrackIndex = NoColumn;
     TColumnIndex FHeaderDragIndex = NoColumn;
     TColumnIndex FHeaderDropTarget = NoColumn;
     bool FHeaderDropBefore = false;
-    TPoint FHeaderTrackPoint;
+    TPoint FTrackPoint;
     TPoint FHeaderDragStart; // screen coordinates
     // The picture of a dragged column, separate from the node drag picture.
     std::unique_ptr<TVTDragImage> FHeaderDragImage{new TVTDragImage(this)};

@@ -123,11 +123,18 @@ TEST_F(VTHeaderMouse, HeaderClickDoesNotTouchTheRows) {
 }
 
 TEST_F(VTHeaderMouse, DraggingABorderSetsTheWidth) {
-    TPoint track;
-    EXPECT_EQ(Window->HeaderSplitterAt({148, HeaderY}, track), 0) << "2 pixels left of the border grabs it";
-    EXPECT_EQ(Window->HeaderSplitterAt({147, HeaderY}, track), NoColumn);
-    EXPECT_EQ(Window->HeaderSplitterAt({154, HeaderY}, track), 0);
-    EXPECT_EQ(Window->HeaderSplitterAt({155, HeaderY}, track), NoColumn);
+    // Strictly E - 3 < x < E + 5 around the border at x = 150.
+    struct TCase {
+        int X;
+        TColumnIndex Track;
+    } const cases[] = {{147, NoColumn}, {148, 0}, {154, 0}, {155, NoColumn}};
+    for (const TCase& c : cases) {
+        EXPECT_EQ(Window->DetermineSplitterIndex({c.X, HeaderY}), c.Track >= 0) << c.X;
+        EXPECT_EQ(Header().Columns()->TrackIndex(), c.Track) << c.X;
+        if (c.Track >= 0) {
+            EXPECT_EQ(Window->TrackPoint(), (TPoint{0, HeaderY})) << c.X;
+        }
+    }
     Press(151);
     EXPECT_TRUE(Header().States().Contains(hsColumnWidthTrackPending));
     MoveTo(190);
@@ -138,6 +145,35 @@ TEST_F(VTHeaderMouse, DraggingABorderSetsTheWidth) {
     EXPECT_EQ(Column(0)->Width(), 120);
     EXPECT_TRUE(Header().States().Empty());
     EXPECT_TRUE(Log.Clicks.empty()) << "a border drag is no click";
+}
+
+struct TSplitterVeto {
+    std::vector<TColumnIndex> Asked;
+    TColumnIndex Refused = NoColumn;
+    void OnCan(TVTHeader*, TPoint, TColumnIndex Column, bool& Allowed) {
+        Asked.push_back(Column);
+        if (Column == Refused) Allowed = false;
+    }
+};
+
+TEST_F(VTHeaderMouse, TheApplicationMayRefuseABorder) {
+    TSplitterVeto veto;
+    Window->OnCanSplitterResizeColumn =
+        TVTCanSplitterResizeColumnEvent(&veto, &TSplitterVeto::OnCan);
+    veto.Refused = 1;
+    EXPECT_FALSE(Window->DetermineSplitterIndex({231, HeaderY}));
+    EXPECT_EQ(Header().Columns()->TrackIndex(), NoColumn);
+    EXPECT_EQ(veto.Asked, std::vector<TColumnIndex>{1});
+    Press(231);
+    EXPECT_FALSE(Header().States().Contains(hsColumnWidthTrackPending)) << "no border to grab";
+    Release(231);
+
+    veto.Asked.clear();
+    Column(0)->SetOptions(Column(0)->Options() - TVTColumnOptions{coResizable});
+    EXPECT_FALSE(Window->DetermineSplitterIndex({151, HeaderY}));
+    EXPECT_TRUE(veto.Asked.empty()) << "a column that cannot be resized is not asked about";
+    EXPECT_TRUE(Window->DetermineSplitterIndex({301, HeaderY}));
+    EXPECT_EQ(Header().Columns()->TrackIndex(), 2);
 }
 
 TEST_F(VTHeaderMouse, DoubleClickOnABorderFitsTheColumn) {
@@ -152,6 +188,33 @@ TEST_F(VTHeaderMouse, DoubleClickOnABorderFitsTheColumn) {
     ASSERT_EQ(Log.DblClicks.size(), 1u) << "inside a column it is a header double click";
     EXPECT_EQ(Log.DblClicks[0].Column, 1);
     EXPECT_TRUE(Log.DblClicks[0].Shift.Contains(ssDouble));
+}
+
+TEST_F(VTHeaderMouse, DoubleClickFitsTheColumnWhosePositionDiffersFromItsIndex) {
+    Header().SetOptions(Header().Options() + TVTHeaderOptions{hoDblClickResize});
+    Column(2)->SetPosition(0); // order: 2 (70), 0 (150), 1 (80), 3 (55)
+    ASSERT_EQ(Header().Columns()->PositionToIndex()[0], 2);
+    Recorder.Names[Tree().GetFirst()] = L"A text that is a good deal wider than seventy pixels";
+    const Integer wanted = Window->GetMaxColumnWidth(2);
+    ASSERT_GT(wanted, 70);
+    const Integer others[] = {Column(0)->Width(), Column(1)->Width(), Column(3)->Width()};
+    Window->Perform(WM_NCLBUTTONDBLCLK, HTBORDER, Screen(71, HeaderY)); // column 2's border
+    EXPECT_EQ(Column(2)->Width(), wanted);
+    EXPECT_EQ(Column(0)->Width(), others[0]) << "the column at position 2 is not the one fitted";
+    EXPECT_EQ(Column(1)->Width(), others[1]);
+    EXPECT_EQ(Column(3)->Width(), others[2]);
+}
+
+TEST_F(VTHeaderMouse, ARightButtonReleaseIsReportedWherever) {
+    // Forced: no press before it, and the release may come over any column.
+    Window->Perform(WM_NCRBUTTONUP, HTBORDER, Screen(190, HeaderY));
+    ASSERT_EQ(Log.Clicks.size(), 1u);
+    EXPECT_EQ(Log.Clicks[0].Column, 1);
+    EXPECT_EQ(Log.Clicks[0].Button, mbRight);
+    Window->Perform(WM_NCRBUTTONDOWN, HTBORDER, Screen(40, HeaderY));
+    Window->Perform(WM_NCRBUTTONUP, HTBORDER, Screen(265, HeaderY));
+    ASSERT_EQ(Log.Clicks.size(), 2u);
+    EXPECT_EQ(Log.Clicks[1].Column, 2) << "released over another column than pressed";
 }
 
 TEST_F(VTHeaderMouse, DraggingAColumnMovesIt) {
