@@ -60,6 +60,9 @@ struct TLatencyLink {
     // the old feeder going on or knows it has left.
     TCriticalSection FeederLock;
     bool FeederActive = false;
+    // The feeder run that has entered its loop (FeederLock); a run ending without having
+    // entered it was terminated before it began.
+    TObject* EnteredRun = nullptr;
 
     void TakePass(TObject* Sender); // run under the named mutex
     // On the feeder: whether to go on; when not, the feeder is counted out.
@@ -68,6 +71,11 @@ struct TLatencyLink {
     // (it is then already counted in).
     bool ClaimFeeder();
     void FeederLeft();
+    // On the feeder, first thing in its run.
+    void FeederEntered(TObject* Run);
+    // On the GUI thread, when a feeder run has ended: one that never entered its loop still
+    // held the claim and gives it back.
+    void RunEnded(TObject* Run);
 };
 
 // One echo to the line with a ping component of its own (default payload, time-out and TTL):

@@ -201,6 +201,7 @@ public:
     TTimer* Timer1 = nullptr;
     void btn_speedClick(TObject* Sender);
     void pingthreadExecute(TObject* Sender, void* Params);
+    void pingthreadFinish(TObject* Sender);
     void tp1ProcessRequest(TKitThreadPool* Sender, TKitTaskDataObject* aDataObj,
                            TKitPoolingThread* aThread);
     void Timer1Timer(TObject* Sender);

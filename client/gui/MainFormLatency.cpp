@@ -5,7 +5,8 @@
 // States: idle (the button shows "Bat Speed", `speed_running` clear, Timer1 off) and running
 // (the button shows "Pause Speed", `speed_running` set, Timer1 on, a feeder going). Starting
 // finds the old feeder still going when it has not yet seen the flag cleared, and then lets it
-// go on; a feeder that has already left is replaced. The window's going stops the test and
+// go on; a feeder that has already left is replaced. Stopping also terminates the feeder's run:
+// one that has not begun then ends without entering its loop. The window's going stops the test and
 // waits for the feeder and the workers before anything they use is freed.
 #include "client/gui/LatencyTest.h"
 
@@ -20,11 +21,6 @@ constexpr Cardinal ResortInterval = 2000;
 
 UnicodeString IdleCaption() { return LangText(L"Bat Speed", L"批量测速"); }
 UnicodeString RunningCaption() { return LangText(L"Pause Speed", L"暂停测速"); }
-
-// The feeder ends when the test's flag is cleared. Cancelling stops nothing more: a run told to
-// terminate before its thread has begun would skip the handler altogether, and a test started
-// again would wait for a feeder that never comes.
-void FeederEndsByItsFlag(TXtThread*) {}
 
 } // namespace
 
@@ -44,7 +40,7 @@ void Tfrmmain::BuildLatencyTests() {
     pingthread->SetRunOnCreate(true);
     pingthread->SetFreeOnTerminate(true);
     pingthread->OnExecute = TXtNotifyParamsEvent(this, &Tfrmmain::pingthreadExecute);
-    pingthread->OnCancelExecute = TXtThreadCancelEvent(&FeederEndsByItsFlag);
+    pingthread->OnFinish = TNotifyEvent(this, &Tfrmmain::pingthreadFinish);
     Timer1 = new TTimer(this);
     Timer1->SetEnabled(false);
     Timer1->SetInterval(ResortInterval);
@@ -93,9 +89,14 @@ void Tfrmmain::StopSpeedTest() {
     btn_speed->SetCaption(IdleCaption());
     vt1->Tree()->SortTree(vt1->Header()->SortColumn(), sdAscending, true);
     vt1->Invalidate();
+    pingthread->Terminate();
     Timer1->SetEnabled(false);
     pingthread->CancelExecute();
 }
+
+// A run told to terminate before its thread began never enters the feeder's loop, so it cannot
+// count itself out there; its end does it, or a test started again would wait for it for ever.
+void Tfrmmain::pingthreadFinish(TObject* Sender) { FLatency->RunEnded(Sender); }
 
 void Tfrmmain::Timer1Timer(TObject*) { SortAndRefresh(); }
 

@@ -66,6 +66,17 @@ void TLatencyLink::FeederLeft() {
     FeederActive = false;
 }
 
+void TLatencyLink::FeederEntered(TObject* Run) {
+    TLock lock(FeederLock);
+    EnteredRun = Run;
+}
+
+void TLatencyLink::RunEnded(TObject* Run) {
+    TLock lock(FeederLock);
+    if (EnteredRun != Run) FeederActive = false;
+    EnteredRun = nullptr;
+}
+
 Integer EchoDelay(Cardinal RoundTrip) {
     return static_cast<Integer>(static_cast<UInt64>(RoundTrip) * 9 / 10);
 }
@@ -83,8 +94,9 @@ std::optional<TLineEcho> PingLine(const TLineTarget& Line) {
     }
 }
 
-void Tfrmmain::pingthreadExecute(TObject*, void*) {
+void Tfrmmain::pingthreadExecute(TObject* Sender, void*) {
     const std::shared_ptr<TLatencyLink> link = FLatency;
+    link->FeederEntered(Sender);
     for (;;) {
         CallUnderThreadMutex(TNotifyEvent(link.get(), &TLatencyLink::TakePass));
         for (const TLineTarget& line : link->FeederPass) {

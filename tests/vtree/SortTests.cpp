@@ -114,6 +114,35 @@ TEST_F(SortTest, InvalidColumnSortsNothing) {
     EXPECT_EQ(tree->UpdateCount(), 0u);
 }
 
+// Sorting a list too short to change still repaints (the handler may have changed the keys),
+// and so does a SortTree that sorts nothing; inside an update nothing repaints until its end.
+TEST_F(SortTest, ShortListsAndTheInvalidColumnStillRepaint) {
+    TRecordingSink sink;
+    tree->SetViewSink(&sink);
+    r.Build(*tree, L"A(A1),B");
+    const PVirtualNode a = tree->GetFirstNoInit();
+    const PVirtualNode b = a->NextSibling;
+    b->States.Include(vsHasChildren); // a node said to have children that has none
+    struct TCase {
+        PVirtualNode Node;
+        const char* What;
+    } const cases[] = {{b, "no child"}, {a, "one child"}};
+    for (const TCase& c : cases) {
+        sink.Invalidations = 0;
+        tree->Sort(c.Node, 0, sdAscending, false);
+        EXPECT_EQ(sink.Invalidations, 1) << c.What;
+    }
+    sink.Invalidations = 0;
+    tree->SortTree(-2, sdAscending);
+    EXPECT_EQ(sink.Invalidations, 1) << "column -2";
+    sink.Invalidations = 0;
+    tree->BeginUpdate();
+    tree->Sort(a, 0, sdAscending, false);
+    EXPECT_EQ(sink.Invalidations, 0) << "inside an update";
+    tree->EndUpdate();
+    tree->SetViewSink(nullptr);
+}
+
 TEST_F(SortTest, AutoSortAtTheEndOfAnUpdateAndOnDirectionChange) {
     auto* options = tree->TreeOptions();
     options->SetAutoOptions(options->AutoOptions() + TVTAutoOptions{toAutoSort});

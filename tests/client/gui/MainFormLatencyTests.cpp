@@ -195,18 +195,33 @@ TEST_F(MainFormLatency, StoppingAndStartingAgainGoesOn) {
     }
 }
 
-// A stop at once after the start reaches a feeder that may not have begun: it must still begin,
-// see the stop and leave, and a later start must measure again.
+// A stop at once after the start terminates a feeder that may not have begun: it either begins,
+// sees the stop and leaves, or ends without beginning; either way a later start measures again.
 TEST_F(MainFormLatency, AStopRightAfterTheStartLeavesNoFeederBehind) {
     TFakeIcmp fake;
     fake.Script("127.0.0.41", IP_SUCCESS, 30);
     AddLines({{L"Line", L"127.0.0.41"}});
     ClickBatch();
     ClickBatch();
-    ASSERT_TRUE(HandleUntil([&] { return Form->lbl_info->Caption() == L"PNA/PNA"; }))
-        << Described();
+    ASSERT_TRUE(HandleUntil([&] { return Form->pingthread->Count() == 0; })) << Described();
     ClickBatch();
     EXPECT_TRUE(HandleUntil([&] { return Rows()[0]->delay == L"27"; })) << Described();
+}
+
+// The same stop made deterministic: the feeder's run is held before it begins, so the stop's
+// terminate ends it without entering its loop. The claim it held must not outlive it.
+TEST_F(MainFormLatency, AFeederTerminatedBeforeItBeganDoesNotHoldTheNextStart) {
+    TFakeIcmp fake;
+    fake.Script("127.0.0.42", IP_SUCCESS, 40);
+    AddLines({{L"Line", L"127.0.0.42"}});
+    Form->pingthread->SetRunOnCreate(false);
+    ClickBatch();
+    ClickBatch();
+    ASSERT_TRUE(HandleUntil([&] { return Form->pingthread->Count() == 0; })) << Described();
+    EXPECT_EQ(fake.EchoCount("127.0.0.42"), 0u) << "the held run never fed";
+    Form->pingthread->SetRunOnCreate(true);
+    ClickBatch();
+    EXPECT_TRUE(HandleUntil([&] { return Rows()[0]->delay == L"36"; })) << Described();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // builds it but without its creation handler (no login), given a line list, and looked at through its own components. The
 // refresh talks to the local account servers; the shell never sees the tray icon (its calls are
 // recorded instead).
+#include "BoxAnswerer.h"
 #include "ClientDriver.h"
 #include "LocalAccountServers.h"
 
@@ -22,6 +23,8 @@
 
 namespace {
 
+using clientgui_test::TBoxAnswerer;
+
 std::vector<DWORD> TrayMessages;
 // The title and text of every balloon shown (a record with NIF_INFO and a text).
 std::vector<std::pair<UnicodeString, UnicodeString>> Balloons;
@@ -34,52 +37,6 @@ BOOL WINAPI RecordTrayCall(DWORD message, PNOTIFYICONDATAW data) {
 }
 
 int Shell6() { return 6; }
-
-// Answers the first message box this thread shows with OK, keeping its text.
-class TBoxAnswerer {
-public:
-    TBoxAnswerer() : FThreadId(GetCurrentThreadId()), FWorker([this] { Answer(); }) {}
-    ~TBoxAnswerer() {
-        FStop = true;
-        if (FWorker.joinable()) FWorker.join();
-    }
-    TBoxAnswerer(const TBoxAnswerer&) = delete;
-    TBoxAnswerer& operator=(const TBoxAnswerer&) = delete;
-    // Once the box was answered (the call that showed it has returned).
-    UnicodeString Text() {
-        FStop = true;
-        if (FWorker.joinable()) FWorker.join();
-        return FText;
-    }
-
-private:
-    static BOOL CALLBACK FindBox(HWND window, LPARAM found) {
-        wchar_t name[16];
-        if (GetClassNameW(window, name, 16) && UnicodeString(name) == L"#32770") {
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    void Answer() {
-        const DWORD until = GetTickCount() + 10000;
-        HWND box = nullptr;
-        while (!box && !FStop && GetTickCount() < until) {
-            EnumThreadWindows(FThreadId, FindBox, reinterpret_cast<LPARAM>(&box));
-            if (!box) Sleep(20);
-        }
-        if (!box) return;
-        Sleep(100);
-        for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-            if (GetDlgCtrlID(child) == 0xFFFF) FText = clientgui_test::WindowText(child);
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-
-    DWORD FThreadId;
-    std::atomic<bool> FStop{false};
-    UnicodeString FText;
-    std::thread FWorker;
-};
 
 // The main window without its creation handler: no login runs.
 class TMainWithoutLogin : public Tfrmmain {

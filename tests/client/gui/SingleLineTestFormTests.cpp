@@ -1,6 +1,7 @@
 // The single test: the main window's single-test button sends seven echoes to the chosen line
 // through the single-line test window, which lists one line per echo. The echoes go to
 // loopback, answered by the system, or to a replaced echo call for what loopback never gives.
+#include "BoxAnswerer.h"
 #include "LatencyTesting.h"
 
 #include "client/gui/SingleLineTestForm.h"
@@ -130,6 +131,17 @@ TEST_F(SingleLineTestForm, NoChosenLineSendsNothing) {
         TestLine(name);
         EXPECT_FALSE(Form1->Visible()) << name;
     }
+    EXPECT_EQ(GEchoes, 0u);
+}
+
+// A line in the box that the line list does not hold: the error message, no window, no echo.
+TEST_F(SingleLineTestForm, ALineWithoutAValueShowsTheErrorAndNoWindow) {
+    TEchoReplaced echoes({12});
+    clientgui_test::TBoxAnswerer answerer;
+    TestLine(L"Line 5");
+    EXPECT_EQ(answerer.Text(), LangText(L"Error occurred, please close the program to run",
+                                        L"发生错误，请关闭程序再重新运行"));
+    EXPECT_FALSE(Form1->Visible());
     EXPECT_EQ(GEchoes, 0u);
 }
 
