@@ -57,6 +57,9 @@ const TLexemTable& GenericSymbolLexems();
 const TLexemTable& GenericKeywordLexems();
 const TLexemTable& SQLSymbolLexems();
 const TLexemTable& SQLKeywordLexems();
+// Whether the user locale upper-cases a-z as ASCII does (not so in a Turkish locale): then a
+// keyword's upper-case form is its table text.
+bool LocaleUpperIsAsciiUpper();
 
 class TParser : public TObject {
     CLASS_INFO(TParser, TObject)

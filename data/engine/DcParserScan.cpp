@@ -149,7 +149,8 @@ Integer TParser::GetNext(UnicodeString& Lexem) {
     if (code != lcIdent || FOmitKeywords || !FKeywordLexems || FLexemLength == 0) return code;
     const TLexemTable::TEntry* keyword = FindAt(*FKeywordLexems, FLexemPos, FLexemLength);
     if (!keyword) return code;
-    if (FUppered) Lexem = AnsiUpperCase(Lexem);
+    // A keyword matched: the lexeme is the keyword in some mix of ASCII cases.
+    if (FUppered) Lexem = LocaleUpperIsAsciiUpper() ? keyword->Text : AnsiUpperCase(Lexem);
     return keyword->Code;
 }
 

@@ -3,6 +3,8 @@
 // ASCII letters and never for other scripts.
 #include "data/engine/DcParser.h"
 
+#include "framework/Conversions.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -20,6 +22,7 @@ int CompareEntry(const UnicodeString& entry, const wchar_t* text, Integer length
 }
 
 struct TTables {
+    bool LocaleUpperIsAsciiUpper;
     TLexemTable GenericSymbols;
     TLexemTable GenericKeywords;
     TLexemTable SQLSymbols;
@@ -73,6 +76,7 @@ const TLexemTable::TEntry* TLexemTable::Find(const wchar_t* text, Integer length
     return nullptr;
 }
 
+bool LocaleUpperIsAsciiUpper() { return Shared().LocaleUpperIsAsciiUpper; }
 const TLexemTable& GenericSymbolLexems() { return Shared().GenericSymbols; }
 const TLexemTable& GenericKeywordLexems() { return Shared().GenericKeywords; }
 const TLexemTable& SQLSymbolLexems() { return Shared().SQLSymbols; }
@@ -82,6 +86,7 @@ TModuleEntry DcParserModule() {
     return {L"DcParser", {L"CLRClasses"},
             [] {
                 Tables = new TTables{
+                    AnsiUpperCase(L"abcdefghijklmnopqrstuvwxyz") == L"ABCDEFGHIJKLMNOPQRSTUVWXYZ",
                     TLexemTable(GenericSymbolEntries()),
                     TLexemTable({{L"AND", 29}, {L"NOT", 30}, {L"OR", 31}}),
                     TLexemTable({{L"*", 1}, {L"=", 2}, {L":", 3}, {L",", 4}, {L".", 5}, {L"/", 6}, {L";", 7}}),
