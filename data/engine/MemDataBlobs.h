@@ -2,6 +2,7 @@
 //
 //   TSharedObject        reference-counted base of blobs, piece stores, object types and the
 //                        framework's cursors: creating gives one reference, Free drops one
+//   TVariantObject       the holder of a Variant field's value
 //   TPieceHeader         packed header of a piece of blob content
 //   TDcBlobData          the piece store: content = the used bytes of its pieces in list order
 //   TBlob                a blob over a store, with a rollback copy for cancelling an edit, an
@@ -21,6 +22,7 @@
 
 #include "data/engine/CLRClasses.h"
 #include "framework/Streams.h"
+#include "framework/Variants.h"
 
 enum TCompressBlobMode { cbNone, cbClient, cbServer, cbClientServer };
 
@@ -44,6 +46,17 @@ public:
 private:
     Integer FRefCount = 1;
     void* FGCHandle = nullptr;
+};
+
+// The object behind a Variant field's record slot.
+class TVariantObject : public TSharedObject {
+    CLASS_INFO(TVariantObject, TSharedObject)
+public:
+    const Variant& Value() const { return FValue; }
+    void SetValue(const Variant& Value) { FValue = Value; }
+
+private:
+    Variant FValue;
 };
 
 #pragma pack(push, 1)

@@ -11,6 +11,7 @@
 #include "framework/DateTime.h"
 #include "framework/ModuleInit.h"
 #include "framework/Objects.h"
+#include "framework/Variants.h"
 
 // Compresses or expands SourceLen bytes at Source into the DestLen bytes at Dest; DestLen
 // becomes the number of bytes produced. Answers zlib's code.
@@ -24,6 +25,15 @@ extern TCompressProc UncompressorHook;
 // EConvertError "'%d.%d' is not a valid timestamp" for a negative time or a date below 1.
 void CheckTimeStampValid(const TTimeStamp& Stamp);
 double TimeStampToDateTimeChecked(const TTimeStamp& Stamp);
+
+// --- variants ---
+// In this order: an OLE string against text compares the texts exactly; Null equals only
+// Null; the empty text equals only the empty text; two byte arrays compare byte for byte (a
+// byte array equals no other kind); otherwise the class library's variant equality, with text
+// that cannot convert to the other kind unequal.
+bool VariantsEqual(const Variant& V1, const Variant& V2);
+// Null gives the empty text.
+UnicodeString VariantToString(const Variant& V);
 
 // --- bytes and object handles ---
 void MoveByteBlock(const void* Source, void* Dest, NativeInt Count); // overlap-safe

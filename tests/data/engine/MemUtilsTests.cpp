@@ -180,3 +180,46 @@ TEST_F(MemUtilsTest, CompressFailures) {
 }
 
 } // namespace
+
+namespace {
+
+Variant ByteArray(std::initializer_list<int> bytes) {
+    Variant array = VarArrayCreate(0, int(bytes.size()) - 1, varByte);
+    int i = 0;
+    for (int b : bytes) VarArrayPut(array, Variant(Byte(b)), i++);
+    return array;
+}
+
+TEST(MemUtils, VariantsEqualRules) {
+    struct Case {
+        Variant A, B;
+        bool Equal;
+    } cases[] = {
+        {Null(), Null(), true},
+        {Variant(L""), Null(), false},
+        {Null(), Variant(L""), false},
+        {Variant(L""), Variant(L""), true},
+        {Variant(L""), Variant(AnsiString()), true},
+        {Variant(L""), Unassigned(), false},
+        {Unassigned(), Variant(L""), false},
+        {Variant::FromOleStr(L"abc"), Variant(AnsiString("abc")), true},
+        {Variant::FromOleStr(L"abc"), Variant::FromOleStr(L"ABC"), false},
+        {Variant(Integer(1)), Variant(L"1"), true}, // the class library's equality converts
+        {Variant(Integer(1)), Variant(L"x"), false},
+        {Variant(2.5), Variant(2.5), true},
+        {ByteArray({1, 2, 3}), ByteArray({1, 2, 3}), true},
+        {ByteArray({1, 2, 3}), ByteArray({1, 2, 4}), false},
+        {ByteArray({1, 2}), ByteArray({1, 2, 3}), false},
+        {ByteArray({}), ByteArray({}), true},
+        {ByteArray({1}), Variant(Integer(1)), false},
+    };
+    int row = 0;
+    for (const Case& c : cases) {
+        EXPECT_EQ(VariantsEqual(c.A, c.B), c.Equal) << "row " << row;
+        ++row;
+    }
+    EXPECT_EQ(VariantToString(Null()), L"");
+    EXPECT_EQ(VariantToString(Variant(Integer(42))), L"42");
+}
+
+} // namespace
