@@ -36,6 +36,13 @@ public:
     // The object's own reference, as records store it.
     void* GCHandle();
     virtual void Disconnect() {}
+    // The provider object held by an Object or Array field answers for the attribute at Path
+    // (in the comparison and native form; NativeBuffer false when Value is a temporary the
+    // caller frees). The base fails: "Must be overrided".
+    virtual void GetAttributeValue(const UnicodeString& Path, void*& Value, bool& IsBlank, bool& NativeBuffer);
+    // Stores the native value; nil makes the attribute NULL.
+    virtual void SetAttributeValue(const UnicodeString& Path, const void* Value);
+    virtual bool GetAttrIsNull(const UnicodeString& Path);
     // Exception "Invalid SharedObject" once the count is 0.
     void CheckValid() const;
     Integer AddRef() override { return ++FRefCount; }
