@@ -1,5 +1,9 @@
 #include "data/engine/MemUtils.h"
 
+#include "data/engine/CLRClasses.h"
+#include "data/engine/DcParser.h"
+#include "data/engine/MemData.h"
+
 #include "EngineModules.h"
 
 #include "support/ZLibStream/ZLibStream.h"
@@ -220,6 +224,24 @@ TEST(MemUtils, VariantsEqualRules) {
     }
     EXPECT_EQ(VariantToString(Null()), L"");
     EXPECT_EQ(VariantToString(Variant(Integer(42))), L"42");
+}
+
+} // namespace
+
+namespace {
+
+// The engine's modules in the order the client lists them: the order is accepted, every
+// start-up runs, and shutdown leaves nothing behind for a second start.
+TEST(EngineModules, StartInOrderAndStopCleanly) {
+    const TModuleList modules{CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()};
+    for (int round = 0; round < 2; ++round) {
+        InitializeModules(modules);
+        EXPECT_NE(Encoding::Default(), nullptr);
+        EXPECT_EQ(SQLKeywordLexems().Find(L"DISTINCT", 8)->Code, 107);
+        EXPECT_EQ(CompressorHook, &DefaultCompressor);
+        EXPECT_EQ(DefaultPieceSize, 65514u);
+        FinalizeModules();
+    }
 }
 
 } // namespace
