@@ -172,6 +172,7 @@ private:
     void SetLexem(Integer position, Integer length) { FLexemPos = position; FLexemLength = length; }
     bool IsDesired(Integer code);
     UnicodeString Text(Integer position, Integer length);
+    void AssignText(UnicodeString& text, Integer position, Integer length);
     const TLexemTable::TEntry* FindAt(const TLexemTable& table, Integer position, Integer length);
     UnicodeString LexemText() { return FLexemPos < 0 ? UnicodeString() : Text(FLexemPos, FLexemLength); }
 

@@ -106,11 +106,17 @@ bool TParser::TextAt(Integer i, const UnicodeString& text) {
 }
 
 UnicodeString TParser::Text(Integer position, Integer length) {
-    const Integer k = position - FBlockOffset;
-    if (k >= 0 && k + length <= FBlockSize) return FCurrentBlock.substr(k, length);
-    UnicodeString text(length, L'\0');
-    for (Integer n = 0; n < length; ++n) text[n] = CharAt(position + n);
+    UnicodeString text;
+    AssignText(text, position, length);
     return text;
+}
+
+// Into the caller's string, whose buffer is reused: most lexemes then cost no allocation.
+void TParser::AssignText(UnicodeString& text, Integer position, Integer length) {
+    const Integer k = position - FBlockOffset;
+    if (k >= 0 && k + length <= FBlockSize) return void(text.assign(FCurrentBlock, k, length));
+    text.resize(length);
+    for (Integer n = 0; n < length; ++n) text[n] = CharAt(position + n);
 }
 
 const TLexemTable::TEntry* TParser::FindAt(const TLexemTable& table, Integer position, Integer length) {
@@ -145,7 +151,9 @@ void TParser::SkipToCharCountingLines(wchar_t c) {
 
 Integer TParser::GetNext(UnicodeString& Lexem) {
     Integer code = Scan();
-    Lexem = code > 0 ? FLexem : LexemText();
+    if (code > 0) Lexem = FLexem;
+    else if (FLexemPos < 0) Lexem.clear();
+    else AssignText(Lexem, FLexemPos, FLexemLength);
     if (code != lcIdent || FOmitKeywords || !FKeywordLexems || FLexemLength == 0) return code;
     const TLexemTable::TEntry* keyword = FindAt(*FKeywordLexems, FLexemPos, FLexemLength);
     if (!keyword) return code;
