@@ -2,6 +2,8 @@
 
 #include "EngineModules.h"
 
+#include "framework/Streams.h"
+
 #include <windows.h>
 
 #include <random>
@@ -209,6 +211,37 @@ TEST_F(DcParserTest, ToLexemByCodeAndByText) {
     // Searching leaves keyword lookup as it was.
     parser->ToBegin();
     EXPECT_EQ(parser->GetNextCode(), 136);
+}
+
+TEST_F(DcParserTest, AFailedSearchClearsItsTarget) {
+    TOwned<TSQLParser> parser(Construct<TSQLParser>(UnicodeString(L"a \x02 select")));
+    EXPECT_THROW(parser->ToLexem(UnicodeString(L"select")), Exception);
+    parser->ToBegin();
+    EXPECT_EQ(parser->GetNextCode(), lcIdent);
+    parser->SetText(L"select from");
+    EXPECT_EQ(parser->GetNextCode(), 136) << "keywords are looked up again";
+    EXPECT_EQ(parser->GetNextCode(), 111);
+}
+
+TEST_F(DcParserTest, BackInStreamModeAcrossABlockBoundary) {
+    // "x...x yy": the second identifier starts in the second 64 KB block.
+    const std::string text = std::string(65534, 'x') + " yy zz";
+    TMemoryStream stream;
+    stream.WriteBuffer(text.data(), NativeInt(text.size()));
+    stream.SetPosition(0);
+    TOwned<TSQLParser> parser(Construct<TSQLParser>(static_cast<TStream*>(&stream), nullptr));
+    UnicodeString lexem;
+    EXPECT_EQ(parser->GetNext(lexem), lcIdent);
+    EXPECT_EQ(lexem.size(), 65534u);
+    EXPECT_EQ(parser->GetNext(lexem), lcIdent);
+    EXPECT_EQ(lexem, L"yy");
+    parser->Back();
+    EXPECT_EQ(parser->GetNext(lexem), lcIdent);
+    EXPECT_EQ(lexem, L"yy");
+    EXPECT_EQ(parser->CurrPos(), 65537);
+    EXPECT_EQ(parser->GetNext(lexem), lcIdent);
+    EXPECT_EQ(lexem, L"zz");
+    EXPECT_EQ(parser->GetNextCode(), lcEnd);
 }
 
 TEST_F(DcParserTest, ClauseCodesAndPredicates) {
