@@ -16,6 +16,10 @@
 #include "client/AppShared.h"
 #include "client/IpHelperLoader.h"
 
+#include "data/engine/CLRClasses.h"
+#include "data/engine/DcParser.h"
+#include "data/engine/MemData.h"
+#include "data/engine/MemUtils.h"
 #include "framework/ModuleInit.h"
 #include "skin/controls/SysTray.h"
 #include "skin/controls/sGlyphUtils.h"
@@ -52,7 +56,8 @@ TModuleList ClientModules() {
     for (TModuleEntry& entry : UclModules()) modules.push_back(std::move(entry));
     for (TModuleEntry entry : {MYStringModule(), KitConstsModule(), XtThreadModule(),
                                XtDragCursorsModule(), NetWndControlModule(), SysTrayModule(),
-                               GlyphUtilsModule(), IpHelperLoaderModule(), AppSharedModule()})
+                               GlyphUtilsModule(), IpHelperLoaderModule(), AppSharedModule(),
+                               CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()})
         modules.push_back(std::move(entry));
     return modules;
 }

@@ -48,6 +48,11 @@ public:
     using EZLibError::EZLibError;
 };
 
+class EZCompressionError : public EZLibError {
+public:
+    using EZLibError::EZLibError;
+};
+
 // The version text the initialisers hand to zlib.
 inline constexpr char ZLibInterfaceVersion[] = "1.2.3";
 

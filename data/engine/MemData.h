@@ -1,0 +1,20 @@
+// The record-storage module of the data engine. Its parts, one header each:
+//
+//   MemDataFields.h       engine data types, field descriptors, the record layout
+//   MemDataHeap.h         record blocks and the string heap
+//   MemDataBlobs.h        shared objects, blobs and compressed blobs
+//   MemDataObjectTypes.h  object types and attributes
+//
+// MemDataModule() is the module's start-up: it restores the library-wide default piece size
+// of blobs. It runs after the encodings and the memory utilities, whose compression hooks the
+// compressed blobs use.
+#pragma once
+
+#include "data/engine/MemDataBlobs.h"
+#include "data/engine/MemDataFields.h"
+#include "data/engine/MemDataHeap.h"
+#include "data/engine/MemDataObjectTypes.h"
+
+#include "framework/ModuleInit.h"
+
+TModuleEntry MemDataModule();

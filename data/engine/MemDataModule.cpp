@@ -1,0 +1,9 @@
+// The record-storage module's start-up: library-wide defaults the storage reads.
+#include "data/engine/MemData.h"
+
+TModuleEntry MemDataModule() {
+    return {L"MemData", {L"CLRClasses", L"MemUtils"}, [] {
+                DefaultPieceSize = 65514;
+                MaxArrayItemFields = 100;
+            }};
+}
