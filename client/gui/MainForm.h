@@ -136,6 +136,8 @@ private:
     TsTitleItem* AddTitleItem(const UnicodeString& caption);
     void BuildHiddenParts();
     void SaveSelection();
+    // The index of the area box whose lines the line box holds.
+    int FAreaShown = -1;
 
     // Connect and disconnect.
 public:
