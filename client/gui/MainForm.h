@@ -193,6 +193,8 @@ private:
     UnicodeString ConnectedText() const;
     // The traffic totals of the connection up, carried past the 32-bit counters' wrap.
     TTrafficCounter FSent, FReceived;
+    // The line box's text when the attempt started: the line the tunnel runs on.
+    UnicodeString FDialLine;
     // The system tick count at the dial start: the online time, immune to clock changes.
     ULONGLONG FDialTick = 0;
 
