@@ -10,6 +10,7 @@
 // use.
 #pragma once
 
+#include "client/gui/ColumnLabel.h"
 #include "client/gui/TrafficCounter.h"
 
 #include "client/ServiceManager.h"
@@ -51,7 +52,7 @@ public:
     TsButton *btn_speed, *cesu, *btn_conn, *btn_disconn, *Button1;
     TVirtualStringTreeWindow* vt1;
     TsPanel* pnlStatus;
-    TsLabel *statuslabel, *protocollabel, *linelabel, *localiplabel, *datalabel, *userlabel;
+    TColumnLabel *statuslabel, *protocollabel, *linelabel, *localiplabel, *datalabel, *userlabel;
     TsLabel* lbl_info;
     TTimer* vercheck;
     TMainMenu* mm1;
