@@ -27,11 +27,15 @@ std::size_t FittingCount(HDC dc, const UnicodeString& text, std::size_t from, st
 }
 
 // The end of the line that starts at `from` and may hold `fit` characters before `limit`:
-// after the last break opportunity that fits, or at `fit` when there is none.
+// after the last break opportunity that fits (the last blank, when blanks come first), or at
+// `fit` when there is none.
 std::size_t LineBreak(const UnicodeString& text, std::size_t from, std::size_t fit,
-                      std::size_t limit) {
+                      std::size_t limit, bool blanksFirst) {
     const std::size_t end = from + fit;
     if (end >= limit) return limit;
+    if (blanksFirst)
+        for (std::size_t i = end; i > from; --i)
+            if (IsBlank(text[i - 1]) || IsBlank(text[i])) return i;
     for (std::size_t i = end; i > from; --i)
         if (IsBlank(text[i - 1]) || IsBlank(text[i]) || IsWide(text[i - 1]) || IsWide(text[i]))
             return i;
@@ -59,9 +63,13 @@ int TextWidth(HDC dc, const UnicodeString& text) {
     return size.cx;
 }
 
-std::vector<UnicodeString> FitTextLines(HDC dc, const UnicodeString& text, int width,
-                                        int maxLines) {
-    maxLines = std::max(maxLines, 1);
+namespace {
+
+// The layout with breaks at blanks first or at the last opportunity; `cut` tells whether the
+// text had to be cut.
+std::vector<UnicodeString> Layout(HDC dc, const UnicodeString& text, int width, int maxLines,
+                                  bool blanksFirst, bool& cut) {
+    cut = false;
     std::vector<UnicodeString> lines;
     std::size_t at = 0;
     const std::size_t length = text.size();
@@ -69,7 +77,7 @@ std::vector<UnicodeString> FitTextLines(HDC dc, const UnicodeString& text, int w
         std::size_t paragraphEnd = at;
         while (paragraphEnd < length && !IsLineEnd(text[paragraphEnd])) ++paragraphEnd;
         const std::size_t fit = FittingCount(dc, text, at, paragraphEnd, width);
-        const std::size_t end = LineBreak(text, at, fit, paragraphEnd);
+        const std::size_t end = LineBreak(text, at, fit, paragraphEnd, blanksFirst);
         std::size_t next = end;
         while (next < paragraphEnd && IsBlank(text[next])) ++next;
         if (next == paragraphEnd && paragraphEnd < length) {
@@ -81,6 +89,7 @@ std::vector<UnicodeString> FitTextLines(HDC dc, const UnicodeString& text, int w
         const bool more = next < length;
         if (static_cast<int>(lines.size()) + 1 == maxLines && more) {
             // The last line the box has, and text left: it ends with the ellipsis.
+            cut = true;
             const bool wholeParagraph = end == paragraphEnd;
             lines.push_back(wholeParagraph && TextWidth(dc, text.substr(at, end - at) + Ellipsis) <= width
                                 ? TrimBlanks(text.substr(at, end - at)) + Ellipsis
@@ -92,4 +101,16 @@ std::vector<UnicodeString> FitTextLines(HDC dc, const UnicodeString& text, int w
     }
     if (lines.empty()) lines.emplace_back();
     return lines;
+}
+
+} // namespace
+
+// Words stay whole where that still fits the box ("在线时间" is not split when the blank before
+// it can take the break); otherwise every opportunity is used before anything is cut.
+std::vector<UnicodeString> FitTextLines(HDC dc, const UnicodeString& text, int width,
+                                        int maxLines) {
+    maxLines = std::max(maxLines, 1);
+    bool cut = false;
+    std::vector<UnicodeString> lines = Layout(dc, text, width, maxLines, true, cut);
+    return cut ? Layout(dc, text, width, maxLines, false, cut) : lines;
 }

@@ -156,6 +156,13 @@ TEST(FittedText, BreaksAtBlanksAndBetweenWideCharactersAndCutsWithAnEllipsis) {
     const int wide = TextWidth(dc, L"已加速:944KB/3774KB");
     EXPECT_EQ(FitTextLines(dc, L"已加速:944KB/3774KB  在线时间:00:01:23", wide, 2),
               (std::vector<UnicodeString>{L"已加速:944KB/3774KB", L"在线时间:00:01:23"}));
+    // A blank takes the break while the rest still fits; otherwise every opportunity is used.
+    const int more = TextWidth(dc, L"已加速:63KB/253KB  在线时");
+    EXPECT_EQ(FitTextLines(dc, L"已加速:63KB/253KB  在线时间:00:00:08", more, 2),
+              (std::vector<UnicodeString>{L"已加速:63KB/253KB", L"在线时间:00:00:08"}));
+    const int error = TextWidth(dc, L"错误：691 用户名和");
+    EXPECT_EQ(FitTextLines(dc, L"错误：691 用户名和密码无法验证", error, 2),
+              (std::vector<UnicodeString>{L"错误：691 用户名和", L"密码无法验证"}));
     const int four = TextWidth(dc, L"用户名和");
     EXPECT_EQ(FitTextLines(dc, L"用户名和密码无法验证", four, 3),
               (std::vector<UnicodeString>{L"用户名和", L"密码无法", L"验证"}));
