@@ -263,8 +263,19 @@ TEST_F(ClientLayout, AMessageBoxOpensAboveTheWindowTheUserIsLookingAt) {
         ShowPlainMessage(L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
         EXPECT_EQ(watch.Owner(), dialog->Handle());
     }
-    dialog->Free();
+    // The main window shows and is the active form; the dialog shows above it without having
+    // been activated: the box still goes above the dialog, where the user sees it.
     main->Show();
+    SetActiveWindow(main->Handle());
+    ShowWindow(dialog->Handle(), SW_HIDE);
+    ShowWindow(dialog->Handle(), SW_SHOWNOACTIVATE);
+    ASSERT_EQ(Screen->ActiveCustomForm(), main);
+    {
+        TBoxOwnerWatch watch;
+        ShowPlainMessage(L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
+        EXPECT_EQ(watch.Owner(), dialog->Handle());
+    }
+    dialog->Free();
     {
         TBoxOwnerWatch watch;
         ShowNotice(L"请先关闭测速");
