@@ -4,6 +4,7 @@
 #include "client/AccountServerProtocol.h"
 
 #include "client/AccountServerPost.h"
+#include "client/AddressText.h"
 #include "client/AppShared.h"
 #include "support/KitThreadPool/KitIni.h"
 #include "support/MYString/MYString.h"
@@ -19,20 +20,30 @@ void TakeServerCheckReply(const UnicodeString& reply) {
     route_ip = fields[2];
 }
 
+// Field 0 of a server check's reply is the client's address as the server saw it: four decimal
+// numbers 0 to 255 joined by dots. A reply that does not start with one came from something else
+// (a proxy's error page, a captive portal) and counts as no answer at all.
+bool StartsWithDottedAddress(const UnicodeString& reply) {
+    TStringArray5 fields;
+    mystring::SplitInto(fields, reply, L"-");
+    return IsDottedIPv4(fields[0]);
+}
+
 UnicodeString Decimal(Int64 value) { return UnicodeString(std::to_wstring(value)); }
 
 } // namespace
 
 bool ServerCheck() {
     const TServiceEndpoints& servers = ServiceEndpoints();
-    // An empty reply is a server that is down: a failed GET gives nothing else.
+    // An empty reply is a server that is down (a failed GET gives nothing else), and so is one
+    // that does not open with the client's address.
     UnicodeString reply = mystring::HttpGet(AccountUrl(servers.Primary, ServerCheckPath()));
-    if (!reply.empty()) {
+    if (StartsWithDottedAddress(reply)) {
         cur_server = servers.Primary;
         bak_server = servers.Backup;
     } else {
         reply = mystring::HttpGet(AccountUrl(servers.Backup, ServerCheckPath()));
-        if (reply.empty()) return false;
+        if (!StartsWithDottedAddress(reply)) return false;
         cur_server = servers.Backup;
         bak_server = servers.Primary;
     }

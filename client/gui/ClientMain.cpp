@@ -5,7 +5,9 @@
 // VELMORA_ACCOUNT_SERVERS, when set, names the servers to talk to instead of the built-in
 // hosts: "primary,backup[,content[,second]]", each "host:port". The run script and the tests
 // use it for the local account servers, which listen on ports of their own.
-// VELMORA_RAS_LIBRARY can name a simulated dial-up library (RasLibrarySetting.h).
+// VELMORA_RAS_LIBRARY can name a simulated dial-up library (RasLibrarySetting.h), and
+// VELMORA_ICMP_LIBRARY a scripted ICMP helper library (IcmpLibrarySetting.h).
+#include "client/gui/IcmpLibrarySetting.h"
 #include "client/gui/LoginForm.h"
 #include "client/gui/MainForm.h"
 #include "client/gui/RasLibrarySetting.h"
@@ -65,6 +67,7 @@ TModuleList ClientModules() {
 void RunClient() {
     ApplyServerOverride();
     ApplyRasLibrarySetting();
+    ApplyIcmpLibrarySetting();
     Application->SetMainFormOnTaskBar(true);
     Application->SetTitle(L"Velmora网络加速器 v9.0");
     Application->CreateForm(frmmain);

@@ -1,8 +1,35 @@
-// The client windows' shared helpers. Message boxes go through the application so that they
-// are captioned with its title and owned by the active window.
+// The client windows' shared helpers. Message boxes are captioned with the application's title
+// and owned by the window of ours the user is looking at, the topmost one that shows: a box
+// owned by a window under the always-on-top login dialog (the main window while it is still
+// being made, for one) would open behind that dialog, out of reach.
 #include "client/gui/ClientUi.h"
 
 #include <shellapi.h>
+
+namespace {
+
+bool IsShownFormOfOurs(HWND window) {
+    if (!IsWindowVisible(window)) return false;
+    for (int i = 0; i < Screen->CustomFormCount(); ++i) {
+        TCustomForm* form = Screen->CustomForms(i);
+        if (form->HandleAllocated() && form->Handle() == window) return true;
+    }
+    return false;
+}
+
+int ShowBox(const UnicodeString& text, UINT flags) {
+    HWND owner = nullptr;
+    for (HWND window = GetTopWindow(nullptr); window && !owner;
+         window = GetWindow(window, GW_HWNDNEXT))
+        if (IsShownFormOfOurs(window)) owner = window;
+    if (!owner) return Application->MessageBox(text, L"", flags);
+    Application->ModalStarted();
+    const int answer = MessageBoxW(owner, text.c_str(), Application->Title().c_str(), flags);
+    Application->ModalFinished();
+    return answer;
+}
+
+} // namespace
 
 void SetClientSize(TCustomForm* form, int width, int height, bool withMenu) {
     const int frameX = GetSystemMetrics(SM_CXFIXEDFRAME);
@@ -12,18 +39,14 @@ void SetClientSize(TCustomForm* form, int width, int height, bool withMenu) {
                     height + GetSystemMetrics(SM_CYCAPTION) + 2 * frameY + menu);
 }
 
-void ShowPlainMessage(const UnicodeString& text) { Application->MessageBox(text, L"", MB_OK); }
+void ShowPlainMessage(const UnicodeString& text) { ShowBox(text, MB_OK); }
 
-void ShowWarning(const UnicodeString& text) {
-    Application->MessageBox(text, L"", MB_OK | MB_ICONWARNING);
-}
+void ShowWarning(const UnicodeString& text) { ShowBox(text, MB_OK | MB_ICONWARNING); }
 
-void ShowNotice(const UnicodeString& text) {
-    Application->MessageBox(text, L"", MB_OK | MB_ICONINFORMATION);
-}
+void ShowNotice(const UnicodeString& text) { ShowBox(text, MB_OK | MB_ICONINFORMATION); }
 
 bool AskYesNo(const UnicodeString& text) {
-    return Application->MessageBox(text, L"", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return ShowBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 void OpenPage(const UnicodeString& url) {

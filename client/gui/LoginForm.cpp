@@ -33,7 +33,10 @@ Tfrmlogin::Tfrmlogin(TComponent* owner) : TForm(owner) {
     SetBorderStyle(bsDialog);
     SetBorderIcons({});
     SetFormStyle(fsStayOnTop);
+    SetAutoScroll(false);
     SetPosition(poScreenCenter);
+    // The program's own icon (the class icon is the generic one) in the caption and task bar.
+    SetIcon(Application->Icon());
     SetClientSize(this, 360, 328, false);
     wb1 = Place<TWebBrowser>(this, this, 4, 4, 352, 102);
     BuildInputs();
@@ -75,7 +78,10 @@ void Tfrmlogin::BuildButtons() {
     btn_login->SetDefault(true);
     btn_exit = PlaceButton(this, 274, 264, L"关  闭", TNotifyEvent(this, &Tfrmlogin::btn_exitClick));
     btn_exit->SetCancel(true);
-    Label3 = Place<TsLabel>(this, this, 4, 300, 352, 24);
+    // Two lines across the dialog's width, whatever the text: a label that sized itself to its
+    // text would shrink to its first word and wrap every later text inside that.
+    Label3 = Place<TsLabel>(this, this, 4, 296, 352, 30);
+    Label3->SetAutoSize(false);
     Label3->SetWordWrap(true);
     Label3->Font()->SetColor(clRed);
     Label3->SetVisible(false);

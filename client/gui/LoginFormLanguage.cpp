@@ -1,5 +1,6 @@
 // The login dialog's language routine: the language box sets `lang_code`, and every text of
-// this dialog, of the hidden `frmlogin` and of the main window is chosen again for it.
+// this dialog, of the hidden `frmlogin` and of the main window is chosen again for it. The status
+// line of the last attempt goes: its text was in the old language.
 #include "client/gui/LoginForm.h"
 #include "client/gui/MainForm.h"
 
@@ -9,6 +10,8 @@ void Tfrmlogin::langChange(TObject*) {
     const int index = lang->ItemIndex();
     if (index < 0) return;
     lang_code = index == 1 ? LangEnglish : index == 2 ? LangTraditional : LangSimplified;
+    // The status line tells how the last attempt went, in the language it was made in.
+    Label3->SetVisible(false);
     ApplyLanguageTexts();
 }
 

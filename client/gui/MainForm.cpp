@@ -2,6 +2,7 @@
 // the MainForm*.cpp files by subject.
 #include "client/gui/MainForm.h"
 #include "client/gui/ClientUi.h"
+#include "client/gui/ColumnLabel.h"
 
 #include "client/AppShared.h"
 #include "client/RelayRoute.h"
@@ -61,7 +62,11 @@ TMenuItem* AddItem(TComponent* owner, TMenuItem* parent, const UnicodeString& ca
 Tfrmmain::Tfrmmain(TComponent* owner) : TForm(owner), relay(std::make_unique<TRelayRoute>()) {
     SetBorderStyle(bsSingle);
     SetBorderIcons({biSystemMenu, biMinimize});
+    // A window of fixed size: nothing in it may make it scroll.
+    SetAutoScroll(false);
     SetPosition(poScreenCenter);
+    // The program's own icon (the class icon is the generic one) in the caption and task bar.
+    SetIcon(Application->Icon());
     BuildMenus();
     SetClientSize(this, 693, 433, true);
     web1 = Place<TWebBrowser>(this, this, 3, 0, 687, 75);
@@ -131,12 +136,19 @@ void Tfrmmain::BuildStatusPanel() {
     btn_disconn = PlaceButton(this, this, {157, 370, 305, 428}, L"断  开");
     pnlStatus = Place<TsPanel>(this, this, 310, 366, 380, 64);
     pnlStatus->SetBevelOuter(bvLowered);
-    statuslabel = PlaceLabel(this, pnlStatus, 6, 4, 120, L"未连接");
-    linelabel = PlaceLabel(this, pnlStatus, 130, 4, 120, L"");
-    datalabel = PlaceLabel(this, pnlStatus, 254, 4, 120, L"");
-    protocollabel = PlaceLabel(this, pnlStatus, 6, 23, 120, L"连接方式: 自动");
-    localiplabel = PlaceLabel(this, pnlStatus, 130, 23, 244, L"");
-    userlabel = PlaceLabel(this, pnlStatus, 6, 42, 368, L"");
+    // Three columns of two texts, each text in a box of two lines that it never leaves: the
+    // state and the protocol, the line and the address, the traffic and the account.
+    const auto column = [this](int left, int width, int row, const UnicodeString& caption) {
+        auto* label = Place<TColumnLabel>(this, pnlStatus, left, row == 0 ? 3 : 33, width, 28);
+        label->SetCaption(caption);
+        return label;
+    };
+    statuslabel = column(5, 118, 0, L"未连接");
+    protocollabel = column(5, 118, 1, L"连接方式: 自动");
+    linelabel = column(127, 118, 0, L"");
+    localiplabel = column(127, 118, 1, L"");
+    datalabel = column(249, 126, 0, L"");
+    userlabel = column(249, 126, 1, L"");
 }
 
 void Tfrmmain::BuildMenus() {

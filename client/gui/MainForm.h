@@ -10,6 +10,7 @@
 // use.
 #pragma once
 
+#include "client/gui/ColumnLabel.h"
 #include "client/gui/TrafficCounter.h"
 
 #include "client/ServiceManager.h"
@@ -51,7 +52,7 @@ public:
     TsButton *btn_speed, *cesu, *btn_conn, *btn_disconn, *Button1;
     TVirtualStringTreeWindow* vt1;
     TsPanel* pnlStatus;
-    TsLabel *statuslabel, *protocollabel, *linelabel, *localiplabel, *datalabel, *userlabel;
+    TColumnLabel *statuslabel, *protocollabel, *linelabel, *localiplabel, *datalabel, *userlabel;
     TsLabel* lbl_info;
     TTimer* vercheck;
     TMainMenu* mm1;
@@ -136,6 +137,8 @@ private:
     TsTitleItem* AddTitleItem(const UnicodeString& caption);
     void BuildHiddenParts();
     void SaveSelection();
+    // The index of the area box whose lines the line box holds.
+    int FAreaShown = -1;
 
     // Connect and disconnect.
 public:
@@ -191,6 +194,8 @@ private:
     UnicodeString ConnectedText() const;
     // The traffic totals of the connection up, carried past the 32-bit counters' wrap.
     TTrafficCounter FSent, FReceived;
+    // The line box's text when the attempt started: the line the tunnel runs on.
+    UnicodeString FDialLine;
     // The system tick count at the dial start: the online time, immune to clock changes.
     ULONGLONG FDialTick = 0;
 

@@ -74,7 +74,8 @@ bool Tfrmmain::StartAttempt(UnicodeString& address) {
     address = DecodeLineAddress(value.substr(0, value.find(L',')));
     SetStatusPanel(0, LangText(L"Connecting....", L"正在建立连接"));
     statuslabel->SetCaption(LangText(L"Connecting...", L"正在建立连接"));
-    linelabel->SetCaption(LangText(L"Line:", L"连接线路：") + IPAddrTxt->Text());
+    FDialLine = IPAddrTxt->Text();
+    linelabel->SetCaption(LangText(L"Line:", L"连接线路：") + FDialLine);
     rasedt->PPPDefault();
     rasedt->SetPBLocation(1);
     if (rb_lp2p->Checked() && !ApplyL2tpSwitch()) return false;

@@ -5,11 +5,15 @@
 //
 // A line's value is "encoded address,online rate,L2TP flag". A flag that is missing or not a
 // decimal integer reads as "no L2TP" and the fill goes on: one odd line must not hide the rest
-// of its area.
+// of its area. A line whose address does not decode to an address, or whose name is blank, is
+// damaged: it is left out of the line box and of the view alike, so it is never shown, pinged
+// or dialled. A line without a value stays in the line box, where connecting to it reports the
+// missing value.
 #include "client/gui/ClientUi.h"
 #include "client/gui/MainForm.h"
 
 #include "client/AccountServerProtocol.h"
+#include "client/AddressText.h"
 #include "client/AppShared.h"
 #include "client/ServerDecoders.h"
 
@@ -43,6 +47,11 @@ std::vector<UnicodeString> SplitFields(const UnicodeString& value) {
         fields.push_back(value.substr(start, comma - start));
     fields.push_back(value.substr(start));
     return fields;
+}
+
+bool IsDamagedLine(const UnicodeString& name, const UnicodeString& value) {
+    if (Trim(name).empty()) return true;
+    return !value.empty() && !IsLineAddress(DecodeLineAddress(value.substr(0, value.find(L','))));
 }
 
 UnicodeString L2tpText(const std::vector<UnicodeString>& fields) {
@@ -80,7 +89,7 @@ void Tfrmmain::FillAreaLines(const UnicodeString& area) {
     for (int i = 0; i < keys->Count(); ++i) {
         const UnicodeString key = keys->Strings(i);
         const UnicodeString value = line_ini->ReadString(area, key, L"");
-        if (value.empty()) continue;
+        if (value.empty() || IsDamagedLine(key, value)) continue;
         const std::vector<UnicodeString> fields = SplitFields(value);
         PVirtualNode node = tree->AddChild(nullptr);
         ps* line = new (tree->GetNodeData(node)) ps();
@@ -94,7 +103,13 @@ void Tfrmmain::FillAreaLines(const UnicodeString& area) {
 
 void Tfrmmain::FillLineBox(const UnicodeString& area) {
     IPAddrTxt->Items()->Clear();
-    if (line_ini) line_ini->ReadSection(area, IPAddrTxt->Items());
+    if (!line_ini) return;
+    std::unique_ptr<TStringList> keys(new TStringList());
+    line_ini->ReadSection(area, keys.get());
+    for (int i = 0; i < keys->Count(); ++i) {
+        const UnicodeString key = keys->Strings(i);
+        if (!IsDamagedLine(key, line_ini->ReadString(area, key, L""))) IPAddrTxt->Items()->Add(key);
+    }
 }
 
 bool Tfrmmain::RefuseWhileTesting() {
@@ -109,8 +124,15 @@ void Tfrmmain::SetNormalFont(TsTitleItem* item) {
     item->TitleButton->Font()->SetStyle({});
 }
 
+// A refused change puts the box back on the area whose lines the line box and the view still
+// hold: connecting reads the line from the box's area, and a box showing another area would
+// look the line up where it is not.
 void Tfrmmain::AreaTxt2Change(TObject*) {
-    if (RefuseWhileTesting()) return;
+    if (RefuseWhileTesting()) {
+        AreaTxt2->SetItemIndex(FAreaShown);
+        return;
+    }
+    FAreaShown = AreaTxt2->ItemIndex();
     SetNormalFont(_XZ);
     vt1->Tree()->Clear();
     const UnicodeString area = SelectedText(AreaTxt2);
@@ -172,6 +194,7 @@ void Tfrmmain::LoadLineList() {
     SelectRemembered(AreaTxt, area);
     FillLineBox(SelectedText(AreaTxt));
     SelectRemembered(AreaTxt2, area);
+    FAreaShown = AreaTxt2->ItemIndex();
     FillLineBox(SelectedText(AreaTxt2));
     SelectRemembered(IPAddrTxt, RememberedIndex(registry, L"IPCombobox2"));
     _zz = _XZ = AddTitleItem(SelectedText(AreaTxt2));

@@ -2,6 +2,11 @@
 // the tunnel is up, `rast12` shows the traffic and the online time, `autodialstatus` notices a
 // tunnel that dropped and redials when the user chose automatic redial. A dial that the user
 // started after a drop belongs to the user: the drop watch leaves it to the progress timers.
+//
+// `rast12` queries the state every few seconds anyway: when it finds a tunnel that was up gone,
+// it runs the drop handling at once instead of leaving "Connected" and frozen counters on the
+// window until the slower drop watch comes round. The line shown is the one the attempt
+// dialled, whatever a refresh of the line list has since done to the line box.
 #include "client/gui/MainForm.h"
 #include "client/gui/TrafficCounter.h"
 
@@ -34,11 +39,14 @@ void Tfrmmain::Timer2Timer(TObject*) {
 
 void Tfrmmain::rast12Timer(TObject*) {
     QueryTunnelState();
-    if (!TunnelIsUp()) return;
+    if (!TunnelIsUp()) {
+        if (is_connected) autodialstatusTimer(autodialstatus);
+        return;
+    }
     ShowTraffic();
     statuslabel->SetCaption(ConnectedText());
     statuslabel->Font()->SetColor(clRed);
-    linelabel->SetCaption(LangText(L"Line:", L"连接线路：") + IPAddrTxt->Text());
+    linelabel->SetCaption(LangText(L"Line:", L"连接线路：") + FDialLine);
     linelabel->Font()->SetColor(clRed);
 }
 

@@ -205,6 +205,35 @@ TEST_F(AccountProtocol, ServerCheckTakesTheBackupWhenThePrimaryIsEmptyOrDown) {
     }
 }
 
+// A proxy's error page, a portal or plain noise answering 200 is no account server: a reply that
+// does not open with a dotted address counts as no reply at all.
+TEST_F(AccountProtocol, ServerCheckRepliesWithoutAnAddressCountAsEmpty) {
+    const char* replies[] = {
+        "<html><body>Proxy error</body></html>",
+        "\\u8b80\\u25a1(\\u0007-9.0-127.0.0.9",
+        "error",
+        "127.0.0-9.0-127.0.0.9",
+        "300.1.1.1-9.0-127.0.0.9",
+        " 127.0.0.77-9.0-127.0.0.9",
+    };
+    for (const char* reply : replies) {
+        ForgetServers();
+        peer_ip.clear();
+        const std::string text = std::string(R"({"netcheck09.php": {"mode": "text", "text": ")") +
+                                 reply + "\"}}";
+        SetBehaviour(Primary, text);
+        EXPECT_TRUE(ServerCheck()) << reply;
+        EXPECT_EQ(cur_server, Address(Backup)) << reply;
+        EXPECT_EQ(peer_ip, L"127.0.0.77") << reply;
+        SetBehaviour(Backup, text);
+        peer_ip = L"kept-peer";
+        EXPECT_FALSE(ServerCheck()) << reply;
+        EXPECT_EQ(peer_ip, L"kept-peer") << reply;
+        SetBehaviour(Primary, "{}");
+        SetBehaviour(Backup, "{}");
+    }
+}
+
 TEST_F(AccountProtocol, ServerCheckFailsWhenBothAreDownAndSetsNothing) {
     KillPrimary();
     SetBehaviour(Backup, R"({"netcheck09.php": {"mode": "empty"}})");

@@ -131,6 +131,26 @@ TEST(ClientGui, AnEmptyCredentialReplyIsBusyAndTheDialogStaysForAnotherTry) {
     ForgetRememberedSettings();
 }
 
+// Servers that answer the line list with nothing: the login still succeeds, the dialog closes
+// and the main window shows empty lists, without a message.
+TEST(ClientGui, AnEmptyLineListAtLoginClosesTheDialogAndLeavesTheListsEmpty) {
+    ForgetRememberedSettings();
+    for (const wchar_t* role : {L"primary", L"backup"})
+        localservers::SetBehaviour(role, R"({"vpnlist09.php": {"mode": "empty"}})");
+    TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
+    const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
+    TypeLogin(dialog, L"demo", L"demo123");
+    Click(ChildWithText(dialog.Window, L"登  陆"));
+    const TMainWindow main = FindMainWindow(client, ChineseTitle);
+    for (const wchar_t* role : {L"primary", L"backup"}) localservers::SetBehaviour(role, "{}");
+    EXPECT_FALSE(IsWindow(dialog.Window) && IsWindowVisible(dialog.Window));
+    EXPECT_THROW(client.WaitForWindow(L"", L"#32770", 1000), Exception);
+    EXPECT_TRUE(ComboItems(main.Areas).empty());
+    EXPECT_TRUE(ComboItems(main.Lines).empty());
+    EXPECT_EQ(CloseMainWindow(client, main), 0u);
+    ForgetRememberedSettings();
+}
+
 TEST(ClientGui, EmptyUserNameIsRefusedBeforeAnyExchange) {
     ForgetRememberedSettings();
     TClientProcess client(localservers::DeadAddress(), localservers::DeadAddress());

@@ -476,6 +476,49 @@ TEST_F(MainFormConnect, ADropWithAutoRedialDialsAgainAndLeavesThatDialAlone) {
     EXPECT_TRUE(is_connected);
 }
 
+// The traffic timer queries the state every few seconds: a tunnel it finds gone is handled at
+// once, not left showing "connected" with frozen counters until the drop watch's next tick.
+TEST_F(MainFormConnect, TheTrafficTimerHandlesADropAtOnce) {
+    for (Integer redial : {0, 2}) {
+        auto_redial = redial;
+        Script("rate 1000 2000\ndrop 200 state\n");
+        ConnectUp();
+        Form->rast12Timer(Form->rast12);
+        EXPECT_EQ(Form->statuslabel->Caption(), L"连接成功") << redial;
+        const UnicodeString first = dial_entry;
+        ASSERT_TRUE(WaitForState(8193)) << redial;
+        if (redial == 2) Script("delay 300\n"); // the redial connects slowly
+        Sleep(20);
+        Form->rast12Timer(Form->rast12);
+        EXPECT_FALSE(is_connected) << redial;
+        if (redial == 2) {
+            EXPECT_NE(dial_entry, first) << "redialled";
+            EXPECT_TRUE(Form->dialupcheck->Enabled());
+            EXPECT_NE(ras_handle, 0u);
+            EXPECT_EQ(Form->statuslabel->Caption(), L"正在建立连接");
+        } else {
+            EXPECT_EQ(Form->statuslabel->Caption(), L"已断开连接");
+            ExpectIdle();
+            EXPECT_EQ(ras_handle, 0u);
+        }
+        Form->btn_disconnClick(Form->btn_disconn);
+    }
+}
+
+// A refresh of the line list while connected rebuilds the line box; the status keeps naming
+// the line the tunnel runs on.
+TEST_F(MainFormConnect, TheStatusNamesTheDialledLineAfterARefresh) {
+    Script("rate 1000 2000\n");
+    Form->IPAddrTxt->SetItemIndex(1);
+    const UnicodeString dialled = Form->IPAddrTxt->Text();
+    ConnectUp();
+    Form->N14Click(Form->N14);
+    ASSERT_NE(Form->IPAddrTxt->Text(), dialled);
+    Form->rast12Timer(Form->rast12);
+    EXPECT_EQ(Form->linelabel->Caption(), L"连接线路：" + dialled);
+    EXPECT_TRUE(is_connected);
+}
+
 TEST_F(MainFormConnect, TheVersionBalloonShowsAtMostTwice) {
     new_version = L"9.1";
     update_tips = 0;

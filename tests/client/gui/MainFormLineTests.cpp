@@ -38,6 +38,9 @@ BOOL WINAPI RecordTrayCall(DWORD message, PNOTIFYICONDATAW data) {
 
 int Shell6() { return 6; }
 
+// 127.0.1.1 in the line list's encoding (tools/account-server/encoders.py).
+constexpr wchar_t EncodedLoopback[] = L"Vk5VSlFYek0weHFUVlJSNA";
+
 // The main window without its creation handler: no login runs.
 class TMainWithoutLogin : public Tfrmmain {
 public:
@@ -68,6 +71,12 @@ protected:
         FinalizeModules();
         SysTrayShell() = SavedShell;
     }
+    // The sample text with every "=x," (and a final "=x") given the encoded 127.0.1.1.
+    static UnicodeString WithAddress(UnicodeString text) {
+        for (std::size_t at; (at = text.find(L"=x")) != UnicodeString::npos;)
+            text.replace(at + 1, 1, EncodedLoopback);
+        return text;
+    }
     void UseLineList(const UnicodeString& text) {
         FreeAndNil(line_ini);
         line_ini = NewLineListDocument(text);
@@ -97,8 +106,8 @@ protected:
 };
 
 TEST_F(MainFormLines, OddL2tpFieldsReadAsNoL2tpAndTheFillGoesOn) {
-    UseLineList(L"[East]\r\nOne=x,98%,1\r\nTwo=x,87%,yes\r\nThree=x,80%\r\nEmpty=\r\n"
-                L"Four=x\r\nFive=x,70%,0\r\n");
+    UseLineList(WithAddress(L"[East]\r\nOne=x,98%,1\r\nTwo=x,87%,yes\r\nThree=x,80%\r\nEmpty=\r\n"
+                            L"Four=x\r\nFive=x,70%,0\r\n"));
     Form->LoadLineList();
     ClickTitle(Form->_zz);
     const std::vector<const ps*> rows = Rows();
@@ -114,9 +123,58 @@ TEST_F(MainFormLines, OddL2tpFieldsReadAsNoL2tpAndTheFillGoesOn) {
     EXPECT_EQ(Form->IPAddrTxt->Items()->Count(), 6);
 }
 
+// A proxy's page or a damaged list gives lines whose address does not decode to an address, or
+// whose name is blank: neither the line box nor the view has them, so they cannot be dialled.
+TEST_F(MainFormLines, LinesWithoutADecodableAddressOrANameAreLeftOut) {
+    UseLineList(WithAddress(L"[East]\r\nGood=x,98%,1\r\nGarbage=%%%%%%%%,1%,0\r\n"
+                            L"Plain=127.0.1.9,5%,0\r\n \t=x,2%,0\r\nHost=eGxSc05XMGRWcFRZa2RaMFkwZDRiRXh0Tld4a1FR,7%,0\r\n"
+                            L"Empty=\r\nLast=x,3%,0\r\n"));
+    Form->LoadLineList();
+    ClickTitle(Form->_zz);
+    std::vector<UnicodeString> names;
+    for (const ps* row : Rows()) names.push_back(row->name);
+    EXPECT_EQ(names, (std::vector<UnicodeString>{L"Good", L"Host", L"Last"}));
+    EXPECT_EQ(Rows()[1]->ip, L"line.example.net");
+    std::vector<UnicodeString> box;
+    for (int i = 0; i < Form->IPAddrTxt->Items()->Count(); ++i)
+        box.push_back(Form->IPAddrTxt->Items()->Strings(i));
+    // A line without a value stays in the box: connecting to it reports the missing value.
+    EXPECT_EQ(box, (std::vector<UnicodeString>{L"Good", L"Host", L"Empty", L"Last"}));
+    Form->AreaTxt2Change(Form->AreaTxt2);
+    EXPECT_EQ(Rows().size(), 3u);
+    EXPECT_EQ(Form->IPAddrTxt->Items()->Count(), 4);
+}
+
+// Changing the area during a batch test is refused; the box goes back to the area whose lines
+// the line box and the view hold, during the test and after it.
+TEST_F(MainFormLines, ARefusedAreaChangePutsTheAreaBoxBack) {
+    UseLineList(WithAddress(L"[East]\r\nE1=x,1%,0\r\nE2=x,2%,0\r\n[West]\r\nW1=x,3%,0\r\n"));
+    Form->LoadLineList();
+    Form->AreaTxt2Change(Form->AreaTxt2);
+    speed_running = true;
+    Form->AreaTxt2->SetItemIndex(1);
+    {
+        TBoxAnswerer answerer;
+        Form->AreaTxt2Change(Form->AreaTxt2);
+        EXPECT_EQ(answerer.Text(), L"please close bat speed");
+    }
+    speed_running = false;
+    EXPECT_EQ(Form->AreaTxt2->ItemIndex(), 0);
+    std::vector<UnicodeString> names;
+    for (const ps* row : Rows()) names.push_back(row->name);
+    EXPECT_EQ(names, (std::vector<UnicodeString>{L"E1", L"E2"}));
+    EXPECT_EQ(Form->IPAddrTxt->Items()->Count(), 2);
+    EXPECT_EQ(Form->IPAddrTxt->Items()->Strings(0), L"E1");
+    // After the test the user's choice goes through.
+    Form->AreaTxt2->SetItemIndex(1);
+    Form->AreaTxt2Change(Form->AreaTxt2);
+    ASSERT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Rows()[0]->name, L"W1");
+}
+
 TEST_F(MainFormLines, TitleItemsLeaveOutTheSpecialAreasAndEndWithTheSelectedOne) {
-    UseLineList(L"[Route]\r\nR=x,1%,0\r\n[East]\r\nE=x,2%,0\r\n[海外加速]\r\nH=x,3%,0\r\n"
-                L"[West]\r\nW=x,4%,1\r\n");
+    UseLineList(WithAddress(L"[Route]\r\nR=x,1%,0\r\n[East]\r\nE=x,2%,0\r\n[海外加速]\r\nH=x,3%,0\r\n"
+                L"[West]\r\nW=x,4%,1\r\n"));
     Form->LoadLineList();
     EXPECT_EQ(TitleCaptions(), (std::vector<UnicodeString>{L"East", L"West", L"Route"}));
     TsTitles* items = Form->sb->Items();
@@ -139,7 +197,7 @@ TEST_F(MainFormLines, TitleItemsLeaveOutTheSpecialAreasAndEndWithTheSelectedOne)
 }
 
 TEST_F(MainFormLines, SortingByDelayPutsUnmeasuredLinesLastAndNeverTies) {
-    UseLineList(L"[A]\r\nP=x,1%,0\r\nQ=x,1%,0\r\nR=x,1%,0\r\nS=x,1%,0\r\n");
+    UseLineList(WithAddress(L"[A]\r\nP=x,1%,0\r\nQ=x,1%,0\r\nR=x,1%,0\r\nS=x,1%,0\r\n"));
     Form->LoadLineList();
     ClickTitle(Form->_zz);
     TBaseVirtualTree* tree = Form->vt1->Tree();

@@ -4,12 +4,25 @@
 // whose scripted round-trip time exceeds the request's time-out, waits the time-out and
 // answers "Request timed out", as the system does. The library also records what it was
 // asked, so that tests can check the request the component built.
+//
+// Tests script it through FakeIcmpScript. A program that is not a test (the run script's demo
+// of the client) names a scenario file in FAKE_ICMP_SCENARIO instead, read when the first handle
+// is opened; one address a line, "#" starts a comment:
+//
+//     127.0.1.1 35            answers after 35 ms
+//     127.0.1.2 240 every 4   answers after 240 ms, but every fourth echo is lost
+//     127.0.1.3 silent        never answers
 #include <windows.h>
 
 #include <ipexport.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <map>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -19,6 +32,7 @@ struct TScript {
     DWORD RoundTrip = 0;
     DWORD Lost = 0;
     DWORD Echoes = 0;
+    DWORD LoseEvery = 0; // each echo whose number is a multiple of it is lost; 0: none
 };
 
 struct TFakeState {
@@ -28,6 +42,7 @@ struct TFakeState {
     BYTE LastTtl = 0;                 // guarded by Lock
     LONG OpenHandles = 0;             // guarded by Lock
     BOOL FailCreate = FALSE;          // guarded by Lock
+    bool ScenarioRead = false;        // guarded by Lock
 };
 
 TFakeState* State = nullptr; // created when the library is loaded, freed when unloaded
@@ -50,7 +65,55 @@ TScript TakeEcho(ULONG address, const void* data, WORD size, const IP_OPTION_INF
     TScript taken = script;
     ++script.Echoes;
     if (script.Lost > 0) --script.Lost;
+    if (script.LoseEvery && script.Echoes % script.LoseEvery == 0) taken.Lost = 1;
     return taken;
+}
+
+// One line of the scenario file; false when it cannot be read.
+bool ReadScenarioLine(const std::string& line) {
+    std::istringstream words(line.substr(0, line.find('#')));
+    std::string address, what;
+    if (!(words >> address)) return true;
+    unsigned parts[4];
+    char end;
+    if (std::sscanf(address.c_str(), "%u.%u.%u.%u%c", &parts[0], &parts[1], &parts[2], &parts[3],
+                    &end) != 4 ||
+        parts[0] > 255 || parts[1] > 255 || parts[2] > 255 || parts[3] > 255 || !(words >> what))
+        return false;
+    // Network order: the first part in the lowest byte.
+    const ULONG key = parts[0] | parts[1] << 8 | parts[2] << 16 | static_cast<ULONG>(parts[3]) << 24;
+    TScript script;
+    if (what == "silent") {
+        script.Status = IP_SUCCESS;
+        script.Lost = MAXDWORD;
+    } else {
+        script.Status = IP_SUCCESS;
+        script.RoundTrip = std::strtoul(what.c_str(), nullptr, 10);
+        std::string every;
+        if (words >> every) {
+            if (every != "every" || !(words >> script.LoseEvery) || script.LoseEvery == 0)
+                return false;
+        }
+    }
+    State->Scripts[key] = script;
+    return true;
+}
+
+// Reads FAKE_ICMP_SCENARIO once, when set; a bad line is reported to the debugger and skipped.
+void ReadScenarioOnce() {
+    if (State->ScenarioRead) return;
+    State->ScenarioRead = true;
+    char path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("FAKE_ICMP_SCENARIO", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    std::ifstream file(path);
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number)
+        if (!ReadScenarioLine(line)) {
+            char message[64];
+            std::snprintf(message, sizeof message, "fake icmp: scenario line %d skipped\n", number);
+            OutputDebugStringA(message);
+        }
 }
 
 DWORD Fail(ICMP_ECHO_REPLY* reply, ULONG address, DWORD status) {
@@ -91,6 +154,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 
 HANDLE WINAPI IcmpCreateFile() {
     TLocked lock;
+    ReadScenarioOnce();
     if (State->FailCreate) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return INVALID_HANDLE_VALUE;
@@ -134,7 +198,7 @@ DWORD WINAPI IcmpSendEcho(HANDLE handle, ULONG address, LPVOID data, WORD size,
 // answer `status` (IP_SUCCESS: a reply after `roundTrip` ms). Resets the echo count.
 void WINAPI FakeIcmpScript(ULONG address, DWORD status, DWORD roundTrip, DWORD lost) {
     TLocked lock;
-    State->Scripts[address] = TScript{status, roundTrip, lost, 0};
+    State->Scripts[address] = TScript{status, roundTrip, lost, 0, 0};
 }
 
 // Forgets every script and recorded request.
