@@ -44,8 +44,10 @@ void TacSkinConvertor::Clear() {
     for (auto it = Files.rbegin(); it != Files.rend(); ++it) FreeAndNil(it->FileStream);
     Files.clear();
     FreeAndNil(Options);
-    if (PackedDataBorrowed) PackedData = nullptr;
-    else FreeAndNil(PackedData);
+    if (PackedDataBorrowed)
+        PackedData = nullptr;
+    else
+        FreeAndNil(PackedData);
     PackedDataBorrowed = false;
     ImageCount = -1;
 }
@@ -90,8 +92,8 @@ void TacSkinConvertor::Unpack() {
                 FreeAndNil(Options);
                 Options = content;
             } else {
-                Files.push_back({fileName, AnsiUpperCase(ExtensionOf(fileName)) == L".BMP",
-                                 content});
+                Files.push_back(
+                    {fileName, AnsiUpperCase(ExtensionOf(fileName)) == L".BMP", content});
             }
         }
     } catch (...) {
@@ -109,8 +111,10 @@ TMemoryStream* TacSkinConvertor::FindFile(const UnicodeString& Name) const {
 void LoadPackedSkinFile(const UnicodeString& FileName, TacSkinConvertor*& Convertor,
                         bool FreePacked) {
     if (!FileExists(FileName)) return;
-    if (Convertor) Convertor->Clear();
-    else Convertor = new TacSkinConvertor();
+    if (Convertor)
+        Convertor->Clear();
+    else
+        Convertor = new TacSkinConvertor();
     Convertor->PackedData = new TMemoryStream();
     Convertor->PackedData->LoadFromFile(FileName);
     Convertor->Unpack();

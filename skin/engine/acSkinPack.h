@@ -26,7 +26,7 @@ inline constexpr const wchar_t* NotPackedMessage = L"Loaded data is not packed G
 
 struct TacImageItem {
     UnicodeString FileName;
-    bool IsBitmap = false;       // the extension is ".BMP" in any case
+    bool IsBitmap = false;               // the extension is ".BMP" in any case
     TMemoryStream* FileStream = nullptr; // the unpacked bytes; owned by the convertor
 };
 using TacImageItems = std::vector<TacImageItem>;

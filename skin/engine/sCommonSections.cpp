@@ -17,7 +17,9 @@ public:
     }
     int Count() const { return FSections.Count(); }
     UnicodeString Name(int i) const { return FSections.Strings(i); }
-    const TStrings* Lines(int i) const { return static_cast<const TStrings*>(FSections.Objects(i)); }
+    const TStrings* Lines(int i) const {
+        return static_cast<const TStrings*>(FSections.Objects(i));
+    }
     const TStrings* Sections() const { return &FSections; }
 
 private:
@@ -75,8 +77,8 @@ void TsSkinManager::MergeCommonSections() {
         d.GlowMargin = margin == -1 && parent ? parent->GlowMargin : (margin == -1 ? 0 : margin);
         const wchar_t* const fontKeys[] = {L"FONTCOLOR", L"TCLEFT", L"TCTOP", L"TCRIGHT",
                                            L"TCBOTTOM"};
-        const wchar_t* const hotKeys[] = {L"HOTFONTCOLOR", L"HOTTCLEFT", L"HOTTCTOP",
-                                          L"HOTTCRIGHT", L"HOTTCBOTTOM"};
+        const wchar_t* const hotKeys[] = {L"HOTFONTCOLOR", L"HOTTCLEFT", L"HOTTCTOP", L"HOTTCRIGHT",
+                                          L"HOTTCBOTTOM"};
         for (int c = 0; c < 5; ++c) {
             d.FontColor[c] = integer(fontKeys[c], base.FontColor[c], c == 0 ? 0 : -1);
             d.HotFontColor[c] = integer(hotKeys[c], base.HotFontColor[c], c == 0 ? 0 : -1);

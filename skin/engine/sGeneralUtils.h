@@ -61,8 +61,8 @@ void ParseIniSections(const TStrings* Lines, TStrings* Sections);
 UnicodeString ReadIniString(const TStrings* Sections, const UnicodeString& Section,
                             const UnicodeString& Key, const UnicodeString& Default);
 // Decimal, "$" or "0x" hexadecimal; Default when the value is no integer.
-int ReadIniInteger(const TStrings* Sections, const UnicodeString& Section,
-                   const UnicodeString& Key, int Default);
+int ReadIniInteger(const TStrings* Sections, const UnicodeString& Section, const UnicodeString& Key,
+                   int Default);
 
 // ---- paths and system ------------------------------------------------------------------------
 

@@ -29,8 +29,8 @@ UnicodeString ReadIniString(const TStrings* Sections, const UnicodeString& Secti
     return lines->Strings(line).substr(Key.size() + 1);
 }
 
-int ReadIniInteger(const TStrings* Sections, const UnicodeString& Section,
-                   const UnicodeString& Key, int Default) {
+int ReadIniInteger(const TStrings* Sections, const UnicodeString& Section, const UnicodeString& Key,
+                   int Default) {
     UnicodeString value = ReadIniString(Sections, Section, Key, L"");
     if (value.size() > 2 && value[0] == L'0' && (value[1] == L'x' || value[1] == L'X'))
         value = L"$" + value.substr(2);

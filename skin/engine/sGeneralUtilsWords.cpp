@@ -8,8 +8,7 @@ bool IsStrictDelimiter(wchar_t C, const TSysCharSet& Delims) {
     return C <= 0xFF && Delims.Contains(static_cast<Byte>(C));
 }
 
-template <typename IsDelim>
-int WordPos(int N, const UnicodeString& S, IsDelim isDelim) {
+template <typename IsDelim> int WordPos(int N, const UnicodeString& S, IsDelim isDelim) {
     const int length = static_cast<int>(S.size());
     int count = 0;
     int i = 1;
@@ -24,8 +23,7 @@ int WordPos(int N, const UnicodeString& S, IsDelim isDelim) {
     return 0;
 }
 
-template <typename IsDelim>
-int WordCount(const UnicodeString& S, IsDelim isDelim) {
+template <typename IsDelim> int WordCount(const UnicodeString& S, IsDelim isDelim) {
     int count = 0;
     bool inWord = false;
     for (wchar_t c : S) {

@@ -133,8 +133,7 @@ struct TConstantSkinData {
     SmallInt MaskTabTop = -1, MaskTabBottom = -1, MaskTabLeft = -1, MaskTabRight = -1;
     SmallInt IndexScrollTop = -1, IndexScrollBottom = -1, IndexScrollLeft = -1,
              IndexScrollRight = -1;
-    SmallInt MaskScrollTop = -1, MaskScrollBottom = -1, MaskScrollLeft = -1,
-             MaskScrollRight = -1;
+    SmallInt MaskScrollTop = -1, MaskScrollBottom = -1, MaskScrollLeft = -1, MaskScrollRight = -1;
     SmallInt IndexBGScrollTop = -1, IndexBGScrollBottom = -1, IndexBGScrollLeft = -1,
              IndexBGScrollRight = -1;
     SmallInt IndexBGHotScrollTop = -1, IndexBGHotScrollBottom = -1, IndexBGHotScrollLeft = -1,
@@ -147,8 +146,7 @@ struct TConstantSkinData {
     SmallInt ScrollSliderBGVert = -1, ScrollSliderBGHotVert = -1;
     SmallInt IndexScrollBar1H = -1, IndexScrollBar1V = -1, IndexScrollBar2H = -1,
              IndexScrollBar2V = -1;
-    SmallInt MaskScrollBar1H = -1, MaskScrollBar1V = -1, MaskScrollBar2H = -1,
-             MaskScrollBar2V = -1;
+    SmallInt MaskScrollBar1H = -1, MaskScrollBar1V = -1, MaskScrollBar2H = -1, MaskScrollBar2V = -1;
     SmallInt BGScrollBar1H = -1, BGScrollBar1V = -1, BGScrollBar2H = -1, BGScrollBar2V = -1;
     SmallInt BGHotScrollBar1H = -1, BGHotScrollBar1V = -1, BGHotScrollBar2H = -1,
              BGHotScrollBar2V = -1;

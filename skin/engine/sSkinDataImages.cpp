@@ -13,7 +13,8 @@ namespace {
 
 // Number of Count digits at 1-based position Pos of Value, strictly converted.
 Integer Field(const UnicodeString& Value, int Pos, int Count) {
-    return StrToInt(Value.substr(static_cast<std::size_t>(Pos - 1), static_cast<std::size_t>(Count)));
+    return StrToInt(
+        Value.substr(static_cast<std::size_t>(Pos - 1), static_cast<std::size_t>(Count)));
 }
 
 SmallInt Small(Integer value) { return static_cast<SmallInt>(value); }
@@ -27,8 +28,10 @@ void ComputeWidths(TsMaskData& m) {
 }
 
 void WidthsFromBorder(TsMaskData& m) {
-    if (m.BorderWidth != 0) m.WL = m.WT = m.WR = m.WB = m.BorderWidth;
-    else ComputeWidths(m);
+    if (m.BorderWidth != 0)
+        m.WL = m.WT = m.WR = m.WB = m.BorderWidth;
+    else
+        ComputeWidths(m);
 }
 
 // White pixels with alpha 0 become 0: they would tint what is drawn under them.
@@ -106,13 +109,15 @@ void TsSkinManager::AddImage(const UnicodeString& Section, const UnicodeString& 
 
     if (first == L'@') {
         if (length < 24) return;
-        m.R = TRect(Field(Value, 2, 4), Field(Value, 7, 4), Field(Value, 12, 4), Field(Value, 17, 4));
+        m.R =
+            TRect(Field(Value, 2, 4), Field(Value, 7, 4), Field(Value, 12, 4), Field(Value, 17, 4));
         m.ImageCount = Small(Field(Value, 22, 1));
         m.MaskType = Small(Field(Value, 24, 1));
         m.ImgType = itisaGlyph;
     } else if (first == L'^') {
         if (length < 48) return;
-        m.R = TRect(Field(Value, 2, 4), Field(Value, 7, 4), Field(Value, 12, 4), Field(Value, 17, 4));
+        m.R =
+            TRect(Field(Value, 2, 4), Field(Value, 7, 4), Field(Value, 12, 4), Field(Value, 17, 4));
         m.WL = Small(Field(Value, 22, 4));
         m.WT = Small(Field(Value, 27, 4));
         m.WR = Small(Field(Value, 32, 4));
@@ -125,7 +130,8 @@ void TsSkinManager::AddImage(const UnicodeString& Section, const UnicodeString& 
         if (m.WL == 0 && m.WT == 0 && m.WR == 0 && m.WB == 0) WidthsFromBorder(m);
     } else if (first == L'~') {
         if (length < 23) return;
-        m.R = TRect(Field(Value, 2, 4), Field(Value, 7, 4), Field(Value, 12, 4), Field(Value, 17, 4));
+        m.R =
+            TRect(Field(Value, 2, 4), Field(Value, 7, 4), Field(Value, 12, 4), Field(Value, 17, 4));
         m.ImageCount = 1;
         m.DrawMode = Small(Field(Value, 22, 2));
         m.MaskType = length >= 25 ? Small(Field(Value, 25, 1)) : SmallInt(0);

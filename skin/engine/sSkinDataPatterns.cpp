@@ -29,7 +29,8 @@ void TsSkinManager::LoadSkinPatterns() {
         TStringList keys;
         SkinIni->ReadSection(section, &keys);
         for (int k = 0; k < keys.Count(); ++k) {
-            const UnicodeString value = AnsiUpperCase(SkinIni->ReadString(section, keys.Strings(k), L"-"));
+            const UnicodeString value =
+                AnsiUpperCase(SkinIni->ReadString(section, keys.Strings(k), L"-"));
             if (!NamesJpeg(value)) continue;
             auto file = OpenSkinFile(value);
             if (!file || file->Size() == 0) continue;

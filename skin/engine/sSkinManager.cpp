@@ -86,8 +86,7 @@ void TsSkinManager::WriteActiveControl(HWND Wnd) {
 
 void TsSkinManager::UpdateThirdLists() {
     for (int i = 0; i < ThirdKindCount; ++i) {
-        if (FThirdParty->ReadByIndex(i).empty())
-            FThirdParty->WriteByIndex(i, ThirdKindDefault(i));
+        if (FThirdParty->ReadByIndex(i).empty()) FThirdParty->WriteByIndex(i, ThirdKindDefault(i));
         ThirdLists[i]->SetText(FThirdParty->ReadByIndex(i));
     }
 }

@@ -28,9 +28,9 @@ void TsSkinManager::WriteSkinName(const UnicodeString& Value) {
     FSkinName = Value;
     if (!FActive) return;
     OnBeforeChange(this);
-    TSavedSkin saved{previousName,        FActive,          SkinIsPacked,
-                     SkinData,            std::move(ma),    std::move(pa),
-                     std::move(gd),       ConstData,        std::move(MasterBitmap)};
+    TSavedSkin saved{previousName,  FActive,       SkinIsPacked,
+                     SkinData,      std::move(ma), std::move(pa),
+                     std::move(gd), ConstData,     std::move(MasterBitmap)};
     ma.clear();
     pa.clear();
     gd.clear();
@@ -56,16 +56,20 @@ void TsSkinManager::WriteSkinName(const UnicodeString& Value) {
         SkinLoading = false;
         throw;
     }
-    if (!FActive) SendRemoveSkin();
-    else SendNewSkin(true);
+    if (!FActive)
+        SendRemoveSkin();
+    else
+        SendNewSkin(true);
     SkinLoading = false;
     OnAfterChange(this);
 }
 
 void TsSkinManager::LoadNamedSkin() {
     SkinIsPacked = PackedSkinExists();
-    if (SkinIsPacked) ReloadPackedSkin();
-    else ReloadSkin();
+    if (SkinIsPacked)
+        ReloadPackedSkin();
+    else
+        ReloadSkin();
 }
 
 void TsSkinManager::WriteActive(bool Value) {
@@ -99,8 +103,10 @@ void TsSkinManager::WriteIsDefault(bool Value) {
     if (Value || !DefaultSkinManager) {
         FIsDefault = true;
         DefaultSkinManager = this;
-        if (FActive) SendNewSkin(true);
-        else SendRemoveSkin();
+        if (FActive)
+            SendNewSkin(true);
+        else
+            SendRemoveSkin();
         return;
     }
     FIsDefault = DefaultSkinManager == this;
@@ -154,10 +160,11 @@ void TsSkinManager::CheckShadows() {
     if (!IsValidImgIndex(ConstData.ExBorder)) return;
     const TsMaskData& image = ma[ConstData.ExBorder];
     const int offset = SkinData.ExContentOffs;
-    if (SkinData.ExDrawMode != 0) FormShadowSize = TRect(offset, offset, offset, offset);
+    if (SkinData.ExDrawMode != 0)
+        FormShadowSize = TRect(offset, offset, offset, offset);
     else
-        FormShadowSize = TRect(image.WL - offset, image.WT - offset, image.WR - offset,
-                               image.WB - offset);
+        FormShadowSize =
+            TRect(image.WL - offset, image.WT - offset, image.WR - offset, image.WB - offset);
     // The templates are the image's first two states; an image kept in the master bitmap is
     // copied from there.
     TBitmap* source = image.Bmp ? image.Bmp.get() : MasterBitmap.get();

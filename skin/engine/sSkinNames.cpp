@@ -63,8 +63,10 @@ void TsSkinManager::ExtractInternalSkin(const UnicodeString& NameOfSkin,
     for (int i = 0; i < FBuiltInSkins->Count(); ++i) {
         if (FBuiltInSkins->Items(i)->Name() != NameOfSkin) continue;
         found = true;
-        if (DirectoryExists(DestDir)) ExtractByIndex(i, DestDir);
-        else ShowErrorMessage(L"Directory does not exists.");
+        if (DirectoryExists(DestDir))
+            ExtractByIndex(i, DestDir);
+        else
+            ShowErrorMessage(L"Directory does not exists.");
     }
     if (!found) ShowErrorMessage(L"Skin does not exists.");
 }

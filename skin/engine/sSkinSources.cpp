@@ -38,8 +38,7 @@ UnicodeString ResolveSkinDirectory(const UnicodeString& Directory, const Unicode
     }
     if (dir.size() >= 2 && (dir.compare(0, 2, L".\\") == 0 || dir.compare(0, 2, L"./") == 0))
         return app + dir.substr(2);
-    if (dir.find(L':') == UnicodeString::npos && dir.compare(0, 2, L"\\\\") != 0)
-        return app + dir;
+    if (dir.find(L':') == UnicodeString::npos && dir.compare(0, 2, L"\\\\") != 0) return app + dir;
     return dir;
 }
 
@@ -121,8 +120,8 @@ void TsSkinManager::ReloadPackedSkin() {
 
 // A packed skin's file is the entry whose upper-cased name equals Name as written; a folder
 // skin's is relative to the skin folder unless Name holds a drive.
-std::unique_ptr<TStream, TFreeSkinObject> TsSkinManager::OpenSkinFile(
-    const UnicodeString& Name) const {
+std::unique_ptr<TStream, TFreeSkinObject>
+TsSkinManager::OpenSkinFile(const UnicodeString& Name) const {
     if (SkinConvertor) {
         TMemoryStream* entry = SkinConvertor->FindFile(Name);
         if (!entry) return nullptr;

@@ -34,7 +34,8 @@ void TsStoredSkin::Assign(TPersistent* Source) {
     Description = source->Description;
 }
 
-TsStoredSkins::TsStoredSkins(TPersistent* AOwner) : TCollection(TsStoredSkin::StaticClass(), AOwner) {}
+TsStoredSkins::TsStoredSkins(TPersistent* AOwner)
+    : TCollection(TsStoredSkin::StaticClass(), AOwner) {}
 
 int TsStoredSkins::IndexOf(const UnicodeString& Name) const {
     for (int i = 0; i < Count(); ++i)

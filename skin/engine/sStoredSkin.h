@@ -46,7 +46,9 @@ class TsStoredSkins : public TCollection {
 public:
     explicit TsStoredSkins(TPersistent* AOwner);
 
-    TsStoredSkin* Items(int Index) const { return static_cast<TsStoredSkin*>(TCollection::Items(Index)); }
+    TsStoredSkin* Items(int Index) const {
+        return static_cast<TsStoredSkin*>(TCollection::Items(Index));
+    }
     TsStoredSkin* Add() { return static_cast<TsStoredSkin*>(TCollection::Add()); }
     // The first item whose Name equals Name exactly; -1 when none.
     int IndexOf(const UnicodeString& Name) const;

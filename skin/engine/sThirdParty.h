@@ -18,10 +18,24 @@ inline constexpr int ThirdKindCount = 18;
 
 // Kind indexes of the lists (the handler each selects).
 enum TacThirdKind {
-    ikEdit = 0, ikButton = 1, ikBitBtn = 2, ikCheckBox = 3, ikComboBox = 4, ikGrid = 5,
-    ikGroupBox = 6, ikListView = 7, ikPanel = 8, ikTreeView = 9, ikwwEdit = 10, ikGridEh = 11,
-    ikVirtualTree = 12, ikPageControl = 13, ikTabControl = 14, ikToolBar = 15,
-    ikStatusBar = 16, ikSpeedButton = 17
+    ikEdit = 0,
+    ikButton = 1,
+    ikBitBtn = 2,
+    ikCheckBox = 3,
+    ikComboBox = 4,
+    ikGrid = 5,
+    ikGroupBox = 6,
+    ikListView = 7,
+    ikPanel = 8,
+    ikTreeView = 9,
+    ikwwEdit = 10,
+    ikGridEh = 11,
+    ikVirtualTree = 12,
+    ikPageControl = 13,
+    ikTabControl = 14,
+    ikToolBar = 15,
+    ikStatusBar = 16,
+    ikSpeedButton = 17
 };
 
 // The kind's caption and its default classes (lines separated by CR LF; three kinds default to

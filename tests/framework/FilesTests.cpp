@@ -20,7 +20,9 @@ public:
         CreateDirectoryW(FPath.c_str(), nullptr);
     }
     ~TTempFolder() { RemoveTree(FPath); }
-    UnicodeString Path(const UnicodeString& relative = {}) const { return FPath + L"\\" + relative; }
+    UnicodeString Path(const UnicodeString& relative = {}) const {
+        return FPath + L"\\" + relative;
+    }
     void MakeFile(const UnicodeString& relative, DWORD bytes = 0) const {
         HANDLE file = CreateFileW(Path(relative).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -39,7 +41,8 @@ private:
                 const UnicodeString name = data.cFileName;
                 if (name == L"." || name == L"..") continue;
                 const UnicodeString full = path + L"\\" + name;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(full);
                 else {
                     SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
                     DeleteFileW(full.c_str());

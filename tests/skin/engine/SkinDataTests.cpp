@@ -54,12 +54,12 @@ TEST_F(SkinData, SectionsInheritThroughParentChainsThatEnd) {
     };
     const TCase cases[] = {
         {L"BASE", 0x112233, 5, -1, 40, 2},
-        {L"PANEL", 0x112233, 6, -1, 40, 2},   // COLOR from BASE, its own TCLEFT
-        {L"BUTTON", 0x112233, 6, 7, 40, 2},   // TCLEFT -1 counts as missing: PANEL's
-        {L"SELF", 0xFFFFFF, -1, -1, 0, 0},    // names itself: no parent
-        {L"CYCLEA", 0xFFFFFF, -1, -1, 0, 0},  // A -> B -> A ends with the defaults
+        {L"PANEL", 0x112233, 6, -1, 40, 2},  // COLOR from BASE, its own TCLEFT
+        {L"BUTTON", 0x112233, 6, 7, 40, 2},  // TCLEFT -1 counts as missing: PANEL's
+        {L"SELF", 0xFFFFFF, -1, -1, 0, 0},   // names itself: no parent
+        {L"CYCLEA", 0xFFFFFF, -1, -1, 0, 0}, // A -> B -> A ends with the defaults
         {L"CYCLEB", 0xFFFFFF, -1, -1, 0, 0},
-        {L"CYC1", 0x0000FF, -1, -1, 0, 0},    // found two steps up a three-cycle
+        {L"CYC1", 0x0000FF, -1, -1, 0, 0}, // found two steps up a three-cycle
         {L"CYC2", 0x0000FF, -1, -1, 0, 0},
         {L"Edit", 0xABCDEF, -1, -1, 0, 0},
     };
@@ -100,7 +100,8 @@ TEST_F(SkinData, ImageValueForms) {
         {L"GLOBALINFO", L"BOXCHECKED", FeatGlyph, 3, 1, 0, 0, itisaGlyph, 0, 0, 0, 0, false},
         {L"BUTTON", L"BORDERSMASK", FeatButtonBorder, 3, 0, 1, 1, itisaBorder, 2, 3, 4, 5, false},
         // 90 x 60, three states, a mask row, no widths: a third of a state and of a row.
-        {L"PANEL", L"BORDERSMASK", FeatComputedBorder, 3, 1, 0, 0, itisaBorder, 10, 10, 10, 10, false},
+        {L"PANEL", L"BORDERSMASK", FeatComputedBorder, 3, 1, 0, 0, itisaBorder, 10, 10, 10, 10,
+         false},
         {L"TEXTURE", L"PATTERN", FeatTexture, 1, 0, 0, 3, itisaTexture, 0, 0, 0, 0, false},
         {L"FILEIMG", L"BORDERSMASK", own, 3, 1, 0, 4, itisaBorder, 5, 6, 7, 8, true},
         // An image type above 4 counts as 4; widths computed: 30 div 6, 20 div 3.
@@ -152,9 +153,7 @@ TEST_F(SkinData, ValuesThatAddNoImage) {
         {L"FILEIMG", L"IMGBTMLEFT"},  // a file that does not exist
         {L"HASH", L"GLYPHMASK"},      // "#" alone
         {L"SHORT", L"GLYPHMASK"},     // too short for its fixed positions
-        {L"SHORT", L"BORDERSMASK"},
-        {L"SHORT", L"PATTERN"},
-        {L"NA", L"BORDERSMASK"},      // "N/A"
+        {L"SHORT", L"BORDERSMASK"},   {L"SHORT", L"PATTERN"}, {L"NA", L"BORDERSMASK"}, // "N/A"
     };
     for (const auto& [section, key] : none)
         EXPECT_EQ(Manager->GetMaskIndex(section, key), -1) << section << L"." << key;

@@ -23,7 +23,8 @@ std::wstring BitmapSignature(TBitmap* Bitmap) {
     if (Bitmap->PixelFormat() == pf24bit || Bitmap->PixelFormat() == pf32bit) {
         for (int y = 0; y < Bitmap->Height(); ++y) {
             const auto* row = static_cast<const Byte*>(Bitmap->ScanLine(y));
-            for (int x = 0; x < Bitmap->Width() * bytes; ++x) hash = (hash ^ row[x]) * 1099511628211ull;
+            for (int x = 0; x < Bitmap->Width() * bytes; ++x)
+                hash = (hash ^ row[x]) * 1099511628211ull;
         }
     }
     std::wostringstream out;
@@ -37,13 +38,13 @@ std::wstring TableDump(TsSkinManager& M) {
     const TsSkinData& s = M.SkinData;
     out << L"skin active=" << s.Active << L" version=" << s.Version << L" author=" << s.Author
         << L" description=" << s.Description << L" shadow=" << s.Shadow1Color << L","
-        << s.Shadow1Offset << L"," << s.Shadow1Blur << L"," << s.Shadow1Transparency
-        << L" ex=" << s.ExBorderWidth << L"," << s.ExTitleHeight << L"," << s.ExMaxHeight << L","
+        << s.Shadow1Offset << L"," << s.Shadow1Blur << L"," << s.Shadow1Transparency << L" ex="
+        << s.ExBorderWidth << L"," << s.ExTitleHeight << L"," << s.ExMaxHeight << L","
         << s.ExContentOffs << L"," << s.ExCenterOffs << L"," << s.ExDrawMode << L" border="
-        << s.BorderColor << L" bi=" << s.BISpacing << L"," << s.BIVAlign << L","
-        << s.BIRightMargin << L"," << s.BILeftMargin << L"," << s.BIKeepHUE << L" glow="
-        << s.BICloseGlow << L"," << s.BICloseGlowMargin << L"," << s.BIMaxGlow << L","
-        << s.BIMaxGlowMargin << L"," << s.BIMinGlow << L"," << s.BIMinGlowMargin << L"\n";
+        << s.BorderColor << L" bi=" << s.BISpacing << L"," << s.BIVAlign << L"," << s.BIRightMargin
+        << L"," << s.BILeftMargin << L"," << s.BIKeepHUE << L" glow=" << s.BICloseGlow << L","
+        << s.BICloseGlowMargin << L"," << s.BIMaxGlow << L"," << s.BIMaxGlowMargin << L","
+        << s.BIMinGlow << L"," << s.BIMinGlowMargin << L"\n";
     out << L"master " << BitmapSignature(M.MasterBitmap.get()) << L"\n";
     for (const TsGeneralData& d : M.gd) {
         out << L"section " << d.ClassName << L" parent=" << d.ParentClass << L" color=" << d.Color
@@ -58,8 +59,8 @@ std::wstring TableDump(TsSkinManager& M) {
             << L" fading=" << d.FadingEnabled << L"," << d.FadingIterations << L" hot="
             << d.HotColor << L"," << d.HotTransparency << L"," << d.HotGradientPercent << L"["
             << d.HotGradientData << L"]" << d.HotGradientArray.size() << L"," << d.HotImagePercent
-            << L" images=" << d.BorderIndex << L"," << d.ImgTL << L"," << d.ImgTR << L","
-            << d.ImgBL << L"," << d.ImgBR << L"\n";
+            << L" images=" << d.BorderIndex << L"," << d.ImgTL << L"," << d.ImgTR << L"," << d.ImgBL
+            << L"," << d.ImgBR << L"\n";
     }
     for (const TsMaskData& m : M.ma) {
         out << L"image " << m.ClassName << L"." << m.PropertyName << L" r=" << m.R.left << L","

@@ -46,7 +46,8 @@ TEST_F(SkinManagerComponent, DefaultsOfANewManager) {
     EXPECT_EQ(effects->FormShow()->Time, 0);
     EXPECT_EQ(effects->DialogShow()->Time, 0);
     EXPECT_TRUE(effects->PageChange()->Active);
-    EXPECT_EQ(Manager->ButtonEvents(), (TacBtnEvents{beMouseEnter, beMouseLeave, beMouseDown, beMouseUp}));
+    EXPECT_EQ(Manager->ButtonEvents(),
+              (TacBtnEvents{beMouseEnter, beMouseLeave, beMouseDown, beMouseUp}));
     // The class lists: defaults, one blank for the three kinds nobody uses.
     EXPECT_EQ(Manager->ThirdLists[ikEdit]->IndexOf(L"TMemo"), 1);
     EXPECT_EQ(Manager->ThirdLists[ikButton]->Text(), L"TButton\r\n");
@@ -61,8 +62,12 @@ TEST_F(SkinManagerComponent, SwitchingOffFreesTheTablesAndOnReloads) {
     struct TProbe : TObject {
         std::vector<UnicodeString>* Log;
         TsSkinManager* M;
-        void Before(TObject*) { Log->push_back(L"before " + M->SkinName() + (SkinLoading ? L" loading" : L"")); }
-        void After(TObject*) { Log->push_back(L"after " + M->SkinName() + (SkinLoading ? L" loading" : L"")); }
+        void Before(TObject*) {
+            Log->push_back(L"before " + M->SkinName() + (SkinLoading ? L" loading" : L""));
+        }
+        void After(TObject*) {
+            Log->push_back(L"after " + M->SkinName() + (SkinLoading ? L" loading" : L""));
+        }
     } probe;
     probe.Log = &log;
     probe.M = Manager;
@@ -143,15 +148,18 @@ TEST_F(SkinManagerComponent, ActiveControlMovesTheHotState) {
     wc.lpfnWndProc = &TLog::Proc;
     wc.lpszClassName = L"SkinEngineHotProbe";
     RegisterClassW(&wc);
-    HWND a = CreateWindowW(L"SkinEngineHotProbe", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    HWND b = CreateWindowW(L"SkinEngineHotProbe", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND a = CreateWindowW(L"SkinEngineHotProbe", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
+                           nullptr, nullptr);
+    HWND b = CreateWindowW(L"SkinEngineHotProbe", L"", 0, 0, 0, 1, 1, HWND_MESSAGE, nullptr,
+                           nullptr, nullptr);
     TLog::Seen().clear();
     Manager->WriteActiveControl(a);
     Manager->WriteActiveControl(a); // unchanged: nothing
     Manager->WriteActiveControl(b);
     Manager->WriteActiveControl(nullptr);
     using Seen = std::vector<std::pair<HWND, WORD>>;
-    EXPECT_EQ(TLog::Seen(), (Seen{{a, SKCMD_HOTON}, {a, SKCMD_HOTOFF}, {b, SKCMD_HOTON}, {b, SKCMD_HOTOFF}}));
+    EXPECT_EQ(TLog::Seen(),
+              (Seen{{a, SKCMD_HOTON}, {a, SKCMD_HOTOFF}, {b, SKCMD_HOTON}, {b, SKCMD_HOTOFF}}));
     DestroyWindow(a);
     DestroyWindow(b);
 }

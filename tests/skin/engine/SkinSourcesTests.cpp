@@ -7,6 +7,8 @@
 #include "skin/engine/sGeneralUtils.h"
 #include "support/ZLibStream/ZLibStream.h"
 
+#include <zlib.h>
+
 #include <vector>
 
 namespace {
@@ -92,7 +94,7 @@ TEST_F(SkinSources, BigEntriesBackToBackAreReadWhole) {
     ASSERT_NE(second, nullptr);
     EXPECT_EQ(first->Size(), 54 + 256 * 192 * 3);
     EXPECT_EQ(second->Size(), 54 + 256 * 192 * 3);
-    ASSERT_NE(convertor->Options, nullptr); // "options.DAT"
+    ASSERT_NE(convertor->Options, nullptr);                 // "options.DAT"
     EXPECT_EQ(convertor->FindFile(L"Noise1.bmp"), nullptr); // matched upper-cased, exactly
     // The whole archive was consumed: nothing after the last stream.
     EXPECT_EQ(convertor->PackedData->Position(), convertor->PackedData->Size());
@@ -104,10 +106,10 @@ TEST_F(SkinSources, HostileArchivesFailCleanly) {
     Load(FolderSkins(), L"TestFlat");
     const std::wstring before = TableDump(*Manager);
     const wchar_t* const names[] = {
-        L"Empty",          L"ShortMagic",    L"BadMagic",          L"TruncatedHeader",
-        L"TruncatedStream", L"TruncatedName", L"HugeCount",        L"NegativeCount",
-        L"HugeNameLength", L"NegativeNameLength", L"HugeSize",     L"NegativeSize",
-        L"SizeBeyondData", L"CorruptStream", L"NoOptions"};
+        L"Empty",           L"ShortMagic",         L"BadMagic",  L"TruncatedHeader",
+        L"TruncatedStream", L"TruncatedName",      L"HugeCount", L"NegativeCount",
+        L"HugeNameLength",  L"NegativeNameLength", L"HugeSize",  L"NegativeSize",
+        L"SizeBeyondData",  L"CorruptStream",      L"NoOptions"};
     for (const wchar_t* name : names) {
         SCOPED_TRACE(name);
         bool raised = false;
@@ -165,7 +167,8 @@ TEST(SkinArchiveMutations, EveryMutantUnpacksOrRaises) {
             data.resize(next() % data.size());
             break;
         case 2: { // overwrite a 32-bit field in the first 64 bytes with an extreme value
-            const Integer extremes[] = {0, -1, 1, 0x7FFFFFFF, static_cast<Integer>(0x80000000), 4096};
+            const Integer extremes[] = {0,   -1, 1, 0x7FFFFFFF, static_cast<Integer>(0x80000000),
+                                        4096};
             const std::size_t at = next() % 60;
             const Integer value = extremes[next() % 6];
             std::memcpy(&data[at], &value, 4);
@@ -188,6 +191,67 @@ TEST(SkinArchiveMutations, EveryMutantUnpacksOrRaises) {
     }
     EXPECT_GT(refused, 0);
     EXPECT_GT(unpacked, 0); // flips inside a name or an image's bytes still unpack
+}
+
+// The archive entry of `Name` with its bytes; the next entries follow unchanged.
+std::vector<Byte> Entry(const AnsiString& Name, const std::vector<Byte>& Data) {
+    uLongf packed = compressBound(static_cast<uLong>(Data.size()));
+    std::vector<Byte> stream(packed);
+    compress2(stream.data(), &packed, Data.data(), static_cast<uLong>(Data.size()), 9);
+    const Integer length = static_cast<Integer>(Name.size());
+    const Integer size = static_cast<Integer>(Data.size());
+    std::vector<Byte> out(8 + Name.size() + packed);
+    std::memcpy(out.data(), &length, 4);
+    std::memcpy(out.data() + 4, Name.data(), Name.size());
+    std::memcpy(out.data() + 4 + Name.size(), &size, 4);
+    std::memcpy(out.data() + 8 + Name.size(), stream.data(), packed);
+    return out;
+}
+
+// A bounded mutation run over the skin text: damaged Options.dat texts (with the images intact)
+// load or raise a library error, and a failure leaves the skin that was there.
+TEST_F(SkinSources, MutatedSkinTextsLoadOrFailCleanly) {
+    TMemoryStream options, master;
+    options.LoadFromFile(FolderSkins() + L"TestFeatures\\Options.dat");
+    master.LoadFromFile(FolderSkins() + L"TestFeatures\\MASTER.BMP");
+    const auto* text = static_cast<const Byte*>(options.Memory());
+    const auto* image = static_cast<const Byte*>(master.Memory());
+    const std::vector<Byte> masterBytes(image, image + master.Size());
+    const UnicodeString folder = GeneratedSkins() + L"mutants";
+    ForceDirectories(folder);
+    Load(FolderSkins(), L"TestFlat");
+    const std::wstring before = TableDump(*Manager);
+    std::uint32_t state = 777;
+    auto next = [&] { return state = state * 1103515245u + 12345u; };
+    const Byte interesting[] = {'@', '^', '~', '!', '#', '(', ')', ',', '-', '0', '9', '$',
+                                '=', '[', ']', ';', ' ', '\r', '\n', 'x', 0, 0xFF};
+    int loaded = 0, refused = 0;
+    for (int round = 0; round < 40; ++round) {
+        std::vector<Byte> mutated(text, text + options.Size());
+        for (int i = 0, n = 1 + round % 6; i < n; ++i)
+            mutated[next() % mutated.size()] = interesting[next() % sizeof(interesting)];
+        if (round % 10 == 9) mutated.resize(next() % mutated.size());
+        {
+            TFileStream file(folder + L"\\Mutant.asz", fmCreate);
+            const char header[8] = {'A', 'S', 'z', 'f', 2, 0, 0, 0};
+            file.WriteBuffer(header, 8);
+            for (const auto& part :
+                 {Entry("Options.dat", mutated), Entry("MASTER.BMP", masterBytes)})
+                file.WriteBuffer(part.data(), static_cast<NativeInt>(part.size()));
+        }
+        try {
+            Load(folder, L"Mutant");
+            ++loaded;
+            Load(FolderSkins(), L"TestFlat");
+        } catch (const Exception&) {
+            ++refused;
+            EXPECT_FALSE(SkinLoading);
+            EXPECT_EQ(Manager->SkinName(), L"TestFlat");
+            EXPECT_EQ(TableDump(*Manager), before);
+        }
+    }
+    EXPECT_GT(loaded, 0);
+    EXPECT_GT(refused, 0);
 }
 
 TEST(SkinDirectory, ResolvedAgainstTheProgramFolder) {
@@ -233,7 +297,8 @@ TEST_F(SkinSources, SkinNamesOfEachKind) {
     const UnicodeString root = GeneratedSkins() + L"names\\";
     ForceDirectories(root + L"Folder");
     ForceDirectories(root + L"Empty");
-    for (const wchar_t* file : {L"Folder\\Options.dat", L"Packed.v2.asz", L"Upper.ASZ", L".hidden.asz"}) {
+    for (const wchar_t* file :
+         {L"Folder\\Options.dat", L"Packed.v2.asz", L"Upper.ASZ", L".hidden.asz"}) {
         TFileStream f(root + file, fmCreate);
     }
     Manager->WriteSkinDirectory(root);
