@@ -44,6 +44,7 @@ def flat_states(colours, w=9, h=9, corner=True):
 # Button states: normal, hot, pressed; each fill with a contrasting border.
 FLAT_BUTTON = [(0x2040C0, 0xFFFF00), (0x40C020, 0x0000FF), (0xC02040, 0x00FFFF)]
 FLAT_FORM = [(0x808080, 0x000000), (0xA0A0A0, 0xFFFFFF)]
+FLAT_EXBORDER = [(0x336699, 0x000000), (0x993366, 0xFFFFFF)]
 FLAT_CHECK = [(0xFFFFFF, 0x000000), (0x00FF00, 0x000000), (0x0000FF, 0x000000)]
 
 
@@ -66,6 +67,12 @@ def flat_skin(consts):
     consts.text("FlatAuthor", "Zo\\u00eb \\u00c5str\\u00f6m")
     rect = s.glyph("GLOBALINFO", "BOXCHECKED", StateImage(flat_states(FLAT_CHECK, 13, 13), 1))
     consts.rect("FlatBoxChecked", rect)
+    # Extended borders: an active and an inactive state in the master bitmap.
+    rect = s.border("GLOBALINFO", "EXBORDER", StateImage(flat_states(FLAT_EXBORDER, 30, 30), 0),
+                    (12, 12, 12, 12))
+    consts.rect("FlatExBorder", rect)
+    for index, (fill, border) in enumerate(FLAT_EXBORDER):
+        consts.colour("FlatExBorderFill%d" % index, fill)
     s.glyph("GLOBALINFO", "BOXUNCHECKED", StateImage(flat_states(FLAT_CHECK, 13, 13), 1))
     s.glyph("GLOBALINFO", "RADIOCHECKED", StateImage(flat_states(FLAT_CHECK, 13, 13), 0))
 

@@ -69,7 +69,8 @@ TEST_F(SkinIndexes, ConstantIndexes) {
     EXPECT_EQ(c.CheckBoxChecked, Manager->GetMaskIndex(L"GLOBALINFO", L"BOXCHECKED"));
     EXPECT_EQ(c.RadioButtonChecked, Manager->GetMaskIndex(L"GLOBALINFO", L"RADIOCHECKED"));
     EXPECT_EQ(c.CheckBoxGrayed, -1);
-    EXPECT_EQ(c.ExBorder, -1);
+    EXPECT_EQ(c.ExBorder, Manager->GetMaskIndex(L"GLOBALINFO", L"EXBORDER"));
+    EXPECT_GE(c.ExBorder, 0);
     EXPECT_EQ(c.IndexTabTop, Section(L"TABTOP"));
     // TABBOTTOM has no border of its own and names TABTOP as its parent.
     EXPECT_EQ(c.MaskTabBottom, c.MaskTabTop);

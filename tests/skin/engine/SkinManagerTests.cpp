@@ -133,6 +133,33 @@ TEST_F(SkinManagerComponent, CommonSectionsJoinEverySkin) {
     EXPECT_EQ(Data(L"LONE").FadingIterations, 5);
 }
 
+// The shadow templates of extended borders are the states of the skin's EXBORDER image; an
+// image kept in the master bitmap is copied from there.
+TEST_F(SkinManagerComponent, ExtendedBordersTakeTheShadowTemplatesFromTheMasterBitmap) {
+    Load(FolderSkins(), L"TestFlat");
+    EXPECT_EQ(Manager->FormShadowSize, TRect(0, 0, 0, 0)); // extended borders are off
+    Manager->WriteExtendedBorders(true);
+    ASSERT_TRUE(Manager->ReadExtendedBorders()); // the system has layered windows
+    EXPECT_TRUE(Manager->SkinActive());
+    // Side widths 12, content offset 8 (the default).
+    EXPECT_EQ(Manager->FormShadowSize, TRect(4, 4, 4, 4));
+    auto pixel = [](TBitmap* bitmap, int x, int y) {
+        const auto* p = static_cast<const Byte*>(bitmap->ScanLine(y)) + x * 4;
+        return static_cast<unsigned>(p[2] << 16 | p[1] << 8 | p[0]);
+    };
+    const int state = (FlatExBorder.Right - FlatExBorder.Left) / 2;
+    for (TBitmap* t : {Manager->ShdiTemplate.get(), Manager->ShdaTemplate.get()}) {
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->Width(), state);
+        EXPECT_EQ(t->Height(), FlatExBorder.Bottom - FlatExBorder.Top);
+        EXPECT_EQ(t->PixelFormat(), pf32bit);
+    }
+    EXPECT_EQ(pixel(Manager->ShdiTemplate.get(), state / 2, state / 2), FlatExBorderFill0);
+    EXPECT_EQ(pixel(Manager->ShdaTemplate.get(), state / 2, state / 2), FlatExBorderFill1);
+    Manager->WriteExtendedBorders(false);
+    EXPECT_EQ(Manager->FormShadowSize, TRect(0, 0, 0, 0)); // the skin is read again without
+}
+
 TEST_F(SkinManagerComponent, ActiveControlMovesTheHotState) {
     struct TLog {
         static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
