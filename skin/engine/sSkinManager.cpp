@@ -17,6 +17,7 @@ const wchar_t* const DefaultSkinDirectory = L"c:\\Skins";
 } // namespace
 
 TsSkinManager::TsSkinManager(TComponent* AOwner) : TComponent(AOwner) {
+    RegisterPublishedProperties();
     FThirdParty = new ThirdPartyList();
     if (!DefaultSkinManager) FIsDefault = true;
     for (TStringList*& list : ThirdLists) list = new TStringList();

@@ -181,6 +181,7 @@ protected:
 
 private:
     struct TSavedSkin;
+    static void RegisterPublishedProperties();
     static bool DefaultSkinManagerIs(const TsSkinManager* Manager) noexcept;
     void LoadNamedSkin();
     bool PackedSkinExists() const;

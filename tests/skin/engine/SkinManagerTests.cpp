@@ -3,6 +3,7 @@
 #include "SkinEngineTesting.h"
 
 #include "framework/Forms.h"
+#include "framework/TypInfo.h"
 
 #include <vector>
 
@@ -55,6 +56,24 @@ TEST_F(SkinManagerComponent, DefaultsOfANewManager) {
     EXPECT_EQ(Manager->ThirdLists[ikwwEdit]->IndexOf(L"TEdit"), -1);
     EXPECT_EQ(Manager->ThirdParty()->ReadByIndex(ikVirtualTree), L" ");
     EXPECT_STREQ(ThirdKindCaption(ikGridEh), L"GridEh");
+}
+
+TEST_F(SkinManagerComponent, PublishedPropertiesByName) {
+    SetStrProp(Manager, L"SkinDirectory", FolderSkins());
+    SetStrProp(Manager, L"SkinName", L"TestFlat"); // the load entry
+    EXPECT_TRUE(Manager->SkinActive());
+    EXPECT_EQ(GetStrProp(Manager, L"SkinInfo"), L"7");
+    SetStrProp(Manager, L"SkinInfo", L"5.4"); // ignored
+    SetStrProp(Manager, L"Version", L"1.0");
+    EXPECT_EQ(GetStrProp(Manager, L"SkinInfo"), L"7");
+    EXPECT_EQ(GetStrProp(Manager, L"Version"), L"6.48");
+    EXPECT_EQ(GetSetProp(Manager, L"SkinningRules"), L"srStdForms,srStdDialogs,srThirdParty");
+    SetSetProp(Manager, L"SkinningRules", L"srStdForms");
+    EXPECT_EQ(Manager->SkinningRules(), TacSkinningRules{srStdForms});
+    EXPECT_EQ(GetObjectProp(Manager, L"InternalSkins"), Manager->InternalSkins());
+    EXPECT_EQ(GetOrdProp(Manager, L"IsDefault"), 1);
+    SetOrdProp(Manager, L"Active", 0);
+    EXPECT_FALSE(Manager->SkinActive());
 }
 
 TEST_F(SkinManagerComponent, SwitchingOffFreesTheTablesAndOnReloads) {
