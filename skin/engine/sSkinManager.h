@@ -1,39 +1,224 @@
-// The skin manager as the skinned controls see it, and the process-wide state of skinning.
+// The skin manager: the component that owns the active skin of the application.
 //
-// This build carries no skin engine: no manager ever holds an active skin, `DefaultSkinManager`
-// stays null and every query answers "no skin" (no section, no fading, the default button
-// events). The declarations are those the controls call, so that their skinned branches are
-// written against the real interface and stay unreachable until a manager exists.
+// It chooses the source of the skin named by SkinName (a packed archive or a skin folder under
+// SkinDirectory, or one of its internal skins), reads it into the skin model (sMaskData.h) and
+// answers every query about it: sections, images, patterns, colours, SkinInfo. The first
+// manager made becomes DefaultSkinManager, which skinned controls use when they name none.
+//
+// Properties are set in streaming order by the form that holds the manager: ExtendedBorders,
+// SkinnedPopups, AllowGlowing, AnimEffects, IsDefault, Active, CommonSections, Saturation,
+// HueOffset, InternalSkins, MenuSupport, SkinDirectory, SkinName, SkinInfo, SkinningRules,
+// ThirdParty. While the form loads, setting SkinName reads the skin at once; applying it to
+// the windows waits for Loaded.
+//
+// A failed load (a damaged archive, a strict value that is no number, a zlib error, an archive
+// without Options.dat) leaves the manager as it was before: the previous skin and its name are
+// kept (or no skin), SkinLoading is reset, and the error reaches the caller.
 #pragma once
 
 #include "framework/Components.h"
 #include "framework/Graphics.h"
+#include "framework/IniFiles.h"
+#include "framework/StringLists.h"
+#include "skin/engine/acSkinPack.h"
 #include "skin/engine/sConst.h"
+#include "skin/engine/sMaskData.h"
+#include "skin/engine/sStoredSkin.h"
+#include "skin/engine/sThirdParty.h"
+
+#include <array>
+
+enum TacSkinTypes { stUnpacked, stPacked, stAllSkins };
+
+// The INI text of a skin being read, from a file or an unpacked archive.
+class TsSkinIni : public TMemIniFile {
+    CLASS_INFO(TsSkinIni, TMemIniFile)
+public:
+    // Reads the text with byte-order-mark detection (UTF-8, UTF-16), else as ANSI text.
+    void LoadFromStream(TStream* Stream);
+    void LoadFromFile(const UnicodeString& FileName);
+    // Integer value: decimal, "$" or "0x" hexadecimal; Default when missing or no integer.
+    Integer ReadInteger(const UnicodeString& Section, const UnicodeString& Key,
+                        Integer Default) const;
+    void UpdateFile() override {}
+};
 
 class TsSkinManager : public TComponent {
     CLASS_INFO(TsSkinManager, TComponent)
 public:
-    using TComponent::TComponent;
+    explicit TsSkinManager(TComponent* AOwner);
+    ~TsSkinManager() override;
+    void AfterConstruction() override;
+    void BeforeDestruction() override;
 
-    // The skin data is loaded and active.
-    bool SkinActive() const noexcept { return false; }
-    // The manager is switched on and names a skin.
-    bool Active() const noexcept { return false; }
-    // The index of a section, -1 when the skin has none of that name.
-    int GetSkinIndex(const UnicodeString& Name) const;
-    bool IsValidSkinIndex(int Index) const noexcept;
-    // The button events that fade when a control defers to the manager (aeGlobalDef).
-    TacBtnEvents ButtonEvents() const noexcept { return FButtonEvents; }
-    void SetButtonEvents(TacBtnEvents value) noexcept { FButtonEvents = value; }
-    // Section values of the fade: whether the section fades and in how many frames.
+    // ---- published properties, in streaming order ---------------------------------------
+    bool ReadExtendedBorders() const;
+    void WriteExtendedBorders(bool Value);
+    bool SkinnedPopups() const noexcept { return FSkinnedPopups; }
+    void WriteSkinnedPopups(bool Value);
+    bool ReadAllowGlowing() const;
+    void SetAllowGlowing(bool Value) noexcept { FAllowGlowing = Value; }
+    TacAnimEffects* AnimEffects() const noexcept { return FAnimEffects; }
+    bool ReadIsDefault() const noexcept { return DefaultSkinManagerIs(this); }
+    void WriteIsDefault(bool Value);
+    // The manager is switched on (it applies SkinName when it names a skin).
+    bool Active() const noexcept { return FActive; }
+    void WriteActive(bool Value);
+    TStrings* CommonSections() const noexcept { return FCommonSections; }
+    void SetCommonSections(const TStrings* Value);
+    Integer Saturation() const noexcept { return FSaturation; }
+    Integer HueOffset() const noexcept { return FHueOffset; }
+    TsStoredSkins* InternalSkins() const noexcept { return FBuiltInSkins; }
+    const UnicodeString& SkinDirectory() const noexcept { return FSkinDirectory; }
+    void WriteSkinDirectory(const UnicodeString& Value);
+    const UnicodeString& SkinName() const noexcept { return FSkinName; }
+    // The load entry: reads the named skin and applies it (see the header comment on failure).
+    void WriteSkinName(const UnicodeString& Value);
+    // The skin's VERSION as text with "."; "N/A" without an active skin.
+    UnicodeString ReadSkinInfo() const;
+    TacSkinningRules SkinningRules() const noexcept { return FSkinningRules; }
+    void WriteSkinningRules(TacSkinningRules Value);
+    ThirdPartyList* ThirdParty() const noexcept { return FThirdParty; }
+    // The library version, whatever skin is loaded.
+    UnicodeString ReadVersion() const { return L"6.48"; }
+    TNotifyEvent OnAfterChange;
+    TNotifyEvent OnBeforeChange;
+
+    // ---- public ---------------------------------------------------------------------------
+    Integer GroupIndex = 0;
+    HWND ActiveControl() const noexcept { return FActiveControl; }
+    // Moves the hot state: command 30 to the previous window, 29 to the new one.
+    void WriteActiveControl(HWND Wnd);
+
+    // The skin data is loaded and applied.
+    bool SkinActive() const noexcept { return SkinData.Active; }
+    // The button events that fade when a control defers to the manager.
+    TacBtnEvents ButtonEvents() const noexcept { return FAnimEffects->Buttons()->Events; }
+    // Section values of the fade.
     bool FadingEnabled(int SkinIndex) const noexcept;
     int FadingIterations(int SkinIndex) const noexcept;
-    // The font colour of controls without a section of their own; 0xFF00FF when unknown.
-    TColor GlobalFontColor() const noexcept { return static_cast<TColor>(0xFF00FF); }
+    // GetGlobalFontColor under the name the controls use.
+    TColor GlobalFontColor() const { return GetGlobalFontColor(); }
+
+    // Applies the loaded skin (command broadcasts come with the skin link); nothing while the
+    // component loads.
+    void SendNewSkin(bool Repaint);
+    // Removes the skin: the tables are freed.
+    void SendRemoveSkin();
+    void UpdateSkin() {
+        if (FActive) SendNewSkin(true);
+    }
+
+    // Colour queries.
+    TColor GetGlobalColor() const;
+    TColor GetGlobalFontColor() const;
+    TColor GetActiveEditColor() const;
+    TColor GetActiveEditFontColor() const;
+    TColor GetHighLightColor() const;
+    TColor GetHighLightFontColor() const;
+    // Clears List and adds every section name in table order when a skin is active.
+    void GetSkinSections(TStrings* List) const;
+
+    // ---- sources ----------------------------------------------------------------------------
+    UnicodeString GetFullSkinDirectory() const;
+    void ReloadSkin();
+    void ReloadPackedSkin();
+    UnicodeString GetSkinNames(TStrings* List, TacSkinTypes SkinType = stAllSkins) const;
+    UnicodeString GetExternalSkinNames(TStrings* List, TacSkinTypes SkinType = stAllSkins) const;
+    UnicodeString GetRandomSkin() const;
+    void ExtractInternalSkin(const UnicodeString& NameOfSkin, const UnicodeString& DestDir);
+    void ExtractByIndex(int Index, const UnicodeString& DestDir);
+
+    // ---- the skin model ---------------------------------------------------------------------
+    void LoadAllGeneralData();
+    void LoadSkinImages();
+    void LoadSkinPatterns();
+    void FreeSkinImages();
+    void FreeSkinPatterns();
+    void CheckVersion();
+    void CheckShadows();
+
+    // ---- look-ups ---------------------------------------------------------------------------
+    // Exact (case-sensitive) section look-up; -1 when none.
+    int GetSkinIndex(const UnicodeString& Section) const;
+    // The image of Section with property Key, asked of the parents when the section has none.
+    int GetMaskIndex(int SkinIndex, const UnicodeString& Section, const UnicodeString& Key) const;
+    // The same without parents.
+    int GetMaskIndex(const UnicodeString& Section, const UnicodeString& Key) const;
+    int GetTextureIndex(int SkinIndex, const UnicodeString& Section,
+                        const UnicodeString& Key) const;
+    int GetPatternIndex(int SkinIndex, const UnicodeString& Section,
+                        const UnicodeString& Key) const;
+    bool IsValidSkinIndex(int Index) const noexcept;
+    bool IsValidImgIndex(int Index) const noexcept;
+    TSize MaskSize(int MaskIndex) const;
+    // A side's border width; MaskWidthLeft first makes an ImageCount of 0 a 1 in the table.
+    int MaskWidthLeft(int MaskIndex);
+    int MaskWidthRight(int MaskIndex) const;
+    int MaskWidthTop(int MaskIndex) const;
+    int MaskWidthBottom(int MaskIndex) const;
+    void InitConstantIndexes();
+    void InitMaskIndexes();
+
+    // The model (public as the painting code reads it directly).
+    TsSkinData SkinData;
+    TsMaskArray ma;
+    TsPatternArray pa;
+    TsGeneralDataArray gd;
+    TConstantSkinData ConstData;
+    TSkinBitmapPtr MasterBitmap;
+    bool SkinIsPacked = false;
+    TSkinBitmapPtr ShdaTemplate;
+    TSkinBitmapPtr ShdiTemplate;
+    TRect FormShadowSize;
+    std::array<TStringList*, ThirdKindCount> ThirdLists{};
+
+    void UpdateThirdLists();
+    void StoreThirdLists();
+
+protected:
+    void Loaded() override;
 
 private:
-    TacBtnEvents FButtonEvents{beMouseEnter, beMouseLeave, beMouseDown, beMouseUp};
+    struct TSavedSkin;
+    static void RegisterPublishedProperties();
+    static bool DefaultSkinManagerIs(const TsSkinManager* Manager) noexcept;
+    void LoadNamedSkin();
+    bool PackedSkinExists() const;
+    const TsGeneralData* SectionData(const UnicodeString& Name) const;
+    std::unique_ptr<TStream, TFreeSkinObject> OpenSkinFile(const UnicodeString& Name) const;
+    void AddImage(const UnicodeString& Section, const UnicodeString& Key,
+                  const UnicodeString& Value);
+    void MergeCommonSections();
+    void MergeCommonImages();
+    void MergeCommonPatterns();
+    bool ReadIniBoolInherited(const UnicodeString& Section, const UnicodeString& Key) const;
+    Integer ReadIniIntInherited(const UnicodeString& Section, const UnicodeString& Key,
+                                Integer Default) const;
+    UnicodeString ReadIniStrInherited(const UnicodeString& Section, const UnicodeString& Key,
+                                      const UnicodeString& Default) const;
+
+    UnicodeString FSkinName;
+    UnicodeString FSkinDirectory;
+    bool FActive = true;
+    TsStoredSkins* FBuiltInSkins = nullptr;
+    bool FSkinnedPopups = true;
+    TStringList* FCommonSections = nullptr;
+    bool FIsDefault = false;
+    TacAnimEffects* FAnimEffects = nullptr;
+    HWND FActiveControl = nullptr;
+    TacSkinningRules FSkinningRules{srStdForms, srStdDialogs, srThirdParty};
+    ThirdPartyList* FThirdParty = nullptr;
+    bool FAllowGlowing = true;
+    bool FExtendedBorders = false;
+    Integer FHueOffset = 0;
+    Integer FSaturation = 0;
 };
+
+// The skin directory resolved against the program folder App (with its trailing separator):
+// "..\x" is x beside App's folder (App itself when App is a drive's root), ".\x" and a plain
+// relative x are inside App, paths with a drive or a leading "\\" stay as they are.
+UnicodeString ResolveSkinDirectory(const UnicodeString& Directory, const UnicodeString& App);
 
 // The manager every control uses that names none of its own; null while none exists.
 extern TsSkinManager* DefaultSkinManager;
@@ -42,3 +227,8 @@ extern bool FormAnimating;
 extern HDC AnimationDC;
 // A skin is being loaded.
 extern bool SkinLoading;
+// A skin is being removed.
+extern bool SkinRemoving;
+// The INI text of the skin being read and the unpacked archive being read; null outside a load.
+extern TsSkinIni* SkinIni;
+extern TacSkinConvertor* SkinConvertor;

@@ -124,7 +124,7 @@ TEST(AnimationAllowed, OwnEventsOrTheManagersChoice) {
     EXPECT_FALSE(AnimationAllowed(aeMouseEnter, {}));
     EXPECT_FALSE(AnimationAllowed(aeMouseUp, {aeGlobalDef})); // no manager
     TsSkinManager manager(nullptr);
-    manager.SetButtonEvents({beMouseUp});
+    manager.AnimEffects()->Buttons()->Events = {beMouseUp};
     EXPECT_TRUE(AnimationAllowed(aeMouseUp, {aeGlobalDef}, &manager));
     EXPECT_TRUE(AnimationAllowed(aeGlobalDef, {aeGlobalDef}, &manager));
     EXPECT_FALSE(AnimationAllowed(aeMouseDown, {aeGlobalDef}, &manager));

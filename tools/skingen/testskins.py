@@ -1,0 +1,274 @@
+"""The test skins: flat colours and contrasting 1-px borders for exact assertions, feature
+variants (parent chains and their faults, every image-value form), strict-key errors, and
+hostile archives. Every rectangle and colour a test asserts is also written to the constants
+header, so tests and skins cannot drift apart.
+"""
+
+import struct
+import zlib
+
+from imaging import Canvas, bmp_bytes, png_bytes, rgb, skin_colour
+from shapes import box
+from skin import Skin, StateImage, archive_bytes
+
+
+class Constants:
+    def __init__(self):
+        self.lines = []
+
+    def rect(self, name, rect):
+        self.lines.append("inline constexpr TSkinGenRect %s{%d, %d, %d, %d};" % ((name,) + rect))
+
+    def int(self, name, value):
+        self.lines.append("inline constexpr int %s = %d;" % (name, value))
+
+    def colour(self, name, value):
+        self.lines.append("inline constexpr unsigned %s = 0x%06X;" % (name, value))
+
+    def text(self, name, value):
+        self.lines.append("inline constexpr const wchar_t* %s = L\"%s\";" % (name, value))
+
+
+def flat_states(colours, w=9, h=9, corner=True):
+    """One state per (fill, border) pair: a flat w x h box with a 1-px border; with `corner`
+    the top-left pixel is background (masked, or the key colour)."""
+    states = []
+    for fill, border in colours:
+        grid = box(w, h, rgb(fill), rgb(border))
+        if corner:
+            grid[0][0] = None
+        states.append(grid)
+    return states
+
+
+# Button states: normal, hot, pressed; each fill with a contrasting border.
+FLAT_BUTTON = [(0x2040C0, 0xFFFF00), (0x40C020, 0x0000FF), (0xC02040, 0x00FFFF)]
+FLAT_FORM = [(0x808080, 0x000000), (0xA0A0A0, 0xFFFFFF)]
+FLAT_EXBORDER = [(0x336699, 0x000000), (0x993366, 0xFFFFFF)]
+FLAT_CHECK = [(0xFFFFFF, 0x000000), (0x00FF00, 0x000000), (0x0000FF, 0x000000)]
+
+
+def flat_skin(consts):
+    """Tiers "loads" and "paints one control", plus the sections the look-ups name."""
+    s = Skin("TestFlat")
+    s.set("GLOBALINFO", "VERSION", "7.0")
+    s.set("GLOBALINFO", "AUTHOR", "Zo\u00eb \u00c5str\u00f6m")
+    s.set("GLOBALINFO", "DESCRIPTION", "Flat test skin")
+    s.master("MASTER.BMP")
+    s.set("GLOBALINFO", "COLOR", "$00D0E0F0")
+    s.set("GLOBALINFO", "FONTCOLOR", "0x00102030")
+    s.set("GLOBALINFO", "HOTCOLOR", "16777215")
+    s.set("GLOBALINFO", "TITLEHEIGHT", "26")
+    s.set("GLOBALINFO", "MAXHEIGHT", "0")
+    s.set("GLOBALINFO", "SHADOW1OFFSET", "$10")
+    s.set("GLOBALINFO", "SHADOW1BLUR", "3")
+    consts.colour("FlatGlobalColor", 0xD0E0F0)
+    consts.colour("FlatGlobalFontColor", 0x102030)
+    consts.text("FlatAuthor", "Zo\\u00eb \\u00c5str\\u00f6m")
+    rect = s.glyph("GLOBALINFO", "BOXCHECKED", StateImage(flat_states(FLAT_CHECK, 13, 13), 1))
+    consts.rect("FlatBoxChecked", rect)
+    # Extended borders: an active and an inactive state in the master bitmap.
+    rect = s.border("GLOBALINFO", "EXBORDER", StateImage(flat_states(FLAT_EXBORDER, 30, 30), 0),
+                    (12, 12, 12, 12))
+    consts.rect("FlatExBorder", rect)
+    for index, (fill, border) in enumerate(FLAT_EXBORDER):
+        consts.colour("FlatExBorderFill%d" % index, fill)
+    s.glyph("GLOBALINFO", "BOXUNCHECKED", StateImage(flat_states(FLAT_CHECK, 13, 13), 1))
+    s.glyph("GLOBALINFO", "RADIOCHECKED", StateImage(flat_states(FLAT_CHECK, 13, 13), 0))
+
+    s.set("BUTTON", "COLOR", "$00C04020")
+    s.set("BUTTON", "HOTCOLOR", "$0020C040")
+    s.set("BUTTON", "FONTCOLOR", "$00FFFFFF")
+    s.set("BUTTON", "HOTFONTCOLOR", "$00000000")
+    s.set("BUTTON", "TCLEFT", "$000000FF")
+    s.set("BUTTON", "FADINGENABLED", "true")
+    s.set("BUTTON", "FADINGITERATIONS", "7")
+    consts.colour("FlatButtonColor", 0xC04020)
+    consts.colour("FlatButtonHotColor", 0x20C040)
+    rect = s.border("BUTTON", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON), 1), (3, 3, 3, 3))
+    consts.rect("FlatButtonBorder", rect)
+    for index, (fill, border) in enumerate(FLAT_BUTTON):
+        consts.colour("FlatButtonFill%d" % index, fill)
+        consts.colour("FlatButtonEdge%d" % index, border)
+
+    s.set("EDIT", "COLOR", "$00FFFFFF")
+    s.set("EDIT", "HOTFONTCOLOR", "$00123456")
+    s.set("PANEL", "COLOR", "$00E0E0E0")
+    s.set("MENUITEM", "HOTCOLOR", "$00FF8000")
+    s.set("MENUITEM", "HOTFONTCOLOR", "$00FFFFFF")
+    s.set("FORM", "COLOR", "$00F0F0F0")
+    rect = s.border("FORM", "BORDERSMASK", StateImage(flat_states(FLAT_FORM, 12, 12), 1),
+                    (4, 4, 4, 4))
+    consts.rect("FlatFormBorder", rect)
+    s.set("DIALOG", "PARENTCLASS", "FORM")
+    s.set("TABTOP", "COLOR", "$00FFFFFF")
+    s.border("TABTOP", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON), 1), (3, 3, 3, 3))
+    s.set("TABBOTTOM", "PARENTCLASS", "TABTOP")
+    s.set("SCROLLBTNLEFT", "COLOR", "$00C0C0C0")
+    s.border("SCROLLBTNLEFT", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON), 1), (3, 3, 3, 3))
+    s.set("COMBOBOX", "COLOR", "$00FFFFFF")
+    s.glyph("COMBOBOX", "GLYPHMASK", StateImage(flat_states(FLAT_CHECK, 7, 4, False), 0))
+    return s
+
+
+def noise(width, height, seed):
+    """A picture of pseudo-random pixels: it does not compress, so its zlib stream is about as
+    long as the picture (more than the reader's 128 KB read-ahead)."""
+    canvas = Canvas(width, height)
+    state = seed
+    for y in range(height):
+        row = canvas.pixels[y]
+        for x in range(width):
+            state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+            row[x] = ((state >> 16) & 0xFF, (state >> 8) & 0xFF, state & 0xFF)
+    return canvas
+
+
+def features_skin(consts):
+    """Parent chains (with a self-parent and cycles), every image-value form, big entries."""
+    s = Skin("TestFeatures")
+    s.set("GLOBALINFO", "VERSION", "5.4")
+    s.master("MASTER.BMP")
+    s.set("GLOBALINFO", "COLOR", "$00010203")
+    # A glyph whose rectangle and state count the table must show exactly.
+    rect = s.glyph("GLOBALINFO", "BOXCHECKED", StateImage(flat_states(FLAT_CHECK, 16, 14), 1))
+    consts.rect("FeatGlyph", rect)
+
+    s.set("BASE", "COLOR", "$00112233")
+    s.set("BASE", "TCLEFT", "$00000005")
+    s.set("BASE", "GLOW", "2")
+    s.set("BASE", "TRANSPARENCY", "40")
+    s.set("BASE", "GRADIENTDATA", "$00FF0000;$0000FF00;50;0;0;$0000FF00;$000000FF;50;1;0")
+    s.set("BASE", "HOTGRADIENTDATA", "?")
+    s.set("BASE", "GIVEOWNFONT", "True")
+    s.set("PANEL", "PARENTCLASS", "BASE")
+    s.set("PANEL", "HOTCOLOR", "$00445566")
+    s.set("PANEL", "TCLEFT", "$00000006")
+    # A 90 x 60 border of three states with a mask row and no widths: 10 on every side.
+    grid = [[(0x10, 0x20, 0x30)] * 30 for _ in range(30)]
+    rect = s.border("PANEL", "BORDERSMASK", StateImage([grid, grid, grid], 1), (0, 0, 0, 0))
+    consts.rect("FeatComputedBorder", rect)
+    s.set("BUTTON", "PARENTCLASS", "PANEL")
+    s.set("BUTTON", "TCLEFT", "-1")
+    s.set("BUTTON", "TCTOP", "$00000007")
+    rect = s.border("BUTTON", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON, 12, 10), 0),
+                    (2, 3, 4, 5), draw_mode=1, border_width=1)
+    consts.rect("FeatButtonBorder", rect)
+    # A border whose widths come from its border width.
+    rect = s.border("BUTTON", "IMGTOPLEFT", StateImage(flat_states(FLAT_BUTTON, 6, 6), 0),
+                    (0, 0, 0, 0), border_width=2)
+    s.set("SELF", "PARENTCLASS", "SELF")
+    s.set("CYCLEA", "PARENTCLASS", "CYCLEB")
+    s.set("CYCLEB", "PARENTCLASS", "CYCLEA")
+    s.set("CYC1", "PARENTCLASS", "CYC2")
+    s.set("CYC2", "PARENTCLASS", "CYC3")
+    s.set("CYC3", "PARENTCLASS", "CYC1")
+    s.set("CYC3", "COLOR", "$000000FF")
+    s.set("Edit", "COLOR", "$00ABCDEF")
+    s.set("DIALOG", "PARENTCLASS", "FORM")
+    rect = s.border("FORM", "BORDERSMASK", StateImage(flat_states(FLAT_FORM, 12, 12), 1),
+                    (4, 4, 4, 4))
+    consts.rect("FeatFormBorder", rect)
+
+    # Textures, with and without their mask-type field.
+    tile = Canvas(8, 8, (0x33, 0x66, 0x99))
+    rect = s.texture("TEXTURE", "PATTERN", tile, 3)
+    consts.rect("FeatTexture", rect)
+    s.texture("TEXTURE", "HOTPATTERN", tile, 12, mask_type=1)
+
+    # Own files: BMP in its three forms, PNG with alpha, and two pictures too big to compress.
+    own = Canvas(30, 20, (0x11, 0x22, 0x33))
+    own.frame(0, 0, 30, 20, (0xFF, 0xFF, 0xFF))
+    s.files["OWN.BMP"] = bmp_bytes(own)
+    consts.int("FeatOwnWidth", own.width)
+    consts.int("FeatOwnHeight", own.height)
+    s.set("FILEIMG", "BORDERSMASK", "!OWN.BMP!3!1!0!5!6!7!8")
+    s.set("FILEIMG", "GLYPHMASK", "!OWN.BMP!2!0!9")
+    s.set("FILEIMG", "IMGTOPLEFT", "!OWN.BMP!3!1!-2")
+    s.set("FILEIMG", "IMGTOPRIGHT", "!own.bmp!1!0!0")
+    s.set("FILEIMG", "IMGBTMLEFT", "!MISSING.BMP!1!0!0")
+    s.set("FILEIMG", "IMGBTMRIGHT", "!OWN.BMP!0!0!0")
+    s.set("PLAIN", "BORDERSMASK", "own.bmp")
+    s.set("HASH", "BORDERSMASK", "#(10,20,40,50)(2,1,3,2)")
+    s.set("HASH", "GLYPHMASK", "#")
+    s.set("HASH", "IMGTOPLEFT", "# (1 2 31 22) (0 -3)")
+    alpha = Canvas(4, 2, (0, 0, 0, 0), alpha=True)
+    alpha.put(0, 0, (255, 0, 0, 255))
+    alpha.put(1, 0, (0, 255, 0, 128))
+    alpha.put(2, 0, (255, 255, 255, 0))
+    s.files["ALPHA.PNG"] = png_bytes(alpha)
+    s.set("PNGIMG", "GLYPHMASK", "!ALPHA.PNG!1!0!4")
+    s.files["NOISE1.BMP"] = bmp_bytes(noise(256, 192, 1))
+    s.files["NOISE2.BMP"] = bmp_bytes(noise(256, 192, 2))
+    s.set("NOISE", "PATTERN", "!NOISE1.BMP!1!0!1")
+    s.set("NOISE", "HOTPATTERN", "!NOISE2.BMP!1!0!1")
+    # Values too short for their fixed positions, and a glyph without states.
+    s.set("SHORT", "GLYPHMASK", "@0001@0002")
+    s.set("SHORT", "BORDERSMASK", "^0001^0002^0003^0004^0000")
+    s.set("SHORT", "PATTERN", "~0001~0002~0003")
+    rect = s.glyph("ZERO", "GLYPHMASK", StateImage(flat_states(FLAT_CHECK[:1], 6, 6), 0))
+    s.section("ZERO")[-1] = ("GLYPHMASK", "@%04d@%04d@%04d@%04d@0@0" % rect)
+    consts.rect("FeatZeroCount", rect)
+    s.set("ZERO", "BORDERSMASK", "^%04d^%04d^%04d^%04d^0000^0000^0000^0000^0^0^0^0" % rect)
+    s.set("TABTOP", "COLOR", "$00FFFFFF")
+    s.border("TABTOP", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON), 1), (3, 3, 3, 3))
+    s.set("TABBOTTOM", "PARENTCLASS", "TABTOP")
+    s.set("NA", "BORDERSMASK", "N/A")
+    return s
+
+
+def strict_skins():
+    """Small skins each holding one value that the strict conversion refuses."""
+    bad = {
+        "StrictShadow": ("GLOBALINFO", "SHADOW1BLUR", "abc"),
+        "StrictGlow": ("GLOBALINFO", "BICONCLOSEGLOW", "1.5"),
+        "StrictGlyph": ("BUTTON", "GLYPHMASK", "@00x1@0000@0010@0010@1@0"),
+        "StrictHash": ("BUTTON", "BORDERSMASK", "#(a,0,10,10)(1,0)"),
+    }
+    skins = []
+    for name, (section, key, value) in sorted(bad.items()):
+        s = Skin(name)
+        s.set("GLOBALINFO", "VERSION", "7.0")
+        s.master("MASTER.BMP")
+        s.border("BUTTON", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON), 1), (3, 3, 3, 3))
+        s.set(section, key, value)
+        skins.append(s)
+    return skins
+
+
+def hostile_archives(flat):
+    """Archives a reader must refuse without harm. The name says what is wrong."""
+    entries = flat.entries()
+    good = archive_bytes(entries)
+    options, master = entries[0], entries[1]
+
+    def entry(name, data, size=None, stream=None):
+        encoded = name.encode("cp1252")
+        return (struct.pack("<i", len(encoded)) + encoded +
+                struct.pack("<i", len(data) if size is None else size) +
+                (zlib.compress(data, 9) if stream is None else stream))
+
+    def archive(count, *parts):
+        return b"ASzf" + struct.pack("<i", count) + b"".join(parts)
+
+    first = entry(*options)
+    corrupt = bytearray(zlib.compress(master[1], 9))
+    corrupt[20:28] = b"\xff" * 8
+    result = {
+        "Empty": b"",
+        "ShortMagic": b"ASz",
+        "BadMagic": b"ASzg" + good[4:],
+        "TruncatedHeader": good[:6],
+        "TruncatedStream": good[: len(good) - 200],
+        "TruncatedName": archive(1, struct.pack("<i", 11) + b"Optio"),
+        "HugeCount": archive(0x7FFFFFFF, first),
+        "NegativeCount": archive(-1, first),
+        "HugeNameLength": archive(1, struct.pack("<i", 0x7FFFFFF0) + b"Options.dat"),
+        "NegativeNameLength": archive(1, struct.pack("<i", -5) + b"Options.dat"),
+        "HugeSize": archive(1, entry(options[0], options[1], size=0x7FFFFFFF)),
+        "NegativeSize": archive(1, entry(options[0], options[1], size=-1)),
+        "SizeBeyondData": archive(1, entry(options[0], options[1], size=len(options[1]) + 10)),
+        "CorruptStream": archive(2, first, entry(master[0], master[1], stream=bytes(corrupt))),
+        "NoOptions": archive(1, entry(*master)),
+    }
+    return result
