@@ -13,7 +13,7 @@ UnicodeString PostToSecondService(const wchar_t* script, const THttpFields& fiel
     for (THttpField& field : trimmed) field.Value = Trim(field.Value);
     const UnicodeString url = AccountUrl(ServiceEndpoints().SecondService,
                                          UnicodeString(L"/sysadmin/useradmin/") + script);
-    return accountpost::PostOrEmpty(url, trimmed, AccountPostTimeout);
+    return accountpost::PostOrEmpty(url, trimmed, AccountTimeouts().Post);
 }
 
 } // namespace

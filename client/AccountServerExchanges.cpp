@@ -78,7 +78,7 @@ TLineCheckReply LineCheck(const UnicodeString& lineAddress, const UnicodeString&
     const THttpFields fields{
         {L"serverip", lineAddress}, {L"username", loginUser}, {L"Upassword", loginPassword}};
     const UnicodeString reply = accountpost::PostOrEmpty(AccountUrl(cur_server, LineCheckPath()),
-                                                         fields, LineCheckPostTimeout);
+                                                         fields, AccountTimeouts().LineCheck);
     return ReadLineCheckReply(reply, loginUser, loginPassword);
 }
 
@@ -94,7 +94,7 @@ TStatusVerdict StatusReport(const TStatusReportFields& report) {
         {L"onlinetime", Decimal(report.OnlineMilliseconds)},
     };
     const UnicodeString reply = accountpost::PostOrEmpty(AccountUrl(cur_server, StatusReportPath()),
-                                                         fields, AccountPostTimeout);
+                                                         fields, AccountTimeouts().Post);
     return reply == AccountTokenC ? TStatusVerdict::TooManyComputers : TStatusVerdict::Ignored;
 }
 

@@ -27,12 +27,12 @@ UnicodeString PostOrEmpty(const UnicodeString& url, const THttpFields& fields,
 bool PostWithFallback(const UnicodeString& path, const THttpFields& fields, UnicodeString& reply) {
     reply.clear();
     try {
-        reply = Post(AccountUrl(cur_server, path), fields, AccountPostTimeout);
+        reply = Post(AccountUrl(cur_server, path), fields, AccountTimeouts().Post);
         return true;
     } catch (const Exception&) {
     }
     try {
-        reply = Post(AccountUrl(bak_server, path), fields, AccountPostTimeout);
+        reply = Post(AccountUrl(bak_server, path), fields, AccountTimeouts().Post);
     } catch (const Exception&) {
         return false;
     }

@@ -60,6 +60,16 @@ inline constexpr wchar_t AccountTokenC[] = L"0f9e3c71a2b84d6e5c07f1a93b2e6d48";
 inline constexpr Cardinal AccountPostTimeout = 2000;   // credential, status, validity, dialogs
 inline constexpr Cardinal LineCheckPostTimeout = 4000; // ms per read
 
+// The read time-outs the exchanges use, in milliseconds: the two above unless a test scaled
+// them down, so that a server that never answers in time costs it a fraction of a second.
+struct TAccountTimeouts {
+    Cardinal Post = AccountPostTimeout;
+    Cardinal LineCheck = LineCheckPostTimeout;
+};
+TAccountTimeouts AccountTimeouts();
+// Replaces the table (any thread; each exchange reads it once); answers the one in force before.
+TAccountTimeouts SetAccountTimeouts(const TAccountTimeouts& timeouts);
+
 // Sent as the User-Agent of every POST: the program's own identification.
 inline constexpr wchar_t AccountPostUserAgent[] = L"Mozilla/3.0 (compatible; Velmora Client)";
 

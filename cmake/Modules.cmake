@@ -8,10 +8,21 @@ function(add_module_library name)
 endfunction()
 
 # One GoogleTest program per library: each test process is a Wine process, so fewer is faster.
+# POINTER_CASES lists the GoogleTest filter patterns of the cases that place or read the real
+# mouse pointer, which every program on the display shares: they run as a second ctest entry,
+# <name>_pointer, under the resource lock `mouse_pointer`, and the rest of the program runs in
+# parallel with anything.
 function(add_module_tests name)
-  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPENDS;POINTER_CASES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.rc)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} test_main)
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT ARG_POINTER_CASES)
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    return()
+  endif()
+  list(JOIN ARG_POINTER_CASES ":" pointer_cases)
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no --gtest_filter=-${pointer_cases})
+  add_test(NAME ${name}_pointer COMMAND ${name} --gtest_color=no --gtest_filter=${pointer_cases})
+  set_tests_properties(${name}_pointer PROPERTIES RESOURCE_LOCK mouse_pointer)
 endfunction()

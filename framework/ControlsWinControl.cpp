@@ -180,8 +180,10 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     HWND wnd = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(),
                                Params.Style, Params.X, Params.Y, Params.Width, Params.Height,
                                Params.WndParent, id, GetModuleHandleW(nullptr), Params.Param);
+    // Read before the thread-local is touched again, which may reset the last error.
+    const DWORD error = wnd ? ERROR_SUCCESS : GetLastError();
     CreationControl = outer;
-    if (!wnd) RaiseLastOSError(L"CreateWindowEx");
+    if (!wnd) RaiseOSError(error, L"CreateWindowEx");
 }
 
 // The system puts a new child window at the bottom; it goes under the next windowed sibling

@@ -16,6 +16,9 @@ namespace {
 
 UnicodeString OSErrorText(unsigned long errorCode, const UnicodeString& context) {
     UnicodeString text = context.empty() ? UnicodeString() : context + L": ";
+    // Some calls fail without giving a reason (a window creation the display driver refused
+    // leaves the last error as it was): the system's text for 0 would call the failure a success.
+    if (errorCode == ERROR_SUCCESS) return text + L"A call to an OS function failed";
     text += SysErrorMessage(errorCode);
     return text + L" (" + std::to_wstring(errorCode) + L")";
 }

@@ -44,13 +44,19 @@ TRecordedRequest OnlyRequest(const UnicodeString& role) {
     return requests.empty() ? TRecordedRequest{} : requests.back();
 }
 
+// The exchanges' time-outs in these tests: a quarter of the real ones, so that a server that
+// answers too late costs a test half a second rather than two; the ratio of the line check's to
+// the others' stays the product's.
+constexpr TAccountTimeouts TestTimeouts{AccountPostTimeout / 4, LineCheckPostTimeout / 4};
+
 // Each test starts with the local servers in the table, answering normally with nothing
-// recorded, and leaves the process-wide state as it found it.
+// recorded and with the test time-outs, and leaves the process-wide state as it found it.
 class AccountProtocol : public testing::Test {
 protected:
     void SetUp() override {
         FEndpoints = SetServiceEndpoints(
             {Address(Primary), Address(Backup), L"127.0.0.3:801", Address(Second)});
+        FTimeouts = SetAccountTimeouts(TestTimeouts);
         for (const UnicodeString& role : {Primary, Backup, Second}) {
             SetBehaviour(role, "{}");
             ClearRequests(role);
@@ -61,6 +67,7 @@ protected:
     }
     void TearDown() override {
         SetServiceEndpoints(FEndpoints);
+        SetAccountTimeouts(FTimeouts);
         cur_server = FCur;
         bak_server = FBak;
         peer_ip = FPeer;
@@ -83,6 +90,7 @@ protected:
 
 private:
     TServiceEndpoints FEndpoints;
+    TAccountTimeouts FTimeouts;
     UnicodeString FCur = cur_server, FBak = bak_server, FPeer = peer_ip, FVersion = new_version,
                   FRoute = route_ip;
     Integer FLanguage = lang_code;
@@ -97,7 +105,19 @@ protected:
     }
 };
 
-// ---- Endpoints and pages ----------------------------------------------------------------------
+// ---- Endpoints, time-outs and pages -----------------------------------------------------------
+
+// The tests below wait for scaled time-outs; what the program waits for is the table in force
+// before any test replaces it.
+TEST(AccountTimeoutTable, TheProgramWaitsTwoSecondsAndFourForTheLineCheck) {
+    const TAccountTimeouts inForce = AccountTimeouts();
+    EXPECT_EQ(inForce.Post, 2000u);
+    EXPECT_EQ(inForce.LineCheck, 4000u);
+    const TAccountTimeouts previous = SetAccountTimeouts({7, 9});
+    EXPECT_EQ(previous.Post, 2000u);
+    EXPECT_EQ(AccountTimeouts().LineCheck, 9u);
+    SetAccountTimeouts(previous);
+}
 
 TEST(AccountEndpoints, BuiltInHostsCarryTheServicePorts) {
     const TServiceEndpoints builtIn = BuiltInServiceEndpoints();
@@ -321,14 +341,14 @@ TEST_F(AccountProtocol, CredentialCheckFallsBackAndThenBothServersNameTheBackup)
     }
 }
 
-TEST_F(AccountProtocol, CredentialCheckGivesUpOnTheFirstServerAfterTwoSeconds) {
-    SetBehaviour(Primary, R"({"usercheck09_en.php": {"delay_ms": 3500}})");
+TEST_F(AccountProtocol, CredentialCheckGivesUpOnTheFirstServerAfterItsTimeOut) {
+    SetBehaviour(Primary, R"({"usercheck09_en.php": {"delay_ms": 2500}})");
     TCredentialReply reply;
     const ULONGLONG elapsed = Elapsed([&] { reply = CredentialCheck(L"demo", L"demo123"); });
     EXPECT_EQ(reply.Verdict, TCredentialVerdict::Accepted);
     EXPECT_EQ(cur_server, Address(Backup));
-    EXPECT_GE(elapsed, 1800u);
-    EXPECT_LT(elapsed, 3400u) << "the delayed reply must not have been awaited";
+    EXPECT_GE(elapsed, TestTimeouts.Post - 50);
+    EXPECT_LT(elapsed, 2400u) << "the delayed reply must not have been awaited";
 }
 
 TEST_F(AccountProtocol, CredentialCheckFailingTwiceIsBusyAndKeepsTheServers) {
@@ -441,17 +461,18 @@ TEST_F(AccountProtocol, LineCheckPostsTheAddressAndTheLoginAsTyped) {
     EXPECT_EQ(request.Body, L"serverip=127.0.1.1&username=+demo&Upassword=demo+123+");
 }
 
-TEST_F(AccountProtocol, LineCheckWaitsFourSecondsAndNoLonger) {
-    SetBehaviour(Primary, R"({"ipcheck09.php": {"delay_ms": 3000}})");
+TEST_F(AccountProtocol, LineCheckWaitsItsLongerTimeOutAndNoLonger) {
+    // Later than the other exchanges' time-out, well within the line check's.
+    SetBehaviour(Primary, R"({"ipcheck09.php": {"delay_ms": 600}})");
     EXPECT_EQ(LineCheck(L"127.0.1.1", L"demo", L"demo123").Verdict, TLineCheckVerdict::Issued)
-        << "a reply after three seconds is still awaited";
-    SetBehaviour(Primary, R"({"ipcheck09.php": {"delay_ms": 6000}})");
+        << "a reply later than the others' time-out is still awaited";
+    SetBehaviour(Primary, R"({"ipcheck09.php": {"delay_ms": 3000}})");
     TLineCheckReply reply;
     const ULONGLONG elapsed =
         Elapsed([&] { reply = LineCheck(L"127.0.1.1", L"demo", L"demo123"); });
     EXPECT_EQ(reply.Verdict, TLineCheckVerdict::Busy);
-    EXPECT_GE(elapsed, 3800u);
-    EXPECT_LT(elapsed, 5600u);
+    EXPECT_GE(elapsed, TestTimeouts.LineCheck - 50);
+    EXPECT_LT(elapsed, 2900u);
 }
 
 TEST_F(AccountProtocol, LineCheckHasNoSecondServer) {
@@ -632,10 +653,10 @@ TEST_F(AccountProtocol, PasswordChangeReplies) {
               TPasswordChangeVerdict::WrongLogin);
     EXPECT_EQ(PostPasswordChange({L"changer", L"old123", L"n1", L"n2"}),
               TPasswordChangeVerdict::Failed);
-    SetBehaviour(Second, R"({"*": {"delay_ms": 3000}})");
+    SetBehaviour(Second, R"({"*": {"delay_ms": 2500}})");
     EXPECT_EQ(PostPasswordChange({L"changer", L"old123", L"old123", L"old123"}),
               TPasswordChangeVerdict::Failed)
-        << "a reply later than two seconds is a failure";
+        << "a reply later than the time-out is a failure";
 }
 
 // ---- The toolkit's GET against a real server --------------------------------------------------
@@ -657,14 +678,27 @@ TEST_F(AccountProtocol, HttpGetTurnsEveryFailureIntoAnEmptyText) {
     EXPECT_EQ(mystring::HttpGet(AccountUrl(DeadAddress(), ServerCheckPath())), L"");
 }
 
-TEST_F(AccountProtocol, HttpGetGivesUpAfterThirtySeconds) {
-    SetBehaviour(Primary, R"({"*": {"delay_ms": 33000}})");
+// The toolkit's GET with its time-out divided by 20 on the way to the class library's client.
+THttpGetFunction ClassLibraryGet = nullptr;
+Integer RequestedTimeout = 0;
+RawByteString GetWithScaledTimeout(const THttpGetRequest& request) {
+    RequestedTimeout = request.ReadTimeout;
+    THttpGetRequest scaled = request;
+    scaled.ReadTimeout = request.ReadTimeout / 20;
+    return ClassLibraryGet(scaled);
+}
+
+TEST_F(AccountProtocol, HttpGetGivesUpAfterItsTimeOut) {
+    ClassLibraryGet = SetHttpGetFunction(&GetWithScaledTimeout);
+    SetBehaviour(Primary, R"({"*": {"delay_ms": 4000}})");
     UnicodeString reply = L"not yet";
     const ULONGLONG elapsed = Elapsed(
         [&] { reply = mystring::HttpGet(AccountUrl(Address(Primary), ServerCheckPath())); });
+    SetHttpGetFunction(ClassLibraryGet);
+    EXPECT_EQ(RequestedTimeout, 30000) << "the toolkit's own time-out, before the scaling";
     EXPECT_EQ(reply, L"");
-    EXPECT_GE(elapsed, 29000u);
-    EXPECT_LT(elapsed, 32500u);
+    EXPECT_GE(elapsed, 1450u);
+    EXPECT_LT(elapsed, 3900u);
 }
 
 // ---- The whole login --------------------------------------------------------------------------

@@ -782,6 +782,43 @@ TEST(Controls, AWindowMadeWithoutParentBecomesAChildWhenParented) {
     EXPECT_EQ(control->Text(), L"kept");
 }
 
+namespace {
+
+// A child window of a parent that does not exist: the system refuses to make it, and says why.
+class TOrphanChild : public TWinControl {
+    CLASS_INFO(TOrphanChild, TWinControl)
+public:
+    using TWinControl::TWinControl;
+    HWND DestroyedParent = nullptr;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TWinControl::CreateParams(Params);
+        Params.Style |= WS_CHILD;
+        Params.WndParent = DestroyedParent;
+    }
+};
+
+} // namespace
+
+// The error is the system's reason for refusing the window.
+TEST(Controls, AWindowTheSystemRefusesRaisesItsReason) {
+    auto host = MakeHost();
+    const HWND gone = host->Handle();
+    host.reset();
+    ASSERT_FALSE(IsWindow(gone));
+    auto orphan = Make<TOrphanChild>();
+    orphan->DestroyedParent = gone;
+    try {
+        orphan->HandleNeeded();
+        ADD_FAILURE() << "the window was made";
+    } catch (const EOSError& e) {
+        EXPECT_EQ(e.ErrorCode(), static_cast<unsigned long>(ERROR_INVALID_WINDOW_HANDLE))
+            << e.what();
+    }
+    EXPECT_FALSE(orphan->HandleAllocated());
+}
+
 TEST(Controls, CanvasDrawsOutsidePaintAndLetsGoWithTheWindow) {
     auto host = MakeHost();
     auto* graphic = new TGreenSquare(host.get());
