@@ -22,11 +22,13 @@ struct TEntry {
     std::size_t Children = 0;   // offset of the first child
 };
 
+// The key's ASCII hex digits (the C runtime's iswxdigit also takes full-width ones, which no
+// number conversion reads).
 UnicodeString HexOnly(const UnicodeString& key) {
     const UnicodeString stripped = StringReplace(key, L"0x", L"", {rfReplaceAll});
     UnicodeString digits;
     for (wchar_t c : stripped)
-        if (iswxdigit(c)) digits += c;
+        if (c < 128 && iswxdigit(c)) digits += c;
     return digits;
 }
 

@@ -217,6 +217,8 @@ TEST(UclFileVersionInfo, MalformedBlocksHaveNoVersionInformation) {
     badType.Children[0].Children[0].Children[0].Type = 2;
     cases.push_back({"value type", BuildBlock(badType, true)});
     cases.push_back({"empty", {}});
+    TBlockNode wideDigit = VersionRoot({Strings({Table(L"04\xFF42" L"004B0", {})})});
+    cases.push_back({"full-width digit in the table key", BuildBlock(wideDigit, true)});
     for (const auto& [name, bytes] : cases)
         EXPECT_EQ(MessageOf([&] { FromBlock(bytes); }), L"File contains no version information")
             << name;
