@@ -6,6 +6,7 @@
 // trip; run-length and unusual bit-field files are decoded by SetDIBits. Files are written
 // uncompressed, bottom-up as the image is stored.
 #include "framework/Graphics.h"
+#include "framework/PictureLimits.h"
 
 #include "framework/Streams.h"
 

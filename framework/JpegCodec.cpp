@@ -13,6 +13,7 @@
 // frame's size is checked against the picture limits before the bitmap is made: a few header
 // bytes could otherwise have the codec decode for seconds into gigabytes.
 #include "framework/Jpeg.h"
+#include "framework/PictureLimits.h"
 
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first

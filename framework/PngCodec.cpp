@@ -9,6 +9,7 @@
 
 #include "framework/Conversions.h"
 #include "framework/Interfaces.h"
+#include "framework/PictureLimits.h"
 
 #include <algorithm>
 #include <iterator>
