@@ -1,14 +1,17 @@
 // BMP files, streams and bitmap resources for TBitmap. Files are read through streams, so both
 // share one parser over a block of memory: the BMP is read whole (pictures are small next to
 // memory) and checked before any byte is used: every offset and length in its headers must lie
-// inside the block. Uncompressed rows are copied as they are, so 32-bit alpha survives a round
+// inside the block, the picture must fit the picture limits, and uncompressed rows must fit the
+// pixel data, all before the DIB is made. Uncompressed rows are copied as they are, so 32-bit alpha survives a round
 // trip; run-length and unusual bit-field files are decoded by SetDIBits. Files are written
 // uncompressed, bottom-up as the image is stored.
 #include "framework/Graphics.h"
+#include "framework/PictureLimits.h"
 
 #include "framework/Streams.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -66,13 +69,26 @@ void NeedBytes(const std::vector<Byte>& data, std::size_t offset, std::size_t le
     if (offset > data.size() || length > data.size() - offset) InvalidBitmap();
 }
 
+// Run-length files are stored bottom-up, 8-bit runs in 8-bit files and 4-bit runs in 4-bit ones.
+bool KnownCompression(const BITMAPINFOHEADER& header) {
+    const int bits = header.biBitCount;
+    switch (header.biCompression) {
+    case BI_RGB: return true;
+    case BI_BITFIELDS: return bits == 16 || bits == 32;
+    case BI_RLE8: return bits == 8 && header.biHeight > 0;
+    case BI_RLE4: return bits == 4 && header.biHeight > 0;
+    default: return false;
+    }
+}
+
 bool SupportedHeader(const BITMAPFILEHEADER& file, const BITMAPINFOHEADER& header) {
     const int bits = header.biBitCount;
     const bool knownDepth =
         bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    const bool masksFit = header.biCompression != BI_BITFIELDS || bits == 16 || bits == 32;
+    // INT_MIN has no positive height: a top-down file of that height cannot be turned over.
     return file.bfType == 0x4D42 && header.biSize >= sizeof(header) && header.biWidth > 0 &&
-           header.biHeight != 0 && header.biPlanes == 1 && knownDepth && masksFit;
+           header.biHeight != 0 && header.biHeight != INT_MIN && header.biPlanes == 1 &&
+           knownDepth && KnownCompression(header);
 }
 
 BITMAPINFOHEADER ReadHeaders(const std::vector<Byte>& data, BITMAPFILEHEADER& file) {
@@ -82,6 +98,8 @@ BITMAPINFOHEADER ReadHeaders(const std::vector<Byte>& data, BITMAPFILEHEADER& fi
     std::memcpy(&header, data.data() + sizeof(file), sizeof(header));
     if (!SupportedHeader(file, header)) InvalidBitmap();
     NeedBytes(data, sizeof(file), header.biSize);
+    CheckPictureSize(header.biWidth, header.biHeight < 0 ? -Int64{header.biHeight} : header.biHeight,
+                     L"Bitmap");
     return header;
 }
 
@@ -113,6 +131,11 @@ TBmpFile ParseBmp(const std::vector<Byte>& data) {
     NeedBytes(data, file.bfOffBits, 1);
     bmp.Pixels = data.data() + file.bfOffBits;
     bmp.PixelBytes = data.size() - file.bfOffBits;
+    const BITMAPINFOHEADER& header = bmp.Source.Header;
+    const bool runLength = header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4;
+    const UInt64 rows = header.biHeight < 0 ? -Int64{header.biHeight} : header.biHeight;
+    if (!runLength && RowBytes(header.biWidth, header.biBitCount) * rows > bmp.PixelBytes)
+        InvalidBitmap();
     return bmp;
 }
 
@@ -147,7 +170,6 @@ TBitmapInfo TargetInfo(const TBitmapInfo& source) {
 void CopyRows(const TBmpFile& bmp, const TBitmapInfo& target, Byte* bits) {
     const LONG height = target.Header.biHeight;
     const std::size_t rowBytes = RowBytes(target.Header.biWidth, target.Header.biBitCount);
-    if (UInt64{rowBytes} * UInt64(height) > bmp.PixelBytes) InvalidBitmap();
     const bool topDown = bmp.Source.Header.biHeight < 0;
     for (LONG row = 0; row < height; ++row) {
         const LONG stored = topDown ? height - 1 - row : row;

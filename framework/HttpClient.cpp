@@ -189,6 +189,9 @@ AnsiString ReadBody(const TRequestTarget& target, HINTERNET request) {
         DWORD read = 0;
         Check(target, L"WinHttpReadData", WinHttpReadData(request, buffer, sizeof(buffer), &read));
         if (read == 0) return body;
+        if (read > THttpClient::MaxReplyBytes - body.size())
+            throw EHttpError(target.FailurePrefix() + L"the reply is longer than " +
+                             std::to_wstring(THttpClient::MaxReplyBytes) + L" bytes");
         body.append(buffer, read);
     }
 }

@@ -11,11 +11,13 @@
 //
 // Every call blocks the calling thread until the reply or the failure. `ReadTimeout` bounds each
 // phase of the request (connect, send, each wait for reply bytes), so a host that stays silent
-// fails after about that long rather than after the system's default time-outs.
+// fails after about that long rather than after the system's default time-outs. A reply body
+// longer than `MaxReplyBytes` fails the request too.
 #pragma once
 
 #include "framework/Objects.h"
 
+#include <cstddef>
 #include <vector>
 
 class EHttpError : public Exception {
@@ -47,6 +49,10 @@ class THttpClient : public TObject {
 public:
     static constexpr Cardinal DefaultReadTimeout = 30000;
     static constexpr const wchar_t* DefaultAccept = L"text/html, */*";
+    // The longest reply body taken, far above any reply of the service (the line list, the
+    // largest, is tens of kilobytes): a longer one fails the request, so that a broken or hostile
+    // server cannot fill memory or hold the caller in its text handling.
+    static constexpr std::size_t MaxReplyBytes = 8 * 1024 * 1024;
 
     // Sent as the User-Agent header; an empty text sends none.
     const UnicodeString& UserAgent() const noexcept { return FUserAgent; }

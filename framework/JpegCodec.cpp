@@ -9,8 +9,11 @@
 // slightly damaged file still decodes) are not printed.
 //
 // Pixels go straight between the codec and DIB rows: the codec reads and writes blue-green-red
-// triples (its BGR colour-space extension), which is the byte order of a 24-bit DIB row.
+// triples (its BGR colour-space extension), which is the byte order of a 24-bit DIB row. The
+// frame's size is checked against the picture limits before the bitmap is made: a few header
+// bytes could otherwise have the codec decode for seconds into gigabytes.
 #include "framework/Jpeg.h"
+#include "framework/PictureLimits.h"
 
 #include <csetjmp>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
@@ -63,6 +66,8 @@ bool Decompress(TDecoder& decoder, const std::vector<Byte>& data, TBitmap& targe
     jpeg_create_decompress(&codec);
     jpeg_mem_src(&codec, data.data(), static_cast<unsigned long>(data.size()));
     jpeg_read_header(&codec, TRUE);
+    // Our own frame, not the codec's: the exception unwinds nothing of its C code.
+    CheckPictureSize(codec.image_width, codec.image_height, L"JPEG");
     codec.out_color_space = JCS_EXT_BGR;
     jpeg_start_decompress(&codec);
     target.SetPixelFormat(pf24bit);

@@ -9,6 +9,7 @@
 
 #include "framework/Conversions.h"
 #include "framework/Interfaces.h"
+#include "framework/PictureLimits.h"
 
 #include <algorithm>
 #include <iterator>
@@ -74,6 +75,7 @@ void CopyRows(IWICBitmapSource* source, TBitmap& target) {
     Check(source->GetSize(&width, &height), L"IWICBitmapSource::GetSize");
     if (width == 0 || height == 0 || width > 0x7FFF || height > 0x7FFF)
         throw EInvalidGraphic(L"PNG image has an unusable size");
+    CheckPictureSize(width, height, L"PNG");
     target.SetPixelFormat(pf32bit);
     target.SetSize(static_cast<int>(width), static_cast<int>(height));
     const UINT stride = width * 4;

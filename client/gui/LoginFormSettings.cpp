@@ -1,7 +1,13 @@
 // The login settings remembered under HKEY_CURRENT_USER "Software\vurarer". Reading stops
 // silently at the first failure (a "savelang" that is not a number leaves the language as the
 // form has it); writing likewise, so a registry problem never blocks a login.
+//
+// The password is kept protected for the current user (client/RememberedPassword.h), never in
+// clear; a clear one left by an earlier version is replaced when first read. A login with
+// "remember the password" unticked removes the remembered user name and password.
 #include "client/gui/LoginForm.h"
+
+#include "client/RememberedPassword.h"
 
 #include "framework/Conversions.h"
 #include "framework/Registry.h"
@@ -26,7 +32,7 @@ void Tfrmlogin::ReadRememberedSettings() {
         chkpass->SetChecked(ReadFlag(registry, L"savepassword"));
         if (chkpass->Checked()) {
             edt_user->SetText(ReadText(registry, L"username"));
-            edt_pass->SetText(ReadText(registry, L"password"));
+            edt_pass->SetText(ReadRememberedPassword(registry, L"password"));
         }
         chkstatus->SetChecked(ReadFlag(registry, L"saveautodial"));
         if (!registry.ValueExists(L"savelang")) {
@@ -49,7 +55,10 @@ void Tfrmlogin::RememberSettings() {
         registry.WriteString(L"savelang", IntToStr(lang->ItemIndex()));
         if (chkpass->Checked()) {
             registry.WriteString(L"username", edt_user->Text());
-            registry.WriteString(L"password", edt_pass->Text());
+            WriteRememberedPassword(registry, L"password", edt_pass->Text());
+        } else {
+            registry.DeleteValue(L"username");
+            registry.DeleteValue(L"password");
         }
     } catch (const Exception&) {
     }

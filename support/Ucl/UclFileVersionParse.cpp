@@ -22,11 +22,13 @@ struct TEntry {
     std::size_t Children = 0;   // offset of the first child
 };
 
+// The key's ASCII hex digits (the C runtime's iswxdigit also takes full-width ones, which no
+// number conversion reads).
 UnicodeString HexOnly(const UnicodeString& key) {
     const UnicodeString stripped = StringReplace(key, L"0x", L"", {rfReplaceAll});
     UnicodeString digits;
     for (wchar_t c : stripped)
-        if (iswxdigit(c)) digits += c;
+        if (c < 128 && iswxdigit(c)) digits += c;
     return digits;
 }
 
@@ -45,6 +47,7 @@ private:
     bool ReadEntry(std::size_t at, std::size_t limit, TEntry& entry) const;
     bool ReadKey(std::size_t& at, std::size_t limit, UnicodeString& key) const;
     std::size_t ValueBytes(const TEntry& entry) const;
+    std::size_t ValueBytesInside(const TEntry& entry) const;
     bool StringTables(std::size_t at, std::size_t limit);
     bool StringTable(const TEntry& table);
     bool StringValue(const TEntry& entry, UnicodeString& value) const;
@@ -72,6 +75,12 @@ std::size_t TVersionBlockParser::ValueBytes(const TEntry& entry) const {
     return FWide && entry.Type == 1 ? std::size_t{entry.ValueLength} * 2 : entry.ValueLength;
 }
 
+// The value's bytes that lie inside its entry: the key's padding may already reach past the
+// entry's end, which leaves no value at all.
+std::size_t TVersionBlockParser::ValueBytesInside(const TEntry& entry) const {
+    return std::min(ValueBytes(entry), entry.End - std::min(entry.End, entry.Value));
+}
+
 bool TVersionBlockParser::ReadEntry(std::size_t at, std::size_t limit, TEntry& entry) const {
     const std::size_t header = FWide ? 6 : 4;
     if (at + header > limit) return false;
@@ -94,8 +103,7 @@ UnicodeString TVersionBlockParser::WideText(std::size_t at, std::size_t chars) c
 }
 
 bool TVersionBlockParser::StringValue(const TEntry& entry, UnicodeString& value) const {
-    const std::size_t bytes =
-        std::min(ValueBytes(entry), entry.End - std::min(entry.End, entry.Value));
+    const std::size_t bytes = ValueBytesInside(entry);
     if (entry.Type == 1) {
         if (entry.ValueLength == 0) value.clear();
         else if (FWide) value = WideText(entry.Value, bytes / 2);
@@ -151,7 +159,7 @@ bool TVersionBlockParser::StringTables(std::size_t at, std::size_t limit) {
 void TVersionBlockParser::Translations(std::size_t at, std::size_t limit) {
     TEntry var;
     if (!ReadEntry(at, limit, var) || !SameText(var.Key, L"Translation")) return;
-    const std::size_t count = std::min<std::size_t>(var.ValueLength, var.End - var.Value) / 4;
+    const std::size_t count = std::min<std::size_t>(var.ValueLength, ValueBytesInside(var)) / 4;
     for (std::size_t i = 0; i < count; ++i) {
         TLangIdRec pair{};
         std::memcpy(&pair.Pair, FData + var.Value + i * 4, 4);

@@ -1,5 +1,6 @@
-// Whole-value operations: clone, merge, clear and pack.
-#include "support/jsonobject/jsonobject.h"
+// Whole-value operations: clone, merge, clear and pack. Each walks at most MaxNesting levels
+// deep: a clone of a deeper value is nil, the others leave the deeper levels as they are.
+#include "support/jsonobject/JsonNesting.h"
 
 namespace {
 
@@ -23,6 +24,8 @@ private:
 // cycle ends instead of recursing until the stack runs out.
 TJsonRef TJsonObject::Clone() {
     if (FProcessing) return nullptr;
+    TJsonNesting nesting;
+    if (nesting.TooDeep(FDataType)) return nullptr;
     TProcessingGuard guard(*this);
     switch (FDataType) {
     case stBoolean: return Create(FO.c_boolean);
@@ -33,15 +36,15 @@ TJsonRef TJsonObject::Clone() {
     case stObject: {
         TJsonRef copy = Create(stObject);
         TJsonAvlIterator it(FO.c_object);
-        while (it.MoveNext())
+        while (it.MoveNext() && !TJsonNesting::WasCut())
             copy->AsObject()->Store(it.Current()->Name(), CloneOf(it.Current()->Value()));
-        return copy;
+        return TJsonNesting::WasCut() ? nullptr : copy;
     }
     case stArray: {
         TJsonRef copy = Create(stArray);
-        for (Integer i = 0; i < FO.c_array->Length(); ++i)
+        for (Integer i = 0; i < FO.c_array->Length() && !TJsonNesting::WasCut(); ++i)
             copy->AsArray()->Add(CloneOf(FO.c_array->GetElement(i)));
-        return copy;
+        return TJsonNesting::WasCut() ? nullptr : copy;
     }
     default: return nullptr;
     }
@@ -49,6 +52,8 @@ TJsonRef TJsonObject::Clone() {
 
 void TJsonObject::Merge(const TJsonRef& obj, bool reference) {
     if (!obj || obj->GetDataType() != FDataType) return;
+    TJsonNesting nesting;
+    if (nesting.TooDeep(FDataType)) return;
     TJsonObject& source = *JsonImpl(obj.Get());
     switch (FDataType) {
     case stBoolean: FO.c_boolean = source.FO.c_boolean; break;
@@ -90,6 +95,8 @@ void TJsonObject::MergeArray(TJsonObject& source, bool reference) {
 
 void TJsonObject::Clear(bool all) {
     if (FProcessing) return;
+    TJsonNesting nesting;
+    if (nesting.TooDeep(FDataType)) return;
     TProcessingGuard guard(*this);
     switch (FDataType) {
     case stBoolean: FO.c_boolean = false; break;
@@ -105,6 +112,8 @@ void TJsonObject::Clear(bool all) {
 
 void TJsonObject::Pack(bool all) {
     if (FProcessing) return;
+    TJsonNesting nesting;
+    if (nesting.TooDeep(FDataType)) return;
     TProcessingGuard guard(*this);
     if (FDataType == stObject) FO.c_object->Pack(all);
     if (FDataType == stArray) FO.c_array->Pack(all);

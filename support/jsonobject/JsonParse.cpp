@@ -26,6 +26,7 @@ void TJsonTokenizer::Reset() {
     err = teSuccess;
     finished.Reset();
     param_depth = 0;
+    path_steps = 0;
 }
 
 TJsonRef TJsonObject::ParseEx(TJsonTokenizer& tok, const wchar_t* text, Integer length,
@@ -313,7 +314,8 @@ TJsonReader::TStep TJsonReader::Number(wchar_t c) {
         if (c == L'.' || c == L'E' || c == L'e') T.is_double = 1;
         return Append(c) ? Consume : Fail(teParseUnexpected);
     }
-    return Finish(NumberValue());
+    const TJsonRef value = NumberValue();
+    return T.err == teSuccess ? Finish(value) : Stop;
 }
 
 namespace {
@@ -346,6 +348,10 @@ TJsonRef TJsonReader::AddressElement(Int64 index) {
     const Integer i =
         index < 0 || index >= TJsonArray::MaxLength ? -1 : static_cast<Integer>(index);
     if (AtTop() && FOptions.Contains(foPutValue)) {
+        if (i - array.Length() >= TJsonArray::MaxPathGrowth) {
+            T.err = teEvalInt; // beyond what a path may write
+            return nullptr;
+        }
         array.PutElement(i, FPut);
         return FPut;
     }

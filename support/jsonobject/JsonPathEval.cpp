@@ -3,6 +3,10 @@
 // element (an index in brackets is any value, itself read in path mode), or a method call.
 // Puts and removals act only outside brackets and argument lists (parameter depth 0).
 //
+// Paths are input like any text: a path passes through at most MaxDepth names (more fails with
+// teDepth), so that no single path nests values deeper than the reader would, and a write
+// reaches at most MaxPathGrowth slots past an array's end (more fails with teEvalInt).
+//
 //   name  .  [  (  or any other delimiter     tsIdentifier -> step by the container's type
 //   object:  `.` tsEvalProperty, `[` tsEvalArray, `(` tsEvalMethod, else end of the path
 //   [ value ]                                 tsParamValue -> next level -> tsParamPut
@@ -11,6 +15,7 @@
 
 TJsonReader::TStep TJsonReader::PathName(wchar_t c) {
     if (c >= 128 || !IsJsonDelimiter(c)) return Append(c) ? Consume : Fail(teParseUnexpected);
+    if (++T.path_steps > TJsonTokenizer::MaxDepth) return Fail(teDepth);
     TJsonTokenerSrec& level = L();
     const UnicodeString name = T.pb.Text();
     level.gparent = level.parent;
@@ -51,6 +56,7 @@ TJsonReader::TStep TJsonReader::StepIndexedArray(wchar_t c) {
         return Fail(teEvalInt);
     const auto i = static_cast<Integer>(index->AsInteger());
     TJsonArray& array = *level.parent->AsArray();
+    const bool withinReach = i - array.Length() < TJsonArray::MaxPathGrowth;
     level.current = array.GetElement(i);
     const bool create = FOptions.Contains(foCreatePath);
     T.pb.Reset();
@@ -59,6 +65,7 @@ TJsonReader::TStep TJsonReader::StepIndexedArray(wchar_t c) {
     case L'.':
         if (level.current) return Consume;
         if (!create) return Fail(teEvalObject);
+        if (!withinReach) return Fail(teEvalInt);
         level.current = TJsonObject::Create(stObject);
         array.PutElement(i, level.current);
         return Consume;
@@ -72,6 +79,7 @@ TJsonReader::TStep TJsonReader::StepIndexedArray(wchar_t c) {
     default: break;
     }
     if (AtTop() && FOptions.Contains(foPutValue)) {
+        if (!withinReach) return Fail(teEvalInt);
         array.PutElement(i, FPut);
         level.current = FPut;
     } else if (AtTop() && FOptions.Contains(foDelete)) {

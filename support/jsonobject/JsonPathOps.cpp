@@ -2,10 +2,26 @@
 // context, and converts or wraps what it finds.
 #include "support/jsonobject/jsonobject.h"
 
+#include <algorithm>
+
+namespace {
+
+// At least as many steps as the reader takes through the path: each delimiter that goes on
+// from a name starts one.
+std::ptrdiff_t StepsAtMost(const UnicodeString& path) {
+    return 1 + std::count_if(path.begin(), path.end(),
+                             [](wchar_t c) { return c == L'.' || c == L'[' || c == L'('; });
+}
+
+} // namespace
+
 TJsonRef JsonFromText(const UnicodeString& text) { return TJsonObject::ParseString(text, true); }
 
+// A path that may take more steps than the reader allows is refused before it runs, so that
+// the refusal leaves the value as it was instead of creating the first steps.
 TJsonRef TJsonObject::Find(const UnicodeString& path, TJsonFindOptions options, const TJsonRef& put,
                            TJsonType dt) {
+    if (StepsAtMost(path) > TJsonTokenizer::MaxDepth) return nullptr;
     return ParseString(path, true, Self(), options, put, dt);
 }
 

@@ -1,8 +1,9 @@
 // The writer: a value as JSON text into any sink, and the conveniences over it (text, size,
 // stream, file, socket). A value being written is marked Processing, so a value that contains
-// itself writes null at the inner place instead of recursing for ever. The first failed
-// append ends the writing and its failure is the result.
-#include "support/jsonobject/jsonobject.h"
+// itself writes null at the inner place instead of recursing for ever; a value nested deeper
+// than MaxNesting fails the writing. The first failed append ends the writing and its failure
+// is the result.
+#include "support/jsonobject/JsonNesting.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -86,6 +87,8 @@ UnicodeString DoubleText(double value) {
 
 Integer TJsonObject::Serialize(TJsonWriter& writer, bool indent, bool escape, Integer level) {
     if (FProcessing) return writer.Append(L"null", 4);
+    TJsonNesting nesting;
+    if (nesting.TooDeep(FDataType)) return -1;
     FProcessing = true;
     Integer result = 0;
     try {

@@ -1,12 +1,25 @@
 // The value's life: construction by type, counted references, destruction, and the process-wide
 // count of live values that the module's shutdown checks for leaks.
-#include "support/jsonobject/jsonobject.h"
+//
+// Freeing a value releases the values it holds, which may be freed in turn: done directly, a
+// chain of thousands of nested values would recurse as deep. So the values that die while
+// another is being freed wait in a list of the thread, and the outermost free empties it: any
+// depth is freed with constant stack.
+#include "support/jsonobject/JsonNesting.h"
 
 #include <windows.h>
+
+#include <vector>
+
+thread_local Integer TJsonNesting::Depth = 0;
+thread_local bool TJsonNesting::Exceeded = false;
 
 namespace {
 
 volatile LONG LiveValues = 0; // changed only by Interlocked calls
+
+// The values waiting to be freed by the free running on this thread; null when none runs.
+thread_local std::vector<TJsonObject*>* Doomed = nullptr;
 
 // At shutdown a value still alive is a leak; it is reported for the debugger and the shutdown
 // goes on.
@@ -42,7 +55,22 @@ TJsonObject::~TJsonObject() {
 
 void TJsonObject::Destroy() {
     if (FRefCount != 0) throw EJsonInvalidPointer(L"Invalid pointer");
-    delete this;
+    Dispose(this);
+}
+
+void TJsonObject::Dispose(TJsonObject* value) noexcept {
+    if (Doomed) {
+        Doomed->push_back(value);
+        return;
+    }
+    std::vector<TJsonObject*> doomed{value};
+    Doomed = &doomed;
+    while (!doomed.empty()) {
+        TJsonObject* next = doomed.back();
+        doomed.pop_back();
+        delete next; // may append the values it held
+    }
+    Doomed = nullptr;
 }
 
 TJsonRef TJsonObject::Create(TJsonType type) { return TJsonRef(new TJsonObject(type)); }
@@ -94,7 +122,7 @@ ULONG STDMETHODCALLTYPE TJsonObject::AddRef() {
 
 ULONG STDMETHODCALLTYPE TJsonObject::Release() {
     const LONG count = InterlockedDecrement(&FRefCount);
-    if (count == 0) delete this;
+    if (count == 0) Dispose(this);
     return static_cast<ULONG>(count);
 }
 

@@ -13,8 +13,11 @@
 //
 // Values are shared through TComPtr<IJsonObject>; a value may sit in several containers. The
 // reader reports failures as results (nil and a TJsonTokenizerError), never as exceptions; it
-// is meant for untrusted text: nesting is bounded to 32 levels and every buffer it fills grows
-// with a checked size. Byte sinks write one byte per character and escape characters above 255
+// is meant for untrusted text: nesting is bounded to 32 levels, a path to 32 steps, an index
+// that a path writes to at most MaxPathGrowth slots past the array's end, and every buffer it
+// fills grows with a checked size. Values built by many calls may still nest deeper: writing,
+// cloning, merging, clearing and packing stop at MaxNesting levels, and freeing takes no stack
+// per level at all, so no value overflows the stack. Byte sinks write one byte per character and escape characters above 255
 // as \uXXXX, so that what the byte reader reads back (one character per byte) is what was
 // written. Nothing here is guarded by a lock except the reference counts and the live-value
 // counter: a value must not be changed on one thread while another uses it.
@@ -234,6 +237,10 @@ class TJsonArray : public TObject {
 public:
     // Indexes at or beyond this are refused, so that a path cannot ask for gigabytes.
     static constexpr Integer MaxLength = 1 << 24;
+    // A path may write at most this many slots past an array's end in one step ("a[99]" on an
+    // empty array is fine, "a[16777215]" is refused), so that a short path cannot make an
+    // array of millions of slots.
+    static constexpr Integer MaxPathGrowth = 1024;
 
     TJsonArray();
     Integer Length() const noexcept { return FLength; }
@@ -432,12 +439,19 @@ public:
     // index or argument values are being read.
     TJsonRef finished;
     Integer param_depth = 0;
+    Integer path_steps = 0; // names a path has passed through; more than MaxDepth is refused
 };
 
 // ---- The value ----------------------------------------------------------------------------
 
 class TJsonObject : public TObject, public IJsonObject {
 public:
+    // The deepest a value is written, cloned, merged, cleared or packed: deeper, writing fails
+    // (an empty text, a size of -1), cloning answers nil, and the others leave the deeper
+    // levels as they are. Far above what the reader makes (32) and far below what a thread's
+    // stack holds.
+    static constexpr Integer MaxNesting = 256;
+
     // The six constructors; each answers a new value held by the returned reference.
     static TJsonRef Create(TJsonType type = stObject);
     static TJsonRef Create(bool value);
@@ -534,6 +548,8 @@ protected:
 private:
     // The value as a counted reference to itself.
     TJsonRef Self() { return TJsonRef(static_cast<IJsonObject*>(this)); }
+    // Frees the value without recursing into the values it holds (see JsonValue.cpp).
+    static void Dispose(TJsonObject* value) noexcept;
     TJsonRef Find(const UnicodeString& path, TJsonFindOptions options,
                   const TJsonRef& put = nullptr, TJsonType dt = stNull);
     Integer SerializeObject(TJsonWriter& writer, bool indent, bool escape, Integer level);

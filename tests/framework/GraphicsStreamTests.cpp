@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -22,7 +24,69 @@ void WriteAll(TMemoryStream& stream, const std::vector<Byte>& data) {
     stream.SetPosition(0);
 }
 
+template <class T>
+void Put(std::vector<Byte>& data, const T& value) {
+    const Byte* bytes = reinterpret_cast<const Byte*>(&value);
+    data.insert(data.end(), bytes, bytes + sizeof(T));
+}
+
+// A BMP with the given header, three masks or a two-colour palette as the header needs, and
+// `pixelBytes` bytes of pixel data.
+std::vector<Byte> BmpWith(BITMAPINFOHEADER header, std::size_t pixelBytes) {
+    header.biSize = sizeof(header);
+    const DWORD extra = header.biCompression == BI_BITFIELDS ? 12 : header.biBitCount <= 8 ? 8 : 0;
+    if (header.biBitCount <= 8) header.biClrUsed = 2;
+    const DWORD offBits = sizeof(BITMAPFILEHEADER) + sizeof(header) + extra;
+    std::vector<Byte> data;
+    data.reserve(offBits + pixelBytes);
+    Put(data, BITMAPFILEHEADER{0x4D42, static_cast<DWORD>(offBits + pixelBytes), 0, 0, offBits});
+    Put(data, header);
+    const DWORD masks[] = {0x3FF00000, 0x000FFC00, 0x000003FF}; // 10 bits each: not standard
+    if (header.biCompression == BI_BITFIELDS) Put(data, masks);
+    else if (header.biBitCount <= 8) Put(data, std::array<DWORD, 2>{0, 0xFFFFFF});
+    data.resize(data.size() + pixelBytes, 0x11);
+    return data;
+}
+
+BITMAPINFOHEADER Header(LONG width, LONG height, WORD bits, DWORD compression) {
+    return {0, width, height, 1, bits, compression, 0, 0, 0, 0, 0};
+}
+
 } // namespace
+
+// Headers are checked against the data and the picture limits before any pixel memory is
+// asked for: a short file cannot make a bitmap of gigabytes nor have its rows read past its end.
+TEST(GraphicsStream, BitmapHeadersMustFitTheDataAndThePictureLimits) {
+    const struct {
+        const char* Fault;
+        std::vector<Byte> Data;
+    } faults[] = {
+        {"height INT_MIN", BmpWith(Header(4, INT_MIN, 8, BI_RGB), 16)},
+        {"65535 x 65535", BmpWith(Header(65535, 65535, 24, BI_RGB), 64)},
+        {"huge bit fields", BmpWith(Header(0x7FFFFFFF, 0x7FFFFFFF, 32, BI_BITFIELDS), 64)},
+        {"bit-field rows past the data", BmpWith(Header(64, 64, 32, BI_BITFIELDS), 256)},
+        {"RLE8 40000 x 40000", BmpWith(Header(40000, 40000, 8, BI_RLE8), 1024)},
+        {"RLE8 within the side limit, beyond the budget", BmpWith(Header(32000, 32000, 8, BI_RLE8), 64)},
+        {"RLE8 on 24 bits", BmpWith(Header(4, 4, 24, BI_RLE8), 64)},
+        {"RLE4 top-down", BmpWith(Header(4, -4, 4, BI_RLE4), 64)},
+        {"compressed as JPEG", BmpWith(Header(4, 4, 24, BI_JPEG), 64)},
+    };
+    TMemoryStream stream;
+    for (const auto& fault : faults) {
+        WriteAll(stream, fault.Data);
+        TBitmap loaded;
+        EXPECT_THROW(loaded.LoadFromStream(&stream), EInvalidGraphic) << fault.Fault;
+    }
+    // Standard masks, rows that fit: loaded as before.
+    std::vector<Byte> fits = BmpWith(Header(4, -2, 32, BI_BITFIELDS), 32);
+    const DWORD standard[] = {0xFF0000, 0xFF00, 0xFF};
+    std::memcpy(fits.data() + 54, standard, sizeof(standard));
+    WriteAll(stream, fits);
+    TBitmap loaded;
+    loaded.LoadFromStream(&stream);
+    EXPECT_EQ(loaded.Width(), 4);
+    EXPECT_EQ(loaded.Height(), 2);
+}
 
 TEST(GraphicsStream, BitmapsRoundTripAndLeaveTheStreamAfterTheirBytes) {
     TBitmap first(3, 2, pf32bit), second(5, 4, pf24bit);

@@ -350,6 +350,22 @@ TEST(HttpClient, EmptyBodyIsEmptyText) {
     EXPECT_EQ(client.Post(server.Url("/empty"), {{L"a", L"1"}}), L"");
 }
 
+// The longest reply taken arrives whole; one byte more fails the request.
+TEST(HttpClient, RepliesLongerThanTheBoundFail) {
+    const std::string longest(THttpClient::MaxReplyBytes, 'x');
+    TLoopbackServer server(Answer(Reply(200, "OK", longest)));
+    THttpClient client;
+    EXPECT_EQ(client.GetBytes(server.Url("/longest")).size(), THttpClient::MaxReplyBytes);
+    TLoopbackServer longer(Answer(Reply(200, "OK", longest + "x")));
+    try {
+        client.Get(longer.Url("/longer"));
+        ADD_FAILURE() << "a reply beyond the bound was taken";
+    } catch (const EHttpError& error) {
+        EXPECT_TRUE(Contains(error.Message(), L"the reply is longer than"))
+            << UnicodeToUtf8(error.Message());
+    }
+}
+
 // A read time-out short enough that the silent peers below cost the run little.
 constexpr Cardinal ShortReadTimeout = 250;
 

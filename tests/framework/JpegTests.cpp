@@ -129,6 +129,38 @@ TEST(Jpeg, DamagedDataRaisesAndKeepsThePicture) {
     }
 }
 
+// A valid small file whose frame header claims another size. The codec would decode it into a
+// bitmap of that size, however little data follows.
+std::vector<Byte> WithFrameSize(std::vector<Byte> data, int width, int height) {
+    for (std::size_t i = 2; i + 8 < data.size(); ++i)
+        if (data[i] == 0xFF && data[i + 1] == 0xC0) {
+            data[i + 5] = Byte(height >> 8), data[i + 6] = Byte(height);
+            data[i + 7] = Byte(width >> 8), data[i + 8] = Byte(width);
+            return data;
+        }
+    ADD_FAILURE() << "no frame header";
+    return data;
+}
+
+TEST(Jpeg, FrameSizesBeyondThePictureLimitsAreRefusedBeforeDecoding) {
+    const std::vector<Byte> valid = Compressed(16, 8);
+    const struct {
+        int Width, Height;
+    } tooLarge[] = {{20000, 20000}, {30000, 30000}, {40000, 8}, {8, 40000}, {8192, 8192}};
+    for (const auto& size : tooLarge) {
+        TJPEGImage image;
+        try {
+            LoadBytes(image, WithFrameSize(valid, size.Width, size.Height));
+            ADD_FAILURE() << size.Width << "x" << size.Height << " was decoded";
+        } catch (const EInvalidGraphic& error) {
+            EXPECT_EQ(UnicodeString(error.Message()), L"JPEG image is too large");
+        }
+    }
+    TJPEGImage image; // the longest side allowed, within the pixel budget
+    LoadBytes(image, WithFrameSize(valid, 32767, 8));
+    EXPECT_EQ(image.Width(), 32767);
+}
+
 TEST(Jpeg, DataCutInsideThePixelsStillDecodes) {
     const std::vector<Byte> whole = Compressed(64, 64);
     std::size_t scan = 0; // the start-of-scan marker: the compressed pixels follow it

@@ -1,6 +1,7 @@
 // The client program end to end: logging in against the local account servers (the backup
 // when the primary is down; the refusals; the busy, empty credential reply), the remembered
-// login and language, the areas and lines shown, switching areas, the remembered selection read
+// login and language (the password kept protected, forgotten when unticked), the areas and
+// lines shown, switching areas, the remembered selection read
 // at start and written at close, and the exit code. The screenshots of the login dialog and the main window in both languages
 // are saved beside the program (ctest makes them PNGs).
 #include "ClientDriver.h"
@@ -184,6 +185,48 @@ TEST(ClientGui, RemembersLoginLanguageAndSelectionAcrossRuns) {
     EXPECT_EQ(CloseMainWindow(client, main), 0u);
     EXPECT_EQ(RememberedSelection(L"AREACombobox2"), L"1");
     EXPECT_EQ(RememberedSelection(L"IPCombobox2"), L"0");
+    ForgetRememberedSettings();
+}
+
+// The type of a value under the login key; REG_NONE when it is missing.
+DWORD RememberedKind(const wchar_t* name) {
+    DWORD type = REG_NONE;
+    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\vurarer", name, RRF_RT_ANY, &type, nullptr,
+                     nullptr))
+        return REG_NONE;
+    return type;
+}
+
+// A password left in clear by an earlier version is shown, then kept protected; a login with
+// the box unticked forgets the remembered user name and password. (The remembered language
+// applies the Chinese texts, whose login button reads "登  录".)
+TEST(ClientGui, TheRememberedPasswordIsProtectedAndForgottenWhenUnticked) {
+    ForgetRememberedSettings();
+    RememberLogin(L"demo", L"demo123", 0);
+    {
+        TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
+        const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
+        EXPECT_EQ(WindowText(dialog.Password), L"demo123");
+        EXPECT_EQ(RememberedKind(L"password"), static_cast<DWORD>(REG_BINARY));
+        Click(ChildWithText(dialog.Window, L"登  录"));
+        EXPECT_EQ(CloseMainWindow(client, FindMainWindow(client, ChineseTitle)), 0u);
+    }
+    EXPECT_EQ(RememberedKind(L"password"), static_cast<DWORD>(REG_BINARY));
+    {
+        TClientProcess client(localservers::Address(L"primary"), localservers::Address(L"backup"));
+        const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
+        EXPECT_EQ(WindowText(dialog.User), L"demo");
+        EXPECT_EQ(WindowText(dialog.Password), L"demo123");
+        const HWND remember = ChildWithText(dialog.Window, L"记住密码");
+        Click(remember);
+        Settle();
+        EXPECT_EQ(SendMessageW(remember, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+        Click(ChildWithText(dialog.Window, L"登  录"));
+        EXPECT_EQ(CloseMainWindow(client, FindMainWindow(client, ChineseTitle)), 0u);
+    }
+    EXPECT_EQ(RememberedKind(L"username"), static_cast<DWORD>(REG_NONE));
+    EXPECT_EQ(RememberedKind(L"password"), static_cast<DWORD>(REG_NONE));
+    EXPECT_EQ(RememberedKind(L"savepassword"), static_cast<DWORD>(REG_DWORD));
     ForgetRememberedSettings();
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -216,6 +217,8 @@ TEST(UclFileVersionInfo, MalformedBlocksHaveNoVersionInformation) {
     badType.Children[0].Children[0].Children[0].Type = 2;
     cases.push_back({"value type", BuildBlock(badType, true)});
     cases.push_back({"empty", {}});
+    TBlockNode wideDigit = VersionRoot({Strings({Table(L"04\xFF42" L"004B0", {})})});
+    cases.push_back({"full-width digit in the table key", BuildBlock(wideDigit, true)});
     for (const auto& [name, bytes] : cases)
         EXPECT_EQ(MessageOf([&] { FromBlock(bytes); }), L"File contains no version information")
             << name;
@@ -228,6 +231,21 @@ TEST(UclFileVersionInfo, AnUnknownChildEndsTheWalkQuietly) {
                      Translation({0x0409, 0x04E4})});
     auto info = FromBlock(BuildBlock(root, true));
     EXPECT_EQ(info->LanguageCount(), 1);
+    EXPECT_EQ(info->TranslationCount(), 0);
+}
+
+// A "Translation" entry whose length ends inside the key's padding has its value start past
+// its end: it holds no pairs, however long its value length says the value is.
+TEST(UclFileVersionInfo, ATranslationValuePastItsEntryHoldsNoPairs) {
+    std::vector<Byte> block = BuildBlock(VersionRoot({Translation({})}), true);
+    const std::wstring key = L"Translation";
+    const auto found = std::search(block.begin(), block.end(), reinterpret_cast<const Byte*>(key.data()),
+                                   reinterpret_cast<const Byte*>(key.data() + key.size()));
+    ASSERT_NE(found, block.end());
+    const std::size_t entry = static_cast<std::size_t>(found - block.begin()) - 6;
+    PutWord(block, entry, 6 + 24);      // header and key with its NUL, without the padding
+    PutWord(block, entry + 2, 0xFFFF);  // a value longer than the whole block
+    auto info = FromBlock(block);
     EXPECT_EQ(info->TranslationCount(), 0);
 }
 
