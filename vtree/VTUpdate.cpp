@@ -41,6 +41,7 @@ void TBaseVirtualTree::EndUpdate() {
             UpdateAllChildrenHiddenFlags();
             DoStateChange({}, {tsUpdateHiddenChildrenNeeded});
         }
+        CheckInvariantsAfterChange();
         DoStateChange({}, {tsUpdating});
         PackSelection();
         InvalidatePositionCache();
@@ -76,6 +77,7 @@ void TBaseVirtualTree::DoStateChange(TVirtualTreeStates Enter, TVirtualTreeState
 // ---- structure changes and timers -------------------------------------------------------------
 
 void TBaseVirtualTree::NotifyStructureChange(PVirtualNode Node, TChangeReason Reason) {
+    CheckInvariantsAfterChange();
     if (FStates.Contains(tsStructureChangePending)) StopTimer(StructureChangeTimer);
     else DoStateChange({tsStructureChangePending});
     FLastStructureChangeNode = Node;
@@ -162,6 +164,7 @@ void TBaseVirtualTree::ApplyNodeHeight(PVirtualNode Node, Cardinal Value) {
     const Integer difference = static_cast<Integer>(Value) - Node->NodeHeight;
     Node->NodeHeight = static_cast<Word>(Value);
     PropagateTotalHeight(Node, difference, true);
+    CheckInvariantsAfterChange();
     if (!FullyVisible(Node) || IsEffectivelyHidden(Node)) {
         if (validating && FUpdateCount == 0) RequestCacheValidation();
         return;
