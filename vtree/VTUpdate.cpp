@@ -77,7 +77,6 @@ void TBaseVirtualTree::DoStateChange(TVirtualTreeStates Enter, TVirtualTreeState
 // ---- structure changes and timers -------------------------------------------------------------
 
 void TBaseVirtualTree::NotifyStructureChange(PVirtualNode Node, TChangeReason Reason) {
-    CheckInvariantsAfterChange();
     if (FStates.Contains(tsStructureChangePending)) StopTimer(StructureChangeTimer);
     else DoStateChange({tsStructureChangePending});
     FLastStructureChangeNode = Node;
