@@ -1,30 +1,18 @@
-// Binding the IP Helper library by name.
+// Binding the IP Helper library by name, through the class library's binder.
 #include "client/IpHelperLoader.h"
 
-#include <memory>
-#include <type_traits>
+#include "framework/LibraryBinder.h"
 
 namespace {
 
-struct TLibraryFree {
-    void operator()(HMODULE library) const noexcept { FreeLibrary(library); }
-};
-using TOwnedLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, TLibraryFree>;
-
 // GUI thread only (see the header).
 struct TIpHelperBinding {
-    UnicodeString LibraryName = L"IPHLPAPI.DLL";
-    TOwnedLibrary Library;
     TIpHelperApi Api;
+    TLibraryBinder Library{L"IPHLPAPI.DLL"}; // after Api: it clears Api when it goes
 } Binding;
 
-template <class Function>
-void Bind(HMODULE library, Function& entry, const char* name) {
-    entry = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-void BindAll(HMODULE library, TIpHelperApi& api) {
-#define BIND(name) Bind(library, api.name, #name);
+void BindAll(TLibraryBinder& library, TIpHelperApi& api) {
+#define BIND(name) library.Bind(api.name, #name);
     BIND(GetAdaptersInfo) BIND(GetNetworkParams) BIND(GetTcpTable) BIND(GetTcpStatistics)
     BIND(GetUdpTable) BIND(GetUdpStatistics) BIND(GetIpStatistics) BIND(GetIpNetTable)
     BIND(GetIpAddrTable) BIND(GetIpForwardTable) BIND(GetIcmpStatistics) BIND(GetRTTAndHopCount)
@@ -40,21 +28,17 @@ void BindAll(HMODULE library, TIpHelperApi& api) {
 
 const TIpHelperApi& IpHelperApi() noexcept { return Binding.Api; }
 
-HMODULE IpHelperLibrary() noexcept { return Binding.Library.get(); }
+HMODULE IpHelperLibrary() noexcept { return Binding.Library.Module(); }
 
 bool LoadIpHelperApi() {
-    if (Binding.Library) return true;
-    Binding.Library.reset(LoadLibraryW(Binding.LibraryName.c_str()));
-    if (!Binding.Library) return false;
-    BindAll(Binding.Library.get(), Binding.Api);
+    if (Binding.Library.Loaded()) return true;
+    if (!Binding.Library.Load()) return false;
+    BindAll(Binding.Library, Binding.Api);
     return true;
 }
 
-void UnloadIpHelperApi() noexcept {
-    Binding.Api = {};
-    Binding.Library.reset();
-}
+void UnloadIpHelperApi() noexcept { Binding.Library.Unload(); }
 
-void SetIpHelperLibraryName(const UnicodeString& name) { Binding.LibraryName = name; }
+void SetIpHelperLibraryName(const UnicodeString& name) { Binding.Library.SetLibraryName(name); }
 
 TModuleEntry IpHelperLoaderModule() { return {L"IpHelperLoader", {}, nullptr, UnloadIpHelperApi}; }

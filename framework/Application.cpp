@@ -38,8 +38,7 @@ UnicodeString DefaultTitle(const UnicodeString& path) {
 } // namespace
 
 TApplication::TApplication(TComponent* AOwner)
-    : TComponent(AOwner), FThreadId(GetCurrentThreadId()),
-      FWindow(TWndMethod(this, &TApplication::WndProc)) {
+    : TComponent(AOwner), FWindow(TWndMethod(this, &TApplication::WndProc)) {
     FIcon.reset(new TIcon);
     FTitle = DefaultTitle(ExeName());
     // The program's own icon when it has one.

@@ -6,12 +6,13 @@
 // (`FrameworkModule()` in framework/ModuleInit.h) and freed by its finaliser; nothing creates
 // it during static initialisation. The GUI thread is the thread that creates the object.
 //
-// Exceptions: an exception stopped at a boundary (GuardBoundary) goes to HandleException. On
-// the GUI thread that happens at once; from another thread it is queued under a lock and the
-// GUI thread is woken with a private message to the application window, which handles the
-// queue; the handlers receive the application as Sender. The queue belongs to the object, so an exception whose message never arrives is
-// released with it. Each application object installs itself as the boundary sink while it
-// lives and restores the previous sink when freed (objects are expected to nest).
+// Exceptions: an exception stopped at a boundary (GuardBoundary) goes to HandleException once
+// the message loop has control again: on any thread, the GUI thread included, it is queued
+// under a lock and a private message to the application window has the loop handle the queue,
+// never the failing window procedure; the handlers receive the application as Sender. The
+// queue belongs to the object, so an exception whose message never arrives is released with
+// it. Each application object installs itself as the boundary sink while it lives and restores
+// the previous sink when freed (objects are expected to nest).
 //
 // Synchronised calls: while idle the loop waits for a message or for the event of the
 // synchronisation hook, and runs the hook's pending calls when woken (also on WM_NULL sent to
@@ -135,7 +136,7 @@ public:
     TShowHintEvent OnShowHint;
 
 private:
-    // Private message of the application window: exceptions from other threads are queued.
+    // Private message of the application window: exceptions stopped at boundaries are queued.
     static constexpr UINT WM_HANDLE_QUEUED = WM_USER + 1;
     static void BoundarySink(std::exception_ptr error) noexcept;
 
@@ -179,7 +180,6 @@ private:
     TRect FHintCursorRect;              // on the screen, while a hint shows
     bool FHintShowing = false;
     DWORD FHintHiddenAt = 0;            // GetTickCount when the last hint went
-    DWORD FThreadId;
     THiddenWindow FWindow;
     TApplication* FPreviousSinkTarget;
     TBoundaryExceptionSink FPreviousSink;

@@ -1,9 +1,12 @@
 // The application's handling of exceptions nobody else caught, and the boundary sink that
 // brings exceptions stopped on any thread to it.
 //
-// The sink target is the newest living application object. The sink lock keeps it alive while
-// another thread queues an exception into it; the GUI thread calls it without the lock, since
-// the handler may report further exceptions.
+// Every stopped exception is queued, the GUI thread's own too, and handled when the message
+// loop dispatches the application window's private message: a boundary inside a window
+// procedure stops the exception while the failing handler's object is half updated, and a
+// message box shown from there would run a modal loop that dispatches messages to that object.
+// The sink target is the newest living application object; the sink lock keeps it alive while
+// an exception is queued into it.
 #include "framework/Application.h"
 
 #include "framework/TextEncoding.h"
@@ -29,19 +32,12 @@ void TApplication::RemoveAsSink() noexcept {
 }
 
 void TApplication::BoundarySink(std::exception_ptr error) noexcept {
-    std::unique_lock<std::mutex> lock(SinkLock);
-    TApplication* target = SinkTarget;
-    if (target && target->FThreadId != GetCurrentThreadId()) {
-        target->QueueException(error); // under the lock: the target cannot go meanwhile
-        return;
-    }
-    lock.unlock();
-    try {
-        if (!target) std::rethrow_exception(error); // raced with the application's end
-        target->HandleException(target, error);
-    } catch (...) {
+    std::lock_guard<std::mutex> lock(SinkLock);
+    // Under the lock: the target cannot go meanwhile.
+    if (SinkTarget)
+        SinkTarget->QueueException(error);
+    else
         OutputDebugStringW(L"An exception was lost: no application could handle it\n");
-    }
 }
 
 void TApplication::QueueException(std::exception_ptr error) noexcept {
@@ -49,7 +45,7 @@ void TApplication::QueueException(std::exception_ptr error) noexcept {
         std::lock_guard<std::mutex> lock(FQueueLock);
         FQueuedExceptions.push_back(error);
     } catch (...) {
-        OutputDebugStringW(L"An exception from another thread was lost: out of memory\n");
+        OutputDebugStringW(L"An exception was lost: out of memory\n");
         return;
     }
     // When the post fails the exception waits for the next one's message, or goes with us.
@@ -62,8 +58,14 @@ void TApplication::HandleQueuedExceptions() {
         std::lock_guard<std::mutex> lock(FQueueLock);
         queued.swap(FQueuedExceptions);
     }
-    for (const std::exception_ptr& error : queued)
-        GuardBoundary([&] { HandleException(this, error); });
+    // Not through the boundary: a handler that fails on every exception would queue forever.
+    for (const std::exception_ptr& error : queued) {
+        try {
+            HandleException(this, error);
+        } catch (...) {
+            OutputDebugStringW(L"An exception was lost: its handler failed\n");
+        }
+    }
 }
 
 void TApplication::HandleException(TObject* Sender) {

@@ -504,8 +504,9 @@ void TWinControl::WMNCPaint(TMessage& Message) {
     RECT outer = client;
     Inset(outer, FBevelEdges, -(FrameSize() - FBorderWidth), -FBorderWidth);
     HBRUSH background = FBrush->Handle();
-    HDC dc = GetWindowDC(FHandle);
-    if (!dc) return;
+    const TOwnedWindowDC owner(GetWindowDC(FHandle), TWindowDCTraits{FHandle});
+    if (!owner) return;
+    HDC dc = owner.Get();
     ExcludeClipRect(dc, client.left, client.top, client.right, client.bottom);
     FillRect(dc, &outer, background);
     if (FBevelKind != bkNone) {
@@ -513,7 +514,6 @@ void TWinControl::WMNCPaint(TMessage& Message) {
                           EdgeOf(FBevelOuter, BDR_SUNKENOUTER, BDR_RAISEDOUTER);
         DrawEdge(dc, &outer, edge, BevelSides(FBevelEdges, FBevelKind));
     }
-    ReleaseDC(FHandle, dc);
 }
 
 // The popup menu of the control under the point (a graphic child included) shows there; from

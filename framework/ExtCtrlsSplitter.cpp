@@ -12,29 +12,28 @@
 // The parent window's DC for the drag line, with the pattern brush selected for rsPattern.
 class TSplitter::TLineDC {
 public:
-    TLineDC(HWND wnd, bool pattern) : FWindow(wnd) {
-        FDC = GetDCEx(wnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS | DCX_LOCKWINDOWUPDATE);
+    TLineDC(HWND wnd, bool pattern)
+        : FDC(GetDCEx(wnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS | DCX_LOCKWINDOWUPDATE),
+              TWindowDCTraits{wnd}) {
         if (!FDC) RaiseLastOSError(L"GetDCEx");
         if (!pattern) return;
         static constexpr WORD checks[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
         TOwnedBitmap bits(CreateBitmap(8, 8, 1, 1, checks));
         FBrush.Reset(bits ? CreatePatternBrush(bits.Get()) : nullptr);
-        if (FBrush) FPrevious = SelectObject(FDC, FBrush.Get());
+        if (FBrush) FPrevious = SelectObject(FDC.Get(), FBrush.Get());
     }
     ~TLineDC() {
-        if (FPrevious) SelectObject(FDC, FPrevious);
-        ReleaseDC(FWindow, FDC);
+        if (FPrevious) SelectObject(FDC.Get(), FPrevious);
     }
     TLineDC(const TLineDC&) = delete;
     TLineDC& operator=(const TLineDC&) = delete;
     void Invert(const TRect& rect) {
-        PatBlt(FDC, rect.left, rect.top, rect.Width(), rect.Height(), PATINVERT);
+        PatBlt(FDC.Get(), rect.left, rect.top, rect.Width(), rect.Height(), PATINVERT);
     }
 
 private:
-    HWND FWindow;
-    HDC FDC;
-    TOwnedBrush FBrush;
+    TOwnedWindowDC FDC;
+    TOwnedBrush FBrush; // after the DC: deleted once the destructor has deselected it
     HGDIOBJ FPrevious = nullptr;
 };
 

@@ -102,10 +102,8 @@ void TScreen::SetCursor(TCursor value) {
 // -------------------------------------------------------------------------------------
 
 int TScreen::PixelsPerInch() const {
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return dpi;
+    const TOwnedWindowDC dc = OwnedDCOf(nullptr);
+    return GetDeviceCaps(dc.Get(), LOGPIXELSY);
 }
 
 namespace {

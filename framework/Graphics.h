@@ -2,11 +2,11 @@
 // with, the canvas over a device context, and the pictures a canvas draws (bitmaps over DIB
 // sections, icons, and a picture that picks its graphic class by file extension).
 //
-// Declared here, in order: TPoint, TRect, TSize; the owners TOwnedGdiHandle (TOwnedFont,
-// TOwnedPen, TOwnedBrush, TOwnedBitmap, TOwnedPalette), TOwnedDC, TOwnedIcon and the borrowing
-// TScreenDC; EInvalidGraphic, EInvalidGraphicOperation; TColor and ColorToRGB; TGraphicsObject
-// with TFont, TPen, TBrush; TCanvas; TGraphic with TBitmap (and its TBitmapCanvas) and TIcon;
-// TPicture.
+// Declared here, in order: TPoint, TRect, TSize; the owners of GDI handles (TOwnedFont,
+// TOwnedPen, TOwnedBrush, TOwnedBitmap, TOwnedPalette, TOwnedRegion), TOwnedDC, TOwnedIcon,
+// TOwnedWindowDC and TScreenDC; EInvalidGraphic, EInvalidGraphicOperation; TColor and
+// ColorToRGB; TGraphicsObject with TFont, TPen, TBrush; TCanvas; TGraphic with TBitmap (and its
+// TBitmapCanvas) and TIcon; TPicture.
 //
 // Colours are 0x00BBGGRR. A system colour is 0xFF0000nn, nn being the GetSysColor index;
 // clNone and clDefault are markers that ColorToRGB leaves as they are.
@@ -22,6 +22,7 @@
 #pragma once
 
 #include "framework/Events.h"
+#include "framework/Handles.h"
 #include "framework/Objects.h"
 #include "framework/Sets.h"
 
@@ -29,6 +30,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 // ---- geometry: the Win32 records with constructors -------------------------------------------
@@ -77,59 +79,40 @@ struct TFreeObject {
 };
 } // namespace graphics_detail
 
-// Owns one handle and destroys it once. The owner of a GDI object must make sure the object is
-// no longer selected into a DC when it is reset.
-template <class H, auto Destroy>
-class TOwnedGdiHandle {
-public:
-    TOwnedGdiHandle() noexcept = default;
-    explicit TOwnedGdiHandle(H handle) noexcept : FHandle(handle) {}
-    TOwnedGdiHandle(TOwnedGdiHandle&& other) noexcept : FHandle(other.Release()) {}
-    TOwnedGdiHandle& operator=(TOwnedGdiHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    TOwnedGdiHandle(const TOwnedGdiHandle&) = delete;
-    TOwnedGdiHandle& operator=(const TOwnedGdiHandle&) = delete;
-    ~TOwnedGdiHandle() { Reset(); }
-
-    H Get() const noexcept { return FHandle; }
-    explicit operator bool() const noexcept { return FHandle != nullptr; }
-    // Gives the handle up without destroying it.
-    H Release() noexcept {
-        H handle = FHandle;
-        FHandle = nullptr;
-        return handle;
-    }
-    void Reset(H handle = nullptr) noexcept {
-        if (FHandle && FHandle != handle) Destroy(FHandle);
-        FHandle = handle;
-    }
-
-private:
-    H FHandle = nullptr;
-};
-
-using TOwnedFont = TOwnedGdiHandle<HFONT, &graphics_detail::DeleteGdiObject>;
-using TOwnedPen = TOwnedGdiHandle<HPEN, &graphics_detail::DeleteGdiObject>;
-using TOwnedBrush = TOwnedGdiHandle<HBRUSH, &graphics_detail::DeleteGdiObject>;
-using TOwnedBitmap = TOwnedGdiHandle<HBITMAP, &graphics_detail::DeleteGdiObject>;
-using TOwnedPalette = TOwnedGdiHandle<HPALETTE, &graphics_detail::DeleteGdiObject>;
+using TOwnedFont = TOwnedBy<HFONT, &graphics_detail::DeleteGdiObject>;
+using TOwnedPen = TOwnedBy<HPEN, &graphics_detail::DeleteGdiObject>;
+using TOwnedBrush = TOwnedBy<HBRUSH, &graphics_detail::DeleteGdiObject>;
+using TOwnedBitmap = TOwnedBy<HBITMAP, &graphics_detail::DeleteGdiObject>;
+using TOwnedPalette = TOwnedBy<HPALETTE, &graphics_detail::DeleteGdiObject>;
+using TOwnedRegion = TOwnedBy<HRGN, &graphics_detail::DeleteGdiObject>;
 // A DC made by CreateCompatibleDC/CreateDC: whatever was selected into it must be put back first.
-using TOwnedDC = TOwnedGdiHandle<HDC, &graphics_detail::DeleteMemoryDC>;
-using TOwnedIcon = TOwnedGdiHandle<HICON, &graphics_detail::DestroyIconHandle>;
+using TOwnedDC = TOwnedBy<HDC, &graphics_detail::DeleteMemoryDC>;
+using TOwnedIcon = TOwnedBy<HICON, &graphics_detail::DestroyIconHandle>;
 
-// Borrows the screen's DC for the lifetime of the object (GetDC/ReleaseDC).
+// A DC from GetDC/GetWindowDC/GetDCEx, given back to the window it came from by ReleaseDC.
+struct TWindowDCTraits {
+    using THandle = HDC;
+    HWND Window = nullptr;
+    static constexpr HDC Invalid() noexcept { return nullptr; }
+    static constexpr HDC Adopt(HDC dc) noexcept { return dc; }
+    void Close(HDC dc) const noexcept { ::ReleaseDC(Window, dc); }
+};
+using TOwnedWindowDC = TOwnedHandle<TWindowDCTraits>;
+
+// The DC of the window's client area (GetDC; null window: the screen) owned until ReleaseDC.
+inline TOwnedWindowDC OwnedDCOf(HWND window) noexcept {
+    return TOwnedWindowDC(::GetDC(window), TWindowDCTraits{window});
+}
+
+// Owns the screen's DC for the lifetime of the object (GetDC/ReleaseDC); raises
+// EOutOfResources when the system has none to give.
 class TScreenDC {
 public:
     TScreenDC();
-    ~TScreenDC() { ::ReleaseDC(nullptr, FDC); }
-    TScreenDC(const TScreenDC&) = delete;
-    TScreenDC& operator=(const TScreenDC&) = delete;
-    HDC Get() const noexcept { return FDC; }
+    HDC Get() const noexcept { return FDC.Get(); }
 
 private:
-    HDC FDC;
+    TOwnedWindowDC FDC;
 };
 
 // The screen's vertical resolution in pixels per inch, read once.
@@ -490,7 +473,7 @@ private:
     std::unique_ptr<TBrush, graphics_detail::TFreeObject> FBrush;
     TCopyMode FCopyMode = cmSrcCopy;
     int FTextFlags = 0;
-    CRITICAL_SECTION FLock;
+    std::recursive_mutex FLock;
     std::atomic<int> FLockCount{0}; // changed only while holding FLock
 };
 

@@ -7,16 +7,12 @@
 #include "framework/Graphics.h"
 
 TCanvas::TCanvas() : FFont(new TFont), FPen(new TPen), FBrush(new TBrush) {
-    ::InitializeCriticalSection(&FLock);
     FFont->OnChange = TNotifyEvent(this, &TCanvas::FontChanged);
     FPen->OnChange = TNotifyEvent(this, &TCanvas::PenChanged);
     FBrush->OnChange = TNotifyEvent(this, &TCanvas::BrushChanged);
 }
 
-TCanvas::~TCanvas() {
-    DeselectHandles();
-    ::DeleteCriticalSection(&FLock);
-}
+TCanvas::~TCanvas() { DeselectHandles(); }
 
 HDC TCanvas::Handle() {
     RequiredState({csHandleValid});
@@ -33,17 +29,17 @@ void TCanvas::SetHandle(HDC dc) {
 void TCanvas::CreateHandle() { throw EInvalidOperation(L"Canvas does not allow drawing"); }
 
 void TCanvas::Lock() {
-    ::EnterCriticalSection(&FLock);
+    FLock.lock();
     ++FLockCount;
 }
 
 void TCanvas::Unlock() {
     --FLockCount;
-    ::LeaveCriticalSection(&FLock);
+    FLock.unlock();
 }
 
 bool TCanvas::TryLock() {
-    if (!::TryEnterCriticalSection(&FLock)) return false;
+    if (!FLock.try_lock()) return false;
     ++FLockCount;
     return true;
 }

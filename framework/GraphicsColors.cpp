@@ -3,7 +3,7 @@
 // at the moment of use: the user may change the scheme while the program runs.
 #include "framework/Graphics.h"
 
-TScreenDC::TScreenDC() : FDC(::GetDC(nullptr)) {
+TScreenDC::TScreenDC() : FDC(OwnedDCOf(nullptr)) {
     if (!FDC) throw EOutOfResources(L"GetDC of the screen failed");
 }
 

@@ -9,6 +9,7 @@
 // are and no request carries state from an earlier one.
 #include "framework/HttpClient.h"
 
+#include "framework/Handles.h"
 #include "framework/TextEncoding.h"
 
 #include <windows.h>
@@ -19,20 +20,7 @@
 namespace {
 
 // Owns one HINTERNET of WinHTTP; children are closed before their parents by declaring them later.
-class TInternetHandle {
-public:
-    explicit TInternetHandle(HINTERNET handle) noexcept : FHandle(handle) {}
-    TInternetHandle(TInternetHandle&& other) noexcept
-        : FHandle(std::exchange(other.FHandle, nullptr)) {}
-    TInternetHandle& operator=(TInternetHandle&&) = delete;
-    ~TInternetHandle() {
-        if (FHandle) WinHttpCloseHandle(FHandle);
-    }
-    HINTERNET Get() const noexcept { return FHandle; }
-
-private:
-    HINTERNET FHandle;
-};
+using TOwnedInternetHandle = TOwnedBy<HINTERNET, &::WinHttpCloseHandle>;
 
 // What one request goes to, and how its failures are described.
 struct TRequestTarget {
@@ -86,9 +74,9 @@ void Check(const TRequestTarget& target, const wchar_t* api, BOOL succeeded) {
     if (!succeeded) RaiseCallFailed(target, api, GetLastError());
 }
 
-TInternetHandle Checked(const TRequestTarget& target, const wchar_t* api, HINTERNET handle) {
+TOwnedInternetHandle Checked(const TRequestTarget& target, const wchar_t* api, HINTERNET handle) {
     if (!handle) RaiseCallFailed(target, api, GetLastError());
-    return TInternetHandle(handle);
+    return TOwnedInternetHandle(handle);
 }
 
 void SplitUrl(TRequestTarget& target) {
@@ -122,11 +110,12 @@ void SetTimeouts(const TRequestTarget& target, HINTERNET request, DWORD millisec
     SetOption(target, request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, milliseconds);
 }
 
-TInternetHandle OpenRequest(const TRequestTarget& target, HINTERNET connection, DWORD timeout) {
-    TInternetHandle request = Checked(
-        target, L"WinHttpOpenRequest",
-        WinHttpOpenRequest(connection, target.Verb, target.Object.c_str(), nullptr,
-                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
+TOwnedInternetHandle OpenRequest(const TRequestTarget& target, HINTERNET connection,
+                                 DWORD timeout) {
+    TOwnedInternetHandle request =
+        Checked(target, L"WinHttpOpenRequest",
+                WinHttpOpenRequest(connection, target.Verb, target.Object.c_str(), nullptr,
+                                   WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0));
     SetTimeouts(target, request.Get(), timeout);
     SetOption(target, request.Get(), WINHTTP_OPTION_DISABLE_FEATURE, WINHTTP_DISABLE_COOKIES);
     if (target.IsPost())
@@ -218,14 +207,14 @@ RawByteString THttpClient::Request(const wchar_t* verb, const UnicodeString& url
                                    const AnsiString& body) {
     TRequestTarget target{verb, url};
     SplitUrl(target);
-    const TInternetHandle session = Checked(
+    const TOwnedInternetHandle session = Checked(
         target, L"WinHttpOpen",
         WinHttpOpen(FUserAgent.empty() ? nullptr : FUserAgent.c_str(), WINHTTP_ACCESS_TYPE_NO_PROXY,
                     WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    const TInternetHandle connection =
+    const TOwnedInternetHandle connection =
         Checked(target, L"WinHttpConnect",
                 WinHttpConnect(session.Get(), target.Host.c_str(), target.Port, 0));
-    const TInternetHandle request = OpenRequest(target, connection.Get(), FReadTimeout);
+    const TOwnedInternetHandle request = OpenRequest(target, connection.Get(), FReadTimeout);
     Exchange(target, request.Get(), RequestHeaders(FAccept, target.IsPost()), body);
     CheckStatus(target, request.Get());
     return ReadBody(target, request.Get());

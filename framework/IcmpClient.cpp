@@ -4,6 +4,8 @@
 // seen at once (the callers ping a handful of times, so nothing is cached).
 #include "framework/IcmpClient.h"
 
+#include "framework/Handles.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <windows.h>
@@ -32,19 +34,13 @@ std::atomic<TIcmpSendEcho> GSendEcho{&SystemSendEcho};
 }
 
 // Owns the handle of IcmpCreateFile.
-class TIcmpHandle {
-public:
-    TIcmpHandle() : FHandle(IcmpCreateFile()) {
-        if (FHandle == INVALID_HANDLE_VALUE) RaiseIcmpError(L"IcmpCreateFile", GetLastError());
-    }
-    TIcmpHandle(const TIcmpHandle&) = delete;
-    TIcmpHandle& operator=(const TIcmpHandle&) = delete;
-    ~TIcmpHandle() { IcmpCloseHandle(FHandle); }
-    HANDLE Get() const noexcept { return FHandle; }
+using TOwnedIcmpHandle = TOwnedBy<HANDLE, &::IcmpCloseHandle>;
 
-private:
-    HANDLE FHandle;
-};
+TOwnedIcmpHandle OpenIcmpHandle() {
+    const HANDLE handle = IcmpCreateFile();
+    if (handle == INVALID_HANDLE_VALUE) RaiseIcmpError(L"IcmpCreateFile", GetLastError());
+    return TOwnedIcmpHandle(handle);
+}
 
 // Keeps Winsock started while a name is looked up.
 class TWinsockUse {
@@ -118,7 +114,7 @@ TIcmpReply ReplyFromFailure(DWORD error, Cardinal timeout, const UnicodeString& 
 }
 
 TIcmpReply SendEcho(IPAddr address, Word payloadSize, Cardinal timeout, const UnicodeString& host) {
-    const TIcmpHandle icmp;
+    const TOwnedIcmpHandle icmp = OpenIcmpHandle();
     // Never empty, so that an echo without payload still passes a valid buffer.
     std::vector<Byte> payload(payloadSize + 1u, 'E');
     std::vector<Byte> buffer = ReplyBuffer(payloadSize);

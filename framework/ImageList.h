@@ -110,7 +110,7 @@ protected:
     virtual void Change();
 
 private:
-    using TOwnedImageList = TOwnedGdiHandle<HIMAGELIST, &::ImageList_Destroy>;
+    using TOwnedImageList = TOwnedBy<HIMAGELIST, &::ImageList_Destroy>;
 
     void CheckIndex(int index) const;
     UINT CreateFlags() const;

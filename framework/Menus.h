@@ -86,7 +86,7 @@ enum TPopupAlignment { paLeft, paRight, paCenter };
 namespace menus_detail {
 // Destroys an HMENU after detaching its entries, so that submenus owned elsewhere survive.
 void DestroyMenuHandle(HMENU menu) noexcept;
-using TOwnedMenu = TOwnedGdiHandle<HMENU, &DestroyMenuHandle>;
+using TOwnedMenu = TOwnedBy<HMENU, &DestroyMenuHandle>;
 } // namespace menus_detail
 
 // ---- TMenuItem ----------------------------------------------------------------------------------

@@ -47,22 +47,6 @@ std::vector<UnicodeString> EnumNames(Enumerate enumerate, const UnicodeString& p
 
 } // namespace
 
-TOwnedRegKey& TOwnedRegKey::operator=(TOwnedRegKey&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-}
-
-HKEY TOwnedRegKey::Release() noexcept {
-    HKEY key = FKey;
-    FKey = nullptr;
-    return key;
-}
-
-void TOwnedRegKey::Reset(HKEY key) noexcept {
-    if (FKey) RegCloseKey(FKey);
-    FKey = key;
-}
-
 // `Sub` is the path below `BaseKey(Rooted)`; `Full` the same key's path below the root key.
 struct TRegistry::TKeyPath {
     bool Rooted;

@@ -21,6 +21,7 @@
 #pragma once
 
 #include "framework/DateTime.h"
+#include "framework/Handles.h"
 #include "framework/Objects.h"
 
 #include <windows.h>
@@ -29,26 +30,7 @@
 #include <vector>
 
 // Owns a key handle that RegOpenKeyEx/RegCreateKeyEx returned and closes it once.
-class TOwnedRegKey {
-public:
-    TOwnedRegKey() noexcept = default;
-    explicit TOwnedRegKey(HKEY key) noexcept : FKey(key) {}
-    TOwnedRegKey(TOwnedRegKey&& other) noexcept : FKey(other.Release()) {}
-    TOwnedRegKey& operator=(TOwnedRegKey&& other) noexcept;
-    TOwnedRegKey(const TOwnedRegKey&) = delete;
-    TOwnedRegKey& operator=(const TOwnedRegKey&) = delete;
-    ~TOwnedRegKey() { Reset(); }
-
-    HKEY Get() const noexcept { return FKey; }
-    explicit operator bool() const noexcept { return FKey != nullptr; }
-    // Gives the handle up without closing it.
-    HKEY Release() noexcept;
-    // Closes the owned handle, then owns `key`.
-    void Reset(HKEY key = nullptr) noexcept;
-
-private:
-    HKEY FKey = nullptr;
-};
+using TOwnedRegKey = TOwnedBy<HKEY, &::RegCloseKey>;
 
 enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 

@@ -14,6 +14,7 @@
 // HANDLE and HMODULE are) so that users need not include windows.h.
 #pragma once
 
+#include "framework/Handles.h"
 #include "framework/Objects.h"
 #include "framework/TextEncoding.h"
 
@@ -71,7 +72,7 @@ public:
     void SetSize(Int64 size) override;
 
 private:
-    void* FHandle;
+    void* FHandle; // borrowed: TFileStream's owner or the caller closes it
 };
 
 class TFileStream : public THandleStream {
@@ -83,23 +84,10 @@ public:
     const UnicodeString& FileName() const noexcept { return FFileName; }
 
 private:
-    class TOwnedHandle {
-    public:
-        explicit TOwnedHandle(void* handle) noexcept : FHandle(handle) {}
-        TOwnedHandle(TOwnedHandle&& other) noexcept : FHandle(other.FHandle) {
-            other.FHandle = nullptr;
-        }
-        TOwnedHandle& operator=(TOwnedHandle&&) = delete;
-        ~TOwnedHandle();
-
-    private:
-        void* FHandle;
-    };
-
     // Opens the file or raises; the handle is owned by `FOwner` from the next statement on.
     static void* OpenFile(const UnicodeString& fileName, Word mode);
 
-    TOwnedHandle FOwner; // first: it must own the handle before anything else can throw
+    TKernelHandle FOwner; // first: it must own the handle before anything else can throw
     UnicodeString FFileName;
 };
 

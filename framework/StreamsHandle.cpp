@@ -104,7 +104,3 @@ void* TFileStream::OpenFile(const UnicodeString& fileName, Word mode) {
         throw EFCreateError(L"Cannot create file \"" + fileName + L"\". " + reason);
     throw EFOpenError(L"Cannot open file \"" + fileName + L"\". " + reason);
 }
-
-TFileStream::TOwnedHandle::~TOwnedHandle() {
-    if (FHandle) CloseHandle(FHandle);
-}

@@ -1,6 +1,8 @@
-// Synchronisation objects over the system's primitives:
-//   TKernelHandle     move-only owner of a kernel object handle (CloseHandle)
-//   TCriticalSection  recursive in-process lock; TLock holds one for a scope
+// Synchronisation objects over the system's primitives (their handles are owned by
+// TKernelHandle, framework/Handles.h):
+//   TCriticalSection  recursive in-process lock; TLock holds one for a scope. The lock class of
+//                     the libraries whose designs name a critical section; the class library's
+//                     own internals lock with the standard mutexes
 //   THandleObject     base of the waitable objects below: Handle() and WaitFor()
 //   TEvent            manual- or auto-reset event, optionally named; TSimpleEvent is the
 //                     unnamed manual-reset one that starts unsignalled
@@ -15,6 +17,7 @@
 // so they are right across a wrap as long as the interval itself is shorter than that.
 #pragma once
 
+#include "framework/Handles.h"
 #include "framework/Objects.h"
 
 #include <windows.h>
@@ -25,32 +28,6 @@ enum TWaitResult { wrSignaled, wrTimeout, wrAbandoned, wrError };
 
 // A wait without a time limit.
 constexpr Cardinal InfiniteTimeout = INFINITE;
-
-// INVALID_HANDLE_VALUE, which some Create... calls answer on failure, is held as no handle.
-class TKernelHandle {
-public:
-    TKernelHandle() noexcept = default;
-    explicit TKernelHandle(HANDLE handle) noexcept : FHandle(Valid(handle)) {}
-    TKernelHandle(TKernelHandle&& other) noexcept : FHandle(other.Release()) {}
-    TKernelHandle& operator=(TKernelHandle&& other) noexcept;
-    TKernelHandle(const TKernelHandle&) = delete;
-    TKernelHandle& operator=(const TKernelHandle&) = delete;
-    ~TKernelHandle() { Reset(); }
-
-    HANDLE Get() const noexcept { return FHandle; }
-    explicit operator bool() const noexcept { return FHandle != nullptr; }
-    // Gives the handle up without closing it.
-    HANDLE Release() noexcept;
-    // Closes the handle held (if any) and takes `handle`.
-    void Reset(HANDLE handle = nullptr) noexcept;
-
-private:
-    static HANDLE Valid(HANDLE handle) noexcept {
-        return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-    }
-
-    HANDLE FHandle = nullptr;
-};
 
 class TCriticalSection : public TObject {
 public:

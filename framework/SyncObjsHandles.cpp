@@ -18,22 +18,6 @@ void AcquireOrRaise(THandleObject& object) {
 
 } // namespace
 
-TKernelHandle& TKernelHandle::operator=(TKernelHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-}
-
-HANDLE TKernelHandle::Release() noexcept {
-    HANDLE handle = FHandle;
-    FHandle = nullptr;
-    return handle;
-}
-
-void TKernelHandle::Reset(HANDLE handle) noexcept {
-    if (FHandle) CloseHandle(FHandle);
-    FHandle = Valid(handle);
-}
-
 THandleObject::THandleObject(HANDLE handle, const wchar_t* api) : FHandle(handle) {
     if (!FHandle) RaiseLastOSError(api);
 }

@@ -5,22 +5,6 @@
 
 namespace {
 
-// The DC of a whole window, frame included, borrowed for the object's lifetime.
-class TWindowDC {
-public:
-    explicit TWindowDC(HWND window) : FWindow(window), FDC(::GetWindowDC(window)) {
-        if (!FDC) RaiseLastOSError(L"GetWindowDC");
-    }
-    ~TWindowDC() { ::ReleaseDC(FWindow, FDC); }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC Get() const noexcept { return FDC; }
-
-private:
-    HWND FWindow;
-    HDC FDC;
-};
-
 void CheckThemeCall(HRESULT result, const wchar_t* call) {
     if (FAILED(result)) RaiseOSError(static_cast<unsigned long>(result), call);
 }
@@ -32,20 +16,6 @@ void CheckThemeCall(HRESULT result, const wchar_t* call) {
 TThemeData::TThemeData(HWND window, const UnicodeString& classList)
     : FTheme(::OpenThemeData(window, classList.c_str())) {}
 
-TThemeData& TThemeData::operator=(TThemeData&& other) noexcept {
-    if (this != &other) {
-        Close();
-        FTheme = other.FTheme;
-        other.FTheme = nullptr;
-    }
-    return *this;
-}
-
-void TThemeData::Close() noexcept {
-    if (FTheme) ::CloseThemeData(FTheme);
-    FTheme = nullptr;
-}
-
 void TThemeData::NeedTheme() const {
     if (!FTheme) throw EInvalidOperation(L"No theme data to draw with");
 }
@@ -53,7 +23,7 @@ void TThemeData::NeedTheme() const {
 void TThemeData::DrawElement(HDC dc, int part, int state, const TRect& rect,
                              const TRect* clip) const {
     NeedTheme();
-    CheckThemeCall(::DrawThemeBackground(FTheme, dc, part, state, &rect, clip),
+    CheckThemeCall(::DrawThemeBackground(FTheme.Get(), dc, part, state, &rect, clip),
                    L"DrawThemeBackground");
 }
 
@@ -62,17 +32,17 @@ TSize TThemeData::ElementSize(HDC dc, int part, int state, THEMESIZE which,
     NeedTheme();
     TRect area = bounds ? *bounds : TRect();
     TSize size;
-    CheckThemeCall(::GetThemePartSize(FTheme, dc, part, state, bounds ? &area : nullptr, which,
-                                      &size),
-                   L"GetThemePartSize");
+    CheckThemeCall(
+        ::GetThemePartSize(FTheme.Get(), dc, part, state, bounds ? &area : nullptr, which, &size),
+        L"GetThemePartSize");
     return size;
 }
 
 void TThemeData::DrawText(HDC dc, int part, int state, const UnicodeString& text, DWORD flags,
                           const TRect& rect) const {
     NeedTheme();
-    CheckThemeCall(::DrawThemeText(FTheme, dc, part, state, text.c_str(), int(text.size()), flags,
-                                   0, &rect),
+    CheckThemeCall(::DrawThemeText(FTheme.Get(), dc, part, state, text.c_str(), int(text.size()),
+                                   flags, 0, &rect),
                    L"DrawThemeText");
 }
 
@@ -136,7 +106,9 @@ void TThemeServices::PaintBorder(HWND window, bool eraseLRCorner) {
     if (!::GetWindowRect(window, &bounds)) RaiseLastOSError(L"GetWindowRect");
     const TRect frame(0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
     const int edgeX = ::GetSystemMetrics(SM_CXEDGE), edgeY = ::GetSystemMetrics(SM_CYEDGE);
-    TWindowDC dc(window);
+    // The whole window, frame included.
+    const TOwnedWindowDC dc(::GetWindowDC(window), TWindowDCTraits{window});
+    if (!dc) RaiseLastOSError(L"GetWindowDC");
     if (eraseLRCorner && (style & WS_HSCROLL) && (style & WS_VSCROLL)) {
         const TRect corner(frame.right - edgeX - ::GetSystemMetrics(SM_CXVSCROLL),
                            frame.bottom - edgeY - ::GetSystemMetrics(SM_CYHSCROLL),

@@ -31,14 +31,9 @@ public:
     // knows is taken) for `window`, which may be null. Empty when the theme knows none of them
     // or no theme is active.
     TThemeData(HWND window, const UnicodeString& classList);
-    TThemeData(TThemeData&& other) noexcept : FTheme(other.FTheme) { other.FTheme = nullptr; }
-    TThemeData& operator=(TThemeData&& other) noexcept;
-    TThemeData(const TThemeData&) = delete;
-    TThemeData& operator=(const TThemeData&) = delete;
-    ~TThemeData() { Close(); }
 
-    HTHEME Handle() const noexcept { return FTheme; }
-    explicit operator bool() const noexcept { return FTheme != nullptr; }
+    HTHEME Handle() const noexcept { return FTheme.Get(); }
+    explicit operator bool() const noexcept { return static_cast<bool>(FTheme); }
 
     // The part's background in `rect`, limited to `clip` when given (DrawThemeBackground).
     void DrawElement(HDC dc, int part, int state, const TRect& rect,
@@ -51,10 +46,9 @@ public:
                   const TRect& rect) const;
 
 private:
-    void Close() noexcept;
     void NeedTheme() const;
 
-    HTHEME FTheme = nullptr;
+    TOwnedBy<HTHEME, &::CloseThemeData> FTheme;
 };
 
 struct TThemedElementDetails {

@@ -1,34 +1,17 @@
-// TThreadList: a TList guarded by a critical section that the thread list owns. The critical
-// section lives at a fixed address for the object's life (it cannot be moved once initialised),
-// so it sits behind a pointer; every operation holds it through a scoped guard, so an error
-// raised inside (dupError) never leaves the list locked.
+// TThreadList: a TList guarded by a recursive lock that the thread list owns. The lock lives at
+// a fixed address for the object's life (it cannot be moved), so it sits behind a pointer;
+// every operation holds it through a scoped guard, so an error raised inside (dupError) never
+// leaves the list locked.
 #include "framework/Lists.h"
 
-#include <windows.h>
+#include <mutex>
 
-class TThreadList::TLock {
+// Recursive: the thread that holds the list through LockList may call the list again.
+class TThreadList::TLock : public std::recursive_mutex {};
+
+class TThreadList::THold : public std::lock_guard<std::recursive_mutex> {
 public:
-    TLock() { InitializeCriticalSection(&FSection); }
-    ~TLock() { DeleteCriticalSection(&FSection); }
-    TLock(const TLock&) = delete;
-    TLock& operator=(const TLock&) = delete;
-
-    void Enter() { EnterCriticalSection(&FSection); }
-    void Leave() { LeaveCriticalSection(&FSection); }
-
-private:
-    CRITICAL_SECTION FSection;
-};
-
-class TThreadList::THold {
-public:
-    explicit THold(TLock& lock) : FLock(lock) { FLock.Enter(); }
-    ~THold() { FLock.Leave(); }
-    THold(const THold&) = delete;
-    THold& operator=(const THold&) = delete;
-
-private:
-    TLock& FLock;
+    explicit THold(TLock& lock) : lock_guard(lock) {}
 };
 
 TThreadList::TThreadList() : FLock(std::make_unique<TLock>()), FList(Construct<TList>()) {}
@@ -55,11 +38,11 @@ void TThreadList::Clear() {
 }
 
 TList* TThreadList::LockList() {
-    FLock->Enter();
+    FLock->lock();
     return FList;
 }
 
-void TThreadList::UnlockList() { FLock->Leave(); }
+void TThreadList::UnlockList() { FLock->unlock(); }
 
 TDuplicates TThreadList::Duplicates() const {
     THold hold(*FLock);

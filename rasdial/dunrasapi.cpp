@@ -1,9 +1,11 @@
 // The RAS binder: loads the RAS libraries once and binds every entry point the library uses by
-// name, by system level. A missing library or name leaves the pointer nil; the operations that
-// need it report 1157 instead of calling it. The binder runs on the GUI thread before any dial;
-// the pointers are written once here and only read afterwards (also by the RAS notifier thread).
+// name, by system level, through one TLibraryBinder per library. A missing library or name
+// leaves the pointer nil; the operations that need it report 1157 instead of calling it. The
+// binder runs on the GUI thread before any dial; the pointers are written once here and only
+// read afterwards (also by the RAS notifier thread).
 #include "rasdial/dunrasapi.h"
 
+#include "framework/LibraryBinder.h"
 #include "rasdial/dunsubs1.h"
 
 // Every bound entry point (see the header).
@@ -25,105 +27,81 @@ RAS_ENTRY_POINTS(DEFINE_ENTRY)
 
 namespace {
 
-// Binding state; GUI thread only.
+// Binding state; GUI thread only. The binders free their libraries when the program's static
+// objects go, if RasApiUnload has not run by then.
 struct TRasBinding {
     TRasLibraryNames Names;
-    TLibraryHandle RasApi;
-    TLibraryHandle Rnaph;             // loaded only when RasApi lacks the entry functions
-    HMODULE EntryLibrary = nullptr;   // borrowed: RasApi or Rnaph
-    TLibraryHandle Dialogs;
+    TLibraryBinder RasApi{L""};
+    TLibraryBinder Rnaph{L""}; // loaded only when RasApi lacks the entry functions
+    TLibraryBinder Dialogs{L""};
     bool Ran = false;
     bool EntryFunctions = false;
-};
-
-// Declared before the finaliser below, so that it is destroyed after it.
-TRasBinding RasBinding;
+} RasBinding;
 
 TRasBinding& Binding() { return RasBinding; }
 
-template <class Function>
-void Bind(HMODULE library, Function*& entry, const char* name) {
-    entry = library ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(library, name)))
-                    : nullptr;
+void BindBase(TLibraryBinder& ras) {
+    ras.Bind(ENTRY_POINT(RasDialA));
+    ras.Bind(ENTRY_POINT(RasEnumConnectionsA));
+    ras.Bind(ENTRY_POINT(RasEnumEntriesA));
+    ras.Bind(ENTRY_POINT(RasGetConnectStatusA));
+    ras.Bind(ENTRY_POINT(RasGetErrorStringA));
+    ras.Bind(ENTRY_POINT(RasHangUpA));
+    ras.Bind(ENTRY_POINT(RasGetEntryDialParamsA));
+    ras.Bind(ENTRY_POINT(RasSetEntryDialParamsA));
+    ras.Bind(ENTRY_POINT(RasMonitorDlgA));
+    ras.Bind(ENTRY_POINT(RasEditPhonebookEntryA));
+    ras.Bind(ENTRY_POINT(RasCreatePhonebookEntryA));
+    ras.Bind(ENTRY_POINT(RasGetProjectionInfoA));
 }
 
-#define BIND(library, name) Bind(library, name, #name)
-
-void BindBase(HMODULE ras) {
-    BIND(ras, RasDialA);
-    BIND(ras, RasEnumConnectionsA);
-    BIND(ras, RasEnumEntriesA);
-    BIND(ras, RasGetConnectStatusA);
-    BIND(ras, RasGetErrorStringA);
-    BIND(ras, RasHangUpA);
-    BIND(ras, RasGetEntryDialParamsA);
-    BIND(ras, RasSetEntryDialParamsA);
-    BIND(ras, RasMonitorDlgA);
-    BIND(ras, RasEditPhonebookEntryA);
-    BIND(ras, RasCreatePhonebookEntryA);
-    BIND(ras, RasGetProjectionInfoA);
-}
-
-void BindNT(HMODULE ras, Byte level) {
-    BIND(ras, RasGetSubEntryHandleA);
-    BIND(ras, RasGetSubEntryPropertiesA);
-    BIND(ras, RasSetSubEntryPropertiesA);
-    BIND(ras, RasGetAutodialAddressA);
-    BIND(ras, RasSetAutodialAddressA);
-    BIND(ras, RasEnumAutodialAddressesA);
-    BIND(ras, RasGetAutodialEnableA);
-    BIND(ras, RasSetAutodialEnableA);
-    BIND(ras, RasGetAutodialParamA);
-    BIND(ras, RasSetAutodialParamA);
-    BIND(ras, RasGetCredentialsA);
-    BIND(ras, RasSetCredentialsA);
+void BindNT(TLibraryBinder& ras, Byte level) {
+    ras.Bind(ENTRY_POINT(RasGetSubEntryHandleA));
+    ras.Bind(ENTRY_POINT(RasGetSubEntryPropertiesA));
+    ras.Bind(ENTRY_POINT(RasSetSubEntryPropertiesA));
+    ras.Bind(ENTRY_POINT(RasGetAutodialAddressA));
+    ras.Bind(ENTRY_POINT(RasSetAutodialAddressA));
+    ras.Bind(ENTRY_POINT(RasEnumAutodialAddressesA));
+    ras.Bind(ENTRY_POINT(RasGetAutodialEnableA));
+    ras.Bind(ENTRY_POINT(RasSetAutodialEnableA));
+    ras.Bind(ENTRY_POINT(RasGetAutodialParamA));
+    ras.Bind(ENTRY_POINT(RasSetAutodialParamA));
+    ras.Bind(ENTRY_POINT(RasGetCredentialsA));
+    ras.Bind(ENTRY_POINT(RasSetCredentialsA));
     if (level >= RasLevelW2K) {
-        BIND(ras, RasGetConnectionStatistics);
-        BIND(ras, RasClearConnectionStatistics);
-        BIND(ras, RasGetLinkStatistics);
-        BIND(ras, RasClearLinkStatistics);
+        ras.Bind(ENTRY_POINT(RasGetConnectionStatistics));
+        ras.Bind(ENTRY_POINT(RasClearConnectionStatistics));
+        ras.Bind(ENTRY_POINT(RasGetLinkStatistics));
+        ras.Bind(ENTRY_POINT(RasClearLinkStatistics));
     }
-    if (level >= RasLevelXP) BIND(ras, RasDeleteSubEntryA);
+    if (level >= RasLevelXP) ras.Bind(ENTRY_POINT(RasDeleteSubEntryA));
 }
 
 void BindEntryFunctions(TRasBinding& binding) {
-    HMODULE library = binding.RasApi.Get();
-    if (!GetProcAddress(library, "RasGetCountryInfoA")) {
-        binding.Rnaph = TLibraryHandle(binding.Names.EntryFunctions);
-        library = binding.Rnaph.Get();
+    TLibraryBinder* library = &binding.RasApi;
+    if (!GetProcAddress(binding.RasApi.Module(), "RasGetCountryInfoA")) {
+        binding.Rnaph.SetLibraryName(binding.Names.EntryFunctions);
+        binding.Rnaph.Load();
+        library = &binding.Rnaph;
     }
-    binding.EntryLibrary = library;
-    binding.EntryFunctions = library != nullptr;
-    if (!library) return;
-    BIND(library, RasGetCountryInfoA);
-    BIND(library, RasGetEntryPropertiesA);
-    BIND(library, RasSetEntryPropertiesA);
-    BIND(library, RasRenameEntryA);
-    BIND(library, RasDeleteEntryA);
-    BIND(library, RasValidateEntryNameA);
-    BIND(library, RasEnumDevicesA);
+    binding.EntryFunctions = library->Loaded();
+    if (!binding.EntryFunctions) return;
+    library->Bind(ENTRY_POINT(RasGetCountryInfoA));
+    library->Bind(ENTRY_POINT(RasGetEntryPropertiesA));
+    library->Bind(ENTRY_POINT(RasSetEntryPropertiesA));
+    library->Bind(ENTRY_POINT(RasRenameEntryA));
+    library->Bind(ENTRY_POINT(RasDeleteEntryA));
+    library->Bind(ENTRY_POINT(RasValidateEntryNameA));
+    library->Bind(ENTRY_POINT(RasEnumDevicesA));
 }
 
 void BindDialogs(TRasBinding& binding) {
-    binding.Dialogs = TLibraryHandle(binding.Names.Dialogs);
-    if (!binding.Dialogs) return;
-    BIND(binding.Dialogs.Get(), RasEntryDlgA);
-    BIND(binding.Dialogs.Get(), RasPhonebookDlgA);
-    BIND(binding.Dialogs.Get(), RasDialDlgA);
+    binding.Dialogs.SetLibraryName(binding.Names.Dialogs);
+    if (!binding.Dialogs.Load()) return;
+    binding.Dialogs.Bind(ENTRY_POINT(RasEntryDlgA));
+    binding.Dialogs.Bind(ENTRY_POINT(RasPhonebookDlgA));
+    binding.Dialogs.Bind(ENTRY_POINT(RasDialDlgA));
 }
-
-#undef BIND
-
-void ClearEntryPoints() noexcept {
-#define CLEAR_ENTRY(name) name = nullptr;
-    RAS_ENTRY_POINTS(CLEAR_ENTRY)
-#undef CLEAR_ENTRY
-}
-
-// Frees the libraries when the program's modules shut down.
-struct TRasApiFinaliser {
-    ~TRasApiFinaliser() { RasApiUnload(); }
-} RasApiFinaliser;
 
 }  // namespace
 
@@ -136,13 +114,13 @@ bool RasApiAvailable() {
     if (binding.Ran) return RasDialA != nullptr;
     binding.Ran = true;
     binding.EntryFunctions = false;
-    binding.RasApi = TLibraryHandle(binding.Names.RasApi);
-    if (!binding.RasApi) return false;
+    binding.RasApi.SetLibraryName(binding.Names.RasApi);
+    if (!binding.RasApi.Load()) return false;
     const Byte level = RasOSLevel();
-    HMODULE ras = binding.RasApi.Get();
+    TLibraryBinder& ras = binding.RasApi;
     BindBase(ras);
     if (level >= RasLevelNT4 || RasOSMinorVersion() >= 10)
-        Bind(ras, RasConnectionNotificationA, "RasConnectionNotificationA");
+        ras.Bind(ENTRY_POINT(RasConnectionNotificationA));
     if (level >= RasLevelNT4) BindNT(ras, level);
     BindEntryFunctions(binding);
     const bool result = RasDialA != nullptr;
@@ -159,10 +137,8 @@ Integer RasEntryPointStatus(const void* entryPoint) {
 
 void RasApiUnload() noexcept {
     TRasBinding& binding = Binding();
-    ClearEntryPoints();
-    binding.EntryLibrary = nullptr;
-    binding.Rnaph.Reset();
-    binding.Dialogs.Reset();
-    binding.RasApi.Reset();
+    binding.Rnaph.Unload();
+    binding.Dialogs.Unload();
+    binding.RasApi.Unload();
     binding.Ran = binding.EntryFunctions = false;
 }

@@ -45,6 +45,13 @@
 #include <vector>
 
 constexpr UINT WM_RASSTATE = 1390;
+// The ring of state records: each report is written to the next slot (1 to 16, then 1 again)
+// and WM_RASSTATE names the slot; the GUI thread reads the slot when the message arrives, not
+// when it was posted. On overflow, when more than 16 reports come before the GUI thread takes
+// the first message, the newest reports overwrite the oldest unread ones: an overwritten report
+// is lost, and the messages of both the lost and the newer report deliver the newer one (the
+// handler sees it twice). Nothing blocks the RAS thread; a dial reports far fewer states than
+// that between two turns of a responsive message loop.
 constexpr int RasStateRingSize = 16;
 constexpr int RasMaxSubEntries = 4;
 
@@ -314,8 +321,8 @@ private:
         Integer StateSubEntry = 0;
         TStateEventSource StateEventSource = SourceDial;
         HRasConn IntRasConn = nullptr;
-        std::array<TRasStateRec, RasStateRingSize> Ring{};
-        int StateRecNext = 1;
+        std::array<TRasStateRec, RasStateRingSize> fRasStateRecQueue{}; // slots 1 to 16 at 0 to 15
+        int fStateRecNext = 1; // the next slot to write, 1 to 16
     };
 
     Integer KeepCode(Integer code); // LastError := code, the status text untouched

@@ -103,13 +103,13 @@ void TDunRasCon::SetIntRasConn(HRasConn value) {
 }
 int TDunRasCon::StateRecNext() const {
     TLock lock(FStateLock);
-    return FState.StateRecNext;
+    return FState.fStateRecNext;
 }
 
 TRasStateRec TDunRasCon::StateRec(int slot) const {
     TLock lock(FStateLock);
     if (slot < 1 || slot > RasStateRingSize) return {};
-    return FState.Ring[slot - 1];
+    return FState.fRasStateRecQueue[slot - 1];
 }
 
 Integer TDunRasCon::Finish(Integer code) {
@@ -152,13 +152,13 @@ void TDunRasCon::PushState() {
         int slot = 0;
         {
             TLock lock(FStateLock);
-            slot = FState.StateRecNext;
-            FState.Ring[slot - 1] = {FState.ConnectState,     FState.StatusStr,
-                                     FState.CurDevName,       FState.CurDevType,
-                                     FState.ConnectPhoneNr,   FState.StateRasConn,
-                                     FState.StateSubEntry,    FState.ConnectError,
-                                     FState.StateEventSource, GetTickCount()};
-            FState.StateRecNext = slot == RasStateRingSize ? 1 : slot + 1;
+            slot = FState.fStateRecNext;
+            FState.fRasStateRecQueue[slot - 1] = {FState.ConnectState,     FState.StatusStr,
+                                                  FState.CurDevName,       FState.CurDevType,
+                                                  FState.ConnectPhoneNr,   FState.StateRasConn,
+                                                  FState.StateSubEntry,    FState.ConnectError,
+                                                  FState.StateEventSource, GetTickCount()};
+            FState.fStateRecNext = slot == RasStateRingSize ? 1 : slot + 1;
         }
         PostMessageW(FWindow.Handle(), WM_RASSTATE, static_cast<WPARAM>(slot), 0);
     }

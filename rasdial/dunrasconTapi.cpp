@@ -5,6 +5,7 @@
 #include "rasdial/dunrascon.h"
 
 #include "framework/ExceptionBoundary.h"
+#include "framework/Registry.h"
 #include "framework/TextEncoding.h"
 #include "rasdial/dunrasconImpl.h"
 #include "rasdial/dunrasstr.h"
@@ -75,6 +76,7 @@ void WriteDefaultLocation(DWORD countryId) {
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, LocationsKey, 0, KEY_READ | KEY_WRITE, &key) !=
         ERROR_SUCCESS)
         return;
+    const TOwnedRegKey owner(key);
     DWORD next = 0;
     DWORD size = sizeof(next);
     const bool known = RegQueryValueExA(key, "NextID", nullptr, nullptr,
@@ -89,6 +91,7 @@ void WriteDefaultLocation(DWORD countryId) {
         HKEY location = nullptr;
         if (RegCreateKeyExA(key, "Location1", 0, nullptr, 0, KEY_WRITE, nullptr, &location,
                             nullptr) == ERROR_SUCCESS) {
+            const TOwnedRegKey locationOwner(location);
             const DWORD flags = 3;
             RegSetValueExA(location, "Country", 0, REG_DWORD,
                            reinterpret_cast<const BYTE *>(&countryId), sizeof(countryId));
@@ -100,10 +103,8 @@ void WriteDefaultLocation(DWORD countryId) {
                  {"AreaCode", "DisableCallWaiting", "LongDistanceCarrierCode",
                   "InternationalCarrierCode", "LongDistanceAccess", "OutsideAccess"})
                 RegSetValueExA(location, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(""), 1);
-            RegCloseKey(location);
         }
     }
-    RegCloseKey(key);
 }
 
 void ReadLocations(const std::vector<Byte> &buffer, const TTranslateCaps &caps,

@@ -5,6 +5,7 @@
 // system returned.
 #include "rasdial/dunrasper.h"
 
+#include "framework/Registry.h"
 #include "framework/TextEncoding.h"
 #include "rasdial/dunrasstr.h"
 #include "rasdial/dunsubs1.h"
@@ -70,6 +71,7 @@ bool TDunRasPer::SearchDUA() {
         RegOpenKeyExA(HKEY_LOCAL_MACHINE, AdapterEnumKey, 0, KEY_READ, &adapters) ==
             ERROR_SUCCESS &&
         RegOpenKeyExA(HKEY_DYN_DATA, StartStatKey, 0, KEY_READ, &stats) == ERROR_SUCCESS;
+    const TOwnedRegKey adaptersOwner(adapters), statsOwner(stats);
     if (opened) {
         char name[33];
         for (DWORD i = 0;; ++i) {
@@ -83,8 +85,6 @@ bool TDunRasPer::SearchDUA() {
                 FDialUpAdaptors->Add(AnsiToUnicode(name));
         }
     }
-    if (adapters) RegCloseKey(adapters);
-    if (stats) RegCloseKey(stats);
     FTotAdaptors = FDialUpAdaptors->Count();
     if (FTotAdaptors > 0) FDialUpAdaptors->Sort();
     return opened;
@@ -103,6 +103,7 @@ bool TDunRasPer::EnableLevel0(bool Start, bool Search) {
         ErrInfo = FormatText(SRasCannotReadKey, AnsiToUnicode(keyName), GetErrorString(LastError));
         return false;
     }
+    const TOwnedRegKey owner(key);
     bool result = true;
     for (int i = 0; i < FTotAdaptors && result; ++i) {
         const AnsiString adapter = UnicodeToAnsi(FDialUpAdaptors->Strings(i)) + "\\";
@@ -114,7 +115,6 @@ bool TDunRasPer::EnableLevel0(bool Start, bool Search) {
             ErrInfo =
                 FormatText(SRasCannotReadKey, AnsiToUnicode(keyName), AnsiToUnicode(KeyDUNConn));
     }
-    RegCloseKey(key);
     return result;
 }
 
@@ -126,6 +126,7 @@ bool TDunRasPer::ReadLevel0() {
         ErrInfo = FormatText(SRasCannotOpenKey, AnsiToUnicode(StatDataKey));
         return false;
     }
+    const TOwnedRegKey owner(key);
     bool result = true;
     for (int i = 1; i <= FTotAdaptors && i <= 4; ++i) {
         const AnsiString adapter = UnicodeToAnsi(FDialUpAdaptors->Strings(i - 1)) + "\\";
@@ -151,7 +152,6 @@ bool TDunRasPer::ReadLevel0() {
         fPerfRecvCur[0] += fPerfRecvCur[i];
         ++FTotPorts;
     }
-    RegCloseKey(key);
     return result;
 }
 

@@ -7,11 +7,10 @@
 #pragma once
 
 #include "framework/Conversions.h"
+#include "framework/Handles.h"
 #include "framework/System.h"
 
 #include <windows.h>
-
-#include <utility>
 
 // RasOSLevel values.
 constexpr Byte RasLevelWin9x = 0;  // not an NT platform (95/98/ME)
@@ -48,34 +47,6 @@ bool IsDirectory(const UnicodeString& path);
 UnicodeString StripTrailingDelimiter(const UnicodeString& path);
 bool ForceDirs(const UnicodeString& path);
 UnicodeString GetLocaleText(LCTYPE item);
-
-// Owns a loaded library and frees it when reset or destroyed.
-class TLibraryHandle {
-public:
-    TLibraryHandle() = default;
-    explicit TLibraryHandle(const UnicodeString& name) noexcept : FModule(LoadLibraryW(name.c_str())) {}
-    TLibraryHandle(TLibraryHandle&& other) noexcept : FModule(std::exchange(other.FModule, nullptr)) {}
-    TLibraryHandle& operator=(TLibraryHandle&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            FModule = std::exchange(other.FModule, nullptr);
-        }
-        return *this;
-    }
-    TLibraryHandle(const TLibraryHandle&) = delete;
-    TLibraryHandle& operator=(const TLibraryHandle&) = delete;
-    ~TLibraryHandle() { Reset(); }
-
-    HMODULE Get() const noexcept { return FModule; }
-    explicit operator bool() const noexcept { return FModule != nullptr; }
-    void Reset() noexcept {
-        if (FModule) FreeLibrary(FModule);
-        FModule = nullptr;
-    }
-
-private:
-    HMODULE FModule = nullptr;
-};
 
 // The extended OS version record that `LoadOSVersionInfo` fills (GUI thread only).
 extern OSVERSIONINFOEXW OSVersionInfoEx;

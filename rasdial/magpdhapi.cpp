@@ -2,6 +2,7 @@
 // preconditions hold: a failed precondition leaves it free to run on a later call.
 #include "rasdial/magpdhapi.h"
 
+#include "framework/LibraryBinder.h"
 #include "rasdial/dunrasapi.h"
 #include "rasdial/dunsubs1.h"
 
@@ -17,40 +18,26 @@ namespace {
 
 // Binding state; GUI thread only.
 struct TPdhBinding {
-    TLibraryHandle Library;
+    TLibraryBinder Library{L"pdh.dll"};
     bool Ran = false;
-    UnicodeString Name = L"pdh.dll";
 } PdhBinding;
-
-template <class Function>
-void Bind(HMODULE library, Function*& entry, const char* name) {
-    entry = reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-struct TPdhApiFinaliser {
-    ~TPdhApiFinaliser() { PdhApiUnload(); }
-} PdhApiFinaliser;
 
 }  // namespace
 
-void SetPdhLibraryName(const wchar_t* name) { PdhBinding.Name = name; }
+void SetPdhLibraryName(const wchar_t* name) { PdhBinding.Library.SetLibraryName(name); }
 
 bool PdhApiAvailable() {
     if (PdhBinding.Ran) return PdhOpenQuery != nullptr;
     if (!RasApiAvailable() || RasOSLevel() != RasLevelNT4) return false;
     PdhBinding.Ran = true;
-    PdhBinding.Library = TLibraryHandle(PdhBinding.Name);
-    if (!PdhBinding.Library) return false;
-#define BIND_ENTRY(name) Bind(PdhBinding.Library.Get(), name, #name);
+    if (!PdhBinding.Library.Load()) return false;
+#define BIND_ENTRY(name) PdhBinding.Library.Bind(ENTRY_POINT(name));
     PDH_ENTRY_POINTS(BIND_ENTRY)
 #undef BIND_ENTRY
     return PdhOpenQuery != nullptr;
 }
 
 void PdhApiUnload() noexcept {
-#define CLEAR_ENTRY(name) name = nullptr;
-    PDH_ENTRY_POINTS(CLEAR_ENTRY)
-#undef CLEAR_ENTRY
-    PdhBinding.Library.Reset();
+    PdhBinding.Library.Unload();
     PdhBinding.Ran = false;
 }

@@ -2,7 +2,7 @@
 // the telephony service may be installed while the program runs.
 #include "rasdial/magtapiapi.h"
 
-#include "rasdial/dunsubs1.h"
+#include "framework/LibraryBinder.h"
 
 #define TAPI_ENTRY_POINTS(X)                                                                       \
     X(lineClose) X(lineConfigDialog) X(lineDeallocateCall) X(lineGetCallInfo) X(lineGetDevCaps)    \
@@ -16,35 +16,19 @@ TAPI_ENTRY_POINTS(DEFINE_ENTRY)
 
 namespace {
 
-TLibraryHandle TapiLibrary;  // GUI thread only
-UnicodeString TapiLibraryName = L"TAPI32.DLL";  // GUI thread only
-
-template <class Function>
-void Bind(HMODULE library, Function*& entry, const char* name) {
-    entry = reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-struct TTapiApiFinaliser {
-    ~TTapiApiFinaliser() { TapiApiUnload(); }
-} TapiApiFinaliser;
+TLibraryBinder TapiLibrary(L"TAPI32.DLL"); // GUI thread only
 
 }  // namespace
 
-void SetTapiLibraryName(const wchar_t* name) { TapiLibraryName = name; }
+void SetTapiLibraryName(const wchar_t* name) { TapiLibrary.SetLibraryName(name); }
 
 bool TapiApiAvailable() {
-    if (TapiLibrary) return true;
-    TapiLibrary = TLibraryHandle(TapiLibraryName);
-    if (!TapiLibrary) return false;
-#define BIND_ENTRY(name) Bind(TapiLibrary.Get(), name, #name);
+    if (TapiLibrary.Loaded()) return true;
+    if (!TapiLibrary.Load()) return false;
+#define BIND_ENTRY(name) TapiLibrary.Bind(ENTRY_POINT(name));
     TAPI_ENTRY_POINTS(BIND_ENTRY)
 #undef BIND_ENTRY
     return true;
 }
 
-void TapiApiUnload() noexcept {
-#define CLEAR_ENTRY(name) name = nullptr;
-    TAPI_ENTRY_POINTS(CLEAR_ENTRY)
-#undef CLEAR_ENTRY
-    TapiLibrary.Reset();
-}
+void TapiApiUnload() noexcept { TapiLibrary.Unload(); }

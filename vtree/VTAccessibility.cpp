@@ -4,6 +4,8 @@
 #include "vtree/VTAccessibility.h"
 #include "vtree/VTWindow.h"
 
+#include "framework/LibraryBinder.h"
+
 #include <algorithm>
 
 namespace {
@@ -16,21 +18,14 @@ constexpr TGUID AccessibleId = GUIDFromText("{618736E0-3C3D-11CF-810C-00AA00389B
 // oleacc, loaded on first use and freed when the module shuts down.
 class TOleAccBinding {
 public:
-    TOleAccBinding() : FModule(LoadLibraryW(L"oleacc.dll")) {
-        if (FModule)
-            FLresultFromObject = reinterpret_cast<TLresultFromObject>(
-                reinterpret_cast<void*>(GetProcAddress(FModule, "LresultFromObject")));
+    TOleAccBinding() {
+        if (FLibrary.Load()) FLibrary.Bind(FLresultFromObject, "LresultFromObject");
     }
-    ~TOleAccBinding() {
-        if (FModule) FreeLibrary(FModule);
-    }
-    TOleAccBinding(const TOleAccBinding&) = delete;
-    TOleAccBinding& operator=(const TOleAccBinding&) = delete;
     TLresultFromObject LresultFromObject() const noexcept { return FLresultFromObject; }
 
 private:
-    HMODULE FModule;
     TLresultFromObject FLresultFromObject = nullptr;
+    TLibraryBinder FLibrary{L"oleacc.dll"}; // after the pointer: it clears it when it goes
 };
 
 LRESULT ResultFromObject(WPARAM Flags, IAccessible* Object) {

@@ -119,8 +119,9 @@ void TVirtualTreeWindow::AnimateToggle(PVirtualNode Node, Integer Delta) {
     if (steps <= 0) return;
     CancelHint();
     Update();
-    HDC dc = GetDC(Handle());
-    if (!dc) RaiseLastOSError(L"GetDC");
+    const TOwnedWindowDC owner = OwnedDCOf(Handle());
+    if (!owner) RaiseLastOSError(L"GetDC");
+    HDC dc = owner.Get();
     TOwnedBrush brush(CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Color()))));
     std::vector<int> moved(strips.size(), 0);
     int progress = 0;
@@ -131,13 +132,7 @@ void TVirtualTreeWindow::AnimateToggle(PVirtualNode Node, Integer Delta) {
             MoveToggleStrip(dc, brush.Get(), strips[i], moved[i], progress, steps);
         return true;
     };
-    try {
-        Animate(static_cast<Cardinal>(steps), FTree->AnimationDuration, callback);
-    } catch (...) {
-        ReleaseDC(Handle(), dc);
-        throw;
-    }
-    ReleaseDC(Handle(), dc);
+    Animate(static_cast<Cardinal>(steps), FTree->AnimationDuration, callback);
 }
 
 bool TVirtualTreeWindow::ScrollAfterExpansion(PVirtualNode Node) {

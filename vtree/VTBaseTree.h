@@ -58,6 +58,9 @@ using TVTSaveNodeEvent =
     TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node, TStream* Stream)>;
 using TVTNodeMovingEvent = TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node,
                                              PVirtualNode Target, bool& Allowed)>;
+using TVTNodeMovedEvent = TVTChangeEvent;
+using TVTNodeCopyingEvent = TVTNodeMovingEvent;
+using TVTNodeCopiedEvent = TVTChangeEvent;
 using TVTGetNodeProc =
     TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node, void* Data, bool& Abort)>;
 
@@ -129,6 +132,14 @@ public:
     void SetIsVisible(PVirtualNode Node, bool Value);
     void SetIsHidden(PVirtualNode Node, bool Value);
     void SetIsDisabled(PVirtualNode Node, bool Value);
+
+#ifdef VELMORA_CHECK_INVARIANTS
+    // Raises EAssertionFailed naming the first invariant of the node store (listed in
+    // VTNodeStore.cpp) that does not hold. Compiled into debug and test builds only, where every
+    // change of the structure, the expansion, the visibility or a height calls it once no
+    // update is open, so that a broken invariant fails at the change that broke it.
+    void CheckInvariants() const;
+#endif
 
     // A reference whose node may be freed later; IsAlive tells whether it was.
     TVTNodeRef NodeRef(PVirtualNode Node) const noexcept;
@@ -479,6 +490,11 @@ private:
     bool NodesFreedUnseen() const;
     void FreeAllNodes();
     void AfterStructureChange(PVirtualNode InvalidateFrom);
+    void CheckInvariantsAfterChange() const {
+#ifdef VELMORA_CHECK_INVARIANTS
+        if (FUpdateCount == 0) CheckInvariants();
+#endif
+    }
     void SortAfterAdding(PVirtualNode Parent);
     void StoreInitialUserData(PVirtualNode Node, void* UserData);
     void AddChildren(PVirtualNode Node, Cardinal Count);
@@ -635,9 +651,9 @@ public:
         return CopyTo(Source, PVirtualNode{}, Mode, ChildrenOnly);
     }
     TVTNodeMovingEvent OnNodeMoving;
-    TVTChangeEvent OnNodeMoved;
-    TVTNodeMovingEvent OnNodeCopying;
-    TVTChangeEvent OnNodeCopied;
+    TVTNodeMovedEvent OnNodeMoved;
+    TVTNodeCopyingEvent OnNodeCopying;
+    TVTNodeCopiedEvent OnNodeCopied;
 
 protected:
     virtual void DoSaveNode(PVirtualNode Node, TStream* Stream);

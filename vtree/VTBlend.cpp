@@ -95,12 +95,12 @@ void BlendRowColor(Byte* Destination, int Count, int ConstantAlpha, COLORREF Col
 
 } // namespace vtree_blend
 
-void AlphaBlendRect(HDC Source, HDC Destination, const TRect& R, TPoint Target, TBlendMode Mode,
+void AlphaBlendRect(HDC Source, HDC Destination, const TRect& R, TPoint Target, TVTBlendMode Mode,
                     int ConstantAlpha, int Bias) {
     if (R.Width() <= 0 || R.Height() <= 0) return;
     const TDibBits destination = DCBitmapBits(Destination);
     TRect area = R;
-    if (Mode == bmConstantAlphaAndColor) {
+    if (Mode == blendMasterAndColor) {
         TPoint origin = area.TopLeft();
         if (!ClipToBitmaps(area, origin, nullptr, destination)) return;
         for (int y = 0; y < area.Height(); ++y)
@@ -114,10 +114,10 @@ void AlphaBlendRect(HDC Source, HDC Destination, const TRect& R, TPoint Target, 
         const Byte* from = source.Row(area.top + y) + area.left * 4;
         Byte* to = destination.Row(Target.y + y) + Target.x * 4;
         switch (Mode) {
-        case bmConstantAlpha:
+        case blendConstant:
             vtree_blend::BlendRowConstant(from, to, area.Width(), ConstantAlpha, Bias);
             break;
-        case bmPerPixelAlpha: vtree_blend::BlendRowPerPixel(from, to, area.Width(), Bias); break;
+        case blendPerPixel: vtree_blend::BlendRowPerPixel(from, to, area.Width(), Bias); break;
         default: vtree_blend::BlendRowMaster(from, to, area.Width(), ConstantAlpha, Bias); break;
         }
     }

@@ -27,16 +27,13 @@ bool MatchFormatEtc(const FORMATETC& A, const FORMATETC& B) {
 // A fixed, zero-initialised copy of a global block.
 HGLOBAL CloneGlobalBlock(HGLOBAL Source) {
     const SIZE_T size = GlobalSize(Source);
-    HGLOBAL copy = GlobalAlloc(GPTR, size);
+    TOwnedBy<HGLOBAL, &::GlobalFree> copy(GlobalAlloc(GPTR, size));
     if (!copy) return nullptr;
     const void* from = GlobalLock(Source);
-    if (!from) {
-        GlobalFree(copy);
-        return nullptr;
-    }
-    std::copy_n(static_cast<const Byte*>(from), size, static_cast<Byte*>(copy));
+    if (!from) return nullptr;
+    std::copy_n(static_cast<const Byte*>(from), size, static_cast<Byte*>(copy.Get()));
     GlobalUnlock(Source);
-    return copy;
+    return copy.Release();
 }
 
 } // namespace

@@ -30,11 +30,12 @@ bool UseSystemDragImage(TVTDragImage& Image, IDataObject* DataObject) {
     SHDRAGIMAGE image{};
     image.sizeDragImage = {picture->Width(), picture->Height()};
     image.ptOffset = {picture->Width() / 2, picture->Height() / 2};
-    image.hbmpDragImage = copy.ReleaseHandle();
+    TOwnedBitmap bitmap(copy.ReleaseHandle());
+    image.hbmpDragImage = bitmap.Get();
     image.crColorKey = ColorToRGB(Image.ColorKey);
-    if (SUCCEEDED(helper->InitializeFromBitmap(&image, DataObject))) return true;
-    DeleteObject(image.hbmpDragImage);
-    return false;
+    if (FAILED(helper->InitializeFromBitmap(&image, DataObject))) return false;
+    bitmap.Release(); // the helper owns it now
+    return true;
 }
 
 } // namespace

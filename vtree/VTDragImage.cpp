@@ -20,7 +20,7 @@ void TVTDragImage::PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint 
     BitBlt(FDragImage->Canvas()->Handle(), 0, 0, w, h, DragImage->Canvas()->Handle(), 0, 0, SRCCOPY);
     if (PreBlendBias != 0)
         AlphaBlendRect(FDragImage->Canvas()->Handle(), FDragImage->Canvas()->Handle(), {0, 0, w, h},
-                       {0, 0}, bmConstantAlpha, 255, PreBlendBias); // in place: a brightened copy
+                       {0, 0}, blendConstant, 255, PreBlendBias); // in place: a brightened copy
     BuildAlphaChannel();
     FImagePosition = ImagePosition;
     FStates = {disHidden, disInDrag, disPrepared};
@@ -61,7 +61,7 @@ void TVTDragImage::ShowPicture() {
     const int w = FBackImage->Width(), h = FBackImage->Height();
     HDC alpha = FAlphaImage->Canvas()->Handle();
     BitBlt(alpha, 0, 0, w, h, FBackImage->Canvas()->Handle(), 0, 0, SRCCOPY);
-    const TBlendMode mode = Fade || ColorKey != clNone ? bmMasterAlpha : bmConstantAlpha;
+    const TVTBlendMode mode = Fade || ColorKey != clNone ? blendMaster : blendConstant;
     AlphaBlendRect(FDragImage->Canvas()->Handle(), alpha, {0, 0, w, h}, {0, 0}, mode, Transparency,
                    PostBlendBias);
     TScreenDC screen;

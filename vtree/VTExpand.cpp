@@ -115,6 +115,7 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
         throw;
     }
     leave();
+    CheckInvariantsAfterChange();
 }
 
 void TBaseVirtualTree::SetExpanded(PVirtualNode Node, bool Value) {

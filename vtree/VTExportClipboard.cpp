@@ -4,29 +4,15 @@
 // description, whose offsets count bytes from the start of the block.
 #include "vtree/VTExportInternal.h"
 
+#include "framework/Handles.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
 // Owns a global memory block until it is handed over.
-class TOwnedGlobal {
-public:
-    explicit TOwnedGlobal(HGLOBAL Handle) noexcept : FHandle(Handle) {}
-    TOwnedGlobal(const TOwnedGlobal&) = delete;
-    TOwnedGlobal& operator=(const TOwnedGlobal&) = delete;
-    ~TOwnedGlobal() {
-        if (FHandle) GlobalFree(FHandle);
-    }
-    HGLOBAL Release() noexcept {
-        HGLOBAL handle = FHandle;
-        FHandle = nullptr;
-        return handle;
-    }
-
-private:
-    HGLOBAL FHandle;
-};
+using TOwnedGlobal = TOwnedBy<HGLOBAL, &::GlobalFree>;
 
 constexpr UINT ShareableBlock = GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE;
 

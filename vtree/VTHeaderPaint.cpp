@@ -90,9 +90,8 @@ void TVirtualTreeWindow::PaintHeader(HDC DC, const TRect& R, int HOffset) {
         TRect clip{previousRight, R.top, std::max<LONG>(cell.right, previousRight), R.bottom};
         IntersectRect(&clip, &clip, &R);
         previousRight = clip.right;
-        HRGN region = CreateRectRgnIndirect(&clip);
-        SelectClipRgn(paint.Canvas->Handle(), region);
-        DeleteObject(region);
+        const TOwnedRegion region(CreateRectRgnIndirect(&clip));
+        SelectClipRgn(paint.Canvas->Handle(), region.Get()); // selects a copy
         PaintHeaderCell(paint, item, cell);
         SelectClipRgn(paint.Canvas->Handle(), nullptr);
     }

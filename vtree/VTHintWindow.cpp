@@ -205,22 +205,22 @@ void TVirtualTreeHintWindow::BuildBuffer() {
 void TVirtualTreeHintWindow::ShowStep(int Step, bool Final) {
     if (!HandleAllocated()) return;
     const int width = FDrawBuffer->Width(), height = FDrawBuffer->Height();
-    HDC dc = GetDC(Handle());
-    if (!dc) return;
+    const TOwnedWindowDC owner = OwnedDCOf(Handle());
+    if (!owner) return;
+    HDC dc = owner.Get();
     if (Final || FAnimation == hatNone) {
         BitBlt(dc, 0, 0, width, height, FDrawBuffer->Canvas()->Handle(), 0, 0, SRCCOPY);
     } else if (FAnimation == hatFade) {
         BitBlt(FTarget->Canvas()->Handle(), 0, 0, width, height, FBackground->Canvas()->Handle(), 0,
                0, SRCCOPY);
         AlphaBlendRect(FDrawBuffer->Canvas()->Handle(), FTarget->Canvas()->Handle(),
-                       {0, 0, width, height}, {0, 0}, bmConstantAlpha, MulDiv(Step, 256, 255), 0);
+                       {0, 0, width, height}, {0, 0}, blendConstant, MulDiv(Step, 256, 255), 0);
         BitBlt(dc, 0, 0, width, height, FTarget->Canvas()->Handle(), 0, 0, SRCCOPY);
     } else {
         BitBlt(dc, 0, 0, width, Step, FDrawBuffer->Canvas()->Handle(), 0, height - Step, SRCCOPY);
         BitBlt(dc, 0, Step, width, height - Step, FBackground->Canvas()->Handle(), 0, Step,
                SRCCOPY);
     }
-    ReleaseDC(Handle(), dc);
 }
 
 void TVirtualTreeHintWindow::Paint() {

@@ -117,6 +117,7 @@ PVirtualNode TBaseVirtualTree::AddChild(PVirtualNode Parent, void* UserData) {
         FViewSink->UpdateScrollBars(true);
     }
     StoreInitialUserData(result, UserData);
+    CheckInvariantsAfterChange();
     return result;
 }
 
@@ -140,6 +141,7 @@ PVirtualNode TBaseVirtualTree::InsertNode(PVirtualNode Node, TVTNodeAttachMode M
     }
     NotifyStructureChange(result, crNodeAdded);
     StoreInitialUserData(result, UserData);
+    CheckInvariantsAfterChange();
     return result;
 }
 
@@ -290,6 +292,7 @@ void TBaseVirtualTree::DeleteNode(PVirtualNode Node, bool Reindex) {
     DoFreeNode(Node);
     if (parentClearing) return;
     UpdateAllChildrenHiddenFlag(parent);
+    CheckInvariantsAfterChange(); // not while a parent's children go: that is one change
     InvalidatePositionCache();
     if (FUpdateCount > 0) return;
     RequestCacheValidation();

@@ -5,6 +5,27 @@
 // Visible counting: a node is counted in VisibleCount when it is fully visible and neither it
 // nor an ancestor is effectively hidden; CountVisibleDescendants follows the same rule, so
 // every increment has its matching decrement.
+//
+// Invariants, kept by every operation once no update is open (BeginUpdate defers the
+// all-children-hidden flags to EndUpdate) and checked by CheckInvariants (VTNodeStoreCheck.cpp):
+//  1. A node's children form a doubly linked list from FirstChild to LastChild, each with the
+//     node as Parent; ChildCount is its length.
+//  2. Index rises along the siblings: 0, 1, 2 ... except that DeleteNode without reindexing
+//     leaves a gap.
+//  3. TotalCount = 1 + the children's TotalCount, shown or not; the tree's count is the root's
+//     minus 1.
+//  4. TotalHeight = NodeHeight + (only when vsExpanded) the TotalHeight of the effectively
+//     visible children. Kept for the root and for nodes with vsVisible: a change below a node
+//     without vsVisible is not added to it, and it is summed afresh when the node is shown.
+//  5. Effectively hidden: vsHidden without toShowHiddenNodes. Effectively visible: vsVisible
+//     and not effectively hidden. Fully visible: vsVisible, and every ancestor below the root
+//     vsExpanded and vsVisible.
+//  6. VisibleCount counts the nodes that are fully visible and, with every ancestor, not
+//     effectively hidden.
+//  7. vsAllChildrenHidden is set exactly when a node has children and none is effectively
+//     visible, and clear on a node without children that has vsHasChildren. On a node with
+//     neither it is never read: a new leaf leaves it clear, and UpdateAllChildrenHiddenFlag
+//     sets it (the root's flag is not kept at all).
 #include "vtree/VTInternal.h"
 
 #include <cstdlib>
@@ -269,6 +290,7 @@ void TBaseVirtualTree::RecalculateCounters() {
     FVisibleCount = 0;
     RecalculateSubtree(FRoot, true);
     UpdateAllChildrenHiddenFlags();
+    CheckInvariantsAfterChange();
     InvalidatePositionCache();
     if (FUpdateCount == 0) {
         RequestCacheValidation();
@@ -333,6 +355,7 @@ void TBaseVirtualTree::SetHasChildren(PVirtualNode Node, bool Value) {
 
 // The common tail of changes that move rows: cache, scroll bars, repaint.
 void TBaseVirtualTree::AfterStructureChange(PVirtualNode InvalidateFrom) {
+    CheckInvariantsAfterChange();
     InvalidatePositionCache();
     if (FUpdateCount > 0) return;
     RequestCacheValidation();

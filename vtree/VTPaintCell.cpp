@@ -84,9 +84,9 @@ void TVirtualTreeWindow::ClipToCell(TCanvas* Canvas, const TRect& R) {
     HDC dc = Canvas->Handle();
     POINT corners[2] = {{R.left, R.top}, {R.right, R.bottom}};
     LPtoDP(dc, corners, 2);
-    HRGN region = CreateRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y);
-    SelectClipRgn(dc, region);
-    DeleteObject(region);
+    const TOwnedRegion region(
+        CreateRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y));
+    SelectClipRgn(dc, region.Get()); // selects a copy
 }
 
 void TVirtualTreeWindow::PlaceImage(TVTPaintInfo& Info, int Index, int VAlign) {
@@ -193,8 +193,9 @@ void TVirtualTreeWindow::DrawSelectionShape(TVTPaintInfo& Info, const TRect& Inn
         OffsetRect(&blend, -WindowOrgX, 0);
         blend.left = std::max<LONG>(blend.left, 0);
         blend.right = std::min<LONG>(blend.right, MaxWidth);
-        AlphaBlendRect(nullptr, canvas->Handle(), blend, {}, bmConstantAlphaAndColor,
-                       FSelectionBlendFactor, static_cast<int>(ColorToRGB(canvas->Brush()->Color())));
+        AlphaBlendRect(nullptr, canvas->Handle(), blend, {}, blendMasterAndColor,
+                       FSelectionBlendFactor,
+                       static_cast<int>(ColorToRGB(canvas->Brush()->Color())));
         return;
     }
     const int radius = static_cast<int>(FSelectionCurveRadius);
@@ -209,7 +210,7 @@ void TVirtualTreeWindow::DrawSelectionRectangle(TCanvas* Target, int WindowOrgX,
         TRect area;
         if (!IntersectRect(&area, &SelectionRect, &TargetRect)) return;
         OffsetRect(&area, -WindowOrgX, 0);
-        AlphaBlendRect(nullptr, dc, area, {}, bmConstantAlphaAndColor, FSelectionBlendFactor,
+        AlphaBlendRect(nullptr, dc, area, {}, blendMasterAndColor, FSelectionBlendFactor,
                        static_cast<int>(ColorToRGB(FColors->SelectionRectangleBlendColor())));
         Target->Brush()->SetColor(FColors->SelectionRectangleBorderColor());
         Target->FrameRect(SelectionRect);

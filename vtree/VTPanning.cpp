@@ -55,16 +55,15 @@ void RegisterPanningClass() {
 }
 
 // The region of the picture's pixels that are not magenta.
-HRGN OpaqueRegion(TBitmap& Image) {
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
+TOwnedRegion OpaqueRegion(TBitmap& Image) {
+    TOwnedRegion region(CreateRectRgn(0, 0, 0, 0));
     if (!region) RaiseLastOSError(L"CreateRectRgn");
     HDC dc = Image.Canvas()->Handle();
     for (int y = 0; y < Image.Height(); ++y)
         for (int x = 0; x < Image.Width(); ++x) {
             if (GetPixel(dc, x, y) == RGB(255, 0, 255)) continue;
-            HRGN pixel = CreateRectRgn(x, y, x + 1, y + 1);
-            CombineRgn(region, region, pixel, RGN_OR);
-            DeleteObject(pixel);
+            const TOwnedRegion pixel(CreateRectRgn(x, y, x + 1, y + 1));
+            CombineRgn(region.Get(), region.Get(), pixel.Get(), RGN_OR);
         }
     return region;
 }
@@ -222,7 +221,8 @@ void TVirtualTreeWindow::BeginWheelPanning(TPoint Position) {
                                          nullptr);
         if (!FPanningWindow) RaiseLastOSError(L"CreateWindowExW");
         SetWindowLongPtrW(FPanningWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(FPanningImage.get()));
-        SetWindowRgn(FPanningWindow, OpaqueRegion(*FPanningImage), FALSE); // the window owns it now
+        TOwnedRegion region = OpaqueRegion(*FPanningImage);
+        if (SetWindowRgn(FPanningWindow, region.Get(), FALSE)) region.Release(); // the window's now
         ShowWindow(FPanningWindow, SW_SHOWNOACTIVATE);
         if (CanFocus()) SetFocus();
         SetMouseCapture(true);

@@ -17,13 +17,12 @@ int TextHeightOn(HDC DC, TFont* Font) {
     LOGFONTW logFont{};
     if (!GetObjectW(Font->Handle(), sizeof(logFont), &logFont)) RaiseLastOSError(L"GetObjectW");
     logFont.lfHeight = -MulDiv(Font->Size(), GetDeviceCaps(DC, LOGPIXELSY), 72);
-    HFONT font = CreateFontIndirectW(&logFont);
+    const TOwnedFont font(CreateFontIndirectW(&logFont));
     if (!font) RaiseLastOSError(L"CreateFontIndirectW");
-    HGDIOBJ old = SelectObject(DC, font);
+    HGDIOBJ old = SelectObject(DC, font.Get());
     SIZE size{};
     GetTextExtentPoint32W(DC, L"Tj", 2, &size);
     SelectObject(DC, old);
-    DeleteObject(font);
     return size.cy;
 }
 

@@ -1,8 +1,8 @@
 // The process-wide resources of the tree windows, made by the first tree window on the GUI
-// thread and released when the program ends: nine check image lists, the utility list, the
-// splitter cursors, OLE, the 1 ms timer resolution and the reference clipboard format. The
-// lists that follow system colours are rebuilt under one lock, as a colour change may reach
-// one tree while another is being built.
+// thread and released when the program ends: nine image lists (eight of check images and the
+// utility list), the splitter cursors, OLE, the 1 ms timer resolution and the reference
+// clipboard format. The lists that follow system colours are rebuilt under one lock, as a
+// colour change may reach one tree while another is being built.
 #include "vtree/VTResources.h"
 
 #include "framework/SyncObjs.h"
@@ -10,7 +10,7 @@
 #include <mmsystem.h>
 #include <ole2.h>
 
-#include <array>
+#include <initializer_list>
 #include <cstring>
 #include <memory>
 
@@ -18,27 +18,29 @@ namespace {
 
 using TListPtr = std::unique_ptr<TCustomImageList, graphics_detail::TFreeObject>;
 
-struct TRemapped {
-    TCheckImageKind Kind;
-    const wchar_t* Name;
-};
-constexpr TRemapped RemappedStrips[] = {
-    {ckLightCheck, L"VT_CHECK_LIGHT"}, {ckDarkCheck, L"VT_CHECK_DARK"},
-    {ckLightTick, L"VT_TICK_LIGHT"},   {ckDarkTick, L"VT_TICK_DARK"},
-    {ckFlat, L"VT_FLAT"},
-};
-
 struct TUnit {
     bool Initialized = false;
     bool OleWasInitialized = false;
-    UINT Reference = 0;
-    std::array<TListPtr, ckSystemDefault + 1> CheckLists; // ckCustom stays empty
-    TListPtr Utilities;
+    UINT VTReferenceFormat = 0;
+    // The image lists, in the order in which they are made and freed.
+    TListPtr CheckLightList, CheckDarkList, TickLightList, TickDarkList, CheckFlatList, CheckXPList,
+        UtilityList, SystemCheckList, SystemFlatCheckList;
     HCURSOR HeaderSplit = nullptr;
     HCURSOR VertSplit = nullptr;
 
     ~TUnit() { Finalize(); }
     void Finalize() noexcept;
+};
+
+// The lists drawn from strips whose colours follow the system's.
+struct TRemapped {
+    TListPtr TUnit::*List;
+    const wchar_t* Name;
+};
+constexpr TRemapped RemappedStrips[] = {
+    {&TUnit::CheckLightList, L"VT_CHECK_LIGHT"}, {&TUnit::CheckDarkList, L"VT_CHECK_DARK"},
+    {&TUnit::TickLightList, L"VT_TICK_LIGHT"},   {&TUnit::TickDarkList, L"VT_TICK_DARK"},
+    {&TUnit::CheckFlatList, L"VT_FLAT"},
 };
 
 TUnit& Unit() {
@@ -55,8 +57,10 @@ void TUnit::Finalize() noexcept {
     if (!Initialized) return;
     Initialized = false;
     timeEndPeriod(1);
-    for (TListPtr& list : CheckLists) list.reset();
-    Utilities.reset();
+    for (TListPtr* list :
+         {&CheckLightList, &CheckDarkList, &TickLightList, &TickDarkList, &CheckFlatList,
+          &CheckXPList, &UtilityList, &SystemCheckList, &SystemFlatCheckList})
+        list->reset();
     if (HeaderSplit) DestroyCursor(HeaderSplit);
     if (VertSplit) DestroyCursor(VertSplit);
     if (OleWasInitialized) OleUninitialize();
@@ -193,17 +197,17 @@ void InitializeTreeUnit() {
     unit.Initialized = true;
     const HRESULT ole = OleInitialize(nullptr);
     unit.OleWasInitialized = SUCCEEDED(ole);
-    unit.Reference = RegisterClipboardFormatW(L"Virtual Tree Reference");
+    unit.VTReferenceFormat = RegisterClipboardFormatW(L"Virtual Tree Reference");
     for (const TRemapped& strip : RemappedStrips) {
-        unit.CheckLists[strip.Kind] = NewList(16, 16);
-        LoadImageStrip(unit.CheckLists[strip.Kind].get(), strip.Name, true);
+        unit.*strip.List = NewList(16, 16);
+        LoadImageStrip((unit.*strip.List).get(), strip.Name, true);
     }
-    unit.CheckLists[ckXP] = NewList(16, 16);
-    LoadImageStrip(unit.CheckLists[ckXP].get(), L"VT_XP", false);
-    unit.Utilities = NewList(16, 16);
-    LoadImageStrip(unit.Utilities.get(), L"VT_UTILITIES", true);
-    unit.CheckLists[ckSystemDefault] = CreateSystemCheckImages(false, unit.CheckLists[ckDarkCheck].get());
-    unit.CheckLists[ckSystemFlat] = CreateSystemCheckImages(true, unit.CheckLists[ckFlat].get());
+    unit.CheckXPList = NewList(16, 16);
+    LoadImageStrip(unit.CheckXPList.get(), L"VT_XP", false);
+    unit.UtilityList = NewList(16, 16);
+    LoadImageStrip(unit.UtilityList.get(), L"VT_UTILITIES", true);
+    unit.SystemCheckList = CreateSystemCheckImages(false, unit.CheckDarkList.get());
+    unit.SystemFlatCheckList = CreateSystemCheckImages(true, unit.CheckFlatList.get());
     timeBeginPeriod(1);
     unit.HeaderSplit = MakeHeaderSplitCursor();
     unit.VertSplit = MakeVertSplitCursor();
@@ -214,18 +218,30 @@ bool UnitInitialized() noexcept { return Unit().Initialized; }
 void ReloadRemappedLists() {
     if (!UnitInitialized()) return;
     for (const TRemapped& strip : RemappedStrips)
-        LoadImageStrip(Unit().CheckLists[strip.Kind].get(), strip.Name, true);
-    LoadImageStrip(Unit().Utilities.get(), L"VT_UTILITIES", true);
+        LoadImageStrip((Unit().*strip.List).get(), strip.Name, true);
+    LoadImageStrip(Unit().UtilityList.get(), L"VT_UTILITIES", true);
 }
 
 TCustomImageList* CheckImageListFor(TCheckImageKind Kind) {
     InitializeTreeUnit();
-    return Unit().CheckLists[Kind].get();
+    TUnit& unit = Unit();
+    switch (Kind) {
+    case ckLightCheck: return unit.CheckLightList.get();
+    case ckDarkCheck: return unit.CheckDarkList.get();
+    case ckLightTick: return unit.TickLightList.get();
+    case ckDarkTick: return unit.TickDarkList.get();
+    case ckFlat: return unit.CheckFlatList.get();
+    case ckXP: return unit.CheckXPList.get();
+    case ckSystemDefault: return unit.SystemCheckList.get();
+    case ckSystemFlat: return unit.SystemFlatCheckList.get();
+    case ckCustom: break;
+    }
+    return nullptr;
 }
 
 TCustomImageList* UtilityList() {
     InitializeTreeUnit();
-    return Unit().Utilities.get();
+    return Unit().UtilityList.get();
 }
 
 HCURSOR HeaderSplitCursor() {
@@ -240,7 +256,7 @@ HCURSOR VertSplitCursor() {
 
 UINT ReferenceFormat() {
     InitializeTreeUnit();
-    return Unit().Reference;
+    return Unit().VTReferenceFormat;
 }
 
 bool OleInitialized() noexcept { return Unit().OleWasInitialized; }

@@ -121,7 +121,7 @@ bool OleInitialized() noexcept;
 
 // ---- blending ------------------------------------------------------------------------------
 
-enum TBlendMode { bmConstantAlpha, bmPerPixelAlpha, bmMasterAlpha, bmConstantAlphaAndColor };
+enum TVTBlendMode { blendConstant, blendPerPixel, blendMaster, blendMasterAndColor };
 
 // Kernels over rows of 32-bit BGRA pixels, byte-exact to: v = (d * (256 - A) + s * A) >> 8,
 // then v + Bias clamped to 0..255 (the colour kernel has no bias).
@@ -134,8 +134,8 @@ void BlendRowColor(Byte* Destination, int Count, int ConstantAlpha, COLORREF Col
 } // namespace vtree_blend
 
 // Blends R of the source DC's 32-bit DIB onto the destination DC's 32-bit DIB at Target; in
-// bmConstantAlphaAndColor the colour (Bias, a COLORREF) is blended into R of the destination
+// blendMasterAndColor the colour (Bias, a COLORREF) is blended into R of the destination
 // and Source is not used. Both rectangles are clipped to their bitmaps. EAssertionFailed when
 // a DC holds no bitmap or a bitmap that is not 32 bits per pixel.
-void AlphaBlendRect(HDC Source, HDC Destination, const TRect& R, TPoint Target, TBlendMode Mode,
+void AlphaBlendRect(HDC Source, HDC Destination, const TRect& R, TPoint Target, TVTBlendMode Mode,
                     int ConstantAlpha, int Bias);

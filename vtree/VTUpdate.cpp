@@ -41,6 +41,7 @@ void TBaseVirtualTree::EndUpdate() {
             UpdateAllChildrenHiddenFlags();
             DoStateChange({}, {tsUpdateHiddenChildrenNeeded});
         }
+        CheckInvariantsAfterChange();
         DoStateChange({}, {tsUpdating});
         PackSelection();
         InvalidatePositionCache();
@@ -162,6 +163,7 @@ void TBaseVirtualTree::ApplyNodeHeight(PVirtualNode Node, Cardinal Value) {
     const Integer difference = static_cast<Integer>(Value) - Node->NodeHeight;
     Node->NodeHeight = static_cast<Word>(Value);
     PropagateTotalHeight(Node, difference, true);
+    CheckInvariantsAfterChange();
     if (!FullyVisible(Node) || IsEffectivelyHidden(Node)) {
         if (validating && FUpdateCount == 0) RequestCacheValidation();
         return;

@@ -46,10 +46,10 @@ TVirtualTreeStates StatesOf(LPARAM Bits) {
 
 } // namespace
 
-class TValidationWorker {
+class TWorkerThread {
 public:
-    static TValidationWorker& Instance() {
-        static TValidationWorker worker;
+    static TWorkerThread& Instance() {
+        static TWorkerThread worker;
         return worker;
     }
     void Add(TVirtualTreeWindow* Window, HWND Handle) {
@@ -75,7 +75,7 @@ public:
             if (entry.Window == Window) return true;
         return false;
     }
-    ~TValidationWorker() {
+    ~TWorkerThread() {
         {
             std::lock_guard<std::mutex> lock(FLock);
             FTerminating = true;
@@ -165,13 +165,13 @@ void TVirtualTreeWindow::RequestValidation() {
     if (!HandleAllocated() || !FTree->TreeStates().Contains(tsValidationNeeded)) return;
     FStopValidation = false;
     FTree->DoStateChange({}, {tsStopValidation});
-    TValidationWorker::Instance().Add(this, Handle());
+    TWorkerThread::Instance().Add(this, Handle());
 }
 
 void TVirtualTreeWindow::CancelValidation() {
     FStopValidation = true;
     FTree->DoStateChange({tsStopValidation}, {tsUseCache});
-    TValidationWorker& worker = TValidationWorker::Instance();
+    TWorkerThread& worker = TWorkerThread::Instance();
     worker.Remove(this);
     if (!worker.IsCurrent(this)) return;
     while (worker.IsCurrent(this)) {
@@ -187,5 +187,5 @@ void TVirtualTreeWindow::CancelValidation() {
 }
 
 bool TVirtualTreeWindow::ValidationPending() const {
-    return TValidationWorker::Instance().IsQueued(this);
+    return TWorkerThread::Instance().IsQueued(this);
 }

@@ -743,7 +743,7 @@ private:
     void SetHeaderStates(THeaderStates Enter, THeaderStates Leave);
 
     // background validation (VTValidation.cpp)
-    friend class TValidationWorker;
+    friend class TWorkerThread;
     bool BuildCacheReadOnly(TCache& Cache) const;
     void WMValidationState(TMessage& Message);
 

@@ -149,15 +149,9 @@ void TVirtualTreeWindow::WMNCHitTest(TMessage& Message) {
 void TVirtualTreeWindow::WMNCPaint(TMessage& Message) {
     TCustomControl::Dispatch(Message);
     if (!Header()->Options().Contains(hoVisible) || FHeaderRect.Height() <= 0) return;
-    HDC dc = GetWindowDC(Handle());
+    const TOwnedWindowDC dc(GetWindowDC(Handle()), TWindowDCTraits{Handle()});
     if (!dc) return;
-    try {
-        PaintHeader(dc, FHeaderRect, -EffectiveOffsetX());
-    } catch (...) {
-        ReleaseDC(Handle(), dc);
-        throw;
-    }
-    ReleaseDC(Handle(), dc);
+    PaintHeader(dc.Get(), FHeaderRect, -EffectiveOffsetX());
 }
 
 // ---- painting and printing ---------------------------------------------------------------------

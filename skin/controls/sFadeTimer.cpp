@@ -84,10 +84,10 @@ void TsFadeTimer::ShowFrame(TBitmap* Frame) {
                          reinterpret_cast<LPARAM>(Frame)) != 0)
         return;
     HWND wnd = control->Handle();
-    HDC dc = GetDC(wnd);
+    const TOwnedWindowDC dc = OwnedDCOf(wnd);
     if (!dc) return;
-    const int saved = SaveDC(dc);
-    BitBlt(dc, 0, 0, Frame->Width(), Frame->Height(), Frame->Canvas()->Handle(), 0, 0, SRCCOPY);
-    RestoreDC(dc, saved);
-    ReleaseDC(wnd, dc);
+    const int saved = SaveDC(dc.Get());
+    BitBlt(dc.Get(), 0, 0, Frame->Width(), Frame->Height(), Frame->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
+    RestoreDC(dc.Get(), saved);
 }

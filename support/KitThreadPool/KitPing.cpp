@@ -2,41 +2,30 @@
 // moment it is loaded; the table only borrows it, and is emptied before the library goes.
 #include "support/KitThreadPool/KitPing.h"
 
-#include <memory>
-#include <type_traits>
+#include "framework/LibraryBinder.h"
 
 namespace {
 
-struct TLibraryFree {
-    void operator()(HMODULE library) const noexcept { FreeLibrary(library); }
-};
-using TOwnedLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, TLibraryFree>;
-
 // Main thread only (start-up and shut-down).
-TOwnedLibrary Library;
 TKitPingTable Table;
-
-template <class Function>
-void Bind(HMODULE library, Function& function, const char* name) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
+TLibraryBinder Library(L""); // after Table: it clears the table's functions when it goes
 
 void Load() {
     Table = {};
-    Library.reset(LoadLibraryW(KitPingBinder().LibraryName.c_str()));
-    if (!Library) {
-        Table.LoadError = GetLastError();
+    Library.SetLibraryName(KitPingBinder().LibraryName);
+    if (!Library.Load()) {
+        Table.LoadError = Library.LoadError();
         return;
     }
-    Table.Library = Library.get();
-    Bind(Table.Library, Table.IcmpCreateFile, "IcmpCreateFile");
-    Bind(Table.Library, Table.IcmpCloseHandle, "IcmpCloseHandle");
-    Bind(Table.Library, Table.IcmpSendEcho, "IcmpSendEcho");
+    Table.Library = Library.Module();
+    Library.Bind(Table.IcmpCreateFile, "IcmpCreateFile");
+    Library.Bind(Table.IcmpCloseHandle, "IcmpCloseHandle");
+    Library.Bind(Table.IcmpSendEcho, "IcmpSendEcho");
 }
 
 void Unload() noexcept {
+    Library.Unload();
     Table = {};
-    Library.reset();
 }
 
 } // namespace

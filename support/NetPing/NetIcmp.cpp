@@ -47,24 +47,24 @@ static bool Bind(HMODULE library, const char* name, Function& function) {
 }
 
 void TICMP::LoadLibraryFunctions() {
-    hICMPdll = LoadLibraryW(IcmpBinder().LibraryName.c_str());
+    hICMPdll.Reset(LoadLibraryW(IcmpBinder().LibraryName.c_str()));
     if (!hICMPdll) throw TICMPException(L"Unable to register icmp.dll");
-    const bool bound = Bind(hICMPdll, "IcmpCreateFile", IcmpCreateFile) &&
-                       Bind(hICMPdll, "IcmpCloseHandle", IcmpCloseHandle) &&
-                       Bind(hICMPdll, "IcmpSendEcho", IcmpSendEcho);
+    const bool bound = Bind(hICMPdll.Get(), "IcmpCreateFile", IcmpCreateFile) &&
+                       Bind(hICMPdll.Get(), "IcmpCloseHandle", IcmpCloseHandle) &&
+                       Bind(hICMPdll.Get(), "IcmpSendEcho", IcmpSendEcho);
     if (!bound) throw TICMPException(L"Error loading dll functions");
 }
 
 void TICMP::OpenIcmpHandle() {
-    hICMP = IcmpCreateFile();
-    if (hICMP == INVALID_HANDLE_VALUE) throw TICMPException(L"Unable to get ping handle");
+    TIcmpHandleTraits traits;
+    traits.CloseFunction = IcmpCloseHandle;
+    hICMP.Reset(IcmpCreateFile(), traits);
+    if (!hICMP) throw TICMPException(L"Unable to get ping handle");
 }
 
 void TICMP::Close() noexcept {
-    if (hICMP != INVALID_HANDLE_VALUE) IcmpCloseHandle(hICMP);
-    hICMP = INVALID_HANDLE_VALUE;
-    if (hICMPdll) FreeLibrary(hICMPdll);
-    hICMPdll = nullptr;
+    hICMP.Reset();
+    hICMPdll.Reset();
     if (FWinsockStarted) WSACleanup();
     FWinsockStarted = false;
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "framework/Events.h"
+#include "framework/Handles.h"
 #include "framework/Objects.h"
 
 #include <winsock2.h>
@@ -83,7 +84,7 @@ public:
     UnicodeString GetErrorString() const { return IcmpErrorString(FLastError); }
     const UnicodeString& HostName() const noexcept { return FHostName; }
     const UnicodeString& HostIP() const noexcept { return FHostIP; }
-    HMODULE ICMPDLLHandle() const noexcept { return hICMPdll; }
+    HMODULE ICMPDLLHandle() const noexcept { return hICMPdll.Get(); }
 
     // Sends one echo request and waits for the answer: the number of replies, 0 on failure
     // (LastError then tells why). Never raises for network conditions.
@@ -101,6 +102,11 @@ public:
 private:
     using TIcmpCreateFile = HANDLE(WINAPI*)();
     using TIcmpCloseHandle = BOOL(WINAPI*)(HANDLE);
+    // The ICMP handle is closed by the IcmpCloseHandle bound from the library that made it.
+    struct TIcmpHandleTraits : TKernelHandleTraits {
+        TIcmpCloseHandle CloseFunction = nullptr;
+        void Close(HANDLE handle) const noexcept { CloseFunction(handle); }
+    };
     using TIcmpSendEcho = DWORD(WINAPI*)(HANDLE, ULONG, void*, WORD, void*, void*, DWORD, DWORD);
 
     void StartWinsock();
@@ -114,11 +120,12 @@ private:
 
     bool FWinsockStarted = false;
     // The helper library and its functions; loaded by the constructor, released by Close.
-    HMODULE hICMPdll = nullptr;
+    // Declared before the handle, which must be closed while the library is loaded.
+    TOwnedLibrary hICMPdll;
     TIcmpCreateFile IcmpCreateFile = nullptr;
     TIcmpCloseHandle IcmpCloseHandle = nullptr;
     TIcmpSendEcho IcmpSendEcho = nullptr;
-    HANDLE hICMP = INVALID_HANDLE_VALUE;
+    TOwnedHandle<TIcmpHandleTraits> hICMP;
 
     UnicodeString FAddress;
     Cardinal FIPAddress = INADDR_NONE;

@@ -86,10 +86,9 @@ Integer TICMP::Ping() {
 Integer TICMP::SendEcho() {
     TIPOptionInformation options{static_cast<Byte>(FTTL), 0, static_cast<Byte>(FFlags), 0, nullptr};
     SetLastError(0);
-    const DWORD replies = IcmpSendEcho(hICMP, FIPAddress, FPayload.data(),
-                                       static_cast<WORD>(FPayload.size()), &options,
-                                       FReplyBuffer.data(), static_cast<DWORD>(FReplyBuffer.size()),
-                                       static_cast<DWORD>(FTimeOut));
+    const DWORD replies = IcmpSendEcho(
+        hICMP.Get(), FIPAddress, FPayload.data(), static_cast<WORD>(FPayload.size()), &options,
+        FReplyBuffer.data(), static_cast<DWORD>(FReplyBuffer.size()), static_cast<DWORD>(FTimeOut));
     const DWORD error = GetLastError();
     std::memcpy(&FReply, FReplyBuffer.data(), sizeof(FReply));
     FLastError = static_cast<Integer>(replies > 0 ? FReply.Status : error);

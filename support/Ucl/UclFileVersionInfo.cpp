@@ -18,18 +18,12 @@ std::vector<Byte> ReadVersionBlock(const UnicodeString& fileName) {
     return block;
 }
 
-// Owns a library loaded by name.
-struct TLoadedLibrary {
-    HMODULE Handle;
-    ~TLoadedLibrary() { if (Handle) FreeLibrary(Handle); }
-};
-
 UnicodeString ProcessImageName(HANDLE process) {
-    TLoadedLibrary psapi{LoadLibraryW(L"Psapi.dll")};
-    if (!psapi.Handle) throw EUclError(L"Library not found: Psapi.dll");
+    const TOwnedLibrary psapi(LoadLibraryW(L"Psapi.dll"));
+    if (!psapi) throw EUclError(L"Library not found: Psapi.dll");
     using TGetModuleFileNameExW = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
     const auto getName = reinterpret_cast<TGetModuleFileNameExW>(
-        reinterpret_cast<void*>(GetProcAddress(psapi.Handle, "GetModuleFileNameExW")));
+        reinterpret_cast<void*>(GetProcAddress(psapi.Get(), "GetModuleFileNameExW")));
     if (!getName) throw EUclError(L"Function not found: Psapi.dll.GetModuleFileNameEx");
     wchar_t name[301] = {};
     const DWORD length = getName(process, nullptr, name, 301);

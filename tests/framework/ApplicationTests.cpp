@@ -136,11 +136,66 @@ TEST_F(ApplicationTest, HandleExceptionPassesEachKindToOnException) {
     }
 }
 
-TEST_F(ApplicationTest, ABoundaryOnTheGuiThreadReportsAtOnce) {
+TEST_F(ApplicationTest, ABoundaryOnTheGuiThreadReportsFromTheMessageLoop) {
     GuardBoundary([] { throw EConvertError(L"in a callback"); });
+    EXPECT_TRUE(Recorder.Handled.empty()); // not from inside the callback
+
+    App.ProcessMessages();
     ASSERT_EQ(Recorder.Handled.size(), 1u);
     EXPECT_EQ(Recorder.Handled[0].Message, L"in a callback");
     EXPECT_EQ(Recorder.Handled[0].Sender, &App);
+}
+
+namespace {
+
+// A window whose handler fails; the test notes when the window procedure has returned, and the
+// exception handler notes what it saw.
+class TFailingWindow {
+public:
+    TFailingWindow() : FWindow(TWndMethod(this, &TFailingWindow::WndProc)) {}
+    HWND Handle() const { return FWindow.Handle(); }
+    bool Returned = false;
+    std::vector<bool> ReturnedWhenHandled;
+
+    void OnException(TObject*, const Exception&) { ReturnedWhenHandled.push_back(Returned); }
+
+private:
+    void WndProc(TMessage& message) {
+        if (message.Msg == WM_USER) throw EConvertError(L"half-way through");
+        DefaultHandler(message, Handle());
+    }
+    THiddenWindow FWindow;
+};
+
+} // namespace
+
+TEST_F(ApplicationTest, AnExceptionInAWindowProcedureIsHandledAfterTheProcedureReturned) {
+    TFailingWindow window;
+    App.OnException = TExceptionEvent(&window, &TFailingWindow::OnException);
+    SendMessageW(window.Handle(), WM_USER, 0, 0);
+    window.Returned = true;
+    EXPECT_TRUE(window.ReturnedWhenHandled.empty());
+
+    App.ProcessMessages();
+    EXPECT_EQ(window.ReturnedWhenHandled, std::vector<bool>{true});
+}
+
+// The handler runs from the loop; one that fails itself loses that exception rather than
+// queueing it again for ever.
+TEST_F(ApplicationTest, AFailingExceptionHandlerDoesNotRequeue) {
+    struct TThrowingHandler {
+        int Calls = 0;
+        void OnException(TObject*, const Exception&) {
+            ++Calls;
+            throw EConvertError(L"the handler failed too");
+        }
+    } handler;
+    App.OnException = TExceptionEvent(&handler, &TThrowingHandler::OnException);
+    GuardBoundary([] { throw EConvertError(L"first"); });
+    App.ProcessMessages();
+    EXPECT_EQ(handler.Calls, 1);
+    MSG msg;
+    EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
 }
 
 TEST_F(ApplicationTest, AnExceptionFromAnotherThreadIsHandledOnTheGuiThread) {
@@ -176,6 +231,7 @@ TEST(Application, IsTheBoundarySinkWhileItLives) {
         TExceptionRecorder recorder;
         app.OnException = TExceptionEvent(&recorder, &TExceptionRecorder::OnException);
         GuardBoundary([] { throw EConvertError(L"inside"); });
+        app.ProcessMessages();
         EXPECT_EQ(recorder.Handled.size(), 1u);
     }
     GuardBoundary([] { throw EConvertError(L"after"); });

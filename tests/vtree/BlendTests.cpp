@@ -67,7 +67,7 @@ TEST(VTBlend, AlphaBlendRectClipsRectangleAndTargetToBothBitmaps) {
     Filled(&target, clBlack);
     // Reaches past every edge of both bitmaps: only source (0, 0) onto target (3, 3) remains.
     AlphaBlendRect(source.Canvas()->Handle(), target.Canvas()->Handle(), {-2, -2, 6, 6}, {1, 1},
-                   bmConstantAlpha, 255, 0);
+                   blendConstant, 255, 0);
     EXPECT_EQ(Pixel(target, 3, 3), MakeColor(254, 254, 254));
     EXPECT_EQ(Pixel(target, 2, 2), clBlack);
     EXPECT_EQ(Pixel(target, 3, 0), clBlack);
@@ -77,8 +77,8 @@ TEST(VTBlend, AlphaBlendRectClipsRectangleAndTargetToBothBitmaps) {
 TEST(VTBlend, ColourModeAddressesTheTopRowOfABottomUpBitmap) {
     TBitmap target(3, 3, pf32bit);
     Filled(&target, clWhite);
-    AlphaBlendRect(nullptr, target.Canvas()->Handle(), {0, 0, 10, 1}, {}, bmConstantAlphaAndColor,
-                   128, static_cast<int>(RGB(255, 0, 0)));
+    AlphaBlendRect(nullptr, target.Canvas()->Handle(), {0, 0, 10, 1}, {}, blendMasterAndColor, 128,
+                   static_cast<int>(RGB(255, 0, 0)));
     EXPECT_EQ(Pixel(target, 0, 0), MakeColor(255, 127, 127));
     EXPECT_EQ(Pixel(target, 2, 0), MakeColor(255, 127, 127));
     EXPECT_EQ(Pixel(target, 0, 1), clWhite);
@@ -88,8 +88,8 @@ TEST(VTBlend, BitmapsThatAreNot32BitAreRefused) {
     TBitmap target(3, 3, pf24bit);
     Filled(&target, clWhite);
     try {
-        AlphaBlendRect(nullptr, target.Canvas()->Handle(), {0, 0, 1, 1}, {},
-                       bmConstantAlphaAndColor, 128, 0);
+        AlphaBlendRect(nullptr, target.Canvas()->Handle(), {0, 0, 1, 1}, {}, blendMasterAndColor,
+                       128, 0);
         FAIL() << "no exception";
     } catch (const EAssertionFailed& error) {
         EXPECT_EQ(error.Message(), L"Alpha blending error: bitmap must use 32 bpp. (VirtualTrees)");

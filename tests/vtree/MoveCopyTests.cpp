@@ -41,9 +41,9 @@ struct TMoves {
         Allowed = AllowCopy;
     }
     void Attach(TBaseVirtualTree& Tree) {
-        Tree.OnNodeMoved = TVTChangeEvent(this, &TMoves::NodeMoved);
-        Tree.OnNodeCopied = TVTChangeEvent(this, &TMoves::NodeCopied);
-        Tree.OnNodeCopying = TVTNodeMovingEvent(this, &TMoves::NodeCopying);
+        Tree.OnNodeMoved = TVTNodeMovedEvent(this, &TMoves::NodeMoved);
+        Tree.OnNodeCopied = TVTNodeCopiedEvent(this, &TMoves::NodeCopied);
+        Tree.OnNodeCopying = TVTNodeCopyingEvent(this, &TMoves::NodeCopying);
     }
     static void Detach(TBaseVirtualTree& Tree) {
         Tree.OnNodeMoved = {};

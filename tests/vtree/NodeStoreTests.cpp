@@ -61,6 +61,7 @@ TEST(NodeStore, CountersFollowEveryKindOfChangeLikeARecount) {
         case 7: if (target) tree->SetNodeHeight(target, 5 + random() % 30); break;
         case 8: if (random() % 20 == 0) tree->Clear(); break;
         }
+        ASSERT_NO_THROW(tree->CheckInvariants()) << "step " << step;
         const TCounts expected = Recount(*tree);
         ASSERT_EQ(tree->TotalCount(), expected.Total) << "step " << step;
         ASSERT_EQ(tree->VisibleCount(), expected.Visible) << "step " << step;
@@ -74,6 +75,60 @@ TEST(NodeStore, RecountNoticesABrokenCounter) {
     tree->AddChild(tree->AddChild(nullptr));
     tree->RootNode()->FirstChild->States.Include(vsExpanded);
     EXPECT_NE(Recount(*tree).Visible, tree->VisibleCount());
+}
+
+// Each invariant broken behind the tree's back is named by CheckInvariants, which the intact
+// tree passes; the damage is mended before the tree goes.
+TEST(NodeStore, CheckInvariantsNamesEachBrokenInvariant) {
+    struct TNodes {
+        PVirtualNode Root, P, C, Q; // P holds C and is collapsed; Q is P's next sibling
+    };
+    struct TCase {
+        const char* Name;
+        int Invariant;
+        void (*Damage)(const TNodes& N, int Sign);
+    };
+    const TCase cases[] = {
+        {"a child count", 1, [](const TNodes& N, int Sign) { N.P->ChildCount += Sign; }},
+        {"an index", 2, [](const TNodes& N, int Sign) { N.Q->Index -= Sign; }},
+        {"a total count", 3, [](const TNodes& N, int Sign) { N.C->TotalCount += Sign; }},
+        {"a total height", 4, [](const TNodes& N, int Sign) { N.Q->TotalHeight += Sign; }},
+        {"the visible count", 6,
+         [](const TNodes& N, int Sign) {
+             // Expanded with every height that follows from it, but not counted.
+             if (Sign > 0)
+                 N.P->States.Include(vsExpanded);
+             else
+                 N.P->States.Exclude(vsExpanded);
+             N.P->TotalHeight += Sign * N.C->TotalHeight;
+             N.Root->TotalHeight += Sign * N.C->TotalHeight;
+         }},
+        {"an all-children-hidden flag", 7,
+         [](const TNodes& N, int Sign) {
+             if (Sign > 0)
+                 N.P->States.Include(vsAllChildrenHidden);
+             else
+                 N.P->States.Exclude(vsAllChildrenHidden);
+         }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        auto tree = MakeTree();
+        TNodes nodes{tree->RootNode(), tree->AddChild(nullptr), nullptr, nullptr};
+        nodes.C = tree->AddChild(nodes.P);
+        nodes.Q = tree->AddChild(nullptr);
+        ASSERT_NO_THROW(tree->CheckInvariants());
+        c.Damage(nodes, 1);
+        try {
+            tree->CheckInvariants();
+            ADD_FAILURE() << "the damage went unnoticed";
+        } catch (const EAssertionFailed& e) {
+            const UnicodeString named = L"invariant " + std::to_wstring(c.Invariant) + L" ";
+            EXPECT_NE(e.Message().find(named), UnicodeString::npos) << Narrow(e.Message());
+        }
+        c.Damage(nodes, -1);
+        EXPECT_NO_THROW(tree->CheckInvariants());
+    }
 }
 
 TEST(NodeStore, CountersAfterAddInsertDeleteToggleAndClear) {
