@@ -7,6 +7,7 @@
 #include "framework/Conversions.h"
 #include "framework/TextEncoding.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -15,6 +16,34 @@ namespace {
 void CheckTextSize(int Value, TDataSet* DataSet) {
     if (Value < 0) DatabaseError(L"Invalid field size", DataSet);
 }
+
+// ANSI text to UTF-16: ASCII (the common case, and the same in every ANSI code page) widens
+// directly; anything else goes through the code page.
+UnicodeString AnsiText(const char* text, std::size_t length) {
+    UnicodeString result(length, L'\0');
+    for (std::size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80) return AnsiToUnicode(AnsiString(text, length));
+        result[i] = wchar_t(text[i]);
+    }
+    return result;
+}
+
+// A field buffer on the stack for the usual sizes, on the heap beyond.
+template <class Char>
+class TTextBuffer {
+public:
+    explicit TTextBuffer(std::size_t count) : FHeap(count > Small ? count : 0) {
+        FData = count > Small ? FHeap.data() : FLocal;
+        std::fill(FData, FData + count, Char(0));
+    }
+    Char* Data() { return FData; }
+
+private:
+    static constexpr std::size_t Small = 256;
+    Char FLocal[Small];
+    std::vector<Char> FHeap;
+    Char* FData;
+};
 
 } // namespace
 
@@ -26,11 +55,13 @@ TStringField::TStringField(TComponent* AOwner) : TField(AOwner) {
 void TStringField::CheckSize(int Value) { CheckTextSize(Value, DataSet()); }
 
 UnicodeString TStringField::GetAsString() const {
-    std::vector<char> buffer(std::size_t(DataSize()), '\0');
-    if (!GetData(buffer.data())) return {};
-    AnsiString text(buffer.data(), strnlen(buffer.data(), buffer.size()));
-    if (FFixedChar) text.erase(text.find_last_not_of(' ') + 1);
-    return AnsiToUnicode(text);
+    const std::size_t size = std::size_t(DataSize());
+    TTextBuffer<char> buffer(size);
+    if (!GetData(buffer.Data())) return {};
+    std::size_t length = strnlen(buffer.Data(), size);
+    if (FFixedChar)
+        while (length > 0 && buffer.Data()[length - 1] == ' ') --length;
+    return AnsiText(buffer.Data(), length);
 }
 
 void TStringField::SetAsStringValue(const UnicodeString& Value) {
@@ -56,9 +87,10 @@ TWideStringField::TWideStringField(TComponent* AOwner) : TField(AOwner) {
 void TWideStringField::CheckSize(int Value) { CheckTextSize(Value, DataSet()); }
 
 UnicodeString TWideStringField::GetAsString() const {
-    std::vector<wchar_t> buffer(std::size_t(Size()) + 1, L'\0');
-    if (!GetData(buffer.data())) return {};
-    UnicodeString text(buffer.data(), wcsnlen(buffer.data(), buffer.size()));
+    const std::size_t size = std::size_t(Size()) + 1;
+    TTextBuffer<wchar_t> buffer(size);
+    if (!GetData(buffer.Data())) return {};
+    UnicodeString text(buffer.Data(), wcsnlen(buffer.Data(), size));
     if (FFixedChar) text.erase(text.find_last_not_of(L' ') + 1);
     return text;
 }
