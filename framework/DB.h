@@ -406,7 +406,7 @@ public:
     // True when a record can be changed (GetCanModify).
     bool CanModify() { return GetCanModify(); }
     bool Modified() const noexcept { return FModified; }
-    bool IsEmpty() const noexcept { return FActiveRecord >= FRecordCount && FRecordCount == 0; }
+    bool IsEmpty() const noexcept { return FRecordCount == 0; }
 
     // ---- fields
     TFields* Fields() const noexcept { return FFields; }

@@ -274,3 +274,36 @@ TEST_F(DataSetFields, PersistentFieldsMustMatchTheirDefinitions) {
     twin->SetFieldName(L"id");
     EXPECT_THROW(twin->SetDataSet(DS), EDatabaseError); // a second field of the same name
 }
+
+TEST_F(DataSetFields, BlobFieldsGoThroughTheBlobStream) {
+    DS->FieldDefs()->Add(L"Notes", ftMemo);
+    DS->FieldDefs()->Add(L"Wide", ftWideMemo);
+    DS->FieldDefs()->Add(L"Data", ftBlob);
+    Fill(1);
+    auto* notes = static_cast<TBlobField*>(DS->FieldByName(L"Notes"));
+    TField* wide = DS->FieldByName(L"Wide");
+    auto* data = static_cast<TBlobField*>(DS->FieldByName(L"Data"));
+    EXPECT_TRUE(notes->IsBlob());
+    EXPECT_EQ(notes->DataSize(), 0);
+    EXPECT_TRUE(notes->IsNull());
+    EXPECT_THROW(notes->SetAsString(L"outside an edit"), EDatabaseError);
+    DS->Edit();
+    notes->SetAsString(L"line one\r\nline two");
+    wide->SetAsString(L"\u4E2D\u6587 text");
+    data->SetAsBytes({0, 1, 2, 0, 255});
+    EXPECT_TRUE(data->Modified());
+    DS->Post();
+    DS->First();
+    EXPECT_EQ(notes->AsString(), L"line one\r\nline two");
+    EXPECT_EQ(VarType(notes->Value()), varUString);
+    EXPECT_EQ(UnicodeToUtf8(wide->AsString()), UnicodeToUtf8(L"\u4E2D\u6587 text"));
+    EXPECT_EQ(data->AsBytes(), (std::vector<Byte>{0, 1, 2, 0, 255}));
+    const Variant bytes = data->Value();
+    EXPECT_EQ(VarType(bytes), varArray | varByte);
+    EXPECT_EQ(VarArrayHighBound(bytes, 1), 4);
+    DS->Edit();
+    data->Clear();
+    DS->Post();
+    EXPECT_TRUE(data->IsNull());
+    EXPECT_TRUE(data->AsBytes().empty());
+}

@@ -5,6 +5,10 @@
 // information (row id as the 4-byte bookmark, bookmark flag). Rows are never reordered except
 // by inserting and deleting; ids are never reused.
 //
+// Blobs: a blob field's slot holds an index into a pool of byte strings; CreateBlobStream gives a
+// memory stream with the value, and a stream opened for writing stores its bytes as a new pool
+// entry when it is freed.
+//
 // Filtering: when Filtered, OnFilterRecord judges each row in the dsFilter state (data fields
 // only). Master/detail: a detail follows a master source through a TDetailDataLink and shows
 // the rows whose DetailFields equal the master's MasterFields.
@@ -19,6 +23,17 @@
 #include <vector>
 
 class TVectorDataSet;
+
+class TVectorBlobStream : public TMemoryStream {
+public:
+    TVectorBlobStream(TVectorDataSet* DataSet, TField* Field, TBlobStreamMode Mode);
+    void BeforeDestruction() override;
+
+private:
+    TVectorDataSet* FDataSet;
+    TField* FField;
+    TBlobStreamMode FMode;
+};
 
 class TVectorMasterLink : public TDetailDataLink {
 public:
@@ -71,7 +86,24 @@ public:
         if (Active()) First();
     }
 
-    void SetBufferCountForTest(int Value) { SetBufferCount(Value); }
+    TStream* CreateBlobStream(TField* Field, TBlobStreamMode Mode) override {
+        if (Mode != bmRead && State() != dsEdit && State() != dsInsert)
+            DatabaseError(L"Dataset not in edit or insert mode", this);
+        return Construct<TVectorBlobStream>(this, Field, Mode);
+    }
+    // The blob's bytes in the current record (empty for null).
+    std::vector<Byte> BlobBytes(TField* Field) {
+        Integer handle;
+        return ReadBlobHandle(Field, handle) ? FBlobs[std::size_t(handle)] : std::vector<Byte>{};
+    }
+    void StoreBlob(TField* Field, std::vector<Byte> Bytes) {
+        Byte* slot = const_cast<Byte*>(CurrentRecord()) + FOffsets[std::size_t(Field->FieldNo() - 1)];
+        const Integer handle = Integer(FBlobs.size());
+        FBlobs.push_back(std::move(Bytes));
+        slot[0] = 1;
+        std::memcpy(slot + 1, &handle, 4);
+        DataEvent(deFieldChange, NativeInt(Field));
+    }
     using TDataSet::BookmarkValid;
 
     bool BookmarkValid(const TBookmark& Bookmark) override {
@@ -277,6 +309,14 @@ protected:
     using TDataSet::SetFieldData;
 
 private:
+    bool ReadBlobHandle(TField* Field, Integer& Handle) {
+        const Byte* record = CurrentRecord();
+        if (!record) return false;
+        const Byte* slot = record + FOffsets[std::size_t(Field->FieldNo() - 1)];
+        if (!slot[0]) return false;
+        std::memcpy(&Handle, slot + 1, 4);
+        return true;
+    }
     static Integer IdOf(const Byte* Bookmark) {
         Integer id;
         std::memcpy(&id, Bookmark, 4);
@@ -360,6 +400,7 @@ private:
     }
 
     std::vector<TRow> FRows;
+    std::vector<std::vector<Byte>> FBlobs;
     std::vector<int> FOffsets;
     std::vector<Byte> FOldRow;
     std::unordered_map<Integer, int> FIndexOfId;
@@ -373,6 +414,25 @@ private:
     int FCursor = -1;
     bool FOpen = false;
 };
+
+inline TVectorBlobStream::TVectorBlobStream(TVectorDataSet* DataSet, TField* Field,
+                                            TBlobStreamMode Mode)
+    : FDataSet(DataSet), FField(Field), FMode(Mode) {
+    if (Mode == bmWrite) return;
+    const std::vector<Byte> bytes = DataSet->BlobBytes(Field);
+    if (!bytes.empty()) WriteBuffer(bytes.data(), NativeInt(bytes.size()));
+    SetPosition(0);
+}
+
+inline void TVectorBlobStream::BeforeDestruction() {
+    if (FMode != bmRead) {
+        std::vector<Byte> bytes(static_cast<std::size_t>(Size()));
+        SetPosition(0);
+        if (!bytes.empty()) ReadBuffer(bytes.data(), NativeInt(bytes.size()));
+        FDataSet->StoreBlob(FField, std::move(bytes));
+    }
+    TMemoryStream::BeforeDestruction();
+}
 
 inline TDataSet* TVectorMasterLink::GetDetailDataSet() { return FDetail; }
 inline void TVectorMasterLink::ActiveChanged() { FDetail->MasterChanged(); }
