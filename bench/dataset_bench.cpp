@@ -88,8 +88,7 @@ int Navigate(TVectorDataSet* dataSet) {
 }
 
 // The time of a scan that reads one field only.
-template <class Read>
-double ScanOneField(TVectorDataSet* dataSet, const wchar_t* name, Read read) {
+template <class Read> double ScanOneField(TVectorDataSet* dataSet, const wchar_t* name, Read read) {
     TField* field = dataSet->FieldByName(name);
     double sink = 0;
     const double seconds = BestSeconds(3, [&] {
@@ -129,12 +128,13 @@ int main() {
                 "reads %.0f%%\n",
                 warmOurs / warmBaseline, 100 * navigation / warmOurs,
                 100 * (warmOurs - navigation) / warmOurs);
-    std::printf("navigation with one field read, per field type (s): Integer %.3f, Float %.3f, "
-                "String %.3f, DateTime %.3f; navigation alone %.3f\n",
-                ScanOneField(dataSet, L"ID", [](TField* f) { return double(f->AsInteger()); }),
-                ScanOneField(dataSet, L"Amount", [](TField* f) { return f->AsFloat(); }),
-                ScanOneField(dataSet, L"Name", [](TField* f) { return double(f->AsString().size()); }),
-                ScanOneField(dataSet, L"At", [](TField* f) { return f->AsDateTime(); }), navigation);
+    std::printf(
+        "navigation with one field read, per field type (s): Integer %.3f, Float %.3f, "
+        "String %.3f, DateTime %.3f; navigation alone %.3f\n",
+        ScanOneField(dataSet, L"ID", [](TField* f) { return double(f->AsInteger()); }),
+        ScanOneField(dataSet, L"Amount", [](TField* f) { return f->AsFloat(); }),
+        ScanOneField(dataSet, L"Name", [](TField* f) { return double(f->AsString().size()); }),
+        ScanOneField(dataSet, L"At", [](TField* f) { return f->AsDateTime(); }), navigation);
     dataSet->Free();
     return 0;
 }

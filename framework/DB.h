@@ -182,7 +182,8 @@ public:
 // ---- Fields ------------------------------------------------------------------------------------
 
 using TFieldNotifyEvent = TMethodEvent<void(TField* Sender)>;
-using TFieldGetTextEvent = TMethodEvent<void(TField* Sender, UnicodeString& Text, bool DisplayText)>;
+using TFieldGetTextEvent =
+    TMethodEvent<void(TField* Sender, UnicodeString& Text, bool DisplayText)>;
 using TFieldSetTextEvent = TMethodEvent<void(TField* Sender, const UnicodeString& Text)>;
 
 class TField : public TComponent {
@@ -411,7 +412,9 @@ public:
     // ---- fields
     TFields* Fields() const noexcept { return FFields; }
     int FieldCount() const noexcept { return FFields->Count(); }
-    TField* FindField(const UnicodeString& FieldName) const { return FFields->FindField(FieldName); }
+    TField* FindField(const UnicodeString& FieldName) const {
+        return FFields->FindField(FieldName);
+    }
     TField* FieldByName(const UnicodeString& FieldName) const;
     TFieldDefs* FieldDefs() const noexcept { return FFieldDefs; }
     // Every definition, children after their parent.
@@ -960,8 +963,7 @@ public:
 
     TParam* Items(int Index) const { return static_cast<TParam*>(TCollection::Items(Index)); }
     TParam* operator[](int Index) const { return Items(Index); }
-    TParam* CreateParam(TFieldType FldType, const UnicodeString& ParamName,
-                        TParamType ParamType);
+    TParam* CreateParam(TFieldType FldType, const UnicodeString& ParamName, TParamType ParamType);
     TParam* AddParameter() { return static_cast<TParam*>(TCollection::Add()); }
     // Case-insensitive; ParamByName raises "Parameter 'X' not found".
     TParam* FindParam(const UnicodeString& Value) const;
@@ -978,8 +980,8 @@ public:
 // ---- Connections -------------------------------------------------------------------------------
 
 using TConnectChangeEvent = TMethodEvent<void(TObject* Sender, bool Connecting)>;
-using TLoginEvent =
-    TMethodEvent<void(TObject* Sender, const UnicodeString& Username, const UnicodeString& Password)>;
+using TLoginEvent = TMethodEvent<void(TObject* Sender, const UnicodeString& Username,
+                                      const UnicodeString& Password)>;
 
 // A connection and the clients that follow it (datasets and others). Connecting runs
 // BeforeConnect, DoConnect, the clients' connect events (true), AfterConnect; disconnecting runs

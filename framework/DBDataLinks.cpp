@@ -46,8 +46,10 @@ void TDataLink::UpdateState() {
 void TDataLink::SetActive(bool Value) {
     if (FActive == Value) return;
     FActive = Value;
-    if (Value) UpdateRange();
-    else FFirstRecord = 0;
+    if (Value)
+        UpdateRange();
+    else
+        FFirstRecord = 0;
     ActiveChanged();
 }
 
@@ -128,9 +130,12 @@ void TDataLink::DataEvent(TDataEvent Event, NativeInt Info) {
     case deLayoutChange: {
         const int firstBefore = FFirstRecord;
         UpdateRange();
-        if (Event == deDataSetChange) DataSetChanged();
-        else if (Event == deDataSetScroll) DataSetScrolled(int(Info) + firstBefore - FFirstRecord);
-        else LayoutChanged();
+        if (Event == deDataSetChange)
+            DataSetChanged();
+        else if (Event == deDataSetScroll)
+            DataSetScrolled(int(Info) + firstBefore - FFirstRecord);
+        else
+            LayoutChanged();
         break;
     }
     case deUpdateRecord: UpdateRecord(); break;
@@ -207,8 +212,7 @@ void TDataSource::AddDataLink(TDataLink* DataLink) {
 }
 
 void TDataSource::RemoveDataLink(TDataLink* DataLink) {
-    FDataLinks.erase(std::remove(FDataLinks.begin(), FDataLinks.end(), DataLink),
-                     FDataLinks.end());
+    FDataLinks.erase(std::remove(FDataLinks.begin(), FDataLinks.end(), DataLink), FDataLinks.end());
     if (FDataSet && FDataSet->Active()) FDataSet->UpdateBufferCount();
 }
 

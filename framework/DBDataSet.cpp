@@ -56,13 +56,15 @@ void TDataSet::BeforeDestruction() {
 }
 
 void TDataSet::CheckActive() const {
-    if (!Active()) DatabaseError(L"Cannot perform this operation on a closed dataset",
-                                 const_cast<TDataSet*>(this));
+    if (!Active())
+        DatabaseError(L"Cannot perform this operation on a closed dataset",
+                      const_cast<TDataSet*>(this));
 }
 
 void TDataSet::CheckInactive() const {
-    if (Active()) DatabaseError(L"Cannot perform this operation on an open dataset",
-                                const_cast<TDataSet*>(this));
+    if (Active())
+        DatabaseError(L"Cannot perform this operation on an open dataset",
+                      const_cast<TDataSet*>(this));
 }
 
 void TDataSet::SetState(TDataSetState Value) {
@@ -125,8 +127,10 @@ void TDataSet::Loaded() {
 }
 
 void TDataSet::OpenCursor(bool InfoQuery) {
-    if (InfoQuery) InternalInitFieldDefs();
-    else DoInternalOpen();
+    if (InfoQuery)
+        InternalInitFieldDefs();
+    else
+        DoInternalOpen();
 }
 
 void TDataSet::DoInternalOpen() {
@@ -153,8 +157,10 @@ void TDataSet::CloseAndFreeBuffers() {
 }
 
 void TDataSet::InitFieldDefs() {
-    if (IsCursorOpen()) InternalInitFieldDefs();
-    else OpenCursor(true);
+    if (IsCursorOpen())
+        InternalInitFieldDefs();
+    else
+        OpenCursor(true);
     FFieldDefs->SetUpdated(true);
 }
 
@@ -212,8 +218,8 @@ void TDataSet::SetFieldValues(const UnicodeString& FieldNames, const Variant& Va
     std::vector<TField*> fields;
     GetFieldList(fields, FieldNames);
     if (fields.size() == 1 && !VarIsArray(Value)) return fields[0]->SetAsVariant(Value);
-    if (!VarIsArray(Value) || VarArrayHighBound(Value, 1) - VarArrayLowBound(Value, 1) + 1 !=
-                                  int(fields.size()))
+    if (!VarIsArray(Value) ||
+        VarArrayHighBound(Value, 1) - VarArrayLowBound(Value, 1) + 1 != int(fields.size()))
         DatabaseError(L"Field value count does not match the field list", this);
     for (std::size_t i = 0; i < fields.size(); ++i)
         fields[i]->SetAsVariant(VarArrayGet(Value, VarArrayLowBound(Value, 1) + int(i)));

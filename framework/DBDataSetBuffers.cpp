@@ -31,8 +31,10 @@ void TDataSet::ActivateBuffers() {
 void TDataSet::MoveBuffer(int CurIndex, int NewIndex) {
     if (CurIndex == NewIndex) return;
     auto first = FBuffers.begin();
-    if (CurIndex < NewIndex) std::rotate(first + CurIndex, first + CurIndex + 1, first + NewIndex + 1);
-    else std::rotate(first + NewIndex, first + CurIndex, first + CurIndex + 1);
+    if (CurIndex < NewIndex)
+        std::rotate(first + CurIndex, first + CurIndex + 1, first + NewIndex + 1);
+    else
+        std::rotate(first + NewIndex, first + CurIndex, first + CurIndex + 1);
 }
 
 void TDataSet::SetBufferCount(int Value) {
@@ -52,8 +54,10 @@ void TDataSet::SetBufferCount(int Value) {
     }
     while (FBuffers.size() < wanted) FBuffers.push_back(AllocRecordBuffer());
     FBufferCount = Value;
-    if (Value == 0) ClearBuffers();
-    else if (FState != dsInactive && IsCursorOpen()) GetNextRecords();
+    if (Value == 0)
+        ClearBuffers();
+    else if (FState != dsInactive && IsCursorOpen())
+        GetNextRecords();
 }
 
 void TDataSet::UpdateBufferCount() {
@@ -87,9 +91,12 @@ bool TDataSet::GetNextRecord() {
         CursorPosChanged();
         return false;
     }
-    if (FRecordCount == 0) ActivateBuffers();
-    else if (FRecordCount < FBufferCount) ++FRecordCount;
-    else MoveBuffer(0, FRecordCount);
+    if (FRecordCount == 0)
+        ActivateBuffers();
+    else if (FRecordCount < FBufferCount)
+        ++FRecordCount;
+    else
+        MoveBuffer(0, FRecordCount);
     FCurrentRecord = FRecordCount - 1;
     return true;
 }
@@ -180,8 +187,10 @@ int TDataSet::MoveBy(int Distance) {
     const int oldRecordCount = FRecordCount;
     int scrolled = 0;
     const auto finish = [&] {
-        if (FRecordCount != oldRecordCount) DataEvent(deDataSetChange, 0);
-        else DataEvent(deDataSetScroll, scrolled);
+        if (FRecordCount != oldRecordCount)
+            DataEvent(deDataSetChange, 0);
+        else
+            DataEvent(deDataSetScroll, scrolled);
     };
     try {
         for (; Distance > 0; --Distance, ++moved) {
@@ -223,8 +232,7 @@ void TDataSet::Resync(TResyncMode Mode) {
     TRecordBuffer spare = FBuffers[std::size_t(FRecordCount)];
     if (Mode.Contains(rmExact)) {
         CursorPosChanged();
-        if (GetRecord(spare, gmCurrent, true) != grOK)
-            DatabaseError(L"Record not found", this);
+        if (GetRecord(spare, gmCurrent, true) != grOK) DatabaseError(L"Record not found", this);
     } else if (GetRecord(spare, gmCurrent, false) != grOK &&
                GetRecord(spare, gmNext, false) != grOK &&
                GetRecord(spare, gmPrior, false) != grOK) {

@@ -14,8 +14,10 @@ void TDataSet::CheckBrowseMode() {
     case dsEdit:
     case dsInsert:
         UpdateRecord();
-        if (FModified) Post();
-        else Cancel();
+        if (FModified)
+            Post();
+        else
+            Cancel();
         break;
     case dsSetKey: Post(); break;
     default: break;
@@ -91,8 +93,10 @@ void TDataSet::Insert() {
     MoveBuffer(FRecordCount, FActiveRecord);
     TRecordBuffer buffer = ActiveBuffer();
     InitRecord(buffer);
-    if (FRecordCount == 0) SetBookmarkFlag(buffer, bfBOF);
-    else if (!current.empty()) SetBookmarkData(buffer, current.data());
+    if (FRecordCount == 0)
+        SetBookmarkFlag(buffer, bfBOF);
+    else if (!current.empty())
+        SetBookmarkData(buffer, current.data());
     if (FRecordCount < FBufferCount) ++FRecordCount;
     CursorPosChanged();
     InternalInsert();
@@ -140,7 +144,8 @@ void TDataSet::Cancel() {
 void TDataSet::Delete() {
     CheckActive();
     if (FState == dsInsert || FState == dsSetKey) return Cancel();
-    if (FRecordCount == 0) DatabaseError(L"Cannot perform this operation on an empty dataset", this);
+    if (FRecordCount == 0)
+        DatabaseError(L"Cannot perform this operation on an empty dataset", this);
     DataEvent(deCheckBrowseMode, 0);
     DoBeforeDelete();
     NotifyBeforeScroll();

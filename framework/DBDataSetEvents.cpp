@@ -89,9 +89,7 @@ void TDataSet::PSSetCommandText(const UnicodeString& CommandText) {
     if (!CommandText.empty()) NotSupported(this);
 }
 
-int TDataSet::PSExecuteStatement(const UnicodeString&, TParams*, TDataSet**) {
-    NotSupported(this);
-}
+int TDataSet::PSExecuteStatement(const UnicodeString&, TParams*, TDataSet**) { NotSupported(this); }
 
 void TDataSet::PSExecute() { NotSupported(this); }
 

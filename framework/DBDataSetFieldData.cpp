@@ -52,8 +52,10 @@ void TDataSet::DataConvert(TField* Field, const void* Source, void* Dest, bool T
         TDateTime value;
         std::memcpy(&value, Source, sizeof value);
         const TTimeStamp stamp = DateTimeToTimeStamp(value);
-        if (type == ftDate) std::memcpy(Dest, &stamp.Date, 4);
-        else if (type == ftTime) std::memcpy(Dest, &stamp.Time, 4);
+        if (type == ftDate)
+            std::memcpy(Dest, &stamp.Date, 4);
+        else if (type == ftTime)
+            std::memcpy(Dest, &stamp.Time, 4);
         else {
             const double msecs = double(stamp.Date) * MSecsPerDay + stamp.Time;
             std::memcpy(Dest, &msecs, 8);
@@ -122,8 +124,10 @@ bool TDataSet::GetCalcFieldData(TField* Field, TRecordBuffer Buffer, void* Data)
 void TDataSet::SetCalcFieldData(TField* Field, TRecordBuffer Buffer, const void* Data) {
     Byte* slot = Buffer + CalcFieldsOffset() + Field->Offset();
     slot[0] = Data ? 1 : 0;
-    if (Data) std::memcpy(slot + 1, Data, std::size_t(Field->DataSize()));
-    else std::memset(slot + 1, 0, std::size_t(Field->DataSize()));
+    if (Data)
+        std::memcpy(slot + 1, Data, std::size_t(Field->DataSize()));
+    else
+        std::memset(slot + 1, 0, std::size_t(Field->DataSize()));
 }
 
 void TDataSet::InitRecord(TRecordBuffer Buffer) {
@@ -133,7 +137,8 @@ void TDataSet::InitRecord(TRecordBuffer Buffer) {
 }
 
 void TDataSet::ClearCalcFields(TRecordBuffer Buffer) {
-    if (FCalcFieldsSize > 0) std::memset(Buffer + CalcFieldsOffset(), 0, std::size_t(FCalcFieldsSize));
+    if (FCalcFieldsSize > 0)
+        std::memset(Buffer + CalcFieldsOffset(), 0, std::size_t(FCalcFieldsSize));
 }
 
 void TDataSet::GetCalcFields(TRecordBuffer Buffer) {
@@ -166,8 +171,8 @@ void TDataSet::CalculateLookupField(TField* Field) {
         for (std::size_t i = 0; i < keys.size(); ++i)
             VarArrayPut(keyValues, keys[i]->Value(), int(i));
     }
-    Field->SetAsVariant(lookup->Lookup(Field->LookupKeyFields(), keyValues,
-                                       Field->LookupResultField()));
+    Field->SetAsVariant(
+        lookup->Lookup(Field->LookupKeyFields(), keyValues, Field->LookupResultField()));
 }
 
 void TDataSet::CalculateFields(TRecordBuffer) {

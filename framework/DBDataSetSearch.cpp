@@ -48,8 +48,7 @@ std::vector<Variant> KeyList(const Variant& values, std::size_t count, TDataSet*
         for (int i = VarArrayLowBound(values, 1); i <= VarArrayHighBound(values, 1); ++i)
             list.push_back(VarArrayGet(values, i));
     }
-    if (list.size() != count)
-        DatabaseError(L"The key values do not match the key fields", dataSet);
+    if (list.size() != count) DatabaseError(L"The key values do not match the key fields", dataSet);
     return list;
 }
 
@@ -126,8 +125,10 @@ bool TDataSet::FindRecord(bool Restart, bool GoForward) {
     DisableControls();
     ++FSearching;
     try {
-        if (Restart) GoForward ? First() : Last();
-        else GoForward ? Next() : Prior();
+        if (Restart)
+            GoForward ? First() : Last();
+        else
+            GoForward ? Next() : Prior();
         while (GoForward ? !Eof() : !Bof()) {
             bool accept = true;
             FOnFilterRecord(this, accept);

@@ -137,8 +137,10 @@ void TField::Assign(TPersistent* Source) {
 }
 
 void TField::SetAsVariant(const Variant& Value) {
-    if (VarIsClear(Value)) Clear();
-    else SetVariantValue(Value);
+    if (VarIsClear(Value))
+        Clear();
+    else
+        SetVariantValue(Value);
 }
 
 Variant TField::OldValue() const {
@@ -161,21 +163,27 @@ void TField::SetAsAnsiString(const AnsiString& Value) { SetAsStringValue(AnsiToU
 
 UnicodeString TField::DisplayText() const {
     UnicodeString text;
-    if (OnGetText) OnGetText(const_cast<TField*>(this), text, true);
-    else text = GetAsString();
+    if (OnGetText)
+        OnGetText(const_cast<TField*>(this), text, true);
+    else
+        text = GetAsString();
     return text;
 }
 
 UnicodeString TField::Text() const {
     UnicodeString text;
-    if (OnGetText) OnGetText(const_cast<TField*>(this), text, false);
-    else text = GetAsString();
+    if (OnGetText)
+        OnGetText(const_cast<TField*>(this), text, false);
+    else
+        text = GetAsString();
     return text;
 }
 
 void TField::SetText(const UnicodeString& Value) {
-    if (OnSetText) OnSetText(this, Value);
-    else SetAsStringValue(Value);
+    if (OnSetText)
+        OnSetText(this, Value);
+    else
+        SetAsStringValue(Value);
 }
 
 void TField::AccessError(const wchar_t* TypeName) const { RaiseAccessError(*this, TypeName); }
@@ -238,8 +246,7 @@ TSQLTimeStamp TField::GetAsSQLTimeStamp() const {
 
 namespace {
 
-template <class Store>
-void StoreConverted(TField& field, const wchar_t* typeName, Store store) {
+template <class Store> void StoreConverted(TField& field, const wchar_t* typeName, Store store) {
     try {
         store();
     } catch (const EVariantError&) {
@@ -288,8 +295,7 @@ void TField::SetAsSQLTimeStampValue(const TSQLTimeStamp& Value) {
 // ---- TFields
 
 TField* TFields::Fields(int Index) const {
-    if (Index < 0 || Index >= Count())
-        DatabaseError(L"Field index out of range", FDataSet);
+    if (Index < 0 || Index >= Count()) DatabaseError(L"Field index out of range", FDataSet);
     return FList[std::size_t(Index)];
 }
 

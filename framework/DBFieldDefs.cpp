@@ -35,8 +35,10 @@ void TFieldDef::SetPrecision(int Value) {
 }
 
 void TFieldDef::SetRequired(bool Value) {
-    if (Value) FAttributes.Include(faRequired);
-    else FAttributes.Exclude(faRequired);
+    if (Value)
+        FAttributes.Include(faRequired);
+    else
+        FAttributes.Exclude(faRequired);
     Changed(false);
 }
 
@@ -188,7 +190,8 @@ void TIndexDef::Assign(TPersistent* Source) {
 }
 
 UnicodeString ExtractFieldName(const UnicodeString& Fields, int& Pos) {
-    const std::size_t start = std::min<std::size_t>(Pos < 1 ? 0 : std::size_t(Pos) - 1, Fields.size());
+    const std::size_t start =
+        std::min<std::size_t>(Pos < 1 ? 0 : std::size_t(Pos) - 1, Fields.size());
     const std::size_t end = std::min(Fields.find(L';', start), Fields.size());
     Pos = int(end) + 2;
     return Trim(Fields.substr(start, end - start));

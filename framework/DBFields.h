@@ -223,8 +223,12 @@ protected:
     void SetAsCurrencyValue(Currency Value) override;
     TBcd GetAsBCD() const override;
     void SetAsBCDValue(const TBcd& Value) override;
-    void SetAsIntegerValue(Integer Value) override { SetAsCurrencyValue(Currency::FromInt64(Value)); }
-    void SetAsLargeIntValue(Int64 Value) override { SetAsCurrencyValue(Currency::FromInt64(Value)); }
+    void SetAsIntegerValue(Integer Value) override {
+        SetAsCurrencyValue(Currency::FromInt64(Value));
+    }
+    void SetAsLargeIntValue(Int64 Value) override {
+        SetAsCurrencyValue(Currency::FromInt64(Value));
+    }
     void CheckSize(int Value) override;
 
 private:

@@ -93,13 +93,9 @@ TBlobField::TBlobField(TComponent* AOwner) : TField(AOwner) { SetDataType(ftBlob
 
 TMemoField::TMemoField(TComponent* AOwner) : TBlobField(AOwner) { SetDataType(ftMemo); }
 
-TWideMemoField::TWideMemoField(TComponent* AOwner) : TBlobField(AOwner) {
-    SetDataType(ftWideMemo);
-}
+TWideMemoField::TWideMemoField(TComponent* AOwner) : TBlobField(AOwner) { SetDataType(ftWideMemo); }
 
-TGraphicField::TGraphicField(TComponent* AOwner) : TBlobField(AOwner) {
-    SetDataType(ftGraphic);
-}
+TGraphicField::TGraphicField(TComponent* AOwner) : TBlobField(AOwner) { SetDataType(ftGraphic); }
 
 void TBlobField::SaveToStream(TStream* Stream) const {
     TStream* blob = DataSet()->CreateBlobStream(const_cast<TBlobField*>(this), bmRead);
@@ -160,8 +156,10 @@ Variant TBlobField::GetAsVariant() const {
 }
 
 void TBlobField::SetVariantValue(const Variant& Value) {
-    if (VarIsArray(Value)) SetAsBytes(VariantToBytes(Value));
-    else SetAsStringValue(Value.AsString());
+    if (VarIsArray(Value))
+        SetAsBytes(VariantToBytes(Value));
+    else
+        SetAsStringValue(Value.AsString());
 }
 
 UnicodeString TBlobField::GetAsString() const {

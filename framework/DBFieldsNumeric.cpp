@@ -183,9 +183,7 @@ Variant TFloatField::GetAsVariant() const {
 
 void TFloatField::SetVariantValue(const Variant& Value) { SetAsFloatValue(Value.AsDouble()); }
 
-TSingleField::TSingleField(TComponent* AOwner) : TFloatField(AOwner) {
-    SetLayout(ftSingle, true);
-}
+TSingleField::TSingleField(TComponent* AOwner) : TFloatField(AOwner) { SetLayout(ftSingle, true); }
 
 TExtendedField::TExtendedField(TComponent* AOwner) : TFloatField(AOwner) {
     SetLayout(ftExtended, false);

@@ -22,15 +22,15 @@ void CheckTextSize(int Value, TDataSet* DataSet) {
 UnicodeString AnsiText(const char* text, std::size_t length) {
     UnicodeString result(length, L'\0');
     for (std::size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(text[i]) >= 0x80) return AnsiToUnicode(AnsiString(text, length));
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return AnsiToUnicode(AnsiString(text, length));
         result[i] = wchar_t(text[i]);
     }
     return result;
 }
 
 // A field buffer on the stack for the usual sizes, on the heap beyond.
-template <class Char>
-class TTextBuffer {
+template <class Char> class TTextBuffer {
 public:
     explicit TTextBuffer(std::size_t count) : FHeap(count > Small ? count : 0) {
         FData = count > Small ? FHeap.data() : FLocal;
@@ -106,9 +106,7 @@ Variant TWideStringField::GetAsVariant() const {
     return Variant(GetAsString());
 }
 
-void TWideStringField::SetVariantValue(const Variant& Value) {
-    SetAsStringValue(Value.AsString());
-}
+void TWideStringField::SetVariantValue(const Variant& Value) { SetAsStringValue(Value.AsString()); }
 
 TGuidField::TGuidField(TComponent* AOwner) : TStringField(AOwner) {
     SetDataType(ftGuid);

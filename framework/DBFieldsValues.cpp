@@ -78,7 +78,8 @@ void TDateTimeField::SetAsSQLTimeStampValue(const TSQLTimeStamp& Value) {
 UnicodeString TDateTimeField::GetAsString() const {
     if (IsNull()) return {};
     UnicodeString pattern = FDisplayFormat;
-    if (pattern.empty()) pattern = DataType() == ftDate ? L"ddddd" : DataType() == ftTime ? L"tt" : L"c";
+    if (pattern.empty())
+        pattern = DataType() == ftDate ? L"ddddd" : DataType() == ftTime ? L"tt" : L"c";
     return FormatDateTime(pattern, GetAsDateTime(), FormatSettings());
 }
 

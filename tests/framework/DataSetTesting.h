@@ -84,7 +84,8 @@ protected:
         std::vector<int> ids;
         const TBookmark here = DS->GetBookmark();
         DS->DisableControls();
-        for (DS->First(); !DS->Eof(); DS->Next()) ids.push_back(DS->FieldByName(L"ID")->AsInteger());
+        for (DS->First(); !DS->Eof(); DS->Next())
+            ids.push_back(DS->FieldByName(L"ID")->AsInteger());
         DS->GotoBookmark(here);
         DS->EnableControls();
         return ids;

@@ -247,14 +247,16 @@ TEST_F(DataSet, RandomOperationsMatchAVectorModel) {
         } else if (op == 3) {
             const int distance = int(random() % 9) - 4;
             DS->MoveBy(distance);
-            model.Cursor = std::clamp(model.Cursor + distance, 0,
-                                      std::max(0, int(model.Ids.size()) - 1));
+            model.Cursor =
+                std::clamp(model.Cursor + distance, 0, std::max(0, int(model.Ids.size()) - 1));
         } else if (op == 4) {
             DS->Insert();
             DS->Cancel();
         } else if (op == 5) {
-            if (random() % 2) DS->First(), model.Cursor = 0;
-            else DS->Last(), model.Cursor = std::max(0, int(model.Ids.size()) - 1);
+            if (random() % 2)
+                DS->First(), model.Cursor = 0;
+            else
+                DS->Last(), model.Cursor = std::max(0, int(model.Ids.size()) - 1);
         } else if (op == 6 && !empty) {
             DS->Edit();
             DS->FieldByName(L"Name")->SetAsString(L"E" + IntToStr(step));

@@ -97,7 +97,8 @@ public:
         return ReadBlobHandle(Field, handle) ? FBlobs[std::size_t(handle)] : std::vector<Byte>{};
     }
     void StoreBlob(TField* Field, std::vector<Byte> Bytes) {
-        Byte* slot = const_cast<Byte*>(CurrentRecord()) + FOffsets[std::size_t(Field->FieldNo() - 1)];
+        Byte* slot =
+            const_cast<Byte*>(CurrentRecord()) + FOffsets[std::size_t(Field->FieldNo() - 1)];
         const Integer handle = Integer(FBlobs.size());
         FBlobs.push_back(std::move(Bytes));
         slot[0] = 1;
@@ -137,13 +138,15 @@ protected:
     TGetResult GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck) override {
         int pos = FCursor;
         if (GetMode == gmNext) {
-            for (++pos; pos < RowCount() && !Accept(pos); ++pos) {}
+            for (++pos; pos < RowCount() && !Accept(pos); ++pos) {
+            }
             if (pos >= RowCount()) {
                 FCursor = RowCount();
                 return grEOF;
             }
         } else if (GetMode == gmPrior) {
-            for (pos = std::min(pos, RowCount()) - 1; pos >= 0 && !Accept(pos); --pos) {}
+            for (pos = std::min(pos, RowCount()) - 1; pos >= 0 && !Accept(pos); --pos) {
+            }
             if (pos < 0) {
                 FCursor = -1;
                 return grBOF;
@@ -253,8 +256,10 @@ protected:
         }
         int index = RowCount();
         const TRecInfo info = Info(ActiveBuffer());
-        if (info.Flag == bfBOF) index = 0;
-        else if (info.Flag == bfInserted) index = std::max(0, IndexOfId(info.Id));
+        if (info.Flag == bfBOF)
+            index = 0;
+        else if (info.Flag == bfInserted)
+            index = std::max(0, IndexOfId(info.Id));
         TRow row{++FLastId, std::vector<Byte>(data, data + FRecordSize)};
         FRows.insert(FRows.begin() + index, std::move(row));
         FIdsChanged = true;
@@ -280,7 +285,8 @@ protected:
     bool GetFieldData(TField* Field, void* Buffer) override {
         const Byte* record = CurrentRecord();
         if (!record) return false;
-        if (Field->FieldNo() <= 0) return GetCalcFieldData(Field, const_cast<Byte*>(record), Buffer);
+        if (Field->FieldNo() <= 0)
+            return GetCalcFieldData(Field, const_cast<Byte*>(record), Buffer);
         const Byte* slot = record + FOffsets[std::size_t(Field->FieldNo() - 1)];
         if (!slot[0]) return false;
         if (Buffer) std::memcpy(Buffer, slot + 1, std::size_t(Field->DataSize()));
@@ -301,8 +307,10 @@ protected:
             Byte* slot = record + FOffsets[std::size_t(Field->FieldNo() - 1)];
             slot[0] = Buffer ? 1 : 0;
             const std::size_t size = std::size_t(Field->DataSize());
-            if (Buffer) std::memcpy(slot + 1, Buffer, size);
-            else std::memset(slot + 1, 0, size);
+            if (Buffer)
+                std::memcpy(slot + 1, Buffer, size);
+            else
+                std::memset(slot + 1, 0, size);
         }
         if (state != dsCalcFields) DataEvent(deFieldChange, NativeInt(Field));
     }
