@@ -279,3 +279,66 @@ TEST_F(DataSet, RandomOperationsMatchAVectorModel) {
     grid->Free();
     source->Free();
 }
+
+namespace {
+
+class TRefreshLog : public TObject {
+public:
+    std::string Log;
+    void Before(TDataSet*) { Log += "BeforeRefresh "; }
+    void After(TDataSet* D) {
+        Log += "AfterRefresh:" + std::to_string(D->FieldByName(L"ID")->AsInteger());
+    }
+};
+
+} // namespace
+
+TEST_F(DataSet, RefreshKeepsTheRecordAndPostsFirst) {
+    TRefreshLog* log = Construct<TRefreshLog>();
+    Fill(4);
+    DS->BeforeRefresh = TDataSetNotifyEvent(log, &TRefreshLog::Before);
+    DS->AfterRefresh = TDataSetNotifyEvent(log, &TRefreshLog::After);
+    DS->MoveBy(2);
+    DS->Edit();
+    DS->FieldByName(L"Name")->SetAsString(L"Posted");
+    DS->Refresh();
+    EXPECT_EQ(log->Log, "BeforeRefresh AfterRefresh:3");
+    EXPECT_EQ(DS->State(), dsBrowse);
+    EXPECT_EQ(DS->StoredValue(2, L"Name").AsString(), L"Posted");
+    log->Free();
+}
+
+TEST_F(DataSet, ProviderSupportAnswersForADataSetWithoutSql) {
+    Fill(1);
+    EXPECT_FALSE(DS->PSIsSQLBased());
+    EXPECT_EQ(DS->PSGetKeyFields(), L"");
+    DS->FieldByName(L"ID")->SetProviderFlags({pfInKey, pfInWhere});
+    DS->FieldByName(L"Name")->SetProviderFlags({pfInKey});
+    EXPECT_EQ(DS->PSGetKeyFields(), L"ID;Name");
+    EXPECT_THROW(DS->PSExecute(), EDatabaseError);
+    EXPECT_THROW(DS->PSSetCommandText(L"select 1"), EDatabaseError);
+    DS->PSSetCommandText(L"");
+    DS->PSReset(); // reopens
+    EXPECT_TRUE(DS->Active());
+    EXPECT_EQ(CurrentId(), 1);
+}
+
+TEST_F(DataSet, ASearchShowsControlsOneChange) {
+    Fill(6);
+    TDataSource* source = Construct<TDataSource>(nullptr);
+    source->SetDataSet(DS);
+    struct TCountingLink : TDataLink {
+        int Changes = 0;
+        void DataSetChanged() override { ++Changes; }
+    };
+    TCountingLink* link = Construct<TCountingLink>();
+    link->SetDataSource(source);
+    link->Changes = 0;
+    EXPECT_TRUE(DS->Locate(L"ID", 5, {}));
+    EXPECT_EQ(link->Changes, 1);
+    EXPECT_EQ(DS->Lookup(L"ID", 2, L"Name").AsString(), L"N2");
+    EXPECT_EQ(link->Changes, 2);
+    EXPECT_EQ(CurrentId(), 5);
+    link->Free();
+    source->Free();
+}
