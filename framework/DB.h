@@ -288,7 +288,8 @@ public:
     bool GetData(void* Buffer, bool NativeFormat = true) const;
     // A null Buffer stores null.
     void SetData(const void* Buffer, bool NativeFormat = true);
-    // Runs OnValidate for a value about to be stored; datasets call it from SetFieldData.
+    // Runs OnValidate for a value (a native buffer, null for null) about to be stored; while it
+    // runs, the field reads that value. Datasets call it from SetFieldData.
     void Validate(const void* Buffer);
     // Asks the controls showing the field to take the focus (deFocusControl).
     void FocusControl();
@@ -303,11 +304,6 @@ public:
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void SetDataType(TFieldType Value) { FDataType = Value; }
-    // The value being stored while OnValidate runs (null for null).
-    const void* ValueBuffer() const noexcept { return FValueBuffer; }
-    // Reads the field's value into `Buffer` of DataSize bytes in its field form.
-    bool GetFieldValue(void* Buffer) const { return GetData(Buffer, false); }
-    void SetFieldValue(const void* Buffer) { SetData(Buffer, false); }
     virtual void Change();
     virtual void CheckSize(int Value);
 
@@ -355,7 +351,10 @@ private:
     bool FVisible = true;
     TProviderFlags FProviderFlags{pfInUpdate, pfInWhere};
     TAutoRefreshFlag FAutoGenerateValue = arNone;
+    // While OnValidate runs: the native value being stored (null for null), which the field
+    // reads instead of the record's.
     const void* FValueBuffer = nullptr;
+    bool FValidating = false;
 };
 
 // A dataset's fields, in order. The list does not own the fields: their owner frees them, and a
@@ -694,7 +693,6 @@ private:
     void ActivateBuffers();
     void SetCurrentRecord(int Index);
     void MoveBuffer(int CurIndex, int NewIndex);
-    void FreeFieldBuffers() {}
     void BeginInsertAppend();
     void EndInsertAppend();
     void AddDataSource(TDataSource* DataSource);

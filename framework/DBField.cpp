@@ -6,6 +6,8 @@
 #include "framework/Conversions.h"
 #include "framework/TextEncoding.h"
 
+#include <cstring>
+
 namespace {
 
 [[noreturn]] void RaiseAccessError(const TField& field, const wchar_t* typeName) {
@@ -94,32 +96,35 @@ bool TField::IsNull() const { return !FDataSet || !GetData(nullptr); }
 
 bool TField::GetData(void* Buffer, bool NativeFormat) const {
     if (!FDataSet) DatabaseError(L"Field '" + DisplayName() + L"' has no dataset");
-    return FDataSet->GetFieldData(const_cast<TField*>(this), Buffer, NativeFormat);
+    if (!FValidating)
+        return FDataSet->GetFieldData(const_cast<TField*>(this), Buffer, NativeFormat);
+    if (!FValueBuffer) return false;
+    if (!Buffer) return true;
+    if (NativeFormat)
+        std::memcpy(Buffer, FValueBuffer, std::size_t(DataSize()));
+    else
+        FDataSet->DataConvert(const_cast<TField*>(this), FValueBuffer, Buffer, false);
+    return true;
 }
 
 void TField::SetData(const void* Buffer, bool NativeFormat) {
     if (!FDataSet) DatabaseError(L"Field '" + DisplayName() + L"' has no dataset");
-    FValueBuffer = Buffer;
-    try {
-        FDataSet->SetFieldData(this, Buffer, NativeFormat);
-    } catch (...) {
-        FValueBuffer = nullptr;
-        throw;
-    }
-    FValueBuffer = nullptr;
+    FDataSet->SetFieldData(this, Buffer, NativeFormat);
 }
 
 void TField::Validate(const void* Buffer) {
-    if (!OnValidate) return;
-    const void* saved = FValueBuffer;
+    if (!OnValidate || FValidating) return;
+    FValidating = true;
     FValueBuffer = Buffer;
     try {
         OnValidate(this);
     } catch (...) {
-        FValueBuffer = saved;
+        FValidating = false;
+        FValueBuffer = nullptr;
         throw;
     }
-    FValueBuffer = saved;
+    FValidating = false;
+    FValueBuffer = nullptr;
 }
 
 void TField::Change() { OnChange(this); }

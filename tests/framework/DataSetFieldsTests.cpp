@@ -173,11 +173,13 @@ TEST_F(DataSetFields, OnValidateSeesTheNewValueAndCanRefuseIt) {
     TField* name = DS->FieldByName(L"Name");
     name->OnValidate = TFieldNotifyEvent(validator, &TValidator::Refuse);
     DS->Edit();
-    // The validator reads the field's current value; the refused value is not stored.
+    // The validator reads the value being stored; a refused value is not stored.
     EXPECT_THROW(name->SetAsString(L"bad"), EDatabaseError);
     EXPECT_EQ(name->AsString(), L"N1");
-    DS->Cancel();
-    EXPECT_EQ(validator->Calls, 1);
+    name->SetAsString(L"ok");
+    EXPECT_EQ(name->AsString(), L"ok");
+    DS->Post();
+    EXPECT_EQ(validator->Calls, 2);
     validator->Free();
 }
 
