@@ -12,19 +12,45 @@
 
 class TComponent;
 
-class EDatabaseError : public Exception { public: using Exception::Exception; };
+class EDatabaseError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 [[noreturn]] void DatabaseError(const UnicodeString& Message, TComponent* Component = nullptr);
 
 enum TDataSetState {
-    dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue,
-    dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening
+    dsInactive,
+    dsBrowse,
+    dsEdit,
+    dsInsert,
+    dsSetKey,
+    dsCalcFields,
+    dsFilter,
+    dsNewValue,
+    dsOldValue,
+    dsCurValue,
+    dsBlockRead,
+    dsInternalCalc,
+    dsOpening
 };
 
 enum TDataEvent {
-    deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange,
-    deUpdateRecord, deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange,
-    deFocusControl, deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange
+    deFieldChange,
+    deRecordChange,
+    deDataSetChange,
+    deDataSetScroll,
+    deLayoutChange,
+    deUpdateRecord,
+    deUpdateState,
+    deCheckBrowseMode,
+    dePropertyChange,
+    deFieldListChange,
+    deFocusControl,
+    deParentScroll,
+    deConnectChange,
+    deReconcileError,
+    deDisabledStateChange
 };
 
 enum TGetMode { gmCurrent, gmNext, gmPrior };
@@ -45,24 +71,81 @@ enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate };
 enum TFieldAttribute { faHiddenCol, faReadonly, faRequired, faLink, faUnNamed, faFixed };
 using TFieldAttributes = TSet<TFieldAttribute>;
-enum TProviderFlag { pfInUpdate, pfInWhere, pfInKey, pfHidden, pfRefreshOnInsert, pfRefreshOnUpdate };
+enum TProviderFlag {
+    pfInUpdate,
+    pfInWhere,
+    pfInKey,
+    pfHidden,
+    pfRefreshOnInsert,
+    pfRefreshOnUpdate
+};
 using TProviderFlags = TSet<TProviderFlag>;
 enum TAutoRefreshFlag { arNone, arAutoInc, arDefault };
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
 enum TIndexOption {
-    ixPrimary, ixUnique, ixDescending, ixCaseInsensitive, ixExpression, ixNonMaintained
+    ixPrimary,
+    ixUnique,
+    ixDescending,
+    ixCaseInsensitive,
+    ixExpression,
+    ixNonMaintained
 };
 using TIndexOptions = TSet<TIndexOption>;
 
 // Field types: ordinals 0..51.
 enum TFieldType {
-    ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
-    ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic,
-    ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString,
-    ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant,
-    ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd, ftFixedWideChar, ftWideMemo,
-    ftOraTimeStamp, ftOraInterval, ftLongWord, ftShortint, ftByte, ftExtended, ftConnection,
-    ftParams, ftStream, ftTimeStampOffset, ftObject, ftSingle
+    ftUnknown,
+    ftString,
+    ftSmallint,
+    ftInteger,
+    ftWord,
+    ftBoolean,
+    ftFloat,
+    ftCurrency,
+    ftBCD,
+    ftDate,
+    ftTime,
+    ftDateTime,
+    ftBytes,
+    ftVarBytes,
+    ftAutoInc,
+    ftBlob,
+    ftMemo,
+    ftGraphic,
+    ftFmtMemo,
+    ftParadoxOle,
+    ftDBaseOle,
+    ftTypedBinary,
+    ftCursor,
+    ftFixedChar,
+    ftWideString,
+    ftLargeint,
+    ftADT,
+    ftArray,
+    ftReference,
+    ftDataSet,
+    ftOraBlob,
+    ftOraClob,
+    ftVariant,
+    ftInterface,
+    ftIDispatch,
+    ftGuid,
+    ftTimeStamp,
+    ftFMTBcd,
+    ftFixedWideChar,
+    ftWideMemo,
+    ftOraTimeStamp,
+    ftOraInterval,
+    ftLongWord,
+    ftShortint,
+    ftByte,
+    ftExtended,
+    ftConnection,
+    ftParams,
+    ftStream,
+    ftTimeStampOffset,
+    ftObject,
+    ftSingle
 };
 inline constexpr int FieldTypeCount = ftSingle + 1;
 static_assert(FieldTypeCount == 52);

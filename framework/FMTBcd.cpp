@@ -166,9 +166,12 @@ int BcdCompare(const TBcd& a, const TBcd& b) {
     const TDecimal x = Unpack(a), y = Unpack(b);
     if (x.Negative != y.Negative) return x.Negative ? -1 : 1;
     int magnitude = 0;
-    if (x.Whole.size() != y.Whole.size()) magnitude = x.Whole.size() < y.Whole.size() ? -1 : 1;
-    else if (const int c = x.Whole.compare(y.Whole)) magnitude = c < 0 ? -1 : 1;
-    else if (const int f = x.Fraction.compare(y.Fraction)) magnitude = f < 0 ? -1 : 1;
+    if (x.Whole.size() != y.Whole.size())
+        magnitude = x.Whole.size() < y.Whole.size() ? -1 : 1;
+    else if (const int c = x.Whole.compare(y.Whole))
+        magnitude = c < 0 ? -1 : 1;
+    else if (const int f = x.Fraction.compare(y.Fraction))
+        magnitude = f < 0 ? -1 : 1;
     return x.Negative ? -magnitude : magnitude;
 }
 

@@ -43,9 +43,9 @@ struct TFormatSettings {
     UnicodeString TimePMString = L"PM";
     UnicodeString ShortMonthNames[12] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
                                          L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
-    UnicodeString LongMonthNames[12] = {L"January", L"February", L"March",     L"April",
-                                        L"May",     L"June",     L"July",      L"August",
-                                        L"September", L"October", L"November", L"December"};
+    UnicodeString LongMonthNames[12] = {L"January",   L"February", L"March",    L"April",
+                                        L"May",       L"June",     L"July",     L"August",
+                                        L"September", L"October",  L"November", L"December"};
     UnicodeString ShortDayNames[7] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
     UnicodeString LongDayNames[7] = {L"Sunday",   L"Monday", L"Tuesday", L"Wednesday",
                                      L"Thursday", L"Friday", L"Saturday"};
@@ -95,5 +95,4 @@ TDateTime StrToTime(const UnicodeString& text, const TFormatSettings& settings);
 TDateTime StrToDateTime(const UnicodeString& text, const TFormatSettings& settings);
 bool TryStrToDate(const UnicodeString& text, TDateTime& value, const TFormatSettings& settings);
 bool TryStrToTime(const UnicodeString& text, TDateTime& value, const TFormatSettings& settings);
-bool TryStrToDateTime(const UnicodeString& text, TDateTime& value,
-                      const TFormatSettings& settings);
+bool TryStrToDateTime(const UnicodeString& text, TDateTime& value, const TFormatSettings& settings);

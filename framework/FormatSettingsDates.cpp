@@ -113,16 +113,24 @@ private:
             }
             break;
         case L'd':
-            if (n == 1 || n == 2) FText += Padded(FParts.Day, n);
-            else if (n == 3) FText += FSettings.ShortDayNames[FParts.DayOfWeek];
-            else if (n == 4) FText += FSettings.LongDayNames[FParts.DayOfWeek];
-            else Append(n == 5 ? FSettings.ShortDateFormat : FSettings.LongDateFormat, depth + 1);
+            if (n == 1 || n == 2)
+                FText += Padded(FParts.Day, n);
+            else if (n == 3)
+                FText += FSettings.ShortDayNames[FParts.DayOfWeek];
+            else if (n == 4)
+                FText += FSettings.LongDayNames[FParts.DayOfWeek];
+            else
+                Append(n == 5 ? FSettings.ShortDateFormat : FSettings.LongDateFormat, depth + 1);
             break;
         case L'm':
-            if (minutes && n <= 2) FText += Padded(FParts.Minute, n);
-            else if (n <= 2) FText += Padded(FParts.Month, n);
-            else if (n == 3) FText += FSettings.ShortMonthNames[FParts.Month - 1];
-            else FText += FSettings.LongMonthNames[FParts.Month - 1];
+            if (minutes && n <= 2)
+                FText += Padded(FParts.Minute, n);
+            else if (n <= 2)
+                FText += Padded(FParts.Month, n);
+            else if (n == 3)
+                FText += FSettings.ShortMonthNames[FParts.Month - 1];
+            else
+                FText += FSettings.LongMonthNames[FParts.Month - 1];
             break;
         case L'y': FText += n <= 2 ? Padded(FParts.Year % 100, 2) : Padded(FParts.Year, 4); break;
         case L'h': {

@@ -79,8 +79,7 @@ TFormatSettings TFormatSettings::Create() {
     s.CurrencyDecimals = LocaleNumber(LOCALE_ICURRDIGITS, s.CurrencyDecimals);
     const auto pattern = [&](LCTYPE type, const UnicodeString& fallback) {
         const UnicodeString text = LocaleText(type, {});
-        return text.empty() ? fallback
-                            : TranslatePattern(text, s.DateSeparator, s.TimeSeparator);
+        return text.empty() ? fallback : TranslatePattern(text, s.DateSeparator, s.TimeSeparator);
     };
     s.ShortDateFormat = pattern(LOCALE_SSHORTDATE, s.ShortDateFormat);
     s.LongDateFormat = pattern(LOCALE_SLONGDATE, s.LongDateFormat);

@@ -84,10 +84,8 @@ enum TMeridiem { mdNone, mdAM, mdPM };
 // Removes a trailing AM/PM text (the settings' or the English one, any case) and answers which.
 
 TMeridiem TakeMeridiem(UnicodeString& text, const TFormatSettings& settings) {
-    const std::pair<UnicodeString, TMeridiem> texts[] = {{settings.TimeAMString, mdAM},
-                                                         {settings.TimePMString, mdPM},
-                                                         {L"AM", mdAM},
-                                                         {L"PM", mdPM}};
+    const std::pair<UnicodeString, TMeridiem> texts[] = {
+        {settings.TimeAMString, mdAM}, {settings.TimePMString, mdPM}, {L"AM", mdAM}, {L"PM", mdPM}};
     for (const auto& [word, meridiem] : texts) {
         if (word.empty() || text.size() < word.size()) continue;
         if (AnsiSameText(text.substr(text.size() - word.size()), word)) {
@@ -117,8 +115,8 @@ bool ReadTime(UnicodeString text, TDateTime& value, const TFormatSettings& setti
         if (hour < 1 || hour > 12) return false;
         hour = hour % 12 + (meridiem == mdPM ? 12 : 0);
     }
-    return hour < 24 && TryEncodeTime(Word(hour), Word(n[1]), Word(n.size() > 2 ? n[2] : 0),
-                                      Word(msec), value);
+    return hour < 24 &&
+           TryEncodeTime(Word(hour), Word(n[1]), Word(n.size() > 2 ? n[2] : 0), Word(msec), value);
 }
 
 } // namespace

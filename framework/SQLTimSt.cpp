@@ -31,9 +31,9 @@ TDateTime SQLTimeStampToDateTime(const TSQLTimeStamp& value) {
     if (!IsSQLTimeStampValid(value)) throw EConvertError(L"Invalid SQL time stamp");
     TTimeStamp stamp;
     stamp.Date = DateTimeToTimeStamp(EncodeDate(Word(value.Year), value.Month, value.Day)).Date;
-    stamp.Time = ((value.Hour * MinsPerHour + value.Minute) * SecsPerMin + value.Second) *
-                     MSecsPerSec +
-                 Integer(value.Fractions);
+    stamp.Time =
+        ((value.Hour * MinsPerHour + value.Minute) * SecsPerMin + value.Second) * MSecsPerSec +
+        Integer(value.Fractions);
     return TimeStampToDateTime(stamp);
 }
 

@@ -20,10 +20,7 @@ struct VariantAccess {
     }
     static const Variant::Payload& Payload(const Variant& v) { return v.FValue; }
 
-    template <class T>
-    static const T& Get(const Variant& v) {
-        return std::get<T>(v.FValue);
-    }
+    template <class T> static const T& Get(const Variant& v) { return std::get<T>(v.FValue); }
 
     // The array of an array variant, made unshared first.
     static TVarArrayData& UniqueArray(Variant& v);

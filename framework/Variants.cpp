@@ -124,8 +124,7 @@ void VarCastError(TVarType from, TVarType to) {
 
 void VarOverflowError(TVarType from, TVarType to) {
     throw EVariantOverflowError(L"Arithmetic overflow converting variant of type (" +
-                                VarTypeAsText(from) + L") into type (" + VarTypeAsText(to) +
-                                L")");
+                                VarTypeAsText(from) + L") into type (" + VarTypeAsText(to) + L")");
 }
 
 void VarInvalidOp() { throw EVariantInvalidOpError(L"Invalid variant operation"); }

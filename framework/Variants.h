@@ -87,13 +87,31 @@ inline constexpr TVarType varTypeMask = 0x0FFF;
 inline constexpr TVarType varArray = 0x2000;
 inline constexpr TVarType varByRef = 0x4000;
 
-class EVariantError : public Exception { public: using Exception::Exception; };
-class EVariantTypeCastError : public EVariantError { public: using EVariantError::EVariantError; };
-class EVariantOverflowError : public EVariantError { public: using EVariantError::EVariantError; };
-class EVariantInvalidOpError : public EVariantError { public: using EVariantError::EVariantError; };
-class EVariantBadIndexError : public EVariantError { public: using EVariantError::EVariantError; };
+class EVariantError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EVariantTypeCastError : public EVariantError {
+public:
+    using EVariantError::EVariantError;
+};
+class EVariantOverflowError : public EVariantError {
+public:
+    using EVariantError::EVariantError;
+};
+class EVariantInvalidOpError : public EVariantError {
+public:
+    using EVariantError::EVariantError;
+};
+class EVariantBadIndexError : public EVariantError {
+public:
+    using EVariantError::EVariantError;
+};
 // A value of the wrong class or kind asked for as another ("Invalid class typecast").
-class EInvalidCast : public Exception { public: using Exception::Exception; };
+class EInvalidCast : public Exception {
+public:
+    using Exception::Exception;
+};
 
 struct TVarArrayData;
 
@@ -122,8 +140,7 @@ public:
     Variant(const TSQLTimeStamp& value);
     // Neither 8-bit literals nor other pointers turn into Boolean values by accident.
     Variant(const char*) = delete;
-    template <class T>
-    Variant(T*) = delete;
+    template <class T> Variant(T*) = delete;
 
     static Variant Null();
     static Variant FromDate(TDateTime value);

@@ -54,8 +54,10 @@ Variant VarArrayCreate(int lowBound, int highBound, TVarType elementType) {
     data->ElementType = elementType;
     data->LowBound = lowBound;
     const std::size_t count = std::size_t(Int64(highBound) - lowBound + 1);
-    if (elementType == varByte) data->Bytes.assign(count, 0);
-    else data->Items.assign(count, DefaultElement(elementType));
+    if (elementType == varByte)
+        data->Bytes.assign(count, 0);
+    else
+        data->Items.assign(count, DefaultElement(elementType));
     return VariantAccess::Make(varArray | elementType, std::move(data));
 }
 
@@ -91,7 +93,8 @@ void VarArrayPut(Variant& array, const Variant& value, int index) {
     const std::size_t slot = Slot(data, index);
     if (data.ElementType == varByte)
         data.Bytes[slot] = Byte(VariantAccess::Get<Int64>(VarAsType(value, varByte)));
-    else data.Items[slot] = VarAsType(value, data.ElementType);
+    else
+        data.Items[slot] = VarAsType(value, data.ElementType);
 }
 
 void* VarArrayLock(Variant& array) {
@@ -116,6 +119,8 @@ void VarArrayRedim(Variant& array, int highBound) {
     if (Int64(highBound) < Int64(data.LowBound) - 1)
         throw EVariantError(L"Invalid variant array bounds or element type");
     const std::size_t count = std::size_t(Int64(highBound) - data.LowBound + 1);
-    if (data.ElementType == varByte) data.Bytes.resize(count, 0);
-    else data.Items.resize(count, DefaultElement(data.ElementType));
+    if (data.ElementType == varByte)
+        data.Bytes.resize(count, 0);
+    else
+        data.Items.resize(count, DefaultElement(data.ElementType));
 }

@@ -13,8 +13,7 @@ TVariantRelationship FromSign(int sign) {
     return sign < 0 ? vrLessThan : sign > 0 ? vrGreaterThan : vrEqual;
 }
 
-template <class T>
-TVariantRelationship Ordered(const T& a, const T& b) {
+template <class T> TVariantRelationship Ordered(const T& a, const T& b) {
     return a < b ? vrLessThan : b < a ? vrGreaterThan : vrEqual;
 }
 

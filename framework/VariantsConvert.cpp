@@ -18,7 +18,9 @@ using VA = VariantAccess;
 
 bool IsDoubleKind(TVarType t) { return t == varSingle || t == varDouble || t == varDate; }
 
-bool IsIntegerPayload(TVarType t) { return (IsIntegerKind(t) && t != varUInt64) || t == varBoolean; }
+bool IsIntegerPayload(TVarType t) {
+    return (IsIntegerKind(t) && t != varUInt64) || t == varBoolean;
+}
 
 // Currency's scaled value rounded to an integer, halves to even.
 Int64 RoundCurrency(Int64 scaled) {
@@ -48,14 +50,18 @@ bool TextToInt64(const UnicodeString& text, Int64& value, TVarType to) {
 Int64 ToInt64Checked(const Variant& v, TVarType to, Int64 low, Int64 high) {
     const TVarType t = v.VType();
     Int64 value = 0;
-    if (t == varEmpty) value = 0;
-    else if (IsIntegerPayload(t)) value = VA::Get<Int64>(v);
+    if (t == varEmpty)
+        value = 0;
+    else if (IsIntegerPayload(t))
+        value = VA::Get<Int64>(v);
     else if (t == varUInt64) {
         const UInt64 u = VA::Get<UInt64>(v);
         if (u > UInt64(high)) VarOverflowError(t, to);
         value = Int64(u);
-    } else if (t == varCurrency) value = RoundCurrency(VA::Get<Int64>(v));
-    else if (IsDoubleKind(t)) value = DoubleToInt64(VA::Get<double>(v), t, to);
+    } else if (t == varCurrency)
+        value = RoundCurrency(VA::Get<Int64>(v));
+    else if (IsDoubleKind(t))
+        value = DoubleToInt64(VA::Get<double>(v), t, to);
     else if (t == varFMTBcd) {
         try {
             value = BcdToInt64(VA::Get<TBcd>(v));
@@ -64,7 +70,8 @@ Int64 ToInt64Checked(const Variant& v, TVarType to, Int64 low, Int64 high) {
         }
     } else if (IsTextKind(t)) {
         if (!TextToInt64(TextOf(v), value, to)) VarCastError(t, to);
-    } else VarCastError(t, to);
+    } else
+        VarCastError(t, to);
     if (value < low || value > high) VarOverflowError(t, to);
     return value;
 }
@@ -104,7 +111,8 @@ Currency ToCurrency(const Variant& v) {
         VarOverflowError(t, varCurrency);
     }
     TBcd bcd;
-    if (t == varFMTBcd) bcd = VA::Get<TBcd>(v);
+    if (t == varFMTBcd)
+        bcd = VA::Get<TBcd>(v);
     else if (!IsTextKind(t) || !TryStrToBcd(TextOf(v), bcd, FormatSettings().DecimalSeparator))
         VarCastError(t, varCurrency);
     Currency value;
@@ -218,7 +226,8 @@ UInt64 Variant::AsUInt64() const {
 
 Integer Variant::AsInteger() const {
     CheckConvertible(*this, varInteger);
-    return Integer(ToInt64Checked(AsNumberSource(*this), varInteger, std::numeric_limits<Integer>::min(),
+    return Integer(ToInt64Checked(AsNumberSource(*this), varInteger,
+                                  std::numeric_limits<Integer>::min(),
                                   std::numeric_limits<Integer>::max()));
 }
 

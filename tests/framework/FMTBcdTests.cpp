@@ -22,12 +22,23 @@ struct TBcdTextCase {
 
 TEST(FMTBcd, TextRoundTripsToTheShortestForm) {
     const TBcdTextCase cases[] = {
-        {L"0", L"0", 1, 0},           {L"-0", L"0", 1, 0},          {L"12.50", L"12.5", 3, 1},
-        {L"-0.05", L"-0.05", 2, 2},   {L"007", L"7", 1, 0},         {L" +1.0 ", L"1", 1, 0},
-        {L".5", L"0.5", 1, 1},        {L"5.", L"5", 1, 0},          {L"1.5E3", L"1500", 4, 0},
-        {L"-25e-3", L"-0.025", 3, 3}, {L"1", L"1", 1, 0},           {L"", nullptr, 0, 0},
-        {L"-", nullptr, 0, 0},        {L"1.2.3", nullptr, 0, 0},    {L"1,5", nullptr, 0, 0},
-        {L"abc", nullptr, 0, 0},      {L"1E", nullptr, 0, 0},
+        {L"0", L"0", 1, 0},
+        {L"-0", L"0", 1, 0},
+        {L"12.50", L"12.5", 3, 1},
+        {L"-0.05", L"-0.05", 2, 2},
+        {L"007", L"7", 1, 0},
+        {L" +1.0 ", L"1", 1, 0},
+        {L".5", L"0.5", 1, 1},
+        {L"5.", L"5", 1, 0},
+        {L"1.5E3", L"1500", 4, 0},
+        {L"-25e-3", L"-0.025", 3, 3},
+        {L"1", L"1", 1, 0},
+        {L"", nullptr, 0, 0},
+        {L"-", nullptr, 0, 0},
+        {L"1.2.3", nullptr, 0, 0},
+        {L"1,5", nullptr, 0, 0},
+        {L"abc", nullptr, 0, 0},
+        {L"1E", nullptr, 0, 0},
         {L"1234567890123456789012345678901234567890123456789012345678901234", // 64 digits
          L"1234567890123456789012345678901234567890123456789012345678901234", 64, 0},
         {L"12345678901234567890123456789012345678901234567890123456789012345", nullptr, 0, 0},
@@ -67,10 +78,19 @@ TEST(FMTBcd, PacksDigitsHighNibbleFirst) {
 
 TEST(FMTBcd, CompareIsExactAroundZero) {
     // Sorted ascending; every pair is compared both ways.
-    const wchar_t* const sorted[] = {
-        L"-1",  L"-0.99999999999999999999", L"-0.5", L"-0.0500001", L"-0.05", L"0",
-        L"0.00000000000000000001", L"0.1", L"0.10000000000000000001", L"0.5",
-        L"0.99999999999999999999", L"1", L"1.00000000000000000001"};
+    const wchar_t* const sorted[] = {L"-1",
+                                     L"-0.99999999999999999999",
+                                     L"-0.5",
+                                     L"-0.0500001",
+                                     L"-0.05",
+                                     L"0",
+                                     L"0.00000000000000000001",
+                                     L"0.1",
+                                     L"0.10000000000000000001",
+                                     L"0.5",
+                                     L"0.99999999999999999999",
+                                     L"1",
+                                     L"1.00000000000000000001"};
     const int n = int(std::size(sorted));
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
@@ -84,8 +104,17 @@ TEST(FMTBcd, CompareIsExactAroundZero) {
 }
 
 TEST(FMTBcd, CurrencyRoundTrips) {
-    const Int64 scaled[] = {0,      1,     -1,    5000,  -5000, 9999,      -9999, 10000,
-                            123456, -123456, std::numeric_limits<Int64>::max(),
+    const Int64 scaled[] = {0,
+                            1,
+                            -1,
+                            5000,
+                            -5000,
+                            9999,
+                            -9999,
+                            10000,
+                            123456,
+                            -123456,
+                            std::numeric_limits<Int64>::max(),
                             std::numeric_limits<Int64>::min()};
     for (const Int64 s : scaled) {
         SCOPED_TRACE(s);

@@ -37,13 +37,20 @@ TEST(FormatSettings, FormatDateTimeExpandsTheLocaleForms) {
     const TFormatSettings us; // invariant: mm/dd/yyyy, hh:nn:ss
     const TDateTime value = EncodeDate(2026, 3, 1) + EncodeTime(17, 5, 9, 42);
     const TPatternCase cases[] = {
-        {L"c", L"03/01/2026 17:05:09"},       {L"ddddd", L"03/01/2026"},
-        {L"dddddd", L"Sunday, March 1, 2026"}, {L"t", L"17:05"},
-        {L"tt", L"17:05:09"},                 {L"h:nn am/pm", L"5:05 pm"},
-        {L"hh:mm AM/PM", L"05:05 PM"},        {L"h a/p", L"5 p"},
-        {L"h ampm", L"5 PM"},                 {L"ddd d mmm yy", L"Sun 1 Mar 26"},
-        {L"yyyy/mm/dd", L"2026/03/01"},       {L"'at' hh:nn:ss.zzz", L"at 17:05:09.042"},
-        {L"\"m\"m", L"m3"},                   {L"dd-mm-yyyy", L"01-03-2026"},
+        {L"c", L"03/01/2026 17:05:09"},
+        {L"ddddd", L"03/01/2026"},
+        {L"dddddd", L"Sunday, March 1, 2026"},
+        {L"t", L"17:05"},
+        {L"tt", L"17:05:09"},
+        {L"h:nn am/pm", L"5:05 pm"},
+        {L"hh:mm AM/PM", L"05:05 PM"},
+        {L"h a/p", L"5 p"},
+        {L"h ampm", L"5 PM"},
+        {L"ddd d mmm yy", L"Sun 1 Mar 26"},
+        {L"yyyy/mm/dd", L"2026/03/01"},
+        {L"'at' hh:nn:ss.zzz", L"at 17:05:09.042"},
+        {L"\"m\"m", L"m3"},
+        {L"dd-mm-yyyy", L"01-03-2026"},
     };
     for (const TPatternCase& c : cases)
         EXPECT_EQ(U8(FormatDateTime(c.Pattern, value, us)), U8(c.Expected)) << U8(c.Pattern);

@@ -34,8 +34,8 @@ UnicodeString Show(const Variant& v) {
 }
 
 // The kinds of the conversion matrix's columns.
-constexpr TVarType Targets[] = {varByte,   varSmallint, varInteger, varInt64,   varSingle,
-                                varDouble, varCurrency, varDate,    varBoolean, varUString,
+constexpr TVarType Targets[] = {varByte,   varSmallint, varInteger,     varInt64,   varSingle,
+                                varDouble, varCurrency, varDate,        varBoolean, varUString,
                                 varString, varFMTBcd,   varSQLTimeStamp};
 constexpr int TargetCount = int(std::size(Targets));
 
@@ -47,8 +47,8 @@ struct TConversionRow {
 };
 
 TSQLTimeStamp Stamp(int y, int mo, int d, int h, int mi, int s, int ms) {
-    return TSQLTimeStamp{std::int16_t(y), Word(mo), Word(d), Word(h), Word(mi), Word(s),
-                         LongWord(ms)};
+    return TSQLTimeStamp{std::int16_t(y), Word(mo), Word(d),     Word(h),
+                         Word(mi),        Word(s),  LongWord(ms)};
 }
 
 int Referenced; // the object a by-reference variant points to
@@ -67,73 +67,92 @@ TEST(Variants, ConversionMatrixCoversEveryKindPair) {
     const TConversionRow rows[] = {
         // Byte, Smallint, Integer, Int64, Single, Double, Currency, Date, Boolean, UString,
         // String, FMTBcd, SQLTimeStamp
-        {L"Empty", Variant(),
+        {L"Empty",
+         Variant(),
          {L"0", L"0", L"0", L"0", L"0", L"0", L"0", L"0", L"False", L"", L"", L"0",
           L"1899-12-30 00:00:00.000"}},
-        {L"Null", Null(),
-         {L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast",
-          L"!cast", L"!cast", L"!cast", L"!cast", L"!cast"}},
-        {L"Smallint -2", Variant(std::int16_t(-2)),
+        {L"Null",
+         Null(),
+         {L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast",
+          L"!cast", L"!cast", L"!cast", L"!cast"}},
+        {L"Smallint -2",
+         Variant(std::int16_t(-2)),
          {L"!over", L"-2", L"-2", L"-2", L"-2", L"-2", L"-2", L"-2", L"True", L"-2", L"-2", L"-2",
           L"1899-12-28 00:00:00.000"}},
-        {L"Integer 300", Variant(300),
-         {L"!over", L"300", L"300", L"300", L"300", L"300", L"300", L"300", L"True", L"300",
-          L"300", L"300", L"1900-10-26 00:00:00.000"}},
-        {L"Int64 5e9", Variant(Int64(5000000000)),
-         {L"!over", L"!over", L"!over", L"5000000000", L"5000000000", L"5000000000",
-          L"5000000000", L"5000000000", L"True", L"5000000000", L"5000000000", L"5000000000",
-          L"!over"}},
-        {L"UInt64 max", Variant(std::numeric_limits<UInt64>::max()),
+        {L"Integer 300",
+         Variant(300),
+         {L"!over", L"300", L"300", L"300", L"300", L"300", L"300", L"300", L"True", L"300", L"300",
+          L"300", L"1900-10-26 00:00:00.000"}},
+        {L"Int64 5e9",
+         Variant(Int64(5000000000)),
+         {L"!over", L"!over", L"!over", L"5000000000", L"5000000000", L"5000000000", L"5000000000",
+          L"5000000000", L"True", L"5000000000", L"5000000000", L"5000000000", L"!over"}},
+        {L"UInt64 max",
+         Variant(std::numeric_limits<UInt64>::max()),
          {L"!over", L"!over", L"!over", L"!over", L"1.8446744073709552E19",
           L"1.8446744073709552E19", L"!over", L"1.8446744073709552E19", L"True",
           L"18446744073709551615", L"18446744073709551615", L"18446744073709551615", L"!over"}},
-        {L"Single 1.5", Variant(1.5f),
+        {L"Single 1.5",
+         Variant(1.5f),
          {L"2", L"2", L"2", L"2", L"1.5", L"1.5", L"1.5", L"1.5", L"True", L"1.5", L"1.5", L"1.5",
           L"1899-12-31 12:00:00.000"}},
-        {L"Double 2.5", Variant(2.5),
+        {L"Double 2.5",
+         Variant(2.5),
          {L"2", L"2", L"2", L"2", L"2.5", L"2.5", L"2.5", L"2.5", L"True", L"2.5", L"2.5", L"2.5",
           L"1900-01-01 12:00:00.000"}},
-        {L"Double -0.5", Variant(-0.5),
+        {L"Double -0.5",
+         Variant(-0.5),
          {L"0", L"0", L"0", L"0", L"-0.5", L"-0.5", L"-0.5", L"-0.5", L"True", L"-0.5", L"-0.5",
           L"-0.5", L"1899-12-30 12:00:00.000"}},
-        {L"Currency 12.3456", Variant(Currency::FromScaled(123456)),
+        {L"Currency 12.3456",
+         Variant(Currency::FromScaled(123456)),
          {L"12", L"12", L"12", L"12", L"12.345600128173828", L"12.3456", L"12.3456", L"12.3456",
           L"True", L"12.3456", L"12.3456", L"12.3456", L"1900-01-11 08:17:39.840"}},
-        {L"Date 45000.25", Variant::FromDate(45000.25),
+        {L"Date 45000.25",
+         Variant::FromDate(45000.25),
          {L"!over", L"!over", L"45000", L"45000", L"45000.25", L"45000.25", L"45000.25",
           L"45000.25", L"True", L"3/15/2023 6:00:00 AM", L"3/15/2023 6:00:00 AM", L"45000.25",
           L"2023-03-15 06:00:00.000"}},
-        {L"Boolean True", Variant(true),
+        {L"Boolean True",
+         Variant(true),
          {L"!over", L"-1", L"-1", L"-1", L"-1", L"-1", L"-1", L"-1", L"True", L"True", L"True",
           L"-1", L"1899-12-29 00:00:00.000"}},
-        {L"OleStr 42", Variant::FromOleStr(L"42"),
+        {L"OleStr 42",
+         Variant::FromOleStr(L"42"),
          {L"42", L"42", L"42", L"42", L"42", L"42", L"42", L"42", L"True", L"42", L"42", L"42",
           L"1900-02-10 00:00:00.000"}},
-        {L"String abc", Variant(AnsiString("abc")),
-         {L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast",
-          L"!cast", L"abc", L"abc", L"!cast", L"!cast"}},
-        {L"FMTBcd -0.5", Variant(StrToBcd(L"-0.5")),
+        {L"String abc",
+         Variant(AnsiString("abc")),
+         {L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast",
+          L"abc", L"abc", L"!cast", L"!cast"}},
+        {L"FMTBcd -0.5",
+         Variant(StrToBcd(L"-0.5")),
          {L"!over", L"-1", L"-1", L"-1", L"-0.5", L"-0.5", L"-0.5", L"-0.5", L"True", L"-0.5",
           L"-0.5", L"-0.5", L"1899-12-30 12:00:00.000"}},
-        {L"FMTBcd 20 digits", Variant(StrToBcd(L"12345678901234567890")),
+        {L"FMTBcd 20 digits",
+         Variant(StrToBcd(L"12345678901234567890")),
          {L"!over", L"!over", L"!over", L"!over", L"1.2345679395506094E19",
           L"1.2345678901234567E19", L"!over", L"1.2345678901234567E19", L"True",
           L"12345678901234567890", L"12345678901234567890", L"12345678901234567890", L"!over"}},
-        {L"SQLTimeStamp", Variant(Stamp(2026, 12, 11, 10, 30, 0, 250)),
+        {L"SQLTimeStamp",
+         Variant(Stamp(2026, 12, 11, 10, 30, 0, 250)),
          {L"!over", L"!over", L"46367", L"46367", L"46367.4375", L"46367.43750289352",
           L"46367.4375", L"46367.43750289352", L"True", L"12/11/2026 10:30:00 AM",
           L"12/11/2026 10:30:00 AM", L"46367.43750289352", L"2026-12-11 10:30:00.250"}},
-        {L"Array", VarArrayOf({1, 2}),
-         {L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast",
-          L"!cast", L"!cast", L"!cast", L"!cast", L"!cast"}},
-        {L"ByRef", Variant::ByRef(&Referenced),
-         {L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast",
-          L"!cast", L"!cast", L"!cast", L"!cast", L"!cast"}},
+        {L"Array",
+         VarArrayOf({1, 2}),
+         {L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast",
+          L"!cast", L"!cast", L"!cast", L"!cast"}},
+        {L"ByRef",
+         Variant::ByRef(&Referenced),
+         {L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast", L"!cast",
+          L"!cast", L"!cast", L"!cast", L"!cast"}},
     };
     for (const TConversionRow& row : rows) {
         for (int i = 0; i < TargetCount; ++i) {
             const UnicodeString cell = row.Cells[i];
-            const UnicodeString where = UnicodeString(row.Name) + L" -> " + VarTypeAsText(Targets[i]);
+            const UnicodeString where =
+                UnicodeString(row.Name) + L" -> " + VarTypeAsText(Targets[i]);
             SCOPED_TRACE(UnicodeToUtf8(where));
             if (cell == L"!cast") {
                 EXPECT_THROW(VarAsType(row.Source, Targets[i]), EVariantTypeCastError);
@@ -222,8 +241,7 @@ TEST(Variants, CompareValueFollowsTheWrittenRules) {
         {L"-1<uint64", Variant(-1), Variant(UInt64(0)), vrLessThan},
         {L"uint64 max>int64 max", Variant(std::numeric_limits<UInt64>::max()),
          Variant(std::numeric_limits<Int64>::max()), vrGreaterThan},
-        {L"currency=bcd", Variant(Currency::FromScaled(15000)), Variant(StrToBcd(L"1.5")),
-         vrEqual},
+        {L"currency=bcd", Variant(Currency::FromScaled(15000)), Variant(StrToBcd(L"1.5")), vrEqual},
         {L"bcd exact", Variant(StrToBcd(L"0.30000000000000000001")), Variant(StrToBcd(L"0.3")),
          vrGreaterThan},
         {L"True=-1", Variant(true), Variant(-1), vrEqual},
@@ -233,8 +251,8 @@ TEST(Variants, CompareValueFollowsTheWrittenRules) {
         // 5. time stamps
         {L"stamps", Variant(TSQLTimeStamp{2026, 1, 2, 0, 0, 0, 0}),
          Variant(TSQLTimeStamp{2026, 1, 1, 23, 0, 0, 0}), vrGreaterThan},
-        {L"stamp=date", Variant(TSQLTimeStamp{1899, 12, 31, 12, 0, 0, 0}),
-         Variant::FromDate(1.5), vrEqual},
+        {L"stamp=date", Variant(TSQLTimeStamp{1899, 12, 31, 12, 0, 0, 0}), Variant::FromDate(1.5),
+         vrEqual},
         // 6. arrays and references
         {L"arrays equal", VarArrayOf({1, L"x"}), VarArrayOf({1, L"x"}), vrEqual},
         {L"arrays differ", VarArrayOf({1, 2}), VarArrayOf({1, 3}), vrNotEqual},
