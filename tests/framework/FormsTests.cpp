@@ -220,9 +220,9 @@ TEST_F(Forms, BorderStyleAndIconsMakeTheWindowStyle) {
     struct TCase {
         TFormBorderStyle Border;
         TBorderIcons Icons;
-        LONG_PTR Present;
-        LONG_PTR Absent;
-        LONG_PTR ExPresent;
+        DWORD Present;
+        DWORD Absent;
+        DWORD ExPresent;
     };
     const TCase cases[] = {
         {bsSizeable,
@@ -243,10 +243,10 @@ TEST_F(Forms, BorderStyleAndIconsMakeTheWindowStyle) {
         auto* form = Construct<TForm>(Application);
         form->SetBorderStyle(c.Border);
         form->SetBorderIcons(c.Icons);
-        const LONG_PTR style = GetWindowLongPtrW(form->Handle(), GWL_STYLE);
-        const LONG_PTR exStyle = GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE);
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(form->Handle(), GWL_STYLE));
+        const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(form->Handle(), GWL_EXSTYLE));
         EXPECT_EQ(style & c.Present, c.Present) << c.Border;
-        EXPECT_EQ(style & c.Absent, 0) << c.Border;
+        EXPECT_EQ(style & c.Absent, 0u) << c.Border;
         EXPECT_EQ(exStyle & c.ExPresent, c.ExPresent) << c.Border;
         form->Free();
     }

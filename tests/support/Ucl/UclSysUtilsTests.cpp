@@ -76,23 +76,29 @@ TEST(SharedBlock, NameRulesDependOnTheRelease) {
     }
 }
 
+namespace {
+
+struct TLockShared {
+    TUclIntfCriticalSection Section;
+    std::atomic<bool> Entered{false};
+};
+
+// A thread entry is a WINAPI routine (stdcall in the 32-bit build), which no lambda converts to.
+DWORD WINAPI TakeTheLock(void* p) {
+    auto* shared = static_cast<TLockShared*>(p);
+    TUclIntfLock other(shared->Section);
+    shared->Entered = true;
+    return 0;
+}
+
+} // namespace
+
 TEST(UclIntfCriticalSection, AReferenceHoldsTheLockUntilItIsDropped) {
-    struct TShared {
-        TUclIntfCriticalSection Section;
-        std::atomic<bool> Entered{false};
-    } shared;
+    TLockShared shared;
     HANDLE thread;
     {
         TUclIntfLock hold(shared.Section);
-        thread = CreateThread(
-            nullptr, 0,
-            [](void* p) -> DWORD {
-                auto* s = static_cast<TShared*>(p);
-                TUclIntfLock other(s->Section);
-                s->Entered = true;
-                return 0;
-            },
-            &shared, 0, nullptr);
+        thread = CreateThread(nullptr, 0, TakeTheLock, &shared, 0, nullptr);
         ASSERT_NE(thread, nullptr);
         EXPECT_EQ(WaitForSingleObject(thread, 100), DWORD{WAIT_TIMEOUT});
         EXPECT_FALSE(shared.Entered);

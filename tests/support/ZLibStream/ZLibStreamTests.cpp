@@ -154,6 +154,27 @@ TEST(ZLibStream, ReadsInOddPieces) {
     }
 }
 
+// The caller's count bounds what is written, however much more the data holds: the room given
+// to zlib is the count, never more (in the 32-bit build a clamp that turned negative once told
+// zlib of 4 GiB of room). The buffer is large enough for all the data, so that a fault shows as
+// changed guard bytes rather than a broken heap.
+TEST(ZLibStream, AReadWritesNoMoreThanItsCount) {
+    const std::string data = Compressible(BlockSize + 3000);
+    for (const NativeInt count :
+         {NativeInt{1}, NativeInt{4093}, NativeInt{BlockSize}, NativeInt{BlockSize + 1}}) {
+        SCOPED_TRACE(count);
+        TMemoryStream source;
+        Fill(source, Compress(data));
+        TZDecompressionStream stream(&source);
+        std::string buffer(data.size(), '#');
+        EXPECT_EQ(stream.Read(buffer.data(), count), count);
+        const auto end = static_cast<std::size_t>(count);
+        EXPECT_EQ(buffer.substr(0, end), data.substr(0, end));
+        EXPECT_EQ(buffer.find_first_not_of('#', end), std::string::npos);
+        EXPECT_EQ(stream.Position(), static_cast<Int64>(count));
+    }
+}
+
 TEST(ZLibStream, LeavesTheSourceRightAfterEachStream) {
     struct Case {
         const char* Name;
