@@ -175,6 +175,21 @@ TEST(DateTime, NowLiesBetweenTwoReadingsOfTheClock) {
     EXPECT_LT(time, 1.0);
 }
 
+// A time converted twice is the same number whether it was kept in a register or stored: with
+// 80-bit x87 registers in the 32-bit build it was not, and a time read back from the clock
+// compared unequal to itself.
+TEST(DateTime, AConversionGivesTheSameNumberFreshOrStored) {
+    SYSTEMTIME t{2026, 12, 5, 11, 6, 30, 0, 0};
+    int differing = 0;
+    for (WORD ms = 0; ms < 1000; ++ms) {
+        t.wMilliseconds = ms;
+        t.wSecond = static_cast<WORD>(ms % 60);
+        volatile double stored = SystemTimeToDateTime(t);
+        if (SystemTimeToDateTime(t) != stored) ++differing;
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST(DateTime, SecondsArithmetic) {
     const TDateTime lastSecond = EncodeDate(2026, 12, 31) + EncodeTime(23, 59, 59, 0);
     EXPECT_EQ(IncSecond(lastSecond), EncodeDate(2027, 1, 1));
