@@ -33,8 +33,8 @@ void TZDecompressionStream::CheckInit(Integer result) {
 NativeInt TZDecompressionStream::Read(void* buffer, NativeInt count) {
     if (FEnded || count <= 0) return 0;
     // avail_out is 32-bit: a larger request is answered in part, as a stream may.
-    const auto room = static_cast<uInt>(
-        std::min<NativeInt>(count, std::numeric_limits<uInt>::max()));
+    const auto room =
+        static_cast<uInt>(std::min<NativeInt>(count, std::numeric_limits<uInt>::max()));
     FZStream.next_out = static_cast<Bytef*>(buffer);
     FZStream.avail_out = room;
     if (FStream->Position() != FStreamPos) FStream->SetPosition(FStreamPos);
