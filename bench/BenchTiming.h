@@ -8,8 +8,7 @@
 #include <cstdio>
 
 // The shortest wall time of `runs` runs of `work`, in seconds.
-template <class Work>
-double BestSeconds(int runs, Work&& work) {
+template <class Work> double BestSeconds(int runs, Work&& work) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     double best = 1e300;

@@ -39,9 +39,7 @@ struct TItem {
 
 // n + 1/8: exact in binary, and never whole (our writer writes a whole double as "2.", which a
 // strict reader refuses; that would stop the cross-check, not measure anything).
-double Eighth(Int64 n) {
-    return static_cast<double>(n) + 0.125;
-}
+double Eighth(Int64 n) { return static_cast<double>(n) + 0.125; }
 
 UnicodeString EighthText(Int64 n) {
     wchar_t text[32];
@@ -65,13 +63,13 @@ TItem Item(Int64 k) {
 UnicodeString ItemText(Int64 k) {
     const TItem item = Item(k);
     const UnicodeString n = std::to_wstring(k);
-    return L"{\"id\":" + n + L",\"serial\":" + std::to_wstring(item.Serial) +
-           L",\"name\":\"Item " + n +
-           L" \\\"quoted\\\" caf\\u00e9 \u2013 Z\u00fcrich \\u6771\u4eac \\ud83d\\ude00\"" +
-           L",\"path\":\"C:\\\\data\\\\" + n + L"\\\\file.txt\\r\\n\"" +
-           L",\"price\":" + EighthText(k % 100000) + L",\"scale\":1.5e-3" +
-           L",\"active\":" + (item.Active ? L"true" : L"false") + L",\"owner\":null" +
-           L",\"tags\":[\"alpha\",\"\\u03b2\\u03ae\\u03c4\\u03b1\",\"\u03b3\u03ac\u03bc\u03bc\u03b1\\/x\"]" +
+    return L"{\"id\":" + n + L",\"serial\":" + std::to_wstring(item.Serial) + L",\"name\":\"Item " +
+           n + L" \\\"quoted\\\" caf\\u00e9 \u2013 Z\u00fcrich \\u6771\u4eac \\ud83d\\ude00\"" +
+           L",\"path\":\"C:\\\\data\\\\" + n + L"\\\\file.txt\\r\\n\"" + L",\"price\":" +
+           EighthText(k % 100000) + L",\"scale\":1.5e-3" + L",\"active\":" +
+           (item.Active ? L"true" : L"false") + L",\"owner\":null" +
+           L",\"tags\":[\"alpha\",\"\\u03b2\\u03ae\\u03c4\\u03b1\","
+           L"\"\u03b3\u03ac\u03bc\u03bc\u03b1\\/x\"]" +
            L",\"location\":{\"lat\":" + EighthText(k % 180 - 90) + L",\"lon\":-0.25" +
            L",\"counts\":[" + std::to_wstring(k % 97) + L",2,3,5,8,13,21,34]}}";
 }
@@ -121,8 +119,8 @@ bool OursHolds(const TJsonRef& root, Int64 k, Int64 items) {
     good &= Check(root->PathGetString(at + L"path") == item.Path, "our", "path", k);
     good &= Check(root->PathGetDouble(at + L"price") == item.Price, "our", "price", k);
     good &= Check(root->PathGetBoolean(at + L"active") == item.Active, "our", "active", k);
-    good &= Check(root->PathGetString(at + L"tags[1]") == L"\u03b2\u03ae\u03c4\u03b1", "our",
-                  "tag", k);
+    good &=
+        Check(root->PathGetString(at + L"tags[1]") == L"\u03b2\u03ae\u03c4\u03b1", "our", "tag", k);
     good &= Check(root->PathGetDouble(at + L"location.lat") == item.Lat, "our", "lat", k);
     return good;
 }

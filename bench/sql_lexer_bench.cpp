@@ -37,9 +37,12 @@ __attribute__((optimize("no-tree-vectorize"))) std::size_t PlainScan(const Unico
         std::array<unsigned char, 128> table{};
         for (int c = 0; c < 128; ++c)
             table[c] = c == 9 || c == 10 || c == 13 || c == 32 ? 1
-                       : (c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 96) || (c >= 123 && c <= 126) ? 2
+                       : (c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 96) ||
+                               (c >= 123 && c <= 126)
+                           ? 2
                        : (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ? 3
-                       : c >= '0' && c <= '9' ? 4 : 0;
+                       : c >= '0' && c <= '9'                             ? 4
+                                                                          : 0;
         return table;
     }();
     std::size_t changes = 0;
@@ -64,10 +67,10 @@ int main() {
     const double coldScan = BestSeconds(1, [&] { changes = PlainScan(text); });
     const double lexer = BestSeconds(5, [&] { lexemes = LexAll(text); });
     const double scan = BestSeconds(5, [&] { changes = PlainScan(text); });
-    std::printf("%zu characters, %zu lexemes (%zu class changes)\n", text.size(), std::size_t(lexemes),
-                std::size_t(changes));
-    std::printf("lexer: %.1f M lexemes/s warm, %.1f M lexemes/s cold\n", double(lexemes) / lexer / 1e6,
-                double(lexemes) / coldLexer / 1e6);
+    std::printf("%zu characters, %zu lexemes (%zu class changes)\n", text.size(),
+                std::size_t(lexemes), std::size_t(changes));
+    std::printf("lexer: %.1f M lexemes/s warm, %.1f M lexemes/s cold\n",
+                double(lexemes) / lexer / 1e6, double(lexemes) / coldLexer / 1e6);
     PrintRatio("lex 10 MB of SQL, cold (goal >= 0.3)", coldLexer, coldScan);
     PrintRatio("lex 10 MB of SQL, warm (goal >= 0.3)", lexer, scan);
     return 0;

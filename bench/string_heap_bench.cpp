@@ -20,7 +20,7 @@ std::vector<Integer> MixedSizes() {
     std::vector<Integer> sizes(Operations);
     for (Integer& size : sizes) {
         const unsigned kind = random() % 1000;
-        size = kind < 900 ? 1 + Integer(random() % 64)
+        size = kind < 900   ? 1 + Integer(random() % 64)
                : kind < 995 ? 65 + Integer(random() % 1936)
                             : 2001 + Integer(random() % 8000);
     }
@@ -50,25 +50,29 @@ int main() {
     std::size_t sink = 0;
     auto heapRun = [&] {
         TStringHeap heap;
-        sink += Run(sizes, [&](Integer size) { return heap.NewBuf(size); },
-                    [&](void* buf) { heap.DisposeBuf(buf); });
+        sink += Run(
+            sizes, [&](Integer size) { return heap.NewBuf(size); },
+            [&](void* buf) { heap.DisposeBuf(buf); });
     };
     auto lockedHeapRun = [&] {
         TStringHeap heap;
         heap.SetThreadSafety(true);
-        sink += Run(sizes, [&](Integer size) { return heap.NewBuf(size); },
-                    [&](void* buf) { heap.DisposeBuf(buf); });
+        sink += Run(
+            sizes, [&](Integer size) { return heap.NewBuf(size); },
+            [&](void* buf) { heap.DisposeBuf(buf); });
     };
     auto mallocRun = [&] {
-        sink += Run(sizes, [](Integer size) { return std::malloc(std::size_t(size)); },
-                    [](void* buf) { std::free(buf); });
+        sink += Run(
+            sizes, [](Integer size) { return std::malloc(std::size_t(size)); },
+            [](void* buf) { std::free(buf); });
     };
     const double coldHeap = BestSeconds(1, heapRun);
     const double coldMalloc = BestSeconds(1, mallocRun);
     const double heap = BestSeconds(5, heapRun);
     const double locked = BestSeconds(5, lockedHeapRun);
     const double system = BestSeconds(5, mallocRun);
-    std::printf("%zu allocations and %zu frees (checksum %zu)\n", sizes.size(), sizes.size(), sink % 251);
+    std::printf("%zu allocations and %zu frees (checksum %zu)\n", sizes.size(), sizes.size(),
+                sink % 251);
     PrintRatio("string heap vs malloc, cold (goal >= 1.0)", coldHeap, coldMalloc);
     PrintRatio("string heap vs malloc, warm (goal >= 1.0)", heap, system);
     PrintRatio("locked string heap vs malloc, warm", locked, system);

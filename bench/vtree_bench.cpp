@@ -39,8 +39,7 @@ struct TStep {
     double Megabytes = 0; // committed memory above the start, right after the step
 };
 
-template <class Work>
-TStep Measure(SIZE_T Base, Work work) {
+template <class Work> TStep Measure(SIZE_T Base, Work work) {
     const auto start = std::chrono::steady_clock::now();
     work();
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -105,9 +104,10 @@ struct TVectorRun {
 };
 
 void Print(const char* Name, const TStep& Tree, const TStep& Vector) {
-    std::printf("%-6s time %8.3f s vs %8.3f s  ratio %6.2f   memory %8.1f MB vs %8.1f MB  ratio %6.2f\n",
-                Name, Tree.Seconds, Vector.Seconds, Tree.Seconds / std::max(Vector.Seconds, 1e-9),
-                Tree.Megabytes, Vector.Megabytes, Tree.Megabytes / std::max(Vector.Megabytes, 1e-9));
+    std::printf(
+        "%-6s time %8.3f s vs %8.3f s  ratio %6.2f   memory %8.1f MB vs %8.1f MB  ratio %6.2f\n",
+        Name, Tree.Seconds, Vector.Seconds, Tree.Seconds / std::max(Vector.Seconds, 1e-9),
+        Tree.Megabytes, Vector.Megabytes, Tree.Megabytes / std::max(Vector.Megabytes, 1e-9));
 }
 
 } // namespace

@@ -34,9 +34,9 @@ int main() {
     for (int width : Widths) window->Header()->Columns()->Add()->SetWidth(width);
     tree->SetDefaultNodeHeight(RowHeight);
     window->SetMargin(0);
-    tree->TreeOptions()->SetPaintOptions(tree->TreeOptions()->PaintOptions() +
-                                         TVTPaintOptions{toShowHorzGridLines} -
-                                         TVTPaintOptions{toShowRoot, toShowButtons, toShowTreeLines});
+    tree->TreeOptions()->SetPaintOptions(
+        tree->TreeOptions()->PaintOptions() + TVTPaintOptions{toShowHorzGridLines} -
+        TVTPaintOptions{toShowRoot, toShowButtons, toShowTreeLines});
     tree->TreeOptions()->SetSelectionOptions({toFullRowSelect});
     static_cast<TCustomVirtualStringTree*>(tree)->OnGetText =
         TVSTGetTextEvent(&texts, &TTexts::OnGetText);
@@ -55,7 +55,8 @@ int main() {
             int left = 0;
             for (int column = 0; column < 4; ++column) {
                 const std::wstring& text = texts.Cells[row * 4 + column];
-                const RECT cell{left, row * RowHeight, left + Widths[column], (row + 1) * RowHeight};
+                const RECT cell{left, row * RowHeight, left + Widths[column],
+                                (row + 1) * RowHeight};
                 ExtTextOutW(dc, left + 4, row * RowHeight + 3, ETO_CLIPPED | ETO_OPAQUE, &cell,
                             text.c_str(), static_cast<UINT>(text.size()), nullptr);
                 left += Widths[column];

@@ -51,8 +51,7 @@ bool TForm4::InputsAccepted() {
            Require(!Trim(Upassword2->Text()).empty(),
                    {L"Confirm Password can not be empty", L"确认密码不能为空"}, Upassword2) &&
            Require(Upassword1->Text() == Upassword2->Text(),
-                   {L"The two input password do not match", L"输入的二次密码不一致"},
-                   Upassword1);
+                   {L"The two input password do not match", L"输入的二次密码不一致"}, Upassword1);
 }
 
 void TForm4::SubmitClick(TObject*) {

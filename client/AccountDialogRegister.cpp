@@ -83,8 +83,7 @@ bool TForm2::InputsAccepted() {
            Require(!Trim(Upassword2->Text()).empty(),
                    {L"Confirm Password can not be empty", L"确认密码不能为空"}, Upassword2) &&
            Require(Upassword->Text() == Upassword2->Text(),
-                   {L"The two input password do not match", L"输入的二次密码不一致"},
-                   Upassword) &&
+                   {L"The two input password do not match", L"输入的二次密码不一致"}, Upassword) &&
            Require(HasContact(),
                    {L"The above 4 at least need to fill in 1", L"联系信息至少要填写一项"},
                    Upassword);

@@ -88,8 +88,8 @@ bool TForm3::InputsAccepted() {
 void TForm3::SubmitClick(TObject*) {
     Submit([this] {
         if (!InputsAccepted()) return;
-        const TTopUpVerdict verdict = PostTopUp(
-            {UserID->Text(), Upassword->Text(), mycardid->Text(), mycardpass->Text()});
+        const TTopUpVerdict verdict =
+            PostTopUp({UserID->Text(), Upassword->Text(), mycardid->Text(), mycardpass->Text()});
         AfterPost();
         Report(verdict);
     });

@@ -98,7 +98,7 @@ protected:
     // After each post the message loop handles what is pending, once.
     static void AfterPost();
 
-    int FLabelWidth = 96;  // the label column, then the input column
+    int FLabelWidth = 96; // the label column, then the input column
     int FInputWidth = 160;
 
 private:
@@ -114,8 +114,8 @@ public:
 
     TEdit *Upassword, *Upassword2, *User_Mobile, *Email_Address, *User_QQ, *User_Address;
     TEdit* User_True;
-    TLabel *UserIDLabel, *UpasswordLabel, *Upassword2Label, *User_MobileLabel,
-        *Email_AddressLabel, *User_QQLabel, *User_AddressLabel, *User_TrueLabel;
+    TLabel *UserIDLabel, *UpasswordLabel, *Upassword2Label, *User_MobileLabel, *Email_AddressLabel,
+        *User_QQLabel, *User_AddressLabel, *User_TrueLabel;
     TLabel* NoteLabel; // the red note under the inputs
 
     void SubmitClick(TObject* Sender);

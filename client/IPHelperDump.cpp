@@ -16,8 +16,7 @@ constexpr DWORD RouteTypeCount = 5;
 constexpr DWORD RouteProtoCount = 19;
 
 // Rows of a table record in `buffer` (a count followed by rows), bounded by the buffer.
-template <class Row>
-std::vector<Row> RowsOf(const std::vector<Byte>& buffer) {
+template <class Row> std::vector<Row> RowsOf(const std::vector<Byte>& buffer) {
     if (buffer.size() < sizeof(DWORD)) return {};
     DWORD count = 0;
     std::memcpy(&count, buffer.data(), sizeof(DWORD));
@@ -45,7 +44,7 @@ UnicodeString RouteLine(const MIB_IPFORWARDROW& row) {
                    row.dwForwardNextHopAS, RouteProtoNames[proto], row.dwForwardMetric1});
 }
 
-}  // namespace
+} // namespace
 
 TRouteTableRead ReadRouteTable() {
     TRouteTableRead read;

@@ -12,19 +12,37 @@ struct TIpHelperBinding {
 } Binding;
 
 void BindAll(TLibraryBinder& library, TIpHelperApi& api) {
-#define BIND(name) library.Bind(api.name, #name);
-    BIND(GetAdaptersInfo) BIND(GetNetworkParams) BIND(GetTcpTable) BIND(GetTcpStatistics)
-    BIND(GetUdpTable) BIND(GetUdpStatistics) BIND(GetIpStatistics) BIND(GetIpNetTable)
-    BIND(GetIpAddrTable) BIND(GetIpForwardTable) BIND(GetIcmpStatistics) BIND(GetRTTAndHopCount)
-    BIND(GetIfTable) BIND(GetIfEntry) BIND(GetFriendlyIfIndex) BIND(GetPerAdapterInfo)
-    BIND(AllocateAndGetTcpExTableFromStack) BIND(AllocateAndGetUdpExTableFromStack)
-    BIND(GetAdaptersAddresses) BIND(GetExtendedTcpTable) BIND(GetOwnerModuleFromTcpEntry)
-    BIND(GetExtendedUdpTable) BIND(GetOwnerModuleFromUdpEntry) BIND(CreateIpForwardEntry)
-    BIND(SetIpForwardEntry) BIND(DeleteIpForwardEntry)
+#define BIND(name) library.Bind(api.name, #name)
+    BIND(GetAdaptersInfo);
+    BIND(GetNetworkParams);
+    BIND(GetTcpTable);
+    BIND(GetTcpStatistics);
+    BIND(GetUdpTable);
+    BIND(GetUdpStatistics);
+    BIND(GetIpStatistics);
+    BIND(GetIpNetTable);
+    BIND(GetIpAddrTable);
+    BIND(GetIpForwardTable);
+    BIND(GetIcmpStatistics);
+    BIND(GetRTTAndHopCount);
+    BIND(GetIfTable);
+    BIND(GetIfEntry);
+    BIND(GetFriendlyIfIndex);
+    BIND(GetPerAdapterInfo);
+    BIND(AllocateAndGetTcpExTableFromStack);
+    BIND(AllocateAndGetUdpExTableFromStack);
+    BIND(GetAdaptersAddresses);
+    BIND(GetExtendedTcpTable);
+    BIND(GetOwnerModuleFromTcpEntry);
+    BIND(GetExtendedUdpTable);
+    BIND(GetOwnerModuleFromUdpEntry);
+    BIND(CreateIpForwardEntry);
+    BIND(SetIpForwardEntry);
+    BIND(DeleteIpForwardEntry);
 #undef BIND
 }
 
-}  // namespace
+} // namespace
 
 const TIpHelperApi& IpHelperApi() noexcept { return Binding.Api; }
 

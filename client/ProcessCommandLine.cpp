@@ -38,27 +38,26 @@ struct TUnicodeString {
 
 constexpr DWORD TokenAccess = 0xF00FF; // every token right but the default-DACL change
 
-using TNtQueryInformationProcess = LONG(NTAPI *)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+using TNtQueryInformationProcess = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
-template <class T> bool ReadRemote(HANDLE process, const void *address, T &value) {
+template <class T> bool ReadRemote(HANDLE process, const void* address, T& value) {
     SIZE_T read = 0;
     return ReadProcessMemory(process, address, &value, sizeof(T), &read) && read == sizeof(T);
 }
 
 UnicodeString ReadCommandLine(HANDLE process) {
-    const auto query = reinterpret_cast<TNtQueryInformationProcess>(reinterpret_cast<void *>(
+    const auto query = reinterpret_cast<TNtQueryInformationProcess>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
     TBasicInformation basic{};
     if (!query || query(process, 0, &basic, sizeof(basic), nullptr) != 0 || !basic.PebBaseAddress)
         return {};
     PVOID parameters = nullptr;
-    if (!ReadRemote(process, static_cast<const Byte *>(basic.PebBaseAddress) + ParametersOffset,
+    if (!ReadRemote(process, static_cast<const Byte*>(basic.PebBaseAddress) + ParametersOffset,
                     parameters))
         return {};
     TUnicodeString commandLine{};
     if (!parameters ||
-        !ReadRemote(process, static_cast<const Byte *>(parameters) + CommandLineOffset,
-                    commandLine))
+        !ReadRemote(process, static_cast<const Byte*>(parameters) + CommandLineOffset, commandLine))
         return {};
     UnicodeString text(commandLine.Length / 2, L'\0');
     SIZE_T read = 0;

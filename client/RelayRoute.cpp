@@ -22,7 +22,7 @@ UnicodeString WithoutBlanks(const UnicodeString& text) {
     return StringReplace(text, L" ", L"", {rfReplaceAll});
 }
 
-}  // namespace
+} // namespace
 
 bool TRelayRoute::PrepareRelayRoute(const UnicodeString& routeTarget) {
     TStringList dump;
@@ -54,8 +54,8 @@ DWORD TRelayRoute::AddRelayRoute() {
     if (!LoadIpHelperApi() || !IpHelperApi().CreateIpForwardEntry) return ERROR_INVALID_FUNCTION;
     const TRouteTableRead read = ReadRouteTable();
     if (!read.Sized) return ERROR_INVALID_FUNCTION;
-    MIB_IPFORWARDROW route = read.Result == NO_ERROR && !read.Rows.empty() ? read.Rows[0]
-                                                                            : MIB_IPFORWARDROW{};
+    MIB_IPFORWARDROW route =
+        read.Result == NO_ERROR && !read.Rows.empty() ? read.Rows[0] : MIB_IPFORWARDROW{};
     const Tmyrouter& relay = routerlist[0];
     if (relay.destionation.empty()) return ERROR_INVALID_FUNCTION;
     route.dwForwardDest = TextToIp(relay.destionation);

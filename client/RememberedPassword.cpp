@@ -66,8 +66,8 @@ UnicodeString ReadRememberedPassword(TRegistry& registry, const UnicodeString& n
     }
     case rdBinary: {
         std::vector<Byte> data(static_cast<std::size_t>(registry.GetDataSize(name)));
-        data.resize(static_cast<std::size_t>(
-            registry.ReadBinaryData(name, data.data(), data.size())));
+        data.resize(
+            static_cast<std::size_t>(registry.ReadBinaryData(name, data.data(), data.size())));
         UnicodeString password;
         return UnprotectPassword(data, password) ? password : UnicodeString();
     }

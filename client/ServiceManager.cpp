@@ -18,13 +18,13 @@ TServiceControlApi SystemServiceControlApi() {
     api.OpenServiceW = [](SC_HANDLE manager, LPCWSTR name, DWORD access) {
         return ::OpenServiceW(manager, name, access);
     };
-    api.StartServiceW = [](SC_HANDLE service, DWORD argc, LPCWSTR *argv) {
+    api.StartServiceW = [](SC_HANDLE service, DWORD argc, LPCWSTR* argv) {
         return ::StartServiceW(service, argc, argv);
     };
-    api.ControlService = [](SC_HANDLE service, DWORD control, SERVICE_STATUS *status) {
+    api.ControlService = [](SC_HANDLE service, DWORD control, SERVICE_STATUS* status) {
         return ::ControlService(service, control, status);
     };
-    api.QueryServiceStatus = [](SC_HANDLE service, SERVICE_STATUS *status) {
+    api.QueryServiceStatus = [](SC_HANDLE service, SERVICE_STATUS* status) {
         return ::QueryServiceStatus(service, status);
     };
     api.ChangeServiceStartType = [](SC_HANDLE service, DWORD startType) {
@@ -34,8 +34,8 @@ TServiceControlApi SystemServiceControlApi() {
     };
     api.CloseServiceHandle = [](SC_HANDLE handle) { return ::CloseServiceHandle(handle); };
     api.EnumServicesStatusW = [](SC_HANDLE manager, DWORD type, DWORD state,
-                                 ENUM_SERVICE_STATUSW *buffer, DWORD size, DWORD *needed,
-                                 DWORD *returned, DWORD *resume) {
+                                 ENUM_SERVICE_STATUSW* buffer, DWORD size, DWORD* needed,
+                                 DWORD* returned, DWORD* resume) {
         return ::EnumServicesStatusW(manager, type, state, buffer, size, needed, returned, resume);
     };
     return api;
@@ -48,7 +48,7 @@ TServiceManager::~TServiceManager() {
     Close(FServiceControlManager);
 }
 
-void TServiceManager::Close(SC_HANDLE &handle) noexcept {
+void TServiceManager::Close(SC_HANDLE& handle) noexcept {
     if (handle) FApi.CloseServiceHandle(handle);
     handle = nullptr;
 }
@@ -59,7 +59,7 @@ bool TServiceManager::Connect(LPCWSTR machineName, LPCWSTR databaseName, DWORD) 
     return FServiceControlManager != nullptr;
 }
 
-bool TServiceManager::OpenServiceConnection(const UnicodeString &serviceName) {
+bool TServiceManager::OpenServiceConnection(const UnicodeString& serviceName) {
     Close(FServiceHandle);
     FServiceHandle =
         FApi.OpenServiceW(FServiceControlManager, serviceName.c_str(), SERVICE_ALL_ACCESS);
@@ -68,7 +68,7 @@ bool TServiceManager::OpenServiceConnection(const UnicodeString &serviceName) {
 
 bool TServiceManager::StartService() { return StartService(0, nullptr); }
 
-bool TServiceManager::StartService(DWORD argc, LPCWSTR *argv) {
+bool TServiceManager::StartService(DWORD argc, LPCWSTR* argv) {
     return FApi.StartServiceW(FServiceHandle, argc, argv) != FALSE;
 }
 
@@ -95,7 +95,7 @@ DWORD TServiceManager::GetStatus() {
 bool TServiceManager::ServiceRunning() { return GetStatus() == ServiceRunningState; }
 bool TServiceManager::ServiceStopped() { return GetStatus() == ServiceStoppedState; }
 
-void TServiceManager::SetStartType(const UnicodeString &serviceName, DWORD startType) {
+void TServiceManager::SetStartType(const UnicodeString& serviceName, DWORD startType) {
     SC_HANDLE manager = FApi.OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (!manager) return;
     SC_HANDLE service = FApi.OpenServiceW(manager, serviceName.c_str(), SERVICE_CHANGE_CONFIG);
@@ -104,12 +104,12 @@ void TServiceManager::SetStartType(const UnicodeString &serviceName, DWORD start
     Close(manager);
 }
 
-void TServiceManager::DisableService(const UnicodeString &serviceName) {
+void TServiceManager::DisableService(const UnicodeString& serviceName) {
     SetStartType(serviceName, SERVICE_DISABLED);
 }
-void TServiceManager::ManualService(const UnicodeString &serviceName) {
+void TServiceManager::ManualService(const UnicodeString& serviceName) {
     SetStartType(serviceName, SERVICE_DEMAND_START);
 }
-void TServiceManager::EnableService(const UnicodeString &serviceName) {
+void TServiceManager::EnableService(const UnicodeString& serviceName) {
     SetStartType(serviceName, SERVICE_AUTO_START);
 }

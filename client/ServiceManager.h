@@ -18,13 +18,13 @@
 struct TServiceControlApi {
     std::function<SC_HANDLE(LPCWSTR machine, LPCWSTR database, DWORD access)> OpenSCManagerW;
     std::function<SC_HANDLE(SC_HANDLE manager, LPCWSTR name, DWORD access)> OpenServiceW;
-    std::function<BOOL(SC_HANDLE service, DWORD argc, LPCWSTR *argv)> StartServiceW;
-    std::function<BOOL(SC_HANDLE service, DWORD control, SERVICE_STATUS *status)> ControlService;
-    std::function<BOOL(SC_HANDLE service, SERVICE_STATUS *status)> QueryServiceStatus;
+    std::function<BOOL(SC_HANDLE service, DWORD argc, LPCWSTR* argv)> StartServiceW;
+    std::function<BOOL(SC_HANDLE service, DWORD control, SERVICE_STATUS* status)> ControlService;
+    std::function<BOOL(SC_HANDLE service, SERVICE_STATUS* status)> QueryServiceStatus;
     std::function<BOOL(SC_HANDLE service, DWORD startType)> ChangeServiceStartType;
     std::function<BOOL(SC_HANDLE handle)> CloseServiceHandle;
-    std::function<BOOL(SC_HANDLE manager, DWORD type, DWORD state, ENUM_SERVICE_STATUSW *buffer,
-                       DWORD size, DWORD *needed, DWORD *returned, DWORD *resume)>
+    std::function<BOOL(SC_HANDLE manager, DWORD type, DWORD state, ENUM_SERVICE_STATUSW* buffer,
+                       DWORD size, DWORD* needed, DWORD* returned, DWORD* resume)>
         EnumServicesStatusW;
 };
 
@@ -41,18 +41,18 @@ class TServiceManager : public TObject {
 public:
     explicit TServiceManager(TServiceControlApi api = SystemServiceControlApi());
     ~TServiceManager() override;
-    TServiceManager(const TServiceManager &) = delete;
-    TServiceManager &operator=(const TServiceManager &) = delete;
+    TServiceManager(const TServiceManager&) = delete;
+    TServiceManager& operator=(const TServiceManager&) = delete;
 
     SC_HANDLE ServiceControlManager() const noexcept { return FServiceControlManager; }
     SC_HANDLE ServiceHandle() const noexcept { return FServiceHandle; }
-    const std::vector<tSvrlist> &f_svrlist() const noexcept { return FSvrList; }
+    const std::vector<tSvrlist>& f_svrlist() const noexcept { return FSvrList; }
 
     // The access argument is kept for callers; the connection always asks for all access.
     bool Connect(LPCWSTR machineName = nullptr, LPCWSTR databaseName = nullptr, DWORD access = 0);
-    bool OpenServiceConnection(const UnicodeString &serviceName);
+    bool OpenServiceConnection(const UnicodeString& serviceName);
     bool StartService();
-    bool StartService(DWORD argc, LPCWSTR *argv);
+    bool StartService(DWORD argc, LPCWSTR* argv);
     bool StopService();
     void PauseService();
     void ContinueService();
@@ -60,15 +60,15 @@ public:
     DWORD GetStatus();
     bool ServiceRunning();
     bool ServiceStopped();
-    void DisableService(const UnicodeString &serviceName);
-    void ManualService(const UnicodeString &serviceName);
-    void EnableService(const UnicodeString &serviceName);
+    void DisableService(const UnicodeString& serviceName);
+    void ManualService(const UnicodeString& serviceName);
+    void EnableService(const UnicodeString& serviceName);
     bool GetSvcList();
 
 private:
     void Control(DWORD control);
-    void SetStartType(const UnicodeString &serviceName, DWORD startType);
-    void Close(SC_HANDLE &handle) noexcept;
+    void SetStartType(const UnicodeString& serviceName, DWORD startType);
+    void Close(SC_HANDLE& handle) noexcept;
 
     TServiceControlApi FApi;
     SC_HANDLE FServiceControlManager = nullptr; // owned
@@ -98,9 +98,9 @@ TRasServiceRestart SystemRasServiceRestart(std::function<void()> enableRasProhib
                                            std::function<void(Cardinal ms)> waitPumpingMessages);
 
 // The services restarted, in order.
-extern const wchar_t *const RasRestartServices[6];
+extern const wchar_t* const RasRestartServices[6];
 
 // Sets the switch, ends the shared service host of the network services ("svchost.exe" with
 // "-k netsvc" on its command line) and starts the RAS services again, waiting between them.
 // Without such a host it returns after setting the switch.
-void ResetRasServices(const TRasServiceRestart &services);
+void ResetRasServices(const TRasServiceRestart& services);

@@ -14,7 +14,7 @@ namespace {
 constexpr DWORD ListBufferSize = 147492;
 
 UnicodeString StateText(DWORD state) {
-    static const wchar_t *const texts[] = {L"stopped", L"start pending",    L"stop pending",
+    static const wchar_t* const texts[] = {L"stopped", L"start pending",    L"stop pending",
                                            L"running", L"continue pending", L"pause pending",
                                            L"paused"};
     return state >= 1 && state <= 7 ? texts[state - 1] : L"";
@@ -29,7 +29,7 @@ UnicodeString StartTypeText(DWORD startType) {
     return {};
 }
 
-bool ReadRegistryText(const UnicodeString &key, const wchar_t *name, UnicodeString &value) {
+bool ReadRegistryText(const UnicodeString& key, const wchar_t* name, UnicodeString& value) {
     wchar_t buffer[MAX_PATH * 2] = {};
     DWORD size = sizeof(buffer);
     if (RegGetValueW(HKEY_LOCAL_MACHINE, key.c_str(), name,
@@ -41,12 +41,12 @@ bool ReadRegistryText(const UnicodeString &key, const wchar_t *name, UnicodeStri
 }
 
 UnicodeString Lower(UnicodeString text) {
-    for (wchar_t &c : text) c = static_cast<wchar_t>(std::towlower(c));
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
     return text;
 }
 
 // The executable a service command line starts: the quoted path, or the text up to ".exe".
-UnicodeString ExecutableOf(const UnicodeString &commandLine) {
+UnicodeString ExecutableOf(const UnicodeString& commandLine) {
     wchar_t expanded[MAX_PATH * 2] = {};
     ExpandEnvironmentStringsW(commandLine.c_str(), expanded, MAX_PATH * 2);
     UnicodeString text = expanded;
@@ -55,7 +55,7 @@ UnicodeString ExecutableOf(const UnicodeString &commandLine) {
     return exe == UnicodeString::npos ? text.substr(0, text.find(L' ')) : text.substr(0, exe + 4);
 }
 
-void DescribeFile(tSvrlist &service) {
+void DescribeFile(tSvrlist& service) {
     const UnicodeString key = L"SYSTEM\\CurrentControlSet\\Services\\" + service.svrname;
     DWORD start = 0;
     DWORD size = sizeof(start);
@@ -78,7 +78,7 @@ void DescribeFile(tSvrlist &service) {
 bool TServiceManager::GetSvcList() {
     if (!FServiceControlManager) return false;
     std::vector<Byte> buffer(ListBufferSize);
-    auto *services = reinterpret_cast<ENUM_SERVICE_STATUSW *>(buffer.data());
+    auto* services = reinterpret_cast<ENUM_SERVICE_STATUSW*>(buffer.data());
     DWORD needed = 0, returned = 0, resume = 0;
     FApi.EnumServicesStatusW(FServiceControlManager, SERVICE_WIN32, SERVICE_STATE_ALL, services,
                              ListBufferSize, &needed, &returned, &resume);

@@ -10,7 +10,7 @@
 
 #include <cwctype>
 
-const wchar_t *const RasRestartServices[6] = {L"AudioSrv", L"CryptSvc",          L"RasMan",
+const wchar_t* const RasRestartServices[6] = {L"AudioSrv", L"CryptSvc",          L"RasMan",
                                               L"Dhcp",     L"lanmanworkstation", L"netman"};
 
 namespace {
@@ -22,7 +22,7 @@ constexpr Cardinal AfterRestartMs = 10000;
 constexpr UINT EndedHostExitCode = 1;
 
 bool IsServiceHost(UnicodeString exeFile) {
-    for (wchar_t &c : exeFile) c = static_cast<wchar_t>(std::towlower(c));
+    for (wchar_t& c : exeFile) c = static_cast<wchar_t>(std::towlower(c));
     return exeFile == ServiceHost;
 }
 
@@ -55,10 +55,10 @@ TRasServiceRestart SystemRasServiceRestart(std::function<void()> enableRasProhib
             std::move(waitPumpingMessages)};
 }
 
-void ResetRasServices(const TRasServiceRestart &services) {
+void ResetRasServices(const TRasServiceRestart& services) {
     services.EnableRasProhibitIpSec();
     DWORD host = 0;
-    for (const TProcessInfo &process : services.Processes()) {
+    for (const TProcessInfo& process : services.Processes()) {
         if (!IsServiceHost(process.ExeFile)) continue;
         if (services.CommandLine(process.ProcessId).find(NetworkGroup) != UnicodeString::npos) {
             host = process.ProcessId;
@@ -70,7 +70,7 @@ void ResetRasServices(const TRasServiceRestart &services) {
     {
         TServiceManager manager(services.Services);
         manager.Connect();
-        for (const wchar_t *name : RasRestartServices) {
+        for (const wchar_t* name : RasRestartServices) {
             manager.OpenServiceConnection(name);
             manager.StartService();
             services.WaitPumpingMessages(BetweenStartsMs);

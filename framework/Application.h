@@ -86,8 +86,7 @@ public:
     // Builds a form owned by the application (framework/Forms.h has the definition). Reference
     // holds the form from the start of its construction on, so that the form's own start-up
     // code can use it.
-    template <class TFormClass>
-    void CreateForm(TFormClass*& Reference);
+    template <class TFormClass> void CreateForm(TFormClass*& Reference);
     // Run shows the main form first unless this is False.
     bool ShowMainForm() const noexcept { return FShowMainForm; }
     void SetShowMainForm(bool value) { FShowMainForm = value; }
@@ -175,11 +174,11 @@ private:
     std::vector<TWindowHook> FHooks;
     std::unique_ptr<TIcon, graphics_detail::TFreeObject> FIcon;
     bool FShowHint = true;
-    TControl* FHintControl = nullptr; // the control the mouse rests on (free-notified)
+    TControl* FHintControl = nullptr;   // the control the mouse rests on (free-notified)
     THintWindow* FHintWindow = nullptr; // owned by this object as a component
     TRect FHintCursorRect;              // on the screen, while a hint shows
     bool FHintShowing = false;
-    DWORD FHintHiddenAt = 0;            // GetTickCount when the last hint went
+    DWORD FHintHiddenAt = 0; // GetTickCount when the last hint went
     THiddenWindow FWindow;
     TApplication* FPreviousSinkTarget;
     TBoundaryExceptionSink FPreviousSink;

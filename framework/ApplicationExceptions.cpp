@@ -88,10 +88,13 @@ void TApplication::HandleException(TObject* Sender, std::exception_ptr error) {
 }
 
 void TApplication::Deliver(TObject* Sender, const Exception& E) {
-    if (OnException) OnException(Sender, E);
-    else ShowException(E);
+    if (OnException)
+        OnException(Sender, E);
+    else
+        ShowException(E);
 }
 
 void TApplication::ShowException(const Exception& E) {
-    ::MessageBoxW(nullptr, E.Message().c_str(), FTitle.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    ::MessageBoxW(nullptr, E.Message().c_str(), FTitle.c_str(),
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }

@@ -13,7 +13,17 @@
 enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TButtonState { bsUp, bsDisabled, bsDown, bsExclusive };
 enum TBitBtnKind {
-    bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll
+    bkCustom,
+    bkOK,
+    bkCancel,
+    bkHelp,
+    bkYes,
+    bkNo,
+    bkClose,
+    bkAbort,
+    bkRetry,
+    bkIgnore,
+    bkAll
 };
 
 // The glyph's top-left and the caption's bounds in `client`. Margin -1 centres the pair; Spacing
@@ -22,8 +32,8 @@ struct TButtonLayoutResult {
     TPoint GlyphPos;
     TRect TextBounds;
 };
-TButtonLayoutResult ButtonLayout(const TRect& client, TSize glyph, TSize text,
-                                 TButtonLayout layout, int margin, int spacing, TPoint offset);
+TButtonLayoutResult ButtonLayout(const TRect& client, TSize glyph, TSize text, TButtonLayout layout,
+                                 int margin, int spacing, TPoint offset);
 
 namespace buttons_detail {
 // Draws image `index` of `glyph` (cut into `count` images) at (x, y), its bottom-left colour

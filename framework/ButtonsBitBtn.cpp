@@ -44,8 +44,10 @@ void TBitBtn::SetKind(TBitBtnKind value) {
 
 void TBitBtn::Click() {
     TCustomForm* form = FKind == bkClose ? GetParentForm(this) : nullptr;
-    if (form) form->Close();
-    else TButton::Click();
+    if (form)
+        form->Close();
+    else
+        TButton::Click();
 }
 
 void TBitBtn::SetNumGlyphs(int value) {
@@ -103,8 +105,8 @@ void TBitBtn::Dispatch(TMessage& Message) {
 void TBitBtn::DrawFrame(HDC dc, TRect& rect, bool pressed, bool isDefault) {
     TThemeServices* themes = ThemeServices();
     if (themes->ThemesEnabled()) {
-        const int state = !Enabled() ? PBS_DISABLED
-                          : pressed  ? PBS_PRESSED
+        const int state = !Enabled()  ? PBS_DISABLED
+                          : pressed   ? PBS_PRESSED
                           : isDefault ? PBS_DEFAULTED
                                       : PBS_NORMAL;
         themes->DrawParentBackground(Handle(), dc, &rect);
@@ -128,10 +130,10 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& Item) {
     DrawFrame(dc, rect, pressed, FIsFocused || focused);
     const TButtonState state = !Enabled() ? bsDisabled : pressed ? bsDown : bsUp;
     const UnicodeString caption = Caption();
-    const TButtonLayoutResult layout = ButtonLayout(
-        rect, buttons_detail::GlyphSize(FGlyph.get(), FNumGlyphs),
-        buttons_detail::CaptionSize(dc, Font(), caption), FLayout, FMargin, FSpacing,
-        pressed ? TPoint{1, 1} : TPoint{0, 0});
+    const TButtonLayoutResult layout =
+        ButtonLayout(rect, buttons_detail::GlyphSize(FGlyph.get(), FNumGlyphs),
+                     buttons_detail::CaptionSize(dc, Font(), caption), FLayout, FMargin, FSpacing,
+                     pressed ? TPoint{1, 1} : TPoint{0, 0});
     const int index = buttons_detail::GlyphIndex(state, FNumGlyphs);
     buttons_detail::DrawGlyph(dc, FGlyph.get(), FNumGlyphs, index, layout.GlyphPos.x,
                               layout.GlyphPos.y, index < 0);

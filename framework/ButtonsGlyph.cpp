@@ -21,8 +21,8 @@ private:
 };
 
 // Margin and spacing made concrete: -1 values shared out of the room left.
-void ResolveMarginSpacing(TSize client, TSize glyph, TSize text, TButtonLayout layout,
-                          int& margin, int& spacing) {
+void ResolveMarginSpacing(TSize client, TSize glyph, TSize text, TButtonLayout layout, int& margin,
+                          int& spacing) {
     const bool horizontal = Horizontal(layout);
     const int room = horizontal ? client.cx : client.cy;
     const int glyphExtent = horizontal ? glyph.cx : glyph.cy;
@@ -39,8 +39,8 @@ void ResolveMarginSpacing(TSize client, TSize glyph, TSize text, TButtonLayout l
 
 } // namespace
 
-TButtonLayoutResult ButtonLayout(const TRect& client, TSize glyph, TSize text,
-                                 TButtonLayout layout, int margin, int spacing, TPoint offset) {
+TButtonLayoutResult ButtonLayout(const TRect& client, TSize glyph, TSize text, TButtonLayout layout,
+                                 int margin, int spacing, TPoint offset) {
     const TSize size{client.Width(), client.Height()};
     TPoint glyphPos;
     TPoint textPos;
@@ -161,7 +161,8 @@ void DrawCaption(HDC dc, TFont* font, const UnicodeString& text, TRect bounds, b
     if (enabled) {
         write(bounds, font->Color());
     } else {
-        write({bounds.left + 1, bounds.top + 1, bounds.right + 1, bounds.bottom + 1}, clBtnHighlight);
+        write({bounds.left + 1, bounds.top + 1, bounds.right + 1, bounds.bottom + 1},
+              clBtnHighlight);
         write(bounds, clBtnShadow);
     }
     SetTextColor(dc, previous);

@@ -46,11 +46,14 @@ void TCollectionItem::SetIndex(int Value) {
     auto& items = FCollection->FItems;
     const auto from = items.begin() + current;
     const auto to = items.begin() + Value;
-    if (current < Value) std::rotate(from, from + 1, to + 1);
-    else std::rotate(to, from, from + 1);
+    if (current < Value)
+        std::rotate(from, from + 1, to + 1);
+    else
+        std::rotate(to, from, from + 1);
     Changed(true);
 }
 
 void TCollectionItem::Changed(bool AllItems) {
-    if (FCollection && FCollection->FUpdateCount == 0) FCollection->Update(AllItems ? nullptr : this);
+    if (FCollection && FCollection->FUpdateCount == 0)
+        FCollection->Update(AllItems ? nullptr : this);
 }

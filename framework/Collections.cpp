@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-TCollection::TCollection(TClass ItemClass, TPersistent* Owner) : FItemClass(ItemClass), FOwner(Owner) {
+TCollection::TCollection(TClass ItemClass, TPersistent* Owner)
+    : FItemClass(ItemClass), FOwner(Owner) {
     if (!ItemClass || !ClassInheritsFrom(ItemClass, TCollectionItem::StaticClass()))
         throw EInvalidOperation(UnicodeString(ItemClass ? ItemClass->Name : L"A nil class") +
                                 L" is not a collection item class");
@@ -36,8 +37,8 @@ void TCollection::CheckIndex(int Index, int Limit) const {
 
 void TCollection::CheckItemClass(const TCollectionItem* Item) const {
     if (!Item->InheritsFrom(FItemClass))
-        throw EInvalidOperation(L"A " + Item->ClassName() + L" cannot be an item of a collection of " +
-                                FItemClass->Name);
+        throw EInvalidOperation(L"A " + Item->ClassName() +
+                                L" cannot be an item of a collection of " + FItemClass->Name);
 }
 
 TCollectionItem* TCollection::Items(int Index) const {

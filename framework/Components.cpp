@@ -103,8 +103,10 @@ void TComponent::EndLoadInCreationOrder() {
 }
 
 void TComponent::SetDesigning(bool designing) {
-    if (designing) FComponentState.Include(csDesigning);
-    else FComponentState.Exclude(csDesigning);
+    if (designing)
+        FComponentState.Include(csDesigning);
+    else
+        FComponentState.Exclude(csDesigning);
     for (TComponent* component : FComponents) component->SetDesigning(designing);
 }
 

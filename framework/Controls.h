@@ -37,25 +37,50 @@
 
 class TControl;
 class TWinControl;
-class TPopupMenu; // menus are declared with the menu classes; a control only holds the pointer
+class TPopupMenu;   // menus are declared with the menu classes; a control only holds the pointer
 class TBasicAction; // actions and their links are declared in ActnList.h
 class TControlActionLink;
 
 // ---- descriptions ------------------------------------------------------------------------------
 
 enum TControlStyleItem {
-    csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed, csSetCaption,
-    csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
-    csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents,
-    csNeedsBorderPaint, csParentBackground
+    csAcceptsControls,
+    csCaptureMouse,
+    csDesignInteractive,
+    csClickEvents,
+    csFramed,
+    csSetCaption,
+    csOpaque,
+    csDoubleClicks,
+    csFixedWidth,
+    csFixedHeight,
+    csNoDesignVisible,
+    csReplicatable,
+    csNoStdEvents,
+    csDisplayDragImage,
+    csReflector,
+    csActionClient,
+    csMenuEvents,
+    csNeedsBorderPaint,
+    csParentBackground
 };
 using TControlStyle = TSet<TControlStyleItem>;
 
 // csReadingState: the control is being read from its description (the component state's
 // csReading for controls); csCreating: its window is being made.
 enum TControlStateItem {
-    csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing,
-    csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking, csAligning
+    csLButtonDown,
+    csClicked,
+    csPalette,
+    csReadingState,
+    csAlignmentNeeded,
+    csFocusing,
+    csCreating,
+    csPaintCopy,
+    csCustomPaint,
+    csDestroyingHandle,
+    csDocking,
+    csAligning
 };
 using TControlState = TSet<TControlStateItem>;
 
@@ -70,8 +95,19 @@ enum TMouseButton { mbLeft, mbRight, mbMiddle };
 // The state of an owner-drawn item (menus, list and combo boxes): value n is the system's
 // ODS_ flag 1 << n, so that TOwnerDrawState::FromBits(itemState) decodes a DRAWITEMSTRUCT.
 enum TOwnerDrawStateItem {
-    odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight, odInactive,
-    odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit
+    odSelected,
+    odGrayed,
+    odDisabled,
+    odChecked,
+    odFocused,
+    odDefault,
+    odHotLight,
+    odInactive,
+    odNoAccel,
+    odNoFocusRect,
+    odReserved1,
+    odReserved2,
+    odComboBoxEdit
 };
 using TOwnerDrawState = TSet<TOwnerDrawStateItem>;
 
@@ -228,9 +264,9 @@ enum TDragMessage { dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCanc
 class TDragObject : public TObject {
     CLASS_INFO(TDragObject, TObject)
 public:
-    TControl* Control = nullptr;     // the control the drag began on
-    TPoint DragPos{};                // the mouse, in screen coordinates
-    TControl* DragTarget = nullptr;  // the control under the mouse that takes the drag, or null
+    TControl* Control = nullptr;    // the control the drag began on
+    TPoint DragPos{};               // the mouse, in screen coordinates
+    TControl* DragTarget = nullptr; // the control under the mouse that takes the drag, or null
 };
 
 // CM_DRAG's LParam: the drag, and the point in the client area of the control it is sent to.
@@ -725,8 +761,8 @@ private:
 // A canvas drawing on a control. A windowed control's canvas gets its window's DC
 // (GetDCEx, children and siblings clipped); a graphic control's canvas gets its parent's DC with
 // the origin at the control and clipped to it. The DC is released by FreeHandle, when the
-// window it belongs to goes, and with the canvas. GUI thread only. While a control paints, its canvas borrows the
-// paint DC instead (SetHandle) and gives it back afterwards.
+// window it belongs to goes, and with the canvas. GUI thread only. While a control paints, its
+// canvas borrows the paint DC instead (SetHandle) and gives it back afterwards.
 class TControlCanvas : public TCanvas {
     CLASS_INFO(TControlCanvas, TCanvas)
 public:
@@ -736,8 +772,7 @@ public:
     void SetControl(TControl* control);
     void FreeHandle() noexcept;
     // Lends `dc` to the canvas for one paint call.
-    template <class Body>
-    void PaintWith(HDC dc, Body&& paint) {
+    template <class Body> void PaintWith(HDC dc, Body&& paint) {
         Lock();
         FreeHandle();
         SetHandle(dc);
@@ -759,7 +794,7 @@ protected:
 
 private:
     TControl* FControl = nullptr;
-    HWND FWindow = nullptr;  // the window whose DC we hold
+    HWND FWindow = nullptr;       // the window whose DC we hold
     HDC FDeviceContext = nullptr; // owned DC from GetDCEx, null while borrowing or empty
 };
 

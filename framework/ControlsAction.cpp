@@ -27,8 +27,10 @@ void TControl::ReleaseAction() {
 
 // A change with no action left is the action going away.
 void TControl::DoActionChange(TObject* Sender) {
-    if (!Action()) SetControlStyle(ControlStyle() - TControlStyle{csActionClient});
-    else if (Sender == Action()) ActionChange(Sender, false);
+    if (!Action())
+        SetControlStyle(ControlStyle() - TControlStyle{csActionClient});
+    else if (Sender == Action())
+        ActionChange(Sender, false);
 }
 
 // Defaults: an empty caption or the control's name, enabled, no hint, visible.

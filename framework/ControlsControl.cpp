@@ -85,9 +85,12 @@ void TControl::SetWindowProc(const TWndMethod& method) {
 void TControl::WndProc(TMessage& Message) {
     // A control without double clicks sees a second press as a press.
     if (!FControlStyle.Contains(csDoubleClicks)) {
-        if (Message.Msg == WM_LBUTTONDBLCLK) Message.Msg = WM_LBUTTONDOWN;
-        else if (Message.Msg == WM_RBUTTONDBLCLK) Message.Msg = WM_RBUTTONDOWN;
-        else if (Message.Msg == WM_MBUTTONDBLCLK) Message.Msg = WM_MBUTTONDOWN;
+        if (Message.Msg == WM_LBUTTONDBLCLK)
+            Message.Msg = WM_LBUTTONDOWN;
+        else if (Message.Msg == WM_RBUTTONDBLCLK)
+            Message.Msg = WM_RBUTTONDOWN;
+        else if (Message.Msg == WM_MBUTTONDBLCLK)
+            Message.Msg = WM_MBUTTONDOWN;
     }
     Dispatch(Message);
 }
@@ -130,7 +133,10 @@ void TControl::DefaultHandler(TMessage& Message) {
     case WM_GETTEXT: {
         const auto capacity = static_cast<std::size_t>(Message.WParam);
         auto* buffer = reinterpret_cast<wchar_t*>(Message.LParam);
-        if (capacity == 0 || !buffer) { Message.Result = 0; break; }
+        if (capacity == 0 || !buffer) {
+            Message.Result = 0;
+            break;
+        }
         const std::size_t count = std::min(capacity - 1, FText.size());
         std::wmemcpy(buffer, FText.data(), count);
         buffer[count] = L'\0';
@@ -212,8 +218,10 @@ void TControl::SetZOrder(bool TopMost) {
     if (!FParent) return;
     auto& list = FParent->FControls;
     list.erase(std::find(list.begin(), list.end(), this));
-    if (TopMost) list.push_back(this);
-    else list.insert(list.begin(), this);
+    if (TopMost)
+        list.push_back(this);
+    else
+        list.insert(list.begin(), this);
     InvalidateControl(FVisible, false);
 }
 
@@ -364,8 +372,10 @@ bool TControl::UseRightToLeftReading() const {
 
 UINT TControl::DrawTextBiDiModeFlags(UINT flags) const {
     if (UseRightToLeftAlignment()) {
-        if ((flags & (DT_CENTER | DT_RIGHT)) == 0) flags |= DT_RIGHT;
-        else if (flags & DT_RIGHT) flags &= ~static_cast<UINT>(DT_RIGHT);
+        if ((flags & (DT_CENTER | DT_RIGHT)) == 0)
+            flags |= DT_RIGHT;
+        else if (flags & DT_RIGHT)
+            flags &= ~static_cast<UINT>(DT_RIGHT);
     }
     return flags | DrawTextBiDiModeFlagsReadingOnly();
 }

@@ -73,8 +73,10 @@ public:
         }
         if (done->Object) done->Object->DragTarget = dropped ? target : nullptr;
         if (!done->Source) return;
-        if (dropped) done->Source->DoEndDrag(target, at.x, at.y);
-        else done->Source->DoEndDrag(nullptr, 0, 0);
+        if (dropped)
+            done->Source->DoEndDrag(target, at.x, at.y);
+        else
+            done->Source->DoEndDrag(nullptr, 0, 0);
     }
 
     TControl* Source; // null once freed while its drag's end is being told
@@ -119,7 +121,8 @@ private:
         switch (Message.Msg) {
         case WM_MOUSEMOVE: {
             const TPoint pos = ScreenPoint(Message.LParam);
-            if (Running) DragTo(pos);
+            if (Running)
+                DragTo(pos);
             else if (std::abs(pos.x - Start.x) >= Threshold ||
                      std::abs(pos.y - Start.y) >= Threshold) {
                 Running = true;

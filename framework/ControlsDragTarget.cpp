@@ -19,7 +19,8 @@ void TControl::CMDrag(TMessage& Message) {
     if (message == dmFindTarget) {
         TControl* target = this;
         if (auto* windowed = dynamic_cast<TWinControl*>(this))
-            if (TControl* child = windowed->ControlAtPos(rec.Pos, rec.AllowDisabled)) target = child;
+            if (TControl* child = windowed->ControlAtPos(rec.Pos, rec.AllowDisabled))
+                target = child;
         Message.Result = reinterpret_cast<LRESULT>(target);
         return;
     }

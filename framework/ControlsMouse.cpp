@@ -54,12 +54,23 @@ HCURSOR CursorHandle(TCursor cursor) {
         TCursor Cursor;
         const wchar_t* Id;
     } table[] = {
-        {crArrow, IDC_ARROW},       {crCross, IDC_CROSS},       {crIBeam, IDC_IBEAM},
-        {crSizeNESW, IDC_SIZENESW}, {crSizeNS, IDC_SIZENS},     {crSizeNWSE, IDC_SIZENWSE},
-        {crSizeWE, IDC_SIZEWE},     {crUpArrow, IDC_UPARROW},   {crHourGlass, IDC_WAIT},
-        {crNo, IDC_NO},             {crAppStart, IDC_APPSTARTING}, {crHelp, IDC_HELP},
-        {crHandPoint, IDC_HAND},    {crSizeAll, IDC_SIZEALL},   {crNoDrop, IDC_NO},
-        {crHSplit, IDC_SIZEWE},     {crVSplit, IDC_SIZENS},
+        {crArrow, IDC_ARROW},
+        {crCross, IDC_CROSS},
+        {crIBeam, IDC_IBEAM},
+        {crSizeNESW, IDC_SIZENESW},
+        {crSizeNS, IDC_SIZENS},
+        {crSizeNWSE, IDC_SIZENWSE},
+        {crSizeWE, IDC_SIZEWE},
+        {crUpArrow, IDC_UPARROW},
+        {crHourGlass, IDC_WAIT},
+        {crNo, IDC_NO},
+        {crAppStart, IDC_APPSTARTING},
+        {crHelp, IDC_HELP},
+        {crHandPoint, IDC_HAND},
+        {crSizeAll, IDC_SIZEALL},
+        {crNoDrop, IDC_NO},
+        {crHSplit, IDC_SIZEWE},
+        {crVSplit, IDC_SIZENS},
     };
     for (const auto& entry : table)
         if (entry.Cursor == cursor) return LoadCursorW(nullptr, entry.Id);
@@ -129,8 +140,7 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 bool TControl::MouseCapture() const {
     if (auto* windowed = dynamic_cast<const TWinControl*>(this))
         return windowed->HandleAllocated() && GetCapture() == windowed->FHandle;
-    return controls_detail::CaptureControl() == this && FParent &&
-           GetCapture() == FParent->FHandle;
+    return controls_detail::CaptureControl() == this && FParent && GetCapture() == FParent->FHandle;
 }
 
 // A graphic control captures through its parent's window, which then routes every mouse

@@ -115,8 +115,10 @@ void TWinControl::WMPaint(TMessage& Message) {
 }
 
 void TWinControl::WMEraseBkgnd(TMessage& Message) {
-    if (OwnsPainting()) Message.Result = 1;
-    else DefaultHandler(Message);
+    if (OwnsPainting())
+        Message.Result = 1;
+    else
+        DefaultHandler(Message);
 }
 
 void TWinControl::PaintHandler(HDC dc) {

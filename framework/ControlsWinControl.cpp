@@ -136,8 +136,10 @@ void TWinControl::CreateParams(TCreateParams& Params) {
     if (!Enabled()) Params.Style |= WS_DISABLED;
     if (FTabStop) Params.Style |= WS_TABSTOP;
     if (FBorderStyle == bsSingle) {
-        if (FCtl3D) Params.ExStyle |= WS_EX_CLIENTEDGE;
-        else Params.Style |= WS_BORDER;
+        if (FCtl3D)
+            Params.ExStyle |= WS_EX_CLIENTEDGE;
+        else
+            Params.Style |= WS_BORDER;
     }
     if (UseRightToLeftReading()) Params.ExStyle |= WS_EX_RTLREADING;
     if (UseRightToLeftAlignment()) Params.ExStyle |= WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR;

@@ -148,8 +148,10 @@ void TWinControl::CMInvalidate() {
 void TWinControl::WMMouseWheel(TMessage& Message) {
     const auto shift = static_cast<WORD>(MouseKeysToShiftState(LOWORD(Message.WParam)).Bits());
     const WPARAM wheel = MAKEWPARAM(shift, HIWORD(Message.WParam));
-    if (Perform(CM_MOUSEWHEEL, wheel, Message.LParam) != 0) Message.Result = 0;
-    else DefaultHandler(Message);
+    if (Perform(CM_MOUSEWHEEL, wheel, Message.LParam) != 0)
+        Message.Result = 0;
+    else
+        DefaultHandler(Message);
 }
 
 // The mouse left the window: this control, or a graphic child of it, is no longer under it.
@@ -221,12 +223,16 @@ void TWinControl::WMKey(TMessage& Message, bool Down) {
     Word key = static_cast<Word>(Message.WParam);
     const TShiftState shift = KeyDataToShiftState(Message.LParam);
     if (TWinControl* form = KeyPreviewForm()) {
-        if (Down) form->KeyDown(key, shift);
-        else form->KeyUp(key, shift);
+        if (Down)
+            form->KeyDown(key, shift);
+        else
+            form->KeyUp(key, shift);
         if (key == 0) return;
     }
-    if (Down) KeyDown(key, shift);
-    else KeyUp(key, shift);
+    if (Down)
+        KeyDown(key, shift);
+    else
+        KeyUp(key, shift);
     if (key == 0) return;
     Message.WParam = key;
     DefaultHandler(Message);
@@ -463,7 +469,6 @@ int TWinControl::FrameSize() const {
     return FBorderWidth + inner + outer;
 }
 
-
 // The system's frame first, then BorderWidth and the bevel inside it.
 void TWinControl::WMNCCalcSize(TMessage& Message) {
     DefaultHandler(Message);
@@ -489,8 +494,10 @@ UINT BevelSides(TBevelEdges edges, TBevelKind kind) {
     UINT sides = (edges.Contains(beLeft) ? BF_LEFT : 0) | (edges.Contains(beTop) ? BF_TOP : 0) |
                  (edges.Contains(beRight) ? BF_RIGHT : 0) |
                  (edges.Contains(beBottom) ? BF_BOTTOM : 0);
-    if (kind == bkFlat) sides |= BF_FLAT;
-    else if (kind == bkSoft) sides |= BF_SOFT;
+    if (kind == bkFlat)
+        sides |= BF_FLAT;
+    else if (kind == bkSoft)
+        sides |= BF_SOFT;
     return sides;
 }
 

@@ -17,7 +17,10 @@
 #include <type_traits>
 
 // A floating-point value that has no integer counterpart (NaN, infinity, out of range).
-class EInvalidOp : public Exception { public: using Exception::Exception; };
+class EInvalidOp : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // ---- Integers ---------------------------------------------------------------------------------
 
@@ -26,18 +29,18 @@ UnicodeString UIntToStr(UInt64 value);
 // Every other integer type (int, DWORD, size_t...) goes through the 64-bit form of its
 // signedness, so that no call is ambiguous.
 template <std::integral T>
-    requires(!std::same_as<T, Int64> && !std::same_as<T, bool>)
-UnicodeString IntToStr(T value) {
-    if constexpr (std::is_signed_v<T>) return IntToStr(static_cast<Int64>(value));
-    else return UIntToStr(static_cast<UInt64>(value));
+requires(!std::same_as<T, Int64> && !std::same_as<T, bool>) UnicodeString IntToStr(T value) {
+    if constexpr (std::is_signed_v<T>)
+        return IntToStr(static_cast<Int64>(value));
+    else
+        return UIntToStr(static_cast<UInt64>(value));
 }
 
 // Upper-case hexadecimal, zero-padded to at least `digits`. A negative value is written in the
 // two's complement of its own type's width: IntToHex(-1, 2) is "FFFFFFFF" for an int.
 UnicodeString UIntToHex(UInt64 value, int digits);
 template <std::integral T>
-    requires(!std::same_as<T, bool>)
-UnicodeString IntToHex(T value, int digits) {
+requires(!std::same_as<T, bool>) UnicodeString IntToHex(T value, int digits) {
     return UIntToHex(static_cast<UInt64>(static_cast<std::make_unsigned_t<T>>(value)), digits);
 }
 

@@ -18,8 +18,9 @@ int Sign(int difference) { return (difference > 0) - (difference < 0); }
 
 // CompareStringW answers 1, 2 or 3 for less, equal and greater.
 int LocaleCompare(const UnicodeString& a, const UnicodeString& b, DWORD flags) {
-    const int result = CompareStringW(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()),
-                                      b.data(), static_cast<int>(b.size()));
+    const int result =
+        CompareStringW(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
+                       static_cast<int>(b.size()));
     if (result == 0) RaiseLastOSError(L"CompareStringW");
     return result - CSTR_EQUAL;
 }
@@ -70,10 +71,14 @@ UnicodeString AnsiLowerCase(const UnicodeString& text) {
     return result;
 }
 
-int AnsiCompareStr(const UnicodeString& a, const UnicodeString& b) { return LocaleCompare(a, b, 0); }
+int AnsiCompareStr(const UnicodeString& a, const UnicodeString& b) {
+    return LocaleCompare(a, b, 0);
+}
 
 int AnsiCompareText(const UnicodeString& a, const UnicodeString& b) {
     return LocaleCompare(a, b, NORM_IGNORECASE);
 }
 
-bool AnsiSameText(const UnicodeString& a, const UnicodeString& b) { return AnsiCompareText(a, b) == 0; }
+bool AnsiSameText(const UnicodeString& a, const UnicodeString& b) {
+    return AnsiCompareText(a, b) == 0;
+}

@@ -20,8 +20,8 @@ constexpr int SmallestFixedExponent = -5;
 // value is d.ddd × 10^exponent.
 void ShortestDigits(double value, std::string& digits, int& exponent) {
     char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                      std::chars_format::scientific);
     const std::string text(buffer, result.ptr);
     const size_t e = text.find('e');
     digits = text.substr(0, e);
@@ -94,10 +94,14 @@ long LeadingDigitPower(const std::string& number) {
 }
 
 bool ReadSpecial(const UnicodeString& upper, double& value) {
-    if (upper == L"NAN") value = std::nan("");
-    else if (upper == L"INF" || upper == L"+INF") value = HUGE_VAL;
-    else if (upper == L"-INF") value = -HUGE_VAL;
-    else return false;
+    if (upper == L"NAN")
+        value = std::nan("");
+    else if (upper == L"INF" || upper == L"+INF")
+        value = HUGE_VAL;
+    else if (upper == L"-INF")
+        value = -HUGE_VAL;
+    else
+        return false;
     return true;
 }
 
@@ -117,7 +121,8 @@ UnicodeString FloatToStr(double value) {
     int exponent = 0;
     ShortestDigits(value, digits, exponent);
     const bool fixed = exponent < GeneralPrecision && exponent >= SmallestFixedExponent;
-    const std::string text = fixed ? FixedLayout(digits, exponent) : ScientificLayout(digits, exponent);
+    const std::string text =
+        fixed ? FixedLayout(digits, exponent) : ScientificLayout(digits, exponent);
     const std::string signedText = (value < 0 ? "-" : "") + text;
     return UnicodeString(signedText.begin(), signedText.end());
 }

@@ -14,9 +14,12 @@ struct TIntegerScan {
 
 int DigitValue(wchar_t c, int base) {
     int digit = -1;
-    if (c >= L'0' && c <= L'9') digit = c - L'0';
-    else if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-    else if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
+    if (c >= L'0' && c <= L'9')
+        digit = c - L'0';
+    else if (c >= L'a' && c <= L'f')
+        digit = c - L'a' + 10;
+    else if (c >= L'A' && c <= L'F')
+        digit = c - L'A' + 10;
     return digit < base ? digit : -1;
 }
 
@@ -48,7 +51,8 @@ TNumberStart ScanPrefix(const UnicodeString& text) {
     if (i < text.size() && text[i] == L'$') {
         start.Base = 16;
         i += 1;
-    } else if (i + 1 < text.size() && text[i] == L'0' && (text[i + 1] == L'x' || text[i + 1] == L'X')) {
+    } else if (i + 1 < text.size() && text[i] == L'0' &&
+               (text[i + 1] == L'x' || text[i + 1] == L'X')) {
         start.Base = 16;
         i += 2;
     }
@@ -71,7 +75,8 @@ TIntegerScan ScanInteger(const UnicodeString& text, int bits) {
         scan.Value = static_cast<Integer>(static_cast<Cardinal>(magnitude));
     else
         scan.Value = static_cast<Int64>(magnitude);
-    if (start.Negative) scan.Value = static_cast<Int64>(UInt64{0} - static_cast<UInt64>(scan.Value));
+    if (start.Negative)
+        scan.Value = static_cast<Int64>(UInt64{0} - static_cast<UInt64>(scan.Value));
     scan.Complete = any && end == text.size();
     return scan;
 }
@@ -131,7 +136,9 @@ Int64 StrToInt64Def(const UnicodeString& text, Int64 defaultValue) {
     return TryStrToInt64(text, value) ? value : defaultValue;
 }
 
-Integer TextToInt(const UnicodeString& text) { return static_cast<Integer>(ScanInteger(text, 32).Value); }
+Integer TextToInt(const UnicodeString& text) {
+    return static_cast<Integer>(ScanInteger(text, 32).Value);
+}
 
 UnicodeString BoolToStr(bool value, bool useBoolStrs) {
     if (useBoolStrs) return value ? L"True" : L"False";

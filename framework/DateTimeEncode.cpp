@@ -67,7 +67,8 @@ TDateTime MillisecondsToDateTime(Int64 milliseconds) {
 bool IsLeapYear(Word year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 bool TryEncodeDate(Word year, Word month, Word day, TDateTime& value) {
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
+        day > DaysInMonth(year, month))
         return false;
     value = DayNumber(year, month, day) - DateDelta;
     return true;
@@ -75,20 +76,24 @@ bool TryEncodeDate(Word year, Word month, Word day, TDateTime& value) {
 
 TDateTime EncodeDate(Word year, Word month, Word day) {
     TDateTime value = 0;
-    if (!TryEncodeDate(year, month, day, value)) throw EConvertError(L"Invalid argument to date encode");
+    if (!TryEncodeDate(year, month, day, value))
+        throw EConvertError(L"Invalid argument to date encode");
     return value;
 }
 
 bool TryEncodeTime(Word hour, Word min, Word sec, Word msec, TDateTime& value) {
-    if (hour >= HoursPerDay || min >= MinsPerHour || sec >= SecsPerMin || msec >= MSecsPerSec) return false;
-    const Integer milliseconds = ((hour * MinsPerHour + min) * SecsPerMin + sec) * MSecsPerSec + msec;
+    if (hour >= HoursPerDay || min >= MinsPerHour || sec >= SecsPerMin || msec >= MSecsPerSec)
+        return false;
+    const Integer milliseconds =
+        ((hour * MinsPerHour + min) * SecsPerMin + sec) * MSecsPerSec + msec;
     value = static_cast<double>(milliseconds) / MSecsPerDay;
     return true;
 }
 
 TDateTime EncodeTime(Word hour, Word min, Word sec, Word msec) {
     TDateTime value = 0;
-    if (!TryEncodeTime(hour, min, sec, msec, value)) throw EConvertError(L"Invalid argument to time encode");
+    if (!TryEncodeTime(hour, min, sec, msec, value))
+        throw EConvertError(L"Invalid argument to time encode");
     return value;
 }
 
@@ -131,14 +136,16 @@ TDateTime TimeStampToDateTime(const TTimeStamp& stamp) {
 
 void DateTimeToSystemTime(TDateTime value, SYSTEMTIME& systemTime) {
     DecodeDate(value, systemTime.wYear, systemTime.wMonth, systemTime.wDay);
-    DecodeTime(value, systemTime.wHour, systemTime.wMinute, systemTime.wSecond, systemTime.wMilliseconds);
+    DecodeTime(value, systemTime.wHour, systemTime.wMinute, systemTime.wSecond,
+               systemTime.wMilliseconds);
     // Day 1 (0001-01-01) was a Monday; SYSTEMTIME counts from Sunday = 0.
     systemTime.wDayOfWeek = static_cast<Word>(DateTimeToTimeStamp(value).Date % 7);
 }
 
 TDateTime SystemTimeToDateTime(const SYSTEMTIME& systemTime) {
     return EncodeDate(systemTime.wYear, systemTime.wMonth, systemTime.wDay) +
-           EncodeTime(systemTime.wHour, systemTime.wMinute, systemTime.wSecond, systemTime.wMilliseconds);
+           EncodeTime(systemTime.wHour, systemTime.wMinute, systemTime.wSecond,
+                      systemTime.wMilliseconds);
 }
 
 TDateTime Now() {

@@ -52,7 +52,8 @@ UnicodeString DayName(Integer dayOfWeek, bool full) {
 }
 
 [[noreturn]] void RaiseUnsupported(const UnicodeString& token, const UnicodeString& pattern) {
-    throw EConvertError(L"The date-time format '" + token + L"' in '" + pattern + L"' is not supported");
+    throw EConvertError(L"The date-time format '" + token + L"' in '" + pattern +
+                        L"' is not supported");
 }
 
 size_t RunLength(const UnicodeString& pattern, size_t i) {
@@ -97,8 +98,7 @@ UnicodeString TokenText(const UnicodeString& pattern, size_t i, int count, wchar
     const UnicodeString run = pattern.substr(i, count);
     const bool localeFormat = token == L'C' || token == L'T' || (token == L'D' && count > 4) ||
                               (token == L'A' && IsAmPm(pattern, i));
-    if (localeFormat)
-        RaiseUnsupported(run, pattern);
+    if (localeFormat) RaiseUnsupported(run, pattern);
     if (token == L'Y' || token == L'M' || token == L'D') return DateToken(token, count, parts);
     if (token == L'H' || token == L'N' || token == L'S' || token == L'Z')
         return TimeToken(token, count, parts);

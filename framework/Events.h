@@ -12,11 +12,9 @@
 #include <type_traits>
 #include <utility>
 
-template <class Signature>
-class TMethodEvent;
+template <class Signature> class TMethodEvent;
 
-template <class R, class... Args>
-class TMethodEvent<R(Args...)> {
+template <class R, class... Args> class TMethodEvent<R(Args...)> {
 public:
     TMethodEvent() = default;
 
@@ -42,8 +40,10 @@ public:
 
     R operator()(Args... args) const {
         if (!FThunk) {
-            if constexpr (std::is_void_v<R>) return;
-            else return R{};
+            if constexpr (std::is_void_v<R>)
+                return;
+            else
+                return R{};
         }
         return FThunk(FObject, FMethod, std::forward<Args>(args)...);
     }

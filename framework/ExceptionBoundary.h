@@ -18,8 +18,7 @@ TBoundaryExceptionSink SetBoundaryExceptionSink(TBoundaryExceptionSink sink) noe
 void ReportBoundaryException() noexcept;
 
 // Runs `body` and stops any exception at this boundary; answers `fallback` when one was thrown.
-template <class Body, class Result>
-Result GuardBoundary(Body&& body, Result fallback) noexcept {
+template <class Body, class Result> Result GuardBoundary(Body&& body, Result fallback) noexcept {
     try {
         return body();
     } catch (...) {
@@ -28,8 +27,7 @@ Result GuardBoundary(Body&& body, Result fallback) noexcept {
     }
 }
 
-template <class Body>
-void GuardBoundary(Body&& body) noexcept {
+template <class Body> void GuardBoundary(Body&& body) noexcept {
     try {
         body();
     } catch (...) {

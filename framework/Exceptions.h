@@ -22,23 +22,74 @@ private:
     int FHelpContext;
 };
 
-class EAbort : public Exception { public: using Exception::Exception; };
-class EAbstractError : public Exception { public: using Exception::Exception; };
-class EAssertionFailed : public Exception { public: using Exception::Exception; };
-class EConvertError : public Exception { public: using Exception::Exception; };
-class EListError : public Exception { public: using Exception::Exception; };
-class EStringListError : public EListError { public: using EListError::EListError; };
-class EStreamError : public Exception { public: using Exception::Exception; };
-class EReadError : public EStreamError { public: using EStreamError::EStreamError; };
-class EWriteError : public EStreamError { public: using EStreamError::EStreamError; };
-class EFCreateError : public EStreamError { public: using EStreamError::EStreamError; };
-class EFOpenError : public EStreamError { public: using EStreamError::EStreamError; };
-class EResNotFound : public Exception { public: using Exception::Exception; };
-class ERegistryException : public Exception { public: using Exception::Exception; };
-class EOutOfResources : public Exception { public: using Exception::Exception; };
-class EThread : public Exception { public: using Exception::Exception; };
-class EInvalidOperation : public Exception { public: using Exception::Exception; };
-class EComponentError : public Exception { public: using Exception::Exception; };
+class EAbort : public Exception {
+public:
+    using Exception::Exception;
+};
+class EAbstractError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EAssertionFailed : public Exception {
+public:
+    using Exception::Exception;
+};
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EListError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EStringListError : public EListError {
+public:
+    using EListError::EListError;
+};
+class EStreamError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EReadError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+class EWriteError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+class EFCreateError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+class EFOpenError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+class EResNotFound : public Exception {
+public:
+    using Exception::Exception;
+};
+class ERegistryException : public Exception {
+public:
+    using Exception::Exception;
+};
+class EOutOfResources : public Exception {
+public:
+    using Exception::Exception;
+};
+class EThread : public Exception {
+public:
+    using Exception::Exception;
+};
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+class EComponentError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // A failed system call: the message is the system's text for the error code.
 class EOSError : public Exception {

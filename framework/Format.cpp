@@ -50,12 +50,14 @@ TSpec ParseSpec(const UnicodeString& text, size_t start) {
     if (i >= text.size()) RaiseInvalid(text.substr(start));
     spec.Type = text[i] >= L'A' && text[i] <= L'Z' ? static_cast<wchar_t>(text[i] + 32) : text[i];
     spec.End = i + 1;
-    if (UnicodeString(L"duxsfneg").find(spec.Type) == UnicodeString::npos) RaiseInvalid(SpecText(text, spec));
+    if (UnicodeString(L"duxsfneg").find(spec.Type) == UnicodeString::npos)
+        RaiseInvalid(SpecText(text, spec));
     return spec;
 }
 
 UnicodeString ZeroPadded(UnicodeString digits, int precision) {
-    if (static_cast<int>(digits.size()) < precision) digits.insert(0, precision - digits.size(), L'0');
+    if (static_cast<int>(digits.size()) < precision)
+        digits.insert(0, precision - digits.size(), L'0');
     return digits;
 }
 
@@ -63,7 +65,8 @@ UnicodeString FormatDecimal(const TFormatArg& arg, int precision) {
     if (!arg.IsSigned()) return ZeroPadded(UIntToStr(arg.AsBits()), precision);
     const Int64 value = arg.AsInteger();
     // The magnitude as unsigned, so that the smallest Int64 has one too.
-    const UInt64 magnitude = value < 0 ? UInt64{0} - static_cast<UInt64>(value) : static_cast<UInt64>(value);
+    const UInt64 magnitude =
+        value < 0 ? UInt64{0} - static_cast<UInt64>(value) : static_cast<UInt64>(value);
     return (value < 0 ? L"-" : L"") + ZeroPadded(UIntToStr(magnitude), precision);
 }
 
@@ -84,7 +87,9 @@ size_t MaxLength(int precision) { return precision < 0 ? std::wstring_view::npos
 
 TFormatArg::TKind KindFor(wchar_t type) {
     switch (type) {
-    case L'd': case L'u': case L'x': return TFormatArg::akInteger;
+    case L'd':
+    case L'u':
+    case L'x': return TFormatArg::akInteger;
     case L's': return TFormatArg::akText;
     default: return TFormatArg::akFloat;
     }

@@ -29,8 +29,8 @@ public:
     enum TKind { akInteger, akFloat, akText };
 
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, wchar_t> && !std::same_as<T, char>)
-    TFormatArg(T value)
+    requires(!std::same_as<T, bool> && !std::same_as<T, wchar_t> && !std::same_as<T, char>)
+        TFormatArg(T value)
         : FKind(akInteger), FSigned(std::is_signed_v<T>), FInteger(static_cast<Int64>(value)),
           FBits(static_cast<UInt64>(static_cast<std::make_unsigned_t<T>>(value))) {}
     TFormatArg(double value) : FKind(akFloat), FFloat(value) {}

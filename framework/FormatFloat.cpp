@@ -32,7 +32,8 @@ TDecimal ToDecimal(double value) {
     decimal.Negative = std::signbit(value);
     char buffer[64];
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                   std::chars_format::scientific, MaxDigits - 1).ptr;
+                                   std::chars_format::scientific, MaxDigits - 1)
+                         .ptr;
     const std::string text(buffer, end);
     const size_t e = text.find('e');
     decimal.Digits = text.substr(0, 1) + text.substr(2, e - 2);
@@ -87,7 +88,8 @@ UnicodeString DigitsFrom(const TDecimal& decimal, int from, int count) {
 
 UnicodeString ExponentText(int exponent, bool plusSign, int minDigits) {
     UnicodeString digits = std::to_wstring(std::abs(exponent));
-    if (static_cast<int>(digits.size()) < minDigits) digits.insert(0, minDigits - digits.size(), L'0');
+    if (static_cast<int>(digits.size()) < minDigits)
+        digits.insert(0, minDigits - digits.size(), L'0');
     const wchar_t* sign = exponent < 0 ? L"-" : plusSign ? L"+" : L"";
     return L"E" + UnicodeString(sign) + digits;
 }

@@ -411,7 +411,8 @@ template <class TFormClass> void TApplication::CreateForm(TFormClass*& Reference
     if (!FMainForm) FMainForm = form;
 }
 
-// ---- hint window ----------------------------------------------------------------------------------
+// ---- hint window
+// ----------------------------------------------------------------------------------
 
 // The small topmost window that shows a hint. Subclasses (the virtual tree's hint, skinned
 // hints) change its size, placement and painting through the virtuals.

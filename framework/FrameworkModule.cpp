@@ -7,7 +7,8 @@
 #include "framework/Forms.h"
 
 TModuleEntry FrameworkModule() {
-    return {L"Framework", {},
+    return {L"Framework",
+            {},
             [] {
                 if (Application) throw EInvalidOperation(L"The application object exists already");
                 static TMouse mouse;

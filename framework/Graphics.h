@@ -121,9 +121,15 @@ int ScreenPixelsPerInch();
 // ---- errors -----------------------------------------------------------------------------------
 
 // A picture's data or file is not what its class reads.
-class EInvalidGraphic : public Exception { public: using Exception::Exception; };
+class EInvalidGraphic : public Exception {
+public:
+    using Exception::Exception;
+};
 // An operation a picture cannot perform in its present state.
-class EInvalidGraphicOperation : public Exception { public: using Exception::Exception; };
+class EInvalidGraphicOperation : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // ---- colours ----------------------------------------------------------------------------------
 
@@ -205,7 +211,13 @@ enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
 using TFontStyles = TSet<TFontStyle>;
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 enum TFontQuality {
-    fqDefault, fqDraft, fqProof, fqNonAntialiased, fqAntialiased, fqClearType, fqClearTypeNatural
+    fqDefault,
+    fqDraft,
+    fqProof,
+    fqNonAntialiased,
+    fqAntialiased,
+    fqClearType,
+    fqClearTypeNatural
 };
 using TFontCharset = Byte;
 
@@ -274,8 +286,22 @@ private:
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 // Raster operations of the pen, in the order of the R2_ codes minus one.
 enum TPenMode {
-    pmBlack, pmNotMerge, pmMaskNotPen, pmNotCopy, pmMaskPenNot, pmNot, pmXor, pmNotMask, pmMask,
-    pmNotXor, pmNop, pmMergeNotPen, pmCopy, pmMergePenNot, pmMerge, pmWhite
+    pmBlack,
+    pmNotMerge,
+    pmMaskNotPen,
+    pmNotCopy,
+    pmMaskPenNot,
+    pmNot,
+    pmXor,
+    pmNotMask,
+    pmMask,
+    pmNotXor,
+    pmNop,
+    pmMergeNotPen,
+    pmCopy,
+    pmMergePenNot,
+    pmMerge,
+    pmWhite
 };
 
 // A cosmetic pen (black, 1 pixel, solid, copying by default). Mode is not part of the handle:
@@ -308,7 +334,14 @@ private:
 };
 
 enum TBrushStyle {
-    bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+    bsSolid,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
 };
 
 class TBitmap;
@@ -365,9 +398,27 @@ constexpr TCopyMode cmWhiteness = WHITENESS;
 
 // Options of TextRect's formatted form, each one a DrawText flag.
 enum TTextFormats {
-    tfBottom, tfCalcRect, tfCenter, tfEditControl, tfEndEllipsis, tfPathEllipsis, tfExpandTabs,
-    tfExternalLeading, tfLeft, tfNoClip, tfNoPrefix, tfRight, tfRtlReading, tfSingleLine, tfTop,
-    tfVerticalCenter, tfWordBreak, tfHidePrefix, tfNoFullWidthCharBreak, tfPrefixOnly, tfTabStop,
+    tfBottom,
+    tfCalcRect,
+    tfCenter,
+    tfEditControl,
+    tfEndEllipsis,
+    tfPathEllipsis,
+    tfExpandTabs,
+    tfExternalLeading,
+    tfLeft,
+    tfNoClip,
+    tfNoPrefix,
+    tfRight,
+    tfRtlReading,
+    tfSingleLine,
+    tfTop,
+    tfVerticalCenter,
+    tfWordBreak,
+    tfHidePrefix,
+    tfNoFullWidthCharBreak,
+    tfPrefixOnly,
+    tfTabStop,
     tfWordEllipsis
 };
 using TTextFormat = TSet<TTextFormats>;

@@ -48,8 +48,8 @@ Byte* RowAddress(Byte* bits, int width, int height, int bitCount, bool topDown, 
 RGBQUAD Quad(TColor color) { return {GetBValue(color), GetGValue(color), GetRValue(color), 0}; }
 
 constexpr TColor SixteenColors[] = {
-    clBlack, clMaroon, clGreen, clOlive, clNavy, clPurple, clTeal, clSilver,
-    clGray, clRed, clLime, clYellow, clBlue, clFuchsia, clAqua, clWhite,
+    clBlack, clMaroon, clGreen, clOlive,  clNavy, clPurple,  clTeal, clSilver,
+    clGray,  clRed,    clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite,
 };
 
 int HalftoneColors(RGBQUAD* colors) {

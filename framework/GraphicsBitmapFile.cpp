@@ -2,9 +2,9 @@
 // share one parser over a block of memory: the BMP is read whole (pictures are small next to
 // memory) and checked before any byte is used: every offset and length in its headers must lie
 // inside the block, the picture must fit the picture limits, and uncompressed rows must fit the
-// pixel data, all before the DIB is made. Uncompressed rows are copied as they are, so 32-bit alpha survives a round
-// trip; run-length and unusual bit-field files are decoded by SetDIBits. Files are written
-// uncompressed, bottom-up as the image is stored.
+// pixel data, all before the DIB is made. Uncompressed rows are copied as they are, so 32-bit alpha
+// survives a round trip; run-length and unusual bit-field files are decoded by SetDIBits. Files are
+// written uncompressed, bottom-up as the image is stored.
 #include "framework/Graphics.h"
 #include "framework/PictureLimits.h"
 
@@ -98,8 +98,8 @@ BITMAPINFOHEADER ReadHeaders(const std::vector<Byte>& data, BITMAPFILEHEADER& fi
     std::memcpy(&header, data.data() + sizeof(file), sizeof(header));
     if (!SupportedHeader(file, header)) InvalidBitmap();
     NeedBytes(data, sizeof(file), header.biSize);
-    CheckPictureSize(header.biWidth, header.biHeight < 0 ? -Int64{header.biHeight} : header.biHeight,
-                     L"Bitmap");
+    CheckPictureSize(header.biWidth,
+                     header.biHeight < 0 ? -Int64{header.biHeight} : header.biHeight, L"Bitmap");
     return header;
 }
 

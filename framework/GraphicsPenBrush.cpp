@@ -5,8 +5,8 @@
 
 namespace {
 
-constexpr UINT PenStyleCodes[] = {
-    PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
+constexpr UINT PenStyleCodes[] = {PS_SOLID,      PS_DASH, PS_DOT,        PS_DASHDOT,
+                                  PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
 constexpr int HatchCodes[] = {
     0, 0, HS_HORIZONTAL, HS_VERTICAL, HS_FDIAGONAL, HS_BDIAGONAL, HS_CROSS, HS_DIAGCROSS};
 

@@ -26,13 +26,12 @@ struct TFileFormats {
 };
 
 TFileFormats& Registry() {
-    static TFileFormats registry{
-        {},
-        {{L"bmp", L"Bitmaps", TBitmap::StaticClass()},
-         {L"ico", L"Icons", TIcon::StaticClass()},
-         {L"jpg", L"JPEG images", TJPEGImage::StaticClass()},
-         {L"jpeg", L"JPEG images", TJPEGImage::StaticClass()},
-         {L"png", L"PNG images", TPngImage::StaticClass()}}};
+    static TFileFormats registry{{},
+                                 {{L"bmp", L"Bitmaps", TBitmap::StaticClass()},
+                                  {L"ico", L"Icons", TIcon::StaticClass()},
+                                  {L"jpg", L"JPEG images", TJPEGImage::StaticClass()},
+                                  {L"jpeg", L"JPEG images", TJPEGImage::StaticClass()},
+                                  {L"png", L"PNG images", TPngImage::StaticClass()}}};
     return registry;
 }
 
@@ -49,9 +48,10 @@ UnicodeString ExtensionBySignature(const Byte* head, NativeInt length) {
         Byte Bytes[4];
         NativeInt Length;
         const wchar_t* Extension;
-    } signatures[] = {
-        {{'B', 'M'}, 2, L"bmp"}, {{0xFF, 0xD8, 0xFF}, 3, L"jpg"}, {{0, 0, 1, 0}, 4, L"ico"},
-        {{0x89, 'P', 'N', 'G'}, 4, L"png"}};
+    } signatures[] = {{{'B', 'M'}, 2, L"bmp"},
+                      {{0xFF, 0xD8, 0xFF}, 3, L"jpg"},
+                      {{0, 0, 1, 0}, 4, L"ico"},
+                      {{0x89, 'P', 'N', 'G'}, 4, L"png"}};
     for (const auto& signature : signatures)
         if (length >= signature.Length &&
             std::equal(signature.Bytes, signature.Bytes + signature.Length, head))

@@ -40,8 +40,10 @@ void Attach(HWND wnd, LPARAM createParams) noexcept {
 void Detach(HWND wnd, TWindowRecord* record) noexcept {
     SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
     if (!record->Live) return;
-    if (record->Depth > 0) record->Orphaned = true;
-    else delete record;
+    if (record->Depth > 0)
+        record->Orphaned = true;
+    else
+        delete record;
 }
 
 LRESULT Dispatch(HWND wnd, TWindowRecord* record, UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
@@ -51,8 +53,10 @@ LRESULT Dispatch(HWND wnd, TWindowRecord* record, UINT msg, WPARAM wParam, LPARA
     ++record->Depth;
     GuardBoundary([&] { method(message); });
     --record->Depth;
-    if (record->Orphaned && record->Depth == 0) delete record;
-    else if (msg == WM_NCDESTROY) Detach(wnd, record);
+    if (record->Orphaned && record->Depth == 0)
+        delete record;
+    else if (msg == WM_NCDESTROY)
+        Detach(wnd, record);
     return message.Result;
 }
 
@@ -102,7 +106,8 @@ void DeallocateHWnd(HWND wnd) {
     if (!wnd) return;
     if (!IsHiddenWindow(wnd)) throw EInvalidOperation(L"DeallocateHWnd: not a hidden window");
     if (GetWindowThreadProcessId(wnd, nullptr) != GetCurrentThreadId())
-        throw EInvalidOperation(L"A hidden window can only be destroyed by the thread that created it");
+        throw EInvalidOperation(
+            L"A hidden window can only be destroyed by the thread that created it");
     if (TWindowRecord* record = RecordOf(wnd)) record->Method = TWndMethod();
     if (!DestroyWindow(wnd)) RaiseLastOSError(L"DestroyWindow");
 }

@@ -38,7 +38,9 @@ class THiddenWindow {
 public:
     explicit THiddenWindow(const TWndMethod& method) : FHandle(AllocateHWnd(method)) {}
     ~THiddenWindow() { DeallocateHWnd(FHandle); }
-    THiddenWindow(THiddenWindow&& other) noexcept : FHandle(other.FHandle) { other.FHandle = nullptr; }
+    THiddenWindow(THiddenWindow&& other) noexcept : FHandle(other.FHandle) {
+        other.FHandle = nullptr;
+    }
     THiddenWindow& operator=(THiddenWindow&& other) noexcept;
     THiddenWindow(const THiddenWindow&) = delete;
     THiddenWindow& operator=(const THiddenWindow&) = delete;

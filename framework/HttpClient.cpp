@@ -30,7 +30,9 @@ struct TRequestTarget {
     INTERNET_PORT Port = INTERNET_DEFAULT_HTTP_PORT;
     UnicodeString Object; // path and query, as sent in the request line
 
-    UnicodeString FailurePrefix() const { return L"HTTP " + UnicodeString(Verb) + L" " + Url + L" failed: "; }
+    UnicodeString FailurePrefix() const {
+        return L"HTTP " + UnicodeString(Verb) + L" " + Url + L" failed: ";
+    }
     // Only a form POST sends a body; it must not be re-sent to wherever a redirect points.
     bool IsPost() const { return UnicodeString(Verb) == L"POST"; }
 };
@@ -41,8 +43,10 @@ const wchar_t* KnownErrorText(DWORD code) {
     switch (code) {
     case ERROR_WINHTTP_TIMEOUT: return L"The operation timed out";
     case ERROR_WINHTTP_NAME_NOT_RESOLVED: return L"The server name could not be resolved";
-    case ERROR_WINHTTP_CANNOT_CONNECT: return L"A connection with the server could not be established";
-    case ERROR_WINHTTP_CONNECTION_ERROR: return L"The connection with the server was reset or terminated";
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+        return L"A connection with the server could not be established";
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+        return L"The connection with the server was reset or terminated";
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE: return L"The server response could not be parsed";
     default: return L"Unknown error";
     }
@@ -136,7 +140,8 @@ void Exchange(const TRequestTarget& target, HINTERNET request, const UnicodeStri
     void* data = body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(body.data());
     const auto size = static_cast<DWORD>(body.size());
     Check(target, L"WinHttpSendRequest",
-          WinHttpSendRequest(request, headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
+          WinHttpSendRequest(request,
+                             headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : headers.c_str(),
                              static_cast<DWORD>(headers.size()), data, size, size, 0));
     Check(target, L"WinHttpReceiveResponse", WinHttpReceiveResponse(request, nullptr));
 }
@@ -156,7 +161,8 @@ int QueryStatus(const TRequestTarget& target, HINTERNET request) {
     DWORD size = sizeof(status);
     Check(target, L"WinHttpQueryHeaders",
           WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
-                              WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX));
+                              WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
+                              WINHTTP_NO_HEADER_INDEX));
     return static_cast<int>(status);
 }
 
@@ -167,7 +173,8 @@ void CheckStatus(const TRequestTarget& target, HINTERNET request) {
     const UnicodeString reason = QueryText(request, WINHTTP_QUERY_STATUS_TEXT);
     if (!reason.empty()) text += L" " + reason;
     if (status >= 300 && status < 400)
-        text += L", redirect to \"" + QueryText(request, WINHTTP_QUERY_LOCATION) + L"\" not followed";
+        text +=
+            L", redirect to \"" + QueryText(request, WINHTTP_QUERY_LOCATION) + L"\" not followed";
     throw EHttpError(text, status);
 }
 

@@ -47,7 +47,8 @@ class TWinsockUse {
 public:
     TWinsockUse() {
         WSADATA data;
-        if (const int error = WSAStartup(MAKEWORD(2, 2), &data)) RaiseIcmpError(L"WSAStartup", error);
+        if (const int error = WSAStartup(MAKEWORD(2, 2), &data))
+            RaiseIcmpError(L"WSAStartup", error);
     }
     TWinsockUse(const TWinsockUse&) = delete;
     TWinsockUse& operator=(const TWinsockUse&) = delete;
@@ -131,7 +132,8 @@ TIcmpSendEcho SetIcmpSendEcho(TIcmpSendEcho call) noexcept {
 }
 
 void TIcmpClient::SetReceiveTimeout(Cardinal milliseconds) {
-    if (milliseconds == 0) throw EInvalidOperation(L"The ICMP receive time-out must be at least 1 ms");
+    if (milliseconds == 0)
+        throw EInvalidOperation(L"The ICMP receive time-out must be at least 1 ms");
     FReceiveTimeout = milliseconds;
 }
 

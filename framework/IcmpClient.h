@@ -37,14 +37,18 @@ struct TIcmpReply {
 
 using TIcmpReplyEvent = TMethodEvent<void(TObject* Sender, const TIcmpReply& Reply)>;
 
-class EIcmpError : public Exception { public: using Exception::Exception; };
+class EIcmpError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // The system's echo call, replaceable so that tests can produce what loopback never gives
 // (time-outs, ICMP errors, failures to send). Parameters and result are IcmpSendEcho's; a
 // replacement reports a failure through SetLastError as the system's call does.
-using TIcmpSendEcho = unsigned long (*)(void* icmpHandle, unsigned long destination, void* requestData,
-                                        Word requestSize, void* requestOptions, void* replyBuffer,
-                                        unsigned long replySize, unsigned long timeout);
+using TIcmpSendEcho = unsigned long (*)(void* icmpHandle, unsigned long destination,
+                                        void* requestData, Word requestSize, void* requestOptions,
+                                        void* replyBuffer, unsigned long replySize,
+                                        unsigned long timeout);
 // Installs `call` for every client (null restores the system's) and returns the previous one.
 TIcmpSendEcho SetIcmpSendEcho(TIcmpSendEcho call) noexcept;
 

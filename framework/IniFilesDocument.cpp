@@ -31,8 +31,10 @@ void TMemIniFile::SetStrings(const TStrings* lines) {
     for (int i = 0; i < lines->Count(); ++i) {
         const UnicodeString line = Trim(lines->Strings(i));
         if (line.empty() || line.front() == L';') continue;
-        if (IsSectionHeader(line)) current = &AddSection(Trim(line.substr(1, line.size() - 2)));
-        else if (current) AddLine(*current, line);
+        if (IsSectionHeader(line))
+            current = &AddSection(Trim(line.substr(1, line.size() - 2)));
+        else if (current)
+            AddLine(*current, line);
     }
 }
 

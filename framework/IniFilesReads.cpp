@@ -38,7 +38,8 @@ void TMemIniFile::ReadSection(const UnicodeString& section, TStrings* strings) c
     if (const TSection* found = FindSection(section)) {
         for (const UnicodeString& line : found->Lines) {
             const std::size_t equals = line.find(L'=');
-            names.push_back(equals == UnicodeString::npos ? UnicodeString() : line.substr(0, equals));
+            names.push_back(equals == UnicodeString::npos ? UnicodeString()
+                                                          : line.substr(0, equals));
         }
     }
     ReplaceContents(strings, names);

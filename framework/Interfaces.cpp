@@ -35,8 +35,10 @@ void* TInterfacedObject::GetInterface(REFIID iid) {
 bool Supports(IUnknown* Instance, REFIID iid, void** Intf) {
     void* found = nullptr;
     if (Instance && FAILED(Instance->QueryInterface(iid, &found))) found = nullptr;
-    if (Intf) *Intf = found;
-    else if (found) static_cast<IUnknown*>(found)->Release();
+    if (Intf)
+        *Intf = found;
+    else if (found)
+        static_cast<IUnknown*>(found)->Release();
     return found != nullptr;
 }
 

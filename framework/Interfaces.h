@@ -65,7 +65,8 @@ consteval TGUID GUIDFromText(const char (&text)[39]) {
     guid.Data3 = static_cast<unsigned short>(Hex(text, 15, 4));
     guid.Data4[0] = static_cast<unsigned char>(Hex(text, 20, 2));
     guid.Data4[1] = static_cast<unsigned char>(Hex(text, 22, 2));
-    for (int i = 0; i < 6; ++i) guid.Data4[2 + i] = static_cast<unsigned char>(Hex(text, 25 + 2 * i, 2));
+    for (int i = 0; i < 6; ++i)
+        guid.Data4[2 + i] = static_cast<unsigned char>(Hex(text, 25 + 2 * i, 2));
     return guid;
 }
 
@@ -76,11 +77,12 @@ consteval TGUID GUIDFromText(const char (&text)[39]) {
     static constexpr TGUID Identifier = GUIDFromText(Text);
 
 template <class I>
-concept DeclaredInterface = requires { typename I::InterfaceSelf; };
+concept DeclaredInterface = requires {
+    typename I::InterfaceSelf;
+};
 
 // The identifier of an interface: ours from INTERFACE_ID, the platform's from its headers.
-template <class I>
-const TGUID& IIDOf() {
+template <class I> const TGUID& IIDOf() {
     if constexpr (DeclaredInterface<I>) {
         static_assert(std::is_same_v<typename I::InterfaceSelf, I>,
                       "the interface lacks its own INTERFACE_ID and would answer its base's");
@@ -121,8 +123,7 @@ private:
 namespace interface_id {
 
 // `object` as the interface that iid names, when I is that interface or extends it.
-template <class I>
-void* Find(I* object, REFIID iid) {
+template <class I> void* Find(I* object, REFIID iid) {
     if constexpr (std::is_same_v<I, IInterface> || std::is_same_v<I, IUnknown>) {
         return nullptr; // the object's identity answers these
     } else {
@@ -136,8 +137,7 @@ void* Find(I* object, REFIID iid) {
 
 } // namespace interface_id
 
-template <class Base, class... Interfaces>
-class TImplements : public Base, public Interfaces... {
+template <class Base, class... Interfaces> class TImplements : public Base, public Interfaces... {
     static_assert(std::is_base_of_v<TInterfacedObject, Base>, "Base must be a TInterfacedObject");
 
 public:
@@ -158,8 +158,7 @@ protected:
     }
 };
 
-template <class I>
-class TComPtr {
+template <class I> class TComPtr {
 public:
     TComPtr() noexcept = default;
     TComPtr(std::nullptr_t) noexcept {}
@@ -168,8 +167,8 @@ public:
     TComPtr(const TComPtr& other) noexcept : FObject(other.FObject) { AddRefHeld(); }
     TComPtr(TComPtr&& other) noexcept : FObject(std::exchange(other.FObject, nullptr)) {}
     template <class U>
-        requires std::is_convertible_v<U*, I*>
-    TComPtr(const TComPtr<U>& other) noexcept : FObject(other.Get()) { AddRefHeld(); }
+    requires std::is_convertible_v<U*, I*> TComPtr(const TComPtr<U>& other)
+    noexcept : FObject(other.Get()) { AddRefHeld(); }
     ~TComPtr() { Reset(); }
 
     TComPtr& operator=(TComPtr other) noexcept {
@@ -199,8 +198,12 @@ public:
         return &FObject;
     }
 
-    friend bool operator==(const TComPtr& a, const TComPtr& b) noexcept { return a.FObject == b.FObject; }
-    friend bool operator==(const TComPtr& a, std::nullptr_t) noexcept { return a.FObject == nullptr; }
+    friend bool operator==(const TComPtr& a, const TComPtr& b) noexcept {
+        return a.FObject == b.FObject;
+    }
+    friend bool operator==(const TComPtr& a, std::nullptr_t) noexcept {
+        return a.FObject == nullptr;
+    }
 
 private:
     void AddRefHeld() noexcept {
@@ -210,8 +213,7 @@ private:
     I* FObject = nullptr;
 };
 
-template <class I>
-using TInterfacePtr = TComPtr<I>;
+template <class I> using TInterfacePtr = TComPtr<I>;
 
 // Whether the object answers the interface; when it does and Intf is not null, *Intf receives
 // a new reference that the caller releases.
@@ -220,15 +222,13 @@ bool Supports(TInterfacedObject* Instance, REFIID iid, void** Intf = nullptr);
 // Any object: only TInterfacedObject descendants answer interfaces.
 bool Supports(TObject* Instance, REFIID iid, void** Intf = nullptr);
 
-template <class I, class From>
-bool Supports(From* Instance, TComPtr<I>& Intf) {
+template <class I, class From> bool Supports(From* Instance, TComPtr<I>& Intf) {
     void* found = nullptr;
     const bool supported = Supports(Instance, IIDOf<I>(), &found);
     Intf.Attach(static_cast<I*>(found));
     return supported;
 }
 
-template <class I, class From>
-bool Supports(const TComPtr<From>& Instance, TComPtr<I>& Intf) {
+template <class I, class From> bool Supports(const TComPtr<From>& Instance, TComPtr<I>& Intf) {
     return Supports(Instance.Get(), Intf);
 }

@@ -68,7 +68,6 @@ void TJPEGImage::SaveToFile(const UnicodeString& fileName) {
     SaveToStream(&file);
 }
 
-
 void TJPEGImage::Assign(TPersistent* source) {
     if (source == this) return;
     if (auto* image = dynamic_cast<TJPEGImage*>(source)) {

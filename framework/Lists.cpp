@@ -27,7 +27,8 @@ void TList::CheckIndex(int Index, int Limit) const {
 void TList::Grow() {
     const int delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
     // Up to the limit and no further: a full list refuses to grow past it.
-    SetCapacity(FCapacity == MaxListSize ? MaxListSize + 1 : std::min(FCapacity + delta, MaxListSize));
+    SetCapacity(FCapacity == MaxListSize ? MaxListSize + 1
+                                         : std::min(FCapacity + delta, MaxListSize));
 }
 
 int TList::Add(void* Item) {
@@ -122,8 +123,10 @@ void TList::Move(int CurIndex, int NewIndex) {
     CheckIndex(NewIndex, Count());
     const auto from = FList.begin() + CurIndex;
     const auto to = FList.begin() + NewIndex;
-    if (CurIndex < NewIndex) std::rotate(from, from + 1, to + 1);
-    else std::rotate(to, from, from + 1);
+    if (CurIndex < NewIndex)
+        std::rotate(from, from + 1, to + 1);
+    else
+        std::rotate(to, from, from + 1);
 }
 
 void TList::Sort(TListSortCompare Compare) {

@@ -99,6 +99,6 @@ private:
     class THold;
 
     std::unique_ptr<TLock> FLock;
-    TList* FList;                    // guarded by FLock
+    TList* FList;                        // guarded by FLock
     TDuplicates FDuplicates = dupIgnore; // guarded by FLock
 };

@@ -77,7 +77,10 @@ using TMenuChangeEvent = TMethodEvent<void(TObject* Sender, TMenuItem* Source, b
 // WM_MENUSELECT: the item now highlighted, or null when the menu closes.
 using TMenuSelectHandler = TMethodEvent<void(TMenuItem* Item)>;
 
-class EMenuError : public Exception { public: using Exception::Exception; };
+class EMenuError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
 enum TFindItemKind { fkCommand, fkHandle, fkShortCut };

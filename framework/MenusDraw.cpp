@@ -129,8 +129,10 @@ void DrawDefault(TMenuItem* Item, TCanvas* ACanvas, const TRect& ARect, TOwnerDr
                         ARect.bottom);
         const TPoint at(box.left + GlyphMargin, (box.top + box.bottom - glyph.cy) / 2);
         if (HasGlyph(Item)) DrawGlyph(Item, ACanvas, at, Item->Enabled());
-        if (Item->Checked() && HasGlyph(Item)) FrameGlyph(ACanvas, at, glyph);
-        else if (Item->Checked()) DrawCheckMark(Item, ACanvas, box);
+        if (Item->Checked() && HasGlyph(Item))
+            FrameGlyph(ACanvas, at, glyph);
+        else if (Item->Checked())
+            DrawCheckMark(Item, ACanvas, box);
         textRect.left = box.right;
     }
     textRect.right -= bar ? 0 : TextMargin;

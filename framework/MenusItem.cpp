@@ -18,8 +18,7 @@ bool SameCaption(const UnicodeString& a, const UnicodeString& b) {
                       [](wchar_t p, wchar_t q) { return std::towupper(p) == std::towupper(q); });
 }
 
-template <class T>
-bool Store(T& field, const T& value) {
+template <class T> bool Store(T& field, const T& value) {
     if (field == value) return false;
     field = value;
     return true;
@@ -108,8 +107,10 @@ TBitmap* TMenuItem::Bitmap() {
 }
 
 void TMenuItem::SetBitmap(TBitmap* value) {
-    if (value) Bitmap()->Assign(value);
-    else if (FBitmap) FBitmap->SetSize(0, 0);
+    if (value)
+        Bitmap()->Assign(value);
+    else if (FBitmap)
+        FBitmap->SetSize(0, 0);
     MenuChanged(false);
 }
 

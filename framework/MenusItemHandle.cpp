@@ -101,7 +101,10 @@ void TMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
 }
 
 void TMenuItem::AdvancedDrawItem(TCanvas* ACanvas, const TRect& ARect, TOwnerDrawState State) {
-    if (OnAdvancedDrawItem) OnAdvancedDrawItem(this, ACanvas, ARect, State);
-    else if (OnDrawItem) OnDrawItem(this, ACanvas, ARect, State.Contains(odSelected));
-    else menus_detail::DrawDefault(this, ACanvas, ARect, State);
+    if (OnAdvancedDrawItem)
+        OnAdvancedDrawItem(this, ACanvas, ARect, State);
+    else if (OnDrawItem)
+        OnDrawItem(this, ACanvas, ARect, State.Contains(odSelected));
+    else
+        menus_detail::DrawDefault(this, ACanvas, ARect, State);
 }

@@ -16,10 +16,10 @@ struct TKeyName {
 };
 
 constexpr TKeyName KeyNames[] = {
-    {VK_BACK, L"BkSp"},   {VK_TAB, L"Tab"},      {VK_ESCAPE, L"Esc"},    {VK_RETURN, L"Enter"},
-    {VK_SPACE, L"Space"}, {VK_PRIOR, L"PgUp"},   {VK_NEXT, L"PgDn"},     {VK_END, L"End"},
-    {VK_HOME, L"Home"},   {VK_LEFT, L"Left"},    {VK_UP, L"Up"},         {VK_RIGHT, L"Right"},
-    {VK_DOWN, L"Down"},   {VK_INSERT, L"Ins"},   {VK_DELETE, L"Del"},    {VK_MULTIPLY, L"Num *"},
+    {VK_BACK, L"BkSp"},   {VK_TAB, L"Tab"},        {VK_ESCAPE, L"Esc"},    {VK_RETURN, L"Enter"},
+    {VK_SPACE, L"Space"}, {VK_PRIOR, L"PgUp"},     {VK_NEXT, L"PgDn"},     {VK_END, L"End"},
+    {VK_HOME, L"Home"},   {VK_LEFT, L"Left"},      {VK_UP, L"Up"},         {VK_RIGHT, L"Right"},
+    {VK_DOWN, L"Down"},   {VK_INSERT, L"Ins"},     {VK_DELETE, L"Del"},    {VK_MULTIPLY, L"Num *"},
     {VK_ADD, L"Num +"},   {VK_SUBTRACT, L"Num -"}, {VK_DECIMAL, L"Num ."}, {VK_DIVIDE, L"Num /"},
 };
 
@@ -114,8 +114,10 @@ TShortCut TextToShortCut(const UnicodeString& Text) {
 UnicodeString StripHotkey(const UnicodeString& Text) {
     UnicodeString result;
     for (std::size_t i = 0; i < Text.size(); ++i) {
-        if (Text[i] == L'&' && i + 1 < Text.size()) ++i;
-        else if (Text[i] == L'&') continue;
+        if (Text[i] == L'&' && i + 1 < Text.size())
+            ++i;
+        else if (Text[i] == L'&')
+            continue;
         result += Text[i];
     }
     return result;

@@ -64,7 +64,7 @@ constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 0x24;
 constexpr UINT CM_TABSTOPCHANGED = CM_BASE + 0x28;
 constexpr UINT CM_UIACTIVATE = CM_BASE + 0x29;
 constexpr UINT CM_CONTROLLISTCHANGE = CM_BASE + 0x2C; // WParam: control, LParam: inserting
-constexpr UINT CM_DRAG = CM_BASE + 0x2F;             // WParam: TDragMessage, LParam: TDragRec
+constexpr UINT CM_DRAG = CM_BASE + 0x2F;              // WParam: TDragMessage, LParam: TDragRec
 constexpr UINT CM_HINTSHOW = CM_BASE + 0x30;          // LParam: the hint-info record
 constexpr UINT CM_RECREATEWND = CM_BASE + 0x33;
 constexpr UINT CM_INVALIDATE = CM_BASE + 0x34;
@@ -74,7 +74,7 @@ constexpr UINT CM_FLOAT = CM_BASE + 0x3A;
 constexpr UINT CM_BORDERCHANGED = CM_BASE + 0x3B;
 constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 0x3C;
 constexpr UINT CM_PARENTBIDIMODECHANGED = CM_BASE + 0x3D;
-constexpr UINT CM_ACTIONUPDATE = CM_BASE + 0x3F; // LParam: the action; result 1: updated
+constexpr UINT CM_ACTIONUPDATE = CM_BASE + 0x3F;  // LParam: the action; result 1: updated
 constexpr UINT CM_HINTSHOWPAUSE = CM_BASE + 0x41; // WParam: was showing, LParam: &pause (ms)
 // WParam: shift state (TShiftState bits) in the low word, wheel delta in the high word;
 // LParam: the cursor's screen position; result 1: handled.

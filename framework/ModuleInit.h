@@ -25,7 +25,10 @@ struct TModuleEntry {
 using TModuleList = std::vector<TModuleEntry>;
 
 // A module list in the wrong order, with a name twice or using a module that is not listed.
-class EModuleOrderError : public Exception { public: using Exception::Exception; };
+class EModuleOrderError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // Checks the order (EModuleOrderError naming the offender, nothing run), then runs the
 // initialisers. When one raises, the modules initialised so far stay recorded for

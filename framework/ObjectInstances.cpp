@@ -59,8 +59,7 @@ LRESULT CALLBACK InstanceProc(TInstanceRecord* record, UINT msg, WPARAM wParam,
     return message.Result;
 }
 
-template <class T>
-unsigned char* Put(unsigned char* at, T value) {
+template <class T> unsigned char* Put(unsigned char* at, T value) {
     std::memcpy(at, &value, sizeof(value));
     return at + sizeof(value);
 }
@@ -88,8 +87,9 @@ void WriteThunk(TInstanceRecord* record) {
 // Call with PoolLock held.
 void GrowPool() {
     void* page = VirtualAlloc(nullptr, PageSize, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
-    if (!page) throw EOutOfResources(L"VirtualAlloc failed for object instances (error " +
-                                     std::to_wstring(GetLastError()) + L")");
+    if (!page)
+        throw EOutOfResources(L"VirtualAlloc failed for object instances (error " +
+                              std::to_wstring(GetLastError()) + L")");
     auto* records = static_cast<TInstanceRecord*>(page);
     for (std::size_t i = 0; i < PageSize / sizeof(TInstanceRecord); ++i) {
         auto* record = new (&records[i]) TInstanceRecord;
@@ -121,6 +121,8 @@ void FreeObjectInstance(WNDPROC instance) noexcept {
     if (!instance) return;
     auto* record = reinterpret_cast<TInstanceRecord*>(reinterpret_cast<void*>(instance));
     record->Method = TWndMethod();
-    if (record->Depth > 0) record->Freed = true;
-    else Release(record);
+    if (record->Depth > 0)
+        record->Freed = true;
+    else
+        Release(record);
 }

@@ -41,7 +41,9 @@ public:
     static TClass StaticClass() noexcept;
     virtual TClass ClassType() const noexcept { return StaticClass(); }
     UnicodeString ClassName() const { return ClassType()->Name; }
-    bool InheritsFrom(TClass ancestor) const noexcept { return ClassInheritsFrom(ClassType(), ancestor); }
+    bool InheritsFrom(TClass ancestor) const noexcept {
+        return ClassInheritsFrom(ClassType(), ancestor);
+    }
 
     // Run by `Construct` and class-reference factories once the object is fully built.
     virtual void AfterConstruction() {}
@@ -50,16 +52,14 @@ public:
     void Free() noexcept;
 };
 
-template <class T>
-void FreeAndNil(T*& object) noexcept {
+template <class T> void FreeAndNil(T*& object) noexcept {
     T* doomed = object;
     object = nullptr;
     if (doomed) doomed->Free();
 }
 
 // Creates an object and runs its AfterConstruction, as class-reference factories do.
-template <class T, class... Args>
-T* Construct(Args&&... args) {
+template <class T, class... Args> T* Construct(Args&&... args) {
     T* object = new T(std::forward<Args>(args)...);
     try {
         object->AfterConstruction();
@@ -74,8 +74,7 @@ namespace class_info {
 
 TObject* OwnerMismatch(TClass klass);
 
-template <class T>
-TObject* Create(TObject* owner) {
+template <class T> TObject* Create(TObject* owner) {
     if constexpr (std::is_abstract_v<T>) {
         return nullptr;
     } else if constexpr (requires { typename T::OwnerType; }) {
@@ -94,15 +93,16 @@ TObject* Create(TObject* owner) {
     }
 }
 
-template <class T>
-constexpr auto FactoryOf() {
-    if constexpr (std::is_abstract_v<T>) return static_cast<TObject* (*)(TObject*)>(nullptr);
-    else return &Create<T>;
+template <class T> constexpr auto FactoryOf() {
+    if constexpr (std::is_abstract_v<T>)
+        return static_cast<TObject* (*)(TObject*)>(nullptr);
+    else
+        return &Create<T>;
 }
 
 } // namespace class_info
 
-#define CLASS_INFO(Self, Base)                                                                      \
+#define CLASS_INFO(Self, Base)                                                                     \
 public:                                                                                            \
     static TClass StaticClass() noexcept {                                                         \
         static const TMetaClass meta{L## #Self, Base::StaticClass(), &class_info::Create<Self>};   \

@@ -74,9 +74,12 @@ TRegistry::TKeyPath TRegistry::ParseKeyPath(const UnicodeString& path) const {
     if (parsed.Rooted) parsed.Sub.erase(0, 1);
     while (!parsed.Sub.empty() && parsed.Sub.back() == L'\\') parsed.Sub.pop_back();
     const bool belowOpenKey = !parsed.Rooted && FCurrentKey && !FCurrentPath.empty();
-    if (!belowOpenKey) parsed.Full = parsed.Sub;
-    else if (parsed.Sub.empty()) parsed.Full = FCurrentPath;
-    else parsed.Full = FCurrentPath + L"\\" + parsed.Sub;
+    if (!belowOpenKey)
+        parsed.Full = parsed.Sub;
+    else if (parsed.Sub.empty())
+        parsed.Full = FCurrentPath;
+    else
+        parsed.Full = FCurrentPath + L"\\" + parsed.Sub;
     return parsed;
 }
 
@@ -132,9 +135,9 @@ bool TRegistry::DeleteKey(const UnicodeString& path) {
 bool TRegistry::HasSubKeys() const {
     DWORD subKeys = 0;
     if (!FCurrentKey) return false;
-    const LONG error = RegQueryInfoKeyW(FCurrentKey.Get(), nullptr, nullptr, nullptr, &subKeys,
-                                        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                        nullptr);
+    const LONG error =
+        RegQueryInfoKeyW(FCurrentKey.Get(), nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr);
     return error == ERROR_SUCCESS && subKeys > 0;
 }
 

@@ -25,13 +25,11 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
-enum TComboBoxStyle {
-    csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable
-};
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 enum TListBoxStyle { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable };
 
-using TDrawItemEvent = TMethodEvent<void(TWinControl* Control, int Index, TRect Rect,
-                                         TOwnerDrawState State)>;
+using TDrawItemEvent =
+    TMethodEvent<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = TMethodEvent<void(TWinControl* Control, int Index, int& Height)>;
 
 // True when `key` is the character after the first single "&" of `caption` (case-insensitive).
@@ -560,7 +558,7 @@ private:
 
     std::unique_ptr<TWindowListStrings, graphics_detail::TFreeObject> FItems;
     std::unique_ptr<TCanvas, graphics_detail::TFreeObject> FCanvas;
-    int FItemIndex = -1;          // while there is no window
+    int FItemIndex = -1; // while there is no window
     bool FMultiSelect = false;
     TListBoxStyle FStyle = lbStandard;
     int FItemHeight = 16;

@@ -66,9 +66,9 @@ TCustomComboBox::~TCustomComboBox() = default;
 void TCustomComboBox::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, L"COMBOBOX");
-    static constexpr DWORD Styles[] = {
-        CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST, CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
-        CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE};
+    static constexpr DWORD Styles[] = {CBS_DROPDOWN, CBS_SIMPLE, CBS_DROPDOWNLIST,
+                                       CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED,
+                                       CBS_DROPDOWNLIST | CBS_OWNERDRAWVARIABLE};
     Params.Style |= WS_VSCROLL | CBS_HASSTRINGS | CBS_AUTOHSCROLL | Styles[FStyle];
     if (FCharCase == ecUpperCase) Params.Style |= CBS_UPPERCASE;
     if (FCharCase == ecLowerCase) Params.Style |= CBS_LOWERCASE;
@@ -81,8 +81,10 @@ void TCustomComboBox::CreateWnd() {
     HWND wnd = Handle();
     SendMessageW(wnd, CB_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
     FItems->FillWindow(wnd);
-    if (FItemIndex >= 0) SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
-    else if (HasEdit(FStyle)) SetWindowTextW(wnd, FText.c_str());
+    if (FItemIndex >= 0)
+        SendMessageW(wnd, CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+    else if (HasEdit(FStyle))
+        SetWindowTextW(wnd, FText.c_str());
     SubclassChildren();
 }
 
@@ -166,8 +168,10 @@ void TCustomComboBox::SetDropDownCount(int value) {
 }
 
 void TCustomComboBox::Select() {
-    if (OnSelect) OnSelect(this);
-    else Change();
+    if (OnSelect)
+        OnSelect(this);
+    else
+        Change();
 }
 
 // ---- messages ----------------------------------------------------------------------------------
@@ -185,8 +189,10 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
         break;
     // The combo box hands its focus to its edit: that is no exit.
     case WM_KILLFOCUS:
-        if (OwnWindow(reinterpret_cast<HWND>(Message.WParam))) DefaultHandler(Message);
-        else TWinControl::Dispatch(Message);
+        if (OwnWindow(reinterpret_cast<HWND>(Message.WParam)))
+            DefaultHandler(Message);
+        else
+            TWinControl::Dispatch(Message);
         break;
     case WM_LBUTTONDBLCLK:
         TWinControl::Dispatch(Message);
@@ -226,9 +232,10 @@ void TCustomComboBox::WMSetText(TMessage& Message) {
 
 void TCustomComboBox::CNDrawItem(TMessage& Message) {
     const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(Message.LParam);
-    stdctrls_detail::DrawOwnerItem(this, FCanvas.get(), item, [&](TRect rect, TOwnerDrawState state) {
-        DrawItem(static_cast<int>(item.itemID), rect, state);
-    });
+    stdctrls_detail::DrawOwnerItem(this, FCanvas.get(), item,
+                                   [&](TRect rect, TOwnerDrawState state) {
+                                       DrawItem(static_cast<int>(item.itemID), rect, state);
+                                   });
     Message.Result = TRUE;
 }
 

@@ -5,8 +5,8 @@
 #include "framework/Themes.h"
 
 TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
-    SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption,
-                     csDoubleClicks, csReplicatable, csParentBackground});
+    SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks,
+                     csReplicatable, csParentBackground});
     SetBounds(0, 0, 185, 105);
 }
 

@@ -60,8 +60,9 @@ int TWindowListStrings::SortedPosition(const UnicodeString& text) const {
 void TWindowListStrings::WindowInsert(HWND wnd, int index, const TItem& item) const {
     const LRESULT at = SendMessageW(wnd, FMessages.InsertString, static_cast<WPARAM>(index),
                                     reinterpret_cast<LPARAM>(item.Text.c_str()));
-    if (at < 0) throw EOutOfResources(L"The list window refused an item (insert " +
-                                      std::to_wstring(at) + L")");
+    if (at < 0)
+        throw EOutOfResources(L"The list window refused an item (insert " + std::to_wstring(at) +
+                              L")");
     SendMessageW(wnd, FMessages.SetItemData, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(item.Object));
 }
@@ -87,8 +88,10 @@ void TWindowListStrings::InsertObject(int index, const UnicodeString& text, TObj
 void TWindowListStrings::Put(int index, const UnicodeString& text) {
     TObject* object = Objects(index);
     Delete(index);
-    if (FSorted) AddObject(text, object);
-    else InsertItem(index, text, object);
+    if (FSorted)
+        AddObject(text, object);
+    else
+        InsertItem(index, text, object);
 }
 
 void TWindowListStrings::PutObject(int index, TObject* object) {
@@ -101,7 +104,8 @@ void TWindowListStrings::PutObject(int index, TObject* object) {
 
 void TWindowListStrings::Delete(int index) {
     CheckIndex(index, Count());
-    if (HWND wnd = Window()) SendMessageW(wnd, FMessages.DeleteString, static_cast<WPARAM>(index), 0);
+    if (HWND wnd = Window())
+        SendMessageW(wnd, FMessages.DeleteString, static_cast<WPARAM>(index), 0);
     FItems.erase(FItems.begin() + index);
 }
 
@@ -165,7 +169,8 @@ void DrawOwnerItem(TWinControl* control, TCanvas* canvas, const DRAWITEMSTRUCT& 
             canvas->Font()->SetColor(clHighlightText);
         }
         draw(rect, state);
-        if (state.Contains(odFocused) && !state.Contains(odNoFocusRect)) canvas->DrawFocusRect(rect);
+        if (state.Contains(odFocused) && !state.Contains(odNoFocusRect))
+            canvas->DrawFocusRect(rect);
     } catch (...) {
         canvas->SetHandle(nullptr);
         canvas->Unlock();

@@ -40,8 +40,7 @@ void TCustomLabel::Paint() {
         canvas->FillRect(rect);
     }
     canvas->Brush()->SetStyle(bsClear);
-    const UINT flags =
-        DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0) | AlignmentFlags[FAlignment];
+    const UINT flags = DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0) | AlignmentFlags[FAlignment];
     if (FLayout != tlTop) {
         TRect measured = rect;
         DoDrawText(measured, flags | DT_CALCRECT);

@@ -57,8 +57,10 @@ int TCustomListBox::ItemIndex() {
 void TCustomListBox::SetItemIndex(int value) {
     FItemIndex = value;
     if (!HandleAllocated()) return;
-    if (FMultiSelect) SendMessageW(Handle(), LB_SETCARETINDEX, static_cast<WPARAM>(value), FALSE);
-    else SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(value), 0);
+    if (FMultiSelect)
+        SendMessageW(Handle(), LB_SETCARETINDEX, static_cast<WPARAM>(value), FALSE);
+    else
+        SendMessageW(Handle(), LB_SETCURSEL, static_cast<WPARAM>(value), 0);
 }
 
 bool TCustomListBox::Selected(int index) {

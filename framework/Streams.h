@@ -138,7 +138,8 @@ public:
     // The text's bytes in `encoding`, without a byte-order mark.
     explicit TStringStream(const UnicodeString& text, TTextEncoding encoding = TTextEncoding::Ansi);
     // The bytes as given; `encoding` says how DataString reads them.
-    explicit TStringStream(const RawByteString& bytes, TTextEncoding encoding = TTextEncoding::Ansi);
+    explicit TStringStream(const RawByteString& bytes,
+                           TTextEncoding encoding = TTextEncoding::Ansi);
 
     TTextEncoding Encoding() const noexcept { return FEncoding; }
     // All the bytes decoded in the stream's encoding.
@@ -157,7 +158,8 @@ class TResourceStream : public TCustomMemoryStream {
 public:
     // `instance` is the HMODULE holding the resource; `resourceType` null means RT_RCDATA.
     // Raises EResNotFound when the module has no such resource.
-    TResourceStream(void* instance, const UnicodeString& name, const wchar_t* resourceType = nullptr);
+    TResourceStream(void* instance, const UnicodeString& name,
+                    const wchar_t* resourceType = nullptr);
 
     // A resource is read-only: both raise EStreamError.
     NativeInt Write(const void* buffer, NativeInt count) override;

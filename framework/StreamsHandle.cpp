@@ -12,8 +12,7 @@ namespace {
 
 constexpr NativeInt MaxTransfer = 0x40000000;
 
-template <class E>
-[[noreturn]] void RaiseStreamOSError(const wchar_t* api) {
+template <class E> [[noreturn]] void RaiseStreamOSError(const wchar_t* api) {
     const DWORD code = GetLastError();
     throw E(UnicodeString(api) + L" failed: " + SysErrorMessage(code) + L" (" +
             std::to_wstring(code) + L")");

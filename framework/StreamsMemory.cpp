@@ -10,7 +10,8 @@ NativeInt TCustomMemoryStream::Read(void* buffer, NativeInt count) {
     if (count <= 0 || FPosition >= FSize) return 0;
     const auto start = static_cast<NativeInt>(FPosition);
     const NativeInt length = std::min(count, FSize - start);
-    std::memcpy(buffer, static_cast<const Byte*>(FMemory) + start, static_cast<std::size_t>(length));
+    std::memcpy(buffer, static_cast<const Byte*>(FMemory) + start,
+                static_cast<std::size_t>(length));
     FPosition += length;
     return length;
 }

@@ -93,8 +93,7 @@ protected:
     virtual void SetUpdateState(bool updating);
     [[noreturn]] static void IndexError(int index);
     // Runs `change` inside an update block that ends even when it raises.
-    template <class F>
-    void WithinUpdate(F&& change) {
+    template <class F> void WithinUpdate(F&& change) {
         BeginUpdate();
         try {
             change();

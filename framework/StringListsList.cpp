@@ -39,7 +39,8 @@ int TStringList::AddObject(const UnicodeString& text, TObject* object) {
     int index = Count();
     if (FSorted && Find(text, index)) {
         if (FDuplicates == dupIgnore) return index;
-        if (FDuplicates == dupError) throw EStringListError(L"String list does not allow duplicates");
+        if (FDuplicates == dupError)
+            throw EStringListError(L"String list does not allow duplicates");
     }
     InsertItem(index, text, object);
     return index;
@@ -91,8 +92,10 @@ void TStringList::Move(int currentIndex, int newIndex) {
     if (currentIndex == newIndex) return;
     Changing();
     const auto current = FItems.begin() + currentIndex, target = FItems.begin() + newIndex;
-    if (currentIndex < newIndex) std::rotate(current, current + 1, target + 1);
-    else std::rotate(target, current, current + 1);
+    if (currentIndex < newIndex)
+        std::rotate(current, current + 1, target + 1);
+    else
+        std::rotate(target, current, current + 1);
     Changed();
 }
 

@@ -27,10 +27,12 @@ bool TStringList::Find(const UnicodeString& text, int& index) const {
         const int middle = low + (high - low) / 2;
         if (CompareStrings(FItems[static_cast<std::size_t>(middle)].FString, text) < 0)
             low = middle + 1;
-        else high = middle;
+        else
+            high = middle;
     }
     index = low;
-    return low < Count() && CompareStrings(FItems[static_cast<std::size_t>(low)].FString, text) == 0;
+    return low < Count() &&
+           CompareStrings(FItems[static_cast<std::size_t>(low)].FString, text) == 0;
 }
 
 void TStringList::Sort() {
@@ -75,8 +77,10 @@ void TStringList::QuickSort(int low, int high, TStringListSortCompare compare) {
             if (i > j) break;
             if (i != j) {
                 std::swap(FItems[static_cast<std::size_t>(i)], FItems[static_cast<std::size_t>(j)]);
-                if (pivot == i) pivot = j;
-                else if (pivot == j) pivot = i;
+                if (pivot == i)
+                    pivot = j;
+                else if (pivot == j)
+                    pivot = i;
             }
             ++i;
             --j;

@@ -56,8 +56,8 @@ void TStrings::EndUpdate() {
 void TStrings::SetUpdateState(bool) {}
 
 int TStrings::CompareStrings(const UnicodeString& a, const UnicodeString& b) const {
-    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
-                          b.data(), static_cast<int>(b.size())) -
+    return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                          static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) -
            CSTR_EQUAL;
 }
 
@@ -97,7 +97,8 @@ int TStrings::IndexOfName(const UnicodeString& name) const {
     for (int i = 0; i < Count(); ++i) {
         const UnicodeString line = Strings(i);
         const auto separator = line.find(FNameValueSeparator);
-        if (separator != UnicodeString::npos && CompareStrings(line.substr(0, separator), name) == 0)
+        if (separator != UnicodeString::npos &&
+            CompareStrings(line.substr(0, separator), name) == 0)
             return i;
     }
     return -1;

@@ -119,9 +119,7 @@ UnicodeString TStrings::Text() const {
     return result;
 }
 
-void TStrings::SetText(const UnicodeString& text) {
-    ReplaceWith(SplitLines(text));
-}
+void TStrings::SetText(const UnicodeString& text) { ReplaceWith(SplitLines(text)); }
 
 UnicodeString TStrings::CommaText() const { return JoinItems(*this, CommaRules); }
 

@@ -5,7 +5,9 @@
 
 namespace {
 
-const wchar_t* NameOrNull(const UnicodeString& name) { return name.empty() ? nullptr : name.c_str(); }
+const wchar_t* NameOrNull(const UnicodeString& name) {
+    return name.empty() ? nullptr : name.c_str();
+}
 
 void CheckCall(BOOL succeeded, const wchar_t* api) {
     if (!succeeded) RaiseLastOSError(api);

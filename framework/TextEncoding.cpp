@@ -16,8 +16,8 @@ UnicodeString MultiByteToUnicode(const char* data, std::size_t size, unsigned co
 
 std::string UnicodeToMultiByte(const wchar_t* data, std::size_t size, unsigned codePage) {
     if (size == 0) return {};
-    const int length =
-        WideCharToMultiByte(codePage, 0, data, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(codePage, 0, data, static_cast<int>(size), nullptr, 0,
+                                           nullptr, nullptr);
     std::string result(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(codePage, 0, data, static_cast<int>(size), result.data(), length, nullptr,
                         nullptr);
@@ -91,7 +91,8 @@ std::string ByteOrderMark(TTextEncoding encoding) {
 UnicodeString DecodeText(const void* data, std::size_t size, TTextEncoding encoding) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     switch (encoding) {
-    case TTextEncoding::Utf8: return MultiByteToUnicode(static_cast<const char*>(data), size, CP_UTF8);
+    case TTextEncoding::Utf8:
+        return MultiByteToUnicode(static_cast<const char*>(data), size, CP_UTF8);
     case TTextEncoding::Utf16LE: return Utf16FromBytes(bytes, size, false);
     case TTextEncoding::Utf16BE: return Utf16FromBytes(bytes, size, true);
     case TTextEncoding::Ansi: break;

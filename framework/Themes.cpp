@@ -66,8 +66,8 @@ const TThemeData& TThemeServices::Theme(const UnicodeString& className) {
     std::lock_guard<std::mutex> guard(FLock);
     std::unique_ptr<TThemeData>& theme = FThemes[className];
     if (!theme)
-        theme = std::make_unique<TThemeData>(
-            ThemesEnabled() ? TThemeData(nullptr, className) : TThemeData());
+        theme = std::make_unique<TThemeData>(ThemesEnabled() ? TThemeData(nullptr, className)
+                                                             : TThemeData());
     return *theme;
 }
 
@@ -81,8 +81,8 @@ void TThemeServices::DrawElement(HDC dc, const TThemedElementDetails& element, c
     Theme(element.ClassName).DrawElement(dc, element.Part, element.State, rect, clip);
 }
 
-TSize TThemeServices::GetElementSize(HDC dc, const TThemedElementDetails& element,
-                                     THEMESIZE which, const TRect* bounds) {
+TSize TThemeServices::GetElementSize(HDC dc, const TThemedElementDetails& element, THEMESIZE which,
+                                     const TRect* bounds) {
     return Theme(element.ClassName).ElementSize(dc, element.Part, element.State, which, bounds);
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int PriorityValues[] = {THREAD_PRIORITY_IDLE,   THREAD_PRIORITY_LOWEST,
+constexpr int PriorityValues[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
                                   THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
                                   THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
                                   THREAD_PRIORITY_TIME_CRITICAL};
@@ -27,8 +27,7 @@ void DeliverSentMessages() noexcept {
 
 TThread::TThread(bool CreateSuspended) : FCreateSuspended(CreateSuspended) {
     unsigned id = 0;
-    const uintptr_t handle =
-        _beginthreadex(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, &id);
+    const uintptr_t handle = _beginthreadex(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, &id);
     if (!handle) RaiseLastOSError(L"_beginthreadex");
     FHandle.Reset(reinterpret_cast<HANDLE>(handle));
     FThreadID = id;

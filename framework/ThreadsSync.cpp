@@ -23,8 +23,8 @@ struct TSyncRequest {
     TThreadProcedure Method;
     bool Synchronous;
     UInt64 Serial = 0;
-    bool Done = false;          // guarded by TSyncState::Lock
-    std::exception_ptr Error;   // written by the main thread before Done is set
+    bool Done = false;        // guarded by TSyncState::Lock
+    std::exception_ptr Error; // written by the main thread before Done is set
 };
 
 using TSyncRequestPtr = std::shared_ptr<TSyncRequest>;
@@ -33,10 +33,10 @@ struct TSyncState {
     std::mutex Lock;
     // Notified when a synchronous request is done or a running request ends.
     std::condition_variable Changed;
-    std::deque<TSyncRequestPtr> Pending;     // guarded by Lock
-    std::vector<TSyncRequest*> Running;      // guarded by Lock; nested when a call pumps
-    UInt64 NextSerial = 1;                   // guarded by Lock
-    TMethodEvent<void()> Wake;               // guarded by Lock
+    std::deque<TSyncRequestPtr> Pending; // guarded by Lock
+    std::vector<TSyncRequest*> Running;  // guarded by Lock; nested when a call pumps
+    UInt64 NextSerial = 1;               // guarded by Lock
+    TMethodEvent<void()> Wake;           // guarded by Lock
     // Signalled while Pending is not empty; set and reset under Lock.
     TEvent Event{true, false};
 };
@@ -53,8 +53,8 @@ bool IsMainThread() noexcept { return GetCurrentThreadId() == MainThread; }
 
 TSyncRequestPtr Enqueue(TThread* thread, TThreadProcedure method, bool synchronous) {
     TSyncState& state = State();
-    auto request = std::make_shared<TSyncRequest>(
-        TSyncRequest{thread, std::move(method), synchronous});
+    auto request =
+        std::make_shared<TSyncRequest>(TSyncRequest{thread, std::move(method), synchronous});
     TMethodEvent<void()> wake;
     {
         std::lock_guard<std::mutex> lock(state.Lock);
@@ -89,8 +89,10 @@ void RunRequest(TSyncRequest& request) {
     try {
         request.Method();
     } catch (...) {
-        if (request.Synchronous) request.Error = std::current_exception();
-        else ReportBoundaryException();
+        if (request.Synchronous)
+            request.Error = std::current_exception();
+        else
+            ReportBoundaryException();
     }
     TSyncState& state = State();
     {
@@ -168,7 +170,8 @@ void TThread::Queue(TThread* thread, TThreadProcedure procedure) {
 void TThread::RemoveQueuedEvents(TThread* thread) {
     TSyncState& state = State();
     std::unique_lock<std::mutex> lock(state.Lock);
-    std::erase_if(state.Pending, [&](const TSyncRequestPtr& r) { return IsQueuedFor(r.get(), thread); });
+    std::erase_if(state.Pending,
+                  [&](const TSyncRequestPtr& r) { return IsQueuedFor(r.get(), thread); });
     if (state.Pending.empty()) state.Event.ResetEvent();
     if (IsMainThread()) return; // a call running now is on this very stack
     state.Changed.wait(lock, [&] {

@@ -31,14 +31,16 @@ void TTimer::Timer() { FOnTimer(this); }
 
 void TTimer::UpdateTimer() {
     KillTimer(FWindow.Handle(), TimerId);
-    const bool armed = FEnabled && FInterval != 0 && FOnTimer.Assigned() &&
-                       !ComponentState().Contains(csLoading);
+    const bool armed =
+        FEnabled && FInterval != 0 && FOnTimer.Assigned() && !ComponentState().Contains(csLoading);
     if (armed && !SetTimer(FWindow.Handle(), TimerId, FInterval, nullptr))
         throw EOutOfResources(L"Not enough timers available (SetTimer error " +
                               std::to_wstring(GetLastError()) + L")");
 }
 
 void TTimer::WndProc(TMessage& message) {
-    if (message.Msg == WM_TIMER) Timer();
-    else DefaultHandler(message, FWindow.Handle());
+    if (message.Msg == WM_TIMER)
+        Timer();
+    else
+        DefaultHandler(message, FWindow.Handle());
 }

@@ -51,7 +51,10 @@
 
 enum TTypeKind { tkUnknown, tkInteger, tkEnumeration, tkSet, tkClass, tkMethod, tkString };
 
-class EPropertyError : public Exception { public: using Exception::Exception; };
+class EPropertyError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // An event handler of any event type, as method properties take and give it. It is made from a
 // typed event (or an object and one of its methods) and turned back into one with `As`, which
@@ -62,8 +65,7 @@ class TMethod {
 public:
     TMethod() = default;
 
-    template <class R, class... Args>
-    TMethod(const TMethodEvent<R(Args...)>& event) {
+    template <class R, class... Args> TMethod(const TMethodEvent<R(Args...)>& event) {
         using Event = TMethodEvent<R(Args...)>;
         static_assert(std::is_trivially_copyable_v<Event> && sizeof(Event) == sizeof(FEvent),
                       "events are kept as their bytes");
@@ -84,8 +86,7 @@ public:
     void* Data() const noexcept { return FData; }
 
     // The handler as an event of type Event; EPropertyError when it was made from another type.
-    template <class Event>
-    Event As() const {
+    template <class Event> Event As() const {
         Event event;
         if (!FType) return event;
         if (*FType != typeid(Event)) RaiseTypeMismatch();
@@ -139,36 +140,47 @@ concept SetType = requires(V v) {
     V::FromBits(std::uint64_t{});
 };
 template <class V>
-concept MethodEvent = requires(V v) { TMethod(v); };
+concept MethodEvent = requires(V v) {
+    TMethod(v);
+};
 template <class V>
-concept ObjectPointer = std::is_pointer_v<V> &&
-                        std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<V>>>;
+concept ObjectPointer =
+    std::is_pointer_v<V> && std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<V>>>;
 
-template <class V>
-constexpr TTypeKind KindOf() {
-    if constexpr (std::is_same_v<V, bool> || std::is_enum_v<V>) return tkEnumeration;
-    else if constexpr (SetType<V>) return tkSet;
-    else if constexpr (std::is_integral_v<V>) return tkInteger;
-    else if constexpr (std::is_same_v<V, UnicodeString>) return tkString;
-    else if constexpr (ObjectPointer<V>) return tkClass;
-    else if constexpr (MethodEvent<V>) return tkMethod;
-    else return tkUnknown;
+template <class V> constexpr TTypeKind KindOf() {
+    if constexpr (std::is_same_v<V, bool> || std::is_enum_v<V>)
+        return tkEnumeration;
+    else if constexpr (SetType<V>)
+        return tkSet;
+    else if constexpr (std::is_integral_v<V>)
+        return tkInteger;
+    else if constexpr (std::is_same_v<V, UnicodeString>)
+        return tkString;
+    else if constexpr (ObjectPointer<V>)
+        return tkClass;
+    else if constexpr (MethodEvent<V>)
+        return tkMethod;
+    else
+        return tkUnknown;
 }
 
-template <class V>
-Int64 ToOrd(const V& value) {
-    if constexpr (SetType<V>) return static_cast<Int64>(value.Bits());
-    else return static_cast<Int64>(value);
+template <class V> Int64 ToOrd(const V& value) {
+    if constexpr (SetType<V>)
+        return static_cast<Int64>(value.Bits());
+    else
+        return static_cast<Int64>(value);
 }
 
 // An integer outside the property type's range.
 [[noreturn]] void RaiseRange(const UnicodeString& name, Int64 value);
 
-template <class V>
-V FromOrd(const UnicodeString& name, Int64 value) {
-    if constexpr (SetType<V>) return V::FromBits(static_cast<std::uint64_t>(value));
-    else if constexpr (std::is_same_v<V, bool>) return value != 0;
-    else if constexpr (std::is_enum_v<V>) return static_cast<V>(value);
+template <class V> V FromOrd(const UnicodeString& name, Int64 value) {
+    if constexpr (SetType<V>)
+        return V::FromBits(static_cast<std::uint64_t>(value));
+    else if constexpr (std::is_same_v<V, bool>)
+        return value != 0;
+    else if constexpr (std::is_enum_v<V>)
+        return static_cast<V>(value);
     else {
         if (!std::in_range<V>(value)) RaiseRange(name, value);
         return static_cast<V>(value);
@@ -194,8 +206,7 @@ std::vector<TClassProperties> FrameworkPropertyTables();
 // pointer, TMethodEvent). A setter is a member function or callable taking (T*, value); a field
 // without setter is written directly. Enumerations (other than bool) and sets need the names
 // of their values in ordinal order.
-template <class T>
-class TPropertyTable {
+template <class T> class TPropertyTable {
 public:
     template <class Getter, class Setter = std::nullptr_t>
     TPropertyTable& Add(const wchar_t* name, Getter get, Setter set = nullptr) {
@@ -240,7 +251,9 @@ private:
         if constexpr (kind == tkString) {
             info.GetStr = [get](TObject* o) { return UnicodeString(std::invoke(get, Self(o))); };
             if constexpr (writable)
-                info.SetStr = [set](TObject* o, const UnicodeString& v) { std::invoke(set, Self(o), v); };
+                info.SetStr = [set](TObject* o, const UnicodeString& v) {
+                    std::invoke(set, Self(o), v);
+                };
         } else if constexpr (kind == tkClass) {
             static_assert(!writable, "object properties are read-only here");
             info.GetObj = [get](TObject* o) -> TObject* { return std::invoke(get, Self(o)); };
@@ -252,7 +265,9 @@ private:
                     std::invoke(set, Self(o), m.template As<V>());
                 };
         } else {
-            info.GetOrd = [get](TObject* o) { return typinfo_detail::ToOrd(std::invoke(get, Self(o))); };
+            info.GetOrd = [get](TObject* o) {
+                return typinfo_detail::ToOrd(std::invoke(get, Self(o)));
+            };
             if constexpr (writable)
                 info.SetOrd = [set, name = info.Name](TObject* o, Int64 v) {
                     std::invoke(set, Self(o), typinfo_detail::FromOrd<V>(name, v));
@@ -268,12 +283,12 @@ private:
 void RegisterProperties(TClass AClass, std::vector<TPropInfo> Properties);
 
 // Takes the table's properties (a table is built in one expression and registered at once).
-template <class T>
-void RegisterProperties(TPropertyTable<T>& table) {
+template <class T> void RegisterProperties(TPropertyTable<T>& table) {
     RegisterProperties(table.Class(), std::move(table.Properties()));
 }
 
-// ---- access by name ------------------------------------------------------------------------------
+// ---- access by name
+// ------------------------------------------------------------------------------
 
 // Null when the object (or class) is null or has no property of that name.
 PPropInfo GetPropInfo(TClass AClass, const UnicodeString& PropName);

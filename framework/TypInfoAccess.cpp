@@ -14,7 +14,8 @@ UnicodeString Where(TObject* instance, const UnicodeString& name) {
 const TPropInfo& Require(TObject* instance, const UnicodeString& name) {
     if (!instance) throw EPropertyError(L"Cannot reach property " + name + L" of a nil object");
     PPropInfo info = GetPropInfo(instance, name);
-    if (!info) throw EPropertyError(L"Class " + instance->ClassName() + L" has no property " + name);
+    if (!info)
+        throw EPropertyError(L"Class " + instance->ClassName() + L" has no property " + name);
     return *info;
 }
 

@@ -9,8 +9,7 @@
 
 namespace {
 
-template <class T>
-typinfo_detail::TClassProperties Entry(TPropertyTable<T>& table) {
+template <class T> typinfo_detail::TClassProperties Entry(TPropertyTable<T>& table) {
     return {table.Class(), std::move(table.Properties())};
 }
 
@@ -26,8 +25,10 @@ typinfo_detail::TClassProperties ControlProperties() {
 
 typinfo_detail::TClassProperties WinControlProperties() {
     TPropertyTable<TWinControl> table;
-    table.Add(L"BorderStyle", &TWinControl::BorderStyle, &TWinControl::SetBorderStyle,
-              {L"bsNone", L"bsSingle", L"bsSizeable", L"bsDialog", L"bsToolWindow", L"bsSizeToolWin"})
+    table
+        .Add(
+            L"BorderStyle", &TWinControl::BorderStyle, &TWinControl::SetBorderStyle,
+            {L"bsNone", L"bsSingle", L"bsSizeable", L"bsDialog", L"bsToolWindow", L"bsSizeToolWin"})
         .Add(L"Ctl3D", &TWinControl::Ctl3D, &TWinControl::SetCtl3D);
     return Entry(table);
 }
@@ -35,8 +36,9 @@ typinfo_detail::TClassProperties WinControlProperties() {
 // A form's border style has its own setter (it remakes the window with the form's styles).
 typinfo_detail::TClassProperties FormProperties() {
     TPropertyTable<TCustomForm> table;
-    table.Add(L"BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle,
-              {L"bsNone", L"bsSingle", L"bsSizeable", L"bsDialog", L"bsToolWindow", L"bsSizeToolWin"});
+    table.Add(
+        L"BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle,
+        {L"bsNone", L"bsSingle", L"bsSizeable", L"bsDialog", L"bsToolWindow", L"bsSizeToolWin"});
     return Entry(table);
 }
 

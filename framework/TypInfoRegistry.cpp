@@ -35,8 +35,10 @@ bool HasGetter(const TPropInfo& info) {
 
 void Validate(TClass klass, const TPropInfo& info) {
     const UnicodeString where = L" " + info.Name + L" of " + klass->Name;
-    if (info.Name.empty()) throw EPropertyError(L"A property of " + UnicodeString(klass->Name) + L" has no name");
-    if (!HasGetter(info)) throw EPropertyError(L"The " + KindText(info) + where + L" cannot be read");
+    if (info.Name.empty())
+        throw EPropertyError(L"A property of " + UnicodeString(klass->Name) + L" has no name");
+    if (!HasGetter(info))
+        throw EPropertyError(L"The " + KindText(info) + where + L" cannot be read");
     const bool named = info.Kind == tkEnumeration || info.Kind == tkSet;
     if (named && info.ElementNames.empty())
         throw EPropertyError(L"The " + KindText(info) + where + L" has no element names");
@@ -56,7 +58,8 @@ public:
         std::lock_guard<std::mutex> lock(FLock);
         auto& list = FTables[klass];
         for (TPropInfo& info : properties)
-            if (!FindIn(list, info.Name)) list.push_back(std::make_unique<TPropInfo>(std::move(info)));
+            if (!FindIn(list, info.Name))
+                list.push_back(std::make_unique<TPropInfo>(std::move(info)));
     }
 
     PPropInfo Find(TClass klass, const UnicodeString& name) const {

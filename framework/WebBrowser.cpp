@@ -73,7 +73,8 @@ bool TWebBrowser::StartBrowser() {
     HRESULT result = OleInitialize(nullptr); // S_FALSE (already initialised) is counted too
     if (FAILED(result)) return Failed(L"OleInitialize", result);
     FOleInitialized = true;
-    if (!web_browser_detail::EngineInstalled()) return Declined(L"the HTML engine is not installed");
+    if (!web_browser_detail::EngineInstalled())
+        return Declined(L"the HTML engine is not installed");
     result = CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                               reinterpret_cast<void**>(FObject.Put()));
     if (FAILED(result)) return Failed(L"CoCreateInstance", result);
@@ -117,7 +118,8 @@ void TWebBrowser::FreeBrowser() noexcept {
 void TWebBrowser::FitBrowser() {
     if (!FBrowser) return;
     TComPtr<IOleInPlaceObject> inPlace;
-    if (FAILED(FObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlace.Put()))))
+    if (FAILED(FObject->QueryInterface(IID_IOleInPlaceObject,
+                                       reinterpret_cast<void**>(inPlace.Put()))))
         return;
     RECT client{};
     GetClientRect(Handle(), &client);

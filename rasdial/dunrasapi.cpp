@@ -9,17 +9,48 @@
 #include "rasdial/dunsubs1.h"
 
 // Every bound entry point (see the header).
+// clang-format off
 #define RAS_ENTRY_POINTS(X) \
-    X(RasDialA) X(RasEnumConnectionsA) X(RasEnumEntriesA) X(RasGetConnectStatusA) X(RasGetErrorStringA) \
-    X(RasHangUpA) X(RasGetEntryDialParamsA) X(RasSetEntryDialParamsA) X(RasMonitorDlgA) \
-    X(RasEditPhonebookEntryA) X(RasCreatePhonebookEntryA) X(RasGetProjectionInfoA) X(RasConnectionNotificationA) \
-    X(RasGetSubEntryHandleA) X(RasGetSubEntryPropertiesA) X(RasSetSubEntryPropertiesA) \
-    X(RasGetAutodialAddressA) X(RasSetAutodialAddressA) X(RasEnumAutodialAddressesA) X(RasGetAutodialEnableA) \
-    X(RasSetAutodialEnableA) X(RasGetAutodialParamA) X(RasSetAutodialParamA) X(RasGetCredentialsA) \
-    X(RasSetCredentialsA) X(RasGetConnectionStatistics) X(RasClearConnectionStatistics) \
-    X(RasGetLinkStatistics) X(RasClearLinkStatistics) X(RasDeleteSubEntryA) X(RasGetCountryInfoA) \
-    X(RasGetEntryPropertiesA) X(RasSetEntryPropertiesA) X(RasRenameEntryA) X(RasDeleteEntryA) \
-    X(RasValidateEntryNameA) X(RasEnumDevicesA) X(RasEntryDlgA) X(RasPhonebookDlgA) X(RasDialDlgA)
+    X(RasDialA) \
+    X(RasEnumConnectionsA) \
+    X(RasEnumEntriesA) \
+    X(RasGetConnectStatusA) \
+    X(RasGetErrorStringA) \
+    X(RasHangUpA) \
+    X(RasGetEntryDialParamsA) \
+    X(RasSetEntryDialParamsA) \
+    X(RasMonitorDlgA) \
+    X(RasEditPhonebookEntryA) \
+    X(RasCreatePhonebookEntryA) \
+    X(RasGetProjectionInfoA) \
+    X(RasGetSubEntryHandleA) \
+    X(RasGetSubEntryPropertiesA) \
+    X(RasSetSubEntryPropertiesA) \
+    X(RasGetAutodialAddressA) \
+    X(RasSetAutodialAddressA) \
+    X(RasEnumAutodialAddressesA) \
+    X(RasGetAutodialEnableA) \
+    X(RasSetAutodialEnableA) \
+    X(RasGetAutodialParamA) \
+    X(RasSetAutodialParamA) \
+    X(RasGetCredentialsA) \
+    X(RasSetCredentialsA) \
+    X(RasGetConnectionStatistics) \
+    X(RasClearConnectionStatistics) \
+    X(RasGetLinkStatistics) \
+    X(RasClearLinkStatistics) \
+    X(RasDeleteSubEntryA) \
+    X(RasGetCountryInfoA) \
+    X(RasGetEntryPropertiesA) \
+    X(RasSetEntryPropertiesA) \
+    X(RasRenameEntryA) \
+    X(RasDeleteEntryA) \
+    X(RasValidateEntryNameA) \
+    X(RasEnumDevicesA) \
+    X(RasEntryDlgA) \
+    X(RasPhonebookDlgA) \
+    X(RasDialDlgA)
+// clang-format on
 
 #define DEFINE_ENTRY(name) decltype(name) name = nullptr;
 RAS_ENTRY_POINTS(DEFINE_ENTRY)
@@ -103,7 +134,7 @@ void BindDialogs(TRasBinding& binding) {
     binding.Dialogs.Bind(ENTRY_POINT(RasDialDlgA));
 }
 
-}  // namespace
+} // namespace
 
 void SetRasLibraryNames(const TRasLibraryNames& names) { Binding().Names = names; }
 

@@ -64,7 +64,7 @@ constexpr Cardinal RASCM_Domain = 0x4;
 constexpr Cardinal RASCM_DefaultCreds = 0x8;
 
 // Codes the library reports itself.
-constexpr Integer RasErrorLibraryMissing = 1157;  // RAS library or a needed entry point missing
+constexpr Integer RasErrorLibraryMissing = 1157; // RAS library or a needed entry point missing
 constexpr Integer RasErrorBufferTooSmall = 603;
 constexpr Integer RasErrorNoStatus = 601;
 constexpr Integer RasErrorInvalidHandle = 6;
@@ -81,12 +81,12 @@ Integer ReadRasEntryProperties(LPCSTR phonebook, const AnsiString& entryName,
                                std::vector<Byte>& entry, std::vector<Byte>& device,
                                DWORD& entrySize, DWORD& deviceSize);
 constexpr std::size_t RasSubEntryBufferSize = 491;
-constexpr std::size_t RasCtryInfoBufferSize = 276;  // record plus country name
+constexpr std::size_t RasCtryInfoBufferSize = 276; // record plus country name
 
 #pragma pack(push, 4)
 
 struct TRasIPAddr {
-    Byte a, b, c, d;  // first octet first
+    Byte a, b, c, d; // first octet first
 };
 
 struct TRasDialParamsNT4 {
@@ -97,7 +97,7 @@ struct TRasDialParamsNT4 {
     char szUserName[RasMaxUserName];
     char szPassword[RasMaxPassword];
     char szDomain[RasMaxDomain];
-    DWORD dwSubEntry;  // from here on: levels 1 to 4
+    DWORD dwSubEntry; // from here on: levels 1 to 4
     ULONG_PTR dwCallbackId;
 };
 
@@ -107,10 +107,10 @@ struct TRasConnWXP {
     char szEntryName[RasMaxEntryName];
     char szDeviceType[RasMaxDeviceType];
     char szDeviceName[RasMaxDeviceName];
-    char szPhonebook[RasMaxPath];  // from here on: levels 1 to 4
+    char szPhonebook[RasMaxPath]; // from here on: levels 1 to 4
     DWORD dwSubEntry;
-    GUID guidEntry;  // levels 2 to 4
-    DWORD dwFlags;   // levels 3 and 4
+    GUID guidEntry; // levels 2 to 4
+    DWORD dwFlags;  // levels 3 and 4
     LUID luid;
 };
 
@@ -120,7 +120,7 @@ struct TRasConnStatusNT4 {
     DWORD dwError;
     char szDeviceType[RasMaxDeviceType];
     char szDeviceName[RasMaxDeviceName];
-    char szPhoneNumber[RasMaxPhoneNumber];  // levels 1 to 4
+    char szPhoneNumber[RasMaxPhoneNumber]; // levels 1 to 4
 };
 
 struct TRasEntryWXP {
@@ -151,20 +151,20 @@ struct TRasEntryWXP {
     DWORD dwChannels;
     DWORD dwReserved1;
     DWORD dwReserved2;
-    DWORD dwSubEntries;  // from here on: levels 1 to 4
+    DWORD dwSubEntries; // from here on: levels 1 to 4
     DWORD dwDialMode;
     DWORD dwDialExtraPercent;
     DWORD dwDialExtraSampleSeconds;
     DWORD dwHangUpExtraPercent;
     DWORD dwHangUpExtraSampleSeconds;
     DWORD dwIdleDisconnectSeconds;
-    DWORD dwType;  // from here on: levels 2 to 4
+    DWORD dwType; // from here on: levels 2 to 4
     DWORD dwEncryptionType;
     DWORD dwCustomAuthKey;
     GUID guidId;
     char szCustomDialDll[RasMaxPath];
     DWORD dwVpnStrategy;
-    DWORD dwfOptions2;  // from here on: levels 3 and 4
+    DWORD dwfOptions2; // from here on: levels 3 and 4
     DWORD dwfOptions3;
     char szDnsSuffix[RasMaxDnsSuffix];
     DWORD dwTcpWindowSize;
@@ -194,7 +194,7 @@ struct TRasCredentials {
 struct TRasEntryNameW2K {
     DWORD dwSize;
     char szEntryName[RasMaxEntryName];
-    DWORD dwFlags;  // from here on: levels 2 to 4
+    DWORD dwFlags; // from here on: levels 2 to 4
     char szPhonebookPath[RasMaxPath + 1];
 };
 
@@ -207,7 +207,7 @@ struct TRasPPPIP {
 
 struct TRasPPPLCP {
     DWORD dwSize;
-    BOOL fBundled;  // the level 1 record ends here
+    BOOL fBundled; // the level 1 record ends here
     DWORD dwError;
     DWORD dwAuthenticationProtocol;
     DWORD dwAuthenticationData;
@@ -281,35 +281,52 @@ struct TRasEntryDlg {
 constexpr std::size_t RasConnBufferSize = 8 * sizeof(TRasConnWXP);
 
 enum class TRasRecord {
-    DialParams, Conn, ConnStatus, Entry, SubEntry, Credentials, EntryName, PppIp, PppLcp,
-    Stats, DevInfo, CtryInfo, DialExtensions, EntryDlg
+    DialParams,
+    Conn,
+    ConnStatus,
+    Entry,
+    SubEntry,
+    Credentials,
+    EntryName,
+    PppIp,
+    PppLcp,
+    Stats,
+    DevInfo,
+    CtryInfo,
+    DialExtensions,
+    EntryDlg
 };
 
 // The size to put into the record's size field on `level`; 0 where the level has no such
 // record. Older levels use a prefix of the record, rounded to the 4-byte packing.
-constexpr DWORD RasPrefixSize(std::size_t offset) { return static_cast<DWORD>((offset + 3) / 4 * 4); }
+constexpr DWORD RasPrefixSize(std::size_t offset) {
+    return static_cast<DWORD>((offset + 3) / 4 * 4);
+}
 
 constexpr DWORD RasRecordSize(TRasRecord record, Byte level) {
     const bool nt = level >= 1;
     switch (record) {
     case TRasRecord::DialParams:
-        return nt ? sizeof(TRasDialParamsNT4) : RasPrefixSize(offsetof(TRasDialParamsNT4, dwSubEntry));
+        return nt ? sizeof(TRasDialParamsNT4)
+                  : RasPrefixSize(offsetof(TRasDialParamsNT4, dwSubEntry));
     case TRasRecord::Conn:
         if (level == 0) return RasPrefixSize(offsetof(TRasConnWXP, szPhonebook));
         if (level == 1) return offsetof(TRasConnWXP, guidEntry);
         if (level == 2) return offsetof(TRasConnWXP, dwFlags);
         return sizeof(TRasConnWXP);
     case TRasRecord::ConnStatus:
-        return nt ? sizeof(TRasConnStatusNT4) : RasPrefixSize(offsetof(TRasConnStatusNT4, szPhoneNumber));
+        return nt ? sizeof(TRasConnStatusNT4)
+                  : RasPrefixSize(offsetof(TRasConnStatusNT4, szPhoneNumber));
     case TRasRecord::Entry:
         if (level == 0) return offsetof(TRasEntryWXP, dwSubEntries);
         if (level == 1) return offsetof(TRasEntryWXP, dwType);
         if (level == 2) return offsetof(TRasEntryWXP, dwfOptions2);
         return sizeof(TRasEntryWXP);
     case TRasRecord::EntryName:
-        return level >= 2 ? sizeof(TRasEntryNameW2K) : RasPrefixSize(offsetof(TRasEntryNameW2K, dwFlags));
+        return level >= 2 ? sizeof(TRasEntryNameW2K)
+                          : RasPrefixSize(offsetof(TRasEntryNameW2K, dwFlags));
     case TRasRecord::PppLcp:
-        if (level == 0) return 28;  // the 95/98/ME record is not a prefix of the later one
+        if (level == 0) return 28; // the 95/98/ME record is not a prefix of the later one
         return level == 1 ? offsetof(TRasPPPLCP, dwError) : sizeof(TRasPPPLCP);
     case TRasRecord::Stats: return level >= 2 ? sizeof(TRasStats) : 0;
     case TRasRecord::SubEntry: return nt ? sizeof(TRasSubEntry) : 0;
@@ -348,9 +365,9 @@ static_assert(sizeof(TRasEntryDlg) == 292);
 constexpr DWORD RasNotifierFunc1 = 1;
 constexpr DWORD RasNotifierFunc2 = 2;
 using TRasDialFunc1 = void(WINAPI*)(HRasConn rasConn, UINT message, DWORD state, DWORD error,
-                                     DWORD extendedError);
+                                    DWORD extendedError);
 using TRasDialFunc2 = DWORD(WINAPI*)(ULONG_PTR callbackId, DWORD subEntry, HRasConn rasConn,
-                                      UINT message, DWORD state, DWORD error, DWORD extendedError);
+                                     UINT message, DWORD state, DWORD error, DWORD extendedError);
 
 // Bound entry points: nil until bound, and nil when the library or the name is missing.
 extern DWORD(WINAPI* RasDialA)(TRasDialExtensions*, LPCSTR phonebook, TRasDialParamsNT4*,
@@ -411,7 +428,7 @@ extern BOOL(WINAPI* RasDialDlgA)(LPSTR phonebook, LPSTR entry, LPSTR phoneNumber
 // The libraries the binder loads; tests point them at simulated ones before the first bind.
 struct TRasLibraryNames {
     UnicodeString RasApi = L"RASAPI32.DLL";
-    UnicodeString EntryFunctions = L"RNAPH.DLL";  // used when RasApi lacks them
+    UnicodeString EntryFunctions = L"RNAPH.DLL"; // used when RasApi lacks them
     UnicodeString Dialogs = L"RASDLG.DLL";
 };
 void SetRasLibraryNames(const TRasLibraryNames& names);
@@ -425,8 +442,7 @@ bool RasEntryFunctionsAvailable() noexcept;
 // 0 when the RAS library is there and `entryPoint` is bound, else 1157: what an operation that
 // needs the entry point reports instead of calling it.
 Integer RasEntryPointStatus(const void* entryPoint);
-template <class Function>
-Integer RasEntryPointStatus(Function* entryPoint) {
+template <class Function> Integer RasEntryPointStatus(Function* entryPoint) {
     return RasEntryPointStatus(reinterpret_cast<const void*>(entryPoint));
 }
 

@@ -13,7 +13,7 @@ namespace {
 
 constexpr wchar_t PhonebookSuffix[] = L"\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
 
-}  // namespace
+} // namespace
 
 void SetupPhonebookPaths() {
     PhonebookPaths = {};

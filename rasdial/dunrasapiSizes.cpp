@@ -32,5 +32,5 @@ static_assert(SizesAre(TRasRecord::EntryDlg, {0, 292, 292, 292, 292}));
 static_assert(RasConnBufferSize == 5632);
 static_assert(RasEntryBufferSize >= sizeof(TRasEntryWXP));
 
-}  // namespace
+} // namespace
 #endif

@@ -102,22 +102,22 @@ struct TDialCountry {
 };
 
 class TDunRasCon;
-using TStateEvent = TMethodEvent<void(TObject *Sender, const TRasStateRec &ConnState)>;
+using TStateEvent = TMethodEvent<void(TObject* Sender, const TRasStateRec& ConnState)>;
 using TRasConStateEvent =
-    TMethodEvent<void(TObject *Sender, Integer Error, const UnicodeString &ErrorString)>;
+    TMethodEvent<void(TObject* Sender, Integer Error, const UnicodeString& ErrorString)>;
 
 // The component that follows dial notifications: the last one created, until it is freed.
-TDunRasCon *ActiveRasCon();
+TDunRasCon* ActiveRasCon();
 
 // Canonical numbers: "+country (area) local", or the local number alone.
-AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString &areaCode,
-                        const AnsiString &localNumber);
-void UnpackCanonical(const AnsiString &text, bool &useCodes, Integer &countryCode,
-                     AnsiString &localNumber, AnsiString &areaCode);
+AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString& areaCode,
+                        const AnsiString& localNumber);
+void UnpackCanonical(const AnsiString& text, bool& useCodes, Integer& countryCode,
+                     AnsiString& localNumber, AnsiString& areaCode);
 
 // The description of a RAS library product version (`DUNInfo`), with the system's service-pack
 // text and whether it is a server product.
-UnicodeString DunInfoText(const UnicodeString &dunVersion, const UnicodeString &servicePack,
+UnicodeString DunInfoText(const UnicodeString& dunVersion, const UnicodeString& servicePack,
                           bool server);
 
 // The default Unimodem configuration that level 0 writes for a modem entry (108 bytes).
@@ -129,7 +129,7 @@ class TConnectionList : public TList {
     CLASS_INFO(TConnectionList, TList)
 public:
     ~TConnectionList() override;
-    void AddConnection(const TRasConnWXP &conn);
+    void AddConnection(const TRasConnWXP& conn);
     bool CheckIndex(int i) const noexcept { return i >= 0 && i < Count(); }
     HRasConn RasConn(int i) const;
     AnsiString EntryName(int i) const;
@@ -145,7 +145,7 @@ public:
     void ClearFree();
 
 private:
-    const TRasConnWXP *Item(int i) const;
+    const TRasConnWXP* Item(int i) const;
 };
 
 // One sub-entry's device and number as read from the phonebook.
@@ -156,7 +156,7 @@ struct TRasSubEntryInfo {
 class TDunRasCon : public TComponent {
     CLASS_INFO(TDunRasCon, TComponent)
 public:
-    explicit TDunRasCon(TComponent *AOwner);
+    explicit TDunRasCon(TComponent* AOwner);
     ~TDunRasCon() override;
 
     // Published properties without behaviour.
@@ -180,8 +180,8 @@ public:
     bool PromoteAlternates() const noexcept { return FPromoteAlternates; }
 
     // Phonebook selection.
-    const AnsiString &PhoneBookPath() const noexcept { return FPhoneBookPath; }
-    void SetPhoneBookPath(const AnsiString &value);
+    const AnsiString& PhoneBookPath() const noexcept { return FPhoneBookPath; }
+    void SetPhoneBookPath(const AnsiString& value);
     Integer PBLocation() const noexcept { return FPBLocation; }
     void SetPBLocation(Integer value);
 
@@ -201,12 +201,12 @@ public:
     Word ConnectState() const;
     Word ConnectError() const;
     UnicodeString StatusStr() const;
-    void SetStatusStr(const UnicodeString &value);
+    void SetStatusStr(const UnicodeString& value);
     AnsiString CurDevName() const;
     AnsiString CurDevType() const;
     AnsiString ConnectPhoneNr() const;
     AnsiString LocalPhoneNumber() const;
-    void SetLocalPhoneNumber(const AnsiString &value);
+    void SetLocalPhoneNumber(const AnsiString& value);
     HRasConn StateRasConn() const;
     Integer StateSubEntry() const;
     TStateEventSource StateEventSource() const;
@@ -220,13 +220,13 @@ public:
     AnsiString CurPhonebook;
     Cardinal NumConns = 0;
     bool ConnChangedFlag = false;
-    TConnectionList *Connections() const noexcept { return FConnections.get(); }
-    TStringList *DeviceNameList() const noexcept { return FDeviceNameList.get(); }
-    TStringList *DeviceTypeList() const noexcept { return FDeviceTypeList.get(); }
-    TStringList *PhoneBookEntries() const noexcept { return FPhoneBookEntries.get(); }
-    TStringList *AltPhoneNrList() const noexcept { return FAltPhoneNrList.get(); }
-    TStringList *AutoDialList() const noexcept { return FAutoDialList.get(); }
-    TStringList *ADConnEntryList = nullptr; // interface only: never created or used
+    TConnectionList* Connections() const noexcept { return FConnections.get(); }
+    TStringList* DeviceNameList() const noexcept { return FDeviceNameList.get(); }
+    TStringList* DeviceTypeList() const noexcept { return FDeviceTypeList.get(); }
+    TStringList* PhoneBookEntries() const noexcept { return FPhoneBookEntries.get(); }
+    TStringList* AltPhoneNrList() const noexcept { return FAltPhoneNrList.get(); }
+    TStringList* AutoDialList() const noexcept { return FAutoDialList.get(); }
+    TStringList* ADConnEntryList = nullptr; // interface only: never created or used
     HWND NotifyHandle() const noexcept { return nullptr; }
     Integer TotSubEntries = 0;
     Integer SubCurTotal = 0;
@@ -247,10 +247,10 @@ public:
         OnInteractiveStarted, OnRetryAuth, OnPasswordExpired;
 
     // Dialling and hanging up.
-    Integer ConnectEx(HRasConn &ConnHandle);
+    Integer ConnectEx(HRasConn& ConnHandle);
     Integer Connect();
-    Integer ConnectNT(HRasConn &ConnHandle, bool AllowPause, TSpeakerMode Speaker);
-    Integer AutoConnectEx(HRasConn &ConnHandle);
+    Integer ConnectNT(HRasConn& ConnHandle, bool AllowPause, TSpeakerMode Speaker);
+    Integer AutoConnectEx(HRasConn& ConnHandle);
     Integer AutoConnect();
     Integer DisconnectEx(HRasConn ConnHandle, Integer SubEntryNr, bool FireEvents, Cardinal WaitMs);
     Integer Disconnect();
@@ -273,14 +273,14 @@ public:
     Integer GetConnections();
     Integer GetProtocolEx(HRasConn ConnHandle);
     Integer GetIPAddress();
-    Integer GetSubHandle(HRasConn ConnHandle, Integer SubEnt, HRasConn &SubRasConn);
-    Integer GetSubHandles(HRasConn ConnHandle, Integer SubEntries, std::array<HRasConn, 9> &List);
+    Integer GetSubHandle(HRasConn ConnHandle, Integer SubEnt, HRasConn& SubRasConn);
+    Integer GetSubHandles(HRasConn ConnHandle, Integer SubEntries, std::array<HRasConn, 9>& List);
 
     // Phonebook entries.
-    Integer ValidateName(const AnsiString &NewName);
+    Integer ValidateName(const AnsiString& NewName);
     Integer DeletePhonebook();
-    Integer RenamePhonebook(const AnsiString &NewName);
-    Integer CopyPhonebook(const AnsiString &NewName);
+    Integer RenamePhonebook(const AnsiString& NewName);
+    Integer CopyPhonebook(const AnsiString& NewName);
     Integer EditPhonebook(HWND Owner);
     Integer CreatePhonebook(HWND Owner);
     Integer GetEntryProperties();
@@ -290,20 +290,20 @@ public:
     Integer PutPhonebook();
     Integer UpdatePhonebook();
     Integer GetDeviceList();
-    Integer GetOneCountryInfo(Integer CountryId, Integer &CountryCodeOut, AnsiString &CountryName);
+    Integer GetOneCountryInfo(Integer CountryId, Integer& CountryCodeOut, AnsiString& CountryName);
     Integer GetPhoneBookEntries();
 
     // Dialling locations through the telephony interface.
     bool InitTAPI();
     void StopTAPI();
-    bool TranslateDialog(HWND Owner, DWORD DeviceId, const AnsiString &Address);
+    bool TranslateDialog(HWND Owner, DWORD DeviceId, const AnsiString& Address);
     static bool ConfigDialog(HWND Owner, DWORD DeviceId);
-    Integer GetTransCaps(TDialProps &Props, TDialLocation &Location, TDialCountry &Country,
-                         TDialCard &Card);
-    Integer TransAddr(DWORD DeviceId, const AnsiString &Input, AnsiString &Dialable,
-                      AnsiString &Displayable, DWORD TranslateFlags, DWORD CardId);
-    Integer TranslateAddr(DWORD DeviceId, const AnsiString &Input, AnsiString &Dialable,
-                          AnsiString &Displayable);
+    Integer GetTransCaps(TDialProps& Props, TDialLocation& Location, TDialCountry& Country,
+                         TDialCard& Card);
+    Integer TransAddr(DWORD DeviceId, const AnsiString& Input, AnsiString& Dialable,
+                      AnsiString& Displayable, DWORD TranslateFlags, DWORD CardId);
+    Integer TranslateAddr(DWORD DeviceId, const AnsiString& Input, AnsiString& Dialable,
+                          AnsiString& Displayable);
 
     // The notifiers' entry into the component (RAS thread).
     void DialNotification(HRasConn conn, DWORD subEntry, DWORD state, DWORD error,
@@ -330,18 +330,18 @@ private:
     void PushState();
     void FirePerStateEvent(DWORD state);
     void FireDisconnect();
-    void WndProc(TMessage &Message);
+    void WndProc(TMessage& Message);
     void BuildDialParams();
-    Integer Dial(HRasConn &ConnHandle, TRasDialExtensions *extensions);
+    Integer Dial(HRasConn& ConnHandle, TRasDialExtensions* extensions);
     LPCSTR SelectedPhonebook() const noexcept;
     Integer ReadEntryRecord();
     void ReadEntryFields();
-    void ReadAlternates(const Byte *base, std::size_t offset, std::size_t end, TStringList *list);
+    void ReadAlternates(const Byte* base, std::size_t offset, std::size_t end, TStringList* list);
     Integer ReadCredentials();
     Integer ReadDialParamsLevel0();
     void SetDUNInfo();
     // Applies `change` to the recorded state under its lock.
-    template <class Change> void Record(Change &&change) {
+    template <class Change> void Record(Change&& change) {
         TLock lock(FStateLock);
         change(FState);
     }

@@ -14,7 +14,7 @@ constexpr wchar_t Banner[] = L"TDunRasCon release 5.50 (10 Dec 2026)";
 
 } // namespace
 
-TDunRasCon::TDunRasCon(TComponent *AOwner)
+TDunRasCon::TDunRasCon(TComponent* AOwner)
     : TComponent(AOwner), FWindow(TWndMethod(this, &TDunRasCon::WndProc)),
       FConnections(std::make_unique<TConnectionList>()),
       FPhoneBookEntries(std::make_unique<TStringList>()),
@@ -46,7 +46,7 @@ Integer TDunRasCon::LastError() const {
     return FState.LastError;
 }
 void TDunRasCon::SetLastError(Integer value) {
-    Record([&](TRecorded &s) { s.LastError = value; });
+    Record([&](TRecorded& s) { s.LastError = value; });
 }
 Word TDunRasCon::ConnectState() const {
     TLock lock(FStateLock);
@@ -60,8 +60,8 @@ UnicodeString TDunRasCon::StatusStr() const {
     TLock lock(FStateLock);
     return FState.StatusStr;
 }
-void TDunRasCon::SetStatusStr(const UnicodeString &value) {
-    Record([&](TRecorded &s) { s.StatusStr = value; });
+void TDunRasCon::SetStatusStr(const UnicodeString& value) {
+    Record([&](TRecorded& s) { s.StatusStr = value; });
 }
 AnsiString TDunRasCon::CurDevName() const {
     TLock lock(FStateLock);
@@ -79,8 +79,8 @@ AnsiString TDunRasCon::LocalPhoneNumber() const {
     TLock lock(FStateLock);
     return FState.LocalPhoneNumber;
 }
-void TDunRasCon::SetLocalPhoneNumber(const AnsiString &value) {
-    Record([&](TRecorded &s) { s.LocalPhoneNumber = value; });
+void TDunRasCon::SetLocalPhoneNumber(const AnsiString& value) {
+    Record([&](TRecorded& s) { s.LocalPhoneNumber = value; });
 }
 HRasConn TDunRasCon::StateRasConn() const {
     TLock lock(FStateLock);
@@ -99,7 +99,7 @@ HRasConn TDunRasCon::IntRasConn() const {
     return FState.IntRasConn;
 }
 void TDunRasCon::SetIntRasConn(HRasConn value) {
-    Record([&](TRecorded &s) { s.IntRasConn = value; });
+    Record([&](TRecorded& s) { s.IntRasConn = value; });
 }
 int TDunRasCon::StateRecNext() const {
     TLock lock(FStateLock);
@@ -134,7 +134,7 @@ bool TDunRasCon::TestRas() {
     Integer lastError = LastError();
     UnicodeString status = StatusStr();
     const bool present = RasTestRas(lastError, status);
-    Record([&](TRecorded &s) {
+    Record([&](TRecorded& s) {
         s.LastError = lastError;
         s.StatusStr = status;
     });
@@ -165,7 +165,7 @@ void TDunRasCon::PushState() {
     OnStateChanged(this);
 }
 
-void TDunRasCon::WndProc(TMessage &Message) {
+void TDunRasCon::WndProc(TMessage& Message) {
     const bool ringSlot = Message.WParam >= 1 && Message.WParam <= RasStateRingSize;
     if (Message.Msg != WM_RASSTATE || !ringSlot) {
         DefaultHandler(Message, FWindow.Handle());

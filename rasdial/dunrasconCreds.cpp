@@ -42,7 +42,7 @@ Integer TDunRasCon::ReadDialParamsLevel0() {
         static_cast<Integer>(RasGetEntryDialParamsA(nullptr, &RasDialParamsNT4, &stored));
     PasswordFlag = stored ? 1 : 0;
     if (result != 0) return Finish(result);
-    const TRasDialParamsNT4 &p = RasDialParamsNT4;
+    const TRasDialParamsNT4& p = RasDialParamsNT4;
     UserName = FieldText(p.szUserName, sizeof(p.szUserName));
     if (PasswordFlag) Password = FieldText(p.szPassword, sizeof(p.szPassword));
     CallbackNumber = FieldText(p.szCallbackNumber, sizeof(p.szCallbackNumber));

@@ -18,12 +18,12 @@ constexpr DWORD RDEOPT_IgnoreModemSpeaker = 0x4;
 constexpr DWORD RDEOPT_SetModemSpeaker = 0x8;
 constexpr DWORD HangUpPollMs = 50;
 
-TCriticalSection &RegistrationLock() {
+TCriticalSection& RegistrationLock() {
     static TCriticalSection lock;
     return lock;
 }
 
-TDunRasCon *Registered = nullptr; // guarded by RegistrationLock()
+TDunRasCon* Registered = nullptr; // guarded by RegistrationLock()
 
 void Notify(HRasConn conn, DWORD subEntry, DWORD state, DWORD error, bool perStateEvents) {
     TLock lock(RegistrationLock());
@@ -42,17 +42,17 @@ void WINAPI RasDialNotifier1(HRasConn conn, UINT, DWORD state, DWORD error, DWOR
 
 } // namespace
 
-void RegisterRasCon(TDunRasCon *component) {
+void RegisterRasCon(TDunRasCon* component) {
     TLock lock(RegistrationLock());
     Registered = component;
 }
 
-void UnregisterRasCon(TDunRasCon *component) noexcept {
+void UnregisterRasCon(TDunRasCon* component) noexcept {
     TLock lock(RegistrationLock());
     if (Registered == component) Registered = nullptr;
 }
 
-TDunRasCon *ActiveRasCon() {
+TDunRasCon* ActiveRasCon() {
     TLock lock(RegistrationLock());
     return Registered;
 }
@@ -63,7 +63,7 @@ void TDunRasCon::DialNotification(HRasConn conn, DWORD subEntry, DWORD state, DW
         error != 0 ? GetErrorString(static_cast<Integer>(error))
                    : RasMessText(static_cast<Integer>(state),
                                  [this](Integer code) { return GetErrorString(code); });
-    Record([&](TRecorded &s) {
+    Record([&](TRecorded& s) {
         s.StateEventSource = SourceDial;
         s.StateRasConn = conn;
         s.StateSubEntry = static_cast<Integer>(subEntry);
@@ -80,7 +80,7 @@ void TDunRasCon::DialNotification(HRasConn conn, DWORD subEntry, DWORD state, DW
 }
 
 void TDunRasCon::FirePerStateEvent(DWORD state) {
-    const TNotifyEvent *const byState[] = {&OnAboutToOpenPort,   &OnPortOpened,
+    const TNotifyEvent* const byState[] = {&OnAboutToOpenPort,   &OnPortOpened,
                                            &OnAboutToConnDev,    &OnDevConnected,
                                            &OnAllDevsConnected,  &OnAuthenticate,
                                            &OnAuthNotify,        &OnAuthRetry,
@@ -120,7 +120,7 @@ void TDunRasCon::BuildDialParams() {
     if (SubEntry < 0) SubEntry = 1;
     RasDialParamsNT4 = TRasDialParamsNT4{};
     RasDialParamsNT4.dwSize = RasRecordSize(TRasRecord::DialParams);
-    TRasDialParamsNT4 &p = RasDialParamsNT4;
+    TRasDialParamsNT4& p = RasDialParamsNT4;
     PutFieldText(p.szEntryName, sizeof(p.szEntryName), EntryName, 256);
     PutFieldText(p.szPhoneNumber, sizeof(p.szPhoneNumber), PhoneNumber, 128);
     PutFieldText(p.szCallbackNumber, sizeof(p.szCallbackNumber), CallbackNumber, 128);
@@ -131,8 +131,8 @@ void TDunRasCon::BuildDialParams() {
     p.dwCallbackId = static_cast<ULONG_PTR>(CallbackId);
 }
 
-Integer TDunRasCon::Dial(HRasConn &ConnHandle, TRasDialExtensions *extensions) {
-    Record([](TRecorded &s) { s.ConnectState = 0; });
+Integer TDunRasCon::Dial(HRasConn& ConnHandle, TRasDialExtensions* extensions) {
+    Record([](TRecorded& s) { s.ConnectState = 0; });
     BuildDialParams();
     const bool nt = RasOSLevel() >= RasLevelNT4;
     const LPVOID notifier = nt ? reinterpret_cast<LPVOID>(&RasDialNotifier2)
@@ -142,7 +142,7 @@ Integer TDunRasCon::Dial(HRasConn &ConnHandle, TRasDialExtensions *extensions) {
     return Finish(static_cast<Integer>(result));
 }
 
-Integer TDunRasCon::ConnectEx(HRasConn &ConnHandle) {
+Integer TDunRasCon::ConnectEx(HRasConn& ConnHandle) {
     ConnHandle = nullptr;
     if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     return Dial(ConnHandle, nullptr);
@@ -156,7 +156,7 @@ Integer TDunRasCon::Connect() {
     return result;
 }
 
-Integer TDunRasCon::ConnectNT(HRasConn &ConnHandle, bool AllowPause, TSpeakerMode Speaker) {
+Integer TDunRasCon::ConnectNT(HRasConn& ConnHandle, bool AllowPause, TSpeakerMode Speaker) {
     if (RasOSLevel() == RasLevelWin9x) return KeepCode(RasErrorNotOnLevel);
     if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     TRasDialExtensions extensions{};
@@ -167,7 +167,7 @@ Integer TDunRasCon::ConnectNT(HRasConn &ConnHandle, bool AllowPause, TSpeakerMod
     return Dial(ConnHandle, &extensions);
 }
 
-Integer TDunRasCon::AutoConnectEx(HRasConn &ConnHandle) {
+Integer TDunRasCon::AutoConnectEx(HRasConn& ConnHandle) {
     if (GetDialParams() == 0) ConnectEx(ConnHandle);
     return LastError();
 }
@@ -178,7 +178,7 @@ Integer TDunRasCon::AutoConnect() {
 }
 
 Integer TDunRasCon::IntDisconnectEx(HRasConn ConnHandle) {
-    Record([](TRecorded &s) { s.ConnectState = 0; });
+    Record([](TRecorded& s) { s.ConnectState = 0; });
     Integer result = RasErrorInvalidHandle;
     if (ConnHandle && RasApiAvailable())
         result = static_cast<Integer>(RasHangUpA(ConnHandle));
@@ -209,7 +209,7 @@ Integer TDunRasCon::DisconnectEx(HRasConn ConnHandle, Integer SubEntryNr, bool F
             const Integer state = ConnectState();
             if (FireEvents && state != last) {
                 const UnicodeString text = GetMessText();
-                Record([&](TRecorded &s) {
+                Record([&](TRecorded& s) {
                     s.StatusStr = text;
                     s.StateEventSource = SourceHangup;
                 });

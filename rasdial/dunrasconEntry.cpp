@@ -21,7 +21,7 @@ constexpr DWORD RASEDFLAG_NoRename = 0x8;
 constexpr DWORD RASEDFLAG_NewPhoneEntry = 0x10;
 constexpr DWORD ModemConfigSignature = DefaultModemConfigSize;
 
-bool MultiLinkProfile(const AnsiString &entryName) {
+bool MultiLinkProfile(const AnsiString& entryName) {
     const AnsiString key = "RemoteAccess\\Profile\\" + entryName;
     DWORD value = 0;
     DWORD size = sizeof(value);
@@ -30,13 +30,13 @@ bool MultiLinkProfile(const AnsiString &entryName) {
            value == 1;
 }
 
-TRasEntryWXP &EntryRecordOf(std::vector<Byte> &buffer) {
-    return *reinterpret_cast<TRasEntryWXP *>(buffer.data());
+TRasEntryWXP& EntryRecordOf(std::vector<Byte>& buffer) {
+    return *reinterpret_cast<TRasEntryWXP*>(buffer.data());
 }
 
 } // namespace
 
-Integer TDunRasCon::ValidateName(const AnsiString &NewName) {
+Integer TDunRasCon::ValidateName(const AnsiString& NewName) {
     if (const Integer missing = RasNeeds(RasValidateEntryNameA)) return KeepCode(missing);
     return Finish(
         static_cast<Integer>(RasValidateEntryNameA(SelectedPhonebook(), NewName.c_str())));
@@ -50,7 +50,7 @@ Integer TDunRasCon::DeletePhonebook() {
     return Finish(result);
 }
 
-Integer TDunRasCon::RenamePhonebook(const AnsiString &NewName) {
+Integer TDunRasCon::RenamePhonebook(const AnsiString& NewName) {
     if (const Integer missing = RasNeeds(RasRenameEntryA)) return KeepCode(missing);
     if (ValidateName(NewName) != 0) return LastError();
     const Integer result = static_cast<Integer>(
@@ -59,7 +59,7 @@ Integer TDunRasCon::RenamePhonebook(const AnsiString &NewName) {
     return Finish(result);
 }
 
-Integer TDunRasCon::CopyPhonebook(const AnsiString &NewName) {
+Integer TDunRasCon::CopyPhonebook(const AnsiString& NewName) {
     if (const Integer missing = RasNeeds(RasValidateEntryNameA)) return KeepCode(missing);
     const Integer result = static_cast<Integer>(RasValidateEntryNameA(nullptr, NewName.c_str()));
     if (result != 0) return Finish(result);
@@ -109,12 +109,12 @@ Integer TDunRasCon::ReadEntryRecord() {
                                          FDeviceBuffer, FEntrySize, FDeviceSize));
 }
 
-void TDunRasCon::ReadAlternates(const Byte *base, std::size_t offset, std::size_t end,
-                                TStringList *list) {
+void TDunRasCon::ReadAlternates(const Byte* base, std::size_t offset, std::size_t end,
+                                TStringList* list) {
     list->Clear();
     if (offset == 0) return;
     for (std::size_t pos = offset; pos < end;) {
-        const char *text = reinterpret_cast<const char *>(base + pos);
+        const char* text = reinterpret_cast<const char*>(base + pos);
         const std::size_t length = strnlen(text, end - pos);
         if (length == 0) break;
         list->Add(AnsiToUnicode(TrimAnsi(AnsiString(text, length))));
@@ -123,7 +123,7 @@ void TDunRasCon::ReadAlternates(const Byte *base, std::size_t offset, std::size_
 }
 
 void TDunRasCon::ReadEntryFields() {
-    const TRasEntryWXP &e = EntryRecordOf(FEntryBuffer);
+    const TRasEntryWXP& e = EntryRecordOf(FEntryBuffer);
     EntryOptions = e.dwfOptions;
     FUseCountryAndAreaCodes = (e.dwfOptions & RASEO_UseCountryAndAreaCodes) != 0;
     FPromoteAlternates = (e.dwfOptions & RASEO_PromoteAlternates) != 0;
@@ -174,13 +174,13 @@ Integer TDunRasCon::GetSubEntryProps(Integer SubEntryNr) {
         SelectedPhonebook(), EntryName.c_str(), nr, nullptr, &size, nullptr, &deviceSize));
     if (result != 0 && result != RasErrorBufferTooSmall) return Finish(result);
     size = std::min<DWORD>(size, RasSubEntryBufferSize);
-    auto &sub = *reinterpret_cast<TRasSubEntry *>(buffer.data());
+    auto& sub = *reinterpret_cast<TRasSubEntry*>(buffer.data());
     sub.dwSize = RasRecordSize(TRasRecord::SubEntry);
     deviceSize = 0;
     result = static_cast<Integer>(RasGetSubEntryPropertiesA(SelectedPhonebook(), EntryName.c_str(),
                                                             nr, &sub, &size, nullptr, &deviceSize));
     if (result != 0) return Finish(result);
-    TRasSubEntryInfo &info = FSub[static_cast<std::size_t>(SubEntryNr - 1)];
+    TRasSubEntryInfo& info = FSub[static_cast<std::size_t>(SubEntryNr - 1)];
     info.DeviceType = LowerAnsi(FieldText(sub.szDeviceType, sizeof(sub.szDeviceType)));
     SplitDeviceName(sub.szDeviceName, sizeof(sub.szDeviceName), info.DeviceName, info.DevicePort);
     info.LocalPhoneNumber = FieldText(sub.szLocalPhoneNumber, sizeof(sub.szLocalPhoneNumber));
@@ -201,8 +201,8 @@ Integer TDunRasCon::PutEntryProperties() {
     DWORD deviceSize = FDeviceSize;
     const bool hasModemConfig =
         FDeviceSize >= sizeof(DWORD) &&
-        *reinterpret_cast<const DWORD *>(FDeviceBuffer.data()) == ModemConfigSignature;
-    const TRasEntryWXP &e = EntryRecordOf(FEntryBuffer);
+        *reinterpret_cast<const DWORD*>(FDeviceBuffer.data()) == ModemConfigSignature;
+    const TRasEntryWXP& e = EntryRecordOf(FEntryBuffer);
     if (RasOSLevel() == RasLevelWin9x && !hasModemConfig &&
         LowerAnsi(FieldText(e.szDeviceType, sizeof(e.szDeviceType))) == "modem") {
         const auto config = DefaultModemConfig();
@@ -216,7 +216,7 @@ Integer TDunRasCon::PutEntryProperties() {
 }
 
 Integer TDunRasCon::PutPhonebook() {
-    TRasEntryWXP &e = EntryRecordOf(FEntryBuffer);
+    TRasEntryWXP& e = EntryRecordOf(FEntryBuffer);
     e.dwfOptions = FUseCountryAndAreaCodes ? (EntryOptions | RASEO_UseCountryAndAreaCodes)
                                            : (EntryOptions & ~RASEO_UseCountryAndAreaCodes);
     e.dwCountryCode = static_cast<DWORD>(CountryCode);
@@ -267,13 +267,13 @@ Integer TDunRasCon::GetDeviceList() {
     return Finish(0);
 }
 
-Integer TDunRasCon::GetOneCountryInfo(Integer CountryId, Integer &CountryCodeOut,
-                                      AnsiString &CountryName) {
+Integer TDunRasCon::GetOneCountryInfo(Integer CountryId, Integer& CountryCodeOut,
+                                      AnsiString& CountryName) {
     CountryCodeOut = 0;
     CountryName.clear();
     if (const Integer missing = RasNeeds(RasGetCountryInfoA)) return KeepCode(missing);
     std::vector<Byte> buffer(RasCtryInfoBufferSize);
-    auto &info = *reinterpret_cast<TRasCtryInfo *>(buffer.data());
+    auto& info = *reinterpret_cast<TRasCtryInfo*>(buffer.data());
     info.dwSize = RasRecordSize(TRasRecord::CtryInfo);
     info.dwCountryID = static_cast<DWORD>(CountryId);
     DWORD size = static_cast<DWORD>(buffer.size());
@@ -281,7 +281,7 @@ Integer TDunRasCon::GetOneCountryInfo(Integer CountryId, Integer &CountryCodeOut
     if (result != 0) return Finish(result);
     CountryCodeOut = static_cast<Integer>(info.dwCountryCode);
     if (info.dwCountryNameOffset < buffer.size()) {
-        const char *name = reinterpret_cast<const char *>(buffer.data() + info.dwCountryNameOffset);
+        const char* name = reinterpret_cast<const char*>(buffer.data() + info.dwCountryNameOffset);
         CountryName =
             TrimAnsi(AnsiString(name, strnlen(name, buffer.size() - info.dwCountryNameOffset)));
     }
@@ -293,7 +293,7 @@ Integer TDunRasCon::GetPhoneBookEntries() {
     const Integer result = GetRasEntries(FPhoneBookPath);
     SetLastError(result);
     if (result == 0)
-        for (const TEntryRec &entry : RasEntryList)
+        for (const TEntryRec& entry : RasEntryList)
             FPhoneBookEntries->Add(AnsiToUnicode(entry.EntryName));
     return result;
 }

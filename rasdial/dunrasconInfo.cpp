@@ -8,8 +8,8 @@
 
 #include <cstring>
 
-AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString &areaCode,
-                        const AnsiString &localNumber) {
+AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString& areaCode,
+                        const AnsiString& localNumber) {
     if (!useCodes) return localNumber;
     AnsiString text("+");
     text.append(IntToAnsi(countryCode)).append(" ");
@@ -17,8 +17,8 @@ AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString &ar
     return text.append(localNumber);
 }
 
-void UnpackCanonical(const AnsiString &text, bool &useCodes, Integer &countryCode,
-                     AnsiString &localNumber, AnsiString &areaCode) {
+void UnpackCanonical(const AnsiString& text, bool& useCodes, Integer& countryCode,
+                     AnsiString& localNumber, AnsiString& areaCode) {
     useCodes = false;
     localNumber.clear();
     areaCode.clear();
@@ -87,10 +87,10 @@ std::array<Byte, DefaultModemConfigSize> DefaultModemConfig() {
     return w.Bytes;
 }
 
-UnicodeString DunInfoText(const UnicodeString &v, const UnicodeString &sp, bool server) {
+UnicodeString DunInfoText(const UnicodeString& v, const UnicodeString& sp, bool server) {
     struct TKnown {
-        const wchar_t *Version;
-        const wchar_t *Info;
+        const wchar_t* Version;
+        const wchar_t* Info;
     };
     static constexpr TKnown Known[] = {
         {L"4.00.950", L"DUN 1.0/Win95/Retail"}, {L"4.00.1111", L"DUN 1.1/Win95/OSR2"},
@@ -99,7 +99,7 @@ UnicodeString DunInfoText(const UnicodeString &v, const UnicodeString &sp, bool 
         {L"4.10.2000", L"DUN 1.3/Win98/Patch"}, {L"4.10.2222", L"DUN 1.3/Win98SE"},
     };
     if (v.size() <= 3) return SRasUnknownDunVersion;
-    for (const TKnown &known : Known)
+    for (const TKnown& known : Known)
         if (v == known.Version) return known.Info;
     if (v.starts_with(L"4.90")) return L"DUN 1.3/WinME";
     if (v == L"4.00") return L"DUN NT4 " + sp;

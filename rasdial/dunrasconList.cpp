@@ -7,14 +7,14 @@
 
 TConnectionList::~TConnectionList() { ClearFree(); }
 
-void TConnectionList::AddConnection(const TRasConnWXP &conn) {
+void TConnectionList::AddConnection(const TRasConnWXP& conn) {
     auto copy = std::make_unique<TRasConnWXP>(conn);
     Add(copy.get());
     copy.release();
 }
 
-const TRasConnWXP *TConnectionList::Item(int i) const {
-    return CheckIndex(i) ? static_cast<const TRasConnWXP *>(Items(i)) : nullptr;
+const TRasConnWXP* TConnectionList::Item(int i) const {
+    return CheckIndex(i) ? static_cast<const TRasConnWXP*>(Items(i)) : nullptr;
 }
 
 HRasConn TConnectionList::RasConn(int i) const { return Item(i) ? Item(i)->rasConn : nullptr; }
@@ -55,7 +55,7 @@ Int64 TConnectionList::LogonSessId(int i) const {
 TRasConnWXP TConnectionList::GetConn(int i) const { return Item(i) ? *Item(i) : TRasConnWXP{}; }
 
 void TConnectionList::Delete(int i) {
-    delete static_cast<TRasConnWXP *>(Items(i));
+    delete static_cast<TRasConnWXP*>(Items(i));
     TList::Delete(i);
 }
 

@@ -21,7 +21,7 @@ constexpr Cardinal MaxListedConnections = 8;
 constexpr int MaxSubHandles = 8;
 
 // An enumeration element of the running level's size, widened into a zeroed full record.
-TRasConnWXP Widen(const Byte *element, DWORD size) {
+TRasConnWXP Widen(const Byte* element, DWORD size) {
     TRasConnWXP conn{};
     std::memcpy(&conn, element, std::min<std::size_t>(size, sizeof(conn)));
     return conn;
@@ -52,7 +52,7 @@ void TDunRasCon::SetPBLocation(Integer value) {
     FUseSelection = true;
 }
 
-void TDunRasCon::SetPhoneBookPath(const AnsiString &value) {
+void TDunRasCon::SetPhoneBookPath(const AnsiString& value) {
     if (RasOSLevel() != RasLevelNT4) return;
     FPhoneBookPath = TrimAnsi(value);
     FUseSelection = !FPhoneBookPath.empty();
@@ -60,7 +60,7 @@ void TDunRasCon::SetPhoneBookPath(const AnsiString &value) {
 
 Integer TDunRasCon::GetConnectStatusEx(HRasConn ConnHandle, Integer SubEntryNr) {
     const UnicodeString unknown = RasUnknownStateText(RasErrorNoStatus);
-    Record([&](TRecorded &s) {
+    Record([&](TRecorded& s) {
         s.ConnectState = RasErrorNoStatus;
         s.StatusStr = unknown;
         s.StateRasConn = ConnHandle;
@@ -79,7 +79,7 @@ Integer TDunRasCon::GetConnectStatusEx(HRasConn ConnHandle, Integer SubEntryNr) 
     if (result == 0) {
         const bool nt = RasOSLevel() >= RasLevelNT4;
         if (status.dwError > RasLastStateCode) result = static_cast<Integer>(status.dwError);
-        Record([&](TRecorded &s) {
+        Record([&](TRecorded& s) {
             s.CurDevName = FieldText(status.szDeviceName, sizeof(status.szDeviceName));
             s.CurDevType = FieldText(status.szDeviceType, sizeof(status.szDeviceType));
             s.ConnectState = static_cast<Word>(status.rasconnstate);
@@ -106,7 +106,7 @@ UnicodeString TDunRasCon::CurrentStatusEx(HRasConn ConnHandle, Integer SubEntryN
         SetStatusStr(SRasNotEnoughMemory);
     else if (code == ErrorDeviceConnecting)
         SetStatusStr(SRasDeviceConnecting);
-    Record([](TRecorded &s) { s.StateEventSource = SourceStatus; });
+    Record([](TRecorded& s) { s.StateEventSource = SourceStatus; });
     PushState();
     return StatusStr();
 }
@@ -121,11 +121,11 @@ AnsiString TDunRasCon::GetConnection() {
     if (!RasApiAvailable() || !RasEnumConnectionsA) return {};
     std::vector<Byte> buffer(RasConnBufferSize);
     const DWORD elementSize = RasRecordSize(TRasRecord::Conn);
-    reinterpret_cast<TRasConnWXP *>(buffer.data())->dwSize = elementSize;
+    reinterpret_cast<TRasConnWXP*>(buffer.data())->dwSize = elementSize;
     DWORD size = static_cast<DWORD>(buffer.size());
     DWORD count = 0;
     const Integer result = static_cast<Integer>(
-        RasEnumConnectionsA(reinterpret_cast<TRasConnWXP *>(buffer.data()), &size, &count));
+        RasEnumConnectionsA(reinterpret_cast<TRasConnWXP*>(buffer.data()), &size, &count));
     SetLastError(result);
     NumConns = count;
     if ((result != 0 && result != RasErrorBufferTooSmall) || count == 0) return {};
@@ -134,7 +134,7 @@ AnsiString TDunRasCon::GetConnection() {
     CurRasConn = first.rasConn;
     const AnsiString devName = FieldText(first.szDeviceName, sizeof(first.szDeviceName));
     const AnsiString devType = LowerAnsi(FieldText(first.szDeviceType, sizeof(first.szDeviceType)));
-    Record([&](TRecorded &s) {
+    Record([&](TRecorded& s) {
         s.CurDevName = devName;
         s.CurDevType = devType;
     });
@@ -163,7 +163,7 @@ Integer TDunRasCon::GetConnections() {
     if (changed) {
         ConnChangedFlag = true;
         FConnections->ClearFree();
-        for (const TRasConnWXP &conn : seen) FConnections->AddConnection(conn);
+        for (const TRasConnWXP& conn : seen) FConnections->AddConnection(conn);
     }
     return result;
 }
@@ -200,7 +200,7 @@ Integer TDunRasCon::GetProtocolEx(HRasConn ConnHandle) {
 
 Integer TDunRasCon::GetIPAddress() { return GetProtocolEx(IntRasConn()); }
 
-Integer TDunRasCon::GetSubHandle(HRasConn ConnHandle, Integer SubEnt, HRasConn &SubRasConn) {
+Integer TDunRasCon::GetSubHandle(HRasConn ConnHandle, Integer SubEnt, HRasConn& SubRasConn) {
     SubRasConn = nullptr;
     if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     if (RasOSLevel() == RasLevelWin9x) return RasErrorNotOnLevel;
@@ -210,7 +210,7 @@ Integer TDunRasCon::GetSubHandle(HRasConn ConnHandle, Integer SubEnt, HRasConn &
 }
 
 Integer TDunRasCon::GetSubHandles(HRasConn ConnHandle, Integer SubEntries,
-                                  std::array<HRasConn, 9> &List) {
+                                  std::array<HRasConn, 9>& List) {
     List.fill(nullptr);
     if (!RasApiAvailable()) return KeepCode(RasErrorLibraryMissing);
     if (RasOSLevel() == RasLevelWin9x) return RasErrorNotOnLevel;

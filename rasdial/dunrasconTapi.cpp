@@ -55,19 +55,19 @@ static_assert(sizeof(TCardEntry) == 44);
 void CALLBACK IgnoreLineEvent(DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR) noexcept {}
 
 // A structure or text at `offset` of `size` bytes, only when it lies inside the buffer.
-template <class T> const T *At(const std::vector<Byte> &buffer, DWORD offset) {
+template <class T> const T* At(const std::vector<Byte>& buffer, DWORD offset) {
     return offset <= buffer.size() && buffer.size() - offset >= sizeof(T)
-               ? reinterpret_cast<const T *>(buffer.data() + offset)
+               ? reinterpret_cast<const T*>(buffer.data() + offset)
                : nullptr;
 }
 
-AnsiString RawText(const std::vector<Byte> &buffer, DWORD offset, DWORD size) {
+AnsiString RawText(const std::vector<Byte>& buffer, DWORD offset, DWORD size) {
     if (size == 0 || offset > buffer.size() || buffer.size() - offset < size) return {};
-    const char *text = reinterpret_cast<const char *>(buffer.data() + offset);
+    const char* text = reinterpret_cast<const char*>(buffer.data() + offset);
     return AnsiString(text, strnlen(text, size));
 }
 
-UnicodeString Text(const std::vector<Byte> &buffer, DWORD offset, DWORD size) {
+UnicodeString Text(const std::vector<Byte>& buffer, DWORD offset, DWORD size) {
     return AnsiToUnicode(TrimAnsi(RawText(buffer, offset, size)));
 }
 
@@ -84,9 +84,9 @@ void WriteDefaultLocation(DWORD countryId) {
                        next != 0;
     if (!known) {
         const DWORD current = 1, nextId = 2;
-        RegSetValueExA(key, "CurrentID", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&current),
+        RegSetValueExA(key, "CurrentID", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&current),
                        sizeof(current));
-        RegSetValueExA(key, "NextID", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&nextId),
+        RegSetValueExA(key, "NextID", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&nextId),
                        sizeof(nextId));
         HKEY location = nullptr;
         if (RegCreateKeyExA(key, "Location1", 0, nullptr, 0, KEY_WRITE, nullptr, &location,
@@ -94,23 +94,23 @@ void WriteDefaultLocation(DWORD countryId) {
             const TOwnedRegKey locationOwner(location);
             const DWORD flags = 3;
             RegSetValueExA(location, "Country", 0, REG_DWORD,
-                           reinterpret_cast<const BYTE *>(&countryId), sizeof(countryId));
-            RegSetValueExA(location, "Flags", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&flags),
+                           reinterpret_cast<const BYTE*>(&countryId), sizeof(countryId));
+            RegSetValueExA(location, "Flags", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&flags),
                            sizeof(flags));
             RegSetValueExA(location, "Name", 0, REG_SZ,
-                           reinterpret_cast<const BYTE *>("My Location"), 12);
-            for (const char *name :
+                           reinterpret_cast<const BYTE*>("My Location"), 12);
+            for (const char* name :
                  {"AreaCode", "DisableCallWaiting", "LongDistanceCarrierCode",
                   "InternationalCarrierCode", "LongDistanceAccess", "OutsideAccess"})
-                RegSetValueExA(location, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(""), 1);
+                RegSetValueExA(location, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
         }
     }
 }
 
-void ReadLocations(const std::vector<Byte> &buffer, const TTranslateCaps &caps,
-                   TDialLocation &location) {
+void ReadLocations(const std::vector<Byte>& buffer, const TTranslateCaps& caps,
+                   TDialLocation& location) {
     for (DWORD i = 0; i < caps.NumLocations; ++i) {
-        const auto *e =
+        const auto* e =
             At<TLocationEntry>(buffer, caps.LocationListOffset + i * sizeof(TLocationEntry));
         if (!e) break;
         location = {e->PermanentLocationID,
@@ -128,9 +128,9 @@ void ReadLocations(const std::vector<Byte> &buffer, const TTranslateCaps &caps,
     }
 }
 
-void ReadCards(const std::vector<Byte> &buffer, const TTranslateCaps &caps, TDialCard &card) {
+void ReadCards(const std::vector<Byte>& buffer, const TTranslateCaps& caps, TDialCard& card) {
     for (DWORD i = 0; i < caps.NumCards; ++i) {
-        const auto *e = At<TCardEntry>(buffer, caps.CardListOffset + i * sizeof(TCardEntry));
+        const auto* e = At<TCardEntry>(buffer, caps.CardListOffset + i * sizeof(TCardEntry));
         if (!e) break;
         card = {e->PermanentCardID,
                 Text(buffer, e->NameOffset, e->NameSize),
@@ -143,12 +143,12 @@ void ReadCards(const std::vector<Byte> &buffer, const TTranslateCaps &caps, TDia
     }
 }
 
-LONG ReadCountry(DWORD countryId, TDialCountry &country) {
+LONG ReadCountry(DWORD countryId, TDialCountry& country) {
     std::vector<Byte> buffer(CountryListSize);
-    reinterpret_cast<TCountryList *>(buffer.data())->TotalSize = CountryListSize;
+    reinterpret_cast<TCountryList*>(buffer.data())->TotalSize = CountryListSize;
     const LONG result = lineGetCountry ? lineGetCountry(countryId, TapiVersion, buffer.data()) : -1;
-    const auto &list = *reinterpret_cast<const TCountryList *>(buffer.data());
-    const auto *e = At<TCountryEntry>(buffer, list.CountryListOffset);
+    const auto& list = *reinterpret_cast<const TCountryList*>(buffer.data());
+    const auto* e = At<TCountryEntry>(buffer, list.CountryListOffset);
     if (result != 0 || list.NumCountries == 0 || !e) return result;
     country = {e->CountryID,
                e->CountryCode,
@@ -190,7 +190,7 @@ void TDunRasCon::StopTAPI() {
     FTapiRunning = false;
 }
 
-bool TDunRasCon::TranslateDialog(HWND Owner, DWORD DeviceId, const AnsiString &Address) {
+bool TDunRasCon::TranslateDialog(HWND Owner, DWORD DeviceId, const AnsiString& Address) {
     if (!InitTAPI() || !lineTranslateDialog) return false;
     return lineTranslateDialog(FLineApp, DeviceId, TapiVersion, Owner, Address.c_str()) == 0;
 }
@@ -199,8 +199,8 @@ bool TDunRasCon::ConfigDialog(HWND Owner, DWORD DeviceId) {
     return lineConfigDialog && lineConfigDialog(DeviceId, Owner, nullptr) == 0;
 }
 
-Integer TDunRasCon::GetTransCaps(TDialProps &Props, TDialLocation &Location, TDialCountry &Country,
-                                 TDialCard &Card) {
+Integer TDunRasCon::GetTransCaps(TDialProps& Props, TDialLocation& Location, TDialCountry& Country,
+                                 TDialCard& Card) {
     Props.NumLocations = 0;
     Props.NumCards = 0;
     Location.PermLocationID = 0xFFFFFFFF;
@@ -215,10 +215,10 @@ Integer TDunRasCon::GetTransCaps(TDialProps &Props, TDialLocation &Location, TDi
     GuardBoundary([&] {
         if (RasOSLevel() >= RasLevelNT4) WriteDefaultLocation(static_cast<DWORD>(DefCountryId));
         std::vector<Byte> buffer(TranslateCapsSize);
-        reinterpret_cast<TTranslateCaps *>(buffer.data())->TotalSize = TranslateCapsSize;
+        reinterpret_cast<TTranslateCaps*>(buffer.data())->TotalSize = TranslateCapsSize;
         result = lineGetTranslateCaps(FLineApp, TapiVersion, buffer.data());
         if (result != 0) return;
-        const TTranslateCaps caps = *reinterpret_cast<const TTranslateCaps *>(buffer.data());
+        const TTranslateCaps caps = *reinterpret_cast<const TTranslateCaps*>(buffer.data());
         Props = {static_cast<Integer>(caps.NumLocations), caps.CurrentLocationID,
                  static_cast<Integer>(caps.NumCards), caps.CurrentPreferredCardID};
         if (caps.NumLocations > 0 && caps.LocationListOffset != 0)
@@ -229,18 +229,18 @@ Integer TDunRasCon::GetTransCaps(TDialProps &Props, TDialLocation &Location, TDi
     return result;
 }
 
-Integer TDunRasCon::TransAddr(DWORD DeviceId, const AnsiString &Input, AnsiString &Dialable,
-                              AnsiString &Displayable, DWORD TranslateFlags, DWORD CardId) {
+Integer TDunRasCon::TransAddr(DWORD DeviceId, const AnsiString& Input, AnsiString& Dialable,
+                              AnsiString& Displayable, DWORD TranslateFlags, DWORD CardId) {
     if (!InitTAPI()) return 0;
     Dialable.clear();
     Displayable.clear();
     if (Input.empty() || !lineTranslateAddress) return 0;
     std::vector<Byte> buffer(TranslateOutputSize);
-    reinterpret_cast<TTranslateOutput *>(buffer.data())->TotalSize = TranslateOutputSize;
+    reinterpret_cast<TTranslateOutput*>(buffer.data())->TotalSize = TranslateOutputSize;
     if (lineTranslateAddress(FLineApp, DeviceId, TapiVersion, Input.c_str(), CardId, TranslateFlags,
                              buffer.data()) != 0)
         return 0;
-    const auto &out = *reinterpret_cast<const TTranslateOutput *>(buffer.data());
+    const auto& out = *reinterpret_cast<const TTranslateOutput*>(buffer.data());
     Displayable = TrimAnsi(RawText(buffer, out.DisplayableOffset, out.DisplayableSize));
     // "0 123456" shows as a trunk prefix and a number; the blank is not part of the number.
     if (Displayable.size() > 4 && Displayable.starts_with("0 ")) Displayable.erase(1, 1);
@@ -248,7 +248,7 @@ Integer TDunRasCon::TransAddr(DWORD DeviceId, const AnsiString &Input, AnsiStrin
     return 1;
 }
 
-Integer TDunRasCon::TranslateAddr(DWORD DeviceId, const AnsiString &Input, AnsiString &Dialable,
-                                  AnsiString &Displayable) {
+Integer TDunRasCon::TranslateAddr(DWORD DeviceId, const AnsiString& Input, AnsiString& Dialable,
+                                  AnsiString& Displayable) {
     return TransAddr(DeviceId, Input, Dialable, Displayable, 0, 0);
 }

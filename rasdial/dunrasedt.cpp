@@ -15,7 +15,7 @@ constexpr std::size_t MaxCountries = 261;
 
 } // namespace
 
-TDunRasEdt::TDunRasEdt(TComponent *AOwner)
+TDunRasEdt::TDunRasEdt(TComponent* AOwner)
     : TComponent(AOwner), FAltPhoneNrList(std::make_unique<TStringList>()),
       FCountryList(std::make_unique<TStringList>()), FEntryBuffer(RasEntryBufferSize),
       FDeviceBuffer(256) {
@@ -36,7 +36,7 @@ TDunRasEdt::~TDunRasEdt() = default;
 // A phonebook file that is missing is created holding one blank line, as RAS expects an
 // existing file; failures are left for the dial to report.
 void TDunRasEdt::CreatePhonebookFiles() {
-    for (const AnsiString &path : PhonebookPaths) {
+    for (const AnsiString& path : PhonebookPaths) {
         if (path.size() < 2 || path.find(':') != 1) continue;
         const UnicodeString file = AnsiToUnicode(path);
         if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
@@ -44,7 +44,7 @@ void TDunRasEdt::CreatePhonebookFiles() {
             TStringList lines;
             lines.Add(L" ");
             if (ForceDirs(file.substr(0, file.find_last_of(L'\\') + 1))) lines.SaveToFile(file);
-        } catch (const std::exception &) {
+        } catch (const std::exception&) {
         }
     }
 }
@@ -73,14 +73,14 @@ void TDunRasEdt::SetPBLocation(Integer value) {
     FUseSelection = true;
 }
 
-void TDunRasEdt::SetPhoneBookPath(const AnsiString &value) {
+void TDunRasEdt::SetPhoneBookPath(const AnsiString& value) {
     if (RasOSLevel() != RasLevelNT4) return;
     FPhoneBookPath = TrimAnsi(value);
     FUseSelection = !FPhoneBookPath.empty();
 }
 
 void TDunRasEdt::DefaultProps() {
-    for (bool *option : {&bUseCountryAndAreaCodes,
+    for (bool* option : {&bUseCountryAndAreaCodes,
                          &bSpecificIPAddress,
                          &bSpecificNameServers,
                          &bHeaderCompression,
@@ -129,12 +129,12 @@ void TDunRasEdt::DefaultProps() {
     AreaCode.clear();
     LocalPhoneNumber.clear();
     PhoneCanonical.clear();
-    for (AnsiString *address :
+    for (AnsiString* address :
          {&IPAddress, &DNSAddress, &DNSAddressAlt, &WINSAddress, &WINSAddressAlt})
         *address = "0.0.0.0";
     FrameSize = 0;
     FramingProtocol = framePPP;
-    for (AnsiString *text :
+    for (AnsiString* text :
          {&Script, &AutoDialDLL, &AutoDialFunc, &DeviceName, &DevicePort, &DeviceType, &X25PadType,
           &X25Address, &X25Facilities, &X25UserData, &CustomDialDll, &DnsSuffix, &PrerequisitePbk,
           &PrerequisiteEntry, &UserName, &Password, &Domain, &CallbackNumber})
@@ -151,7 +151,7 @@ void TDunRasEdt::DefaultProps() {
     TcpWindowSize = RedialCount = RedialPause = 0;
     PasswordFlag = 0;
     FAltPhoneNrList->Clear();
-    for (TSubEntryProps &sub : FSub) {
+    for (TSubEntryProps& sub : FSub) {
         sub.LocalPhoneNumber.clear();
         sub.PhoneCanonical.clear();
         sub.DeviceType.clear();
@@ -170,16 +170,16 @@ void TDunRasEdt::PPPDefault() {
     SetPBLocation(RasOSLevel() < RasLevelVista ? 1 : 0);
 }
 
-AnsiString TDunRasEdt::GetCanonical(bool useCodes, Integer countryCode, const AnsiString &areaCode,
-                                    const AnsiString &localNumber) {
+AnsiString TDunRasEdt::GetCanonical(bool useCodes, Integer countryCode, const AnsiString& areaCode,
+                                    const AnsiString& localNumber) {
     return ::GetCanonical(useCodes, countryCode, areaCode, localNumber);
 }
 
-void TDunRasEdt::SetCanonical(const AnsiString &text) {
+void TDunRasEdt::SetCanonical(const AnsiString& text) {
     UnpackCanonical(text, bUseCountryAndAreaCodes, CountryCode, LocalPhoneNumber, AreaCode);
 }
 
-Integer TDunRasEdt::GetDialProps(const AnsiString &EntryName) {
+Integer TDunRasEdt::GetDialProps(const AnsiString& EntryName) {
     UserName.clear();
     Password.clear();
     CallbackNumber.clear();
@@ -219,7 +219,7 @@ Integer TDunRasEdt::GetDialProps(const AnsiString &EntryName) {
     return Finish(0);
 }
 
-Integer TDunRasEdt::PutDialProps(const AnsiString &EntryName) {
+Integer TDunRasEdt::PutDialProps(const AnsiString& EntryName) {
     if (!RasApiAvailable()) return LastError = RasErrorLibraryMissing;
     if (RasOSLevel() == RasLevelWin9x) {
         if (const Integer missing = RasNeeds(RasSetEntryDialParamsA)) return LastError = missing;
@@ -257,7 +257,7 @@ Integer TDunRasEdt::GetAllCountryInfo() {
     Integer result = 0;
     while (id != 0 && FCountryIds.size() < MaxCountries) {
         std::vector<Byte> buffer(RasCtryInfoBufferSize);
-        auto &info = *reinterpret_cast<TRasCtryInfo *>(buffer.data());
+        auto& info = *reinterpret_cast<TRasCtryInfo*>(buffer.data());
         info.dwSize = RasRecordSize(TRasRecord::CtryInfo);
         info.dwCountryID = id;
         DWORD size = static_cast<DWORD>(buffer.size());
@@ -266,8 +266,8 @@ Integer TDunRasEdt::GetAllCountryInfo() {
         if (result != 0) break;
         AnsiString name;
         if (info.dwCountryNameOffset < buffer.size()) {
-            const char *text =
-                reinterpret_cast<const char *>(buffer.data() + info.dwCountryNameOffset);
+            const char* text =
+                reinterpret_cast<const char*>(buffer.data() + info.dwCountryNameOffset);
             name =
                 TrimAnsi(AnsiString(text, strnlen(text, buffer.size() - info.dwCountryNameOffset)));
         }

@@ -39,7 +39,7 @@ enum TVpnStrategy {
 class TDunRasEdt : public TComponent {
     CLASS_INFO(TDunRasEdt, TComponent)
 public:
-    explicit TDunRasEdt(TComponent *AOwner);
+    explicit TDunRasEdt(TComponent* AOwner);
     ~TDunRasEdt() override;
 
     Integer LastError = 0;
@@ -91,8 +91,8 @@ public:
     AnsiString PrerequisitePbk, PrerequisiteEntry;
     Cardinal RedialCount = 0, RedialPause = 0;
 
-    const AnsiString &PhoneBookPath() const noexcept { return FPhoneBookPath; }
-    void SetPhoneBookPath(const AnsiString &value);
+    const AnsiString& PhoneBookPath() const noexcept { return FPhoneBookPath; }
+    void SetPhoneBookPath(const AnsiString& value);
     Integer PBLocation() const noexcept { return FPBLocation; }
     void SetPBLocation(Integer value);
     bool bDefaultCreds = false;
@@ -101,9 +101,9 @@ public:
     AnsiString UserName, Password, Domain, CallbackNumber;
     Integer PasswordFlag = 0; // a 32-bit Boolean
 
-    TStringList *AltPhoneNrList() const noexcept { return FAltPhoneNrList.get(); }
+    TStringList* AltPhoneNrList() const noexcept { return FAltPhoneNrList.get(); }
     Integer SubCurTotal = 0;
-    TStringList *CountryList() const noexcept { return FCountryList.get(); }
+    TStringList* CountryList() const noexcept { return FCountryList.get(); }
     // The country id and code of `CountryList` line i.
     Integer CountryIdOf(int i) const;
     Integer CountryCodeOf(int i) const;
@@ -113,24 +113,24 @@ public:
         AnsiString LocalPhoneNumber, PhoneCanonical, DeviceType, DeviceName, DevicePort;
         std::unique_ptr<TStringList> AltPhoneNrList = std::make_unique<TStringList>();
     };
-    TSubEntryProps &SubEntry(int i) { return FSub.at(static_cast<std::size_t>(i - 1)); }
+    TSubEntryProps& SubEntry(int i) { return FSub.at(static_cast<std::size_t>(i - 1)); }
 
     void DefaultProps();
     void PPPDefault();
-    Integer GetAllEntryProps(const AnsiString &EntryName);
-    Integer PutAllEntryProps(const AnsiString &EntryName);
-    Integer GetSubEntryProps(const AnsiString &EntryName, Integer SubEntryNr);
-    Integer PutSubEntryProps(const AnsiString &EntryName, Integer SubEntryNr);
-    Integer GetDialProps(const AnsiString &EntryName);
-    Integer PutDialProps(const AnsiString &EntryName);
-    static AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString &areaCode,
-                                   const AnsiString &localNumber);
-    void SetCanonical(const AnsiString &text);
+    Integer GetAllEntryProps(const AnsiString& EntryName);
+    Integer PutAllEntryProps(const AnsiString& EntryName);
+    Integer GetSubEntryProps(const AnsiString& EntryName, Integer SubEntryNr);
+    Integer PutSubEntryProps(const AnsiString& EntryName, Integer SubEntryNr);
+    Integer GetDialProps(const AnsiString& EntryName);
+    Integer PutDialProps(const AnsiString& EntryName);
+    static AnsiString GetCanonical(bool useCodes, Integer countryCode, const AnsiString& areaCode,
+                                   const AnsiString& localNumber);
+    void SetCanonical(const AnsiString& text);
     static AnsiString IPToStr(Cardinal address);
-    static Cardinal StrToIP(const AnsiString &text);
-    static bool IsIPStr(const AnsiString &text);
-    static bool IsFmtIPStr(AnsiString &text);
-    static bool Str2IP(const AnsiString &text, TRasIPAddr &address);
+    static Cardinal StrToIP(const AnsiString& text);
+    static bool IsIPStr(const AnsiString& text);
+    static bool IsFmtIPStr(AnsiString& text);
+    static bool Str2IP(const AnsiString& text, TRasIPAddr& address);
     Integer GetAllCountryInfo();
     UnicodeString GetErrorString(Integer code);
     bool TestRas();
@@ -139,13 +139,13 @@ private:
     Integer Finish(Integer code);
     LPCSTR SelectedPhonebook() const noexcept;
     void CreatePhonebookFiles();
-    Integer ReadEntryRecord(const AnsiString &entryName);
+    Integer ReadEntryRecord(const AnsiString& entryName);
     void ReadFields();
     void WriteFields();
     Integer AppendAlternates();
-    Integer WriteRecord(const AnsiString &entryName);
-    Integer ReadSubEntryRecord(const AnsiString &entryName, Integer nr, std::vector<Byte> &buffer,
-                               DWORD &size);
+    Integer WriteRecord(const AnsiString& entryName);
+    Integer ReadSubEntryRecord(const AnsiString& entryName, Integer nr, std::vector<Byte>& buffer,
+                               DWORD& size);
 
     AnsiString FPhoneBookPath;
     Integer FPBLocation = 0;

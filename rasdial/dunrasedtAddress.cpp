@@ -22,7 +22,7 @@ AnsiString TDunRasEdt::IPToStr(Cardinal address) {
     return text;
 }
 
-bool TDunRasEdt::Str2IP(const AnsiString &text, TRasIPAddr &address) {
+bool TDunRasEdt::Str2IP(const AnsiString& text, TRasIPAddr& address) {
     address = {0, 0, 0, 0};
     if (text.size() < ShortestAddressText) return false;
     Byte parts[4] = {};
@@ -45,7 +45,7 @@ bool TDunRasEdt::Str2IP(const AnsiString &text, TRasIPAddr &address) {
     return true;
 }
 
-Cardinal TDunRasEdt::StrToIP(const AnsiString &text) {
+Cardinal TDunRasEdt::StrToIP(const AnsiString& text) {
     TRasIPAddr address{};
     if (!Str2IP(text, address)) return 0;
     Cardinal value = 0;
@@ -53,12 +53,12 @@ Cardinal TDunRasEdt::StrToIP(const AnsiString &text) {
     return value;
 }
 
-bool TDunRasEdt::IsIPStr(const AnsiString &text) {
+bool TDunRasEdt::IsIPStr(const AnsiString& text) {
     TRasIPAddr address{};
     return Str2IP(text, address);
 }
 
-bool TDunRasEdt::IsFmtIPStr(AnsiString &text) {
+bool TDunRasEdt::IsFmtIPStr(AnsiString& text) {
     if (!IsIPStr(text)) return false;
     text = IPToStr(StrToIP(text));
     return true;

@@ -65,19 +65,19 @@ constexpr TOption Protocols[] = {
 
 constexpr Integer ErrorBufferTooSmall = 603;
 
-template <std::size_t N> DWORD Pack(const TDunRasEdt &edt, const TOption (&table)[N]) {
+template <std::size_t N> DWORD Pack(const TDunRasEdt& edt, const TOption (&table)[N]) {
     DWORD bits = 0;
-    for (const auto &[option, bit] : table)
+    for (const auto& [option, bit] : table)
         if (edt.*option) bits |= bit;
     return bits;
 }
 
-template <std::size_t N> void Unpack(TDunRasEdt &edt, const TOption (&table)[N], DWORD bits) {
-    for (const auto &[option, bit] : table) edt.*option = (bits & bit) != 0;
+template <std::size_t N> void Unpack(TDunRasEdt& edt, const TOption (&table)[N], DWORD bits) {
+    for (const auto& [option, bit] : table) edt.*option = (bits & bit) != 0;
 }
 
-TRasEntryWXP &Entry(std::vector<Byte> &buffer) {
-    return *reinterpret_cast<TRasEntryWXP *>(buffer.data());
+TRasEntryWXP& Entry(std::vector<Byte>& buffer) {
+    return *reinterpret_cast<TRasEntryWXP*>(buffer.data());
 }
 
 TRasIPAddr ToAddr(Cardinal value) {
@@ -86,7 +86,7 @@ TRasIPAddr ToAddr(Cardinal value) {
     return address;
 }
 
-Cardinal FromAddr(const TRasIPAddr &address) {
+Cardinal FromAddr(const TRasIPAddr& address) {
     Cardinal value = 0;
     std::memcpy(&value, &address, sizeof(value));
     return value;
@@ -97,12 +97,12 @@ Cardinal FromAddr(const TRasIPAddr &address) {
     PutFieldText((record).field, sizeof((record).field), (text), (limit))
 
 // The NUL-separated numbers from `offset` up to `end`, trimmed, until an empty one.
-void ReadAlternateList(const std::vector<Byte> &buffer, std::size_t offset, std::size_t end,
-                       TStringList &list) {
+void ReadAlternateList(const std::vector<Byte>& buffer, std::size_t offset, std::size_t end,
+                       TStringList& list) {
     list.Clear();
     end = std::min(end, buffer.size());
     for (std::size_t pos = offset; offset != 0 && pos < end;) {
-        const char *text = reinterpret_cast<const char *>(buffer.data() + pos);
+        const char* text = reinterpret_cast<const char*>(buffer.data() + pos);
         const std::size_t length = strnlen(text, end - pos);
         if (length == 0) break;
         list.Add(AnsiToUnicode(TrimAnsi(AnsiString(text, length))));
@@ -112,7 +112,7 @@ void ReadAlternateList(const std::vector<Byte> &buffer, std::size_t offset, std:
 
 // Appends the non-empty lines NUL-terminated plus a closing NUL at `offset`; answers the bytes
 // written, or 0 with nothing written when they would not fit before `limit`.
-std::size_t WriteAlternateList(const TStringList &list, std::vector<Byte> &buffer,
+std::size_t WriteAlternateList(const TStringList& list, std::vector<Byte>& buffer,
                                std::size_t offset, std::size_t limit) {
     AnsiString bytes;
     for (int i = 0; i < list.Count(); ++i) {
@@ -125,7 +125,7 @@ std::size_t WriteAlternateList(const TStringList &list, std::vector<Byte> &buffe
     return bytes.size();
 }
 
-bool HasLines(const TStringList &list) {
+bool HasLines(const TStringList& list) {
     for (int i = 0; i < list.Count(); ++i)
         if (!list.Strings(i).empty()) return true;
     return false;
@@ -133,13 +133,13 @@ bool HasLines(const TStringList &list) {
 
 } // namespace
 
-Integer TDunRasEdt::ReadEntryRecord(const AnsiString &entryName) {
+Integer TDunRasEdt::ReadEntryRecord(const AnsiString& entryName) {
     return Finish(ReadRasEntryProperties(SelectedPhonebook(), entryName, FEntryBuffer,
                                          FDeviceBuffer, FEntrySize, FDeviceSize));
 }
 
 void TDunRasEdt::ReadFields() {
-    const TRasEntryWXP &e = Entry(FEntryBuffer);
+    const TRasEntryWXP& e = Entry(FEntryBuffer);
     const Byte level = RasOSLevel();
     Unpack(*this, Options, e.dwfOptions);
     CountryCode = static_cast<Integer>(e.dwCountryCode);
@@ -195,7 +195,7 @@ void TDunRasEdt::ReadFields() {
 }
 
 void TDunRasEdt::WriteFields() {
-    TRasEntryWXP &e = Entry(FEntryBuffer);
+    TRasEntryWXP& e = Entry(FEntryBuffer);
     const Byte level = RasOSLevel();
     e.dwfOptions = Pack(*this, Options);
     e.dwCountryCode = static_cast<DWORD>(CountryCode);
@@ -248,7 +248,7 @@ void TDunRasEdt::WriteFields() {
 
 // Places the alternate numbers after the record; 603 when they do not fit into the buffer.
 Integer TDunRasEdt::AppendAlternates() {
-    TRasEntryWXP &e = Entry(FEntryBuffer);
+    TRasEntryWXP& e = Entry(FEntryBuffer);
     e.dwAlternateOffset = 0;
     if (RasOSLevel() < RasLevelNT4 || !HasLines(*FAltPhoneNrList)) return 0;
     const std::size_t written =
@@ -259,13 +259,13 @@ Integer TDunRasEdt::AppendAlternates() {
     return 0;
 }
 
-Integer TDunRasEdt::WriteRecord(const AnsiString &entryName) {
+Integer TDunRasEdt::WriteRecord(const AnsiString& entryName) {
     return Finish(static_cast<Integer>(RasSetEntryPropertiesA(
         SelectedPhonebook(), entryName.c_str(), &Entry(FEntryBuffer), FEntrySize,
         FDeviceSize ? FDeviceBuffer.data() : nullptr, FDeviceSize)));
 }
 
-Integer TDunRasEdt::GetAllEntryProps(const AnsiString &EntryName) {
+Integer TDunRasEdt::GetAllEntryProps(const AnsiString& EntryName) {
     if (const Integer missing = RasNeeds(RasGetEntryPropertiesA)) return LastError = missing;
     DefaultProps();
     SubInitTotal = 0;
@@ -283,12 +283,12 @@ Integer TDunRasEdt::GetAllEntryProps(const AnsiString &EntryName) {
     return code;
 }
 
-Integer TDunRasEdt::PutAllEntryProps(const AnsiString &EntryName) {
+Integer TDunRasEdt::PutAllEntryProps(const AnsiString& EntryName) {
     if (const Integer missing = RasNeeds(RasSetEntryPropertiesA)) return LastError = missing;
     const bool level0 = RasOSLevel() == RasLevelWin9x;
     const bool keepModem =
         level0 && FDeviceSize >= sizeof(DWORD) &&
-        *reinterpret_cast<const DWORD *>(FDeviceBuffer.data()) == DefaultModemConfigSize;
+        *reinterpret_cast<const DWORD*>(FDeviceBuffer.data()) == DefaultModemConfigSize;
     std::fill(FEntryBuffer.begin(), FEntryBuffer.end(), Byte{0});
     Entry(FEntryBuffer).dwSize = FEntrySize = RasRecordSize(TRasRecord::Entry);
     if (!level0) {
@@ -313,8 +313,8 @@ Integer TDunRasEdt::PutAllEntryProps(const AnsiString &EntryName) {
     return WriteRecord(EntryName);
 }
 
-Integer TDunRasEdt::ReadSubEntryRecord(const AnsiString &entryName, Integer nr,
-                                       std::vector<Byte> &buffer, DWORD &size) {
+Integer TDunRasEdt::ReadSubEntryRecord(const AnsiString& entryName, Integer nr,
+                                       std::vector<Byte>& buffer, DWORD& size) {
     DWORD deviceSize = 0;
     size = 0;
     Integer result = static_cast<Integer>(
@@ -322,16 +322,16 @@ Integer TDunRasEdt::ReadSubEntryRecord(const AnsiString &entryName, Integer nr,
                                   nullptr, &size, nullptr, &deviceSize));
     if (result != 0 && result != ErrorBufferTooSmall) return Finish(result);
     size = std::min<DWORD>(size, RasSubEntryBufferSize);
-    reinterpret_cast<TRasSubEntry *>(buffer.data())->dwSize = RasRecordSize(TRasRecord::SubEntry);
+    reinterpret_cast<TRasSubEntry*>(buffer.data())->dwSize = RasRecordSize(TRasRecord::SubEntry);
     deviceSize = 0;
     result = static_cast<Integer>(RasGetSubEntryPropertiesA(
         SelectedPhonebook(), entryName.c_str(), static_cast<DWORD>(nr),
-        reinterpret_cast<TRasSubEntry *>(buffer.data()), &size, nullptr, &deviceSize));
+        reinterpret_cast<TRasSubEntry*>(buffer.data()), &size, nullptr, &deviceSize));
     size = std::min<DWORD>(size, RasSubEntryBufferSize);
     return Finish(result);
 }
 
-Integer TDunRasEdt::GetSubEntryProps(const AnsiString &EntryName, Integer SubEntryNr) {
+Integer TDunRasEdt::GetSubEntryProps(const AnsiString& EntryName, Integer SubEntryNr) {
     if (RasOSLevel() == RasLevelWin9x || SubEntryNr < 1 || SubEntryNr > 4)
         return RasErrorNotOnLevel;
     if (const Integer missing = RasNeeds(RasGetSubEntryPropertiesA)) return LastError = missing;
@@ -339,8 +339,8 @@ Integer TDunRasEdt::GetSubEntryProps(const AnsiString &EntryName, Integer SubEnt
     DWORD size = 0;
     const Integer result = ReadSubEntryRecord(EntryName, SubEntryNr, buffer, size);
     if (result != 0) return result;
-    const auto &sub = *reinterpret_cast<const TRasSubEntry *>(buffer.data());
-    TSubEntryProps &props = SubEntry(SubEntryNr);
+    const auto& sub = *reinterpret_cast<const TRasSubEntry*>(buffer.data());
+    TSubEntryProps& props = SubEntry(SubEntryNr);
     props.DeviceType = LowerAnsi(TEXT_OF(sub, szDeviceType));
     SplitDeviceName(sub.szDeviceName, sizeof(sub.szDeviceName), props.DeviceName, props.DevicePort);
     props.LocalPhoneNumber = TEXT_OF(sub, szLocalPhoneNumber);
@@ -350,13 +350,13 @@ Integer TDunRasEdt::GetSubEntryProps(const AnsiString &EntryName, Integer SubEnt
     return 0;
 }
 
-Integer TDunRasEdt::PutSubEntryProps(const AnsiString &EntryName, Integer SubEntryNr) {
+Integer TDunRasEdt::PutSubEntryProps(const AnsiString& EntryName, Integer SubEntryNr) {
     if (RasOSLevel() == RasLevelWin9x || SubEntryNr < 1 || SubEntryNr > 4)
         return RasErrorNotOnLevel;
     if (const Integer missing = RasNeeds(RasSetSubEntryPropertiesA)) return LastError = missing;
     std::vector<Byte> buffer(RasSubEntryBufferSize);
-    auto &sub = *reinterpret_cast<TRasSubEntry *>(buffer.data());
-    const TSubEntryProps &props = SubEntry(SubEntryNr);
+    auto& sub = *reinterpret_cast<TRasSubEntry*>(buffer.data());
+    const TSubEntryProps& props = SubEntry(SubEntryNr);
     DWORD size = sub.dwSize = RasRecordSize(TRasRecord::SubEntry);
     PUT_TEXT(sub, szDeviceType, props.DeviceType, 16);
     PUT_TEXT(sub, szDeviceName, props.DeviceName, 128);

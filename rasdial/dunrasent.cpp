@@ -16,13 +16,13 @@ namespace {
 
 constexpr std::size_t MaxPhonebookText = 999;
 
-bool LessNoCase(const AnsiString &a, const AnsiString &b) {
+bool LessNoCase(const AnsiString& a, const AnsiString& b) {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
                           static_cast<int>(a.size()), b.data(),
                           static_cast<int>(b.size())) == CSTR_LESS_THAN;
 }
 
-TEntryRec ParseLine(const AnsiString &line) {
+TEntryRec ParseLine(const AnsiString& line) {
     TEntryRec entry;
     const std::size_t tab1 = line.find('\t');
     const std::size_t tab2 = line.find('\t', tab1 + 1);
@@ -32,7 +32,7 @@ TEntryRec ParseLine(const AnsiString &line) {
     return entry;
 }
 
-std::vector<AnsiString> EntryLines(const std::vector<Byte> &buffer, DWORD count,
+std::vector<AnsiString> EntryLines(const std::vector<Byte>& buffer, DWORD count,
                                    DWORD elementSize) {
     const bool withFlags = RasOSLevel() >= RasLevelW2K;
     std::vector<AnsiString> lines;
@@ -53,7 +53,7 @@ std::vector<AnsiString> EntryLines(const std::vector<Byte> &buffer, DWORD count,
 
 } // namespace
 
-Integer GetRasEntries(const AnsiString &phonebook) {
+Integer GetRasEntries(const AnsiString& phonebook) {
     RasEntryCount = 0;
     RasEntryList.clear();
     if (!RasApiAvailable() || !RasEnumEntriesA) return RasErrorLibraryMissing;
@@ -63,8 +63,8 @@ Integer GetRasEntries(const AnsiString &phonebook) {
     std::vector<Byte> buffer(elementSize);
     DWORD size = elementSize;
     DWORD count = 0;
-    reinterpret_cast<TRasEntryNameW2K *>(buffer.data())->dwSize = elementSize;
-    auto items = [&] { return reinterpret_cast<TRasEntryNameW2K *>(buffer.data()); };
+    reinterpret_cast<TRasEntryNameW2K*>(buffer.data())->dwSize = elementSize;
+    auto items = [&] { return reinterpret_cast<TRasEntryNameW2K*>(buffer.data()); };
     Integer result = static_cast<Integer>(RasEnumEntriesA(nullptr, book, items(), &size, &count));
     if ((result == 0 || result == RasErrorBufferTooSmall) && count > 0 && size > buffer.size()) {
         buffer.assign(size, 0);
@@ -74,7 +74,7 @@ Integer GetRasEntries(const AnsiString &phonebook) {
     if (result != 0 || count == 0) return result;
     std::vector<AnsiString> lines = EntryLines(buffer, count, elementSize);
     std::stable_sort(lines.begin(), lines.end(), LessNoCase);
-    for (const AnsiString &line : lines) RasEntryList.push_back(ParseLine(line));
+    for (const AnsiString& line : lines) RasEntryList.push_back(ParseLine(line));
     RasEntryCount = static_cast<Integer>(RasEntryList.size());
     return result;
 }

@@ -19,4 +19,4 @@ extern Integer RasEntryCount;
 
 // Lists the entries of `phonebook` (honoured on level 1 only; other levels list every
 // phonebook of the system). Answers the last RAS result, 1157 without the RAS library.
-Integer GetRasEntries(const AnsiString &phonebook);
+Integer GetRasEntries(const AnsiString& phonebook);

@@ -11,13 +11,13 @@ namespace {
 
 constexpr wchar_t Banner[] = L"TDunRasPer release 5.50 (10 Dec 2026)";
 
-void KeepLarger(Cardinal &slot, Cardinal value) {
+void KeepLarger(Cardinal& slot, Cardinal value) {
     if (value > slot) slot = value;
 }
 
 } // namespace
 
-TDunRasPer::TDunRasPer(TComponent *AOwner)
+TDunRasPer::TDunRasPer(TComponent* AOwner)
     : TComponent(AOwner), FDialUpAdaptors(std::make_unique<TStringList>()) {
     Version = Banner;
     ResetPerfStats();
@@ -83,7 +83,7 @@ bool TDunRasPer::GetPerfStats() {
 }
 
 bool TDunRasPer::ReadRasStatistics() {
-    for (AnsiString &name : fPerfPortNam) name.clear();
+    for (AnsiString& name : fPerfPortNam) name.clear();
     ClearTotals();
     LastError = RasErrorLibraryMissing;
     if (!RasApiAvailable() || !RasGetConnectionStatistics) return false;

@@ -20,7 +20,7 @@ constexpr int RasPerfSlots = 31;
 class TDunRasPer : public TComponent {
     CLASS_INFO(TDunRasPer, TComponent)
 public:
-    explicit TDunRasPer(TComponent *AOwner);
+    explicit TDunRasPer(TComponent* AOwner);
     ~TDunRasPer() override;
 
     bool DAXCtrl = false;
@@ -32,7 +32,7 @@ public:
     UnicodeString ErrInfo;
     Integer TotPorts() const noexcept { return FTotPorts; }
     Integer TotAdaptors() const noexcept { return FTotAdaptors; }
-    TStringList *DialUpAdaptors() const noexcept { return FDialUpAdaptors.get(); }
+    TStringList* DialUpAdaptors() const noexcept { return FDialUpAdaptors.get(); }
     bool UsePDH() const noexcept { return FUsePDH; }
     void SetUsePDH(bool value);
 
@@ -69,7 +69,7 @@ private:
     bool ReadLevel0();
     bool ReadPdh();
     bool ReadPerformanceObjects();
-    bool ReadPerformanceObject(const char *object, int firstSlot);
+    bool ReadPerformanceObject(const char* object, int firstSlot);
     bool ReadRasStatistics();
     bool EnablePdh();
     bool EnableLevel0(bool Start, bool Search);

@@ -40,23 +40,23 @@ struct TPdhRawCounter {
     DWORD MultiCount;
 };
 
-UnicodeString FormatText(const wchar_t *format, const UnicodeString &a,
-                         const UnicodeString &b = {}) {
+UnicodeString FormatText(const wchar_t* format, const UnicodeString& a,
+                         const UnicodeString& b = {}) {
     wchar_t text[512];
     std::swprintf(text, 512, format, a.c_str(), b.c_str());
     return text;
 }
 
-bool ReadDword(HKEY key, const AnsiString &name, Cardinal &value) {
+bool ReadDword(HKEY key, const AnsiString& name, Cardinal& value) {
     DWORD size = sizeof(value);
     return RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<LPBYTE>(&value),
                             &size) == ERROR_SUCCESS;
 }
 
 // A record of type T at `offset` of the block, or null when it does not lie inside.
-template <class T> const T *At(const std::vector<Byte> &block, std::size_t offset) {
+template <class T> const T* At(const std::vector<Byte>& block, std::size_t offset) {
     return offset <= block.size() && block.size() - offset >= sizeof(T)
-               ? reinterpret_cast<const T *>(block.data() + offset)
+               ? reinterpret_cast<const T*>(block.data() + offset)
                : nullptr;
 }
 
@@ -95,7 +95,7 @@ bool TDunRasPer::EnableLevel0(bool Start, bool Search) {
         ErrInfo = SRasNoWin9xAdapter;
         return false;
     }
-    const char *keyName = Start ? StartStatKey : StopStatKey;
+    const char* keyName = Start ? StartStatKey : StopStatKey;
     HKEY key = nullptr;
     const LONG opened = RegOpenKeyExA(HKEY_DYN_DATA, keyName, 0, KEY_ALL_ACCESS, &key);
     if (opened != ERROR_SUCCESS) {
@@ -193,13 +193,13 @@ bool TDunRasPer::ReadPdh() {
 }
 
 bool TDunRasPer::ReadPerformanceObjects() {
-    for (AnsiString &name : fPerfPortNam) name.clear();
+    for (AnsiString& name : fPerfPortNam) name.clear();
     const bool total = ReadPerformanceObject("906", 0);
     FTotPorts = 0;
     return total ? ReadPerformanceObject("870", 1) : total;
 }
 
-bool TDunRasPer::ReadPerformanceObject(const char *object, int firstSlot) {
+bool TDunRasPer::ReadPerformanceObject(const char* object, int firstSlot) {
     std::vector<Byte> block(PerformanceBufferSize);
     DWORD size = PerformanceBufferSize;
     LONG result;
@@ -211,7 +211,7 @@ bool TDunRasPer::ReadPerformanceObject(const char *object, int firstSlot) {
     }
     const UnicodeString name = AnsiToUnicode(object);
     block.resize(result == ERROR_SUCCESS ? std::min<std::size_t>(size, block.size()) : 0);
-    const auto *data = At<PERF_DATA_BLOCK>(block, 0);
+    const auto* data = At<PERF_DATA_BLOCK>(block, 0);
     if (block.size() < SmallestPerformanceBlock || !data) {
         ErrInfo = FormatText(SRasNoPerformanceData, name);
         return false;
@@ -224,13 +224,13 @@ bool TDunRasPer::ReadPerformanceObject(const char *object, int firstSlot) {
     int slot = firstSlot;
     std::size_t objectAt = data->HeaderLength;
     for (DWORD o = 0; o < data->NumObjectTypes; ++o) {
-        const auto *type = At<PERF_OBJECT_TYPE>(block, objectAt);
+        const auto* type = At<PERF_OBJECT_TYPE>(block, objectAt);
         if (!type || type->NumCounters > MaxCounters) return fail();
         DWORD xmitAt = 0, recvAt = 0;
         bool haveXmit = false, haveRecv = false;
         std::size_t counterAt = objectAt + type->HeaderLength;
         for (DWORD c = 0; c < type->NumCounters; ++c) {
-            const auto *counter = At<PERF_COUNTER_DEFINITION>(block, counterAt);
+            const auto* counter = At<PERF_COUNTER_DEFINITION>(block, counterAt);
             if (!counter) return fail();
             if (counter->CounterNameTitleIndex == BytesTransmittedTitle)
                 haveXmit = true, xmitAt = counter->CounterOffset;
@@ -239,9 +239,9 @@ bool TDunRasPer::ReadPerformanceObject(const char *object, int firstSlot) {
             counterAt += counter->ByteLength;
         }
         const auto readCounters = [&](std::size_t countersAt, int into) {
-            if (const auto *v = haveXmit ? At<DWORD>(block, countersAt + xmitAt) : nullptr)
+            if (const auto* v = haveXmit ? At<DWORD>(block, countersAt + xmitAt) : nullptr)
                 fPerfXmitCur[into] = std::max(fPerfXmitCur[into], static_cast<Cardinal>(*v));
-            if (const auto *v = haveRecv ? At<DWORD>(block, countersAt + recvAt) : nullptr)
+            if (const auto* v = haveRecv ? At<DWORD>(block, countersAt + recvAt) : nullptr)
                 fPerfRecvCur[into] = std::max(fPerfRecvCur[into], static_cast<Cardinal>(*v));
         };
         if (type->NumInstances <= 0) {
@@ -250,11 +250,11 @@ bool TDunRasPer::ReadPerformanceObject(const char *object, int firstSlot) {
         } else {
             std::size_t instanceAt = objectAt + type->DefinitionLength;
             for (LONG i = 0; i < type->NumInstances && slot < RasPerfSlots; ++i) {
-                const auto *instance = At<PERF_INSTANCE_DEFINITION>(block, instanceAt);
+                const auto* instance = At<PERF_INSTANCE_DEFINITION>(block, instanceAt);
                 if (!instance) break;
                 const std::size_t nameAt = instanceAt + instance->NameOffset;
                 if (nameAt < block.size()) {
-                    const auto *text = reinterpret_cast<const wchar_t *>(block.data() + nameAt);
+                    const auto* text = reinterpret_cast<const wchar_t*>(block.data() + nameAt);
                     fPerfPortNam[slot] = LowerAnsi(UnicodeToAnsi(
                         UnicodeString(text, wcsnlen(text, (block.size() - nameAt) / 2))));
                 }
@@ -262,7 +262,7 @@ bool TDunRasPer::ReadPerformanceObject(const char *object, int firstSlot) {
                 readCounters(countersAt, slot);
                 ++FTotPorts;
                 ++slot;
-                const auto *counters = At<PERF_COUNTER_BLOCK>(block, countersAt);
+                const auto* counters = At<PERF_COUNTER_BLOCK>(block, countersAt);
                 if (!counters) break;
                 instanceAt = countersAt + counters->ByteLength;
             }

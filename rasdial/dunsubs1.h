@@ -13,11 +13,11 @@
 #include <windows.h>
 
 // RasOSLevel values.
-constexpr Byte RasLevelWin9x = 0;  // not an NT platform (95/98/ME)
+constexpr Byte RasLevelWin9x = 0; // not an NT platform (95/98/ME)
 constexpr Byte RasLevelNT4 = 1;
 constexpr Byte RasLevelW2K = 2;
-constexpr Byte RasLevelXP = 3;     // NT 5.1 and 5.2
-constexpr Byte RasLevelVista = 4;  // NT 6 and later
+constexpr Byte RasLevelXP = 3;    // NT 5.1 and 5.2
+constexpr Byte RasLevelVista = 4; // NT 6 and later
 
 // The level of the running system, computed on first use and then fixed.
 Byte RasOSLevel() noexcept;

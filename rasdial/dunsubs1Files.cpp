@@ -44,7 +44,7 @@ UnicodeString VersionTranslation(const std::vector<Byte>& block) {
     return text;
 }
 
-}  // namespace
+} // namespace
 
 UnicodeString GetWindowsDir() {
     wchar_t buffer[PathChars] = {};
@@ -83,7 +83,8 @@ bool ForceDirs(const UnicodeString& path) {
     if (path.empty()) return false;
     const UnicodeString dir = StripTrailingDelimiter(path);
     const std::size_t last = dir.find_last_of(L"\\/");
-    const UnicodeString parent = last == UnicodeString::npos ? UnicodeString() : dir.substr(0, last + 1);
+    const UnicodeString parent =
+        last == UnicodeString::npos ? UnicodeString() : dir.substr(0, last + 1);
     if (dir.size() <= 2 || IsDirectory(dir) || parent == dir) return true;
     return ForceDirs(parent) && CreateDirectoryW(dir.c_str(), nullptr);
 }

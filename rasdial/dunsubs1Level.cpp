@@ -12,7 +12,7 @@ struct TLevelState {
 TLevelState ComputeLevel() noexcept {
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
-    if (!GetVersionExW(&info)) return {RasLevelVista, 0};  // only newer systems refuse
+    if (!GetVersionExW(&info)) return {RasLevelVista, 0}; // only newer systems refuse
     return {RasLevelOf(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion),
             info.dwMinorVersion};
 }
@@ -22,7 +22,7 @@ TLevelState& LevelState() noexcept {
     return state;
 }
 
-}  // namespace
+} // namespace
 
 Byte RasLevelOf(DWORD platformId, DWORD majorVersion, DWORD minorVersion) noexcept {
     if (platformId != VER_PLATFORM_WIN32_NT) return RasLevelWin9x;

@@ -2,12 +2,11 @@
 // strings in the system code page; nothing here depends on the locale.
 #include "rasdial/dunsubs1.h"
 
-
 namespace {
 
 bool IsBlank(char c) noexcept { return static_cast<unsigned char>(c) < 33; }
 
-}  // namespace
+} // namespace
 
 AnsiString TrimAnsi(const AnsiString& text) {
     std::size_t first = 0;

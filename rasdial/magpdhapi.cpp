@@ -6,9 +6,18 @@
 #include "rasdial/dunrasapi.h"
 #include "rasdial/dunsubs1.h"
 
-#define PDH_ENTRY_POINTS(X)                                                                        \
-    X(PdhOpenQuery) X(PdhAddCounterA) X(PdhEnumObjectsA) X(PdhEnumObjectItemsA) X(PdhGetCounterInfoA) \
-    X(PdhGetRawCounterValue) X(PdhGetRawCounterArrayA) X(PdhCollectQueryData) X(PdhCloseQuery)
+// clang-format off
+#define PDH_ENTRY_POINTS(X) \
+    X(PdhOpenQuery) \
+    X(PdhAddCounterA) \
+    X(PdhEnumObjectsA) \
+    X(PdhEnumObjectItemsA) \
+    X(PdhGetCounterInfoA) \
+    X(PdhGetRawCounterValue) \
+    X(PdhGetRawCounterArrayA) \
+    X(PdhCollectQueryData) \
+    X(PdhCloseQuery)
+// clang-format on
 
 #define DEFINE_ENTRY(name) decltype(name) name = nullptr;
 PDH_ENTRY_POINTS(DEFINE_ENTRY)
@@ -22,7 +31,7 @@ struct TPdhBinding {
     bool Ran = false;
 } PdhBinding;
 
-}  // namespace
+} // namespace
 
 void SetPdhLibraryName(const wchar_t* name) { PdhBinding.Library.SetLibraryName(name); }
 

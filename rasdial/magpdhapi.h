@@ -12,17 +12,17 @@ using HPdhCounter = HANDLE;
 // Bound entry points: nil until bound, and nil when pdh.dll or the name is missing.
 extern PdhStatus(WINAPI* PdhOpenQuery)(LPCVOID dataSource, DWORD_PTR userData, HPdhQuery* query);
 extern PdhStatus(WINAPI* PdhAddCounterA)(HPdhQuery query, LPCSTR counterPath, DWORD_PTR userData,
-                                          HPdhCounter* counter);
+                                         HPdhCounter* counter);
 extern PdhStatus(WINAPI* PdhEnumObjectsA)(LPCSTR dataSource, LPCSTR machine, LPSTR objects,
-                                           LPDWORD size, DWORD detail, BOOL refresh);
+                                          LPDWORD size, DWORD detail, BOOL refresh);
 extern PdhStatus(WINAPI* PdhEnumObjectItemsA)(LPCSTR dataSource, LPCSTR machine, LPCSTR object,
-                                               LPSTR counters, LPDWORD countersSize, LPSTR instances,
-                                               LPDWORD instancesSize, DWORD detail, DWORD flags);
+                                              LPSTR counters, LPDWORD countersSize, LPSTR instances,
+                                              LPDWORD instancesSize, DWORD detail, DWORD flags);
 extern PdhStatus(WINAPI* PdhGetCounterInfoA)(HPdhCounter counter, BOOLEAN explain, LPDWORD size,
-                                              LPVOID info);
+                                             LPVOID info);
 extern PdhStatus(WINAPI* PdhGetRawCounterValue)(HPdhCounter counter, LPDWORD type, LPVOID value);
 extern PdhStatus(WINAPI* PdhGetRawCounterArrayA)(HPdhCounter counter, LPDWORD size, LPDWORD count,
-                                                  LPVOID items);
+                                                 LPVOID items);
 extern PdhStatus(WINAPI* PdhCollectQueryData)(HPdhQuery query);
 extern PdhStatus(WINAPI* PdhCloseQuery)(HPdhQuery query);
 

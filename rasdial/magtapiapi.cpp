@@ -4,11 +4,25 @@
 
 #include "framework/LibraryBinder.h"
 
-#define TAPI_ENTRY_POINTS(X)                                                                       \
-    X(lineClose) X(lineConfigDialog) X(lineDeallocateCall) X(lineGetCallInfo) X(lineGetDevCaps)    \
-    X(lineInitialize) X(lineNegotiateAPIVersion) X(lineOpen) X(lineShutdown) X(lineTranslateDialog) \
-    X(lineGetCallStatus) X(lineTranslateAddress) X(lineGetNewCalls) X(lineGetID)                    \
-    X(lineGetTranslateCaps) X(lineGetCountry)
+// clang-format off
+#define TAPI_ENTRY_POINTS(X) \
+    X(lineClose) \
+    X(lineConfigDialog) \
+    X(lineDeallocateCall) \
+    X(lineGetCallInfo) \
+    X(lineGetDevCaps) \
+    X(lineInitialize) \
+    X(lineNegotiateAPIVersion) \
+    X(lineOpen) \
+    X(lineShutdown) \
+    X(lineTranslateDialog) \
+    X(lineGetCallStatus) \
+    X(lineTranslateAddress) \
+    X(lineGetNewCalls) \
+    X(lineGetID) \
+    X(lineGetTranslateCaps) \
+    X(lineGetCountry)
+// clang-format on
 
 #define DEFINE_ENTRY(name) decltype(name) name = nullptr;
 TAPI_ENTRY_POINTS(DEFINE_ENTRY)
@@ -18,7 +32,7 @@ namespace {
 
 TLibraryBinder TapiLibrary(L"TAPI32.DLL"); // GUI thread only
 
-}  // namespace
+} // namespace
 
 void SetTapiLibraryName(const wchar_t* name) { TapiLibrary.SetLibraryName(name); }
 

@@ -16,12 +16,13 @@ extern LONG(WINAPI* lineClose)(HLine line);
 extern LONG(WINAPI* lineConfigDialog)(DWORD deviceId, HWND owner, LPCSTR deviceClass);
 extern LONG(WINAPI* lineDeallocateCall)(HCall call);
 extern LONG(WINAPI* lineGetCallInfo)(HCall call, LPVOID callInfo);
-extern LONG(WINAPI* lineGetDevCaps)(HLineApp app, DWORD deviceId, DWORD apiVersion, DWORD extVersion,
-                                    LPVOID devCaps);
+extern LONG(WINAPI* lineGetDevCaps)(HLineApp app, DWORD deviceId, DWORD apiVersion,
+                                    DWORD extVersion, LPVOID devCaps);
 extern LONG(WINAPI* lineInitialize)(HLineApp* app, HINSTANCE instance, TLineCallback callback,
                                     LPCSTR appName, LPDWORD deviceCount);
 extern LONG(WINAPI* lineNegotiateAPIVersion)(HLineApp app, DWORD deviceId, DWORD lowVersion,
-                                             DWORD highVersion, LPDWORD apiVersion, LPVOID extensionId);
+                                             DWORD highVersion, LPDWORD apiVersion,
+                                             LPVOID extensionId);
 extern LONG(WINAPI* lineOpen)(HLineApp app, DWORD deviceId, HLine* line, DWORD apiVersion,
                               DWORD extVersion, DWORD_PTR callbackInstance, DWORD privileges,
                               DWORD mediaModes, LPVOID callParams);
@@ -30,10 +31,11 @@ extern LONG(WINAPI* lineTranslateDialog)(HLineApp app, DWORD deviceId, DWORD api
                                          LPCSTR addressIn);
 extern LONG(WINAPI* lineGetCallStatus)(HCall call, LPVOID callStatus);
 extern LONG(WINAPI* lineTranslateAddress)(HLineApp app, DWORD deviceId, DWORD apiVersion,
-                                          LPCSTR addressIn, DWORD card, DWORD options, LPVOID output);
+                                          LPCSTR addressIn, DWORD card, DWORD options,
+                                          LPVOID output);
 extern LONG(WINAPI* lineGetNewCalls)(HLine line, DWORD addressId, DWORD select, LPVOID callList);
-extern LONG(WINAPI* lineGetID)(HLine line, DWORD addressId, HCall call, DWORD select, LPVOID deviceId,
-                               LPCSTR deviceClass);
+extern LONG(WINAPI* lineGetID)(HLine line, DWORD addressId, HCall call, DWORD select,
+                               LPVOID deviceId, LPCSTR deviceClass);
 extern LONG(WINAPI* lineGetTranslateCaps)(HLineApp app, DWORD apiVersion, LPVOID translateCaps);
 extern LONG(WINAPI* lineGetCountry)(DWORD countryId, DWORD apiVersion, LPVOID countryList);
 

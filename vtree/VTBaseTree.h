@@ -24,8 +24,9 @@
 
 class TBaseVirtualTree;
 
-using TVTInitNodeEvent = TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode ParentNode,
-                                           PVirtualNode Node, TVirtualNodeInitStates& InitialStates)>;
+using TVTInitNodeEvent =
+    TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode ParentNode, PVirtualNode Node,
+                      TVirtualNodeInitStates& InitialStates)>;
 using TVTInitChildrenEvent =
     TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node, Cardinal& ChildCount)>;
 using TVTFreeNodeEvent = TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node)>;
@@ -38,8 +39,9 @@ using TVTStructureChangeEvent =
 using TVTUpdatingEvent = TMethodEvent<void(TBaseVirtualTree* Sender, TVTUpdateState State)>;
 using TVTStateChangeEvent = TMethodEvent<void(TBaseVirtualTree* Sender, TVirtualTreeStates Enter,
                                               TVirtualTreeStates Leave)>;
-using TVTCompareEvent = TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node1,
-                                          PVirtualNode Node2, TColumnIndex Column, Integer& Result)>;
+using TVTCompareEvent =
+    TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node1, PVirtualNode Node2,
+                      TColumnIndex Column, Integer& Result)>;
 using TVTChangingEvent =
     TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node, bool& Allowed)>;
 using TVTCheckChangingEvent = TMethodEvent<void(TBaseVirtualTree* Sender, PVirtualNode Node,
@@ -125,8 +127,9 @@ public:
         if (FNodeDataSize <= 0) NodeDataSizeMissing();
         return Node->Data() + FTotalInternalDataSize;
     }
-    template <class T>
-    T* GetNodeData(PVirtualNode Node) const { return static_cast<T*>(GetNodeData(Node)); }
+    template <class T> T* GetNodeData(PVirtualNode Node) const {
+        return static_cast<T*>(GetNodeData(Node));
+    }
     void SetChildCount(PVirtualNode Node, Cardinal NewCount) { ChangeChildCount(Node, NewCount); }
     void SetHasChildren(PVirtualNode Node, bool Value);
     void SetIsVisible(PVirtualNode Node, bool Value);
@@ -168,7 +171,8 @@ public:
     PVirtualNode GetPrevious(PVirtualNode Node, bool ConsiderChildrenAbove = false);
     PVirtualNode GetPreviousNoInit(PVirtualNode Node, bool ConsiderChildrenAbove = false) const;
     PVirtualNode GetLast(PVirtualNode Node = nullptr, bool ConsiderChildrenAbove = false);
-    PVirtualNode GetLastNoInit(PVirtualNode Node = nullptr, bool ConsiderChildrenAbove = false) const;
+    PVirtualNode GetLastNoInit(PVirtualNode Node = nullptr,
+                               bool ConsiderChildrenAbove = false) const;
     PVirtualNode GetFirstChild(PVirtualNode Node);
     PVirtualNode GetLastChild(PVirtualNode Node);
     PVirtualNode GetLastChildNoInit(PVirtualNode Node) const;
@@ -290,7 +294,8 @@ public:
     Cardinal IncrementalSearchTimeout = 1000;
     const UnicodeString& SearchBuffer() const noexcept { return FSearchBuffer; }
 
-    // ---- options, header and view references ------------------------------------------------------
+    // ---- options, header and view references
+    // ------------------------------------------------------
     TCustomVirtualTreeOptions* TreeOptions() const noexcept { return FOptions; }
     void SetTreeOptions(TCustomVirtualTreeOptions* Value) { FOptions->Assign(Value); }
     TVTHeader* Header() const noexcept { return FHeader; }
@@ -350,8 +355,8 @@ public:
     TVTGetCellIsEmptyEvent OnGetCellIsEmpty;
 
     // ---- input-layer entry points ---------------------------------------------------------------
-    void HandleClickSelection(PVirtualNode LastFocused, PVirtualNode NewNode, bool Shift,
-                              bool Ctrl, bool DragPending);
+    void HandleClickSelection(PVirtualNode LastFocused, PVirtualNode NewNode, bool Shift, bool Ctrl,
+                              bool DragPending);
     virtual void HandleIncrementalSearch(Word CharCode);
     // Pressing and releasing a node's check control (mouse or key).
     void BeginCheckPress(PVirtualNode Node);
@@ -437,8 +442,8 @@ protected:
     bool PropagateCheckToParent(PVirtualNode Node, TCheckState NewState);
 
     // selection and focus
-    virtual bool DoFocusChanging(PVirtualNode OldNode, PVirtualNode NewNode,
-                                 TColumnIndex OldColumn, TColumnIndex NewColumn);
+    virtual bool DoFocusChanging(PVirtualNode OldNode, PVirtualNode NewNode, TColumnIndex OldColumn,
+                                 TColumnIndex NewColumn);
     virtual void DoFocusChanged(PVirtualNode Node, TColumnIndex Column);
     void DoFocusNode(PVirtualNode Node, bool Ask);
     void SetFocusedNodeAndColumn(PVirtualNode Node, TColumnIndex Column);
@@ -507,8 +512,7 @@ private:
     PVirtualNode SearchStep(PVirtualNode Node, bool Forward);
     PVirtualNode SearchFirst(bool Forward);
     PVirtualNode SearchStartNode();
-    bool RunSearch(PVirtualNode& Run, PVirtualNode Stop, const UnicodeString& Text,
-                   bool Forward);
+    bool RunSearch(PVirtualNode& Run, PVirtualNode Stop, const UnicodeString& Text, bool Forward);
     void CollapseForFocusChange(PVirtualNode OldNode, PVirtualNode NewNode);
     PVirtualNode SortSiblings(PVirtualNode First, Cardinal Count, TColumnIndex Column,
                               TSortDirection Direction);
@@ -535,8 +539,7 @@ private:
                                   bool DoInit) const;
     PVirtualNode WalkFirstVisible(PVirtualNode Node, bool CA, bool IncludeHidden,
                                   bool DoInit) const;
-    PVirtualNode WalkLastVisible(PVirtualNode Node, bool CA, bool IncludeHidden,
-                                 bool DoInit) const;
+    PVirtualNode WalkLastVisible(PVirtualNode Node, bool CA, bool IncludeHidden, bool DoInit) const;
     PVirtualNode WalkNextVisible(PVirtualNode Node, bool CA, bool DoInit) const;
     PVirtualNode WalkPreviousVisible(PVirtualNode Node, bool CA, bool DoInit) const;
     PVirtualNode FollowingVisible(PVirtualNode From, bool DoInit) const;

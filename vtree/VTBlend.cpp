@@ -44,8 +44,14 @@ TDibBits DCBitmapBits(HDC DC) {
 // Cuts R (in the source) and Target (in the destination) to what both bitmaps hold.
 bool ClipToBitmaps(TRect& R, TPoint& Target, const TDibBits* Source, const TDibBits& Destination) {
     auto cut = [&](LONG& from, LONG& to, LONG& target, int sourceSize, int destinationSize) {
-        if (from < 0) { target -= from; from = 0; }
-        if (target < 0) { from -= target; target = 0; }
+        if (from < 0) {
+            target -= from;
+            from = 0;
+        }
+        if (target < 0) {
+            from -= target;
+            target = 0;
+        }
         if (Source) to = std::min<LONG>(to, sourceSize);
         to = std::min<LONG>(to, from + (destinationSize - target));
     };

@@ -17,8 +17,7 @@ bool IsBox(PVirtualNode Node) {
 TCheckState TBaseVirtualTree::NextCheckState(TCheckType CheckType, TCheckState CheckState) const {
     switch (CheckType) {
     case ctTriStateCheckBox:
-    case ctCheckBox:
-        return CheckState == csCheckedNormal ? csUncheckedNormal : csCheckedNormal;
+    case ctCheckBox: return CheckState == csCheckedNormal ? csUncheckedNormal : csCheckedNormal;
     case ctRadioButton: return csCheckedNormal;
     case ctButton: return csUncheckedNormal;
     case ctNone: break;
@@ -77,8 +76,10 @@ bool TBaseVirtualTree::ApplyCheckState(PVirtualNode Node, TCheckState Value) {
                 anyChecked |= child->CheckState == csCheckedNormal;
                 anyUnchecked |= child->CheckState == csUncheckedNormal;
             }
-            if (anyMixed) Value = csMixedNormal;
-            else if (anyChecked) Value = anyUnchecked ? csMixedNormal : csCheckedNormal;
+            if (anyMixed)
+                Value = csMixedNormal;
+            else if (anyChecked)
+                Value = anyUnchecked ? csMixedNormal : csCheckedNormal;
         }
         if (Node->CheckType == ctRadioButton && Value == csCheckedNormal) {
             for (PVirtualNode sibling = Node->Parent->FirstChild; sibling;
@@ -151,6 +152,8 @@ void TBaseVirtualTree::EndCheckPress(bool Apply) {
     if (!node) return;
     FCheckNode = nullptr;
     node->CheckState = UnpressedState[node->CheckState];
-    if (Apply) CommitCheckState(node, FPendingCheckState);
-    else InvalidateNode(node);
+    if (Apply)
+        CommitCheckState(node, FPendingCheckState);
+    else
+        InvalidateNode(node);
 }

@@ -112,8 +112,10 @@ bool TVirtualTreeWindow::PasteFromClipboard() {
     const bool optimized = source && source->Tree()->TreeStates().Contains(tsCutPending);
     const bool result =
         ProcessOLEData(source, data.Get(), FTree->FocusedNode(), DefaultPasteMode, optimized);
-    if (source == this) FTree->DoStateChange({}, {tsCutPending});
-    else if (source) source->FinishCutOrCopy();
+    if (source == this)
+        FTree->DoStateChange({}, {tsCutPending});
+    else if (source)
+        source->FinishCutOrCopy();
     return result;
 }
 

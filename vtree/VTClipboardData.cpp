@@ -46,10 +46,13 @@ public:
         const DWORD origin = Origin == soBeginning ? STREAM_SEEK_SET
                              : Origin == soCurrent ? STREAM_SEEK_CUR
                                                    : STREAM_SEEK_END;
-        if (FAILED(FStream->Seek(move, origin, &position))) throw EStreamError(L"Stream seek failed");
+        if (FAILED(FStream->Seek(move, origin, &position)))
+            throw EStreamError(L"Stream seek failed");
         return static_cast<Int64>(position.QuadPart);
     }
-    void SetSize(Int64) override { throw EStreamError(L"Can't write to a read-only resource stream"); }
+    void SetSize(Int64) override {
+        throw EStreamError(L"Can't write to a read-only resource stream");
+    }
 
 private:
     IStream* FStream;
@@ -107,8 +110,8 @@ HRESULT TVirtualTreeWindow::RenderTreeData(const FORMATETC& FormatEtcIn, STGMEDI
     const DWORD kinds = TYMED_HGLOBAL | TYMED_ISTREAM;
     if (FormatEtcIn.cfFormat != vtree_formats::TreeData() || !(FormatEtcIn.tymed & kinds))
         return DoRenderOLEData(FormatEtcIn, Medium, ForClipboard);
-    TNodeArray nodes = ForClipboard ? FTree->GetSortedCutCopySet(true)
-                                    : FTree->GetSortedSelection(true);
+    TNodeArray nodes =
+        ForClipboard ? FTree->GetSortedCutCopySet(true) : FTree->GetSortedSelection(true);
     TMemoryStream data;
     for (PVirtualNode node : WithoutDescendants(*FTree, std::move(nodes)))
         FTree->WriteNode(&data, node);
@@ -124,7 +127,8 @@ HRESULT TVirtualStringTreeWindow::RenderTreeData(const FORMATETC& FormatEtcIn, S
     if (SUCCEEDED(result)) return result;
     HGLOBAL block = nullptr;
     try {
-        block = ContentToClipboard(FormatEtcIn.cfFormat, ForClipboard ? tstCutCopySet : tstSelected);
+        block =
+            ContentToClipboard(FormatEtcIn.cfFormat, ForClipboard ? tstCutCopySet : tstSelected);
     } catch (...) {
         return E_FAIL;
     }
@@ -135,14 +139,15 @@ HRESULT TVirtualStringTreeWindow::RenderTreeData(const FORMATETC& FormatEtcIn, S
     return S_OK;
 }
 
-// ---- inserting -----------------------------------------------------------------------------------
+// ---- inserting
+// -----------------------------------------------------------------------------------
 
 bool TVirtualTreeWindow::ProcessOLEData(TVirtualTreeWindow* Source, IDataObject* DataObject,
                                         PVirtualNode TargetNode, TVTNodeAttachMode Mode,
                                         bool Optimized) {
     if (!DataObject) return false;
-    FORMATETC format = vtree_formats::FormatEtcFor(vtree_formats::TreeData(),
-                                                   TYMED_HGLOBAL | TYMED_ISTREAM);
+    FORMATETC format =
+        vtree_formats::FormatEtcFor(vtree_formats::TreeData(), TYMED_HGLOBAL | TYMED_ISTREAM);
     bool result = DataObject->QueryGetData(&format) == S_OK;
     if (!result || HasMisc(toReadOnly)) return result;
     FTree->BeginUpdate();

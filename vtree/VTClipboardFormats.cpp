@@ -44,11 +44,22 @@ const TRegisteredFormats& Formats() {
     return formats;
 }
 
-const wchar_t* const StandardNames[] = {
-    L"Plain text",   L"Windows bitmap", L"Windows metafile", L"Symbolic link",
-    L"Data interchange format", L"Tiff image", L"OEM text", L"DIB image", L"Palette data",
-    L"Pen data", L"Riff audio data", L"Wav audio data", L"Unicode text",
-    L"Enhanced metafile image", L"File name(s)", L"Locale descriptor"};
+const wchar_t* const StandardNames[] = {L"Plain text",
+                                        L"Windows bitmap",
+                                        L"Windows metafile",
+                                        L"Symbolic link",
+                                        L"Data interchange format",
+                                        L"Tiff image",
+                                        L"OEM text",
+                                        L"DIB image",
+                                        L"Palette data",
+                                        L"Pen data",
+                                        L"Riff audio data",
+                                        L"Wav audio data",
+                                        L"Unicode text",
+                                        L"Enhanced metafile image",
+                                        L"File name(s)",
+                                        L"Locale descriptor"};
 
 // The list itself; Instance() also makes sure the unit's formats are in.
 TClipboardFormatList& RawList() {
@@ -59,7 +70,7 @@ TClipboardFormatList& RawList() {
 struct TLiveTrees {
     std::mutex Lock;
     std::map<TVirtualTreeWindow*, Cardinal> Trees; // guarded by Lock
-    Cardinal NextSerial = 1;                        // guarded by Lock
+    Cardinal NextSerial = 1;                       // guarded by Lock
 };
 
 TLiveTrees& LiveTrees() {
@@ -76,8 +87,8 @@ TClipboardFormatList& TClipboardFormatList::Instance() {
     return RawList();
 }
 
-void TClipboardFormatList::Add(const UnicodeString& FormatString, TClass AClass,
-                               Cardinal Priority, const FORMATETC& AFormatEtc) {
+void TClipboardFormatList::Add(const UnicodeString& FormatString, TClass AClass, Cardinal Priority,
+                               const FORMATETC& AFormatEtc) {
     std::lock_guard<std::mutex> guard(FLock);
     FEntries.push_back({FormatString, AClass, Priority, AFormatEtc});
     std::stable_sort(FEntries.begin(), FEntries.end(),
@@ -128,8 +139,8 @@ TClass TClipboardFormatList::FindFormat(CLIPFORMAT Format, UnicodeString& Descri
 }
 
 CLIPFORMAT RegisterTreeClipboardFormat(const UnicodeString& Description, TClass TreeClass,
-                                       Cardinal Priority, DWORD Tymed,
-                                       DVTARGETDEVICE* TargetDevice, DWORD Aspect, LONG Index) {
+                                       Cardinal Priority, DWORD Tymed, DVTARGETDEVICE* TargetDevice,
+                                       DWORD Aspect, LONG Index) {
     const CLIPFORMAT format = RegisterName(Description.c_str());
     FORMATETC etc{format, TargetDevice, Aspect, Index, Tymed};
     RawList().Add(Description, TreeClass, Priority, etc);
@@ -151,7 +162,8 @@ void RegisterStandardClipboardFormat(CLIPFORMAT Format, TClass TreeClass, Cardin
     RawList().Add(name, TreeClass, Priority, vtree_formats::FormatEtcFor(Format));
 }
 
-// ---- format ids and the live trees ---------------------------------------------------------------
+// ---- format ids and the live trees
+// ---------------------------------------------------------------
 
 namespace vtree_formats {
 

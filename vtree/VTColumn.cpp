@@ -72,8 +72,10 @@ void TVirtualTreeColumn::LimitFixedWidth(Integer& Value) const {
 void TVirtualTreeColumn::LimitWidth(Integer& Value) const {
     TVTHeader* header = Header();
     if (header && header->States().Contains(hsScaling)) return;
-    if (header && FOptions.Contains(coVisible) && FOptions.Contains(coFixed)) LimitFixedWidth(Value);
-    else Value = std::min(std::max(Value, FMinWidth), FMaxWidth);
+    if (header && FOptions.Contains(coVisible) && FOptions.Contains(coFixed))
+        LimitFixedWidth(Value);
+    else
+        Value = std::min(std::max(Value, FMinWidth), FMaxWidth);
 }
 
 void TVirtualTreeColumn::SetWidth(Integer Value) {
@@ -134,14 +136,17 @@ void TVirtualTreeColumn::SetOptions(TVTColumnOptions Value) {
 void TVirtualTreeColumn::TakeNeighbourFixedState() {
     TVirtualTreeColumns* owner = Owner();
     const bool fixed = FOptions.Contains(coFixed);
-    const Int64 neighbourPosition = fixed && FPosition > 0 ? Int64{FPosition} - 1 : Int64{FPosition} + 1;
+    const Int64 neighbourPosition =
+        fixed && FPosition > 0 ? Int64{FPosition} - 1 : Int64{FPosition} + 1;
     if (neighbourPosition >= owner->Count()) return;
     const TColumnIndex neighbour =
         owner->ColumnFromPosition(static_cast<TColumnPosition>(neighbourPosition));
     if (!owner->IsValidColumn(neighbour)) return;
     TVTColumnOptions options = FOptions;
-    if (owner->Items(neighbour)->FOptions.Contains(coFixed)) options.Include(coFixed);
-    else options.Exclude(coFixed);
+    if (owner->Items(neighbour)->FOptions.Contains(coFixed))
+        options.Include(coFixed);
+    else
+        options.Exclude(coFixed);
     SetOptions(options);
 }
 

@@ -57,8 +57,10 @@ void TVirtualTreeColumns::Update(TCollectionItem* Item) {
     TBaseVirtualTree* tree = FHeader->Treeview();
     EnsurePositionArray();
     const bool loading = tree->ComponentState().Contains(csLoading);
-    if (loading) FNeedPositionsFix = true;
-    else UpdateColumnLefts(false);
+    if (loading)
+        FNeedPositionsFix = true;
+    else
+        UpdateColumnLefts(false);
     if (Count() > 0 && FHeader->FMainColumn < 0) {
         // Widths cached for the implicit column belong to no real column.
         FHeader->FMainColumn = 0;
@@ -82,14 +84,18 @@ void TVirtualTreeColumns::Notify(TCollectionItem* Item, TCollectionNotification 
 void TVirtualTreeColumns::ColumnDeleted(TColumnIndex Index) {
     RemapPositionIndexes(Index, -1);
     auto adjust = [Index](TColumnIndex& value) {
-        if (value == Index) value = -1;
-        else if (value > Index) --value;
+        if (value == Index)
+            value = -1;
+        else if (value > Index)
+            --value;
     };
     for (TColumnIndex* value : {&FHoverIndex, &FDownIndex, &FTrackIndex, &FClickIndex,
                                 &FHeader->FAutoSizeIndex, &FHeader->FSortColumn})
         adjust(*value);
-    if (FHeader->FMainColumn == Index) FHeader->FMainColumn = Count() > 1 ? 0 : -1;
-    else if (FHeader->FMainColumn > Index) --FHeader->FMainColumn;
+    if (FHeader->FMainColumn == Index)
+        FHeader->FMainColumn = Count() > 1 ? 0 : -1;
+    else if (FHeader->FMainColumn > Index)
+        --FHeader->FMainColumn;
 }
 
 // ---- positions ------------------------------------------------------------------------------
@@ -126,8 +132,10 @@ void TVirtualTreeColumns::MovePositionEntry(TColumnIndex Column, TColumnPosition
     auto found = std::find(FPositionToIndex.begin(), FPositionToIndex.end(), Column);
     if (found == FPositionToIndex.end() || Position >= FPositionToIndex.size()) return;
     const auto target = FPositionToIndex.begin() + Position;
-    if (found < target) std::rotate(found, found + 1, target + 1);
-    else std::rotate(target, found, found + 1);
+    if (found < target)
+        std::rotate(found, found + 1, target + 1);
+    else
+        std::rotate(target, found, found + 1);
 }
 
 void TVirtualTreeColumns::RemapPositionIndexes(TColumnIndex OldIndex, TColumnIndex NewIndex) {
@@ -138,9 +146,12 @@ void TVirtualTreeColumns::RemapPositionIndexes(TColumnIndex OldIndex, TColumnInd
         return;
     }
     for (TColumnIndex& entry : FPositionToIndex) {
-        if (entry == OldIndex) entry = NewIndex;
-        else if (OldIndex < NewIndex && entry > OldIndex && entry <= NewIndex) --entry;
-        else if (OldIndex > NewIndex && entry >= NewIndex && entry < OldIndex) ++entry;
+        if (entry == OldIndex)
+            entry = NewIndex;
+        else if (OldIndex < NewIndex && entry > OldIndex && entry <= NewIndex)
+            --entry;
+        else if (OldIndex > NewIndex && entry >= NewIndex && entry < OldIndex)
+            ++entry;
     }
 }
 
@@ -154,7 +165,8 @@ void TVirtualTreeColumns::ResetPositions(bool RightToLeft) {
 void TVirtualTreeColumns::ApplyStoredPositions() {
     EnsurePositionArray();
     for (TColumnIndex i = 0; i < Count(); ++i)
-        if (Items(i)->FPosition < FPositionToIndex.size()) FPositionToIndex[Items(i)->FPosition] = i;
+        if (Items(i)->FPosition < FPositionToIndex.size())
+            FPositionToIndex[Items(i)->FPosition] = i;
     FNeedPositionsFix = false;
     UpdateColumnLefts(true);
 }
@@ -205,7 +217,8 @@ TColumnIndex TVirtualTreeColumns::ColumnFromPosition(TColumnPosition PositionInd
     return PositionIndex < FPositionToIndex.size() ? FPositionToIndex[PositionIndex] : NoColumn;
 }
 
-void TVirtualTreeColumns::GetColumnBounds(TColumnIndex Column, Integer& Left, Integer& Right) const {
+void TVirtualTreeColumns::GetColumnBounds(TColumnIndex Column, Integer& Left,
+                                          Integer& Right) const {
     const TVTViewport& view = FHeader->Treeview()->Viewport();
     if (Column < 0) {
         Left = 0;

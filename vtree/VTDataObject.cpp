@@ -15,13 +15,14 @@ namespace {
 bool SameTargetDevice(const DVTARGETDEVICE* A, const DVTARGETDEVICE* B) {
     if (A == B) return true;
     if (!A || !B || A->tdSize != B->tdSize) return false;
-    return std::equal(reinterpret_cast<const Byte*>(A), reinterpret_cast<const Byte*>(A) + A->tdSize,
+    return std::equal(reinterpret_cast<const Byte*>(A),
+                      reinterpret_cast<const Byte*>(A) + A->tdSize,
                       reinterpret_cast<const Byte*>(B));
 }
 
 bool MatchFormatEtc(const FORMATETC& A, const FORMATETC& B) {
-    return A.cfFormat == B.cfFormat && SameTargetDevice(A.ptd, B.ptd) &&
-           A.dwAspect == B.dwAspect && A.lindex == B.lindex && (A.tymed & B.tymed) != 0;
+    return A.cfFormat == B.cfFormat && SameTargetDevice(A.ptd, B.ptd) && A.dwAspect == B.dwAspect &&
+           A.lindex == B.lindex && (A.tymed & B.tymed) != 0;
 }
 
 // A fixed, zero-initialised copy of a global block.
@@ -76,7 +77,8 @@ HRESULT TEnumFormatEtc::Clone(IEnumFORMATETC** Enum) {
     }
 }
 
-// ---- the data object ------------------------------------------------------------------------------
+// ---- the data object
+// ------------------------------------------------------------------------------
 
 TVTDataObject::TVTDataObject(TVirtualTreeWindow* AOwner, bool ForClipboard)
     : FOwner(AOwner->OwnerRef()), FForClipboard(ForClipboard) {
@@ -107,7 +109,8 @@ TVTDataObject::TStoredMedium* TVTDataObject::FindStored(CLIPFORMAT Format) {
 HRESULT TVTDataObject::RenderReference(STGMEDIUM& Medium) {
     TVirtualTreeWindow* owner = Owner();
     if (!owner || owner->Tree()->TreeStates().Contains(tsClipboardFlushing)) return E_FAIL;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(vtree_formats::TReferenceBlock));
+    HGLOBAL block =
+        GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(vtree_formats::TReferenceBlock));
     if (!block) return E_OUTOFMEMORY;
     auto* reference = static_cast<vtree_formats::TReferenceBlock*>(GlobalLock(block));
     reference->ProcessId = GetCurrentProcessId();
@@ -146,10 +149,14 @@ HRESULT TVTDataObject::QueryGetData(FORMATETC* FormatEtc) {
     HRESULT result = DV_E_FORMATETC;
     for (const FORMATETC& offered : FFormatEtcArray) {
         if (offered.cfFormat != FormatEtc->cfFormat) continue;
-        if ((offered.tymed & FormatEtc->tymed) == 0) result = DV_E_TYMED;
-        else if (offered.dwAspect != FormatEtc->dwAspect) result = DV_E_DVASPECT;
-        else if (offered.lindex != FormatEtc->lindex) result = DV_E_LINDEX;
-        else return S_OK;
+        if ((offered.tymed & FormatEtc->tymed) == 0)
+            result = DV_E_TYMED;
+        else if (offered.dwAspect != FormatEtc->dwAspect)
+            result = DV_E_DVASPECT;
+        else if (offered.lindex != FormatEtc->lindex)
+            result = DV_E_LINDEX;
+        else
+            return S_OK;
     }
     return result;
 }
@@ -241,7 +248,8 @@ HRESULT TVTDataObject::DAdvise(FORMATETC* FormatEtc, DWORD Flags, IAdviseSink* S
         const HRESULT made = CreateDataAdviseHolder(FAdviseHolder.Put());
         if (FAILED(made)) return made;
     }
-    return FAdviseHolder->Advise(static_cast<IDataObject*>(this), FormatEtc, Flags, Sink, Connection);
+    return FAdviseHolder->Advise(static_cast<IDataObject*>(this), FormatEtc, Flags, Sink,
+                                 Connection);
 }
 
 HRESULT TVTDataObject::DUnadvise(DWORD Connection) {
@@ -257,15 +265,15 @@ HRESULT TVTDataObject::EnumDAdvise(IEnumSTATDATA** Enum) {
 
 TVirtualTreeWindow* FindSourceTree(IDataObject* DataObject) {
     if (!DataObject) return nullptr;
-    FORMATETC format = vtree_formats::FormatEtcFor(vtree_formats::Reference(),
-                                                   TYMED_HGLOBAL | TYMED_ISTREAM);
+    FORMATETC format =
+        vtree_formats::FormatEtcFor(vtree_formats::Reference(), TYMED_HGLOBAL | TYMED_ISTREAM);
     STGMEDIUM medium{};
     if (DataObject->GetData(&format, &medium) != S_OK) return nullptr;
     TVirtualTreeWindow* tree = nullptr;
     if (medium.tymed == TYMED_HGLOBAL && medium.hGlobal &&
         GlobalSize(medium.hGlobal) >= sizeof(vtree_formats::TReferenceBlock)) {
-        if (const auto* block = static_cast<const vtree_formats::TReferenceBlock*>(
-                GlobalLock(medium.hGlobal))) {
+        if (const auto* block =
+                static_cast<const vtree_formats::TReferenceBlock*>(GlobalLock(medium.hGlobal))) {
             tree = vtree_formats::FindLiveTree(block->ProcessId, block->Serial, block->Tree);
             GlobalUnlock(medium.hGlobal);
         }

@@ -40,7 +40,8 @@ struct IVTDragManager : IInterface {
     virtual bool STDMETHODCALLTYPE IsDropTargetNow() = 0;
 };
 
-class TVTDragManager : public TImplements<TInterfacedObject, IVTDragManager, IDropTarget, IDropSource> {
+class TVTDragManager
+    : public TImplements<TInterfacedObject, IVTDragManager, IDropTarget, IDropSource> {
     CLASS_INFO(TVTDragManager, TInterfacedObject)
 public:
     // UseDropHelper False keeps the system's helper out (the tree draws its own picture).
@@ -84,4 +85,3 @@ using TVTDragDropEvent = TMethodEvent<void(
     const TFormatArray& Formats, TShiftState Shift, TPoint Pt, DWORD& Effect, TDropMode Mode)>;
 using TVTCreateDragManagerEvent =
     TMethodEvent<void(TVirtualTreeWindow* Sender, TComPtr<IVTDragManager>& DragManager)>;
-

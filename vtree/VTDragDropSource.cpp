@@ -49,8 +49,10 @@ void TVirtualTreeWindow::BeginDrag(bool Immediate, int Threshold) {
     const TVirtualTreeStates states = FTree->TreeStates();
     if (states.Contains(tsOLEDragPending) || states.Contains(tsOLEDragging)) return;
     FDragThreshold = Threshold < 0 ? GetSystemMetrics(SM_CXDRAG) : Threshold;
-    if (Immediate) RunOLEDrag(FLastClickPos);
-    else FTree->DoStateChange({tsOLEDragPending});
+    if (Immediate)
+        RunOLEDrag(FLastClickPos);
+    else
+        FTree->DoStateChange({tsOLEDragPending});
 }
 
 bool TVirtualTreeWindow::Dragging() const {
@@ -149,8 +151,8 @@ bool TVirtualTreeWindow::ProcessDrop(IDataObject* DataObject, PVirtualNode Targe
     if (source) source->Tree()->BeginUpdate();
     try {
         if ((Effect & DROPEFFECT_MOVE) && source) {
-            result = ProcessOLEData(source, DataObject, TargetNode, Mode,
-                                    !(Effect & DROPEFFECT_COPY));
+            result =
+                ProcessOLEData(source, DataObject, TargetNode, Mode, !(Effect & DROPEFFECT_COPY));
             Effect = DROPEFFECT_NONE;
         } else if (Effect & (DROPEFFECT_COPY | DROPEFFECT_MOVE)) {
             result = ProcessOLEData(source, DataObject, TargetNode, Mode, false);

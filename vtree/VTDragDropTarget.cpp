@@ -71,20 +71,26 @@ DWORD TVirtualTreeWindow::AllowedDropEffects() const {
 DWORD TVirtualTreeWindow::ChooseDropEffect(TObject* Source, TShiftState Shift,
                                            DWORD Allowed) const {
     DWORD fallback = Allowed;
-    if (Source == this && (Allowed & DROPEFFECT_MOVE)) fallback = DROPEFFECT_MOVE;
-    else if (Source != this && (Allowed & DROPEFFECT_COPY)) fallback = DROPEFFECT_COPY;
+    if (Source == this && (Allowed & DROPEFFECT_MOVE))
+        fallback = DROPEFFECT_MOVE;
+    else if (Source != this && (Allowed & DROPEFFECT_COPY))
+        fallback = DROPEFFECT_COPY;
     const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift),
                alt = Shift.Contains(ssAlt);
     DWORD wanted = DROPEFFECT_NONE;
-    if (ctrl && shift) wanted = DROPEFFECT_LINK;
-    else if (ctrl) wanted = DROPEFFECT_COPY;
-    else if (shift) wanted = DROPEFFECT_MOVE;
-    else if (alt) wanted = DROPEFFECT_LINK;
+    if (ctrl && shift)
+        wanted = DROPEFFECT_LINK;
+    else if (ctrl)
+        wanted = DROPEFFECT_COPY;
+    else if (shift)
+        wanted = DROPEFFECT_MOVE;
+    else if (alt)
+        wanted = DROPEFFECT_LINK;
     return (wanted != DROPEFFECT_NONE && (Allowed & wanted)) ? wanted : fallback;
 }
 
-bool TVirtualTreeWindow::DoDragOver(TObject* Source, TShiftState Shift,
-                                    TDragState State, TPoint Pt, TDropMode Mode, DWORD& Effect) {
+bool TVirtualTreeWindow::DoDragOver(TObject* Source, TShiftState Shift, TDragState State, TPoint Pt,
+                                    TDropMode Mode, DWORD& Effect) {
     bool accept = false;
     OnDragOver(this, Source, Shift, State, Pt, Mode, Effect, accept);
     return accept;
@@ -96,7 +102,8 @@ void TVirtualTreeWindow::DoDragDrop(TObject* Source, IDataObject* DataObject,
     OnDragDrop(this, Source, DataObject, Formats, Shift, Pt, Effect, Mode);
 }
 
-// ---- the target node ------------------------------------------------------------------------------
+// ---- the target node
+// ------------------------------------------------------------------------------
 
 void TVirtualTreeWindow::ChangeDropTarget(PVirtualNode Node, TDropMode Mode) {
     PVirtualNode old = FTree->DropTargetNode();
@@ -129,10 +136,14 @@ bool TVirtualTreeWindow::AutoScrollForDrag(TPoint P) {
     const int dy = std::min(ScrollBarOptions()->VerticalIncrement, view.ClientHeight);
     const int dx = ScrollBarOptions()->HorizontalIncrement;
     TPoint offset{OffsetX(), OffsetY()};
-    if (P.y < margin) offset.y += dy;
-    else if (P.y > view.ClientHeight - margin) offset.y -= dy;
-    if (P.x < margin) offset.x += dx;
-    else if (P.x > view.ClientWidth - margin) offset.x -= dx;
+    if (P.y < margin)
+        offset.y += dy;
+    else if (P.y > view.ClientHeight - margin)
+        offset.y -= dy;
+    if (P.x < margin)
+        offset.x += dx;
+    else if (P.x > view.ClientWidth - margin)
+        offset.x -= dx;
     if (offset.x == OffsetX() && offset.y == OffsetY()) return false;
     return ApplyScrollOffset(offset, DefaultScrollUpdateFlags);
 }
@@ -149,8 +160,8 @@ HRESULT TVirtualTreeWindow::HandleOLEDragEnter(DWORD KeyState, POINTL Pt, DWORD&
         if (hit.HitNode) {
             const TRect row = GetDisplayRect(hit.HitNode, Header()->MainColumn(), false);
             mode = hit.HitPositions.Contains(hiOnItemLabel) ? dmOnNode
-                   : point.y < (row.top + row.bottom) / 2 ? dmAbove
-                                                          : dmBelow;
+                   : point.y < (row.top + row.bottom) / 2   ? dmAbove
+                                                            : dmBelow;
         }
         ChangeDropTarget(hit.HitNode, mode);
     } else {
@@ -160,12 +171,11 @@ HRESULT TVirtualTreeWindow::HandleOLEDragEnter(DWORD KeyState, POINTL Pt, DWORD&
     return S_OK;
 }
 
-HRESULT TVirtualTreeWindow::HandleDragOver(TObject* Source, DWORD KeyState,
-                                           TDragState State, POINTL Pt, DWORD& Effect) {
+HRESULT TVirtualTreeWindow::HandleDragOver(TObject* Source, DWORD KeyState, TDragState State,
+                                           POINTL Pt, DWORD& Effect) {
     // A tree as the source moves its own drag image, unless the system's helper draws it.
-    TVirtualTreeWindow* imageSource = DragManager()->DropHelperAvailable()
-                                          ? nullptr
-                                          : dynamic_cast<TVirtualTreeWindow*>(Source);
+    TVirtualTreeWindow* imageSource =
+        DragManager()->DropHelperAvailable() ? nullptr : dynamic_cast<TVirtualTreeWindow*>(Source);
     const TPoint point = ClientPoint(HandleAllocated() ? Handle() : nullptr, Pt);
     const bool scrolled = AutoScrollForDrag(point);
     const TShiftState shift = DragShift(KeyState);
@@ -194,7 +204,8 @@ HRESULT TVirtualTreeWindow::HandleDragOver(TObject* Source, DWORD KeyState,
         imageSource->DragImage()->DragTo({Pt.x, Pt.y}, scrolled);
     }
     Effect = ChooseDropEffect(Source, shift, Effect);
-    if (!DoDragOver(Source, shift, State, point, FTree->LastDropMode, Effect)) Effect = DROPEFFECT_NONE;
+    if (!DoDragOver(Source, shift, State, point, FTree->LastDropMode, Effect))
+        Effect = DROPEFFECT_NONE;
     if (scrolled) Effect |= DROPEFFECT_SCROLL;
     return S_OK;
 }
@@ -202,11 +213,9 @@ HRESULT TVirtualTreeWindow::HandleDragOver(TObject* Source, DWORD KeyState,
 void TVirtualTreeWindow::ExpandDropTarget() {
     FTree->StopTimer(ExpandTimer);
     PVirtualNode node = FTree->DropTargetNode();
-    if (!node || !node->States.Contains(vsHasChildren) || node->States.Contains(vsExpanded))
-        return;
-    TVirtualTreeWindow* source = DragManager()->DropHelperAvailable()
-                                     ? nullptr
-                                     : DragManager()->DragSourceTree();
+    if (!node || !node->States.Contains(vsHasChildren) || node->States.Contains(vsExpanded)) return;
+    TVirtualTreeWindow* source =
+        DragManager()->DropHelperAvailable() ? nullptr : DragManager()->DragSourceTree();
     if (source) source->DragImage()->HideDragImage();
     FTree->ToggleNode(node);
     if (source) source->DragImage()->ShowDragImage();

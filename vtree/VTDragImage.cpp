@@ -17,7 +17,8 @@ void TVTDragImage::PrepareDrag(TBitmap* DragImage, TPoint ImagePosition, TPoint 
     FBackImage.reset(new TBitmap(w, h, pf32bit));
     FAlphaImage.reset(new TBitmap(w, h, pf32bit));
     FDragImage.reset(new TBitmap(w, h, pf32bit));
-    BitBlt(FDragImage->Canvas()->Handle(), 0, 0, w, h, DragImage->Canvas()->Handle(), 0, 0, SRCCOPY);
+    BitBlt(FDragImage->Canvas()->Handle(), 0, 0, w, h, DragImage->Canvas()->Handle(), 0, 0,
+           SRCCOPY);
     if (PreBlendBias != 0)
         AlphaBlendRect(FDragImage->Canvas()->Handle(), FDragImage->Canvas()->Handle(), {0, 0, w, h},
                        {0, 0}, blendConstant, 255, PreBlendBias); // in place: a brightened copy
@@ -40,7 +41,8 @@ void TVTDragImage::BuildAlphaChannel() {
                 continue;
             }
             const double dx = double(x - w / 2) / longer, dy = double(y - h / 2) / longer;
-            pixel[3] = static_cast<Byte>(std::lround(std::exp(-8 * std::sqrt(dx * dx + dy * dy)) * 255));
+            pixel[3] =
+                static_cast<Byte>(std::lround(std::exp(-8 * std::sqrt(dx * dx + dy * dy)) * 255));
         }
     }
 }
@@ -53,8 +55,8 @@ void TVTDragImage::CaptureBackground() {
 
 void TVTDragImage::RestoreBackground() {
     TScreenDC screen;
-    BitBlt(screen.Get(), FImagePosition.x, FImagePosition.y, FBackImage->Width(), FBackImage->Height(),
-           FBackImage->Canvas()->Handle(), 0, 0, SRCCOPY);
+    BitBlt(screen.Get(), FImagePosition.x, FImagePosition.y, FBackImage->Width(),
+           FBackImage->Height(), FBackImage->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
 void TVTDragImage::ShowPicture() {
@@ -131,8 +133,8 @@ void TVirtualTreeWindow::PrepareDragImage(TPoint HotSpot) {
     const TRect treeRect{p.x - DragWidth / 2, p.y - DragHeight / 2, p.x - DragWidth / 2 + DragWidth,
                          p.y - DragHeight / 2 + DragHeight};
     const TPoint cut{std::max<LONG>(0, -treeRect.left), std::max<LONG>(0, -treeRect.top)};
-    const TRect visible{std::max<LONG>(0, treeRect.left), std::max<LONG>(0, treeRect.top), treeRect.right,
-                        treeRect.bottom};
+    const TRect visible{std::max<LONG>(0, treeRect.left), std::max<LONG>(0, treeRect.top),
+                        treeRect.right, treeRect.bottom};
     std::unique_ptr<TBitmap, graphics_detail::TFreeObject> picture(
         new TBitmap(treeRect.Width(), treeRect.Height(), pf32bit));
     picture->Canvas()->Brush()->SetColor(Color());

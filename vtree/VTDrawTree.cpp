@@ -19,9 +19,7 @@ private:
 
 } // namespace
 
-TBaseVirtualTree* TCustomVirtualDrawTree::CreateTree() {
-    return Construct<TDrawTreeModel>(*this);
-}
+TBaseVirtualTree* TCustomVirtualDrawTree::CreateTree() { return Construct<TDrawTreeModel>(*this); }
 
 void TCustomVirtualDrawTree::DoPaintNode(TVTPaintInfo& PaintInfo) { OnDrawNode(this, PaintInfo); }
 

@@ -14,18 +14,16 @@ enum TVTCellContentMarginType { ccmtAllSides, ccmtTopLeftOnly, ccmtBottomRightOn
 
 using TVTDrawNodeEvent =
     TMethodEvent<void(TVirtualTreeWindow* Sender, const TVTPaintInfo& PaintInfo)>;
-using TVTGetCellContentMarginEvent =
-    TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* HintCanvas, PVirtualNode Node,
-                      TColumnIndex Column, TVTCellContentMarginType CellContentMarginType,
-                      TPoint& CellContentMargin)>;
+using TVTGetCellContentMarginEvent = TMethodEvent<void(
+    TVirtualTreeWindow* Sender, TCanvas* HintCanvas, PVirtualNode Node, TColumnIndex Column,
+    TVTCellContentMarginType CellContentMarginType, TPoint& CellContentMargin)>;
 using TVTGetNodeWidthEvent =
     TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* HintCanvas, PVirtualNode Node,
                       TColumnIndex Column, Integer& NodeWidth)>;
 using TVTGetHintSizeEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node,
                                               TColumnIndex Column, TRect& R)>;
-using TVTDrawHintEvent =
-    TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* HintCanvas, PVirtualNode Node,
-                      const TRect& R, TColumnIndex Column)>;
+using TVTDrawHintEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* HintCanvas,
+                                           PVirtualNode Node, const TRect& R, TColumnIndex Column)>;
 
 class TCustomVirtualDrawTree : public TVirtualTreeWindow {
     CLASS_INFO(TCustomVirtualDrawTree, TVirtualTreeWindow)

@@ -14,11 +14,19 @@ void TVirtualTreeWindow::DrawDropMark(TCanvas* Canvas, PVirtualNode, const TRect
     brush->SetColor(FColors->DropMarkColor());
     const int l = R.left, t = R.top, r = R.right, b = R.bottom;
     if (mode == dmAbove)
-        Canvas->Polygon({{l + 2, t}, {r - 2, t}, {r - 2, t + 6}, {r - 6, t + 2}, {l + 6, t + 2},
+        Canvas->Polygon({{l + 2, t},
+                         {r - 2, t},
+                         {r - 2, t + 6},
+                         {r - 6, t + 2},
+                         {l + 6, t + 2},
                          {l + 2, t + 6}});
     else
-        Canvas->Polygon({{l + 2, b - 1}, {r - 2, b - 1}, {r - 2, b - 8}, {r - 7, b - 3},
-                         {l + 7, b - 3}, {l + 2, b - 8}});
+        Canvas->Polygon({{l + 2, b - 1},
+                         {r - 2, b - 1},
+                         {r - 2, b - 8},
+                         {r - 7, b - 3},
+                         {l + 7, b - 3},
+                         {l + 2, b - 8}});
     pen->SetStyle(oldStyle);
     brush->SetColor(oldColor);
 }

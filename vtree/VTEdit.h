@@ -39,13 +39,13 @@ struct IVTEditLink : IInterface {
 };
 
 using TVTEditChangingEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node,
-                                                TColumnIndex Column, bool& Allowed)>;
+                                               TColumnIndex Column, bool& Allowed)>;
 using TVTEditChangeEvent =
     TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TColumnIndex Column)>;
 using TVTEditCancelEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, TColumnIndex Column)>;
-using TVTCreateEditorEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node,
-                                                TColumnIndex Column,
-                                                TComPtr<IVTEditLink>& EditLink)>;
+using TVTCreateEditorEvent =
+    TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TColumnIndex Column,
+                      TComPtr<IVTEditLink>& EditLink)>;
 
 // The single- or multi-line edit control of TStringEditLink.
 class TVTEdit : public TCustomEdit {

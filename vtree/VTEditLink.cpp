@@ -60,8 +60,10 @@ TVTEdit::~TVTEdit() {
 }
 
 void TVTEdit::Release() {
-    if (HandleAllocated()) PostMessageW(Handle(), CM_RELEASE, 0, 0);
-    else Free();
+    if (HandleAllocated())
+        PostMessageW(Handle(), CM_RELEASE, 0, 0);
+    else
+        Free();
 }
 
 bool TVTEdit::MultiLine() const {
@@ -140,8 +142,10 @@ bool TVTEdit::HandleKeyDown(TMessage& Message) {
 void TVTEdit::HandleExit() {
     if (!FLink || FLink->FStopping || !FLink->FTree) return;
     TVirtualStringTreeWindow* tree = FLink->FTree;
-    if (AutoAccepts(tree)) tree->DoEdited();
-    else tree->DoEditCancelled();
+    if (AutoAccepts(tree))
+        tree->DoEdited();
+    else
+        tree->DoEditCancelled();
 }
 
 // The window goes while the edit still runs (its parent is going): keep a changed text when the
@@ -171,8 +175,10 @@ void TVTEdit::FitToText() {
     const int width = 2 * tree->Tree()->TextMargin + scratch.Canvas()->TextWidth(Text());
     TRect r = BoundsRect();
     if (width < r.Width()) tree->InvalidateNode(FLink->FNode);
-    if (FLink->FAlignment == taRightJustify) r.left = r.right - width;
-    else r.right = r.left + width;
+    if (FLink->FAlignment == taRightJustify)
+        r.left = r.right - width;
+    else
+        r.right = r.left + width;
     FLink->SetBounds(r);
     SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE);
@@ -280,8 +286,10 @@ void TStringEditLink::SetBounds(TRect R) {
     if (FStopping || !FEdit || !FTree) return;
     R.left = std::max<LONG>(R.left, 0);
     if (R.Width() < MinimumEditWidth) {
-        if (FAlignment == taRightJustify) R.left = R.right - MinimumEditWidth;
-        else R.right = R.left + MinimumEditWidth;
+        if (FAlignment == taRightJustify)
+            R.left = R.right - MinimumEditWidth;
+        else
+            R.right = R.left + MinimumEditWidth;
     }
     R.right = std::min<LONG>(R.right, FTree->ClientWidth());
     FEdit->SetBounds(R.left, R.top, R.Width(), R.Height());
@@ -290,6 +298,7 @@ void TStringEditLink::SetBounds(TRect R) {
     RECT format;
     GetClientRect(FEdit->Handle(), &format);
     InflateRect(&format, k - FTree->Tree()->TextMargin, k);
-    if (!FNode->States.Contains(vsMultiline)) OffsetRect(&format, 0, FTextBounds.top - FEdit->Top());
+    if (!FNode->States.Contains(vsMultiline))
+        OffsetRect(&format, 0, FTextBounds.top - FEdit->Top());
     SendMessageW(FEdit->Handle(), EM_SETRECTNP, 0, reinterpret_cast<LPARAM>(&format));
 }

@@ -11,8 +11,9 @@ namespace {
 
 // What an edit leaves behind of other interactions.
 constexpr TVirtualTreeStates StatesAnEditEnds{
-    tsToggleFocusedSelection, tsClearPending, tsDrawSelPending, tsDrawSelecting,
-    tsMouseCheckPending,      tsOLEDragging,  tsOLEDragPending, tsScrolling, tsScrollPending};
+    tsToggleFocusedSelection, tsClearPending,      tsDrawSelPending,
+    tsDrawSelecting,          tsMouseCheckPending, tsOLEDragging,
+    tsOLEDragPending,         tsScrolling,         tsScrollPending};
 
 } // namespace
 
@@ -92,8 +93,10 @@ void TVirtualTreeWindow::PlaceEditor() {
             alignment = alignment == taLeftJustify ? taRightJustify : taLeftJustify;
         Integer left = 0, right = ClientRect().Width();
         if (column) columns->GetColumnBounds(FEditColumn, left, right);
-        if (alignment == taLeftJustify) r.right = right;
-        else r.left = left;
+        if (alignment == taLeftJustify)
+            r.right = right;
+        else
+            r.left = left;
     }
     if (HasPaint(toShowHorzGridLines)) --r.bottom;
     FEditLink->SetBounds(r);
@@ -147,8 +150,8 @@ bool TVirtualTreeWindow::CancelEditNode() {
 
 // ---- the input layer's entries ----------------------------------------------------------------
 
-void TVirtualTreeWindow::EditOnPress(const THitInfo& HitInfo, bool NodeSelected,
-                                     bool ColumnChange, bool ShiftEmpty) {
+void TVirtualTreeWindow::EditOnPress(const THitInfo& HitInfo, bool NodeSelected, bool ColumnChange,
+                                     bool ShiftEmpty) {
     const bool onText = HitInfo.HitPositions.Contains(hiOnItemLabel) ||
                         (HasMisc(toGridExtensions) && HitInfo.HitPositions.Contains(hiOnItem));
     if (IsFocused() && onText && NodeSelected && !ColumnChange && ShiftEmpty)

@@ -101,7 +101,8 @@ void TBaseVirtualTree::ToggleNode(PVirtualNode Node) {
             Materialise(Node, true);
             if (Node->FirstChild) {
                 for (PVirtualNode child = Node->FirstChild; child; child = child->NextSibling)
-                    if (IsEffectivelyVisible(child)) delta += static_cast<Integer>(child->TotalHeight);
+                    if (IsEffectivelyVisible(child))
+                        delta += static_cast<Integer>(child->TotalHeight);
                 if (MayAnimateToggle()) FViewSink->AnimateToggle(Node, delta);
                 Node->States.Include(vsExpanded);
                 PropagateTotalHeight(Node, delta, true);
@@ -159,7 +160,8 @@ void TBaseVirtualTree::FullCollapse(PVirtualNode Node) {
         DoStateChange({}, {tsCollapsing});
     };
     auto collapse = [this](PVirtualNode run) {
-        if (run->States.Contains(vsExpanded) && run->States.Contains(vsHasChildren)) ToggleNode(run);
+        if (run->States.Contains(vsExpanded) && run->States.Contains(vsHasChildren))
+            ToggleNode(run);
     };
     try {
         for (PVirtualNode run = GetLastVisibleNoInit(Node, true, false); run && run != Node;

@@ -88,15 +88,14 @@ bool TVTExporter::PaintText(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Col
            font->Style() != treeFont->Style() || font->Color() != treeFont->Color();
 }
 
-// ---- delimited text -------------------------------------------------------------------------------
+// ---- delimited text
+// -------------------------------------------------------------------------------
 
-template <>
-std::string TVTExporter::Convert<char>(const UnicodeString& Text) const {
+template <> std::string TVTExporter::Convert<char>(const UnicodeString& Text) const {
     return UnicodeToAnsi(Text);
 }
 
-template <>
-std::wstring TVTExporter::Convert<wchar_t>(const UnicodeString& Text) const {
+template <> std::wstring TVTExporter::Convert<wchar_t>(const UnicodeString& Text) const {
     return Text;
 }
 
@@ -191,7 +190,8 @@ void TVTExporter::Custom(TVSTTextSourceType Source) {
     FWindow.OnAfterTreeExport(&FWindow, etCustom);
 }
 
-// ---- the window's entry points --------------------------------------------------------------------
+// ---- the window's entry points
+// --------------------------------------------------------------------
 
 RawByteString TVirtualStringTreeWindow::ContentToHTML(TVSTTextSourceType Source,
                                                       const UnicodeString& Caption) {

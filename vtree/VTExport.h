@@ -22,9 +22,8 @@ enum TVTExportType { etRTF, etHTML, etText, etExcel, etWord, etCustom };
 
 using TVTTreeExportEvent =
     TMethodEvent<void(TVirtualStringTreeWindow* Sender, TVTExportType ExportType)>;
-using TVTColumnExportEvent = TMethodEvent<void(TVirtualStringTreeWindow* Sender,
-                                               TVTExportType ExportType,
-                                               TVirtualTreeColumn* Column)>;
+using TVTColumnExportEvent = TMethodEvent<void(
+    TVirtualStringTreeWindow* Sender, TVTExportType ExportType, TVirtualTreeColumn* Column)>;
 // Answers False (OnBeforeNodeExport) to leave the node out.
 using TVTNodeExportEvent = TMethodEvent<bool(TVirtualStringTreeWindow* Sender,
                                              TVTExportType ExportType, PVirtualNode Node)>;
@@ -36,8 +35,7 @@ std::string WrapClipboardHtml(const std::string& Fragment);
 // Collects many small pieces of text: the storage grows in steps of 4096 characters (or the
 // next multiple of 4096 that holds a longer piece), so that appending does not reallocate each
 // time; at least one free character always remains.
-template <class TChar>
-class TBufferedString {
+template <class TChar> class TBufferedString {
 public:
     using TText = std::basic_string<TChar>;
     static constexpr std::size_t Step = 4096;

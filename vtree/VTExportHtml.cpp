@@ -96,8 +96,8 @@ class TVTExporter::THtml {
 public:
     THtml(TVTExporter& Exporter, TVSTTextSourceType Source)
         : E(Exporter), W(Exporter.FWindow), Source(Source) {
-        CellSpace = "padding-left:" + Decimal(E.FTree.Margin) + "px;padding-right:" +
-                    Decimal(E.FTree.Margin) + "px;";
+        CellSpace = "padding-left:" + Decimal(E.FTree.Margin) +
+                    "px;padding-right:" + Decimal(E.FTree.Margin) + "px;";
         LineStyle = W.LineStyle() == lsSolid ? "solid;" : "dotted;";
     }
 
@@ -196,8 +196,8 @@ private:
         TVirtualTreeColumn* coloured = ColouredColumn(Index);
         if (main) IndentCells(level, height, coloured);
         if (fontChanged)
-            B.Add(" <td class=\"normalborder\" " + CssFontStyle("", Canvas->Font()) +
-                  " height=\"" + height);
+            B.Add(" <td class=\"normalborder\" " + CssFontStyle("", Canvas->Font()) + " height=\"" +
+                  height);
         else
             B.Add(" <td class=\"normalborder\"  height=\"" + height);
         bool rtl = false;

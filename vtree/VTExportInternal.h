@@ -35,8 +35,7 @@ private:
     std::basic_string<TChar> Delimited(TVSTTextSourceType Source,
                                        const std::basic_string<TChar>& Separator, bool Filtered,
                                        const TQuote& Quote);
-    template <class TChar>
-    std::basic_string<TChar> Convert(const UnicodeString& Text) const;
+    template <class TChar> std::basic_string<TChar> Convert(const UnicodeString& Text) const;
 
     // HTML (VTExportHtml.cpp) and RTF (VTExportRtf.cpp) pieces.
     class THtml;

@@ -120,7 +120,8 @@ private:
         }
         B.Add(" ");
         for (wchar_t unit : Text) {
-            if (unit == L'\n') B.Add("{\\par}");
+            if (unit == L'\n')
+                B.Add("{\\par}");
             else if (unit != L'\r')
                 B.Add("\\u" + Decimal(static_cast<std::int16_t>(unit)) + "\\'3f");
         }

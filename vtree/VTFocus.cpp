@@ -18,7 +18,8 @@ void TBaseVirtualTree::CollapseForFocusChange(PVirtualNode OldNode, PVirtualNode
     if (HasAuto(toAutoExpand) && NewNode && OldNode->Parent == NewNode->Parent &&
         OldNode->States.Contains(vsExpanded))
         ToggleNode(OldNode);
-    else InvalidateNode(OldNode);
+    else
+        InvalidateNode(OldNode);
 }
 
 void TBaseVirtualTree::DoFocusNode(PVirtualNode Node, bool Ask) {
@@ -83,12 +84,16 @@ void TBaseVirtualTree::SetFocusedNodeAndColumn(PVirtualNode Node, TColumnIndex C
 // ---- change notification --------------------------------------------------------------------
 
 void TBaseVirtualTree::Change(PVirtualNode Node) {
-    if (FStates.Contains(tsChangePending)) StopTimer(ChangeTimer);
-    else DoStateChange({tsChangePending});
+    if (FStates.Contains(tsChangePending))
+        StopTimer(ChangeTimer);
+    else
+        DoStateChange({tsChangePending});
     FLastChangedNode = Node;
     if (FUpdateCount > 0) return;
-    if (FChangeDelay == 0 || FStates.Contains(tsSynchMode) || !FTimers) DoChange(Node);
-    else StartTimer(ChangeTimer, FChangeDelay);
+    if (FChangeDelay == 0 || FStates.Contains(tsSynchMode) || !FTimers)
+        DoChange(Node);
+    else
+        StartTimer(ChangeTimer, FChangeDelay);
 }
 
 void TBaseVirtualTree::DoChange(PVirtualNode Node) {

@@ -10,7 +10,8 @@
 
 namespace {
 
-bool InView(TBaseVirtualTree* Tree, PVirtualNode Node, bool MainColumn, int Indent, int& Indentation) {
+bool InView(TBaseVirtualTree* Tree, PVirtualNode Node, bool MainColumn, int Indent,
+            int& Indentation) {
     if (!Tree->IsEffectivelyVisible(Node)) return false;
     Indentation = 0;
     for (PVirtualNode run = Node->Parent; run != Tree->RootNode(); run = run->Parent) {
@@ -65,11 +66,12 @@ TRect TVirtualTreeWindow::GetDisplayRect(PVirtualNode Node, TColumnIndex Column,
     DoGetImageIndex(Node, ikState, Column, ghosted, index);
     if (index >= 0 && FStateImages) offset += FStateImages->Width() + 2;
     index = -1;
-    DoGetImageIndex(Node, Node->States.Contains(vsSelected) ? ikSelected : ikNormal, Column, ghosted, index);
+    DoGetImageIndex(Node, Node->States.Contains(vsSelected) ? ikSelected : ikNormal, Column,
+                    ghosted, index);
     if (index >= 0 && FImages) offset += FImages->Width() + 2;
     const bool columnValid = columns->IsValidColumn(Column);
-    const bool rightToLeft = columnValid ? columns->Items(Column)->UseRightToLeftReading()
-                                         : BiDiMode() != bdLeftToRight;
+    const bool rightToLeft =
+        columnValid ? columns->Items(Column)->UseRightToLeftReading() : BiDiMode() != bdLeftToRight;
     TAlignment alignment = columnValid ? columns->Items(Column)->Alignment() : FAlignment;
     if (rightToLeft) {
         r.right -= offset;
@@ -89,15 +91,19 @@ TRect TVirtualTreeWindow::GetDisplayRect(PVirtualNode Node, TColumnIndex Column,
         const int textHeight = std::min<int>(FTextHeight, Node->NodeHeight);
         const int excess = textHeight - r.Height();
         if (excess > 0) InflateRect(&r, 0, (excess + 1) / 2);
-        if (alignment == taRightJustify) r.left = r.right - textWidth;
-        else if (alignment == taLeftJustify) r.right = r.left + textWidth - 1;
+        if (alignment == taRightJustify)
+            r.left = r.right - textWidth;
+        else if (alignment == taLeftJustify)
+            r.right = r.left + textWidth - 1;
         else {
             r.left = (r.left + r.right - textWidth) / 2;
             r.right = r.left + textWidth;
         }
     } else if (textWidth < r.Width()) {
-        if (alignment == taRightJustify) r.left = r.right - textWidth;
-        else if (alignment == taLeftJustify) r.right = r.left + textWidth;
+        if (alignment == taRightJustify)
+            r.left = r.right - textWidth;
+        else if (alignment == taLeftJustify)
+            r.right = r.left + textWidth;
         else {
             r.left = (r.left + r.right - textWidth) / 2;
             r.right = r.left + textWidth;
@@ -132,7 +138,8 @@ void TVirtualTreeWindow::SetBottomNode(PVirtualNode Node) {
                       DefaultScrollUpdateFlags);
 }
 
-// ---- column widths ---------------------------------------------------------------------------------
+// ---- column widths
+// ---------------------------------------------------------------------------------
 
 Integer TVirtualTreeWindow::GetMaxColumnWidth(TColumnIndex Column, bool UseSmartColumnWidth) {
     TVirtualTreeColumns* columns = Header()->Columns();
@@ -146,25 +153,29 @@ Integer TVirtualTreeWindow::GetMaxColumnWidth(TColumnIndex Column, bool UseSmart
         const int stateWidth = FStateImages ? FStateImages->Width() + 2 : 0;
         const bool main = Column == Header()->MainColumn();
         PVirtualNode run = UseSmartColumnWidth ? TopNode() : FTree->GetFirstVisible(nullptr, true);
-        PVirtualNode stop = UseSmartColumnWidth && BottomNode() ? FTree->GetNextVisible(BottomNode(), true)
-                                                                : nullptr;
+        PVirtualNode stop = UseSmartColumnWidth && BottomNode()
+                                ? FTree->GetNextVisible(BottomNode(), true)
+                                : nullptr;
         for (; run && run != stop; run = FTree->GetNextVisible(run, true)) {
             int offset = FTree->Margin;
             if (main) {
-                const int level = static_cast<int>(FTree->GetNodeLevel(run)) + (HasPaint(toShowRoot) ? 1 : 0);
+                const int level =
+                    static_cast<int>(FTree->GetNodeLevel(run)) + (HasPaint(toShowRoot) ? 1 : 0);
                 offset += HasPaint(toFixedIndent) ? FTree->Indent : level * FTree->Indent;
                 if (checks && run->CheckType != ctNone) offset += checks->Width() + 2;
             }
             bool ghosted = false;
             Integer index = -1;
-            DoGetImageIndex(run, run->States.Contains(vsSelected) ? ikSelected : ikNormal, Column, ghosted, index);
+            DoGetImageIndex(run, run->States.Contains(vsSelected) ? ikSelected : ikNormal, Column,
+                            ghosted, index);
             if (index >= 0) offset += imageWidth;
             index = -1;
             DoGetImageIndex(run, ikState, Column, ghosted, index);
             if (index >= 0) offset += stateWidth;
             TRect cell{}, content{};
             DoBeforeCellPaint(Canvas(), run, Column, cpmGetContentMargin, cell, content);
-            result = std::max<Integer>(result, offset + GetNodeWidth(run, Column) + content.left - cell.left);
+            result = std::max<Integer>(result, offset + GetNodeWidth(run, Column) + content.left -
+                                                   cell.left);
         }
         if (HasPaint(toShowVertGridLines)) ++result;
     } catch (...) {
@@ -184,14 +195,20 @@ void TVirtualTreeWindow::AutoFitColumns(bool Animated, TColumnIndex RangeStartCo
     if (end < start) return;
     FTree->BeginOperation();
     try {
-        for (TColumnIndex position = start; position <= end && !FTree->OperationCanceled(); ++position) {
-            const TColumnIndex column = columns->ColumnFromPosition(static_cast<TColumnPosition>(position));
+        for (TColumnIndex position = start; position <= end && !FTree->OperationCanceled();
+             ++position) {
+            const TColumnIndex column =
+                columns->ColumnFromPosition(static_cast<TColumnPosition>(position));
             if (!columns->IsValidColumn(column)) continue;
             TVirtualTreeColumn* item = columns->Items(column);
-            if (!item->Options().Contains(coResizable) || !item->Options().Contains(coVisible)) continue;
-            const Integer width = GetMaxColumnWidth(column, item->Options().Contains(coSmartResize));
-            if (Animated) columns->AnimatedResize(column, width);
-            else item->SetWidth(width);
+            if (!item->Options().Contains(coResizable) || !item->Options().Contains(coVisible))
+                continue;
+            const Integer width =
+                GetMaxColumnWidth(column, item->Options().Contains(coSmartResize));
+            if (Animated)
+                columns->AnimatedResize(column, width);
+            else
+                item->SetWidth(width);
         }
     } catch (...) {
         FTree->EndOperation();
@@ -200,7 +217,8 @@ void TVirtualTreeWindow::AutoFitColumns(bool Animated, TColumnIndex RangeStartCo
     FTree->EndOperation();
 }
 
-// ---- invalidation ----------------------------------------------------------------------------------
+// ---- invalidation
+// ----------------------------------------------------------------------------------
 
 TRect TVirtualTreeWindow::InvalidateNode(PVirtualNode Node) {
     if (!Node || Node == FTree->RootNode() || !HandleAllocated() || FTree->UpdateCount() > 0 ||
@@ -209,13 +227,15 @@ TRect TVirtualTreeWindow::InvalidateNode(PVirtualNode Node) {
     int indentation = 0;
     if (!InView(FTree, Node, false, 0, indentation)) return {};
     const Integer top = RowTop(FTree, Node) + OffsetY();
-    const TRect r{0, top, std::max(ClientWidth(), RangeX()), top + static_cast<Integer>(Node->NodeHeight)};
+    const TRect r{0, top, std::max(ClientWidth(), RangeX()),
+                  top + static_cast<Integer>(Node->NodeHeight)};
     InvalidateRect(Handle(), &r, FALSE);
     return r;
 }
 
 void TVirtualTreeWindow::InvalidateColumn(TColumnIndex Column) {
-    if (!HandleAllocated() || FTree->UpdateCount() > 0 || !Header()->Columns()->IsValidColumn(Column))
+    if (!HandleAllocated() || FTree->UpdateCount() > 0 ||
+        !Header()->Columns()->IsValidColumn(Column))
         return;
     Integer left = 0, right = 0;
     Header()->Columns()->GetColumnBounds(Column, left, right);
@@ -225,9 +245,11 @@ void TVirtualTreeWindow::InvalidateColumn(TColumnIndex Column) {
 
 void TVirtualTreeWindow::InvalidateToBottom(PVirtualNode Node) {
     if (!HandleAllocated() || FTree->UpdateCount() > 0) return;
-    if (!Node || Node == FTree->RootNode() || Node->States.Contains(vsDeleting)) return Invalidate();
+    if (!Node || Node == FTree->RootNode() || Node->States.Contains(vsDeleting))
+        return Invalidate();
     int indentation = 0;
-    if (!Node->States.Contains(vsInitialized) || !InView(FTree, Node, false, 0, indentation)) return;
+    if (!Node->States.Contains(vsInitialized) || !InView(FTree, Node, false, 0, indentation))
+        return;
     Integer top = RowTop(FTree, Node) + OffsetY();
     if (HasPaint(toChildrenAbove) && Node->States.Contains(vsExpanded))
         top -= static_cast<Integer>(Node->TotalHeight) + Node->NodeHeight;
@@ -242,6 +264,8 @@ void TVirtualTreeWindow::RepaintNode(PVirtualNode Node) {
     int indentation = 0;
     if (!InView(FTree, Node, false, 0, indentation)) return;
     const Integer top = RowTop(FTree, Node) + OffsetY();
-    const TRect r{0, top, std::max(ClientWidth(), RangeX()), top + static_cast<Integer>(Node->NodeHeight)};
-    RedrawWindow(Handle(), &r, nullptr, RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW);
+    const TRect r{0, top, std::max(ClientWidth(), RangeX()),
+                  top + static_cast<Integer>(Node->NodeHeight)};
+    RedrawWindow(Handle(), &r, nullptr,
+                 RDW_INVALIDATE | RDW_VALIDATE | RDW_NOERASE | RDW_NOCHILDREN | RDW_UPDATENOW);
 }

@@ -22,9 +22,21 @@ class TVTHeader;
 class TVirtualTreeColumns;
 
 enum TVTColumnOption {
-    coAllowClick, coDraggable, coEnabled, coParentBidiMode, coParentColor, coResizable,
-    coShowDropMark, coVisible, coAutoSpring, coFixed, coSmartResize, coAllowFocus,
-    coDisableAnimatedResize, coWrapCaption, coUseCaptionAlignment
+    coAllowClick,
+    coDraggable,
+    coEnabled,
+    coParentBidiMode,
+    coParentColor,
+    coResizable,
+    coShowDropMark,
+    coVisible,
+    coAutoSpring,
+    coFixed,
+    coSmartResize,
+    coAllowFocus,
+    coDisableAnimatedResize,
+    coWrapCaption,
+    coUseCaptionAlignment
 };
 using TVTColumnOptions = TSet<TVTColumnOption>;
 constexpr TVTColumnOptions DefaultColumnOptions = TVTColumnOptions::FromBits(0x08FF);
@@ -115,8 +127,7 @@ private:
     void LimitFixedWidth(Integer& Value) const;
     void TakeNeighbourFixedState();
     // Stores a changed value and signals the item change.
-    template <class T>
-    void Store(T& Field, const T& Value) {
+    template <class T> void Store(T& Field, const T& Value) {
         if (Field == Value) return;
         Field = Value;
         Changed(false);
@@ -160,7 +171,9 @@ public:
     void Clear();
     void Assign(TPersistent* Source) override;
     bool Equals(const TVirtualTreeColumns* Other) const;
-    bool IsValidColumn(TColumnIndex Column) const noexcept { return Column >= 0 && Column < Count(); }
+    bool IsValidColumn(TColumnIndex Column) const noexcept {
+        return Column >= 0 && Column < Count();
+    }
 
     Integer DefaultWidth = 50;
     TColumnIndex ClickIndex() const noexcept { return FClickIndex; }
@@ -262,16 +275,37 @@ private:
 };
 
 enum TVTHeaderOption {
-    hoAutoResize, hoColumnResize, hoDblClickResize, hoDrag, hoHotTrack, hoOwnerDraw,
-    hoRestrictDrag, hoShowHint, hoShowImages, hoShowSortGlyphs, hoVisible, hoAutoSpring,
-    hoFullRepaintOnResize, hoDisableAnimatedResize, hoHeightResize, hoHeightDblClickResize
+    hoAutoResize,
+    hoColumnResize,
+    hoDblClickResize,
+    hoDrag,
+    hoHotTrack,
+    hoOwnerDraw,
+    hoRestrictDrag,
+    hoShowHint,
+    hoShowImages,
+    hoShowSortGlyphs,
+    hoVisible,
+    hoAutoSpring,
+    hoFullRepaintOnResize,
+    hoDisableAnimatedResize,
+    hoHeightResize,
+    hoHeightDblClickResize
 };
 using TVTHeaderOptions = TSet<TVTHeaderOption>;
 constexpr TVTHeaderOptions DefaultHeaderOptions = TVTHeaderOptions::FromBits(0x020A);
 
 enum THeaderState {
-    hsAutoSizing, hsDragging, hsDragPending, hsLoading, hsColumnWidthTracking,
-    hsColumnWidthTrackPending, hsHeightTracking, hsHeightTrackPending, hsResizing, hsScaling,
+    hsAutoSizing,
+    hsDragging,
+    hsDragPending,
+    hsLoading,
+    hsColumnWidthTracking,
+    hsColumnWidthTrackPending,
+    hsHeightTracking,
+    hsHeightTrackPending,
+    hsResizing,
+    hsScaling,
     hsNeedScaling
 };
 using THeaderStates = TSet<THeaderState>;
@@ -319,8 +353,8 @@ public:
 
     bool AllowFocus(TColumnIndex Column) const;
     void Invalidate(TColumnIndex Column);
-    Integer ResizeColumns(Integer ChangeBy, TColumnIndex RangeStartCol,
-                          TColumnIndex RangeEndCol, TVTColumnOptions Options = {coVisible});
+    Integer ResizeColumns(Integer ChangeBy, TColumnIndex RangeStartCol, TColumnIndex RangeEndCol,
+                          TVTColumnOptions Options = {coVisible});
     void RestoreColumns();
     void RescaleToConstraints();
     void AdjustSpringColumns();

@@ -32,7 +32,8 @@ UnicodeString Trimmed(const UnicodeString& Text) {
 std::deque<UnicodeString> Words(const UnicodeString& Text) {
     std::deque<UnicodeString> words;
     std::size_t start = 0;
-    for (std::size_t blank; (blank = Text.find(L' ', start)) != UnicodeString::npos; start = blank + 1)
+    for (std::size_t blank; (blank = Text.find(L' ', start)) != UnicodeString::npos;
+         start = blank + 1)
         words.push_back(Text.substr(start, blank - start));
     words.push_back(Text.substr(start));
     return words;
@@ -68,7 +69,8 @@ UnicodeString WrapText(HDC DC, const UnicodeString& Text, const TRect& Bounds, b
             UnicodeString& word = next();
             std::size_t keep = std::min<std::size_t>(word.size(), 1);
             for (std::size_t n = word.size() > 2 ? word.size() - 1 : 0; n >= 2; --n) {
-                const UnicodeString part = RightToLeft ? word.substr(word.size() - n) : word.substr(0, n);
+                const UnicodeString part =
+                    RightToLeft ? word.substr(word.size() - n) : word.substr(0, n);
                 if (MeasuredWidth(DC, part, DrawFormat) <= maxWidth) {
                     keep = n;
                     break;
@@ -228,18 +230,23 @@ void TVirtualTreeWindow::ComputeHeaderLayout(TVirtualTreeColumn* Column, HDC DC,
     if (UseSortGlyph) {
         if (sort.Right() > rightLimit) sort.X = rightLimit - sort.Width;
         if (sort.X < leftLimit) sort.X = leftLimit;
-        if (rtl) leftLimit = sort.Right() + spacing;
-        else rightLimit = sort.X - spacing;
+        if (rtl)
+            leftLimit = sort.Right() + spacing;
+        else
+            rightLimit = sort.X - spacing;
     }
     if (hasGlyph) {
         if (glyph.Right() > rightLimit) glyph.X = rightLimit - glyph.Width;
         if (glyph.X < leftLimit) glyph.X = leftLimit;
-        if (layout == blGlyphRight) rightLimit = glyph.X - spacing;
-        else if (layout == blGlyphLeft) leftLimit = glyph.Right() + spacing;
+        if (layout == blGlyphRight)
+            rightLimit = glyph.X - spacing;
+        else if (layout == blGlyphLeft)
+            leftLimit = glyph.Right() + spacing;
     }
     text.X = std::max(text.X, leftLimit);
     TextBounds = {Client.left + text.X, Client.top + text.Y,
-                  Client.left + std::min(text.Right(), rightLimit), Client.top + text.Y + text.Height};
+                  Client.left + std::min(text.Right(), rightLimit),
+                  Client.top + text.Y + text.Height};
     SortGlyphPos = {Client.left + sort.X, Client.top + sort.Y};
     GlyphPos = {Client.left + glyph.X, Client.top + glyph.Y};
     if (wrap && !Column->Text().empty()) {

@@ -121,8 +121,10 @@ void TVTHeader::SortTreeIfAutomatic() {
 }
 
 void TVTHeader::SetSortColumn(TColumnIndex Value) {
-    if (TreeLoading()) FSortColumn = Value;
-    else SetSortColumnChecked(Value);
+    if (TreeLoading())
+        FSortColumn = Value;
+    else
+        SetSortColumnChecked(Value);
 }
 
 void TVTHeader::SetSortColumnChecked(TColumnIndex Value) {
@@ -158,7 +160,8 @@ void TVTHeader::ClampMainColumn() {
     FMainColumn = std::min(std::max(FMainColumn, 0), FColumns->Count() - 1);
 }
 
-// ---- resizing ------------------------------------------------------------------------------------
+// ---- resizing
+// ------------------------------------------------------------------------------------
 
 namespace {
 
@@ -184,7 +187,8 @@ Integer TVTHeader::ResizeColumns(Integer ChangeBy, TColumnIndex RangeStartCol,
     for (TColumnIndex i = RangeStartCol; i <= RangeEndCol; ++i) {
         TVirtualTreeColumn* column = FColumns->Items(i);
         if ((column->Options() * Options) != Options) continue;
-        working.push_back({column, column->Width(), growing ? column->MaxWidth() : column->MinWidth()});
+        working.push_back(
+            {column, column->Width(), growing ? column->MaxWidth() : column->MinWidth()});
     }
     Integer remaining = std::abs(ChangeBy), placed = 0;
     const Integer step = growing ? 1 : -1;
@@ -251,7 +255,8 @@ void TVTHeader::RestoreColumns() {
 void TVTHeader::RescaleToConstraints() {
     const TComponentState state = FOwner->ComponentState();
     if (state.Contains(csLoading) || state.Contains(csReading) || state.Contains(csWriting) ||
-        state.Contains(csDestroying) || FStates.Contains(hsLoading) || !FOwner->Viewport().HasWindow)
+        state.Contains(csDestroying) || FStates.Contains(hsLoading) ||
+        !FOwner->Viewport().HasWindow)
         return;
     FStates.Include(hsScaling);
     SetHeight(FHeight);

@@ -14,9 +14,9 @@
 
 namespace {
 
-constexpr THeaderStates InteractionStates{hsDragging, hsDragPending, hsColumnWidthTracking,
-                                          hsColumnWidthTrackPending, hsHeightTracking,
-                                          hsHeightTrackPending};
+constexpr THeaderStates InteractionStates{
+    hsDragging,       hsDragPending,       hsColumnWidthTracking, hsColumnWidthTrackPending,
+    hsHeightTracking, hsHeightTrackPending};
 
 bool IsNonClient(UINT Msg) { return Msg >= WM_NCMOUSEMOVE && Msg <= WM_NCMBUTTONDBLCLK; }
 
@@ -71,8 +71,8 @@ bool TVirtualTreeWindow::DetermineSplitterIndex(TPoint P) {
         const bool fixed = column->Options().Contains(coFixed);
         const int left = column->Left() - (fixed ? 0 : EffectiveOffsetX());
         const int right = left + column->Width();
-        const bool onBorder = rightToLeft ? left - 5 < P.x && P.x < left + 3
-                                          : right - 3 < P.x && P.x < right + 5;
+        const bool onBorder =
+            rightToLeft ? left - 5 < P.x && P.x < left + 3 : right - 3 < P.x && P.x < right + 5;
         if (!onBorder || (!fixed && P.x <= fixedWidth) || !CanResizeAtSplitter(P, Index))
             return false;
         SetTrackIndex(Index);
@@ -137,9 +137,7 @@ bool TVirtualTreeWindow::HandleHeaderMessage(TMessage& Message) {
         }
         FHeaderDownIndex = NoColumn;
         return false;
-    case WM_NCMOUSEMOVE:
-        HeaderNCMouseMove(Message, p);
-        return false;
+    case WM_NCMOUSEMOVE: HeaderNCMouseMove(Message, p); return false;
     case WM_MOUSEMOVE: return HeaderMouseMove(p);
     case WM_TIMER:
         if (Message.WParam != HeaderTimer) return false;
@@ -147,12 +145,11 @@ bool TVirtualTreeWindow::HandleHeaderMessage(TMessage& Message) {
         return true;
     case WM_SETCURSOR: return HeaderSetCursor(Message);
     case WM_KEYDOWN:
-        if (Message.WParam != VK_ESCAPE || (HeaderStates() * InteractionStates).Empty()) return false;
+        if (Message.WParam != VK_ESCAPE || (HeaderStates() * InteractionStates).Empty())
+            return false;
         CancelHeaderInteraction();
         return true;
-    case WM_KILLFOCUS:
-        CancelHeaderInteraction();
-        return false;
+    case WM_KILLFOCUS: CancelHeaderInteraction(); return false;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(Message.LParam) != Handle()) CancelHeaderInteraction();
         return false;
@@ -258,7 +255,8 @@ bool TVirtualTreeWindow::HeaderButtonUp(TMessage& Message, TPoint P) {
     CancelHint();
     // The states go before the capture, so that our own release is no lost interaction.
     SetHeaderStates({}, InteractionStates);
-    if (states.Contains(hsDragging)) DropColumn(ToScreen(Handle(), P));
+    if (states.Contains(hsDragging))
+        DropColumn(ToScreen(Handle(), P));
     else if (Message.Msg == WM_NCLBUTTONUP || FHeaderDownIndex >= 0)
         HandleHeaderClick(P, mbLeft, false, false);
     if (Message.Msg == WM_NCLBUTTONUP || !states.Empty())
@@ -295,8 +293,8 @@ bool TVirtualTreeWindow::HeaderDblClick(TMessage& Message, TPoint P) {
         return true;
     }
     if (!IsNonClient(Message.Msg)) return false;
-    const TMouseButton button = left ? mbLeft
-                                     : (Message.Msg == WM_NCRBUTTONDBLCLK ? mbRight : mbMiddle);
+    const TMouseButton button =
+        left ? mbLeft : (Message.Msg == WM_NCRBUTTONDBLCLK ? mbRight : mbMiddle);
     HandleHeaderClick(P, button, true, true);
     return false;
 }
@@ -323,8 +321,10 @@ void TVirtualTreeWindow::HandleHeaderClick(TPoint P, TMouseButton Button, bool F
         info.HitPosition = {hhiNoWhere};
     }
     FClickIndex = info.Column;
-    if (DblClick) OnHeaderDblClick(Header(), info);
-    else OnHeaderClick(Header(), info);
+    if (DblClick)
+        OnHeaderDblClick(Header(), info);
+    else
+        OnHeaderClick(Header(), info);
     if (info.Column >= 0) Header()->Invalidate(info.Column);
 }
 
@@ -357,8 +357,7 @@ bool TVirtualTreeWindow::HeaderMouseMove(TPoint P) {
     const TShiftState shift = CurrentShiftState();
     if (HeaderStates().Contains(hsColumnWidthTracking)) {
         if (DoColumnWidthTracking(TrackIndex(), shift, FTrackPoint, P)) {
-            const int width =
-                UseRightToLeftAlignment() ? FTrackPoint.x - P.x : P.x - FTrackPoint.x;
+            const int width = UseRightToLeftAlignment() ? FTrackPoint.x - P.x : P.x - FTrackPoint.x;
             Header()->Columns()->Items(TrackIndex())->SetWidth(width);
         }
         return true;
@@ -377,8 +376,8 @@ bool TVirtualTreeWindow::HeaderMouseMove(TPoint P) {
             return true;
         FTree->StopTimer(HeaderTimer);
         Integer left = 0, right = 0;
-        FHeaderDragIndex = Header()->Columns()->ColumnAndBoundsAt(ToClient(Handle(), FHeaderDragStart),
-                                                                  left, right, true);
+        FHeaderDragIndex = Header()->Columns()->ColumnAndBoundsAt(
+            ToClient(Handle(), FHeaderDragStart), left, right, true);
         if (FHeaderDownIndex >= 0) Header()->Invalidate(FHeaderDownIndex);
         FHeaderDownIndex = FHeaderDropTarget = NoColumn;
         SetHeaderHoverIndex(NoColumn);
@@ -417,7 +416,8 @@ void TVirtualTreeWindow::DragColumnTo(TPoint P) {
     Integer left = 0, right = 0;
     const TColumnIndex column = Header()->Columns()->ColumnAndBoundsAt(P, left, right, true);
     const bool before = P.x < (left + right) / 2;
-    const bool changed = column >= 0 && (column != FHeaderDropTarget || before != FHeaderDropBefore);
+    const bool changed =
+        column >= 0 && (column != FHeaderDropTarget || before != FHeaderDropBefore);
     if (changed) {
         if (FHeaderDropTarget >= 0) Header()->Invalidate(FHeaderDropTarget);
         FHeaderDropTarget = column;
@@ -440,8 +440,10 @@ void TVirtualTreeWindow::DropColumn(TPoint ScreenPoint) {
         const TColumnPosition target = columns->Items(FHeaderDropTarget)->Position();
         const bool fromLeft = old < target;
         TColumnPosition position;
-        if (FHeaderDropBefore) position = fromLeft ? (target > 0 ? target - 1 : 0) : target;
-        else position = fromLeft ? target : target + 1;
+        if (FHeaderDropBefore)
+            position = fromLeft ? (target > 0 ? target - 1 : 0) : target;
+        else
+            position = fromLeft ? target : target + 1;
         dragged->SetPosition(position);
         OnHeaderDragged(Header(), FHeaderDragIndex, old);
     } else if (FHeaderDragIndex >= 0) {

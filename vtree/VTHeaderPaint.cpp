@@ -32,8 +32,10 @@ constexpr THeaderPaintElements ContentElements{hpeDropMark, hpeHeaderGlyph, hpeS
 
 UINT CaptionFormat(const TVirtualTreeColumn* Column) {
     UINT format = DT_NOPREFIX;
-    if (Column->CaptionAlignment() == taRightJustify) format |= DT_RIGHT;
-    else if (Column->CaptionAlignment() == taCenter) format |= DT_CENTER;
+    if (Column->CaptionAlignment() == taRightJustify)
+        format |= DT_RIGHT;
+    else if (Column->CaptionAlignment() == taCenter)
+        format |= DT_CENTER;
     if (Column->UseRightToLeftReading()) format |= DT_RTLREADING;
     return format;
 }
@@ -45,8 +47,7 @@ struct TEdge {
 // The system edge of a cell by header style and state (right edge flags added by the caller).
 TEdge EdgeFor(TVTHeaderStyle Style, bool Pressed, bool Hot) {
     switch (Style) {
-    case hsThickButtons:
-        return Pressed ? TEdge{EDGE_RAISED, 0x780F} : TEdge{EDGE_RAISED, 0x380B};
+    case hsThickButtons: return Pressed ? TEdge{EDGE_RAISED, 0x780F} : TEdge{EDGE_RAISED, 0x380B};
     case hsFlatButtons:
         return Pressed ? TEdge{BDR_SUNKENOUTER, 0x280F} : TEdge{BDR_RAISEDINNER, 0x280B};
     default:
@@ -64,8 +65,8 @@ void TVirtualTreeWindow::PaintHeader(HDC DC, const TRect& R, int HOffset) {
     THeaderCellPaint paint;
     paint.Canvas = bitmap.Canvas();
     paint.Canvas->SetFont(FHeaderFont.get());
-    const bool ownerDraw = Header()->Options().Contains(hoOwnerDraw) &&
-                           !ComponentState().Contains(csDesigning);
+    const bool ownerDraw =
+        Header()->Options().Contains(hoOwnerDraw) && !ComponentState().Contains(csDesigning);
     paint.Advanced = ownerDraw && OnAdvancedHeaderDraw && OnHeaderDrawQueryElements;
     paint.Plain = ownerDraw && !paint.Advanced && OnHeaderDraw;
     paint.ShowRightBorder = Header()->Style() == hsThickButtons ||
@@ -95,7 +96,8 @@ void TVirtualTreeWindow::PaintHeader(HDC DC, const TRect& R, int HOffset) {
         PaintHeaderCell(paint, item, cell);
         SelectClipRgn(paint.Canvas->Handle(), nullptr);
     }
-    BitBlt(DC, R.left, R.top, R.Width(), R.Height(), paint.Canvas->Handle(), R.left, R.top, SRCCOPY);
+    BitBlt(DC, R.left, R.top, R.Width(), R.Height(), paint.Canvas->Handle(), R.left, R.top,
+           SRCCOPY);
 }
 
 bool TVirtualTreeWindow::UseHeaderTheme() const {
@@ -143,15 +145,18 @@ void TVirtualTreeWindow::PaintHeaderCell(THeaderCellPaint& Paint, TVirtualTreeCo
     info.IsEnabled = options.Contains(coEnabled) && Enabled();
     info.ShowHeaderGlyph = headerOptions.Contains(hoShowImages) &&
                            (Column->CheckBox() || (FHeaderImages && Column->ImageIndex() >= 0));
-    info.ShowSortGlyph = index == Header()->SortColumn() && headerOptions.Contains(hoShowSortGlyphs);
+    info.ShowSortGlyph =
+        index == Header()->SortColumn() && headerOptions.Contains(hoShowSortGlyphs);
     info.ShowRightBorder = Paint.ShowRightBorder;
     Paint.Owned = {};
     if (Paint.Plain && Column->Style() == vsOwnerDraw)
         return DoHeaderDraw(Paint.Canvas, Column, Cell, info.IsHoverIndex, info.IsDownIndex,
                             info.DropMark);
     if (Paint.Advanced) DoHeaderDrawQueryElements(info, Paint.Owned);
-    if (Paint.Owned.Contains(hpeBackground)) DoAdvancedHeaderDraw(info, {hpeBackground});
-    else PaintHeaderFace(Paint, Cell);
+    if (Paint.Owned.Contains(hpeBackground))
+        DoAdvancedHeaderDraw(info, {hpeBackground});
+    else
+        PaintHeaderFace(Paint, Cell);
     PaintHeaderContent(Paint, Cell);
 }
 
@@ -159,7 +164,8 @@ void TVirtualTreeWindow::PaintHeaderFace(THeaderCellPaint& Paint, const TRect& C
     const THeaderPaintInfo& info = Paint.Info;
     HDC dc = Paint.Canvas->Handle();
     const bool rightEdge = info.ShowRightBorder || info.Column->Index() != Paint.LastColumn;
-    if (UseHeaderTheme()) return DrawThemedHeaderFace(dc, Cell, info.IsHoverIndex, info.IsDownIndex);
+    if (UseHeaderTheme())
+        return DrawThemedHeaderFace(dc, Cell, info.IsHoverIndex, info.IsDownIndex);
     const TVTHeaderStyle style = Header()->Style();
     if (style == hsXPStyle)
         return PaintXPStyleButton(dc, Cell, info.IsHoverIndex, info.IsDownIndex, rightEdge);
@@ -241,8 +247,8 @@ void TVirtualTreeWindow::DrawHeaderGlyph(THeaderCellPaint& Paint, TPoint Positio
     TCustomImageList* list = column->CheckBox() ? CheckImages() : FHeaderImages;
     if (!list) return;
     if (column->CheckBox()) {
-        const int index = CheckImageIndexFor(column->CheckType(), column->CheckState(),
-                                             info.IsEnabled, false);
+        const int index =
+            CheckImageIndexFor(column->CheckType(), column->CheckState(), info.IsEnabled, false);
         list->Draw(Paint.Canvas, Position.x, Position.y, index);
     } else {
         list->Draw(Paint.Canvas, Position.x, Position.y, column->ImageIndex(), info.IsEnabled);

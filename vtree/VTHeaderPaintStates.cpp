@@ -64,8 +64,11 @@ void TVirtualTreeWindow::PaintXPStyleButton(HDC DC, const TRect& R, bool Hover, 
                                             bool ShowSplitter) {
     Fill(DC, R, Pressed ? PressedFace : Hover ? HotFace : NormalFace);
     if (Pressed) {
-        Line(DC, MakeColor(165, 165, 151), {{R.left, R.top}, {R.left, R.bottom - 1},
-                                            {R.right - 1, R.bottom - 1}, {R.right - 1, R.top - 1}});
+        Line(DC, MakeColor(165, 165, 151),
+             {{R.left, R.top},
+              {R.left, R.bottom - 1},
+              {R.right - 1, R.bottom - 1},
+              {R.right - 1, R.top - 1}});
         Line(DC, MakeColor(193, 194, 184),
              {{R.left + 1, R.bottom - 2}, {R.left + 1, R.top}, {R.right - 1, R.top}});
         Line(DC, MakeColor(208, 209, 201),

@@ -46,8 +46,7 @@ public:
             throw EReadError(L"The stream's count or length does not fit the data left.");
         return count;
     }
-    template <class TEnum>
-    TEnum Enum(TEnum Last) {
+    template <class TEnum> TEnum Enum(TEnum Last) {
         const Integer value = Int();
         if (value < 0 || value > static_cast<Integer>(Last))
             throw EReadError(L"The stream holds an unknown enumeration value.");
@@ -55,7 +54,8 @@ public:
     }
     UnicodeString Text16() {
         UnicodeString text(static_cast<std::size_t>(Count(2)), L'\0');
-        if (!text.empty()) FStream->ReadBuffer(text.data(), static_cast<NativeInt>(2 * text.size()));
+        if (!text.empty())
+            FStream->ReadBuffer(text.data(), static_cast<NativeInt>(2 * text.size()));
         return text;
     }
     UnicodeString Utf8() {
@@ -73,9 +73,12 @@ private:
 // coParentColor, so the bits from 4 on sit one place lower.
 TVTColumnOptions UpgradeColumnOptions(Integer Bits, Integer Version) {
     auto bits = static_cast<std::uint32_t>(Bits);
-    if (Version >= 3) bits &= 0xFFFF;
-    else if (Version == 2) bits &= 0xFF;
-    else bits = ((bits & 0xF) | ((bits & ~0xFu) << 1)) & 0xFF;
+    if (Version >= 3)
+        bits &= 0xFFFF;
+    else if (Version == 2)
+        bits &= 0xFF;
+    else
+        bits = ((bits & 0xF) | ((bits & ~0xFu) << 1)) & 0xFF;
     return TVTColumnOptions::FromBits(bits);
 }
 
@@ -131,7 +134,8 @@ void TVirtualTreeColumn::LoadFromStream(TStream* Stream, Integer Version) {
         SetCaptionAlignment(in.Enum(taCenter));
 }
 
-// ---- the collection -------------------------------------------------------------------------------
+// ---- the collection
+// -------------------------------------------------------------------------------
 
 void TVirtualTreeColumns::SaveToStream(TStream* Stream) {
     TWriter out(Stream);
@@ -152,8 +156,10 @@ void TVirtualTreeColumns::LoadFromStream(TStream* Stream, Integer Version) {
             for (Integer i = 0; i < count; ++i) Add()->LoadFromStream(Stream, Version);
             TIndexArray positions(static_cast<std::size_t>(count));
             for (TColumnIndex& index : positions) index = in.Int();
-            if (IsPermutation(positions)) FPositionToIndex = positions;
-            else ResetPositions(false);
+            if (IsPermutation(positions))
+                FPositionToIndex = positions;
+            else
+                ResetPositions(false);
             UpdateColumnLefts(true);
         } catch (...) {
             EndUpdate();

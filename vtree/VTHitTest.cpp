@@ -17,10 +17,14 @@ TAlignment Flipped(TAlignment Alignment) {
 void TVirtualTreeWindow::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo& HitInfo) {
     HitInfo = {};
     const TVTViewport& view = FTree->Viewport();
-    if (X < 0) HitInfo.HitPositions.Include(hiToLeft);
-    else if (X > std::max(view.ClientWidth, RangeX())) HitInfo.HitPositions.Include(hiToRight);
-    if (Y < 0) HitInfo.HitPositions.Include(hiAbove);
-    else if (Y > std::max(view.ClientHeight, RangeY())) HitInfo.HitPositions.Include(hiBelow);
+    if (X < 0)
+        HitInfo.HitPositions.Include(hiToLeft);
+    else if (X > std::max(view.ClientWidth, RangeX()))
+        HitInfo.HitPositions.Include(hiToRight);
+    if (Y < 0)
+        HitInfo.HitPositions.Include(hiAbove);
+    else if (Y > std::max(view.ClientHeight, RangeY()))
+        HitInfo.HitPositions.Include(hiBelow);
     if (Relative) {
         if (X > Header()->Columns()->GetVisibleFixedWidth()) X += EffectiveOffsetX();
         Y -= OffsetY();
@@ -58,8 +62,10 @@ void TVirtualTreeWindow::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo&
     HitInfo.HitPositions = {hiOnItem};
     if (HasMisc(toNodeHeightResize)) {
         const int height = static_cast<int>(FTree->NodeRowHeight(HitInfo.HitNode));
-        if (Y <= top + 1) HitInfo.HitPositions.Include(hiUpperSplitter);
-        else if (Y >= top + height - 3) HitInfo.HitPositions.Include(hiLowerSplitter);
+        if (Y <= top + 1)
+            HitInfo.HitPositions.Include(hiUpperSplitter);
+        else if (Y >= top + height - 3)
+            HitInfo.HitPositions.Include(hiLowerSplitter);
     }
     TAlignment alignment = FAlignment;
     TBiDiMode bidi = FTree->BiDiMode;
@@ -67,8 +73,10 @@ void TVirtualTreeWindow::GetHitTestInfoAt(int X, int Y, bool Relative, THitInfo&
         alignment = Header()->Columns()->Items(HitInfo.HitColumn)->Alignment();
         bidi = Header()->Columns()->Items(HitInfo.HitColumn)->BiDiMode();
     }
-    if (bidi == bdLeftToRight) DetermineHitPosition(HitInfo, X, right, alignment);
-    else DetermineHitPosition(HitInfo, right - X, right, Flipped(alignment));
+    if (bidi == bdLeftToRight)
+        DetermineHitPosition(HitInfo, X, right, alignment);
+    else
+        DetermineHitPosition(HitInfo, right - X, right, Flipped(alignment));
 }
 
 // Offset counts from the cell's reading start (the left edge in left-to-right layout).
@@ -78,9 +86,11 @@ void TVirtualTreeWindow::DetermineHitPosition(THitInfo& HitInfo, int Offset, int
     const bool mainHit = HitInfo.HitColumn == Header()->MainColumn();
     int indent = 0;
     if (mainHit) {
-        if (HasPaint(toFixedIndent)) indent = FTree->Indent;
-        else indent = FTree->Indent * static_cast<int>(FTree->GetNodeLevel(node) +
-                                                       (HasPaint(toShowRoot) ? 1 : 0));
+        if (HasPaint(toFixedIndent))
+            indent = FTree->Indent;
+        else
+            indent = FTree->Indent *
+                     static_cast<int>(FTree->GetNodeLevel(node) + (HasPaint(toShowRoot) ? 1 : 0));
     }
     if (Offset < indent) {
         if (HasPaint(toShowButtons) && node->States.Contains(vsHasChildren)) {
@@ -121,12 +131,14 @@ void TVirtualTreeWindow::DetermineHitPosition(THitInfo& HitInfo, int Offset, int
         break;
     case taCenter: {
         const int start = (pos + Right - textWidth) / 2;
-        if (Offset < start) HitInfo.HitPositions.Include(hiOnItemLeft);
-        else if (Offset < start + textWidth) HitInfo.HitPositions.Include(hiOnItemLabel);
-        else HitInfo.HitPositions.Include(hiOnItemRight);
+        if (Offset < start)
+            HitInfo.HitPositions.Include(hiOnItemLeft);
+        else if (Offset < start + textWidth)
+            HitInfo.HitPositions.Include(hiOnItemLabel);
+        else
+            HitInfo.HitPositions.Include(hiOnItemRight);
         break;
     }
-    default:
-        HitInfo.HitPositions.Include(Offset < pos + textWidth ? hiOnItemLabel : hiOnItemRight);
+    default: HitInfo.HitPositions.Include(Offset < pos + textWidth ? hiOnItemLabel : hiOnItemRight);
     }
 }

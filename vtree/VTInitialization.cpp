@@ -26,8 +26,10 @@ void TBaseVirtualTree::InitNode(PVirtualNode Node) {
     if (initStates.Contains(ivsSelected)) AddToSelection(Node);
     if (initStates.Contains(ivsMultiline)) Node->States.Include(vsMultiline);
     if (initStates.Contains(ivsExpanded) == Node->States.Contains(vsExpanded)) return;
-    if (initStates.Contains(ivsExpanded)) ToggleNode(Node);
-    else if (Node->States.Contains(vsHasChildren)) InitChildren(Node);
+    if (initStates.Contains(ivsExpanded))
+        ToggleNode(Node);
+    else if (Node->States.Contains(vsHasChildren))
+        InitChildren(Node);
 }
 
 void TBaseVirtualTree::InitChildren(PVirtualNode Node) {
@@ -81,7 +83,7 @@ void TBaseVirtualTree::ResetNode(PVirtualNode Node) {
     }
     DoResetNode(Node);
     DeleteChildren(Node, false);
-    Node->States -= TVirtualNodeStates{vsInitialized, vsChecking, vsCutOrCopy, vsDeleting,
-                                       vsExpanded, vsHasChildren, vsHeightMeasured};
+    Node->States -= TVirtualNodeStates{vsInitialized, vsChecking,    vsCutOrCopy,     vsDeleting,
+                                       vsExpanded,    vsHasChildren, vsHeightMeasured};
     InvalidateNode(Node);
 }

@@ -15,9 +15,8 @@ namespace vtree_detail {
 struct TBlockHeader {
     TBaseVirtualTree* Owner;
 };
-constexpr std::size_t HeaderSize =
-    (sizeof(TBlockHeader) + alignof(TVirtualNode) - 1) / alignof(TVirtualNode) *
-    alignof(TVirtualNode);
+constexpr std::size_t HeaderSize = (sizeof(TBlockHeader) + alignof(TVirtualNode) - 1) /
+                                   alignof(TVirtualNode) * alignof(TVirtualNode);
 
 inline TBlockHeader* HeaderOf(PVirtualNode Root) noexcept {
     return reinterpret_cast<TBlockHeader*>(reinterpret_cast<Byte*>(Root) - HeaderSize);
@@ -53,7 +52,7 @@ public:
 
 private:
     struct TSlab {
-        Byte* Blocks;          // 64-byte aligned, Count blocks of BlockSize bytes
+        Byte* Blocks; // 64-byte aligned, Count blocks of BlockSize bytes
         std::size_t BlockSize;
         std::size_t Count;
         Cardinal* Generations; // one per block, in front of the blocks

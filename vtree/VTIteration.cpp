@@ -20,8 +20,8 @@ PVirtualNode SkipSubtree(PVirtualNode Node, PVirtualNode Root) {
 } // namespace
 
 PVirtualNode TBaseVirtualTree::IterateSubtree(PVirtualNode Node, TVTGetNodeProc Callback,
-                                              void* Data, TVirtualNodeStates Filter,
-                                              bool DoInit, bool ChildNodesOnly) {
+                                              void* Data, TVirtualNodeStates Filter, bool DoInit,
+                                              bool ChildNodesOnly) {
     Assert(Node != FRoot, NodeIsRoot);
     const bool wasIterating = FStates.Contains(tsIterating);
     DoStateChange({tsIterating});
@@ -81,8 +81,8 @@ TNodeArray TBaseVirtualTree::GetSortedCutCopySet(bool Resolve) {
     for (PVirtualNode run = WalkFirst(false, false); run;) {
         if (run->States.Contains(vsCutOrCopy)) {
             if (result.size() == result.capacity())
-                result.reserve(result.capacity() < 100 ? 100
-                                                       : result.capacity() + result.capacity() / 10);
+                result.reserve(
+                    result.capacity() < 100 ? 100 : result.capacity() + result.capacity() / 10);
             result.push_back(run);
             if (Resolve) {
                 run = SkipSubtree(run, FRoot);
@@ -114,7 +114,9 @@ int TBaseVirtualTree::ComparePositions(PVirtualNode Node1, PVirtualNode Node2,
 
 // ---- position cache --------------------------------------------------------------------------
 
-void TBaseVirtualTree::InvalidatePositionCache() { DoStateChange({tsValidationNeeded}, {tsUseCache}); }
+void TBaseVirtualTree::InvalidatePositionCache() {
+    DoStateChange({tsValidationNeeded}, {tsUseCache});
+}
 
 void TBaseVirtualTree::CancelValidation() { FViewSink->CancelValidation(); }
 
@@ -184,8 +186,10 @@ PVirtualNode TBaseVirtualTree::FindInCache(PVirtualNode Node, Cardinal& Top) {
     std::size_t low = 0, high = FPositionCache.size();
     while (low < high) {
         const std::size_t middle = (low + high) / 2;
-        if (ComparePositions(FPositionCache[middle].Node, Node, false) <= 0) low = middle + 1;
-        else high = middle;
+        if (ComparePositions(FPositionCache[middle].Node, Node, false) <= 0)
+            low = middle + 1;
+        else
+            high = middle;
     }
     if (low == 0) {
         Top = 0;

@@ -40,8 +40,16 @@ bool TVirtualTreeWindow::DoKeyAction(Word& CharCode, TShiftState& Shift) {
 
 bool TVirtualTreeWindow::IsNavigationKey(Word Key) {
     switch (Key) {
-    case VK_BACK: case VK_TAB: case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
-    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN: return true;
+    case VK_BACK:
+    case VK_TAB:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN: return true;
     default: return false;
     }
 }
@@ -54,8 +62,10 @@ void TVirtualTreeWindow::KeyDown(Word& Key, TShiftState Shift) {
         tree.DoStateChange({}, {tsKeyCheckPending});
         tree.EndCheckPress(false);
     }
-    if (IsNavigationKey(Key)) HandleNavigationKey(Key, Shift);
-    else HandleOtherKey(Key, Shift);
+    if (IsNavigationKey(Key))
+        HandleNavigationKey(Key, Shift);
+    else
+        HandleOtherKey(Key, Shift);
 }
 
 void TVirtualTreeWindow::KeyUp(Word& Key, TShiftState Shift) {
@@ -82,10 +92,11 @@ void TVirtualTreeWindow::HandleNavigationKey(Word Key, TShiftState Shift) {
     TBaseVirtualTree& tree = *FTree;
     const bool multi = HasSelection(toMultiSelect);
     const bool extend = Shift.Contains(ssShift) && multi && !tree.TreeStates().Contains(tsEditing);
-    bool rangeKey = extend && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME);
-    const bool clearAfter = !(!Shift.Empty() &&
-                              (Shift.Contains(ssShift) || !HasMisc(toGridExtensions)) && multi &&
-                              Key != VK_BACK && Key != VK_TAB);
+    bool rangeKey =
+        extend && (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_END || Key == VK_HOME);
+    const bool clearAfter =
+        !(!Shift.Empty() && (Shift.Contains(ssShift) || !HasMisc(toGridExtensions)) && multi &&
+          Key != VK_BACK && Key != VK_TAB);
     PVirtualNode lastFocused = tree.FFocusedNode;
     if (!lastFocused && !Shift.Empty()) lastFocused = tree.GetFirstVisible(nullptr, true);
     if (!tree.FRangeAnchor)
@@ -114,7 +125,8 @@ void TVirtualTreeWindow::NavigationKeyAction(Word Key, TShiftState Shift, PVirtu
     const bool ctrl = Shift.Contains(ssCtrl), shift = Shift.Contains(ssShift);
     switch (Key) {
     case VK_BACK:
-        if (tree.TreeStates().Contains(tsIncrementalSearching)) StartSearchKey();
+        if (tree.TreeStates().Contains(tsIncrementalSearching))
+            StartSearchKey();
         else if (tree.FFocusedNode && tree.FFocusedNode->Parent != tree.RootNode())
             tree.SetFocusedNode(tree.FFocusedNode->Parent);
         break;
@@ -124,10 +136,14 @@ void TVirtualTreeWindow::NavigationKeyAction(Word Key, TShiftState Shift, PVirtu
     case VK_PRIOR:
     case VK_NEXT: {
         const bool up = Key == VK_PRIOR;
-        if (ctrl && shift) SetOffsetX(OffsetX() + (up ? 1 : -1) * ClientWidth());
-        else if (shift) PageColumns(up);
-        else if (ctrl) SetOffsetY(OffsetY() + (up ? 1 : -1) * ClientHeight());
-        else PageNodes(up);
+        if (ctrl && shift)
+            SetOffsetX(OffsetX() + (up ? 1 : -1) * ClientWidth());
+        else if (shift)
+            PageColumns(up);
+        else if (ctrl)
+            SetOffsetY(OffsetY() + (up ? 1 : -1) * ClientHeight());
+        else
+            PageNodes(up);
         break;
     }
     case VK_HOME:
@@ -175,8 +191,11 @@ void TVirtualTreeWindow::StepVertically(bool Up, bool Extend, PVirtualNode LastF
     TBaseVirtualTree& tree = *FTree;
     PVirtualNode focused = tree.FFocusedNode;
     PVirtualNode node;
-    if (Up) node = focused ? tree.GetPreviousVisible(focused, true) : tree.GetLastVisible(nullptr, true);
-    else node = focused ? tree.GetNextVisible(focused, true) : tree.GetFirstVisible(nullptr, true);
+    if (Up)
+        node =
+            focused ? tree.GetPreviousVisible(focused, true) : tree.GetLastVisible(nullptr, true);
+    else
+        node = focused ? tree.GetNextVisible(focused, true) : tree.GetFirstVisible(nullptr, true);
     if (!node) {
         if (focused) InvalidateNode(focused);
         return;
@@ -198,7 +217,8 @@ void TVirtualTreeWindow::StepLeft(TShiftState Shift, bool Extend, bool& RangeKey
     }
     PVirtualNode focused = tree.FFocusedNode;
     if (HasSelection(toExtendedFocus) && HasMisc(toGridExtensions)) {
-        const TColumnIndex c = Header()->Columns()->GetPreviousVisibleColumn(tree.FFocusedColumn, true);
+        const TColumnIndex c =
+            Header()->Columns()->GetPreviousVisibleColumn(tree.FFocusedColumn, true);
         if (c >= 0) tree.SetFocusedColumn(c);
     } else if (!focused) {
         tree.SetFocusedNode(tree.GetFirstVisible(nullptr, true));
@@ -206,7 +226,8 @@ void TVirtualTreeWindow::StepLeft(TShiftState Shift, bool Extend, bool& RangeKey
         tree.ToggleNode(focused);
     } else if (focused->Parent != tree.RootNode()) {
         if (Extend) {
-            if (focused->Index != 0) RangeKey = true;
+            if (focused->Index != 0)
+                RangeKey = true;
             else if (tree.ComparePositions(focused->Parent, tree.FRangeAnchor, true) > 0)
                 tree.RemoveFromSelection(focused);
         }
@@ -231,7 +252,8 @@ void TVirtualTreeWindow::StepRight(TShiftState Shift, bool Extend) {
                focused->States.Contains(vsHasChildren)) {
         tree.ToggleNode(focused);
     } else if (PVirtualNode child = tree.GetFirstVisibleChild(focused)) {
-        if (Extend && tree.FRangeAnchor && tree.ComparePositions(child, tree.FRangeAnchor, true) < 0)
+        if (Extend && tree.FRangeAnchor &&
+            tree.ComparePositions(child, tree.FRangeAnchor, true) < 0)
             tree.RemoveFromSelection(focused);
         tree.SetFocusedNode(child);
     }
@@ -245,7 +267,8 @@ void TVirtualTreeWindow::PageNodes(bool Up) {
     const int height = ClientHeight();
     int sum = 0;
     for (;;) {
-        PVirtualNode next = Up ? tree.GetPreviousVisible(node, true) : tree.GetNextVisible(node, true);
+        PVirtualNode next =
+            Up ? tree.GetPreviousVisible(node, true) : tree.GetNextVisible(node, true);
         if (!next || sum + static_cast<int>(tree.NodeRowHeight(node)) >= height) break;
         sum += static_cast<int>(tree.NodeRowHeight(Up ? next : node));
         node = next;
@@ -261,7 +284,8 @@ void TVirtualTreeWindow::PageColumns(bool Left) {
     if (c == InvalidColumn || c == NoColumn) c = columns->GetFirstVisibleColumn();
     int width = columns->GetVisibleFixedWidth();
     for (;;) {
-        const TColumnIndex p = Left ? columns->GetPreviousVisibleColumn(c) : columns->GetNextVisibleColumn(c);
+        const TColumnIndex p =
+            Left ? columns->GetPreviousVisibleColumn(c) : columns->GetNextVisibleColumn(c);
         if (p < 0 || width + columns->Items(c)->Width() >= ClientWidth() ||
             columns->Items(p)->Options().Contains(coFixed))
             break;
@@ -275,20 +299,23 @@ void TVirtualTreeWindow::HomeOrEnd(Word Key, TShiftState Shift) {
     TBaseVirtualTree& tree = *FTree;
     const bool rtl = UseRightToLeftAlignment();
     const bool forward = (Key == VK_HOME) != rtl;
-    PVirtualNode node = forward ? tree.GetFirstVisible(nullptr, true) : tree.GetLastVisible(nullptr, true);
+    PVirtualNode node =
+        forward ? tree.GetFirstVisible(nullptr, true) : tree.GetLastVisible(nullptr, true);
     TVirtualTreeColumns* columns = Header()->Columns();
     TColumnIndex column = NoColumn;
     if (Header()->UseColumns()) {
         column = forward ? columns->GetFirstVisibleColumn() : columns->GetLastVisibleColumn();
-        while (column >= 0 &&
-               !tree.DoFocusChanging(tree.FFocusedNode, tree.FFocusedNode, tree.FFocusedColumn, column))
-            column = forward ? columns->GetNextVisibleColumn(column) : columns->GetPreviousVisibleColumn(column);
+        while (column >= 0 && !tree.DoFocusChanging(tree.FFocusedNode, tree.FFocusedNode,
+                                                    tree.FFocusedColumn, column))
+            column = forward ? columns->GetNextVisibleColumn(column)
+                             : columns->GetPreviousVisibleColumn(column);
         if (column < 0) column = InvalidColumn;
     }
     if (column < NoColumn || !node) return;
     const bool ctrlOnly = Shift == TShiftState{ssCtrl};
     if (ctrlOnly && !HasMisc(toGridExtensions)) {
-        ScrollIntoView(node, HasSelection(toCenterScrollIntoView), !tree.HasAuto(toDisableAutoscrollOnFocus));
+        ScrollIntoView(node, HasSelection(toCenterScrollIntoView),
+                       !tree.HasAuto(toDisableAutoscrollOnFocus));
         SetOffsetX(Key == VK_HOME && !rtl ? 0 : -2147483647);
         return;
     }
@@ -354,15 +381,21 @@ void TVirtualTreeWindow::HandleOtherKey(Word Key, TShiftState Shift) {
         return;
     case KeypadAdd:
         if (searching) return StartSearchKey();
-        if (ctrl && shift) tree.FullExpand();
-        else if (ctrl) AutoFitColumns(true);
-        else if (focused && !focused->States.Contains(vsExpanded)) tree.ToggleNode(focused);
+        if (ctrl && shift)
+            tree.FullExpand();
+        else if (ctrl)
+            AutoFitColumns(true);
+        else if (focused && !focused->States.Contains(vsExpanded))
+            tree.ToggleNode(focused);
         return;
     case KeypadSubtract:
         if (searching) return StartSearchKey();
-        if (ctrl && shift) tree.FullCollapse();
-        else if (ctrl) Header()->RestoreColumns();
-        else if (focused && focused->States.Contains(vsExpanded)) tree.ToggleNode(focused);
+        if (ctrl && shift)
+            tree.FullCollapse();
+        else if (ctrl)
+            Header()->RestoreColumns();
+        else if (focused && focused->States.Contains(vsExpanded))
+            tree.ToggleNode(focused);
         return;
     case KeypadDivide:
         if (searching) return StartSearchKey();

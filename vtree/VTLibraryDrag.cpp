@@ -20,8 +20,10 @@ void TVirtualTreeWindow::FinishDrag() {
     if (!HandleAllocated()) return;
     // The drag took the button's release: the mouse handling still waits for it.
     UINT release = WM_LBUTTONUP;
-    if (states.Contains(tsRightButtonDown)) release = WM_RBUTTONUP;
-    else if (states.Contains(tsMiddleButtonDown)) release = WM_MBUTTONUP;
+    if (states.Contains(tsRightButtonDown))
+        release = WM_RBUTTONUP;
+    else if (states.Contains(tsMiddleButtonDown))
+        release = WM_MBUTTONUP;
     POINT cursor{};
     GetCursorPos(&cursor);
     ::ScreenToClient(Handle(), &cursor);

@@ -37,8 +37,8 @@ TRect Normalised(TRect R) {
 }
 
 constexpr TVirtualTreeStates PendingMouseStates{
-    tsClearPending, tsDrawSelPending, tsDrawSelecting, tsToggleFocusedSelection, tsEditPending,
-    tsOLEDragPending, tsVCLDragPending, tsScrolling, tsScrollPending};
+    tsClearPending,   tsDrawSelPending, tsDrawSelecting, tsToggleFocusedSelection, tsEditPending,
+    tsOLEDragPending, tsVCLDragPending, tsScrolling,     tsScrollPending};
 
 } // namespace
 
@@ -113,16 +113,18 @@ void TVirtualTreeWindow::WMButton(TMessage& Message, TVirtualTreeState Down,
         THitInfo hit;
         const TPoint point = MessagePoint(Message);
         GetHitTestInfoAt(point.x, point.y, true, hit);
-        if (dbl) HandleMouseDblClick(Message, hit);
-        else HandleMouseDown(Message, hit);
+        if (dbl)
+            HandleMouseDblClick(Message, hit);
+        else
+            HandleMouseDown(Message, hit);
     }
     if (dbl) FTree->DoStateChange({}, {DblClick});
 }
 
 void TVirtualTreeWindow::WMButtonUp(TMessage& Message, TVirtualTreeState Down) {
     TVirtualTreeStates leave{Down};
-    if (Down == tsLeftButtonDown) leave = leave + TVirtualTreeStates{tsNodeHeightTracking,
-                                                                     tsNodeHeightTrackPending};
+    if (Down == tsLeftButtonDown)
+        leave = leave + TVirtualTreeStates{tsNodeHeightTracking, tsNodeHeightTrackPending};
     if (Down == tsRightButtonDown) leave.Include(tsPopupMenuShown);
     FTree->DoStateChange({}, leave);
     if (Down != tsLeftButtonDown && HeaderInteracting()) return;
@@ -173,10 +175,12 @@ void TVirtualTreeWindow::WMKillFocus() {
     EndWheelPanning();
     StopInputTimers();
     LeavePendingMouseStates();
-    FTree->DoStateChange({}, {tsIncrementalSearching, tsLeftButtonDown, tsMiddleButtonDown,
-                              tsRightButtonDown});
-    if (FTree->SelectedCount() > 0 || !HasPaint(toGhostedIfUnfocused)) Invalidate();
-    else if (FTree->FocusedNode()) InvalidateNode(FTree->FocusedNode());
+    FTree->DoStateChange(
+        {}, {tsIncrementalSearching, tsLeftButtonDown, tsMiddleButtonDown, tsRightButtonDown});
+    if (FTree->SelectedCount() > 0 || !HasPaint(toGhostedIfUnfocused))
+        Invalidate();
+    else if (FTree->FocusedNode())
+        InvalidateNode(FTree->FocusedNode());
 }
 
 void TVirtualTreeWindow::WMCancelMode() {
@@ -218,12 +222,12 @@ void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitI
     const bool altPressed = shift.Contains(ssAlt);
     shift.Exclude(ssAlt);
     const bool shiftEmpty = shift.Empty();
-    const bool isLabelHit = !altPressed && !HasSelection(toSimpleDrawSelection) &&
-                            (hit.HitPositions.Contains(hiOnItemLabel) ||
-                             hit.HitPositions.Contains(hiOnNormalIcon));
+    const bool isLabelHit =
+        !altPressed && !HasSelection(toSimpleDrawSelection) &&
+        (hit.HitPositions.Contains(hiOnItemLabel) || hit.HitPositions.Contains(hiOnNormalIcon));
     const bool isCellHit =
-        !altPressed && !isLabelHit && hit.HitNode &&
-        !hit.HitPositions.Contains(hiOnItemButton) && !hit.HitPositions.Contains(hiOnItemCheckbox) &&
+        !altPressed && !isLabelHit && hit.HitNode && !hit.HitPositions.Contains(hiOnItemButton) &&
+        !hit.HitPositions.Contains(hiOnItemCheckbox) &&
         (HasSelection(toFullRowSelect) || (HasMisc(toGridExtensions) && hit.HitColumn >= 0));
     const bool isAnyHit = isLabelHit || isCellHit;
     const bool multiSelect = HasSelection(toMultiSelect);
@@ -248,7 +252,8 @@ void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitI
     }
     if ((tree.RootNodeCount() > 0 && shiftEmpty) || tree.SelectedCount() == 0) {
         PVirtualNode levelNode = hit.HitNode ? hit.HitNode : tree.GetLastVisibleNoInit();
-        tree.FLastSelectionLevel = levelNode ? static_cast<Integer>(tree.GetNodeLevel(levelNode)) : -1;
+        tree.FLastSelectionLevel =
+            levelNode ? static_cast<Integer>(tree.GetNodeLevel(levelNode)) : -1;
     }
     const bool locked = tree.SelectionLocked();
     if (multiSelect && shiftEmpty && isAnyHit && dragAllowed && nodeSelected && !locked)
@@ -264,7 +269,8 @@ void TVirtualTreeWindow::HandleMouseDown(TMessage& Message, const THitInfo& HitI
         if (!isCellHit) return;
     }
     FLastClickPos = point;
-    if (isAnyHit && tree.DoFocusChanging(tree.FFocusedNode, hit.HitNode, tree.FFocusedColumn, newColumn))
+    if (isAnyHit &&
+        tree.DoFocusChanging(tree.FFocusedNode, hit.HitNode, tree.FFocusedColumn, newColumn))
         FocusClickedNode(hit, newColumn, columnChange, shift, nodeSelected, dragAllowed);
     DragOnPress(dragAllowed, isAnyHit);
 }
@@ -339,8 +345,10 @@ void TVirtualTreeWindow::HandleMouseUp(TMessage& Message, const THitInfo& HitInf
     }
     if (tree.TreeStates().Contains(tsToggleFocusedSelection) && HitInfo.HitNode == focused &&
         focused) {
-        if (focused->States.Contains(vsSelected)) tree.RemoveFromSelection(focused);
-        else tree.AddToSelection(focused);
+        if (focused->States.Contains(vsSelected))
+            tree.RemoveFromSelection(focused);
+        else
+            tree.AddToSelection(focused);
         InvalidateNode(focused);
     }
     tree.DoStateChange({}, {tsOLEDragPending, tsOLEDragging, tsClearPending, tsDrawSelPending,
@@ -376,12 +384,11 @@ void TVirtualTreeWindow::HandleMouseDblClick(TMessage& Message, const THitInfo& 
         if (tree.CheckNode()) tree.DoStateChange({tsMouseCheckPending});
         return;
     }
-    const bool toggles =
-        at.Contains(hiOnItemButton) ||
-        (HasMisc(toToggleOnDblClick) && (at.Contains(hiOnItemLabel) ||
-                                          at.Contains(hiOnNormalIcon) ||
-                                          at.Contains(hiOnStateIcon))) ||
-        (HasSelection(toFullRowSelect) && HitInfo.HitNode);
+    const bool toggles = at.Contains(hiOnItemButton) ||
+                         (HasMisc(toToggleOnDblClick) &&
+                          (at.Contains(hiOnItemLabel) || at.Contains(hiOnNormalIcon) ||
+                           at.Contains(hiOnStateIcon))) ||
+                         (HasSelection(toFullRowSelect) && HitInfo.HitNode);
     if (toggles && HitInfo.HitNode) tree.ToggleNode(HitInfo.HitNode);
     EditOnDblClick(HitInfo, !(toggles && HitInfo.HitNode));
 }

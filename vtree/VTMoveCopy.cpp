@@ -58,8 +58,10 @@ TBaseVirtualTree* TBaseVirtualTree::ResolveTarget(PVirtualNode& Target, TVTNodeA
 // New children must not be mixed with children the target still owes: it is initialised and
 // its children are made first.
 void TBaseVirtualTree::PrepareTarget(PVirtualNode Target) {
-    if (!Target->States.Contains(vsInitialized)) InitNode(Target);
-    else if (Target->States.Contains(vsHasChildren) && !Target->FirstChild) InitChildren(Target);
+    if (!Target->States.Contains(vsInitialized))
+        InitNode(Target);
+    else if (Target->States.Contains(vsHasChildren) && !Target->FirstChild)
+        InitChildren(Target);
 }
 
 void TBaseVirtualTree::WriteTransfer(TStream* Stream, PVirtualNode Source, bool ChildrenOnly) {
@@ -112,8 +114,7 @@ void TBaseVirtualTree::MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeA
                               bool ChildrenOnly) {
     if (Source) Assert(NodeOwnerTree(Source) == this, SourceNotInTree);
     const bool proceed = Source != Target || (ChildrenOnly && IsSiblingMode(Mode));
-    if (!proceed || Mode == amNoWhere || !Source || Source == FRoot || HasMisc(toReadOnly))
-        return;
+    if (!proceed || Mode == amNoWhere || !Source || Source == FRoot || HasMisc(toReadOnly)) return;
     TBaseVirtualTree* tree = ResolveTarget(Target, Mode);
     tree->PrepareTarget(Target);
     const bool within = tree == this;
@@ -121,8 +122,10 @@ void TBaseVirtualTree::MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeA
     // Another tree that is read-only takes nothing: the source would be deleted for nothing.
     if (allowed && !within && tree->HasMisc(toReadOnly)) allowed = false;
     if (allowed) {
-        if (within) MoveWithin(Source, Target, Mode, ChildrenOnly);
-        else MoveAcross(Source, tree, Target, Mode, ChildrenOnly);
+        if (within)
+            MoveWithin(Source, Target, Mode, ChildrenOnly);
+        else
+            MoveAcross(Source, tree, Target, Mode, ChildrenOnly);
     }
     InvalidatePositionCache();
     if (allowed && FUpdateCount == 0) {
@@ -132,8 +135,8 @@ void TBaseVirtualTree::MoveTo(PVirtualNode Source, PVirtualNode Target, TVTNodeA
     NotifyStructureChange(within && !ChildrenOnly ? Source : nullptr, crNodeMoved);
 }
 
-void TBaseVirtualTree::MoveWithin(PVirtualNode Source, PVirtualNode Target,
-                                  TVTNodeAttachMode Mode, bool ChildrenOnly) {
+void TBaseVirtualTree::MoveWithin(PVirtualNode Source, PVirtualNode Target, TVTNodeAttachMode Mode,
+                                  bool ChildrenOnly) {
     if (Target != Source && HasAsParent(Target, Source))
         vtree_errors::RaiseError(vtree_errors::NodeMoveTarget);
     CancelValidation();
@@ -161,8 +164,10 @@ void TBaseVirtualTree::MoveAcross(PVirtualNode Source, TBaseVirtualTree* Tree, P
     Tree->ReadTransfer(&stream, Target, Mode, [this](PVirtualNode Node) { DoNodeMoved(Node); });
     BeginUpdate();
     try {
-        if (ChildrenOnly) DeleteChildren(Source, false);
-        else DeleteNode(Source, true);
+        if (ChildrenOnly)
+            DeleteChildren(Source, false);
+        else
+            DeleteNode(Source, true);
     } catch (...) {
         EndUpdate();
         throw;

@@ -229,7 +229,8 @@ PVirtualNode TBaseVirtualTree::WalkVisibleSibling(PVirtualNode Node, bool Forwar
     do {
         run = Forward ? run->NextSibling : run->PrevSibling;
         Touch(run, DoInit);
-    } while (run && !(run->States.Contains(vsVisible) && (IncludeHidden || !IsEffectivelyHidden(run))));
+    } while (run &&
+             !(run->States.Contains(vsVisible) && (IncludeHidden || !IsEffectivelyHidden(run))));
     return run;
 }
 
@@ -389,8 +390,10 @@ PVirtualNode TBaseVirtualTree::WalkNextVisible(PVirtualNode Node, bool CA, bool 
                 first = current->FirstChild;
             }
             Touch(first, DoInit);
-            if (first && first->States.Contains(vsVisible)) candidate = first;
-            else candidate = FollowingVisible(first ? first : current, DoInit);
+            if (first && first->States.Contains(vsVisible))
+                candidate = first;
+            else
+                candidate = FollowingVisible(first ? first : current, DoInit);
         }
         if (!candidate || IsEffectivelyVisible(candidate)) return candidate;
         current = candidate;

@@ -9,8 +9,10 @@ using vtree_errors::Assert;
 PVirtualNode TBaseVirtualTree::NextMatching(PVirtualNode Node, bool Forward, bool CCA,
                                             TVirtualNodeState State) const {
     PVirtualNode run;
-    if (!Node || Node == FRoot) run = Forward ? WalkFirst(CCA, false) : WalkLast(nullptr, CCA, false);
-    else run = Forward ? WalkNext(Node, CCA, false) : WalkPrevious(Node, CCA, false);
+    if (!Node || Node == FRoot)
+        run = Forward ? WalkFirst(CCA, false) : WalkLast(nullptr, CCA, false);
+    else
+        run = Forward ? WalkNext(Node, CCA, false) : WalkPrevious(Node, CCA, false);
     while (run && !run->States.Contains(State))
         run = Forward ? WalkNext(run, CCA, false) : WalkPrevious(run, CCA, false);
     return run;
@@ -19,8 +21,10 @@ PVirtualNode TBaseVirtualTree::NextMatching(PVirtualNode Node, bool Forward, boo
 PVirtualNode TBaseVirtualTree::NextWithCheckState(PVirtualNode Node, bool Forward, bool CCA,
                                                   TCheckState State) const {
     PVirtualNode run;
-    if (!Node || Node == FRoot) run = Forward ? WalkFirst(CCA, false) : WalkLast(nullptr, CCA, false);
-    else run = Forward ? WalkNext(Node, CCA, false) : WalkPrevious(Node, CCA, false);
+    if (!Node || Node == FRoot)
+        run = Forward ? WalkFirst(CCA, false) : WalkLast(nullptr, CCA, false);
+    else
+        run = Forward ? WalkNext(Node, CCA, false) : WalkPrevious(Node, CCA, false);
     while (run && run->CheckState != State)
         run = Forward ? WalkNext(run, CCA, false) : WalkPrevious(run, CCA, false);
     Touch(run, true);
@@ -33,8 +37,7 @@ PVirtualNode TBaseVirtualTree::GetFirstChecked(TCheckState State, bool CCA) {
 PVirtualNode TBaseVirtualTree::GetNextChecked(PVirtualNode Node, TCheckState State, bool CCA) {
     return NextWithCheckState(Node, true, CCA, State);
 }
-PVirtualNode TBaseVirtualTree::GetPreviousChecked(PVirtualNode Node, TCheckState State,
-                                                  bool CCA) {
+PVirtualNode TBaseVirtualTree::GetPreviousChecked(PVirtualNode Node, TCheckState State, bool CCA) {
     return NextWithCheckState(Node, false, CCA, State);
 }
 

@@ -43,8 +43,10 @@ void TBaseVirtualTree::AddChildren(PVirtualNode Node, Cardinal Count) {
         child->Index = index++;
         child->Parent = Node;
         child->PrevSibling = Node->LastChild;
-        if (Node->LastChild) Node->LastChild->NextSibling = child;
-        else Node->FirstChild = child;
+        if (Node->LastChild)
+            Node->LastChild->NextSibling = child;
+        else
+            Node->FirstChild = child;
         Node->LastChild = child;
         ++Node->ChildCount;
         heights += child->NodeHeight;
@@ -156,8 +158,10 @@ void LinkBefore(PVirtualNode Node, PVirtualNode Destination) {
     Node->Parent = parent;
     Node->NextSibling = Destination;
     Node->PrevSibling = Destination->PrevSibling;
-    if (Destination->PrevSibling) Destination->PrevSibling->NextSibling = Node;
-    else parent->FirstChild = Node;
+    if (Destination->PrevSibling)
+        Destination->PrevSibling->NextSibling = Node;
+    else
+        parent->FirstChild = Node;
     Destination->PrevSibling = Node;
     Renumber(Node, Destination->Index);
 }
@@ -167,8 +171,10 @@ void LinkAfter(PVirtualNode Node, PVirtualNode Destination) {
     Node->Parent = parent;
     Node->PrevSibling = Destination;
     Node->NextSibling = Destination->NextSibling;
-    if (Destination->NextSibling) Destination->NextSibling->PrevSibling = Node;
-    else parent->LastChild = Node;
+    if (Destination->NextSibling)
+        Destination->NextSibling->PrevSibling = Node;
+    else
+        parent->LastChild = Node;
     Destination->NextSibling = Node;
     Renumber(Node, Destination->Index + 1);
 }
@@ -177,8 +183,10 @@ void LinkFirstChild(PVirtualNode Node, PVirtualNode Destination) {
     Node->Parent = Destination;
     Node->PrevSibling = nullptr;
     Node->NextSibling = Destination->FirstChild;
-    if (Destination->FirstChild) Destination->FirstChild->PrevSibling = Node;
-    else Destination->LastChild = Node;
+    if (Destination->FirstChild)
+        Destination->FirstChild->PrevSibling = Node;
+    else
+        Destination->LastChild = Node;
     Destination->FirstChild = Node;
     Renumber(Node, 0);
 }
@@ -188,8 +196,10 @@ void LinkLastChild(PVirtualNode Node, PVirtualNode Destination) {
     Node->NextSibling = nullptr;
     Node->PrevSibling = Destination->LastChild;
     Node->Index = Node->PrevSibling ? Node->PrevSibling->Index + 1 : 0;
-    if (Destination->LastChild) Destination->LastChild->NextSibling = Node;
-    else Destination->FirstChild = Node;
+    if (Destination->LastChild)
+        Destination->LastChild->NextSibling = Node;
+    else
+        Destination->FirstChild = Node;
     Destination->LastChild = Node;
 }
 
@@ -213,8 +223,10 @@ void TBaseVirtualTree::LinkNode(PVirtualNode Node, PVirtualNode Destination,
     if (Counted(Node)) FVisibleCount += 1 + CountVisibleDescendants(Node);
     Node->States -= TVirtualNodeStates{vsChecking, vsCutOrCopy, vsDeleting, vsClearing};
     if (parent == FRoot) return;
-    if (IsEffectivelyVisible(Node)) parent->States.Exclude(vsAllChildrenHidden);
-    else if (parent->ChildCount == 1) parent->States.Include(vsAllChildrenHidden);
+    if (IsEffectivelyVisible(Node))
+        parent->States.Exclude(vsAllChildrenHidden);
+    else if (parent->ChildCount == 1)
+        parent->States.Include(vsAllChildrenHidden);
 }
 
 void TBaseVirtualTree::UnlinkNode(PVirtualNode Node, bool KeepFocus, bool Reindex) {
@@ -226,8 +238,10 @@ void TBaseVirtualTree::UnlinkNode(PVirtualNode Node, bool KeepFocus, bool Reinde
     if (Node == FRangeAnchor) ResetRangeAnchor();
     PVirtualNode parent = Node->Parent;
     if (parent != FRoot && !parent->States.Contains(vsClearing)) {
-        if (FUpdateCount > 0) DoStateChange({tsUpdateHiddenChildrenNeeded});
-        else UpdateAllChildrenHiddenFlag(parent);
+        if (FUpdateCount > 0)
+            DoStateChange({tsUpdateHiddenChildrenNeeded});
+        else
+            UpdateAllChildrenHiddenFlag(parent);
     }
     if (Node->States.Contains(vsDeleting)) return;
 
@@ -244,10 +258,14 @@ void TBaseVirtualTree::UnlinkNode(PVirtualNode Node, bool KeepFocus, bool Reinde
     if (wasShown) PropagateTotalHeight(parent, -static_cast<Integer>(Node->TotalHeight), true);
     if (wasCounted) FVisibleCount -= 1 + below;
 
-    if (Node->PrevSibling) Node->PrevSibling->NextSibling = Node->NextSibling;
-    else parent->FirstChild = Node->NextSibling;
-    if (Node->NextSibling) Node->NextSibling->PrevSibling = Node->PrevSibling;
-    else parent->LastChild = Node->PrevSibling;
+    if (Node->PrevSibling)
+        Node->PrevSibling->NextSibling = Node->NextSibling;
+    else
+        parent->FirstChild = Node->NextSibling;
+    if (Node->NextSibling)
+        Node->NextSibling->PrevSibling = Node->PrevSibling;
+    else
+        parent->LastChild = Node->PrevSibling;
     if (Reindex) Renumber(Node->NextSibling, Node->Index);
 }
 
@@ -344,16 +362,16 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) 
         FViewSink->UpdateScrollBars(true);
         if (offsetX != FViewport.OffsetX || offsetY != FViewport.OffsetY)
             FViewSink->InvalidateControl();
-        else FViewSink->InvalidateToBottom(Node);
+        else
+            FViewSink->InvalidateToBottom(Node);
     }
     NotifyStructureChange(Node, crChildDeleted);
 }
 
 void TBaseVirtualTree::ForgetNode(PVirtualNode Node) {
     for (PVirtualNode* field : {&FFocusedNode, &FRangeAnchor, &FLastSearchNode, &FCheckNode,
-                                &FHeightTrackNode, &FEditNode, &FDropTargetNode,
-                                &LastVCLDragTarget, &FCurrentHotNode, &FLastChangedNode,
-                                &FLastSelected})
+                                &FHeightTrackNode, &FEditNode, &FDropTargetNode, &LastVCLDragTarget,
+                                &FCurrentHotNode, &FLastChangedNode, &FLastSelected})
         if (*field == Node) *field = nullptr;
     // A recorded structure change moves to the nearest ancestor that may still live.
     if (FLastStructureChangeNode == Node)
@@ -423,10 +441,10 @@ void TBaseVirtualTree::Clear() {
             DoStateChange({}, {tsCutPending, tsCopyPending});
         }
         ClearSelection();
-        for (PVirtualNode* field : {&FFocusedNode, &FLastSelected, &FCurrentHotNode,
-                                    &FDropTargetNode, &LastVCLDragTarget, &FLastChangedNode,
-                                    &FRangeAnchor, &FCheckNode, &FLastSearchNode, &FEditNode,
-                                    &FHeightTrackNode})
+        for (PVirtualNode* field :
+             {&FFocusedNode, &FLastSelected, &FCurrentHotNode, &FDropTargetNode, &LastVCLDragTarget,
+              &FLastChangedNode, &FRangeAnchor, &FCheckNode, &FLastSearchNode, &FEditNode,
+              &FHeightTrackNode})
             *field = nullptr;
         FDragSelection.clear();
         // The walk hint goes before any slab does: it may lead into every one of them. Freeing

@@ -28,7 +28,7 @@ Byte* TNodePool::Carve(TSizeClass& Class, std::size_t BlockSize) {
         Class.NextSlabBlocks = std::max(count, std::min(count * 2, MaxSlabBytes / BlockSize));
         const std::size_t tableBytes = RoundUp(count * sizeof(Cardinal), LineSize);
         auto* memory = static_cast<Byte*>(
-            ::operator new(tableBytes + count * BlockSize, std::align_val_t{LineSize}));
+            ::operator new (tableBytes + count * BlockSize, std::align_val_t{LineSize}));
         TSlab slab{memory + tableBytes, BlockSize, count, reinterpret_cast<Cardinal*>(memory)};
         std::memset(slab.Generations, 0, count * sizeof(Cardinal));
         auto place =
@@ -37,7 +37,7 @@ Byte* TNodePool::Carve(TSizeClass& Class, std::size_t BlockSize) {
         try {
             FSlabs.insert(place, slab);
         } catch (...) {
-            ::operator delete(memory, std::align_val_t{LineSize});
+            ::operator delete (memory, std::align_val_t{LineSize});
             throw;
         }
         Class.Cursor = slab.Blocks;
@@ -99,7 +99,7 @@ void TNodePool::Release(PVirtualNode Node) noexcept {
 
 void TNodePool::ReleaseAll() noexcept {
     for (const TSlab& slab : FSlabs)
-        ::operator delete(reinterpret_cast<Byte*>(slab.Generations), std::align_val_t{LineSize});
+        ::operator delete (reinterpret_cast<Byte*>(slab.Generations), std::align_val_t{LineSize});
     FSlabs = std::vector<TSlab>();
     FClasses.clear();
     FLive = 0;

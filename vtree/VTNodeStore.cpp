@@ -117,7 +117,7 @@ void TBaseVirtualTree::ResetRoot() {
 
 Cardinal TBaseVirtualTree::AllocateInternalData(Cardinal Size) {
     Assert(!FRoot || FRoot->ChildCount == 0,
-          L"Internal data allocation must be done before any node is created.");
+           L"Internal data allocation must be done before any node is created.");
     const Cardinal offset = sizeof(TVirtualNode) + FTotalInternalDataSize;
     // Rounded to the pointer size (4 bytes on the 32-bit build) so that the user data area,
     // which follows, stays aligned for the records owners place there.
@@ -262,8 +262,10 @@ void TBaseVirtualTree::UpdateAllChildrenHiddenFlag(PVirtualNode Node) {
         hidden = !IsEffectivelyVisible(child);
     // Invariant 7: no children and no promise of any also counts as all hidden.
     if (!Node->FirstChild && Node->States.Contains(vsHasChildren)) hidden = false;
-    if (hidden) Node->States.Include(vsAllChildrenHidden);
-    else Node->States.Exclude(vsAllChildrenHidden);
+    if (hidden)
+        Node->States.Include(vsAllChildrenHidden);
+    else
+        Node->States.Exclude(vsAllChildrenHidden);
 }
 
 void TBaseVirtualTree::UpdateAllChildrenHiddenFlags() {
@@ -309,8 +311,10 @@ void TBaseVirtualTree::ChangeVisibility(PVirtualNode Node, TVirtualNodeState Sta
     if (open && IsEffectivelyVisible(Node))
         PropagateTotalHeight(parent, -static_cast<Integer>(Node->TotalHeight), true);
     if (Counted(Node)) FVisibleCount -= 1 + CountVisibleDescendants(Node);
-    if (Value) Node->States.Include(State);
-    else Node->States.Exclude(State);
+    if (Value)
+        Node->States.Include(State);
+    else
+        Node->States.Exclude(State);
     if (Node->States.Contains(vsVisible)) {
         Cardinal height = Node->NodeHeight;
         if (Node->States.Contains(vsExpanded))
@@ -335,8 +339,10 @@ void TBaseVirtualTree::SetIsHidden(PVirtualNode Node, bool Value) {
 
 void TBaseVirtualTree::SetIsDisabled(PVirtualNode Node, bool Value) {
     Assert(Node && Node != FRoot, NeitherNilNorRoot);
-    if (Value) Node->States.Include(vsDisabled);
-    else Node->States.Exclude(vsDisabled);
+    if (Value)
+        Node->States.Include(vsDisabled);
+    else
+        Node->States.Exclude(vsDisabled);
     InvalidateNode(Node);
 }
 
@@ -360,8 +366,10 @@ void TBaseVirtualTree::AfterStructureChange(PVirtualNode InvalidateFrom) {
     if (FUpdateCount > 0) return;
     RequestCacheValidation();
     FViewSink->UpdateScrollBars(true);
-    if (InvalidateFrom) FViewSink->InvalidateToBottom(InvalidateFrom);
-    else FViewSink->InvalidateControl();
+    if (InvalidateFrom)
+        FViewSink->InvalidateToBottom(InvalidateFrom);
+    else
+        FViewSink->InvalidateControl();
 }
 
 void TBaseVirtualTree::InvalidateNode(PVirtualNode Node) {

@@ -56,11 +56,14 @@ void TCustomVirtualTreeOptions::SetSelectionOptions(TVTSelectionOptions Value) {
 
 void TCustomVirtualTreeOptions::SetMiscOptions(TVTMiscOptions Value) {
     if (Value == FMiscOptions) return;
-    const bool checksChanged = Value.Contains(toCheckSupport) != FMiscOptions.Contains(toCheckSupport);
-    const bool dropChanged = Value.Contains(toAcceptOLEDrop) != FMiscOptions.Contains(toAcceptOLEDrop);
+    const bool checksChanged =
+        Value.Contains(toCheckSupport) != FMiscOptions.Contains(toCheckSupport);
+    const bool dropChanged =
+        Value.Contains(toAcceptOLEDrop) != FMiscOptions.Contains(toAcceptOLEDrop);
     FMiscOptions = Value;
     if (checksChanged && TreeShowsChanges(FOwner)) FOwner->ViewSink().InvalidateControl();
-    if (dropChanged && FOwner) FOwner->ViewSink().AcceptDropChanged(Value.Contains(toAcceptOLEDrop));
+    if (dropChanged && FOwner)
+        FOwner->ViewSink().AcceptDropChanged(Value.Contains(toAcceptOLEDrop));
 }
 
 void TCustomVirtualTreeOptions::AssignTo(TPersistent* Dest) {

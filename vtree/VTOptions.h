@@ -12,11 +12,29 @@
 class TBaseVirtualTree;
 
 enum TVTPaintOption {
-    toHideFocusRect, toHideSelection, toHotTrack, toPopupMode, toShowBackground, toShowButtons,
-    toShowDropmark, toShowHorzGridLines, toShowRoot, toShowTreeLines, toShowVertGridLines,
-    toThemeAware, toUseBlendedImages, toGhostedIfUnfocused, toFullVertGridLines,
-    toAlwaysHideSelection, toUseBlendedSelection, toStaticBackground, toChildrenAbove,
-    toFixedIndent, toUseExplorerTheme, toHideTreeLinesIfThemed, toShowHiddenNodes
+    toHideFocusRect,
+    toHideSelection,
+    toHotTrack,
+    toPopupMode,
+    toShowBackground,
+    toShowButtons,
+    toShowDropmark,
+    toShowHorzGridLines,
+    toShowRoot,
+    toShowTreeLines,
+    toShowVertGridLines,
+    toThemeAware,
+    toUseBlendedImages,
+    toGhostedIfUnfocused,
+    toFullVertGridLines,
+    toAlwaysHideSelection,
+    toUseBlendedSelection,
+    toStaticBackground,
+    toChildrenAbove,
+    toFixedIndent,
+    toUseExplorerTheme,
+    toHideTreeLinesIfThemed,
+    toShowHiddenNodes
 };
 using TVTPaintOptions = TSet<TVTPaintOption>;
 
@@ -24,25 +42,54 @@ enum TVTAnimationOption { toAnimatedToggle, toAdvancedAnimatedToggle };
 using TVTAnimationOptions = TSet<TVTAnimationOption>;
 
 enum TVTAutoOption {
-    toAutoDropExpand, toAutoExpand, toAutoScroll, toAutoScrollOnExpand, toAutoSort,
-    toAutoSpanColumns, toAutoTristateTracking, toAutoHideButtons, toAutoDeleteMovedNodes,
-    toDisableAutoscrollOnFocus, toAutoChangeScale, toAutoFreeOnCollapse,
-    toDisableAutoscrollOnEdit, toAutoBidiColumnOrdering
+    toAutoDropExpand,
+    toAutoExpand,
+    toAutoScroll,
+    toAutoScrollOnExpand,
+    toAutoSort,
+    toAutoSpanColumns,
+    toAutoTristateTracking,
+    toAutoHideButtons,
+    toAutoDeleteMovedNodes,
+    toDisableAutoscrollOnFocus,
+    toAutoChangeScale,
+    toAutoFreeOnCollapse,
+    toDisableAutoscrollOnEdit,
+    toAutoBidiColumnOrdering
 };
 using TVTAutoOptions = TSet<TVTAutoOption>;
 
 enum TVTSelectionOption {
-    toDisableDrawSelection, toExtendedFocus, toFullRowSelect, toLevelSelectConstraint,
-    toMiddleClickSelect, toMultiSelect, toRightClickSelect, toSiblingSelectConstraint,
-    toCenterScrollIntoView, toSimpleDrawSelection
+    toDisableDrawSelection,
+    toExtendedFocus,
+    toFullRowSelect,
+    toLevelSelectConstraint,
+    toMiddleClickSelect,
+    toMultiSelect,
+    toRightClickSelect,
+    toSiblingSelectConstraint,
+    toCenterScrollIntoView,
+    toSimpleDrawSelection
 };
 using TVTSelectionOptions = TSet<TVTSelectionOption>;
 
 enum TVTMiscOption {
-    toAcceptOLEDrop, toCheckSupport, toEditable, toFullRepaintOnResize, toGridExtensions,
-    toInitOnSave, toReportMode, toToggleOnDblClick, toWheelPanning, toReadOnly,
-    toVariableNodeHeight, toFullRowDrag, toNodeHeightResize, toNodeHeightDblClickResize,
-    toEditOnClick, toEditOnDblClick
+    toAcceptOLEDrop,
+    toCheckSupport,
+    toEditable,
+    toFullRepaintOnResize,
+    toGridExtensions,
+    toInitOnSave,
+    toReportMode,
+    toToggleOnDblClick,
+    toWheelPanning,
+    toReadOnly,
+    toVariableNodeHeight,
+    toFullRowDrag,
+    toNodeHeightResize,
+    toNodeHeightDblClickResize,
+    toEditOnClick,
+    toEditOnDblClick
 };
 using TVTMiscOptions = TSet<TVTMiscOption>;
 

@@ -16,8 +16,8 @@ void TVirtualTreeWindow::PaintCell(TRowPaint& Row, TVTPaintInfo& Info, bool IsMa
     TVirtualTreeColumns* columns = Header()->Columns();
     const bool selected = node->States.Contains(vsSelected);
     Info.PaintOptions = Row.Options;
-    if (!Row.UseColumns || (selected && HasSelection(toFullRowSelect) &&
-                            Row.Options.Contains(poDrawSelection)) ||
+    if (!Row.UseColumns ||
+        (selected && HasSelection(toFullRowSelect) && Row.Options.Contains(poDrawSelection)) ||
         columns->Items(Info.Column)->Options().Contains(coParentColor))
         Info.PaintOptions -= TVTInternalPaintOptions{poColumnColor};
     const bool rightToLeft = Info.BidiMode != bdLeftToRight;
@@ -25,8 +25,10 @@ void TVirtualTreeWindow::PaintCell(TRowPaint& Row, TVTPaintInfo& Info, bool IsMa
         Info.Alignment = Info.Alignment == taLeftJustify ? taRightJustify : taLeftJustify;
     Info.NodeWidth = GetNodeWidth(node, Info.Column);
     Info.ContentRect = Info.CellRect;
-    if (rightToLeft) Info.ContentRect.right -= FTree->Margin;
-    else Info.ContentRect.left += FTree->Margin;
+    if (rightToLeft)
+        Info.ContentRect.right -= FTree->Margin;
+    else
+        Info.ContentRect.left += FTree->Margin;
     for (TVTCellImage& image : Info.ImageInfo) image = TVTCellImage{};
     if (IsMainColumn && Row.ShowCheckImages) {
         Info.ImageInfo[2].Index = GetCheckImageIndex(node);
@@ -49,10 +51,13 @@ void TVirtualTreeWindow::PaintCell(TRowPaint& Row, TVTPaintInfo& Info, bool IsMa
     if (Row.Options.Contains(poGridLines) && HasPaint(toShowHorzGridLines)) {
         int left = Info.CellRect.left, right = Info.CellRect.right;
         if (IsMainColumn && FLineMode == lmBands) {
-            if (rightToLeft) right -= indentWidth + 1;
-            else left += indentWidth;
+            if (rightToLeft)
+                right -= indentWidth + 1;
+            else
+                left += indentWidth;
         }
-        DrawDottedHorzLine(Info, left, right - 1, Info.CellRect.bottom - 1, FColors->GridLineColor());
+        DrawDottedHorzLine(Info, left, right - 1, Info.CellRect.bottom - 1,
+                           FColors->GridLineColor());
         --Info.CellRect.bottom;
         --Info.ContentRect.bottom;
     }
@@ -105,8 +110,10 @@ void TVirtualTreeWindow::PlaceImage(TVTPaintInfo& Info, int Index, int VAlign) {
 
 void TVirtualTreeWindow::ShiftContentByIndent(TVTPaintInfo& Info, int Amount) {
     const int shift = Info.BidiMode == bdLeftToRight ? Amount : -Amount;
-    if (shift > 0) Info.ContentRect.left += shift;
-    else Info.ContentRect.right += shift;
+    if (shift > 0)
+        Info.ContentRect.left += shift;
+    else
+        Info.ContentRect.right += shift;
     for (int i = 0; i < 3; ++i) Info.ImageInfo[i].XPos += shift;
 }
 
@@ -141,7 +148,8 @@ void TVirtualTreeWindow::PrepareCellPaint(TVTPaintInfo& Info, int WindowOrgX, in
             inner.right = inner.left + width;
         }
     }
-    const bool inFocusColumn = Info.Column == FTree->FocusedColumn() || HasSelection(toFullRowSelect);
+    const bool inFocusColumn =
+        Info.Column == FTree->FocusedColumn() || HasSelection(toFullRowSelect);
     const bool focused = IsFocused() || HasPaint(toPopupMode);
     const bool selected = node->States.Contains(vsSelected);
     const bool explorer = ExplorerTheme();
@@ -170,14 +178,18 @@ void TVirtualTreeWindow::PrepareCellPaint(TVTPaintInfo& Info, int WindowOrgX, in
         }
     }
     if (explorer && hotCell)
-        DrawThemedItem(Info, selected && !HasPaint(toAlwaysHideSelection) ? TREIS_HOTSELECTED : TREIS_HOT,
+        DrawThemedItem(Info,
+                       selected && !HasPaint(toAlwaysHideSelection) ? TREIS_HOTSELECTED : TREIS_HOT,
                        inner);
-    const bool themedRow = explorer && !HasSelection(toExtendedFocus) && HasSelection(toFullRowSelect);
+    const bool themedRow =
+        explorer && !HasSelection(toExtendedFocus) && HasSelection(toFullRowSelect);
     if (inFocusColumn && Info.PaintOptions.Contains(poDrawFocusRect) && focused &&
         node == FTree->FocusedNode() && (Info.Column == FTree->FocusedColumn() || themedRow)) {
         HDC dc = canvas->Handle();
         const COLORREF text = SetTextColor(dc, 0xFFFFFF), back = SetBkColor(dc, 0);
-        TRect focus = themedRow ? ExplorerRowRect(Info) : HasMisc(toGridExtensions) ? Info.CellRect : inner;
+        TRect focus = themedRow                   ? ExplorerRowRect(Info)
+                      : HasMisc(toGridExtensions) ? Info.CellRect
+                                                  : inner;
         if (explorer) InflateRect(&focus, -1, -1);
         DrawFocusRect(dc, &focus);
         SetTextColor(dc, text);
@@ -237,7 +249,9 @@ Integer TVirtualTreeWindow::BuildLineImage(PVirtualNode Node, TLineImage& LineIm
     if (!HasPaint(toShowTreeLines) || (HasPaint(toHideTreeLinesIfThemed) && UseThemes()))
         return selected;
     auto next = [&](PVirtualNode N) { return FTree->GetNextVisibleSiblingNoInit(N) != nullptr; };
-    auto previous = [&](PVirtualNode N) { return FTree->GetPreviousVisibleSiblingNoInit(N) != nullptr; };
+    auto previous = [&](PVirtualNode N) {
+        return FTree->GetPreviousVisibleSiblingNoInit(N) != nullptr;
+    };
     const bool realParent = Node->Parent != root;
     if (HasPaint(toChildrenAbove)) {
         if (count == 0) return selected;
@@ -258,7 +272,10 @@ Integer TVirtualTreeWindow::BuildLineImage(PVirtualNode Node, TLineImage& LineIm
     if (showRoot) {
         if (!realParent) {
             const bool first = !previous(Node), last = !next(Node);
-            LineImage[0] = first && last ? ltRight : first ? ltBottomRight : last ? ltTopRight : ltTopDownRight;
+            LineImage[0] = first && last ? ltRight
+                           : first       ? ltBottomRight
+                           : last        ? ltTopRight
+                                         : ltTopDownRight;
         } else {
             PVirtualNode top = Node;
             while (top->Parent != root) top = top->Parent;
@@ -282,20 +299,24 @@ void TVirtualTreeWindow::DrawTreeLines(TVTPaintInfo& Info, int VAlignment, int I
     }
     if (!Info.PaintOptions.Contains(poGridLines)) return;
     TLineImage bands(LineImage.size(), ltNone);
-    const bool open = Info.Node->States.Contains(vsExpanded) &&
-                      !Info.Node->States.Contains(vsAllChildrenHidden);
+    const bool open =
+        Info.Node->States.Contains(vsExpanded) && !Info.Node->States.Contains(vsAllChildrenHidden);
     for (int i = IndentSize - 1; i >= 0; --i) {
         if (i == IndentSize - 1 && open) {
             bands[i] = ltLeft;
             continue;
         }
         switch (LineImage[i]) {
-        case ltBottomRight: case ltTopDownRight: case ltRight: case ltTopRight:
-            bands[i] = ltLeftBottom;
-            break;
-        case ltNone: case ltTopDown:
+        case ltBottomRight:
+        case ltTopDownRight:
+        case ltRight:
+        case ltTopRight: bands[i] = ltLeftBottom; break;
+        case ltNone:
+        case ltTopDown:
             if (i + 1 < IndentSize)
-                bands[i] = LineImage[i + 1] == ltNone || LineImage[i + 1] == ltTopRight ? bands[i + 1] : ltLeft;
+                bands[i] = LineImage[i + 1] == ltNone || LineImage[i + 1] == ltTopRight
+                               ? bands[i + 1]
+                               : ltLeft;
             break;
         default: break;
         }
@@ -384,9 +405,12 @@ void TVirtualTreeWindow::PrepareButtonsAndLines() {
     } else {
         for (auto* bitmap : {FPlusBM.get(), FMinusBM.get()}) {
             TCanvas* canvas = bitmap->Canvas();
-            if (FButtonFillMode == fmTreeColor) canvas->Brush()->SetColor(FTree->Color);
-            else if (FButtonFillMode == fmWindowColor) canvas->Brush()->SetColor(clWindow);
-            else canvas->Brush()->SetStyle(bsClear);
+            if (FButtonFillMode == fmTreeColor)
+                canvas->Brush()->SetColor(FTree->Color);
+            else if (FButtonFillMode == fmWindowColor)
+                canvas->Brush()->SetColor(clWindow);
+            else
+                canvas->Brush()->SetStyle(bsClear);
             canvas->Pen()->SetColor(FColors->TreeLineColor());
             canvas->Rectangle(0, 0, size, size);
             canvas->Pen()->SetColor(Font()->Color());
@@ -414,7 +438,8 @@ void TVirtualTreeWindow::DrawNodeButton(TCanvas* Canvas, PVirtualNode Node, cons
     const bool expanded = Node->States.Contains(vsExpanded);
     TBitmap* bitmap = hot ? (expanded ? FHotMinusBM.get() : FHotPlusBM.get())
                           : (expanded ? FMinusBM.get() : FPlusBM.get());
-    const int x = BidiMode != bdLeftToRight ? R.right - ButtonX - bitmap->Width() : R.left + ButtonX;
+    const int x =
+        BidiMode != bdLeftToRight ? R.right - ButtonX - bitmap->Width() : R.left + ButtonX;
     GdiTransparentBlt(Canvas->Handle(), x, R.top + ButtonY, bitmap->Width(), bitmap->Height(),
                       bitmap->Canvas()->Handle(), 0, 0, bitmap->Width(), bitmap->Height(),
                       static_cast<UINT>(ColorToRGB(clFuchsia)));
@@ -430,9 +455,12 @@ void TVirtualTreeWindow::ComputeVerticalAlignments(PVirtualNode Node, bool ShowI
         VAlign = Node->Align;
     } else {
         int imageHeight = -1;
-        if (ShowImages && FImages) imageHeight = FImages->Height();
-        else if (ShowStateImages && FStateImages) imageHeight = FStateImages->Height();
-        else if (HasPaint(toShowButtons)) imageHeight = FPlusBM->Height();
+        if (ShowImages && FImages)
+            imageHeight = FImages->Height();
+        else if (ShowStateImages && FStateImages)
+            imageHeight = FStateImages->Height();
+        else if (HasPaint(toShowButtons))
+            imageHeight = FPlusBM->Height();
         VAlign = imageHeight >= 0 ? MulDiv(height - imageHeight, Node->Align, 100) + imageHeight / 2
                                   : MulDiv(height, Node->Align, 100);
     }
@@ -445,8 +473,8 @@ Integer TVirtualTreeWindow::CheckImageIndexFor(TCheckType Type, TCheckState Stat
                                                bool Hot) {
     const bool checked = State == csCheckedNormal || State == csCheckedPressed;
     const bool mixed = State == csMixedNormal || State == csMixedPressed;
-    const bool pressed = State == csUncheckedPressed || State == csCheckedPressed ||
-                         State == csMixedPressed;
+    const bool pressed =
+        State == csUncheckedPressed || State == csCheckedPressed || State == csMixedPressed;
     int first = 0;
     switch (Type) {
     case ctRadioButton: first = checked ? 5 : 1; break;
@@ -473,12 +501,15 @@ void TVirtualTreeWindow::DrawNodeImage(TVTPaintInfo& Info, int InfoIndex, bool D
     const TVTCellImage& image = Info.ImageInfo[InfoIndex];
     if (!image.Images) return;
     PVirtualNode node = Info.Node;
-    const bool cut = node->States.Contains(vsCutOrCopy) && FTree->TreeStates().Contains(tsCutPending);
+    const bool cut =
+        node->States.Contains(vsCutOrCopy) && FTree->TreeStates().Contains(tsCutPending);
     const bool paintFocused = IsFocused() || HasPaint(toGhostedIfUnfocused);
     const bool selected = node->States.Contains(vsSelected);
     const bool enabled = !node->States.Contains(vsDisabled) && Enabled();
-    if (DoOverlay) QueryImageIndex(Info, ikOverlay, 3, FImages);
-    else Info.ImageInfo[3].Index = -1;
+    if (DoOverlay)
+        QueryImageIndex(Info, ikOverlay, 3, FImages);
+    else
+        Info.ImageInfo[3].Index = -1;
     const bool blend = paintFocused && HasPaint(toUseBlendedImages) &&
                        (image.Ghosted || cut ||
                         (selected && !HasSelection(toFullRowSelect) && !HasMisc(toGridExtensions)));
@@ -493,6 +524,7 @@ void TVirtualTreeWindow::DrawNodeImage(TVTPaintInfo& Info, int InfoIndex, bool D
     image.Images->Draw(Info.Canvas, image.XPos, image.YPos, image.Index, style, itImage, enabled);
     const TVTCellImage& overlay = Info.ImageInfo[3];
     if (overlay.Index >= 0 && overlay.Images)
-        overlay.Images->Draw(Info.Canvas, image.XPos, image.YPos, overlay.Index, style, itImage, enabled);
+        overlay.Images->Draw(Info.Canvas, image.XPos, image.YPos, overlay.Index, style, itImage,
+                             enabled);
     if (blend) image.Images->SetBlendColor(oldBlend);
 }

@@ -58,8 +58,10 @@ UnicodeString TVirtualStringTreeWindow::ShortenText(HDC DC, const UnicodeString&
     std::size_t low = 0, high = S.size() - 1;
     while (low < high) {
         const std::size_t middle = (low + high + 1) / 2;
-        if (TextExtent(DC, S, middle) + EllipsisWidth <= Width) low = middle;
-        else high = middle - 1;
+        if (TextExtent(DC, S, middle) + EllipsisWidth <= Width)
+            low = middle;
+        else
+            high = middle - 1;
     }
     return S.substr(0, low) + L"...";
 }
@@ -82,7 +84,8 @@ void TVirtualStringTreeWindow::DoPaintText(PVirtualNode Node, TCanvas* Canvas, T
 }
 
 void TVirtualStringTreeWindow::DoDrawText(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
-                                          const UnicodeString& Text, TRect CellRect, UINT DrawFormat) {
+                                          const UnicodeString& Text, TRect CellRect,
+                                          UINT DrawFormat) {
     bool defaultDraw = true;
     OnDrawText(this, Canvas, Node, Column, Text, CellRect, defaultDraw);
     if (!defaultDraw) return;
@@ -99,8 +102,8 @@ void TVirtualStringTreeWindow::PrepareTextFont(TVTPaintInfo& PaintInfo) {
             canvas->Font()->SetStyle(canvas->Font()->Style() + TFontStyles{fsUnderline});
         canvas->Font()->SetColor(Colors()->HotColor());
     }
-    const bool inFocusColumn = PaintInfo.Column == Tree()->FocusedColumn() ||
-                               HasSelection(toFullRowSelect);
+    const bool inFocusColumn =
+        PaintInfo.Column == Tree()->FocusedColumn() || HasSelection(toFullRowSelect);
     if (!PaintInfo.PaintOptions.Contains(poDrawSelection) || !inFocusColumn) return;
     const bool selected = node->States.Contains(vsSelected);
     const bool explorer = UseThemes() && HasPaint(toUseExplorerTheme);
@@ -131,7 +134,8 @@ void TVirtualStringTreeWindow::DrawNormalText(TVTPaintInfo& PaintInfo, const Uni
     if (PaintInfo.Node->States.Contains(vsMultiline)) {
         DoPaintText(PaintInfo.Node, canvas, PaintInfo.Column, ttNormal);
         UseDisabledColour(PaintInfo);
-        format |= AlignmentFlag(PaintInfo.Alignment) | DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL;
+        format |=
+            AlignmentFlag(PaintInfo.Alignment) | DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL;
     } else {
         const TFontDescription before = Describe(canvas->Font());
         int ellipsis = EllipsisWidth();
@@ -171,7 +175,8 @@ void TVirtualStringTreeWindow::DrawStaticText(TVTPaintInfo& PaintInfo, const Uni
     TRect r = PaintInfo.ContentRect;
     if (PaintInfo.Alignment == taRightJustify)
         r.right = PaintInfo.ContentRect.right - PaintInfo.NodeWidth - Tree()->TextMargin;
-    else r.left = PaintInfo.ContentRect.left + PaintInfo.NodeWidth + Tree()->TextMargin;
+    else
+        r.left = PaintInfo.ContentRect.left + PaintInfo.NodeWidth + Tree()->TextMargin;
     HDC dc = PreparedDC(canvas);
     SetBkMode(dc, (canvas->TextFlags() & ETO_OPAQUE) ? OPAQUE : TRANSPARENT);
     DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &r,

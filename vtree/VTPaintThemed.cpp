@@ -59,7 +59,8 @@ void TVirtualTreeWindow::PrepareThemedButtons() {
     TSize size{9, 9};
     if (explorer) {
         const TRect bounds{0, 0, 100, 100};
-        size = theme.ElementSize(FPlusBM->Canvas()->Handle(), TVP_GLYPH, GLPS_OPENED, TS_TRUE, &bounds);
+        size = theme.ElementSize(FPlusBM->Canvas()->Handle(), TVP_GLYPH, GLPS_OPENED, TS_TRUE,
+                                 &bounds);
         const TColumnIndex main = Header()->MainColumn();
         TColor fill = FTree->Color;
         if (main >= 0 && !Header()->Columns()->Items(main)->Options().Contains(coParentColor))
@@ -67,7 +68,8 @@ void TVirtualTreeWindow::PrepareThemedButtons() {
         for (TBitmap* bitmap : {normal[0], normal[1], hot[0], hot[1]}) {
             bitmap->SetSize(size.cx, size.cy);
             bitmap->Canvas()->Brush()->SetColor(fill);
-            bitmap->Canvas()->FillRect({0, 0, static_cast<int>(size.cx), static_cast<int>(size.cy)});
+            bitmap->Canvas()->FillRect(
+                {0, 0, static_cast<int>(size.cx), static_cast<int>(size.cy)});
         }
     }
     const TRect r{0, 0, static_cast<int>(size.cx), static_cast<int>(size.cy)};
@@ -77,6 +79,7 @@ void TVirtualTreeWindow::PrepareThemedButtons() {
         theme.DrawElement(normal[i]->Canvas()->Handle(), TVP_GLYPH, states[i], r);
         if (explorer && IsThemePartDefined(theme.Handle(), TVP_HOTGLYPH, 0))
             theme.DrawElement(hot[i]->Canvas()->Handle(), TVP_HOTGLYPH, hotStates[i], r);
-        else hot[i]->Assign(normal[i]);
+        else
+            hot[i]->Assign(normal[i]);
     }
 }

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-
 namespace {
 
 TRect Ordered(TRect R) {
@@ -86,7 +85,8 @@ void TVirtualTreeWindow::PaintRow(TRowPaint& Row) {
     PVirtualNode node = Row.Info.Node;
     Integer selectLevel = BuildLineImage(node, Row.LineImage);
     const int indentSize = static_cast<int>(Row.LineImage.size());
-    Row.ButtonX = Row.BaseButtonX + (HasPaint(toFixedIndent) ? 0 : (indentSize - 1) * FTree->Indent);
+    Row.ButtonX =
+        Row.BaseButtonX + (HasPaint(toFixedIndent) ? 0 : (indentSize - 1) * FTree->Indent);
     if (!node->States.Contains(vsInitialized)) FTree->InitNode(node);
     if (node->States.Contains(vsSelected) && !HasPaint(toChildrenAbove)) ++selectLevel;
     FTree->MeasureItemHeight(Row.Bitmap->Canvas(), node);
@@ -106,8 +106,9 @@ void TVirtualTreeWindow::PaintRow(TRowPaint& Row) {
     SetBrushOrgEx(dc, Row.Info.BrushOrigin.x, Row.Info.BrushOrigin.y, nullptr);
     ComputeVerticalAlignments(node, Row.ShowImages, Row.ShowStateImages, Row.VAlign, Row.ButtonY);
     if (!DoBeforeItemPaint(canvas, node, Row.R)) {
-        EraseNodeBackground(Row.Info, Row.UseBackground,
-                            {Row.Window.left, Row.TargetRect.top, Row.Window.right, Row.TargetRect.bottom});
+        EraseNodeBackground(
+            Row.Info, Row.UseBackground,
+            {Row.Window.left, Row.TargetRect.top, Row.Window.right, Row.TargetRect.bottom});
         TVirtualTreeColumns* columns = Header()->Columns();
         Row.Info.CellRect = Row.R;
         TColumnIndex column = NoColumn;
@@ -119,7 +120,8 @@ void TVirtualTreeWindow::PaintRow(TRowPaint& Row) {
                 Row.Info.Position = columns->Items(column)->Position();
             }
         }
-        while ((column > InvalidColumn || !Row.UseColumns) && Row.Info.CellRect.left < Row.Window.right) {
+        while ((column > InvalidColumn || !Row.UseColumns) &&
+               Row.Info.CellRect.left < Row.Window.right) {
             TColumnIndex next = InvalidColumn;
             if (Row.UseColumns) {
                 column = columns->PositionToIndex()[Row.Info.Position];
@@ -133,7 +135,8 @@ void TVirtualTreeWindow::PaintRow(TRowPaint& Row) {
             }
             Row.Info.Column = column;
             const bool isMain = column == Header()->MainColumn();
-            const bool hidden = Row.UseColumns && !columns->Items(column)->Options().Contains(coVisible);
+            const bool hidden =
+                Row.UseColumns && !columns->Items(column)->Options().Contains(coVisible);
             if (hidden || (Row.Options.Contains(poMainOnly) && !isMain)) {
                 next = columns->GetNextVisibleColumn(column);
             } else {
@@ -182,8 +185,8 @@ void TVirtualTreeWindow::EraseNodeBackground(TVTPaintInfo& PaintInfo, bool UseBa
         if (UseBackground) {
             FillWithBackground(canvas, R, offset);
         } else if (PaintInfo.PaintOptions.Contains(poDrawSelection) &&
-                   HasSelection(toFullRowSelect) && selected &&
-                   !HasPaint(toUseBlendedSelection) && !explorer) {
+                   HasSelection(toFullRowSelect) && selected && !HasPaint(toUseBlendedSelection) &&
+                   !explorer) {
             if (HasPaint(toShowHorzGridLines)) --R.bottom;
             const bool focused = IsFocused() || HasPaint(toPopupMode);
             canvas->Brush()->SetColor(focused ? FColors->FocusedSelectionColor()
@@ -255,8 +258,8 @@ void TVirtualTreeWindow::PaintEmptyArea(TRowPaint& Row, TCanvas* TargetCanvas) {
                      column = columns->GetNextVisibleColumn(column))
                     if (columns->Items(column)->Left() + columns->Items(column)->Width() > 0) break;
             }
-            const bool fullGrid = Row.Options.Contains(poGridLines) && HasPaint(toFullVertGridLines) &&
-                                  HasPaint(toShowVertGridLines);
+            const bool fullGrid = Row.Options.Contains(poGridLines) &&
+                                  HasPaint(toFullVertGridLines) && HasPaint(toShowVertGridLines);
             const bool autoResize = Header()->Options().Contains(hoAutoResize);
             TRect r{target.x, 0, target.x, area.bottom};
             for (; column != InvalidColumn && r.left < Row.MaximumRight;
@@ -270,7 +273,7 @@ void TVirtualTreeWindow::PaintEmptyArea(TRowPaint& Row, TCanvas* TargetCanvas) {
                     --r.right;
                 }
                 canvas->Brush()->SetColor(item->Options().Contains(coParentColor) ? FTree->Color
-                                                                                   : item->Color());
+                                                                                  : item->Color());
                 canvas->FillRect(r);
             }
             if (r.right < Row.MaximumRight) {
@@ -289,11 +292,12 @@ void TVirtualTreeWindow::PaintEmptyArea(TRowPaint& Row, TCanvas* TargetCanvas) {
         OffsetRect(&selection, -Row.Window.left, 0);
         DrawSelectionRectangle(canvas, 0, selection, area);
     }
-    BitBlt(TargetCanvas->Handle(), target.x, target.y, area.Width(), area.Height(), canvas->Handle(),
-           0, 0, SRCCOPY);
+    BitBlt(TargetCanvas->Handle(), target.x, target.y, area.Width(), area.Height(),
+           canvas->Handle(), 0, 0, SRCCOPY);
 }
 
-bool TVirtualTreeWindow::DoBeforeItemPaint(TCanvas* Canvas, PVirtualNode Node, const TRect& ItemRect) {
+bool TVirtualTreeWindow::DoBeforeItemPaint(TCanvas* Canvas, PVirtualNode Node,
+                                           const TRect& ItemRect) {
     bool customDraw = false;
     OnBeforeItemPaint(this, Canvas, Node, ItemRect, customDraw);
     return customDraw;

@@ -33,7 +33,9 @@ LRESULT CALLBACK PanningWindowProc(HWND Window, UINT Msg, WPARAM WParam, LPARAM 
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(Window, &paint);
         auto* image = reinterpret_cast<TBitmap*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
-        if (dc && image) BitBlt(dc, 0, 0, image->Width(), image->Height(), image->Canvas()->Handle(), 0, 0, SRCCOPY);
+        if (dc && image)
+            BitBlt(dc, 0, 0, image->Width(), image->Height(), image->Canvas()->Handle(), 0, 0,
+                   SRCCOPY);
         EndPaint(Window, &paint);
     });
     return 0;
@@ -98,10 +100,17 @@ HCURSOR MakeDirectionCursor(const std::vector<std::pair<int, int>>& Directions) 
 
 HCURSOR MakePanningCursor(const UnicodeString& Name) {
     static const std::pair<const wchar_t*, std::vector<std::pair<int, int>>> shapes[] = {
-        {L"VT_MOVEALL", {{0, -1}, {0, 1}, {-1, 0}, {1, 0}}}, {L"VT_MOVEEW", {{-1, 0}, {1, 0}}},
-        {L"VT_MOVENS", {{0, -1}, {0, 1}}}, {L"VT_MOVEN", {{0, -1}}}, {L"VT_MOVES", {{0, 1}}},
-        {L"VT_MOVEW", {{-1, 0}}}, {L"VT_MOVEE", {{1, 0}}}, {L"VT_MOVENW", {{-1, -1}}},
-        {L"VT_MOVENE", {{1, -1}}}, {L"VT_MOVESW", {{-1, 1}}}, {L"VT_MOVESE", {{1, 1}}}};
+        {L"VT_MOVEALL", {{0, -1}, {0, 1}, {-1, 0}, {1, 0}}},
+        {L"VT_MOVEEW", {{-1, 0}, {1, 0}}},
+        {L"VT_MOVENS", {{0, -1}, {0, 1}}},
+        {L"VT_MOVEN", {{0, -1}}},
+        {L"VT_MOVES", {{0, 1}}},
+        {L"VT_MOVEW", {{-1, 0}}},
+        {L"VT_MOVEE", {{1, 0}}},
+        {L"VT_MOVENW", {{-1, -1}}},
+        {L"VT_MOVENE", {{1, -1}}},
+        {L"VT_MOVESW", {{-1, 1}}},
+        {L"VT_MOVESE", {{1, 1}}}};
     for (const auto& [name, directions] : shapes)
         if (Name == name) return MakeDirectionCursor(directions);
     return MakeDirectionCursor({});
@@ -185,11 +194,13 @@ void TVirtualTreeWindow::ScrollTimerTick() {
     dy += step(sdUp, FLastClickPos.y - p.y - DeadZone, vUnit, -p.y * vUnit, OffsetY() == 0);
     dy += step(sdDown, FLastClickPos.y - p.y + DeadZone, -vUnit, -(p.y - height) * vUnit,
                height - OffsetY() >= RangeY());
-    dx += step(sdLeft, FLastClickPos.x - p.x - DeadZone, hUnit, -p.x * hUnit, EffectiveOffsetX() == 0);
+    dx += step(sdLeft, FLastClickPos.x - p.x - DeadZone, hUnit, -p.x * hUnit,
+               EffectiveOffsetX() == 0);
     dx += step(sdRight, FLastClickPos.x - p.x + DeadZone, -hUnit, -(p.x - width) * hUnit,
                width + EffectiveOffsetX() >= RangeX());
     if (UseRightToLeftAlignment()) dx = -dx;
-    if (dx != 0 || dy != 0) ApplyScrollOffset({OffsetX() + dx, OffsetY() + dy}, DefaultScrollUpdateFlags);
+    if (dx != 0 || dy != 0)
+        ApplyScrollOffset({OffsetX() + dx, OffsetY() + dy}, DefaultScrollUpdateFlags);
     if (selecting && CalculateSelectionRect(p.x, p.y)) {
         HandleDrawSelection();
         Invalidate();
@@ -210,17 +221,20 @@ void TVirtualTreeWindow::BeginWheelPanning(TPoint Position) {
         RegisterPanningClass();
         const bool wide = RangeX() > ClientWidth(), tall = RangeY() > ClientHeight();
         FPanningImage.reset(new TBitmap);
-        vtree_resources::DrawPicture(wide && tall ? L"VT_MOVEALL" : wide ? L"VT_MOVEEW" : L"VT_MOVENS",
+        vtree_resources::DrawPicture(wide && tall ? L"VT_MOVEALL"
+                                     : wide       ? L"VT_MOVEEW"
+                                                  : L"VT_MOVENS",
                                      FPanningImage.get());
         vtree_errors::Assert(FPanningImage->Width() > 0 && FPanningImage->Height() > 0,
                              L"Invalid wheel panning image.");
         POINT screen{Position.x - 16, Position.y - 16};
         ::ClientToScreen(Handle(), &screen);
-        FPanningWindow = CreateWindowExW(WS_EX_TOOLWINDOW, PanningClassName, L"", WS_POPUP, screen.x,
-                                         screen.y, 32, 32, Handle(), nullptr, GetModuleHandleW(nullptr),
-                                         nullptr);
+        FPanningWindow =
+            CreateWindowExW(WS_EX_TOOLWINDOW, PanningClassName, L"", WS_POPUP, screen.x, screen.y,
+                            32, 32, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!FPanningWindow) RaiseLastOSError(L"CreateWindowExW");
-        SetWindowLongPtrW(FPanningWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(FPanningImage.get()));
+        SetWindowLongPtrW(FPanningWindow, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(FPanningImage.get()));
         TOwnedRegion region = OpaqueRegion(*FPanningImage);
         if (SetWindowRgn(FPanningWindow, region.Get(), FALSE)) region.Release(); // the window's now
         ShowWindow(FPanningWindow, SW_SHOWNOACTIVATE);
@@ -257,9 +271,9 @@ void TVirtualTreeWindow::UpdatePanningCursor(int X, int Y) {
         const wchar_t* vertical = Y < FLastClickPos.y ? L"N" : L"S";
         if (wide && tall) {
             const wchar_t* row = dy < -8 ? L"N" : dy < 9 ? L"" : L"S";
-            name = dx < -8 ? UnicodeString(L"VT_MOVE") + row + L"W"
-                 : dx < 9  ? UnicodeString(L"VT_MOVE") + vertical
-                           : UnicodeString(L"VT_MOVE") + row + L"E";
+            name = dx < -8  ? UnicodeString(L"VT_MOVE") + row + L"W"
+                   : dx < 9 ? UnicodeString(L"VT_MOVE") + vertical
+                            : UnicodeString(L"VT_MOVE") + row + L"E";
         } else if (wide) {
             name = dx < 0 ? L"VT_MOVEW" : L"VT_MOVEE";
         } else {
@@ -295,6 +309,8 @@ bool TVirtualTreeWindow::MiddleButtonDown(TMessage& Message) {
 
 void TVirtualTreeWindow::MiddleButtonUp(TMessage&) {
     const TVirtualTreeStates states = FTree->TreeStates();
-    if (states.Contains(tsWheelScrolling)) FTree->DoStateChange({}, {tsWheelPanning});
-    else EndWheelPanning();
+    if (states.Contains(tsWheelScrolling))
+        FTree->DoStateChange({}, {tsWheelPanning});
+    else
+        EndWheelPanning();
 }

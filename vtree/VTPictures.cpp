@@ -18,13 +18,14 @@ struct TCheckStyle {
     TColor Frame;
     TColor Face[4]; // normal, hot, pressed, disabled
     TColor Mark;
-    bool Tick;      // a heavier tick instead of the thin check
+    bool Tick; // a heavier tick instead of the thin check
     bool Flat;
 };
 
 const std::map<UnicodeString, TCheckStyle>& CheckStyles() {
     static const std::map<UnicodeString, TCheckStyle> styles{
-        {L"VT_CHECK_LIGHT", {clGray, {clWhite, clWhite, clSilver, clSilver}, clBlack, false, false}},
+        {L"VT_CHECK_LIGHT",
+         {clGray, {clWhite, clWhite, clSilver, clSilver}, clBlack, false, false}},
         {L"VT_CHECK_DARK", {clBlack, {clWhite, clSilver, clGray, clSilver}, clBlack, false, false}},
         {L"VT_TICK_LIGHT", {clGray, {clWhite, clWhite, clSilver, clSilver}, clBlack, true, false}},
         {L"VT_TICK_DARK", {clBlack, {clWhite, clSilver, clGray, clSilver}, clBlack, true, false}},
@@ -33,7 +34,9 @@ const std::map<UnicodeString, TCheckStyle>& CheckStyles() {
          {MakeColor(28, 81, 128),
           {MakeColor(244, 244, 240), MakeColor(255, 240, 207), MakeColor(176, 176, 167),
            MakeColor(230, 230, 230)},
-          MakeColor(33, 161, 33), true, true}},
+          MakeColor(33, 161, 33),
+          true,
+          true}},
     };
     return styles;
 }
@@ -74,7 +77,8 @@ void DrawCheckSquare(TCanvas* Canvas, int X, int Group, int State, const TCheckS
         Canvas->Ellipse(X + 2, 2, X + 15, 15);
     } else if (Group == 5) {
         Canvas->Rectangle(X + 1, 1, X + 15, 15);
-        if (!Style.Flat) Line(Canvas, State == 2 ? clGray : clWhite, {{X + 2, 13}, {X + 2, 2}, {X + 14, 2}});
+        if (!Style.Flat)
+            Line(Canvas, State == 2 ? clGray : clWhite, {{X + 2, 13}, {X + 2, 2}, {X + 14, 2}});
     } else {
         Canvas->Rectangle(X + 2, 2, X + 15, 15);
         if (!Style.Flat) Line(Canvas, clSilver, {{X + 3, 13}, {X + 3, 3}, {X + 14, 3}});
@@ -93,8 +97,10 @@ void DrawCheckStrip(TBitmap* Target, const TCheckStyle& Style) {
 void DrawArrow(TCanvas* Canvas, int X, bool Up) {
     Canvas->Brush()->SetColor(clGray);
     Canvas->Pen()->SetColor(clGray);
-    if (Up) Canvas->Polygon({{X + 4, 10}, {X + 11, 10}, {X + 7, 6}});
-    else Canvas->Polygon({{X + 4, 6}, {X + 11, 6}, {X + 7, 10}});
+    if (Up)
+        Canvas->Polygon({{X + 4, 10}, {X + 11, 10}, {X + 7, 6}});
+    else
+        Canvas->Polygon({{X + 4, 6}, {X + 11, 6}, {X + 7, 10}});
 }
 
 void DrawUtilities(TBitmap* Target) {
@@ -103,7 +109,7 @@ void DrawUtilities(TBitmap* Target) {
     Fill(canvas, {0, 0, 9 * 16, 16}, Transparent);
     canvas->Brush()->SetColor(clBlack);
     canvas->Pen()->SetColor(clBlack);
-    canvas->Polygon({{0, 3}, {4, 8}, {0, 12}});                 // drop mark, left
+    canvas->Polygon({{0, 3}, {4, 8}, {0, 12}});                   // drop mark, left
     canvas->Polygon({{16 + 15, 3}, {16 + 11, 8}, {16 + 15, 12}}); // drop mark, right
     DrawArrow(canvas, 2 * 16, true);
     DrawArrow(canvas, 3 * 16, false);

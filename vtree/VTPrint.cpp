@@ -69,8 +69,8 @@ void StretchPage(HDC PrinterDC, TBitmap& Page, int PageWidth, int PageHeight) {
 
 } // namespace
 
-TVirtualTreeWindow::TVTPrintLayout TVirtualTreeWindow::PrintLayout(int PageWidth, int PageHeight, double Scale,
-                                               bool PrintHeader) {
+TVirtualTreeWindow::TVTPrintLayout TVirtualTreeWindow::PrintLayout(int PageWidth, int PageHeight,
+                                                                   double Scale, bool PrintHeader) {
     TVTPrintLayout layout;
     layout.HeaderHeight =
         PrintHeader && Header()->Options().Contains(hoVisible) ? Header()->Height() : 0;
@@ -84,8 +84,8 @@ TVirtualTreeWindow::TVTPrintLayout TVirtualTreeWindow::PrintLayout(int PageWidth
     return layout;
 }
 
-void TVirtualTreeWindow::RenderPrintPage(TBitmap& Page, const TVTPrintLayout& Layout,
-                                         int Column, int Row) {
+void TVirtualTreeWindow::RenderPrintPage(TBitmap& Page, const TVTPrintLayout& Layout, int Column,
+                                         int Row) {
     Page.SetPixelFormat(pf32bit);
     Page.SetSize(Layout.PageWidthPx, Layout.PageHeightPx);
     TCanvas* canvas = Page.Canvas();

@@ -177,7 +177,8 @@ void LoadImageStrip(TCustomImageList* List, const UnicodeString& Name, bool Colo
     TBitmap strip;
     DrawPicture(Name, &strip);
     if (strip.Height() < 1)
-        throw EAssertionFailed(L"Internal image \"" + Name + L"\" is missing or corrupt. (VirtualTrees)");
+        throw EAssertionFailed(L"Internal image \"" + Name +
+                               L"\" is missing or corrupt. (VirtualTrees)");
     if (ColorRemapping) RemapColors(&strip);
     List->Clear();
     List->SetWidth(strip.Height());

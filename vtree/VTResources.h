@@ -27,10 +27,22 @@ class TVTColors : public TPersistent {
     CLASS_INFO(TVTColors, TPersistent)
 public:
     enum TIndex {
-        DisabledIndex, DropMarkIndex, DropTargetIndex, FocusedSelectionIndex, GridLineIndex,
-        TreeLineIndex, UnfocusedSelectionIndex, BorderIndex, HotIndex,
-        FocusedSelectionBorderIndex, UnfocusedSelectionBorderIndex, DropTargetBorderIndex,
-        SelectionRectangleBlendIndex, SelectionRectangleBorderIndex, HeaderHotIndex, ColorCount
+        DisabledIndex,
+        DropMarkIndex,
+        DropTargetIndex,
+        FocusedSelectionIndex,
+        GridLineIndex,
+        TreeLineIndex,
+        UnfocusedSelectionIndex,
+        BorderIndex,
+        HotIndex,
+        FocusedSelectionBorderIndex,
+        UnfocusedSelectionBorderIndex,
+        DropTargetBorderIndex,
+        SelectionRectangleBlendIndex,
+        SelectionRectangleBorderIndex,
+        HeaderHotIndex,
+        ColorCount
     };
     explicit TVTColors(TVirtualTreeWindow* AOwner);
     void Assign(TPersistent* Source) override;
@@ -81,7 +93,14 @@ private:
 // ---- shared resources ----------------------------------------------------------------------
 
 enum TCheckImageKind {
-    ckLightCheck, ckDarkCheck, ckLightTick, ckDarkTick, ckFlat, ckXP, ckCustom, ckSystemFlat,
+    ckLightCheck,
+    ckDarkCheck,
+    ckLightTick,
+    ckDarkTick,
+    ckFlat,
+    ckXP,
+    ckCustom,
+    ckSystemFlat,
     ckSystemDefault
 };
 

@@ -57,13 +57,16 @@ bool TVirtualTreeWindow::HandleDrawSelection() {
         alignment = column->Alignment();
     }
     const bool toggle = FDrawSelShiftState.Contains(ssCtrl);
-    const int minY = std::min(oldRect.top, newRect.top), maxY = std::max(oldRect.bottom, newRect.bottom);
+    const int minY = std::min(oldRect.top, newRect.top),
+              maxY = std::max(oldRect.bottom, newRect.bottom);
     Integer top = 0;
     PVirtualNode node = tree.GetNodeAt(0, minY, false, top);
     bool changed = false;
-    const bool hasOld = oldRect.right != 0 || oldRect.bottom != 0 || oldRect.left != 0 || oldRect.top != 0;
+    const bool hasOld =
+        oldRect.right != 0 || oldRect.bottom != 0 || oldRect.left != 0 || oldRect.top != 0;
     for (; node && top <= maxY; node = tree.GetNextVisibleNoInit(node, true)) {
-        const int level = static_cast<int>(tree.GetNodeLevel(node)) + (HasPaint(toShowRoot) ? 1 : 0);
+        const int level =
+            static_cast<int>(tree.GetNodeLevel(node)) + (HasPaint(toShowRoot) ? 1 : 0);
         int textLeft = nodeLeft + tree.Margin + level * tree.Indent;
         if (HasMisc(toCheckSupport) && CheckImages() && node->CheckType != ctNone)
             textLeft += CheckImages()->Width() + 2;
@@ -76,8 +79,10 @@ bool TVirtualTreeWindow::HandleDrawSelection() {
             const int width = tree.GetNodeTextWidth(node, main);
             TRect box{textLeft, top, nodeRight, nextTop};
             if (width < nodeRight - textLeft) {
-                if (alignment == taLeftJustify) box.right = textLeft + width;
-                else if (alignment == taRightJustify) box.left = nodeRight - width;
+                if (alignment == taLeftJustify)
+                    box.right = textLeft + width;
+                else if (alignment == taRightJustify)
+                    box.left = nodeRight - width;
                 else {
                     box.left = (nodeRight + textLeft - width) / 2;
                     box.right = box.left + width;
@@ -89,15 +94,18 @@ bool TVirtualTreeWindow::HandleDrawSelection() {
         if (inOld != inNew) {
             changed = true;
             const bool add = toggle ? !node->States.Contains(vsSelected) : inNew;
-            if (add) tree.FTempNodeCache.push_back(node);
-            else if (node->States.Contains(vsSelected)) tree.InternalRemoveFromSelection(node);
+            if (add)
+                tree.FTempNodeCache.push_back(node);
+            else if (node->States.Contains(vsSelected))
+                tree.InternalRemoveFromSelection(node);
         }
         top = nextTop;
     }
     if (!changed) return false;
     tree.PackSelection();
     if (!tree.FTempNodeCache.empty()) {
-        tree.AddToSelection(tree.FTempNodeCache, static_cast<Cardinal>(tree.FTempNodeCache.size()), false);
+        tree.AddToSelection(tree.FTempNodeCache, static_cast<Cardinal>(tree.FTempNodeCache.size()),
+                            false);
         tree.FTempNodeCache.clear();
     }
     tree.Change(nullptr);

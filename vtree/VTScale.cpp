@@ -1,8 +1,8 @@
 // The window following a change of scale and of its reading order. Scaling (asked for by the
 // form that scales its controls, toAutoChangeScale) multiplies the default node height and the
-// header font's size by M / D; while a form loads only a tree that already has a pending scale (tsNeedScale)
-// follows. A bidi-mode change makes the tree and its parent-bidi columns take the new mode,
-// recomputes the effective horizontal offset (measured from the other side in right-to-left
+// header font's size by M / D; while a form loads only a tree that already has a pending scale
+// (tsNeedScale) follows. A bidi-mode change makes the tree and its parent-bidi columns take the new
+// mode, recomputes the effective horizontal offset (measured from the other side in right-to-left
 // layout), reorders the columns with toAutoBidiColumnOrdering and repaints the header.
 #include "vtree/VTWindow.h"
 
@@ -22,6 +22,7 @@ void TVirtualTreeWindow::CMBiDiModeChanged() {
     for (TColumnIndex i = 0; i < columns->Count(); ++i) columns->Items(i)->ParentBiDiModeChanged();
     SyncViewport();
     SetViewOffsets(OffsetX(), OffsetY());
-    if (FTree->HasAuto(toAutoBidiColumnOrdering)) columns->ResetPositions(UseRightToLeftAlignment());
+    if (FTree->HasAuto(toAutoBidiColumnOrdering))
+        columns->ResetPositions(UseRightToLeftAlignment());
     Header()->Invalidate(NoColumn);
 }

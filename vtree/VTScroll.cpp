@@ -11,8 +11,7 @@ void TVirtualTreeWindow::SetViewOffsets(int X, int Y) {
     TVTViewport view = FTree->Viewport();
     view.OffsetX = X;
     view.OffsetY = Y;
-    view.EffectiveOffsetX =
-        view.RightToLeft ? std::max(0, RangeX() + X - view.ClientWidth) : -X;
+    view.EffectiveOffsetX = view.RightToLeft ? std::max(0, RangeX() + X - view.ClientWidth) : -X;
     FTree->SetViewport(view);
 }
 
@@ -73,7 +72,8 @@ bool TVirtualTreeWindow::ApplyScrollOffset(TPoint Value, TScrollUpdateOptions Op
     return true;
 }
 
-// ---- scroll bars ---------------------------------------------------------------------------------
+// ---- scroll bars
+// ---------------------------------------------------------------------------------
 
 void TVirtualTreeWindow::ShowScrollBar(int Bar, bool Show) {
     if (HandleAllocated()) ::ShowScrollBar(Handle(), Bar, Show);
@@ -86,8 +86,10 @@ void TVirtualTreeWindow::UpdateScrollBars(bool DoRepaint) {
 }
 
 void TVirtualTreeWindow::UpdateHorizontalScrollBar(bool DoRepaint) {
-    if (Header()->UseColumns()) FTree->FRangeX = Header()->Columns()->TotalWidth();
-    else if (!FContentWidthDeferred) FTree->FRangeX = VisibleContentWidth();
+    if (Header()->UseColumns())
+        FTree->FRangeX = Header()->Columns()->TotalWidth();
+    else if (!FContentWidthDeferred)
+        FTree->FRangeX = VisibleContentWidth();
     if (FTree->TreeStates().Contains(tsUpdating) || !HandleAllocated()) return;
     SyncViewport();
     SetViewOffsets(OffsetX(), OffsetY());
@@ -154,8 +156,8 @@ int TVirtualTreeWindow::RightToLeftShift(bool IncludeScrollBar) {
 }
 
 int TVirtualTreeWindow::VisibleContentWidth() {
-    const int imagesWidth = (FStateImages ? FStateImages->Width() + 2 : 0) +
-                            (FImages ? FImages->Width() + 2 : 0);
+    const int imagesWidth =
+        (FStateImages ? FStateImages->Width() + 2 : 0) + (FImages ? FImages->Width() + 2 : 0);
     TCustomImageList* checks = HasMisc(toCheckSupport) ? CheckImages() : nullptr;
     const int checkWidth = checks ? checks->Width() + 2 : 0;
     const int levelBonus = HasPaint(toShowRoot) ? 1 : 0;
@@ -300,7 +302,8 @@ void TVirtualTreeWindow::WMVScroll(TMessage& Message) {
     case SB_ENDSCROLL:
         FTree->DoStateChange({}, {tsThumbTracking});
         UpdateScrollBars(true);
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_FRAME | RDW_NOCHILDREN | RDW_NOERASE | RDW_INVALIDATE);
+        RedrawWindow(Handle(), nullptr, nullptr,
+                     RDW_FRAME | RDW_NOCHILDREN | RDW_NOERASE | RDW_INVALIDATE);
         break;
     default: break;
     }
@@ -317,13 +320,14 @@ void TVirtualTreeWindow::CMMouseWheel(TMessage& Message) {
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
     const bool pages = shift.Contains(ssCtrl) || lines == WHEEL_PAGESCROLL;
     if (ClientHeight() < RangeY() && !shift.Contains(ssShift)) {
-        const double step = pages ? ClientHeight() * notches
-                                  : lines * notches * FTree->DefaultNodeHeight();
+        const double step =
+            pages ? ClientHeight() * notches : lines * notches * FTree->DefaultNodeHeight();
         SetOffsetY(OffsetY() + static_cast<int>(std::trunc(step)));
         return;
     }
     const int d = UseRightToLeftAlignment() ? -1 : 1;
-    const double step = pages ? (ClientWidth() - Header()->Columns()->GetVisibleFixedWidth()) * notches
-                              : Header()->Columns()->GetScrollWidth() * static_cast<double>(lines) * notches;
+    const double step =
+        pages ? (ClientWidth() - Header()->Columns()->GetVisibleFixedWidth()) * notches
+              : Header()->Columns()->GetScrollWidth() * static_cast<double>(lines) * notches;
     SetOffsetX(OffsetX() + d * static_cast<int>(std::trunc(step)));
 }

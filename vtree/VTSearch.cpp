@@ -27,7 +27,8 @@ void TBaseVirtualTree::EndIncrementalSearch() {
 
 PVirtualNode TBaseVirtualTree::SearchStep(PVirtualNode Node, bool Forward) {
     switch (FIncrementalSearch) {
-    case isVisibleOnly: return Forward ? GetNextVisible(Node, true) : GetPreviousVisible(Node, true);
+    case isVisibleOnly:
+        return Forward ? GetNextVisible(Node, true) : GetPreviousVisible(Node, true);
     case isInitializedOnly:
         return Forward ? GetNextInitialized(Node) : GetPreviousInitialized(Node);
     default: return Forward ? GetNext(Node) : GetPrevious(Node);
@@ -79,8 +80,8 @@ void TBaseVirtualTree::HandleIncrementalSearch(Word CharCode) {
             PVirtualNode run = SearchStartNode();
             PVirtualNode stop = run;
             const bool forward = (IncrementalSearchDirection == sdForward) != previousSearch;
-            bool singleLetter = FSearchBuffer.size() == 1 && !previousSearch &&
-                                FSearchBuffer[0] == character;
+            bool singleLetter =
+                FSearchBuffer.size() == 1 && !previousSearch && FSearchBuffer[0] == character;
             if (singleLetter && run && DoIncrementalSearch(run, FSearchBuffer + character) == 0)
                 singleLetter = false;
             if (FSearchBuffer.empty() || !run || singleLetter || previousSearch) {
@@ -89,9 +90,12 @@ void TBaseVirtualTree::HandleIncrementalSearch(Word CharCode) {
             }
             if (run) {
                 UnicodeString text;
-                if (singleLetter) text = FSearchBuffer;
-                else if (previousSearch) text = FSearchBuffer = FSearchBuffer.substr(0, FSearchBuffer.size() - 1);
-                else text = FSearchBuffer + character;
+                if (singleLetter)
+                    text = FSearchBuffer;
+                else if (previousSearch)
+                    text = FSearchBuffer = FSearchBuffer.substr(0, FSearchBuffer.size() - 1);
+                else
+                    text = FSearchBuffer + character;
                 // Without a start node the walk ends when it is back at its first node.
                 const PVirtualNode walkStop = stop ? stop : run;
                 if (RunSearch(run, walkStop, text, forward)) {

@@ -144,16 +144,20 @@ void TBaseVirtualTree::FocusColumnAfterSelect() {
                             columns->Items(FFocusedColumn)->Options().Contains(coVisible);
     if (focusShown || main < 0) return;
     const TVTColumnOptions options = columns->Items(main)->Options();
-    if (options.Contains(coVisible) && options.Contains(coAllowFocus)) FFocusedColumn = main;
-    else FFocusedColumn = columns->GetFirstVisibleColumn(true);
+    if (options.Contains(coVisible) && options.Contains(coAllowFocus))
+        FFocusedColumn = main;
+    else
+        FFocusedColumn = columns->GetFirstVisibleColumn(true);
 }
 
 void TBaseVirtualTree::SetSelected(PVirtualNode Node, bool Value) {
     if (FSelectionLocked || !Node || Node == FRoot) return;
     if (Node->States.Contains(vsSelected) == Value) return;
     if (Value) {
-        if (FSelectionCount == 0) FRangeAnchor = Node;
-        else if (!HasSelection(toMultiSelect)) ClearSelection();
+        if (FSelectionCount == 0)
+            FRangeAnchor = Node;
+        else if (!HasSelection(toMultiSelect))
+            ClearSelection();
         AddToSelection(Node);
         FocusColumnAfterSelect();
         if (!FRangeAnchor) FRangeAnchor = Node;
@@ -219,8 +223,10 @@ void TBaseVirtualTree::ToggleSelection(PVirtualNode StartNode, PVirtualNode EndN
     PVirtualNode to = order < 0 ? EndNode : StartNode;
     FTempNodeCache.clear();
     auto toggle = [this](PVirtualNode node) {
-        if (node->States.Contains(vsSelected)) InternalRemoveFromSelection(node);
-        else FTempNodeCache.push_back(node);
+        if (node->States.Contains(vsSelected))
+            InternalRemoveFromSelection(node);
+        else
+            FTempNodeCache.push_back(node);
     };
     if (FRangeAnchor && ComparePositions(from, FRangeAnchor, true) < 0) toggle(from);
     for (PVirtualNode run = GetNextVisibleNoInit(from, true); run && run != to;
@@ -241,9 +247,12 @@ void TBaseVirtualTree::HandleClickSelection(PVirtualNode, PVirtualNode NewNode, 
         FViewSink->InvalidateControl();
     } else if (Ctrl) {
         if (!HasSelection(toSiblingSelectConstraint)) FRangeAnchor = NewNode;
-        if (DragPending) DoStateChange({tsToggleFocusedSelection});
-        else if (NewNode->States.Contains(vsSelected)) RemoveFromSelection(NewNode);
-        else AddToSelection(NewNode);
+        if (DragPending)
+            DoStateChange({tsToggleFocusedSelection});
+        else if (NewNode->States.Contains(vsSelected))
+            RemoveFromSelection(NewNode);
+        else
+            AddToSelection(NewNode);
     } else if (Shift) {
         if (!FRangeAnchor) FRangeAnchor = FRoot->FirstChild;
         if (FRangeAnchor) SelectNodes(FRangeAnchor, NewNode, false);
@@ -270,8 +279,10 @@ void TBaseVirtualTree::InvertSelection(bool VisibleOnly) {
     FTempNodeCache.clear();
     for (PVirtualNode run = FRoot->FirstChild; run;
          run = VisibleOnly ? GetNextVisibleNoInit(run, true) : GetNextNoInit(run)) {
-        if (run->States.Contains(vsSelected)) InternalRemoveFromSelection(run);
-        else FTempNodeCache.push_back(run);
+        if (run->States.Contains(vsSelected))
+            InternalRemoveFromSelection(run);
+        else
+            FTempNodeCache.push_back(run);
     }
     const Cardinal before = FSelectionCount;
     PackSelection();

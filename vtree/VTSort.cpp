@@ -66,10 +66,13 @@ PVirtualNode TBaseVirtualTree::SortSiblings(PVirtualNode First, Cardinal Count, 
     nodes.reserve(Count);
     for (PVirtualNode run = First; run; run = run->NextSibling) nodes.push_back(run);
     std::vector<PVirtualNode> buffer(nodes.size());
-    TMergeSort sort{this, Column, Direction == sdDescending, DataOffset(), buffer,
-                    [](TBaseVirtualTree* tree, PVirtualNode a, PVirtualNode b, TColumnIndex column) {
-                        return tree->DoCompareNodes(a, b, column);
-                    }};
+    TMergeSort sort{this,
+                    Column,
+                    Direction == sdDescending,
+                    DataOffset(),
+                    buffer,
+                    [](TBaseVirtualTree* tree, PVirtualNode a, PVirtualNode b,
+                       TColumnIndex column) { return tree->DoCompareNodes(a, b, column); }};
     sort.Sort(nodes.data(), nodes.size());
     PVirtualNode parent = First->Parent;
     PVirtualNode previous = nullptr;

@@ -48,8 +48,7 @@ static_assert(sizeof(TBaseChunkBodyV1) == 12);
 // The node states a stream carries. Transient states (checking, cut or copy, deleting,
 // clearing, toggling, a measured height, initial user data) and the derived "all children
 // hidden" are neither written nor accepted: a node loaded in such a state could never leave it.
-constexpr TVirtualNodeStates PersistentStates{vsInitialized, vsDisabled, vsExpanded,
-                                              vsHasChildren, vsVisible, vsSelected,
-                                              vsMultiline, vsHidden};
+constexpr TVirtualNodeStates PersistentStates{vsInitialized, vsDisabled, vsExpanded,  vsHasChildren,
+                                              vsVisible,     vsSelected, vsMultiline, vsHidden};
 
 } // namespace vtree_stream

@@ -86,8 +86,8 @@ TBaseChunkBody ReadBaseBody(TStream* Stream, Integer Version, Integer ChunkSize)
         if (ChunkSize < static_cast<Integer>(sizeof(old)))
             RaiseCorrupt(L"A node record is too short.");
         Stream->ReadBuffer(&old, sizeof(old));
-        body = {old.ChildCount, old.NodeHeight, old.States, old.Align, old.CheckState,
-                old.CheckType, {}};
+        body = {old.ChildCount, old.NodeHeight, old.States, old.Align,
+                old.CheckState, old.CheckType,  {}};
     }
     if (body.CheckState > csMixedPressed || body.CheckType > ctButton)
         RaiseCorrupt(L"A node's check state or check type is unknown.");
@@ -254,8 +254,8 @@ bool TBaseVirtualTree::ReadChunk(TStream* Stream, Integer Version, PVirtualNode 
     }
 }
 
-void TBaseVirtualTree::ReadBaseChunk(TStream* Stream, Integer Version, PVirtualNode Node,
-                                     Int64 End, Integer ChunkSize) {
+void TBaseVirtualTree::ReadBaseChunk(TStream* Stream, Integer Version, PVirtualNode Node, Int64 End,
+                                     Integer ChunkSize) {
     // A second record in one node chunk would relink children the first one brought.
     if (Node->FirstChild) RaiseCorrupt(L"A node has more than one record.");
     const TBaseChunkBody body = ReadBaseBody(Stream, Version, ChunkSize);
@@ -271,8 +271,10 @@ void TBaseVirtualTree::ReadBaseChunk(TStream* Stream, Integer Version, PVirtualN
         child->Parent = Node;
         child->PrevSibling = Node->LastChild;
         child->Index = Node->LastChild ? Node->LastChild->Index + 1 : 0;
-        if (Node->LastChild) Node->LastChild->NextSibling = child;
-        else Node->FirstChild = child;
+        if (Node->LastChild)
+            Node->LastChild->NextSibling = child;
+        else
+            Node->FirstChild = child;
         Node->LastChild = child;
         ++Node->ChildCount;
         ReadNodeRecord(Stream, Version, child);
@@ -296,8 +298,7 @@ bool TBaseVirtualTree::ReadUserChunk(TStream* Stream, PVirtualNode Node, Integer
 namespace {
 
 // Recomputes the totals of a loaded subtree bottom-up; answers the subtree's node count.
-template <class TShown>
-Cardinal RecountLoaded(PVirtualNode Node, const TShown& Shown) {
+template <class TShown> Cardinal RecountLoaded(PVirtualNode Node, const TShown& Shown) {
     Cardinal total = 1;
     Cardinal height = Node->NodeHeight;
     const bool open = Node->States.Contains(vsExpanded);

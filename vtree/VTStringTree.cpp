@@ -86,8 +86,8 @@ void TCustomVirtualStringTree::ForgetTextWidths() {
         *TextWidthCache(run) = 0;
 }
 
-Integer TCustomVirtualStringTree::DoMeasureTextWidth(TCanvas* Canvas, PVirtualNode,
-                                                     TColumnIndex, const UnicodeString& Text) {
+Integer TCustomVirtualStringTree::DoMeasureTextWidth(TCanvas* Canvas, PVirtualNode, TColumnIndex,
+                                                     const UnicodeString& Text) {
     return MeasuringService().TextWidth(Canvas, Text);
 }
 
@@ -152,12 +152,14 @@ TColumnIndex TCustomVirtualStringTree::AdjustCellSpan(PVirtualNode Node, TColumn
     return next;
 }
 
-Integer TCustomVirtualStringTree::DoIncrementalSearch(PVirtualNode Node, const UnicodeString& Text) {
+Integer TCustomVirtualStringTree::DoIncrementalSearch(PVirtualNode Node,
+                                                      const UnicodeString& Text) {
     if (OnIncrementalSearch) return TBaseVirtualTree::DoIncrementalSearch(Node, Text);
     return CellText(Node, FocusedColumn()).starts_with(Text) ? 0 : 1;
 }
 
-// ---- caption chunks --------------------------------------------------------------------------------
+// ---- caption chunks
+// --------------------------------------------------------------------------------
 
 void TCustomVirtualStringTree::WriteChunks(TStream* Stream, PVirtualNode Node) {
     TBaseVirtualTree::WriteChunks(Stream, Node);

@@ -20,8 +20,7 @@
 
 // A set stored in exactly as many bits as the record it lives in gives it (node states are a
 // 16-bit field of the node record). Same operations as TSet.
-template <class E, class Storage>
-class TPackedSet {
+template <class E, class Storage> class TPackedSet {
 public:
     constexpr TPackedSet() = default;
     constexpr TPackedSet(std::initializer_list<E> values) {
@@ -54,9 +53,22 @@ private:
 // ---- node record -------------------------------------------------------------------------
 
 enum TVirtualNodeState {
-    vsInitialized, vsChecking, vsCutOrCopy, vsDisabled, vsDeleting, vsExpanded, vsHasChildren,
-    vsVisible, vsSelected, vsInitialUserData, vsAllChildrenHidden, vsClearing, vsMultiline,
-    vsHeightMeasured, vsToggling, vsHidden
+    vsInitialized,
+    vsChecking,
+    vsCutOrCopy,
+    vsDisabled,
+    vsDeleting,
+    vsExpanded,
+    vsHasChildren,
+    vsVisible,
+    vsSelected,
+    vsInitialUserData,
+    vsAllChildrenHidden,
+    vsClearing,
+    vsMultiline,
+    vsHeightMeasured,
+    vsToggling,
+    vsHidden
 };
 using TVirtualNodeStates = TPackedSet<TVirtualNodeState, std::uint16_t>;
 
@@ -65,7 +77,11 @@ using TVirtualNodeInitStates = TPackedSet<TVirtualNodeInitState, std::uint8_t>;
 
 enum TCheckType : Byte { ctNone, ctTriStateCheckBox, ctCheckBox, ctRadioButton, ctButton };
 enum TCheckState : Byte {
-    csUncheckedNormal, csUncheckedPressed, csCheckedNormal, csCheckedPressed, csMixedNormal,
+    csUncheckedNormal,
+    csUncheckedPressed,
+    csCheckedNormal,
+    csCheckedPressed,
+    csMixedNormal,
     csMixedPressed
 };
 
@@ -95,25 +111,80 @@ using TNodeArray = std::vector<PVirtualNode>;
 // ---- tree states and enumerations ----------------------------------------------------------
 
 enum TVirtualTreeState {
-    tsCancelHintAnimation, tsChangePending, tsCheckPropagation, tsCollapsing,
-    tsToggleFocusedSelection, tsClearPending, tsClipboardFlushing, tsCopyPending, tsCutPending,
-    tsDrawSelPending, tsDrawSelecting, tsEditing, tsEditPending, tsExpanding,
-    tsNodeHeightTracking, tsNodeHeightTrackPending, tsHint, tsInAnimation,
-    tsIncrementalSearching, tsIncrementalSearchPending, tsIterating, tsKeyCheckPending,
-    tsLeftButtonDown, tsLeftDblClick, tsMouseCheckPending, tsMiddleButtonDown, tsMiddleDblClick,
-    tsNeedRootCountUpdate, tsNeedScale, tsOLEDragging, tsOLEDragPending, tsPainting,
-    tsRightButtonDown, tsRightDblClick, tsPopupMenuShown, tsScrolling, tsScrollPending, tsSizing,
-    tsStopValidation, tsStructureChangePending, tsSynchMode, tsThumbTracking, tsToggling,
-    tsUpdateHiddenChildrenNeeded, tsUpdating, tsUseCache, tsUserDragObject, tsUseThemes,
-    tsValidating, tsValidationNeeded, tsVCLDragging, tsVCLDragPending, tsWheelPanning,
-    tsWheelScrolling, tsWindowCreating
+    tsCancelHintAnimation,
+    tsChangePending,
+    tsCheckPropagation,
+    tsCollapsing,
+    tsToggleFocusedSelection,
+    tsClearPending,
+    tsClipboardFlushing,
+    tsCopyPending,
+    tsCutPending,
+    tsDrawSelPending,
+    tsDrawSelecting,
+    tsEditing,
+    tsEditPending,
+    tsExpanding,
+    tsNodeHeightTracking,
+    tsNodeHeightTrackPending,
+    tsHint,
+    tsInAnimation,
+    tsIncrementalSearching,
+    tsIncrementalSearchPending,
+    tsIterating,
+    tsKeyCheckPending,
+    tsLeftButtonDown,
+    tsLeftDblClick,
+    tsMouseCheckPending,
+    tsMiddleButtonDown,
+    tsMiddleDblClick,
+    tsNeedRootCountUpdate,
+    tsNeedScale,
+    tsOLEDragging,
+    tsOLEDragPending,
+    tsPainting,
+    tsRightButtonDown,
+    tsRightDblClick,
+    tsPopupMenuShown,
+    tsScrolling,
+    tsScrollPending,
+    tsSizing,
+    tsStopValidation,
+    tsStructureChangePending,
+    tsSynchMode,
+    tsThumbTracking,
+    tsToggling,
+    tsUpdateHiddenChildrenNeeded,
+    tsUpdating,
+    tsUseCache,
+    tsUserDragObject,
+    tsUseThemes,
+    tsValidating,
+    tsValidationNeeded,
+    tsVCLDragging,
+    tsVCLDragPending,
+    tsWheelPanning,
+    tsWheelScrolling,
+    tsWindowCreating
 };
 using TVirtualTreeStates = TSet<TVirtualTreeState>;
 
 enum TChangeReason {
-    crIgnore, crAccumulated, crChildAdded, crChildDeleted, crNodeAdded, crNodeCopied, crNodeMoved
+    crIgnore,
+    crAccumulated,
+    crChildAdded,
+    crChildDeleted,
+    crNodeAdded,
+    crNodeCopied,
+    crNodeMoved
 };
-enum TVTNodeAttachMode { amNoWhere, amInsertBefore, amInsertAfter, amAddChildFirst, amAddChildLast };
+enum TVTNodeAttachMode {
+    amNoWhere,
+    amInsertBefore,
+    amInsertAfter,
+    amAddChildFirst,
+    amAddChildLast
+};
 enum TVTUpdateState { usBegin, usBeginSynch, usSynch, usUpdate, usEnd, usEndSynch };
 enum TSortDirection { sdAscending, sdDescending };
 enum TVTIncrementalSearch { isAll, isNone, isInitializedOnly, isVisibleOnly };
@@ -141,8 +212,8 @@ public:
 
 namespace vtree_errors {
 constexpr int EditLink = 2000, NodeMoveTarget = 2001, StreamFormat = 2002, StreamVersion = 2003,
-              StreamTooShort = 2004, AnchorMissing = 2005, DataAfterEnd = 2006,
-              Clipboard = 2007, UserDataSpace = 2008;
+              StreamTooShort = 2004, AnchorMissing = 2005, DataAfterEnd = 2006, Clipboard = 2007,
+              UserDataSpace = 2008;
 [[noreturn]] void RaiseError(int HelpContext);
 // Raises EAssertionFailed "<Message> (VirtualTrees)" unless Condition holds.
 void Assert(bool Condition, const wchar_t* Message);
@@ -206,7 +277,12 @@ public:
 };
 
 enum TVTTimerId {
-    ExpandTimer = 1, EditTimer, HeaderTimer, ScrollTimer, ChangeTimer, StructureChangeTimer,
+    ExpandTimer = 1,
+    EditTimer,
+    HeaderTimer,
+    ScrollTimer,
+    ChangeTimer,
+    StructureChangeTimer,
     SearchTimer
 };
 

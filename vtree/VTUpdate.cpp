@@ -51,7 +51,8 @@ void TBaseVirtualTree::EndUpdate() {
             DoStructureChange(FLastStructureChangeNode, FLastStructureChangeReason);
         // The final sort and the repaint also follow a failing OnChange handler.
         auto finish = [this] {
-            if (HasAuto(toAutoSort)) SortTree(FHeader->SortColumn(), FHeader->SortDirection(), true);
+            if (HasAuto(toAutoSort))
+                SortTree(FHeader->SortColumn(), FHeader->SortDirection(), true);
             SetUpdateState(false);
             FViewSink->InvalidateControl();
         };
@@ -77,15 +78,20 @@ void TBaseVirtualTree::DoStateChange(TVirtualTreeStates Enter, TVirtualTreeState
 // ---- structure changes and timers -------------------------------------------------------------
 
 void TBaseVirtualTree::NotifyStructureChange(PVirtualNode Node, TChangeReason Reason) {
-    if (FStates.Contains(tsStructureChangePending)) StopTimer(StructureChangeTimer);
-    else DoStateChange({tsStructureChangePending});
+    if (FStates.Contains(tsStructureChangePending))
+        StopTimer(StructureChangeTimer);
+    else
+        DoStateChange({tsStructureChangePending});
     FLastStructureChangeNode = Node;
-    if (FLastStructureChangeReason == crIgnore) FLastStructureChangeReason = Reason;
-    else if (Reason != crIgnore) FLastStructureChangeReason = crAccumulated;
+    if (FLastStructureChangeReason == crIgnore)
+        FLastStructureChangeReason = Reason;
+    else if (Reason != crIgnore)
+        FLastStructureChangeReason = crAccumulated;
     if (FUpdateCount > 0) return;
     if (FChangeDelay == 0 || FStates.Contains(tsSynchMode) || !FTimers)
         DoStructureChange(Node, Reason);
-    else StartTimer(StructureChangeTimer, FChangeDelay);
+    else
+        StartTimer(StructureChangeTimer, FChangeDelay);
 }
 
 void TBaseVirtualTree::DoStructureChange(PVirtualNode Node, TChangeReason Reason) {
@@ -130,8 +136,10 @@ void TBaseVirtualTree::SetDefaultNodeHeight(Cardinal Value) {
     Value = ClampHeight(Value);
     if (Value == FDefaultNodeHeight) return;
     DoStateChange({tsNeedScale});
-    const Integer difference = static_cast<Integer>(Value) - static_cast<Integer>(FDefaultNodeHeight);
-    FRoot->TotalHeight = static_cast<Cardinal>(static_cast<Integer>(FRoot->TotalHeight) + difference);
+    const Integer difference =
+        static_cast<Integer>(Value) - static_cast<Integer>(FDefaultNodeHeight);
+    FRoot->TotalHeight =
+        static_cast<Cardinal>(static_cast<Integer>(FRoot->TotalHeight) + difference);
     FRoot->NodeHeight = static_cast<Word>(Value);
     FDefaultNodeHeight = Value;
     InvalidatePositionCache();
@@ -195,7 +203,7 @@ void TBaseVirtualTree::BeginOperation() {
 
 void TBaseVirtualTree::EndOperation() {
     vtree_errors::Assert(FOperationCount > 0,
-                        L"EndOperation must not be called when no operation in progress.");
+                         L"EndOperation must not be called when no operation in progress.");
     --FOperationCount;
 }
 

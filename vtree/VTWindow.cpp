@@ -25,7 +25,8 @@ public:
     void InvalidateColumn(TColumnIndex Column) override { FWindow.InvalidateColumn(Column); }
     void InvalidateHeader(TColumnIndex) override {
         if (FWindow.HandleAllocated())
-            RedrawWindow(FWindow.Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE);
+            RedrawWindow(FWindow.Handle(), nullptr, nullptr,
+                         RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE);
     }
     void RecalculateHeader() override { FWindow.RecalculateHeader(); }
     void UpdateScrollBars(bool DoRepaint) override { FWindow.UpdateScrollBars(DoRepaint); }
@@ -46,8 +47,12 @@ public:
     void EmptyClipboard() override { FWindow.ReleaseClipboardData(); }
     void RequestValidation() override { FWindow.RequestValidation(); }
     void CancelValidation() override { FWindow.CancelValidation(); }
-    void AnimateToggle(PVirtualNode Node, Integer Delta) override { FWindow.AnimateToggle(Node, Delta); }
-    bool ScrollAfterExpansion(PVirtualNode Node) override { return FWindow.ScrollAfterExpansion(Node); }
+    void AnimateToggle(PVirtualNode Node, Integer Delta) override {
+        FWindow.AnimateToggle(Node, Delta);
+    }
+    bool ScrollAfterExpansion(PVirtualNode Node) override {
+        return FWindow.ScrollAfterExpansion(Node);
+    }
     bool ScrollAfterToggleAbove(PVirtualNode Node, Integer Delta) override {
         return FWindow.ScrollAfterToggleAbove(Node, Delta);
     }
@@ -117,7 +122,9 @@ TVirtualTreeWindow::~TVirtualTreeWindow() {
     FTree->Free();
 }
 
-TBaseVirtualTree* TVirtualTreeWindow::CreateTree() { return Construct<TVirtualStringTree>(nullptr); }
+TBaseVirtualTree* TVirtualTreeWindow::CreateTree() {
+    return Construct<TVirtualStringTree>(nullptr);
+}
 
 // ---- window set-up -------------------------------------------------------------------------
 
@@ -126,8 +133,10 @@ void TVirtualTreeWindow::CreateParams(TCreateParams& Params) {
     Params.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     if (FScrollBarOptions->Horizontal()) Params.Style |= WS_HSCROLL;
     if (FScrollBarOptions->Vertical()) Params.Style |= WS_VSCROLL;
-    if (HasMisc(toFullRepaintOnResize)) Params.WindowClass.style |= CS_HREDRAW | CS_VREDRAW;
-    else Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
+    if (HasMisc(toFullRepaintOnResize))
+        Params.WindowClass.style |= CS_HREDRAW | CS_VREDRAW;
+    else
+        Params.WindowClass.style &= ~static_cast<UINT>(CS_HREDRAW | CS_VREDRAW);
 }
 
 void TVirtualTreeWindow::CreateWnd() {
@@ -237,8 +246,10 @@ void TVirtualTreeWindow::ColorsChanged(int Index) {
     if (ComponentState().Contains(csLoading) || !HandleAllocated()) return;
     if (Index == TVTColors::TreeLineIndex) PrepareButtonsAndLines();
     if (Index == TVTColors::BorderIndex)
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE | RDW_NOCHILDREN);
-    else Invalidate();
+        RedrawWindow(Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE | RDW_NOCHILDREN);
+    else
+        Invalidate();
 }
 
 // ---- colours and scroll-bar options ------------------------------------------------------------
@@ -250,10 +261,9 @@ COLORREF ColorToColorRef(TColor Color) {
 }
 
 TVTColors::TVTColors(TVirtualTreeWindow* AOwner)
-    : FOwner(AOwner),
-      FColors{clBtnShadow, clHighlight, clHighlight, clHighlight, clBtnFace, clBtnShadow,
-              clBtnFace,   clBtnFace,   clWindowText, clHighlight, clBtnFace, clHighlight,
-              clHighlight, clHighlight, clBtnShadow} {}
+    : FOwner(AOwner), FColors{clBtnShadow, clHighlight, clHighlight, clHighlight,  clBtnFace,
+                              clBtnShadow, clBtnFace,   clBtnFace,   clWindowText, clHighlight,
+                              clBtnFace,   clHighlight, clHighlight, clHighlight,  clBtnShadow} {}
 
 void TVTColors::SetByIndex(TIndex Index, TColor Value) {
     if (FColors[Index] == Value) return;

@@ -77,14 +77,27 @@ constexpr TScrollUpdateOptions DefaultScrollUpdateFlags{soRepaintHeader, soRepai
 // ---- painting vocabulary --------------------------------------------------------------------
 
 enum TVTInternalPaintOption {
-    poBackground, poColumnColor, poDrawFocusRect, poDrawSelection, poDrawDropMark, poGridLines,
-    poMainOnly, poSelectedOnly
+    poBackground,
+    poColumnColor,
+    poDrawFocusRect,
+    poDrawSelection,
+    poDrawDropMark,
+    poGridLines,
+    poMainOnly,
+    poSelectedOnly
 };
 using TVTInternalPaintOptions = TSet<TVTInternalPaintOption>;
 
 enum TVTImageKind { ikNormal, ikSelected, ikState, ikOverlay };
 enum TVTLineType {
-    ltNone, ltBottomRight, ltTopDown, ltTopDownRight, ltRight, ltTopRight, ltLeft, ltLeftBottom
+    ltNone,
+    ltBottomRight,
+    ltTopDown,
+    ltTopDownRight,
+    ltRight,
+    ltTopRight,
+    ltLeft,
+    ltLeftBottom
 };
 using TLineImage = std::vector<TVTLineType>;
 enum TVTLineStyle { lsCustomStyle, lsDotted, lsSolid };
@@ -150,9 +163,23 @@ using TVTScrollEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, int DeltaX,
 
 // Where a point lies relative to the tree and its nodes (bit n of the set is 1 << n).
 enum THitPosition {
-    hiAbove, hiBelow, hiNowhere, hiOnItem, hiOnItemButton, hiOnItemButtonExact, hiOnItemCheckbox,
-    hiOnItemIndent, hiOnItemLabel, hiOnItemLeft, hiOnItemRight, hiOnNormalIcon, hiOnStateIcon,
-    hiToLeft, hiToRight, hiUpperSplitter, hiLowerSplitter
+    hiAbove,
+    hiBelow,
+    hiNowhere,
+    hiOnItem,
+    hiOnItemButton,
+    hiOnItemButtonExact,
+    hiOnItemCheckbox,
+    hiOnItemIndent,
+    hiOnItemLabel,
+    hiOnItemLeft,
+    hiOnItemRight,
+    hiOnNormalIcon,
+    hiOnStateIcon,
+    hiToLeft,
+    hiToRight,
+    hiUpperSplitter,
+    hiLowerSplitter
 };
 using THitPositions = TSet<THitPosition>;
 
@@ -178,8 +205,7 @@ struct TVTHeaderHitInfo {
     TColumnIndex Column = NoColumn;
     TVTHeaderHitPositions HitPosition;
 };
-using TVTHeaderClickEvent =
-    TMethodEvent<void(TVTHeader* Sender, const TVTHeaderHitInfo& HitInfo)>;
+using TVTHeaderClickEvent = TMethodEvent<void(TVTHeader* Sender, const TVTHeaderHitInfo& HitInfo)>;
 using TVTHeaderDraggedEvent =
     TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TColumnPosition OldPosition)>;
 using TVTHeaderDraggedOutEvent =
@@ -201,26 +227,23 @@ using TVTNodeHeightDblClickResizeEvent =
                       TShiftState Shift, TPoint P, bool& Allowed)>;
 using TVTHeaderHeightTrackingEvent =
     TMethodEvent<void(TVTHeader* Sender, TPoint& P, TShiftState Shift, bool& Allowed)>;
-using TVTBeforeHeaderHeightTrackingEvent =
-    TMethodEvent<void(TVTHeader* Sender, TShiftState Shift)>;
+using TVTBeforeHeaderHeightTrackingEvent = TMethodEvent<void(TVTHeader* Sender, TShiftState Shift)>;
 using TVTAfterHeaderHeightTrackingEvent = TMethodEvent<void(TVTHeader* Sender)>;
 using TVTBeforeColumnWidthTrackingEvent =
     TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift)>;
 using TVTColumnWidthTrackingEvent =
-    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift,
-                      TPoint& TrackPoint, TPoint P, bool& Allowed)>;
-using TVTAfterColumnWidthTrackingEvent =
-    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column)>;
-using TVTColumnWidthDblClickResizeEvent =
-    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint P,
-                      bool& Allowed)>;
+    TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint& TrackPoint,
+                      TPoint P, bool& Allowed)>;
+using TVTAfterColumnWidthTrackingEvent = TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column)>;
+using TVTColumnWidthDblClickResizeEvent = TMethodEvent<void(
+    TVTHeader* Sender, TColumnIndex Column, TShiftState Shift, TPoint P, bool& Allowed)>;
 // Asked for a border the mouse is on, after the column's own options allowed resizing there.
 using TVTCanSplitterResizeColumnEvent =
     TMethodEvent<void(TVTHeader* Sender, TPoint P, TColumnIndex Column, bool& Allowed)>;
 using TVTHeaderDraggingEvent =
     TMethodEvent<void(TVTHeader* Sender, TColumnIndex Column, bool& Allowed)>;
-using TVTHeaderMouseEvent = TMethodEvent<void(TVTHeader* Sender, TMouseButton Button,
-                                              TShiftState Shift, int X, int Y)>;
+using TVTHeaderMouseEvent =
+    TMethodEvent<void(TVTHeader* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TVTHeaderMouseMoveEvent =
     TMethodEvent<void(TVTHeader* Sender, TShiftState Shift, int X, int Y)>;
 using TVTHelpContextEvent = TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node,
@@ -288,12 +311,15 @@ public:
     Byte SelectionBlendFactor() const noexcept { return FSelectionBlendFactor; }
     void SetSelectionBlendFactor(Byte Value) { StoreAndInvalidate(FSelectionBlendFactor, Value); }
     Cardinal SelectionCurveRadius() const noexcept { return FSelectionCurveRadius; }
-    void SetSelectionCurveRadius(Cardinal Value) { StoreAndInvalidate(FSelectionCurveRadius, Value); }
+    void SetSelectionCurveRadius(Cardinal Value) {
+        StoreAndInvalidate(FSelectionCurveRadius, Value);
+    }
     // The button pictures: plus and minus, normal and hot.
     TBitmap* PlusBitmap() const noexcept { return FPlusBM.get(); }
     TBitmap* MinusBitmap() const noexcept { return FMinusBM.get(); }
 
-    // ---- scrolling and geometry ------------------------------------------------------------------
+    // ---- scrolling and geometry
+    // ------------------------------------------------------------------
     int OffsetX() const noexcept { return FTree->Viewport().OffsetX; }
     int OffsetY() const noexcept { return FTree->Viewport().OffsetY; }
     int EffectiveOffsetX() const noexcept { return FTree->Viewport().EffectiveOffsetX; }
@@ -310,7 +336,7 @@ public:
     bool ScrollIntoView(TColumnIndex Column, bool Center);
     int RangeX() const noexcept { return FTree->RangeX(); }
     int RangeY() const noexcept { return FTree->RangeY(); }
-    int RightToLeftShift(bool IncludeScrollBar) ;
+    int RightToLeftShift(bool IncludeScrollBar);
     // The widest node extent from the top of the view down (no columns).
     int VisibleContentWidth();
     Cardinal BottomSpace() const noexcept { return FTree->BottomSpace; }
@@ -351,8 +377,8 @@ public:
     bool ScrollAfterToggleAbove(PVirtualNode Node, Integer Delta);
 
     // ---- auto-scroll and wheel panning (VTPanning.cpp) ----------------------------------------
-    Cardinal AutoScrollDelay = 1000;   // ms before auto-scrolling starts
-    Cardinal AutoScrollInterval = 1;   // ms between auto-scroll steps, 1..1000
+    Cardinal AutoScrollDelay = 1000; // ms before auto-scrolling starts
+    Cardinal AutoScrollInterval = 1; // ms between auto-scroll steps, 1..1000
     TScrollDirections ScrollDirections() const noexcept { return FScrollDirections; }
     bool AutoScrollAllowed() const;
     // The directions the view would scroll with the pointer at a client point.
@@ -444,7 +470,6 @@ private:
                             int MaxWidth);
 
 public:
-
     // ---- painting ----------------------------------------------------------------------------
     // Paints Window (tree coordinates) of the tree so that its top-left lands at Target.
     void PaintTree(TCanvas* TargetCanvas, TRect Window, TPoint Target,
@@ -500,8 +525,9 @@ public:
     // the release).
     TVTDragAllowedEvent OnDragAllowed;
 
-    // ---- header mouse (VTHeaderMouse.cpp) --------------------------------------------------------
-    // P in client coordinates (the header's rows have negative y).
+    // ---- header mouse (VTHeaderMouse.cpp)
+    // -------------------------------------------------------- P in client coordinates (the
+    // header's rows have negative y).
     bool InHeader(TPoint P) const;
     // Whether a column's resizable border lies at P: the columns' TrackIndex becomes that
     // column (-1 for none) and FTrackPoint its left edge (its right edge right-to-left).
@@ -679,8 +705,7 @@ protected:
 
 private:
     struct TRowPaint;
-    template <class T>
-    void StoreAndInvalidate(T& Field, const T& Value) {
+    template <class T> void StoreAndInvalidate(T& Field, const T& Value) {
         if (Field == Value) return;
         Field = Value;
         if (!ComponentState().Contains(csLoading)) Invalidate();
@@ -790,7 +815,8 @@ private:
     std::unique_ptr<TScrollBarOptions, graphics_detail::TFreeObject> FScrollBarOptions;
     std::unique_ptr<TFont, graphics_detail::TFreeObject> FHeaderFont;
     std::unique_ptr<TPicture, graphics_detail::TFreeObject> FBackground;
-    std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FPlusBM, FMinusBM, FHotPlusBM, FHotMinusBM;
+    std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FPlusBM, FMinusBM, FHotPlusBM,
+        FHotMinusBM;
     TOwnedBrush FDottedBrush;
     TCustomImageList* FImages = nullptr;
     TCustomImageList* FStateImages = nullptr;
@@ -811,7 +837,7 @@ private:
     TRect FHeaderRect;
     TRect FUpdateRect;
     TRect FLastHintRect;
-    TVTHintData FLibraryHintData; // handed to the class library's hint machinery
+    TVTHintData FLibraryHintData;                  // handed to the class library's hint machinery
     TVirtualTreeHintWindow* FHintWindow = nullptr; // owned as a component
     int FTextHeight = 0;
     int FEllipsisWidth = 0;
@@ -835,7 +861,7 @@ private:
     std::unique_ptr<TVTDragImage> FHeaderDragImage{new TVTDragImage(this)};
     // auto-scroll and panning
     TScrollDirections FScrollDirections;
-    TPoint FLastMousePos; // the pointer as the last move reported it (client coordinates)
+    TPoint FLastMousePos;          // the pointer as the last move reported it (client coordinates)
     HWND FPanningWindow = nullptr; // destroyed by EndWheelPanning and with this window
     std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FPanningImage;
     HCURSOR FPanningCursor = nullptr; // ours; destroyed when replaced or panning ends
@@ -941,8 +967,8 @@ public:
     DWORD ChooseDropEffect(TObject* Source, TShiftState Shift, DWORD Allowed) const;
     // The drop target side, as the drag manager drives it (Pt in screen coordinates).
     HRESULT HandleOLEDragEnter(DWORD KeyState, POINTL Pt, DWORD& Effect);
-    HRESULT HandleDragOver(TObject* Source, DWORD KeyState, TDragState State,
-                           POINTL Pt, DWORD& Effect);
+    HRESULT HandleDragOver(TObject* Source, DWORD KeyState, TDragState State, POINTL Pt,
+                           DWORD& Effect);
     void HandleOLEDragLeave();
     HRESULT HandleOLEDrop(IDataObject* DataObject, DWORD KeyState, POINTL Pt, DWORD& Effect);
     // Expand-timer expiry: opens a collapsed drop target.
@@ -968,11 +994,10 @@ public:
     void Print(HDC PrinterDC, const UnicodeString& Title, bool PrintHeader);
 
 protected:
-    virtual bool DoDragOver(TObject* Source, TShiftState Shift, TDragState State,
-                            TPoint Pt, TDropMode Mode, DWORD& Effect);
-    virtual void DoDragDrop(TObject* Source, IDataObject* DataObject,
-                            const TFormatArray& Formats, TShiftState Shift, TPoint Pt,
-                            DWORD& Effect, TDropMode Mode);
+    virtual bool DoDragOver(TObject* Source, TShiftState Shift, TDragState State, TPoint Pt,
+                            TDropMode Mode, DWORD& Effect);
+    virtual void DoDragDrop(TObject* Source, IDataObject* DataObject, const TFormatArray& Formats,
+                            TShiftState Shift, TPoint Pt, DWORD& Effect, TDropMode Mode);
     virtual TComPtr<IVTDragManager> DoCreateDragManager();
     // The mouse layer's ways into a drag: a press on a draggable node, and the moves after it.
     void DragOnPress(bool DragAllowed, bool IsAnyHit);
@@ -994,8 +1019,7 @@ protected:
 
 private:
     void MarkSelectionForClipboard();
-    bool MoveNodesFrom(TVirtualTreeWindow& Source, PVirtualNode TargetNode,
-                       TVTNodeAttachMode Mode);
+    bool MoveNodesFrom(TVirtualTreeWindow& Source, PVirtualNode TargetNode, TVTNodeAttachMode Mode);
     bool CopyNodesFrom(TVirtualTreeWindow* Source, IDataObject* DataObject, FORMATETC& Format,
                        PVirtualNode TargetNode, TVTNodeAttachMode Mode);
     bool InsertGlobalBlock(HGLOBAL Block, PVirtualNode TargetNode, TVTNodeAttachMode Mode,
@@ -1035,9 +1059,10 @@ public:
                                 UnicodeString& ImageText);
     TVTGetImageTextEvent OnGetImageText;
 
-    // ---- component glue (VTGlue.cpp) -------------------------------------------------------------
-    // Copies another tree window's settings (not its nodes); only the inherited assignment runs
-    // for other sources and for a read-only tree.
+    // ---- component glue (VTGlue.cpp)
+    // ------------------------------------------------------------- Copies another tree window's
+    // settings (not its nodes); only the inherited assignment runs for other sources and for a
+    // read-only tree.
     void Assign(TPersistent* Source) override;
 
 protected:
@@ -1070,13 +1095,12 @@ private:
 
 // ---- the string tree's window ---------------------------------------------------------------
 
-using TVTPaintText = TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas,
-                                       PVirtualNode Node, TColumnIndex Column,
-                                       TVSTTextType TextType)>;
-using TVTDrawTextEvent =
+using TVTPaintText =
     TMethodEvent<void(TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PVirtualNode Node,
-                      TColumnIndex Column, const UnicodeString& Text, const TRect& CellRect,
-                      bool& DefaultDraw)>;
+                      TColumnIndex Column, TVSTTextType TextType)>;
+using TVTDrawTextEvent = TMethodEvent<void(
+    TVirtualTreeWindow* Sender, TCanvas* TargetCanvas, PVirtualNode Node, TColumnIndex Column,
+    const UnicodeString& Text, const TRect& CellRect, bool& DefaultDraw)>;
 
 using TVSTGetHintEvent =
     TMethodEvent<void(TVirtualTreeWindow* Sender, PVirtualNode Node, TColumnIndex Column,
@@ -1124,8 +1148,9 @@ private:
     void DrawStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void UseDisabledColour(TVTPaintInfo& PaintInfo);
 
-    // ---- content export (VTExport*.cpp) ----------------------------------------------------------
-    // Public: the clipboard fills its text, HTML, RTF and CSV formats from these renderers.
+    // ---- content export (VTExport*.cpp)
+    // ---------------------------------------------------------- Public: the clipboard fills its
+    // text, HTML, RTF and CSV formats from these renderers.
 public:
     // UTF-8 HTML: a style block and a table with a header row and a row per node.
     RawByteString ContentToHTML(TVSTTextSourceType Source, const UnicodeString& Caption = {});

@@ -15,11 +15,14 @@ TRect WindowFrameInsets(HWND Window) {
     const LONG exStyle = GetWindowLongW(Window, GWL_EXSTYLE);
     TRect inset;
     auto grow = [&](int X, int Y) {
-        inset.left += X; inset.right += X;
-        inset.top += Y; inset.bottom += Y;
+        inset.left += X;
+        inset.right += X;
+        inset.top += Y;
+        inset.bottom += Y;
     };
     if (style & WS_BORDER) grow(1, 1);
-    if (style & WS_THICKFRAME) grow(GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME));
+    if (style & WS_THICKFRAME)
+        grow(GetSystemMetrics(SM_CXDLGFRAME), GetSystemMetrics(SM_CYDLGFRAME));
     if (exStyle & WS_EX_CLIENTEDGE) grow(GetSystemMetrics(SM_CXEDGE), GetSystemMetrics(SM_CYEDGE));
     return inset;
 }
@@ -50,8 +53,10 @@ void TVirtualTreeWindow::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case WM_ERASEBKGND: Message.Result = 1; return;
     case WM_PAINT:
-        if (Message.WParam || ControlState().Contains(csPaintCopy)) FUpdateRect = ClientRect();
-        else GetUpdateRect(Handle(), &FUpdateRect, FALSE);
+        if (Message.WParam || ControlState().Contains(csPaintCopy))
+            FUpdateRect = ClientRect();
+        else
+            GetUpdateRect(Handle(), &FUpdateRect, FALSE);
         break;
     case WM_PRINTCLIENT: return WMPrintClient(Message);
     case WM_PRINT: return WMPrint(Message);
@@ -87,7 +92,8 @@ void TVirtualTreeWindow::Dispatch(TMessage& Message) {
         RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_VALIDATE | RDW_FRAME);
         break;
     case WM_ENABLE:
-        RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE | RDW_NOCHILDREN);
+        RedrawWindow(Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_FRAME | RDW_NOERASE | RDW_NOCHILDREN);
         break;
     case CM_COLORCHANGED:
     case CM_FONTCHANGED:
@@ -108,8 +114,8 @@ void TVirtualTreeWindow::UpdateHeaderRect() {
         FHeaderRect = {inset.left, inset.top, Width() - inset.right, Height() - inset.bottom};
     }
     const int border = BorderWidth();
-    FHeaderRect = {FHeaderRect.left + border, FHeaderRect.top + border,
-                   FHeaderRect.right - border, FHeaderRect.bottom - border};
+    FHeaderRect = {FHeaderRect.left + border, FHeaderRect.top + border, FHeaderRect.right - border,
+                   FHeaderRect.bottom - border};
     if (BevelKind() != bkNone) {
         const int bevel = (BevelInner() != bvNone ? BevelWidth() : 0) +
                           (BevelOuter() != bvNone ? BevelWidth() : 0);
@@ -143,7 +149,8 @@ void TVirtualTreeWindow::WMNCHitTest(TMessage& Message) {
     RECT window;
     GetWindowRect(Handle(), &window);
     const POINT point = PointFromLParam(Message.LParam);
-    if (FHeaderRect.Contains({point.x - window.left, point.y - window.top})) Message.Result = HTBORDER;
+    if (FHeaderRect.Contains({point.x - window.left, point.y - window.top}))
+        Message.Result = HTBORDER;
 }
 
 void TVirtualTreeWindow::WMNCPaint(TMessage& Message) {
@@ -180,7 +187,8 @@ void TVirtualTreeWindow::WMPrint(TMessage& Message) {
     if ((Message.LParam & PRF_CHECKVISIBLE) && !IsWindowVisible(Handle())) return;
     HDC dc = reinterpret_cast<HDC>(Message.WParam);
     if (Message.LParam & PRF_NONCLIENT) {
-        TMessage frame{WM_PRINT, Message.WParam, Message.LParam & ~static_cast<LPARAM>(PRF_CLIENT), 0};
+        TMessage frame{WM_PRINT, Message.WParam, Message.LParam & ~static_cast<LPARAM>(PRF_CLIENT),
+                       0};
         TCustomControl::Dispatch(frame);
         if (Header()->Options().Contains(hoVisible) && FHeaderRect.Height() > 0)
             PaintHeader(dc, FHeaderRect, -EffectiveOffsetX());
@@ -203,7 +211,8 @@ void TVirtualTreeWindow::WMPrint(TMessage& Message) {
 
 void TVirtualTreeWindow::Paint() {
     if (FUpdateRect.Width() <= 0 || FUpdateRect.Height() <= 0) return;
-    const int shift = UseRightToLeftAlignment() && Header()->UseColumns() ? RightToLeftShift(false) : 0;
+    const int shift =
+        UseRightToLeftAlignment() && Header()->UseColumns() ? RightToLeftShift(false) : 0;
     const TRect client = ClientRect();
     TRect window = FUpdateRect;
     const int fixed = Header()->Columns()->GetVisibleFixedWidth();
@@ -211,15 +220,17 @@ void TVirtualTreeWindow::Paint() {
         TRect fixedArea{client.left, client.top, fixed, client.bottom};
         const TPoint target = fixedArea.TopLeft();
         OffsetRect(&fixedArea, -shift, -OffsetY());
-        PaintTree(Canvas(), fixedArea, target, {poBackground, poColumnColor, poDrawFocusRect,
-                                                poDrawSelection, poDrawDropMark, poGridLines});
+        PaintTree(Canvas(), fixedArea, target,
+                  {poBackground, poColumnColor, poDrawFocusRect, poDrawSelection, poDrawDropMark,
+                   poGridLines});
         if (client.right < fixed) return;
         window = {fixed, client.top, client.right, client.bottom};
     }
     const TPoint target = window.TopLeft();
     OffsetRect(&window, EffectiveOffsetX() - shift, -OffsetY());
-    PaintTree(Canvas(), window, target, {poBackground, poColumnColor, poDrawFocusRect,
-                                         poDrawSelection, poDrawDropMark, poGridLines});
+    PaintTree(Canvas(), window, target,
+              {poBackground, poColumnColor, poDrawFocusRect, poDrawSelection, poDrawDropMark,
+               poGridLines});
 }
 
 // ---- fonts, timers, the end of the window --------------------------------------------------

@@ -1,6 +1,7 @@
 // The client program: the modules start in the order they use each other, the application is
-// titled, and the forms are made in their order (the account dialogs hidden). Making the main window runs the whole login;
-// when no login succeeds the process ends inside it, and so does closing the window later.
+// titled, and the forms are made in their order (the account dialogs hidden). Making the main
+// window runs the whole login; when no login succeeds the process ends inside it, and so does
+// closing the window later.
 //
 // VELMORA_ACCOUNT_SERVERS, when set, names the servers to talk to instead of the built-in
 // hosts: "primary,backup[,content[,second]]", each "host:port". The run script and the tests
@@ -56,10 +57,11 @@ void ApplyServerOverride() {
 TModuleList ClientModules() {
     TModuleList modules{FrameworkModule()};
     for (TModuleEntry& entry : UclModules()) modules.push_back(std::move(entry));
-    for (TModuleEntry entry : {MYStringModule(), KitConstsModule(), XtThreadModule(),
-                               XtDragCursorsModule(), NetWndControlModule(), SysTrayModule(),
-                               GlyphUtilsModule(), IpHelperLoaderModule(), AppSharedModule(),
-                               CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()})
+    for (TModuleEntry entry :
+         {MYStringModule(), KitConstsModule(), XtThreadModule(), XtDragCursorsModule(),
+          NetWndControlModule(), SysTrayModule(), GlyphUtilsModule(), IpHelperLoaderModule(),
+          AppSharedModule(), CLRClassesModule(), MemUtilsModule(), DcParserModule(),
+          MemDataModule()})
         modules.push_back(std::move(entry));
     return modules;
 }

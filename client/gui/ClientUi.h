@@ -5,8 +5,8 @@
 
 #include "framework/Forms.h"
 
-template <class T> T* Place(TComponent* owner, TWinControl* parent, int left, int top,
-                            int width, int height) {
+template <class T>
+T* Place(TComponent* owner, TWinControl* parent, int left, int top, int width, int height) {
     T* control = Construct<T>(owner);
     control->SetParent(parent);
     control->SetBounds(left, top, width, height);

@@ -91,7 +91,8 @@ std::vector<UnicodeString> Layout(HDC dc, const UnicodeString& text, int width, 
             // The last line the box has, and text left: it ends with the ellipsis.
             cut = true;
             const bool wholeParagraph = end == paragraphEnd;
-            lines.push_back(wholeParagraph && TextWidth(dc, text.substr(at, end - at) + Ellipsis) <= width
+            lines.push_back(wholeParagraph &&
+                                    TextWidth(dc, text.substr(at, end - at) + Ellipsis) <= width
                                 ? TrimBlanks(text.substr(at, end - at)) + Ellipsis
                                 : Ellipsized(dc, text, at, paragraphEnd, width));
             return lines;

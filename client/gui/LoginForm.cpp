@@ -13,14 +13,14 @@ Tfrmlogin* frmlogin = nullptr;
 namespace {
 
 TsLabel* PlaceLabel(TForm* form, TWinControl* parent, int left, int top,
-                   const UnicodeString& caption) {
+                    const UnicodeString& caption) {
     auto* label = Place<TsLabel>(form, parent, left, top, 76, 16);
     label->SetCaption(caption);
     return label;
 }
 
 TsButton* PlaceButton(TForm* form, int left, int top, const UnicodeString& caption,
-                     const TNotifyEvent& onClick) {
+                      const TNotifyEvent& onClick) {
     auto* button = Place<TsButton>(form, form, left, top, 82, 26);
     button->SetCaption(caption);
     button->OnClick = onClick;
@@ -72,11 +72,14 @@ void Tfrmlogin::BuildButtons() {
     sButton2 = PlaceButton(this, 94, 264, L"帐户充值", accountRoot);
     sButton3 = PlaceButton(this, 4, 264, L"找回密码", accountRoot);
     sButton3->SetVisible(false);
-    sButton4 = PlaceButton(this, 94, 264, L"官方网站", TNotifyEvent(this, &Tfrmlogin::sButton4Click));
+    sButton4 =
+        PlaceButton(this, 94, 264, L"官方网站", TNotifyEvent(this, &Tfrmlogin::sButton4Click));
     sButton4->SetVisible(false);
-    btn_login = PlaceButton(this, 184, 264, L"登  陆", TNotifyEvent(this, &Tfrmlogin::btn_loginClick));
+    btn_login =
+        PlaceButton(this, 184, 264, L"登  陆", TNotifyEvent(this, &Tfrmlogin::btn_loginClick));
     btn_login->SetDefault(true);
-    btn_exit = PlaceButton(this, 274, 264, L"关  闭", TNotifyEvent(this, &Tfrmlogin::btn_exitClick));
+    btn_exit =
+        PlaceButton(this, 274, 264, L"关  闭", TNotifyEvent(this, &Tfrmlogin::btn_exitClick));
     btn_exit->SetCancel(true);
     // Two lines across the dialog's width, whatever the text: a label that sized itself to its
     // text would shrink to its first word and wrap every later text inside that.
@@ -92,7 +95,8 @@ void Tfrmlogin::BuildButtons() {
     Label2 = Place<TsLabel>(this, this, -400, 30, 80, 16);
     Label2->SetCaption(L"登录充值");
     Label2->OnClick = accountRoot;
-    Button1 = PlaceButton(this, -400, 50, L"判断语言", TNotifyEvent(this, &Tfrmlogin::Button1Click));
+    Button1 =
+        PlaceButton(this, -400, 50, L"判断语言", TNotifyEvent(this, &Tfrmlogin::Button1Click));
     Button1->SetVisible(false);
 }
 

@@ -20,8 +20,8 @@ TsLabel* PlaceLabel(TComponent* owner, TWinControl* parent, int left, int top, i
 
 TsButton* PlaceButton(TComponent* owner, TWinControl* parent, const TRect& bounds,
                       const UnicodeString& caption) {
-    auto* button = Place<TsButton>(owner, parent, bounds.left, bounds.top, bounds.Width(),
-                                   bounds.Height());
+    auto* button =
+        Place<TsButton>(owner, parent, bounds.left, bounds.top, bounds.Width(), bounds.Height());
     button->SetCaption(caption);
     return button;
 }

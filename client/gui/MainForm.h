@@ -143,8 +143,8 @@ private:
     // Connect and disconnect.
 public:
     TsButton* btn_conn2;
-    TTimer *dialupstatus, *dialupcheck, *Timer2, *rast12, *autodialstatus, *statuscheck,
-        *datecheck, *statuscheck1, *statuscheck2, *zombiecheck, *zombiecheck2;
+    TTimer *dialupstatus, *dialupcheck, *Timer2, *rast12, *autodialstatus, *statuscheck, *datecheck,
+        *statuscheck1, *statuscheck2, *zombiecheck, *zombiecheck2;
     // What the L2TP switch runs to restart the dial-up services: the system's by default.
     TRasServiceRestart RasServiceRestart;
 

@@ -74,10 +74,10 @@ void Tfrmmain::N11Click(TObject*) { OpenPage(RegistrationPageUrl()); }
 void Tfrmmain::AccountRootClick(TObject*) { OpenPage(AccountRootUrl()); }
 
 void Tfrmmain::HelpPageClick(TObject* Sender) {
-    const THelpPage page = Sender == V1 ? THelpPage::Help
-                         : Sender == A1 ? THelpPage::Questions
-                         : Sender == N12 ? THelpPage::User
-                                         : THelpPage::Notice;
+    const THelpPage page = Sender == V1    ? THelpPage::Help
+                           : Sender == A1  ? THelpPage::Questions
+                           : Sender == N12 ? THelpPage::User
+                                           : THelpPage::Notice;
     OpenPage(HelpPageUrl(page));
 }
 

@@ -85,4 +85,3 @@ void Tfrmmain::datecheckTimer(TObject*) {
         bhiInfo, BalloonSeconds);
     ++expire_tips;
 }
-

@@ -35,25 +35,46 @@ public:
     static double Int64BitsToDouble(Int64 value) { return As<double>(&value, 0); }
     static Int64 DoubleToInt64Bits(double value) { return As<Int64>(&value, 0); }
 
-    static double ToDouble(const TBytes& value, Integer startIndex) { return As<double>(value.data(), startIndex); }
-    static double ToDouble(const Byte* value, Integer startIndex) { return As<double>(value, startIndex); }
-    static Int64 ToInt64(const TBytes& value, Integer startIndex) { return As<Int64>(value.data(), startIndex); }
-    static Int64 ToInt64(const Byte* value, Integer startIndex) { return As<Int64>(value, startIndex); }
-    static Integer ToInt32(const TBytes& value, Integer startIndex) { return As<Integer>(value.data(), startIndex); }
-    static Integer ToInt32(const Byte* value, Integer startIndex) { return As<Integer>(value, startIndex); }
-    static Word ToUInt16(const TBytes& value, Integer startIndex) { return As<Word>(value.data(), startIndex); }
-    static Word ToUInt16(const Byte* value, Integer startIndex) { return As<Word>(value, startIndex); }
-    static float ToSingle(const TBytes& value, Integer startIndex) { return As<float>(value.data(), startIndex); }
-    static std::int16_t ToInt16(const TBytes& value, Integer startIndex) { return As<std::int16_t>(value.data(), startIndex); }
-    static Cardinal ToUInt32(const TBytes& value, Integer startIndex) { return As<Cardinal>(value.data(), startIndex); }
+    static double ToDouble(const TBytes& value, Integer startIndex) {
+        return As<double>(value.data(), startIndex);
+    }
+    static double ToDouble(const Byte* value, Integer startIndex) {
+        return As<double>(value, startIndex);
+    }
+    static Int64 ToInt64(const TBytes& value, Integer startIndex) {
+        return As<Int64>(value.data(), startIndex);
+    }
+    static Int64 ToInt64(const Byte* value, Integer startIndex) {
+        return As<Int64>(value, startIndex);
+    }
+    static Integer ToInt32(const TBytes& value, Integer startIndex) {
+        return As<Integer>(value.data(), startIndex);
+    }
+    static Integer ToInt32(const Byte* value, Integer startIndex) {
+        return As<Integer>(value, startIndex);
+    }
+    static Word ToUInt16(const TBytes& value, Integer startIndex) {
+        return As<Word>(value.data(), startIndex);
+    }
+    static Word ToUInt16(const Byte* value, Integer startIndex) {
+        return As<Word>(value, startIndex);
+    }
+    static float ToSingle(const TBytes& value, Integer startIndex) {
+        return As<float>(value.data(), startIndex);
+    }
+    static std::int16_t ToInt16(const TBytes& value, Integer startIndex) {
+        return As<std::int16_t>(value.data(), startIndex);
+    }
+    static Cardinal ToUInt32(const TBytes& value, Integer startIndex) {
+        return As<Cardinal>(value.data(), startIndex);
+    }
 
 private:
     static TBytes Raw(const void* p, std::size_t n) {
         const Byte* b = static_cast<const Byte*>(p);
         return TBytes(b, b + n);
     }
-    template <class T>
-    static T As(const void* base, Integer offset) {
+    template <class T> static T As(const void* base, Integer offset) {
         T result;
         std::memcpy(&result, static_cast<const Byte*>(base) + offset, sizeof result);
         return result;
@@ -79,7 +100,9 @@ public:
     static void FreeCoTaskMem(void*) {}
 
     static Byte ReadByte(const void* ptr, Integer ofs = 0) { return Read<Byte>(ptr, ofs); }
-    static std::int16_t ReadInt16(const void* ptr, Integer ofs = 0) { return Read<std::int16_t>(ptr, ofs); }
+    static std::int16_t ReadInt16(const void* ptr, Integer ofs = 0) {
+        return Read<std::int16_t>(ptr, ofs);
+    }
     static Integer ReadInt32(const void* ptr, Integer ofs = 0) { return Read<Integer>(ptr, ofs); }
     static Int64 ReadInt64(const void* ptr, Integer ofs = 0) { return Read<Int64>(ptr, ofs); }
     static void* ReadIntPtr(const void* ptr, Integer ofs = 0) { return Read<void*>(ptr, ofs); }
@@ -113,14 +136,12 @@ public:
     static Integer Release(IRefCounted* pUnk) { return pUnk->Release(); }
 
 private:
-    template <class T>
-    static T Read(const void* base, Integer offset) {
+    template <class T> static T Read(const void* base, Integer offset) {
         T result;
         std::memcpy(&result, static_cast<const Byte*>(base) + offset, sizeof result);
         return result;
     }
-    template <class T>
-    static void Write(void* base, Integer offset, T value) {
+    template <class T> static void Write(void* base, Integer offset, T value) {
         std::memcpy(static_cast<Byte*>(base) + offset, &value, sizeof value);
     }
 };

@@ -25,12 +25,12 @@ TBytes CodePageEncoding::GetBytes(const UnicodeString& chars) {
     return bytes;
 }
 
-Integer CodePageEncoding::GetBytes(const UnicodeString& chars, Integer charIndex,
-                                   Integer charCount, TBytes& bytes, Integer byteIndex) {
+Integer CodePageEncoding::GetBytes(const UnicodeString& chars, Integer charIndex, Integer charCount,
+                                   TBytes& bytes, Integer byteIndex) {
     if (charCount <= 0) return 0;
-    const int written = WideCharToMultiByte(
-        FCodePage, 0, chars.data() + charIndex, charCount,
-        reinterpret_cast<char*>(bytes.data()) + byteIndex, int(bytes.size()) - byteIndex, nullptr, nullptr);
+    const int written = WideCharToMultiByte(FCodePage, 0, chars.data() + charIndex, charCount,
+                                            reinterpret_cast<char*>(bytes.data()) + byteIndex,
+                                            int(bytes.size()) - byteIndex, nullptr, nullptr);
     if (written == 0) RaiseLastOSError(L"WideCharToMultiByte");
     return written;
 }

@@ -54,10 +54,11 @@ TBytes UnicodeEncoding::GetBytes(const UnicodeString& chars) {
     return ToBytes(chars.data(), chars.size() * sizeof(wchar_t));
 }
 
-Integer UnicodeEncoding::GetBytes(const UnicodeString& chars, Integer charIndex,
-                                  Integer charCount, TBytes& bytes, Integer byteIndex) {
+Integer UnicodeEncoding::GetBytes(const UnicodeString& chars, Integer charIndex, Integer charCount,
+                                  TBytes& bytes, Integer byteIndex) {
     if (charCount > 0)
-        std::memcpy(bytes.data() + byteIndex, chars.data() + charIndex, charCount * sizeof(wchar_t));
+        std::memcpy(bytes.data() + byteIndex, chars.data() + charIndex,
+                    charCount * sizeof(wchar_t));
     return 2 * charCount;
 }
 

@@ -43,7 +43,9 @@ Encoding* Encoding::GetEncoding(Integer codepage) {
 }
 
 TModuleEntry CLRClassesModule() {
-    return {L"CLRClasses", {}, [] { Encodings = new TEncodings; },
+    return {L"CLRClasses",
+            {},
+            [] { Encodings = new TEncodings; },
             [] {
                 delete Encodings;
                 Encodings = nullptr;

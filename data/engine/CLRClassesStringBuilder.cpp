@@ -67,7 +67,8 @@ void WideStringBuilder::Replace(const UnicodeString& OldValue, const UnicodeStri
         auto at = FString.begin() + p;
         auto end = FString.begin() + FActualLength;
         if (r < o) std::move(at + o, end, at + r);
-        if (r > o) std::move_backward(at + o, end, end + (r - o)); // from the end: the tail moves right
+        if (r > o)
+            std::move_backward(at + o, end, end + (r - o)); // from the end: the tail moves right
         std::copy(NewValue.begin(), NewValue.end(), at);
         FActualLength += r - o;
         p += r;

@@ -152,9 +152,16 @@ protected:
 
 private:
     enum TCharClass : Byte {
-        ccBlank = 1, ccSymbol = 2, ccAlpha = 4, ccDigit = 8, ccStringQuote = 16, ccIdentQuote = 32
+        ccBlank = 1,
+        ccSymbol = 2,
+        ccAlpha = 4,
+        ccDigit = 8,
+        ccStringQuote = 16,
+        ccIdentQuote = 32
     };
-    bool Is(wchar_t c, Byte mask) { return c < 128 ? (FCharClass[c] & mask) != 0 : SlowIs(c, mask); }
+    bool Is(wchar_t c, Byte mask) {
+        return c < 128 ? (FCharClass[c] & mask) != 0 : SlowIs(c, mask);
+    }
     bool SlowIs(wchar_t c, Byte mask);
     void BuildCharClasses();
 
@@ -169,12 +176,17 @@ private:
     Integer ScanQLiteral(Integer start);
     Integer ScanNumber();
     [[noreturn]] void UnknownSymbol(wchar_t c);
-    void SetLexem(Integer position, Integer length) { FLexemPos = position; FLexemLength = length; }
+    void SetLexem(Integer position, Integer length) {
+        FLexemPos = position;
+        FLexemLength = length;
+    }
     bool IsDesired(Integer code);
     UnicodeString Text(Integer position, Integer length);
     void AssignText(UnicodeString& text, Integer position, Integer length);
     const TLexemTable::TEntry* FindAt(const TLexemTable& table, Integer position, Integer length);
-    UnicodeString LexemText() { return FLexemPos < 0 ? UnicodeString() : Text(FLexemPos, FLexemLength); }
+    UnicodeString LexemText() {
+        return FLexemPos < 0 ? UnicodeString() : Text(FLexemPos, FLexemLength);
+    }
 
     // Stream mode (DcParserStream.cpp).
     wchar_t ReadChar(Integer i);
@@ -195,14 +207,14 @@ private:
     TStream* FStream = nullptr;
     Encoding* FEncoding = nullptr;
     Int64 FStartOffset = 0;
-    Int64 FConsumed = 0;     // stream positions decoded so far
-    std::string FPending;    // bytes of a character the last block split
+    Int64 FConsumed = 0;  // stream positions decoded so far
+    std::string FPending; // bytes of a character the last block split
     bool FStreamEnded = false;
     UnicodeString FCurrentBlock;
     Integer FBlockOffset = 1;
     Integer FBlockSize = 0;
-    std::vector<UnicodeString> FStoredBlocks;   // oldest first
-    std::vector<Integer> FStoredBlockOffsets;   // their window positions
+    std::vector<UnicodeString> FStoredBlocks; // oldest first
+    std::vector<Integer> FStoredBlockOffsets; // their window positions
     Integer FFirstBlockOffset = 1;
 };
 
@@ -219,7 +231,9 @@ public:
     virtual bool IsMacroAllowed(Integer Code) { return Code != lcString; }
     virtual bool IsNumericMacroNameAllowed() { return false; }
     virtual bool IsSelectModifier(Integer Code) { return Code == 100 || Code == 107; }
-    virtual bool IsFunctionOrConst(const UnicodeString& UpperedName) { return UpperedName == L"NULL"; }
+    virtual bool IsFunctionOrConst(const UnicodeString& UpperedName) {
+        return UpperedName == L"NULL";
+    }
     virtual bool IsQuasiColumn(const UnicodeString&) { return false; }
 
 protected:

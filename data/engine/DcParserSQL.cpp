@@ -10,7 +10,9 @@ void TSQLParser::InitParser() {
 }
 
 // "#" and "$" continue an identifier; they cannot start one, as they are symbol characters.
-bool TSQLParser::IsAlphaChar(wchar_t c) { return TParser::IsAlphaChar(c) || c == L'#' || c == L'$'; }
+bool TSQLParser::IsAlphaChar(wchar_t c) {
+    return TParser::IsAlphaChar(c) || c == L'#' || c == L'$';
+}
 
 bool TSQLParser::IsInlineComment(Integer position) {
     return position < TextLength && CharAt(position) == L'-' && CharAt(position + 1) == L'-';

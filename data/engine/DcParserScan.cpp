@@ -73,7 +73,9 @@ bool TParser::IsSymbolChar(wchar_t c) {
     return (c >= 33 && c <= 47) || (c >= 58 && c <= 64) || (c >= 91 && c <= 94) || c == 96 ||
            (c >= 123 && c <= 126);
 }
-bool TParser::IsAlphaChar(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c >= 128; }
+bool TParser::IsAlphaChar(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || c >= 128;
+}
 bool TParser::IsDigitChar(wchar_t c) { return c >= L'0' && c <= L'9'; }
 bool TParser::IsStringQuote(wchar_t c) { return c == L'\'' || c == L'"'; }
 bool TParser::IsIdentQuote(wchar_t) { return false; }
@@ -95,7 +97,8 @@ void TParser::BuildCharClasses() {
 bool TParser::SlowIs(wchar_t c, Byte mask) {
     return ((mask & ccBlank) && IsBlankChar(c)) || ((mask & ccSymbol) && IsSymbolChar(c)) ||
            ((mask & ccAlpha) && IsAlphaChar(c)) || ((mask & ccDigit) && IsDigitChar(c)) ||
-           ((mask & ccStringQuote) && IsStringQuote(c)) || ((mask & ccIdentQuote) && IsIdentQuote(c));
+           ((mask & ccStringQuote) && IsStringQuote(c)) ||
+           ((mask & ccIdentQuote) && IsIdentQuote(c));
 }
 
 bool TParser::TextAt(Integer i, const UnicodeString& text) {
@@ -119,7 +122,8 @@ void TParser::AssignText(UnicodeString& text, Integer position, Integer length) 
     for (Integer n = 0; n < length; ++n) text[n] = CharAt(position + n);
 }
 
-const TLexemTable::TEntry* TParser::FindAt(const TLexemTable& table, Integer position, Integer length) {
+const TLexemTable::TEntry* TParser::FindAt(const TLexemTable& table, Integer position,
+                                           Integer length) {
     const Integer k = position - FBlockOffset;
     if (k >= 0 && k + length <= FBlockSize) return table.Find(FCurrentBlock.data() + k, length);
     const UnicodeString text = Text(position, length);
@@ -151,9 +155,12 @@ void TParser::SkipToCharCountingLines(wchar_t c) {
 
 Integer TParser::GetNext(UnicodeString& Lexem) {
     Integer code = Scan();
-    if (code > 0) Lexem = FLexem;
-    else if (FLexemPos < 0) Lexem.clear();
-    else AssignText(Lexem, FLexemPos, FLexemLength);
+    if (code > 0)
+        Lexem = FLexem;
+    else if (FLexemPos < 0)
+        Lexem.clear();
+    else
+        AssignText(Lexem, FLexemPos, FLexemLength);
     if (code != lcIdent || FOmitKeywords || !FKeywordLexems || FLexemLength == 0) return code;
     const TLexemTable::TEntry* keyword = FindAt(*FKeywordLexems, FLexemPos, FLexemLength);
     if (!keyword) return code;
@@ -184,7 +191,8 @@ bool TParser::ToLexem(const UnicodeString& Lexem) {
     } restore{*this};
     FDesiredLexem = UpperAscii(Lexem);
     FDesiredLexemFound = false;
-    while (!FDesiredLexemFound && Scan() != lcEnd) {}
+    while (!FDesiredLexemFound && Scan() != lcEnd) {
+    }
     return FDesiredLexemFound;
 }
 
@@ -239,11 +247,14 @@ Integer TParser::Scan() {
     const wchar_t c = CharAt(Pos);
     Integer code;
     if (Is(c, ccSymbol)) {
-        if (Is(c, ccStringQuote)) code = ScanQuoted(c, lcString);
-        else if (Is(c, ccIdentQuote)) code = ScanQuoted(c, lcIdent);
+        if (Is(c, ccStringQuote))
+            code = ScanQuoted(c, lcString);
+        else if (Is(c, ccIdentQuote))
+            code = ScanQuoted(c, lcIdent);
         else if (FDollarQuoting && c == L'$' && Pos < TextLength && !Is(CharAt(Pos + 1), ccDigit))
             code = ScanDollarLiteral();
-        else code = ScanSymbol();
+        else
+            code = ScanSymbol();
     } else if (Is(c, ccAlpha) || c == L'_') {
         code = ScanIdent();
     } else if (Is(c, ccDigit)) {
@@ -269,8 +280,10 @@ Integer TParser::ScanQuoted(wchar_t c, Integer code) {
     SkipToChar(c);
     const bool closed = Pos <= TextLength;
     if (closed) ++Pos;
-    if (code == lcIdent || FQuotedString) SetLexem(start, Pos - start);
-    else SetLexem(start + 1, Pos - start - 1 - (closed ? 1 : 0));
+    if (code == lcIdent || FQuotedString)
+        SetLexem(start, Pos - start);
+    else
+        SetLexem(start + 1, Pos - start - 1 - (closed ? 1 : 0));
     return code;
 }
 
@@ -289,16 +302,20 @@ Integer TParser::ScanDollarLiteral() {
         Integer close = candidate + 1;
         while (close <= TextLength && CharAt(close) != L'$') ++close;
         if (close > TextLength) break;
-        if (close - candidate - 1 == Integer(tag.size()) && Text(candidate + 1, Integer(tag.size())) == tag) {
+        if (close - candidate - 1 == Integer(tag.size()) &&
+            Text(candidate + 1, Integer(tag.size())) == tag) {
             contentEnd = candidate;
             end = close + 1;
         }
         candidate = close;
     }
     Pos = std::min(end, TextLength + 1);
-    if (FQuotedString) SetLexem(start, Pos - start);
-    else if (contentEnd >= 0) SetLexem(contentStart, contentEnd - contentStart);
-    else SetLexem(contentStart, std::max(0, Pos - contentStart));
+    if (FQuotedString)
+        SetLexem(start, Pos - start);
+    else if (contentEnd >= 0)
+        SetLexem(contentStart, contentEnd - contentStart);
+    else
+        SetLexem(contentStart, std::max(0, Pos - contentStart));
     return lcString;
 }
 
@@ -308,7 +325,8 @@ Integer TParser::ScanSymbol() {
     const TLexemTable::TEntry* hit = nullptr;
     Integer length = 1;
     for (;;) {
-        const TLexemTable::TEntry* entry = FSymbolLexems ? FindAt(*FSymbolLexems, start, length) : nullptr;
+        const TLexemTable::TEntry* entry =
+            FSymbolLexems ? FindAt(*FSymbolLexems, start, length) : nullptr;
         if (!entry) break;
         hit = entry;
         if (start + length > TextLength || !Is(CharAt(start + length), ccSymbol)) break;
@@ -344,13 +362,19 @@ Integer TParser::ScanIdent() {
 Integer TParser::ScanQLiteral(Integer start) {
     const wchar_t quote = CharAt(Pos);
     const wchar_t open = CharAt(Pos + 1);
-    const wchar_t close = open == L'(' ? L')' : open == L'<' ? L'>' : open == L'[' ? L']' : open == L'{' ? L'}' : open;
+    const wchar_t close = open == L'('   ? L')'
+                          : open == L'<' ? L'>'
+                          : open == L'[' ? L']'
+                          : open == L'{' ? L'}'
+                                         : open;
     Integer i = Pos + 2;
     while (i < TextLength && !(CharAt(i) == close && CharAt(i + 1) == quote)) ++i;
     Pos = i < TextLength ? i + 2 : TextLength + 1;
     const Integer length = Pos - start;
-    if (FQuotedString) SetLexem(start, length);
-    else SetLexem(start + 3, std::max(0, length - 5));
+    if (FQuotedString)
+        SetLexem(start, length);
+    else
+        SetLexem(start + 3, std::max(0, length - 5));
     return lcString;
 }
 
@@ -359,7 +383,8 @@ Integer TParser::ScanNumber() {
     const Integer start = Pos;
     while (Pos <= TextLength && Is(CharAt(Pos), ccDigit)) ++Pos;
     const Integer separator = Integer(DecSeparator.size());
-    if (TextAt(Pos, DecSeparator) && Pos + separator <= TextLength && Is(CharAt(Pos + separator), ccDigit)) {
+    if (TextAt(Pos, DecSeparator) && Pos + separator <= TextLength &&
+        Is(CharAt(Pos + separator), ccDigit)) {
         Pos += separator;
         while (Pos <= TextLength && Is(CharAt(Pos), ccDigit)) ++Pos;
     }

@@ -67,10 +67,12 @@ UnicodeString TParser::DecodeBlock(const std::string& bytes, bool last) {
     data.insert(data.end(), bytes.begin(), bytes.end());
     std::size_t complete = data.size();
     if (!last) {
-        if (FEncoding == Encoding::UTF8()) complete = CompleteUtf8(data);
+        if (FEncoding == Encoding::UTF8())
+            complete = CompleteUtf8(data);
         else if (auto* codePage = dynamic_cast<CodePageEncoding*>(FEncoding))
             complete = CompleteDoubleByte(data, UINT(codePage->CodePage()));
-        else complete = CompleteDoubleByte(data, GetACP());
+        else
+            complete = CompleteDoubleByte(data, GetACP());
     }
     FPending.assign(data.begin() + complete, data.end());
     return FEncoding->GetWideString(data, 0, Integer(complete));

@@ -34,18 +34,20 @@ std::vector<TLexemTable::TEntry> GenericSymbolEntries() {
     std::vector<TLexemTable::TEntry> entries;
     Integer code = 1;
     for (wchar_t c = 33; c <= 96; ++c)
-        if (c <= 47 || (c >= 58 && c <= 64) || c >= 91) entries.push_back({UnicodeString(1, c), code++});
+        if (c <= 47 || (c >= 58 && c <= 64) || c >= 91)
+            entries.push_back({UnicodeString(1, c), code++});
     return entries;
 }
 
 std::vector<TLexemTable::TEntry> SQLKeywordEntries() {
     // 107 and 117 complete the select modifiers and the clause codes that use them.
     static const wchar_t* const words[] = {
-        L"ALL", L"AND", L"AS", L"BEGIN", L"BY", L"COMMIT", L"DELETE", L"DISTINCT", L"EXECUTE",
-        L"FETCH", L"FOR", L"FROM", L"FULL", L"GROUP", L"HAVING", L"INNER", L"INSERT",
-        L"INTERSECT", L"INTO", L"IS", L"JOIN", L"LEFT", L"LIMIT", L"LOCK", L"MINUS", L"NOT",
-        L"OFFSET", L"ON", L"OR", L"ORDER", L"OUTER", L"RELEASE", L"RETURNING", L"RIGHT",
-        L"ROLLBACK", L"SAVEPOINT", L"SELECT", L"SET", L"TO", L"TRANSACTION", L"UNION", L"UPDATE",
+        L"ALL",       L"AND",     L"AS",     L"BEGIN",     L"BY",          L"COMMIT", L"DELETE",
+        L"DISTINCT",  L"EXECUTE", L"FETCH",  L"FOR",       L"FROM",        L"FULL",   L"GROUP",
+        L"HAVING",    L"INNER",   L"INSERT", L"INTERSECT", L"INTO",        L"IS",     L"JOIN",
+        L"LEFT",      L"LIMIT",   L"LOCK",   L"MINUS",     L"NOT",         L"OFFSET", L"ON",
+        L"OR",        L"ORDER",   L"OUTER",  L"RELEASE",   L"RETURNING",   L"RIGHT",  L"ROLLBACK",
+        L"SAVEPOINT", L"SELECT",  L"SET",    L"TO",        L"TRANSACTION", L"UNION",  L"UPDATE",
         L"WHERE"};
     std::vector<TLexemTable::TEntry> entries;
     Integer code = 100;
@@ -70,8 +72,10 @@ const TLexemTable::TEntry* TLexemTable::Find(const wchar_t* text, Integer length
         const Integer middle = (low + high) / 2;
         const int order = CompareEntry(FEntries[middle].Text, text, length);
         if (order == 0) return &FEntries[middle];
-        if (order < 0) low = middle + 1;
-        else high = middle - 1;
+        if (order < 0)
+            low = middle + 1;
+        else
+            high = middle - 1;
     }
     return nullptr;
 }
@@ -83,17 +87,20 @@ const TLexemTable& SQLSymbolLexems() { return Shared().SQLSymbols; }
 const TLexemTable& SQLKeywordLexems() { return Shared().SQLKeywords; }
 
 TModuleEntry DcParserModule() {
-    return {L"DcParser", {L"CLRClasses"},
-            [] {
-                Tables = new TTables{
-                    AnsiUpperCase(L"abcdefghijklmnopqrstuvwxyz") == L"ABCDEFGHIJKLMNOPQRSTUVWXYZ",
-                    TLexemTable(GenericSymbolEntries()),
-                    TLexemTable({{L"AND", 29}, {L"NOT", 30}, {L"OR", 31}}),
-                    TLexemTable({{L"*", 1}, {L"=", 2}, {L":", 3}, {L",", 4}, {L".", 5}, {L"/", 6}, {L";", 7}}),
-                    TLexemTable(SQLKeywordEntries())};
-            },
-            [] {
-                delete Tables;
-                Tables = nullptr;
-            }};
+    return {
+        L"DcParser",
+        {L"CLRClasses"},
+        [] {
+            Tables = new TTables{
+                AnsiUpperCase(L"abcdefghijklmnopqrstuvwxyz") == L"ABCDEFGHIJKLMNOPQRSTUVWXYZ",
+                TLexemTable(GenericSymbolEntries()),
+                TLexemTable({{L"AND", 29}, {L"NOT", 30}, {L"OR", 31}}),
+                TLexemTable(
+                    {{L"*", 1}, {L"=", 2}, {L":", 3}, {L",", 4}, {L".", 5}, {L"/", 6}, {L";", 7}}),
+                TLexemTable(SQLKeywordEntries())};
+        },
+        [] {
+            delete Tables;
+            Tables = nullptr;
+        }};
 }

@@ -99,16 +99,20 @@ void TBlob::AddCR() {
     CheckAlive();
     BeforeRead();
     SaveRollbackIfDue();
-    if (FIsUnicode) FData->AddCRUnicode();
-    else FData->AddCRString();
+    if (FIsUnicode)
+        FData->AddCRUnicode();
+    else
+        FData->AddCRString();
 }
 
 void TBlob::RemoveCR() {
     CheckAlive();
     BeforeRead();
     SaveRollbackIfDue();
-    if (FIsUnicode) FData->RemoveCRUnicode();
-    else FData->RemoveCRString();
+    if (FIsUnicode)
+        FData->RemoveCRUnicode();
+    else
+        FData->RemoveCRString();
 }
 
 // --- streams and copies ---

@@ -13,7 +13,8 @@ TDcBlobData::~TDcBlobData() { TDcBlobData::Clear(); }
 
 void TDcBlobData::AllocPiece(PPieceHeader& Piece, Cardinal Size) {
     Check(Size != 0, L"TDcBlobData.AllocPiece: zero-size piece");
-    Piece = static_cast<PPieceHeader>(Marshal::AllocHGlobal(NativeInt(sizeof(TPieceHeader)) + NativeInt(Size)));
+    Piece = static_cast<PPieceHeader>(
+        Marshal::AllocHGlobal(NativeInt(sizeof(TPieceHeader)) + NativeInt(Size)));
     Piece->Blob = nullptr;
     Piece->Size = Size;
     Piece->Used = 0;
@@ -37,8 +38,10 @@ void TDcBlobData::AppendPiece(PPieceHeader Piece) {
 
 void TDcBlobData::DeletePiece(PPieceHeader Piece) {
     Check(Piece->Blob == this, L"TDcBlobData.DeletePiece: the piece belongs to another blob");
-    if (Piece->Prev) Piece->Prev->Next = Piece->Next;
-    else FFirstPiece = Piece->Next;
+    if (Piece->Prev)
+        Piece->Prev->Next = Piece->Next;
+    else
+        FFirstPiece = Piece->Next;
     if (Piece->Next) Piece->Next->Prev = Piece->Prev;
     Piece->Prev = Piece->Next = nullptr;
     Piece->Blob = nullptr;
@@ -61,8 +64,10 @@ void TDcBlobData::ReallocPiece(PPieceHeader& Piece, Cardinal Size) {
     moved->Size = Size;
     moved->Used = std::min(moved->Used, Size);
     if (moved->Blob) {
-        if (moved->Prev) moved->Prev->Next = moved;
-        else FFirstPiece = moved;
+        if (moved->Prev)
+            moved->Prev->Next = moved;
+        else
+            FFirstPiece = moved;
         if (moved->Next) moved->Next->Prev = moved;
     }
     Piece = moved;
@@ -160,8 +165,10 @@ void TDcBlobData::Write(Cardinal Position, Cardinal Count, const void* Source) {
 void TDcBlobData::Compress() {
     for (PPieceHeader piece = FFirstPiece; piece;) {
         PPieceHeader next = piece->Next;
-        if (piece->Used == 0) FreePiece(piece);
-        else CompressPiece(piece);
+        if (piece->Used == 0)
+            FreePiece(piece);
+        else
+            CompressPiece(piece);
         piece = next;
     }
 }

@@ -13,7 +13,8 @@ constexpr wchar_t WCR = 13, WLF = 10;
 
 // LF alone becomes CR LF; `crAtEndToo`: a CR that ends the content does as well.
 template <class Char>
-std::basic_string<Char> AddCR(const std::basic_string<Char>& text, Char cr, Char lf, bool crAtEndToo) {
+std::basic_string<Char> AddCR(const std::basic_string<Char>& text, Char cr, Char lf,
+                              bool crAtEndToo) {
     std::basic_string<Char> out;
     out.reserve(text.size() + text.size() / 8);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -47,17 +48,23 @@ std::string AsBytes(const UnicodeString& units) {
 
 // Bytes the units at `i` take in the system code page (a surrogate pair is taken whole).
 int AnsiLength(const UnicodeString& text, std::size_t i, int& units) {
-    units = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]) ? 2 : 1;
+    units =
+        IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]) ? 2 : 1;
     if (units == 1 && text[i] < 128) return 1;
     char buffer[8];
-    return WideCharToMultiByte(CP_ACP, 0, text.data() + i, units, buffer, sizeof buffer, nullptr, nullptr);
+    return WideCharToMultiByte(CP_ACP, 0, text.data() + i, units, buffer, sizeof buffer, nullptr,
+                               nullptr);
 }
 } // namespace
 
 void TDcBlobData::AddCRString() { ReplaceContent(AddCR(Content(), CR, LF, true)); }
 void TDcBlobData::RemoveCRString() { ReplaceContent(RemoveCR(Content(), CR, LF)); }
-void TDcBlobData::AddCRUnicode() { ReplaceContent(AsBytes(AddCR(AsUnits(Content()), WCR, WLF, false))); }
-void TDcBlobData::RemoveCRUnicode() { ReplaceContent(AsBytes(RemoveCR(AsUnits(Content()), WCR, WLF))); }
+void TDcBlobData::AddCRUnicode() {
+    ReplaceContent(AsBytes(AddCR(AsUnits(Content()), WCR, WLF, false)));
+}
+void TDcBlobData::RemoveCRUnicode() {
+    ReplaceContent(AsBytes(RemoveCR(AsUnits(Content()), WCR, WLF)));
+}
 
 Integer TDcBlobData::TranslatePosition(Integer Position) {
     if (Position == 0) return 0;

@@ -39,7 +39,8 @@ public:
     // The provider object held by an Object or Array field answers for the attribute at Path
     // (in the comparison and native form; NativeBuffer false when Value is a temporary the
     // caller frees). The base fails: "Must be overrided".
-    virtual void GetAttributeValue(const UnicodeString& Path, void*& Value, bool& IsBlank, bool& NativeBuffer);
+    virtual void GetAttributeValue(const UnicodeString& Path, void*& Value, bool& IsBlank,
+                                   bool& NativeBuffer);
     // Stores the native value; nil makes the attribute NULL.
     virtual void SetAttributeValue(const UnicodeString& Path, const void* Value);
     virtual bool GetAttrIsNull(const UnicodeString& Path);
@@ -68,9 +69,9 @@ private:
 
 #pragma pack(push, 1)
 struct TPieceHeader {
-    void* Blob;       // the store whose list holds the piece; nil while in no list
-    Cardinal Size;    // capacity of the data area
-    Cardinal Used;    // bytes of content
+    void* Blob;    // the store whose list holds the piece; nil while in no list
+    Cardinal Size; // capacity of the data area
+    Cardinal Used; // bytes of content
     TPieceHeader* Prev;
     TPieceHeader* Next;
     Word Test;
@@ -115,7 +116,9 @@ public:
     Integer TranslatePosition(Integer Position);
     Integer GetSizeAnsi();
 
-    static Byte* PieceData(PPieceHeader Piece) { return reinterpret_cast<Byte*>(Piece) + sizeof(TPieceHeader); }
+    static Byte* PieceData(PPieceHeader Piece) {
+        return reinterpret_cast<Byte*>(Piece) + sizeof(TPieceHeader);
+    }
     void AllocPiece(PPieceHeader& Piece, Cardinal Size);
     void ReallocPiece(PPieceHeader& Piece, Cardinal Size);
     void FreePiece(PPieceHeader Piece);

@@ -34,8 +34,10 @@ void TBlockManager::PushFree(PItemHeader Item) {
 }
 
 void TBlockManager::UnlinkFree(PItemHeader Item) {
-    if (Item->Prev) Item->Prev->Next = Item->Next;
-    else FirstFree = Item->Next;
+    if (Item->Prev)
+        Item->Prev->Next = Item->Next;
+    else
+        FirstFree = Item->Next;
     if (Item->Next) Item->Next->Prev = Item->Prev;
 }
 
@@ -90,8 +92,10 @@ void TBlockManager::FreeItem(PItemHeader Item) {
 }
 
 void TBlockManager::FreeBlock(PBlockHeader Block) {
-    if (Block->Prev) Block->Prev->Next = Block->Next;
-    else FirstBlock = Block->Next;
+    if (Block->Prev)
+        Block->Prev->Next = Block->Next;
+    else
+        FirstBlock = Block->Next;
     if (Block->Next) Block->Next->Prev = Block->Prev;
     Marshal::FreeHGlobal(Block);
 }

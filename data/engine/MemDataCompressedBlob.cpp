@@ -84,7 +84,8 @@ void TCompressedBlobData::Decompress() {
     PPieceHeader piece;
     AllocPiece(piece, size);
     try {
-        if (DecompressInto(PieceData(piece), size) != size) throw Exception(L"Invalid uncompressed blob size");
+        if (DecompressInto(PieceData(piece), size) != size)
+            throw Exception(L"Invalid uncompressed blob size");
     } catch (...) {
         FreePiece(piece);
         throw;
@@ -109,7 +110,9 @@ bool TCompressedBlobData::SetCompressed(bool Value) {
 }
 
 void TCompressedBlobData::SetSize(Cardinal Value) {
-    if (IsCompressed()) Check(Value == 0 || Value == GetSize(), L"TCompressedBlobData.SetSize of a compressed blob");
+    if (IsCompressed())
+        Check(Value == 0 || Value == GetSize(),
+              L"TCompressedBlobData.SetSize of a compressed blob");
     TDcBlobData::SetSize(Value);
 }
 

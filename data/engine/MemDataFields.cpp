@@ -15,12 +15,27 @@ constexpr Word PointerSize = Word(sizeof(void*));
 
 Word FieldSizeOf(TEngineDataType DataType, Word Length, Word Declared) {
     switch (DataType) {
-    case dtString: case dtGuid: return Word(Length + 1);
+    case dtString:
+    case dtGuid: return Word(Length + 1);
     case dtInt8: return 1;
-    case dtInt16: case dtUInt16: case dtBoolean: return 2;
-    case dtInt32: case dtUInt32: return 4;
-    case dtFloat: case dtDate: case dtTime: case dtDateTime: case dtInt64: case dtCurrency: case dtBCD: return 8;
-    case dtBlob: case dtMemo: case dtWideMemo: case dtVariant: case dtExtString: case dtExtVarBytes:
+    case dtInt16:
+    case dtUInt16:
+    case dtBoolean: return 2;
+    case dtInt32:
+    case dtUInt32: return 4;
+    case dtFloat:
+    case dtDate:
+    case dtTime:
+    case dtDateTime:
+    case dtInt64:
+    case dtCurrency:
+    case dtBCD: return 8;
+    case dtBlob:
+    case dtMemo:
+    case dtWideMemo:
+    case dtVariant:
+    case dtExtString:
+    case dtExtVarBytes:
     case dtExtWideString: return PointerSize;
     case dtBytes: return Length;
     case dtVarBytes: return Word(Length + 2);
@@ -68,10 +83,12 @@ TFieldDesc* TFieldDescs::FindField(const UnicodeString& Name) const {
             if (TFieldDesc* field = Items(i); field && matches(field)) return field;
         return nullptr;
     };
-    if (TFieldDesc* field = first([&](TFieldDesc* f) { return !f->HasParent() && LocaleSameText(f->Name(), Name); }))
+    if (TFieldDesc* field = first(
+            [&](TFieldDesc* f) { return !f->HasParent() && LocaleSameText(f->Name(), Name); }))
         return field;
     if (Name.find_first_of(L".[") != UnicodeString::npos)
-        if (TFieldDesc* field = first([&](TFieldDesc* f) { return LocaleSameText(f->ActualName(), Name); }))
+        if (TFieldDesc* field =
+                first([&](TFieldDesc* f) { return LocaleSameText(f->ActualName(), Name); }))
             return field;
     return first([&](TFieldDesc* f) { return f->HasParent() && LocaleSameText(f->Name(), Name); });
 }
@@ -106,7 +123,8 @@ TRecordLayout InitRecordLayout(TFieldDescs& Fields, Integer NullFlagCount) {
         field->SetOffset(offset);
         layout.CalcDataSize += field->Size();
     }
-    layout.CalcRecordSize = layout.CalcDataSize + (layout.CalcDataSize > 0 && layout.CalcDataSize % 2 == 0 ? 1 : 0);
+    layout.CalcRecordSize =
+        layout.CalcDataSize + (layout.CalcDataSize > 0 && layout.CalcDataSize % 2 == 0 ? 1 : 0);
     return layout;
 }
 
@@ -140,7 +158,8 @@ void RenameClashes(std::vector<TFieldDesc*>& sorted, std::size_t renamed) {
 void MakeUniqueFieldNames(TFieldDescs& Fields) {
     std::vector<TFieldDesc*> sorted;
     for (int i = 0; i < Fields.Count(); ++i)
-        if (TFieldDesc* field = Fields.Items(i); field && !field->HasParent()) sorted.push_back(field);
+        if (TFieldDesc* field = Fields.Items(i); field && !field->HasParent())
+            sorted.push_back(field);
     std::stable_sort(sorted.begin(), sorted.end(), [](TFieldDesc* a, TFieldDesc* b) {
         const Integer order = LocaleCompareText(a->Name(), b->Name());
         return order != 0 ? order < 0 : a->FieldNo() < b->FieldNo();
@@ -160,7 +179,8 @@ void MakeUniqueFieldNames(TFieldDescs& Fields) {
         if (n > 1) {
             const UnicodeString suffix = L"_" + IntToStr(n - 1);
             const UnicodeString& previous = sorted[i - 1]->Name();
-            const UnicodeString stem = previous.substr(0, previous.size() - std::min(previous.size(), suffix.size()));
+            const UnicodeString stem =
+                previous.substr(0, previous.size() - std::min(previous.size(), suffix.size()));
             if (!LocaleSameText(stem, field->Name())) n = 0;
         }
         if (n != 0 || field->Name().empty()) {
@@ -173,7 +193,8 @@ void MakeUniqueFieldNames(TFieldDescs& Fields) {
 
 UnicodeString ChildFieldPath(const TFieldDesc* Field) {
     UnicodeString path = Field->Name();
-    for (const TFieldDesc* parent = Field->ParentField(); parent && parent->HasParent(); parent = parent->ParentField())
+    for (const TFieldDesc* parent = Field->ParentField(); parent && parent->HasParent();
+         parent = parent->ParentField())
         path = parent->Name() + (parent->DataType() == dtArray ? L"" : L".") + path;
     return path;
 }

@@ -78,7 +78,9 @@ public:
 
     void PutRecord(PItemHeader Item, const void* Rec);
     void GetRecord(PItemHeader Item, void* Rec) const;
-    static void* GetRecordPtr(PItemHeader Item) { return reinterpret_cast<Byte*>(Item) + sizeof(TItemHeader); }
+    static void* GetRecordPtr(PItemHeader Item) {
+        return reinterpret_cast<Byte*>(Item) + sizeof(TItemHeader);
+    }
     void CopyRecord(PItemHeader ItemSrc, PItemHeader ItemDest) const;
 
     // The item of a block at an index, in memory order.
@@ -96,11 +98,11 @@ private:
 
 class TStringHeap : public TObject {
 public:
-    static constexpr Integer SmallSize = 2000;   // larger buffers come from the memory manager
-    static constexpr Integer SizeClasses = 250;  // class c holds buffers of 8 * c bytes
+    static constexpr Integer SmallSize = 2000;  // larger buffers come from the memory manager
+    static constexpr Integer SizeClasses = 250; // class c holds buffers of 8 * c bytes
     static constexpr Integer ChunkSize = 16384;
     static constexpr Integer ChunkRoom = ChunkSize - Integer(sizeof(void*));
-    static constexpr Integer BufferHeader = 6;   // Int32 size, UInt16 mark
+    static constexpr Integer BufferHeader = 6; // Int32 size, UInt16 mark
     static constexpr Word MarkDisposed = 100;
     static constexpr Word MarkOneReference = 101;
 
@@ -142,6 +144,6 @@ private:
     TChunk* FRoot = nullptr;               // newest chunk
     bool FEmpty = true;
     bool FSysGetMem = false;
-    bool FThreadSafety = false;            // changed only while no other thread uses the heap
+    bool FThreadSafety = false; // changed only while no other thread uses the heap
     TCriticalSection* FThreadSafetyCS = nullptr;
 };

@@ -10,7 +10,9 @@
 Integer MaxArrayItemFields = 100;
 
 namespace {
-bool IsStructured(Word type) { return type == dtObject || type == dtReference || type == dtArray || type == dtTable; }
+bool IsStructured(Word type) {
+    return type == dtObject || type == dtReference || type == dtArray || type == dtTable;
+}
 
 UnicodeString TrimLeadingBlanks(const UnicodeString& text) {
     const std::size_t first = text.find_first_not_of(L' ');

@@ -54,7 +54,8 @@ private:
     UnicodeString FName;
     Word FDataType = 0;
     Word FSubDataType = 0;
-    Word FLength = 0, FScale = 0, FSize = 0, FDataSize = 0, FOffset = 0, FIndicatorOffset = 0, FAttributeNo = 0;
+    Word FLength = 0, FScale = 0, FSize = 0, FDataSize = 0, FOffset = 0, FIndicatorOffset = 0,
+         FAttributeNo = 0;
     TObjectType* FObjectType = nullptr;
     TObjectType* FOwner = nullptr;
     bool FFixed = false;

@@ -23,7 +23,9 @@ void TSharedObject::GetAttributeValue(const UnicodeString&, void*&, bool&, bool&
     Check(false, L"Must be overrided");
 }
 
-void TSharedObject::SetAttributeValue(const UnicodeString&, const void*) { Check(false, L"Must be overrided"); }
+void TSharedObject::SetAttributeValue(const UnicodeString&, const void*) {
+    Check(false, L"Must be overrided");
+}
 
 bool TSharedObject::GetAttrIsNull(const UnicodeString&) {
     Check(false, L"Must be overrided");

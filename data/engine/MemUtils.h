@@ -15,7 +15,8 @@
 
 // Compresses or expands SourceLen bytes at Source into the DestLen bytes at Dest; DestLen
 // becomes the number of bytes produced. Answers zlib's code.
-using TCompressProc = Integer (*)(void* Dest, Integer& DestLen, const void* Source, Integer SourceLen);
+using TCompressProc = Integer (*)(void* Dest, Integer& DestLen, const void* Source,
+                                  Integer SourceLen);
 
 extern bool IsWin9x;
 extern TCompressProc CompressorHook;

@@ -21,8 +21,9 @@ Integer CompareWide(const UnicodeString& S1, const UnicodeString& S2, Integer co
 }
 
 Integer CompareAnsi(const char* S1, int length1, const char* S2, int length2, DWORD flags) {
-    return Order(CompareStringA(LOCALE_USER_DEFAULT, SORT_STRINGSORT | flags, S1, length1, S2, length2),
-                 L"CompareStringA");
+    return Order(
+        CompareStringA(LOCALE_USER_DEFAULT, SORT_STRINGSORT | flags, S1, length1, S2, length2),
+        L"CompareStringA");
 }
 } // namespace
 
@@ -35,12 +36,13 @@ Integer WideCompareTextLocale(const UnicodeString& S1, const UnicodeString& S2) 
 }
 
 Integer WideCompareStrLocaleN(const UnicodeString& S1, const UnicodeString& S2, Integer Count) {
-    return CompareWide(S1, S2, std::min(Count, Integer(S1.size())), std::min(Count, Integer(S2.size())), 0);
+    return CompareWide(S1, S2, std::min(Count, Integer(S1.size())),
+                       std::min(Count, Integer(S2.size())), 0);
 }
 
 Integer WideCompareTextLocaleN(const UnicodeString& S1, const UnicodeString& S2, Integer Count) {
-    return CompareWide(S1, S2, std::min(Count, Integer(S1.size())), std::min(Count, Integer(S2.size())),
-                       NORM_IGNORECASE);
+    return CompareWide(S1, S2, std::min(Count, Integer(S1.size())),
+                       std::min(Count, Integer(S2.size())), NORM_IGNORECASE);
 }
 
 Integer AnsiCompareStrLocale(const AnsiString& S1, const AnsiString& S2) {
@@ -51,7 +53,9 @@ Integer AnsiCompareTextLocale(const AnsiString& S1, const AnsiString& S2) {
     return CompareAnsi(S1.data(), int(S1.size()), S2.data(), int(S2.size()), NORM_IGNORECASE);
 }
 
-Integer AnsiCompareStrLocaleZ(const char* S1, const char* S2) { return CompareAnsi(S1, -1, S2, -1, 0); }
+Integer AnsiCompareStrLocaleZ(const char* S1, const char* S2) {
+    return CompareAnsi(S1, -1, S2, -1, 0);
+}
 
 Integer AnsiCompareTextLocaleZ(const char* S1, const char* S2) {
     return CompareAnsi(S1, -1, S2, -1, NORM_IGNORECASE);

@@ -48,12 +48,14 @@ void CopyWideStrMax(wchar_t* Dest, const wchar_t* Source, Integer MaxLen) {
 Integer WideStrLength(const wchar_t* S) { return Integer(std::wcslen(S)); }
 
 void TrimTrailingBlanks(char* S, Integer Len) {
-    for (Integer i = (Len == -1 ? Integer(std::strlen(S)) : Len) - 1; i >= 0 && (S[i] == ' ' || S[i] == '\0'); --i)
+    for (Integer i = (Len == -1 ? Integer(std::strlen(S)) : Len) - 1;
+         i >= 0 && (S[i] == ' ' || S[i] == '\0'); --i)
         S[i] = '\0';
 }
 
 void TrimTrailingBlanksW(wchar_t* S, Integer Len) {
-    for (Integer i = (Len == -1 ? Integer(std::wcslen(S)) : Len) - 1; i >= 0 && (S[i] == L' ' || S[i] == L'\0'); --i)
+    for (Integer i = (Len == -1 ? Integer(std::wcslen(S)) : Len) - 1;
+         i >= 0 && (S[i] == L' ' || S[i] == L'\0'); --i)
         S[i] = L'\0';
 }
 
@@ -65,7 +67,9 @@ Integer LocaleCompareText(const UnicodeString& S1, const UnicodeString& S2) {
     return order < 0 ? -1 : order > 0 ? 1 : 0;
 }
 
-bool LocaleSameText(const UnicodeString& S1, const UnicodeString& S2) { return LocaleCompareText(S1, S2) == 0; }
+bool LocaleSameText(const UnicodeString& S1, const UnicodeString& S2) {
+    return LocaleCompareText(S1, S2) == 0;
+}
 
 UnicodeString QuoteString(const UnicodeString& S, wchar_t Quote) {
     UnicodeString quoted(1, Quote);

@@ -23,7 +23,8 @@ bool BytesEqual(Variant a, Variant b) {
 
 bool VariantsEqual(const Variant& V1, const Variant& V2) {
     const TVarType t1 = V1.VType(), t2 = V2.VType();
-    if ((t1 == varOleStr && (t2 == varOleStr || t2 == varString)) || (t2 == varOleStr && t1 == varString))
+    if ((t1 == varOleStr && (t2 == varOleStr || t2 == varString)) ||
+        (t2 == varOleStr && t1 == varString))
         return V1.AsString() == V2.AsString();
     if (VarIsNull(V1) || VarIsNull(V2)) return VarIsNull(V1) && VarIsNull(V2);
     if (IsEmptyText(V1)) return IsEmptyText(V2);

@@ -45,7 +45,8 @@ Cardinal TKitThreadPool::AverageProcessingTime() {
     return MeanOverWorkers(&TKitPoolingThread::CurrentProcessingTime, 20);
 }
 
-Cardinal TKitThreadPool::MeanOverWorkers(Cardinal (TKitPoolingThread::*average)() const, Cardinal none) {
+Cardinal TKitThreadPool::MeanOverWorkers(Cardinal (TKitPoolingThread::*average)() const,
+                                         Cardinal none) {
     TLock threads(csThreadManagment);
     if (FThreads.empty()) return none;
     UInt64 sum = 0;
@@ -57,8 +58,10 @@ UnicodeString TKitThreadPool::Info() {
     TKitTryLock lock(csThreadManagment);
     if (!lock) return L"Too busy to get info.";
     UnicodeString text;
-    if (OnGetInfo) OnGetInfo(this, text);
-    else DefaultGetInfo(this, text);
+    if (OnGetInfo)
+        OnGetInfo(this, text);
+    else
+        DefaultGetInfo(this, text);
     return text;
 }
 
@@ -71,8 +74,8 @@ void TKitThreadPool::DefaultGetInfo(TKitThreadPool*, UnicodeString& InfoText) {
                std::to_wstring(ThreadDeadTimeout()) + LineBreak;
     InfoText += L"ThreadCount=" + std::to_wstring(FThreads.size()) + L"; KillingCount=" +
                 std::to_wstring(FThreadsKilling.size()) + L"; SpareThreadCount=" +
-                std::to_wstring(IdleThreadCount()) + L"; TaskCount=" + std::to_wstring(TaskCount()) +
-                LineBreak;
+                std::to_wstring(IdleThreadCount()) + L"; TaskCount=" +
+                std::to_wstring(TaskCount()) + LineBreak;
     InfoText += L"AverageWaitingTime=" + std::to_wstring(AverageWaitingTime()) +
                 L"; AverageProcessingTime=" + std::to_wstring(AverageProcessingTime()) + LineBreak;
     InfoText += L"Working Threads Info" + SectionRule + LineBreak + InfoLines(FThreads) + LineBreak;

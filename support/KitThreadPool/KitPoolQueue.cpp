@@ -104,9 +104,9 @@ void TKitThreadPool::CheckTaskEmpty() {
     TLock queue(csQueueManagment);
     if (FLastGetPoint < FQueue.size()) return;
     TLock threads(csThreadManagment);
-    const bool processing = std::any_of(FThreads.begin(), FThreads.end(), [](TKitPoolingThread* worker) {
-        return worker->CurState() == ctsProcessing;
-    });
+    const bool processing =
+        std::any_of(FThreads.begin(), FThreads.end(),
+                    [](TKitPoolingThread* worker) { return worker->CurState() == ctsProcessing; });
     if (!processing) DoQueueEmpty(ekTaskEmpty);
 }
 

@@ -58,8 +58,9 @@ void TKitThreadPool::CreateWorkers(Integer count) {
 bool TKitThreadPool::HasTooManyKilling() {
     const Integer maximum = ThreadsMaxCount();
     // At least one: with a maximum of one worker, half of it would stop every sweep for good.
-    const std::size_t limit =
-        maximum > 0 ? std::max<std::size_t>(static_cast<std::size_t>(maximum / 2), 1) : KillingLimitWithoutMaximum;
+    const std::size_t limit = maximum > 0
+                                  ? std::max<std::size_t>(static_cast<std::size_t>(maximum / 2), 1)
+                                  : KillingLimitWithoutMaximum;
     return FThreadsKilling.size() >= limit;
 }
 

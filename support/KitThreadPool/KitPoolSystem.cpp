@@ -20,8 +20,8 @@ Cardinal SystemTicks() noexcept { return GetTickCount(); }
 
 std::atomic<TKitTickSource> TickSource{&SystemTicks};
 
-constexpr const wchar_t* StateNames[] = {L"ctsInitializing", L"ctsWaiting",    L"ctsGetting",
-                                         L"ctsProcessing",   L"ctsProcessed",  L"ctsTerminating",
+constexpr const wchar_t* StateNames[] = {L"ctsInitializing", L"ctsWaiting",   L"ctsGetting",
+                                         L"ctsProcessing",   L"ctsProcessed", L"ctsTerminating",
                                          L"ctsForReduce"};
 
 } // namespace

@@ -21,7 +21,9 @@
 
 namespace {
 
-bool IsWaiting(TKitThreadState state) noexcept { return state == ctsWaiting || state == ctsForReduce; }
+bool IsWaiting(TKitThreadState state) noexcept {
+    return state == ctsWaiting || state == ctsForReduce;
+}
 
 UnicodeString InitErrorText() {
     try {
@@ -41,7 +43,8 @@ void WaitForThreadEnd(HANDLE thread) {
         return;
     }
     const HANDLE handles[] = {thread, SyncEventHandle()};
-    while (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) CheckSynchronize();
+    while (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1)
+        CheckSynchronize();
 }
 
 } // namespace
@@ -68,7 +71,8 @@ void TKitPoolingThread::Terminate(bool Force) {
         return;
     }
     HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), Handle(), GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
+    if (!DuplicateHandle(GetCurrentProcess(), Handle(), GetCurrentProcess(), &copy, SYNCHRONIZE,
+                         FALSE, 0))
         RaiseLastOSError(L"DuplicateHandle");
     const TKernelHandle thread(copy);
     RequestStop();
@@ -99,7 +103,8 @@ Cardinal TKitPoolingThread::CurrentProcessingTime() const {
                          done ? done - 1 : 0);
 }
 
-Cardinal TKitPoolingThread::AverageUpdate(Cardinal old, Cardinal sample, UInt64 earlierSamples) const {
+Cardinal TKitPoolingThread::AverageUpdate(Cardinal old, Cardinal sample,
+                                          UInt64 earlierSamples) const {
     if (earlierSamples >= 7) return static_cast<Cardinal>((UInt64{7} * old + sample) / 8);
     return static_cast<Cardinal>((UInt64{old} * earlierSamples + sample) / (earlierSamples + 1));
 }
@@ -128,8 +133,8 @@ bool TKitPoolingThread::CanReduce() {
 UnicodeString TKitPoolingThread::Info() {
     UnicodeString text = L"AverageWaitingTime=" + std::to_wstring(CurrentWaitingTime()) +
                          L"; AverageProcessingTime=" + std::to_wstring(CurrentProcessingTime()) +
-                         L"; FCurState=" + KitThreadStateName(FCurState) +
-                         L"; FWorkCount=" + std::to_wstring(FWorkCount.load());
+                         L"; FCurState=" + KitThreadStateName(FCurState) + L"; FWorkCount=" +
+                         std::to_wstring(FWorkCount.load());
     if (OSIsWin9x()) {
         const bool busy = FProcessingDataObject.load() != nullptr;
         return text + (busy ? L"; FProcessingDataObject!=nil" : L"; FProcessingDataObject=nil");
@@ -179,7 +184,8 @@ bool TKitPoolingThread::Initialize() {
 
 void TKitPoolingThread::WaitForWork() {
     BeginWaiting();
-    const HANDLE handles[] = {hThreadTerminated.Handle(), FPool->RequestSemaphore(), FPool->ReduceTimer()};
+    const HANDLE handles[] = {hThreadTerminated.Handle(), FPool->RequestSemaphore(),
+                              FPool->ReduceTimer()};
     const DWORD woke = WaitForMultipleObjects(3, handles, FALSE, INFINITE);
     if (woke == WAIT_OBJECT_0 + 1) {
         ProcessOne();
@@ -202,7 +208,8 @@ void TKitPoolingThread::EndWaiting() noexcept {
 }
 
 void TKitPoolingThread::ProcessOne() {
-    FAverageWaitingTime = AverageUpdate(FAverageWaitingTime, TickDiff(KitTickCount(), uWaitingStart), FWorkCount);
+    FAverageWaitingTime =
+        AverageUpdate(FAverageWaitingTime, TickDiff(KitTickCount(), uWaitingStart), FWorkCount);
     EndWaiting();
     FCurState = ctsGetting;
     TKitTaskDataObject* task = FPool->TakeRequest(this);
@@ -214,8 +221,8 @@ void TKitPoolingThread::ProcessOne() {
     uProcessingStart = uStillWorking = KitTickCount();
     FCurState = ctsProcessing;
     RunTask(task);
-    FAverageProcessing = AverageUpdate(FAverageProcessing, TickDiff(KitTickCount(), uProcessingStart),
-                                       FWorkCount - 1);
+    FAverageProcessing = AverageUpdate(FAverageProcessing,
+                                       TickDiff(KitTickCount(), uProcessingStart), FWorkCount - 1);
     FCurState = ctsProcessed;
     GuardBoundary([this] { FPool->CheckTaskEmpty(); });
     uWaitingStart = KitTickCount();

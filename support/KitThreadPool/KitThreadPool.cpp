@@ -12,7 +12,8 @@ namespace {
 TClass CheckedThreadClass(TClass threadClass) {
     if (!threadClass) return TKitPoolingThread::StaticClass();
     if (!ClassInheritsFrom(threadClass, TKitPoolingThread::StaticClass()))
-        throw EInvalidOperation(UnicodeString(threadClass->Name) + L" is not a pooling thread class");
+        throw EInvalidOperation(UnicodeString(threadClass->Name) +
+                                L" is not a pooling thread class");
     return threadClass;
 }
 
@@ -84,6 +85,10 @@ void TKitThreadPool::DoProcessRequest(TKitTaskDataObject* aDataObj, TKitPoolingT
 
 void TKitThreadPool::DoQueueEmpty(TEmptyKind EmptyKind) { OnQueueEmpty(this, EmptyKind); }
 
-void TKitThreadPool::DoThreadInitializing(TKitPoolingThread* aThread) { OnThreadInitializing(this, aThread); }
+void TKitThreadPool::DoThreadInitializing(TKitPoolingThread* aThread) {
+    OnThreadInitializing(this, aThread);
+}
 
-void TKitThreadPool::DoThreadFinalizing(TKitPoolingThread* aThread) { OnThreadFinalizing(this, aThread); }
+void TKitThreadPool::DoThreadFinalizing(TKitPoolingThread* aThread) {
+    OnThreadFinalizing(this, aThread);
+}

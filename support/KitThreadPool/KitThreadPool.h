@@ -41,7 +41,12 @@
 #include <vector>
 
 enum TKitThreadState {
-    ctsInitializing, ctsWaiting, ctsGetting, ctsProcessing, ctsProcessed, ctsTerminating,
+    ctsInitializing,
+    ctsWaiting,
+    ctsGetting,
+    ctsProcessing,
+    ctsProcessed,
+    ctsTerminating,
     ctsForReduce
 };
 // The state's name as the info texts show it ("ctsWaiting" ...).
@@ -83,11 +88,13 @@ public:
 class TKitThreadPool;
 class TKitPoolingThread;
 
-using TProcessRequest =
-    TMethodEvent<void(TKitThreadPool* Sender, TKitTaskDataObject* aDataObj, TKitPoolingThread* aThread)>;
+using TProcessRequest = TMethodEvent<void(TKitThreadPool* Sender, TKitTaskDataObject* aDataObj,
+                                          TKitPoolingThread* aThread)>;
 using TQueueEmpty = TMethodEvent<void(TKitThreadPool* Sender, TEmptyKind EmptyKind)>;
-using TThreadInPoolInitializing = TMethodEvent<void(TKitThreadPool* Sender, TKitPoolingThread* aThread)>;
-using TThreadInPoolFinalizing = TMethodEvent<void(TKitThreadPool* Sender, TKitPoolingThread* aThread)>;
+using TThreadInPoolInitializing =
+    TMethodEvent<void(TKitThreadPool* Sender, TKitPoolingThread* aThread)>;
+using TThreadInPoolFinalizing =
+    TMethodEvent<void(TKitThreadPool* Sender, TKitPoolingThread* aThread)>;
 using TGetInfo = TMethodEvent<void(TKitThreadPool* Sender, UnicodeString& InfoText)>;
 
 class TKitThreadPool : public TKitComponent {
@@ -107,7 +114,8 @@ public:
     // when it duplicates a queued task (cdQueue) or one being processed (cdProcessing), when
     // it is null, or when the pool is being destroyed.
     bool AddRequest(TKitTaskDataObject* aDataObject, TCheckDuplicates CheckDuplicate);
-    void AddRequests(std::span<TKitTaskDataObject* const> aDataObjects, TCheckDuplicates CheckDuplicate);
+    void AddRequests(std::span<TKitTaskDataObject* const> aDataObjects,
+                     TCheckDuplicates CheckDuplicate);
     // Takes a queued task out of the queue and frees it. A task that is not queued (taken by a
     // worker, or not the pool's) is left alone: false.
     bool RemoveRequest(TKitTaskDataObject* aDataObject);
@@ -147,13 +155,13 @@ public:
     void SetThreadsMaxCount(Integer value) noexcept { FThreadsMaxCount = value; }
 
     // Set the events before the first request: workers read them without a lock.
-    TGetInfo OnGetInfo;                           // on the caller of Info
-    TProcessRequest OnProcessRequest;             // on a worker; errors are swallowed
-    TQueueEmpty OnQueueEmpty;                     // on a worker, ekQueueEmpty under the queue lock
+    TGetInfo OnGetInfo;               // on the caller of Info
+    TProcessRequest OnProcessRequest; // on a worker; errors are swallowed
+    TQueueEmpty OnQueueEmpty;         // on a worker, ekQueueEmpty under the queue lock
     // On the new worker while the thread that adds the request waits for it (holding the pool's
     // locks): it must not wait for that thread. An error it raises fails the creation.
     TThreadInPoolInitializing OnThreadInitializing;
-    TThreadInPoolFinalizing OnThreadFinalizing;   // on the ending worker
+    TThreadInPoolFinalizing OnThreadFinalizing; // on the ending worker
 
 protected:
     // True when so many workers wait to be freed that the dead-thread sweep must not add more.
@@ -204,7 +212,7 @@ private:
     // Guarded by csQueueManagment. Owns its non-null entries; taken entries are set to null in
     // place and only entries at FLastGetPoint and after are non-null.
     TTaskList FQueue;
-    std::size_t FLastGetPoint = 0;            // guarded by csQueueManagment
+    std::size_t FLastGetPoint = 0; // guarded by csQueueManagment
     // Changed under csQueueManagment; atomic because TaskCount reads it without the lock.
     std::atomic<Integer> FTaskCount{0};
     TWorkerList FThreads;                     // guarded by csThreadManagment; owns the workers
@@ -215,7 +223,7 @@ private:
     // A periodic auto-reset timer; an auto-reset event that nothing signals when the system
     // cannot create a timer (the pool then never shrinks).
     TKernelHandle hTimReduce;
-    bool FReduceIsTimer = false;              // set by the constructor only
+    bool FReduceIsTimer = false; // set by the constructor only
     // Set by Shutdown; afterwards no worker is created and no task accepted.
     std::atomic<bool> FDestroying{false};
     // The settings: set on any thread, read by the workers.
@@ -299,8 +307,8 @@ private:
     std::atomic<Cardinal> uWaitingStart{0};
     std::atomic<Cardinal> uProcessingStart{0};
     std::atomic<Cardinal> uStillWorking{0};
-    TEvent hInitFinished{true, false};        // set by the worker once initialised
-    TEvent hThreadTerminated{true, false};    // asks the worker to stop
+    TEvent hInitFinished{true, false};     // set by the worker once initialised
+    TEvent hThreadTerminated{true, false}; // asks the worker to stop
     // Written by the worker before it sets hInitFinished; read by the creator after.
     UnicodeString sInitError;
     TKitCriticalSection csProcessingDataObject;

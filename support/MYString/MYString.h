@@ -248,8 +248,7 @@ struct Istrings4 : Istrings3 {
 
 // ---- Implementations, one per level, over the interface of the concrete class --------------
 
-template <class I>
-class strings_t : public TImplements<TInterfacedObject, I> {
+template <class I> class strings_t : public TImplements<TInterfacedObject, I> {
 public:
     strings_t() = default;
     explicit strings_t(Integer value) : f_string(IntToStr(value)) {}
@@ -387,8 +386,7 @@ protected:
     UnicodeString f_backup;
 };
 
-template <class I>
-class strings2_t : public strings_t<I> {
+template <class I> class strings2_t : public strings_t<I> {
 public:
     using strings_t<I>::strings_t;
 
@@ -404,8 +402,7 @@ public:
     }
 };
 
-template <class I>
-class strings3_t : public strings2_t<I> {
+template <class I> class strings3_t : public strings2_t<I> {
 public:
     using strings2_t<I>::strings2_t;
 
@@ -418,8 +415,7 @@ protected:
     TJsonDocument f_so; // the last document parsed from the text
 };
 
-template <class I>
-class strings4_t : public strings3_t<I> {
+template <class I> class strings4_t : public strings3_t<I> {
 public:
     strings4_t() : f_reg(new TRegistry(KEY_ALL_ACCESS)) {}
     ~strings4_t() override { f_reg->Free(); }

@@ -40,8 +40,7 @@ void TICMP::StartWinsock() {
     FWinsockStarted = true;
 }
 
-template <class Function>
-static bool Bind(HMODULE library, const char* name, Function& function) {
+template <class Function> static bool Bind(HMODULE library, const char* name, Function& function) {
     function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
     return function != nullptr;
 }
@@ -78,7 +77,8 @@ void TICMP::SetAddress(const UnicodeString& Value) {
 static void CheckRange(Integer value, Integer low, Integer high, const wchar_t* what) {
     if (value >= low && value <= high) return;
     throw TICMPException(UnicodeString(L"Invalid ") + what + L" " + std::to_wstring(value) +
-                         L" (allowed " + std::to_wstring(low) + L" to " + std::to_wstring(high) + L")");
+                         L" (allowed " + std::to_wstring(low) + L" to " + std::to_wstring(high) +
+                         L")");
 }
 
 void TICMP::SetSize(Integer Value) {

@@ -17,7 +17,10 @@
 
 #include <vector>
 
-class TICMPException : public Exception { public: using Exception::Exception; };
+class TICMPException : public Exception {
+public:
+    using Exception::Exception;
+};
 
 struct TIPOptionInformation {
     Byte TTL;
@@ -31,10 +34,10 @@ struct TIPOptionInformation {
 struct TIcmpEchoReply {
     Cardinal Address; // network order
     Cardinal Status;
-    Cardinal RTT;     // milliseconds
+    Cardinal RTT; // milliseconds
     Word DataSize;
     Word Reserved;
-    void* Data;       // the echoed bytes, valid until the next Ping of the same object
+    void* Data; // the echoed bytes, valid until the next Ping of the same object
     TIPOptionInformation Options;
 };
 

@@ -49,11 +49,21 @@ void TPing::FreeMsgHandlers() {
     TNetWndControl::FreeMsgHandlers();
 }
 
-void TPing::SetAddress(const UnicodeString& Value) { if (FIcmp) FIcmp->SetAddress(Value); }
-void TPing::SetSize(Integer Value) { if (FIcmp) FIcmp->SetSize(Value); }
-void TPing::SetTimeout(Integer Value) { if (FIcmp) FIcmp->SetTimeOut(Value); }
-void TPing::SetTTL(Integer Value) { if (FIcmp) FIcmp->SetTTL(Value); }
-void TPing::SetFlags(Integer Value) { if (FIcmp) FIcmp->SetFlags(Value); }
+void TPing::SetAddress(const UnicodeString& Value) {
+    if (FIcmp) FIcmp->SetAddress(Value);
+}
+void TPing::SetSize(Integer Value) {
+    if (FIcmp) FIcmp->SetSize(Value);
+}
+void TPing::SetTimeout(Integer Value) {
+    if (FIcmp) FIcmp->SetTimeOut(Value);
+}
+void TPing::SetTTL(Integer Value) {
+    if (FIcmp) FIcmp->SetTTL(Value);
+}
+void TPing::SetFlags(Integer Value) {
+    if (FIcmp) FIcmp->SetFlags(Value);
+}
 
 Integer TPing::Ping() { return FIcmp ? FIcmp->Ping() : 0; }
 
@@ -88,14 +98,17 @@ void TPing::DnsLookup(const UnicodeString& HostName) {
 void TPing::CancelDnsLookup() {
     if (!FDnsLookupHandle) return;
     if (WSACancelAsyncRequest(FDnsLookupHandle) != 0)
-        throw Exception(L"WSACancelAsyncRequest failed, error #" + std::to_wstring(WSAGetLastError()));
+        throw Exception(L"WSACancelAsyncRequest failed, error #" +
+                        std::to_wstring(WSAGetLastError()));
     FDnsLookupHandle = nullptr;
     OnDnsLookupDone(this, LookupCancelled);
 }
 
 void TPing::WndProc(TMessage& Msg) {
-    if (Msg.Msg == FMsg_WM_ASYNCGETHOSTBYNAME && FMsg_WM_ASYNCGETHOSTBYNAME != 0) WMAsyncGetHostByName(Msg);
-    else TNetWndControl::WndProc(Msg);
+    if (Msg.Msg == FMsg_WM_ASYNCGETHOSTBYNAME && FMsg_WM_ASYNCGETHOSTBYNAME != 0)
+        WMAsyncGetHostByName(Msg);
+    else
+        TNetWndControl::WndProc(Msg);
 }
 
 // Answers of other (cancelled or earlier) lookups are ignored.

@@ -121,9 +121,12 @@ void TNetWndControl::MainWndProc(TMessage& Msg) {
 }
 
 void TNetWndControl::WndProc(TMessage& Msg) {
-    if (Msg.Msg == FMsgRelease) WMRelease(Msg);
-    else if (Msg.Msg == WM_TIMER) WMTimer(Msg);
-    else Msg.Result = DefWindowProcW(FHandle, Msg.Msg, Msg.WParam, Msg.LParam);
+    if (Msg.Msg == FMsgRelease)
+        WMRelease(Msg);
+    else if (Msg.Msg == WM_TIMER)
+        WMTimer(Msg);
+    else
+        Msg.Result = DefWindowProcW(FHandle, Msg.Msg, Msg.WParam, Msg.LParam);
 }
 
 // No timer objects here: a derived component that sets timers on its window handles them.
@@ -179,6 +182,8 @@ void TNetWndControl::ProcessMessages() {
 }
 
 void TNetWndControl::MessagePump() {
-    if (FMultiThreaded || !Application) ProcessMessages();
-    else Application->ProcessMessages();
+    if (FMultiThreaded || !Application)
+        ProcessMessages();
+    else
+        Application->ProcessMessages();
 }

@@ -23,7 +23,10 @@
 #include "framework/ModuleInit.h"
 #include "framework/SyncObjs.h"
 
-class ENetException : public Exception { public: using Exception::Exception; };
+class ENetException : public Exception {
+public:
+    using Exception::Exception;
+};
 
 class TNetWndControl;
 class TNetWndHandlerList;
@@ -32,7 +35,8 @@ class TNetWndHandlerList;
 // owner, which may close the window's components.
 using TNetHandlerBgExceptionEvent = TMethodEvent<void(const Exception& E, bool& CanClose)>;
 using TNetMessageEvent = TMethodEvent<void(TMessage& Msg, bool& Handled)>;
-using TNetBgExceptionEvent = TMethodEvent<void(TObject* Sender, const Exception& E, bool& CanClose)>;
+using TNetBgExceptionEvent =
+    TMethodEvent<void(TObject* Sender, const Exception& E, bool& CanClose)>;
 
 class TNetWndHandler : public TObject {
     CLASS_INFO(TNetWndHandler, TObject)

@@ -111,7 +111,8 @@ static void RegisterWindowClass(WNDPROC proc) {
     wc.hInstance = ModuleInstance();
     wc.lpszClassName = WindowClassName;
     if (!RegisterClassW(&wc))
-        RaiseWindowError(L"Unable to register TNetWndControl hidden window class. Error #", GetLastError());
+        RaiseWindowError(L"Unable to register TNetWndControl hidden window class. Error #",
+                         GetLastError());
 }
 
 static void UnregisterWindowClassIfUnused() noexcept {
@@ -122,8 +123,8 @@ void TNetWndHandler::AllocateHWnd() {
     if (FHandle) return;
     TLock lock(ClassState().Lock);
     RegisterWindowClass(&WndProc);
-    FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, WindowClassName, L"", WS_POPUP, 0, 0, 0, 0,
-                              nullptr, nullptr, ModuleInstance(), this);
+    FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, WindowClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                              nullptr, ModuleInstance(), this);
     if (!FHandle) {
         const DWORD code = GetLastError();
         UnregisterWindowClassIfUnused();
@@ -145,7 +146,8 @@ void TNetWndHandler::DeallocateHWnd() noexcept {
     UnregisterWindowClassIfUnused();
 }
 
-LRESULT CALLBACK TNetWndHandler::WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) noexcept {
+LRESULT CALLBACK TNetWndHandler::WndProc(HWND Wnd, UINT Msg, WPARAM WParam,
+                                         LPARAM LParam) noexcept {
     if (Msg == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(LParam);
         SetWindowLongPtrW(Wnd, 0, reinterpret_cast<LONG_PTR>(create->lpCreateParams));

@@ -26,7 +26,8 @@ TNetWndHandlerPool& NetWndHandlerPool() {
 }
 
 TModuleEntry NetWndControlModule() {
-    return {L"NetWndControl", {},
+    return {L"NetWndControl",
+            {},
             [] {
                 if (Pool) throw EInvalidOperation(L"The hidden-window pool exists already");
                 Pool = new TNetWndHandlerPool;

@@ -11,7 +11,7 @@ bool InText(const AnsiString& text, int start) noexcept {
     return start >= 1 && start <= static_cast<int>(text.size());
 }
 
-}  // namespace
+} // namespace
 
 bool IsLowerChar(char c) noexcept { return AnsiCharTables().Types[Index(c)] & C1_LOWER; }
 

@@ -11,8 +11,8 @@
 enum TCaseMap { cmLower, cmUpper, cmReverse };
 
 struct TAnsiCharTables {
-    std::array<Word, 256> Types{};  // CT_CTYPE1 bits
-    std::array<std::array<char, 256>, 3> Maps{};  // by TCaseMap
+    std::array<Word, 256> Types{};               // CT_CTYPE1 bits
+    std::array<std::array<char, 256>, 3> Maps{}; // by TCaseMap
 };
 
 const TAnsiCharTables& AnsiCharTables() noexcept;

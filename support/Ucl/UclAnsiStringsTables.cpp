@@ -17,7 +17,7 @@ char Reversed(char c, char lower, char upper, Word type) {
     return c;
 }
 
-}  // namespace
+} // namespace
 
 const TAnsiCharTables& AnsiCharTables() noexcept { return Tables; }
 

@@ -10,7 +10,7 @@ namespace {
 
 char ReplacementChar = '?';
 
-}  // namespace
+} // namespace
 
 char AnsiReplacementChar() noexcept { return ReplacementChar; }
 

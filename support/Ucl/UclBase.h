@@ -7,9 +7,15 @@
 #include "framework/ModuleInit.h"
 #include "framework/Objects.h"
 
-class EUclError : public Exception { public: using Exception::Exception; };
+class EUclError : public Exception {
+public:
+    using Exception::Exception;
+};
 // A start-up step of the library that could not complete.
-class EUclInternalError : public EUclError { public: using EUclError::EUclError; };
+class EUclInternalError : public EUclError {
+public:
+    using EUclError::EUclError;
+};
 
 // The default character of the system ANSI code page; '?' until the start-up has run.
 char AnsiReplacementChar() noexcept;

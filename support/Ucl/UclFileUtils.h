@@ -23,7 +23,10 @@ UnicodeString ModuleFileName(HMODULE module);
 // not a whole record.
 bool ReadFixedFileInfo(const UnicodeString& fileName, VS_FIXEDFILEINFO& info);
 
-class EUclFileVersionInfoError : public EUclError { public: using EUclError::EUclError; };
+class EUclFileVersionInfoError : public EUclError {
+public:
+    using EUclError::EUclError;
+};
 
 enum TFileFlag { ffDebug, ffInfoInferred, ffPatched, ffPreRelease, ffPrivateBuild, ffSpecialBuild };
 using TFileFlags = TSet<TFileFlag>;
@@ -116,7 +119,7 @@ private:
     TFileFlags FFileFlags;
     std::vector<TItem> FItemList;
     std::unique_ptr<TStringList> FItems;
-    std::vector<TLangIdRec> FItemLanguages;  // one per line of FItems
+    std::vector<TLangIdRec> FItemLanguages; // one per line of FItems
     std::vector<TLangIdRec> FLanguages;
     int FLanguageIndex = 0;
     std::vector<TLangIdRec> FTranslations;

@@ -51,7 +51,7 @@ UnicodeString ModuleName(HMODULE module) {
     return ModuleFileName(module);
 }
 
-}  // namespace
+} // namespace
 
 TUclFileVersionInfo::TUclFileVersionInfo(const UnicodeString& fileName)
     : FBuffer(ReadVersionBlock(fileName)) {
@@ -89,9 +89,9 @@ void TUclFileVersionInfo::SetLanguageIndex(int index) {
 
 UnicodeString TUclFileVersionInfo::GetStandardKeyValue(int index) const {
     static const wchar_t* const Keys[] = {
-        L"Comments",       L"CompanyName",      L"FileDescription", L"FileVersion",
-        L"InternalName",   L"LegalCopyright",   L"LegalTradeMarks", L"OriginalFilename",
-        L"ProductName",    L"ProductVersion",   L"SpecialBuild",    L"PrivateBuild"};
+        L"Comments",     L"CompanyName",    L"FileDescription", L"FileVersion",
+        L"InternalName", L"LegalCopyright", L"LegalTradeMarks", L"OriginalFilename",
+        L"ProductName",  L"ProductVersion", L"SpecialBuild",    L"PrivateBuild"};
     if (index < 1 || index > 12) return {};
     return FItems->Values(Keys[index - 1]);
 }
@@ -110,7 +110,7 @@ UnicodeString VersionText(DWORD ms, DWORD ls) {
            std::to_wstring(HIWORD(ls)) + L"." + std::to_wstring(LOWORD(ls));
 }
 
-}  // namespace
+} // namespace
 
 UnicodeString TUclFileVersionInfo::BinFileVersion() const {
     return VersionText(FFixedInfo.dwFileVersionMS, FFixedInfo.dwFileVersionLS);
@@ -124,8 +124,10 @@ UnicodeString TUclFileVersionInfo::VersionPart(const UnicodeString& version, int
     const UnicodeString text = StringReplace(version, L",", L".", {rfReplaceAll});
     std::vector<UnicodeString> parts{{}};
     for (wchar_t c : text) {
-        if (c == L'.') parts.emplace_back();
-        else parts.back() += c;
+        if (c == L'.')
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
     const std::size_t n = parts.size();
     switch (part) {

@@ -14,12 +14,12 @@ namespace {
 constexpr std::size_t Align4(std::size_t at) { return (at + 3) & ~std::size_t{3}; }
 
 struct TEntry {
-    std::size_t End = 0;        // one past the entry (its length, clipped to nothing)
+    std::size_t End = 0; // one past the entry (its length, clipped to nothing)
     Word ValueLength = 0;
     Word Type = 1;
     UnicodeString Key;
-    std::size_t Value = 0;      // offset of the value
-    std::size_t Children = 0;   // offset of the first child
+    std::size_t Value = 0;    // offset of the value
+    std::size_t Children = 0; // offset of the first child
 };
 
 // The key's ASCII hex digits (the C runtime's iswxdigit also takes full-width ones, which no
@@ -32,7 +32,7 @@ UnicodeString HexOnly(const UnicodeString& key) {
     return digits;
 }
 
-}  // namespace
+} // namespace
 
 class TVersionBlockParser {
 public:
@@ -43,7 +43,11 @@ public:
     bool Run();
 
 private:
-    Word Word16(std::size_t at) const { Word w; std::memcpy(&w, FData + at, 2); return w; }
+    Word Word16(std::size_t at) const {
+        Word w;
+        std::memcpy(&w, FData + at, 2);
+        return w;
+    }
     bool ReadEntry(std::size_t at, std::size_t limit, TEntry& entry) const;
     bool ReadKey(std::size_t& at, std::size_t limit, UnicodeString& key) const;
     std::size_t ValueBytes(const TEntry& entry) const;
@@ -57,7 +61,7 @@ private:
     TUclFileVersionInfo& FInfo;
     const Byte* FData;
     std::size_t FSize;
-    bool FWide;  // the 32-bit form
+    bool FWide; // the 32-bit form
 };
 
 bool TVersionBlockParser::ReadKey(std::size_t& at, std::size_t limit, UnicodeString& key) const {
@@ -105,8 +109,10 @@ UnicodeString TVersionBlockParser::WideText(std::size_t at, std::size_t chars) c
 bool TVersionBlockParser::StringValue(const TEntry& entry, UnicodeString& value) const {
     const std::size_t bytes = ValueBytesInside(entry);
     if (entry.Type == 1) {
-        if (entry.ValueLength == 0) value.clear();
-        else if (FWide) value = WideText(entry.Value, bytes / 2);
+        if (entry.ValueLength == 0)
+            value.clear();
+        else if (FWide)
+            value = WideText(entry.Value, bytes / 2);
         else
             value = AnsiToUnicode(
                 AnsiString(reinterpret_cast<const char*>(FData + entry.Value), bytes));
@@ -193,10 +199,12 @@ void TUclFileVersionInfo::ExtractInfo() {
     if (!TVersionBlockParser(*this).Run())
         throw EUclFileVersionInfoError(L"File contains no version information");
     const DWORD flags = FFixedInfo.dwFileFlags & FFixedInfo.dwFileFlagsMask;
-    constexpr std::pair<DWORD, TFileFlag> FlagBits[] = {
-        {VS_FF_DEBUG, ffDebug},       {VS_FF_INFOINFERRED, ffInfoInferred},
-        {VS_FF_PATCHED, ffPatched},   {VS_FF_PRERELEASE, ffPreRelease},
-        {VS_FF_PRIVATEBUILD, ffPrivateBuild}, {VS_FF_SPECIALBUILD, ffSpecialBuild}};
+    constexpr std::pair<DWORD, TFileFlag> FlagBits[] = {{VS_FF_DEBUG, ffDebug},
+                                                        {VS_FF_INFOINFERRED, ffInfoInferred},
+                                                        {VS_FF_PATCHED, ffPatched},
+                                                        {VS_FF_PRERELEASE, ffPreRelease},
+                                                        {VS_FF_PRIVATEBUILD, ffPrivateBuild},
+                                                        {VS_FF_SPECIALBUILD, ffSpecialBuild}};
     for (const auto& [bit, flag] : FlagBits)
         if (flags & bit) FFileFlags.Include(flag);
     BuildItems();

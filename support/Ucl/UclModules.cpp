@@ -20,20 +20,33 @@ TModuleEntry VersionOnly(const wchar_t* unit) {
     return UnitVersionedModule(unit, nullptr, nullptr);
 }
 
-}  // namespace
+} // namespace
 
 TModuleList UclModules() {
-    return {VersionOnly(L"UclResources"),  UclWin32Module(),
-            VersionOnly(L"UclStringConversions"), VersionOnly(L"UclLogic"),
-            VersionOnly(L"Ucl8087"),       VersionOnly(L"UclMath"),
-            VersionOnly(L"UclDateTime"),   VersionOnly(L"UclRegistry"),
-            VersionOnly(L"UclSecurity"),   VersionOnly(L"UclShell"),
-            VersionOnly(L"UclConsole"),    UclSysUtilsModule(),
-            VersionOnly(L"UclCharsets"),   VersionOnly(L"UclStreams"),
-            UclAnsiStringsModule(),        VersionOnly(L"UclIniFiles"),
-            UclSysInfoModule(),            UclUnicodeModule(),
-            VersionOnly(L"UclWideStrings"), UclStringsModule(),
-            UclSynchModule(),              UclUnitVersioningModule(),
-            UclBaseModule(),               UclFileUtilsModule(),
-            VersionOnly(L"UclMime"),       UclRTTIModule()};
+    return {VersionOnly(L"UclResources"),
+            UclWin32Module(),
+            VersionOnly(L"UclStringConversions"),
+            VersionOnly(L"UclLogic"),
+            VersionOnly(L"Ucl8087"),
+            VersionOnly(L"UclMath"),
+            VersionOnly(L"UclDateTime"),
+            VersionOnly(L"UclRegistry"),
+            VersionOnly(L"UclSecurity"),
+            VersionOnly(L"UclShell"),
+            VersionOnly(L"UclConsole"),
+            UclSysUtilsModule(),
+            VersionOnly(L"UclCharsets"),
+            VersionOnly(L"UclStreams"),
+            UclAnsiStringsModule(),
+            VersionOnly(L"UclIniFiles"),
+            UclSysInfoModule(),
+            UclUnicodeModule(),
+            VersionOnly(L"UclWideStrings"),
+            UclStringsModule(),
+            UclSynchModule(),
+            UclUnitVersioningModule(),
+            UclBaseModule(),
+            UclFileUtilsModule(),
+            VersionOnly(L"UclMime"),
+            UclRTTIModule()};
 }

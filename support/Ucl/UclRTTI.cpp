@@ -24,7 +24,7 @@ std::vector<TTypeEntry>& TypeList() {
     return list;
 }
 
-}  // namespace
+} // namespace
 
 void AddTypeRecord(TUclTypeRecord* type) {
     TLock hold(ListLock());

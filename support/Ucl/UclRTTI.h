@@ -12,8 +12,8 @@ enum TUclTypeKind { tkEnumeration, tkSet, tkOther };
 struct TUclTypeRecord {
     UnicodeString Name;
     TUclTypeKind Kind = tkOther;
-    TUclTypeRecord* ElementType = nullptr;  // sets
-    TUclTypeRecord* BaseType = nullptr;     // enumerations based on another type
+    TUclTypeRecord* ElementType = nullptr; // sets
+    TUclTypeRecord* BaseType = nullptr;    // enumerations based on another type
 };
 
 // Adds a reference to `type` (which the list then owns), creating its entry on first use.

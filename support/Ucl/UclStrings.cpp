@@ -15,7 +15,7 @@ bool InText(const UnicodeString& text, int start) noexcept {
     return start >= 1 && start <= static_cast<int>(text.size());
 }
 
-}  // namespace
+} // namespace
 
 bool IsLowerChar(wchar_t c) noexcept { return TypeOf(c) & C1_LOWER; }
 

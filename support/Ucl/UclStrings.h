@@ -9,8 +9,8 @@
 #include <vector>
 
 struct TWideCharTables {
-    std::vector<Word> Types;                  // CT_CTYPE1 bits, 65536 entries
-    std::vector<wchar_t> Maps[3];             // by TCaseMap, 65536 entries each
+    std::vector<Word> Types;      // CT_CTYPE1 bits, 65536 entries
+    std::vector<wchar_t> Maps[3]; // by TCaseMap, 65536 entries each
 };
 
 const TWideCharTables& WideCharTables() noexcept;

@@ -10,7 +10,7 @@ namespace {
 
 TWideCharTables Tables;
 
-}  // namespace
+} // namespace
 
 const TWideCharTables& WideCharTables() noexcept { return Tables; }
 
@@ -29,8 +29,10 @@ void LoadWideCharTables() {
     }
     tables.Maps[cmReverse] = all;
     for (std::size_t i = 0; i < Size; ++i) {
-        if (tables.Types[i] & C1_UPPER) tables.Maps[cmReverse][i] = tables.Maps[cmLower][i];
-        else if (tables.Types[i] & C1_LOWER) tables.Maps[cmReverse][i] = tables.Maps[cmUpper][i];
+        if (tables.Types[i] & C1_UPPER)
+            tables.Maps[cmReverse][i] = tables.Maps[cmLower][i];
+        else if (tables.Types[i] & C1_LOWER)
+            tables.Maps[cmReverse][i] = tables.Maps[cmUpper][i];
     }
     Tables = std::move(tables);
 }

@@ -10,7 +10,10 @@
 
 #include <atomic>
 
-class EUclMutexError : public EUclWin32Error { public: using EUclWin32Error::EUclWin32Error; };
+class EUclMutexError : public EUclWin32Error {
+public:
+    using EUclWin32Error::EUclWin32Error;
+};
 
 enum TUclWaitResult { wrUclAbandoned, wrUclError, wrUclIoCompletion, wrUclSignaled, wrUclTimeout };
 

@@ -8,7 +8,7 @@ namespace {
 
 TSystemFacts Facts;
 
-}  // namespace
+} // namespace
 
 bool ReadNativeSystemInfo(SYSTEM_INFO& info) noexcept {
     using TGetNativeSystemInfo = void(WINAPI*)(LPSYSTEM_INFO);

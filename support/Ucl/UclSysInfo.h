@@ -15,8 +15,24 @@
 
 // Release codes, in the order the rule below produces them.
 enum TWindowsRelease : int {
-    wrUnknown = 0, wrWin95, wrWin95OSR2, wrWin98, wrWin98SE, wrWinME, wrNT31, wrNT35, wrNT351,
-    wrNT4, wrWin2000, wrWinXP, wrWin2003, wrWinXP64, wrWin2003R2, wrWinVista, wrWin2008, wrWin7,
+    wrUnknown = 0,
+    wrWin95,
+    wrWin95OSR2,
+    wrWin98,
+    wrWin98SE,
+    wrWinME,
+    wrNT31,
+    wrNT35,
+    wrNT351,
+    wrNT4,
+    wrWin2000,
+    wrWinXP,
+    wrWin2003,
+    wrWinXP64,
+    wrWin2003R2,
+    wrWinVista,
+    wrWin2008,
+    wrWin7,
     wrWin2008R2
 };
 
@@ -25,11 +41,11 @@ struct TWindowsVersionFacts {
     DWORD PlatformId = 0;
     DWORD Major = 0;
     DWORD Minor = 0;
-    UnicodeString ServicePack;     // trimmed
-    bool Workstation = false;      // the extended version record's product type
-    bool ServerR2 = false;         // GetSystemMetrics(SM_SERVERR2) nonzero
-    bool NativeX86 = true;         // the native processor architecture is x86
-    DWORD Kernel32ProductMs = 0;   // kernel32's product version word on 9x platforms, else 0
+    UnicodeString ServicePack;   // trimmed
+    bool Workstation = false;    // the extended version record's product type
+    bool ServerR2 = false;       // GetSystemMetrics(SM_SERVERR2) nonzero
+    bool NativeX86 = true;       // the native processor architecture is x86
+    DWORD Kernel32ProductMs = 0; // kernel32's product version word on 9x platforms, else 0
 };
 
 int DetectWindowsRelease(const TWindowsVersionFacts& facts) noexcept;
@@ -54,10 +70,10 @@ struct TSystemFacts {
     DWORD AllocationGranularity = 0;
     DWORD PageSize = 0;
     bool IsWinNT = false;
-    DWORD Kernel32ProductMs = 0;  // 0 on NT
-    int Release = wrUnknown;      // the one release flag that is set
-    bool IsWinNT3 = false;        // any NT 3.x
-    bool IsWinNT35 = false;       // NT 3.5, and NT 3.51 too
+    DWORD Kernel32ProductMs = 0; // 0 on NT
+    int Release = wrUnknown;     // the one release flag that is set
+    bool IsWinNT3 = false;       // any NT 3.x
+    bool IsWinNT35 = false;      // NT 3.5, and NT 3.51 too
 };
 
 const TSystemFacts& SystemFacts() noexcept;

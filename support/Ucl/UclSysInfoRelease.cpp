@@ -50,7 +50,7 @@ int NTRelease(const TWindowsVersionFacts& f) noexcept {
     }
 }
 
-}  // namespace
+} // namespace
 
 DWORD Kernel32ProductMs() {
     VS_FIXEDFILEINFO info{};

@@ -13,7 +13,10 @@
 #include <objbase.h>
 
 // A shared-memory name the platform cannot take, or a block that cannot be created empty.
-class ESharedMemError : public EUclError { public: using EUclError::EUclError; };
+class ESharedMemError : public EUclError {
+public:
+    using EUclError::EUclError;
+};
 
 // A critical section reached through IUnknown: AddRef enters it, Release leaves it, so that
 // holding a reference holds the lock. The object itself is not reference counted: its owner

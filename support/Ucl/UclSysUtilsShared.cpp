@@ -63,7 +63,7 @@ TKernelHandle OpenOrCreate(const UnicodeString& name, DWORD size, DWORD access, 
     return handle;
 }
 
-}  // namespace
+} // namespace
 
 DWORD MapSharedBlock(void*& address, const UnicodeString& name, DWORD size, DWORD access) {
     address = nullptr;

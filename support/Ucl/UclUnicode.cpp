@@ -13,7 +13,7 @@ TCompare Compare = CompareTextLocaleWide;
 
 int Sign(int result) { return result == 0 ? -2 : result - CSTR_EQUAL; }
 
-}  // namespace
+} // namespace
 
 UINT LocaleAnsiCodePage(LCID locale) {
     wchar_t text[8] = {};

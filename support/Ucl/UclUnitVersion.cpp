@@ -60,8 +60,7 @@ TDateTime TimePart(const UnicodeString& text) {
     const auto second = time.find(separator, first + 1);
     const int hour = TextToInt(time.substr(0, first));
     const int minute = TextToInt(time.substr(first + 1, second - first - 1));
-    const int secondValue =
-        second == UnicodeString::npos ? 0 : TextToInt(time.substr(second + 1));
+    const int secondValue = second == UnicodeString::npos ? 0 : TextToInt(time.substr(second + 1));
     TDateTime value = 0;
     return TryEncodeTime(static_cast<Word>(hour), static_cast<Word>(minute),
                          static_cast<Word>(secondValue), 0, value)
@@ -69,7 +68,7 @@ TDateTime TimePart(const UnicodeString& text) {
                : 0;
 }
 
-}  // namespace
+} // namespace
 
 UnicodeString TUnitVersion::RCSfile() const {
     UnicodeString text = Trim(FInfo->RCSfile);

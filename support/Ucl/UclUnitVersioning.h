@@ -54,7 +54,7 @@ public:
     TDateTime DateTime() const;
 
 private:
-    const TUnitVersionInfo* FInfo;  // not owned
+    const TUnitVersionInfo* FInfo; // not owned
 };
 
 class TUnitVersioningModule : public TObject {
@@ -137,7 +137,7 @@ private:
 
     UnicodeString FSuffix;
     std::unique_ptr<TUclMutex> FMutex;
-    void* FBlock = nullptr;  // the shared block: one registry pointer
+    void* FBlock = nullptr; // the shared block: one registry pointer
     TUnitVersioning* FRegistry = nullptr;
     bool FOwnsRegistry = false;
     bool FShutDown = false;

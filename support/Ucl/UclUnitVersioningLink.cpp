@@ -30,7 +30,7 @@ private:
     bool FHeld;
 };
 
-}  // namespace
+} // namespace
 
 TUnitVersioningLink::TUnitVersioningLink(UnicodeString suffix)
     : FSuffix(suffix.empty() ? std::to_wstring(GetCurrentProcessId()) : std::move(suffix)) {}
@@ -39,8 +39,10 @@ TUnitVersioning* TUnitVersioningLink::Acquire() {
     if (FShutDown) return nullptr;
     if (!FMutex)
         FMutex = std::make_unique<TUclMutex>(nullptr, L"MutexNPA_UnitVersioning_" + FSuffix, false);
-    if (!FRegistry) AcquireFirst();
-    else if (FBlock) Reread();
+    if (!FRegistry)
+        AcquireFirst();
+    else if (FBlock)
+        Reread();
     return FRegistry;
 }
 
@@ -57,7 +59,7 @@ void TUnitVersioningLink::AcquireFirst() {
             MapSharedBlock(FBlock, L"ShmNPA_UnitVersioning_" + FSuffix, sizeof(TUnitVersioning*),
                            FILE_MAP_ALL_ACCESS);
         } catch (const Exception&) {
-            FBlock = nullptr;  // a registry of our own, then
+            FBlock = nullptr; // a registry of our own, then
         }
     }
     if (!FBlock) {

@@ -15,7 +15,7 @@ TUnitVersionInfo MakeRecord(const UnicodeString& unit) {
     return info;
 }
 
-}  // namespace
+} // namespace
 
 // Written during start-up on the main thread only.
 const TUnitVersionInfo* UclUnitVersionRecord(const UnicodeString& unit) {
@@ -27,7 +27,8 @@ const TUnitVersionInfo* UclUnitVersionRecord(const UnicodeString& unit) {
 
 TModuleEntry UnitVersionedModule(const UnicodeString& unit, std::function<void()> initialize,
                                  std::function<void()> finalize) {
-    return {unit, {},
+    return {unit,
+            {},
             [unit, initialize] {
                 PublishUnitVersion(ThisModuleInstance(), UclUnitVersionRecord(unit));
                 if (initialize) initialize();

@@ -26,8 +26,8 @@ EUclWin32Error EUclWin32Error::CreateFmt(const UnicodeString& format,
 EUclWin32Error EUclWin32Error::CreateRes(unsigned resourceId) {
     const unsigned long lastError = GetLastError();
     const wchar_t* text = nullptr;
-    const int length = LoadStringW(GetModuleHandleW(nullptr), resourceId,
-                                   reinterpret_cast<LPWSTR>(&text), 0);
+    const int length =
+        LoadStringW(GetModuleHandleW(nullptr), resourceId, reinterpret_cast<LPWSTR>(&text), 0);
     return EUclWin32Error(lastError, length > 0 ? UnicodeString(text, length) : UnicodeString());
 }
 

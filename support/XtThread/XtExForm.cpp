@@ -16,8 +16,8 @@ constexpr struct {
     {dcButton, DLGC_BUTTON},           {dcHasSetSel, DLGC_HASSETSEL},
 };
 
-constexpr UINT MappedDlgCodes = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB |
-                                DLGC_WANTCHARS | DLGC_BUTTON | DLGC_HASSETSEL;
+constexpr UINT MappedDlgCodes = DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS |
+                                DLGC_BUTTON | DLGC_HASSETSEL;
 
 bool IsFocusMoveKey(WPARAM key) {
     return key == VK_TAB || key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN;
@@ -178,9 +178,11 @@ void TXtExForm::SetHighlighting(bool Value) {
 
 void TXtExForm::DrawHighlightFrame() {
     if (!FHighlighting || !HandleAllocated() || !IsWindowVisible(Handle())) return;
-    std::unique_ptr<TControlCanvas, graphics_detail::TFreeObject> canvas(Construct<TControlCanvas>());
+    std::unique_ptr<TControlCanvas, graphics_detail::TFreeObject> canvas(
+        Construct<TControlCanvas>());
     canvas->SetControl(this);
-    canvas->Brush()->SetColor(FMouseOver || Focused() ? HighlightFocusedColor : HighlightUnfocusedColor);
+    canvas->Brush()->SetColor(FMouseOver || Focused() ? HighlightFocusedColor
+                                                      : HighlightUnfocusedColor);
     TRect frame = ClientRect();
     canvas->FrameRect(frame);
     InflateRect(&frame, -1, -1);

@@ -37,7 +37,8 @@ void TXtForm::Dispatch(TMessage& Message) {
         }
         break;
     case WM_WINDOWPOSCHANGING:
-        if (FShowingNoActivate) reinterpret_cast<WINDOWPOS*>(Message.LParam)->flags |= SWP_NOACTIVATE;
+        if (FShowingNoActivate)
+            reinterpret_cast<WINDOWPOS*>(Message.LParam)->flags |= SWP_NOACTIVATE;
         break;
     default: break;
     }

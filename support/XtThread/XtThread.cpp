@@ -28,7 +28,9 @@ private:
     TList* FItems;
 };
 
-TXtBaseThread* Run(const TList& list, int index) { return static_cast<TXtBaseThread*>(list.Items(index)); }
+TXtBaseThread* Run(const TList& list, int index) {
+    return static_cast<TXtBaseThread*>(list.Items(index));
+}
 
 bool AnyUnfinished(const TList& list) {
     for (int i = 0; i < list.Count(); ++i)
@@ -55,8 +57,10 @@ void TXtThread::WaitForRuns() noexcept {
         Terminate();
         const bool mainThread = GetCurrentThreadId() == MainThreadID();
         while (OneThreadIsRunning()) {
-            if (mainThread) CheckSynchronize(1);
-            else Sleep(1);
+            if (mainThread)
+                CheckSynchronize(1);
+            else
+                Sleep(1);
         }
         RemoveZombie(nullptr);
     });
@@ -159,8 +163,10 @@ void TXtThread::Terminate() {
 }
 
 void TXtThread::CancelExecute() {
-    if (OnCancelExecute) OnCancelExecute(this);
-    else Terminate();
+    if (OnCancelExecute)
+        OnCancelExecute(this);
+    else
+        Terminate();
 }
 
 // A run that is suspended cannot end, so it stays valid while it is resumed outside the lock.
@@ -189,7 +195,8 @@ void TXtThread::RemoveZombie(TXtBaseThread* Thread) {
         TListHold list(FThreads);
         for (int i = (*list).Count() - 1; i >= 0; --i) {
             TXtBaseThread* run = Run(*list, i);
-            if ((Thread && run != Thread) || !run->RunFinished() || run->FreeOnTerminate()) continue;
+            if ((Thread && run != Thread) || !run->RunFinished() || run->FreeOnTerminate())
+                continue;
             (*list).Delete(i);
             doomed.push_back(run);
         }

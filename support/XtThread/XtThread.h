@@ -49,7 +49,10 @@ using TXtThreadShowMessageDlgEvent =
 using TXtThreadDialogFormEvent = TMethodEvent<void(TXtCustomThreadDialogForm* DialogForm)>;
 
 // The library's own errors.
-class EXtComponentError : public Exception { public: using Exception::Exception; };
+class EXtComponentError : public Exception {
+public:
+    using Exception::Exception;
+};
 
 class TXtPausableThread : public TThread {
     CLASS_INFO(TXtPausableThread, TThread)

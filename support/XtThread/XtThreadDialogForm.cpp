@@ -28,8 +28,8 @@ TXtCustomThreadDialog::~TXtCustomThreadDialog() = default;
 
 TComponent* TXtCustomThreadDialogForm::CheckedOwner(TComponent* AOwner) {
     if (!dynamic_cast<TXtThread*>(AOwner))
-        throw EXtComponentError(
-            L"TXtCustomThreadDialogForm.SetConnectedThread: A thread must be a TXtThread-Component");
+        throw EXtComponentError(L"TXtCustomThreadDialogForm.SetConnectedThread: A thread must be a "
+                                L"TXtThread-Component");
     return AOwner;
 }
 
@@ -79,7 +79,8 @@ void TXtCustomThreadDialogForm::SetConnectedDataComponent(TComponent* Value) {
 
 void TXtCustomThreadDialogForm::Notification(TComponent* AComponent, TOperation Operation) {
     TXtForm::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FConnectedDataComponent) FConnectedDataComponent = nullptr;
+    if (Operation == opRemove && AComponent == FConnectedDataComponent)
+        FConnectedDataComponent = nullptr;
 }
 
 void TXtCustomThreadDialogForm::SetInternalTimerInterval(int Value) {
@@ -102,7 +103,8 @@ void TXtCustomThreadDialogForm::InternalTimerTimer(TObject*) {
 
 void TXtCustomThreadDialogForm::ShowThreadDialog() {
     if (FDialogShown || Visible() || !FDialogOptions->ShowDialog()) return;
-    if (!FConnectedThread->ThreadDialogAllowed() || FConnectedThread->IsDialogShowDelayDisabled()) return;
+    if (!FConnectedThread->ThreadDialogAllowed() || FConnectedThread->IsDialogShowDelayDisabled())
+        return;
     if (FConnectedThread->ThreadDialogForm() != this) return; // replaced by another dialog's form
     FDialogShown = true;
     if (FDialogOptions->ShowModal())

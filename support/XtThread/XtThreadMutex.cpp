@@ -11,7 +11,8 @@ TMutex* ThreadMutex = nullptr; // set and cleared by the module on the main thre
 } // namespace
 
 TModuleEntry XtThreadModule() {
-    return {L"XtThread", {},
+    return {L"XtThread",
+            {},
             [] {
                 if (ThreadMutex) throw EInvalidOperation(L"The thread mutex exists already");
                 ThreadMutex = new TMutex(false, ThreadMutexName);

@@ -4,7 +4,9 @@
 
 namespace {
 
-TXtBaseThread* Run(const TList& list, int index) { return static_cast<TXtBaseThread*>(list.Items(index)); }
+TXtBaseThread* Run(const TList& list, int index) {
+    return static_cast<TXtBaseThread*>(list.Items(index));
+}
 
 } // namespace
 
@@ -103,8 +105,10 @@ void TXtThread::Unlock() {
 void TXtThread::Synchronize(const TThreadMethod& Method) {
     DisableDialogShowDelay();
     try {
-        if (TXtBaseThread* run = CurrentRun()) TThread::Synchronize(run, Method);
-        else Method();
+        if (TXtBaseThread* run = CurrentRun())
+            TThread::Synchronize(run, Method);
+        else
+            Method();
     } catch (...) {
         EnableDialogShowDelay();
         throw;

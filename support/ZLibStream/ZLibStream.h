@@ -76,8 +76,8 @@ protected:
     explicit TCustomZStream(TStream* stream);
     void DoProgress() { OnProgress(this); }
 
-    TStream* FStream;          // the source; not owned
-    Int64 FStreamPos;          // where the source must stand for the next refill
+    TStream* FStream; // the source; not owned
+    Int64 FStreamPos; // where the source must stand for the next refill
     TZStreamRec FZStream{};
     std::vector<Byte> FBuffer; // BufferSize bytes; next_in/avail_in describe the unused part
 };

@@ -8,8 +8,8 @@ namespace {
 
 // Indexed by 2 - code: zlib's codes run from 2 (need dictionary) down to -6.
 constexpr std::array<const wchar_t*, 9> CodeMessages{
-    L"need dictionary", L"stream end",    L"ok",
-    L"file error",      L"stream error",  L"data error",
+    L"need dictionary",     L"stream end",   L"ok",
+    L"file error",          L"stream error", L"data error",
     L"insufficient memory", L"buffer error", L"incompatible version"};
 
 UnicodeString CodeMessage(Integer errorCode) {
@@ -21,7 +21,8 @@ UnicodeString CodeMessage(Integer errorCode) {
 
 } // namespace
 
-EZLibError::EZLibError(Integer errorCode) : Exception(CodeMessage(errorCode)), FErrorCode(errorCode) {}
+EZLibError::EZLibError(Integer errorCode)
+    : Exception(CodeMessage(errorCode)), FErrorCode(errorCode) {}
 
 EZLibError::EZLibError(TZError error) : EZLibError(-1 - static_cast<Integer>(error)) {}
 

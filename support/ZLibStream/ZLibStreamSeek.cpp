@@ -10,11 +10,16 @@
 
 Int64 TZDecompressionStream::Seek(Int64 offset, TSeekOrigin origin) {
     const Int64 produced = static_cast<Int64>(FZStream.total_out);
-    if (origin == soBeginning && offset == 0) Rewind();
-    else if (origin == soCurrent && offset >= 0) Skip(offset);
-    else if (origin == soBeginning && offset > produced) Skip(offset - produced);
-    else if (origin == soEnd && offset == 0) SkipToEnd();
-    else throw EZDecompressionError(InvalidOperation);
+    if (origin == soBeginning && offset == 0)
+        Rewind();
+    else if (origin == soCurrent && offset >= 0)
+        Skip(offset);
+    else if (origin == soBeginning && offset > produced)
+        Skip(offset - produced);
+    else if (origin == soEnd && offset == 0)
+        SkipToEnd();
+    else
+        throw EZDecompressionError(InvalidOperation);
     return static_cast<Int64>(FZStream.total_out);
 }
 

@@ -17,10 +17,10 @@
 // that a path writes to at most MaxPathGrowth slots past the array's end, and every buffer it
 // fills grows with a checked size. Values built by many calls may still nest deeper: writing,
 // cloning, merging, clearing and packing stop at MaxNesting levels, and freeing takes no stack
-// per level at all, so no value overflows the stack. Byte sinks write one byte per character and escape characters above 255
-// as \uXXXX, so that what the byte reader reads back (one character per byte) is what was
-// written. Nothing here is guarded by a lock except the reference counts and the live-value
-// counter: a value must not be changed on one thread while another uses it.
+// per level at all, so no value overflows the stack. Byte sinks write one byte per character and
+// escape characters above 255 as \uXXXX, so that what the byte reader reads back (one character per
+// byte) is what was written. Nothing here is guarded by a lock except the reference counts and the
+// live-value counter: a value must not be changed on one thread while another uses it.
 #pragma once
 
 #include "framework/Exceptions.h"

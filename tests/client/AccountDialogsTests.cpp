@@ -33,7 +33,7 @@ struct TShownMessage {
     UINT Flags;
 };
 
-template <class Dialog> using TInputs = std::vector<std::pair<TEdit* Dialog::*, UnicodeString>>;
+template <class Dialog> using TInputs = std::vector<std::pair<TEdit * Dialog::*, UnicodeString>>;
 
 template <class Dialog> void Type(Dialog* dialog, const TInputs<Dialog>& inputs) {
     for (const auto& [edit, text] : inputs) (dialog->*edit)->SetText(text);
@@ -150,9 +150,8 @@ protected:
 
     // The ways a post fails: the dialog says its "failed" message for each.
     void ForEachFailure(const std::function<void(const char* how)>& check) {
-        for (const char* behaviour :
-             {R"({"*": {"mode": "empty"}})", R"({"*": {"mode": "close"}})",
-              R"({"*": {"mode": "status", "status": 500}})"}) {
+        for (const char* behaviour : {R"({"*": {"mode": "empty"}})", R"({"*": {"mode": "close"}})",
+                                      R"({"*": {"mode": "status", "status": 500}})"}) {
             SetBehaviour(Second, behaviour);
             check(behaviour);
         }
@@ -229,9 +228,9 @@ TEST_F(AccountDialogs, AreCreatedHiddenWithTheirInputsInTabOrder) {
     EXPECT_EQ(TabStops(Form4),
               (std::vector<UnicodeString>{L"UserID", L"Upassword", L"Upassword1", L"Upassword2",
                                           L"SubmitButton", L"CancelButton"}));
-    for (TEdit* password : {Form2->Upassword, Form2->Upassword2, Form3->Upassword,
-                            Form3->mycardpass, Form4->Upassword, Form4->Upassword1,
-                            Form4->Upassword2})
+    for (TEdit* password :
+         {Form2->Upassword, Form2->Upassword2, Form3->Upassword, Form3->mycardpass,
+          Form4->Upassword, Form4->Upassword1, Form4->Upassword2})
         EXPECT_EQ(password->PasswordChar(), L'*') << password->Name();
     // The holder's name is on the form but where nobody sees it.
     EXPECT_GE(Form2->User_True->Top(), Form2->ClientHeight());
@@ -243,32 +242,46 @@ TEST_F(AccountDialogs, AreCreatedHiddenWithTheirInputsInTabOrder) {
 
 TEST_F(AccountDialogs, RegistrationRefusesBadInputsInOrder) {
     using D = TForm2;
-    const TInputs<D> valid{{&D::UserID, L"newuser1"},   {&D::Upassword, L"secret1"},
+    const TInputs<D> valid{{&D::UserID, L"newuser1"},    {&D::Upassword, L"secret1"},
                            {&D::Upassword2, L"secret1"}, {&D::User_Mobile, L""},
                            {&D::Email_Address, L""},     {&D::User_QQ, L"42"},
                            {&D::User_Address, L""}};
-    const wchar_t* letters = L"User name can only be letters and numbers or a combination of the two";
+    const wchar_t* letters =
+        L"User name can only be letters and numbers or a combination of the two";
     ExpectRefusals<D>(
         Shown(Form2), valid,
         {
             {"no user name", {{&D::UserID, L""}}, L"The user name cannot be empty", &D::UserID},
-            {"blank user name", {{&D::UserID, L"   "}}, L"The user name cannot be empty",
+            {"blank user name",
+             {{&D::UserID, L"   "}},
+             L"The user name cannot be empty",
              &D::UserID},
             {"blank inside the name", {{&D::UserID, L" ab cd "}}, letters, &D::UserID},
             {"underscore", {{&D::UserID, L"ab_1"}}, letters, &D::UserID},
             {"Chinese name", {{&D::UserID, L"用户1"}}, letters, &D::UserID},
-            {"six blanks", {{&D::Upassword, L"      "}, {&D::Upassword2, L"      "}},
-             L"Need at least 6", &D::Upassword},
-            {"five characters in blanks", {{&D::Upassword, L" 12345 "}}, L"Need at least 6",
+            {"six blanks",
+             {{&D::Upassword, L"      "}, {&D::Upassword2, L"      "}},
+             L"Need at least 6",
              &D::Upassword},
-            {"blank confirmation", {{&D::Upassword2, L"  "}}, L"Confirm Password can not be empty",
+            {"five characters in blanks",
+             {{&D::Upassword, L" 12345 "}},
+             L"Need at least 6",
+             &D::Upassword},
+            {"blank confirmation",
+             {{&D::Upassword2, L"  "}},
+             L"Confirm Password can not be empty",
              &D::Upassword2},
-            {"confirmation with a trailing blank", {{&D::Upassword2, L"secret1 "}},
-             L"The two input password do not match", &D::Upassword},
+            {"confirmation with a trailing blank",
+             {{&D::Upassword2, L"secret1 "}},
+             L"The two input password do not match",
+             &D::Upassword},
             {"no contact",
-             {{&D::User_Mobile, L" "}, {&D::Email_Address, L""}, {&D::User_QQ, L"  "},
+             {{&D::User_Mobile, L" "},
+              {&D::Email_Address, L""},
+              {&D::User_QQ, L"  "},
               {&D::User_Address, L"\t"}},
-             L"The above 4 at least need to fill in 1", &D::Upassword},
+             L"The above 4 at least need to fill in 1",
+             &D::Upassword},
         });
 }
 
@@ -282,17 +295,27 @@ TEST_F(AccountDialogs, TopUpRefusesBadInputsInOrder) {
         Shown(Form3), valid,
         {
             {"no user name", {{&D::UserID, L" "}}, L"The user name cannot be empty", &D::UserID},
-            {"dotted name", {{&D::UserID, L"a.b"}},
-             L"User name can only be letters and numbers or a combination of the two", &D::UserID},
-            {"blank password", {{&D::Upassword, L"   "}}, L"Password can not be empty",
+            {"dotted name",
+             {{&D::UserID, L"a.b"}},
+             L"User name can only be letters and numbers or a combination of the two",
+             &D::UserID},
+            {"blank password",
+             {{&D::Upassword, L"   "}},
+             L"Password can not be empty",
              &D::Upassword},
             {"no card", {{&D::mycardid, L"  "}}, L"Card number can not be empty", &D::mycardid},
-            {"17-character card", {{&D::mycardid, L" 10000000000000000 "}},
-             L"Card number format is wrong", &D::mycardid},
-            {"no card password", {{&D::mycardpass, L""}}, L"Card password can not be empty",
+            {"17-character card",
+             {{&D::mycardid, L" 10000000000000000 "}},
+             L"Card number format is wrong",
+             &D::mycardid},
+            {"no card password",
+             {{&D::mycardpass, L""}},
+             L"Card password can not be empty",
              &D::mycardpass},
-            {"11-character card password", {{&D::mycardpass, L"20000000000 "}},
-             L"Card password format is wrong", &D::mycardpass},
+            {"11-character card password",
+             {{&D::mycardpass, L"20000000000 "}},
+             L"Card password format is wrong",
+             &D::mycardpass},
         });
 }
 
@@ -306,16 +329,26 @@ TEST_F(AccountDialogs, PasswordChangeRefusesBadInputsInOrder) {
         Shown(Form4), valid,
         {
             {"no user name", {{&D::UserID, L""}}, L"The user name cannot be empty", &D::UserID},
-            {"name with a hyphen", {{&D::UserID, L"a-b"}},
-             L"User name can only be letters and numbers or a combination of the two", &D::UserID},
-            {"blank old password", {{&D::Upassword, L" "}}, L"Password cannot be empty",
+            {"name with a hyphen",
+             {{&D::UserID, L"a-b"}},
+             L"User name can only be letters and numbers or a combination of the two",
+             &D::UserID},
+            {"blank old password",
+             {{&D::Upassword, L" "}},
+             L"Password cannot be empty",
              &D::Upassword},
-            {"short new password", {{&D::Upassword1, L"new12"}, {&D::Upassword2, L"new12"}},
-             L"Need at least 6", &D::Upassword1},
-            {"blank confirmation", {{&D::Upassword2, L"   "}},
-             L"Confirm Password can not be empty", &D::Upassword2},
-            {"different confirmation", {{&D::Upassword2, L"new124"}},
-             L"The two input password do not match", &D::Upassword1},
+            {"short new password",
+             {{&D::Upassword1, L"new12"}, {&D::Upassword2, L"new12"}},
+             L"Need at least 6",
+             &D::Upassword1},
+            {"blank confirmation",
+             {{&D::Upassword2, L"   "}},
+             L"Confirm Password can not be empty",
+             &D::Upassword2},
+            {"different confirmation",
+             {{&D::Upassword2, L"new124"}},
+             L"The two input password do not match",
+             &D::Upassword1},
         });
 }
 
@@ -459,7 +492,8 @@ TEST_F(AccountDialogs, AClickDuringAPostDoesNotPostAgain) {
                     {&D::Upassword2, L"old123"}});
     SetBehaviour(Second, R"({"*": {"delay_ms": 300}})");
     TButton* submit = Form4->SubmitButton;
-    PostMessageW(Form4->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(submit->Handle()), BN_CLICKED),
+    PostMessageW(Form4->Handle(), WM_COMMAND,
+                 MAKEWPARAM(GetDlgCtrlID(submit->Handle()), BN_CLICKED),
                  reinterpret_cast<LPARAM>(submit->Handle()));
     submit->Click();
     Pump(100);
@@ -478,8 +512,8 @@ TEST_F(AccountDialogs, AModalDialogEndsWithTheOutcome) {
                     {&D::Upassword, L"old123"},
                     {&D::Upassword1, L"old123"},
                     {&D::Upassword2, L"old123"}});
-    for (auto [button, result] : {std::pair{Form4->SubmitButton, mrOk},
-                                  std::pair{Form4->CancelButton, mrCancel}}) {
+    for (auto [button, result] :
+         {std::pair{Form4->SubmitButton, mrOk}, std::pair{Form4->CancelButton, mrCancel}}) {
         HWND wnd = button->Handle();
         PostMessageW(Form4->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(wnd), BN_CLICKED),
                      reinterpret_cast<LPARAM>(wnd));
@@ -503,19 +537,18 @@ TEST_F(AccountDialogs, OnlinePaymentOpensTheSecondServicesAccountPages) {
 
 TEST_F(AccountDialogs, RegistrationCaptionsFollowTheLanguage) {
     TForm2* d = Form2;
-    ExpectCaptions(
-        d, {{d, L"Register", L"帐户注册"},
-            {d->UserIDLabel, L"UserName:", L"用户名:"},
-            {d->UpasswordLabel, L"Password:", L"密码:"},
-            {d->Upassword2Label, L"Confirm Password:", L"确认密码:"},
-            {d->User_MobileLabel, L"Phone:", L"电话:"},
-            {d->Email_AddressLabel, L"E-Mail:", L"邮箱:"},
-            {d->User_QQLabel, L"QQ/MSN:", L"QQ/MSN:"},
-            {d->User_AddressLabel, L"Address:", L"地址:"},
-            {d->NoteLabel, L"The above 4 at least need to fill in 1",
-             L"电话、邮箱、QQ、地址这四项联系信息至少要填写一项，邮箱用于找回密码"},
-            {d->SubmitButton, L"Submit", L"注册"},
-            {d->CancelButton, L"Cancel", L"取消"}});
+    ExpectCaptions(d, {{d, L"Register", L"帐户注册"},
+                       {d->UserIDLabel, L"UserName:", L"用户名:"},
+                       {d->UpasswordLabel, L"Password:", L"密码:"},
+                       {d->Upassword2Label, L"Confirm Password:", L"确认密码:"},
+                       {d->User_MobileLabel, L"Phone:", L"电话:"},
+                       {d->Email_AddressLabel, L"E-Mail:", L"邮箱:"},
+                       {d->User_QQLabel, L"QQ/MSN:", L"QQ/MSN:"},
+                       {d->User_AddressLabel, L"Address:", L"地址:"},
+                       {d->NoteLabel, L"The above 4 at least need to fill in 1",
+                        L"电话、邮箱、QQ、地址这四项联系信息至少要填写一项，邮箱用于找回密码"},
+                       {d->SubmitButton, L"Submit", L"注册"},
+                       {d->CancelButton, L"Cancel", L"取消"}});
     EXPECT_EQ(d->NoteLabel->Font()->Color(), clRed);
 }
 
@@ -570,10 +603,10 @@ void ExpectNothingClipped(TForm* dialog) {
         if (!button && !label) continue;
         const SIZE needed = TextExtent(control, label && label->WordWrap());
         const int margin = button ? 8 : 0;
-        EXPECT_LE(needed.cx + margin, control->Width()) << control->Name() << " "
-                                                        << control->Caption();
-        EXPECT_LE(needed.cy + margin, control->Height()) << control->Name() << " "
-                                                         << control->Caption();
+        EXPECT_LE(needed.cx + margin, control->Width())
+            << control->Name() << " " << control->Caption();
+        EXPECT_LE(needed.cy + margin, control->Height())
+            << control->Name() << " " << control->Caption();
     }
 }
 

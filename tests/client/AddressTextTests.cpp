@@ -33,7 +33,9 @@ TEST(AddressText, DottedAddressesAndHostNames) {
         {L"vpn-.example", false, false},
         {L"<html>", false, false},
         {L"上海.example", false, false},
-        {L"a\xFFFF" L"b", false, false},
+        {L"a\xFFFF"
+         L"b",
+         false, false},
         {L"1.2.3.4x", false, true},
     };
     for (const TCase& c : cases) {

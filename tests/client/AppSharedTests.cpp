@@ -99,8 +99,10 @@ TEST(AppShared, EnableRasProhibitIpSecWritesTheSwitch) {
 
     ASSERT_TRUE(reg.OpenKey(key, false));
     EXPECT_EQ(reg.ReadInteger(L"ProhibitIPSec"), 1);
-    if (hadValue) reg.WriteInteger(L"ProhibitIPSec", previous);
-    else reg.DeleteValue(L"ProhibitIPSec");
+    if (hadValue)
+        reg.WriteInteger(L"ProhibitIPSec", previous);
+    else
+        reg.DeleteValue(L"ProhibitIPSec");
     reg.CloseKey();
     if (!keyExisted) reg.DeleteKey(key);
 }

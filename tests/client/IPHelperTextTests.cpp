@@ -33,7 +33,7 @@ TEST(IPHelperText, MacToText) {
     EXPECT_EQ(MacToText(mac, 6), L"00-1A-2B-3C-4D-5E");
     EXPECT_EQ(MacToText(mac, 0), L"00-00-00-00-00-00");
     EXPECT_EQ(MacToText(mac, 1), L"00");
-    EXPECT_EQ(MacToText(mac, 200), L"00-1A-2B-3C-4D-5E-6F-70");  // never past the 8 bytes
+    EXPECT_EQ(MacToText(mac, 200), L"00-1A-2B-3C-4D-5E-6F-70"); // never past the 8 bytes
 }
 
 TEST(IPHelperText, IpToText) {
@@ -43,6 +43,7 @@ TEST(IPHelperText, IpToText) {
 }
 
 TEST(IPHelperText, TextToIp) {
+    // "1.2.3.300": 300 is no octet.
     struct Case {
         const wchar_t* Text;
         DWORD Value;
@@ -53,7 +54,7 @@ TEST(IPHelperText, TextToIp) {
         {L"", 0},
         {L"255.255.255.255", 0xFFFFFFFF},
         {L"192.168.1.1", 0x0101A8C0},
-        {L"1.2.3.300", 0},  // not an octet
+        {L"1.2.3.300", 0},
         {L"1.2.3.4.5", 0x04030201},
     };
     for (const Case& c : cases) EXPECT_EQ(TextToIp(c.Text), c.Value) << c.Text;

@@ -239,8 +239,8 @@ TEST_F(AccountProtocol, ServerCheckRepliesWithoutAnAddressCountAsEmpty) {
     for (const char* reply : replies) {
         ForgetServers();
         peer_ip.clear();
-        const std::string text = std::string(R"({"netcheck09.php": {"mode": "text", "text": ")") +
-                                 reply + "\"}}";
+        const std::string text =
+            std::string(R"({"netcheck09.php": {"mode": "text", "text": ")") + reply + "\"}}";
         SetBehaviour(Primary, text);
         EXPECT_TRUE(ServerCheck()) << reply;
         EXPECT_EQ(cur_server, Address(Backup)) << reply;

@@ -28,8 +28,10 @@ protected:
     }
 
     std::vector<Byte> Stored() const {
-        std::vector<Byte> data(static_cast<std::size_t>(std::max(0, Registry.GetDataSize(L"password"))));
-        data.resize(static_cast<std::size_t>(Registry.ReadBinaryData(L"password", data.data(), data.size())));
+        std::vector<Byte> data(
+            static_cast<std::size_t>(std::max(0, Registry.GetDataSize(L"password"))));
+        data.resize(static_cast<std::size_t>(
+            Registry.ReadBinaryData(L"password", data.data(), data.size())));
         return data;
     }
 
@@ -50,8 +52,8 @@ bool HoldsText(const std::vector<Byte>& data, const std::wstring& text) {
 } // namespace
 
 TEST_F(RememberedPassword, IsStoredProtectedAndReadsBack) {
-    for (const UnicodeString& password : {UnicodeString(L"demo123"), UnicodeString(L"密码 with spaces"),
-                                          UnicodeString()}) {
+    for (const UnicodeString& password :
+         {UnicodeString(L"demo123"), UnicodeString(L"密码 with spaces"), UnicodeString()}) {
         WriteRememberedPassword(Registry, L"password", password);
         EXPECT_EQ(Registry.GetDataType(L"password"), rdBinary);
         if (!password.empty()) {

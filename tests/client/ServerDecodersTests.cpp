@@ -11,17 +11,13 @@ struct TextCase {
 
 TEST(ServerDecoders, Base64DecodeTextTable) {
     const TextCase cases[] = {
-        {L"", L""},
-        {L"QUJD", L"ABC"},
-        {L"QUI=", L"AB"},
-        {L"QUI", L"AB"},
-        {L"QQ==", L"A"},
-        {L"QQ", L"A"},
+        {L"", L""},           {L"QUJD", L"ABC"},
+        {L"QUI=", L"AB"},     {L"QUI", L"AB"},
+        {L"QQ==", L"A"},      {L"QQ", L"A"},
         {L"Q", L""},          // a lone last symbol is ignored
         {L"QUJDRA", L"ABCD"}, // two left over give one character
         {L"6Q==", L"\xE9"},   // a byte above 127 is one character of the same code
-        {L"/w", L"\xFF"},
-        {L"AAAA", UnicodeString(3, L'\0')},
+        {L"/w", L"\xFF"},     {L"AAAA", UnicodeString(3, L'\0')},
         {L"==", L""},
     };
     for (const TextCase& c : cases) EXPECT_EQ(Base64DecodeText(c.input), c.expected) << c.input;

@@ -36,15 +36,15 @@ public:
             Log.push_back(L"open " + std::wstring(name) + L" " + std::to_wstring(access));
             return NewHandle(name);
         };
-        api.StartServiceW = [this](SC_HANDLE service, DWORD, LPCWSTR *) {
+        api.StartServiceW = [this](SC_HANDLE service, DWORD, LPCWSTR*) {
             Log.push_back(L"start " + Names[service]);
             return TRUE;
         };
-        api.ControlService = [this](SC_HANDLE service, DWORD control, SERVICE_STATUS *) {
+        api.ControlService = [this](SC_HANDLE service, DWORD control, SERVICE_STATUS*) {
             Log.push_back(L"control " + Names[service] + L" " + std::to_wstring(control));
             return TRUE;
         };
-        api.QueryServiceStatus = [this](SC_HANDLE, SERVICE_STATUS *status) {
+        api.QueryServiceStatus = [this](SC_HANDLE, SERVICE_STATUS* status) {
             status->dwCurrentState = State;
             return TRUE;
         };
@@ -56,8 +56,8 @@ public:
             EXPECT_EQ(Open.erase(handle), 1u) << "closed twice or never opened";
             return TRUE;
         };
-        api.EnumServicesStatusW = [](SC_HANDLE, DWORD, DWORD, ENUM_SERVICE_STATUSW *, DWORD,
-                                     DWORD *, DWORD *returned, DWORD *) {
+        api.EnumServicesStatusW = [](SC_HANDLE, DWORD, DWORD, ENUM_SERVICE_STATUSW*, DWORD, DWORD*,
+                                     DWORD* returned, DWORD*) {
             *returned = 0;
             return TRUE;
         };
@@ -65,7 +65,7 @@ public:
     }
 
 private:
-    SC_HANDLE NewHandle(const std::wstring &name) {
+    SC_HANDLE NewHandle(const std::wstring& name) {
         const auto handle = reinterpret_cast<SC_HANDLE>(Next += 4);
         Open.insert(handle);
         Names[handle] = name;
@@ -111,7 +111,7 @@ TEST(ServiceManager, RestartEndsTheNetworkHostAndStartsTheServicesInOrder) {
     ResetRasServices(rig.Restart());
 
     std::vector<std::wstring> expected{L"switch", L"end 200", L"manager 983103"};
-    for (const wchar_t *name :
+    for (const wchar_t* name :
          {L"AudioSrv", L"CryptSvc", L"RasMan", L"Dhcp", L"lanmanworkstation", L"netman"}) {
         expected.push_back(L"open " + std::wstring(name) + L" 983551");
         expected.push_back(L"start " + std::wstring(name));
@@ -222,7 +222,7 @@ TEST(ProcessCommandLine, EnablesTheDebugPrivilege) {
     std::vector<Byte> buffer(size);
     ASSERT_TRUE(GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size));
     CloseHandle(token);
-    const auto *privileges = reinterpret_cast<const TOKEN_PRIVILEGES *>(buffer.data());
+    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
     bool enabled = false;
     for (DWORD i = 0; i < privileges->PrivilegeCount; ++i)
         if (privileges->Privileges[i].Luid.LowPart == debug.LowPart &&

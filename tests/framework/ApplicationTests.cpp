@@ -12,7 +12,9 @@ namespace {
 
 class ApplicationTest : public testing::Test {
 protected:
-    ApplicationTest() { App.OnException = TExceptionEvent(&Recorder, &TExceptionRecorder::OnException); }
+    ApplicationTest() {
+        App.OnException = TExceptionEvent(&Recorder, &TExceptionRecorder::OnException);
+    }
     ~ApplicationTest() override { DrainMessages(); }
 
     TApplication App{nullptr};
@@ -28,8 +30,10 @@ public:
 
 private:
     void WndProc(TMessage& message) {
-        if (message.Msg == WM_USER) Received.push_back(message.WParam);
-        else DefaultHandler(message, Handle());
+        if (message.Msg == WM_USER)
+            Received.push_back(message.WParam);
+        else
+            DefaultHandler(message, Handle());
     }
     THiddenWindow FWindow;
 };
@@ -43,8 +47,7 @@ public:
     static inline int Living = 0;
 };
 
-template <class E>
-void ReportFromAnotherThread(const E& error) {
+template <class E> void ReportFromAnotherThread(const E& error) {
     std::thread([&] {
         try {
             throw error;
@@ -255,9 +258,9 @@ TEST(Application, RunExecutesCallsThatThreadsHandOver) {
     DWORD ranOn = 0;
     std::thread worker([&] {
         TThread::Synchronize(nullptr, TThreadProcedure([&] {
-            ranOn = GetCurrentThreadId();
-            app.Terminate();
-        }));
+                                 ranOn = GetCurrentThreadId();
+                                 app.Terminate();
+                             }));
     });
     TLoopDeadline deadline(5000);
     app.Run();

@@ -115,10 +115,14 @@ TEST(Collections, BadIndexesRaiseListErrors) {
         const wchar_t* error;
     };
     const Case cases[] = {
-        {"Items past the end", [](TRecordingCollection& c) { c.Items(2); }, L"List index out of bounds (2)"},
-        {"Items negative", [](TRecordingCollection& c) { c.Items(-1); }, L"List index out of bounds (-1)"},
-        {"Insert past Count", [](TRecordingCollection& c) { c.Insert(3); }, L"List index out of bounds (3)"},
-        {"Delete past the end", [](TRecordingCollection& c) { c.Delete(2); }, L"List index out of bounds (2)"},
+        {"Items past the end", [](TRecordingCollection& c) { c.Items(2); },
+         L"List index out of bounds (2)"},
+        {"Items negative", [](TRecordingCollection& c) { c.Items(-1); },
+         L"List index out of bounds (-1)"},
+        {"Insert past Count", [](TRecordingCollection& c) { c.Insert(3); },
+         L"List index out of bounds (3)"},
+        {"Delete past the end", [](TRecordingCollection& c) { c.Delete(2); },
+         L"List index out of bounds (2)"},
         {"SetIndex past the end", [](TRecordingCollection& c) { c.Items(0)->SetIndex(2); },
          L"List index out of bounds (2)"},
     };
@@ -133,7 +137,8 @@ TEST(Collections, BadIndexesRaiseListErrors) {
         } catch (const EListError& e) {
             EXPECT_EQ(e.Message(), c.error);
         }
-        EXPECT_EQ(IDs(items), (std::vector<int>{0, 1})) << "a failed operation changed the collection";
+        EXPECT_EQ(IDs(items), (std::vector<int>{0, 1}))
+            << "a failed operation changed the collection";
     }
 }
 

@@ -11,13 +11,9 @@
 
 namespace {
 
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
+template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
 
-template <class T>
-TOwned<T> Make(TComponent* owner = nullptr) {
-    return TOwned<T>(new T(owner));
-}
+template <class T> TOwned<T> Make(TComponent* owner = nullptr) { return TOwned<T>(new T(owner)); }
 
 // A top-level window for controls to live on: a borderless popup at a fixed place, hidden, so
 // that no paint message stays pending when a test empties the queue.
@@ -107,8 +103,8 @@ private:
 } // namespace
 
 TEST(Controls, WindowProcRestoredInAnyOrder) {
-    const std::vector<std::vector<int>> orders = {
-        {0, 1, 2}, {2, 1, 0}, {1, 0, 2}, {0, 2, 1}, {1, 2, 0}, {2, 0, 1}};
+    const std::vector<std::vector<int>> orders = {{0, 1, 2}, {2, 1, 0}, {1, 0, 2},
+                                                  {0, 2, 1}, {1, 2, 0}, {2, 0, 1}};
     for (const auto& order : orders) {
         std::vector<UnicodeString> log;
         auto control = Make<TProbeGraphic>();
@@ -173,9 +169,9 @@ TEST(Controls, MouseEnterAndLeaveReportTheControl) {
     SendMessageW(windowed->Handle(), WM_MOUSELEAVE, 0, 0);
 
     const std::vector<TEntry> expected = {
-        {graphic.get(), CM_MOUSEENTER, G}, {host.get(), CM_MOUSEENTER, G},
-        {graphic.get(), CM_MOUSELEAVE, G}, {host.get(), CM_MOUSELEAVE, G},
-        {host.get(), CM_MOUSEENTER, H},    {host.get(), CM_MOUSELEAVE, H},
+        {graphic.get(), CM_MOUSEENTER, G},  {host.get(), CM_MOUSEENTER, G},
+        {graphic.get(), CM_MOUSELEAVE, G},  {host.get(), CM_MOUSELEAVE, G},
+        {host.get(), CM_MOUSEENTER, H},     {host.get(), CM_MOUSELEAVE, H},
         {windowed.get(), CM_MOUSEENTER, W}, {host.get(), CM_MOUSEENTER, W},
         {windowed.get(), CM_MOUSELEAVE, W}, {host.get(), CM_MOUSELEAVE, W},
     };
@@ -704,9 +700,10 @@ TEST(Controls, ChildListChangesAndParentColour) {
     child->SetParent(nullptr);
     const auto C = reinterpret_cast<WPARAM>(child);
     TControl* H = host.get();
-    const std::vector<TEntry> expected = {
-        {H, CM_CONTROLLISTCHANGING, 1, C}, {H, CM_CONTROLLISTCHANGE, 1, C},
-        {H, CM_CONTROLLISTCHANGING, 0, C}, {H, CM_CONTROLLISTCHANGE, 0, C}};
+    const std::vector<TEntry> expected = {{H, CM_CONTROLLISTCHANGING, 1, C},
+                                          {H, CM_CONTROLLISTCHANGE, 1, C},
+                                          {H, CM_CONTROLLISTCHANGING, 0, C},
+                                          {H, CM_CONTROLLISTCHANGE, 0, C}};
     EXPECT_EQ(log, expected) << "WParam is the control, LParam says whether it is inserted";
     child->Free();
 }

@@ -48,14 +48,29 @@ TEST(Conversions, IntToHexPadsAndUsesTheTypesWidth) {
 
 TEST(Conversions, StrToIntAcceptsOnlyWholeNumbers) {
     const TIntCase cases[] = {
-        {L"123", true, 123},          {L"  42", true, 42},         {L"-17", true, -17},
-        {L"+5", true, 5},             {L"$1F", true, 31},          {L"0x1f", true, 31},
-        {L"0X10", true, 16},          {L"-$10", true, -16},        {L"$FFFFFFFF", true, -1},
-        {L"2147483647", true, 2147483647}, {L"-2147483648", true, -2147483647 - 1},
-        {L"2147483648", false, 0},    {L"$100000000", false, 0},   {L"", false, 0},
-        {L"  ", false, 0},            {L"12 ", false, 0},          {L"1a", false, 0},
-        {L"-", false, 0},             {L"$", false, 0},            {L"0x", false, 0},
-        {L"1.5", false, 0},           {L"\t7", false, 0},          {L"abc", false, 0},
+        {L"123", true, 123},
+        {L"  42", true, 42},
+        {L"-17", true, -17},
+        {L"+5", true, 5},
+        {L"$1F", true, 31},
+        {L"0x1f", true, 31},
+        {L"0X10", true, 16},
+        {L"-$10", true, -16},
+        {L"$FFFFFFFF", true, -1},
+        {L"2147483647", true, 2147483647},
+        {L"-2147483648", true, -2147483647 - 1},
+        {L"2147483648", false, 0},
+        {L"$100000000", false, 0},
+        {L"", false, 0},
+        {L"  ", false, 0},
+        {L"12 ", false, 0},
+        {L"1a", false, 0},
+        {L"-", false, 0},
+        {L"$", false, 0},
+        {L"0x", false, 0},
+        {L"1.5", false, 0},
+        {L"\t7", false, 0},
+        {L"abc", false, 0},
     };
     for (const TIntCase& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -63,8 +78,10 @@ TEST(Conversions, StrToIntAcceptsOnlyWholeNumbers) {
         EXPECT_EQ(TryStrToInt(c.Text, value), c.Valid);
         EXPECT_EQ(value, c.Valid ? c.Value : 12345); // untouched on failure
         EXPECT_EQ(StrToIntDef(c.Text, -99), c.Valid ? c.Value : -99);
-        if (c.Valid) EXPECT_EQ(StrToInt(c.Text), c.Value);
-        else EXPECT_THROW(StrToInt(c.Text), EConvertError);
+        if (c.Valid)
+            EXPECT_EQ(StrToInt(c.Text), c.Value);
+        else
+            EXPECT_THROW(StrToInt(c.Text), EConvertError);
     }
 }
 
@@ -93,18 +110,27 @@ TEST(Conversions, StrToInt64UsesTheFullRange) {
         Int64 value = 0;
         EXPECT_EQ(TryStrToInt64(c.Text, value), c.Valid);
         EXPECT_EQ(StrToInt64Def(c.Text, -99), c.Valid ? c.Value : -99);
-        if (c.Valid) EXPECT_EQ(StrToInt64(c.Text), c.Value);
-        else EXPECT_THROW(StrToInt64(c.Text), EConvertError);
+        if (c.Valid)
+            EXPECT_EQ(StrToInt64(c.Text), c.Value);
+        else
+            EXPECT_THROW(StrToInt64(c.Text), EConvertError);
     }
 }
 
 TEST(Conversions, TextToIntKeepsTheDigitsReadSoFar) {
     const TIntCase cases[] = {
-        {L"12abc", true, 12},     {L"  -7x", true, -7},      {L"$1Fz", true, 31},
-        {L"0x10g", true, 16},     {L"", true, 0},            {L"abc", true, 0},
-        {L"  +", true, 0},        {L"42", true, 42},         {L"3.9", true, 3},
+        {L"12abc", true, 12},
+        {L"  -7x", true, -7},
+        {L"$1Fz", true, 31},
+        {L"0x10g", true, 16},
+        {L"", true, 0},
+        {L"abc", true, 0},
+        {L"  +", true, 0},
+        {L"42", true, 42},
+        {L"3.9", true, 3},
         // The digit that would overflow is not taken.
-        {L"99999999999", true, 999999999}, {L"-2147483649", true, -214748364},
+        {L"99999999999", true, 999999999},
+        {L"-2147483649", true, -214748364},
         {L"-2147483648", true, -2147483647 - 1},
     };
     for (const TIntCase& c : cases) {
@@ -170,10 +196,11 @@ TEST(Conversions, PosIsOneBasedAndClampsTheOffset) {
 
 TEST(Conversions, CopyClampsIndexAndCount) {
     const TSubstringCase cases[] = {
-        {L"hello", 1, 2, L"he"},  {L"hello", 0, 2, L"he"},   {L"hello", -5, 3, L"hel"},
-        {L"hello", 4, 10, L"lo"}, {L"hello", 5, 1, L"o"},    {L"hello", 6, 1, L""},
-        {L"hello", 2, 0, L""},    {L"hello", 2, -1, L""},    {L"", 1, 1, L""},
-        {L"hello", 1, 2147483647, L"hello"},
+        {L"hello", 1, 2, L"he"},   {L"hello", 0, 2, L"he"},
+        {L"hello", -5, 3, L"hel"}, {L"hello", 4, 10, L"lo"},
+        {L"hello", 5, 1, L"o"},    {L"hello", 6, 1, L""},
+        {L"hello", 2, 0, L""},     {L"hello", 2, -1, L""},
+        {L"", 1, 1, L""},          {L"hello", 1, 2147483647, L"hello"},
     };
     for (const TSubstringCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "Copy at " << c.Index << " count " << c.Count);
@@ -183,8 +210,8 @@ TEST(Conversions, CopyClampsIndexAndCount) {
 
 TEST(Conversions, DeleteIgnoresPositionsOutsideTheText) {
     const TSubstringCase cases[] = {
-        {L"hello", 1, 2, L"llo"},  {L"hello", 5, 1, L"hell"},  {L"hello", 4, 10, L"hel"},
-        {L"hello", 0, 2, L"hello"}, {L"hello", 6, 1, L"hello"}, {L"hello", 2, 0, L"hello"},
+        {L"hello", 1, 2, L"llo"},    {L"hello", 5, 1, L"hell"},  {L"hello", 4, 10, L"hel"},
+        {L"hello", 0, 2, L"hello"},  {L"hello", 6, 1, L"hello"}, {L"hello", 2, 0, L"hello"},
         {L"hello", 2, -3, L"hello"}, {L"", 1, 1, L""},
     };
     for (const TSubstringCase& c : cases) {
@@ -201,7 +228,8 @@ TEST(Conversions, StringReplaceFlags) {
     EXPECT_EQ(StringReplace(L"Abab", L"AB", L"x", {}), L"Abab");
     EXPECT_EQ(StringReplace(L"Abab", L"AB", L"x", {rfIgnoreCase}), L"xab");
     EXPECT_EQ(StringReplace(L"Abab", L"AB", L"x", {rfReplaceAll, rfIgnoreCase}), L"xx");
-    EXPECT_EQ(StringReplace(L"\u00C4a\u00E4", L"\u00E4", L"-", {rfReplaceAll, rfIgnoreCase}), L"-a-");
+    EXPECT_EQ(StringReplace(L"\u00C4a\u00E4", L"\u00E4", L"-", {rfReplaceAll, rfIgnoreCase}),
+              L"-a-");
     EXPECT_EQ(StringReplace(L"aa", L"a", L"aa", {rfReplaceAll}), L"aaaa"); // no re-scan of output
     EXPECT_EQ(StringReplace(L"abc", L"", L"x", {rfReplaceAll}), L"abc");
     EXPECT_EQ(StringReplace(L"abc", L"abc", L"", {}), L"");
@@ -212,11 +240,18 @@ TEST(Conversions, FloatToStrLayout) {
         double Value;
         const wchar_t* Expected;
     } cases[] = {
-        {0.0, L"0"},          {0.1, L"0.1"},            {-2.5, L"-2.5"},
-        {100.0, L"100"},      {123456789.125, L"123456789.125"},
-        {1e-300, L"1E-300"},  {1.5e-7, L"1.5E-7"},      {0.00001, L"0.00001"},
-        {1e15, L"1E15"},      {123456789012345.0, L"123456789012345"},
-        {1.0 / 3, L"0.3333333333333333"},               {-1e21, L"-1E21"},
+        {0.0, L"0"},
+        {0.1, L"0.1"},
+        {-2.5, L"-2.5"},
+        {100.0, L"100"},
+        {123456789.125, L"123456789.125"},
+        {1e-300, L"1E-300"},
+        {1.5e-7, L"1.5E-7"},
+        {0.00001, L"0.00001"},
+        {1e15, L"1E15"},
+        {123456789012345.0, L"123456789012345"},
+        {1.0 / 3, L"0.3333333333333333"},
+        {-1e21, L"-1E21"},
         {std::numeric_limits<double>::infinity(), L"INF"},
         {-std::numeric_limits<double>::infinity(), L"-INF"},
         {std::nan(""), L"NAN"},
@@ -228,10 +263,24 @@ TEST(Conversions, FloatToStrLayout) {
 }
 
 TEST(Conversions, FloatTextReadsBackToTheSameDouble) {
-    const double values[] = {0.1, -0.1, 1e-300, 123456789.125, -123456789.125, 1.0 / 3, 2.0 / 3,
-                             0.1 + 0.2, 5e-324, 2.2250738585072014e-308,
-                             1.7976931348623157e308, 9007199254740993.0, 1e15, 1e16, 999999999999999.9,
-                             0.00001, 0.000009999999999999999, -7.0};
+    const double values[] = {0.1,
+                             -0.1,
+                             1e-300,
+                             123456789.125,
+                             -123456789.125,
+                             1.0 / 3,
+                             2.0 / 3,
+                             0.1 + 0.2,
+                             5e-324,
+                             2.2250738585072014e-308,
+                             1.7976931348623157e308,
+                             9007199254740993.0,
+                             1e15,
+                             1e16,
+                             999999999999999.9,
+                             0.00001,
+                             0.000009999999999999999,
+                             -7.0};
     for (double value : values) {
         SCOPED_TRACE(testing::Message() << FloatToStr(value).size() << " chars for " << value);
         const double back = StrToFloat(FloatToStr(value));
@@ -245,16 +294,33 @@ TEST(Conversions, StrToFloatGrammar) {
         bool Valid;
         double Value;
     } cases[] = {
-        {L"1.5", true, 1.5},      {L" -2.25 ", true, -2.25}, {L"+3", true, 3},
-        {L".5", true, 0.5},       {L"5.", true, 5},          {L"1e3", true, 1000},
-        {L"1E-3", true, 0.001},   {L"-1.5e+2", true, -150},  {L"inf", true, HUGE_VAL},
-        {L"", false, 0},          {L"abc", false, 0},        {L"1,5", false, 0},
-        {L"1.2.3", false, 0},     {L"e5", false, 0},         {L"1e", false, 0},
-        {L"1e-400", true, 0},     {L"-0.001e-99999999999", true, 0},
-        {L"1e-320", true, 1e-320}, {L"000.0001e4", true, 1},
-        {L"--1", false, 0},       {L"1e400", false, 0},      {L"0x10", false, 0},
-        {L"1e99999999999", false, 0}, {L"0.1e310", false, 0},
-        {L".", false, 0},         {L"1 2", false, 0},        {L"+-1", false, 0},
+        {L"1.5", true, 1.5},
+        {L" -2.25 ", true, -2.25},
+        {L"+3", true, 3},
+        {L".5", true, 0.5},
+        {L"5.", true, 5},
+        {L"1e3", true, 1000},
+        {L"1E-3", true, 0.001},
+        {L"-1.5e+2", true, -150},
+        {L"inf", true, HUGE_VAL},
+        {L"", false, 0},
+        {L"abc", false, 0},
+        {L"1,5", false, 0},
+        {L"1.2.3", false, 0},
+        {L"e5", false, 0},
+        {L"1e", false, 0},
+        {L"1e-400", true, 0},
+        {L"-0.001e-99999999999", true, 0},
+        {L"1e-320", true, 1e-320},
+        {L"000.0001e4", true, 1},
+        {L"--1", false, 0},
+        {L"1e400", false, 0},
+        {L"0x10", false, 0},
+        {L"1e99999999999", false, 0},
+        {L"0.1e310", false, 0},
+        {L".", false, 0},
+        {L"1 2", false, 0},
+        {L"+-1", false, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
@@ -283,8 +349,17 @@ TEST(Conversions, RoundTakesHalvesToEven) {
         double Value;
         Int64 Expected;
     } cases[] = {
-        {0.5, 0},    {1.5, 2},    {2.5, 2},    {3.5, 4},     {-0.5, 0},      {-1.5, -2},
-        {-2.5, -2},  {2.4999, 2}, {2.5001, 3}, {-2.5001, -3}, {1e15 + 0.5, 1000000000000000},
+        {0.5, 0},
+        {1.5, 2},
+        {2.5, 2},
+        {3.5, 4},
+        {-0.5, 0},
+        {-1.5, -2},
+        {-2.5, -2},
+        {2.4999, 2},
+        {2.5001, 3},
+        {-2.5001, -3},
+        {1e15 + 0.5, 1000000000000000},
         {-9223372036854775808.0, std::numeric_limits<Int64>::min()},
     };
     for (const auto& c : cases) {

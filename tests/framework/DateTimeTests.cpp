@@ -56,9 +56,9 @@ struct TCalendarDay {
 
 TEST(DateTime, EncodeDateCountsDaysFrom18991230) {
     const TDateCase cases[] = {
-        {1899, 12, 30, 0},      {1900, 1, 1, 2},        {1970, 1, 1, 25569},
-        {2000, 1, 1, 36526},    {2000, 2, 29, 36585},   {2000, 3, 1, 36586},
-        {1899, 12, 29, -1},     {1, 1, 1, -693593},     {9999, 12, 31, 2958465},
+        {1899, 12, 30, 0},   {1900, 1, 1, 2},      {1970, 1, 1, 25569},
+        {2000, 1, 1, 36526}, {2000, 2, 29, 36585}, {2000, 3, 1, 36586},
+        {1899, 12, 29, -1},  {1, 1, 1, -693593},   {9999, 12, 31, 2958465},
     };
     for (const TDateCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Year << "-" << c.Month << "-" << c.Day);
@@ -139,7 +139,8 @@ TEST(DateTime, TimeStamps) {
     const TTimeStamp sample = DateTimeToTimeStamp(Sample());
     EXPECT_EQ(sample.Time, ((5 * 60 + 6) * 60 + 7) * 1000 + 89);
     EXPECT_EQ(TimeStampToDateTime(sample), Sample());
-    for (const TTimeStamp& bad : {TTimeStamp{-1, 1}, TTimeStamp{MSecsPerDay, 1}, TTimeStamp{0, 0}}) {
+    for (const TTimeStamp& bad :
+         {TTimeStamp{-1, 1}, TTimeStamp{MSecsPerDay, 1}, TTimeStamp{0, 0}}) {
         SCOPED_TRACE(testing::Message() << bad.Date << "." << bad.Time);
         EXPECT_THROW(TimeStampToDateTime(bad), EConvertError);
     }
@@ -204,15 +205,16 @@ TEST(DateTime, SecondsArithmetic) {
 TEST(DateTime, FormatDateTimePatterns) {
     const TPatternCase cases[] = {
         {L"mmddhnszz", L"030456789"},
-        {L"yyyymmddhnszz", L"20260304567" L"89"},
+        {L"yyyymmddhnszz", L"20260304567"
+                           L"89"},
         {L"hh:nn:ss", L"05:06:07"},
         {L"yyyy-mm-dd hh:nn:ss", L"2026-03-04 05:06:07"},
         {L"YYYY-MM-DD HH:NN:SS", L"2026-03-04 05:06:07"},
         {L"yy/m/d", L"26/3/4"},
         {L"y", L"26"},
-        {L"h:m", L"5:6"},         // m after h: minutes
+        {L"h:m", L"5:6"}, // m after h: minutes
         {L"hh:mm:ss", L"05:06:07"},
-        {L"hxm", L"5x3"},         // a letter between: month again
+        {L"hxm", L"5x3"}, // a letter between: month again
         {L"h 'at' mm", L"5 at 06"},
         {L"z|zz|zzz|zzzz", L"89|89|089|089"},
         {L"'mm' \"dd\" mm", L"mm dd 03"},

@@ -100,21 +100,38 @@ TEST_F(Drag, EveryOtherEndIsACancelThatTheTargetHearsAsALeave) {
         std::vector<TDragState> States;
     };
     const TCase cases[] = {
-        {"Escape", true, -1,
+        {"Escape",
+         true,
+         -1,
          [](Drag& t) { SendMessageW(t.Target->Handle(), WM_KEYDOWN, VK_ESCAPE, 0); },
          {dsDragEnter, dsDragLeave}},
-        {"a refusing target", false, -1,
-         [](Drag& t) { Mouse(WM_LBUTTONUP, t.Target, {20, 20}); }, {dsDragEnter, dsDragLeave}},
-        {"EndDrag off the target", true, -1,
+        {"a refusing target",
+         false,
+         -1,
+         [](Drag& t) {
+             Mouse(WM_LBUTTONUP, t.Target, {20, 20});
+         },
+         {dsDragEnter, dsDragLeave}},
+        {"EndDrag off the target",
+         true,
+         -1,
          [](Drag& t) {
              Mouse(WM_MOUSEMOVE, t.Host.get(), {280, 150}, MK_LBUTTON);
              t.Source->EndDrag(true);
          },
          {dsDragEnter, dsDragLeave}},
-        {"another window taking the capture", true, -1,
-         [](Drag& t) { SetCapture(t.Host->Handle()); }, {dsDragEnter, dsDragLeave}},
-        {"a release before the threshold", true, 200,
-         [](Drag& t) { Mouse(WM_LBUTTONUP, t.Target, {20, 20}); }, {}},
+        {"another window taking the capture",
+         true,
+         -1,
+         [](Drag& t) { SetCapture(t.Host->Handle()); },
+         {dsDragEnter, dsDragLeave}},
+        {"a release before the threshold",
+         true,
+         200,
+         [](Drag& t) {
+             Mouse(WM_LBUTTONUP, t.Target, {20, 20});
+         },
+         {}},
     };
     for (const TCase& c : cases) {
         Log = TDragLog{};

@@ -15,7 +15,8 @@ struct TFormatCase {
 
 void ExpectCases(std::initializer_list<TFormatCase> cases) {
     for (const TFormatCase& c : cases)
-        EXPECT_EQ(c.Actual, c.Expected) << "template " << testing::PrintToString(UnicodeString(c.Template));
+        EXPECT_EQ(c.Actual, c.Expected)
+            << "template " << testing::PrintToString(UnicodeString(c.Template));
 }
 
 UnicodeString ErrorOf(const UnicodeString& templateText, std::initializer_list<TFormatArg> args) {
@@ -120,9 +121,11 @@ TEST(Format, MismatchedOrMissingArgumentsRaise) {
         UnicodeString Message;
         const wchar_t* Expected;
     } cases[] = {
-        {L"%d text", ErrorOf(L"%d", {L"text"}), L"Format '%d' invalid or incompatible with argument"},
+        {L"%d text", ErrorOf(L"%d", {L"text"}),
+         L"Format '%d' invalid or incompatible with argument"},
         {L"%s int", ErrorOf(L"a %s b", {5}), L"Format '%s' invalid or incompatible with argument"},
-        {L"%d float", ErrorOf(L"%5d", {1.5}), L"Format '%5d' invalid or incompatible with argument"},
+        {L"%d float", ErrorOf(L"%5d", {1.5}),
+         L"Format '%5d' invalid or incompatible with argument"},
         {L"%f int", ErrorOf(L"%.2f", {1}), L"Format '%.2f' invalid or incompatible with argument"},
         {L"%x text", ErrorOf(L"%x", {L"a"}), L"Format '%x' invalid or incompatible with argument"},
         // %n is a number here, never a store through a pointer.
@@ -135,7 +138,8 @@ TEST(Format, MismatchedOrMissingArgumentsRaise) {
         {L"second %s", ErrorOf(L"%d %-3s", {1}), L"No argument for format '%-3s'"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.Message, c.Expected) << "case " << testing::PrintToString(UnicodeString(c.Template));
+        EXPECT_EQ(c.Message, c.Expected)
+            << "case " << testing::PrintToString(UnicodeString(c.Template));
 }
 
 TEST(Format, HugeWidthIsRejectedInsteadOfAllocated) {

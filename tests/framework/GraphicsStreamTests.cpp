@@ -24,8 +24,7 @@ void WriteAll(TMemoryStream& stream, const std::vector<Byte>& data) {
     stream.SetPosition(0);
 }
 
-template <class T>
-void Put(std::vector<Byte>& data, const T& value) {
+template <class T> void Put(std::vector<Byte>& data, const T& value) {
     const Byte* bytes = reinterpret_cast<const Byte*>(&value);
     data.insert(data.end(), bytes, bytes + sizeof(T));
 }
@@ -42,8 +41,10 @@ std::vector<Byte> BmpWith(BITMAPINFOHEADER header, std::size_t pixelBytes) {
     Put(data, BITMAPFILEHEADER{0x4D42, static_cast<DWORD>(offBits + pixelBytes), 0, 0, offBits});
     Put(data, header);
     const DWORD masks[] = {0x3FF00000, 0x000FFC00, 0x000003FF}; // 10 bits each: not standard
-    if (header.biCompression == BI_BITFIELDS) Put(data, masks);
-    else if (header.biBitCount <= 8) Put(data, std::array<DWORD, 2>{0, 0xFFFFFF});
+    if (header.biCompression == BI_BITFIELDS)
+        Put(data, masks);
+    else if (header.biBitCount <= 8)
+        Put(data, std::array<DWORD, 2>{0, 0xFFFFFF});
     data.resize(data.size() + pixelBytes, 0x11);
     return data;
 }
@@ -66,7 +67,8 @@ TEST(GraphicsStream, BitmapHeadersMustFitTheDataAndThePictureLimits) {
         {"huge bit fields", BmpWith(Header(0x7FFFFFFF, 0x7FFFFFFF, 32, BI_BITFIELDS), 64)},
         {"bit-field rows past the data", BmpWith(Header(64, 64, 32, BI_BITFIELDS), 256)},
         {"RLE8 40000 x 40000", BmpWith(Header(40000, 40000, 8, BI_RLE8), 1024)},
-        {"RLE8 within the side limit, beyond the budget", BmpWith(Header(32000, 32000, 8, BI_RLE8), 64)},
+        {"RLE8 within the side limit, beyond the budget",
+         BmpWith(Header(32000, 32000, 8, BI_RLE8), 64)},
         {"RLE8 on 24 bits", BmpWith(Header(4, 4, 24, BI_RLE8), 64)},
         {"RLE4 top-down", BmpWith(Header(4, -4, 4, BI_RLE4), 64)},
         {"compressed as JPEG", BmpWith(Header(4, 4, 24, BI_JPEG), 64)},

@@ -56,8 +56,7 @@ std::vector<Byte> ResourceBytes(const wchar_t* name) {
                  : std::vector<Byte>();
 }
 
-template <class T>
-void Put(std::vector<Byte>& data, const T& value) {
+template <class T> void Put(std::vector<Byte>& data, const T& value) {
     const Byte* bytes = reinterpret_cast<const Byte*>(&value);
     data.insert(data.end(), bytes, bytes + sizeof(T));
 }

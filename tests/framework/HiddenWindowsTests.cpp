@@ -34,7 +34,9 @@ private:
     void WndProc(TMessage& message) {
         Seen.push_back(message.Msg);
         switch (message.Msg) {
-        case WM_PROBE: message.Result = static_cast<LRESULT>(message.WParam) + message.LParam; break;
+        case WM_PROBE:
+            message.Result = static_cast<LRESULT>(message.WParam) + message.LParam;
+            break;
         case WM_DEALLOCATE:
             DeallocateHWnd(Handle);
             message.Result = 7; // the frame goes on after its window is gone
@@ -44,9 +46,7 @@ private:
             SendMessageW(Handle, WM_DEALLOCATE, 0, 0);
             ++AfterDeallocate;
             break;
-        case WM_THROW:
-            message.Result = 5;
-            throw EConvertError(L"thrown in a window method");
+        case WM_THROW: message.Result = 5; throw EConvertError(L"thrown in a window method");
         default:
             if (PassOn) DefaultHandler(message, Handle);
         }

@@ -37,7 +37,8 @@ struct TRecordedRequest {
 // The raw bytes to send, and whether the connection then stays open without another word
 // (until the server stops) instead of being closed.
 struct TServerReply {
-    TServerReply(std::string bytes, bool holdOpen = false) : Bytes(std::move(bytes)), HoldOpen(holdOpen) {}
+    TServerReply(std::string bytes, bool holdOpen = false)
+        : Bytes(std::move(bytes)), HoldOpen(holdOpen) {}
     std::string Bytes;
     bool HoldOpen;
 };
@@ -45,8 +46,9 @@ using TResponder = std::function<TServerReply(const TRecordedRequest&)>;
 
 std::string Reply(int status, const std::string& reason, const std::string& body,
                   const std::string& extraHeaders = {}) {
-    return "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nContent-Length: " +
-           std::to_string(body.size()) + "\r\nConnection: close\r\n" + extraHeaders + "\r\n" + body;
+    return "HTTP/1.1 " + std::to_string(status) + " " + reason +
+           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n" +
+           extraHeaders + "\r\n" + body;
 }
 
 class TWinsock {
@@ -114,7 +116,8 @@ std::optional<TRecordedRequest> ReadRequest(SOCKET client) {
         const size_t next = data.find("\r\n", lineEnd + 2);
         const std::string line = data.substr(lineEnd + 2, next - lineEnd - 2);
         const size_t colon = line.find(':');
-        request.Headers.emplace_back(line.substr(0, colon), line.substr(line.find_first_not_of(' ', colon + 1)));
+        request.Headers.emplace_back(line.substr(0, colon),
+                                     line.substr(line.find_first_not_of(' ', colon + 1)));
         lineEnd = next;
     }
     const size_t length = std::stoul(request.Header("Content-Length").value_or("0"));
@@ -183,8 +186,7 @@ private:
     std::thread FThread;                     // last: starts once everything above exists
 };
 
-template <class Call>
-std::optional<EHttpError> FailureOf(Call&& call) {
+template <class Call> std::optional<EHttpError> FailureOf(Call&& call) {
     try {
         call();
     } catch (const EHttpError& error) {
@@ -265,7 +267,8 @@ TEST(HttpClient, FormEncodingKeepsOnlyUnreservedBytes) {
         {L"", "v="},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(HttpEncodeForm({{L"v", c.Value}}), c.Encoded) << "value " << UnicodeToUtf8(c.Value);
+        EXPECT_EQ(HttpEncodeForm({{L"v", c.Value}}), c.Encoded)
+            << "value " << UnicodeToUtf8(c.Value);
     EXPECT_EQ(HttpEncodeForm({}), "");
     EXPECT_EQ(HttpEncodeForm({{L"a name", L"x"}, {L"b", L"y"}}), "a+name=x&b=y");
 }
@@ -295,7 +298,8 @@ TEST(HttpClient, GetFollowsRedirect) {
     TLoopbackServer* self = nullptr;
     TLoopbackServer server([&self](const TRecordedRequest& request) -> TServerReply {
         if (request.Path == "/start")
-            return Reply(302, "Found", "", "Location: " + UnicodeToUtf8(self->Url("/final")) + "\r\n");
+            return Reply(302, "Found", "",
+                         "Location: " + UnicodeToUtf8(self->Url("/final")) + "\r\n");
         return Reply(200, "OK", "arrived");
     });
     self = &server;
@@ -372,15 +376,19 @@ constexpr Cardinal ShortReadTimeout = 250;
 // Not a speed test: only that a server which stops talking cannot hold the caller for much
 // longer than the time-out, whether it never answers or stops in the middle of the body.
 TEST(HttpClient, SilentServerFailsAfterReadTimeout) {
-    const std::string stalledBody = "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly the first bytes";
+    const std::string stalledBody =
+        "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly the first bytes";
     for (const std::string& sent : {std::string(), stalledBody}) {
-        TLoopbackServer server([sent](const TRecordedRequest&) { return TServerReply(sent, true); });
+        TLoopbackServer server(
+            [sent](const TRecordedRequest&) { return TServerReply(sent, true); });
         THttpClient client;
         client.SetReadTimeout(ShortReadTimeout);
         const UnicodeString url = server.Url("/slow");
         for (const bool post : {false, true}) {
             const auto started = std::chrono::steady_clock::now();
-            const auto error = FailureOf([&] { post ? client.Post(url, {{L"a", L"1"}}) : client.Get(url); });
+            const auto error = FailureOf([&] {
+                post ? client.Post(url, {{L"a", L"1"}}) : client.Get(url);
+            });
             const auto waited = std::chrono::steady_clock::now() - started;
 
             ASSERT_TRUE(error.has_value()) << "post " << post << ", sent " << sent.size();

@@ -93,8 +93,8 @@ struct TScriptedEcho {
 };
 TScriptedEcho GScript;
 
-unsigned long ScriptedSendEcho(void*, unsigned long destination, void*, Word, void*, void* replyBuffer,
-                               unsigned long replySize, unsigned long) {
+unsigned long ScriptedSendEcho(void*, unsigned long destination, void*, Word, void*,
+                               void* replyBuffer, unsigned long replySize, unsigned long) {
     if (!GScript.Answers) {
         SetLastError(GScript.Code);
         return 0;

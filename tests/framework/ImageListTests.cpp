@@ -7,8 +7,7 @@
 
 namespace {
 
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
+template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
 
 // `count` images of 16 x 16 side by side: image i is a square of `colors[i]` 8 pixels wide at
 // (4, 4) on a fuchsia background.
@@ -179,7 +178,10 @@ TEST(ImageList, ChangeLinksHearEveryChangeAndOutliveEitherSide) {
         const char* Change;
         void (*Apply)(TImageList&);
     } changes[] = {
-        {"add", [](TImageList& l) { l.AddMasked(Strip({clRed, clRed}).get(), clFuchsia); }},
+        {"add",
+         [](TImageList& l) {
+             l.AddMasked(Strip({clRed, clRed}).get(), clFuchsia);
+         }},
         {"replace", [](TImageList& l) { l.Replace(0, Strip({clBlue}).get(), nullptr); }},
         {"delete", [](TImageList& l) { l.Delete(1); }},
         {"background", [](TImageList& l) { l.SetBkColor(clGray); }},

@@ -48,7 +48,8 @@ TEST(IniFiles, LinesBuildTheDocument) {
     };
     const Case cases[] = {
         {L"empty", L"", L""},
-        {L"lines before the first section", L"a=1\r\nloose\r\n[s]\r\nb=2\r\n", L"[s]\r\nb=2\r\n\r\n"},
+        {L"lines before the first section", L"a=1\r\nloose\r\n[s]\r\nb=2\r\n",
+         L"[s]\r\nb=2\r\n\r\n"},
         {L"blanks around name and value", L"[s]\r\n  key = a, b ,c  \r\n",
          L"[s]\r\nkey=a, b ,c\r\n\r\n"},
         {L"tabs and control characters", L"\t[s]\x01\r\n\tk\t=\tv\x1F\r\n", L"[s]\r\nk=v\r\n\r\n"},
@@ -90,12 +91,12 @@ TEST(IniFiles, ReadStringFindsTheLastLineOfAKeyWithoutRegardToCase) {
     const Case cases[] = {
         {L"Area A", L"Line 1", L"enc1, 98% ,1"},
         {L"AREA a", L"LINE 1", L"enc1, 98% ,1"},
-        {L"Area A", L"Empty", L""},                 // an empty value is not the default
+        {L"Area A", L"Empty", L""}, // an empty value is not the default
         {L"Area A", L"Missing", L"default"},
         {L"Nowhere", L"Line 1", L"default"},
-        {L"Area A", L"lone", L"default"},           // a line without "=" is never found
+        {L"Area A", L"lone", L"default"}, // a line without "=" is never found
         {L"Area A", L"DUP", L"second"},
-        {L"\u00f6L", L"\u00c4", L"umlaut"},          // the locale's case mapping, not ASCII's
+        {L"\u00f6L", L"\u00c4", L"umlaut"}, // the locale's case mapping, not ASCII's
         {L"Area A", L"Line", L"default"},
         {L"Area A", L"", L"default"},
     };

@@ -57,7 +57,6 @@ void* Identity(IUnknown* object) {
     return identity;
 }
 
-
 } // namespace
 
 TEST(Interfaces, IdentifiersComeFromTheirText) {
@@ -127,7 +126,8 @@ TEST(Interfaces, AnUnknownIdentifierGivesNoInterface) {
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(solid->QueryInterface(IID_IDataObject, &out), E_NOINTERFACE);
     EXPECT_EQ(solid->QueryInterface(IIDOf<ISolid>(), nullptr), E_POINTER);
-    EXPECT_EQ(static_cast<TCube*>(solid.Get())->RefCount(), 1) << "a refused query took a reference";
+    EXPECT_EQ(static_cast<TCube*>(solid.Get())->RefCount(), 1)
+        << "a refused query took a reference";
 
     TComPtr<IColored> colored;
     EXPECT_FALSE(Supports(solid, colored));

@@ -71,8 +71,8 @@ TEST(Jpeg, CompressedPictureDecodesCloseToTheOriginal) {
     const struct {
         int X, Y;
         const char* Where;
-    } samples[] = {{8, 6, "top left"}, {24, 6, "top right"}, {8, 18, "bottom left"},
-                   {24, 18, "bottom right"}};
+    } samples[] = {
+        {8, 6, "top left"}, {24, 6, "top right"}, {8, 18, "bottom left"}, {24, 18, "bottom right"}};
     for (const auto& sample : samples)
         ExpectNear(decoded.Canvas()->Pixels(sample.X, sample.Y),
                    Quadrants[sample.Y * 2 / 24][sample.X * 2 / 32], 12, sample.Where);

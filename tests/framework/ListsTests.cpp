@@ -37,7 +37,6 @@ protected:
     void Notify(void* Ptr, TListNotification Action) override { Log->push_back({N(Ptr), Action}); }
 };
 
-
 } // namespace
 
 TEST(Lists, BadIndexesAndSizesRaiseWithTheValue) {
@@ -52,14 +51,27 @@ TEST(Lists, BadIndexesAndSizesRaiseWithTheValue) {
         {"Insert at Count appends", [](TList& l) { l.Insert(3, P(9)); }, nullptr},
         {"Insert past Count", [](TList& l) { l.Insert(4, P(9)); }, L"List index out of bounds (4)"},
         {"Delete past the end", [](TList& l) { l.Delete(3); }, L"List index out of bounds (3)"},
-        {"SetItems past the end", [](TList& l) { l.SetItems(5, P(9)); }, L"List index out of bounds (5)"},
-        {"Exchange second index", [](TList& l) { l.Exchange(0, 3); }, L"List index out of bounds (3)"},
+        {"SetItems past the end", [](TList& l) { l.SetItems(5, P(9)); },
+         L"List index out of bounds (5)"},
+        {"Exchange second index", [](TList& l) { l.Exchange(0, 3); },
+         L"List index out of bounds (3)"},
         {"Move to past the end", [](TList& l) { l.Move(0, 3); }, L"List index out of bounds (3)"},
         {"Move from negative", [](TList& l) { l.Move(-2, 0); }, L"List index out of bounds (-2)"},
         {"SetCount negative", [](TList& l) { l.SetCount(-1); }, L"List count out of bounds (-1)"},
-        {"SetCapacity below Count", [](TList& l) { l.SetCapacity(2); }, L"List capacity out of bounds (2)"},
-        {"First of empty", [](TList& l) { l.Clear(); l.First(); }, L"List index out of bounds (0)"},
-        {"Last of empty", [](TList& l) { l.Clear(); l.Last(); }, L"List index out of bounds (-1)"},
+        {"SetCapacity below Count", [](TList& l) { l.SetCapacity(2); },
+         L"List capacity out of bounds (2)"},
+        {"First of empty",
+         [](TList& l) {
+             l.Clear();
+             l.First();
+         },
+         L"List index out of bounds (0)"},
+        {"Last of empty",
+         [](TList& l) {
+             l.Clear();
+             l.Last();
+         },
+         L"List index out of bounds (-1)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,7 +102,8 @@ TEST(Lists, FollowsAVectorModelThroughMixedOperations) {
         const int count = static_cast<int>(model.size());
         void* item = next(5) == 0 ? nullptr : P(next(50) + 1);
         switch (next(8)) {
-        case 0: case 1:
+        case 0:
+        case 1:
             EXPECT_EQ(list.Add(item), count);
             model.push_back(item);
             break;
@@ -110,7 +123,8 @@ TEST(Lists, FollowsAVectorModelThroughMixedOperations) {
             break;
         case 4: {
             const auto found = std::find(model.begin(), model.end(), item);
-            const int expected = found == model.end() ? -1 : static_cast<int>(found - model.begin());
+            const int expected =
+                found == model.end() ? -1 : static_cast<int>(found - model.begin());
             EXPECT_EQ(list.Remove(item), expected);
             if (found != model.end()) model.erase(found);
             break;
@@ -158,21 +172,20 @@ TEST(Lists, NotifiesAfterEachChangeButNeverForNull) {
     list->Log = &log;
     list->Add(P(1));
     list->Add(nullptr);
-    list->Insert(0, P(2));    // 2 1 nil
-    list->SetItems(1, P(3));  // 2 3 nil: 1 deleted, 3 added
-    list->SetItems(1, P(3));  // the same item: nothing
+    list->Insert(0, P(2));   // 2 1 nil
+    list->SetItems(1, P(3)); // 2 3 nil: 1 deleted, 3 added
+    list->SetItems(1, P(3)); // the same item: nothing
     EXPECT_EQ(list->Extract(P(2)), P(2));
     EXPECT_EQ(list->Extract(P(2)), nullptr);
     list->Add(P(4));
-    list->Add(P(5));          // 3 nil 4 5
+    list->Add(P(5)); // 3 nil 4 5
     list->Remove(P(4));
-    list->SetCount(1);        // 5 and nil go
+    list->SetCount(1); // 5 and nil go
     list->Move(0, 0);
-    list->Free();             // 3 goes with the list
+    list->Free(); // 3 goes with the list
     const std::vector<std::pair<NativeInt, TListNotification>> expected = {
-        {1, lnAdded},     {2, lnAdded},   {1, lnDeleted}, {3, lnAdded},
-        {2, lnExtracted}, {4, lnAdded},   {5, lnAdded},   {4, lnDeleted},
-        {5, lnDeleted},   {3, lnDeleted},
+        {1, lnAdded}, {2, lnAdded}, {1, lnDeleted}, {3, lnAdded},   {2, lnExtracted},
+        {4, lnAdded}, {5, lnAdded}, {4, lnDeleted}, {5, lnDeleted}, {3, lnDeleted},
     };
     EXPECT_EQ(log, expected);
 }
@@ -216,8 +229,12 @@ TEST(ThreadLists, TwoThreadsAddingAtOnceLoseNothing) {
     TThreadList shared;
     shared.SetDuplicates(dupAccept);
     {
-        TTestThread odd([&] { for (NativeInt i = 0; i < PerThread; ++i) shared.Add(P(2 * i + 1)); });
-        TTestThread even([&] { for (NativeInt i = 0; i < PerThread; ++i) shared.Add(P(2 * i + 2)); });
+        TTestThread odd([&] {
+            for (NativeInt i = 0; i < PerThread; ++i) shared.Add(P(2 * i + 1));
+        });
+        TTestThread even([&] {
+            for (NativeInt i = 0; i < PerThread; ++i) shared.Add(P(2 * i + 2));
+        });
     }
     TList* list = shared.LockList();
     std::vector<NativeInt> items = Contents(*list);
@@ -247,14 +264,17 @@ TEST(ThreadLists, DuplicatesPolicy) {
         int count;
         bool raises;
     };
-    for (const Case& c : {Case{dupIgnore, 1, false}, Case{dupAccept, 2, false}, Case{dupError, 1, true}}) {
+    for (const Case& c :
+         {Case{dupIgnore, 1, false}, Case{dupAccept, 2, false}, Case{dupError, 1, true}}) {
         SCOPED_TRACE(static_cast<int>(c.policy));
         TThreadList shared;
         EXPECT_EQ(shared.Duplicates(), dupIgnore);
         shared.SetDuplicates(c.policy);
         shared.Add(P(7));
-        if (c.raises) EXPECT_THROW(shared.Add(P(7)), EListError);
-        else EXPECT_NO_THROW(shared.Add(P(7)));
+        if (c.raises)
+            EXPECT_THROW(shared.Add(P(7)), EListError);
+        else
+            EXPECT_NO_THROW(shared.Add(P(7)));
         // The lock was let go even after an error: another thread gets in.
         TTestThread other([&] { shared.Remove(P(8)); });
         EXPECT_EQ(other.Wait(10000), static_cast<DWORD>(WAIT_OBJECT_0));

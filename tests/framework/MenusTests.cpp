@@ -14,11 +14,9 @@ namespace {
 struct TFreer {
     void operator()(TObject* object) const noexcept { object->Free(); }
 };
-template <class T>
-using TOwned = std::unique_ptr<T, TFreer>;
+template <class T> using TOwned = std::unique_ptr<T, TFreer>;
 
-template <class T>
-TOwned<T> Make(TComponent* owner = nullptr) {
+template <class T> TOwned<T> Make(TComponent* owner = nullptr) {
     return TOwned<T>(Construct<T>(owner));
 }
 
@@ -117,12 +115,9 @@ TEST(Menus, HotkeysOfCaptions) {
         const wchar_t* Stripped;
         wchar_t Hotkey;
     } cases[] = {
-        {L"&File", L"File", L'F'},
-        {L"Save &as", L"Save as", L'A'},
-        {L"R&&D", L"R&D", 0},
-        {L"&&x &y", L"&x y", L'Y'},
-        {L"end&", L"end", 0},
-        {L"plain", L"plain", 0},
+        {L"&File", L"File", L'F'}, {L"Save &as", L"Save as", L'A'},
+        {L"R&&D", L"R&D", 0},      {L"&&x &y", L"&x y", L'Y'},
+        {L"end&", L"end", 0},      {L"plain", L"plain", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Caption);
@@ -163,8 +158,8 @@ TEST(Menus, TreeOperations) {
     a->Add(b);
     EXPECT_EQ(child->GetParentMenu(), menu.get());
 
-    EXPECT_THROW(root->Add(b), EMenuError);     // has a parent already
-    EXPECT_THROW(child->Add(a), EMenuError);    // would contain itself
+    EXPECT_THROW(root->Add(b), EMenuError);  // has a parent already
+    EXPECT_THROW(child->Add(a), EMenuError); // would contain itself
     EXPECT_THROW(b->Add(b), EMenuError);
     EXPECT_THROW(root->Items(5), EMenuError);
     EXPECT_THROW(root->Insert(9, Construct<TMenuItem>(menu.get())), EMenuError);
@@ -519,8 +514,9 @@ TEST(Menus, ChangesReachOnChange) {
     inner->SetCaption(L"Renamed"); // no change, no notification
     menu->SetOwnerDraw(true);
     using TChange = std::pair<TMenuItem*, bool>;
-    EXPECT_EQ(recorder.Changes, (std::vector<TChange>{{menu->Items(), true}, {item, true},
-                                                      {inner, false}, {nullptr, false}}));
+    EXPECT_EQ(recorder.Changes,
+              (std::vector<TChange>{
+                  {menu->Items(), true}, {item, true}, {inner, false}, {nullptr, false}}));
 }
 
 TEST(Menus, PopupComponentIsForgottenWhenFreed) {

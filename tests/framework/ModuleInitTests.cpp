@@ -46,8 +46,10 @@ UnicodeString OrderError(const TModuleList& modules) {
 } // namespace
 
 TEST_F(ModuleInit, InitialisesInOrderAndFinalisesInReverse) {
-    InitializeModules({Module(L"System"), Module(L"Lists", {L"System"}),
-                       Module(L"Client", {L"Lists", L"System"}), {L"Empty", {}, nullptr, nullptr}});
+    InitializeModules({Module(L"System"),
+                       Module(L"Lists", {L"System"}),
+                       Module(L"Client", {L"Lists", L"System"}),
+                       {L"Empty", {}, nullptr, nullptr}});
     EXPECT_EQ(Log, (std::vector<UnicodeString>{L"+System", L"+Lists", L"+Client"}));
     Log.clear();
     FinalizeModules();
@@ -64,11 +66,14 @@ TEST_F(ModuleInit, RejectsABadOrderNamingTheOffenderBeforeRunningAnything) {
         const wchar_t* Message; // empty: the order is good
     };
     const Case cases[] = {
-        {"used module listed later", {Module(L"Client", {L"Lists"}), Module(L"Lists")},
+        {"used module listed later",
+         {Module(L"Client", {L"Lists"}), Module(L"Lists")},
          L"Module Client must come after Lists, which it uses"},
-        {"used module missing", {Module(L"Lists"), Module(L"Client", {L"Net"})},
+        {"used module missing",
+         {Module(L"Lists"), Module(L"Client", {L"Net"})},
          L"Module Client uses Net, which is not in the module list"},
-        {"uses itself", {Module(L"Lists", {L"Lists"})},
+        {"uses itself",
+         {Module(L"Lists", {L"Lists"})},
          L"Module Lists must come after Lists, which it uses"},
         {"listed twice", {Module(L"Lists"), Module(L"Lists")}, L"Module Lists is listed twice"},
         {"good order", {Module(L"Lists"), Module(L"Client", {L"Lists"})}, L""},
@@ -95,8 +100,8 @@ TEST_F(ModuleInit, AFailedStartFinalisesOnlyWhatWasInitialised) {
 }
 
 TEST_F(ModuleInit, EveryFinaliserRunsAndTheFirstFailureIsRaised) {
-    InitializeModules({Module(L"System", {}, false, true), Module(L"Lists"),
-                       Module(L"Client", {}, false, true)});
+    InitializeModules(
+        {Module(L"System", {}, false, true), Module(L"Lists"), Module(L"Client", {}, false, true)});
     Log.clear();
     try {
         FinalizeModules();

@@ -57,8 +57,7 @@ protected:
     void OpenRoot(TRegistry& reg) const { ASSERT_TRUE(reg.OpenKey(L"\\" + Root, false)); }
 };
 
-template <class T>
-std::vector<BYTE> BytesOf(const T& value) {
+template <class T> std::vector<BYTE> BytesOf(const T& value) {
     std::vector<BYTE> bytes(sizeof(value));
     std::memcpy(bytes.data(), &value, sizeof(value));
     return bytes;
@@ -207,8 +206,9 @@ TEST_F(Registry, BinaryDataLargerThanTheBufferRaises) {
     TRegistry reg;
     OpenRoot(reg);
     BYTE small[5] = {};
-    EXPECT_EQ(MessageOf([&] { reg.ReadBinaryData(L"six", small, sizeof(small)); })
-                  .rfind(L"Failed to get data for 'six'", 0),
+    EXPECT_EQ(MessageOf([&] {
+                  reg.ReadBinaryData(L"six", small, sizeof(small));
+              }).rfind(L"Failed to get data for 'six'", 0),
               0u);
     BYTE exact[6] = {};
     EXPECT_EQ(reg.ReadBinaryData(L"six", exact, sizeof(exact)), 6);
@@ -347,8 +347,8 @@ TEST_F(Registry, ListsSubkeysAndValues) {
 }
 
 TEST_F(Registry, LocalMachineKeysOpenFromTheRoot) {
-    const UnicodeString path = L"\\SOFTWARE\\ClassLibraryTests-" +
-                               std::to_wstring(GetCurrentProcessId());
+    const UnicodeString path =
+        L"\\SOFTWARE\\ClassLibraryTests-" + std::to_wstring(GetCurrentProcessId());
     const TTreeRemover cleanup{HKEY_LOCAL_MACHINE, path.substr(1)};
     {
         TRegistry writer;

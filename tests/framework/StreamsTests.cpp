@@ -145,8 +145,10 @@ TEST(Streams, FileShareModesDecideASecondOpen) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.First) + " then " + std::to_string(c.Second));
         TFileStream first(temp.Name(), c.First);
-        if (c.SecondFails) EXPECT_THROW(TFileStream(temp.Name(), c.Second), EFOpenError);
-        else EXPECT_NO_THROW(TFileStream(temp.Name(), c.Second));
+        if (c.SecondFails)
+            EXPECT_THROW(TFileStream(temp.Name(), c.Second), EFOpenError);
+        else
+            EXPECT_NO_THROW(TFileStream(temp.Name(), c.Second));
     }
     EXPECT_NO_THROW(TFileStream(temp.Name(), fmOpenWrite | fmShareExclusive)); // all closed again
 }

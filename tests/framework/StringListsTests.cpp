@@ -57,8 +57,9 @@ struct TEventLog {
 };
 
 int CompareLocale(const UnicodeString& a, const UnicodeString& b, DWORD flags) {
-    return CompareStringW(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) - CSTR_EQUAL;
+    return CompareStringW(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()),
+                          b.data(), static_cast<int>(b.size())) -
+           CSTR_EQUAL;
 }
 
 int LongestFirst(TStringList* list, int index1, int index2) {
@@ -307,12 +308,9 @@ TEST(StringLists, CommaTextSplitsOnCommasAndBlanksOutsideQuotes) {
         Items Items;
     };
     const Case cases[] = {
-        {L"a b,c", {L"a", L"b", L"c"}},
-        {L"  \"x y\" ,  z  ", {L"x y", L"z"}},
-        {L"a,,b", {L"a", L"", L"b"}},
-        {L"a, ", {L"a", L""}},
-        {L"\"un\"\"closed", {L"un\"closed"}},
-        {L"\"a\"b", {L"a", L"b"}},
+        {L"a b,c", {L"a", L"b", L"c"}},       {L"  \"x y\" ,  z  ", {L"x y", L"z"}},
+        {L"a,,b", {L"a", L"", L"b"}},         {L"a, ", {L"a", L""}},
+        {L"\"un\"\"closed", {L"un\"closed"}}, {L"\"a\"b", {L"a", L"b"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(UnicodeToUtf8(c.CommaText));
@@ -410,8 +408,15 @@ TEST(StringLists, LoadFromStreamDetectsTheByteOrderMark) {
         UnicodeString Text;
     };
     const Case cases[] = {
-        {"utf-8", "\xEF\xBB\xBF" "a\xC3\xA9\r\n\xE4\xB8\xAD", L"a\u00e9\r\n\u4e2d\r\n"},
-        {"utf-16le", std::string("\xFF\xFE" "a\0\xE9\0\n\0\x2D\x4E", 10), L"a\u00e9\r\n\u4e2d\r\n"},
+        {"utf-8",
+         "\xEF\xBB\xBF"
+         "a\xC3\xA9\r\n\xE4\xB8\xAD",
+         L"a\u00e9\r\n\u4e2d\r\n"},
+        {"utf-16le",
+         std::string("\xFF\xFE"
+                     "a\0\xE9\0\n\0\x2D\x4E",
+                     10),
+         L"a\u00e9\r\n\u4e2d\r\n"},
         {"utf-16be", std::string("\xFE\xFF\0a\0\xE9\0\r\x4E\x2D", 10), L"a\u00e9\r\n\u4e2d\r\n"},
         {"no mark", gbk, AnsiToUnicode(gbk.substr(0, 4)) + L"\r\nline\r\n"},
     };

@@ -19,13 +19,9 @@ UnicodeString UniqueName(const wchar_t* kind) {
 }
 
 // Runs `body` on another thread and waits for it.
-template <class Body>
-void OnOtherThread(Body body) {
-    std::thread(body).join();
-}
+template <class Body> void OnOtherThread(Body body) { std::thread(body).join(); }
 
-template <class Body>
-void OnThreads(int count, Body body) {
+template <class Body> void OnThreads(int count, Body body) {
     std::vector<std::thread> threads;
     for (int i = 0; i < count; ++i) threads.emplace_back(body);
     for (auto& thread : threads) thread.join();
@@ -130,7 +126,8 @@ TEST(SyncObjs, EventResetModesAndInitialState) {
         {false, false, wrTimeout, wrTimeout},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "manual " << c.ManualReset << ", initial " << c.InitialState);
+        SCOPED_TRACE(testing::Message()
+                     << "manual " << c.ManualReset << ", initial " << c.InitialState);
         TEvent event(c.ManualReset, c.InitialState);
         EXPECT_NE(event.Handle(), nullptr);
         EXPECT_EQ(event.WaitFor(0), c.First);

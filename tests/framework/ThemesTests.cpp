@@ -83,9 +83,9 @@ TEST(Themes, ThemedButtonDrawsIntoABitmap) {
 TEST(Themes, PaintBorderDrawsOverTheFrameOfAClientEdgeWindow) {
     if (!ThemeServices()->ThemesEnabled())
         GTEST_SKIP() << "the system reports no active visual style (Wine's default)";
-    const HWND window = ::CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW, L"STATIC", L"",
-                                          WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr, nullptr,
-                                          nullptr, nullptr);
+    const HWND window =
+        ::CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW, L"STATIC", L"",
+                          WS_POPUP | WS_VISIBLE, 0, 0, 80, 40, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     ::UpdateWindow(window);
     const HDC dc = ::GetWindowDC(window);

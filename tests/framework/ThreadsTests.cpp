@@ -31,8 +31,7 @@ private:
 };
 
 // The main thread's side of the tests: runs handed-over calls until `done` or the deadline.
-template <class Predicate>
-bool PumpUntil(Predicate done) {
+template <class Predicate> bool PumpUntil(Predicate done) {
     const Cardinal start = GetTickCount();
     while (!done()) {
         if (TickExpired(start, Patience)) return false;
@@ -42,7 +41,9 @@ bool PumpUntil(Predicate done) {
 }
 
 // Waits for the system thread without running handed-over calls.
-bool Ended(TThread& thread) { return WaitForSingleObject(thread.Handle(), Patience) == WAIT_OBJECT_0; }
+bool Ended(TThread& thread) {
+    return WaitForSingleObject(thread.Handle(), Patience) == WAIT_OBJECT_0;
+}
 
 // Collects what reaches the boundary sink while it lives; restores the sink before.
 class TSinkCapture {
@@ -115,9 +116,8 @@ TEST(Threads, SynchronizeRunsOnTheMainThreadWhileTheWorkerWaits) {
 
 TEST(Threads, QueueDoesNotWaitForTheMainThread) {
     std::atomic<DWORD> ranOn{0};
-    auto* thread = new TBodyThread(true, [&](TBodyThread& self) {
-        self.Queue([&] { ranOn = GetCurrentThreadId(); });
-    });
+    auto* thread = new TBodyThread(
+        true, [&](TBodyThread& self) { self.Queue([&] { ranOn = GetCurrentThreadId(); }); });
     thread->Start();
     ASSERT_TRUE(Ended(*thread)); // nobody ran the queued call meanwhile
     EXPECT_EQ(ranOn, 0u);
@@ -142,9 +142,8 @@ TEST(Threads, WaitForAnswersTheReturnValueAndRunsHandedOverCalls) {
 
 TEST(Threads, ExceptionEscapingExecuteIsKeptAndReported) {
     TSinkCapture sink;
-    auto* thread = Construct<TBodyThread>(false, [](TBodyThread&) {
-        throw EConvertError(L"bad number");
-    });
+    auto* thread =
+        Construct<TBodyThread>(false, [](TBodyThread&) { throw EConvertError(L"bad number"); });
     thread->WaitFor();
     ASSERT_NE(thread->FatalException(), nullptr);
     EXPECT_EQ(MessageOf(thread->FatalException()), L"bad number");
@@ -172,9 +171,8 @@ TEST(Threads, ExceptionInASynchronizedCallReachesTheWorker) {
 
 TEST(Threads, ExceptionInAQueuedCallGoesToTheSink) {
     TSinkCapture sink;
-    auto* thread = Construct<TBodyThread>(false, [](TBodyThread& self) {
-        self.Queue([] { throw EConvertError(L"queued"); });
-    });
+    auto* thread = Construct<TBodyThread>(
+        false, [](TBodyThread& self) { self.Queue([] { throw EConvertError(L"queued"); }); });
     ASSERT_TRUE(Ended(*thread));
     EXPECT_TRUE(CheckSynchronize());
     ASSERT_NE(TSinkCapture::Last(), nullptr);
@@ -330,9 +328,8 @@ TEST(Threads, RemoveQueuedEventsDropsOnlyThatThreadsCalls) {
 
 TEST(Threads, FreeingAThreadDropsItsQueuedCalls) {
     std::atomic<int> calls{0};
-    auto* thread = Construct<TBodyThread>(false, [&](TBodyThread& self) {
-        self.Queue([&] { ++calls; });
-    });
+    auto* thread =
+        Construct<TBodyThread>(false, [&](TBodyThread& self) { self.Queue([&] { ++calls; }); });
     ASSERT_TRUE(Ended(*thread));
     thread->Free();
     EXPECT_FALSE(CheckSynchronize());
@@ -389,7 +386,8 @@ TEST(Threads, OnTheMainThreadCallsRunAtOnce) {
     TThread::Synchronize(nullptr, [&] { ++runs; });
     TThread::Queue(nullptr, [&] { ++runs; });
     EXPECT_EQ(runs, 2);
-    EXPECT_THROW(TThread::Synchronize(nullptr, [] { throw EConvertError(L"direct"); }), EConvertError);
+    EXPECT_THROW(TThread::Synchronize(nullptr, [] { throw EConvertError(L"direct"); }),
+                 EConvertError);
 
     bool refused = false;
     std::thread([&] {

@@ -87,8 +87,7 @@ public:
     int LastSize = 0;
 };
 
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
+template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
 
 class TypInfoTest : public ::testing::Test {
 protected:
@@ -214,10 +213,10 @@ TEST_F(TypInfoTest, UnknownNamesAndMisusesRaisePropertyErrors) {
         EXPECT_NE(e.Message().find(L"Colour"), UnicodeString::npos);
     }
     EXPECT_THROW(GetOrdProp(nullptr, L"Size"), EPropertyError);
-    EXPECT_THROW(GetStrProp(Shape.get(), L"Size"), EPropertyError);      // wrong kind
+    EXPECT_THROW(GetStrProp(Shape.get(), L"Size"), EPropertyError); // wrong kind
     EXPECT_THROW(SetSetProp(Shape.get(), L"Kind", L"skStar"), EPropertyError);
     EXPECT_THROW(GetMethodProp(Shape.get(), L"Label"), EPropertyError);
-    EXPECT_THROW(SetOrdProp(Shape.get(), L"Area", 4), EPropertyError);   // read-only
+    EXPECT_THROW(SetOrdProp(Shape.get(), L"Area", 4), EPropertyError); // read-only
 }
 
 TEST_F(TypInfoTest, BadElementNamesAndValuesLeaveThePropertyAlone) {
@@ -251,9 +250,9 @@ TEST_F(TypInfoTest, RegisteringAgainKeepsTheEntries) {
     PPropInfo before = GetPropInfo(TShape::StaticClass(), L"Kind");
     RegisterShapes();
     EXPECT_EQ(GetPropInfo(TShape::StaticClass(), L"Kind"), before);
-    EXPECT_THROW(RegisterProperties(TPropertyTable<TShape>().Add(L"Bare", &TShape::Kind,
-                                                                 &TShape::SetKind)),
-                 EPropertyError); // an enumeration needs its value names
+    EXPECT_THROW(
+        RegisterProperties(TPropertyTable<TShape>().Add(L"Bare", &TShape::Kind, &TShape::SetKind)),
+        EPropertyError); // an enumeration needs its value names
     EXPECT_FALSE(PropExists(Shape.get(), L"Bare"));
 }
 

@@ -12,8 +12,7 @@
 
 namespace {
 
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
+template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
 
 // A hidden top-level control to hold the pane: no form, no application.
 TOwned<TCustomControl> MakeHost() {

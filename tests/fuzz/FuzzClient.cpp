@@ -12,9 +12,17 @@
 namespace {
 
 std::vector<TFuzzInput> ReplySeeds() {
-    return {"error", "expire", "useup", "demo 30 days", "A", "C",
-            "WkdsaGJIVnpaWEk|VkZaYVMxWnNXWGRhUm1oVFZsaENVbFp0Tlc5WFZtUllaRWhPVDFKc2NIaFZWbWh2VmtaS2MyTkdhRlppUlZV",
-            "\xCA\xA3\xD3\xE0\xCC\xEC\xCA\xFD:12", "Days left:7", "1.2.3.4-9.1-5.6.7.8"};
+    return {"error",
+            "expire",
+            "useup",
+            "demo 30 days",
+            "A",
+            "C",
+            "WkdsaGJIVnpaWEk|"
+            "VkZaYVMxWnNXWGRhUm1oVFZsaENVbFp0Tlc5WFZtUllaRWhPVDFKc2NIaFZWbWh2VmtaS2MyTkdhRlppUlZV",
+            "\xCA\xA3\xD3\xE0\xCC\xEC\xCA\xFD:12",
+            "Days left:7",
+            "1.2.3.4-9.1-5.6.7.8"};
 }
 
 void FeedReplies(const TFuzzInput& input) {
@@ -28,9 +36,12 @@ void FeedReplies(const TFuzzInput& input) {
 }
 
 std::vector<TFuzzInput> EncodedSeeds() {
-    return {"Vk5lQlFYa2RVMXFUVlJGMVRrUkI", "WkdsaGJIVnpaWEk",
+    return {"Vk5lQlFYa2RVMXFUVlJGMVRrUkI",
+            "WkdsaGJIVnpaWEk",
             "VkZaYVMxWnNXWGRhUm1oVFZsaENVbFp0Tlc5WFZtUllaRWhPVDFKc2NIaFZWbWh2VmtaS2MyTkdhRlppUlZV",
-            "", "QQ==", "6Q"};
+            "",
+            "QQ==",
+            "6Q"};
 }
 
 void FeedDecoders(const TFuzzInput& input) {

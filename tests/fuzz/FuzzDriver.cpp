@@ -76,8 +76,8 @@ std::uint64_t NameHash(const std::string& name) {
 // Values a length or count field is set to: nothing, all bits, the largest signed values and
 // just past them, the input's own size.
 std::uint64_t LengthValue(std::mt19937_64& random, std::size_t size) {
-    const std::uint64_t values[] = {0,       ~0ull,      0x7F,       0x80,       0x7FFF, 0x8000,
-                                    0xFFFF,  0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, size,   size + 1};
+    const std::uint64_t values[] = {0,      ~0ull,      0x7F,       0x80,       0x7FFF, 0x8000,
+                                    0xFFFF, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, size,   size + 1};
     return values[random() % std::size(values)];
 }
 
@@ -126,7 +126,8 @@ void Mutate(TFuzzInput& data, const TFuzzReader& reader, std::mt19937_64& random
         break;
     }
     default: // a token of the reader's grammar
-        if (!reader.Tokens.empty()) data.insert(at(1), reader.Tokens[random() % reader.Tokens.size()]);
+        if (!reader.Tokens.empty())
+            data.insert(at(1), reader.Tokens[random() % reader.Tokens.size()]);
         break;
     }
 }
@@ -184,8 +185,8 @@ std::string FailureReport(const std::string& reader, std::uint64_t seed, std::ui
     for (unsigned char c : input) hex += digits[c >> 4], hex += digits[c & 15];
     return "fuzz: " + reader + ": input " + std::to_string(index) + " of seed " +
            std::to_string(seed) + " " + what + "\nfuzz: repeat it with --gtest_filter=Fuzz." +
-           reader + " --fuzz-seed=" + std::to_string(seed) + " --fuzz-first=" +
-           std::to_string(index) + " --fuzz-count=1\nfuzz: input (" +
+           reader + " --fuzz-seed=" + std::to_string(seed) +
+           " --fuzz-first=" + std::to_string(index) + " --fuzz-count=1\nfuzz: input (" +
            std::to_string(input.size()) + " bytes): " + hex + "\n";
 }
 

@@ -23,11 +23,11 @@ using TFuzzInput = std::string; // bytes
 using TFuzzFeed = std::function<void(const TFuzzInput&)>;
 
 struct TFuzzReader {
-    std::string Name;                                 // letters, digits and '_' (a test name)
-    std::function<std::vector<TFuzzInput>()> Seeds;   // made when the reader's test runs
+    std::string Name;                               // letters, digits and '_' (a test name)
+    std::function<std::vector<TFuzzInput>()> Seeds; // made when the reader's test runs
     TFuzzFeed Feed;
-    int DefaultCount = 300;                           // inputs in the default budget
-    std::vector<std::string> Tokens = {};             // spliced in by text mutations
+    int DefaultCount = 300;               // inputs in the default budget
+    std::vector<std::string> Tokens = {}; // spliced in by text mutations
 };
 
 // Registers a reader; call it from a namespace-scope object of the reader's file:
@@ -62,10 +62,7 @@ std::string FailureReport(const std::string& reader, std::uint64_t seed, std::ui
 
 // Frees an object of the class library that a feed made (for std::unique_ptr).
 struct TFuzzFree {
-    template <class T>
-    void operator()(T* object) const noexcept {
-        object->Free();
-    }
+    template <class T> void operator()(T* object) const noexcept { object->Free(); }
 };
 
 // Helpers for feeds: the bytes as text of one character per byte, and as ANSI (ACP) text.

@@ -10,8 +10,11 @@
 namespace {
 
 const std::vector<std::string> JsonTokens = {
-    "{", "}", "[", "]", ":", ",", "\"", "'", "\\u00e9", "\\", "null", "true", "1e308", "-0",
-    "9223372036854775808", "/*", "*/", "//", "\n", ".", "(", ")", "[0]", "[16777215]", "a.b"};
+    "{",    "}",    "[",     "]",          ":",
+    ",",    "\"",   "'",     "\\u00e9",    "\\",
+    "null", "true", "1e308", "-0",         "9223372036854775808",
+    "/*",   "*/",   "//",    "\n",         ".",
+    "(",    ")",    "[0]",   "[16777215]", "a.b"};
 
 std::vector<TFuzzInput> Documents() {
     return {"{\"a\":1,\"b\":[true,false,null],\"c\":{\"d\":\"text\\u00e9\",\"e\":-1.5e3}}",
@@ -35,8 +38,8 @@ void FeedReader(const TFuzzInput& input) {
 }
 
 std::vector<TFuzzInput> Paths() {
-    return {"a", "c.d", "b[1]", "path.to[1].y[0]", "path.to[]", "new.deep.way", "list[3].x",
-            "b[0]", "c.e", "path.to[0].x"};
+    return {"a",         "c.d",  "b[1]", "path.to[1].y[0]", "path.to[]", "new.deep.way",
+            "list[3].x", "b[0]", "c.e",  "path.to[0].x"};
 }
 
 void FeedPath(const TFuzzInput& input) {

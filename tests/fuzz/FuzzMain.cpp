@@ -18,15 +18,19 @@ public:
         const std::vector<TFuzzInput> seeds = FReader.Seeds();
         ASSERT_FALSE(seeds.empty()) << FReader.Name << " has no seeds";
         for (std::size_t i = 0; i < seeds.size(); ++i) {
-            const std::string what = FeedGuarded(FReader.Name + " seed", 0, i, seeds[i], FReader.Feed);
-            ASSERT_TRUE(what.empty()) << FailureReport(FReader.Name + " seed", 0, i, seeds[i], what);
+            const std::string what =
+                FeedGuarded(FReader.Name + " seed", 0, i, seeds[i], FReader.Feed);
+            ASSERT_TRUE(what.empty())
+                << FailureReport(FReader.Name + " seed", 0, i, seeds[i], what);
         }
-        const auto count = static_cast<std::uint64_t>(
-            options.Count >= 0 ? options.Count : FReader.DefaultCount);
+        const auto count =
+            static_cast<std::uint64_t>(options.Count >= 0 ? options.Count : FReader.DefaultCount);
         for (std::uint64_t index = options.First; index < options.First + count; ++index) {
             const TFuzzInput input = MutatedInput(FReader, seeds, options.Seed, index);
-            const std::string what = FeedGuarded(FReader.Name, options.Seed, index, input, FReader.Feed);
-            ASSERT_TRUE(what.empty()) << FailureReport(FReader.Name, options.Seed, index, input, what);
+            const std::string what =
+                FeedGuarded(FReader.Name, options.Seed, index, input, FReader.Feed);
+            ASSERT_TRUE(what.empty())
+                << FailureReport(FReader.Name, options.Seed, index, input, what);
         }
     }
 
@@ -41,10 +45,14 @@ void ReadOptions(int argc, char** argv) {
         const char* value = std::strchr(argv[i], '=');
         if (!value) continue;
         const std::string name(argv[i], static_cast<std::size_t>(value++ - argv[i]));
-        if (name == "--fuzz-count") options.Count = std::strtoll(value, nullptr, 10);
-        else if (name == "--fuzz-seed") options.Seed = std::strtoull(value, nullptr, 10);
-        else if (name == "--fuzz-first") options.First = std::strtoull(value, nullptr, 10);
-        else if (name == "--fuzz-time-limit") options.TimeLimitSeconds = std::strtod(value, nullptr);
+        if (name == "--fuzz-count")
+            options.Count = std::strtoll(value, nullptr, 10);
+        else if (name == "--fuzz-seed")
+            options.Seed = std::strtoull(value, nullptr, 10);
+        else if (name == "--fuzz-first")
+            options.First = std::strtoull(value, nullptr, 10);
+        else if (name == "--fuzz-time-limit")
+            options.TimeLimitSeconds = std::strtod(value, nullptr);
     }
 }
 

@@ -36,8 +36,7 @@ std::unique_ptr<TBitmap, TFuzzFree> Pattern(int width, int height, TPixelFormat 
     return bitmap;
 }
 
-template <class T>
-void Append(TFuzzInput& data, const T& value) {
+template <class T> void Append(TFuzzInput& data, const T& value) {
     data.append(reinterpret_cast<const char*>(&value), sizeof(value));
 }
 
@@ -100,7 +99,8 @@ void Chunk(TFuzzInput& png, const char* type, const TFuzzInput& data) {
     bigEndian(static_cast<uLong>(data.size()));
     const TFuzzInput body = std::string(type, 4) + data;
     png += body;
-    bigEndian(crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
+    bigEndian(
+        crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())));
 }
 
 // A PNG of `width` x `height` in the colour type, 8 bits per sample, each row with `filter`.

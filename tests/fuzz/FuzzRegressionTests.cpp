@@ -33,14 +33,16 @@ TEST(FuzzRegression, ValidatorRuleNamesWithHugeIndexesAreCheap) {
     std::wstring mapping, members;
     for (int i = 0; i < 32; ++i) {
         const std::wstring field = (i ? L",\"f" : L"\"f") + std::to_wstring(i) + L"\":";
-        mapping += field + L"{\"type\":\"str\",\"name\":\"n" + std::to_wstring(i) + L"[16777215]\"}";
+        mapping +=
+            field + L"{\"type\":\"str\",\"name\":\"n" + std::to_wstring(i) + L"[16777215]\"}";
         members += field + L"\"x\"";
     }
     const std::wstring rules = L"{\"type\":\"map\",\"mapping\":{" + mapping + L"}}";
     bool valid = false;
-    const std::string what = FeedGuarded("json_validator regression", 0, 0, "", [&](const TFuzzInput&) {
-        valid = JsonFromText(L"{" + members + L"}")->Validate(rules);
-    });
+    const std::string what =
+        FeedGuarded("json_validator regression", 0, 0, "", [&](const TFuzzInput&) {
+            valid = JsonFromText(L"{" + members + L"}")->Validate(rules);
+        });
     EXPECT_EQ(what, "");
     EXPECT_TRUE(valid);
 }

@@ -64,8 +64,11 @@ void FeedArchive(const TFuzzInput& input) {
     }
 }
 
-const TFuzzRegistration SkinArchive{{"skin_archive", ArchiveSeeds, FeedArchive, 400,
-                                     {"ASzf", "Options.dat", std::string("\xff\xff\xff\x7f", 4),
-                                      std::string("\0\0\0\0", 4)}}};
+const TFuzzRegistration SkinArchive{
+    {"skin_archive",
+     ArchiveSeeds,
+     FeedArchive,
+     400,
+     {"ASzf", "Options.dat", std::string("\xff\xff\xff\x7f", 4), std::string("\0\0\0\0", 4)}}};
 
 } // namespace

@@ -60,8 +60,11 @@ void FeedSql(const TFuzzInput& input) {
     ScanAll(*parser);
 }
 
-const TFuzzRegistration SqlLexer{{"sql_lexer", SqlSeeds, FeedSql, 1500,
-                                  {"'", "\"", "--", "/*", "*/", "$$", ":", "[", "]", "X'", "\r\n",
-                                   "SELECT", "\xe4\xb8\xad"}}};
+const TFuzzRegistration SqlLexer{
+    {"sql_lexer",
+     SqlSeeds,
+     FeedSql,
+     1500,
+     {"'", "\"", "--", "/*", "*/", "$$", ":", "[", "]", "X'", "\r\n", "SELECT", "\xe4\xb8\xad"}}};
 
 } // namespace

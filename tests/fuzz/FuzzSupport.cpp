@@ -59,9 +59,13 @@ std::vector<TFuzzInput> VersionSeeds() {
     for (const bool wide : {true, false}) {
         std::vector<Byte> translation = {0x04, 0x08, 0xB0, 0x04, 0x09, 0x04, 0xE4, 0x04};
         TBlockNode var{L"VarFileInfo", 1, {}, 0, {BinaryNode(L"Translation", translation)}};
-        TBlockNode table{L"080404B0", 1, {}, 0,
+        TBlockNode table{L"080404B0",
+                         1,
+                         {},
+                         0,
                          {TextNode(L"CompanyName", L"Velmora", wide),
-                          TextNode(L"FileVersion", L"9.0.1.2", wide), BinaryNode(L"Raw", {1, 2, 3, 4})}};
+                          TextNode(L"FileVersion", L"9.0.1.2", wide),
+                          BinaryNode(L"Raw", {1, 2, 3, 4})}};
         TBlockNode strings{L"StringFileInfo", 1, {}, 0, {table}};
         seeds.push_back(Bytes(BuildBlock(VersionRoot({strings, var}), wide)));
     }
@@ -83,7 +87,7 @@ void FeedVersion(const TFuzzInput& input) {
 // ---- Base64 ---------------------------------------------------------------------------------
 
 std::vector<TFuzzInput> Base64Seeds() {
-    return {"QUJD", "QUI=", "QQ==", "Vk5lQlFYa2RVMXFUVlJGMVRrUkI", "SGVs\r\nbG8g d29y\nbGQ=",
+    return {"QUJD",        "QUI=", "QQ==", "Vk5lQlFYa2RVMXFUVlJGMVRrUkI", "SGVs\r\nbG8g d29y\nbGQ=",
             "////+++/AAAA"};
 }
 
@@ -112,7 +116,8 @@ void FeedLineList(const TFuzzInput& input) {
     document->ReadSections(&sections);
     for (int i = 0; i < sections.Count(); ++i) {
         document->ReadSection(sections.Strings(i), &keys);
-        for (int k = 0; k < keys.Count(); ++k) document->ReadString(sections.Strings(i), keys.Strings(k), L"");
+        for (int k = 0; k < keys.Count(); ++k)
+            document->ReadString(sections.Strings(i), keys.Strings(k), L"");
     }
 }
 
@@ -126,8 +131,7 @@ void FeedSplit(const TFuzzInput& input) {
     const std::wstring text = AnsiText(input);
     std::array<UnicodeString, 5> fields;
     mystring::SplitInto(fields, text, L"-");
-    std::unique_ptr<TStringList, TFuzzFree> list(
-        mystring::SplitToList(text, L"\r\n"));
+    std::unique_ptr<TStringList, TFuzzFree> list(mystring::SplitToList(text, L"\r\n"));
 }
 
 const std::vector<std::string> IniTokens = {"[", "]", "=", "\r\n", "\n", ";", ",", "%", "\xD6\xD0"};

@@ -55,7 +55,8 @@ void FeedTree(const TFuzzInput& input) {
     } catch (const EReadError&) {
         return;
     }
-    for (PVirtualNode node = tree->GetFirst(); node; node = tree->GetNext(node)) tree->CellText(node, 0);
+    for (PVirtualNode node = tree->GetFirst(); node; node = tree->GetNext(node))
+        tree->CellText(node, 0);
     stream.Clear();
     tree->SaveToStream(&stream);
 }

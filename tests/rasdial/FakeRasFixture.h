@@ -27,7 +27,8 @@ inline UnicodeString MissingLibrary() { return FakeRasPath(L".", L"no-such-libra
 class TFakeRasBinding {
 public:
     explicit TFakeRasBinding(const UnicodeString& rasApi, Byte level = RasLevelVista,
-                             Cardinal minor = 1, const UnicodeString& entryFunctions = MissingLibrary())
+                             Cardinal minor = 1,
+                             const UnicodeString& entryFunctions = MissingLibrary())
         : FLevel(RasOSLevel()), FMinor(RasOSMinorVersion()) {
         RasApiUnload();
         SetRasOSLevel(level, minor);

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr auto NotifyWait = std::chrono::seconds(10);  // a guard against a hang, not a timing
+constexpr auto NotifyWait = std::chrono::seconds(10); // a guard against a hang, not a timing
 
 struct TNotification {
     DWORD State, Error;
@@ -27,7 +27,7 @@ struct TNotification {
 struct TNotifications {
     std::mutex Lock;
     std::condition_variable Changed;
-    std::vector<TNotification> Seen;  // guarded by Lock
+    std::vector<TNotification> Seen; // guarded by Lock
 
     void Add(const TNotification& seen) {
         {
@@ -40,7 +40,8 @@ struct TNotifications {
     std::vector<TNotification> WaitForEnd() {
         std::unique_lock<std::mutex> guard(Lock);
         Changed.wait_for(guard, NotifyWait, [this] {
-            return !Seen.empty() && (Seen.back().State >= RASCS_Connected || Seen.back().Error != 0);
+            return !Seen.empty() &&
+                   (Seen.back().State >= RASCS_Connected || Seen.back().Error != 0);
         });
         return Seen;
     }
@@ -61,7 +62,9 @@ class FakeRas : public testing::Test {
 protected:
     FakeRas() : FBinding(FullFake()), FControl(FullFake()) { Current = &FSeen; }
     ~FakeRas() override { Current = nullptr; }
-    void SetUp() override { ASSERT_TRUE(FControl.Loaded()) << "the simulated RAS library did not load"; }
+    void SetUp() override {
+        ASSERT_TRUE(FControl.Loaded()) << "the simulated RAS library did not load";
+    }
 
     void Script(const char* text) { ASSERT_EQ(FControl.SetScript(text), 0) << text; }
 
@@ -70,7 +73,8 @@ protected:
         params.dwSize = RasRecordSize(TRasRecord::DialParams);
         std::strcpy(params.szEntryName, entry);
         std::strcpy(params.szUserName, "user");
-        void* notifier = notifierType == 2 ? reinterpret_cast<void*>(Notifier2) : reinterpret_cast<void*>(Notifier1);
+        void* notifier = notifierType == 2 ? reinterpret_cast<void*>(Notifier2)
+                                           : reinterpret_cast<void*>(Notifier1);
         return RasDialA(nullptr, nullptr, &params, notifierType, notifier, &conn);
     }
 
@@ -86,7 +90,7 @@ protected:
     TNotifications FSeen;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(FakeRas, DialDeliversEveryScriptedStateInOrderUntilConnected) {
     ASSERT_TRUE(RasApiAvailable());
@@ -102,7 +106,8 @@ TEST_F(FakeRas, DialDeliversEveryScriptedStateInOrderUntilConnected) {
         EXPECT_EQ(n.Conn, conn);
         EXPECT_NE(n.ThreadId, GetCurrentThreadId());
     }
-    const std::vector<DWORD> expected{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, RASCS_Connected};
+    const std::vector<DWORD> expected{0, 1, 2,  3,  4,  5,  6,  7,
+                                      8, 9, 10, 11, 12, 13, 14, RASCS_Connected};
     EXPECT_EQ(states, expected);
 
     TRasConnStatusNT4 status{};
@@ -146,9 +151,10 @@ TEST_F(FakeRas, DialRefusalsAnswerAtOnce) {
     Script("entry Office\n");
     EXPECT_EQ(Dial("Nowhere", RasNotifierFunc2, conn), 623u);
     TRasDialParamsNT4 params{};
-    params.dwSize = sizeof(TRasDialParamsNT4) - 4;  // a wrong record size is refused
+    params.dwSize = sizeof(TRasDialParamsNT4) - 4; // a wrong record size is refused
     std::strcpy(params.szEntryName, "Office");
-    EXPECT_EQ(RasDialA(nullptr, nullptr, &params, 2, reinterpret_cast<void*>(Notifier2), &conn), 632u);
+    EXPECT_EQ(RasDialA(nullptr, nullptr, &params, 2, reinterpret_cast<void*>(Notifier2), &conn),
+              632u);
 }
 
 TEST_F(FakeRas, ConnectedLineReportsAddressesAndGrowingStatistics) {
@@ -166,14 +172,14 @@ TEST_F(FakeRas, ConnectedLineReportsAddressesAndGrowingStatistics) {
     TRasPPPLCP lcp{};
     lcp.dwSize = RasRecordSize(TRasRecord::PppLcp);
     size = sizeof(lcp);
-    EXPECT_EQ(RasGetProjectionInfoA(conn, RASP_PppLcp, &lcp, &size), 720u);  // no LCP scripted
+    EXPECT_EQ(RasGetProjectionInfoA(conn, RASP_PppLcp, &lcp, &size), 720u); // no LCP scripted
 
     const TRasStats first = Statistics(conn);
     Sleep(100);
     const TRasStats later = Statistics(conn);
     EXPECT_GT(later.dwBytesXmited, first.dwBytesXmited);
     EXPECT_GT(later.dwBytesRcved, first.dwBytesRcved);
-    EXPECT_GT(later.dwBytesRcved, later.dwBytesXmited);  // received at twice the rate
+    EXPECT_GT(later.dwBytesRcved, later.dwBytesXmited); // received at twice the rate
     EXPECT_GT(later.dwConnectDuration, first.dwConnectDuration);
     ASSERT_EQ(RasClearConnectionStatistics(conn), 0u);
     EXPECT_LT(Statistics(conn).dwBytesRcved, later.dwBytesRcved);
@@ -200,7 +206,8 @@ TEST_F(FakeRas, ScriptedDropsShowInTheStatus) {
         status.dwSize = RasRecordSize(TRasRecord::ConnStatus);
         DWORD result = 0;
         for (int i = 0; i < 200 && (result = RasGetConnectStatusA(conn, &status)) == 0 &&
-                        status.rasconnstate == RASCS_Connected; ++i)
+                        status.rasconnstate == RASCS_Connected;
+             ++i)
             Sleep(10);
         EXPECT_EQ(result, row.StatusResult) << row.Script;
         if (result == 0) {
@@ -249,16 +256,23 @@ TEST_F(FakeRas, EntryPropertiesRoundTripByteForByte) {
     const std::string recorded = FControl.LastEntryBytes();
     ASSERT_EQ(recorded.size(), written);
     EXPECT_EQ(std::memcmp(recorded.data(), buffer.data(), written), 0);
-    EXPECT_EQ(*reinterpret_cast<const DWORD*>(recorded.data() + offsetof(TRasEntryWXP, dwVpnStrategy)), 1u);
-    EXPECT_EQ(*reinterpret_cast<const DWORD*>(recorded.data() + offsetof(TRasEntryWXP, dwRedialCount)), 3u);
+    EXPECT_EQ(
+        *reinterpret_cast<const DWORD*>(recorded.data() + offsetof(TRasEntryWXP, dwVpnStrategy)),
+        1u);
+    EXPECT_EQ(
+        *reinterpret_cast<const DWORD*>(recorded.data() + offsetof(TRasEntryWXP, dwRedialCount)),
+        3u);
 
     std::vector<Byte> back(RasEntryBufferSize);
     reinterpret_cast<TRasEntryWXP*>(back.data())->dwSize = RasRecordSize(TRasRecord::Entry);
     DWORD size = 0, deviceSize = 0;
-    EXPECT_EQ(RasGetEntryPropertiesA(nullptr, "office", nullptr, &size, nullptr, &deviceSize), 603u);
+    EXPECT_EQ(RasGetEntryPropertiesA(nullptr, "office", nullptr, &size, nullptr, &deviceSize),
+              603u);
     EXPECT_EQ(size, written);
-    ASSERT_EQ(RasGetEntryPropertiesA(nullptr, "office", reinterpret_cast<TRasEntryWXP*>(back.data()), &size,
-                                     nullptr, &deviceSize), 0u);
+    ASSERT_EQ(RasGetEntryPropertiesA(nullptr, "office",
+                                     reinterpret_cast<TRasEntryWXP*>(back.data()), &size, nullptr,
+                                     &deviceSize),
+              0u);
     EXPECT_EQ(std::memcmp(back.data(), buffer.data(), written), 0);
     EXPECT_EQ(RasValidateEntryNameA(nullptr, "Office"), 183u);
     EXPECT_EQ(RasValidateEntryNameA(nullptr, "Home"), 0u);
@@ -305,7 +319,8 @@ TEST_F(FakeRas, EveryRecordSizeOfTheLibraryIsAccepted) {
     size = static_cast<DWORD>(country.size());
     ASSERT_EQ(RasGetCountryInfoA(info, &size), 0u);
     EXPECT_EQ(info->dwCountryCode, 86u);
-    EXPECT_STREQ(reinterpret_cast<const char*>(country.data() + info->dwCountryNameOffset), "China");
+    EXPECT_STREQ(reinterpret_cast<const char*>(country.data() + info->dwCountryNameOffset),
+                 "China");
     TRasDialParamsNT4 params{};
     params.dwSize = RasRecordSize(TRasRecord::DialParams);
     std::strcpy(params.szEntryName, "Office");
@@ -323,8 +338,10 @@ public:
     explicit TScenarioFile(const std::string& text) {
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
-        FPath = UnicodeString(temp) + L"fake-ras-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
-        HANDLE file = CreateFileW(FPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        FPath =
+            UnicodeString(temp) + L"fake-ras-" + std::to_wstring(GetCurrentProcessId()) + L".txt";
+        HANDLE file =
+            CreateFileW(FPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
         CloseHandle(file);
@@ -351,7 +368,7 @@ DWORD DialWithoutNotifier(const char* entry) {
     return result;
 }
 
-}  // namespace
+} // namespace
 
 TEST(FakeRasScenario, ProgramsNameTheirScenarioInTheEnvironment) {
     struct TRow {
@@ -362,7 +379,7 @@ TEST(FakeRasScenario, ProgramsNameTheirScenarioInTheEnvironment) {
         {"entry Branch Office\ndelay 1\nstates 0 8192\n", 0},
         {"entry Branch Office\ndelay 1\nstates 0 5\nfail 930\n", 930},
         {"entry Branch Office\ndial-result 756\n", 756},
-        {"entry Branch Office\nspeed 9600\n", ERROR_INVALID_DATA},  // a bad line fails every dial
+        {"entry Branch Office\nspeed 9600\n", ERROR_INVALID_DATA}, // a bad line fails every dial
     };
     for (const TRow& row : rows) {
         TScenarioFile scenario(row.Text);

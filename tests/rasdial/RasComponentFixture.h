@@ -13,7 +13,7 @@ constexpr DWORD RasTestDeadlineMs = 10000;
 
 // Dispatches this thread's messages until `done` answers true or the deadline passes; answers
 // whether `done` came true.
-inline bool PumpUntil(const std::function<bool()> &done, DWORD deadlineMs = RasTestDeadlineMs) {
+inline bool PumpUntil(const std::function<bool()>& done, DWORD deadlineMs = RasTestDeadlineMs) {
     const DWORD start = GetTickCount();
     while (!done()) {
         if (GetTickCount() - start > deadlineMs) return false;
@@ -37,7 +37,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(FControl.Loaded()) << "the simulated RAS library did not load";
     }
-    void Script(const char *text) { ASSERT_EQ(FControl.SetScript(text), 0) << text; }
+    void Script(const char* text) { ASSERT_EQ(FControl.SetScript(text), 0) << text; }
 
     TFakeRasBinding FBinding;
     TFakeRasControl FControl;

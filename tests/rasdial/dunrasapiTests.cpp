@@ -10,12 +10,13 @@ namespace {
 
 HMODULE ModuleOf(const void* address) {
     HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        static_cast<LPCWSTR>(address), &module);
     return module;
 }
 
-}  // namespace
+} // namespace
 
 #if defined(__x86_64__)
 // The x86_64 sizes: the published records packed to 4 bytes with 8-byte handles and pointers.
@@ -54,8 +55,8 @@ TEST(dunrasapi, FullLibraryOnVistaBindsEverything) {
     EXPECT_NE(RasDeleteSubEntryA, nullptr);
     EXPECT_NE(RasConnectionNotificationA, nullptr);
     EXPECT_NE(RasGetEntryPropertiesA, nullptr);
-    EXPECT_EQ(RasMonitorDlgA, nullptr);  // not exported: stays nil, the rest still binds
-    EXPECT_EQ(RasEntryDlgA, nullptr);    // the dialog library is missing
+    EXPECT_EQ(RasMonitorDlgA, nullptr); // not exported: stays nil, the rest still binds
+    EXPECT_EQ(RasEntryDlgA, nullptr);   // the dialog library is missing
     EXPECT_EQ(RasEntryPointStatus(RasGetEntryPropertiesA), 0);
     EXPECT_EQ(RasEntryPointStatus(RasMonitorDlgA), RasErrorLibraryMissing);
 }
@@ -76,12 +77,13 @@ TEST(dunrasapi, EachLevelBindsItsOwnNames) {
     for (const TRow& row : rows) {
         TFakeRasBinding binding(FullFake(), row.Level, row.Minor);
         ASSERT_TRUE(RasApiAvailable());
-        const auto level = "level " + std::to_string(row.Level) + " minor " + std::to_string(row.Minor);
+        const auto level =
+            "level " + std::to_string(row.Level) + " minor " + std::to_string(row.Minor);
         EXPECT_EQ(RasConnectionNotificationA != nullptr, row.Notification) << level;
         EXPECT_EQ(RasGetCredentialsA != nullptr, row.Credentials) << level;
         EXPECT_EQ(RasGetConnectionStatistics != nullptr, row.Statistics) << level;
         EXPECT_EQ(RasDeleteSubEntryA != nullptr, row.DeleteSubEntry) << level;
-        EXPECT_NE(RasGetEntryPropertiesA, nullptr) << level;  // entry functions on every level
+        EXPECT_NE(RasGetEntryPropertiesA, nullptr) << level; // entry functions on every level
     }
 }
 
@@ -127,7 +129,7 @@ TEST(dunrasapi, UnloadFreesTheLibraryAndClearsEveryName) {
         EXPECT_EQ(RasDialA, nullptr);
         EXPECT_EQ(RasGetEntryPropertiesA, nullptr);
         EXPECT_EQ(GetModuleHandleW(FullFake().c_str()), nullptr);
-        EXPECT_TRUE(RasApiAvailable());  // the next use binds again
+        EXPECT_TRUE(RasApiAvailable()); // the next use binds again
     }
     EXPECT_EQ(RasDialA, nullptr);
 }
@@ -137,8 +139,10 @@ TEST(dunrasapi, PhonebookPathsFollowTheLevel) {
         Byte Level;
         bool User, AllUsers;
     };
-    const TRow rows[] = {{RasLevelWin9x, false, false}, {RasLevelNT4, true, false},
-                         {RasLevelW2K, true, true},     {RasLevelVista, true, true}};
+    const TRow rows[] = {{RasLevelWin9x, false, false},
+                         {RasLevelNT4, true, false},
+                         {RasLevelW2K, true, true},
+                         {RasLevelVista, true, true}};
     for (const TRow& row : rows) {
         TFakeRasBinding binding(FullFake(), row.Level);
         ASSERT_TRUE(RasApiAvailable());

@@ -24,13 +24,13 @@ public:
     std::vector<TRasStateRec> Posted;  // GUI thread only
     std::vector<DWORD> PostedThreads;  // GUI thread only
 
-    void OnStateChanged(TObject *Sender) {
-        const Integer state = static_cast<TDunRasCon *>(Sender)->ConnectState();
+    void OnStateChanged(TObject* Sender) {
+        const Integer state = static_cast<TDunRasCon*>(Sender)->ConnectState();
         std::lock_guard<std::mutex> guard(Lock);
         Changed.push_back(state);
         ChangedThreads.push_back(GetCurrentThreadId());
     }
-    void OnStateEvent(TObject *, const TRasStateRec &rec) {
+    void OnStateEvent(TObject*, const TRasStateRec& rec) {
         Posted.push_back(rec);
         PostedThreads.push_back(GetCurrentThreadId());
     }
@@ -49,7 +49,7 @@ protected:
         return con;
     }
     // Dials `entry` and pumps until the dial has ended (connected or an error).
-    HRasConn DialToEnd(TDunRasCon &con, const char *entry) {
+    HRasConn DialToEnd(TDunRasCon& con, const char* entry) {
         con.EntryName = entry;
         HRasConn conn = nullptr;
         EXPECT_EQ(con.ConnectEx(conn), 0);
@@ -75,7 +75,7 @@ TEST_F(dunrascon, DialToConnectedRecordsAndPostsEveryState) {
     EXPECT_EQ(FRecorder.ChangedStates(), AllStates);
     for (DWORD thread : FRecorder.ChangedThreads) EXPECT_NE(thread, GetCurrentThreadId());
     std::vector<Integer> posted;
-    for (const TRasStateRec &rec : FRecorder.Posted) {
+    for (const TRasStateRec& rec : FRecorder.Posted) {
         posted.push_back(rec.ConnectState);
         EXPECT_EQ(rec.StateRasConn, conn);
         EXPECT_EQ(rec.StateEventSource, SourceDial);
@@ -123,7 +123,7 @@ TEST_F(dunrascon, RefusedDialKeepsTheCodeAndItsText) {
 
 TEST_F(dunrascon, DisconnectWaitsUntilTheLineIsGone) {
     struct TCase {
-        const char *Script;
+        const char* Script;
         Cardinal WaitMs;
         std::vector<Integer> Posted; // one record per state change seen while waiting
     };
@@ -132,7 +132,7 @@ TEST_F(dunrascon, DisconnectWaitsUntilTheLineIsGone) {
         {"entry Office\ndelay 1\nhangup-delay 300\n", 3000, {8192, 8193}}, // disconnected state
         {"entry Office\ndelay 1\nhangup-delay 60000\n", 150, {8192}},      // the wait runs out
     };
-    for (const TCase &c : cases) {
+    for (const TCase& c : cases) {
         SCOPED_TRACE(c.Script);
         Script(c.Script);
         FRecorder.Posted.clear();
@@ -143,7 +143,7 @@ TEST_F(dunrascon, DisconnectWaitsUntilTheLineIsGone) {
         EXPECT_EQ(con->DisconnectEx(conn, 0, true, c.WaitMs), 0);
         PumpUntil([&] { return FRecorder.Posted.size() >= c.Posted.size(); });
         std::vector<Integer> posted;
-        for (const TRasStateRec &rec : FRecorder.Posted) {
+        for (const TRasStateRec& rec : FRecorder.Posted) {
             posted.push_back(rec.ConnectState);
             EXPECT_EQ(rec.StateEventSource, SourceHangup);
         }
@@ -197,7 +197,7 @@ TEST_F(dunrascon, StateRingIsOverwrittenInOrder) {
     EXPECT_EQ(con->StateRec(2).StateSubEntry, 2);
     ASSERT_TRUE(PumpUntil([&] { return FRecorder.Posted.size() >= 17u; }));
     std::vector<Integer> seen;
-    for (const TRasStateRec &rec : FRecorder.Posted) seen.push_back(rec.StateSubEntry);
+    for (const TRasStateRec& rec : FRecorder.Posted) seen.push_back(rec.StateSubEntry);
     const std::vector<Integer> expected{17, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
     EXPECT_EQ(seen, expected); // the first message finds its slot rewritten by the seventeenth push
 }
@@ -247,10 +247,10 @@ TEST_F(dunrascon, ConnectionListFollowsTheActiveLines) {
 
 TEST_F(dunrascon, ProjectionReportsAddressesAndProtocol) {
     struct TCase {
-        const char *Script;
+        const char* Script;
         Integer Result;
-        const char *Protocol;
-        const char *ClientIP;
+        const char* Protocol;
+        const char* ClientIP;
     };
     const TCase cases[] = {
         {"entry Office\ndelay 1\nclient-ip 10.9.8.7\n", 0, "PPP ",
@@ -259,7 +259,7 @@ TEST_F(dunrascon, ProjectionReportsAddressesAndProtocol) {
         {"entry Office\ndelay 1\nlcp 0xC223\nip-error 720\n", 720, "CHAP ",
          ""}, // no address: its error
     };
-    for (const TCase &c : cases) {
+    for (const TCase& c : cases) {
         SCOPED_TRACE(c.Script);
         Script(c.Script);
         auto con = NewCon();
@@ -391,11 +391,11 @@ TEST_F(dunrascon, DunInfoDescribesTheLibraryVersion) {
 
 TEST(dunrasconCanonical, PackAndUnpack) {
     struct TCase {
-        const char *Text;
+        const char* Text;
         bool UseCodes;
         Integer Country;
-        const char *Area;
-        const char *Local;
+        const char* Area;
+        const char* Local;
     };
     const TCase cases[] = {
         {"+86 (10) 12345678", true, 86, "10", "12345678"},
@@ -403,7 +403,7 @@ TEST(dunrasconCanonical, PackAndUnpack) {
         {"+86 12345678", true, 86, " ", "12345678"},
         {" 5", false, 0, "", ""}, // one character after trimming: nothing
     };
-    for (const TCase &c : cases) {
+    for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);
         bool useCodes = !c.UseCodes;
         Integer country = -1;
@@ -458,9 +458,9 @@ protected:
         if (FTapi) FreeLibrary(FTapi);
     }
     void Setup(DWORD devices, LONG initResult) {
-        using TSetup = void(WINAPI *)(DWORD, LONG);
+        using TSetup = void(WINAPI*)(DWORD, LONG);
         const auto setup = reinterpret_cast<TSetup>(
-            reinterpret_cast<void *>(GetProcAddress(FTapi, "FakeTapiSetup")));
+            reinterpret_cast<void*>(GetProcAddress(FTapi, "FakeTapiSetup")));
         if (setup) setup(devices, initResult);
     }
     UnicodeString FPath;
@@ -494,16 +494,16 @@ TEST_F(dunrasconTapi, TranslatedAddresses) {
     ASSERT_NE(FTapi, nullptr);
     TDunRasCon con(nullptr);
     struct TCase {
-        const char *Input;
-        const char *Displayable;
-        const char *Dialable;
+        const char* Input;
+        const char* Displayable;
+        const char* Dialable;
     };
     const TCase cases[] = {
         {"0 123456", "0123456", "0123456"}, // a trunk zero and its blank
         {"0 12", "0 12", "012"},            // four characters keep the blank
         {"+86 10 5551234", "+86 10 5551234", "+86105551234"},
     };
-    for (const TCase &c : cases) {
+    for (const TCase& c : cases) {
         AnsiString dialable, displayable;
         EXPECT_EQ(con.TranslateAddr(0, c.Input, dialable, displayable), 1) << c.Input;
         EXPECT_EQ(displayable, c.Displayable);
@@ -553,14 +553,14 @@ struct TEventRecorder : TObject {
     Integer DisconnectError = 0;    // guarded by Lock
     UnicodeString DisconnectText;   // guarded by Lock
 
-    void Add(const char *name) {
+    void Add(const char* name) {
         std::lock_guard<std::mutex> guard(Lock);
         Fired.push_back(name);
     }
-    void DevConnected(TObject *) { Add("dev"); }
-    void AllDevsConnected(TObject *) { Add("all"); }
-    void Connected(TObject *) { Add("connect"); }
-    void Disconnected(TObject *, Integer error, const UnicodeString &text) {
+    void DevConnected(TObject*) { Add("dev"); }
+    void AllDevsConnected(TObject*) { Add("all"); }
+    void Connected(TObject*) { Add("connect"); }
+    void Disconnected(TObject*, Integer error, const UnicodeString& text) {
         std::lock_guard<std::mutex> guard(Lock);
         Fired.push_back("disconnect");
         DisconnectError = error;
@@ -594,9 +594,9 @@ TEST_F(dunrasconLevel0, PerStateEventsEachWithItsOwnHandler) {
 
 TEST(dunrasconInfo, DescriptionOfTheLibraryVersion) {
     struct TCase {
-        const wchar_t *Version;
+        const wchar_t* Version;
         bool Server;
-        const wchar_t *Info;
+        const wchar_t* Info;
     };
     const TCase cases[] = {
         {L"5.1", false, L"Unknown DUN Version"},
@@ -613,7 +613,7 @@ TEST(dunrasconInfo, DescriptionOfTheLibraryVersion) {
         {L"6.2.9200", false, L"Unknown Windows 6/7 version SP6"},
         {L"10.0.19041", false, L"DUN SP6"},
     };
-    for (const TCase &c : cases)
+    for (const TCase& c : cases)
         EXPECT_EQ(DunInfoText(c.Version, L"SP6", c.Server), c.Info) << std::wstring(c.Version);
 }
 

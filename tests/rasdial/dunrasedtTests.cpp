@@ -54,7 +54,7 @@ TEST_F(dunrasedt, PppDefaultWritesTheExpectedRecord) {
     expected.dwEncryptionType = 3;
     const std::string bytes = FControl.LastEntryBytes();
     ASSERT_EQ(bytes.size(), sizeof(TRasEntryWXP));
-    EXPECT_EQ(bytes, std::string(reinterpret_cast<const char *>(&expected), sizeof(expected)));
+    EXPECT_EQ(bytes, std::string(reinterpret_cast<const char*>(&expected), sizeof(expected)));
     const TRasEntryWXP written = Written();
     EXPECT_EQ(written.dwfOptions, 0x18u);
     EXPECT_EQ(written.dwVpnStrategy, 0u);
@@ -196,7 +196,7 @@ TEST_F(dunrasedt, ConstructionCreatesAMissingPhonebookFile) {
 
 TEST(dunrasedtAddress, DottedTexts) {
     struct TCase {
-        const char *Text;
+        const char* Text;
         bool Valid;
         Cardinal Value;
     };
@@ -205,7 +205,7 @@ TEST(dunrasedtAddress, DottedTexts) {
         {"10.0.0.256", false, 0},          {"0.0.0.1", false, 0},         {"10.1.2", false, 0},
         {"10.1.2.x", true, 0x0002010A},    {"10..2.3", true, 0x0302000A},
     };
-    for (const TCase &c : cases) {
+    for (const TCase& c : cases) {
         SCOPED_TRACE(c.Text);
         EXPECT_EQ(TDunRasEdt::IsIPStr(c.Text), c.Valid);
         EXPECT_EQ(TDunRasEdt::StrToIP(c.Text), c.Value);

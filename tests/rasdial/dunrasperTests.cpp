@@ -15,7 +15,7 @@ namespace {
 class dunrasper : public RasComponentTest {
 protected:
     // A connected line of the scenario; hung up by the test.
-    HRasConn Dial(const char *script) {
+    HRasConn Dial(const char* script) {
         Script(script);
         FCon = std::make_unique<TDunRasCon>(nullptr);
         FCon->EntryName = "Office";
@@ -42,9 +42,9 @@ protected:
         if (FPdh) FreeLibrary(FPdh);
     }
     void Setup(LONGLONG xmitStep, LONGLONG recvStep, LONG addResult, DWORD status) {
-        using TSetup = void(WINAPI *)(LONGLONG, LONGLONG, LONG, DWORD);
-        const auto setup = reinterpret_cast<TSetup>(
-            reinterpret_cast<void *>(GetProcAddress(FPdh, "FakePdhSetup")));
+        using TSetup = void(WINAPI*)(LONGLONG, LONGLONG, LONG, DWORD);
+        const auto setup =
+            reinterpret_cast<TSetup>(reinterpret_cast<void*>(GetProcAddress(FPdh, "FakePdhSetup")));
         ASSERT_NE(setup, nullptr);
         setup(xmitStep, recvStep, addResult, status);
     }

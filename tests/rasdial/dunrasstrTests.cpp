@@ -11,7 +11,7 @@ namespace {
 
 UnicodeString NoErrorText(Integer code) { return L"error " + std::to_wstring(code); }
 
-}  // namespace
+} // namespace
 
 TEST(dunrasstr, StatesHaveTheirTexts) {
     struct TRow {
@@ -19,12 +19,13 @@ TEST(dunrasstr, StatesHaveTheirTexts) {
         const wchar_t* Text;
     };
     const TRow rows[] = {
-        {0, L"Opening Serial Port"},       {5, L"Validating User and Password"},
-        {14, L"Login Authenticated"},      {23, L"Extra Channel Disconnected"},
-        {4096, L"Interactive Terminal"},   {4100, L"Paused for Authentication"},
-        {8192, L"Connected/Online"},       {8193, L"Disconnected/Offline"},
+        {0, L"Opening Serial Port"},     {5, L"Validating User and Password"},
+        {14, L"Login Authenticated"},    {23, L"Extra Channel Disconnected"},
+        {4096, L"Interactive Terminal"}, {4100, L"Paused for Authentication"},
+        {8192, L"Connected/Online"},     {8193, L"Disconnected/Offline"},
     };
-    for (const TRow& row : rows) EXPECT_EQ(RasMessText(row.State, NoErrorText), row.Text) << row.State;
+    for (const TRow& row : rows)
+        EXPECT_EQ(RasMessText(row.State, NoErrorText), row.Text) << row.State;
 }
 
 TEST(dunrasstr, StatesWithoutTextAreUnknownUpTo600AndErrorsAbove) {
@@ -33,21 +34,24 @@ TEST(dunrasstr, StatesWithoutTextAreUnknownUpTo600AndErrorsAbove) {
         const wchar_t* Text;
     };
     const TRow rows[] = {
-        {7, L"Unknown State (7)"},     {9, L"Unknown State (9)"},     {24, L"Unknown State (24)"},
-        {600, L"Unknown State (600)"}, {601, L"error 601"},           {691, L"error 691"},
+        {7, L"Unknown State (7)"},     {9, L"Unknown State (9)"}, {24, L"Unknown State (24)"},
+        {600, L"Unknown State (600)"}, {601, L"error 601"},       {691, L"error 691"},
         {4101, L"error 4101"},         {8194, L"error 8194"},
     };
-    for (const TRow& row : rows) EXPECT_EQ(RasMessText(row.State, NoErrorText), row.Text) << row.State;
+    for (const TRow& row : rows)
+        EXPECT_EQ(RasMessText(row.State, NoErrorText), row.Text) << row.State;
     EXPECT_EQ(RasStateText(7), L"");
 }
 
 TEST(dunrasstr, ErrorTextsComeFromRasThenFromTheSystem) {
     TFakeRasBinding binding(FullFake());
     Integer lastError = 0;
-    EXPECT_EQ(RasErrorString(691, false, lastError), L"The user name or password was refused by the remote server.");
+    EXPECT_EQ(RasErrorString(691, false, lastError),
+              L"The user name or password was refused by the remote server.");
     EXPECT_EQ(RasErrorString(601, false, lastError), L"The connection handle is not valid.");
     // RAS has no text for a system code: the system's message stands in.
-    EXPECT_EQ(RasErrorString(ERROR_FILE_NOT_FOUND, false, lastError), SysErrorMessage(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(RasErrorString(ERROR_FILE_NOT_FOUND, false, lastError),
+              SysErrorMessage(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(RasErrorString(ERROR_FILE_NOT_FOUND, false, lastError).empty());
     EXPECT_EQ(RasErrorString(-5, false, lastError), L"");
     EXPECT_EQ(lastError, 0);

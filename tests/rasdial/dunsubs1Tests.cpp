@@ -32,7 +32,7 @@ TEST(dunsubs1, SplitDeviceNameSeparatesThePortAfterTheFirstNul) {
         {std::string("Modem One\0COM1 ", 15), "Modem One", "com1"},
         {std::string("  Modem Two \0  COM2  ", 22), "Modem Two", "com2"},
         {std::string("X\0PORT", 6), "X", "port"},
-        {std::string("\0COM3", 5), std::string("\0COM3", 5), ""},  // a NUL first is no split
+        {std::string("\0COM3", 5), std::string("\0COM3", 5), ""}, // a NUL first is no split
         {"", "", ""},
     };
     for (const TRow& row : rows) {
@@ -51,11 +51,20 @@ TEST(dunsubs1, TextToIntReadsDigitsUpToTheFirstInvalidCharacter) {
         Integer Value;
     };
     const TRow rows[] = {
-        {L"12a", 12},           {L"a", 0},           {L"", 0},
-        {L"  -45", -45},        {L"+7", 7},          {L"$1F", 31},
-        {L"0x10", 16},          {L"-$10", -16},      {L"$FFFFFFFF", -1},
-        {L"2147483647", 2147483647}, {L"-2147483648", -2147483647 - 1},
-        {L"2147483648", 214748364},  {L"86 ", 86},   {L"-", 0},
+        {L"12a", 12},
+        {L"a", 0},
+        {L"", 0},
+        {L"  -45", -45},
+        {L"+7", 7},
+        {L"$1F", 31},
+        {L"0x10", 16},
+        {L"-$10", -16},
+        {L"$FFFFFFFF", -1},
+        {L"2147483647", 2147483647},
+        {L"-2147483648", -2147483647 - 1},
+        {L"2147483648", 214748364},
+        {L"86 ", 86},
+        {L"-", 0},
     };
     for (const TRow& row : rows) EXPECT_EQ(TextToInt(row.Text), row.Value) << row.Text;
     EXPECT_EQ(AnsiToInt("44x"), 44);
@@ -76,11 +85,12 @@ TEST(dunsubs1, AnsiHelpersWorkOnBlanksAndAsciiOnly) {
 TEST(dunsubs1, ForceDirsCreatesEveryMissingLevel) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
-    const UnicodeString root = UnicodeString(temp) + L"dunsubs1-" + std::to_wstring(GetCurrentProcessId());
+    const UnicodeString root =
+        UnicodeString(temp) + L"dunsubs1-" + std::to_wstring(GetCurrentProcessId());
     const UnicodeString deep = root + L"\\a\\b\\c\\";
     EXPECT_TRUE(ForceDirs(deep));
     EXPECT_TRUE(IsDirectory(root + L"\\a\\b\\c"));
-    EXPECT_TRUE(ForceDirs(deep));  // already there
+    EXPECT_TRUE(ForceDirs(deep)); // already there
     EXPECT_FALSE(ForceDirs(L""));
     EXPECT_EQ(StripTrailingDelimiter(L"C:\\x\\"), L"C:\\x");
     std::filesystem::remove_all(std::filesystem::path(root));

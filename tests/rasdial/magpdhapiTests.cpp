@@ -15,14 +15,14 @@ protected:
     ~magpdhapi() override { PdhApiUnload(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(magpdhapi, BindsOnlyOnNT4AndRetriesAfterARefusedPrecondition) {
     TFakeRasBinding binding(FullFake(), RasLevelVista);
     EXPECT_FALSE(PdhApiAvailable());
     EXPECT_EQ(PdhOpenQuery, nullptr);
     SetRasOSLevel(RasLevelNT4, 0);
-    EXPECT_TRUE(PdhApiAvailable());  // the refusal above did not mark the binder as run
+    EXPECT_TRUE(PdhApiAvailable()); // the refusal above did not mark the binder as run
     EXPECT_NE(PdhOpenQuery, nullptr);
     EXPECT_NE(PdhGetRawCounterArrayA, nullptr);
     EXPECT_NE(PdhCloseQuery, nullptr);

@@ -18,9 +18,9 @@ public:
     std::vector<IAccessible*> Made;
     TComPtr<IAccessible> CreateIAccessible(TVirtualTreeWindow* ATree) override {
         if (!Answers) return nullptr;
-        static const auto create = reinterpret_cast<TCreateStdAccessibleObject>(
-            reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"oleacc.dll"),
-                                                   "CreateStdAccessibleObject")));
+        static const auto create =
+            reinterpret_cast<TCreateStdAccessibleObject>(reinterpret_cast<void*>(
+                GetProcAddress(LoadLibraryW(L"oleacc.dll"), "CreateStdAccessibleObject")));
         TComPtr<IAccessible> made;
         if (create)
             create(ATree->Handle(), OBJID_CLIENT, __uuidof(IAccessible),

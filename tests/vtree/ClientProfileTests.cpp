@@ -60,7 +60,8 @@ public:
     void Compare(TBaseVirtualTree*, PVirtualNode A, PVirtualNode B, TColumnIndex Column,
                  Integer& Result) {
         ++Comparisons;
-        const bool before = Column == 1 ? Line(A)->Delay < Line(B)->Delay : Line(A)->Name < Line(B)->Name;
+        const bool before =
+            Column == 1 ? Line(A)->Delay < Line(B)->Delay : Line(A)->Name < Line(B)->Name;
         Result = before ? -1 : 1;
     }
     // The record lives in zero-filled memory: a record never placed there is all zeros, which

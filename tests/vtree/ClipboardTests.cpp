@@ -31,8 +31,7 @@ void PutRawClipboard(const std::vector<std::pair<CLIPFORMAT, std::vector<Byte>>>
     CloseClipboard();
 }
 
-template <class T>
-void Append(std::vector<Byte>& Bytes, const T& Value) {
+template <class T> void Append(std::vector<Byte>& Bytes, const T& Value) {
     const auto* raw = reinterpret_cast<const Byte*>(&Value);
     Bytes.insert(Bytes.end(), raw, raw + sizeof(T));
 }
@@ -49,19 +48,19 @@ using Clipboard = TTransferFixture;
 
 TEST_F(Clipboard, OfferedFormatsComeInPriorityOrder) {
     TOwned<TStringList> names(new TStringList);
-    for (const wchar_t* name : {L"Plain text", L"Unicode text", L"CSV", L"Rich Text Format",
-                                L"Rich Text Format Without Objects", L"HTML Format",
-                                L"Virtual Tree Data"})
+    for (const wchar_t* name :
+         {L"Plain text", L"Unicode text", L"CSV", L"Rich Text Format",
+          L"Rich Text Format Without Objects", L"HTML Format", L"Virtual Tree Data"})
         names->Add(name);
     A->SetClipboardFormats(names.get());
     TFormatEtcArray formats;
     A->GetNativeFormats(formats);
     std::vector<std::wstring> described;
     for (const FORMATETC& format : formats) described.push_back(DescriptionOf(format.cfFormat));
-    EXPECT_EQ(described, (std::vector<std::wstring>{L"Virtual Tree Data", L"HTML Format",
-                                                    L"Rich Text Format Without Objects",
-                                                    L"Rich Text Format", L"CSV", L"Unicode text",
-                                                    L"Plain text"}));
+    EXPECT_EQ(described,
+              (std::vector<std::wstring>{L"Virtual Tree Data", L"HTML Format",
+                                         L"Rich Text Format Without Objects", L"Rich Text Format",
+                                         L"CSV", L"Unicode text", L"Plain text"}));
 }
 
 TEST_F(Clipboard, FormatsAreRefusedForTheWrongTreeClassOrWhenUnknown) {
@@ -129,8 +128,8 @@ TEST_F(Clipboard, QueryGetDataNamesWhatDoesNotMatch) {
     };
     for (const TCase& c : cases) {
         FORMATETC format = c.Format;
-        EXPECT_EQ(data->QueryGetData(&format), c.Expected) << "tymed " << c.Format.tymed
-                                                            << " aspect " << c.Format.dwAspect;
+        EXPECT_EQ(data->QueryGetData(&format), c.Expected)
+            << "tymed " << c.Format.tymed << " aspect " << c.Format.dwAspect;
     }
 }
 
@@ -163,7 +162,8 @@ TEST_F(Clipboard, ReferenceNamesTheLiveTreeOnlyWhileItLives) {
     EXPECT_EQ(FindSourceTree(data.Get()), nullptr);
     FORMATETC etc = vtree_formats::FormatEtcFor(vtree_formats::TreeData());
     STGMEDIUM medium{};
-    EXPECT_EQ(data->GetData(&etc, &medium), E_FAIL) << "a data object of a gone tree renders nothing";
+    EXPECT_EQ(data->GetData(&etc, &medium), E_FAIL)
+        << "a data object of a gone tree renders nothing";
 }
 
 TEST_F(Clipboard, ForgedAndShortReferenceBlocksAreRefused) {
@@ -260,8 +260,8 @@ TEST_F(Clipboard, MalformedTreeDataIsRejectedAndTheTreeKeptIntact) {
     AddNodes(*B, NamesB, {L"b0"});
     std::vector<Byte> bytes;
     Append(bytes, static_cast<DWORD>(16));
-    Append(bytes, Integer{1});          // a node chunk...
-    Append(bytes, Integer{-40});        // ...with a negative size
+    Append(bytes, Integer{1});   // a node chunk...
+    Append(bytes, Integer{-40}); // ...with a negative size
     Append(bytes, Integer{0});
     Append(bytes, Integer{0});
     PutRawClipboard({{vtree_formats::TreeData(), bytes}});
@@ -298,8 +298,7 @@ std::vector<Byte> Rendered(IDataObject* Data, const wchar_t* Name, CLIPFORMAT St
 }
 
 // The text up to the first zero character; a block without one fails.
-template <class TChar>
-std::basic_string<TChar> Terminated(const std::vector<Byte>& Bytes) {
+template <class TChar> std::basic_string<TChar> Terminated(const std::vector<Byte>& Bytes) {
     std::basic_string<TChar> text(Bytes.size() / sizeof(TChar), TChar{});
     std::memcpy(text.data(), Bytes.data(), text.size() * sizeof(TChar));
     const std::size_t end = text.find(TChar{});
@@ -365,8 +364,10 @@ TEST_F(Clipboard, TextFormatsRenderTheSelectedCellsThroughTheDataObject) {
         EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u);
         int depth = 0;
         for (std::size_t i = 0; i < rtf.size(); ++i) {
-            if (rtf[i] == '\\') ++i; // an escaped character or a control word's first letter
-            else if (rtf[i] == '{') ++depth;
+            if (rtf[i] == '\\')
+                ++i; // an escaped character or a control word's first letter
+            else if (rtf[i] == '{')
+                ++depth;
             else if (rtf[i] == '}' && --depth == 0) {
                 EXPECT_EQ(i + 1, rtf.size()) << "one group";
             }

@@ -22,13 +22,16 @@ protected:
     }
     std::vector<Integer> Lefts() {
         std::vector<Integer> lefts;
-        for (TColumnIndex i = 0; i < columns->Count(); ++i) lefts.push_back(columns->Items(i)->Left());
+        for (TColumnIndex i = 0; i < columns->Count(); ++i)
+            lefts.push_back(columns->Items(i)->Left());
         return lefts;
     }
     void SetOption(TColumnIndex Column, TVTColumnOption Option, bool On) {
         TVTColumnOptions options = columns->Items(Column)->Options();
-        if (On) options.Include(Option);
-        else options.Exclude(Option);
+        if (On)
+            options.Include(Option);
+        else
+            options.Exclude(Option);
         columns->Items(Column)->SetOptions(options);
     }
 };
@@ -96,9 +99,9 @@ TEST_F(ColumnsTest, ColumnsFromPoints) {
         TColumnIndex Column;
     };
     const Case cases[] = {
-        {{0, 0}, false, 0}, {{149, 5}, false, 0}, {{150, 5}, false, 1},
-        {{354, 5}, false, 3}, {{355, 5}, false, -2}, {{-1, 5}, false, -2},
-        {{10, -1}, false, -2}, {{60, 5}, true, 1}, {{254, 5}, true, 3},
+        {{0, 0}, false, 0},    {{149, 5}, false, 0},  {{150, 5}, false, 1},
+        {{354, 5}, false, 3},  {{355, 5}, false, -2}, {{-1, 5}, false, -2},
+        {{10, -1}, false, -2}, {{60, 5}, true, 1},    {{254, 5}, true, 3},
     };
     for (const Case& c : cases)
         EXPECT_EQ(columns->ColumnFromPosition(c.Point, c.Relative), c.Column)

@@ -19,11 +19,11 @@ struct TDropHandler {
         if (State != dsDragLeave) Modes.push_back(Mode);
         Accept = true;
     }
-    void DragDrop(TVirtualTreeWindow*, TObject*, IDataObject* Data,
-                  const TFormatArray& Offered, TShiftState, TPoint, DWORD& Effect, TDropMode) {
+    void DragDrop(TVirtualTreeWindow*, TObject*, IDataObject* Data, const TFormatArray& Offered,
+                  TShiftState, TPoint, DWORD& Effect, TDropMode) {
         Formats = Offered;
-        Inserted = Window->ProcessDrop(Data, Window->Tree()->DropTargetNode(), Effect,
-                                       amAddChildLast);
+        Inserted =
+            Window->ProcessDrop(Data, Window->Tree()->DropTargetNode(), Effect, amAddChildLast);
     }
 };
 
@@ -131,9 +131,9 @@ TEST_F(DragDrop, WithoutAHandlerEveryDragIsRefused) {
     AddNodes(*A, NamesA, {L"a0"});
     DWORD effect = DROPEFFECT_COPY;
     TComPtr<IDataObject> data = B->DragManager()->DragDataObject();
-    ASSERT_EQ(Target(*A)->DragEnter(data.Get(), MK_LBUTTON, At(*A, A->Tree()->GetFirst(), true),
-                                    &effect),
-              S_OK);
+    ASSERT_EQ(
+        Target(*A)->DragEnter(data.Get(), MK_LBUTTON, At(*A, A->Tree()->GetFirst(), true), &effect),
+        S_OK);
     EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE));
     Target(*A)->DragLeave();
 }
@@ -146,7 +146,8 @@ TEST_F(DragDrop, ReportModeCountsOnlyTheMainColumnsText) {
     AddNodes(*B, NamesB, {L"b0"});
     PVirtualNode b0 = Named(*B, NamesB, L"b0");
     const TRect row = B->GetDisplayRect(b0, 1, false);
-    const TPoint screen = B->ClientToScreen({(row.left + row.right) / 2, (row.top + row.bottom) / 2});
+    const TPoint screen =
+        B->ClientToScreen({(row.left + row.right) / 2, (row.top + row.bottom) / 2});
     DWORD effect = DROPEFFECT_COPY;
     TComPtr<IDataObject> data = A->DragManager()->DragDataObject();
     Target(*B)->DragEnter(data.Get(), MK_LBUTTON, {screen.x, screen.y}, &effect);
@@ -255,7 +256,8 @@ struct TLibraryDragLog {
     }
     void DragDrop(TVirtualTreeWindow* Sender, TObject* Source, IDataObject* Data,
                   const TFormatArray& Formats, TShiftState, TPoint, DWORD& Effect, TDropMode Mode) {
-        Drops.push_back({Source, Data, Formats.size(), Effect, Mode, Sender->Tree()->DropTargetNode()});
+        Drops.push_back(
+            {Source, Data, Formats.size(), Effect, Mode, Sender->Tree()->DropTargetNode()});
     }
     void DragAllowed(TVirtualTreeWindow*, PVirtualNode, TColumnIndex, bool& Allowed) {
         Allowed = true;

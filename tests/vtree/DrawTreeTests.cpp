@@ -106,8 +106,7 @@ TEST_F(DrawTree, ContentMarginsNarrowTheCellContent) {
     TopLeft = {3, 2};
     BottomRight = {5, 4};
     Window->OnGetCellContentMargin = TVTGetCellContentMarginEvent(this, &DrawTree::GetMargin);
-    EXPECT_EQ(Window->DoGetCellContentMargin(node, NoColumn, ccmtBottomRightOnly),
-              (TPoint{5, 4}));
+    EXPECT_EQ(Window->DoGetCellContentMargin(node, NoColumn, ccmtBottomRightOnly), (TPoint{5, 4}));
     const TRect narrowed = Window->GetDisplayRect(node, NoColumn, true, false, true);
     EXPECT_EQ(narrowed.left, plain.left + 3);
     EXPECT_EQ(narrowed.top, plain.top + 2);

@@ -24,9 +24,9 @@ TEST_F(VTDropMark, BarAboveOrBelowTheDropTargetRow) {
         const char* Name;
     };
     const TRect row1{0, 18, 396, 36};
-    for (const Case c : {Case{dmAbove, true, false, "above"}, Case{dmBelow, false, true, "below"},
-                         Case{dmOnNode, false, false, "on node"},
-                         Case{dmNowhere, false, false, "nowhere"}}) {
+    for (const Case c :
+         {Case{dmAbove, true, false, "above"}, Case{dmBelow, false, true, "below"},
+          Case{dmOnNode, false, false, "on node"}, Case{dmNowhere, false, false, "nowhere"}}) {
         Tree().LastDropMode = c.Mode;
         auto bitmap = PrintClient();
         EXPECT_EQ(PixelAt(*bitmap, 200, 18) == clRed, c.Above) << c.Name;

@@ -37,15 +37,19 @@ protected:
     void SetMisc(TVTMiscOption Option, bool On) {
         TCustomVirtualTreeOptions* options = Tree().TreeOptions();
         TVTMiscOptions misc = options->MiscOptions();
-        if (On) misc.Include(Option);
-        else misc.Exclude(Option);
+        if (On)
+            misc.Include(Option);
+        else
+            misc.Exclude(Option);
         options->SetMiscOptions(misc);
     }
     void SetAutoAccept(bool On) {
         TCustomStringTreeOptions* options = StringTree().StringTreeOptions();
         TVTStringOptions value = options->StringOptions();
-        if (On) value.Include(toAutoAcceptEditChange);
-        else value.Exclude(toAutoAcceptEditChange);
+        if (On)
+            value.Include(toAutoAcceptEditChange);
+        else
+            value.Exclude(toAutoAcceptEditChange);
         options->SetStringOptions(value);
     }
     TVTEdit* Editor() {

@@ -22,9 +22,7 @@ struct TCells {
 class Export : public TWindowFixture {
 protected:
     TCells Cells;
-    Export() {
-        Window->StringTree()->OnGetText = TVSTGetTextEvent(&Cells, &TCells::GetText);
-    }
+    Export() { Window->StringTree()->OnGetText = TVSTGetTextEvent(&Cells, &TCells::GetText); }
     void AddColumns(std::initializer_list<const wchar_t*> Captions) {
         for (const wchar_t* caption : Captions) Header().Columns()->Add()->SetText(caption);
         Header().SetMainColumn(0);
@@ -48,9 +46,9 @@ std::string Between(const std::string& Text, const std::string& After, std::size
 TEST_F(Export, DelimitedTextQuotesCellsHoldingTheSeparatorOrQuotes) {
     AddColumns({L"H0", L"H1", L"H2"});
     Row(nullptr, {L"plain", L"x;y", L"say \"hi\""});
-    EXPECT_EQ(Window->ContentToText(tstAll, ';'), "H0;H1;H2\r\nplain;\"x;y\";\"say \"\"hi\"\"\"\r\n");
-    EXPECT_EQ(Window->ContentToUnicode(tstAll, L';'),
-              L"H0;H1;H2\r\nplain;\"x;y\";say \"hi\"\r\n");
+    EXPECT_EQ(Window->ContentToText(tstAll, ';'),
+              "H0;H1;H2\r\nplain;\"x;y\";\"say \"\"hi\"\"\"\r\n");
+    EXPECT_EQ(Window->ContentToUnicode(tstAll, L';'), L"H0;H1;H2\r\nplain;\"x;y\";say \"hi\"\r\n");
 }
 
 TEST_F(Export, MainColumnCarriesTheLevelsAsSeparators) {
@@ -58,8 +56,7 @@ TEST_F(Export, MainColumnCarriesTheLevelsAsSeparators) {
     PVirtualNode a = Row(nullptr, {L"A", L"1"});
     PVirtualNode b = Row(a, {L"B", L"2"});
     Row(b, {L"C", L"3"});
-    EXPECT_EQ(Window->ContentToText(tstAll, ";"),
-              "Name;;;Value\r\nA;;;1\r\n;B;;2\r\n;;C;3\r\n");
+    EXPECT_EQ(Window->ContentToText(tstAll, ";"), "Name;;;Value\r\nA;;;1\r\n;B;;2\r\n;;C;3\r\n");
     // Without columns: the leading separators only, no quoting.
     Header().Columns()->Clear();
     Cells.Texts[{a, NoColumn}] = L"x;y";
@@ -82,7 +79,8 @@ TEST_F(Export, CheckedFilterLeavesOutPressedAndMixedNodesExceptFromUnicode) {
     pressed->CheckState = csCheckedPressed;
     mixed->CheckState = csMixedNormal;
     Tree().TreeOptions()->ExportMode = emChecked;
-    for (const std::string& text : {Window->ContentToText(tstAll, "\t"), Window->ContentToHTML(tstAll)}) {
+    for (const std::string& text :
+         {Window->ContentToText(tstAll, "\t"), Window->ContentToHTML(tstAll)}) {
         EXPECT_NE(text.find("normal"), std::string::npos) << text;
         EXPECT_EQ(text.find("pressed"), std::string::npos) << text;
         EXPECT_EQ(text.find("mixed"), std::string::npos) << text;
@@ -101,7 +99,8 @@ TEST_F(Export, HtmlEscapesEveryTextItWrites) {
     Row(nullptr, {L"<script>alert(\"&\")</script>", L"a>b"});
     const std::string html = Window->ContentToHTML(tstAll, L"cap\" onload=\"x");
     EXPECT_EQ(html.find("<script>"), std::string::npos);
-    EXPECT_NE(html.find("&lt;script&gt;alert(&quot;&amp;&quot;)&lt;/script&gt;"), std::string::npos);
+    EXPECT_NE(html.find("&lt;script&gt;alert(&quot;&amp;&quot;)&lt;/script&gt;"),
+              std::string::npos);
     EXPECT_NE(html.find("a&gt;b</td>"), std::string::npos);
     EXPECT_NE(html.find("&lt;th&gt;&amp;</th>"), std::string::npos);
     EXPECT_NE(html.find("caption=\"cap&quot; onload=&quot;x\""), std::string::npos);

@@ -54,7 +54,8 @@ protected:
     TVirtualTreeColumn* Column(int I) { return Header().Columns()->Items(I); }
     std::vector<TColumnPosition> Positions() {
         std::vector<TColumnPosition> result;
-        for (int i = 0; i < Header().Columns()->Count(); ++i) result.push_back(Column(i)->Position());
+        for (int i = 0; i < Header().Columns()->Count(); ++i)
+            result.push_back(Column(i)->Position());
         return result;
     }
 };
@@ -224,9 +225,9 @@ TEST_F(VTHeaderMouse, DraggingAColumnMovesIt) {
     };
     // Column 0 spans 0..150, 1 150..230, 2 230..300, 3 300..355.
     const std::vector<TCase> cases = {
-        {75, 240, {1, 0, 2, 3}},  // 0 before 2: position 1
-        {75, 290, {2, 0, 1, 3}},  // 0 after 2: position 2
-        {265, 20, {1, 2, 0, 3}},  // 2 before 0: position 0
+        {75, 240, {1, 0, 2, 3}}, // 0 before 2: position 1
+        {75, 290, {2, 0, 1, 3}}, // 0 after 2: position 2
+        {265, 20, {1, 2, 0, 3}}, // 2 before 0: position 0
     };
     for (const TCase& c : cases) {
         for (int i = 0; i < 4; ++i) Column(i)->SetPosition(i);
@@ -235,7 +236,8 @@ TEST_F(VTHeaderMouse, DraggingAColumnMovesIt) {
         Press(c.From);
         EXPECT_TRUE(Header().States().Contains(hsDragPending));
         MoveTo(c.From + GetSystemMetrics(SM_CXDRAG));
-        EXPECT_TRUE(Header().States().Contains(hsDragPending)) << "exactly the threshold is no drag";
+        EXPECT_TRUE(Header().States().Contains(hsDragPending))
+            << "exactly the threshold is no drag";
         MoveTo(c.To);
         EXPECT_TRUE(Header().States().Contains(hsDragging));
         Release(c.To);

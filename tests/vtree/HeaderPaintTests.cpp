@@ -51,9 +51,12 @@ TEST_F(VTHeaderPaint, XPStyleNormalCellHasSeparatorAndShadedBottomLines) {
     auto bitmap = PrintHeader();
     const TRect cell = Cell(0);
     EXPECT_EQ(Hex(PixelAt(*bitmap, cell.left + 100, cell.top + 2)), Hex(MakeColor(235, 234, 219)));
-    EXPECT_EQ(Hex(PixelAt(*bitmap, cell.left + 100, cell.bottom - 3)), Hex(MakeColor(224, 222, 207)));
-    EXPECT_EQ(Hex(PixelAt(*bitmap, cell.left + 100, cell.bottom - 2)), Hex(MakeColor(213, 210, 195)));
-    EXPECT_EQ(Hex(PixelAt(*bitmap, cell.left + 100, cell.bottom - 1)), Hex(MakeColor(203, 199, 184)));
+    EXPECT_EQ(Hex(PixelAt(*bitmap, cell.left + 100, cell.bottom - 3)),
+              Hex(MakeColor(224, 222, 207)));
+    EXPECT_EQ(Hex(PixelAt(*bitmap, cell.left + 100, cell.bottom - 2)),
+              Hex(MakeColor(213, 210, 195)));
+    EXPECT_EQ(Hex(PixelAt(*bitmap, cell.left + 100, cell.bottom - 1)),
+              Hex(MakeColor(203, 199, 184)));
     EXPECT_EQ(Hex(PixelAt(*bitmap, cell.right - 2, cell.top + 5)), Hex(MakeColor(199, 197, 178)));
     EXPECT_EQ(Hex(PixelAt(*bitmap, cell.right - 1, cell.top + 5)), Hex(clWhite));
 }
@@ -69,7 +72,8 @@ TEST_F(VTHeaderPaint, HotCellHasItsFaceUnderlineAndHotCaptionColour) {
         << "the hot underline along the cell's bottom";
     EXPECT_GT(CountColor(*bitmap, hot, clRed), 0) << "caption in HeaderHotColor";
     EXPECT_EQ(CountColor(*bitmap, normal, clRed), 0);
-    EXPECT_EQ(Hex(PixelAt(*bitmap, normal.left + 40, normal.top + 2)), Hex(MakeColor(235, 234, 219)));
+    EXPECT_EQ(Hex(PixelAt(*bitmap, normal.left + 40, normal.top + 2)),
+              Hex(MakeColor(235, 234, 219)));
 
     Header().SetOptions(Header().Options() - TVTHeaderOptions{hoHotTrack});
     auto plain = PrintHeader();
@@ -98,8 +102,8 @@ TEST_F(VTHeaderPaint, DisabledColumnCaptionIsEmbossed) {
     auto bitmap = PrintHeader();
     const TRect cell = Cell(0);
     EXPECT_EQ(CountColor(*bitmap, cell, ColorToRGB(clWindowText)), 0);
-    const TRect shadow = BoxOf(*bitmap, {cell.left, cell.top, cell.right, cell.bottom - 3},
-                               ColorToRGB(clBtnShadow));
+    const TRect shadow =
+        BoxOf(*bitmap, {cell.left, cell.top, cell.right, cell.bottom - 3}, ColorToRGB(clBtnShadow));
     const TRect light = BoxOf(*bitmap, {cell.left, cell.top, cell.right - 3, cell.bottom - 3},
                               ColorToRGB(clBtnHighlight));
     ASSERT_FALSE(IsRectEmpty(&shadow));
@@ -138,16 +142,18 @@ struct THeaderOwner {
     TRect OwnerRect;
     TRect TextRect;
     bool SortShown = false;
-    void OnHeaderDraw(TVTHeader*, TCanvas* Canvas, TVirtualTreeColumn* Column, const TRect& R,
-                      bool, bool, TVTDropMarkMode) {
+    void OnHeaderDraw(TVTHeader*, TCanvas* Canvas, TVirtualTreeColumn* Column, const TRect& R, bool,
+                      bool, TVTDropMarkMode) {
         Drawn.push_back(Column->Index());
         OwnerRect = R;
         Canvas->Brush()->SetColor(clLime);
         Canvas->FillRect(R);
     }
     void OnQuery(TVTHeader*, THeaderPaintInfo& Info, THeaderPaintElements& Elements) {
-        if (!Info.Column) Elements = {hpeBackground};
-        else if (Info.Column->Index() == 1) Elements = {hpeText, hpeSortGlyph};
+        if (!Info.Column)
+            Elements = {hpeBackground};
+        else if (Info.Column->Index() == 1)
+            Elements = {hpeText, hpeSortGlyph};
     }
     void OnAdvanced(TVTHeader*, THeaderPaintInfo& Info, THeaderPaintElements Elements) {
         Advanced.emplace_back(Info.Column ? Info.Column->Index() : NoColumn, Elements);
@@ -334,8 +340,7 @@ TEST(VTWrapText, LinesWordsAndOrder) {
                          Case{L"  aa bb  ", L"aa bb", false, L"aa bb"},
                          Case{L"abcdefgh", L"abc", false, L"abc\ndef\ngh"},
                          Case{L"abcdefgh", L"abc", true, L"fgh\ncde\nab"},
-                         Case{L"abc", L"a", false, L"a\nb\nc"},
-                         Case{L"   ", L"abc", false, L""}}) {
+                         Case{L"abc", L"a", false, L"a\nb\nc"}, Case{L"   ", L"abc", false, L""}}) {
         const TRect bounds{0, 0, width(c.Fits), 20};
         EXPECT_EQ(WrapText(dc.Get(), c.Text, bounds, c.RightToLeft, DT_NOPREFIX),
                   UnicodeString(c.Wrapped))

@@ -16,7 +16,9 @@ using TFontPtr = std::unique_ptr<TFont, graphics_detail::TFreeObject>;
 namespace at {
 constexpr NativeInt Count = 8, CaptionLength = 12, Width = 20, MinWidth = 24, Style = 32,
                     Options = 56, Position = 72, Height = 88, NameLength = 108;
-constexpr NativeInt AfterName(NativeInt NameLength, int Field) { return 112 + NameLength + 4 * Field; }
+constexpr NativeInt AfterName(NativeInt NameLength, int Field) {
+    return 112 + NameLength + 4 * Field;
+}
 // Fields after the name: 0 pitch, 1 style, 2 main, 3 sort, 4 direction, 5 parent font,
 // 6 max height, 7 min height, 8 default height, 9..12 percentages.
 } // namespace at
@@ -157,12 +159,12 @@ TEST_F(HeaderStream, PositionsThatAreNoPermutationAreReset) {
 TEST_F(HeaderStream, ValuesPassTheSettersLimits) {
     SaveOneColumn();
     const NativeInt name = 5;
-    Patch(at::Width, 3);                       // below the column's minimum
-    Patch(at::MinWidth, -8);                   // becomes 0 ... and the width 3
-    Patch(at::AfterName(name, 7), -5);         // minimum height below 0
-    Patch(at::AfterName(name, 8), 50000);      // default height above the maximum
-    Patch(at::AfterName(name, 9), 250);        // a percentage above 100
-    Patch(at::AfterName(name, 2), 40);         // main column beyond the columns
+    Patch(at::Width, 3);                  // below the column's minimum
+    Patch(at::MinWidth, -8);              // becomes 0 ... and the width 3
+    Patch(at::AfterName(name, 7), -5);    // minimum height below 0
+    Patch(at::AfterName(name, 8), 50000); // default height above the maximum
+    Patch(at::AfterName(name, 9), 250);   // a percentage above 100
+    Patch(at::AfterName(name, 2), 40);    // main column beyond the columns
     auto target = MakeTree();
     Load(*target, Font.get());
     TVTHeader& loaded = *target->Header();
@@ -177,9 +179,9 @@ TEST_F(HeaderStream, ValuesPassTheSettersLimits) {
 TEST_F(HeaderStream, StreamWithoutMarkerUsesTheOldestOptionLayout) {
     // Count 1, one column without the version-1 fields, its position, then the header fields
     // of version -1.
-    std::vector<Integer> ints = {1, 0, 0, 80, 10, 10000, 0, -1, 0, 4, 4, 0,
+    std::vector<Integer> ints = {1,           0, 0,         80, 10,    10000, 0, -1,  0, 4, 4, 0,
                                  0x10 | 0x01, // old bit 4 (resizable) and bit 0
-                                 0, 0, clBtnFace, 20, 0x400, 0, 0, -11, 0, 0, 0};
+                                 0,           0, clBtnFace, 20, 0x400, 0,     0, -11, 0, 0, 0};
     Stream.WriteBuffer(ints.data(), static_cast<NativeInt>(4 * ints.size()));
     auto target = MakeTree();
     Load(*target, Font.get());

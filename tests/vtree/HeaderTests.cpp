@@ -25,7 +25,8 @@ protected:
     }
     std::vector<Integer> Widths() {
         std::vector<Integer> widths;
-        for (TColumnIndex i = 0; i < columns->Count(); ++i) widths.push_back(columns->Items(i)->Width());
+        for (TColumnIndex i = 0; i < columns->Count(); ++i)
+            widths.push_back(columns->Items(i)->Width());
         return widths;
     }
 };

@@ -67,7 +67,8 @@ protected:
     }
     void MultiSelect() {
         TCustomVirtualTreeOptions* options = Tree().TreeOptions();
-        options->SetSelectionOptions(options->SelectionOptions() + TVTSelectionOptions{toMultiSelect});
+        options->SetSelectionOptions(options->SelectionOptions() +
+                                     TVTSelectionOptions{toMultiSelect});
     }
     std::vector<std::wstring> SelectedNames() {
         std::vector<std::wstring> names;

@@ -106,7 +106,8 @@ TEST_F(VTKeyboard, IncrementalSearchTakesTypedChineseAsUtf16) {
 }
 
 TEST_F(VTKeyboard, SpaceOnACheckBoxAppliesOnRelease) {
-    Tree().TreeOptions()->SetMiscOptions(Tree().TreeOptions()->MiscOptions() + TVTMiscOptions{toCheckSupport});
+    Tree().TreeOptions()->SetMiscOptions(Tree().TreeOptions()->MiscOptions() +
+                                         TVTMiscOptions{toCheckSupport});
     Tree().SetCheckType(Row(0), ctCheckBox);
     Key(VK_DOWN);
     TKeysHeld none(false, false);
@@ -119,7 +120,8 @@ TEST_F(VTKeyboard, SpaceOnACheckBoxAppliesOnRelease) {
 TEST_F(VTKeyboard, AsksForArrowsAndCharacters) {
     EXPECT_EQ(Window->Perform(WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
     Window->WantTabs = true;
-    EXPECT_EQ(Window->Perform(WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB);
+    EXPECT_EQ(Window->Perform(WM_GETDLGCODE, 0, 0),
+              DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB);
 }
 
 // Refuses the focus for one column, noting every question.
@@ -150,7 +152,7 @@ TEST_F(VTKeyboard, TabMovesThroughTheCellsSkippingRefusedColumns) {
         {false, L"Row0", 3}, // column 2 refused
         {false, L"Row1", 0}, // past the last column: the next row's first
         {true, L"Row0", 3},
-        {true, L"Row0", 1},  // backwards past the refused column
+        {true, L"Row0", 1}, // backwards past the refused column
     };
     for (const TStep& step : steps) {
         Key(VK_TAB, step.Backward);

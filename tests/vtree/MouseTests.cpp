@@ -14,7 +14,9 @@ struct TClickLog {
     void OnColumnClick(TVirtualTreeWindow*, TColumnIndex Column, TShiftState) {
         Entries.push_back(L"column " + std::to_wstring(Column));
     }
-    void OnDragAllowed(TVirtualTreeWindow*, PVirtualNode, TColumnIndex, bool& Allowed) { Allowed = true; }
+    void OnDragAllowed(TVirtualTreeWindow*, PVirtualNode, TColumnIndex, bool& Allowed) {
+        Allowed = true;
+    }
     std::wstring Focused() { return Recorder->Name(Window->Tree()->FocusedNode()); }
 };
 
@@ -50,7 +52,8 @@ TEST_F(VTMouse, DoubleClickFiresOnDblClickAndTogglesANodeWithChildren) {
     PVirtualNode parent = Row(1);
     Recorder.Names[Tree().AddChild(parent)] = L"Child";
     DoubleClick(OnText(parent));
-    EXPECT_EQ(Log.Entries, (std::vector<std::wstring>{L"click Row1", L"dblclick Row1", L"click Row1"}));
+    EXPECT_EQ(Log.Entries,
+              (std::vector<std::wstring>{L"click Row1", L"dblclick Row1", L"click Row1"}));
     EXPECT_TRUE(Tree().Expanded(parent));
     EXPECT_FALSE(Tree().TreeStates().Contains(tsLeftDblClick));
 }
@@ -164,7 +167,8 @@ TEST_F(VTMouse, CtrlRubberBandTogglesTheRowsItSweeps) {
 }
 
 TEST_F(VTMouse, CheckBoxPressAppliesOnReleaseOverTheSameNode) {
-    Tree().TreeOptions()->SetMiscOptions(Tree().TreeOptions()->MiscOptions() + TVTMiscOptions{toCheckSupport});
+    Tree().TreeOptions()->SetMiscOptions(Tree().TreeOptions()->MiscOptions() +
+                                         TVTMiscOptions{toCheckSupport});
     PVirtualNode node = Row(2);
     Tree().SetCheckType(node, ctCheckBox);
     const TRect label = Window->GetDisplayRect(node, NoColumn, true);

@@ -110,7 +110,9 @@ TEST_F(MoveCopy, MovingWithinKeepsTheNodeItsDataAndNoNodeIsFreed) {
 
 TEST_F(MoveCopy, RefusedOrReadOnlyMovesLeaveTheTree) {
     struct TRefuse {
-        void Moving(TBaseVirtualTree*, PVirtualNode, PVirtualNode, bool& Allowed) { Allowed = false; }
+        void Moving(TBaseVirtualTree*, PVirtualNode, PVirtualNode, bool& Allowed) {
+            Allowed = false;
+        }
     } refuse;
     Tree->OnNodeMoving = TVTNodeMovingEvent(&refuse, &TRefuse::Moving);
     Tree->MoveTo(N(L"C"), N(L"A"), amInsertBefore, false);
@@ -151,8 +153,12 @@ TEST_F(MoveCopy, CopiesCarryStreamedDataOnly) {
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(*tree->GetNodeData<Integer>(copy), 0);
     struct TData {
-        void Save(TBaseVirtualTree* T, PVirtualNode N, TStream* S) { S->WriteBuffer(T->GetNodeData(N), 4); }
-        void Load(TBaseVirtualTree* T, PVirtualNode N, TStream* S) { S->ReadBuffer(T->GetNodeData(N), 4); }
+        void Save(TBaseVirtualTree* T, PVirtualNode N, TStream* S) {
+            S->WriteBuffer(T->GetNodeData(N), 4);
+        }
+        void Load(TBaseVirtualTree* T, PVirtualNode N, TStream* S) {
+            S->ReadBuffer(T->GetNodeData(N), 4);
+        }
     } data;
     tree->OnSaveNode = TVTSaveNodeEvent(&data, &TData::Save);
     tree->OnLoadNode = TVTSaveNodeEvent(&data, &TData::Load);

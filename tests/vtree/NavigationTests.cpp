@@ -16,8 +16,10 @@ protected:
     void SetPaint(TVTPaintOption Option, bool On) {
         auto* options = tree->TreeOptions();
         TVTPaintOptions paint = options->PaintOptions();
-        if (On) paint.Include(Option);
-        else paint.Exclude(Option);
+        if (On)
+            paint.Include(Option);
+        else
+            paint.Exclude(Option);
         options->SetPaintOptions(paint);
     }
 
@@ -26,8 +28,12 @@ protected:
                              [&](PVirtualNode n) { return tree->GetNext(n, ChildrenAbove); }));
     }
     std::string Backward(bool ChildrenAbove) {
-        return Narrow(r.Walk([&] { return ChildrenAbove ? tree->RootNode()->FirstChild ? Last(true) : nullptr : tree->GetLast(); },
-                             [&](PVirtualNode n) { return tree->GetPrevious(n, ChildrenAbove); }));
+        return Narrow(r.Walk(
+            [&] {
+                return ChildrenAbove ? tree->RootNode()->FirstChild ? Last(true) : nullptr
+                                     : tree->GetLast();
+            },
+            [&](PVirtualNode n) { return tree->GetPrevious(n, ChildrenAbove); }));
     }
     PVirtualNode Last(bool ChildrenAbove) {
         PVirtualNode run = tree->GetFirst(ChildrenAbove);
@@ -56,7 +62,8 @@ std::string Reversed(const std::string& List) {
         }
     }
     std::string result;
-    for (auto run = parts.rbegin(); run != parts.rend(); ++run) result += (result.empty() ? "" : ",") + *run;
+    for (auto run = parts.rbegin(); run != parts.rend(); ++run)
+        result += (result.empty() ? "" : ",") + *run;
     return result;
 }
 
@@ -183,7 +190,8 @@ struct TCollector {
 TEST_F(NavigationTest, IterateSubtreeVisitsInOrderAndRefusesDeletion) {
     r.Build(*tree, L"A(A1,A2),B");
     TCollector all;
-    EXPECT_EQ(tree->IterateSubtree(nullptr, TVTGetNodeProc(&all, &TCollector::Visit), nullptr), nullptr);
+    EXPECT_EQ(tree->IterateSubtree(nullptr, TVTGetNodeProc(&all, &TCollector::Visit), nullptr),
+              nullptr);
     EXPECT_EQ(all.Seen.size(), 4u);
     EXPECT_EQ(all.Seen[2], r.Find(L"A2"));
 
@@ -201,8 +209,9 @@ TEST_F(NavigationTest, IterateSubtreeVisitsInOrderAndRefusesDeletion) {
 
     TCollector deleter;
     deleter.DeleteFrom = tree.get();
-    EXPECT_THROW(tree->IterateSubtree(nullptr, TVTGetNodeProc(&deleter, &TCollector::Visit), nullptr),
-                 EAssertionFailed);
+    EXPECT_THROW(
+        tree->IterateSubtree(nullptr, TVTGetNodeProc(&deleter, &TCollector::Visit), nullptr),
+        EAssertionFailed);
     EXPECT_FALSE(tree->TreeStates().Contains(tsIterating));
     EXPECT_EQ(tree->TotalCount(), 4u);
 }

@@ -50,16 +50,30 @@ TEST(NodeStore, CountersFollowEveryKindOfChangeLikeARecount) {
         std::erase_if(nodes, [&](PVirtualNode node) { return !alive(node); });
         PVirtualNode target = pick();
         switch (random() % 9) {
-        case 0: case 1: nodes.push_back(tree->AddChild(target)); break;
+        case 0:
+        case 1: nodes.push_back(tree->AddChild(target)); break;
         case 2:
-            if (target) nodes.push_back(tree->InsertNode(target, TVTNodeAttachMode(1 + random() % 4)));
+            if (target)
+                nodes.push_back(tree->InsertNode(target, TVTNodeAttachMode(1 + random() % 4)));
             break;
-        case 3: if (target) tree->DeleteNode(target, random() % 2 == 0); break;
-        case 4: if (target) tree->ToggleNode(target); break;
-        case 5: if (target) tree->SetIsVisible(target, random() % 3 == 0); break;
-        case 6: if (target) tree->SetIsHidden(target, random() % 3 != 0); break;
-        case 7: if (target) tree->SetNodeHeight(target, 5 + random() % 30); break;
-        case 8: if (random() % 20 == 0) tree->Clear(); break;
+        case 3:
+            if (target) tree->DeleteNode(target, random() % 2 == 0);
+            break;
+        case 4:
+            if (target) tree->ToggleNode(target);
+            break;
+        case 5:
+            if (target) tree->SetIsVisible(target, random() % 3 == 0);
+            break;
+        case 6:
+            if (target) tree->SetIsHidden(target, random() % 3 != 0);
+            break;
+        case 7:
+            if (target) tree->SetNodeHeight(target, 5 + random() % 30);
+            break;
+        case 8:
+            if (random() % 20 == 0) tree->Clear();
+            break;
         }
         ASSERT_NO_THROW(tree->CheckInvariants()) << "step " << step;
         const TCounts expected = Recount(*tree);
@@ -294,7 +308,9 @@ TEST(NodeStore, LazyChildrenAreMaterialisedOnFirstNeed) {
     auto tree = MakeTree();
     TRecorder r;
     r.Attach(*tree);
-    r.InitNode = [](PVirtualNode, TVirtualNodeInitStates& states) { states.Include(ivsHasChildren); };
+    r.InitNode = [](PVirtualNode, TVirtualNodeInitStates& states) {
+        states.Include(ivsHasChildren);
+    };
     r.InitChildren = [](PVirtualNode, Cardinal& count) { count = 2; };
     tree->SetRootNodeCount(1);
     EXPECT_EQ(r.InitCount, 0);

@@ -6,15 +6,17 @@ using namespace vtree_test;
 TEST(Options, NewObjectsHaveTheDefaults) {
     auto tree = MakeTree();
     TStringTreeOptions* options = tree->TreeOptions();
-    EXPECT_EQ(options->PaintOptions(), (TVTPaintOptions{toShowButtons, toShowDropmark, toShowRoot,
-                                                        toShowTreeLines, toThemeAware, toUseBlendedImages}));
+    EXPECT_EQ(options->PaintOptions(),
+              (TVTPaintOptions{toShowButtons, toShowDropmark, toShowRoot, toShowTreeLines,
+                               toThemeAware, toUseBlendedImages}));
     EXPECT_TRUE(options->AnimationOptions().Empty());
-    EXPECT_EQ(options->AutoOptions(), (TVTAutoOptions{toAutoDropExpand, toAutoScrollOnExpand,
-                                                      toAutoTristateTracking, toAutoDeleteMovedNodes}));
+    EXPECT_EQ(options->AutoOptions(),
+              (TVTAutoOptions{toAutoDropExpand, toAutoScrollOnExpand, toAutoTristateTracking,
+                              toAutoDeleteMovedNodes}));
     EXPECT_TRUE(options->SelectionOptions().Empty());
-    EXPECT_EQ(options->MiscOptions(), (TVTMiscOptions{toAcceptOLEDrop, toFullRepaintOnResize,
-                                                      toInitOnSave, toToggleOnDblClick,
-                                                      toWheelPanning, toEditOnClick}));
+    EXPECT_EQ(options->MiscOptions(),
+              (TVTMiscOptions{toAcceptOLEDrop, toFullRepaintOnResize, toInitOnSave,
+                              toToggleOnDblClick, toWheelPanning, toEditOnClick}));
     EXPECT_EQ(options->StringOptions(), (TVTStringOptions{toSaveCaptions, toAutoAcceptEditChange}));
     EXPECT_EQ(options->ExportMode, emAll);
 }

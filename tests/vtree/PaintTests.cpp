@@ -192,17 +192,25 @@ TEST_F(VTPaint, HeaderCaptionAndSortGlyph) {
     const TRect header = Window->HeaderRect();
     EXPECT_EQ(header.Height(), 22);
     const TColor text = ColorToRGB(clWindowText);
-    const int captionLeft = FirstX(*bitmap, header.left, header.left + 150, header.top, header.bottom, text);
+    const int captionLeft =
+        FirstX(*bitmap, header.left, header.left + 150, header.top, header.bottom, text);
     EXPECT_GE(captionLeft, header.left + 2 + 4) << "cell inset and column margin";
     EXPECT_LE(captionLeft, header.left + 2 + 4 + 2);
     const TColor arrow = ColorToRGB(clBtnShadow);
     const TRect second{header.left + 150, header.top, header.left + 230, header.bottom};
     const TRect first{header.left, header.top, header.left + 150, header.bottom};
     // Left-aligned captions are followed by the arrow.
-    EXPECT_GT(CountColor(*bitmap, {second.left + 32, second.top + 4, second.right - 2, second.bottom - 4}, arrow), 5)
+    EXPECT_GT(CountColor(*bitmap,
+                         {second.left + 32, second.top + 4, second.right - 2, second.bottom - 4},
+                         arrow),
+              5)
         << "sort arrow after the caption of column 1";
-    EXPECT_EQ(CountColor(*bitmap, {first.left + 40, first.top + 4, first.right - 2, first.bottom - 4}, arrow), 0);
-    EXPECT_EQ(Hex(PixelAt(*bitmap, header.left + 100, header.bottom - 1)), Hex(MakeColor(203, 199, 184)))
+    EXPECT_EQ(CountColor(*bitmap,
+                         {first.left + 40, first.top + 4, first.right - 2, first.bottom - 4},
+                         arrow),
+              0);
+    EXPECT_EQ(Hex(PixelAt(*bitmap, header.left + 100, header.bottom - 1)),
+              Hex(MakeColor(203, 199, 184)))
         << "XP-style bottom line";
 }
 

@@ -10,7 +10,9 @@ protected:
     void Middle(UINT Msg, int X, int Y) {
         Window->Perform(Msg, Msg == WM_MBUTTONDOWN ? MK_MBUTTON : 0, PointParam(X, Y));
     }
-    void Move(int X, int Y, WPARAM Keys = 0) { Window->Perform(WM_MOUSEMOVE, Keys, PointParam(X, Y)); }
+    void Move(int X, int Y, WPARAM Keys = 0) {
+        Window->Perform(WM_MOUSEMOVE, Keys, PointParam(X, Y));
+    }
     void Tick() { Window->Perform(WM_TIMER, ScrollTimer, 0); }
     bool Has(TVirtualTreeState State) { return Tree().TreeStates().Contains(State); }
 };

@@ -42,7 +42,8 @@ TEST(VTResources, AMissingPictureRaisesTheAssertion) {
         vtree_resources::LoadImageStrip(&list, L"VT_NOTHING", false);
         FAIL() << "no exception";
     } catch (const EAssertionFailed& error) {
-        EXPECT_EQ(error.Message(), L"Internal image \"VT_NOTHING\" is missing or corrupt. (VirtualTrees)");
+        EXPECT_EQ(error.Message(),
+                  L"Internal image \"VT_NOTHING\" is missing or corrupt. (VirtualTrees)");
     }
 }
 

@@ -89,8 +89,10 @@ TEST_F(SortTest, WithoutHandlerOrderStaysAndGapsClose) {
 TEST_F(SortTest, SortTreeReachesEveryInitialisedList) {
     r.InitChildren = [](PVirtualNode, Cardinal& count) { count = 2; };
     r.InitNode = [this](PVirtualNode node, TVirtualNodeInitStates& states) {
-        if (node->Parent == tree->RootNode()) states.Include(ivsHasChildren);
-        else r.Names[node] = r.Name(node->Parent) + (node->Index == 0 ? L"2" : L"1");
+        if (node->Parent == tree->RootNode())
+            states.Include(ivsHasChildren);
+        else
+            r.Names[node] = r.Name(node->Parent) + (node->Index == 0 ? L"2" : L"1");
     };
     tree->SetRootNodeCount(2);
     r.Names[tree->GetFirstNoInit()] = L"B";

@@ -328,8 +328,12 @@ TEST(TreeStream, HeaderErrorsLeaveTheTreeAsItWas) {
     };
     const TCase cases[] = {
         {"short header", [](TBytes& b) { b.U16(0x2045).U16('V'); }, 2004},
-        {"wrong first unit", [](TBytes& b) { b.U16(0x2046).U16('V').U16('T').U16(2).U16(32).U16(0x2046).I32(0); }, 2002},
-        {"wrong last unit", [](TBytes& b) { b.U16(0x2045).U16('V').U16('T').U16(2).U16(32).U16(0x2045).I32(0); }, 2002},
+        {"wrong first unit",
+         [](TBytes& b) { b.U16(0x2046).U16('V').U16('T').U16(2).U16(32).U16(0x2046).I32(0); },
+         2002},
+        {"wrong last unit",
+         [](TBytes& b) { b.U16(0x2045).U16('V').U16('T').U16(2).U16(32).U16(0x2045).I32(0); },
+         2002},
         {"version 3", [](TBytes& b) { b.Header(3).I32(0); }, 2003},
     };
     for (const TCase& c : cases) {
@@ -357,21 +361,56 @@ TEST(TreeStream, CraftedStreamsAreRefusedAndTheTreeStaysIntact) {
     const auto node = [](TBytes& b, Integer Size) { b.Header().I32(1).I32(1).I32(Size); };
     const TCase cases[] = {
         {"unknown chunk with a negative size",
-         [&](TBytes& b) { node(b, 33); b.I32(2).I32(17).Record(0, 0x81).I32(9).I32(-20); }},
+         [&](TBytes& b) {
+             node(b, 33);
+             b.I32(2).I32(17).Record(0, 0x81).I32(9).I32(-20);
+         }},
         {"unknown chunk larger than its node",
-         [&](TBytes& b) { node(b, 33); b.I32(2).I32(17).Record(0, 0x81).I32(9).I32(1000); }},
-        {"node chunk larger than the stream", [&](TBytes& b) { node(b, 5000); b.I32(2).I32(17).Record(0, 0x81); }},
-        {"negative node chunk size", [&](TBytes& b) { node(b, -8); b.I32(2).I32(17).Record(0, 0x81); }},
-        {"anchor chunk missing", [](TBytes& b) { b.Header().I32(1).I32(2).I32(17).Record(0, 0x81); }},
-        {"record shorter than its layout", [&](TBytes& b) { node(b, 20); b.I32(2).I32(12).I32(0).I32(18).I32(0x81); }},
-        {"more children counted than present", [&](TBytes& b) { node(b, 25); b.I32(2).I32(17).Record(3, 0xC1); }},
-        {"unknown check state", [&](TBytes& b) { node(b, 25); b.I32(2).I32(17).Record(0, 0x81, 9); }},
-        {"bytes after the node's last chunk", [&](TBytes& b) { node(b, 29); b.I32(2).I32(17).Record(0, 0x81).I32(0); }},
+         [&](TBytes& b) {
+             node(b, 33);
+             b.I32(2).I32(17).Record(0, 0x81).I32(9).I32(1000);
+         }},
+        {"node chunk larger than the stream",
+         [&](TBytes& b) {
+             node(b, 5000);
+             b.I32(2).I32(17).Record(0, 0x81);
+         }},
+        {"negative node chunk size",
+         [&](TBytes& b) {
+             node(b, -8);
+             b.I32(2).I32(17).Record(0, 0x81);
+         }},
+        {"anchor chunk missing",
+         [](TBytes& b) { b.Header().I32(1).I32(2).I32(17).Record(0, 0x81); }},
+        {"record shorter than its layout",
+         [&](TBytes& b) {
+             node(b, 20);
+             b.I32(2).I32(12).I32(0).I32(18).I32(0x81);
+         }},
+        {"more children counted than present",
+         [&](TBytes& b) {
+             node(b, 25);
+             b.I32(2).I32(17).Record(3, 0xC1);
+         }},
+        {"unknown check state",
+         [&](TBytes& b) {
+             node(b, 25);
+             b.I32(2).I32(17).Record(0, 0x81, 9);
+         }},
+        {"bytes after the node's last chunk",
+         [&](TBytes& b) {
+             node(b, 29);
+             b.I32(2).I32(17).Record(0, 0x81).I32(0);
+         }},
         {"caption longer than its node",
-         [&](TBytes& b) { node(b, 37); b.I32(2).I32(17).Record(0, 0x81).I32(3).I32(0x7FFFFFF0).I32(0); }},
+         [&](TBytes& b) {
+             node(b, 37);
+             b.I32(2).I32(17).Record(0, 0x81).I32(3).I32(0x7FFFFFF0).I32(0);
+         }},
         {"a second top-level node that is cut short",
          [](TBytes& b) { b.Header().I32(2).Leaf().I32(1).I32(25).I32(2); }},
-        {"nodes nested thousands deep", [](TBytes& b) {
+        {"nodes nested thousands deep",
+         [](TBytes& b) {
              const int depth = 3000;
              b.Header().I32(1);
              for (int level = depth; level > 0; --level) {

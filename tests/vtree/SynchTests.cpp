@@ -26,11 +26,10 @@ TEST_F(VTSynch, NestedSynchReportsEachLevelAndDeliversPendingChanges) {
     std::vector<std::wstring> updating;
     for (const std::wstring& entry : Recorder.Log)
         if (entry.rfind(L"updating", 0) == 0) updating.push_back(entry);
-    EXPECT_EQ(updating, (std::vector<std::wstring>{
-                            L"updating " + std::to_wstring(usBeginSynch),
-                            L"updating " + std::to_wstring(usSynch),
-                            L"updating " + std::to_wstring(usSynch),
-                            L"updating " + std::to_wstring(usEndSynch)}));
+    EXPECT_EQ(updating, (std::vector<std::wstring>{L"updating " + std::to_wstring(usBeginSynch),
+                                                   L"updating " + std::to_wstring(usSynch),
+                                                   L"updating " + std::to_wstring(usSynch),
+                                                   L"updating " + std::to_wstring(usEndSynch)}));
 }
 
 TEST_F(VTSynch, EnteringEndsAnIncrementalSearch) {

@@ -20,7 +20,8 @@ TEST_F(VTThemedPaint, HeaderAndRowsPaintTheirContentUnderTheActiveTheme) {
     EXPECT_EQ(Tree().TreeStates().Contains(tsUseThemes), ThemeServices()->ThemesEnabled());
     for (int width : {150, 100}) Header().Columns()->Add()->SetWidth(width);
     Header().Columns()->Items(0)->SetText(L"Name");
-    Header().SetOptions(Header().Options() + TVTHeaderOptions{hoVisible, hoHotTrack, hoShowSortGlyphs});
+    Header().SetOptions(Header().Options() +
+                        TVTHeaderOptions{hoVisible, hoHotTrack, hoShowSortGlyphs});
     Header().SetSortColumn(0);
     Header().Columns()->SetHoverIndex(1);
     TCustomVirtualTreeOptions* options = Tree().TreeOptions();

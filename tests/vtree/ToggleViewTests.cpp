@@ -20,7 +20,9 @@ protected:
     void AddChildren(PVirtualNode Parent, int Count) {
         for (int i = 0; i < Count; ++i) Tree().AddChild(Parent);
     }
-    int RowsInView() { return Window->ClientHeight() / static_cast<int>(Tree().DefaultNodeHeight()); }
+    int RowsInView() {
+        return Window->ClientHeight() / static_cast<int>(Tree().DefaultNodeHeight());
+    }
 };
 
 TEST_F(VTToggleView, ExpansionThatDoesNotFitPutsTheNodeAtTheTop) {
@@ -255,8 +257,8 @@ TEST_F(VTToggleAbove, AutoScrollShowsTheExpandedBlock) {
         const char* Expect;
     };
     const std::vector<TCase> cases = {
-        {10, 4, "row kept"},     // room above the row for the children
-        {1, 4, "block at top"},  // no room above, but the block fits
+        {10, 4, "row kept"},    // room above the row for the children
+        {1, 4, "block at top"}, // no room above, but the block fits
         {5, 40, "node at bottom"},
     };
     for (const TCase& c : cases) {

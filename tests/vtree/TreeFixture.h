@@ -18,35 +18,33 @@ namespace vtree_test {
 struct TTreeDeleter {
     void operator()(TBaseVirtualTree* Tree) const { Tree->Free(); }
 };
-template <class T>
-using TTreePtr = std::unique_ptr<T, TTreeDeleter>;
+template <class T> using TTreePtr = std::unique_ptr<T, TTreeDeleter>;
 
-template <class T = TVirtualStringTree>
-TTreePtr<T> MakeTree() {
+template <class T = TVirtualStringTree> TTreePtr<T> MakeTree() {
     return TTreePtr<T>(Construct<T>(nullptr));
 }
 
 // A string tree with the protected machinery a test needs to reach.
 class TTestTree : public TVirtualStringTree {
 public:
-    using TVirtualStringTree::TVirtualStringTree;
     using TBaseVirtualTree::AddToSelection;
+    using TBaseVirtualTree::BeginOperation;
     using TBaseVirtualTree::DoStateChange;
+    using TBaseVirtualTree::EndOperation;
     using TBaseVirtualTree::NextCheckState;
     using TBaseVirtualTree::SelectNodes;
     using TBaseVirtualTree::ToggleSelection;
-    using TBaseVirtualTree::BeginOperation;
-    using TBaseVirtualTree::EndOperation;
-    using TCustomVirtualStringTree::WriteChunks;
     using TCustomVirtualStringTree::ReadChunk;
+    using TCustomVirtualStringTree::WriteChunks;
+    using TVirtualStringTree::TVirtualStringTree;
     const TNodeArray& SelectionArray() const { return Selection(); }
 };
 
 // Counts the view effects the model asks for.
 class TRecordingSink : public IVTViewSink {
 public:
-    int Invalidations = 0, ScrollBarUpdates = 0, EditCancels = 0, ClipboardEmptied = 0,
-        Beeps = 0, HintCancels = 0;
+    int Invalidations = 0, ScrollBarUpdates = 0, EditCancels = 0, ClipboardEmptied = 0, Beeps = 0,
+        HintCancels = 0;
     void InvalidateNode(PVirtualNode) override { ++Invalidations; }
     void InvalidateToBottom(PVirtualNode) override { ++Invalidations; }
     void InvalidateControl() override { ++Invalidations; }
@@ -123,11 +121,15 @@ public:
     void OnExpanding(TBaseVirtualTree*, PVirtualNode Node, bool&) {
         Log.push_back(L"expanding " + Name(Node));
     }
-    void OnExpanded(TBaseVirtualTree*, PVirtualNode Node) { Log.push_back(L"expanded " + Name(Node)); }
+    void OnExpanded(TBaseVirtualTree*, PVirtualNode Node) {
+        Log.push_back(L"expanded " + Name(Node));
+    }
     void OnCollapsed(TBaseVirtualTree*, PVirtualNode Node) {
         Log.push_back(L"collapsed " + Name(Node));
     }
-    void OnChecked(TBaseVirtualTree*, PVirtualNode Node) { Log.push_back(L"checked " + Name(Node)); }
+    void OnChecked(TBaseVirtualTree*, PVirtualNode Node) {
+        Log.push_back(L"checked " + Name(Node));
+    }
     void OnFocusChanged(TBaseVirtualTree*, PVirtualNode Node, TColumnIndex) {
         Log.push_back(L"focus " + Name(Node));
     }
@@ -154,8 +156,7 @@ public:
         FTree->OnMeasureItem = {};
         FTree->OnChecking = {};
         FTree->OnIncrementalSearch = {};
-        if (auto* strings = dynamic_cast<TCustomVirtualStringTree*>(FTree))
-            strings->OnGetText = {};
+        if (auto* strings = dynamic_cast<TCustomVirtualStringTree*>(FTree)) strings->OnGetText = {};
         FTree->SetViewSink(nullptr);
         FTree->SetTimerService(nullptr);
     }
@@ -195,8 +196,7 @@ public:
     }
 
     // The names of the nodes a walk visits.
-    template <class First, class Next>
-    std::wstring Walk(First first, Next next) const {
+    template <class First, class Next> std::wstring Walk(First first, Next next) const {
         std::wstring result;
         for (PVirtualNode run = first(); run; run = next(run)) {
             if (!result.empty()) result += L",";
@@ -271,6 +271,8 @@ inline TCounts Recount(const TBaseVirtualTree& Tree) {
     return counts;
 }
 
-inline std::string Narrow(const std::wstring& Text) { return std::string(Text.begin(), Text.end()); }
+inline std::string Narrow(const std::wstring& Text) {
+    return std::string(Text.begin(), Text.end());
+}
 
 } // namespace vtree_test

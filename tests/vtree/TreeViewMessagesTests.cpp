@@ -30,8 +30,8 @@ protected:
 };
 
 struct TImages {
-    void GetImageIndex(TVirtualTreeWindow*, PVirtualNode, TVTImageKind Kind, TColumnIndex,
-                       bool&, Integer& Index) {
+    void GetImageIndex(TVirtualTreeWindow*, PVirtualNode, TVTImageKind Kind, TColumnIndex, bool&,
+                       Integer& Index) {
         if (Kind == ikState) Index = 2;
         if (Kind == ikOverlay) Index = 0;
         if (Kind == ikNormal) Index = 7;
@@ -87,10 +87,13 @@ TEST_F(TreeViewMessages, HandlesThatAreNoLiveNodeOfThisTreeAreRefused) {
     auto other = MakeTree();
     other->SetRootNodeCount(1);
     long long madeUp = 0;
-    const PVirtualNode bogus[] = {nullptr, gone, other->GetFirst(), Tree().RootNode(),
-                                  reinterpret_cast<PVirtualNode>(&madeUp),
-                                  reinterpret_cast<PVirtualNode>(
-                                      reinterpret_cast<Byte*>(Recorder.Find(L"A")) + 4)};
+    const PVirtualNode bogus[] = {
+        nullptr,
+        gone,
+        other->GetFirst(),
+        Tree().RootNode(),
+        reinterpret_cast<PVirtualNode>(&madeUp),
+        reinterpret_cast<PVirtualNode>(reinterpret_cast<Byte*>(Recorder.Find(L"A")) + 4)};
     for (PVirtualNode handle : bogus) {
         TVITEMW item{};
         item.mask = TVIF_HANDLE | TVIF_STATE | TVIF_CHILDREN;

@@ -61,7 +61,8 @@ TEST(Update, HeightsAreClampedBeforeTheyAreStoredAndPropagated) {
         Cardinal Requested;
         Word Stored;
     };
-    for (const Case c : {Case{0, 1}, Case{1, 1}, Case{40, 40}, Case{65535, 65535}, Case{70000, 65535}}) {
+    for (const Case c :
+         {Case{0, 1}, Case{1, 1}, Case{40, 40}, Case{65535, 65535}, Case{70000, 65535}}) {
         auto tree = MakeTree();
         PVirtualNode node = tree->AddChild(nullptr);
         tree->SetNodeHeight(node, c.Requested);

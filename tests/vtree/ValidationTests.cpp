@@ -10,7 +10,9 @@ using namespace vtree_test;
 struct TThreadLog {
     DWORD Gui = GetCurrentThreadId();
     int Foreign = 0;
-    void OnInitNode(TBaseVirtualTree*, PVirtualNode, PVirtualNode, TVirtualNodeInitStates&) { Note(); }
+    void OnInitNode(TBaseVirtualTree*, PVirtualNode, PVirtualNode, TVirtualNodeInitStates&) {
+        Note();
+    }
     void OnMeasureItem(TBaseVirtualTree*, TCanvas*, PVirtualNode, Integer& Height) {
         Note();
         Height = 25;

@@ -16,8 +16,7 @@
 
 namespace vtree_test {
 
-template <class T>
-using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
+template <class T> using TOwned = std::unique_ptr<T, graphics_detail::TFreeObject>;
 
 // The RGB colour of a pixel of a 32-bit bitmap (0 the top row).
 inline TColor PixelAt(TBitmap& Bitmap, int X, int Y) {

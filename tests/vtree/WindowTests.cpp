@@ -122,7 +122,8 @@ TEST_F(VTScroll, OffsetsStayWithinTheContent) {
 TEST_F(VTScroll, ScrollIntoViewExpandsAncestorsAndShowsTheRow) {
     AddRows(40);
     Recorder.Build(Tree(), L"P(Q(Target))");
-    PVirtualNode p = Recorder.Find(L"P"), q = Recorder.Find(L"Q"), target = Recorder.Find(L"Target");
+    PVirtualNode p = Recorder.Find(L"P"), q = Recorder.Find(L"Q"),
+                 target = Recorder.Find(L"Target");
     Tree().SetExpanded(p, false);
     Tree().SetExpanded(q, false);
     EXPECT_TRUE(Window->ScrollIntoView(target, false));
@@ -177,7 +178,8 @@ TEST_F(VTGeometry, DisplayRectsOfNodesAndColumns) {
     Recorder.Build(Tree(), L"A(A1,A2),B(B1)");
     Tree().SetExpanded(Recorder.Find(L"B"), false);
     const int width = std::max(Window->ClientWidth(), Window->RangeX());
-    EXPECT_EQ(Window->GetDisplayRect(Recorder.Find(L"A2"), NoColumn, false), (TRect{0, 36, width, 54}));
+    EXPECT_EQ(Window->GetDisplayRect(Recorder.Find(L"A2"), NoColumn, false),
+              (TRect{0, 36, width, 54}));
     EXPECT_EQ(Window->GetDisplayRect(Recorder.Find(L"B1"), NoColumn, false), TRect{})
         << "inside a collapsed parent";
     const TRect text = Window->GetDisplayRect(Recorder.Find(L"A2"), NoColumn, true);
@@ -198,7 +200,8 @@ TEST_F(VTGeometry, MaxColumnWidthCoversTheWidestCell) {
     const Integer widest = Window->GetMaxColumnWidth(0);
     PVirtualNode child = Recorder.Find(L"Child");
     const Integer childExtent = 4 + 2 * 18 + Window->StringTree()->GetNodeTextWidth(child, 0);
-    const Integer longExtent = 4 + 18 + Window->StringTree()->GetNodeTextWidth(Recorder.Find(L"A much longer caption"), 0);
+    const Integer longExtent =
+        4 + 18 + Window->StringTree()->GetNodeTextWidth(Recorder.Find(L"A much longer caption"), 0);
     EXPECT_EQ(widest, std::max(childExtent, longExtent));
     Window->AutoFitColumns(false);
     EXPECT_EQ(Header().Columns()->Items(0)->Width(), widest);

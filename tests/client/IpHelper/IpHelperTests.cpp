@@ -16,7 +16,7 @@ std::vector<UnicodeString> Lines(void (*dump)(TStrings*)) {
 
 using Dump = std::vector<UnicodeString>;
 
-}  // namespace
+} // namespace
 
 TEST_F(FakeIpHelper, LoaderBindsTheEntryPointsTheLibraryHas) {
     const TIpHelperApi& api = IpHelperApi();

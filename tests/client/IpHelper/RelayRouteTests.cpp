@@ -7,12 +7,11 @@
 namespace {
 
 // A default route through 192.168.1.1 and the gateway's ARP entry on interface 0x10003.
-constexpr const char* Network =
-    "route 0.0.0.0 0.0.0.0 192.168.1.1 0x10003 4 3 20\n"
-    "route 192.168.1.0 255.255.255.0 192.168.1.5 0x10003 3 2 20\n"
-    "arp 0x10002 00-11-22-33-44-55 10.1.1.1 3\n"
-    "arp 0x10003 00-1A-2B-3C-4D-5E 192.168.1.1 3\n"
-    "arp 0x10005 00-1A-2B-3C-4D-5F 192.168.1.9 3\n";
+constexpr const char* Network = "route 0.0.0.0 0.0.0.0 192.168.1.1 0x10003 4 3 20\n"
+                                "route 192.168.1.0 255.255.255.0 192.168.1.5 0x10003 3 2 20\n"
+                                "arp 0x10002 00-11-22-33-44-55 10.1.1.1 3\n"
+                                "arp 0x10003 00-1A-2B-3C-4D-5E 192.168.1.1 3\n"
+                                "arp 0x10005 00-1A-2B-3C-4D-5F 192.168.1.9 3\n";
 
 UnicodeString FirstRouteLineWith(const UnicodeString& part) {
     TStringList dump;
@@ -22,7 +21,7 @@ UnicodeString FirstRouteLineWith(const UnicodeString& part) {
     return {};
 }
 
-}  // namespace
+} // namespace
 
 using RelayRoute = FakeIpHelper;
 
@@ -64,9 +63,10 @@ TEST_F(RelayRoute, TheInterfaceWithoutAMatchingArpEntry) {
         const char* Arp;
         const char* Interface;
     } cases[] = {
-        {"", "65540"},                                           // empty ARP table: 0x10004
+        {"", "65540"}, // empty ARP table: 0x10004
         {"arp 0x10002 00-11-22-33-44-55 10.1.1.1 3\n"
-         "arp 0x10007 00-11-22-33-44-56 10.1.1.2 3\n", "65543"},  // the last entry's
+         "arp 0x10007 00-11-22-33-44-56 10.1.1.2 3\n",
+         "65543"}, // the last entry's
     };
     for (const Case& c : cases) {
         Script((std::string("route 0.0.0.0 0.0.0.0 192.168.1.1 0x10003 4 3 20\n") + c.Arp).c_str());

@@ -210,9 +210,7 @@ void SelectComboEntry(HWND combo, int index) {
                  reinterpret_cast<LPARAM>(combo));
 }
 
-int ComboSelection(HWND combo) {
-    return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
-}
+int ComboSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
 
 std::vector<UnicodeString> ComboItems(HWND combo) {
     std::vector<UnicodeString> items;
@@ -248,9 +246,9 @@ void SaveScreenshot(HWND window, const UnicodeString& fileName) {
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(info) +
-                                                     pixels.size()),
-                          0, 0, sizeof(BITMAPFILEHEADER) + sizeof(info)};
+    BITMAPFILEHEADER file{
+        0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(info) + pixels.size()), 0, 0,
+        sizeof(BITMAPFILEHEADER) + sizeof(info)};
     std::ofstream out(fileName.c_str(), std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
     out.write(reinterpret_cast<const char*>(&info), sizeof(info));

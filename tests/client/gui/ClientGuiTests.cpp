@@ -2,8 +2,8 @@
 // when the primary is down; the refusals; the busy, empty credential reply), the remembered
 // login and language (the password kept protected, forgotten when unticked), the areas and
 // lines shown, switching areas, the remembered selection read
-// at start and written at close, and the exit code. The screenshots of the login dialog and the main window in both languages
-// are saved beside the program (ctest makes them PNGs).
+// at start and written at close, and the exit code. The screenshots of the login dialog and the
+// main window in both languages are saved beside the program (ctest makes them PNGs).
 #include "ClientDriver.h"
 #include "LocalAccountServers.h"
 
@@ -55,7 +55,6 @@ DWORD CloseMainWindow(TClientProcess& client, const TMainWindow& main) {
     PostMessageW(main.Window, WM_CLOSE, 0, 0);
     return client.WaitForExit();
 }
-
 
 TEST(ClientGui, LogsInThroughTheBackupWhenThePrimaryIsDown) {
     ForgetRememberedSettings();
@@ -110,8 +109,7 @@ TEST(ClientGui, BothServersDownIsReportedAsBusy) {
     const TLoginDialog dialog = FindLoginDialog(client, ChineseTitle);
     TypeLogin(dialog, L"demo", L"demo123");
     Click(ChildWithText(dialog.Window, L"登  陆"));
-    EXPECT_EQ(client.AnswerMessageBox(),
-              L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
+    EXPECT_EQ(client.AnswerMessageBox(), L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
     EXPECT_TRUE(client.Running());
 }
 

@@ -78,9 +78,9 @@ void ExpectFits(TColumnLabel* label, const UnicodeString& text) {
     if (shownCompact != compact) {
         ASSERT_FALSE(shownCompact.empty());
         EXPECT_EQ(shownCompact.back(), L'\x2026') << "a cut text ends with the ellipsis";
-        EXPECT_EQ(compact.compare(0, shownCompact.size() - 1, shownCompact, 0,
-                                  shownCompact.size() - 1),
-                  0)
+        EXPECT_EQ(
+            compact.compare(0, shownCompact.size() - 1, shownCompact, 0, shownCompact.size() - 1),
+            0)
             << "the lines show the text's beginning";
     }
 }
@@ -88,42 +88,44 @@ void ExpectFits(TColumnLabel* label, const UnicodeString& text) {
 // Every text the status panel is given, in the language set now.
 std::vector<std::pair<TColumnLabel*, UnicodeString>> PanelTexts(Tfrmmain* form) {
     std::vector<std::pair<TColumnLabel*, UnicodeString>> texts;
-    for (const wchar_t* english : {L"Disconnected", L"Connecting...", L"Connected",
-                                   L"disconnecting....", L"Disconected",
-                                   L"Unable to connect, please replace the other line retry",
-                                   L"Setting L2TP parameters, please wait for 10 seconds...",
-                                   L"network quality is poor, please try connecting again or try again later"})
+    for (const wchar_t* english :
+         {L"Disconnected", L"Connecting...", L"Connected", L"disconnecting....", L"Disconected",
+          L"Unable to connect, please replace the other line retry",
+          L"Setting L2TP parameters, please wait for 10 seconds...",
+          L"network quality is poor, please try connecting again or try again later"})
         texts.push_back({form->statuslabel, english});
-    for (const wchar_t* chinese : {L"未连接", L"正在建立连接", L"连接成功", L"已断开连接", L"已经断开",
-                                   L"正在断开", L"连接已经断开", L"不能连接，请更换其它线路再试",
-                                   L"正在进行L2TP设置，请稍等10秒左右......",
-                                   L"服务器繁忙或此时网络质量差，请更换线路或稍后再试",
-                                   L"错误代码623-找不到电话簿项目"})
+    for (const wchar_t* chinese :
+         {L"未连接", L"正在建立连接", L"连接成功", L"已断开连接", L"已经断开", L"正在断开",
+          L"连接已经断开", L"不能连接，请更换其它线路再试",
+          L"正在进行L2TP设置，请稍等10秒左右......",
+          L"服务器繁忙或此时网络质量差，请更换线路或稍后再试", L"错误代码623-找不到电话簿项目"})
         texts.push_back({form->statuslabel, chinese});
     for (Integer code : {930, 691, 619, 800, 756, 633, 720})
         texts.push_back({form->statuslabel, DialErrorText(code)});
     for (const wchar_t* mode : {L"连接方式: 自动", L"连接方式:L2TP", L"Mode: auto", L"Mode: L2TP"})
         texts.push_back({form->protocollabel, mode});
-    for (const wchar_t* line : {L"连接线路：上海电信一号", L"连接线路：石家庄网通一号",
-                                L"Line:Shanghai Telecom 1", L"连接线路：美国洛杉矶超长线路名称加速专线"})
+    for (const wchar_t* line :
+         {L"连接线路：上海电信一号", L"连接线路：石家庄网通一号", L"Line:Shanghai Telecom 1",
+          L"连接线路：美国洛杉矶超长线路名称加速专线"})
         texts.push_back({form->linelabel, line});
     for (const wchar_t* address : {L"本地IP为：255.255.255.255", L"Local IP：255.255.255.255"})
         texts.push_back({form->localiplabel, address});
     const Int64 giga = 1024LL * 1024 * 1024;
     for (Int64 bytes : {Int64(944000), Int64(3774000), 40 * giga})
-        texts.push_back({form->datalabel, TrafficText(bytes, bytes * 4, 23 * 3600000ULL + 59 * 60000)});
-    for (const wchar_t* account : {L"用户名：demo  正式用户 剩余30天",
-                                   L"UserName：demo  VIP user, 30 days left",
-                                   L"用户名：averyveryverylongusername  正式用户 剩余365天 VIP会员 "
-                                   L"自动续费已开通 欢迎使用本加速器"})
+        texts.push_back(
+            {form->datalabel, TrafficText(bytes, bytes * 4, 23 * 3600000ULL + 59 * 60000)});
+    for (const wchar_t* account :
+         {L"用户名：demo  正式用户 剩余30天", L"UserName：demo  VIP user, 30 days left",
+          L"用户名：averyveryverylongusername  正式用户 剩余365天 VIP会员 "
+          L"自动续费已开通 欢迎使用本加速器"})
         texts.push_back({form->userlabel, account});
     return texts;
 }
 
 TEST_F(ClientLayout, EveryStatusTextStaysInsideItsOwnBox) {
     Tfrmmain* form = CreateForm<TMainWithoutLogin>(nullptr);
-    std::vector<TColumnLabel*> labels{form->statuslabel, form->protocollabel, form->linelabel,
-                                      form->localiplabel, form->datalabel,    form->userlabel};
+    std::vector<TColumnLabel*> labels{form->statuslabel,  form->protocollabel, form->linelabel,
+                                      form->localiplabel, form->datalabel,     form->userlabel};
     std::vector<TRect> placed;
     for (TColumnLabel* label : labels) placed.push_back(label->BoundsRect());
     for (Integer language : {LangSimplified, LangEnglish, LangTraditional}) {
@@ -171,10 +173,12 @@ TEST(FittedText, BreaksAtBlanksAndBetweenWideCharactersAndCutsWithAnEllipsis) {
     EXPECT_EQ(cut[0], L"用户名和");
     EXPECT_EQ(cut[1].back(), L'\x2026');
     EXPECT_LE(TextWidth(dc, cut[1]), four);
-    EXPECT_EQ(FitTextLines(dc, L"one\r\ntwo", 1000, 2), (std::vector<UnicodeString>{L"one", L"two"}));
+    EXPECT_EQ(FitTextLines(dc, L"one\r\ntwo", 1000, 2),
+              (std::vector<UnicodeString>{L"one", L"two"}));
     EXPECT_EQ(FitTextLines(dc, L"", 100, 2), std::vector<UnicodeString>{L""});
     // A word longer than the line is broken where it must be.
-    const std::vector<UnicodeString> word = FitTextLines(dc, L"abcdefghijklmnop", TextWidth(dc, L"abcdef"), 5);
+    const std::vector<UnicodeString> word =
+        FitTextLines(dc, L"abcdefghijklmnop", TextWidth(dc, L"abcdef"), 5);
     EXPECT_GT(word.size(), 1u);
     UnicodeString joined;
     for (const UnicodeString& line : word) joined += line;

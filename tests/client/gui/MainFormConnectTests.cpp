@@ -45,7 +45,8 @@ struct TBalloon {
 std::vector<TBalloon> Balloons;
 
 BOOL WINAPI RecordTrayCall(DWORD, PNOTIFYICONDATAW data) {
-    if ((data->uFlags & NIF_INFO) && data->szInfo[0]) Balloons.push_back({data->szInfoTitle, data->szInfo});
+    if ((data->uFlags & NIF_INFO) && data->szInfo[0])
+        Balloons.push_back({data->szInfoTitle, data->szInfo});
     return TRUE;
 }
 

@@ -1,7 +1,7 @@
 // The main window's line list and view inside this process: the window is built as the program
-// builds it but without its creation handler (no login), given a line list, and looked at through its own components. The
-// refresh talks to the local account servers; the shell never sees the tray icon (its calls are
-// recorded instead).
+// builds it but without its creation handler (no login), given a line list, and looked at through
+// its own components. The refresh talks to the local account servers; the shell never sees the tray
+// icon (its calls are recorded instead).
 #include "BoxAnswerer.h"
 #include "ClientDriver.h"
 #include "LocalAccountServers.h"
@@ -127,7 +127,8 @@ TEST_F(MainFormLines, OddL2tpFieldsReadAsNoL2tpAndTheFillGoesOn) {
 // whose name is blank: neither the line box nor the view has them, so they cannot be dialled.
 TEST_F(MainFormLines, LinesWithoutADecodableAddressOrANameAreLeftOut) {
     UseLineList(WithAddress(L"[East]\r\nGood=x,98%,1\r\nGarbage=%%%%%%%%,1%,0\r\n"
-                            L"Plain=127.0.1.9,5%,0\r\n \t=x,2%,0\r\nHost=eGxSc05XMGRWcFRZa2RaMFkwZDRiRXh0Tld4a1FR,7%,0\r\n"
+                            L"Plain=127.0.1.9,5%,0\r\n "
+                            L"\t=x,2%,0\r\nHost=eGxSc05XMGRWcFRZa2RaMFkwZDRiRXh0Tld4a1FR,7%,0\r\n"
                             L"Empty=\r\nLast=x,3%,0\r\n"));
     Form->LoadLineList();
     ClickTitle(Form->_zz);
@@ -173,8 +174,9 @@ TEST_F(MainFormLines, ARefusedAreaChangePutsTheAreaBoxBack) {
 }
 
 TEST_F(MainFormLines, TitleItemsLeaveOutTheSpecialAreasAndEndWithTheSelectedOne) {
-    UseLineList(WithAddress(L"[Route]\r\nR=x,1%,0\r\n[East]\r\nE=x,2%,0\r\n[海外加速]\r\nH=x,3%,0\r\n"
-                L"[West]\r\nW=x,4%,1\r\n"));
+    UseLineList(
+        WithAddress(L"[Route]\r\nR=x,1%,0\r\n[East]\r\nE=x,2%,0\r\n[海外加速]\r\nH=x,3%,0\r\n"
+                    L"[West]\r\nW=x,4%,1\r\n"));
     Form->LoadLineList();
     EXPECT_EQ(TitleCaptions(), (std::vector<UnicodeString>{L"East", L"West", L"Route"}));
     TsTitles* items = Form->sb->Items();

@@ -101,7 +101,8 @@ TEST_F(CLRClassesTest, CodePageCacheHoldsOneObjectPerPageUnderConcurrentRequests
     std::vector<Encoding*> seen(8);
     for (int t = 0; t < 8; ++t)
         threads.emplace_back([&seen, t] {
-            for (int round = 0; round < 200; ++round) seen[t] = Encoding::GetEncoding(850 + round % 20);
+            for (int round = 0; round < 200; ++round)
+                seen[t] = Encoding::GetEncoding(850 + round % 20);
         });
     for (std::thread& thread : threads) thread.join();
     for (Integer page = 850; page < 870; ++page) {
@@ -169,8 +170,10 @@ TEST_F(CLRClassesTest, CodePageEncodingUsesThePlatformConverters) {
 
 TEST_F(CLRClassesTest, ConvertCopiesWithOneEncodingAndTranscodesOtherwise) {
     const TBytes utf16 = Bytes({'a', 0, 0xAC, 0x20});
-    EXPECT_EQ(Encoding::Convert(Encoding::Unicode(), Encoding::Unicode(), utf16, 1, 2), Bytes({0, 0xAC}));
-    EXPECT_EQ(Encoding::Convert(Encoding::Unicode(), Encoding::UTF8(), utf16), Bytes({'a', 0xE2, 0x82, 0xAC}));
+    EXPECT_EQ(Encoding::Convert(Encoding::Unicode(), Encoding::Unicode(), utf16, 1, 2),
+              Bytes({0, 0xAC}));
+    EXPECT_EQ(Encoding::Convert(Encoding::Unicode(), Encoding::UTF8(), utf16),
+              Bytes({'a', 0xE2, 0x82, 0xAC}));
 }
 
 // Builder growth and replacement: text before, operation, text after, capacity after.
@@ -206,13 +209,10 @@ TEST(WideStringBuilder, ReplaceCases) {
         const wchar_t* Expected;
     } cases[] = {
         {L"aba", L"a", L"aa", L"aabaa"}, // the inserted text is not searched again
-        {L"abab", L"ab", L"x", L"xx"},
-        {L"abab", L"ab", L"cd", L"cdcd"},
-        {L"aaa", L"aa", L"b", L"ba"},
-        {L"xyz", L"q", L"r", L"xyz"},
+        {L"abab", L"ab", L"x", L"xx"},       {L"abab", L"ab", L"cd", L"cdcd"},
+        {L"aaa", L"aa", L"b", L"ba"},        {L"xyz", L"q", L"r", L"xyz"},
         {L"abc", L"", L"r", L"abc"}, // an empty old value changes nothing and ends
-        {L"abc", L"c", L"", L"ab"},
-        {L"", L"a", L"b", L""},
+        {L"abc", L"c", L"", L"ab"},          {L"", L"a", L"b", L""},
         {L"a.b.c", L".", L"::", L"a::b::c"},
     };
     for (const Case& c : cases) {

@@ -75,7 +75,8 @@ protected:
         UnicodeString text;
         for (int i = 0; i < copies; ++i)
             for (const std::wstring& statement : SqlCorpus())
-                if (statement.find(L"unterminated") == std::wstring::npos) text += statement + L";\r\n";
+                if (statement.find(L"unterminated") == std::wstring::npos)
+                    text += statement + L";\r\n";
         return text;
     }
 };
@@ -118,7 +119,8 @@ TEST_F(DcParserCorpusTest, StreamModeReadsWhatTextModeReads) {
 TEST_F(DcParserCorpusTest, Utf8CharactersSplitByABlockBoundaryDecodeWhole) {
     for (int shift = 0; shift < 3; ++shift) {
         // A three-byte character starts 1, 2 or 3 bytes before the first block's end.
-        const UnicodeString text = UnicodeString(65533 + shift, L'x') + L" \u4e2d\u6587 '\u503c' " + Corpus(3);
+        const UnicodeString text =
+            UnicodeString(65533 + shift, L'x') + L" \u4e2d\u6587 '\u503c' " + Corpus(3);
         const std::string utf8 = UnicodeToUtf8(text);
         const auto streamed = ScanStream(utf8, Encoding::UTF8());
         EXPECT_EQ(streamed, ScanText(text)) << "shift " << shift;
@@ -147,7 +149,9 @@ TEST_F(DcParserCorpusTest, SeededMutationsNeverLoseText) {
             const std::size_t at = text.empty() ? 0 : random() % (text.size() + 1);
             switch (random() % 3) {
             case 0: text.insert(at, 1, alphabet[random() % (std::size(alphabet) - 1)]); break;
-            case 1: if (at < text.size()) text.erase(at, 1 + random() % 4); break;
+            case 1:
+                if (at < text.size()) text.erase(at, 1 + random() % 4);
+                break;
             default: text.insert(at, text.substr(random() % (text.size() + 1), random() % 8));
             }
         }
@@ -159,7 +163,8 @@ TEST_F(DcParserCorpusTest, SeededMutationsNeverLoseText) {
         if (failed) {
             ASSERT_LT(read.size(), text.size());
             const wchar_t stop = text[read.size()];
-            ASSERT_TRUE(stop < 32 || stop == 127) << "round " << round << " stopped at " << int(stop);
+            ASSERT_TRUE(stop < 32 || stop == 127)
+                << "round " << round << " stopped at " << int(stop);
         } else {
             ASSERT_EQ(read, text) << "round " << round;
         }

@@ -76,18 +76,31 @@ TEST_F(DcParserTest, SqlTokenTables) {
         {L"a--", {{lcIdent, L"a"}, {lcComment, L"--"}}},
         {L"a -- c\nb", {{lcIdent, L"a"}, {lcComment, L"-- c"}, {lcIdent, L"b"}}},
         {L"/*/ x", {{lcComment, L"/*/"}, {lcIdent, L"x"}}},
-        {L"/* a /* b */ c */", {{lcComment, L"/* a /* b */"}, {lcIdent, L"c"}, {1, L"*"}, {6, L"/"}}},
+        {L"/* a /* b */ c */",
+         {{lcComment, L"/* a /* b */"}, {lcIdent, L"c"}, {1, L"*"}, {6, L"/"}}},
         {L"/* open", {{lcComment, L"/* open"}}},
         {L"1.5", {{lcNumber, L"1.5"}}},
         {L"1.", {{lcNumber, L"1"}, {5, L"."}}},
         {L".5", {{5, L"."}, {lcNumber, L"5"}}},
         {L"1e-3", {{lcNumber, L"1"}, {lcIdent, L"e"}, {lcSymbol, L"-"}, {lcNumber, L"3"}}},
         {L"12.34.5", {{lcNumber, L"12.34"}, {5, L"."}, {lcNumber, L"5"}}},
-        {L":a ?1 @x", {{3, L":"}, {lcIdent, L"a"}, {lcSymbol, L"?"}, {lcNumber, L"1"}, {lcSymbol, L"@"}, {lcIdent, L"x"}}},
+        {L":a ?1 @x",
+         {{3, L":"},
+          {lcIdent, L"a"},
+          {lcSymbol, L"?"},
+          {lcNumber, L"1"},
+          {lcSymbol, L"@"},
+          {lcIdent, L"x"}}},
         {L"X'0aFF'", {{lcIdent, L"X"}, {lcString, L"0aFF"}}},
         {L"a<>b", {{lcIdent, L"a"}, {lcSymbol, L"<"}, {lcSymbol, L">"}, {lcIdent, L"b"}}},
         {L"t.*,u;", {{lcIdent, L"t"}, {5, L"."}, {1, L"*"}, {4, L","}, {lcIdent, L"u"}, {7, L";"}}},
-        {L"#tmp a#b $x y$z", {{lcSymbol, L"#"}, {lcIdent, L"tmp"}, {lcIdent, L"a#b"}, {lcSymbol, L"$"}, {lcIdent, L"x"}, {lcIdent, L"y$z"}}},
+        {L"#tmp a#b $x y$z",
+         {{lcSymbol, L"#"},
+          {lcIdent, L"tmp"},
+          {lcIdent, L"a#b"},
+          {lcSymbol, L"$"},
+          {lcIdent, L"x"},
+          {lcIdent, L"y$z"}}},
         {L"_a1 \u00e9t\u00e9", {{lcIdent, L"_a1"}, {lcIdent, L"\u00e9t\u00e9"}}},
         {L"[x]", {{lcSymbol, L"["}, {lcIdent, L"x"}, {lcSymbol, L"]"}}},
         {L"q'(x)'", {{lcIdent, L"q"}, {lcString, L"(x)"}}},
@@ -105,7 +118,8 @@ TEST_F(DcParserTest, UpperedOffKeepsTheKeywordAsWritten) {
 TEST_F(DcParserTest, BlanksAndCommentsWhenAskedFor) {
     auto blanks = Lex<TSQLParser>(L"a  b", [](TSQLParser& p) { p.SetOmitBlank(false); });
     EXPECT_EQ(blanks, (std::vector<TLexeme>{{lcIdent, L"a"}, {lcBlank, L"  "}, {lcIdent, L"b"}}));
-    auto noComments = Lex<TSQLParser>(L"a /*x*/ b --y", [](TSQLParser& p) { p.SetOmitComment(true); });
+    auto noComments =
+        Lex<TSQLParser>(L"a /*x*/ b --y", [](TSQLParser& p) { p.SetOmitComment(true); });
     EXPECT_EQ(noComments, (std::vector<TLexeme>{{lcIdent, L"a"}, {lcIdent, L"b"}}));
     auto quoted = Lex<TSQLParser>(L"'it''s'", [](TSQLParser& p) { p.SetQuotedString(true); });
     EXPECT_EQ(quoted, (std::vector<TLexeme>{{lcString, L"'it'"}, {lcString, L"'s'"}}));
@@ -116,7 +130,13 @@ TEST_F(DcParserTest, GenericLexerTables) {
         const wchar_t* Text;
         std::vector<TLexeme> Expected;
     } cases[] = {
-        {L"a AND not b Or c", {{lcIdent, L"a"}, {29, L"AND"}, {30, L"NOT"}, {lcIdent, L"b"}, {31, L"OR"}, {lcIdent, L"c"}}},
+        {L"a AND not b Or c",
+         {{lcIdent, L"a"},
+          {29, L"AND"},
+          {30, L"NOT"},
+          {lcIdent, L"b"},
+          {31, L"OR"},
+          {lcIdent, L"c"}}},
         {L"!/:[`", {{1, L"!"}, {15, L"/"}, {16, L":"}, {23, L"["}, {28, L"`"}}},
         {L"{x}", {{lcSymbol, L"{"}, {lcIdent, L"x"}, {lcSymbol, L"}"}}},
         {L"\"a b\" 'c'", {{lcString, L"a b"}, {lcString, L"c"}}},
@@ -129,22 +149,30 @@ TEST_F(DcParserTest, GenericLexerTables) {
 
 TEST_F(DcParserTest, DollarQuotingAndQLiterals) {
     auto dollar = [](TFlaggedParser& p) { p.Dollar(); };
-    EXPECT_EQ(Lex<TFlaggedParser>(L"$a$x$b$y$a$", dollar), (std::vector<TLexeme>{{lcString, L"x$b$y"}}));
-    EXPECT_EQ(Lex<TFlaggedParser>(L"$$body$$ z", dollar), (std::vector<TLexeme>{{lcString, L"body"}, {lcIdent, L"z"}}));
-    EXPECT_EQ(Lex<TFlaggedParser>(L"$1", dollar), (std::vector<TLexeme>{{lcSymbol, L"$"}, {lcNumber, L"1"}}));
+    EXPECT_EQ(Lex<TFlaggedParser>(L"$a$x$b$y$a$", dollar),
+              (std::vector<TLexeme>{{lcString, L"x$b$y"}}));
+    EXPECT_EQ(Lex<TFlaggedParser>(L"$$body$$ z", dollar),
+              (std::vector<TLexeme>{{lcString, L"body"}, {lcIdent, L"z"}}));
+    EXPECT_EQ(Lex<TFlaggedParser>(L"$1", dollar),
+              (std::vector<TLexeme>{{lcSymbol, L"$"}, {lcNumber, L"1"}}));
     EXPECT_EQ(Lex<TFlaggedParser>(L"$t$open", dollar), (std::vector<TLexeme>{{lcString, L"open"}}));
-    EXPECT_EQ(Lex<TFlaggedParser>(L"$a$x$a$", [](TFlaggedParser& p) {
-                  p.Dollar();
-                  p.SetQuotedString(true);
-              }),
+    EXPECT_EQ(Lex<TFlaggedParser>(L"$a$x$a$",
+                                  [](TFlaggedParser& p) {
+                                      p.Dollar();
+                                      p.SetQuotedString(true);
+                                  }),
               (std::vector<TLexeme>{{lcString, L"$a$x$a$"}}));
 
     auto alternative = [](TFlaggedParser& p) { p.Alternative(); };
-    EXPECT_EQ(Lex<TFlaggedParser>(L"q'(it's)' x", alternative), (std::vector<TLexeme>{{lcString, L"it's"}, {lcIdent, L"x"}}));
-    EXPECT_EQ(Lex<TFlaggedParser>(L"Q'<a>b>'", alternative), (std::vector<TLexeme>{{lcString, L"a>b"}}));
-    EXPECT_EQ(Lex<TFlaggedParser>(L"q'!x!'", alternative), (std::vector<TLexeme>{{lcString, L"x"}}));
+    EXPECT_EQ(Lex<TFlaggedParser>(L"q'(it's)' x", alternative),
+              (std::vector<TLexeme>{{lcString, L"it's"}, {lcIdent, L"x"}}));
+    EXPECT_EQ(Lex<TFlaggedParser>(L"Q'<a>b>'", alternative),
+              (std::vector<TLexeme>{{lcString, L"a>b"}}));
+    EXPECT_EQ(Lex<TFlaggedParser>(L"q'!x!'", alternative),
+              (std::vector<TLexeme>{{lcString, L"x"}}));
     EXPECT_EQ(Lex<TFlaggedParser>(L"q'()'", alternative), (std::vector<TLexeme>{{lcString, L""}}));
-    EXPECT_EQ(Lex<TFlaggedParser>(L"qq'x'", alternative), (std::vector<TLexeme>{{lcIdent, L"qq"}, {lcString, L"x"}}));
+    EXPECT_EQ(Lex<TFlaggedParser>(L"qq'x'", alternative),
+              (std::vector<TLexeme>{{lcIdent, L"qq"}, {lcString, L"x"}}));
 }
 
 TEST_F(DcParserTest, UnknownSymbolNamesTheCharacterCode) {
@@ -191,7 +219,8 @@ TEST_F(DcParserTest, BackReadsTheSameLexemeAgain) {
 }
 
 TEST_F(DcParserTest, ToLexemByCodeAndByText) {
-    TOwned<TSQLParser> parser(Construct<TSQLParser>(UnicodeString(L"select a, 'from' from t where x = 1")));
+    TOwned<TSQLParser> parser(
+        Construct<TSQLParser>(UnicodeString(L"select a, 'from' from t where x = 1")));
     EXPECT_EQ(parser->ToLexem(111), 111);
     UnicodeString text;
     EXPECT_EQ(parser->GetNext(text), lcIdent);

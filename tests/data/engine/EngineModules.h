@@ -25,8 +25,7 @@ private:
 };
 
 // Frees a class-library object at the end of a scope.
-template <class T>
-struct TOwned {
+template <class T> struct TOwned {
     T* Object;
     explicit TOwned(T* object) : Object(object) {}
     ~TOwned() { Object->Free(); }

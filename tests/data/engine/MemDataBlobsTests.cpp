@@ -190,7 +190,8 @@ TEST(Blob, TextViewsAndUnicodeSwitch) {
 // code page (two for Chinese characters under code page 936, one for anything else elsewhere).
 TEST(Blob, TranslatePositionInTheSystemCodePage) {
     if (const char* expected = std::getenv("DATAENGINE_EXPECT_ACP")) {
-        ASSERT_EQ(GetACP(), UINT(std::atoi(expected))) << "the locale entry runs under another code page";
+        ASSERT_EQ(GetACP(), UINT(std::atoi(expected)))
+            << "the locale entry runs under another code page";
     }
     TBlob* blob = Construct<TBlob>(true);
     blob->SetAsWideString(L"a\u4e2d\u6587b");
@@ -232,7 +233,8 @@ TEST(Blob, StreamsFilesAndAssign) {
 
     wchar_t folder[MAX_PATH];
     GetTempPathW(MAX_PATH, folder);
-    const UnicodeString file = UnicodeString(folder) + L"dataengine_blob_" + std::to_wstring(GetCurrentProcessId()) + L".bin";
+    const UnicodeString file = UnicodeString(folder) + L"dataengine_blob_" +
+                               std::to_wstring(GetCurrentProcessId()) + L".bin";
     blob->SaveToFile(file);
     TBlob* fromFile = Construct<TBlob>(false);
     fromFile->LoadFromFile(file);
@@ -280,7 +282,9 @@ TEST(Blob, PieceStoreMatchesAStringUnderRandomOperations) {
         store->SetPieceSize(1 + random() % 40);
         const Cardinal size = Cardinal(model.size());
         switch (random() % 8) {
-        case 0: case 1: case 2: {
+        case 0:
+        case 1:
+        case 2: {
             const Cardinal position = Cardinal(random() % (size + 10));
             std::string text(random() % 60, '\0');
             for (char& c : text) c = char('a' + random() % 26);
@@ -314,7 +318,8 @@ TEST(Blob, PieceStoreMatchesAStringUnderRandomOperations) {
             const Cardinal position = Cardinal(random() % model.size());
             std::string part(random() % 30 + 1, '\0');
             const Cardinal n = store->Read(position, Cardinal(part.size()), part.data());
-            ASSERT_EQ(std::string(part.data(), n), model.substr(position, part.size())) << "step " << step;
+            ASSERT_EQ(std::string(part.data(), n), model.substr(position, part.size()))
+                << "step " << step;
         }
         ASSERT_EQ(CompareStore(*store, model), "") << "step " << step;
     }

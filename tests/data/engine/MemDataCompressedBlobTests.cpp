@@ -34,7 +34,8 @@ protected:
     }
     std::string Stored() {
         PPieceHeader piece = FBlob->FirstPiece();
-        return std::string(reinterpret_cast<const char*>(TDcBlobData::PieceData(piece)), piece->Used);
+        return std::string(reinterpret_cast<const char*>(TDcBlobData::PieceData(piece)),
+                           piece->Used);
     }
     static std::string Noise(std::size_t n, unsigned seed) {
         std::mt19937 random(seed);
@@ -61,7 +62,8 @@ TEST_F(CompressedBlobTest, StoredFormatIsTheMarkTheSizeAndAZlibStream) {
     std::string expanded(10000, '\0');
     uLongf expandedLen = 10000;
     ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(expanded.data()), &expandedLen,
-                         reinterpret_cast<const Bytef*>(stored.data() + 20), uLong(stored.size() - 20)),
+                         reinterpret_cast<const Bytef*>(stored.data() + 20),
+                         uLong(stored.size() - 20)),
               Z_OK);
     EXPECT_EQ(expanded, data);
     EXPECT_EQ(FBlob->Size(), 10000u);
@@ -126,7 +128,9 @@ TEST_F(CompressedBlobTest, AMarkWithoutContentIsNotCompressed) {
 
 TEST_F(CompressedBlobTest, RoundTrips) {
     std::string text;
-    while (text.size() < (6u << 20)) text += "SELECT name, value FROM settings WHERE id = " + std::to_string(text.size()) + ";\n";
+    while (text.size() < (6u << 20))
+        text +=
+            "SELECT name, value FROM settings WHERE id = " + std::to_string(text.size()) + ";\n";
     for (const std::string& data : {std::string("z"), std::string(51, 'q'), Noise(70000, 2), text,
                                     text.substr(0, 100000) + Noise(100000, 3)}) {
         FBlob->Clear();

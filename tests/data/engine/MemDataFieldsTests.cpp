@@ -31,15 +31,38 @@ TEST(FieldSize, WidthsByType) {
     struct Case {
         Word Type, Length, Size;
     } cases[] = {
-        {dtString, 10, 11}, {dtGuid, 38, 39}, {dtInt8, 0, 1}, {dtInt16, 0, 2}, {dtInt32, 0, 4},
-        {dtFloat, 0, 8}, {dtDate, 0, 8}, {dtTime, 0, 8}, {dtDateTime, 0, 8}, {dtUInt16, 0, 2},
-        {dtBoolean, 0, 2}, {dtInt64, 0, 8}, {dtCurrency, 0, 8}, {dtBlob, 0, PointerSize},
-        {dtMemo, 0, PointerSize}, {dtVariant, 0, PointerSize}, {dtExtString, 9, PointerSize},
-        {dtBytes, 7, 7}, {dtVarBytes, 7, 9}, {dtExtVarBytes, 7, PointerSize}, {dtUInt32, 0, 4},
-        {dtWideString, 3, 8}, {dtExtWideString, 3, PointerSize}, {dtBCD, 0, 8}, {dtFMTBCD, 0, 34},
-        {dtWideMemo, 0, PointerSize}, {dtSQLTimeStamp, 0, 16}, {dtObject, 0, 6}, {dtCursor, 0, 6},
+        {dtString, 10, 11},
+        {dtGuid, 38, 39},
+        {dtInt8, 0, 1},
+        {dtInt16, 0, 2},
+        {dtInt32, 0, 4},
+        {dtFloat, 0, 8},
+        {dtDate, 0, 8},
+        {dtTime, 0, 8},
+        {dtDateTime, 0, 8},
+        {dtUInt16, 0, 2},
+        {dtBoolean, 0, 2},
+        {dtInt64, 0, 8},
+        {dtCurrency, 0, 8},
+        {dtBlob, 0, PointerSize},
+        {dtMemo, 0, PointerSize},
+        {dtVariant, 0, PointerSize},
+        {dtExtString, 9, PointerSize},
+        {dtBytes, 7, 7},
+        {dtVarBytes, 7, 9},
+        {dtExtVarBytes, 7, PointerSize},
+        {dtUInt32, 0, 4},
+        {dtWideString, 3, 8},
+        {dtExtWideString, 3, PointerSize},
+        {dtBCD, 0, 8},
+        {dtFMTBCD, 0, 34},
+        {dtWideMemo, 0, PointerSize},
+        {dtSQLTimeStamp, 0, 16},
+        {dtObject, 0, 6},
+        {dtCursor, 0, 6},
     };
-    for (const Case& c : cases) EXPECT_EQ(FieldSizeOf(c.Type, c.Length, 6), c.Size) << "type " << c.Type;
+    for (const Case& c : cases)
+        EXPECT_EQ(FieldSizeOf(c.Type, c.Length, 6), c.Size) << "type " << c.Type;
 }
 
 TEST(FieldSize, VarBytesCountsAreUnsigned) {
@@ -185,7 +208,8 @@ TEST(UniqueNames, Cases) {
 // ---------------------------------------------------------------------------------------------
 // Object types
 
-TAttribute* Attribute(TObjectType* owner, const UnicodeString& name, Word type, TObjectType* objectType = nullptr) {
+TAttribute* Attribute(TObjectType* owner, const UnicodeString& name, Word type,
+                      TObjectType* objectType = nullptr) {
     TAttribute* attribute = Construct<TAttribute>();
     attribute->SetName(name);
     attribute->SetDataType(type);
@@ -217,7 +241,8 @@ TEST_F(TObjectTypes, FindAttributeByPath) {
     EXPECT_EQ(Person->FindAttribute(L"ADDR.CITY"), Address->AttributeAt(0));
     EXPECT_EQ(Person->FindAttribute(L"  name"), Person->AttributeAt(0));
     EXPECT_EQ(Person->FindAttribute(L"items[3].price"), Item->AttributeAt(0));
-    EXPECT_EQ(Person->FindAttribute(L"items[99]"), Items->AttributeAt(0)) << "the index is not checked";
+    EXPECT_EQ(Person->FindAttribute(L"items[99]"), Items->AttributeAt(0))
+        << "the index is not checked";
     EXPECT_EQ(Person->FindAttribute(L"name.x"), nullptr);
     EXPECT_EQ(Person->FindAttribute(L"items[3"), nullptr);
     EXPECT_EQ(Person->FindAttribute(L"nobody"), nullptr);
@@ -289,15 +314,18 @@ TEST(ChildFields, PathsBelowTheTopLevel) {
 // A provider object as the engine sees it: three operations on attribute paths.
 class TTestProviderObject : public TSharedObject {
 public:
-    void GetAttributeValue(const UnicodeString& Path, void*& Value, bool& IsBlank, bool& NativeBuffer) override {
+    void GetAttributeValue(const UnicodeString& Path, void*& Value, bool& IsBlank,
+                           bool& NativeBuffer) override {
         auto it = FValues.find(Path);
         IsBlank = it == FValues.end();
         Value = IsBlank ? nullptr : &it->second;
         NativeBuffer = true;
     }
     void SetAttributeValue(const UnicodeString& Path, const void* Value) override {
-        if (Value) FValues[Path] = *static_cast<const Integer*>(Value);
-        else FValues.erase(Path);
+        if (Value)
+            FValues[Path] = *static_cast<const Integer*>(Value);
+        else
+            FValues.erase(Path);
     }
     bool GetAttrIsNull(const UnicodeString& Path) override { return FValues.count(Path) == 0; }
 

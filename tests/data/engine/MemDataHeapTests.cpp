@@ -95,7 +95,8 @@ struct TBlockModel {
             ++used[item->Block];
             if (item->Flag != TBlockManager::ItemUsed) error << "live item not marked used; ";
             const Byte* record = static_cast<const Byte*>(TBlockManager::GetRecordPtr(item));
-            if (std::any_of(record, record + manager.RecordSize, [fill](Byte b) { return b != fill; }))
+            if (std::any_of(record, record + manager.RecordSize,
+                            [fill](Byte b) { return b != fill; }))
                 error << "record overwritten; ";
         }
         std::size_t blocks = 0;
@@ -337,11 +338,12 @@ TEST(StringHeap, MatchesTheModelUnderRandomOperations) {
         const unsigned op = random() % 100;
         if (model.Live.empty() || op < 50) {
             const unsigned kind = random() % 20;
-            const Integer size = kind == 0 ? 2001 + Integer(random() % 6000)
+            const Integer size = kind == 0  ? 2001 + Integer(random() % 6000)
                                  : kind < 4 ? 1 + Integer(random() % 2000)
                                             : 1 + Integer(random() % 120);
             Byte* buf = static_cast<Byte*>(heap.NewBuf(size));
-            ASSERT_EQ(model.Live.count(buf), 0u) << "a live buffer was handed out again, step " << step;
+            ASSERT_EQ(model.Live.count(buf), 0u)
+                << "a live buffer was handed out again, step " << step;
             const Byte fill = Byte(random());
             std::memset(buf, fill, size);
             model.Live[buf] = {size, 1, fill};

@@ -65,7 +65,8 @@ TEST(MemUtils, QuoteAndDequote) {
     struct Case {
         const wchar_t* Text;
         const wchar_t* Quoted;
-    } cases[] = {{L"O'Brien", L"'O''Brien'"}, {L"", L"''"}, {L"''", L"''''''"}, {L"plain", L"'plain'"}};
+    } cases[] = {
+        {L"O'Brien", L"'O''Brien'"}, {L"", L"''"}, {L"''", L"''''''"}, {L"plain", L"'plain'"}};
     for (const Case& c : cases) {
         EXPECT_EQ(QuoteString(c.Text, L'\''), c.Quoted);
         EXPECT_EQ(DequoteString(c.Quoted, L'\''), c.Text);
@@ -125,8 +126,8 @@ TEST_F(MemUtilsTest, CompressRoundTrips) {
     std::mt19937 random(7);
     std::string noise(3000, '\0');
     for (char& c : noise) c = char(random());
-    for (const std::string& data : {std::string(1000, '\0'), std::string("x"), noise,
-                                    std::string(200000, 'q') + noise}) {
+    for (const std::string& data :
+         {std::string(1000, '\0'), std::string("x"), noise, std::string(200000, 'q') + noise}) {
         std::string packed(data.size() + data.size() / 5 + 64, '\0');
         Integer packedLen = Integer(packed.size());
         EXPECT_EQ(CompressBlock(packed.data(), packedLen, data.data(), Integer(data.size())), 1);
@@ -233,7 +234,8 @@ namespace {
 // The engine's modules in the order the client lists them: the order is accepted, every
 // start-up runs, and shutdown leaves nothing behind for a second start.
 TEST(EngineModules, StartInOrderAndStopCleanly) {
-    const TModuleList modules{CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()};
+    const TModuleList modules{CLRClassesModule(), MemUtilsModule(), DcParserModule(),
+                              MemDataModule()};
     for (int round = 0; round < 2; ++round) {
         InitializeModules(modules);
         EXPECT_NE(Encoding::Default(), nullptr);

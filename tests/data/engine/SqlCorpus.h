@@ -24,7 +24,8 @@ inline const std::vector<std::wstring>& SqlCorpus() {
         L"CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT DEFAULT 'x', CHECK (id > 0));",
         L"BEGIN TRANSACTION; SAVEPOINT s1; RELEASE s1; ROLLBACK TO s1; COMMIT;",
         L"SELECT a FROM t LIMIT 10 OFFSET 20 FOR UPDATE",
-        L"SELECT * FROM a LEFT OUTER JOIN b ON a.id = b.id RIGHT JOIN c ON 1 = 1 FULL JOIN d ON 0=0",
+        L"SELECT * FROM a LEFT OUTER JOIN b ON a.id = b.id RIGHT JOIN c ON 1 = 1 FULL JOIN d ON "
+        L"0=0",
         L"SELECT \u00e9t\u00e9, \u4e2d\u6587 FROM \u8868 WHERE \u5217 = '\u503c'",
         L"EXECUTE PROCEDURE p(:in_1, :\"quoted param\")",
         L"SELECT {fn NOW()}, {d '2020-01-01'}, `backticked` FROM t",

@@ -59,7 +59,8 @@ HANDLE const FakeHandle = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x1C3F
 // What an echo to `address` does; takes the echo from the loss count.
 TScript TakeEcho(ULONG address, const void* data, WORD size, const IP_OPTION_INFORMATION* options) {
     TLocked lock;
-    State->LastRequest.assign(static_cast<const BYTE*>(data), static_cast<const BYTE*>(data) + size);
+    State->LastRequest.assign(static_cast<const BYTE*>(data),
+                              static_cast<const BYTE*>(data) + size);
     State->LastTtl = options ? options->Ttl : 0;
     TScript& script = State->Scripts[address];
     TScript taken = script;
@@ -81,7 +82,8 @@ bool ReadScenarioLine(const std::string& line) {
         parts[0] > 255 || parts[1] > 255 || parts[2] > 255 || parts[3] > 255 || !(words >> what))
         return false;
     // Network order: the first part in the lowest byte.
-    const ULONG key = parts[0] | parts[1] << 8 | parts[2] << 16 | static_cast<ULONG>(parts[3]) << 24;
+    const ULONG key =
+        parts[0] | parts[1] << 8 | parts[2] << 16 | static_cast<ULONG>(parts[3]) << 24;
     TScript script;
     if (what == "silent") {
         script.Status = IP_SUCCESS;
@@ -220,7 +222,8 @@ DWORD WINAPI FakeIcmpEchoCount(ULONG address) {
 DWORD WINAPI FakeIcmpLastRequest(BYTE* buffer, DWORD capacity, BYTE* ttl) {
     TLocked lock;
     const DWORD size = static_cast<DWORD>(State->LastRequest.size());
-    if (buffer && size) std::memcpy(buffer, State->LastRequest.data(), size < capacity ? size : capacity);
+    if (buffer && size)
+        std::memcpy(buffer, State->LastRequest.data(), size < capacity ? size : capacity);
     if (ttl) *ttl = State->LastTtl;
     return size;
 }

@@ -38,9 +38,9 @@ bool SameRoute(const MIB_IPFORWARDROW& a, const MIB_IPFORWARDROW& b) {
            a.dwForwardNextHop == b.dwForwardNextHop && a.dwForwardIfIndex == b.dwForwardIfIndex;
 }
 
-}  // namespace
+} // namespace
 
-}  // namespace fakeip
+} // namespace fakeip
 
 using namespace fakeip;
 
@@ -64,8 +64,8 @@ DWORD WINAPI GetIpForwardTable(PMIB_IPFORWARDTABLE table, PULONG size, BOOL) {
 DWORD WINAPI CreateIpForwardEntry(PMIB_IPFORWARDROW route) {
     std::lock_guard<std::mutex> hold(Shared().Lock);
     if (!route) return ERROR_INVALID_PARAMETER;
-    Shared().Calls += "create " + RouteText(*route) + " metric " +
-                      std::to_string(route->dwForwardMetric1) + "\n";
+    Shared().Calls +=
+        "create " + RouteText(*route) + " metric " + std::to_string(route->dwForwardMetric1) + "\n";
     if (Shared().CreateResult == NO_ERROR) Shared().Routes.push_back(*route);
     return Shared().CreateResult;
 }
@@ -110,5 +110,4 @@ DWORD WINAPI FakeIpHelperCalls(char* buffer, DWORD size) {
     }
     return static_cast<DWORD>(calls.size());
 }
-
 }

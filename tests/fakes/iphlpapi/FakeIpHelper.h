@@ -16,12 +16,12 @@ struct State {
     std::mutex Lock;
     std::vector<MIB_IPNETROW> Arp;
     std::vector<MIB_IPFORWARDROW> Routes;
-    DWORD ArpResult = NO_ERROR;         // answer of the second GetIpNetTable call
-    DWORD RouteSizeResult = ERROR_INSUFFICIENT_BUFFER;  // answer of the size query
-    DWORD RouteResult = NO_ERROR;       // answer of the second GetIpForwardTable call
+    DWORD ArpResult = NO_ERROR;                        // answer of the second GetIpNetTable call
+    DWORD RouteSizeResult = ERROR_INSUFFICIENT_BUFFER; // answer of the size query
+    DWORD RouteResult = NO_ERROR; // answer of the second GetIpForwardTable call
     DWORD CreateResult = NO_ERROR;
-    DWORD ExtraCount = 0;               // rows claimed beyond those written (a lying table)
-    std::string Calls;                  // one line per create or delete
+    DWORD ExtraCount = 0; // rows claimed beyond those written (a lying table)
+    std::string Calls;    // one line per create or delete
 };
 
 State& Shared();
@@ -29,4 +29,4 @@ State& Shared();
 int ReadScript(const std::string& text, State& state);
 std::string AddressText(DWORD address);
 
-}  // namespace fakeip
+} // namespace fakeip

@@ -93,7 +93,7 @@ bool Line(const std::string& line, State& state) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 int ReadScript(const std::string& text, State& state) {
     std::istringstream lines(text);
@@ -111,4 +111,4 @@ std::string AddressText(DWORD address) {
            std::to_string(address >> 16 & 0xFF) + "." + std::to_string(address >> 24);
 }
 
-}  // namespace fakeip
+} // namespace fakeip

@@ -30,7 +30,7 @@ struct PdhState {
     DWORD CounterStatus = 0;      // guarded by Lock
 };
 
-PdhState &State() {
+PdhState& State() {
     static PdhState state;
     return state;
 }
@@ -43,7 +43,7 @@ const auto ReceiveCounter = reinterpret_cast<HANDLE>(0x7003);
 
 extern "C" {
 
-LONG WINAPI PdhOpenQuery(LPCVOID, DWORD_PTR, HANDLE *query) {
+LONG WINAPI PdhOpenQuery(LPCVOID, DWORD_PTR, HANDLE* query) {
     std::lock_guard<std::mutex> guard(State().Lock);
     if (!query) return PdhInvalidHandle;
     State().QueryOpen = true;
@@ -52,7 +52,7 @@ LONG WINAPI PdhOpenQuery(LPCVOID, DWORD_PTR, HANDLE *query) {
     return 0;
 }
 
-LONG WINAPI PdhAddCounterA(HANDLE query, LPCSTR path, DWORD_PTR, HANDLE *counter) {
+LONG WINAPI PdhAddCounterA(HANDLE query, LPCSTR path, DWORD_PTR, HANDLE* counter) {
     std::lock_guard<std::mutex> guard(State().Lock);
     if (query != QueryHandle || !State().QueryOpen || !path || !counter) return PdhInvalidHandle;
     if (State().AddCounterResult != 0) return State().AddCounterResult;
@@ -73,7 +73,7 @@ LONG WINAPI PdhCollectQueryData(HANDLE query) {
     return 0;
 }
 
-LONG WINAPI PdhGetRawCounterValue(HANDLE counter, LPDWORD type, RawCounter *value) {
+LONG WINAPI PdhGetRawCounterValue(HANDLE counter, LPDWORD type, RawCounter* value) {
     std::lock_guard<std::mutex> guard(State().Lock);
     if (!value || (counter != TransmitCounter && counter != ReceiveCounter))
         return PdhInvalidHandle;

@@ -26,18 +26,19 @@ constexpr DWORD StateDisconnected = 0x2001;
 struct Scenario {
     DWORD DelayMs = 10;
     std::vector<DWORD> States{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, StateConnected};
-    DWORD FailCode = 0;    // notified after the states instead of going on
-    DWORD DialResult = 0;  // RasDialA's own answer
+    DWORD FailCode = 0;   // notified after the states instead of going on
+    DWORD DialResult = 0; // RasDialA's own answer
     std::string ClientIp = "10.64.0.2";
     std::string ServerIp = "10.64.0.1";
     DWORD SentPerSecond = 0;
     DWORD ReceivedPerSecond = 0;
-    DWORD DropAfterMs = 0;  // 0: never
-    bool DropAsState = false;  // state 8193 when true, else status error DropCode
+    DWORD DropAfterMs = 0;    // 0: never
+    bool DropAsState = false; // state 8193 when true, else status error DropCode
     DWORD DropCode = 6;
-    DWORD LcpProtocol = 0;  // 0: no LCP projection
+    DWORD LcpProtocol = 0; // 0: no LCP projection
     DWORD IpError = 0;
-    DWORD HangUpDelayMs = 0;  // a hung-up line reports its last state this long, then 8193      // the PPP IP projection's answer when not 0
+    DWORD HangUpDelayMs = 0; // a hung-up line reports its last state this long, then 8193      //
+                             // the PPP IP projection's answer when not 0
     std::vector<std::string> Entries;
 };
 
@@ -46,9 +47,9 @@ int ParseScenario(const std::string& text, Scenario& scenario);
 
 struct Entry {
     std::string Name;
-    std::vector<BYTE> Record;  // the raw entry record as written, alternates included
+    std::vector<BYTE> Record; // the raw entry record as written, alternates included
     std::vector<BYTE> Device;
-    std::map<DWORD, std::vector<BYTE>> SubEntries;  // raw sub-entry records by number (1 to 4)
+    std::map<DWORD, std::vector<BYTE>> SubEntries; // raw sub-entry records by number (1 to 4)
 };
 
 struct Credentials {
@@ -63,11 +64,11 @@ struct Connection {
     std::string PhoneNumber;
     DWORD State = 0;
     DWORD Error = 0;
-    ULONGLONG ConnectedAt = 0;  // tick count when it reached 8192; 0 before
-    ULONGLONG StatsBase = 0;    // tick count the statistics were last cleared at
+    ULONGLONG ConnectedAt = 0; // tick count when it reached 8192; 0 before
+    ULONGLONG StatsBase = 0;   // tick count the statistics were last cleared at
     bool Dropped = false;
-    ULONGLONG HungUpAt = 0;     // tick count of a hang-up that lingers; 0 when none
-    HANDLE Stop = nullptr;      // set by a hang-up or the library's unload
+    ULONGLONG HungUpAt = 0; // tick count of a hang-up that lingers; 0 when none
+    HANDLE Stop = nullptr;  // set by a hang-up or the library's unload
     HANDLE Thread = nullptr;
     DWORD ThreadId = 0;
 
@@ -82,13 +83,13 @@ struct Connection {
 
 struct State {
     std::mutex Lock;
-    bool Loaded = false;  // the scenario was set or read from the environment
-    Scenario Script;      // guarded by Lock
-    std::map<std::string, Entry> Phonebook;            // by lower-case name; guarded by Lock
-    std::map<std::string, Credentials> Stored;         // by lower-case name; guarded by Lock
-    std::vector<std::shared_ptr<Connection>> Active;   // guarded by Lock
-    std::vector<BYTE> LastEntryBytes;                  // guarded by Lock
-    ULONG_PTR NextHandle = 0x5100;                     // guarded by Lock
+    bool Loaded = false;                       // the scenario was set or read from the environment
+    Scenario Script;                           // guarded by Lock
+    std::map<std::string, Entry> Phonebook;    // by lower-case name; guarded by Lock
+    std::map<std::string, Credentials> Stored; // by lower-case name; guarded by Lock
+    std::vector<std::shared_ptr<Connection>> Active; // guarded by Lock
+    std::vector<BYTE> LastEntryBytes;                // guarded by Lock
+    ULONG_PTR NextHandle = 0x5100;                   // guarded by Lock
 };
 
 // The library's state, with the scenario loaded on first use. Call with the lock held.
@@ -103,8 +104,7 @@ void PutField(char* field, std::size_t size, const std::string& text);
 std::shared_ptr<Connection> FindConnection(State& state, HANDLE handle);
 
 // Runs `body` and stops every exception at this boundary of the library.
-template <class Body>
-DWORD Guard(Body&& body) noexcept {
+template <class Body> DWORD Guard(Body&& body) noexcept {
     try {
         return body();
     } catch (...) {
@@ -112,4 +112,4 @@ DWORD Guard(Body&& body) noexcept {
     }
 }
 
-}  // namespace fakeras
+} // namespace fakeras

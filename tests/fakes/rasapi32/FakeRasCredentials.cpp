@@ -41,17 +41,22 @@ bool Known(const char* name) { return name && Shared().Phonebook.count(Lower(nam
 
 void StoreCredentials(const std::string& key, const RasCredentials& record) {
     Credentials& stored = Shared().Stored[key];
-    if (record.dwMask & MaskUserName) stored.UserName = Field(record.szUserName, sizeof(record.szUserName));
-    if (record.dwMask & MaskPassword) stored.Password = Field(record.szPassword, sizeof(record.szPassword));
+    if (record.dwMask & MaskUserName)
+        stored.UserName = Field(record.szUserName, sizeof(record.szUserName));
+    if (record.dwMask & MaskPassword)
+        stored.Password = Field(record.szPassword, sizeof(record.szPassword));
     if (record.dwMask & MaskDomain) stored.Domain = Field(record.szDomain, sizeof(record.szDomain));
     stored.Mask |= record.dwMask & (MaskUserName | MaskPassword | MaskDomain);
 }
 
 void ReadCredentials(const Credentials& stored, RasCredentials& record) {
     record.dwMask &= stored.Mask;
-    PutField(record.szUserName, sizeof(record.szUserName), (record.dwMask & MaskUserName) ? stored.UserName : "");
-    PutField(record.szPassword, sizeof(record.szPassword), (record.dwMask & MaskPassword) ? stored.Password : "");
-    PutField(record.szDomain, sizeof(record.szDomain), (record.dwMask & MaskDomain) ? stored.Domain : "");
+    PutField(record.szUserName, sizeof(record.szUserName),
+             (record.dwMask & MaskUserName) ? stored.UserName : "");
+    PutField(record.szPassword, sizeof(record.szPassword),
+             (record.dwMask & MaskPassword) ? stored.Password : "");
+    PutField(record.szDomain, sizeof(record.szDomain),
+             (record.dwMask & MaskDomain) ? stored.Domain : "");
 }
 
 DWORD CountryInfo(RasCtryInfo* info, LPDWORD size) {
@@ -60,7 +65,8 @@ DWORD CountryInfo(RasCtryInfo* info, LPDWORD size) {
     for (std::size_t i = 0; i < std::size(Countries); ++i) {
         const Country& country = Countries[i];
         if (country.Id != info->dwCountryID) continue;
-        const DWORD needed = static_cast<DWORD>(sizeof(RasCtryInfo) + std::strlen(country.Name) + 1);
+        const DWORD needed =
+            static_cast<DWORD>(sizeof(RasCtryInfo) + std::strlen(country.Name) + 1);
         if (*size < needed) {
             *size = needed;
             return ErrorBufferTooSmall;
@@ -68,16 +74,17 @@ DWORD CountryInfo(RasCtryInfo* info, LPDWORD size) {
         info->dwCountryCode = country.Code;
         info->dwNextCountryID = i + 1 < std::size(Countries) ? Countries[i + 1].Id : 0;
         info->dwCountryNameOffset = sizeof(RasCtryInfo);
-        std::memcpy(reinterpret_cast<char*>(info) + sizeof(RasCtryInfo), country.Name, std::strlen(country.Name) + 1);
+        std::memcpy(reinterpret_cast<char*>(info) + sizeof(RasCtryInfo), country.Name,
+                    std::strlen(country.Name) + 1);
         *size = needed;
         return 0;
     }
     return ERROR_INVALID_PARAMETER;
 }
 
-}  // namespace
+} // namespace
 
-}  // namespace fakeras
+} // namespace fakeras
 
 using namespace fakeras;
 
@@ -89,8 +96,10 @@ DWORD WINAPI RasSetCredentialsA(LPCSTR, LPCSTR name, RasCredentials* record, BOO
         if (record->dwSize != sizeof(RasCredentials)) return ErrorInvalidSize;
         auto lock = LockShared();
         if (!Known(name)) return ErrorEntryNotFound;
-        if (clear) Shared().Stored.erase(Lower(name));
-        else StoreCredentials(Lower(name), *record);
+        if (clear)
+            Shared().Stored.erase(Lower(name));
+        else
+            StoreCredentials(Lower(name), *record);
         return 0;
     });
 }
@@ -109,7 +118,8 @@ DWORD WINAPI RasGetCredentialsA(LPCSTR, LPCSTR name, RasCredentials* record) {
 DWORD WINAPI RasSetEntryDialParamsA(LPCSTR, RasDialParams* params, BOOL removePassword) {
     return Guard([&]() -> DWORD {
         if (!params) return ERROR_INVALID_PARAMETER;
-        if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize) return ErrorInvalidSize;
+        if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize)
+            return ErrorInvalidSize;
         auto lock = LockShared();
         const std::string name = Field(params->szEntryName, sizeof(params->szEntryName));
         if (!Known(name.c_str())) return ErrorEntryNotFound;
@@ -117,7 +127,8 @@ DWORD WINAPI RasSetEntryDialParamsA(LPCSTR, RasDialParams* params, BOOL removePa
         stored.UserName = Field(params->szUserName, sizeof(params->szUserName));
         stored.Domain = Field(params->szDomain, sizeof(params->szDomain));
         stored.CallbackNumber = Field(params->szCallbackNumber, sizeof(params->szCallbackNumber));
-        stored.Password = removePassword ? "" : Field(params->szPassword, sizeof(params->szPassword));
+        stored.Password =
+            removePassword ? "" : Field(params->szPassword, sizeof(params->szPassword));
         stored.Mask = MaskUserName | MaskDomain | (removePassword ? 0 : MaskPassword);
         return 0;
     });
@@ -126,7 +137,8 @@ DWORD WINAPI RasSetEntryDialParamsA(LPCSTR, RasDialParams* params, BOOL removePa
 DWORD WINAPI RasGetEntryDialParamsA(LPCSTR, RasDialParams* params, LPBOOL passwordStored) {
     return Guard([&]() -> DWORD {
         if (!params || !passwordStored) return ERROR_INVALID_PARAMETER;
-        if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize) return ErrorInvalidSize;
+        if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize)
+            return ErrorInvalidSize;
         auto lock = LockShared();
         const std::string name = Field(params->szEntryName, sizeof(params->szEntryName));
         if (!Known(name.c_str())) return ErrorEntryNotFound;
@@ -165,4 +177,4 @@ DWORD WINAPI RasGetCountryInfoA(RasCtryInfo* info, LPDWORD size) {
     return Guard([&]() -> DWORD { return CountryInfo(info, size); });
 }
 
-}  // extern "C"
+} // extern "C"

@@ -32,14 +32,16 @@ void Record(const DialJob& job, DWORD state, DWORD error) {
     auto lock = LockShared();
     job.Line->State = state;
     job.Line->Error = error;
-    if (state == StateConnected && error == 0) job.Line->ConnectedAt = job.Line->StatsBase = GetTickCount64();
+    if (state == StateConnected && error == 0)
+        job.Line->ConnectedAt = job.Line->StatsBase = GetTickCount64();
 }
 
 // Answers whether the notifier wants further notifications.
 bool Notify(const DialJob& job, DWORD state, DWORD error) {
     if (!job.Notifier) return true;
     if (job.NotifierType == 1) {
-        reinterpret_cast<DialFunc1>(job.Notifier)(job.Line->Handle, DialEventMessage, state, error, 0);
+        reinterpret_cast<DialFunc1>(job.Notifier)(job.Line->Handle, DialEventMessage, state, error,
+                                                  0);
         return true;
     }
     return reinterpret_cast<DialFunc2>(job.Notifier)(job.CallbackId, job.SubEntry, job.Line->Handle,
@@ -77,7 +79,8 @@ DWORD RunDial(const DialJob& job) {
 
 DWORD WINAPI DialThread(LPVOID parameter) {
     HMODULE self = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&DialThread), &self);
     Guard([&]() -> DWORD {
         std::unique_ptr<DialJob> job(static_cast<DialJob*>(parameter));
@@ -90,7 +93,8 @@ DWORD WINAPI DialThread(LPVOID parameter) {
 // Starts the thread with its own reference to this library, so that an unload waits for it.
 DWORD StartDialThread(std::unique_ptr<DialJob> job) {
     HMODULE self = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&DialThread), &self))
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCWSTR>(&DialThread), &self))
         return GetLastError();
     Connection& line = *job->Line;
     line.Thread = CreateThread(nullptr, 0, DialThread, job.get(), 0, &line.ThreadId);
@@ -106,15 +110,16 @@ DWORD StartDialThread(std::unique_ptr<DialJob> job) {
 DWORD CheckDialRecords(const RasDialExtensions* extensions, const RasDialParams* params,
                        DWORD notifierType, LPVOID notifier, HANDLE* handle) {
     if (!params || !handle) return ERROR_INVALID_PARAMETER;
-    if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize) return ErrorInvalidSize;
+    if (params->dwSize != sizeof(RasDialParams) && params->dwSize != RasDialParams9xSize)
+        return ErrorInvalidSize;
     if (extensions && extensions->dwSize != sizeof(RasDialExtensions)) return ErrorInvalidSize;
     if (notifier && notifierType != 1 && notifierType != 2) return ERROR_INVALID_PARAMETER;
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-}  // namespace fakeras
+} // namespace fakeras
 
 using namespace fakeras;
 
@@ -123,15 +128,16 @@ extern "C" {
 DWORD WINAPI RasDialA(RasDialExtensions* extensions, LPCSTR phonebook, RasDialParams* params,
                       DWORD notifierType, LPVOID notifier, HANDLE* handle) {
     return Guard([&]() -> DWORD {
-        if (DWORD error = CheckDialRecords(extensions, params, notifierType, notifier, handle)) return error;
+        if (DWORD error = CheckDialRecords(extensions, params, notifierType, notifier, handle))
+            return error;
         auto lock = LockShared();
         State& state = Shared();
         const std::string name = Field(params->szEntryName, sizeof(params->szEntryName));
         if (state.Script.DialResult != 0) return state.Script.DialResult;
         if (!state.Phonebook.count(Lower(name))) return ErrorEntryNotFound;
-        auto job = std::make_unique<DialJob>(DialJob{std::make_shared<Connection>(), state.Script,
-                                                     notifierType, notifier,
-                                                     params->dwSize == sizeof(RasDialParams) ? params->dwCallbackId : 0, 1});
+        auto job = std::make_unique<DialJob>(
+            DialJob{std::make_shared<Connection>(), state.Script, notifierType, notifier,
+                    params->dwSize == sizeof(RasDialParams) ? params->dwCallbackId : 0, 1});
         Connection& line = *job->Line;
         line.Handle = reinterpret_cast<HANDLE>(state.NextHandle);
         state.NextHandle += 4;
@@ -161,8 +167,10 @@ DWORD WINAPI RasHangUpA(HANDLE handle) {
             if (!line) return ERROR_INVALID_HANDLE;
             if (line->HungUpAt != 0) return 0;
             // A lingering line stays known to the status query until its delay has passed.
-            if (state.Script.HangUpDelayMs > 0) line->HungUpAt = GetTickCount64();
-            else std::erase(state.Active, line);
+            if (state.Script.HangUpDelayMs > 0)
+                line->HungUpAt = GetTickCount64();
+            else
+                std::erase(state.Active, line);
             SetEvent(line->Stop);
         }
         if (line->Thread && line->ThreadId != GetCurrentThreadId())
@@ -180,7 +188,8 @@ DWORD WINAPI RasGetConnectStatusA(HANDLE handle, RasConnStatus* status) {
         const auto line = FindConnection(Shared(), handle);
         if (!line) return ERROR_INVALID_HANDLE;
         if (line->Dropped && !Shared().Script.DropAsState) return Shared().Script.DropCode;
-        const bool gone = line->HungUpAt != 0 && GetTickCount64() - line->HungUpAt >= Shared().Script.HangUpDelayMs;
+        const bool gone = line->HungUpAt != 0 &&
+                          GetTickCount64() - line->HungUpAt >= Shared().Script.HangUpDelayMs;
         status->rasconnstate = gone ? StateDisconnected : line->State;
         status->dwError = line->Error;
         PutField(status->szDeviceType, sizeof(status->szDeviceType), "vpn");
@@ -235,4 +244,4 @@ DWORD WINAPI RasGetSubEntryHandleA(HANDLE handle, DWORD subEntry, HANDLE* subHan
     });
 }
 
-}  // extern "C"
+} // extern "C"

@@ -78,9 +78,9 @@ constexpr ErrorText ErrorTexts[] = {
     {930, "The authentication server did not answer in time."},
 };
 
-}  // namespace
+} // namespace
 
-}  // namespace fakeras
+} // namespace fakeras
 
 using namespace fakeras;
 
@@ -133,4 +133,4 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-}  // extern "C"
+} // extern "C"

@@ -38,7 +38,8 @@ DWORD CopyOut(const std::vector<BYTE>& data, LPBYTE buffer, LPDWORD size) {
 
 DWORD GetEntry(LPCSTR name, BYTE* record, LPDWORD size, LPBYTE device, LPDWORD deviceSize) {
     if (!size) return ERROR_INVALID_PARAMETER;
-    if (record && *size >= sizeof(DWORD) && !KnownEntrySize(reinterpret_cast<RasEntryHead*>(record)->dwSize))
+    if (record && *size >= sizeof(DWORD) &&
+        !KnownEntrySize(reinterpret_cast<RasEntryHead*>(record)->dwSize))
         return ErrorInvalidSize;
     const Entry* entry = FindEntry(name);
     if (!entry) return ErrorEntryNotFound;
@@ -91,9 +92,9 @@ DWORD EnumEntries(LPCSTR phonebook, RasEntryName* names, LPDWORD size, LPDWORD c
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-}  // namespace fakeras
+} // namespace fakeras
 
 using namespace fakeras;
 
@@ -148,7 +149,8 @@ DWORD WINAPI RasRenameEntryA(LPCSTR, LPCSTR oldName, LPCSTR newName) {
     });
 }
 
-DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR phonebook, RasEntryName* names, LPDWORD size, LPDWORD count) {
+DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR phonebook, RasEntryName* names, LPDWORD size,
+                             LPDWORD count) {
     return Guard([&]() -> DWORD {
         auto lock = LockShared();
         return EnumEntries(phonebook, names, size, count);
@@ -165,10 +167,11 @@ DWORD WINAPI RasDeleteSubEntryA(LPCSTR, LPCSTR name, DWORD number) {
     });
 }
 
-DWORD WINAPI RasSetSubEntryPropertiesA(LPCSTR, LPCSTR name, DWORD number, const BYTE* record, DWORD size,
-                                       const BYTE*, DWORD) {
+DWORD WINAPI RasSetSubEntryPropertiesA(LPCSTR, LPCSTR name, DWORD number, const BYTE* record,
+                                       DWORD size, const BYTE*, DWORD) {
     return Guard([&]() -> DWORD {
-        if (!record || size < RasSubEntrySize || number < 1 || number > 4) return ERROR_INVALID_PARAMETER;
+        if (!record || size < RasSubEntrySize || number < 1 || number > 4)
+            return ERROR_INVALID_PARAMETER;
         if (*reinterpret_cast<const DWORD*>(record) != RasSubEntrySize) return ErrorInvalidSize;
         auto lock = LockShared();
         Entry* entry = FindEntry(name);
@@ -178,11 +181,12 @@ DWORD WINAPI RasSetSubEntryPropertiesA(LPCSTR, LPCSTR name, DWORD number, const 
     });
 }
 
-DWORD WINAPI RasGetSubEntryPropertiesA(LPCSTR, LPCSTR name, DWORD number, BYTE* record, LPDWORD size, LPBYTE,
-                                       LPDWORD deviceSize) {
+DWORD WINAPI RasGetSubEntryPropertiesA(LPCSTR, LPCSTR name, DWORD number, BYTE* record,
+                                       LPDWORD size, LPBYTE, LPDWORD deviceSize) {
     return Guard([&]() -> DWORD {
         if (!size) return ERROR_INVALID_PARAMETER;
-        if (record && *size >= sizeof(DWORD) && *reinterpret_cast<const DWORD*>(record) != RasSubEntrySize)
+        if (record && *size >= sizeof(DWORD) &&
+            *reinterpret_cast<const DWORD*>(record) != RasSubEntrySize)
             return ErrorInvalidSize;
         auto lock = LockShared();
         const Entry* entry = FindEntry(name);
@@ -194,4 +198,4 @@ DWORD WINAPI RasGetSubEntryPropertiesA(LPCSTR, LPCSTR name, DWORD number, BYTE* 
     });
 }
 
-}  // extern "C"
+} // extern "C"

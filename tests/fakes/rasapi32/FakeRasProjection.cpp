@@ -16,12 +16,12 @@ constexpr DWORD FrameBytes = 1500;
 DWORD FindLive(HANDLE handle, std::shared_ptr<Connection>& line) {
     line = FindConnection(Shared(), handle);
     if (!line) return ERROR_INVALID_HANDLE;
-    if (line->Dropped) return Shared().Script.DropAsState ? ERROR_INVALID_HANDLE : Shared().Script.DropCode;
+    if (line->Dropped)
+        return Shared().Script.DropAsState ? ERROR_INVALID_HANDLE : Shared().Script.DropCode;
     return 0;
 }
 
-template <class Record>
-DWORD CheckRecord(LPVOID info, LPDWORD size, Record*& record) {
+template <class Record> DWORD CheckRecord(LPVOID info, LPDWORD size, Record*& record) {
     if (!info || !size) return ERROR_INVALID_PARAMETER;
     if (*size < sizeof(Record)) {
         *size = sizeof(Record);
@@ -37,7 +37,8 @@ DWORD IpProjection(LPVOID info, LPDWORD size) {
     if (DWORD error = CheckRecord(info, size, record)) return error;
     record->dwError = 0;
     PutField(record->szIpAddress, sizeof(record->szIpAddress), Shared().Script.ClientIp);
-    PutField(record->szServerIpAddress, sizeof(record->szServerIpAddress), Shared().Script.ServerIp);
+    PutField(record->szServerIpAddress, sizeof(record->szServerIpAddress),
+             Shared().Script.ServerIp);
     return 0;
 }
 
@@ -79,9 +80,9 @@ DWORD ClearStatistics(HANDLE handle) {
     return 0;
 }
 
-}  // namespace
+} // namespace
 
-}  // namespace fakeras
+} // namespace fakeras
 
 using namespace fakeras;
 
@@ -127,4 +128,4 @@ DWORD WINAPI RasClearLinkStatistics(HANDLE handle, DWORD subEntry) {
     });
 }
 
-}  // extern "C"
+} // extern "C"

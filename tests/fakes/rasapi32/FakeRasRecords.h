@@ -161,4 +161,4 @@ static_assert(sizeof(RasStats) == 60);
 static_assert(sizeof(RasDevInfo) == 152);
 static_assert(sizeof(RasCtryInfo) == 20);
 
-}  // namespace fakeras
+} // namespace fakeras

@@ -57,7 +57,8 @@ bool ReadDirective(const std::string& word, std::istringstream& words, Scenario&
     if (word == "client-ip") return static_cast<bool>(words >> scenario.ClientIp);
     if (word == "server-ip") return static_cast<bool>(words >> scenario.ServerIp);
     if (word == "rate")
-        return ReadNumber(words, scenario.SentPerSecond) && ReadNumber(words, scenario.ReceivedPerSecond);
+        return ReadNumber(words, scenario.SentPerSecond) &&
+               ReadNumber(words, scenario.ReceivedPerSecond);
     if (word == "drop") return ReadDrop(words, scenario);
     if (word == "lcp") return ReadNumber(words, scenario.LcpProtocol);
     if (word == "hangup-delay") return ReadNumber(words, scenario.HangUpDelayMs);
@@ -71,7 +72,7 @@ bool ReadDirective(const std::string& word, std::istringstream& words, Scenario&
 
 std::string WithoutComment(const std::string& line) { return line.substr(0, line.find('#')); }
 
-}  // namespace
+} // namespace
 
 int ParseScenario(const std::string& text, Scenario& scenario) {
     std::istringstream lines(text);
@@ -110,4 +111,4 @@ void EnsureScenario(State& state) {
     ResetState(state, scenario);
 }
 
-}  // namespace fakeras
+} // namespace fakeras

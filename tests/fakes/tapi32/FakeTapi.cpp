@@ -24,7 +24,7 @@ public:
     explicit Builder(std::size_t fixed) : Bytes(fixed, 0) {}
     std::vector<BYTE> Bytes;
     void Put(std::size_t at, DWORD value) { std::memcpy(Bytes.data() + at, &value, sizeof(value)); }
-    void Text(std::size_t sizeAt, const std::string &text) {
+    void Text(std::size_t sizeAt, const std::string& text) {
         Put(sizeAt, static_cast<DWORD>(text.size() + 1));
         Put(sizeAt + 4, static_cast<DWORD>(Bytes.size()));
         Bytes.insert(Bytes.end(), text.begin(), text.end());
@@ -33,7 +33,7 @@ public:
 };
 
 // Copies the record into the caller's buffer, whose first field is its total size.
-LONG Deliver(Builder &record, LPVOID out) {
+LONG Deliver(Builder& record, LPVOID out) {
     if (!out) return LineErrStructureTooSmall;
     DWORD total = 0;
     std::memcpy(&total, out, 4);
@@ -45,7 +45,7 @@ LONG Deliver(Builder &record, LPVOID out) {
     return 0;
 }
 
-void Location(Builder &b, std::size_t at, DWORD id, const char *name, const char *city) {
+void Location(Builder& b, std::size_t at, DWORD id, const char* name, const char* city) {
     b.Put(at + 0, id);
     b.Text(at + 4, name);
     b.Put(at + 12, 86);
@@ -59,7 +59,7 @@ void Location(Builder &b, std::size_t at, DWORD id, const char *name, const char
     b.Text(at + 60, "");
 }
 
-void Card(Builder &b, std::size_t at, DWORD id, const char *name) {
+void Card(Builder& b, std::size_t at, DWORD id, const char* name) {
     b.Put(at + 0, id);
     b.Text(at + 4, name);
     b.Put(at + 12, 10);
@@ -73,7 +73,7 @@ void Card(Builder &b, std::size_t at, DWORD id, const char *name) {
 
 extern "C" {
 
-LONG WINAPI lineInitialize(HANDLE *app, HINSTANCE, LPVOID, LPCSTR, LPDWORD devices) {
+LONG WINAPI lineInitialize(HANDLE* app, HINSTANCE, LPVOID, LPCSTR, LPDWORD devices) {
     if (!app || !devices) return LineErrInvalAppHandle;
     if (InitializeResult != 0) return InitializeResult;
     *app = AppHandle;
@@ -122,7 +122,7 @@ LONG WINAPI lineTranslateAddress(HANDLE app, DWORD, DWORD, LPCSTR input, DWORD, 
                                  LPVOID output) {
     if (app != AppHandle || !input) return LineErrInvalAppHandle;
     std::string dialable;
-    for (const char *c = input; *c; ++c)
+    for (const char* c = input; *c; ++c)
         if (*c != ' ') dialable += *c;
     Builder b(40);
     b.Text(12, dialable);

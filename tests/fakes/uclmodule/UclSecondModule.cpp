@@ -7,10 +7,13 @@
 namespace {
 
 const TUnitVersionInfo SecondModuleRecord{L"$URL: tests/fakes/uclmodule/UclSecondModule.cpp $",
-                                          L"$Revision: 7 $", L"$Date: 2026-12-10 09:30:00 +0000 $",
-                                          L"tests/fakes/uclmodule", L"", nullptr};
+                                          L"$Revision: 7 $",
+                                          L"$Date: 2026-12-10 09:30:00 +0000 $",
+                                          L"tests/fakes/uclmodule",
+                                          L"",
+                                          nullptr};
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -54,5 +57,4 @@ __declspec(dllexport) void SecondModuleStopUcl() {
 }
 
 __declspec(dllexport) HINSTANCE SecondModuleInstance() { return ThisModuleInstance(); }
-
 }

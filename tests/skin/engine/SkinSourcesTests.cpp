@@ -223,8 +223,8 @@ TEST_F(SkinSources, MutatedSkinTextsLoadOrFailCleanly) {
     const std::wstring before = TableDump(*Manager);
     std::uint32_t state = 777;
     auto next = [&] { return state = state * 1103515245u + 12345u; };
-    const Byte interesting[] = {'@', '^', '~', '!', '#', '(', ')', ',', '-', '0', '9', '$',
-                                '=', '[', ']', ';', ' ', '\r', '\n', 'x', 0, 0xFF};
+    const Byte interesting[] = {'@', '^', '~', '!', '#', '(', ')',  ',',  '-', '0', '9',
+                                '$', '=', '[', ']', ';', ' ', '\r', '\n', 'x', 0,   0xFF};
     int loaded = 0, refused = 0;
     for (int round = 0; round < 40; ++round) {
         std::vector<Byte> mutated(text, text + options.Size());

@@ -167,8 +167,8 @@ TEST(KitIni, SavesAnsiTextAtThePosition) {
     TMemoryStream target;
     Fill(target, "head", 4);
     ASSERT_TRUE(document.SaveToStream(&target));
-    const UnicodeString stored =
-        L"[" + AsReceived(L"华东") + L"]\r\n" + AsReceived(L"上海") + L"=x, 1\r\n\r\n[b]\r\nlone\r\n\r\n";
+    const UnicodeString stored = L"[" + AsReceived(L"华东") + L"]\r\n" + AsReceived(L"上海") +
+                                 L"=x, 1\r\n\r\n[b]\r\nlone\r\n\r\n";
     EXPECT_EQ(Contents(target), "head" + UnicodeToAnsi(stored));
 }
 

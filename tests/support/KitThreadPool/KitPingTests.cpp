@@ -37,8 +37,10 @@ TEST_F(KitPing, StartUpBindsTheSystemLibrariesEchoFunctions) {
     ASSERT_NE(table.Library, nullptr);
     EXPECT_EQ(table.Library, GetModuleHandleW(L"icmp.dll"));
     EXPECT_EQ(table.LoadError, 0u);
-    EXPECT_EQ(reinterpret_cast<void*>(table.IcmpCreateFile), Export(table.Library, "IcmpCreateFile"));
-    EXPECT_EQ(reinterpret_cast<void*>(table.IcmpCloseHandle), Export(table.Library, "IcmpCloseHandle"));
+    EXPECT_EQ(reinterpret_cast<void*>(table.IcmpCreateFile),
+              Export(table.Library, "IcmpCreateFile"));
+    EXPECT_EQ(reinterpret_cast<void*>(table.IcmpCloseHandle),
+              Export(table.Library, "IcmpCloseHandle"));
     EXPECT_EQ(reinterpret_cast<void*>(table.IcmpSendEcho), Export(table.Library, "IcmpSendEcho"));
     EXPECT_NE(table.IcmpCreateFile, nullptr);
     EXPECT_NE(table.IcmpCloseHandle, nullptr);

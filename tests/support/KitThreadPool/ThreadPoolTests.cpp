@@ -12,8 +12,7 @@ namespace {
 // Generous: the machine may be loaded, but every wait below is expected to end quickly.
 constexpr Cardinal Patience = 10000;
 
-template <class Predicate>
-bool WaitUntil(Predicate done) {
+template <class Predicate> bool WaitUntil(Predicate done) {
     const DWORD start = GetTickCount();
     while (!done()) {
         if (GetTickCount() - start > Patience) return false;
@@ -70,8 +69,7 @@ public:
 // A pool whose handler counts the tasks it enters, runs the test's work (by default: wait
 // for the gate) and then records the run. Opens the gate and frees the pool at the end.
 class TPoolHarness {
-    template <class Count>
-    static Integer Unbusy(Count count) {
+    template <class Count> static Integer Unbusy(Count count) {
         Integer value = -1;
         WaitUntil([&] { return (value = count()) >= 0; });
         return value;
@@ -96,8 +94,12 @@ public:
     }
     // The live and the stopping workers, once no worker holds the pool's thread lock for a
     // moment (a worker woken by the reduce timer takes it briefly).
-    Integer Workers() { return Unbusy([this] { return Pool->ThreadCount(); }); }
-    Integer Stopping() { return Unbusy([this] { return Pool->ThreadKillingCount(); }); }
+    Integer Workers() {
+        return Unbusy([this] { return Pool->ThreadCount(); });
+    }
+    Integer Stopping() {
+        return Unbusy([this] { return Pool->ThreadKillingCount(); });
+    }
 
     TKitThreadPool* Pool;
     TEvent Gate{true, false};
@@ -149,8 +151,8 @@ public:
 private:
     void Started(TKitThreadPool*, TKitPoolingThread* worker) {
         HANDLE copy = nullptr;
-        DuplicateHandle(GetCurrentProcess(), worker->Handle(), GetCurrentProcess(), &copy, SYNCHRONIZE,
-                        FALSE, 0);
+        DuplicateHandle(GetCurrentProcess(), worker->Handle(), GetCurrentProcess(), &copy,
+                        SYNCHRONIZE, FALSE, 0);
         std::lock_guard<std::mutex> lock(FGuard);
         FHandles.push_back(copy);
         ++StartedCount;
@@ -195,8 +197,10 @@ TEST(KitThreadPool, GrowsToOneThenTheMinimumThenOneAtATimeUpToTheMaximum) {
     for (std::size_t i = 0; i < log.Runs.size(); ++i) {
         harness.Add(new TLoggedTask(log, i));
         const Integer count = harness.Workers();
-        ASSERT_TRUE(WaitUntil([&] { return harness.Entered == std::min(static_cast<int>(i + 1), count); }))
-            << "request " << i + 1;
+        ASSERT_TRUE(WaitUntil([&] {
+            return harness.Entered == std::min(static_cast<int>(i + 1), count);
+        })) << "request "
+            << i + 1;
         workers.push_back(count);
     }
     EXPECT_EQ(workers[1], 1);
@@ -225,7 +229,8 @@ TEST(KitThreadPool, DoesNotGrowWhileTasksWaitedLongOnAverage) {
         TPoolHarness harness(true);
         UseClientSettings(*harness.Pool);
         for (std::size_t i = 0; i < 2; ++i) harness.Add(new TLoggedTask(log, i));
-        ASSERT_TRUE(WaitUntil([&] { return harness.Entered == 2 && harness.Pool->IdleThreadCount() == 8; }));
+        ASSERT_TRUE(WaitUntil(
+            [&] { return harness.Entered == 2 && harness.Pool->IdleThreadCount() == 8; }));
         clock.Advance(c.IdleBeforeTasks); // eight workers have waited this long for a task
         for (std::size_t i = 2; i < 10; ++i) harness.Add(new TLoggedTask(log, i));
         ASSERT_TRUE(WaitUntil([&] { return harness.Entered == 10; }));
@@ -283,7 +288,8 @@ TEST(KitThreadPool, StateTextListsSettingsCountsAndWorkers) {
     harness.Pool->SetThreadsMinCount(2);
     harness.Pool->SetThreadsMaxCount(5);
     harness.Pool->SetThreadDeadTimeout(3000);
-    const UnicodeString settings = L"MinCount=2; MaxCount=5; AdjustInterval=10000; DeadTimeOut=3000\r\n";
+    const UnicodeString settings =
+        L"MinCount=2; MaxCount=5; AdjustInterval=10000; DeadTimeOut=3000\r\n";
     EXPECT_EQ(harness.Pool->Info(),
               settings + L"ThreadCount=0; KillingCount=0; SpareThreadCount=0; TaskCount=0\r\n"
                          L"AverageWaitingTime=10; AverageProcessingTime=20\r\n"
@@ -293,21 +299,28 @@ TEST(KitThreadPool, StateTextListsSettingsCountsAndWorkers) {
     TLoggedTask* task = harness.Add(new TLoggedTask(log, 0));
     ASSERT_TRUE(WaitUntil([&] { return harness.Entered == 1; }));
     clock.Advance(30);
-    const UnicodeString worker = L"AverageWaitingTime=0; AverageProcessingTime=30; FCurState=ctsProcessing; "
-                                 L"FWorkCount=1; FProcessingDataObject=" + task->Info();
+    const UnicodeString worker =
+        L"AverageWaitingTime=0; AverageProcessingTime=30; FCurState=ctsProcessing; "
+        L"FWorkCount=1; FProcessingDataObject=" +
+        task->Info();
     EXPECT_EQ(harness.Pool->ThreadInfo(0), worker);
     EXPECT_EQ(harness.Pool->ThreadInfo(1), L"");
     EXPECT_EQ(harness.Pool->ThreadKillingInfo(0), L"");
     EXPECT_EQ(harness.Pool->Info(),
-              settings + L"ThreadCount=1; KillingCount=0; SpareThreadCount=0; TaskCount=0\r\n"
-                         L"AverageWaitingTime=0; AverageProcessingTime=30\r\n"
-                         L"Working Threads Info===============\r\n" + worker + L"\r\n"
-                         L"Killing Threads Info===============\r\n");
+              settings +
+                  L"ThreadCount=1; KillingCount=0; SpareThreadCount=0; TaskCount=0\r\n"
+                  L"AverageWaitingTime=0; AverageProcessingTime=30\r\n"
+                  L"Working Threads Info===============\r\n" +
+                  worker +
+                  L"\r\n"
+                  L"Killing Threads Info===============\r\n");
 }
 
 class TInfoOverride {
 public:
-    void GetInfo(TKitThreadPool* sender, UnicodeString& text) { text = L"tasks: " + std::to_wstring(sender->TaskCount()); }
+    void GetInfo(TKitThreadPool* sender, UnicodeString& text) {
+        text = L"tasks: " + std::to_wstring(sender->TaskCount());
+    }
 };
 
 TEST(KitThreadPool, InfoComesFromOnGetInfoWhenSet) {
@@ -426,19 +439,26 @@ TEST(KitThreadPool, DuplicateChecksLookAtTheQueueOrTheTasksInProgress) {
         bool Accepted;
     };
     const TCase cases[] = {
-        {2, {}, true},           {2, {cdQueue}, false},       {1, {cdQueue}, true},
-        {1, {cdProcessing}, false}, {2, {cdProcessing}, true}, {3, {cdQueue, cdProcessing}, true},
+        {2, {}, true},
+        {2, {cdQueue}, false},
+        {1, {cdQueue}, true},
+        {1, {cdProcessing}, false},
+        {2, {cdProcessing}, true},
+        {3, {cdQueue, cdProcessing}, true},
     };
     int rejected = 0;
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const TCase& c = cases[i];
-        EXPECT_EQ(harness.Pool->AddRequest(new TLoggedTask(log, i + 2, c.Key), c.Checks), c.Accepted) << "case " << i;
+        EXPECT_EQ(harness.Pool->AddRequest(new TLoggedTask(log, i + 2, c.Key), c.Checks),
+                  c.Accepted)
+            << "case " << i;
         if (!c.Accepted) ++rejected;
         EXPECT_EQ(log.Freed, rejected) << "case " << i << ": a rejected task is freed at once";
     }
     harness.Gate.SetEvent();
     ASSERT_TRUE(WaitUntil([&] { return log.Freed == 8; }));
-    for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(log.Runs[i + 2], cases[i].Accepted ? 1 : 0) << "case " << i;
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(log.Runs[i + 2], cases[i].Accepted ? 1 : 0) << "case " << i;
 }
 
 class TEmptyLog {
@@ -476,7 +496,8 @@ TEST(KitThreadPool, RequestQueuedFromTheQueueEmptyEventIsKept) {
         TTaskLog* Log;
         std::atomic<bool> Done{false};
         void Refill(TKitThreadPool* pool, TEmptyKind kind) {
-            if (kind == ekQueueEmpty && !Done.exchange(true)) pool->AddRequest(new TLoggedTask(*Log, 1), {});
+            if (kind == ekQueueEmpty && !Done.exchange(true))
+                pool->AddRequest(new TLoggedTask(*Log, 1), {});
         }
     };
     TTaskLog log(2);
@@ -524,7 +545,8 @@ TEST(KitThreadPool, DeadWorkersAreRetiredAndTheirTasksQueuedAgain) {
         EXPECT_EQ(log.Runs[0], c.FirstTaskRuns);
         EXPECT_EQ(log.Runs[1], 1);
         // Info sweeps the stopping workers whose threads have ended.
-        EXPECT_TRUE(WaitUntil([&] { return harness.Pool->Info().find(L"KillingCount=0;") != UnicodeString::npos; }));
+        EXPECT_TRUE(WaitUntil(
+            [&] { return harness.Pool->Info().find(L"KillingCount=0;") != UnicodeString::npos; }));
     }
 }
 
@@ -553,7 +575,8 @@ TEST(KitThreadPool, WithdrawnTasksAreFreedAndTheRestRunOnceThroughALongQueue) {
     TTaskLog log(300);
     TPoolHarness harness(true);
     std::vector<TLoggedTask*> tasks;
-    for (std::size_t i = 0; i < log.Runs.size(); ++i) tasks.push_back(harness.Add(new TLoggedTask(log, i)));
+    for (std::size_t i = 0; i < log.Runs.size(); ++i)
+        tasks.push_back(harness.Add(new TLoggedTask(log, i)));
     ASSERT_TRUE(WaitUntil([&] { return harness.Entered == 1; }));
     EXPECT_FALSE(harness.Pool->RemoveRequest(tasks[0])) << "a task in progress stays";
     EXPECT_FALSE(harness.Pool->RemoveRequest(nullptr));
@@ -574,7 +597,9 @@ TEST(KitThreadPool, AveragesAreTheMeanOfTheFirstSamplesThenDecay) {
     const Cardinal durations[] = {40, 10, 100};
     TTaskLog log(std::size(durations));
     TPoolHarness harness;
-    harness.Work = [&](TLoggedTask& task, TKitPoolingThread&) { clock.Advance(durations[task.Id]); };
+    harness.Work = [&](TLoggedTask& task, TKitPoolingThread&) {
+        clock.Advance(durations[task.Id]);
+    };
     const Cardinal expected[] = {40, 25, 50};
     for (std::size_t i = 0; i < std::size(durations); ++i) {
         harness.Add(new TLoggedTask(log, i));
@@ -582,7 +607,8 @@ TEST(KitThreadPool, AveragesAreTheMeanOfTheFirstSamplesThenDecay) {
             TKitPoolingThread* worker = harness.LastWorker;
             return log.Freed == static_cast<int>(i + 1) && worker->CurState() == ctsWaiting;
         }));
-        EXPECT_EQ(harness.LastWorker.load()->CurrentProcessingTime(), expected[i]) << "after task " << i;
+        EXPECT_EQ(harness.LastWorker.load()->CurrentProcessingTime(), expected[i])
+            << "after task " << i;
     }
     EXPECT_EQ(harness.Pool->AverageProcessingTime(), 50u);
 
@@ -591,8 +617,13 @@ TEST(KitThreadPool, AveragesAreTheMeanOfTheFirstSamplesThenDecay) {
         UInt64 Earlier;
         Cardinal Result;
     };
-    const TCase cases[] = {{0, 50, 0, 50},   {50, 10, 1, 30},     {30, 90, 2, 50},  {10, 5, 2, 8},
-                           {80, 0, 7, 70},   {80, 8, 1000, 71},   {0xFFFFFFFF, 0xFFFFFFFF, 5, 0xFFFFFFFF}};
+    const TCase cases[] = {{0, 50, 0, 50},
+                           {50, 10, 1, 30},
+                           {30, 90, 2, 50},
+                           {10, 5, 2, 8},
+                           {80, 0, 7, 70},
+                           {80, 8, 1000, 71},
+                           {0xFFFFFFFF, 0xFFFFFFFF, 5, 0xFFFFFFFF}};
     for (const TCase& c : cases)
         EXPECT_EQ(harness.LastWorker.load()->AverageUpdate(c.Old, c.Sample, c.Earlier), c.Result)
             << c.Old << ", " << c.Sample << ", " << c.Earlier;
@@ -630,17 +661,20 @@ public:
 TEST(KitThreadPool, CreateSpecialMakesWorkersOfTheGivenClass) {
     TTaskLog log(1);
     TCountingWorker::Created = 0;
-    TPoolHarness harness(false, TKitThreadPool::CreateSpecial(nullptr, TCountingWorker::StaticClass()));
+    TPoolHarness harness(false,
+                         TKitThreadPool::CreateSpecial(nullptr, TCountingWorker::StaticClass()));
     harness.Add(new TLoggedTask(log, 0));
     ASSERT_TRUE(WaitUntil([&] { return log.Freed == 1; }));
     EXPECT_NE(dynamic_cast<TCountingWorker*>(harness.LastWorker.load()), nullptr);
     EXPECT_EQ(TCountingWorker::Created, 1);
-    EXPECT_THROW(TKitThreadPool::CreateSpecial(nullptr, TComponent::StaticClass()), EInvalidOperation);
+    EXPECT_THROW(TKitThreadPool::CreateSpecial(nullptr, TComponent::StaticClass()),
+                 EInvalidOperation);
 }
 
 TEST(KitThreadPool, IsAComponentWithAnAboutText) {
     TComponent owner(nullptr);
-    auto* pool = static_cast<TKitThreadPool*>(CreateInstance(TKitThreadPool::StaticClass(), &owner));
+    auto* pool =
+        static_cast<TKitThreadPool*>(CreateInstance(TKitThreadPool::StaticClass(), &owner));
     EXPECT_EQ(owner.ComponentCount(), 1);
     EXPECT_EQ(pool->About(), L"Kit Components");
     pool->SetAbout(L"something else");

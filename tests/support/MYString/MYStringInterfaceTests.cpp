@@ -10,8 +10,7 @@ namespace {
 
 // The table slot a pointer to a virtual member names. The toolchain's ABI stores one plus the
 // slot's byte offset in the table in the pointer's first word.
-template <class F>
-std::ptrdiff_t Slot(F member) {
+template <class F> std::ptrdiff_t Slot(F member) {
     struct {
         std::uintptr_t pointer;
         std::ptrdiff_t adjustment;
@@ -116,8 +115,7 @@ TEST(MYStringInterfaces, OperationsHaveTheirFixedPlaces) {
 }
 
 // Every interface an object answers is the same table at the same address.
-template <class I>
-void* Query(IUnknown* object) {
+template <class I> void* Query(IUnknown* object) {
     TComPtr<I> found;
     Supports(object, found);
     return found.Get();

@@ -11,8 +11,7 @@
 namespace {
 
 // Binds a function for one test and restores the previous binding.
-template <class F, F (*Set)(F)>
-class TBinding {
+template <class F, F (*Set)(F)> class TBinding {
 public:
     explicit TBinding(F function) : FPrevious(Set(function)) {}
     ~TBinding() { Set(FPrevious); }

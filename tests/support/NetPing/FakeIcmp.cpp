@@ -5,7 +5,8 @@
 
 TFakeIcmp::TFakeIcmp()
     : FLibrary(LoadLibraryW(Path().c_str())), FSavedLibraryName(IcmpBinder().LibraryName) {
-    if (!FLibrary) ADD_FAILURE() << "cannot load the scripted ICMP library, error " << GetLastError();
+    if (!FLibrary)
+        ADD_FAILURE() << "cannot load the scripted ICMP library, error " << GetLastError();
     IcmpBinder().LibraryName = Path();
     Bind<void(WINAPI*)()>("FakeIcmpReset")();
 }
@@ -24,9 +25,9 @@ UnicodeString TFakeIcmp::Path() {
     return path;
 }
 
-template <class Function>
-Function TFakeIcmp::Bind(const char* name) const {
-    auto function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(FLibrary, name)));
+template <class Function> Function TFakeIcmp::Bind(const char* name) const {
+    auto function =
+        reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(FLibrary, name)));
     if (!function) throw Exception(L"the scripted ICMP library lacks a function");
     return function;
 }
@@ -49,4 +50,6 @@ std::vector<Byte> TFakeIcmp::LastRequest(Byte* ttl) const {
 
 LONG TFakeIcmp::OpenHandles() const { return Bind<LONG(WINAPI*)()>("FakeIcmpOpenHandles")(); }
 
-void TFakeIcmp::FailCreate(bool fail) const { Bind<void(WINAPI*)(BOOL)>("FakeIcmpFailCreate")(fail); }
+void TFakeIcmp::FailCreate(bool fail) const {
+    Bind<void(WINAPI*)(BOOL)>("FakeIcmpFailCreate")(fail);
+}

@@ -25,8 +25,7 @@ public:
     void FailCreate(bool fail) const;
 
 private:
-    template <class Function>
-    Function Bind(const char* name) const;
+    template <class Function> Function Bind(const char* name) const;
 
     HMODULE FLibrary;
     UnicodeString FSavedLibraryName;

@@ -103,17 +103,31 @@ TEST_F(NetIcmp, AnAnswerSlowerThanTheTimeOutIsATimeOut) {
 }
 
 TEST_F(NetIcmp, EveryStatusCodeComesBackWithItsText) {
-    const std::map<Integer, const wchar_t*> texts = {
-        {11001, L"Buffer too small"}, {11002, L"Destination network unreachable"},
-        {11003, L"Destination host unreachable"}, {11004, L"Destination protocol unreachable"},
-        {11005, L"Destination port unreachable"}, {11006, L"No resources"},
-        {11007, L"Bad option"}, {11008, L"Hardware error"}, {11009, L"Packet too big"},
-        {11010, L"Request timed out"}, {11011, L"Bad request"}, {11012, L"Bad route"},
-        {11013, L"TTL expired in transit"}, {11014, L"TTL expired in reassembly"},
-        {11015, L"Parameter problem"}, {11016, L"Source quench"}, {11017, L"Option too big"},
-        {11018, L"Bad Destination"}, {11019, L"Address deleted"}, {11020, L"Spec MTU change"},
-        {11021, L"MTU change"}, {11050, L"General failure"}, {11255, L"Pending"},
-        {11000, L"ICMP error #11000"}, {11100, L"ICMP error #11100"}};
+    const std::map<Integer, const wchar_t*> texts = {{11001, L"Buffer too small"},
+                                                     {11002, L"Destination network unreachable"},
+                                                     {11003, L"Destination host unreachable"},
+                                                     {11004, L"Destination protocol unreachable"},
+                                                     {11005, L"Destination port unreachable"},
+                                                     {11006, L"No resources"},
+                                                     {11007, L"Bad option"},
+                                                     {11008, L"Hardware error"},
+                                                     {11009, L"Packet too big"},
+                                                     {11010, L"Request timed out"},
+                                                     {11011, L"Bad request"},
+                                                     {11012, L"Bad route"},
+                                                     {11013, L"TTL expired in transit"},
+                                                     {11014, L"TTL expired in reassembly"},
+                                                     {11015, L"Parameter problem"},
+                                                     {11016, L"Source quench"},
+                                                     {11017, L"Option too big"},
+                                                     {11018, L"Bad Destination"},
+                                                     {11019, L"Address deleted"},
+                                                     {11020, L"Spec MTU change"},
+                                                     {11021, L"MTU change"},
+                                                     {11050, L"General failure"},
+                                                     {11255, L"Pending"},
+                                                     {11000, L"ICMP error #11000"},
+                                                     {11100, L"ICMP error #11100"}};
     Icmp->SetAddress(L"127.0.0.5");
     for (const auto& [code, text] : texts) {
         Fake->Script("127.0.0.5", static_cast<DWORD>(code), 0);
@@ -133,8 +147,8 @@ TEST_F(NetIcmp, ThePayloadIsTheSignOnTextCutOrFilledWithSpaces) {
         Integer Size;
         std::string Expected;
     };
-    for (const TCase& c : {TCase{10, signOn.substr(0, 10)}, TCase{100, signOn + std::string(55, ' ')},
-                           TCase{0, std::string()}}) {
+    for (const TCase& c : {TCase{10, signOn.substr(0, 10)},
+                           TCase{100, signOn + std::string(55, ' ')}, TCase{0, std::string()}}) {
         Icmp->SetSize(c.Size);
         EXPECT_EQ(Icmp->Ping(), 1) << c.Size;
         const std::vector<Byte> sent = Fake->LastRequest();

@@ -21,8 +21,7 @@ protected:
 };
 
 // Handles this thread's messages until `done` or the deadline; answers `done()`.
-template <class Predicate>
-bool PumpUntil(Predicate done) {
+template <class Predicate> bool PumpUntil(Predicate done) {
     const Cardinal start = GetTickCount();
     while (!done() && !TickExpired(start, Patience)) {
         MSG msg;

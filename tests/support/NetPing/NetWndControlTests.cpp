@@ -40,8 +40,10 @@ protected:
         TNetWndControl::FreeMsgHandlers();
     }
     void WndProc(TMessage& Msg) override {
-        if (Msg.Msg == FMsgRelease && Msg.WParam == ThrowFramework) throw Exception(L"handler failed");
-        if (Msg.Msg == FMsgRelease && Msg.WParam == ThrowOther) throw std::runtime_error("not ours");
+        if (Msg.Msg == FMsgRelease && Msg.WParam == ThrowFramework)
+            throw Exception(L"handler failed");
+        if (Msg.Msg == FMsgRelease && Msg.WParam == ThrowOther)
+            throw std::runtime_error("not ours");
         TNetWndControl::WndProc(Msg);
     }
     void WMTimer(TMessage& Msg) override {
@@ -196,8 +198,10 @@ TEST_F(NetWndControl, ItsMessageLoopsHandlePendingMessagesAndStopAtQuit) {
         TProbe pump;
         released->Release();
         PostQuitMessage(0); // delivered once the queue holds nothing else
-        if (fullLoop) pump.MessageLoop();
-        else pump.ProcessMessages();
+        if (fullLoop)
+            pump.MessageLoop();
+        else
+            pump.ProcessMessages();
         EXPECT_TRUE(freed) << "MessageLoop " << fullLoop;
         EXPECT_TRUE(pump.Terminated()) << "MessageLoop " << fullLoop;
     }
@@ -239,13 +243,14 @@ TEST_F(NetWndControl, EachThreadHasWindowsOfItsOwn) {
 struct THandlerCase {
     const char* Name;
     UINT MsgLow;
-    int Allocated;      // numbers handed out before the call
-    UINT Number;        // for Unregister/Register; 0 = first allocated
-    int Operation;      // 0 allocate, 1 unregister, 2 register
+    int Allocated; // numbers handed out before the call
+    UINT Number;   // for Unregister/Register; 0 = first allocated
+    int Operation; // 0 allocate, 1 unregister, 2 register
     const wchar_t* Error;
 };
 
-class NetWndHandlerCases : public TNetModuleTest, public testing::WithParamInterface<THandlerCase> {};
+class NetWndHandlerCases : public TNetModuleTest,
+                           public testing::WithParamInterface<THandlerCase> {};
 
 TEST_P(NetWndHandlerCases, RefuseWithTheirMessage) {
     const THandlerCase& c = GetParam();
@@ -266,15 +271,14 @@ TEST_P(NetWndHandlerCases, RefuseWithTheirMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     NetWndHandler, NetWndHandlerCases,
-    testing::Values(
-        THandlerCase{"Full", 1025, 100, 0, 0, L"No more free message"},
-        THandlerCase{"NoBlockAllocate", 0, 0, 0, 0, L"MsgLow not defined"},
-        THandlerCase{"NoBlockUnregister", 0, 0, 5, 1, L"MsgLow not defined"},
-        THandlerCase{"AboveTheBlock", 1025, 1, 1125, 1, L"Msg value out of bound"},
-        THandlerCase{"BelowTheBlock", 1025, 1, 1024, 1, L"Msg value out of bound"},
-        THandlerCase{"NotRegistered", 1025, 1, 1030, 1, L"Msg not registered"},
-        THandlerCase{"RegisterTaken", 1025, 1, 1025, 2, L"Msg already registered"},
-        THandlerCase{"RegisterOutside", 1025, 0, 1125, 2, L"Msg value out of bound"}),
+    testing::Values(THandlerCase{"Full", 1025, 100, 0, 0, L"No more free message"},
+                    THandlerCase{"NoBlockAllocate", 0, 0, 0, 0, L"MsgLow not defined"},
+                    THandlerCase{"NoBlockUnregister", 0, 0, 5, 1, L"MsgLow not defined"},
+                    THandlerCase{"AboveTheBlock", 1025, 1, 1125, 1, L"Msg value out of bound"},
+                    THandlerCase{"BelowTheBlock", 1025, 1, 1024, 1, L"Msg value out of bound"},
+                    THandlerCase{"NotRegistered", 1025, 1, 1030, 1, L"Msg not registered"},
+                    THandlerCase{"RegisterTaken", 1025, 1, 1025, 2, L"Msg already registered"},
+                    THandlerCase{"RegisterOutside", 1025, 0, 1125, 2, L"Msg value out of bound"}),
     [](const testing::TestParamInfo<THandlerCase>& info) { return info.param.Name; });
 
 TEST_F(NetWndControl, TheHandlersWindowLivesExactlyWhileANumberIsInUse) {

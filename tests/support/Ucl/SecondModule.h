@@ -18,13 +18,14 @@ inline UnicodeString SecondModulePath() {
 class TSecondModule {
 public:
     TSecondModule() : FModule(LoadLibraryW(SecondModulePath().c_str())) {}
-    ~TSecondModule() { if (FModule) FreeLibrary(FModule); }
+    ~TSecondModule() {
+        if (FModule) FreeLibrary(FModule);
+    }
     TSecondModule(const TSecondModule&) = delete;
     TSecondModule& operator=(const TSecondModule&) = delete;
 
     HMODULE Handle() const { return FModule; }
-    template <class Function>
-    Function* Export(const char* name) const {
+    template <class Function> Function* Export(const char* name) const {
         return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(FModule, name)));
     }
 

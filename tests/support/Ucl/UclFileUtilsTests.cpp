@@ -16,8 +16,7 @@ UnicodeString ThisProgram() {
     return name;
 }
 
-template <class F>
-UnicodeString MessageOf(F&& f) {
+template <class F> UnicodeString MessageOf(F&& f) {
     try {
         f();
     } catch (const Exception& e) {
@@ -47,7 +46,7 @@ TBlockNode Strings(std::vector<TBlockNode> tables) {
     return {L"StringFileInfo", 1, {}, 0, std::move(tables)};
 }
 
-}  // namespace
+} // namespace
 
 TEST(UclFileVersionInfo, ReadsTheResourceOfALibrary) {
     TUclFileVersionInfo info(SecondModulePath());
@@ -141,12 +140,12 @@ TEST(UclFileVersionInfo, FromAModuleAndFromAWindowsProcess) {
 TEST(UclFileVersionInfo, SyntheticBlocksInBothForms) {
     for (bool wide : {true, false}) {
         SCOPED_TRACE(wide ? "32-bit form" : "16-bit form");
-        const TBlockNode root = VersionRoot(
-            {Strings({Table(L"0x080404b0", {TextNode(L"CompanyName", L"Acme", wide),
-                                           TextNode(L"FileVersion", L"5.1", wide),
-                                           TextNode(L"Empty", L"", wide)})}),
-             Translation({0x0804, 0x04B0})},
-            VS_FF_PATCHED | VS_FF_PRIVATEBUILD | 0x100 /* outside the mask */);
+        const TBlockNode root =
+            VersionRoot({Strings({Table(L"0x080404b0", {TextNode(L"CompanyName", L"Acme", wide),
+                                                        TextNode(L"FileVersion", L"5.1", wide),
+                                                        TextNode(L"Empty", L"", wide)})}),
+                         Translation({0x0804, 0x04B0})},
+                        VS_FF_PATCHED | VS_FF_PRIVATEBUILD | 0x100 /* outside the mask */);
         auto info = FromBlock(BuildBlock(root, wide));
         EXPECT_EQ(info->CompanyName(), L"Acme");
         EXPECT_EQ(info->FileVersionMajor(), L"5");
@@ -163,9 +162,9 @@ TEST(UclFileVersionInfo, SyntheticBlocksInBothForms) {
 
 TEST(UclFileVersionInfo, BinaryValuesInTheStringTable) {
     TBlockNode wideText = BinaryNode(L"Long", {'a', 0, 'b', 0, 'c', 0, 0, 0});
-    const TBlockNode root = VersionRoot({Strings({Table(L"040904E4", {
-        BinaryNode(L"One", {0x0A}), BinaryNode(L"Two", {0x34, 0x12}),
-        BinaryNode(L"Four", {0x78, 0x56, 0x34, 0x12}), wideText})})});
+    const TBlockNode root = VersionRoot(
+        {Strings({Table(L"040904E4", {BinaryNode(L"One", {0x0A}), BinaryNode(L"Two", {0x34, 0x12}),
+                                      BinaryNode(L"Four", {0x78, 0x56, 0x34, 0x12}), wideText})})});
     auto info = FromBlock(BuildBlock(root, true));
     EXPECT_EQ(info->GetCustomFieldValue(L"One"), L"$0A");
     EXPECT_EQ(info->GetCustomFieldValue(L"Two"), L"$1234");
@@ -180,8 +179,8 @@ TEST(UclFileVersionInfo, TranslationsAgainstLanguages) {
         bool Expected;
     } cases[] = {
         {{0x0409, 0x04E4}, true, true},
-        {{0x0409, 0x04B0}, true, false},           // not among the languages
-        {{0x0409, 0x04E4, 0x0804, 0x04B0}, true, false},  // counts differ
+        {{0x0409, 0x04B0}, true, false},                 // not among the languages
+        {{0x0409, 0x04E4, 0x0804, 0x04B0}, true, false}, // counts differ
         {{0x0409, 0x04E4}, false, true},
         {{}, false, false},
     };
@@ -205,11 +204,11 @@ TEST(UclFileVersionInfo, MalformedBlocksHaveNoVersionInformation) {
     badRoot.Key = L"VS_SOMETHING";
     cases.push_back({"root key", BuildBlock(badRoot, true)});
     std::vector<Byte> badSignature = block;
-    badSignature[40] ^= 0xFF;  // first byte of the fixed record (6 + 32 key bytes + 2 padding)
+    badSignature[40] ^= 0xFF; // first byte of the fixed record (6 + 32 key bytes + 2 padding)
     cases.push_back({"signature", badSignature});
     cases.push_back({"truncated", std::vector<Byte>(block.begin(), block.begin() + 70)});
     std::vector<Byte> lying = block;
-    PutWord(lying, 0, 0xFFF0);  // longer than the block
+    PutWord(lying, 0, 0xFFF0); // longer than the block
     cases.push_back({"root length", lying});
     TBlockNode shortKey = VersionRoot({Strings({Table(L"0409", {})})});
     cases.push_back({"table key", BuildBlock(shortKey, true)});
@@ -217,7 +216,9 @@ TEST(UclFileVersionInfo, MalformedBlocksHaveNoVersionInformation) {
     badType.Children[0].Children[0].Children[0].Type = 2;
     cases.push_back({"value type", BuildBlock(badType, true)});
     cases.push_back({"empty", {}});
-    TBlockNode wideDigit = VersionRoot({Strings({Table(L"04\xFF42" L"004B0", {})})});
+    TBlockNode wideDigit = VersionRoot({Strings({Table(L"04\xFF42"
+                                                       L"004B0",
+                                                       {})})});
     cases.push_back({"full-width digit in the table key", BuildBlock(wideDigit, true)});
     for (const auto& [name, bytes] : cases)
         EXPECT_EQ(MessageOf([&] { FromBlock(bytes); }), L"File contains no version information")
@@ -239,12 +240,13 @@ TEST(UclFileVersionInfo, AnUnknownChildEndsTheWalkQuietly) {
 TEST(UclFileVersionInfo, ATranslationValuePastItsEntryHoldsNoPairs) {
     std::vector<Byte> block = BuildBlock(VersionRoot({Translation({})}), true);
     const std::wstring key = L"Translation";
-    const auto found = std::search(block.begin(), block.end(), reinterpret_cast<const Byte*>(key.data()),
-                                   reinterpret_cast<const Byte*>(key.data() + key.size()));
+    const auto found =
+        std::search(block.begin(), block.end(), reinterpret_cast<const Byte*>(key.data()),
+                    reinterpret_cast<const Byte*>(key.data() + key.size()));
     ASSERT_NE(found, block.end());
     const std::size_t entry = static_cast<std::size_t>(found - block.begin()) - 6;
-    PutWord(block, entry, 6 + 24);      // header and key with its NUL, without the padding
-    PutWord(block, entry + 2, 0xFFFF);  // a value longer than the whole block
+    PutWord(block, entry, 6 + 24);     // header and key with its NUL, without the padding
+    PutWord(block, entry + 2, 0xFFFF); // a value longer than the whole block
     auto info = FromBlock(block);
     EXPECT_EQ(info->TranslationCount(), 0);
 }

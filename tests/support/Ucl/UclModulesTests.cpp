@@ -7,13 +7,15 @@
 
 namespace {
 
-const wchar_t* const UnitOrder[] = {
-    L"UclResources", L"UclWin32",     L"UclStringConversions", L"UclLogic",       L"Ucl8087",
-    L"UclMath",      L"UclDateTime",  L"UclRegistry",          L"UclSecurity",    L"UclShell",
-    L"UclConsole",   L"UclSysUtils",  L"UclCharsets",          L"UclStreams",     L"UclAnsiStrings",
-    L"UclIniFiles",  L"UclSysInfo",   L"UclUnicode",           L"UclWideStrings", L"UclStrings",
-    L"UclSynch",     L"UclUnitVersioning", L"UclBase",         L"UclFileUtils",   L"UclMime",
-    L"UclRTTI"};
+const wchar_t* const UnitOrder[] = {L"UclResources",      L"UclWin32",    L"UclStringConversions",
+                                    L"UclLogic",          L"Ucl8087",     L"UclMath",
+                                    L"UclDateTime",       L"UclRegistry", L"UclSecurity",
+                                    L"UclShell",          L"UclConsole",  L"UclSysUtils",
+                                    L"UclCharsets",       L"UclStreams",  L"UclAnsiStrings",
+                                    L"UclIniFiles",       L"UclSysInfo",  L"UclUnicode",
+                                    L"UclWideStrings",    L"UclStrings",  L"UclSynch",
+                                    L"UclUnitVersioning", L"UclBase",     L"UclFileUtils",
+                                    L"UclMime",           L"UclRTTI"};
 
 TUnitVersioningModule* ModuleOf(TUnitVersioning& registry, HINSTANCE instance) {
     for (int i = 0; i < registry.ModuleCount(); ++i)
@@ -21,7 +23,7 @@ TUnitVersioningModule* ModuleOf(TUnitVersioning& registry, HINSTANCE instance) {
     return nullptr;
 }
 
-}  // namespace
+} // namespace
 
 TEST(UclModules, ListsEveryUnitInStartUpOrder) {
     const TModuleList modules = UclModules();

@@ -16,7 +16,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(UclStrings, CharacterTypesAndCaseMaps) {
     EXPECT_TRUE(IsLowerChar('a'));
@@ -37,7 +37,7 @@ TEST_F(UclStrings, CharacterTypesAndCaseMaps) {
     ASSERT_EQ(wide.Types.size(), 65536u);
     EXPECT_EQ(wide.Maps[cmUpper][0x0436], L'\u0416');
     EXPECT_EQ(wide.Maps[cmReverse][0x0416], L'\u0436');
-    EXPECT_EQ(wide.Maps[cmLower][0xD800], L'\xD800');  // a lone surrogate maps to itself
+    EXPECT_EQ(wide.Maps[cmLower][0xD800], L'\xD800'); // a lone surrogate maps to itself
 }
 
 TEST_F(UclStrings, CaseMappingInPlace) {
@@ -79,12 +79,9 @@ TEST_F(UclStrings, CharacterPositions) {
         int First;
         int Last;
     } cases[] = {
-        {L"a,b,c", L',', 1, 2, 4},
-        {L"a,b,c", L',', 3, 4, 4},
-        {L"a,b,c", L',', 5, 0, 0},
-        {L"a,b,c", L',', 0, 0, 0},   // start outside the text
-        {L"a,b,c", L',', 6, 0, 0},
-        {L"abc", L',', 1, 0, 0},     // no such character
+        {L"a,b,c", L',', 1, 2, 4}, {L"a,b,c", L',', 3, 4, 4},
+        {L"a,b,c", L',', 5, 0, 0}, {L"a,b,c", L',', 0, 0, 0}, // start outside the text
+        {L"a,b,c", L',', 6, 0, 0}, {L"abc", L',', 1, 0, 0},   // no such character
         {L"", L',', 1, 0, 0},
     };
     for (const Case& c : cases) {

@@ -14,7 +14,7 @@ UnicodeString MutexName(const wchar_t* tag) {
     return L"UclTestMutex_" + std::to_wstring(GetCurrentProcessId()) + L"_" + tag;
 }
 
-}  // namespace
+} // namespace
 
 TEST(UclWin32Error, CarriesTheLastErrorAndItsText) {
     SetLastError(ERROR_FILE_NOT_FOUND);
@@ -77,16 +77,19 @@ TEST(UclMutex, AcquireTimesOutWhileAnotherThreadOwnsIt) {
     std::thread([&] { other = mutex.Acquire(0); }).join();
     EXPECT_FALSE(other);
     EXPECT_TRUE(mutex.Release());
-    EXPECT_FALSE(mutex.Release());  // not owned any more
+    EXPECT_FALSE(mutex.Release()); // not owned any more
 }
 
 TEST(UclDispatcherObject, WaitResults) {
     struct Case {
         DWORD Raw;
         TUclWaitResult Expected;
-    } cases[] = {{WAIT_OBJECT_0, wrUclSignaled}, {WAIT_ABANDONED, wrUclAbandoned},
-                 {WAIT_IO_COMPLETION, wrUclIoCompletion}, {WAIT_TIMEOUT, wrUclTimeout},
-                 {WAIT_FAILED, wrUclError}, {WAIT_OBJECT_0 + 1, wrUclError}};
+    } cases[] = {{WAIT_OBJECT_0, wrUclSignaled},
+                 {WAIT_ABANDONED, wrUclAbandoned},
+                 {WAIT_IO_COMPLETION, wrUclIoCompletion},
+                 {WAIT_TIMEOUT, wrUclTimeout},
+                 {WAIT_FAILED, wrUclError},
+                 {WAIT_OBJECT_0 + 1, wrUclError}};
     for (const Case& c : cases) EXPECT_EQ(MapWaitResult(c.Raw), c.Expected) << c.Raw;
 }
 

@@ -22,7 +22,7 @@ struct TReaderScope {
     ~TReaderScope() { SetVersionFactsReader({}); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(UclSysInfo, DetectWindowsReleaseByTheRule) {
     struct Case {
@@ -54,7 +54,7 @@ TEST(UclSysInfo, DetectWindowsReleaseByTheRule) {
         {Facts(NT, 6, 1, L"", false), wrWin2008R2},
         {Facts(NT, 6, 2), wrUnknown},
         {Facts(NT, 10, 0), wrUnknown},
-        {Facts(3, 6, 1), wrUnknown},  // another platform
+        {Facts(3, 6, 1), wrUnknown}, // another platform
     };
     for (const Case& c : cases)
         EXPECT_EQ(DetectWindowsRelease(c.Facts), c.Expected)
@@ -125,7 +125,7 @@ TEST(UclRTTI, ReleasingTheLastReferenceFreesTheRecordAndWhatItUses) {
     ReleaseTypeRecord(set);
     EXPECT_EQ(TypeRecordCount(), 2);
     ReleaseTypeRecord(set);
-    EXPECT_EQ(TypeRecordCount(), 0);  // the set, then its element type
+    EXPECT_EQ(TypeRecordCount(), 0); // the set, then its element type
     AddTypeRecord(new TUclTypeRecord{L"TOther"});
     ReleaseAllTypeRecords();
     EXPECT_EQ(TypeRecordCount(), 0);

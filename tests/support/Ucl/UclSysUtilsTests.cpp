@@ -12,7 +12,7 @@ UnicodeString BlockName(const wchar_t* tag) {
     return L"UclTestBlock_" + std::to_wstring(GetCurrentProcessId()) + L"_" + tag;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SharedBlock, MappingTheSameNameTwiceSharesTheViewUntilTheLastUnmap) {
     void* first = nullptr;
@@ -27,10 +27,10 @@ TEST(SharedBlock, MappingTheSameNameTwiceSharesTheViewUntilTheLastUnmap) {
     void* keep = first;
     EXPECT_TRUE(UnmapSharedBlock(first));
     EXPECT_EQ(first, nullptr);
-    EXPECT_EQ(static_cast<char*>(keep)[0], 'x');  // still mapped
+    EXPECT_EQ(static_cast<char*>(keep)[0], 'x'); // still mapped
     EXPECT_TRUE(UnmapSharedBlock(second));
     void* again = keep;
-    EXPECT_FALSE(UnmapSharedBlock(again));  // gone from the list
+    EXPECT_FALSE(UnmapSharedBlock(again)); // gone from the list
 }
 
 TEST(SharedBlock, NullUnmapsAndUnknownAddressesDoNot) {
@@ -54,7 +54,7 @@ TEST(SharedBlock, NameRulesDependOnTheRelease) {
         const wchar_t* Name;
         bool Rejected;
     } cases[] = {
-        {3, 0, 0, L"Local\\UclTestBlock", true},      // unknown release
+        {3, 0, 0, L"Local\\UclTestBlock", true}, // unknown release
         {VER_PLATFORM_WIN32_NT, 4, 0, L"", true},
         {VER_PLATFORM_WIN32_NT, 4, 0, L"a\\b", true},
         {VER_PLATFORM_WIN32_NT, 5, 0, L"Local\\UclTestBlockNames", false},
@@ -113,7 +113,7 @@ TEST(UclIntfCriticalSection, AnswersOnlyIUnknown) {
     void* object = nullptr;
     EXPECT_EQ(section.QueryInterface(__uuidof(IUnknown), &object), S_OK);
     EXPECT_EQ(object, static_cast<IUnknown*>(&section));
-    section.Release();  // the reference QueryInterface handed out
+    section.Release(); // the reference QueryInterface handed out
     EXPECT_EQ(section.QueryInterface(__uuidof(IClassFactory), &object), E_NOINTERFACE);
     EXPECT_EQ(object, nullptr);
 }

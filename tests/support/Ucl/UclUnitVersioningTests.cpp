@@ -14,7 +14,7 @@ TUnitVersionInfo Record(const wchar_t* rcsFile, const wchar_t* logPath = L"suppo
 
 HINSTANCE Kernel32() { return GetModuleHandleW(L"kernel32.dll"); }
 
-}  // namespace
+} // namespace
 
 TEST(UnitVersion, UnwrapsKeywordLines) {
     struct Case {
@@ -25,7 +25,7 @@ TEST(UnitVersion, UnwrapsKeywordLines) {
         {L"$RCSfile: UclBase.pas,v $", L"UclBase.pas"},
         {L"  $URL: https://host/repo/trunk/UclMath.pas $  ", L"UclMath.pas"},
         {L"UclPlain.pas", L"UclPlain.pas"},
-        {L"$url: a/b/Lower.pas $", L"$url: a/b/Lower.pas $"},  // the prefixes are case-sensitive
+        {L"$url: a/b/Lower.pas $", L"$url: a/b/Lower.pas $"}, // the prefixes are case-sensitive
     };
     for (const Case& c : cases) {
         const TUnitVersionInfo info = Record(c.Raw);
@@ -55,7 +55,7 @@ TEST(UnitVersion, DateTimeOfTheDateForms) {
         {L"05.11.2009 18:19:08", EncodeDate(2009, 11, 5) + EncodeTime(18, 19, 8, 0)},
         {L"2009-11-05", EncodeDate(2009, 11, 5)},
         {L"no date here", 0},
-        {L"2009-13-45 10:00:00", 0},  // not a date
+        {L"2009-13-45 10:00:00", 0}, // not a date
     };
     for (const Case& c : cases) {
         TUnitVersionInfo info = Record(L"x");
@@ -105,7 +105,7 @@ public:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(UnitVersioning, ForgetModuleRemovesTheModuleAndTellsProvidersOnce) {
     const TUnitVersionInfo a = Record(L"$URL: x/UclA.pas $");

@@ -12,9 +12,9 @@
 
 struct TBlockNode {
     std::wstring Key;
-    Word Type = 1;              // 32-bit form only
-    std::vector<Byte> Value;    // the value's bytes as stored
-    Word ValueLength = 0;       // as written in the header
+    Word Type = 1;           // 32-bit form only
+    std::vector<Byte> Value; // the value's bytes as stored
+    Word ValueLength = 0;    // as written in the header
     std::vector<TBlockNode> Children;
 };
 

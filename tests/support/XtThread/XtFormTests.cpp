@@ -123,10 +123,10 @@ TEST_F(XtForms, TheHintColourFollowsItsRules) {
         TColor Expected;
     };
     const TCase cases[] = {
-        {clNone, false, clAqua},    // the application's
-        {clDefault, true, clLime},  // the parent's
+        {clNone, false, clAqua},     // the application's
+        {clDefault, true, clLime},   // the parent's
         {clDefault, false, clWhite}, // no parent to ask: left as it came
-        {clRed, true, clRed},       // its own
+        {clRed, true, clRed},        // its own
     };
     for (const TCase& c : cases) {
         auto* form = Construct<TXtExForm>(Application);
@@ -146,7 +146,8 @@ TEST_F(XtForms, TheHintColourFollowsItsRules) {
 TEST_F(XtForms, TheDialogCodeQueryGoesThroughTheSet) {
     EXPECT_EQ(DlgCodesFromNative(DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_STATIC),
               (TDlgCodes{dcWantArrows, dcWantChars}));
-    EXPECT_EQ(DlgCodesToNative({dcWantTab, dcButton}), static_cast<UINT>(DLGC_WANTTAB | DLGC_BUTTON));
+    EXPECT_EQ(DlgCodesToNative({dcWantTab, dcButton}),
+              static_cast<UINT>(DLGC_WANTTAB | DLGC_BUTTON));
     auto* form = Construct<TProbeForm>(Application);
     form->ExtraCodes = {dcWantTab};
     const auto code = static_cast<UINT>(form->Perform(WM_GETDLGCODE, 0, 0));
@@ -159,7 +160,8 @@ TEST_F(XtForms, KeysThatMoveTheFocusShowFocusRectanglesAndAltShowsUnderlinesToo)
     auto* form = Construct<TProbeForm>(Application);
     form->Show();
     ASSERT_FALSE(form->CueChanges.empty());
-    EXPECT_EQ(form->CueChanges.back(), MAKEWPARAM(UIS_INITIALIZE, 0)) << "re-initialised on showing";
+    EXPECT_EQ(form->CueChanges.back(), MAKEWPARAM(UIS_INITIALIZE, 0))
+        << "re-initialised on showing";
     struct TCase {
         UINT Msg;
         WPARAM Key;

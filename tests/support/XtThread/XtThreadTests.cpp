@@ -82,7 +82,9 @@ TEST_F(XtThread, CallersRacingToExecuteStartOneExclusiveRun) {
     std::atomic<int> started{0};
     std::vector<std::thread> callers;
     for (int i = 0; i < 8; ++i)
-        callers.emplace_back([&] { if (Component->Execute(nullptr)) ++started; });
+        callers.emplace_back([&] {
+            if (Component->Execute(nullptr)) ++started;
+        });
     for (std::thread& caller : callers) caller.join();
     EXPECT_EQ(started, 1);
     EXPECT_EQ(Component->Count(), 1);
@@ -301,8 +303,10 @@ struct TMutexProbe {
     }
     void Fail(TObject*) { throw Exception(L"method failed"); }
     void Nest(TObject*) {
-        if (++Depth < 3) CallUnderThreadMutex(TNotifyEvent(this, &TMutexProbe::Nest));
-        else Check(nullptr);
+        if (++Depth < 3)
+            CallUnderThreadMutex(TNotifyEvent(this, &TMutexProbe::Nest));
+        else
+            Check(nullptr);
     }
 };
 
@@ -329,7 +333,8 @@ TEST_F(XtThread, CallsUnderThreadMutexNestOnOneThread) {
 
 TEST(XtThreadModule, CallUnderThreadMutexNeedsTheModule) {
     TMutexProbe probe;
-    EXPECT_THROW(CallUnderThreadMutex(TNotifyEvent(&probe, &TMutexProbe::Check)), EInvalidOperation);
+    EXPECT_THROW(CallUnderThreadMutex(TNotifyEvent(&probe, &TMutexProbe::Check)),
+                 EInvalidOperation);
 }
 
 } // namespace

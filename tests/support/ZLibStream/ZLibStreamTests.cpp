@@ -18,7 +18,9 @@ namespace {
 
 constexpr std::size_t BlockSize = 131072; // how much the stream reads from its source at once
 
-const Bytef* BytesOf(const std::string& text) { return reinterpret_cast<const Bytef*>(text.data()); }
+const Bytef* BytesOf(const std::string& text) {
+    return reinterpret_cast<const Bytef*>(text.data());
+}
 
 std::string Compress(const std::string& data, int level = Z_DEFAULT_COMPRESSION) {
     uLongf size = compressBound(static_cast<uLong>(data.size()));
@@ -33,9 +35,9 @@ std::string Compress(const std::string& data, int level = Z_DEFAULT_COMPRESSION)
 // deflate with a chosen framing (window bits as zlib defines them) and optional dictionary.
 std::string Deflate(const std::string& data, int windowBits, const std::string& dictionary = {}) {
     z_stream stream{};
-    EXPECT_EQ(deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, 8,
-                           Z_DEFAULT_STRATEGY),
-              Z_OK);
+    EXPECT_EQ(
+        deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY),
+        Z_OK);
     if (!dictionary.empty())
         deflateSetDictionary(&stream, BytesOf(dictionary), static_cast<uInt>(dictionary.size()));
     std::string packed(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
@@ -52,7 +54,8 @@ std::string Deflate(const std::string& data, int windowBits, const std::string& 
 // Text-like bytes that compress well.
 std::string Compressible(std::size_t size) {
     std::string text;
-    for (std::size_t i = 0; text.size() < size; ++i) text += "line " + std::to_string(i % 97) + "\n";
+    for (std::size_t i = 0; text.size() < size; ++i)
+        text += "line " + std::to_string(i % 97) + "\n";
     text.resize(size);
     return text;
 }
@@ -271,7 +274,8 @@ TEST(ZLibStream, SeeksForwardByReadingAndNeverBack) {
         switch (c.Expected) {
         case Moves: EXPECT_EQ(stream.Seek(c.Offset, c.Origin), c.Position); break;
         case InvalidOperation:
-            ExpectZError([&] { stream.Seek(c.Offset, c.Origin); }, 0, L"Invalid ZStream operation!");
+            ExpectZError([&] { stream.Seek(c.Offset, c.Origin); }, 0,
+                         L"Invalid ZStream operation!");
             break;
         case ReadError: EXPECT_THROW(stream.Seek(c.Offset, c.Origin), EReadError); break;
         }
@@ -438,17 +442,21 @@ TEST(ZLibStream, ErrorsCarryZlibsCodeAndItsMeaning) {
         Integer Code;
         const wchar_t* Message;
     };
-    const Case byCode[] = {{Z_NEED_DICT, L"need dictionary"}, {Z_OK, L"ok"},
-                           {Z_ERRNO, L"file error"},          {Z_MEM_ERROR, L"insufficient memory"},
-                           {Z_VERSION_ERROR, L"incompatible version"}, {-7, L"zlib error -7"}};
+    const Case byCode[] = {{Z_NEED_DICT, L"need dictionary"},
+                           {Z_OK, L"ok"},
+                           {Z_ERRNO, L"file error"},
+                           {Z_MEM_ERROR, L"insufficient memory"},
+                           {Z_VERSION_ERROR, L"incompatible version"},
+                           {-7, L"zlib error -7"}};
     for (const Case& c : byCode) {
         const EZLibError error(c.Code);
         EXPECT_EQ(error.ErrorCode(), c.Code);
         EXPECT_EQ(error.Message(), c.Message);
     }
     const std::pair<TZError, Integer> byKind[] = {
-        {zeError, Z_ERRNO},          {zeStreamError, Z_STREAM_ERROR}, {zeDataError, Z_DATA_ERROR},
-        {zeMemoryError, Z_MEM_ERROR}, {zeBufferError, Z_BUF_ERROR},   {zeVersionError, Z_VERSION_ERROR}};
+        {zeError, Z_ERRNO},           {zeStreamError, Z_STREAM_ERROR},
+        {zeDataError, Z_DATA_ERROR},  {zeMemoryError, Z_MEM_ERROR},
+        {zeBufferError, Z_BUF_ERROR}, {zeVersionError, Z_VERSION_ERROR}};
     for (const auto& [kind, code] : byKind) {
         const EZDecompressionError error(kind);
         EXPECT_EQ(error.ErrorCode(), code);

@@ -86,8 +86,8 @@ TEST(JsonBounds, ValidatorRuleNamesCannotAskForHugeArrays) {
 }
 
 TEST(JsonBounds, ValidatorRuleNamesThatAreLongPathsAreRefused) {
-    const UnicodeString rules =
-        L"{\"type\":\"map\",\"name\":\"" + DottedPath(5000) + L"\",\"mapping\":{\"a\":{\"type\":\"int\"}}}";
+    const UnicodeString rules = L"{\"type\":\"map\",\"name\":\"" + DottedPath(5000) +
+                                L"\",\"mapping\":{\"a\":{\"type\":\"int\"}}}";
     const TJsonRef value = JsonFromText(L"{\"a\":1}");
     EXPECT_TRUE(value->Validate(rules));
     EXPECT_FALSE(JsonFromText(L"{\"a\":\"x\"}")->Validate(rules));
