@@ -508,8 +508,3 @@ void TData::SetFilterText(const UnicodeString& Value) {
     if (Active) ParseFilter(Value); // throws before anything changes
     FFilterText = Value;
 }
-
-void TData::ParseFilter(const UnicodeString& Text) {
-    if (!Text.empty()) throw Exception(L"Filter expressions are not supported");
-    FHasFilterExpression = false;
-}

@@ -8,13 +8,13 @@
 // RecordSize bytes (RecordSize + CalcRecordSize when calculated values are read); field numbers
 // are 1-based as the descriptors' FieldNo.
 //
-// Filter expressions are not parsed yet: any non-empty filter text is refused on open and on
-// assignment to an open storage with "Filter expressions are not supported", and a refused
-// text leaves the old text and the old filter in place.
+// A filter text is parsed into a new expression tree that replaces the old one only when the
+// parse succeeds, so a refused text leaves the old text and the old filter in place.
 #pragma once
 
 #include "data/engine/MemDataBlobs.h"
 #include "data/engine/MemDataFields.h"
+#include "data/engine/MemDataFilter.h"
 #include "data/engine/MemDataHeap.h"
 
 #include <functional>
@@ -164,7 +164,11 @@ public:
     virtual void SetFilterText(const UnicodeString& Value);
     TItemTypes FilterItemTypes() const { return FFilterItemTypes; }
     virtual void SetFilterItemTypes(TItemTypes Value) { FFilterItemTypes = Value; }
-    bool HasFilterExpression() const { return FHasFilterExpression; }
+    bool HasFilterExpression() const { return FilterExpression != nullptr; }
+    // Whether a filter function or a filter expression is set.
+    bool IsFiltered() const { return FilterFunc || FilterMDFunc || FilterExpression; }
+    // The filter expression's verdict on a record (true without an expression).
+    bool EvalFilter(void* RecBuf);
 
     Integer RecordSize() const { return FRecordSize; }
     Integer CalcRecordSize() const { return FCalcRecordSize; }
@@ -198,9 +202,10 @@ protected:
     void NotifyAppend();
     void NotifyDelete();
     void NotifyUpdate();
-    // Parses the filter text; refuses any non-empty text until expressions are supported.
+    // Parses the text into a new expression that replaces the old one only on success.
     void ParseFilter(const UnicodeString& Text);
-    void FreeFilterExpression() { FHasFilterExpression = false; }
+    void FreeFilterExpression();
+    bool Eval(TExpressionNode* Node);
     TFieldDesc* FieldOf(Word FieldNo) const;
 
     Integer FRecordSize = 0, FCalcRecordSize = 0;
@@ -215,7 +220,24 @@ protected:
     void* NewCacheRecBuf = nullptr;
     void* OldCacheRecBuf = nullptr;
 
+    // Parser state while a filter text is read, and the parsed expression with its node chain.
+    TBoolParser* Parser = nullptr;
+    Integer Code = 0;
+    UnicodeString StrLexem;
+    TExpressionNode* FilterExpression = nullptr;
+    TExpressionNode* FirstAlloc = nullptr;
+    void* FilterRecBuf = nullptr;
+
 private:
-    bool FHasFilterExpression = false;
+    TExpressionNode* AllocNode(TExpressionType NodeType, TExpressionNode* Left = nullptr,
+                               TExpressionNode* Right = nullptr);
+    void NextLexem() { Code = Parser->GetNext(StrLexem); }
+    TExpressionNode* ParseExpression();
+    TExpressionNode* ParseTerm();
+    TExpressionNode* ParseFactor();
+    TExpressionNode* ParseOperand();
+    TExpressionNode* FieldNode(const UnicodeString& Name);
+    Variant OperandValue(TExpressionNode* Node);
+    bool Compare(TExpressionNode* Node);
     TBlob* BlobOf(Word FieldNo, void* RecBuf);
 };

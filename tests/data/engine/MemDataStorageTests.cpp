@@ -4,6 +4,7 @@
 #include "data/engine/MemUtils.h"
 
 #include "EngineModules.h"
+#include "OneRecordData.h"
 
 #include "framework/DateTime.h"
 
@@ -12,55 +13,9 @@
 
 namespace {
 
-// Holds one record; counts the opens, closes and data frees it sees.
-class TOneRecordData : public TData {
-public:
-    std::vector<Byte> Stored;
-    int Opens = 0, Closes = 0, Frees = 0;
-    bool FailOpen = false;
-
-    TFieldDesc* Add(const UnicodeString& name, Word type, Word length = 0) {
-        TFieldDesc* field = Construct<TFieldDesc>();
-        field->SetName(name);
-        field->SetDataType(type);
-        field->SetLength(length);
-        field->SetSize(FieldSizeOf(type, length));
-        field->SetFieldNo(Word(FieldCount() + 1));
-        Fields()->Add(field);
-        return field;
-    }
-    void Layout() {
-        AutoInitFields = false;
-        InitFields();
-        Stored.assign(std::size_t(RecordSize()), 0);
-    }
-    Byte* Rec() { return Stored.data(); }
-    Byte Flag(Word fieldNo) const { return Stored[std::size_t(DataSize + fieldNo - 1)]; }
-
-    void GetRecord(void* RecBuf) override { std::memcpy(RecBuf, Stored.data(), Stored.size()); }
-    void GetNextRecord(void* RecBuf) override { GetRecord(RecBuf); }
-    void GetPriorRecord(void* RecBuf) override { GetRecord(RecBuf); }
-    void PutRecord(void* RecBuf) override { std::memcpy(Stored.data(), RecBuf, Stored.size()); }
-    void AppendRecord(void* RecBuf) override { PutRecord(RecBuf); }
-    void InsertRecord(void* RecBuf) override { PutRecord(RecBuf); }
-    void UpdateRecord(void* RecBuf) override { PutRecord(RecBuf); }
-    void DeleteRecord() override {}
-
-protected:
-    void DoOpen(bool) override {
-        if (FailOpen) throw Exception(L"cannot open");
-        ++Opens;
-    }
-    void DoClose() override { ++Closes; }
-    void FreeData() override {
-        ++Frees;
-        TData::FreeData();
-    }
-};
-
 class StorageTest : public EngineModulesTest {
 protected:
-    StorageTest() : EngineModulesTest({CLRClassesModule(), MemUtilsModule(), MemDataModule()}) {}
+    StorageTest() : EngineModulesTest({CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
     void TearDown() override {
         Data.Free();
         EngineModulesTest::TearDown();
@@ -106,11 +61,19 @@ TEST_F(StorageTest, AFilterTheStorageCannotParseFailsTheOpenAfterClosingIt) {
 }
 
 TEST_F(StorageTest, ARefusedFilterOnAnOpenStorageKeepsTheOldTextAndFilter) {
+    Data->Add(L"ID", dtInt32);
+    Data->Layout();
     Data->Open();
-    Data->SetFilterText(L"");
-    EXPECT_THROW(Data->SetFilterText(L"NAME = 'x'"), Exception);
-    EXPECT_EQ(Data->FilterText(), L"");
-    EXPECT_FALSE(Data->HasFilterExpression());
+    Data->SetFilterText(L"ID > 1");
+    const Integer two = 2;
+    Data->PutField(1, Data->Rec(), &two);
+    for (const wchar_t* bad : {L"ID > 1 AND", L"NAME = 'x'", L"ID = 5 - 3", L"TRUE = ID"}) {
+        EXPECT_THROW(Data->SetFilterText(bad), Exception) << bad;
+        EXPECT_EQ(Data->FilterText(), L"ID > 1");
+        EXPECT_TRUE(Data->EvalFilter(Data->Rec()));
+    }
+    Data->SetFilterText(L"ID > 2");
+    EXPECT_FALSE(Data->EvalFilter(Data->Rec()));
     EXPECT_TRUE(Data->IsActive());
 }
 
