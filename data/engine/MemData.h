@@ -5,6 +5,8 @@
 //   MemDataBlobs.h        shared objects, blobs and compressed blobs
 //   MemDataObjectTypes.h  object types and attributes
 //   MemDataStorage.h      the abstract record storage and its field value conversions
+//   MemDataFilter.h       filter expressions
+//   MemDataRecordList.h   the in-memory record list
 //
 // MemDataModule() is the module's start-up: it restores the library-wide default piece size
 // of blobs. It runs after the encodings and the memory utilities, whose compression hooks the
@@ -15,6 +17,7 @@
 #include "data/engine/MemDataFields.h"
 #include "data/engine/MemDataHeap.h"
 #include "data/engine/MemDataObjectTypes.h"
+#include "data/engine/MemDataRecordList.h"
 #include "data/engine/MemDataStorage.h"
 
 #include "framework/ModuleInit.h"

@@ -6,5 +6,6 @@ TModuleEntry MemDataModule() {
                 DefaultPieceSize = 65514;
                 MaxArrayItemFields = 100;
                 FilterFloatTolerance = 0;
+                RefreshIterationCounter = 1;
             }};
 }

@@ -145,7 +145,7 @@ public:
 
     // --- cached updates ---
     bool CachedUpdates() const { return FCachedUpdates; }
-    void SetCachedUpdates(bool Value);
+    virtual void SetCachedUpdates(bool Value);
     bool UpdatesPending() { return GetUpdatesPending(); }
     virtual TItemStatus GetUpdateStatus() { return isUnmodified; }
     virtual TUpdateRecAction GetUpdateResult() { return urNone; }

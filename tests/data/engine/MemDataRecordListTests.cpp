@@ -1,0 +1,258 @@
+// The record list against a vector of records driven by the same random inserts, appends,
+// edits, deletes, moves and filters; plus its numbered edge cases and bookmarks.
+#include "data/engine/MemData.h"
+#include "data/engine/MemUtils.h"
+
+#include "EngineModules.h"
+
+#include <random>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+// Two Int32 fields: ID and V.
+class RecordListTest : public EngineModulesTest {
+public:
+    RecordListTest() : EngineModulesTest({CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
+    void TearDown() override {
+        if (List) List->Free();
+        EngineModulesTest::TearDown();
+    }
+public:
+    void Make(TMemData* list) {
+        List = list;
+        for (const wchar_t* name : {L"ID", L"V"}) {
+            TFieldDesc* field = Construct<TFieldDesc>();
+            field->SetName(name);
+            field->SetDataType(dtInt32);
+            field->SetSize(4);
+            field->SetFieldNo(Word(List->FieldCount() + 1));
+            List->Fields()->Add(field);
+        }
+        List->AutoInitFields = false;
+        List->InitFields();
+        List->Open();
+        Buf.assign(std::size_t(List->RecordSize()), 0);
+    }
+    void* Rec(Integer id, Integer v) {
+        List->InitRecord(Buf.data());
+        List->PutField(1, Buf.data(), &id);
+        List->PutField(2, Buf.data(), &v);
+        return Buf.data();
+    }
+    Integer Field(Word no) {
+        Integer value = -1;
+        bool blank;
+        List->GetRecord(Buf.data());
+        List->GetField(no, Buf.data(), &value, blank);
+        return value;
+    }
+    // The IDs of the visible records, read by walking the list.
+    std::vector<Integer> Walk() {
+        std::vector<Integer> ids;
+        List->SetToBegin();
+        for (List->GetNextRecord(Buf.data()); !List->Eof(); List->GetNextRecord(Buf.data())) {
+            Integer id;
+            bool blank;
+            List->GetField(1, Buf.data(), &id, blank);
+            ids.push_back(id);
+        }
+        return ids;
+    }
+
+    TMemData* List = nullptr;
+    std::vector<Byte> Buf;
+};
+
+// Forgets to renumber the record after a deleted one: the model comparison must notice.
+class TMisnumberingList : public TMemData {
+public:
+    void DeleteRecord() override {
+        TMemData::DeleteRecord();
+        if (CurrentItem) ++CurrentItem->Order;
+    }
+};
+
+struct TModelRecord {
+    Integer Id, V;
+};
+
+// Drives the list and the model with the same random operations; answers the first
+// difference found, or an empty text.
+std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, int steps) {
+    std::mt19937 random(seed);
+    std::vector<TModelRecord> model;
+    Integer divisor = 0; // filter: V % divisor != 0; 0 = none
+    auto visible = [&](const TModelRecord& r) { return divisor == 0 || r.V % divisor != 0; };
+    auto visibleIds = [&] {
+        std::vector<Integer> ids;
+        for (const TModelRecord& r : model)
+            if (visible(r)) ids.push_back(r.Id);
+        return ids;
+    };
+    Integer nextId = 1;
+    for (int step = 0; step < steps; ++step) {
+        const std::vector<Integer> ids = visibleIds();
+        const int op = int(random() % 8);
+        std::ostringstream what;
+        // Pick a visible record to act on (as record number), when there is one.
+        const Integer pick = ids.empty() ? 0 : Integer(random() % ids.size()) + 1;
+        auto modelIndex = [&](Integer id) {
+            for (std::size_t i = 0; i < model.size(); ++i)
+                if (model[i].Id == id) return i;
+            return model.size();
+        };
+        const Integer v = Integer(random() % 50);
+        if (op <= 1 || ids.empty()) {
+            what << "append " << nextId;
+            t.List->AppendRecord(t.Rec(nextId, v));
+            model.push_back({nextId++, v});
+        } else if (op == 2) {
+            what << "insert before #" << pick;
+            list->SetRecordNoValue(pick);
+            t.List->InsertRecord(t.Rec(nextId, v));
+            model.insert(model.begin() + std::ptrdiff_t(modelIndex(ids[std::size_t(pick - 1)])), {nextId++, v});
+        } else if (op == 3) {
+            what << "edit #" << pick;
+            list->SetRecordNoValue(pick);
+            t.List->UpdateRecord(t.Rec(ids[std::size_t(pick - 1)], v));
+            model[modelIndex(ids[std::size_t(pick - 1)])].V = v;
+        } else if (op == 4) {
+            what << "delete #" << pick;
+            list->SetRecordNoValue(pick);
+            list->DeleteRecord();
+            model.erase(model.begin() + std::ptrdiff_t(modelIndex(ids[std::size_t(pick - 1)])));
+        } else if (op == 5) {
+            divisor = Integer("\0\2\3\5"[random() % 4]); // 0: no filter
+            what << "filter " << divisor;
+            const Integer d = divisor;
+            t.List->FilterFunc = d == 0 ? TFilterFunc() : TFilterFunc([d](void* rec) {
+                Integer value;
+                std::memcpy(&value, static_cast<Byte*>(rec) + 4, 4);
+                return value % d != 0;
+            });
+            t.List->FilterUpdated();
+        } else {
+            what << "move to #" << pick;
+            list->SetRecordNoValue(pick);
+            if (list->RecordNo() != pick) return what.str() + ": RecordNo " + std::to_string(list->RecordNo());
+            if (t.Field(1) != ids[std::size_t(pick - 1)]) return what.str() + ": wrong record";
+        }
+        const std::vector<Integer> expected = visibleIds();
+        if (list->RecordCount() != Integer(expected.size()))
+            return what.str() + ": RecordCount " + std::to_string(list->RecordCount()) + " expected " +
+                   std::to_string(expected.size());
+        for (std::size_t n = 0; n < expected.size(); ++n) {
+            list->SetRecordNoValue(Integer(n + 1));
+            if (list->RecordNo() != Integer(n + 1) || t.Field(1) != expected[n])
+                return what.str() + ": record #" + std::to_string(n + 1) + " is id " + std::to_string(t.Field(1));
+        }
+        if (t.Walk() != expected) return what.str() + ": the walk differs";
+    }
+    return "";
+}
+
+TEST_F(RecordListTest, MatchesAVectorOfRecordsUnderRandomChanges) {
+    Make(new TMemData);
+    for (unsigned seed : {1u, 2u, 3u}) {
+        EXPECT_EQ(RunAgainstModel(*this, List, seed, 400), "") << "seed " << seed;
+        List->Close();
+        List->FilterFunc = nullptr;
+        List->Open();
+    }
+}
+
+TEST_F(RecordListTest, TheModelComparisonCatchesAMisnumberedList) {
+    Make(new TMisnumberingList);
+    EXPECT_NE(RunAgainstModel(*this, List, 1, 400), "");
+}
+
+TEST_F(RecordListTest, DeletingTheSecondOfThreeRenumbersTheRest) {
+    Make(new TMemData);
+    for (Integer i = 1; i <= 3; ++i) List->AppendRecord(Rec(i, i));
+    List->SetRecordNoValue(2);
+    List->DeleteRecord();
+    EXPECT_EQ(List->RecordCount(), 2);
+    EXPECT_EQ(Field(1), 3);
+    EXPECT_EQ(List->RecordNo(), 2);
+    List->SetRecordNoValue(1);
+    EXPECT_EQ(Field(1), 1);
+}
+
+TEST_F(RecordListTest, AnInsertNearTheStartShiftsNumbersThroughTheOffset) {
+    Make(new TMemData);
+    for (Integer i = 1; i <= 100; ++i) List->AppendRecord(Rec(i, i));
+    List->SetRecordNoValue(50);
+    TRecBookmark fifty{};
+    List->GetBookmark(&fifty);
+    List->SetRecordNoValue(10);
+    List->InsertRecord(Rec(1000, 0));
+    EXPECT_EQ(List->RecordNo(), 10);
+    List->SetToBookmark(&fifty);
+    EXPECT_EQ(Field(1), 50);
+    EXPECT_EQ(List->RecordNo(), 51);
+    EXPECT_EQ(fifty.Item->Order, 50); // the items after the new one keep their Order
+}
+
+TEST_F(RecordListTest, BookmarksOutliveReorderingButNotAReload) {
+    Make(new TMemData);
+    for (Integer i = 1; i <= 5; ++i) List->AppendRecord(Rec(i, i));
+    List->SetRecordNoValue(4);
+    TRecBookmark four{}, two{};
+    List->GetBookmark(&four);
+    List->SetRecordNoValue(2);
+    List->GetBookmark(&two);
+    EXPECT_EQ(List->CompareBookmarks(&two, &four), -1);
+    EXPECT_EQ(List->CompareBookmarks(&four, &four), 0);
+    List->SetRecordNoValue(1);
+    List->DeleteRecord();
+    List->SetToBookmark(&four);
+    EXPECT_EQ(Field(1), 4);
+    EXPECT_EQ(List->RecordNo(), 3);
+    List->FilterFunc = [](void* rec) { return static_cast<Byte*>(rec)[4] != 4; };
+    List->FilterUpdated();
+    EXPECT_FALSE(List->BookmarkValid(&four));
+    EXPECT_TRUE(List->BookmarkValid(&two));
+    List->FilterFunc = nullptr;
+    List->FilterUpdated();
+
+    List->Close();
+    List->Open();
+    for (Integer i = 11; i <= 15; ++i) List->AppendRecord(Rec(i, i));
+    List->SetToBookmark(&four); // a new refresh iteration: falls back to its record number 4
+    EXPECT_EQ(Field(1), 14);
+    EXPECT_NE(List->CompareBookmarks(&four, &two), 0);
+}
+
+TEST_F(RecordListTest, RecordNumbersOutsideTheListChangeNothing) {
+    Make(new TMemData);
+    List->SetRecordNoValue(1);
+    EXPECT_EQ(List->RecordNo(), 0);
+    EXPECT_TRUE(List->Eof());
+    List->AppendRecord(Rec(1, 1));
+    List->AppendRecord(Rec(2, 2));
+    List->SetRecordNoValue(0);
+    EXPECT_EQ(Field(1), 2);
+    List->SetRecordNoValue(7);
+    EXPECT_EQ(Field(1), 2);
+    List->PrepareRecNoCache();
+    List->SetRecordNoValue(1);
+    EXPECT_EQ(Field(1), 1);
+}
+
+TEST_F(RecordListTest, AFilterTextHidesRecordsAndEmptyResultsAreAtTheEnd) {
+    Make(new TMemData);
+    for (Integer i = 1; i <= 6; ++i) List->AppendRecord(Rec(i, i * 10));
+    List->SetFilterText(L"V > 30 AND ID <> 5");
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{4, 6}));
+    EXPECT_EQ(List->RecordCount(), 2);
+    List->SetFilterText(L"V > 100");
+    List->FilterUpdated();
+    EXPECT_TRUE(Walk().empty());
+    EXPECT_TRUE(List->Eof());
+    EXPECT_THROW(List->SetCachedUpdates(true), Exception);
+}
+
+} // namespace
