@@ -7,10 +7,11 @@
 
 Integer RefreshIterationCounter = 1;
 
-TMemData::TMemData() : BlockMan(new TBlockManager) { InitData(); }
+TMemData::TMemData() : FIndexFields(new TSortColumns), BlockMan(new TBlockManager) { InitData(); }
 
 TMemData::~TMemData() {
     // TData's BeforeDestruction has closed the list and freed its items.
+    FIndexFields->Free();
     BlockMan->Free();
 }
 
@@ -41,12 +42,14 @@ void TMemData::FreeData() {
 void TMemData::InitFields() {
     TData::InitFields();
     BlockMan->RecordSize = FRecordSize;
+    ParseIndexFields();
 }
 
 void TMemData::Reopen() {
     TData::Reopen();
     FRecordNoCache.clear();
     if (!FFilterText.empty()) FilterUpdated();
+    if (FIndexFields->Count() > 0) SortItems();
 }
 
 void TMemData::SetCachedUpdates(bool Value) {
@@ -173,6 +176,8 @@ void TMemData::PutRecord(void* RecBuf) {
 }
 
 void TMemData::AddRecord(void* RecBuf) {
+    // The record the new one goes in front of (none at the end) decides which way it moves.
+    const PItemHeader following = (GetEOF() || !FirstItem) ? nullptr : (GetBOF() || !CurrentItem) ? FirstItem : CurrentItem;
     PItemHeader item;
     BlockMan->AllocItem(item);
     if (GetEOF() || !FirstItem) {
@@ -200,6 +205,8 @@ void TMemData::AddRecord(void* RecBuf) {
         std::memcpy(&blob, static_cast<Byte*>(RecBuf) + field->Offset(), sizeof blob);
         if (blob) blob->Commit();
     }
+    if (FIndexFields->Count() > 0)
+        MoveSortedItem(item, following ? CompareRecords(RecBuf, ItemRecord(following)) : -1);
     // A record the filter hides changes no number (the sound reading of the insert rule).
     if (OmitRecord(item)) {
         item->Order = 0;
@@ -223,9 +230,11 @@ void TMemData::UpdateRecord(void* RecBuf) {
     if (!CurrentItem) throw EAssertionFailed(L"No current record");
     NotifyUpdate();
     const bool wasHidden = OmitRecord(CurrentItem);
+    const Integer direction = FIndexFields->Count() > 0 ? CompareRecords(RecBuf, ItemRecord(CurrentItem)) : 0;
     PutRecord(RecBuf);
-    // A change of visibility renumbers the whole list, so that later numbers stay right.
-    if (OmitRecord(CurrentItem) != wasHidden) ReorderItems(nullptr, rmFull);
+    MoveSortedItem(CurrentItem, direction);
+    // A move or a change of visibility renumbers the whole list, so that later numbers stay right.
+    if (direction != 0 || OmitRecord(CurrentItem) != wasHidden) ReorderItems(nullptr, rmFull);
 }
 
 void TMemData::UnlinkItem(PItemHeader Item) {

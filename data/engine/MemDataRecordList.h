@@ -3,13 +3,17 @@
 // its item's Order plus a list-wide offset, so an insert or delete renumbers only the shorter
 // half of the chain; bookmarks hold the item itself and the contents' refresh iteration.
 //
-// Not built yet: index fields and sorting, and cached updates (turning CachedUpdates on is
-// refused with "Cached updates are not supported by the record list").
+// With index fields the chain is kept in their order: a stable merge sort orders it, and a
+// changed record moves to its place by swaps with its neighbours.
+//
+// Not built yet: cached updates (turning CachedUpdates on is refused with "Cached updates are
+// not supported by the record list").
 //
 // Assumptions: one thread uses a list at a time; the refresh counter is shared by all lists
 // and changed only from the thread that opens them.
 #pragma once
 
+#include "data/engine/MemDataSort.h"
 #include "data/engine/MemDataStorage.h"
 
 #include <vector>
@@ -24,6 +28,7 @@ public:
     ~TMemData() override;
 
     void InitFields() override;
+    void ClearFields() override;
     void Reopen() override;
 
     void GetRecord(void* RecBuf) override;
@@ -50,6 +55,24 @@ public:
     // A descendant that fetches loads more records and appends them; the list has none.
     virtual bool FetchMore(bool FetchBack) { (void)FetchBack; return false; }
 
+    virtual void InitSortColumn(TSortColumn* Column);
+    virtual Integer CompareAnsiBuf(const char* S1, const char* S2, TCompareOptions Options);
+    virtual Integer CompareAnsiStr(const AnsiString& S1, const AnsiString& S2, TCompareOptions Options);
+    virtual Integer CompareWideStrN(const UnicodeString& S1, const UnicodeString& S2, TCompareOptions Options);
+    virtual Integer CompareWideStr(const UnicodeString& S1, const UnicodeString& S2, TCompareOptions Options);
+    virtual Integer CompareAnsiStrEx(const AnsiString& S1, const AnsiString& S2, TCompareOptions Options);
+    virtual Integer CompareWideStrEx(const UnicodeString& S1, const UnicodeString& S2, TCompareOptions Options);
+    virtual Integer CompareFieldValue(const void* ValuePtr, Integer ValueType, TFieldDesc* FieldDesc, void* RecBuf,
+                                      TCompareOptions Options);
+    virtual Integer CompareFields(void* RecBuf1, void* RecBuf2, TSortColumn* SortColumn);
+    virtual Integer CompareFields(void* RecBuf1, void* RecBuf2, TFieldDesc* FieldDesc, TCompareOptions Options);
+    virtual void SetIndexFieldNames(const UnicodeString& Value);
+    virtual void SortItems();
+    const UnicodeString& IndexFieldNames() const { return FIndexFieldNames; }
+    TSortColumns* IndexFields() const { return FIndexFields; }
+    // The sign of (Rec1 - Rec2) by the sort columns.
+    Integer CompareRecords(void* RecBuf1, void* RecBuf2);
+
     bool OmitRecord(PItemHeader Item);
     void AddRecord(void* RecBuf);
     void RemoveRecord();
@@ -72,7 +95,16 @@ protected:
     void UnlinkItem(PItemHeader Item);
     void* ItemRecord(PItemHeader Item) const { return TBlockManager::GetRecordPtr(Item); }
 
+    void ParseIndexFields();
+    // Moves the item by swaps with its neighbours towards its sort position.
+    void MoveSortedItem(PItemHeader Item, Integer Direction);
+    void SwapWithNext(PItemHeader Item);
+    Integer TextCompare(const void* ValuePtr, bool WideValue, TFieldDesc* FieldDesc, void* RecBuf,
+                        TCompareOptions Options);
+
     Integer FRefreshIteration = 0;
+    UnicodeString FIndexFieldNames;
+    TSortColumns* FIndexFields;
     std::vector<PItemHeader> FRecordNoCache;
     PItemHeader FirstItem = nullptr;
     PItemHeader LastItem = nullptr;

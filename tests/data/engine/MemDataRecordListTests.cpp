@@ -5,6 +5,7 @@
 
 #include "EngineModules.h"
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -84,6 +85,14 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
     std::mt19937 random(seed);
     std::vector<TModelRecord> model;
     Integer divisor = 0; // filter: V % divisor != 0; 0 = none
+    int index = 0;       // 0 none, 1 "V; ID", 2 "V DESC, ID"
+    auto sortModel = [&] {
+        if (index == 0) return;
+        std::sort(model.begin(), model.end(), [&](const TModelRecord& a, const TModelRecord& b) {
+            if (a.V != b.V) return index == 1 ? a.V < b.V : a.V > b.V;
+            return a.Id < b.Id;
+        });
+    };
     auto visible = [&](const TModelRecord& r) { return divisor == 0 || r.V % divisor != 0; };
     auto visibleIds = [&] {
         std::vector<Integer> ids;
@@ -94,7 +103,7 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
     Integer nextId = 1;
     for (int step = 0; step < steps; ++step) {
         const std::vector<Integer> ids = visibleIds();
-        const int op = int(random() % 8);
+        const int op = int(random() % 9);
         std::ostringstream what;
         // Pick a visible record to act on (as record number), when there is one.
         const Integer pick = ids.empty() ? 0 : Integer(random() % ids.size()) + 1;
@@ -133,12 +142,17 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
                 return value % d != 0;
             });
             t.List->FilterUpdated();
+        } else if (op == 8) {
+            index = int(random() % 3);
+            what << "index " << index;
+            t.List->SetIndexFieldNames(index == 0 ? L"" : index == 1 ? L"V; ID" : L"V DESC, ID");
         } else {
             what << "move to #" << pick;
             list->SetRecordNoValue(pick);
             if (list->RecordNo() != pick) return what.str() + ": RecordNo " + std::to_string(list->RecordNo());
             if (t.Field(1) != ids[std::size_t(pick - 1)]) return what.str() + ": wrong record";
         }
+        sortModel();
         const std::vector<Integer> expected = visibleIds();
         if (list->RecordCount() != Integer(expected.size()))
             return what.str() + ": RecordCount " + std::to_string(list->RecordCount()) + " expected " +
@@ -159,6 +173,7 @@ TEST_F(RecordListTest, MatchesAVectorOfRecordsUnderRandomChanges) {
         EXPECT_EQ(RunAgainstModel(*this, List, seed, 400), "") << "seed " << seed;
         List->Close();
         List->FilterFunc = nullptr;
+        List->SetIndexFieldNames(L"");
         List->Open();
     }
 }
@@ -253,6 +268,85 @@ TEST_F(RecordListTest, AFilterTextHidesRecordsAndEmptyResultsAreAtTheEnd) {
     EXPECT_TRUE(Walk().empty());
     EXPECT_TRUE(List->Eof());
     EXPECT_THROW(List->SetCachedUpdates(true), Exception);
+}
+
+// --- index fields and sorting ---
+
+TEST_F(RecordListTest, IndexTextsGiveColumnsOrRefuse) {
+    Make(new TMemData);
+    List->SetIndexFieldNames(L"V DESC CIS; ID");
+    ASSERT_EQ(List->IndexFields()->Count(), 2);
+    EXPECT_EQ(List->IndexFields()->Items(0)->FieldDesc->Name(), L"V");
+    EXPECT_TRUE(List->IndexFields()->Items(0)->DescendingOrder);
+    EXPECT_EQ(List->IndexFields()->Items(0)->SortType, stCaseInsensitive);
+    EXPECT_FALSE(List->IndexFields()->Items(1)->DescendingOrder);
+    EXPECT_EQ(List->IndexFields()->Items(1)->SortType, stCaseSensitive);
+    List->SetIndexFieldNames(L"[V] bin");
+    ASSERT_EQ(List->IndexFields()->Count(), 1);
+    EXPECT_EQ(List->IndexFields()->Items(0)->SortType, stBinary);
+    struct Case {
+        const wchar_t *Text, *Message;
+    } cases[] = {{L"V DESC ASC", L"Invalid IndexFieldNames format!"},
+                 {L"V CIS BIN", L"Invalid IndexFieldNames format!"},
+                 {L"V UP", L"Invalid IndexFieldNames format!"},
+                 {L"V = ID", L"Invalid IndexFieldNames format!"},
+                 {L"V; Nobody", L"Field Nobody not found"}};
+    for (const Case& c : cases) {
+        try {
+            List->SetIndexFieldNames(c.Text);
+            ADD_FAILURE() << UnicodeToAnsi(c.Text);
+        } catch (const Exception& e) {
+            EXPECT_EQ(UnicodeString(e.Message()), c.Message);
+        }
+    }
+}
+
+TEST_F(RecordListTest, SortingIsStableAndCheapOnSortedOrEqualKeys) {
+    Make(new TMemData);
+    std::mt19937 random(7);
+    std::vector<TModelRecord> model;
+    for (Integer id = 1; id <= 2000; ++id) {
+        model.push_back({id, Integer(random() % 10)});
+        List->AppendRecord(Rec(id, model.back().V));
+    }
+    List->SetIndexFieldNames(L"V");
+    std::stable_sort(model.begin(), model.end(), [](const TModelRecord& a, const TModelRecord& b) { return a.V < b.V; });
+    std::vector<Integer> ids;
+    for (const TModelRecord& r : model) ids.push_back(r.Id);
+    EXPECT_EQ(Walk(), ids);
+    List->SetIndexFieldNames(L"V DESC");
+    List->SetIndexFieldNames(L"V"); // sorting sorted input again changes nothing
+    EXPECT_EQ(Walk(), ids);
+
+    List->Close();
+    List->SetIndexFieldNames(L"");
+    List->Open();
+    std::vector<Integer> same;
+    for (Integer id = 1; id <= 50000; ++id) { // all-equal keys: unchanged, and no deep recursion
+        List->AppendRecord(Rec(id, 3));
+        same.push_back(id);
+    }
+    List->SetIndexFieldNames(L"V");
+    EXPECT_EQ(Walk(), same);
+}
+
+TEST_F(RecordListTest, NullsSortFirstAscendingAndLastDescending) {
+    Make(new TMemData);
+    List->AppendRecord(Rec(1, 5));
+    List->InitRecord(Buf.data());
+    const Integer two = 2;
+    List->PutField(1, Buf.data(), &two); // V stays NULL
+    List->AppendRecord(Buf.data());
+    List->AppendRecord(Rec(3, -1));
+    List->SetIndexFieldNames(L"V");
+    EXPECT_EQ(Walk(), (std::vector<Integer>{2, 3, 1}));
+    List->SetIndexFieldNames(L"V DESC");
+    EXPECT_EQ(Walk(), (std::vector<Integer>{1, 3, 2}));
+    const Integer five = 5, seven = 7;
+    List->SetRecordNoValue(1); // V 5
+    EXPECT_EQ(List->CompareFieldValue(&five, dtInt32, List->Fields()->Items(1), Buf.data(), 0), 0);
+    List->GetRecord(Buf.data());
+    EXPECT_EQ(List->CompareFieldValue(&seven, dtInt32, List->Fields()->Items(1), Buf.data(), 0), 1);
 }
 
 } // namespace
