@@ -21,6 +21,7 @@ void TMemData::InitData() {
     TData::InitData();
     FirstItem = LastItem = CurrentItem = nullptr;
     FRecordNoCache.clear();
+    if (!FApplying) Cache = LastCacheItem = nullptr;
     FRefreshIteration = ++RefreshIterationCounter;
 }
 
@@ -32,7 +33,11 @@ void TMemData::FreeData() {
         needFree = IsComplexFieldType(type) && (!heap || StringHeap->SysGetMem());
     }
     if (needFree)
-        for (PItemHeader item = FirstItem; item; item = item->Next) FreeComplexFields(ItemRecord(item), true);
+        for (PItemHeader item = FirstItem; item; item = item->Next) {
+            FreeComplexFields(ItemRecord(item), true);
+            if (item->Rollback) FreeComplexFields(ItemRecord(item->Rollback), true);
+        }
+    FreeCache();
     StringHeap->Clear();
     BlockMan->FreeAllBlock();
     FirstItem = nullptr;
@@ -50,11 +55,6 @@ void TMemData::Reopen() {
     FRecordNoCache.clear();
     if (!FFilterText.empty()) FilterUpdated();
     if (FIndexFields->Count() > 0) SortItems();
-}
-
-void TMemData::SetCachedUpdates(bool Value) {
-    if (Value) throw Exception(L"Cached updates are not supported by the record list");
-    TData::SetCachedUpdates(Value);
 }
 
 // --- hidden records ---
@@ -217,8 +217,15 @@ void TMemData::AddRecord(void* RecBuf) {
 }
 
 void TMemData::InsertRecord(void* RecBuf) {
-    NotifyAppend();
+    if (!FCachedUpdates) NotifyAppend();
     AddRecord(RecBuf);
+    if (!FCachedUpdates) return;
+    const bool wasHidden = OmitRecord(CurrentItem);
+    AddCacheItem(CurrentItem);
+    CurrentItem->Status = isAppended;
+    CurrentItem->UpdateResult = urNone;
+    CurrentItem->FilterResult = fsNotChecked;
+    if (OmitRecord(CurrentItem) != wasHidden) ReorderItems(nullptr, rmFull);
 }
 
 void TMemData::AppendRecord(void* RecBuf) {
@@ -228,7 +235,41 @@ void TMemData::AppendRecord(void* RecBuf) {
 
 void TMemData::UpdateRecord(void* RecBuf) {
     if (!CurrentItem) throw EAssertionFailed(L"No current record");
-    NotifyUpdate();
+    PItemHeader item = CurrentItem;
+    if (FCachedUpdates) {
+        if (item->Status == isUnmodified) AddCacheItem(item);
+        if (item->Status != isAppended || item->UpdateResult == urApplied) {
+            item->Status = isUpdated;
+            if (!item->Rollback) {
+                PItemHeader rollback;
+                BlockMan->AllocItem(rollback);
+                rollback->Prev = rollback->Next = nullptr;
+                BlockMan->CopyRecord(item, rollback);
+                AddRefComplexFields(ItemRecord(rollback));
+                item->Rollback = rollback;
+            }
+            for (int i = 0; i < FieldCount(); ++i) {
+                TFieldDesc* field = FFields->Items(i);
+                if (!IsBlobFieldType(field->DataType()) || field->HasParent()) continue;
+                Byte* slot = static_cast<Byte*>(ItemRecord(item->Rollback)) + field->Offset();
+                TBlob *kept, *stored;
+                std::memcpy(&kept, slot, sizeof kept);
+                std::memcpy(&stored, static_cast<Byte*>(ItemRecord(item)) + field->Offset(), sizeof stored);
+                if (!kept || kept != stored || !kept->CanRollback()) continue;
+                // The rollback copy gets a blob of its own holding the values before the edit.
+                auto* before = Construct<TBlob>(kept->IsUnicode());
+                kept->SetUseRollback(true);
+                before->Assign(kept);
+                kept->SetUseRollback(false);
+                kept->Commit();
+                kept->Release();
+                std::memcpy(slot, &before, sizeof before);
+            }
+        }
+        item->UpdateResult = urNone;
+    } else {
+        NotifyUpdate();
+    }
     const bool wasHidden = OmitRecord(CurrentItem);
     const Integer direction = FIndexFields->Count() > 0 ? CompareRecords(RecBuf, ItemRecord(CurrentItem)) : 0;
     PutRecord(RecBuf);
@@ -253,6 +294,14 @@ void TMemData::UnlinkItem(PItemHeader Item) {
 void TMemData::RemoveRecord() {
     PItemHeader item = CurrentItem;
     if (!item) throw EAssertionFailed(L"No current record");
+    if (FCachedUpdates) {
+        const bool appended = item->Status == isAppended;
+        RevertRecord();
+        if (appended) {
+            ReorderItems(CurrentItem, rmDelete);
+            return;
+        }
+    }
     const bool wasVisible = !OmitRecord(item);
     if (HasComplexFields) FreeComplexFields(ItemRecord(item), true);
     UnlinkItem(item);
@@ -264,8 +313,47 @@ void TMemData::RemoveRecord() {
 
 void TMemData::DeleteRecord() {
     if (CurrentItem && CurrentItem == LastItem) FetchMore(false);
-    NotifyDelete();
-    RemoveRecord();
+    if (!FCachedUpdates) {
+        NotifyDelete();
+        RemoveRecord();
+        return;
+    }
+    PItemHeader item = CurrentItem;
+    if (!item) throw EAssertionFailed(L"No current record");
+    const bool wasVisible = !OmitRecord(item);
+    PItemHeader following = nullptr;
+    const bool restored = item->Status == isUpdated;
+    switch (item->Status) {
+    case isUnmodified:
+        AddCacheItem(item);
+        item->Status = isDeleted;
+        item->UpdateResult = urNone;
+        break;
+    case isUpdated:
+        following = item->Next;
+        RestoreItem(item);
+        item->Status = isDeleted;
+        item->UpdateResult = urNone;
+        break;
+    case isAppended: {
+        TCacheItem* previous = nullptr;
+        if (TCacheItem* entry = FindCacheItem(item, previous)) RemoveCacheItem(entry, previous);
+        if (HasComplexFields) FreeComplexFields(ItemRecord(item), true);
+        UnlinkItem(item);
+        BlockMan->FreeItem(item);
+        break;
+    }
+    case isDeleted: return;
+    }
+    if (CurrentItem) CurrentItem->FilterResult = fsNotChecked;
+    if (CurrentItem == item) item->FilterResult = fsNotChecked;
+    // Restoring may have moved the record to another sort position: then all numbers are redone.
+    if (restored) ReorderItems(nullptr, rmFull);
+    else if (wasVisible) {
+        --FRecordCount;
+        ReorderItems(CurrentItem, rmDelete);
+    }
+    if (following) CurrentItem = following->Prev ? following->Prev : FirstItem;
 }
 
 // --- numbering ---
@@ -335,8 +423,9 @@ void TMemData::SetRecordNo(Integer Value) {
         FBOF = FEOF = false;
         return;
     }
+    // Hidden items may keep a stale Order, so the walk's ends are visible items.
     PItemHeader last = LastItem;
-    while (last && last->Order == 0) last = last->Prev;
+    while (last && OmitRecord(last)) last = last->Prev;
     if (!last) return;
     // A hidden item's Order means nothing: the walk starts from the nearest visible one.
     PItemHeader current = CurrentItem ? CurrentItem : FirstItem;

@@ -6,8 +6,9 @@
 // With index fields the chain is kept in their order: a stable merge sort orders it, and a
 // changed record moves to its place by swaps with its neighbours.
 //
-// Not built yet: cached updates (turning CachedUpdates on is refused with "Cached updates are
-// not supported by the record list").
+// Cached updates keep one change-cache entry per changed record. While ApplyUpdates runs, an
+// entry the apply handler removes (by reverting, cancelling or closing) is unlinked but freed
+// only when the loop ends, so the loop never touches freed memory.
 //
 // Assumptions: one thread uses a list at a time; the refresh counter is shared by all lists
 // and changed only from the thread that opens them.
@@ -17,6 +18,14 @@
 #include "data/engine/MemDataStorage.h"
 
 #include <vector>
+
+class TCacheItem : public TObject {
+    CLASS_INFO(TCacheItem, TObject)
+public:
+    PItemHeader Item = nullptr;
+    TCacheItem* Next = nullptr;
+    bool Removed = false; // unlinked during an apply loop, freed when it ends
+};
 
 // The generation counter of record-list contents; the MemData module's start-up sets it to 1.
 extern Integer RefreshIterationCounter;
@@ -50,7 +59,15 @@ public:
 
     void SetFilterItemTypes(TItemTypes Value) override;
     void FilterUpdated() override;
-    void SetCachedUpdates(bool Value) override;
+
+    TItemStatus GetUpdateStatus() override;
+    TUpdateRecAction GetUpdateResult() override;
+    void SetCacheRecBuf(void* NewBuf, void* OldBuf) override;
+    void ApplyUpdates() override;
+    void CommitUpdates() override;
+    void CancelUpdates() override;
+    void RestoreUpdates() override;
+    void RevertRecord() override;
 
     // A descendant that fetches loads more records and appends them; the list has none.
     virtual bool FetchMore(bool FetchBack) { (void)FetchBack; return false; }
@@ -84,6 +101,7 @@ public:
 protected:
     void InitData() override;
     void FreeData() override;
+    bool GetUpdatesPending() override;
     bool GetEOF() override { return FEOF && !CurrentItem; }
     bool GetBOF() override { return FBOF && !CurrentItem; }
     Integer GetRecordCount() override { return FRecordCount; }
@@ -95,12 +113,25 @@ protected:
     void UnlinkItem(PItemHeader Item);
     void* ItemRecord(PItemHeader Item) const { return TBlockManager::GetRecordPtr(Item); }
 
+    void AddCacheItem(PItemHeader Item);
+    // Unlinks an entry; frees it now, or at the end of a running apply loop.
+    void RemoveCacheItem(TCacheItem* Entry, TCacheItem* Previous);
+    TCacheItem* FindCacheItem(PItemHeader Item, TCacheItem*& Previous) const;
+    void FreeCache();
+    void RestoreItem(PItemHeader Item);
+    void RevertItem(PItemHeader Item);
+    void FreeItemWithValues(PItemHeader Item);
     void ParseIndexFields();
     // Moves the item by swaps with its neighbours towards its sort position.
     void MoveSortedItem(PItemHeader Item, Integer Direction);
     void SwapWithNext(PItemHeader Item);
     Integer TextCompare(const void* ValuePtr, bool WideValue, TFieldDesc* FieldDesc, void* RecBuf,
                         TCompareOptions Options);
+
+    TCacheItem* Cache = nullptr;
+    TCacheItem* LastCacheItem = nullptr;
+    bool FApplying = false;
+    std::vector<TCacheItem*> FRemovedWhileApplying;
 
     Integer FRefreshIteration = 0;
     UnicodeString FIndexFieldNames;

@@ -1,5 +1,6 @@
 // The record list against a vector of records driven by the same random inserts, appends,
-// edits, deletes, moves and filters; plus its numbered edge cases and bookmarks.
+// edits, deletes, moves, filters, sorts and cached-update operations; plus its numbered edge
+// cases, bookmarks, cached updates and sorting.
 #include "data/engine/MemData.h"
 #include "data/engine/MemUtils.h"
 
@@ -77,6 +78,8 @@ public:
 
 struct TModelRecord {
     Integer Id, V;
+    Integer OldV = 0;
+    TItemStatus Status = isUnmodified;
 };
 
 // Drives the list and the model with the same random operations; answers the first
@@ -93,7 +96,21 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
             return a.Id < b.Id;
         });
     };
-    auto visible = [&](const TModelRecord& r) { return divisor == 0 || r.V % divisor != 0; };
+    auto visible = [&](const TModelRecord& r) {
+        return r.Status != isDeleted && (divisor == 0 || r.V % divisor != 0);
+    };
+    bool cached = false;
+    auto cancel = [&] {
+        std::vector<TModelRecord> kept;
+        for (TModelRecord r : model) {
+            if (r.Status == isAppended) continue;
+            if (r.Status == isUpdated) r.V = r.OldV;
+            r.Status = isUnmodified;
+            kept.push_back(r);
+        }
+        model = kept;
+    };
+    list->OnApplyRecord = [](TUpdateRecKind, TUpdateRecAction& action, bool) { action = urApplied; };
     auto visibleIds = [&] {
         std::vector<Integer> ids;
         for (const TModelRecord& r : model)
@@ -103,7 +120,7 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
     Integer nextId = 1;
     for (int step = 0; step < steps; ++step) {
         const std::vector<Integer> ids = visibleIds();
-        const int op = int(random() % 9);
+        const int op = int(random() % 12);
         std::ostringstream what;
         // Pick a visible record to act on (as record number), when there is one.
         const Integer pick = ids.empty() ? 0 : Integer(random() % ids.size()) + 1;
@@ -116,22 +133,34 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
         if (op <= 1 || ids.empty()) {
             what << "append " << nextId;
             t.List->AppendRecord(t.Rec(nextId, v));
-            model.push_back({nextId++, v});
+            model.push_back({nextId++, v, 0, cached ? isAppended : isUnmodified});
         } else if (op == 2) {
             what << "insert before #" << pick;
             list->SetRecordNoValue(pick);
             t.List->InsertRecord(t.Rec(nextId, v));
-            model.insert(model.begin() + std::ptrdiff_t(modelIndex(ids[std::size_t(pick - 1)])), {nextId++, v});
+            model.insert(model.begin() + std::ptrdiff_t(modelIndex(ids[std::size_t(pick - 1)])),
+                         {nextId++, v, 0, cached ? isAppended : isUnmodified});
         } else if (op == 3) {
             what << "edit #" << pick;
             list->SetRecordNoValue(pick);
             t.List->UpdateRecord(t.Rec(ids[std::size_t(pick - 1)], v));
-            model[modelIndex(ids[std::size_t(pick - 1)])].V = v;
+            TModelRecord& r = model[modelIndex(ids[std::size_t(pick - 1)])];
+            if (cached && r.Status == isUnmodified) {
+                r.Status = isUpdated;
+                r.OldV = r.V;
+            }
+            r.V = v;
         } else if (op == 4) {
             what << "delete #" << pick;
             list->SetRecordNoValue(pick);
             list->DeleteRecord();
-            model.erase(model.begin() + std::ptrdiff_t(modelIndex(ids[std::size_t(pick - 1)])));
+            const std::size_t at = modelIndex(ids[std::size_t(pick - 1)]);
+            if (!cached || model[at].Status == isAppended) {
+                model.erase(model.begin() + std::ptrdiff_t(at));
+            } else {
+                if (model[at].Status == isUpdated) model[at].V = model[at].OldV;
+                model[at].Status = isDeleted;
+            }
         } else if (op == 5) {
             divisor = Integer("\0\2\3\5"[random() % 4]); // 0: no filter
             what << "filter " << divisor;
@@ -142,6 +171,25 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
                 return value % d != 0;
             });
             t.List->FilterUpdated();
+        } else if (op == 9) {
+            cached = !cached;
+            what << "cached updates " << cached;
+            list->SetCachedUpdates(cached);
+            if (!cached) cancel();
+        } else if (op == 10) {
+            what << "cancel updates";
+            list->CancelUpdates();
+            cancel();
+        } else if (op == 11) {
+            what << "commit updates";
+            list->CommitUpdates();
+            std::vector<TModelRecord> kept;
+            for (TModelRecord r : model)
+                if (r.Status != isDeleted) {
+                    r.Status = isUnmodified;
+                    kept.push_back(r);
+                }
+            model = kept;
         } else if (op == 8) {
             index = int(random() % 3);
             what << "index " << index;
@@ -169,11 +217,12 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
 
 TEST_F(RecordListTest, MatchesAVectorOfRecordsUnderRandomChanges) {
     Make(new TMemData);
-    for (unsigned seed : {1u, 2u, 3u}) {
-        EXPECT_EQ(RunAgainstModel(*this, List, seed, 400), "") << "seed " << seed;
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        EXPECT_EQ(RunAgainstModel(*this, List, seed, 600), "") << "seed " << seed;
         List->Close();
         List->FilterFunc = nullptr;
         List->SetIndexFieldNames(L"");
+        List->SetCachedUpdates(false);
         List->Open();
     }
 }
@@ -267,7 +316,160 @@ TEST_F(RecordListTest, AFilterTextHidesRecordsAndEmptyResultsAreAtTheEnd) {
     List->FilterUpdated();
     EXPECT_TRUE(Walk().empty());
     EXPECT_TRUE(List->Eof());
-    EXPECT_THROW(List->SetCachedUpdates(true), Exception);
+}
+
+// --- cached updates ---
+
+class CachedUpdatesTest : public RecordListTest {
+protected:
+    void SetUp() override {
+        RecordListTest::SetUp();
+        Make(new TMemData);
+        for (Integer i = 1; i <= 3; ++i) List->AppendRecord(Rec(i, i * 10));
+        List->SetCachedUpdates(true);
+        NewBuf.assign(Buf.size(), 0);
+        OldBuf.assign(Buf.size(), 0);
+        List->SetCacheRecBuf(NewBuf.data(), OldBuf.data());
+    }
+    Integer V() { return Field(2); }
+    std::vector<Byte> NewBuf, OldBuf;
+};
+
+TEST_F(CachedUpdatesTest, InsertThenDeleteLeavesNoTraceAndCancelRestoresEdits) {
+    List->SetRecordNoValue(2);
+    List->InsertRecord(Rec(9, 90));
+    EXPECT_EQ(List->GetUpdateStatus(), isAppended);
+    EXPECT_TRUE(List->UpdatesPending());
+    List->DeleteRecord();
+    EXPECT_FALSE(List->UpdatesPending());
+    EXPECT_EQ(Walk(), (std::vector<Integer>{1, 2, 3}));
+
+    List->SetRecordNoValue(2);
+    List->UpdateRecord(Rec(2, 222));
+    EXPECT_EQ(List->GetUpdateStatus(), isUpdated);
+    List->GetOldRecord(Buf.data());
+    Integer old;
+    bool blank;
+    List->GetField(2, Buf.data(), &old, blank);
+    EXPECT_EQ(old, 20);
+    List->SetRecordNoValue(3);
+    List->DeleteRecord();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{1, 2}));
+    EXPECT_EQ(List->RecordCount(), 2);
+    List->CancelUpdates();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{1, 2, 3}));
+    List->SetRecordNoValue(2);
+    EXPECT_EQ(V(), 20);
+    EXPECT_EQ(List->GetUpdateStatus(), isUnmodified);
+    EXPECT_FALSE(List->UpdatesPending());
+}
+
+TEST_F(CachedUpdatesTest, DeletedRecordsShowOnlyWhenAskedFor) {
+    List->SetFilterItemTypes(ItemType(isDeleted));
+    EXPECT_TRUE(Walk().empty());
+    EXPECT_TRUE(List->Eof());
+    List->SetFilterItemTypes(ItemType(isUnmodified) | ItemType(isUpdated) | ItemType(isAppended));
+    List->SetRecordNoValue(1);
+    List->DeleteRecord();
+    List->SetFilterItemTypes(ItemType(isDeleted));
+    EXPECT_EQ(Walk(), (std::vector<Integer>{1}));
+}
+
+TEST_F(CachedUpdatesTest, SuspendedRecordsTakeTheBatchResultAndRetryStartsOver) {
+    for (Integer no = 1; no <= 3; ++no) {
+        List->SetRecordNoValue(no);
+        List->UpdateRecord(Rec(no, no));
+    }
+    std::vector<TUpdateRecAction> answers = {urSuspended, urSuspended, urRetry, urSuspended, urSuspended, urApplied};
+    std::vector<Integer> applied;
+    List->OnApplyRecord = [&](TUpdateRecKind kind, TUpdateRecAction& action, bool) {
+        EXPECT_EQ(kind, ukUpdate);
+        Integer id;
+        std::memcpy(&id, NewBuf.data(), 4);
+        applied.push_back(id);
+        action = answers[applied.size() - 1];
+    };
+    List->ApplyUpdates();
+    EXPECT_EQ(applied, (std::vector<Integer>{1, 2, 3, 1, 2, 3}));
+    EXPECT_FALSE(List->UpdatesPending());
+    List->RestoreUpdates();
+    EXPECT_TRUE(List->UpdatesPending());
+}
+
+TEST_F(CachedUpdatesTest, CommitKeepsOnlyTheFailedChanges) {
+    List->SetRecordNoValue(1);
+    List->UpdateRecord(Rec(1, 11));
+    List->SetRecordNoValue(2);
+    List->DeleteRecord();
+    List->OnApplyRecord = [&](TUpdateRecKind kind, TUpdateRecAction& action, bool) {
+        action = kind == ukDelete ? urApplied : urFail;
+    };
+    List->CommitUpdates();
+    EXPECT_TRUE(List->UpdatesPending());
+    List->SetFilterItemTypes(ItemType(isDeleted));
+    EXPECT_TRUE(Walk().empty()); // the applied delete is gone from the list
+    List->SetFilterItemTypes(ItemType(isUnmodified) | ItemType(isUpdated) | ItemType(isAppended));
+    EXPECT_EQ(Walk(), (std::vector<Integer>{1, 3}));
+    List->SetRecordNoValue(1);
+    EXPECT_EQ(List->GetUpdateStatus(), isUpdated);
+    EXPECT_EQ(List->GetUpdateResult(), urFail);
+    List->SetRecordNoValue(2);
+    List->RevertRecord(); // no cache entry: nothing happens
+    EXPECT_EQ(List->GetUpdateStatus(), isUnmodified);
+}
+
+TEST_F(CachedUpdatesTest, AHandlerThatRemovesEntriesOrClosesTheListIsSafe) {
+    for (Integer no = 1; no <= 3; ++no) {
+        List->SetRecordNoValue(no);
+        List->UpdateRecord(Rec(no, -no));
+    }
+    std::vector<Integer> seen;
+    List->OnApplyRecord = [&](TUpdateRecKind, TUpdateRecAction& action, bool) {
+        Integer id;
+        std::memcpy(&id, NewBuf.data(), 4);
+        seen.push_back(id);
+        if (id == 1) List->CancelUpdates(); // removes every entry, the current one included
+        action = urApplied;
+    };
+    List->ApplyUpdates();
+    EXPECT_EQ(seen, (std::vector<Integer>{1}));
+    EXPECT_FALSE(List->UpdatesPending());
+    List->SetRecordNoValue(1);
+    EXPECT_EQ(V(), 10);
+
+    List->SetRecordNoValue(2);
+    List->UpdateRecord(Rec(2, 0));
+    List->SetRecordNoValue(3);
+    List->UpdateRecord(Rec(3, 0));
+    seen.clear();
+    List->OnApplyRecord = [&](TUpdateRecKind, TUpdateRecAction& action, bool) {
+        seen.push_back(0);
+        List->Close();
+        action = urApplied;
+    };
+    List->ApplyUpdates();
+    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_FALSE(List->IsActive());
+    EXPECT_EQ(List->RecordCount(), 0);
+}
+
+TEST_F(CachedUpdatesTest, AFailingHandlerLeavesItsRecordCurrentAndTheRestUntouched) {
+    for (Integer no = 1; no <= 3; ++no) {
+        List->SetRecordNoValue(no);
+        List->UpdateRecord(Rec(no, 0));
+    }
+    List->SetRecordNoValue(1);
+    List->OnApplyRecord = [&](TUpdateRecKind, TUpdateRecAction& action, bool) {
+        Integer id;
+        std::memcpy(&id, NewBuf.data(), 4);
+        if (id == 2) throw Exception(L"refused");
+        action = urApplied;
+    };
+    EXPECT_THROW(List->ApplyUpdates(), Exception);
+    EXPECT_EQ(Field(1), 2);
+    EXPECT_EQ(List->GetUpdateResult(), urFail);
+    List->SetRecordNoValue(3);
+    EXPECT_EQ(List->GetUpdateResult(), urNone);
 }
 
 // --- index fields and sorting ---
