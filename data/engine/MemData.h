@@ -6,7 +6,8 @@
 //   MemDataObjectTypes.h  object types and attributes
 //   MemDataStorage.h      the abstract record storage and its field value conversions
 //   MemDataFilter.h       filter expressions
-//   MemDataRecordList.h   the in-memory record list
+//   MemDataRecordList.h   the in-memory record list, its cached updates
+//   MemDataSort.h         sort columns and comparison options of the record list
 //
 // MemDataModule() is the module's start-up: it restores the library-wide default piece size
 // of blobs. It runs after the encodings and the memory utilities, whose compression hooks the

@@ -176,7 +176,8 @@ void TMemData::CommitUpdates() {
 }
 
 void TMemData::ApplyUpdates() {
-    if (!FCachedUpdates || !Cache) return;
+    // A handler that commits or applies again inside the loop leaves the applying to this loop.
+    if (!FCachedUpdates || !Cache || FApplying) return;
     struct TApplyScope {
         TMemData* Self;
         PItemHeader Remembered;
@@ -185,9 +186,14 @@ void TMemData::ApplyUpdates() {
             Self->FApplying = false;
             for (TCacheItem* entry : Self->FRemovedWhileApplying) entry->Free();
             Self->FRemovedWhileApplying.clear();
-            // A closed list has no items left to point at.
-            if (!Failed && Self->Active && Remembered && Remembered->Flag == TBlockManager::ItemUsed)
-                Self->CurrentItem = Remembered;
+            // The handler may have freed the remembered record: it is looked up in the chain
+            // rather than read, and a closed list has no items left to point at.
+            if (Failed || !Self->Active) return;
+            for (PItemHeader item = Self->FirstItem; item; item = item->Next)
+                if (item == Remembered) {
+                    Self->CurrentItem = Remembered;
+                    return;
+                }
         }
     } scope{this, CurrentItem};
     FApplying = true;
