@@ -12,8 +12,10 @@
 void TMemData::AddCacheItem(PItemHeader Item) {
     auto* entry = new TCacheItem;
     entry->Item = Item;
-    if (LastCacheItem) LastCacheItem->Next = entry;
-    else Cache = entry;
+    if (LastCacheItem)
+        LastCacheItem->Next = entry;
+    else
+        Cache = entry;
     LastCacheItem = entry;
 }
 
@@ -25,8 +27,10 @@ TCacheItem* TMemData::FindCacheItem(PItemHeader Item, TCacheItem*& Previous) con
 }
 
 void TMemData::RemoveCacheItem(TCacheItem* Entry, TCacheItem* Previous) {
-    if (Previous) Previous->Next = Entry->Next;
-    else Cache = Entry->Next;
+    if (Previous)
+        Previous->Next = Entry->Next;
+    else
+        Cache = Entry->Next;
     if (LastCacheItem == Entry) LastCacheItem = Previous;
     if (FApplying) {
         Entry->Removed = true;
@@ -47,7 +51,9 @@ void TMemData::FreeItemWithValues(PItemHeader Item) {
 }
 
 TItemStatus TMemData::GetUpdateStatus() { return CurrentItem ? CurrentItem->Status : isUnmodified; }
-TUpdateRecAction TMemData::GetUpdateResult() { return CurrentItem ? CurrentItem->UpdateResult : urNone; }
+TUpdateRecAction TMemData::GetUpdateResult() {
+    return CurrentItem ? CurrentItem->UpdateResult : urNone;
+}
 
 void TMemData::SetCacheRecBuf(void* NewBuf, void* OldBuf) {
     NewCacheRecBuf = NewBuf;
@@ -220,13 +226,17 @@ void TMemData::ApplyUpdates() {
         default: throw EAssertionFailed(L"An unchanged record in the change cache");
         }
         if (NewCacheRecBuf) BlockMan->GetRecord(item, NewCacheRecBuf);
-        if (OldCacheRecBuf) BlockMan->GetRecord(kind == ukUpdate && item->Rollback ? item->Rollback : item, OldCacheRecBuf);
+        if (OldCacheRecBuf)
+            BlockMan->GetRecord(kind == ukUpdate && item->Rollback ? item->Rollback : item,
+                                OldCacheRecBuf);
         try {
             ApplyRecord(kind, action, last);
         } catch (...) {
             scope.Failed = true;
             if (Active && !entry->Removed) {
-                for (TCacheItem* e = batch ? live(batch) : entry; e && e != entry; e = live(e->Next)) e->Item->UpdateResult = action;
+                for (TCacheItem* e = batch ? live(batch) : entry; e && e != entry;
+                     e = live(e->Next))
+                    e->Item->UpdateResult = action;
                 item->UpdateResult = action;
             }
             throw;
@@ -247,7 +257,8 @@ void TMemData::ApplyUpdates() {
             }
         }
         if (action != urSuspended)
-            for (TCacheItem* e = batch ? live(batch) : entry; e && e != entry; e = live(e->Next)) e->Item->UpdateResult = action;
+            for (TCacheItem* e = batch ? live(batch) : entry; e && e != entry; e = live(e->Next))
+                e->Item->UpdateResult = action;
         item->UpdateResult = action;
         if (action == urRetry) {
             entry = batch ? live(batch) : entry;

@@ -4,16 +4,30 @@
 double FilterFloatTolerance = 0;
 
 const TLexemTable& BoolSymbolLexems() {
-    static const TLexemTable table({{L"=", flEqual}, {L">", flMore}, {L"<", flLess}, {L">=", flMoreEqual},
-                                    {L"<=", flLessEqual}, {L"<>", flNoEqual}, {L"(", flOpen}, {L")", flClose},
-                                    {L"-", flMinus}, {L"+", flPlus}, {L"[", flLeftBracket},
+    static const TLexemTable table({{L"=", flEqual},
+                                    {L">", flMore},
+                                    {L"<", flLess},
+                                    {L">=", flMoreEqual},
+                                    {L"<=", flLessEqual},
+                                    {L"<>", flNoEqual},
+                                    {L"(", flOpen},
+                                    {L")", flClose},
+                                    {L"-", flMinus},
+                                    {L"+", flPlus},
+                                    {L"[", flLeftBracket},
                                     {L"]", flRightBracket}});
     return table;
 }
 
 const TLexemTable& BoolKeywordLexems() {
-    static const TLexemTable table({{L"AND", flAnd}, {L"FALSE", flFalse}, {L"IS", flIs}, {L"LIKE", flLike},
-                                    {L"NOT", flNot}, {L"NULL", flNull}, {L"OR", flOr}, {L"TRUE", flTrue}});
+    static const TLexemTable table({{L"AND", flAnd},
+                                    {L"FALSE", flFalse},
+                                    {L"IS", flIs},
+                                    {L"LIKE", flLike},
+                                    {L"NOT", flNot},
+                                    {L"NULL", flNull},
+                                    {L"OR", flOr},
+                                    {L"TRUE", flTrue}});
     return table;
 }
 

@@ -12,9 +12,26 @@
 
 // Lexeme codes of the filter tables.
 enum TFilterLexem : Integer {
-    flEqual = 1, flMore, flLess, flMoreEqual, flLessEqual, flNoEqual, flOpen, flClose, flMinus,
-    flPlus, flLeftBracket, flRightBracket,
-    flAnd = 13, flFalse, flIs, flLike, flNot, flNull, flOr, flTrue,
+    flEqual = 1,
+    flMore,
+    flLess,
+    flMoreEqual,
+    flLessEqual,
+    flNoEqual,
+    flOpen,
+    flClose,
+    flMinus,
+    flPlus,
+    flLeftBracket,
+    flRightBracket,
+    flAnd = 13,
+    flFalse,
+    flIs,
+    flLike,
+    flNot,
+    flNull,
+    flOr,
+    flTrue,
 };
 
 const TLexemTable& BoolSymbolLexems();
@@ -32,8 +49,21 @@ protected:
 };
 
 enum TExpressionType {
-    ntEqual, ntMore, ntLess, ntMoreEqual, ntLessEqual, ntNoEqual, ntAnd, ntOr, ntNot, ntField,
-    ntValue, ntTrue, ntFalse, ntLike, ntNotLike
+    ntEqual,
+    ntMore,
+    ntLess,
+    ntMoreEqual,
+    ntLessEqual,
+    ntNoEqual,
+    ntAnd,
+    ntOr,
+    ntNot,
+    ntField,
+    ntValue,
+    ntTrue,
+    ntFalse,
+    ntLike,
+    ntNotLike
 };
 
 class TExpressionNode : public TObject {

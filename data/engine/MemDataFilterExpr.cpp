@@ -15,9 +15,13 @@
 namespace {
 [[noreturn]] void IllegalFilter() { throw Exception(L"Illegal filter expression"); }
 
-bool IsDateType(Word DataType) { return DataType == dtDate || DataType == dtTime || DataType == dtDateTime; }
+bool IsDateType(Word DataType) {
+    return DataType == dtDate || DataType == dtTime || DataType == dtDateTime;
+}
 bool IsFloatType(Word DataType) { return DataType == dtFloat || DataType == dtCurrency; }
-const TFieldDesc* FieldOfNode(const TExpressionNode* Node) { return Node->NodeType == ntField ? Node->FieldDesc : nullptr; }
+const TFieldDesc* FieldOfNode(const TExpressionNode* Node) {
+    return Node->NodeType == ntField ? Node->FieldDesc : nullptr;
+}
 
 Variant AsDateTime(const Variant& Value) {
     TDateTime when;
@@ -26,7 +30,8 @@ Variant AsDateTime(const Variant& Value) {
 }
 } // namespace
 
-TExpressionNode* TData::AllocNode(TExpressionType NodeType, TExpressionNode* Left, TExpressionNode* Right) {
+TExpressionNode* TData::AllocNode(TExpressionType NodeType, TExpressionNode* Left,
+                                  TExpressionNode* Right) {
     auto* node = new TExpressionNode;
     node->NodeType = NodeType;
     node->LeftOperand = Left;
@@ -114,8 +119,13 @@ TExpressionNode* TData::ParseFactor() {
     }
     case flTrue: NextLexem(); return AllocNode(ntTrue);
     case flFalse: NextLexem(); return AllocNode(ntFalse);
-    case flMinus: case flPlus: case flLeftBracket: case flRightBracket: case lcString: case lcNumber: case lcIdent:
-        break;
+    case flMinus:
+    case flPlus:
+    case flLeftBracket:
+    case flRightBracket:
+    case lcString:
+    case lcNumber:
+    case lcIdent: break;
     default: IllegalFilter();
     }
     TExpressionNode* left = ParseOperand();
@@ -154,7 +164,8 @@ TExpressionNode* TData::ParseFactor() {
 TExpressionNode* TData::ParseOperand() {
     TExpressionNode* node = nullptr;
     switch (Code) {
-    case flMinus: case flPlus: {
+    case flMinus:
+    case flPlus: {
         const bool negative = Code == flMinus;
         NextLexem();
         if (Code != lcNumber) IllegalFilter();
@@ -172,7 +183,8 @@ TExpressionNode* TData::ParseOperand() {
         node = FieldNode(Trim(name));
         break;
     }
-    case flFalse: case flTrue:
+    case flFalse:
+    case flTrue:
         node = AllocNode(ntValue);
         node->Value = Variant(Code == flTrue);
         break;
@@ -187,8 +199,10 @@ TExpressionNode* TData::ParseOperand() {
     case lcNumber: {
         node = AllocNode(ntValue);
         Int64 whole;
-        if (TryStrToInt64(StrLexem, whole)) node->Value = Variant(whole);
-        else node->Value = Variant(StrToFloat(StrLexem));
+        if (TryStrToInt64(StrLexem, whole))
+            node->Value = Variant(whole);
+        else
+            node->Value = Variant(StrToFloat(StrLexem));
         break;
     }
     case lcIdent: {
@@ -233,12 +247,14 @@ Variant TData::OperandValue(TExpressionNode* Node) {
 }
 
 bool TData::Compare(TExpressionNode* Node) {
-    if (!Node->LeftOperand || !Node->RightOperand) throw EAssertionFailed(L"A comparison needs two operands");
+    if (!Node->LeftOperand || !Node->RightOperand)
+        throw EAssertionFailed(L"A comparison needs two operands");
     Variant left = OperandValue(Node->LeftOperand);
     Variant right = OperandValue(Node->RightOperand);
     const TFieldDesc* leftField = FieldOfNode(Node->LeftOperand);
     const TFieldDesc* rightField = FieldOfNode(Node->RightOperand);
-    if (leftField && IsDateType(leftField->DataType()) && VarIsStr(right)) right = AsDateTime(right);
+    if (leftField && IsDateType(leftField->DataType()) && VarIsStr(right))
+        right = AsDateTime(right);
     if (rightField && IsDateType(rightField->DataType()) && VarIsStr(left)) left = AsDateTime(left);
     if (FilterCaseInsensitive) {
         if (VarIsStr(left)) left = Variant(LocaleUpperCase(left.AsString()));
@@ -255,8 +271,10 @@ bool TData::Compare(TExpressionNode* Node) {
         return left == right;
     };
     switch (Node->NodeType) {
-    case ntEqual: case ntLike: return partial ? MatchesPattern(left.AsString(), VarToStr(right)) : equal();
-    case ntNoEqual: case ntNotLike:
+    case ntEqual:
+    case ntLike: return partial ? MatchesPattern(left.AsString(), VarToStr(right)) : equal();
+    case ntNoEqual:
+    case ntNotLike:
         return partial ? !MatchesPattern(left.AsString(), VarToStr(right)) : !(left == right);
     default: break;
     }
@@ -272,9 +290,14 @@ bool TData::Compare(TExpressionNode* Node) {
 
 bool TData::Eval(TExpressionNode* Node) {
     switch (Node->NodeType) {
-    case ntEqual: case ntMore: case ntLess: case ntMoreEqual: case ntLessEqual: case ntNoEqual: case ntLike:
-    case ntNotLike:
-        return Compare(Node);
+    case ntEqual:
+    case ntMore:
+    case ntLess:
+    case ntMoreEqual:
+    case ntLessEqual:
+    case ntNoEqual:
+    case ntLike:
+    case ntNotLike: return Compare(Node);
     case ntAnd: return Eval(Node->LeftOperand) && Eval(Node->RightOperand);
     case ntOr: return Eval(Node->LeftOperand) || Eval(Node->RightOperand);
     case ntNot: return !Eval(Node->LeftOperand);

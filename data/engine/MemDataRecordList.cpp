@@ -75,9 +75,11 @@ bool TMemData::OmitRecord(PItemHeader Item) {
         } freeTemp{temp};
         std::memcpy(temp, rec, std::size_t(RecordSize()));
         if (OnGetCachedBuffer) OnGetCachedBuffer(temp, nullptr);
-        visible = (!FilterFunc || FilterFunc(temp)) && (!FilterMDFunc || FilterMDFunc(temp)) && EvalFilter(temp);
+        visible = (!FilterFunc || FilterFunc(temp)) && (!FilterMDFunc || FilterMDFunc(temp)) &&
+                  EvalFilter(temp);
     } else {
-        visible = (!FilterFunc || FilterFunc(rec)) && (!FilterMDFunc || FilterMDFunc(rec)) && EvalFilter(rec);
+        visible = (!FilterFunc || FilterFunc(rec)) && (!FilterMDFunc || FilterMDFunc(rec)) &&
+                  EvalFilter(rec);
     }
     Item->FilterResult = visible ? fsNotOmitted : fsOmitted;
     return !visible;
@@ -153,8 +155,10 @@ void TMemData::GetPriorRecord(void* RecBuf) {
 
 void TMemData::GetRecord(void* RecBuf) {
     if (GetEOF() || GetBOF() || !CurrentItem) return;
-    if (OmitRecord(CurrentItem)) GetNextRecord(RecBuf);
-    else BlockMan->GetRecord(CurrentItem, RecBuf);
+    if (OmitRecord(CurrentItem))
+        GetNextRecord(RecBuf);
+    else
+        BlockMan->GetRecord(CurrentItem, RecBuf);
 }
 
 void TMemData::GetOldRecord(void* RecBuf) {
@@ -177,22 +181,28 @@ void TMemData::PutRecord(void* RecBuf) {
 
 void TMemData::AddRecord(void* RecBuf) {
     // The record the new one goes in front of (none at the end) decides which way it moves.
-    const PItemHeader following = (GetEOF() || !FirstItem) ? nullptr : (GetBOF() || !CurrentItem) ? FirstItem : CurrentItem;
+    const PItemHeader following = (GetEOF() || !FirstItem)     ? nullptr
+                                  : (GetBOF() || !CurrentItem) ? FirstItem
+                                                               : CurrentItem;
     PItemHeader item;
     BlockMan->AllocItem(item);
     if (GetEOF() || !FirstItem) {
         item->Prev = LastItem;
         item->Next = nullptr;
         item->Order = LastItem ? LastItem->Order + 1 : 1;
-        if (LastItem) LastItem->Next = item;
-        else FirstItem = item;
+        if (LastItem)
+            LastItem->Next = item;
+        else
+            FirstItem = item;
         LastItem = item;
     } else {
         PItemHeader before = (GetBOF() || !CurrentItem) ? FirstItem : CurrentItem;
         item->Prev = before->Prev;
         item->Next = before;
-        if (before->Prev) before->Prev->Next = item;
-        else FirstItem = item;
+        if (before->Prev)
+            before->Prev->Next = item;
+        else
+            FirstItem = item;
         before->Prev = item;
     }
     CurrentItem = item;
@@ -254,7 +264,8 @@ void TMemData::UpdateRecord(void* RecBuf) {
                 Byte* slot = static_cast<Byte*>(ItemRecord(item->Rollback)) + field->Offset();
                 TBlob *kept, *stored;
                 std::memcpy(&kept, slot, sizeof kept);
-                std::memcpy(&stored, static_cast<Byte*>(ItemRecord(item)) + field->Offset(), sizeof stored);
+                std::memcpy(&stored, static_cast<Byte*>(ItemRecord(item)) + field->Offset(),
+                            sizeof stored);
                 if (!kept || kept != stored || !kept->CanRollback()) continue;
                 // The rollback copy gets a blob of its own holding the values before the edit.
                 auto* before = Construct<TBlob>(kept->IsUnicode());
@@ -271,7 +282,8 @@ void TMemData::UpdateRecord(void* RecBuf) {
         NotifyUpdate();
     }
     const bool wasHidden = OmitRecord(CurrentItem);
-    const Integer direction = FIndexFields->Count() > 0 ? CompareRecords(RecBuf, ItemRecord(CurrentItem)) : 0;
+    const Integer direction =
+        FIndexFields->Count() > 0 ? CompareRecords(RecBuf, ItemRecord(CurrentItem)) : 0;
     PutRecord(RecBuf);
     MoveSortedItem(CurrentItem, direction);
     // A move or a change of visibility renumbers the whole list, so that later numbers stay right.
@@ -279,10 +291,14 @@ void TMemData::UpdateRecord(void* RecBuf) {
 }
 
 void TMemData::UnlinkItem(PItemHeader Item) {
-    if (Item->Prev) Item->Prev->Next = Item->Next;
-    else FirstItem = Item->Next;
-    if (Item->Next) Item->Next->Prev = Item->Prev;
-    else LastItem = Item->Prev;
+    if (Item->Prev)
+        Item->Prev->Next = Item->Next;
+    else
+        FirstItem = Item->Next;
+    if (Item->Next)
+        Item->Next->Prev = Item->Prev;
+    else
+        LastItem = Item->Prev;
     if (CurrentItem == Item) CurrentItem = Item->Next ? Item->Next : Item->Prev;
     if (!FirstItem) {
         FBOF = FEOF = true;
@@ -348,7 +364,8 @@ void TMemData::DeleteRecord() {
     if (CurrentItem) CurrentItem->FilterResult = fsNotChecked;
     if (CurrentItem == item) item->FilterResult = fsNotChecked;
     // Restoring may have moved the record to another sort position: then all numbers are redone.
-    if (restored) ReorderItems(nullptr, rmFull);
+    if (restored)
+        ReorderItems(nullptr, rmFull);
     else if (wasVisible) {
         --FRecordCount;
         ReorderItems(CurrentItem, rmDelete);
@@ -370,8 +387,10 @@ void TMemData::ReorderItems(PItemHeader Start, TReorderMode Mode) {
         Start = FirstItem;
     } else {
         if (!Start) return;
-        if (Start->Next) reference = Start->Next->Order;
-        else if (Start->Prev) reference = Start->Prev->Order;
+        if (Start->Next)
+            reference = Start->Next->Order;
+        else if (Start->Prev)
+            reference = Start->Prev->Order;
         else {
             Start->Order = OmitRecord(Start) ? 0 : 1;
             FRecordNoOffset = 0;
@@ -411,8 +430,10 @@ void TMemData::ReorderItems(PItemHeader Start, TReorderMode Mode) {
         FRecordNoOffset = 0;
     }
     for (PItemHeader item = Start; item; item = item->Prev) {
-        if (OmitRecord(item)) item->Order = 0;
-        else item->Order = number--;
+        if (OmitRecord(item))
+            item->Order = 0;
+        else
+            item->Order = number--;
     }
 }
 
@@ -435,7 +456,9 @@ void TMemData::SetRecordNo(Integer Value) {
         for (nearest = current; nearest && OmitRecord(nearest);) nearest = nearest->Prev;
     if (!nearest) return;
     current = nearest;
-    auto distance = [&](PItemHeader item) { return std::abs(item->Order + FRecordNoOffset - Value); };
+    auto distance = [&](PItemHeader item) {
+        return std::abs(item->Order + FRecordNoOffset - Value);
+    };
     const Integer dL = distance(last), dS = distance(current);
     PItemHeader item;
     bool forward;

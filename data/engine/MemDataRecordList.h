@@ -70,19 +70,28 @@ public:
     void RevertRecord() override;
 
     // A descendant that fetches loads more records and appends them; the list has none.
-    virtual bool FetchMore(bool FetchBack) { (void)FetchBack; return false; }
+    virtual bool FetchMore(bool FetchBack) {
+        (void)FetchBack;
+        return false;
+    }
 
     virtual void InitSortColumn(TSortColumn* Column);
     virtual Integer CompareAnsiBuf(const char* S1, const char* S2, TCompareOptions Options);
-    virtual Integer CompareAnsiStr(const AnsiString& S1, const AnsiString& S2, TCompareOptions Options);
-    virtual Integer CompareWideStrN(const UnicodeString& S1, const UnicodeString& S2, TCompareOptions Options);
-    virtual Integer CompareWideStr(const UnicodeString& S1, const UnicodeString& S2, TCompareOptions Options);
-    virtual Integer CompareAnsiStrEx(const AnsiString& S1, const AnsiString& S2, TCompareOptions Options);
-    virtual Integer CompareWideStrEx(const UnicodeString& S1, const UnicodeString& S2, TCompareOptions Options);
-    virtual Integer CompareFieldValue(const void* ValuePtr, Integer ValueType, TFieldDesc* FieldDesc, void* RecBuf,
-                                      TCompareOptions Options);
+    virtual Integer CompareAnsiStr(const AnsiString& S1, const AnsiString& S2,
+                                   TCompareOptions Options);
+    virtual Integer CompareWideStrN(const UnicodeString& S1, const UnicodeString& S2,
+                                    TCompareOptions Options);
+    virtual Integer CompareWideStr(const UnicodeString& S1, const UnicodeString& S2,
+                                   TCompareOptions Options);
+    virtual Integer CompareAnsiStrEx(const AnsiString& S1, const AnsiString& S2,
+                                     TCompareOptions Options);
+    virtual Integer CompareWideStrEx(const UnicodeString& S1, const UnicodeString& S2,
+                                     TCompareOptions Options);
+    virtual Integer CompareFieldValue(const void* ValuePtr, Integer ValueType,
+                                      TFieldDesc* FieldDesc, void* RecBuf, TCompareOptions Options);
     virtual Integer CompareFields(void* RecBuf1, void* RecBuf2, TSortColumn* SortColumn);
-    virtual Integer CompareFields(void* RecBuf1, void* RecBuf2, TFieldDesc* FieldDesc, TCompareOptions Options);
+    virtual Integer CompareFields(void* RecBuf1, void* RecBuf2, TFieldDesc* FieldDesc,
+                                  TCompareOptions Options);
     virtual void SetIndexFieldNames(const UnicodeString& Value);
     virtual void SortItems();
     const UnicodeString& IndexFieldNames() const { return FIndexFieldNames; }
@@ -105,7 +114,9 @@ protected:
     bool GetEOF() override { return FEOF && !CurrentItem; }
     bool GetBOF() override { return FBOF && !CurrentItem; }
     Integer GetRecordCount() override { return FRecordCount; }
-    Integer GetRecordNo() override { return CurrentItem ? CurrentItem->Order + FRecordNoOffset : 0; }
+    Integer GetRecordNo() override {
+        return CurrentItem ? CurrentItem->Order + FRecordNoOffset : 0;
+    }
     void SetRecordNo(Integer Value) override;
 
     enum TReorderMode { rmInsert, rmDelete, rmFull };

@@ -61,7 +61,8 @@ void TMemData::ParseIndexFields() {
             name = lexem;
         } else if (code == flLeftBracket) {
             parser->SetOmitBlank(false);
-            for (code = parser->GetNext(lexem); code != flRightBracket && code != lcEnd; code = parser->GetNext(lexem))
+            for (code = parser->GetNext(lexem); code != flRightBracket && code != lcEnd;
+                 code = parser->GetNext(lexem))
                 name += lexem;
             parser->SetOmitBlank(true);
             name = Trim(name);
@@ -79,13 +80,17 @@ void TMemData::ParseIndexFields() {
             } else if (word == L"CIS" || word == L"CS" || word == L"BIN") {
                 if (hasType) InvalidIndexText();
                 hasType = true;
-                sortType = word == L"CIS" ? stCaseInsensitive : word == L"CS" ? stCaseSensitive : stBinary;
+                sortType = word == L"CIS"  ? stCaseInsensitive
+                           : word == L"CS" ? stCaseSensitive
+                                           : stBinary;
             } else {
                 InvalidIndexText();
             }
         }
-        if (code == lcSymbol && (lexem == L";" || lexem == L",")) code = parser->GetNext(lexem);
-        else if (code != lcEnd) InvalidIndexText();
+        if (code == lcSymbol && (lexem == L";" || lexem == L","))
+            code = parser->GetNext(lexem);
+        else if (code != lcEnd)
+            InvalidIndexText();
         TFieldDesc* field = FindField(name);
         if (!field) throw Exception(Format(L"Field %s not found", {name}));
         auto* column = new TSortColumn;
@@ -100,10 +105,12 @@ void TMemData::ParseIndexFields() {
 // --- record comparison ---
 
 Integer TMemData::CompareFields(void* RecBuf1, void* RecBuf2, TSortColumn* SortColumn) {
-    return CompareFields(RecBuf1, RecBuf2, SortColumn->FieldDesc, SortTypeOptions(SortColumn->SortType));
+    return CompareFields(RecBuf1, RecBuf2, SortColumn->FieldDesc,
+                         SortTypeOptions(SortColumn->SortType));
 }
 
-Integer TMemData::CompareFields(void* RecBuf1, void* RecBuf2, TFieldDesc* FieldDesc, TCompareOptions Options) {
+Integer TMemData::CompareFields(void* RecBuf1, void* RecBuf2, TFieldDesc* FieldDesc,
+                                TCompareOptions Options) {
     Integer type = 0;
     bool blank1 = true, native = true;
     void* value = GetFieldBuf(RecBuf1, FieldDesc, type, blank1, native);
@@ -176,10 +183,14 @@ void TMemData::SwapWithNext(PItemHeader Item) {
     PItemHeader next = Item->Next;
     PItemHeader before = Item->Prev;
     PItemHeader after = next->Next;
-    if (before) before->Next = next;
-    else FirstItem = next;
-    if (after) after->Prev = Item;
-    else LastItem = Item;
+    if (before)
+        before->Next = next;
+    else
+        FirstItem = next;
+    if (after)
+        after->Prev = Item;
+    else
+        LastItem = Item;
     next->Prev = before;
     next->Next = Item;
     Item->Prev = next;
@@ -188,7 +199,9 @@ void TMemData::SwapWithNext(PItemHeader Item) {
 
 void TMemData::MoveSortedItem(PItemHeader Item, Integer Direction) {
     if (Direction < 0)
-        while (Item->Prev && CompareRecords(ItemRecord(Item->Prev), ItemRecord(Item)) > 0) SwapWithNext(Item->Prev);
+        while (Item->Prev && CompareRecords(ItemRecord(Item->Prev), ItemRecord(Item)) > 0)
+            SwapWithNext(Item->Prev);
     else if (Direction > 0)
-        while (Item->Next && CompareRecords(ItemRecord(Item->Next), ItemRecord(Item)) < 0) SwapWithNext(Item);
+        while (Item->Next && CompareRecords(ItemRecord(Item->Next), ItemRecord(Item)) < 0)
+            SwapWithNext(Item);
 }

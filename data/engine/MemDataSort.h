@@ -31,5 +31,7 @@ inline constexpr TCompareOptions coPartialCompare = 4;
 inline constexpr TCompareOptions coOrdinalCompare = 8;
 
 inline TCompareOptions SortTypeOptions(TSortType SortType) {
-    return SortType == stCaseInsensitive ? coCaseInsensitive : SortType == stBinary ? coOrdinalCompare : 0;
+    return SortType == stCaseInsensitive ? coCaseInsensitive
+           : SortType == stBinary        ? coOrdinalCompare
+                                         : 0;
 }

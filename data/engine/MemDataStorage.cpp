@@ -177,9 +177,7 @@ bool TData::IsComplexFieldType(Word DataType) const {
     return DataType == dtVariant || IsHeapType(DataType) || IsBlobFieldType(DataType);
 }
 
-UnicodeString TData::ArrayElementName(Integer Index) const {
-    return L"[" + IntToStr(Index) + L"]";
-}
+UnicodeString TData::ArrayElementName(Integer Index) const { return L"[" + IntToStr(Index) + L"]"; }
 
 // --- null flags ---
 
@@ -243,7 +241,8 @@ void TData::FreeComplexFields(void* RecBuf, bool WithBlob) {
         const Word type = field->DataType();
         void* p = SlotPtr(RecBuf, field);
         if (IsBlobFieldType(type)) {
-            if (WithBlob && p && static_cast<TSharedObject*>(p)->Release() == 0) SetSlotPtr(RecBuf, field, nullptr);
+            if (WithBlob && p && static_cast<TSharedObject*>(p)->Release() == 0)
+                SetSlotPtr(RecBuf, field, nullptr);
         } else if (type == dtVariant) {
             if (p) static_cast<TSharedObject*>(p)->Release();
         } else if (IsHeapType(type)) {
@@ -264,13 +263,16 @@ void TData::CopyComplexFields(void* Source, void* Dest, bool WithBlob) {
         void* src = SlotPtr(Source, field);
         switch (field->DataType()) {
         case dtVariant:
-            static_cast<TVariantObject*>(SlotPtr(Dest, field))->SetValue(static_cast<TVariantObject*>(src)->Value());
+            static_cast<TVariantObject*>(SlotPtr(Dest, field))
+                ->SetValue(static_cast<TVariantObject*>(src)->Value());
             break;
         case dtExtString:
-            SetSlotPtr(Dest, field, src ? StringHeap->AllocStr(static_cast<const char*>(src)) : nullptr);
+            SetSlotPtr(Dest, field,
+                       src ? StringHeap->AllocStr(static_cast<const char*>(src)) : nullptr);
             break;
         case dtExtWideString:
-            SetSlotPtr(Dest, field, src ? StringHeap->AllocWideStr(static_cast<const wchar_t*>(src)) : nullptr);
+            SetSlotPtr(Dest, field,
+                       src ? StringHeap->AllocWideStr(static_cast<const wchar_t*>(src)) : nullptr);
             break;
         case dtExtVarBytes:
             if (!src) {
@@ -308,7 +310,8 @@ TSharedObject* TData::GetObject(Word FieldNo, void* RecBuf) {
     if (!IsBlobFieldType(field->DataType())) throw Exception(L"Field is not BLOB");
     auto* obj = static_cast<TSharedObject*>(SlotPtr(RecBuf, field));
     if (!obj)
-        throw EAssertionFailed(L"Object for field " + field->Name() + L"(" + IntToStr(Integer(FieldNo)) + L") = nil");
+        throw EAssertionFailed(L"Object for field " + field->Name() + L"(" +
+                               IntToStr(Integer(FieldNo)) + L") = nil");
     return obj;
 }
 
@@ -318,7 +321,9 @@ void TData::SetObject(Word FieldNo, void* RecBuf, TSharedObject* Obj) {
     SetSlotPtr(RecBuf, field, Obj);
 }
 
-TBlob* TData::BlobOf(Word FieldNo, void* RecBuf) { return static_cast<TBlob*>(GetObject(FieldNo, RecBuf)); }
+TBlob* TData::BlobOf(Word FieldNo, void* RecBuf) {
+    return static_cast<TBlob*>(GetObject(FieldNo, RecBuf));
+}
 
 // --- record editing ---
 
@@ -388,7 +393,8 @@ namespace {
 struct TRollbackView {
     TBlob* Blob;
     bool On;
-    TRollbackView(TBlob* blob, bool fromRollback) : Blob(blob), On(fromRollback && blob->CanRollback()) {
+    TRollbackView(TBlob* blob, bool fromRollback)
+        : Blob(blob), On(fromRollback && blob->CanRollback()) {
         if (On) Blob->SetUseRollback(true);
     }
     ~TRollbackView() {
@@ -402,10 +408,12 @@ Integer TData::ReadBlob(Word FieldNo, void* RecBuf, Integer Position, Integer Co
                         bool FromRollback, bool TrueUnicode) {
     TBlob* blob = BlobOf(FieldNo, RecBuf);
     TRollbackView view(blob, FromRollback);
-    if (!AnsiView(blob, TrueUnicode)) return Integer(blob->Read(Cardinal(Position), Cardinal(Count), Dest));
+    if (!AnsiView(blob, TrueUnicode))
+        return Integer(blob->Read(Cardinal(Position), Cardinal(Count), Dest));
     const Integer start = blob->GetData()->TranslatePosition(Position);
     const Integer size = Integer(blob->Size());
-    const Integer length = Count != 0 ? blob->GetData()->TranslatePosition(Position + Count) - start : size - start;
+    const Integer length =
+        Count != 0 ? blob->GetData()->TranslatePosition(Position + Count) - start : size - start;
     if (length <= 0) return 0;
     UnicodeString part(std::size_t(length / 2), L'\0');
     blob->Read(Cardinal(start), Cardinal(length), part.data());
@@ -414,15 +422,17 @@ Integer TData::ReadBlob(Word FieldNo, void* RecBuf, Integer Position, Integer Co
     return Integer(text.size());
 }
 
-void TData::WriteBlob(Word FieldNo, void* RecBuf, Integer Position, Integer Count, const void* Source,
-                      bool TrueUnicode) {
+void TData::WriteBlob(Word FieldNo, void* RecBuf, Integer Position, Integer Count,
+                      const void* Source, bool TrueUnicode) {
     TBlob* blob = BlobOf(FieldNo, RecBuf);
     blob->EnableRollback();
     if (!AnsiView(blob, TrueUnicode)) {
         blob->Write(Cardinal(Position), Cardinal(Count), Source);
     } else {
-        const UnicodeString text = AnsiToUnicode(AnsiString(static_cast<const char*>(Source), std::size_t(Count)));
-        blob->Write(Cardinal(blob->GetData()->TranslatePosition(Position)), Cardinal(text.size() * 2), text.data());
+        const UnicodeString text =
+            AnsiToUnicode(AnsiString(static_cast<const char*>(Source), std::size_t(Count)));
+        blob->Write(Cardinal(blob->GetData()->TranslatePosition(Position)),
+                    Cardinal(text.size() * 2), text.data());
     }
     SetNull(FieldNo, RecBuf, false);
 }
@@ -442,7 +452,8 @@ Integer TData::GetBlobSize(Word FieldNo, void* RecBuf, bool FromRollback, bool T
     return AnsiView(blob, TrueUnicode) ? Integer(blob->SizeAsAnsi()) : Integer(blob->Size());
 }
 
-void TData::SetBlobSize(Word FieldNo, void* RecBuf, Integer NewSize, bool FromRollback, bool TrueUnicode) {
+void TData::SetBlobSize(Word FieldNo, void* RecBuf, Integer NewSize, bool FromRollback,
+                        bool TrueUnicode) {
     SetNull(FieldNo, RecBuf, false);
     TBlob* blob = BlobOf(FieldNo, RecBuf);
     TRollbackView view(blob, FromRollback);
@@ -475,7 +486,9 @@ void TData::SetToBookmark(TRecBookmark* Bookmark) {
     if (Bookmark->Order != -1) SetRecordNo(Bookmark->Order);
 }
 
-bool TData::BookmarkValid(const TRecBookmark* Bookmark) { return Bookmark && Bookmark->Order != -1; }
+bool TData::BookmarkValid(const TRecBookmark* Bookmark) {
+    return Bookmark && Bookmark->Order != -1;
+}
 
 Integer TData::CompareBookmarks(const TRecBookmark* Bookmark1, const TRecBookmark* Bookmark2) {
     if (!Bookmark1 && !Bookmark2) return 0;
@@ -491,7 +504,8 @@ void TData::SetCachedUpdates(bool Value) {
     if (Value == FCachedUpdates) return;
     if (!Value) CancelUpdates();
     FCachedUpdates = Value;
-    if (Value) SetFilterItemTypes(ItemType(isUnmodified) | ItemType(isUpdated) | ItemType(isAppended));
+    if (Value)
+        SetFilterItemTypes(ItemType(isUnmodified) | ItemType(isUpdated) | ItemType(isAppended));
 }
 
 void TData::SetCacheRecBuf(void* NewBuf, void* OldBuf) {

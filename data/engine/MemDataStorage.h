@@ -27,7 +27,8 @@ using TItemTypes = Byte;
 constexpr TItemTypes ItemType(TItemStatus Status) { return TItemTypes(1u << Status); }
 
 using TOnModifyRecord = std::function<void()>;
-using TOnApplyRecord = std::function<void(TUpdateRecKind UpdateKind, TUpdateRecAction& Action, bool LastItem)>;
+using TOnApplyRecord =
+    std::function<void(TUpdateRecKind UpdateKind, TUpdateRecAction& Action, bool LastItem)>;
 using TOnFieldsChanged = std::function<void()>;
 using TFilterFunc = std::function<bool(void* RecBuf)>;
 using TOnGetCachedFields = std::function<void()>;
@@ -85,7 +86,8 @@ public:
     bool GetNullByBlob(Word FieldNo, void* RecBuf);
     // The value in comparison form; NativeBuffer false when the result is a temporary that the
     // caller frees with FreeFieldBuf.
-    void* GetFieldBuf(void* RecBuf, TFieldDesc* FieldDesc, Integer& DataType, bool& IsBlank, bool& NativeBuffer);
+    void* GetFieldBuf(void* RecBuf, TFieldDesc* FieldDesc, Integer& DataType, bool& IsBlank,
+                      bool& NativeBuffer);
     static void FreeFieldBuf(void* Buf);
     // --- variant form ---
     virtual void GetFieldAsVariant(Word FieldNo, void* RecBuf, Variant& Value);
@@ -126,7 +128,8 @@ public:
     void WriteBlob(Word FieldNo, void* RecBuf, Integer Position, Integer Count, const void* Source,
                    bool TrueUnicode = false);
     void TruncateBlob(Word FieldNo, void* RecBuf, Integer Size, bool TrueUnicode = false);
-    Integer GetBlobSize(Word FieldNo, void* RecBuf, bool FromRollback = false, bool TrueUnicode = false);
+    Integer GetBlobSize(Word FieldNo, void* RecBuf, bool FromRollback = false,
+                        bool TrueUnicode = false);
     void SetBlobSize(Word FieldNo, void* RecBuf, Integer NewSize, bool FromRollback = false,
                      bool TrueUnicode = false);
 

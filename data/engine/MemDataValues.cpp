@@ -16,22 +16,17 @@
 #include <cstring>
 
 namespace {
-template <class T>
-T Load(const void* p) {
+template <class T> T Load(const void* p) {
     T v;
     std::memcpy(&v, p, sizeof v);
     return v;
 }
-template <class T>
-void Store(void* p, T v) {
-    std::memcpy(p, &v, sizeof v);
-}
+template <class T> void Store(void* p, T v) { std::memcpy(p, &v, sizeof v); }
 
 void* HeapRef(const void* FieldBuf) { return Load<void*>(FieldBuf); }
 
 // Copies at most Length units; a lone LF becomes CR LF; a NUL or a full destination ends it.
-template <class C>
-void ConvertEOL(const C* Source, C* Dest, Integer Length) {
+template <class C> void ConvertEOL(const C* Source, C* Dest, Integer Length) {
     Integer out = 0;
     for (Integer in = 0; in < Length && out < Length && Source[in] != 0; ++in) {
         if (Source[in] == C('\r') && in + 1 < Length && Source[in + 1] == C('\n')) {
@@ -48,8 +43,7 @@ void ConvertEOL(const C* Source, C* Dest, Integer Length) {
     Dest[out] = 0;
 }
 
-template <class C>
-void CopyMax(const C* Source, C* Dest, Integer Length) {
+template <class C> void CopyMax(const C* Source, C* Dest, Integer Length) {
     Integer n = 0;
     while (n < Length && Source[n] != 0) {
         Dest[n] = Source[n];
@@ -69,8 +63,14 @@ double RoundToScale(double Value, Word Scale) {
 
 bool IsIntegerVariant(const Variant& V) {
     switch (VarType(V)) {
-    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord: case varLongWord:
-    case varInt64: case varUInt64: return true;
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+    case varUInt64: return true;
     default: return false;
     }
 }
@@ -95,8 +95,7 @@ Variant ByteArrayVariant(const void* Bytes, Integer Count) {
     return result;
 }
 
-template <class S>
-void TrimControlTail(S& Text) {
+template <class S> void TrimControlTail(S& Text) {
     while (!Text.empty() && unsigned(Text.back()) <= 32) Text.pop_back();
 }
 } // namespace
@@ -109,7 +108,8 @@ void TData::GetField(Word FieldNo, void* RecBuf, void* Dest, bool& IsBlank) {
     if (!Dest) return;
     const Word type = field->DataType();
     if (IsBlank) {
-        if (IsComplexFieldType(type) && type != dtExtString && type != dtExtVarBytes && type != dtExtWideString)
+        if (IsComplexFieldType(type) && type != dtExtString && type != dtExtVarBytes &&
+            type != dtExtWideString)
             std::memcpy(Dest, static_cast<Byte*>(RecBuf) + field->Offset(), sizeof(void*));
         return;
     }
@@ -126,9 +126,11 @@ void TData::GetField(Word FieldNo, void* RecBuf, void* Dest, bool& IsBlank) {
         GetFieldData(field, static_cast<Byte*>(RecBuf) + field->Offset(), Dest);
     }
     if (type == dtString && (field->Fixed() ? TrimFixedChar : TrimVarChar))
-        TrimTrailingBlanks(static_cast<char*>(Dest), field->Fixed() ? Integer(field->Length()) : -1);
+        TrimTrailingBlanks(static_cast<char*>(Dest),
+                           field->Fixed() ? Integer(field->Length()) : -1);
     else if (type == dtWideString && (field->Fixed() ? TrimFixedChar : TrimVarChar))
-        TrimTrailingBlanksW(static_cast<wchar_t*>(Dest), field->Fixed() ? Integer(field->Length()) : -1);
+        TrimTrailingBlanksW(static_cast<wchar_t*>(Dest),
+                            field->Fixed() ? Integer(field->Length()) : -1);
 }
 
 void TData::GetFieldData(TFieldDesc* Field, void* FieldBuf, void* Dest) {
@@ -182,20 +184,28 @@ void TData::GetFieldData(TFieldDesc* Field, void* FieldBuf, void* Dest) {
 void TData::PutFieldData(TFieldDesc* Field, void* FieldBuf, const void* Source) {
     switch (Field->DataType()) {
     case dtString:
-        CopyMax(static_cast<const char*>(Source), static_cast<char*>(FieldBuf), Integer(Field->Size()) - 1);
+        CopyMax(static_cast<const char*>(Source), static_cast<char*>(FieldBuf),
+                Integer(Field->Size()) - 1);
         break;
-    case dtFloat: Store<double>(FieldBuf, RoundToScale(Load<double>(Source), Field->Scale())); break;
+    case dtFloat:
+        Store<double>(FieldBuf, RoundToScale(Load<double>(Source), Field->Scale()));
+        break;
     case dtDate: PutDateToBuf(FieldBuf, Field, Source, dfDate); break;
     case dtTime: PutDateToBuf(FieldBuf, Field, Source, dfTime); break;
     case dtDateTime: PutDateToBuf(FieldBuf, Field, Source, dfMSecs); break;
-    case dtVariant: Load<TVariantObject*>(FieldBuf)->SetValue(*static_cast<const Variant*>(Source)); break;
+    case dtVariant:
+        Load<TVariantObject*>(FieldBuf)->SetValue(*static_cast<const Variant*>(Source));
+        break;
     case dtExtString:
         if (void* old = HeapRef(FieldBuf)) StringHeap->DisposeBuf(old);
-        Store<void*>(FieldBuf, Source ? StringHeap->AllocStr(static_cast<const char*>(Source)) : nullptr);
+        Store<void*>(FieldBuf,
+                     Source ? StringHeap->AllocStr(static_cast<const char*>(Source)) : nullptr);
         break;
     case dtExtWideString:
         if (void* old = HeapRef(FieldBuf)) StringHeap->DisposeBuf(old);
-        Store<void*>(FieldBuf, Source ? StringHeap->AllocWideStr(static_cast<const wchar_t*>(Source)) : nullptr);
+        Store<void*>(FieldBuf, Source
+                                   ? StringHeap->AllocWideStr(static_cast<const wchar_t*>(Source))
+                                   : nullptr);
         break;
     case dtExtVarBytes: {
         if (void* old = HeapRef(FieldBuf)) StringHeap->DisposeBuf(old);
@@ -209,7 +219,8 @@ void TData::PutFieldData(TFieldDesc* Field, void* FieldBuf, const void* Source) 
         break;
     }
     case dtWideString:
-        CopyMax(static_cast<const wchar_t*>(Source), static_cast<wchar_t*>(FieldBuf), Integer(Field->Length()));
+        CopyMax(static_cast<const wchar_t*>(Source), static_cast<wchar_t*>(FieldBuf),
+                Integer(Field->Length()));
         break;
     default: std::memcpy(FieldBuf, Source, Field->Size()); break;
     }
@@ -220,7 +231,8 @@ void TData::PutField(Word FieldNo, void* RecBuf, const void* Source) {
     const Word type = field->DataType();
     bool makeNull = Source == nullptr;
     if (!makeNull && !EnableEmptyStrings) {
-        if (type == dtString || type == dtExtString) makeNull = *static_cast<const char*>(Source) == 0;
+        if (type == dtString || type == dtExtString)
+            makeNull = *static_cast<const char*>(Source) == 0;
         if (type == dtWideString || type == dtExtWideString) makeNull = Load<wchar_t>(Source) == 0;
     }
     if (makeNull) {
@@ -268,7 +280,9 @@ void TData::PutDateToBuf(void* Buf, TFieldDesc* Field, const void* Date, TDateFo
         break;
     }
     case dfDateTime: value = Load<double>(Date); break;
-    case dfTime: value = TimeStampToDateTimeChecked(TTimeStamp{Load<Integer>(Date), DateDelta}); break;
+    case dfTime:
+        value = TimeStampToDateTimeChecked(TTimeStamp{Load<Integer>(Date), DateDelta});
+        break;
     case dfDate: value = TimeStampToDateTimeChecked(TTimeStamp{0, Load<Integer>(Date)}); break;
     }
     Store<double>(Buf, value);
@@ -276,7 +290,8 @@ void TData::PutDateToBuf(void* Buf, TFieldDesc* Field, const void* Date, TDateFo
 
 // --- comparison form ---
 
-void* TData::GetFieldBuf(void* RecBuf, TFieldDesc* FieldDesc, Integer& DataType, bool& IsBlank, bool& NativeBuffer) {
+void* TData::GetFieldBuf(void* RecBuf, TFieldDesc* FieldDesc, Integer& DataType, bool& IsBlank,
+                         bool& NativeBuffer) {
     NativeBuffer = true;
     DataType = FieldDesc->DataType();
     if (FieldDesc->HasParent()) {
@@ -298,7 +313,9 @@ void* TData::GetFieldBuf(void* RecBuf, TFieldDesc* FieldDesc, Integer& DataType,
         return buf;
     };
     switch (DataType) {
-    case dtDate: case dtTime: case dtDateTime: {
+    case dtDate:
+    case dtTime:
+    case dtDateTime: {
         void* buf = temporary(8);
         std::memcpy(buf, field, 8);
         return buf;
@@ -317,7 +334,9 @@ void* TData::GetFieldBuf(void* RecBuf, TFieldDesc* FieldDesc, Integer& DataType,
         Store<double>(buf, double(Load<Int64>(field)) / 10000);
         return buf;
     }
-    case dtBlob: case dtMemo: case dtWideMemo: {
+    case dtBlob:
+    case dtMemo:
+    case dtWideMemo: {
         const Word no = FieldDesc->FieldNo();
         const Integer size = GetBlobSize(no, RecBuf);
         char* buf = static_cast<char*>(temporary(std::size_t(size) + 1));
@@ -365,22 +384,35 @@ void TData::GetFieldAsVariant(Word FieldNo, void* RecBuf, Variant& Value) {
     case dtUInt16: Value = Variant(Load<Word>(p)); break;
     case dtUInt32: Value = Variant(Load<LongWord>(p)); break;
     case dtInt64: Value = Variant(Load<Int64>(p)); break;
-    case dtFloat: case dtCurrency: Value = Variant(Load<double>(p)); break;
-    case dtDate: case dtTime: case dtDateTime: Value = Variant::FromDate(Load<double>(p)); break;
+    case dtFloat:
+    case dtCurrency: Value = Variant(Load<double>(p)); break;
+    case dtDate:
+    case dtTime:
+    case dtDateTime: Value = Variant::FromDate(Load<double>(p)); break;
     case dtBoolean: Value = Variant(Load<Word>(p) != 0); break;
     case dtMemo: Value = Variant(AnsiString(reinterpret_cast<const char*>(p))); break;
     case dtWideMemo: Value = Variant(BlobOf(FieldNo, RecBuf)->AsWideString()); break;
-    case dtVariant: Value = Load<TVariantObject*>(static_cast<Byte*>(RecBuf) + field->Offset())->Value(); break;
-    case dtExtString: case dtGuid: Value = Variant(AnsiString(reinterpret_cast<const char*>(p))); break;
-    case dtBytes: case dtVarBytes: case dtExtVarBytes: Value = ByteArrayVariant(p + 2, VarBytesCount(p)); break;
+    case dtVariant:
+        Value = Load<TVariantObject*>(static_cast<Byte*>(RecBuf) + field->Offset())->Value();
+        break;
+    case dtExtString:
+    case dtGuid: Value = Variant(AnsiString(reinterpret_cast<const char*>(p))); break;
+    case dtBytes:
+    case dtVarBytes:
+    case dtExtVarBytes: Value = ByteArrayVariant(p + 2, VarBytesCount(p)); break;
     case dtWideString: {
         UnicodeString text(reinterpret_cast<const wchar_t*>(p));
         if (trim) TrimControlTail(text);
         Value = Variant(text);
         break;
     }
-    case dtExtWideString: Value = Variant(UnicodeString(reinterpret_cast<const wchar_t*>(p))); break;
-    case dtBCD: Value = Variant(Currency::FromScaled(Load<Int64>(static_cast<Byte*>(RecBuf) + field->Offset()))); break;
+    case dtExtWideString:
+        Value = Variant(UnicodeString(reinterpret_cast<const wchar_t*>(p)));
+        break;
+    case dtBCD:
+        Value = Variant(
+            Currency::FromScaled(Load<Int64>(static_cast<Byte*>(RecBuf) + field->Offset())));
+        break;
     case dtFMTBCD: Value = VarFMTBcdCreate(Load<TBcd>(p)); break;
     case dtSQLTimeStamp: Value = VarSQLTimeStampCreate(Load<TSQLTimeStamp>(p)); break;
     default: throw EConvertError(L"Cannot convert type " + IntToStr(Integer(field->DataType())));
@@ -398,13 +430,18 @@ void TData::PutFieldAsVariant(Word FieldNo, void* RecBuf, const Variant& Value) 
     const TVarType vt = VarType(Value);
     const bool isFloat = vt == varSingle || vt == varDouble || vt == varCurrency;
     switch (field->DataType()) {
-    case dtString: case dtGuid:
-        CopyMax(Value.AsAnsiString().c_str(), reinterpret_cast<char*>(buf), Integer(field->Size()) - 1);
+    case dtString:
+    case dtGuid:
+        CopyMax(Value.AsAnsiString().c_str(), reinterpret_cast<char*>(buf),
+                Integer(field->Size()) - 1);
         break;
     case dtInt8:
-        if (field->Size() == 1) Store<std::int8_t>(buf, std::int8_t(Value.AsInteger()));
-        else if (field->Size() == 2) Store<std::int16_t>(buf, std::int16_t(Value.AsInteger()));
-        else throw EAssertionFailed(L"Invalid size of an Int8 field");
+        if (field->Size() == 1)
+            Store<std::int8_t>(buf, std::int8_t(Value.AsInteger()));
+        else if (field->Size() == 2)
+            Store<std::int16_t>(buf, std::int16_t(Value.AsInteger()));
+        else
+            throw EAssertionFailed(L"Invalid size of an Int8 field");
         break;
     case dtInt16:
         if (!IsIntegerVariant(Value)) CannotConvert();
@@ -415,17 +452,27 @@ void TData::PutFieldAsVariant(Word FieldNo, void* RecBuf, const Variant& Value) 
         Store<Word>(buf, Word(Value.AsInteger()));
         break;
     case dtInt32:
-        if (IsIntegerVariant(Value) || isFloat) Store<Integer>(buf, Value.AsInteger());
-        else if (VarIsStr(Value)) Store<Integer>(buf, StrToInt(Value.AsString()));
-        else CannotConvert();
+        if (IsIntegerVariant(Value) || isFloat)
+            Store<Integer>(buf, Value.AsInteger());
+        else if (VarIsStr(Value))
+            Store<Integer>(buf, StrToInt(Value.AsString()));
+        else
+            CannotConvert();
         break;
-    case dtFloat: case dtCurrency:
-        if (IsIntegerVariant(Value)) Store<double>(buf, Value.AsDouble());
-        else if (isFloat) Store<double>(buf, RoundToScale(Value.AsDouble(), field->Scale()));
-        else if (VarIsStr(Value)) Store<double>(buf, RoundToScale(StrToFloat(Value.AsString()), field->Scale()));
-        else CannotConvert();
+    case dtFloat:
+    case dtCurrency:
+        if (IsIntegerVariant(Value))
+            Store<double>(buf, Value.AsDouble());
+        else if (isFloat)
+            Store<double>(buf, RoundToScale(Value.AsDouble(), field->Scale()));
+        else if (VarIsStr(Value))
+            Store<double>(buf, RoundToScale(StrToFloat(Value.AsString()), field->Scale()));
+        else
+            CannotConvert();
         break;
-    case dtDate: case dtTime: case dtDateTime: Store<double>(buf, Value.AsDate()); break;
+    case dtDate:
+    case dtTime:
+    case dtDateTime: Store<double>(buf, Value.AsDate()); break;
     case dtBoolean:
         if (vt != varBoolean) CannotConvert();
         Store<Word>(buf, Value.AsBoolean() ? 1 : 0);
@@ -438,7 +485,8 @@ void TData::PutFieldAsVariant(Word FieldNo, void* RecBuf, const Variant& Value) 
         if (vt != varLongWord) CannotConvert();
         Store<LongWord>(buf, LongWord(Value.AsUInt64()));
         break;
-    case dtBlob: case dtMemo: BlobOf(FieldNo, RecBuf)->SetAsAnsiString(Value.AsAnsiString()); break;
+    case dtBlob:
+    case dtMemo: BlobOf(FieldNo, RecBuf)->SetAsAnsiString(Value.AsAnsiString()); break;
     case dtWideMemo: BlobOf(FieldNo, RecBuf)->SetAsWideString(Value.AsString()); break;
     case dtVariant: Load<TVariantObject*>(buf)->SetValue(Value); break;
     case dtExtString: {

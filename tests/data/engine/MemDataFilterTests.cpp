@@ -40,7 +40,9 @@ const std::vector<TPerson>& People() {
 
 class FilterTest : public EngineModulesTest {
 protected:
-    FilterTest() : EngineModulesTest({CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
+    FilterTest()
+        : EngineModulesTest(
+              {CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
     void SetUp() override {
         EngineModulesTest::SetUp();
         Data = new TOneRecordData;
@@ -77,7 +79,8 @@ protected:
         std::string kept;
         for (const TPerson& p : People()) {
             Load(p);
-            if (Data->EvalFilter(Data->Rec())) kept += std::string(kept.empty() ? "" : ",") + p.Name;
+            if (Data->EvalFilter(Data->Rec()))
+                kept += std::string(kept.empty() ? "" : ",") + p.Name;
         }
         return kept;
     }
@@ -170,12 +173,12 @@ TEST(FilterPattern, MatchesWildcardsExactly) {
         const wchar_t *Text, *Pattern;
         bool Matches;
     } cases[] = {
-        {L"", L"", true},       {L"a", L"", false},        {L"", L"%", true},
-        {L"abc", L"%", true},   {L"abc", L"*", true},      {L"abc", L"a%", true},
-        {L"abc", L"%c", true},  {L"abc", L"%b%", true},    {L"abc", L"a_c", true},
-        {L"abc", L"a_", false}, {L"ab", L"a__", false},    {L"abc", L"A%", false},
+        {L"", L"", true},           {L"a", L"", false},       {L"", L"%", true},
+        {L"abc", L"%", true},       {L"abc", L"*", true},     {L"abc", L"a%", true},
+        {L"abc", L"%c", true},      {L"abc", L"%b%", true},   {L"abc", L"a_c", true},
+        {L"abc", L"a_", false},     {L"ab", L"a__", false},   {L"abc", L"A%", false},
         {L"aXbXc", L"a%b%c", true}, {L"abcbc", L"%bc", true}, {L"abcbd", L"%bc", false},
-        {L"", L"_", false},     {L"a", L"%%", true},       {L"ab", L"%a", false},
+        {L"", L"_", false},         {L"a", L"%%", true},      {L"ab", L"%a", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MatchesPattern(c.Text, c.Pattern), c.Matches)

@@ -16,11 +16,14 @@ namespace {
 // Two Int32 fields: ID and V.
 class RecordListTest : public EngineModulesTest {
 public:
-    RecordListTest() : EngineModulesTest({CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
+    RecordListTest()
+        : EngineModulesTest(
+              {CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
     void TearDown() override {
         if (List) List->Free();
         EngineModulesTest::TearDown();
     }
+
 public:
     void Make(TMemData* list) {
         List = list;
@@ -110,7 +113,9 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
         }
         model = kept;
     };
-    list->OnApplyRecord = [](TUpdateRecKind, TUpdateRecAction& action, bool) { action = urApplied; };
+    list->OnApplyRecord = [](TUpdateRecKind, TUpdateRecAction& action, bool) {
+        action = urApplied;
+    };
     auto visibleIds = [&] {
         std::vector<Integer> ids;
         for (const TModelRecord& r : model)
@@ -197,18 +202,20 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
         } else {
             what << "move to #" << pick;
             list->SetRecordNoValue(pick);
-            if (list->RecordNo() != pick) return what.str() + ": RecordNo " + std::to_string(list->RecordNo());
+            if (list->RecordNo() != pick)
+                return what.str() + ": RecordNo " + std::to_string(list->RecordNo());
             if (t.Field(1) != ids[std::size_t(pick - 1)]) return what.str() + ": wrong record";
         }
         sortModel();
         const std::vector<Integer> expected = visibleIds();
         if (list->RecordCount() != Integer(expected.size()))
-            return what.str() + ": RecordCount " + std::to_string(list->RecordCount()) + " expected " +
-                   std::to_string(expected.size());
+            return what.str() + ": RecordCount " + std::to_string(list->RecordCount()) +
+                   " expected " + std::to_string(expected.size());
         for (std::size_t n = 0; n < expected.size(); ++n) {
             list->SetRecordNoValue(Integer(n + 1));
             if (list->RecordNo() != Integer(n + 1) || t.Field(1) != expected[n])
-                return what.str() + ": record #" + std::to_string(n + 1) + " is id " + std::to_string(t.Field(1));
+                return what.str() + ": record #" + std::to_string(n + 1) + " is id " +
+                       std::to_string(t.Field(1));
         }
         if (t.Walk() != expected) return what.str() + ": the walk differs";
     }
@@ -380,7 +387,8 @@ TEST_F(CachedUpdatesTest, SuspendedRecordsTakeTheBatchResultAndRetryStartsOver) 
         List->SetRecordNoValue(no);
         List->UpdateRecord(Rec(no, no));
     }
-    std::vector<TUpdateRecAction> answers = {urSuspended, urSuspended, urRetry, urSuspended, urSuspended, urApplied};
+    std::vector<TUpdateRecAction> answers = {urSuspended, urSuspended, urRetry,
+                                             urSuspended, urSuspended, urApplied};
     std::vector<Integer> applied;
     List->OnApplyRecord = [&](TUpdateRecKind kind, TUpdateRecAction& action, bool) {
         EXPECT_EQ(kind, ukUpdate);
@@ -512,7 +520,8 @@ TEST_F(RecordListTest, SortingIsStableAndCheapOnSortedOrEqualKeys) {
         List->AppendRecord(Rec(id, model.back().V));
     }
     List->SetIndexFieldNames(L"V");
-    std::stable_sort(model.begin(), model.end(), [](const TModelRecord& a, const TModelRecord& b) { return a.V < b.V; });
+    std::stable_sort(model.begin(), model.end(),
+                     [](const TModelRecord& a, const TModelRecord& b) { return a.V < b.V; });
     std::vector<Integer> ids;
     for (const TModelRecord& r : model) ids.push_back(r.Id);
     EXPECT_EQ(Walk(), ids);

@@ -15,7 +15,9 @@ namespace {
 
 class StorageTest : public EngineModulesTest {
 protected:
-    StorageTest() : EngineModulesTest({CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
+    StorageTest()
+        : EngineModulesTest(
+              {CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
     void TearDown() override {
         Data.Free();
         EngineModulesTest::TearDown();
@@ -96,7 +98,8 @@ TEST_F(StorageTest, UnPrepareClearsSelfMadeFieldsAndInitFieldsLaysOutDescriptors
 
 TEST_F(StorageTest, CachedUpdatesHideDeletedRecordsAndTurningThemOffCancels) {
     Data->SetCachedUpdates(true);
-    EXPECT_EQ(Data->FilterItemTypes(), ItemType(isUnmodified) | ItemType(isUpdated) | ItemType(isAppended));
+    EXPECT_EQ(Data->FilterItemTypes(),
+              ItemType(isUnmodified) | ItemType(isUpdated) | ItemType(isAppended));
     EXPECT_FALSE(Data->FilterItemTypes() & ItemType(isDeleted));
     Data->SetFilterItemTypes(0);
     Data->SetCachedUpdates(true); // unchanged: nothing happens
@@ -362,7 +365,8 @@ TEST_F(StorageTest, VariantConversionsAcceptAndRefuseByType) {
     for (const Case& c : cases) {
         Data->SetNull(c.FieldNo, Data->Rec(), true);
         if (!c.Accepted) {
-            EXPECT_THROW(Data->PutFieldAsVariant(c.FieldNo, Data->Rec(), c.In), EConvertError) << c.FieldNo;
+            EXPECT_THROW(Data->PutFieldAsVariant(c.FieldNo, Data->Rec(), c.In), EConvertError)
+                << c.FieldNo;
             EXPECT_TRUE(Data->GetNull(c.FieldNo, Data->Rec())) << c.FieldNo;
             continue;
         }
