@@ -461,6 +461,26 @@ TEST_F(CachedUpdatesTest, AHandlerThatRemovesEntriesOrClosesTheListIsSafe) {
     EXPECT_EQ(List->RecordCount(), 0);
 }
 
+TEST_F(CachedUpdatesTest, AHandlerThatCommitsInsideTheLoopLeavesTheApplyingToIt) {
+    List->SetRecordNoValue(1);
+    List->DeleteRecord();
+    List->SetRecordNoValue(1);
+    List->UpdateRecord(Rec(2, 5));
+    int calls = 0;
+    List->OnApplyRecord = [&](TUpdateRecKind, TUpdateRecAction& action, bool) {
+        ++calls;
+        action = urApplied;
+        if (calls == 1) List->CommitUpdates(); // nothing applied yet: the entries stay
+    };
+    List->ApplyUpdates();
+    EXPECT_EQ(calls, 2);
+    EXPECT_FALSE(List->UpdatesPending());
+    List->CommitUpdates();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{2, 3}));
+    List->SetRecordNoValue(1);
+    EXPECT_EQ(List->GetUpdateStatus(), isUnmodified);
+}
+
 TEST_F(CachedUpdatesTest, AFailingHandlerLeavesItsRecordCurrentAndTheRestUntouched) {
     for (Integer no = 1; no <= 3; ++no) {
         List->SetRecordNoValue(no);
