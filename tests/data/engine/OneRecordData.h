@@ -51,4 +51,3 @@ protected:
         TData::FreeData();
     }
 };
-
