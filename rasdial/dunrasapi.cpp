@@ -23,6 +23,7 @@
     X(RasEditPhonebookEntryA) \
     X(RasCreatePhonebookEntryA) \
     X(RasGetProjectionInfoA) \
+    X(RasConnectionNotificationA) \
     X(RasGetSubEntryHandleA) \
     X(RasGetSubEntryPropertiesA) \
     X(RasSetSubEntryPropertiesA) \
