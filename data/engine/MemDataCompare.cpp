@@ -163,11 +163,11 @@ Integer TMemData::TextCompare(const void* ValuePtr, bool WideValue, TFieldDesc* 
         Integer valueType = 0;
         bool blank = true, native = true;
         void* buf = GetFieldBuf(RecBuf, FieldDesc, valueType, blank, native);
+        const TFieldBufHold hold{buf, native};
         if (valueType == dtWideString)
             text = blank ? UnicodeString() : UnicodeString(static_cast<const wchar_t*>(buf));
         else
             text = blank ? UnicodeString() : AnsiToUnicode(static_cast<const char*>(buf));
-        if (!native) FreeFieldBuf(buf);
         if ((type == dtString || type == dtWideString) && trim) TrimControlTailW(text);
         break;
     }
@@ -217,13 +217,7 @@ Integer TMemData::CompareFieldValue(const void* ValuePtr, Integer ValueType, TFi
     Integer fieldType = 0;
     bool blank = true, native = true;
     void* fieldBuf = GetFieldBuf(RecBuf, FieldDesc, fieldType, blank, native);
-    struct TFree {
-        void* P;
-        bool Native;
-        ~TFree() {
-            if (!Native) TData::FreeFieldBuf(P);
-        }
-    } freeField{fieldBuf, native};
+    const TFieldBufHold hold{fieldBuf, native};
     const Byte* field = static_cast<const Byte*>(fieldBuf);
     switch (ValueType) {
     case dtInt8: return Sign(Load<std::int8_t>(ValuePtr), Load<std::int8_t>(field));

@@ -114,13 +114,7 @@ Integer TMemData::CompareFields(void* RecBuf1, void* RecBuf2, TFieldDesc* FieldD
     Integer type = 0;
     bool blank1 = true, native = true;
     void* value = GetFieldBuf(RecBuf1, FieldDesc, type, blank1, native);
-    struct TFreeValue {
-        void* P;
-        bool Native;
-        ~TFreeValue() {
-            if (!Native) TData::FreeFieldBuf(P);
-        }
-    } freeValue{value, native};
+    const TFieldBufHold hold{value, native};
     bool blank2 = GetNull(FieldDesc->FieldNo(), RecBuf2);
     if (FieldDesc->HasParent()) {
         Integer type2 = 0;

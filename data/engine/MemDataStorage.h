@@ -244,3 +244,13 @@ private:
     bool Compare(TExpressionNode* Node);
     TBlob* BlobOf(Word FieldNo, void* RecBuf);
 };
+
+// Frees, at the end of a scope, a field buffer GetFieldBuf made for the caller (one that is not
+// the record's own bytes).
+struct TFieldBufHold {
+    void* Buf;
+    bool Native;
+    ~TFieldBufHold() {
+        if (!Native) TData::FreeFieldBuf(Buf);
+    }
+};

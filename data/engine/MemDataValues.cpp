@@ -358,13 +358,7 @@ void TData::GetFieldAsVariant(Word FieldNo, void* RecBuf, Variant& Value) {
     Integer type = 0;
     bool blank = true, native = true;
     void* buf = GetFieldBuf(RecBuf, field, type, blank, native);
-    struct TFreeTemp {
-        void* Buf;
-        bool Native;
-        ~TFreeTemp() {
-            if (!Native) std::free(Buf);
-        }
-    } freeTemp{buf, native};
+    const TFieldBufHold hold{buf, native};
     if (blank) {
         Value = Variant::Null();
         return;
