@@ -23,12 +23,20 @@ public:
     TBoxAnswerer& operator=(const TBoxAnswerer&) = delete;
     // Once the box was answered (the call that showed it has returned).
     UnicodeString Text() {
-        FStop = true;
-        if (FWorker.joinable()) FWorker.join();
+        Finish();
         return FText;
+    }
+    // The box's owner window, once it was answered.
+    HWND Owner() {
+        Finish();
+        return FOwner;
     }
 
 private:
+    void Finish() {
+        FStop = true;
+        if (FWorker.joinable()) FWorker.join();
+    }
     static BOOL CALLBACK FindBox(HWND window, LPARAM found) {
         wchar_t name[16];
         if (GetClassNameW(window, name, 16) && UnicodeString(name) == L"#32770") {
@@ -50,6 +58,7 @@ private:
             if (!box) Sleep(20);
         }
         if (!box) return;
+        FOwner = GetWindow(box, GW_OWNER);
         Sleep(100);
         for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             if (GetDlgCtrlID(child) == 0xFFFF) FText = TextOf(child);
@@ -59,6 +68,7 @@ private:
     DWORD FThreadId;
     std::atomic<bool> FStop{false};
     UnicodeString FText;
+    HWND FOwner = nullptr;
     std::thread FWorker;
 };
 

@@ -3,6 +3,7 @@
 // dialog's status line spans the dialog and goes with a language change, a message box opens
 // above the window the user is looking at, and the program carries its own icon and a version
 // record that says what its title says.
+#include "BoxAnswerer.h"
 #include "ClientDriver.h"
 
 #include "client/gui/ClientUi.h"
@@ -21,8 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
 
 namespace {
 
@@ -215,46 +214,6 @@ TEST_F(ClientLayout, TheLoginStatusLineSpansTheDialogAndGoesWithALanguageChange)
     dialog->Free();
 }
 
-// Finds this thread's message box, records its owner and answers it.
-class TBoxOwnerWatch {
-public:
-    TBoxOwnerWatch() : FThreadId(GetCurrentThreadId()), FWorker([this] { Watch(); }) {}
-    ~TBoxOwnerWatch() {
-        FStop = true;
-        if (FWorker.joinable()) FWorker.join();
-    }
-    HWND Owner() {
-        FStop = true;
-        if (FWorker.joinable()) FWorker.join();
-        return FOwner;
-    }
-
-private:
-    static BOOL CALLBACK FindBox(HWND window, LPARAM found) {
-        wchar_t name[16];
-        if (GetClassNameW(window, name, 16) && UnicodeString(name) == L"#32770") {
-            *reinterpret_cast<HWND*>(found) = window;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    void Watch() {
-        const DWORD until = GetTickCount() + 10000;
-        HWND box = nullptr;
-        while (!box && !FStop && GetTickCount() < until) {
-            EnumThreadWindows(FThreadId, FindBox, reinterpret_cast<LPARAM>(&box));
-            if (!box) Sleep(20);
-        }
-        if (!box) return;
-        FOwner = GetWindow(box, GW_OWNER);
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-    DWORD FThreadId;
-    std::atomic<bool> FStop{false};
-    HWND FOwner = nullptr;
-    std::thread FWorker;
-};
-
 TEST_F(ClientLayout, AMessageBoxOpensAboveTheWindowTheUserIsLookingAt) {
     // The main window while the login runs inside its creation: made, not shown; the
     // always-on-top login dialog shows. The box must open above the dialog, not behind it.
@@ -263,7 +222,7 @@ TEST_F(ClientLayout, AMessageBoxOpensAboveTheWindowTheUserIsLookingAt) {
     Tfrmlogin* dialog = CreateForm<Tfrmlogin>(main);
     dialog->Show();
     {
-        TBoxOwnerWatch watch;
+        clientgui_test::TBoxAnswerer watch;
         ShowPlainMessage(L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
         EXPECT_EQ(watch.Owner(), dialog->Handle());
     }
@@ -275,13 +234,13 @@ TEST_F(ClientLayout, AMessageBoxOpensAboveTheWindowTheUserIsLookingAt) {
     ShowWindow(dialog->Handle(), SW_SHOWNOACTIVATE);
     ASSERT_EQ(Screen->ActiveCustomForm(), main);
     {
-        TBoxOwnerWatch watch;
+        clientgui_test::TBoxAnswerer watch;
         ShowPlainMessage(L"服务器繁忙或此时网络质量差，请重新尝试连接或稍后再试");
         EXPECT_EQ(watch.Owner(), dialog->Handle());
     }
     dialog->Free();
     {
-        TBoxOwnerWatch watch;
+        clientgui_test::TBoxAnswerer watch;
         ShowNotice(L"请先关闭测速");
         EXPECT_EQ(watch.Owner(), main->Handle());
     }
