@@ -74,8 +74,8 @@ struct TLatencyLink {
     // On the feeder, first thing in its run.
     void FeederEntered(TObject* Run);
     // On the GUI thread, when a feeder run has ended: one that never entered its loop still
-    // held the claim and gives it back.
-    void RunEnded(TObject* Run);
+    // held the claim and gives it back. Answers whether the run had entered its loop.
+    bool RunEnded(TObject* Run);
 };
 
 // One echo to the line with a ping component of its own (default payload, time-out and TTL):

@@ -94,10 +94,6 @@ void Tfrmmain::StopSpeedTest() {
     pingthread->CancelExecute();
 }
 
-// A run told to terminate before its thread began never enters the feeder's loop, so it cannot
-// count itself out there; its end does it, or a test started again would wait for it for ever.
-void Tfrmmain::pingthreadFinish(TObject* Sender) { FLatency->RunEnded(Sender); }
-
 void Tfrmmain::Timer1Timer(TObject*) { SortAndRefresh(); }
 
 void Tfrmmain::SortAndRefresh() {

@@ -71,10 +71,12 @@ void TLatencyLink::FeederEntered(TObject* Run) {
     EnteredRun = Run;
 }
 
-void TLatencyLink::RunEnded(TObject* Run) {
+bool TLatencyLink::RunEnded(TObject* Run) {
     TLock lock(FeederLock);
-    if (EnteredRun != Run) FeederActive = false;
+    const bool entered = EnteredRun == Run;
+    if (!entered) FeederActive = false;
     EnteredRun = nullptr;
+    return entered;
 }
 
 Integer EchoDelay(Cardinal RoundTrip) {
@@ -110,6 +112,13 @@ void Tfrmmain::pingthreadExecute(TObject* Sender, void*) {
             if (link->Form) link->Form->SortAndRefresh();
         });
     }
+}
+
+// A run told to terminate before its thread began never enters the feeder's loop, so it cannot
+// count itself out there; its end does it, or a test started again would wait for it for ever.
+// Nor could it show the idle counters, which would otherwise keep the stopped test's figures.
+void Tfrmmain::pingthreadFinish(TObject* Sender) {
+    if (!FLatency->RunEnded(Sender)) ShowIdleCounters(FLatency);
 }
 
 void Tfrmmain::tp1ProcessRequest(TKitThreadPool*, TKitTaskDataObject* aDataObj,

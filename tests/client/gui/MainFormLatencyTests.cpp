@@ -209,16 +209,19 @@ TEST_F(MainFormLatency, AStopRightAfterTheStartLeavesNoFeederBehind) {
 }
 
 // The same stop made deterministic: the feeder's run is held before it begins, so the stop's
-// terminate ends it without entering its loop. The claim it held must not outlive it.
+// terminate ends it without entering its loop. The claim it held must not outlive it, and the
+// counters the running test showed go back to idle all the same.
 TEST_F(MainFormLatency, AFeederTerminatedBeforeItBeganDoesNotHoldTheNextStart) {
     TFakeIcmp fake;
     fake.Script("127.0.0.42", IP_SUCCESS, 40);
     AddLines({{L"Line", L"127.0.0.42"}});
     Form->pingthread->SetRunOnCreate(false);
     ClickBatch();
+    Form->lbl_info->SetCaption(L"0/1"); // as the counters' timer shows them while running
     ClickBatch();
     ASSERT_TRUE(HandleUntil([&] { return Form->pingthread->Count() == 0; })) << Described();
     EXPECT_EQ(fake.EchoCount("127.0.0.42"), 0u) << "the held run never fed";
+    EXPECT_TRUE(HandleUntil([&] { return Form->lbl_info->Caption() == L"PNA/PNA"; }));
     Form->pingthread->SetRunOnCreate(true);
     ClickBatch();
     EXPECT_TRUE(HandleUntil([&] { return Rows()[0]->delay == L"36"; })) << Described();
