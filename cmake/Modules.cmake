@@ -10,8 +10,10 @@ endfunction()
 # One GoogleTest program per library: each test process is a Wine process, so fewer is faster.
 # POINTER_CASES lists the GoogleTest filter patterns of the cases that place or read the real
 # mouse pointer, which every program on the display shares: they run as a second ctest entry,
-# <name>_pointer, under the resource lock `mouse_pointer`, and the rest of the program runs in
-# parallel with anything.
+# <name>_pointer, alone, and the rest of the program runs in parallel with anything. Alone, not
+# merely apart from each other: a window of a program running beside them can lie over the
+# point they place the pointer on, and would then take the pointer's messages, and a moving
+# pointer would reach that program's windows.
 function(add_module_tests name)
   cmake_parse_arguments(ARG "" "" "DEPENDS;POINTER_CASES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.rc)
@@ -24,5 +26,5 @@ function(add_module_tests name)
   list(JOIN ARG_POINTER_CASES ":" pointer_cases)
   add_test(NAME ${name} COMMAND ${name} --gtest_color=no --gtest_filter=-${pointer_cases})
   add_test(NAME ${name}_pointer COMMAND ${name} --gtest_color=no --gtest_filter=${pointer_cases})
-  set_tests_properties(${name}_pointer PROPERTIES RESOURCE_LOCK mouse_pointer)
+  set_tests_properties(${name}_pointer PROPERTIES RUN_SERIAL TRUE)
 endfunction()
