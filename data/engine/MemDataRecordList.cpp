@@ -307,6 +307,12 @@ void TMemData::UnlinkItem(PItemHeader Item) {
     FRecordNoCache.clear();
 }
 
+void TMemData::DiscardItem(PItemHeader Item) {
+    if (HasComplexFields) FreeComplexFields(ItemRecord(Item), true);
+    UnlinkItem(Item);
+    BlockMan->RetireItem(Item);
+}
+
 void TMemData::RemoveRecord() {
     PItemHeader item = CurrentItem;
     if (!item) throw EAssertionFailed(L"No current record");
@@ -319,9 +325,7 @@ void TMemData::RemoveRecord() {
         }
     }
     const bool wasVisible = !OmitRecord(item);
-    if (HasComplexFields) FreeComplexFields(ItemRecord(item), true);
-    UnlinkItem(item);
-    BlockMan->FreeItem(item);
+    DiscardItem(item);
     if (!wasVisible) return;
     --FRecordCount;
     ReorderItems(CurrentItem, rmDelete);
@@ -354,9 +358,7 @@ void TMemData::DeleteRecord() {
     case isAppended: {
         TCacheItem* previous = nullptr;
         if (TCacheItem* entry = FindCacheItem(item, previous)) RemoveCacheItem(entry, previous);
-        if (HasComplexFields) FreeComplexFields(ItemRecord(item), true);
-        UnlinkItem(item);
-        BlockMan->FreeItem(item);
+        DiscardItem(item);
         break;
     }
     case isDeleted: return;
@@ -503,9 +505,15 @@ void TMemData::GetBookmark(TRecBookmark* Bookmark) {
     Bookmark->Order = CurrentItem ? GetRecordNo() : -1;
 }
 
+bool TMemData::IsLiveBookmark(const TRecBookmark* Bookmark) const {
+    // Only a bookmark of this load may be followed to its item; within a load a deleted record's
+    // item is retired, not freed or reused, so its flag can be read and tells it is gone.
+    return Bookmark->RefreshIteration == FRefreshIteration && Bookmark->Item &&
+           Bookmark->Item->Flag == TBlockManager::ItemUsed;
+}
+
 void TMemData::SetToBookmark(TRecBookmark* Bookmark) {
-    if (Bookmark->RefreshIteration == FRefreshIteration && Bookmark->Item &&
-        Bookmark->Item->Flag == TBlockManager::ItemUsed) {
+    if (IsLiveBookmark(Bookmark)) {
         CurrentItem = Bookmark->Item;
         FBOF = FEOF = false;
         return;
@@ -515,18 +523,18 @@ void TMemData::SetToBookmark(TRecBookmark* Bookmark) {
 
 bool TMemData::BookmarkValid(const TRecBookmark* Bookmark) {
     if (!Bookmark || (Bookmark->Order == -1 && !Bookmark->Item)) return false;
-    if (IsFiltered() && Bookmark->RefreshIteration == FRefreshIteration && Bookmark->Item)
-        return !OmitRecord(Bookmark->Item);
-    return true;
+    if (Bookmark->RefreshIteration != FRefreshIteration || !Bookmark->Item) return true;
+    if (!IsLiveBookmark(Bookmark)) return false; // its record was deleted
+    return !IsFiltered() || !OmitRecord(Bookmark->Item);
 }
 
 Integer TMemData::CompareBookmarks(const TRecBookmark* Bookmark1, const TRecBookmark* Bookmark2) {
-    if (Bookmark1 && Bookmark2 && Bookmark1->RefreshIteration == Bookmark2->RefreshIteration) {
-        if (Bookmark1->Item == Bookmark2->Item) return 0;
-        if (Bookmark1->Item && Bookmark2->Item) {
-            const Integer a = Bookmark1->Item->Order, b = Bookmark2->Item->Order;
-            return a < b ? -1 : (a > b ? 1 : 0);
-        }
+    if (Bookmark1 && Bookmark2 && Bookmark1->RefreshIteration == Bookmark2->RefreshIteration &&
+        Bookmark1->Item == Bookmark2->Item)
+        return 0;
+    if (Bookmark1 && Bookmark2 && IsLiveBookmark(Bookmark1) && IsLiveBookmark(Bookmark2)) {
+        const Integer a = Bookmark1->Item->Order, b = Bookmark2->Item->Order;
+        return a < b ? -1 : (a > b ? 1 : 0);
     }
     return TData::CompareBookmarks(Bookmark1, Bookmark2);
 }

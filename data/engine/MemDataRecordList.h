@@ -3,6 +3,13 @@
 // its item's Order plus a list-wide offset, so an insert or delete renumbers only the shorter
 // half of the chain; bookmarks hold the item itself and the contents' refresh iteration.
 //
+// A bookmark may outlive its record. The item of a record removed from the chain is therefore
+// retired rather than freed: it stays allocated, marked, and is never reused until the list's
+// contents are released (close or reload, which starts a new refresh iteration). So a bookmark
+// of the current contents can always be checked by reading its item, and one to a deleted
+// record is told apart from a live record; the price is that a deleted record's item (header
+// and fixed-size record, not its strings or blobs) stays allocated until then.
+//
 // With index fields the chain is kept in their order: a stable merge sort orders it, and a
 // changed record moves to its place by swaps with its neighbours.
 //
@@ -122,6 +129,10 @@ protected:
     enum TReorderMode { rmInsert, rmDelete, rmFull };
     void ReorderItems(PItemHeader Start, TReorderMode Mode);
     void UnlinkItem(PItemHeader Item);
+    // Frees a chain item's values, unlinks it and retires it.
+    void DiscardItem(PItemHeader Item);
+    // The bookmark is of the current contents and its record still exists.
+    bool IsLiveBookmark(const TRecBookmark* Bookmark) const;
     void* ItemRecord(PItemHeader Item) const { return TBlockManager::GetRecordPtr(Item); }
 
     void AddCacheItem(PItemHeader Item);
