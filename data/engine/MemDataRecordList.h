@@ -1,7 +1,10 @@
 // The in-memory record list (TMemData): every record lives in an item of a doubly linked chain
 // allocated by a block manager. Navigation skips hidden (filtered) items; a record's number is
 // its item's Order plus a list-wide offset, so an insert or delete renumbers only the shorter
-// half of the chain; bookmarks hold the item itself and the contents' refresh iteration.
+// half of the chain; bookmarks hold the item itself and the contents' refresh iteration. The
+// record-number map (the visible items in order) is made on demand and by a filter change, and
+// dropped by any change; while it holds, moving to a number or to the next or prior visible
+// record needs no walk past hidden ones.
 //
 // A bookmark may outlive its record. The item of a record removed from the chain is therefore
 // retired rather than freed: it stays allocated, marked, and is never reused until the list's
@@ -129,6 +132,9 @@ protected:
     enum TReorderMode { rmInsert, rmDelete, rmFull };
     void ReorderItems(PItemHeader Start, TReorderMode Mode);
     void UnlinkItem(PItemHeader Item);
+    // The visible record after (Forward) or before the given one, or the first or last one
+    // when it is nil, by the record-number map; false when the map cannot tell.
+    bool MappedNeighbour(PItemHeader From, bool Forward, PItemHeader& Item) const;
     // Frees a chain item's values, unlinks it and retires it.
     void DiscardItem(PItemHeader Item);
     // The bookmark is of the current contents and its record still exists.

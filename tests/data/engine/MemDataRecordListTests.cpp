@@ -66,6 +66,19 @@ public:
         return ids;
     }
 
+    // The same, from the end.
+    std::vector<Integer> WalkBack() {
+        std::vector<Integer> ids;
+        List->SetToEnd();
+        for (List->GetPriorRecord(Buf.data()); !List->Bof(); List->GetPriorRecord(Buf.data())) {
+            Integer id;
+            bool blank;
+            List->GetField(1, Buf.data(), &id, blank);
+            ids.push_back(id);
+        }
+        return ids;
+    }
+
     TMemData* List = nullptr;
     std::vector<Byte> Buf;
 };
@@ -231,6 +244,8 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
                        std::to_string(t.Field(1));
         }
         if (t.Walk() != expected) return what.str() + ": the walk differs";
+        if (t.WalkBack() != std::vector<Integer>(expected.rbegin(), expected.rend()))
+            return what.str() + ": the walk backwards differs";
         for (auto& [bookmark, id] : bookmarks) {
             const std::size_t at = modelIndex(id);
             const bool exists = at < model.size();
@@ -377,6 +392,27 @@ TEST_F(RecordListTest, ABookmarkToADeletedRecordNeverLeadsToAnother) {
         List->FilterFunc = nullptr;
         List->FilterUpdated();
     }
+}
+
+// A filter change leaves the record-number map of the visible records, which steps to the
+// next and prior ones; forgetting the verdicts (as a search under a passing filter does)
+// forgets the map too, so the records are judged again.
+TEST_F(RecordListTest, ForgottenVerdictsAreNotTakenFromTheRecordNumberMap) {
+    Make(new TMemData);
+    for (Integer i = 1; i <= 20; ++i) List->AppendRecord(Rec(i, i));
+    auto v = [](void* rec) {
+        Integer value;
+        std::memcpy(&value, static_cast<Byte*>(rec) + 4, 4);
+        return value;
+    };
+    List->FilterFunc = [&](void* rec) { return v(rec) % 2 == 0; };
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{2, 4, 6, 8, 10, 12, 14, 16, 18, 20}));
+    EXPECT_EQ(WalkBack(), (std::vector<Integer>{20, 18, 16, 14, 12, 10, 8, 6, 4, 2}));
+    List->FilterFunc = [&](void* rec) { return v(rec) % 5 == 0; };
+    List->ClearItemsOmittedStatus();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{5, 10, 15, 20}));
+    EXPECT_EQ(WalkBack(), (std::vector<Integer>{20, 15, 10, 5}));
 }
 
 TEST_F(RecordListTest, RecordNumbersOutsideTheListChangeNothing) {
