@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 void TSortColumns::BeforeDestruction() {
@@ -286,10 +287,12 @@ void TMemData::SortItems() {
     }
     FirstItem = items.front();
     LastItem = items.back();
-    ReorderItems(nullptr, rmFull);
+    NumberAll(std::move(items), false);
 }
 
 void TMemData::SwapWithNext(PItemHeader Item) {
+    FChain.clear();
+    FRecordNoCache.clear();
     PItemHeader next = Item->Next;
     PItemHeader before = Item->Prev;
     PItemHeader after = next->Next;

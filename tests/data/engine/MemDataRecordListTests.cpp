@@ -415,6 +415,27 @@ TEST_F(RecordListTest, ForgottenVerdictsAreNotTakenFromTheRecordNumberMap) {
     EXPECT_EQ(WalkBack(), (std::vector<Integer>{20, 15, 10, 5}));
 }
 
+// A full numbering keeps the chain's order while a filter hides records, for the next one;
+// an insert and a delete that leave the count as it was must still make it walk the chain.
+TEST_F(RecordListTest, AFilterChangeSeesTheChainAsItIsNow) {
+    Make(new TMemData);
+    for (Integer i = 1; i <= 10; ++i) List->AppendRecord(Rec(i, 11 - i));
+    List->SetIndexFieldNames(L"V");
+    List->SetFilterText(L"V > 3");
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{7, 6, 5, 4, 3, 2, 1}));
+    List->SetRecordNoValue(1);      // ID 7, V 4
+    List->InsertRecord(Rec(20, 4)); // in front of it, where it belongs: no move
+    List->SetRecordNoValue(3);      // ID 6
+    List->DeleteRecord();
+    List->SetFilterText(L"V > 1");
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{9, 8, 20, 7, 5, 4, 3, 2, 1}));
+    List->SetFilterText(L"");
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{10, 9, 8, 20, 7, 5, 4, 3, 2, 1}));
+}
+
 TEST_F(RecordListTest, RecordNumbersOutsideTheListChangeNothing) {
     Make(new TMemData);
     List->SetRecordNoValue(1);
