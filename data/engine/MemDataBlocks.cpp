@@ -91,6 +91,11 @@ void TBlockManager::FreeItem(PItemHeader Item) {
     FreeBlock(block);
 }
 
+void TBlockManager::RetireItem(PItemHeader Item) {
+    Check(Item->Flag == ItemUsed, L"TBlockManager.RetireItem: the item is not in use");
+    Item->Flag = ItemRetired;
+}
+
 void TBlockManager::FreeBlock(PBlockHeader Block) {
     if (Block->Prev)
         Block->Prev->Next = Block->Next;

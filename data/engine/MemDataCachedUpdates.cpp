@@ -108,9 +108,7 @@ void TMemData::RevertItem(PItemHeader Item) {
         break;
     case isAppended: {
         const bool wasVisible = !OmitRecord(Item);
-        if (HasComplexFields) FreeComplexFields(ItemRecord(Item), true);
-        UnlinkItem(Item);
-        BlockMan->FreeItem(Item);
+        DiscardItem(Item);
         if (wasVisible) --FRecordCount;
         break;
     }
@@ -168,9 +166,7 @@ void TMemData::CommitUpdates() {
         }
         RemoveCacheItem(entry, previous);
         if (item->Status == isDeleted) {
-            if (HasComplexFields) FreeComplexFields(ItemRecord(item), true);
-            UnlinkItem(item);
-            BlockMan->FreeItem(item);
+            DiscardItem(item);
         } else {
             item->Status = isUnmodified;
             item->UpdateResult = urNone;

@@ -11,6 +11,8 @@
 #include "framework/FormatSettings.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 [[noreturn]] void IllegalFilter() { throw Exception(L"Illegal filter expression"); }
@@ -21,6 +23,63 @@ bool IsDateType(Word DataType) {
 bool IsFloatType(Word DataType) { return DataType == dtFloat || DataType == dtCurrency; }
 const TFieldDesc* FieldOfNode(const TExpressionNode* Node) {
     return Node->NodeType == ntField ? Node->FieldDesc : nullptr;
+}
+
+// A plain number as a filter compares it: an integer or a double, or none for anything else.
+struct TPlainNumber {
+    enum { None, Integer64, Float } Kind = None;
+    Int64 I = 0;
+    double F = 0;
+    double AsDouble() const { return Kind == Float ? F : double(I); }
+};
+
+template <class T> T LoadAt(const Byte* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// The value a number field of the engine's own types holds, read as GetFieldAsVariant reads it.
+TPlainNumber FieldNumber(const TFieldDesc* Field, const Byte* p) {
+    TPlainNumber n;
+    n.Kind = TPlainNumber::Integer64;
+    switch (Field->DataType()) {
+    case dtInt8: n.I = LoadAt<std::int8_t>(p); break;
+    case dtInt16: n.I = LoadAt<std::int16_t>(p); break;
+    case dtInt32: n.I = LoadAt<Integer>(p); break;
+    case dtUInt16: n.I = LoadAt<Word>(p); break;
+    case dtUInt32: n.I = LoadAt<LongWord>(p); break;
+    case dtInt64: n.I = LoadAt<Int64>(p); break;
+    case dtFloat:
+        n.Kind = TPlainNumber::Float;
+        n.F = LoadAt<double>(p);
+        break;
+    default: n.Kind = TPlainNumber::None;
+    }
+    return n;
+}
+
+TPlainNumber ValueNumber(const Variant& Value) {
+    TPlainNumber n;
+    switch (Value.VType()) {
+    case varSmallint:
+    case varInteger:
+    case varShortInt:
+    case varByte:
+    case varWord:
+    case varLongWord:
+    case varInt64:
+        n.Kind = TPlainNumber::Integer64;
+        n.I = Value.AsInt64();
+        break;
+    case varSingle:
+    case varDouble:
+        n.Kind = TPlainNumber::Float;
+        n.F = Value.AsDouble();
+        break;
+    default: break;
+    }
+    return n;
 }
 
 Variant AsDateTime(const Variant& Value) {
@@ -246,9 +305,54 @@ Variant TData::OperandValue(TExpressionNode* Node) {
     return value;
 }
 
+bool TData::ComparePlainNumbers(TExpressionNode* Node, bool& Result) {
+    auto number = [this](const TExpressionNode* Operand) {
+        if (Operand->NodeType != ntField) return ValueNumber(Operand->Value);
+        const TFieldDesc* field = Operand->FieldDesc;
+        if (field->HasParent() || GetNull(field->FieldNo(), FilterRecBuf)) return TPlainNumber();
+        return FieldNumber(field, static_cast<const Byte*>(FilterRecBuf) + field->Offset());
+    };
+    if (Node->NodeType > ntNoEqual) return false;
+    const TPlainNumber a = number(Node->LeftOperand);
+    if (a.Kind == TPlainNumber::None) return false;
+    const TPlainNumber b = number(Node->RightOperand);
+    if (b.Kind == TPlainNumber::None) return false;
+    // Variant comparison rules: exact between integers, as doubles once a float takes part,
+    // where NaN is neither below, above nor equal to anything.
+    TVariantRelationship order;
+    if (a.Kind == TPlainNumber::Float || b.Kind == TPlainNumber::Float) {
+        const double x = a.AsDouble(), y = b.AsDouble();
+        order = std::isnan(x) || std::isnan(y) ? vrNotEqual
+                : x < y                        ? vrLessThan
+                : y < x                        ? vrGreaterThan
+                                               : vrEqual;
+        const bool floatField = (Node->LeftOperand->NodeType == ntField &&
+                                 Node->LeftOperand->FieldDesc->DataType() == dtFloat) ||
+                                (Node->RightOperand->NodeType == ntField &&
+                                 Node->RightOperand->FieldDesc->DataType() == dtFloat);
+        if (Node->NodeType == ntEqual && floatField && FilterFloatTolerance > 0) {
+            Result = std::fabs(x - y) < FilterFloatTolerance;
+            return true;
+        }
+    } else {
+        order = a.I < b.I ? vrLessThan : b.I < a.I ? vrGreaterThan : vrEqual;
+    }
+    switch (Node->NodeType) {
+    case ntEqual: Result = order == vrEqual; break;
+    case ntNoEqual: Result = order != vrEqual; break;
+    case ntMore: Result = order == vrGreaterThan; break;
+    case ntLess: Result = order == vrLessThan; break;
+    case ntMoreEqual: Result = order == vrGreaterThan || order == vrEqual; break;
+    default: Result = order == vrLessThan || order == vrEqual; break;
+    }
+    return true;
+}
+
 bool TData::Compare(TExpressionNode* Node) {
     if (!Node->LeftOperand || !Node->RightOperand)
         throw EAssertionFailed(L"A comparison needs two operands");
+    bool result;
+    if (ComparePlainNumbers(Node, result)) return result;
     Variant left = OperandValue(Node->LeftOperand);
     Variant right = OperandValue(Node->RightOperand);
     const TFieldDesc* leftField = FieldOfNode(Node->LeftOperand);

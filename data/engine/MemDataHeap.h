@@ -2,7 +2,9 @@
 //
 //   TItemHeader, TBlockHeader  packed headers of a record item and of a block of items
 //   TBlockManager              fixed-size items (header + record buffer), 10 to a block; a
-//                              block goes back to the memory manager with its last item
+//                              block goes back to the memory manager with its last item; an
+//                              item may instead be retired: never handed out again, its block
+//                              kept, until every block is freed at once
 //   TStringHeap                by-reference text and byte values: buffers of up to 2000 bytes
 //                              carved from 16 KB chunks and recycled by 8-byte size class,
 //                              larger ones from the memory manager; every buffer carries a
@@ -37,7 +39,7 @@ struct TItemHeader {
     TItemStatus Status;
     TUpdateRecAction UpdateResult;
     Integer Order;
-    Byte Flag; // ItemFree or ItemUsed: guards against double frees and stray pointers
+    Byte Flag; // ItemFree, ItemUsed or ItemRetired: guards against double frees and stray pointers
     TItemFilterState FilterResult;
     Byte AlignByte;
 };
@@ -63,6 +65,7 @@ class TBlockManager : public TObject {
 public:
     static constexpr Byte ItemFree = 0xDD;
     static constexpr Byte ItemUsed = 0xEE;
+    static constexpr Byte ItemRetired = 0xCC;
 
     TBlockManager() = default;
     ~TBlockManager() override { FreeAllBlock(); }
@@ -70,6 +73,10 @@ public:
     // An item off the free list, initialised; Prev and Next are the caller's to link.
     void AllocItem(PItemHeader& Item);
     void FreeItem(PItemHeader Item);
+    // Takes a used item out of use for good: it keeps its memory and its place in its block's
+    // count, so that a pointer to it stays readable and tells it is gone, and it is never
+    // handed out again; FreeAllBlock releases it.
+    void RetireItem(PItemHeader Item);
     void AllocBlock(PBlockHeader& Block, Word ItemCount);
     void AddFreeBlock();
     void FreeBlock(PBlockHeader Block);

@@ -20,6 +20,8 @@ void TMemData::InitData() {
     if (FirstItem) return FreeData();
     TData::InitData();
     FirstItem = LastItem = CurrentItem = nullptr;
+    FItemCount = 0;
+    FChain.clear();
     FRecordNoCache.clear();
     if (!FApplying) Cache = LastCacheItem = nullptr;
     FRefreshIteration = ++RefreshIterationCounter;
@@ -86,13 +88,51 @@ bool TMemData::OmitRecord(PItemHeader Item) {
 }
 
 void TMemData::ClearItemsOmittedStatus() {
+    FRecordNoCache.clear(); // it lists the records visible by the verdicts forgotten here
     for (PItemHeader item = FirstItem; item; item = item->Next) item->FilterResult = fsNotChecked;
 }
 
 void TMemData::FilterUpdated() {
-    ClearItemsOmittedStatus();
-    ReorderItems(nullptr, rmFull);
+    NumberAll({}, true);
     FEOF = FRecordCount == 0;
+}
+
+void TMemData::NumberAll(std::vector<PItemHeader> Chain, bool ForgetVerdicts) {
+    // Without a chain given, a kept one or a map that lists every item is the chain in order.
+    const std::size_t items = std::size_t(FItemCount);
+    if (Chain.empty() && items > 0 && FChain.size() == items) Chain.swap(FChain);
+    if (Chain.empty() && items > 0 && FRecordNoCache.size() == items) Chain.swap(FRecordNoCache);
+    FChain.clear();
+    FRecordNoCache.clear();
+    FRecordNoOffset = 0;
+    Integer number = 0;
+    auto visit = [&](PItemHeader item) {
+        if (ForgetVerdicts) item->FilterResult = fsNotChecked;
+        if (OmitRecord(item)) {
+            item->Order = 0;
+            return;
+        }
+        item->Order = ++number;
+        FRecordNoCache.push_back(item);
+    };
+    if (Chain.empty()) {
+        for (PItemHeader item = FirstItem; item; item = item->Next) visit(item);
+    } else {
+        // The items lie anywhere in memory once sorted: asking for those a few steps ahead
+        // lets their loads overlap instead of waiting for each in turn.
+        constexpr std::size_t ahead = 8;
+        for (std::size_t i = 0; i < Chain.size(); ++i) {
+            if (i + ahead < Chain.size()) {
+                const Byte* next = reinterpret_cast<const Byte*>(Chain[i + ahead]);
+                __builtin_prefetch(next, 1);
+                __builtin_prefetch(next + 64, 0);
+            }
+            visit(Chain[i]);
+        }
+    }
+    FRecordCount = number;
+    // While the map leaves records out, the chain's order is kept for the next such walk.
+    if (FRecordNoCache.size() != items) FChain.swap(Chain);
 }
 
 void TMemData::SetFilterItemTypes(TItemTypes Value) {
@@ -124,7 +164,8 @@ void TMemData::GetNextRecord(void* RecBuf) {
     } else {
         item = CurrentItem ? CurrentItem->Next : FirstItem;
     }
-    while (item && OmitRecord(item)) item = item->Next;
+    if (!MappedNeighbour(CurrentItem, true, item))
+        while (item && OmitRecord(item)) item = item->Next;
     CurrentItem = item;
     if (!item) {
         FEOF = true;
@@ -143,7 +184,8 @@ void TMemData::GetPriorRecord(void* RecBuf) {
     } else {
         item = CurrentItem ? CurrentItem->Prev : LastItem;
     }
-    while (item && OmitRecord(item)) item = item->Prev;
+    if (!MappedNeighbour(CurrentItem, false, item))
+        while (item && OmitRecord(item)) item = item->Prev;
     CurrentItem = item;
     if (!item) {
         FBOF = true;
@@ -151,6 +193,26 @@ void TMemData::GetPriorRecord(void* RecBuf) {
     }
     FBOF = FEOF = false;
     if (RecBuf) BlockMan->GetRecord(item, RecBuf);
+}
+
+bool TMemData::MappedNeighbour(PItemHeader From, bool Forward, PItemHeader& Item) const {
+    // A map that misses a visible record (one whose verdict was not known when it was made)
+    // cannot answer.
+    const std::size_t count = FRecordNoCache.size();
+    if (count == 0 || Integer(count) != FRecordCount) return false;
+    if (!From) {
+        Item = Forward ? FRecordNoCache.front() : FRecordNoCache.back();
+        return true;
+    }
+    const Integer number = From->Order + FRecordNoOffset;
+    if (From->Order == 0 || number < 1 || number > Integer(count) ||
+        FRecordNoCache[std::size_t(number - 1)] != From)
+        return false;
+    if (Forward)
+        Item = number < Integer(count) ? FRecordNoCache[std::size_t(number)] : nullptr;
+    else
+        Item = number > 1 ? FRecordNoCache[std::size_t(number - 2)] : nullptr;
+    return true;
 }
 
 void TMemData::GetRecord(void* RecBuf) {
@@ -205,6 +267,8 @@ void TMemData::AddRecord(void* RecBuf) {
             FirstItem = item;
         before->Prev = item;
     }
+    ++FItemCount;
+    FChain.clear();
     CurrentItem = item;
     FBOF = FEOF = false;
     PutRecord(RecBuf);
@@ -299,12 +363,20 @@ void TMemData::UnlinkItem(PItemHeader Item) {
         Item->Next->Prev = Item->Prev;
     else
         LastItem = Item->Prev;
+    --FItemCount;
+    FChain.clear();
     if (CurrentItem == Item) CurrentItem = Item->Next ? Item->Next : Item->Prev;
     if (!FirstItem) {
         FBOF = FEOF = true;
         CurrentItem = nullptr;
     }
     FRecordNoCache.clear();
+}
+
+void TMemData::DiscardItem(PItemHeader Item) {
+    if (HasComplexFields) FreeComplexFields(ItemRecord(Item), true);
+    UnlinkItem(Item);
+    BlockMan->RetireItem(Item);
 }
 
 void TMemData::RemoveRecord() {
@@ -319,9 +391,7 @@ void TMemData::RemoveRecord() {
         }
     }
     const bool wasVisible = !OmitRecord(item);
-    if (HasComplexFields) FreeComplexFields(ItemRecord(item), true);
-    UnlinkItem(item);
-    BlockMan->FreeItem(item);
+    DiscardItem(item);
     if (!wasVisible) return;
     --FRecordCount;
     ReorderItems(CurrentItem, rmDelete);
@@ -354,9 +424,7 @@ void TMemData::DeleteRecord() {
     case isAppended: {
         TCacheItem* previous = nullptr;
         if (TCacheItem* entry = FindCacheItem(item, previous)) RemoveCacheItem(entry, previous);
-        if (HasComplexFields) FreeComplexFields(ItemRecord(item), true);
-        UnlinkItem(item);
-        BlockMan->FreeItem(item);
+        DiscardItem(item);
         break;
     }
     case isDeleted: return;
@@ -503,9 +571,15 @@ void TMemData::GetBookmark(TRecBookmark* Bookmark) {
     Bookmark->Order = CurrentItem ? GetRecordNo() : -1;
 }
 
+bool TMemData::IsLiveBookmark(const TRecBookmark* Bookmark) const {
+    // Only a bookmark of this load may be followed to its item; within a load a deleted record's
+    // item is retired, not freed or reused, so its flag can be read and tells it is gone.
+    return Bookmark->RefreshIteration == FRefreshIteration && Bookmark->Item &&
+           Bookmark->Item->Flag == TBlockManager::ItemUsed;
+}
+
 void TMemData::SetToBookmark(TRecBookmark* Bookmark) {
-    if (Bookmark->RefreshIteration == FRefreshIteration && Bookmark->Item &&
-        Bookmark->Item->Flag == TBlockManager::ItemUsed) {
+    if (IsLiveBookmark(Bookmark)) {
         CurrentItem = Bookmark->Item;
         FBOF = FEOF = false;
         return;
@@ -515,18 +589,18 @@ void TMemData::SetToBookmark(TRecBookmark* Bookmark) {
 
 bool TMemData::BookmarkValid(const TRecBookmark* Bookmark) {
     if (!Bookmark || (Bookmark->Order == -1 && !Bookmark->Item)) return false;
-    if (IsFiltered() && Bookmark->RefreshIteration == FRefreshIteration && Bookmark->Item)
-        return !OmitRecord(Bookmark->Item);
-    return true;
+    if (Bookmark->RefreshIteration != FRefreshIteration || !Bookmark->Item) return true;
+    if (!IsLiveBookmark(Bookmark)) return false; // its record was deleted
+    return !IsFiltered() || !OmitRecord(Bookmark->Item);
 }
 
 Integer TMemData::CompareBookmarks(const TRecBookmark* Bookmark1, const TRecBookmark* Bookmark2) {
-    if (Bookmark1 && Bookmark2 && Bookmark1->RefreshIteration == Bookmark2->RefreshIteration) {
-        if (Bookmark1->Item == Bookmark2->Item) return 0;
-        if (Bookmark1->Item && Bookmark2->Item) {
-            const Integer a = Bookmark1->Item->Order, b = Bookmark2->Item->Order;
-            return a < b ? -1 : (a > b ? 1 : 0);
-        }
+    if (Bookmark1 && Bookmark2 && Bookmark1->RefreshIteration == Bookmark2->RefreshIteration &&
+        Bookmark1->Item == Bookmark2->Item)
+        return 0;
+    if (Bookmark1 && Bookmark2 && IsLiveBookmark(Bookmark1) && IsLiveBookmark(Bookmark2)) {
+        const Integer a = Bookmark1->Item->Order, b = Bookmark2->Item->Order;
+        return a < b ? -1 : (a > b ? 1 : 0);
     }
     return TData::CompareBookmarks(Bookmark1, Bookmark2);
 }

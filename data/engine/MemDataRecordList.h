@@ -1,7 +1,19 @@
 // The in-memory record list (TMemData): every record lives in an item of a doubly linked chain
 // allocated by a block manager. Navigation skips hidden (filtered) items; a record's number is
 // its item's Order plus a list-wide offset, so an insert or delete renumbers only the shorter
-// half of the chain; bookmarks hold the item itself and the contents' refresh iteration.
+// half of the chain; bookmarks hold the item itself and the contents' refresh iteration. The
+// record-number map (the visible items in order) is made on demand, by sorting and by a filter
+// change, and dropped by any change; while it holds, moving to a number or to the next or prior
+// visible record needs no walk past hidden ones. A full numbering also keeps the chain's order
+// while some records are hidden, so that the next one looks ahead instead of following links
+// across memory one by one.
+//
+// A bookmark may outlive its record. The item of a record removed from the chain is therefore
+// retired rather than freed: it stays allocated, marked, and is never reused until the list's
+// contents are released (close or reload, which starts a new refresh iteration). So a bookmark
+// of the current contents can always be checked by reading its item, and one to a deleted
+// record is told apart from a live record; the price is that a deleted record's item (header
+// and fixed-size record, not its strings or blobs) stays allocated until then.
 //
 // With index fields the chain is kept in their order: a stable merge sort orders it, and a
 // changed record moves to its place by swaps with its neighbours.
@@ -122,6 +134,16 @@ protected:
     enum TReorderMode { rmInsert, rmDelete, rmFull };
     void ReorderItems(PItemHeader Start, TReorderMode Mode);
     void UnlinkItem(PItemHeader Item);
+    // Numbers every record from the first (the verdicts forgotten first when asked) and makes
+    // the record-number map; Chain, when not empty, is every item in chain order.
+    void NumberAll(std::vector<PItemHeader> Chain, bool ForgetVerdicts);
+    // The visible record after (Forward) or before the given one, or the first or last one
+    // when it is nil, by the record-number map; false when the map cannot tell.
+    bool MappedNeighbour(PItemHeader From, bool Forward, PItemHeader& Item) const;
+    // Frees a chain item's values, unlinks it and retires it.
+    void DiscardItem(PItemHeader Item);
+    // The bookmark is of the current contents and its record still exists.
+    bool IsLiveBookmark(const TRecBookmark* Bookmark) const;
     void* ItemRecord(PItemHeader Item) const { return TBlockManager::GetRecordPtr(Item); }
 
     void AddCacheItem(PItemHeader Item);
@@ -148,6 +170,10 @@ protected:
     UnicodeString FIndexFieldNames;
     TSortColumns* FIndexFields;
     std::vector<PItemHeader> FRecordNoCache;
+    // Every item in chain order, kept from the last full numbering while the map leaves hidden
+    // records out; dropped by any change of the chain.
+    std::vector<PItemHeader> FChain;
+    Integer FItemCount = 0; // items in the chain, hidden ones included
     PItemHeader FirstItem = nullptr;
     PItemHeader LastItem = nullptr;
     PItemHeader CurrentItem = nullptr;

@@ -4,14 +4,22 @@
 // The chain is sorted by a stable merge sort of its items (relinked, record data never moves):
 // equal keys keep their order, and sorted or all-equal input costs n log n at most, with no
 // recursion as deep as the data.
+//
+// A sort compares each record many times. When there are at most three sort columns and each
+// holds a plain number (integers, floats, currency, dates and times, stored in the record),
+// every record's column values are read once into a row of keys, and the sort moves and
+// compares those rows: the same order as CompareRecords, by the same rules (null first, then
+// by value, reversed for a descending column), without reaching into the records again.
 #include "data/engine/MemDataRecordList.h"
 
 #include "framework/Conversions.h"
 #include "framework/Format.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 void TSortColumns::BeforeDestruction() {
@@ -154,13 +162,122 @@ Integer TMemData::CompareRecords(void* RecBuf1, void* RecBuf2) {
 
 // --- sorting ---
 
+namespace {
+
+// One sort column's value of one record.
+struct TKeyCell {
+    union {
+        Int64 I;
+        double F;
+    };
+    bool Blank;
+};
+
+enum TKeyKind { kkNone, kkInteger, kkFloat };
+
+// How a column compares when it holds a plain number: as CompareFieldValue compares its type.
+TKeyKind KeyKind(const TFieldDesc* Field) {
+    if (Field->HasParent() || Field->FieldDescKind() == fdkCalculated) return kkNone;
+    switch (Field->DataType()) {
+    case dtInt8:
+    case dtInt16:
+    case dtInt32:
+    case dtUInt16:
+    case dtUInt32:
+    case dtInt64: return kkInteger;
+    case dtFloat:
+    case dtCurrency:
+    case dtDate:
+    case dtTime:
+    case dtDateTime: return kkFloat;
+    default: return kkNone;
+    }
+}
+
+template <class T> T LoadAt(const Byte* p) {
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+TKeyCell KeyOf(TData* Data, const TFieldDesc* Field, TKeyKind Kind, void* Rec) {
+    TKeyCell cell;
+    cell.I = 0;
+    cell.Blank = Data->GetNull(Field->FieldNo(), Rec);
+    if (cell.Blank) return cell;
+    const Byte* p = static_cast<const Byte*>(Rec) + Field->Offset();
+    if (Kind == kkFloat) {
+        cell.F = LoadAt<double>(p);
+        return cell;
+    }
+    switch (Field->DataType()) {
+    case dtInt8: cell.I = LoadAt<std::int8_t>(p); break;
+    case dtInt16: cell.I = LoadAt<std::int16_t>(p); break;
+    case dtInt32: cell.I = LoadAt<Integer>(p); break;
+    case dtUInt16: cell.I = LoadAt<Word>(p); break;
+    case dtUInt32: cell.I = LoadAt<LongWord>(p); break;
+    default: cell.I = LoadAt<Int64>(p); break;
+    }
+    return cell;
+}
+
+template <int N> struct TKeyRow {
+    TKeyCell Cells[N];
+    PItemHeader Item;
+};
+
+template <int N>
+void SortByKeys(TData* Data, std::vector<PItemHeader>& Items, TSortColumns* Columns,
+                const TKeyKind* Kinds) {
+    bool descending[N];
+    for (int c = 0; c < N; ++c) descending[c] = Columns->Items(c)->DescendingOrder;
+    std::vector<TKeyRow<N>> rows(Items.size());
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+        void* rec = TBlockManager::GetRecordPtr(Items[i]);
+        for (int c = 0; c < N; ++c)
+            rows[i].Cells[c] = KeyOf(Data, Columns->Items(c)->FieldDesc, Kinds[c], rec);
+        rows[i].Item = Items[i];
+    }
+    std::stable_sort(rows.begin(), rows.end(), [&](const TKeyRow<N>& a, const TKeyRow<N>& b) {
+        for (int c = 0; c < N; ++c) {
+            const TKeyCell &x = a.Cells[c], &y = b.Cells[c];
+            int r;
+            if (x.Blank || y.Blank)
+                r = x.Blank == y.Blank ? 0 : (x.Blank ? -1 : 1);
+            else if (Kinds[c] == kkFloat)
+                r = x.F < y.F ? -1 : (y.F < x.F ? 1 : 0);
+            else
+                r = x.I < y.I ? -1 : (y.I < x.I ? 1 : 0);
+            if (r != 0) return (descending[c] ? -r : r) < 0;
+        }
+        return false;
+    });
+    for (std::size_t i = 0; i < Items.size(); ++i) Items[i] = rows[i].Item;
+}
+
+} // namespace
+
 void TMemData::SortItems() {
     if (FIndexFields->Count() == 0 || !FirstItem) return;
     std::vector<PItemHeader> items;
     for (PItemHeader item = FirstItem; item; item = item->Next) items.push_back(item);
-    std::stable_sort(items.begin(), items.end(), [this](PItemHeader a, PItemHeader b) {
-        return CompareRecords(ItemRecord(a), ItemRecord(b)) < 0;
-    });
+    const int columns = FIndexFields->Count();
+    TKeyKind kinds[3] = {kkNone, kkNone, kkNone};
+    bool byKeys = columns <= 3;
+    for (int c = 0; c < columns && byKeys; ++c) {
+        kinds[c] = KeyKind(FIndexFields->Items(c)->FieldDesc);
+        byKeys = kinds[c] != kkNone;
+    }
+    if (byKeys && columns == 1)
+        SortByKeys<1>(this, items, FIndexFields, kinds);
+    else if (byKeys && columns == 2)
+        SortByKeys<2>(this, items, FIndexFields, kinds);
+    else if (byKeys && columns == 3)
+        SortByKeys<3>(this, items, FIndexFields, kinds);
+    else
+        std::stable_sort(items.begin(), items.end(), [this](PItemHeader a, PItemHeader b) {
+            return CompareRecords(ItemRecord(a), ItemRecord(b)) < 0;
+        });
     PItemHeader prev = nullptr;
     for (PItemHeader item : items) {
         item->Prev = prev;
@@ -170,10 +287,12 @@ void TMemData::SortItems() {
     }
     FirstItem = items.front();
     LastItem = items.back();
-    ReorderItems(nullptr, rmFull);
+    NumberAll(std::move(items), false);
 }
 
 void TMemData::SwapWithNext(PItemHeader Item) {
+    FChain.clear();
+    FRecordNoCache.clear();
     PItemHeader next = Item->Next;
     PItemHeader before = Item->Prev;
     PItemHeader after = next->Next;

@@ -242,6 +242,10 @@ private:
     TExpressionNode* FieldNode(const UnicodeString& Name);
     Variant OperandValue(TExpressionNode* Node);
     bool Compare(TExpressionNode* Node);
+    // A comparison of plain numbers (a number field of the engine's own types, not null, and
+    // a number literal) decided without variants, by the rules the variant comparison applies;
+    // false when the comparison is of another kind and needs the general path.
+    bool ComparePlainNumbers(TExpressionNode* Node, bool& Result);
     TBlob* BlobOf(Word FieldNo, void* RecBuf);
 };
 

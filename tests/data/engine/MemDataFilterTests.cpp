@@ -10,6 +10,8 @@
 #include "EngineModules.h"
 #include "OneRecordData.h"
 
+#include <cstring>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -166,6 +168,126 @@ TEST_F(FilterTest, SyntaxErrorsAndUnknownFieldsAreRefused) {
         EXPECT_EQ(Data->FilterText(), L"");
         EXPECT_FALSE(Data->HasFilterExpression());
     }
+}
+
+// Number fields against number literals, decided without variants: the same answers as the
+// variant comparison gives. Integers compare exactly (beyond a double's 53 bits), a float on
+// either side makes it a comparison of doubles, NaN is neither below, above nor equal.
+class NumberFilterTest : public EngineModulesTest {
+protected:
+    NumberFilterTest()
+        : EngineModulesTest(
+              {CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
+    void SetUp() override {
+        EngineModulesTest::SetUp();
+        Data = new TOneRecordData;
+        for (auto [name, type] : {std::pair{L"I8", dtInt8},
+                                  {L"I16", dtInt16},
+                                  {L"I32", dtInt32},
+                                  {L"U16", dtUInt16},
+                                  {L"U32", dtUInt32},
+                                  {L"I64", dtInt64},
+                                  {L"F", dtFloat},
+                                  {L"C", dtCurrency}})
+            Data->Add(name, type);
+        Data->Layout();
+        Data->Open();
+    }
+    void TearDown() override {
+        Data->Free();
+        EngineModulesTest::TearDown();
+    }
+    struct TRow {
+        const char* Name;
+        Int64 I;  // every integer field that can hold it; I8 holds I % 100
+        double F; // F and C
+        bool NullInts;
+    };
+    static const std::vector<TRow>& Rows() {
+        static const std::vector<TRow> rows = {
+            {"a", 100, 100.0, false},
+            {"b", -7, 2.5, false},
+            {"c", 9007199254740993, -0.0, false},
+            {"d", 4294967295, std::numeric_limits<double>::quiet_NaN(), false},
+            {"e", 0, 1e300, true},
+        };
+        return rows;
+    }
+    // Values go into the record form directly.
+    template <class T> void Put(Word no, T value) {
+        Data->SetNull(no, Data->Rec(), false);
+        std::memcpy(Data->Rec() + Data->Fields()->Items(no - 1)->Offset(), &value, sizeof value);
+    }
+    void Load(const TRow& r) {
+        Data->InitRecord(Data->Rec());
+        auto fits = [&](Int64 low, Int64 high) { return r.I >= low && r.I <= high; };
+        if (!r.NullInts) {
+            Put(1, std::int8_t(r.I % 100));
+            if (fits(-32768, 32767)) Put(2, std::int16_t(r.I));
+            if (fits(INT32_MIN, INT32_MAX)) Put(3, Integer(r.I));
+            if (fits(0, 65535)) Put(4, Word(r.I));
+            if (fits(0, 4294967295)) Put(5, LongWord(r.I));
+            Put(6, r.I);
+        }
+        Put(7, r.F);
+        Put(8, r.F);
+    }
+    std::string Kept(const UnicodeString& filter) {
+        Data->SetFilterText(filter);
+        std::string kept;
+        for (const TRow& r : Rows()) {
+            Load(r);
+            if (Data->EvalFilter(Data->Rec())) kept += r.Name;
+        }
+        return kept;
+    }
+    TOneRecordData* Data = nullptr;
+};
+
+TEST_F(NumberFilterTest, IntegersCompareExactlyAndFloatsAsDoubles) {
+    struct Case {
+        const wchar_t* Filter;
+        const char* Kept;
+    } cases[] = {
+        {L"I32 = 100", "a"},
+        {L"I32 <> 100", "bcde"}, // a null is unequal to a number
+        {L"I32 > -7.5", "ab"},
+        {L"100 <= I32", "a"},
+        {L"I8 < 0", "b"},
+        {L"I16 >= -7", "ab"},
+        {L"U16 > 99", "a"},
+        {L"U32 > 4294967294", "d"},
+        {L"U32 > -1", "ad"},
+        {L"I64 > 9007199254740992", "c"},
+        {L"I64 = 9007199254740993", "c"},
+        {L"I64 < 9007199254740993", "abd"},
+        {L"F < 2.6", "bc"},
+        {L"F <> 2.5", "acde"},
+        {L"F >= 100", "ae"},
+        {L"F = 0", "c"},
+        {L"F > -1 AND F < 3", "bc"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Kept(c.Filter), c.Kept) << UnicodeToAnsi(c.Filter);
+}
+
+// A Currency field reads as the same double as a Float field but takes the variant path: the
+// two must agree on every operator and literal, NaN and the float tolerance included.
+TEST_F(NumberFilterTest, AFloatFieldAgreesWithTheVariantPath) {
+    const wchar_t* const ops[] = {L"=", L"<>", L"<", L">", L"<=", L">="};
+    const wchar_t* const literals[] = {L"100", L"2.5", L"-1", L"0", L"100.005", L"-0"};
+    for (double tolerance : {0.0, 0.01}) {
+        FilterFloatTolerance = tolerance;
+        for (const wchar_t* op : ops)
+            for (const wchar_t* literal : literals) {
+                const UnicodeString tail = UnicodeString(L" ") + op + L" " + literal;
+                EXPECT_EQ(Kept(L"F" + tail), Kept(L"C" + tail))
+                    << UnicodeToAnsi(tail) << " tolerance " << tolerance;
+                EXPECT_EQ(Kept(literal + UnicodeString(L" ") + op + L" F"),
+                          Kept(literal + UnicodeString(L" ") + op + L" C"))
+                    << UnicodeToAnsi(tail) << " reversed, tolerance " << tolerance;
+            }
+    }
+    FilterFloatTolerance = 0;
 }
 
 TEST(FilterPattern, MatchesWildcardsExactly) {

@@ -72,12 +72,16 @@ TEST(BlockManager, RecordsCopyInAndOutAndDoubleFreeFails) {
     EXPECT_EQ(TBlockManager::GetRecordPtr(a), reinterpret_cast<Byte*>(a) + ItemHeaderSize);
     manager.FreeItem(a);
     EXPECT_THROW(manager.FreeItem(a), EAssertionFailed);
+    manager.RetireItem(b);
+    EXPECT_THROW(manager.FreeItem(b), EAssertionFailed);
+    EXPECT_THROW(manager.RetireItem(b), EAssertionFailed);
 }
 
 // The free list, the blocks and the records compared with a model of what they must hold.
 struct TBlockModel {
     std::vector<PItemHeader> FreeStack; // top at the back
     std::map<PItemHeader, Byte> Live;   // item -> the byte its record is filled with
+    std::set<PItemHeader> Retired;
 
     std::string Compare(const TBlockManager& manager) const {
         std::ostringstream error;
@@ -98,6 +102,10 @@ struct TBlockModel {
             if (std::any_of(record, record + manager.RecordSize,
                             [fill](Byte b) { return b != fill; }))
                 error << "record overwritten; ";
+        }
+        for (PItemHeader item : Retired) {
+            ++used[item->Block];
+            if (item->Flag != TBlockManager::ItemRetired) error << "retired item not marked; ";
         }
         std::size_t blocks = 0;
         for (PBlockHeader block = manager.FirstBlock; block; block = block->Next, ++blocks) {
@@ -135,7 +143,8 @@ TEST(BlockManager, MatchesTheModelUnderRandomOperations) {
         if (model.Live.empty() || random() % 100 < 55) {
             PItemHeader item;
             manager.AllocItem(item);
-            if (model.Live.count(item)) error += "a live item was handed out again; ";
+            if (model.Live.count(item) || model.Retired.count(item))
+                error += "a live or retired item was handed out again; ";
             model.Allocated(manager, item, error);
             const Byte fill = Byte(random());
             std::memset(TBlockManager::GetRecordPtr(item), fill, manager.RecordSize);
@@ -145,8 +154,14 @@ TEST(BlockManager, MatchesTheModelUnderRandomOperations) {
             PItemHeader item = it->first;
             PBlockHeader block = item->Block;
             const bool last = block->UsedItems == 1;
-            manager.FreeItem(item);
-            model.Freed(item, block, last);
+            if (random() % 5 == 0) { // retired: neither freed nor handed out again
+                manager.RetireItem(item);
+                model.Live.erase(item);
+                model.Retired.insert(item);
+            } else {
+                manager.FreeItem(item);
+                model.Freed(item, block, last);
+            }
         }
         error += model.Compare(manager);
         ASSERT_EQ(error, "") << "step " << step;

@@ -66,6 +66,19 @@ public:
         return ids;
     }
 
+    // The same, from the end.
+    std::vector<Integer> WalkBack() {
+        std::vector<Integer> ids;
+        List->SetToEnd();
+        for (List->GetPriorRecord(Buf.data()); !List->Bof(); List->GetPriorRecord(Buf.data())) {
+            Integer id;
+            bool blank;
+            List->GetField(1, Buf.data(), &id, blank);
+            ids.push_back(id);
+        }
+        return ids;
+    }
+
     TMemData* List = nullptr;
     std::vector<Byte> Buf;
 };
@@ -122,6 +135,17 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
             if (visible(r)) ids.push_back(r.Id);
         return ids;
     };
+    // Bookmarks of records, some of them deleted later: a bookmark must lead to its record
+    // while that exists and be invalid once it is gone for good.
+    std::vector<std::pair<TRecBookmark, Integer>> bookmarks;
+    auto keepBookmark = [&](Integer id) {
+        TRecBookmark bookmark{};
+        list->GetBookmark(&bookmark);
+        if (bookmarks.size() < 24)
+            bookmarks.emplace_back(bookmark, id);
+        else
+            bookmarks[random() % bookmarks.size()] = {bookmark, id};
+    };
     Integer nextId = 1;
     for (int step = 0; step < steps; ++step) {
         const std::vector<Integer> ids = visibleIds();
@@ -138,6 +162,7 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
         if (op <= 1 || ids.empty()) {
             what << "append " << nextId;
             t.List->AppendRecord(t.Rec(nextId, v));
+            keepBookmark(nextId);
             model.push_back({nextId++, v, 0, cached ? isAppended : isUnmodified});
         } else if (op == 2) {
             what << "insert before #" << pick;
@@ -205,6 +230,7 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
             if (list->RecordNo() != pick)
                 return what.str() + ": RecordNo " + std::to_string(list->RecordNo());
             if (t.Field(1) != ids[std::size_t(pick - 1)]) return what.str() + ": wrong record";
+            keepBookmark(ids[std::size_t(pick - 1)]);
         }
         sortModel();
         const std::vector<Integer> expected = visibleIds();
@@ -218,6 +244,20 @@ std::string RunAgainstModel(RecordListTest& t, TMemData* list, unsigned seed, in
                        std::to_string(t.Field(1));
         }
         if (t.Walk() != expected) return what.str() + ": the walk differs";
+        if (t.WalkBack() != std::vector<Integer>(expected.rbegin(), expected.rend()))
+            return what.str() + ": the walk backwards differs";
+        for (auto& [bookmark, id] : bookmarks) {
+            const std::size_t at = modelIndex(id);
+            const bool exists = at < model.size();
+            if (!exists && list->BookmarkValid(&bookmark))
+                return what.str() + ": the bookmark of deleted id " + std::to_string(id) +
+                       " is valid";
+            if (!exists || !visible(model[at])) continue;
+            list->SetToBookmark(&bookmark);
+            if (!list->BookmarkValid(&bookmark) || t.Field(1) != id)
+                return what.str() + ": the bookmark of id " + std::to_string(id) + " leads to " +
+                       std::to_string(t.Field(1));
+        }
     }
     return "";
 }
@@ -294,6 +334,106 @@ TEST_F(RecordListTest, BookmarksOutliveReorderingButNotAReload) {
     List->SetToBookmark(&four); // a new refresh iteration: falls back to its record number 4
     EXPECT_EQ(Field(1), 14);
     EXPECT_NE(List->CompareBookmarks(&four, &two), 0);
+}
+
+// Each way a record leaves the list for good, followed by appends that would take over its
+// memory (a freed item is the next one handed out): its bookmark is then invalid, goes to its
+// record number and compares by it, and never leads to the record that came after it.
+TEST_F(RecordListTest, ABookmarkToADeletedRecordNeverLeadsToAnother) {
+    struct Case {
+        const char* Name;
+        bool CachedInsert; // the record is inserted under cached updates
+        void (*Remove)(TMemData* List);
+    };
+    const Case cases[] = {
+        {"deleted", false, [](TMemData* l) { l->DeleteRecord(); }},
+        {"removed", false, [](TMemData* l) { l->RemoveRecord(); }},
+        {"cached insert deleted", true, [](TMemData* l) { l->DeleteRecord(); }},
+        {"cached insert reverted", true, [](TMemData* l) { l->RevertRecord(); }},
+        {"cached insert cancelled", true, [](TMemData* l) { l->CancelUpdates(); }},
+        {"deletion committed", false,
+         [](TMemData* l) {
+             l->SetCachedUpdates(true);
+             l->DeleteRecord();
+             l->CommitUpdates();
+         }},
+    };
+    Make(new TMemData);
+    List->OnApplyRecord = [](TUpdateRecKind, TUpdateRecAction& action, bool) {
+        action = urApplied;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        List->Close();
+        List->SetCachedUpdates(false);
+        List->Open();
+        for (Integer id : {1, 2, 4, 5}) List->AppendRecord(Rec(id, id));
+        List->SetCachedUpdates(c.CachedInsert);
+        List->SetRecordNoValue(3);
+        List->InsertRecord(Rec(3, 3));
+        TRecBookmark three{};
+        List->GetBookmark(&three);
+        ASSERT_TRUE(List->BookmarkValid(&three));
+        c.Remove(List);
+        for (Integer id = 6; id <= 16; ++id) List->AppendRecord(Rec(id, id));
+        List->SetRecordNoValue(5);
+        TRecBookmark six{};
+        List->GetBookmark(&six);
+        ASSERT_EQ(Field(1), 6);
+
+        EXPECT_FALSE(List->BookmarkValid(&three));
+        EXPECT_EQ(List->CompareBookmarks(&three, &six), -1);
+        List->SetToBookmark(&three);
+        EXPECT_EQ(Field(1), 4) << "the record that is number 3 now";
+        List->FilterFunc = [](void*) { return true; };
+        List->FilterUpdated();
+        EXPECT_FALSE(List->BookmarkValid(&three));
+        EXPECT_TRUE(List->BookmarkValid(&six));
+        List->FilterFunc = nullptr;
+        List->FilterUpdated();
+    }
+}
+
+// A filter change leaves the record-number map of the visible records, which steps to the
+// next and prior ones; forgetting the verdicts (as a search under a passing filter does)
+// forgets the map too, so the records are judged again.
+TEST_F(RecordListTest, ForgottenVerdictsAreNotTakenFromTheRecordNumberMap) {
+    Make(new TMemData);
+    for (Integer i = 1; i <= 20; ++i) List->AppendRecord(Rec(i, i));
+    auto v = [](void* rec) {
+        Integer value;
+        std::memcpy(&value, static_cast<Byte*>(rec) + 4, 4);
+        return value;
+    };
+    List->FilterFunc = [&](void* rec) { return v(rec) % 2 == 0; };
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{2, 4, 6, 8, 10, 12, 14, 16, 18, 20}));
+    EXPECT_EQ(WalkBack(), (std::vector<Integer>{20, 18, 16, 14, 12, 10, 8, 6, 4, 2}));
+    List->FilterFunc = [&](void* rec) { return v(rec) % 5 == 0; };
+    List->ClearItemsOmittedStatus();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{5, 10, 15, 20}));
+    EXPECT_EQ(WalkBack(), (std::vector<Integer>{20, 15, 10, 5}));
+}
+
+// A full numbering keeps the chain's order while a filter hides records, for the next one;
+// an insert and a delete that leave the count as it was must still make it walk the chain.
+TEST_F(RecordListTest, AFilterChangeSeesTheChainAsItIsNow) {
+    Make(new TMemData);
+    for (Integer i = 1; i <= 10; ++i) List->AppendRecord(Rec(i, 11 - i));
+    List->SetIndexFieldNames(L"V");
+    List->SetFilterText(L"V > 3");
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{7, 6, 5, 4, 3, 2, 1}));
+    List->SetRecordNoValue(1);      // ID 7, V 4
+    List->InsertRecord(Rec(20, 4)); // in front of it, where it belongs: no move
+    List->SetRecordNoValue(3);      // ID 6
+    List->DeleteRecord();
+    List->SetFilterText(L"V > 1");
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{9, 8, 20, 7, 5, 4, 3, 2, 1}));
+    List->SetFilterText(L"");
+    List->FilterUpdated();
+    EXPECT_EQ(Walk(), (std::vector<Integer>{10, 9, 8, 20, 7, 5, 4, 3, 2, 1}));
 }
 
 TEST_F(RecordListTest, RecordNumbersOutsideTheListChangeNothing) {

@@ -10,6 +10,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -125,6 +127,96 @@ TEST_F(CompareTest, LocaleTextsSortAsTheSystemComparesThem) {
             sorted.push_back(blank ? UnicodeString() : UnicodeString(text));
         }
         EXPECT_EQ(sorted, expected) << UnicodeToAnsi(index);
+    }
+}
+
+// Two lists with the same records and the same history: one sorted by up to three number
+// columns (the key rows), the other by the same columns and a text column whose values are
+// all equal, which takes the record comparison. Both must come out in the same order, ties
+// kept in their previous order, nulls first ascending and last descending.
+class SortKeysTest : public EngineModulesTest {
+protected:
+    SortKeysTest()
+        : EngineModulesTest(
+              {CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
+    TMemData* MakeList() {
+        auto* list = new TMemData;
+        for (auto [name, type] : {std::pair{L"ID", dtInt32},
+                                  {L"I8", dtInt8},
+                                  {L"I16", dtInt16},
+                                  {L"U16", dtUInt16},
+                                  {L"U32", dtUInt32},
+                                  {L"I64", dtInt64},
+                                  {L"F", dtFloat},
+                                  {L"M", dtCurrency},
+                                  {L"D", dtDate},
+                                  {L"T", dtDateTime},
+                                  {L"S", dtString}}) {
+            TFieldDesc* field = Construct<TFieldDesc>();
+            field->SetName(name);
+            field->SetDataType(type);
+            field->SetLength(type == dtString ? 4 : 0);
+            field->SetSize(FieldSizeOf(type, field->Length()));
+            field->SetFieldNo(Word(list->FieldCount() + 1));
+            list->Fields()->Add(field);
+        }
+        list->AutoInitFields = false;
+        list->InitFields();
+        list->Open();
+        return list;
+    }
+    template <class T> static void Put(TMemData* list, Byte* rec, Word no, T value) {
+        list->SetNull(no, rec, false);
+        std::memcpy(rec + list->Fields()->Items(no - 1)->Offset(), &value, sizeof value);
+    }
+    static std::vector<Integer> Walk(TMemData* list, std::vector<Byte>& buf) {
+        std::vector<Integer> ids;
+        list->SetToBegin();
+        for (list->GetNextRecord(buf.data()); !list->Eof(); list->GetNextRecord(buf.data())) {
+            Integer id;
+            bool blank;
+            list->GetField(1, buf.data(), &id, blank);
+            ids.push_back(id);
+        }
+        return ids;
+    }
+};
+
+TEST_F(SortKeysTest, NumberKeysOrderAsTheRecordComparison) {
+    TOwned<TMemData> keyed(MakeList()), compared(MakeList());
+    std::vector<Byte> buf(std::size_t(keyed->RecordSize())), prev(buf.size());
+    std::mt19937 random(11);
+    for (Integer id = 1; id <= 3000; ++id) {
+        keyed->InitRecord(buf.data());
+        Byte* rec = buf.data();
+        Put(keyed.Object, rec, 1, id);
+        auto small = [&] { return Integer(random() % 7) - 3; };
+        auto present = [&] { return random() % 10 != 0; };
+        if (present()) Put(keyed.Object, rec, 2, std::int8_t(small()));
+        if (present()) Put(keyed.Object, rec, 3, std::int16_t(small() * 1000));
+        if (present()) Put(keyed.Object, rec, 4, Word(small() + 65000));
+        if (present()) Put(keyed.Object, rec, 5, LongWord(4294967290u + LongWord(small() + 3)));
+        if (present()) Put(keyed.Object, rec, 6, Int64(small()) * 4000000000000000000);
+        if (present()) Put(keyed.Object, rec, 7, small() * 0.25);
+        if (present()) Put(keyed.Object, rec, 8, small() * 0.01);
+        if (present()) Put(keyed.Object, rec, 9, double(45000 + small()));
+        if (present()) Put(keyed.Object, rec, 10, 45000 + small() / 8.0);
+        keyed->PutField(11, rec, "same");
+        keyed->AppendRecord(rec);
+        compared->AppendRecord(rec);
+    }
+    for (const wchar_t* index : {L"I8", L"I16 DESC", L"U16; I64", L"U32 DESC; F", L"M; D; T",
+                                 L"F DESC; I8 DESC; I64", L"T; U32", L"ID DESC"}) {
+        keyed->SetIndexFieldNames(index);
+        compared->SetIndexFieldNames(UnicodeString(index) + L"; S");
+        const std::vector<Integer> order = Walk(keyed.Object, buf);
+        ASSERT_EQ(order, Walk(compared.Object, buf)) << UnicodeToAnsi(index);
+        keyed->SetToBegin();
+        keyed->GetNextRecord(prev.data());
+        for (keyed->GetNextRecord(buf.data()); !keyed->Eof(); keyed->GetNextRecord(buf.data())) {
+            ASSERT_LE(keyed->CompareRecords(prev.data(), buf.data()), 0) << UnicodeToAnsi(index);
+            prev = buf;
+        }
     }
 }
 
