@@ -165,6 +165,7 @@ int main() {
                     pointers.Checksum);
         PrintAll("vector", tree, vector);
         PrintAll("pointer vector", tree, pointers);
+        std::fflush(stdout); // each pass's figures out at once: a pass takes minutes
     }
     return 0;
 }
