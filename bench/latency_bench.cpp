@@ -87,11 +87,14 @@ void PingWithComponents(TBaseVirtualTree* tree) {
         PingLine({tree->NodeRef(node), tree->GetNodeData<ps>(node)->ip});
 }
 
-double PoolSeconds(Tfrmmain* form, int workers) {
+// The first pass also grows the pool to its size: that is the cold figure.
+TFigures PoolFigures(Tfrmmain* form, int workers) {
     form->tp1->SetThreadsMinCount(workers);
     form->tp1->SetThreadsMaxCount(workers);
-    PingThroughPool(form); // grows the pool to its size
-    return BestSeconds(3, [&] { PingThroughPool(form); });
+    return Measure(3, [&] {
+        PingThroughPool(form);
+        return 0;
+    });
 }
 
 } // namespace
@@ -103,15 +106,21 @@ int main() {
     form->vt1->Tree()->SetNodeDataSize(sizeof(ps));
     AddLines(form->vt1->Tree());
     speed_running = true; // outcomes are written only while a test runs
-    const double loop = BestSeconds(3, PingInLoop);
-    const double components = BestSeconds(3, [&] { PingWithComponents(form->vt1->Tree()); });
-    PrintRatio("200 echoes, a ping component each", components, loop);
+    const TFigures loop = Measure(3, [] {
+        PingInLoop();
+        return 0;
+    });
+    const TFigures components = Measure(3, [&] {
+        PingWithComponents(form->vt1->Tree());
+        return 0;
+    });
+    PrintFigures("200 echoes, a ping component each", components, loop);
     for (const int workers : {10, 40}) {
-        const double pool = PoolSeconds(form, workers);
+        const TFigures pool = PoolFigures(form, workers);
         const std::string what = "200 loopback echoes, pool of " + std::to_string(workers);
-        std::printf("%s: %.0f requests/s (bare loop %.0f requests/s)\n", what.c_str(), Lines / pool,
-                    Lines / loop);
-        PrintRatio(what.c_str(), pool, loop);
+        std::printf("%s: warm %.0f requests/s (bare loop %.0f requests/s)\n", what.c_str(),
+                    Lines / pool.Warm, Lines / loop.Warm);
+        PrintFigures(what.c_str(), pool, loop);
     }
     speed_running = false;
     form->Free();

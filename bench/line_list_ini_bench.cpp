@@ -8,6 +8,7 @@
 
 #include "BenchTiming.h"
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -36,34 +37,44 @@ void Load(TKitStreamIniFile& document, const std::string& bytes) {
     document.LoadFromStream(&stream);
 }
 
-// Every value's length, summed: what both sides must agree on.
-std::size_t ReadThroughDocument(const std::string& bytes) {
-    TKitStreamIniFile document{UnicodeString()};
+// Each side answers what it built, so that the memory it holds is measured, and every value's
+// length, summed: what both sides must agree on.
+struct TDocumentRead {
+    std::unique_ptr<TKitStreamIniFile> Document;
+    std::size_t Total = 0;
+};
+
+struct TSplitRead {
+    std::vector<std::string> Lines;
+    std::size_t Total = 0;
+};
+
+TDocumentRead ReadThroughDocument(const std::string& bytes) {
+    TDocumentRead read{std::make_unique<TKitStreamIniFile>(UnicodeString())};
+    TKitStreamIniFile& document = *read.Document;
     Load(document, bytes);
     TStringList sections, keys;
     document.ReadSections(&sections);
-    std::size_t total = 0;
     for (int i = 0; i < sections.Count(); ++i) {
         document.ReadSection(sections.Strings(i), &keys);
         for (int j = 0; j < keys.Count(); ++j)
-            total += document.ReadString(sections.Strings(i), keys.Strings(j), L"").size();
+            read.Total += document.ReadString(sections.Strings(i), keys.Strings(j), L"").size();
     }
-    return total;
+    return read;
 }
 
-std::size_t SplitWithTheStandardLibrary(const std::string& bytes) {
+TSplitRead SplitWithTheStandardLibrary(const std::string& bytes) {
+    TSplitRead read;
     std::istringstream stream(bytes);
-    std::vector<std::string> lines;
     for (std::string line; std::getline(stream, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
+        read.Lines.push_back(std::move(line));
     }
-    std::size_t total = 0;
-    for (const std::string& line : lines) {
+    for (const std::string& line : read.Lines) {
         const std::size_t equals = line.find('=');
-        if (equals != std::string::npos) total += line.size() - equals - 1;
+        if (equals != std::string::npos) read.Total += line.size() - equals - 1;
     }
-    return total;
+    return read;
 }
 
 } // namespace
@@ -71,18 +82,27 @@ std::size_t SplitWithTheStandardLibrary(const std::string& bytes) {
 int main() {
     const std::string list = MakeLineList();
     std::size_t document = 0, split = 0;
-    const double baseline = BestSeconds(5, [&] { split = SplitWithTheStandardLibrary(list); });
-    const double ours = BestSeconds(5, [&] { document = ReadThroughDocument(list); });
+    const TFigures baseline = Measure(5, [&] {
+        TSplitRead read = SplitWithTheStandardLibrary(list);
+        split = read.Total;
+        return read;
+    });
+    const TFigures ours = Measure(5, [&] {
+        TDocumentRead read = ReadThroughDocument(list);
+        document = read.Total;
+        return read;
+    });
     if (document != split) {
         std::printf("value lengths differ: document %zu, split %zu\n", document, split);
         return 1;
     }
-    PrintRatio("1 MB line list into the INI document", ours, baseline);
+    PrintFigures("1 MB line list into the INI document", ours, baseline);
     // The share of the load alone, to tell it from the lookups.
-    const double load = BestSeconds(5, [&] {
-        TKitStreamIniFile document{UnicodeString()};
-        Load(document, list);
+    const TFigures load = Measure(5, [&] {
+        auto loaded = std::make_unique<TKitStreamIniFile>(UnicodeString());
+        Load(*loaded, list);
+        return loaded;
     });
-    PrintRatio("  of which loading", load, baseline);
+    PrintFigures("  of which loading", load, baseline);
     return 0;
 }

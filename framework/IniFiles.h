@@ -15,6 +15,9 @@
 
 #include "framework/StringLists.h"
 
+#include <array>
+#include <functional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -43,22 +46,43 @@ public:
                              const UnicodeString& defaultValue) const;
 
 private:
+    // Looks up views as well as stored keys, so that a lookup allocates nothing.
+    struct TKeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::wstring_view key) const noexcept {
+            return std::hash<std::wstring_view>{}(key);
+        }
+    };
+    using TKeyIndex = std::unordered_map<UnicodeString, std::size_t, TKeyHash, std::equal_to<>>;
+
     struct TSection {
         UnicodeString Name;
         std::vector<UnicodeString> Lines;
         // Upper-cased name part → the last line with that name; lines without "=" are absent.
-        std::unordered_map<UnicodeString, std::size_t> LastLineOfName;
+        TKeyIndex LastLineOfName;
+    };
+
+    // A name upper-cased for a lookup, in a buffer of its own while it is short.
+    class TLookupName {
+    public:
+        explicit TLookupName(std::wstring_view name);
+        std::wstring_view View() const noexcept { return FView; }
+
+    private:
+        std::array<wchar_t, 64> FBuffer;
+        UnicodeString FLong;
+        std::wstring_view FView;
     };
 
     // The form names are looked up by: upper-cased with the system's locale-aware mapping.
-    static UnicodeString LookupKey(const UnicodeString& name);
+    static UnicodeString LookupKey(std::wstring_view name);
     // Clears the list and adds the items as one change.
     static void ReplaceContents(TStrings* strings, const std::vector<UnicodeString>& items);
     TSection& AddSection(const UnicodeString& name);
-    static void AddLine(TSection& section, const UnicodeString& line);
+    static void AddLine(TSection& section, std::wstring_view line);
     const TSection* FindSection(const UnicodeString& name) const;
 
     std::vector<TSection> FSections;
     // Upper-cased section name → the last section with that name.
-    std::unordered_map<UnicodeString, std::size_t> FLastSectionOfName;
+    TKeyIndex FLastSectionOfName;
 };

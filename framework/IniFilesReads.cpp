@@ -4,14 +4,28 @@
 
 #include <windows.h>
 
-UnicodeString TMemIniFile::LookupKey(const UnicodeString& name) {
-    UnicodeString key = name;
+#include <algorithm>
+
+UnicodeString TMemIniFile::LookupKey(std::wstring_view name) {
+    UnicodeString key(name);
     if (!key.empty()) CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
     return key;
 }
 
+TMemIniFile::TLookupName::TLookupName(std::wstring_view name) {
+    wchar_t* chars = FBuffer.data();
+    if (name.size() > FBuffer.size()) {
+        FLong.assign(name);
+        chars = FLong.data();
+    } else {
+        std::copy(name.begin(), name.end(), chars);
+    }
+    if (!name.empty()) CharUpperBuffW(chars, static_cast<DWORD>(name.size()));
+    FView = std::wstring_view(chars, name.size());
+}
+
 const TMemIniFile::TSection* TMemIniFile::FindSection(const UnicodeString& name) const {
-    const auto found = FLastSectionOfName.find(LookupKey(name));
+    const auto found = FLastSectionOfName.find(TLookupName(name).View());
     return found == FLastSectionOfName.end() ? nullptr : &FSections[found->second];
 }
 
@@ -54,7 +68,7 @@ UnicodeString TMemIniFile::ReadString(const UnicodeString& section, const Unicod
                                       const UnicodeString& defaultValue) const {
     const TSection* found = FindSection(section);
     if (!found) return defaultValue;
-    const auto line = found->LastLineOfName.find(LookupKey(ident));
+    const auto line = found->LastLineOfName.find(TLookupName(ident).View());
     if (line == found->LastLineOfName.end()) return defaultValue;
     const UnicodeString& text = found->Lines[line->second];
     return text.substr(text.find(L'=') + 1);

@@ -9,12 +9,19 @@ namespace {
 constexpr Integer InitialCapacity = 32;
 }
 
-TJsonArray::TJsonArray() : FArray(InitialCapacity) {}
+TJsonArray::TJsonArray() : FSize(InitialCapacity) {}
 
 void TJsonArray::Reserve(Integer index) {
-    const Integer capacity = Capacity();
-    if (index < capacity) return;
-    FArray.resize(std::max(capacity * 2, index + 1));
+    if (index < FSize) return;
+    FSize = std::max(FSize * 2, index + 1);
+}
+
+void TJsonArray::Occupy(Integer index) {
+    if (static_cast<std::size_t>(index) < FArray.size()) return;
+    // Doubling, as the capacity does, but never past it.
+    const std::size_t grown = std::max<std::size_t>(FArray.size() * 2, 4);
+    FArray.reserve(std::min<std::size_t>(std::max<std::size_t>(grown, index + 1), FSize));
+    FArray.resize(static_cast<std::size_t>(index) + 1);
 }
 
 Integer TJsonArray::Add(const TJsonRef& value) {
@@ -31,6 +38,7 @@ TJsonRef TJsonArray::GetElement(Integer index) const {
 void TJsonArray::PutElement(Integer index, const TJsonRef& value) {
     if (index < 0 || index >= MaxLength) return;
     Reserve(index);
+    Occupy(index);
     FArray[index] = value;
     if (index >= FLength) FLength = index + 1;
 }
@@ -40,6 +48,7 @@ void TJsonArray::Insert(Integer index, const TJsonRef& value) {
     if (index >= FLength) return PutElement(index, value);
     if (FLength >= MaxLength) return;
     Reserve(FLength);
+    Occupy(FLength);
     std::move_backward(FArray.begin() + index, FArray.begin() + FLength,
                        FArray.begin() + FLength + 1);
     FArray[index] = value;

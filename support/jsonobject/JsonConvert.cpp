@@ -51,7 +51,7 @@ bool TJsonObject::AsBoolean() {
     case stBoolean: return FO.c_boolean;
     case stDouble: return FO.c_double != 0;
     case stInt: return FO.c_int != 0;
-    case stString: return !FOString.empty();
+    case stString: return StringSize() != 0;
     default: return true;
     }
 }
@@ -62,7 +62,7 @@ Int64 TJsonObject::AsInteger() {
     case stBoolean: return FO.c_boolean ? 1 : 0;
     case stDouble: return RoundToInt(FO.c_double);
     case stInt: return FO.c_int;
-    case stString: return CleanInteger(FOString, value) ? value : 0;
+    case stString: return CleanInteger(StringValue(), value) ? value : 0;
     default: return 0;
     }
 }
@@ -73,13 +73,13 @@ double TJsonObject::AsDouble() {
     case stBoolean: return FO.c_boolean ? 1 : 0;
     case stDouble: return FO.c_double;
     case stInt: return static_cast<double>(FO.c_int);
-    case stString: return CleanNumber(FOString, value) ? value : 0;
+    case stString: return CleanNumber(StringValue(), value) ? value : 0;
     default: return 0;
     }
 }
 
 UnicodeString TJsonObject::AsString() {
-    if (FDataType == stString) return FOString;
+    if (FDataType == stString) return StringValue();
     return AsJSon(false, false);
 }
 

@@ -31,7 +31,7 @@ TJsonRef TJsonObject::Clone() {
     case stBoolean: return Create(FO.c_boolean);
     case stDouble: return Create(FO.c_double);
     case stInt: return Create(FO.c_int);
-    case stString: return Create(FOString);
+    case stString: return CreateString(StringData(), StringSize());
     case stMethod: return Create(FO.c_method);
     case stObject: {
         TJsonRef copy = Create(stObject);
@@ -59,7 +59,7 @@ void TJsonObject::Merge(const TJsonRef& obj, bool reference) {
     case stBoolean: FO.c_boolean = source.FO.c_boolean; break;
     case stDouble: FO.c_double = source.FO.c_double; break;
     case stInt: FO.c_int = source.FO.c_int; break;
-    case stString: FOString = source.FOString; break;
+    case stString: SetString(source.StringData(), source.StringSize()); break;
     case stMethod: FO.c_method = source.FO.c_method; break;
     case stObject: MergeObject(source, reference); break;
     case stArray: MergeArray(source, reference); break;
@@ -102,7 +102,7 @@ void TJsonObject::Clear(bool all) {
     case stBoolean: FO.c_boolean = false; break;
     case stDouble: FO.c_double = 0; break;
     case stInt: FO.c_int = 0; break;
-    case stString: FOString.clear(); break;
+    case stString: SetString(nullptr, 0); break;
     case stMethod: FO.c_method = nullptr; break;
     case stObject: FO.c_object->Clear(all); break;
     case stArray: FO.c_array->Clear(all); break;

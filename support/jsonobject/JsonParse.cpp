@@ -5,12 +5,18 @@
 #include "support/jsonobject/JsonReader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <limits>
 #include <new>
 
 bool IsJsonWhitespace(wchar_t c) noexcept {
     return c == 8 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32;
+}
+
+bool IsNumberCharacter(wchar_t c) noexcept {
+    return (c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.' || c == L'E' ||
+           c == L'e';
 }
 
 bool IsJsonDelimiter(wchar_t c) noexcept {
@@ -53,6 +59,14 @@ void TJsonReader::Loop(const wchar_t* text, Integer length) {
             T.err = done ? teSuccess : teContinue;
             return;
         }
+        if (const Integer run = PlainRun(text, length); run > 0) {
+            if (T.pb.Append(text + T.char_offset, run) != run) {
+                Fail(teParseUnexpected);
+                return;
+            }
+            T.char_offset += run;
+            continue;
+        }
         const wchar_t c = text[T.char_offset];
         TStep step = Step(c);
         for (int redo = 0; step == Redo; ++redo)
@@ -64,6 +78,24 @@ void TJsonReader::Loop(const wchar_t* text, Integer length) {
             return;
         }
     }
+}
+
+// How many characters from the position on the current state would only append to the token,
+// one call each: the plain characters of a quoted string or name, the characters of a number.
+// They are taken as one run instead; the character that ends the run goes through its state.
+Integer TJsonReader::PlainRun(const wchar_t* text, Integer length) {
+    const TJsonTokenerState state = L().state;
+    const wchar_t* const begin = text + T.char_offset;
+    const wchar_t* const end = length >= 0 ? text + length : nullptr;
+    const wchar_t* p = begin;
+    if (state == tsString || state == tsObjectField) {
+        const wchar_t quote = T.quote_char;
+        while (p != end && *p && *p != quote && *p != L'\\') ++p;
+    } else if (state == tsNumber) {
+        for (; p != end && IsNumberCharacter(*p); ++p)
+            if (*p == L'.' || *p == L'E' || *p == L'e') T.is_double = 1;
+    }
+    return static_cast<Integer>(p - begin);
 }
 
 TJsonRef TJsonReader::EndResult() {
@@ -255,7 +287,8 @@ TJsonReader::TStep TJsonReader::Literal(wchar_t c, const wchar_t* word, const wc
 
 TJsonReader::TStep TJsonReader::String(wchar_t c) {
     if (c == T.quote_char) {
-        L().current = TJsonObject::Create(T.pb.Text());
+        L().current =
+            TJsonObject::CreateString(T.pb.Data(), static_cast<std::size_t>(T.pb.Position()));
         return Eat(tsFinish, Consume);
     }
     if (c == L'\\') {
@@ -301,7 +334,9 @@ bool TJsonReader::EndsBareWord(wchar_t c) {
 }
 
 TJsonReader::TStep TJsonReader::Identifier(wchar_t c) {
-    if (EndsBareWord(c)) return Finish(TJsonObject::Create(T.pb.Text()));
+    if (EndsBareWord(c))
+        return Finish(
+            TJsonObject::CreateString(T.pb.Data(), static_cast<std::size_t>(T.pb.Position())));
     if (c == L'\\') {
         L().saved_state = tsIdentifier;
         return To(tsStringEscape, Consume);
@@ -310,7 +345,7 @@ TJsonReader::TStep TJsonReader::Identifier(wchar_t c) {
 }
 
 TJsonReader::TStep TJsonReader::Number(wchar_t c) {
-    if (c && std::wcschr(L"+-.0123456789Ee", c)) {
+    if (IsNumberCharacter(c)) {
         if (c == L'.' || c == L'E' || c == L'e') T.is_double = 1;
         return Append(c) ? Consume : Fail(teParseUnexpected);
     }
@@ -333,11 +368,28 @@ Int64 TokenInteger(const wchar_t* p) {
     return magnitude == limit ? std::numeric_limits<Int64>::min() : -static_cast<Int64>(magnitude);
 }
 
+// The number a decimal token starts with, as the C runtime's wcstod reads it: the shortest
+// correctly rounded conversion for the usual token, the runtime itself for the rest (a
+// token too long for the buffer, out of range, or not a number at all).
+double TokenDouble(const wchar_t* token, Integer length) {
+    char digits[64];
+    const wchar_t* p = token;
+    if (*p == L'+' && ((p[1] >= L'0' && p[1] <= L'9') || p[1] == L'.')) ++p;
+    const Integer size = length - static_cast<Integer>(p - token);
+    if (size > 0 && size <= static_cast<Integer>(sizeof digits)) {
+        for (Integer i = 0; i < size; ++i) digits[i] = static_cast<char>(p[i]); // all ASCII
+        double value = 0;
+        const std::from_chars_result read = std::from_chars(digits, digits + size, value);
+        if (read.ec == std::errc()) return value;
+    }
+    return std::wcstod(token, nullptr);
+}
+
 } // namespace
 
 // In an array context an integer token is an index into the context, not a value.
 TJsonRef TJsonReader::NumberValue() {
-    if (T.is_double) return TJsonObject::Create(std::wcstod(T.pb.Data(), nullptr));
+    if (T.is_double) return TJsonObject::Create(TokenDouble(T.pb.Data(), T.pb.Position()));
     const Int64 value = TokenInteger(T.pb.Data());
     if (FThat && FThat->IsType(stArray)) return AddressElement(value);
     return TJsonObject::Create(value);

@@ -26,6 +26,7 @@ private:
     static constexpr int MaxRedo = 64;
 
     void Loop(const wchar_t* text, Integer length);
+    Integer PlainRun(const wchar_t* text, Integer length);
     TStep Step(wchar_t c);
     TJsonRef EndResult();
 
@@ -82,3 +83,5 @@ private:
 
 bool IsJsonWhitespace(wchar_t c) noexcept;
 bool IsJsonDelimiter(wchar_t c) noexcept;
+// A character a number token is made of: digits, signs, the point and the exponent letters.
+bool IsNumberCharacter(wchar_t c) noexcept;

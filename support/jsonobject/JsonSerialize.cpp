@@ -8,49 +8,68 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
 constexpr wchar_t HexDigits[] = L"0123456789abcdef";
 
-// The escape for one character, or an empty text when it is written as it is.
-UnicodeString EscapeOf(wchar_t c, bool escape) {
-    if (c == L'"' || c == L'\\' || c == L'/') return UnicodeString{L'\\', c};
-    if (!escape) return {};
-    switch (c) {
-    case 8: return L"\\b";
-    case 9: return L"\\t";
-    case 10: return L"\\n";
-    case 12: return L"\\f";
-    case 13: return L"\\r";
-    default: break;
+// Writes the escape for `c` into `out` and answers its length, or 0 when the character is
+// written as it is.
+int EscapeOf(wchar_t c, bool escape, wchar_t (&out)[6]) {
+    if (c == L'"' || c == L'\\' || c == L'/') {
+        out[0] = L'\\';
+        out[1] = c;
+        return 2;
     }
+    if (!escape) return 0;
     const unsigned code = static_cast<unsigned>(c);
-    if (code >= 32 && code < 128) return {};
-    UnicodeString text = L"\\u0000";
-    for (int i = 0; i < 4; ++i) text[5 - i] = HexDigits[(code >> (4 * i)) & 15];
-    return text;
+    if (code >= 32 && code < 128) return 0;
+    static constexpr wchar_t named[] = L"btn\0fr"; // the letters for 8 to 13; 11 has none
+    if (code >= 8 && code <= 13 && code != 11) {
+        out[0] = L'\\';
+        out[1] = named[code - 8];
+        return 2;
+    }
+    out[0] = L'\\';
+    out[1] = L'u';
+    for (int i = 0; i < 4; ++i) out[5 - i] = HexDigits[(code >> (4 * i)) & 15];
+    return 6;
 }
 
-Integer WriteEscaped(TJsonWriter& writer, const UnicodeString& text, bool escape) {
+// Runs of characters that need no escape go to the sink at once.
+Integer WriteEscaped(TJsonWriter& writer, const wchar_t* text, std::size_t size, bool escape) {
     Integer result = 0;
-    size_t run = 0; // start of the characters not yet written
-    for (size_t i = 0; i < text.size(); ++i) {
-        const UnicodeString escaped = EscapeOf(text[i], escape);
-        if (escaped.empty()) continue;
-        if (i > run && writer.Append(text.c_str() + run, static_cast<Integer>(i - run)) < 0)
-            return -1;
-        if ((result = writer.Append(escaped)) < 0) return -1;
+    std::size_t run = 0; // start of the characters not yet written
+    wchar_t escaped[6];
+    for (std::size_t i = 0; i < size; ++i) {
+        const int length = EscapeOf(text[i], escape, escaped);
+        if (length == 0) continue;
+        if (i > run && writer.Append(text + run, static_cast<Integer>(i - run)) < 0) return -1;
+        if ((result = writer.Append(escaped, length)) < 0) return -1;
         run = i + 1;
     }
-    if (text.size() > run)
-        result = writer.Append(text.c_str() + run, static_cast<Integer>(text.size() - run));
+    if (size > run) result = writer.Append(text + run, static_cast<Integer>(size - run));
     return result;
 }
 
-Integer WriteQuoted(TJsonWriter& writer, const UnicodeString& text, bool escape) {
-    if (writer.Append(L"\"", 1) < 0 || WriteEscaped(writer, text, escape) < 0) return -1;
+Integer WriteQuoted(TJsonWriter& writer, const wchar_t* text, std::size_t size, bool escape) {
+    if (writer.Append(L"\"", 1) < 0 || WriteEscaped(writer, text, size, escape) < 0) return -1;
     return writer.Append(L"\"", 1);
+}
+
+// The integer's decimal digits, without a string of its own.
+Integer WriteInteger(TJsonWriter& writer, Int64 value) {
+    wchar_t digits[24];
+    wchar_t* end = digits + std::size(digits);
+    wchar_t* p = end;
+    UInt64 magnitude = value < 0 ? 0 - static_cast<UInt64>(value) : static_cast<UInt64>(value);
+    do {
+        *--p = static_cast<wchar_t>(L'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (value < 0) *--p = L'-';
+    return writer.Append(p, static_cast<Integer>(end - p));
 }
 
 // A line break and one space per level.
@@ -94,10 +113,14 @@ Integer TJsonObject::Serialize(TJsonWriter& writer, bool indent, bool escape, In
     try {
         switch (FDataType) {
         case stNull: result = writer.Append(L"null", 4); break;
-        case stBoolean: result = writer.Append(FO.c_boolean ? L"true" : L"false"); break;
-        case stInt: result = writer.Append(std::to_wstring(FO.c_int)); break;
+        case stBoolean:
+            result = FO.c_boolean ? writer.Append(L"true", 4) : writer.Append(L"false", 5);
+            break;
+        case stInt: result = WriteInteger(writer, FO.c_int); break;
         case stDouble: result = writer.Append(DoubleText(FO.c_double)); break;
-        case stString: result = WriteQuoted(writer, FOString, escape) < 0 ? -1 : 0; break;
+        case stString:
+            result = WriteQuoted(writer, StringData(), StringSize(), escape) < 0 ? -1 : 0;
+            break;
         case stMethod: break;
         case stObject: result = SerializeObject(writer, indent, escape, level); break;
         case stArray: result = SerializeArray(writer, indent, escape, level); break;
@@ -122,8 +145,9 @@ Integer TJsonObject::SerializeObject(TJsonWriter& writer, bool indent, bool esca
         if (!first && writer.Append(L",", 1) < 0) return -1;
         first = false;
         if (indent && WriteBreak(writer, level) < 0) return -1;
-        if (WriteQuoted(writer, it.Current()->Name(), escape) < 0) return -1;
-        if (writer.Append(indent ? L": " : L":") < 0) return -1;
+        const UnicodeString& name = it.Current()->Name();
+        if (WriteQuoted(writer, name.data(), name.size(), escape) < 0) return -1;
+        if (writer.Append(L": ", indent ? 2 : 1) < 0) return -1;
         if (WriteValue(writer, value, indent, escape, level) < 0) return -1;
     }
     if (indent && WriteBreak(writer, level - 1) < 0) return -1;

@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <limits>
+#include <new>
 #include <vector>
 
 thread_local Integer TJsonNesting::Depth = 0;
@@ -50,6 +53,7 @@ TJsonObject::TJsonObject(TJsonType type) : FDataType(type) {
 TJsonObject::~TJsonObject() {
     if (FDataType == stObject) delete FO.c_object;
     if (FDataType == stArray) delete FO.c_array;
+    if (FDataType == stString) FreeText(FO.c_string);
     InterlockedDecrement(&LiveValues);
 }
 
@@ -94,9 +98,52 @@ TJsonRef TJsonObject::Create(double value) {
 }
 
 TJsonRef TJsonObject::Create(const UnicodeString& value) {
-    TJsonObject* o = new TJsonObject(stString);
-    o->FOString = value;
+    return CreateString(value.data(), value.size());
+}
+
+TJsonRef TJsonObject::CreateString(const wchar_t* text, std::size_t size) {
+    wchar_t* held = NewText(text, size);
+    TJsonObject* o;
+    try {
+        o = new TJsonObject(stString);
+    } catch (...) {
+        FreeText(held);
+        throw;
+    }
+    o->FO.c_string = held;
     return TJsonRef(o);
+}
+
+// The length sits in front of the characters, which are NUL-terminated.
+wchar_t* TJsonObject::NewText(const wchar_t* text, std::size_t size) {
+    if (size == 0) return nullptr;
+    if (size >
+        (std::numeric_limits<std::size_t>::max() - sizeof(std::size_t)) / sizeof(wchar_t) - 1)
+        throw std::bad_alloc();
+    auto* block = static_cast<std::size_t*>(
+        ::operator new(sizeof(std::size_t) + (size + 1) * sizeof(wchar_t)));
+    *block = size;
+    auto* chars = reinterpret_cast<wchar_t*>(block + 1);
+    std::copy(text, text + size, chars);
+    chars[size] = 0;
+    return chars;
+}
+
+void TJsonObject::FreeText(wchar_t* text) noexcept {
+    if (text) ::operator delete(reinterpret_cast<std::size_t*>(text) - 1);
+}
+
+std::size_t TJsonObject::StringSize() const noexcept {
+    return FO.c_string ? reinterpret_cast<const std::size_t*>(FO.c_string)[-1] : 0;
+}
+
+const wchar_t* TJsonObject::StringData() const noexcept { return FO.c_string ? FO.c_string : L""; }
+
+// The new text is made before the old is freed: `text` may be this value's own.
+void TJsonObject::SetString(const wchar_t* text, std::size_t size) {
+    wchar_t* held = NewText(text, size);
+    FreeText(FO.c_string);
+    FO.c_string = held;
 }
 
 TJsonRef TJsonObject::Create(TJsonMethod value) {

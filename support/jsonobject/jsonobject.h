@@ -244,7 +244,7 @@ public:
 
     TJsonArray();
     Integer Length() const noexcept { return FLength; }
-    Integer Capacity() const noexcept { return static_cast<Integer>(FArray.size()); }
+    Integer Capacity() const noexcept { return FSize; }
     Integer Add(const TJsonRef& value);
     TJsonRef GetElement(Integer index) const;
     void PutElement(Integer index, const TJsonRef& value);
@@ -255,8 +255,16 @@ public:
     void Reserve(Integer index);
 
 private:
-    std::vector<TJsonRef> FArray; // the capacity; slots at and beyond FLength are nil
+    // Makes room in the storage for the slot `index` (below the capacity).
+    void Occupy(Integer index);
+
+    // The slots in use: at least FLength of them, grown as slots are stored into. The slots
+    // from its end to the capacity are nil without taking memory, so an array of three
+    // elements holds three references, not the 32 of its capacity; slots at and beyond
+    // FLength are nil.
+    std::vector<TJsonRef> FArray;
     Integer FLength = 0;
+    Integer FSize; // the capacity: grows by Reserve's rule
 };
 
 // ---- Enumeration --------------------------------------------------------------------------
@@ -557,6 +565,18 @@ private:
     void MergeObject(TJsonObject& source, bool reference);
     void MergeArray(TJsonObject& source, bool reference);
 
+    // A string value's text: length-prefixed characters held apart (nil for the empty text),
+    // so that a value of any other kind stays small; a document holds millions of values.
+    static wchar_t* NewText(const wchar_t* text, std::size_t size);
+    static void FreeText(wchar_t* text) noexcept;
+    std::size_t StringSize() const noexcept;
+    const wchar_t* StringData() const noexcept;
+    UnicodeString StringValue() const { return UnicodeString(StringData(), StringSize()); }
+    void SetString(const wchar_t* text, std::size_t size);
+    // A new string value of `size` characters of `text`, which may hold NULs; the reader's.
+    static TJsonRef CreateString(const wchar_t* text, std::size_t size);
+    friend class TJsonReader;
+
     volatile LONG FRefCount = 0; // changed only by Interlocked calls
     bool FProcessing = false;
     TJsonType FDataType;
@@ -568,8 +588,8 @@ private:
         TJsonTableString* c_object;
         TJsonArray* c_array;
         TJsonMethod c_method;
+        wchar_t* c_string; // NewText's
     } FO{};
-    UnicodeString FOString;
 };
 
 // The TJsonObject behind a value of this module, or nil.

@@ -74,6 +74,16 @@ TEST(IniFiles, LinesBuildTheDocument) {
     }
 }
 
+// Names longer than a lookup's own buffer are upper-cased apart and found all the same.
+TEST(IniFiles, LongNamesAreFoundWithoutRegardToCase) {
+    const UnicodeString section(100, L's'), key(80, L'k');
+    const TDocument document(L"[" + section + L"]\r\n" + key + L"=long\r\n" + key + L"x=other\r\n");
+    UnicodeString upperSection(100, L'S'), upperKey(80, L'K');
+    EXPECT_EQ(document.ReadString(upperSection, upperKey, L"missing"), L"long");
+    EXPECT_EQ(document.ReadString(upperSection, upperKey + L"X", L"missing"), L"other");
+    EXPECT_EQ(document.ReadString(upperSection, upperKey.substr(1), L"missing"), L"missing");
+}
+
 TEST(IniFiles, ReadStringFindsTheLastLineOfAKeyWithoutRegardToCase) {
     struct Case {
         const wchar_t* Section;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -150,6 +152,39 @@ TEST(JsonParse, LiteralsAndNumbersHaveTheirTypes) {
     EXPECT_EQ(ValueType(JsonFromText(L"1e3")), stDouble);
     EXPECT_EQ(JsonFromText(L"1e3")->AsDouble(), 1000.0);
     EXPECT_EQ(ValueType(JsonFromText(L"abc")), stString);
+}
+
+// A fractional or exponent token is the number the C runtime's wcstod reads from it: the
+// runtime is the model, over the ordinary forms, the extremes and the malformed tails.
+TEST(JsonParse, DecimalTokensReadAsTheRuntimeReadsThem) {
+    const wchar_t* tokens[] = {
+        L"0.1",
+        L"-0.0",
+        L"5.",
+        L"1.5e-3",
+        L"2E+2",
+        L"1e",
+        L"1.5.3",
+        L"1-2.5",
+        L"-.5",
+        L"-.",
+        L"1.7976931348623157e308",
+        L"1e400",
+        L"-1e400",
+        L"4.9e-324",
+        L"1e-400",
+        L"2.2250738585072011e-308",
+        L"0.30000000000000004",
+        L"9007199254740993.0",
+        L"123456789012345678901234567890123456789012345678901234567890123456789.5",
+        L"0.000000000000000000000000000000000000000000000000000000000000000001e10"};
+    for (const wchar_t* token : tokens) {
+        const TJsonRef value = JsonFromText(token);
+        ASSERT_EQ(ValueType(value), stDouble) << std::wstring(token);
+        const double expected = std::wcstod(token, nullptr), read = value->AsDouble();
+        EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0)
+            << std::wstring(token) << ": " << read << " against " << expected;
+    }
 }
 
 TEST(JsonParse, MemberStoredTwiceKeepsTheLaterValue) {
