@@ -14,6 +14,9 @@
 //                           \--DisconnectEx / IntDisconnectEx --> 0, then the queried state
 //                                                                  until 8193 or 601
 //
+// The transitions each writer of `ConnectState` may make are the table `RasStateChanges`
+// (below), checked at every write in debug and test builds.
+//
 // Threads: the notifier writes the recorded state (`ConnectState`, `StatusStr`, `LastError`,
 // `ConnectError`, the state source, handle and sub-entry, the current device and number, the
 // ring of state records) while the GUI thread reads it and writes it too (status queries,
@@ -56,6 +59,40 @@ constexpr int RasStateRingSize = 16;
 constexpr int RasMaxSubEntries = 4;
 
 enum TStateEventSource { SourceDial = 0, SourceStatus = 1, SourceHangup = 2 };
+
+// The writers of the recorded `ConnectState`, and the kinds of value it holds.
+enum class TRasStateWriter { DialStart, HangUp, StatusQuery, StatusReply, Notified, NotifiedError };
+enum TRasStateKind : unsigned {
+    KindStart = 1,        // 0: a dial started or a hang-up began (also the system's OpenPort)
+    KindProgress = 2,     // 1..23 and 4096..4100: a dial on its way
+    KindConnected = 4,    // 8192
+    KindDisconnected = 8, // 8193
+    KindNoStatus = 16,    // 601: a status query has no answer (yet)
+    KindOtherCode = 32,   // any other value: an error code, or a state no table here names
+    KindAny = 63,
+};
+struct TRasStateChange {
+    TRasStateWriter Writer;
+    unsigned From, To; // sets of TRasStateKind
+};
+// The allowed transitions. The component's own writes are fixed: a dial's start and a hang-up
+// record 0, a status query first records 601. What the system reports is recorded as it comes,
+// from any state: RAS may repeat a state, report one out of order or after the end, or report a
+// state or code that no table here names, and the component passes each on unchanged. Only an
+// error cannot record 0, which would read as the start of a new dial.
+inline constexpr TRasStateChange RasStateChanges[] = {
+    {TRasStateWriter::DialStart, KindAny, KindStart},
+    {TRasStateWriter::HangUp, KindAny, KindStart},
+    {TRasStateWriter::StatusQuery, KindAny, KindNoStatus},
+    {TRasStateWriter::StatusReply, KindAny, KindAny},
+    {TRasStateWriter::Notified, KindAny, KindAny},
+    {TRasStateWriter::NotifiedError, KindAny, KindAny & ~unsigned(KindStart)},
+};
+TRasStateKind RasStateKindOf(Word state) noexcept;
+#ifdef VELMORA_CHECK_INVARIANTS
+// Raises EAssertionFailed when no row of `RasStateChanges` lets `writer` change `from` into `to`.
+void CheckRasStateChange(TRasStateWriter writer, Word from, Word to);
+#endif
 enum TSpeakerMode { SpeakerDefault, SpeakerOn, SpeakerOff };
 
 struct TRasStateRec {
@@ -345,6 +382,8 @@ private:
         TLock lock(FStateLock);
         change(FState);
     }
+    // Under the lock: `ConnectState` := `state`, a transition `writer` may make.
+    static void SetConnectState(TRecorded& s, TRasStateWriter writer, Word state);
 
     mutable TCriticalSection FStateLock;
     TRecorded FState; // guarded by FStateLock

@@ -72,7 +72,10 @@ void TDunRasCon::DialNotification(HRasConn conn, DWORD subEntry, DWORD state, DW
         s.CurDevType.clear();
         s.LocalPhoneNumber.clear();
         if (error != 0) s.LastError = static_cast<Integer>(error);
-        s.ConnectState = static_cast<Word>(error != 0 ? error : state);
+        if (error != 0)
+            SetConnectState(s, TRasStateWriter::NotifiedError, static_cast<Word>(error));
+        else
+            SetConnectState(s, TRasStateWriter::Notified, static_cast<Word>(state));
         s.StatusStr = text;
     });
     PushState();
@@ -132,7 +135,7 @@ void TDunRasCon::BuildDialParams() {
 }
 
 Integer TDunRasCon::Dial(HRasConn& ConnHandle, TRasDialExtensions* extensions) {
-    Record([](TRecorded& s) { s.ConnectState = 0; });
+    Record([](TRecorded& s) { SetConnectState(s, TRasStateWriter::DialStart, 0); });
     BuildDialParams();
     const bool nt = RasOSLevel() >= RasLevelNT4;
     const LPVOID notifier = nt ? reinterpret_cast<LPVOID>(&RasDialNotifier2)
@@ -178,7 +181,7 @@ Integer TDunRasCon::AutoConnect() {
 }
 
 Integer TDunRasCon::IntDisconnectEx(HRasConn ConnHandle) {
-    Record([](TRecorded& s) { s.ConnectState = 0; });
+    Record([](TRecorded& s) { SetConnectState(s, TRasStateWriter::HangUp, 0); });
     Integer result = RasErrorInvalidHandle;
     if (ConnHandle && RasApiAvailable())
         result = static_cast<Integer>(RasHangUpA(ConnHandle));

@@ -61,7 +61,7 @@ void TDunRasCon::SetPhoneBookPath(const AnsiString& value) {
 Integer TDunRasCon::GetConnectStatusEx(HRasConn ConnHandle, Integer SubEntryNr) {
     const UnicodeString unknown = RasUnknownStateText(RasErrorNoStatus);
     Record([&](TRecorded& s) {
-        s.ConnectState = RasErrorNoStatus;
+        SetConnectState(s, TRasStateWriter::StatusQuery, RasErrorNoStatus);
         s.StatusStr = unknown;
         s.StateRasConn = ConnHandle;
         s.StateSubEntry = SubEntryNr;
@@ -82,7 +82,8 @@ Integer TDunRasCon::GetConnectStatusEx(HRasConn ConnHandle, Integer SubEntryNr) 
         Record([&](TRecorded& s) {
             s.CurDevName = FieldText(status.szDeviceName, sizeof(status.szDeviceName));
             s.CurDevType = FieldText(status.szDeviceType, sizeof(status.szDeviceType));
-            s.ConnectState = static_cast<Word>(status.rasconnstate);
+            SetConnectState(s, TRasStateWriter::StatusReply,
+                            static_cast<Word>(status.rasconnstate));
             s.ConnectError = static_cast<Word>(status.dwError);
             s.ConnectPhoneNr =
                 nt ? FieldText(status.szPhoneNumber, sizeof(status.szPhoneNumber)) : AnsiString();

@@ -75,6 +75,7 @@ void TBaseVirtualTree::ChangeChildCount(PVirtualNode Node, Cardinal NewCount) {
     } else {
         while (Node->ChildCount > NewCount) DeleteNode(Node->LastChild, true);
     }
+    CheckInvariantsAfterChange();
     if (FUpdateCount == 0) {
         RequestCacheValidation();
         FViewSink->UpdateScrollBars(true);
@@ -355,6 +356,10 @@ void TBaseVirtualTree::DeleteChildren(PVirtualNode Node, bool ResetHasChildren) 
         }
         Node->FirstChild = Node->LastChild = nullptr;
     }
+    // A node that keeps vsHasChildren still promises children: its button must not be hidden
+    // as if they all were (invariant 7). A node that goes itself is checked once it is unlinked.
+    if (Node != FRoot) UpdateAllChildrenHiddenFlag(Node);
+    if (!Node->States.Contains(vsDeleting)) CheckInvariantsAfterChange();
     InvalidatePositionCache();
     if (FUpdateCount == 0) {
         PackSelection();

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "client/gui/ColumnLabel.h"
+#include "client/gui/DialPhase.h"
 #include "client/gui/TrafficCounter.h"
 
 #include "client/ServiceManager.h"
@@ -184,6 +185,9 @@ private:
     bool AskLineCheck(const UnicodeString& address);
     void Dial(bool secondRoad);
     bool WriteEntry();
+    // Moves the connect cycle to `phase`, a change DialPhaseChanges allows (checked in debug
+    // and test builds).
+    void SetDialPhase(TDialPhase phase);
     void TunnelUp();
     void DialFailed(Integer state);
     void QueryTunnelState();
@@ -194,6 +198,7 @@ private:
     UnicodeString ConnectedText() const;
     // The traffic totals of the connection up, carried past the 32-bit counters' wrap.
     TTrafficCounter FSent, FReceived;
+    TDialPhase FDialPhase = TDialPhase::Idle;
     // The line box's text when the attempt started: the line the tunnel runs on.
     UnicodeString FDialLine;
     // The system tick count at the dial start: the online time, immune to clock changes.

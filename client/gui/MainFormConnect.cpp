@@ -139,6 +139,7 @@ void Tfrmmain::Dial(bool secondRoad) {
         HangUpAndDeleteEntry();
         return;
     }
+    SetDialPhase(TDialPhase::Dialling);
     FSent.Reset();
     FReceived.Reset();
     FDialTick = GetTickCount64();

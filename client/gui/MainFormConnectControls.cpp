@@ -101,6 +101,7 @@ void Tfrmmain::BuildConnectTimers() {
 }
 
 void Tfrmmain::SetIdleState() {
+    SetDialPhase(TDialPhase::Idle);
     btn_speed->SetEnabled(true);
     vt1->SetEnabled(true);
     rast12->SetEnabled(false);
@@ -121,6 +122,7 @@ void Tfrmmain::StopAttemptTimers() {
 }
 
 void Tfrmmain::SetBusyState() {
+    SetDialPhase(TDialPhase::Preparing);
     for (TControl* control : std::initializer_list<TControl*>{
              IPAddrTxt, AreaTxt2, btn_conn, rb_pptp, rb_lp2p, cesu, btn_speed, vt1})
         control->SetEnabled(false);

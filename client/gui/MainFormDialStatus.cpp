@@ -2,7 +2,8 @@
 // (no status query of its own) once a second; the time-out timer asks for the state afresh 17 s
 // after the dial started and hangs up a dial that is not up by then. A tunnel that comes up
 // deletes its phonebook entry at once and starts the connected-state timers
-// (MainFormTimers*.cpp); an error ends the attempt with its text.
+// (MainFormTimers*.cpp); an error ends the attempt with its text. The phases of the cycle and
+// the transitions allowed between them are in DialPhase.h.
 //
 //     dialling --8192--> connected (TunnelUp)
 //        |  \--602..1000--> idle (DialFailed)
@@ -41,8 +42,16 @@ void Tfrmmain::dialupcheckTimer(TObject*) {
     expire_tips = 0;
 }
 
+void Tfrmmain::SetDialPhase(TDialPhase phase) {
+#ifdef VELMORA_CHECK_INVARIANTS
+    CheckDialPhaseChange(FDialPhase, phase);
+#endif
+    FDialPhase = phase;
+}
+
 // The connected state: the entry goes, the connection's watchers start.
 void Tfrmmain::TunnelUp() {
+    SetDialPhase(TDialPhase::Connected);
     is_connected = true;
     com_game->SetEnabled(false);
     statuslabel->SetCaption(ConnectedText());

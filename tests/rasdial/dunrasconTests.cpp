@@ -5,10 +5,14 @@
 #include "rasdial/dunrascon.h"
 
 #include "RasComponentFixture.h"
+#include "framework/ExceptionBoundary.h"
+#include "framework/Exceptions.h"
 #include "framework/TextEncoding.h"
 #include "rasdial/dunrasent.h"
 #include "rasdial/dunrasstr.h"
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -99,6 +103,62 @@ TEST_F(dunrascon, RefusedPasswordLeavesTheErrorAndItsText) {
     EXPECT_EQ(con->ConnectError(), 691);
     EXPECT_EQ(con->StatusStr(), L"The user name or password was refused by the remote server.");
     con->DisconnectEx(conn, 0, false, 0);
+}
+
+// Every write of the recorded state is checked against the table of allowed transitions: a
+// whole cycle (states out of order and a code no table names, connected, a status query, a
+// hang-up with its wait, a redial that fails) passes, on the RAS thread too, where a failed
+// check would reach the boundary's sink.
+TEST_F(dunrascon, EveryStateOfADialCycleIsAnAllowedTransition) {
+    static std::atomic<int> reports{0};
+    reports = 0;
+    const TBoundaryExceptionSink previous =
+        SetBoundaryExceptionSink([](std::exception_ptr) noexcept { ++reports; });
+    auto con = NewCon();
+    Script("entry Office\ndelay 1\nstates 0 1 5 3 77 2 8192\nhangup-delay 100\n");
+    const HRasConn conn = DialToEnd(*con, "Office");
+    EXPECT_EQ(con->ConnectState(), RASCS_Connected);
+    EXPECT_NO_THROW(con->CurrentStatusEx(conn, 0));
+    EXPECT_NO_THROW(con->DisconnectEx(conn, 0, true, 3000));
+    Script("entry Office\ndelay 1\nstates 0 1 2\nfail 691\n");
+    const HRasConn failed = DialToEnd(*con, "Office");
+    EXPECT_EQ(con->ConnectState(), 691);
+    EXPECT_NO_THROW(con->DisconnectEx(failed, 0, false, 0));
+    SetBoundaryExceptionSink(previous);
+    EXPECT_EQ(reports, 0);
+    const std::vector<Integer> changed = FRecorder.ChangedStates();
+    EXPECT_NE(std::find(changed.begin(), changed.end(), 77), changed.end()); // recorded as it came
+}
+
+// The table refuses what no writer does: the component's own writes are fixed, and an error
+// never records the value of a dial's start.
+TEST(dunrasconStates, TheTableRefusesTransitionsNoWriterMakes) {
+    struct TCase {
+        TRasStateWriter Writer;
+        Word From, To;
+        bool Allowed;
+    };
+    const TCase cases[] = {
+        {TRasStateWriter::DialStart, 691, 0, true},
+        {TRasStateWriter::HangUp, 8192, 0, true},
+        {TRasStateWriter::StatusQuery, 5, 601, true},
+        {TRasStateWriter::StatusReply, 601, 8193, true},
+        {TRasStateWriter::Notified, 8192, 3, true},    // whatever the system reports
+        {TRasStateWriter::Notified, 691, 60000, true}, // a value no table names
+        {TRasStateWriter::NotifiedError, 8192, 691, true},
+        {TRasStateWriter::HangUp, 8192, 8193, false}, // a hang-up records 0 itself
+        {TRasStateWriter::DialStart, 0, 5, false},
+        {TRasStateWriter::StatusQuery, 8192, 8192, false},
+        {TRasStateWriter::NotifiedError, 5, 0, false}, // would read as a new dial
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.Writer)) + ": " + std::to_string(c.From) +
+                     " -> " + std::to_string(c.To));
+        if (c.Allowed)
+            EXPECT_NO_THROW(CheckRasStateChange(c.Writer, c.From, c.To));
+        else
+            EXPECT_THROW(CheckRasStateChange(c.Writer, c.From, c.To), EAssertionFailed);
+    }
 }
 
 TEST_F(dunrascon, DialWithoutTheLibraryAnswers1157) {

@@ -145,6 +145,64 @@ TEST(NodeStore, CheckInvariantsNamesEachBrokenInvariant) {
     }
 }
 
+// DeleteChildren, Clear and ChangeChildCount (growing and shrinking) check the whole tree when
+// they end outside an update: damage left behind the tree's back in a part the change does not
+// touch fails that change, while inside an update it waits for EndUpdate.
+TEST(NodeStore, ChangesOutsideAnUpdateCatchABrokenInvariant) {
+    struct TNodes {
+        PVirtualNode Root, P, C, Q; // P holds C (P collapsed); Q is P's next sibling
+    };
+    struct TCase {
+        const char* Name;
+        void (*Change)(TBaseVirtualTree& Tree, const TNodes& N);
+        void (*Damage)(const TNodes& N, int Sign); // somewhere the change leaves alone
+    };
+    const TCase cases[] = {
+        {"DeleteChildren", [](TBaseVirtualTree& T, const TNodes& N) { T.DeleteChildren(N.P); },
+         [](const TNodes& N, int Sign) { N.Q->TotalHeight += Sign; }},
+        {"Clear", [](TBaseVirtualTree& T, const TNodes&) { T.Clear(); },
+         // The root's own row height survives a Clear; its total height is reset.
+         [](const TNodes& N, int Sign) { N.Root->NodeHeight += Sign; }},
+        {"ChangeChildCount growing",
+         [](TBaseVirtualTree& T, const TNodes& N) { T.SetChildCount(N.Q, 3); },
+         [](const TNodes& N, int Sign) { N.C->TotalCount += Sign; }},
+        {"ChangeChildCount shrinking",
+         [](TBaseVirtualTree& T, const TNodes& N) { T.SetChildCount(N.Root, 1); },
+         [](const TNodes& N, int Sign) { N.C->TotalCount += Sign; }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        for (const bool inUpdate : {false, true}) {
+            auto tree = MakeTree();
+            TNodes nodes{tree->RootNode(), tree->AddChild(nullptr), nullptr, nullptr};
+            nodes.C = tree->AddChild(nodes.P);
+            nodes.Q = tree->AddChild(nullptr);
+            c.Damage(nodes, 1);
+            if (inUpdate) tree->BeginUpdate();
+            if (inUpdate) {
+                EXPECT_NO_THROW(c.Change(*tree, nodes));
+                EXPECT_THROW(tree->EndUpdate(), EAssertionFailed);
+            } else {
+                EXPECT_THROW(c.Change(*tree, nodes), EAssertionFailed);
+            }
+            c.Damage(nodes, -1);
+            EXPECT_NO_THROW(tree->CheckInvariants());
+        }
+    }
+}
+
+// A node whose children all were hidden keeps its promise of children when they are deleted
+// without resetting it: the flag that hides its button goes with them.
+TEST(NodeStore, DeletingHiddenChildrenKeepsTheButtonOfANodeThatStillHasChildren) {
+    auto tree = MakeTree();
+    PVirtualNode parent = tree->AddChild(nullptr);
+    tree->SetIsVisible(tree->AddChild(parent), false);
+    ASSERT_TRUE(parent->States.Contains(vsAllChildrenHidden));
+    tree->DeleteChildren(parent, false);
+    EXPECT_TRUE(parent->States.Contains(vsHasChildren));
+    EXPECT_FALSE(parent->States.Contains(vsAllChildrenHidden));
+}
+
 TEST(NodeStore, CountersAfterAddInsertDeleteToggleAndClear) {
     auto tree = MakeTree();
     TRecorder r;

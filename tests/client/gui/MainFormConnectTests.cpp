@@ -3,6 +3,7 @@
 // timer handlers are called by the tests (the timers themselves are given intervals too long to
 // fire), so nothing waits for minutes. Message boxes are answered by a watcher thread that
 // records their texts; balloons are recorded at the tray icon's shell seam.
+#include "client/gui/DialPhase.h"
 #include "client/gui/DialTexts.h"
 #include "client/gui/MainForm.h"
 
@@ -12,6 +13,7 @@
 #include "FakeRasFixture.h"
 #include "LocalAccountServers.h"
 
+#include "framework/Exceptions.h"
 #include "framework/ModuleInit.h"
 #include "framework/Registry.h"
 #include "framework/TextEncoding.h"
@@ -551,6 +553,33 @@ TEST_F(MainFormConnect, TheButtonRepairEnablesTheButtonThatFitsTheState) {
         EXPECT_FALSE(Form->zombiecheck->Enabled());
     }
     is_connected = false;
+}
+
+// Every test here moves the window through its phases with the check on. A connected window
+// that is told it connected again (the spare progress check, which the running client never
+// starts, finding the tunnel still up) fails at that change; disconnecting is still allowed.
+TEST_F(MainFormConnect, ConnectingAConnectedWindowAgainIsCaught) {
+    ConnectUp();
+    EXPECT_THROW(Form->zombiecheck2Timer(Form->zombiecheck2), EAssertionFailed);
+    Form->btn_disconnClick(Form->btn_disconn);
+    ExpectIdle();
+}
+
+// The table against a walk of the cycle: every road the window takes is a row, and the changes
+// no road makes are refused.
+TEST(DialPhase, TheTableAllowsTheCycleAndRefusesTheRest) {
+    using P = TDialPhase;
+    const std::vector<P> cycle{P::Idle,      P::Idle,      P::Preparing, P::Idle,
+                               P::Preparing, P::Dialling,  P::Idle,      P::Preparing,
+                               P::Dialling,  P::Connected, P::Idle};
+    for (std::size_t i = 1; i < cycle.size(); ++i)
+        EXPECT_NO_THROW(CheckDialPhaseChange(cycle[i - 1], cycle[i])) << "step " << i;
+    const TDialPhaseChange refused[] = {{P::Idle, P::Dialling},       {P::Idle, P::Connected},
+                                        {P::Preparing, P::Connected}, {P::Dialling, P::Preparing},
+                                        {P::Connected, P::Connected}, {P::Connected, P::Dialling}};
+    for (const TDialPhaseChange& change : refused)
+        EXPECT_THROW(CheckDialPhaseChange(change.From, change.To), EAssertionFailed)
+            << static_cast<int>(change.From) << " -> " << static_cast<int>(change.To);
 }
 
 TEST_F(MainFormConnect, TheSecondRoadDialsWithTheLastCredentialsWithoutAskingTheServer) {
