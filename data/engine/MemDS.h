@@ -17,6 +17,9 @@
 // The parent-scroll check keeps the parent's bookmark bytes themselves, so two parent records
 // whose bookmark bytes merely add up alike are never taken for the same position.
 //
+// A blob field's Modified flag is cleared when an edit or insert begins and ends, so a blob
+// stream opened while browsing is never taken for one that belongs to an edit.
+//
 // An engine Int8 value reaches a Smallint field as a sign-extended Int16, and a Smallint value
 // outside -128..127 is refused for it, so the 2-byte native buffer never holds an undefined byte.
 #pragma once
@@ -316,6 +319,7 @@ private:
     void FreeBufferComplexFields();
     TRecordBuffer FetchOldRecBuf();
     void EndDeferredPost();
+    void ClearBlobModified();
     TFieldDesc* CalcFieldDesc(TField* Field);
     void HookStorage();
     void CreateCalcFieldDescs();

@@ -4,8 +4,17 @@
 
 #include <cstring>
 
+// A blob field's Modified flag belongs to one edit: left set, it would let a blob stream opened
+// while browsing write into the stored record without an edit.
+void TMemDataSet::ClearBlobModified() {
+    for (int i = 0; i < FieldCount(); ++i)
+        if (auto* blobField = dynamic_cast<TBlobField*>(Fields()->Fields(i)))
+            blobField->SetModified(false);
+}
+
 void TMemDataSet::InternalEdit() {
     EndDeferredPost();
+    ClearBlobModified();
     FInEditing = true;
     FreeRecBufComplexFields(ActiveBuffer(), true);
     FData->EditRecord(ActiveBuffer());
@@ -13,6 +22,7 @@ void TMemDataSet::InternalEdit() {
 
 void TMemDataSet::InternalInsert() {
     EndDeferredPost();
+    ClearBlobModified();
     FInInserting = true;
 }
 
@@ -45,11 +55,13 @@ void TMemDataSet::InternalPost() {
         FData->InsertRecord(buffer);
     }
     EndDeferredPost();
+    ClearBlobModified();
     FInInserting = FInEditing = false;
 }
 
 void TMemDataSet::InternalCancel() {
     EndDeferredPost();
+    ClearBlobModified();
     FInInserting = FInEditing = false;
     if (State() == dsEdit)
         FData->CancelRecord(ActiveBuffer());
