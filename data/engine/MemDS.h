@@ -261,6 +261,8 @@ protected:
     void InternalPost() override;
     void InternalCancel() override;
     void InternalDelete() override;
+    // The application's exception hook (OnException when assigned, else the error box).
+    void InternalHandleException() override;
     void InternalAddRecord(TRecordBuffer Buffer, bool Append) override;
     void DoOnNewRecord() override;
 

@@ -2,6 +2,8 @@
 // deferred posts, and the defaults of a new record.
 #include "data/engine/MemDS.h"
 
+#include "framework/Application.h"
+
 #include <cstring>
 
 // A blob field's Modified flag belongs to one edit: left set, it would let a blob stream opened
@@ -94,6 +96,10 @@ void TMemDataSet::InternalDelete() {
     if (!CanModify()) DatabaseError(L"Cannot modify a read-only dataset", this);
     FData->DeleteRecord();
     FInInserting = FInEditing = false;
+}
+
+void TMemDataSet::InternalHandleException() {
+    if (Application) Application->HandleException(this);
 }
 
 void TMemDataSet::InternalAddRecord(TRecordBuffer Buffer, bool Append) {

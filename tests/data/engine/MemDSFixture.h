@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+inline std::string Narrow(const UnicodeString& S) { return std::string(S.begin(), S.end()); }
+
 struct TColumnSpec {
     UnicodeString Name;
     Word DataType;
@@ -187,7 +189,6 @@ public:
     static std::string Text(const Variant& V) {
         return VarIsNull(V) ? "null" : Narrow(VarToStr(V));
     }
-    static std::string Narrow(const UnicodeString& S) { return std::string(S.begin(), S.end()); }
 
 private:
     void OnBeforeInsert(TDataSet*) { Entries.push_back("BeforeInsert"); }

@@ -10,8 +10,6 @@ namespace {
 
 using MemDataSet = MemDSTest;
 
-std::string Narrow(const UnicodeString& S) { return std::string(S.begin(), S.end()); }
-
 template <class F> std::string ErrorOf(F&& Action) {
     try {
         Action();
