@@ -100,7 +100,11 @@ public:
     }
     using TMemDataSet::TMemDataSet;
     TColumnsData* Storage() const { return static_cast<TColumnsData*>(Data()); }
-    void SetColumns(std::vector<TColumnSpec> Columns) { Storage()->Columns = std::move(Columns); }
+    // New columns, as a changed query would give: the definitions are stale.
+    void SetColumns(std::vector<TColumnSpec> Columns) {
+        Storage()->Columns = std::move(Columns);
+        FieldDefs()->SetUpdated(false);
+    }
     void SetParentDataSet(TMemDataSet* Parent) { FParentDataSet = Parent; }
     void SetNumberRange(bool Value) { FNumberRange = Value; }
     void SetCacheCalcFields(bool Value) { FCacheCalcFields = Value; }
