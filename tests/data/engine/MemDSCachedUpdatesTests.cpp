@@ -126,8 +126,11 @@ TEST_F(MemDataSetCache, HandlerActions) {
         OpenCached(1);
         HandleUpdates();
         Log->RecordAction = c.Action;
+        Log->ClearModified = true;
         SetV(20);
+        DS->SetModified(true);
         DS->ApplyUpdates();
+        EXPECT_TRUE(DS->Modified()) << "the handler's change of Modified must not last";
         EXPECT_EQ(DS->Counter()->Updates, c.Written ? 1 : 0) << c.Action;
         EXPECT_EQ(DS->UpdateResult(), c.Result) << c.Action;
         DS->OnUpdateRecord = {};
@@ -240,6 +243,7 @@ TEST_F(MemDataSetCache, BlobStreamModes) {
     DS->SetColumns({{L"ID", dtInt32}, {L"MEMO", dtMemo}});
     DS->Open();
     TField* memo = DS->FieldByName(L"MEMO");
+    memo->OnChange = TFieldNotifyEvent(Log, &TEventLog::Changed);
     {
         // An empty dataset in browse state: the stream is closed.
         TOwned<TStream> closed(DS->CreateBlobStream(memo, bmRead));
@@ -251,7 +255,9 @@ TEST_F(MemDataSetCache, BlobStreamModes) {
     {
         TOwned<TStream> stream(DS->CreateBlobStream(memo, bmWrite));
         stream->WriteBuffer("first text", 10);
+        EXPECT_EQ(Log->Take(), ""); // the field hears of the change when the stream goes
     }
+    EXPECT_EQ(Log->Take(), "Change:MEMO");
     DS->Post();
     EXPECT_EQ(memo->AsString(), L"first text");
     // Browsing: the field's modification belonged to the insert that was posted.

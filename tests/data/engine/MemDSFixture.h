@@ -158,6 +158,7 @@ public:
     std::vector<std::string> Entries;
     TUpdateAction RecordAction = uaFail;
     TUpdateAction ErrorAction = uaFail;
+    bool ClearModified = false;    // the update handler clears the dataset's Modified flag
     std::vector<std::string> Seen; // what OnUpdateRecord saw: "kind:old->new" of field V
 
     void Attach(TDataSet* D) {
@@ -185,7 +186,9 @@ public:
         Seen.push_back(std::string(kinds[Kind]) + ":" + Text(v->OldValue()) + "->" +
                        Text(v->Value()));
         Action = RecordAction;
+        if (ClearModified) static_cast<TMemDataSet*>(D)->SetModified(false);
     }
+    void Changed(TField* Field) { Entries.push_back("Change:" + Narrow(Field->FieldName())); }
     void UpdateError(TDataSet*, EDatabaseError& E, TUpdateKind, TUpdateAction& Action) {
         Entries.push_back("UpdateError:" + Narrow(E.Message()));
         Action = ErrorAction;

@@ -63,6 +63,16 @@ TEST_F(MemDataSetLocate, BinarySearchFindsTheFirstOrLastOfEqualKeys) {
     EXPECT_EQ(Id(), 5); // not found: the position stays
 }
 
+TEST_F(MemDataSetLocate, KeysGivenAsFields) {
+    OpenRows({{1, 10, L"a"}, {2, 20, L"b"}, {3, 20, L"c"}});
+    const std::vector<TField*> keys{DS->FieldByName(L"V"), nullptr, DS->FieldByName(L"NAME")};
+    ASSERT_TRUE(DS->Locate(keys, VarArrayOf({20, L"c"}), {}));
+    EXPECT_EQ(Id(), 3);
+    DS->First();
+    ASSERT_TRUE(DS->LocateEx(keys, VarArrayOf({20, L"B"}), {lxCaseInsensitive}));
+    EXPECT_EQ(Id(), 2);
+}
+
 TEST_F(MemDataSetLocate, DescendingIndexAndNearest) {
     OpenRows({{1, 10, L"a"}, {2, 30, L"b"}, {3, 20, L"c"}});
     DS->SetIndexFieldNames(L"V DESC");
