@@ -186,6 +186,26 @@ TEST_F(MemDataSetRowset, DocumentMatchesTheGoldenFile) {
     EXPECT_EQ(Export(), golden);
 }
 
+TEST_F(MemDataSetRowset, SavesToAFileItReplaces) {
+    OpenSample();
+    wchar_t folder[MAX_PATH], name[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"row", 0, name);
+    {
+        TOwned<TFileStream> old(new TFileStream(name, fmCreate));
+        old->WriteBuffer("older and longer content than nothing", 37);
+    }
+    DS->SaveToXML(UnicodeString(name));
+    std::string saved;
+    {
+        TOwned<TFileStream> file(new TFileStream(name, fmOpenRead));
+        saved.resize(std::size_t(file->Size()));
+        file->ReadBuffer(saved.data(), NativeInt(saved.size()));
+    }
+    DeleteFileW(name);
+    EXPECT_EQ(saved, Export());
+}
+
 TEST_F(MemDataSetRowset, SystemParserReadsEveryRowAndValue) {
     OpenSample();
     const TParsed parsed = ParseWithSystemDom(Export());
