@@ -289,6 +289,34 @@ TEST_F(MemDataSetCache, BlobStreamModes) {
     EXPECT_EQ(memo->AsString(), L"first text");
 }
 
+// Buffers that hold their own references to blobs (a descendant's choice) release them when
+// they are reused, refreshed and freed; the stored blobs stay intact meanwhile.
+TEST_F(MemDataSetCache, BuffersHoldingBlobReferences) {
+    DS->SetNeedAddRef(true);
+    DS->SetColumns({{L"ID", dtInt32}, {L"MEMO", dtMemo}});
+    DS->Open();
+    for (int i = 1; i <= 30; ++i) {
+        DS->Append();
+        DS->FieldByName(L"ID")->SetAsInteger(i);
+        DS->FieldByName(L"MEMO")->SetAsString(L"memo " + IntToStr(i));
+        DS->Post();
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        int i = 0;
+        for (DS->First(); !DS->Eof(); DS->Next())
+            EXPECT_EQ(DS->FieldByName(L"MEMO")->AsString(), L"memo " + IntToStr(++i));
+        EXPECT_EQ(i, 30);
+    }
+    DS->SetRecNoValue(7);
+    DS->Edit();
+    DS->FieldByName(L"MEMO")->SetAsString(L"seven");
+    DS->Post();
+    DS->Last();
+    DS->SetRecNoValue(7);
+    EXPECT_EQ(DS->FieldByName(L"MEMO")->AsString(), L"seven");
+    DS->Close();
+}
+
 TEST_F(MemDataSetCache, BlobStreamOfAModifiedFieldSkipsTheStateCheck) {
     DS->SetColumns({{L"ID", dtInt32}, {L"MEMO", dtMemo, 0, 0, false, true}});
     DS->Open();

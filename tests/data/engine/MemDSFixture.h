@@ -108,6 +108,7 @@ public:
     void SetParentDataSet(TMemDataSet* Parent) { FParentDataSet = Parent; }
     void SetNumberRange(bool Value) { FNumberRange = Value; }
     void SetCacheCalcFields(bool Value) { FCacheCalcFields = Value; }
+    void SetNeedAddRef(bool Value) { FNeedAddRef = Value; }
     void AttachDataSetServiceForTest(TDataSetService* Service) { AttachDataSetService(Service); }
 
 protected:
