@@ -29,6 +29,7 @@
 
 #include "framework/DB.h"
 #include "framework/DBFields.h"
+#include "framework/ModuleInit.h"
 
 #include <vector>
 
@@ -119,6 +120,9 @@ using TUpdateErrorEvent = TMethodEvent<void(TDataSet* DataSet, EDatabaseError& E
                                             TUpdateKind UpdateKind, TUpdateAction& UpdateAction)>;
 using TUpdateRecordEvent =
     TMethodEvent<void(TDataSet* DataSet, TUpdateKind UpdateKind, TUpdateAction& UpdateAction)>;
+
+// The module's start-up: its options at their initial values.
+TModuleEntry MemDSModule();
 
 // Module options of the memory dataset.
 extern bool DataSetChangeAfterOpen;      // True: a dataset change event after every open

@@ -8,6 +8,14 @@ bool DataSetChangeAfterOpen = true;
 bool SilentUpdateFailure = false;
 bool KeepDefaultExpressionQuotes = false;
 
+TModuleEntry MemDSModule() {
+    return {L"MemDS", {L"MemData"}, [] {
+                DataSetChangeAfterOpen = true;
+                SilentUpdateFailure = false;
+                KeepDefaultExpressionQuotes = false;
+            }};
+}
+
 namespace {
 // Offsets inside the record information.
 constexpr Integer RecNoOfs = 0, StatusOfs = 4, FlagOfs = 5, NeedFreeOfs = 6, RecInfoSize = 7;

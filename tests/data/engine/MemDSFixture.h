@@ -17,7 +17,7 @@
 
 inline std::string Narrow(const UnicodeString& S) { return std::string(S.begin(), S.end()); }
 
-struct TColumnSpec {
+struct TColumnInfo {
     UnicodeString Name;
     Word DataType;
     Word Length = 0;
@@ -30,11 +30,11 @@ struct TColumnSpec {
 
 class TColumnsData : public TMemData {
 public:
-    std::vector<TColumnSpec> Columns;
+    std::vector<TColumnInfo> Columns;
 
 protected:
     void InitFieldDescs() override {
-        for (const TColumnSpec& column : Columns) {
+        for (const TColumnInfo& column : Columns) {
             TFieldDesc* field = Construct<TFieldDesc>();
             field->SetName(column.Name);
             field->SetDataType(column.DataType);
@@ -101,7 +101,7 @@ public:
     using TMemDataSet::TMemDataSet;
     TColumnsData* Storage() const { return static_cast<TColumnsData*>(Data()); }
     // New columns, as a changed query would give: the definitions are stale.
-    void SetColumns(std::vector<TColumnSpec> Columns) {
+    void SetColumns(std::vector<TColumnInfo> Columns) {
         Storage()->Columns = std::move(Columns);
         FieldDefs()->SetUpdated(false);
     }
@@ -119,8 +119,8 @@ protected:
 class MemDSTest : public EngineModulesTest {
 protected:
     MemDSTest()
-        : EngineModulesTest(
-              {CLRClassesModule(), MemUtilsModule(), DcParserModule(), MemDataModule()}) {}
+        : EngineModulesTest({CLRClassesModule(), MemUtilsModule(), DcParserModule(),
+                             MemDataModule(), MemDSModule()}) {}
     void SetUp() override {
         EngineModulesTest::SetUp();
         DS = Construct<TColumnsDataSet>(nullptr);

@@ -107,9 +107,9 @@ TEST_F(MemDataSet, ChildDefinitionsOfArraysAndObjects) {
         a->SetLength(8);
         object->AddAttribute(a);
     }
-    TColumnSpec numbers{L"NUMS", dtArray};
+    TColumnInfo numbers{L"NUMS", dtArray};
     numbers.ObjectType = array;
-    TColumnSpec triple{L"T", dtObject};
+    TColumnInfo triple{L"T", dtObject};
     triple.ObjectType = object;
     DS->SetColumns({numbers, triple});
     DS->FieldDefs()->Update();
@@ -266,7 +266,8 @@ TEST_F(MemDataSet, DefaultExpressions) {
         EXPECT_EQ(DS->FieldByName(L"NAME")->AsString(), c.Value) << Narrow(c.Expression);
         DS->Cancel();
     }
-    KeepDefaultExpressionQuotes = false;
+    MemDSModule().Initialize(); // the options as the module starts
+    EXPECT_FALSE(KeepDefaultExpressionQuotes);
     // A default the field refuses cancels the new record and the failure goes on.
     DS->FieldByName(L"ID")->SetDefaultExpression(L"'x'");
     EXPECT_THROW(DS->Append(), Exception);
