@@ -17,9 +17,14 @@
 #include "data/engine/MemDataFilter.h"
 #include "data/engine/MemDataHeap.h"
 
+#include "framework/DBConsts.h"
+
 #include <functional>
 
-enum TUpdateRecKind { ukUpdate, ukInsert, ukDelete };
+// The storage's update kinds are the class library's, ordinal for ordinal (ukUpdate is its
+// ukModify), so that a storage and a dataset can be used together.
+using TUpdateRecKind = TUpdateKind;
+inline constexpr TUpdateRecKind ukUpdate = ukModify;
 enum TDateFormat { dfMSecs, dfDateTime, dfTime, dfDate };
 
 // Set of TItemStatus values, one bit each.

@@ -1,0 +1,213 @@
+// Shared pieces of the memory dataset tests: a record list whose columns the test lists (it
+// describes them when it opens, as a provider's record set does), a memory dataset over it, a
+// fixture that runs the engine's start-ups, and a log of dataset events.
+#pragma once
+
+#include "data/engine/CLRClasses.h"
+#include "data/engine/DcParser.h"
+#include "data/engine/MemDS.h"
+#include "data/engine/MemUtils.h"
+
+#include "EngineModules.h"
+
+#include "framework/Conversions.h"
+
+#include <string>
+#include <vector>
+
+inline std::string Narrow(const UnicodeString& S) { return std::string(S.begin(), S.end()); }
+
+struct TColumnInfo {
+    UnicodeString Name;
+    Word DataType;
+    Word Length = 0;
+    Word Scale = 0;
+    bool Required = false;
+    bool ReadOnly = false;
+    bool Hidden = false;
+    TObjectType* ObjectType = nullptr; // not owned: the test releases its reference
+};
+
+class TColumnsData : public TMemData {
+public:
+    std::vector<TColumnInfo> Columns;
+
+protected:
+    void InitFieldDescs() override {
+        for (const TColumnInfo& column : Columns) {
+            TFieldDesc* field = Construct<TFieldDesc>();
+            field->SetName(column.Name);
+            field->SetDataType(column.DataType);
+            field->SetLength(column.Length);
+            field->SetScale(column.Scale);
+            field->SetSize(FieldSizeOf(column.DataType, column.Length));
+            field->SetRequired(column.Required);
+            field->SetReadOnly(column.ReadOnly);
+            field->SetHidden(column.Hidden);
+            field->SetObjectType(column.ObjectType);
+            field->SetFieldNo(Word(FieldCount() + 1));
+            Fields()->Add(field);
+        }
+    }
+    void DoPrepare() override { InitFields(); }
+    void DoOpen(bool) override {
+        if (!IsPrepared()) InitFields();
+    }
+};
+
+// An updater that counts the writes, can refuse updates with a database error, and collects
+// writes into batches of BatchSize (0: no batches).
+class TCountingUpdater : public TDataSetUpdater {
+public:
+    using TDataSetUpdater::TDataSetUpdater;
+    int Appends = 0, Deletes = 0, Updates = 0, Flushes = 0, BatchSize = 0, Pending = 0;
+    bool FailUpdates = false;
+    void Reset() { Appends = Deletes = Updates = Flushes = Pending = 0; }
+
+protected:
+    bool PerformAppend() override { return Count(Appends); }
+    bool PerformDelete() override { return Count(Deletes); }
+    bool PerformUpdate() override {
+        if (FailUpdates) DatabaseError(L"update refused");
+        return Count(Updates);
+    }
+    bool IsBatchUpdate() override { return BatchSize > 0; }
+    bool IsBatchFull() override { return Pending >= BatchSize; }
+    void FlushBatch() override {
+        ++Flushes;
+        Pending = 0;
+    }
+
+private:
+    bool Count(int& Counter) {
+        ++Counter;
+        ++Pending;
+        return true;
+    }
+};
+
+class TCountingService : public TDataSetService {
+    CLASS_INFO(TCountingService, TDataSetService)
+public:
+    using TDataSetService::TDataSetService;
+    void NewUpdater() override { InstallUpdater(Construct<TCountingUpdater>(this)); }
+};
+
+class TColumnsDataSet : public TMemDataSet {
+public:
+    TCountingUpdater* Counter() {
+        return static_cast<TCountingUpdater*>(DataSetService()->Updater());
+    }
+    using TMemDataSet::TMemDataSet;
+    TColumnsData* Storage() const { return static_cast<TColumnsData*>(Data()); }
+    // New columns, as a changed query would give: the definitions are stale.
+    void SetColumns(std::vector<TColumnInfo> Columns) {
+        Storage()->Columns = std::move(Columns);
+        FieldDefs()->SetUpdated(false);
+    }
+    void SetParentDataSet(TMemDataSet* Parent) { FParentDataSet = Parent; }
+    void SetNumberRange(bool Value) { FNumberRange = Value; }
+    void SetCacheCalcFields(bool Value) { FCacheCalcFields = Value; }
+    void SetNeedAddRef(bool Value) { FNeedAddRef = Value; }
+    void AttachDataSetServiceForTest(TDataSetService* Service) { AttachDataSetService(Service); }
+
+protected:
+    void CreateDataObject() override { AttachData(Construct<TColumnsData>()); }
+    TClass DataSetServiceClass() const override { return TCountingService::StaticClass(); }
+};
+
+class MemDSTest : public EngineModulesTest {
+protected:
+    MemDSTest()
+        : EngineModulesTest({CLRClassesModule(), MemUtilsModule(), DcParserModule(),
+                             MemDataModule(), MemDSModule()}) {}
+    void SetUp() override {
+        EngineModulesTest::SetUp();
+        DS = Construct<TColumnsDataSet>(nullptr);
+        DS->SetName(L"People");
+    }
+    void TearDown() override {
+        DS->Free();
+        EngineModulesTest::TearDown();
+    }
+    // ID (Int32, required), NAME (String 20), AMOUNT (Float).
+    void OpenPeople(int count) {
+        DS->SetColumns(
+            {{L"ID", dtInt32, 0, 0, true}, {L"NAME", dtString, 20}, {L"AMOUNT", dtFloat}});
+        DS->Open();
+        for (int i = 1; i <= count; ++i) DS->AppendRecord({i, L"N" + IntToStr(i), i * 1.5});
+        DS->First();
+    }
+    // The ID of every visible record, walking from the first; the position is kept.
+    std::vector<int> Ids(const wchar_t* field = L"ID") {
+        std::vector<int> ids;
+        const TBookmark here = DS->GetBookmark();
+        DS->DisableControls();
+        for (DS->First(); !DS->Eof(); DS->Next())
+            ids.push_back(DS->FieldByName(field)->AsInteger());
+        if (!here.empty() && DS->BookmarkValid(here)) DS->GotoBookmark(here);
+        DS->EnableControls();
+        return ids;
+    }
+
+    TColumnsDataSet* DS = nullptr;
+};
+
+// Records dataset and update events as short words.
+class TEventLog : public TObject {
+public:
+    std::vector<std::string> Entries;
+    TUpdateAction RecordAction = uaFail;
+    TUpdateAction ErrorAction = uaFail;
+    bool ClearModified = false;    // the update handler clears the dataset's Modified flag
+    std::vector<std::string> Seen; // what OnUpdateRecord saw: "kind:old->new" of field V
+
+    void Attach(TDataSet* D) {
+        D->BeforeInsert = TDataSetNotifyEvent(this, &TEventLog::OnBeforeInsert);
+        D->AfterInsert = TDataSetNotifyEvent(this, &TEventLog::OnAfterInsert);
+        D->BeforeEdit = TDataSetNotifyEvent(this, &TEventLog::OnBeforeEdit);
+        D->AfterEdit = TDataSetNotifyEvent(this, &TEventLog::OnAfterEdit);
+        D->BeforePost = TDataSetNotifyEvent(this, &TEventLog::OnBeforePost);
+        D->AfterPost = TDataSetNotifyEvent(this, &TEventLog::OnAfterPost);
+        D->BeforeCancel = TDataSetNotifyEvent(this, &TEventLog::OnBeforeCancel);
+        D->AfterCancel = TDataSetNotifyEvent(this, &TEventLog::OnAfterCancel);
+        D->BeforeDelete = TDataSetNotifyEvent(this, &TEventLog::OnBeforeDelete);
+        D->AfterDelete = TDataSetNotifyEvent(this, &TEventLog::OnAfterDelete);
+        D->OnNewRecord = TDataSetNotifyEvent(this, &TEventLog::OnNew);
+    }
+    std::string Take() {
+        std::string text;
+        for (const std::string& e : Entries) text += (text.empty() ? "" : " ") + e;
+        Entries.clear();
+        return text;
+    }
+    void UpdateRecord(TDataSet* D, TUpdateKind Kind, TUpdateAction& Action) {
+        static const char* kinds[] = {"modify", "insert", "delete"};
+        TField* v = D->FieldByName(L"V");
+        Seen.push_back(std::string(kinds[Kind]) + ":" + Text(v->OldValue()) + "->" +
+                       Text(v->Value()));
+        Action = RecordAction;
+        if (ClearModified) static_cast<TMemDataSet*>(D)->SetModified(false);
+    }
+    void Changed(TField* Field) { Entries.push_back("Change:" + Narrow(Field->FieldName())); }
+    void UpdateError(TDataSet*, EDatabaseError& E, TUpdateKind, TUpdateAction& Action) {
+        Entries.push_back("UpdateError:" + Narrow(E.Message()));
+        Action = ErrorAction;
+    }
+    static std::string Text(const Variant& V) {
+        return VarIsNull(V) ? "null" : Narrow(VarToStr(V));
+    }
+
+private:
+    void OnBeforeInsert(TDataSet*) { Entries.push_back("BeforeInsert"); }
+    void OnAfterInsert(TDataSet*) { Entries.push_back("AfterInsert"); }
+    void OnBeforeEdit(TDataSet*) { Entries.push_back("BeforeEdit"); }
+    void OnAfterEdit(TDataSet*) { Entries.push_back("AfterEdit"); }
+    void OnBeforePost(TDataSet*) { Entries.push_back("BeforePost"); }
+    void OnAfterPost(TDataSet*) { Entries.push_back("AfterPost"); }
+    void OnBeforeCancel(TDataSet*) { Entries.push_back("BeforeCancel"); }
+    void OnAfterCancel(TDataSet*) { Entries.push_back("AfterCancel"); }
+    void OnBeforeDelete(TDataSet*) { Entries.push_back("BeforeDelete"); }
+    void OnAfterDelete(TDataSet*) { Entries.push_back("AfterDelete"); }
+    void OnNew(TDataSet*) { Entries.push_back("NewRecord"); }
+};
