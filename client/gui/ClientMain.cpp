@@ -22,6 +22,7 @@
 #include "data/engine/CLRClasses.h"
 #include "data/engine/DcParser.h"
 #include "data/engine/MemData.h"
+#include "data/engine/MemDS.h"
 #include "data/engine/MemUtils.h"
 #include "framework/ModuleInit.h"
 #include "skin/controls/SysTray.h"
@@ -61,7 +62,7 @@ TModuleList ClientModules() {
          {MYStringModule(), KitConstsModule(), XtThreadModule(), XtDragCursorsModule(),
           NetWndControlModule(), SysTrayModule(), GlyphUtilsModule(), IpHelperLoaderModule(),
           AppSharedModule(), CLRClassesModule(), MemUtilsModule(), DcParserModule(),
-          MemDataModule()})
+          MemDataModule(), MemDSModule()})
         modules.push_back(std::move(entry));
     return modules;
 }
