@@ -23,8 +23,10 @@ TsSkinManager::TsSkinManager(TComponent* AOwner) : TComponent(AOwner) {
     for (TStringList*& list : ThirdLists) list = new TStringList();
     FBuiltInSkins = new TsStoredSkins(this);
     FCommonSections = new TStringList();
+    FMenuSupport = new TacMenuSupport();
     FAnimEffects = new TacAnimEffects(this);
     if (!DefaultSkinManager) DefaultSkinManager = this;
+    FSkinableMenus = new TsSkinableMenus(this);
 }
 
 TsSkinManager::~TsSkinManager() {
@@ -36,7 +38,9 @@ TsSkinManager::~TsSkinManager() {
     ShdiTemplate.reset();
     FAnimEffects->Free();
     FBuiltInSkins->Free();
+    FSkinableMenus->Free();
     FCommonSections->Free();
+    FMenuSupport->Free();
     for (TStringList* list : ThirdLists) list->Free();
     FThirdParty->Free();
 }
@@ -58,6 +62,7 @@ void TsSkinManager::BeforeDestruction() {
 void TsSkinManager::Loaded() {
     TComponent::Loaded();
     if (FSkinDirectory.empty()) FSkinDirectory = DefaultSkinDirectory;
+    if (FMenuSupport->IcoLineSkin.empty()) FMenuSupport->IcoLineSkin = L"ICOLINE";
     UpdateThirdLists();
     if (FActive && !FSkinName.empty()) SendNewSkin(false);
 }

@@ -23,6 +23,7 @@
 #include "skin/engine/acSkinPack.h"
 #include "skin/engine/sConst.h"
 #include "skin/engine/sMaskData.h"
+#include "skin/engine/sSkinMenus.h"
 #include "skin/engine/sStoredSkin.h"
 #include "skin/engine/sThirdParty.h"
 
@@ -69,6 +70,7 @@ public:
     Integer Saturation() const noexcept { return FSaturation; }
     Integer HueOffset() const noexcept { return FHueOffset; }
     TsStoredSkins* InternalSkins() const noexcept { return FBuiltInSkins; }
+    TacMenuSupport* MenuSupport() const noexcept { return FMenuSupport; }
     const UnicodeString& SkinDirectory() const noexcept { return FSkinDirectory; }
     void WriteSkinDirectory(const UnicodeString& Value);
     const UnicodeString& SkinName() const noexcept { return FSkinName; }
@@ -83,9 +85,12 @@ public:
     UnicodeString ReadVersion() const { return L"6.48"; }
     TNotifyEvent OnAfterChange;
     TNotifyEvent OnBeforeChange;
+    // Asked by the skinned popup menus for the extra line of a popup.
+    TacGetExtraLineData OnGetMenuExtraLineData;
 
     // ---- public ---------------------------------------------------------------------------
     Integer GroupIndex = 0;
+    TsSkinableMenus* SkinableMenus() const noexcept { return FSkinableMenus; }
     HWND ActiveControl() const noexcept { return FActiveControl; }
     // Moves the hot state: command 30 to the previous window, 29 to the new one.
     void WriteActiveControl(HWND Wnd);
@@ -202,9 +207,11 @@ private:
     UnicodeString FSkinDirectory;
     bool FActive = true;
     TsStoredSkins* FBuiltInSkins = nullptr;
+    TsSkinableMenus* FSkinableMenus = nullptr;
     bool FSkinnedPopups = true;
     TStringList* FCommonSections = nullptr;
     bool FIsDefault = false;
+    TacMenuSupport* FMenuSupport = nullptr;
     TacAnimEffects* FAnimEffects = nullptr;
     HWND FActiveControl = nullptr;
     TacSkinningRules FSkinningRules{srStdForms, srStdDialogs, srThirdParty};

@@ -85,6 +85,7 @@ void TsSkinManager::WriteActive(bool Value) {
 
 void TsSkinManager::SendNewSkin(bool) {
     if (ComponentState().Contains(csLoading) || ComponentState().Contains(csReading)) return;
+    FSkinableMenus->FSkinBorderWidth = -1;
     SkinData.Active = false;
     InitConstantIndexes();
     SkinData.Active = true;
