@@ -142,6 +142,8 @@ public:
     void FreeSkinPatterns();
     void CheckVersion();
     void CheckShadows();
+    // Writes the sections of old-style internal skin Index into Ini as the INI keys of a skin.
+    void SaveToIni(int Index, TMemIniFile* Ini) const;
 
     // ---- look-ups ---------------------------------------------------------------------------
     // Exact (case-sensitive) section look-up; -1 when none.
@@ -192,6 +194,11 @@ private:
     bool PackedSkinExists() const;
     const TsGeneralData* SectionData(const UnicodeString& Name) const;
     std::unique_ptr<TStream, TFreeSkinObject> OpenSkinFile(const UnicodeString& Name) const;
+    // The old-style internal skin named SkinName exactly; null when none.
+    TsStoredSkin* OldStyleSkin() const;
+    void LoadStoredImages(TsStoredSkin* Stored);
+    void LoadStoredPatterns(TsStoredSkin* Stored);
+    void LoadStoredGeneralData(TsStoredSkin* Stored);
     void AddImage(const UnicodeString& Section, const UnicodeString& Key,
                   const UnicodeString& Value);
     void MergeCommonSections();
