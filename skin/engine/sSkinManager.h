@@ -17,6 +17,7 @@
 #pragma once
 
 #include "framework/Components.h"
+#include "framework/Forms.h"
 #include "framework/Graphics.h"
 #include "framework/IniFiles.h"
 #include "framework/StringLists.h"
@@ -28,8 +29,28 @@
 #include "skin/engine/sThirdParty.h"
 
 #include <array>
+#include <vector>
 
 enum TacSkinTypes { stUnpacked, stPacked, stAllSkins };
+
+class TsCommonData;
+
+// What the skin engine asks of a form's provider (the form provider of window skinning is one):
+// a form that has a provider answers skin command 4 with a pointer to this interface.
+class TacFormProviderLink {
+public:
+    // The provider's skin link, which names the provider's manager.
+    virtual TsCommonData* ProviderSkinData() const = 0;
+    // The form is being redrawn behind a redraw lock.
+    virtual void SetFormAnimating(bool Value) = 0;
+    // The provider paints the form's non-client area.
+    virtual bool DrawsNonClientArea() const = 0;
+    // Rebuilds the window region and sets it again with a repaint.
+    virtual void RefreshFormRegion() = 0;
+
+protected:
+    ~TacFormProviderLink() = default;
+};
 
 // The INI text of a skin being read, from a file or an unpacked archive.
 class TsSkinIni : public TMemIniFile {
@@ -105,14 +126,21 @@ public:
     // GetGlobalFontColor under the name the controls use.
     TColor GlobalFontColor() const { return GetGlobalFontColor(); }
 
-    // Applies the loaded skin (command broadcasts come with the skin link); nothing while the
-    // component loads.
+    // Applies the loaded skin: command 1 to every form and control (then a repaint when
+    // Repaint); nothing while the component loads.
     void SendNewSkin(bool Repaint);
-    // Removes the skin: the tables are freed.
+    // Removes the skin: command 2 to every form and control, then the tables are freed.
     void SendRemoveSkin();
+    // Repaints every form and control with the current skin behind a redraw lock (commands 16
+    // and 3).
+    void RepaintForms();
     void UpdateSkin() {
         if (FActive) SendNewSkin(true);
     }
+    // Command 13 to every control: those of section SectionName repaint.
+    void UpdateSkinSection(const UnicodeString& SectionName);
+    // The main-window hook of the default manager: True when the message was handled.
+    bool HandleMainWindowMessage(TMessage& Message);
 
     // Colour queries.
     TColor GetGlobalColor() const;
@@ -191,6 +219,7 @@ private:
     static void RegisterPublishedProperties();
     static bool DefaultSkinManagerIs(const TsSkinManager* Manager) noexcept;
     void LoadNamedSkin();
+    void UnhookMainWindow();
     bool PackedSkinExists() const;
     const TsGeneralData* SectionData(const UnicodeString& Name) const;
     std::unique_ptr<TStream, TFreeSkinObject> OpenSkinFile(const UnicodeString& Name) const;
@@ -225,6 +254,8 @@ private:
     ThirdPartyList* FThirdParty = nullptr;
     bool FAllowGlowing = true;
     bool FExtendedBorders = false;
+    // HandleMainWindowMessage is hooked into the application window.
+    bool FMainWindowHooked = false;
     Integer FHueOffset = 0;
     Integer FSaturation = 0;
 };
@@ -246,3 +277,24 @@ extern bool SkinRemoving;
 // The INI text of the skin being read and the unpacked archive being read; null outside a load.
 extern TsSkinIni* SkinIni;
 extern TacSkinConvertor* SkinConvertor;
+
+// The upper-cased section last given to UpdateSkinSection.
+extern UnicodeString UpdatedSectionName;
+
+// ---- the skinned-form list, the redraw lock and the broadcasts -----------------------------
+
+// The forms that carry a form provider; the order means nothing.
+extern std::vector<TCustomForm*> SkinnedForms;
+void AddSkinnedForm(TCustomForm* Form);
+// Every slot of Form takes the last form; the list then shrinks.
+void RemoveSkinnedForm(TCustomForm* Form);
+// Stops the redrawing of the visible, top-level skinned forms of Manager (FormAnimating is set
+// for the default manager when skin changes animate); nothing while the program is minimised.
+void LockFormsRedraw(TsSkinManager* Manager);
+// Lets them redraw again and redraws them (with Animate; else only the redraw switch).
+void UnlockFormsRedraw(TsSkinManager* Manager, bool Animate);
+// The message to every form of the application (not MDI children, nor forms skinned by other
+// means), their children and MDI client windows, then to the skinned forms. A form freed or
+// being destroyed meanwhile is skipped.
+void BroadcastToForms(TMessage& Message);
+void BroadcastToSkinnedForms(TMessage& Message);
