@@ -29,6 +29,23 @@ template <class Send> void PaintItself(TacBackgroundInfo& Info, Send send) {
     RestoreDC(Info.DC, saved);
 }
 
+enum class TAnswer { Answered, Painted, None };
+
+// Asks with DrawRequested := PleaseDraw; without an answer, when the caller had DrawRequested set
+// on entry, the one asked paints itself into the DC (Send gives it the erase and paint
+// messages).
+template <class Ask, class Send>
+TAnswer AskBackground(TacBackgroundInfo& Info, bool PleaseDraw, Ask ask, Send send) {
+    const bool drawWanted = Info.DrawRequested != 0;
+    Info.Kind = 0;
+    Info.DrawRequested = PleaseDraw;
+    ask();
+    if (Info.Kind != 0) return TAnswer::Answered;
+    if (!drawWanted) return TAnswer::None;
+    PaintItself(Info, send);
+    return TAnswer::Painted;
+}
+
 bool ThinBorders(const TsCommonData* Data) {
     TsSkinManager* manager = Data->SkinManager();
     if (!manager->IsValidImgIndex(Data->BorderIndex)) return true;
@@ -43,35 +60,29 @@ TColor OwnerColour(const TsCommonData* Data) {
 } // namespace
 
 bool AskWindowBackground(TacBackgroundInfo& Info, HWND Wnd, bool PleaseDraw) {
-    const bool drawWanted = Info.DrawRequested != 0;
-    Info.Kind = 0;
-    Info.DrawRequested = PleaseDraw;
-    SendSkinCommand(Wnd, SKCMD_GETBGINFO, reinterpret_cast<LPARAM>(&Info));
-    if (Info.Kind != 0) return true;
-    if (drawWanted) {
-        PaintItself(Info, [Wnd](UINT Msg, WPARAM DC) { SendMessageW(Wnd, Msg, DC, 0); });
-        return false;
+    const TAnswer answer = AskBackground(
+        Info, PleaseDraw,
+        [&] { SendSkinCommand(Wnd, SKCMD_GETBGINFO, reinterpret_cast<LPARAM>(&Info)); },
+        [Wnd](UINT Msg, WPARAM DC) { SendMessageW(Wnd, Msg, DC, 0); });
+    if (answer == TAnswer::None) {
+        Info.Color = GlobalColour();
+        Info.Kind = 1;
     }
-    Info.Color = GlobalColour();
-    Info.Kind = 1;
-    return false;
+    return answer == TAnswer::Answered;
 }
 
 bool AskControlBackground(TacBackgroundInfo& Info, TControl* Control, bool PleaseDraw) {
-    const bool drawWanted = Info.DrawRequested != 0;
-    Info.Kind = 0;
-    Info.DrawRequested = PleaseDraw;
-    PerformSkinCommand(Control, SKCMD_GETBGINFO, reinterpret_cast<LPARAM>(&Info));
-    if (Info.Kind != 0) return true;
-    if (drawWanted) {
-        PaintItself(Info, [Control](UINT Msg, WPARAM DC) { Control->Perform(Msg, DC, 0); });
-        return false;
+    const TAnswer answer = AskBackground(
+        Info, PleaseDraw,
+        [&] { PerformSkinCommand(Control, SKCMD_GETBGINFO, reinterpret_cast<LPARAM>(&Info)); },
+        [Control](UINT Msg, WPARAM DC) { Control->Perform(Msg, DC, 0); });
+    if (answer == TAnswer::None) {
+        const LRESULT colour = PerformSkinCommand(Control, SKCMD_GETBGCOLOR);
+        Info.Color = colour != 0 ? static_cast<TColor>(colour) : ColorToRGB(Control->Color());
+        Info.Kind = 1;
+        if (PleaseDraw && Info.Bmp) FillSolid(Info.DC, Info.R, Info.Color);
     }
-    const LRESULT answer = PerformSkinCommand(Control, SKCMD_GETBGCOLOR);
-    Info.Color = answer != 0 ? static_cast<TColor>(answer) : ColorToRGB(Control->Color());
-    Info.Kind = 1;
-    if (PleaseDraw && Info.Bmp) FillSolid(Info.DC, Info.R, Info.Color);
-    return false;
+    return answer == TAnswer::Answered;
 }
 
 void BackgroundToCacheInfo(const TacBackgroundInfo& Info, TCacheInfo& CI) {

@@ -6,6 +6,8 @@
 #include "framework/Forms.h"
 #include "skin/engine/sConst.h"
 
+class TacFormProviderLink;
+
 // SendMessage(Wnd, SM_ALPHACMD, command in the high word, LParam).
 LRESULT SendSkinCommand(HWND Wnd, WORD Cmd, LPARAM LParam = 0);
 // To a windowed control with a window by SendMessage, to any other by Perform; 0 for a control
@@ -35,6 +37,14 @@ void SendToChildWindows(HWND Wnd, const TMessage& Message);
 // Skin command 25 with the control to its form (not while designing or loading).
 void NotifyParentForm(TControl* Control);
 
+// Paints Parent's visible graphic children into DC (Parent's origin at Offset), each over the
+// background behind it; a child that leaves its top-left pixel in the key colour 0xFF00FF is
+// not copied. A DC that shows nothing marks Parent half visible (command 22) instead.
+void PaintGraphicChildren(HDC DC, TWinControl* Parent, TPoint Offset);
+// Paints Control and its windowed descendants into Bmp (an invisible control: the background
+// behind it, at X, Y); a skinned control by WM_PRINT, any other as the class library paints it.
+void PaintControlToBmp(TBitmap* Bmp, TControl* Control, int X, int Y,
+                       TacFormProviderLink* Provider);
 // The background colour as RGB: a skinned control (answering command 7) is asked command 21,
 // any other gives its Color; 0xFF00FF for none.
 TColor ControlBackColor(TControl* Control);

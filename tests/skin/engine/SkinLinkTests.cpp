@@ -10,6 +10,8 @@
 #include "skin/engine/sCommonData.h"
 #include "skin/engine/sVclUtils.h"
 
+#include <commctrl.h>
+
 #include <functional>
 #include <map>
 #include <vector>
@@ -388,6 +390,138 @@ TEST_F(SkinLink, BackgroundColoursThroughTransparency) {
     probe->SetParent(nullptr);
     probe->Link->SetSkinSection(L"HALF");
     EXPECT_TRUE(probe->Link->Updating());
+}
+
+// The default manager's hook on the application window: theme changes are swallowed while
+// popups are skinned, and the program's activation has every screen form refresh, the last
+// made first.
+TEST_F(SkinLink, TheMainWindowHook) {
+    TForm* first = MakeForm();
+    TForm* second = MakeForm();
+    std::vector<HWND> refreshed;
+    auto* probeFirst = Windowed(first, L"first");
+    auto* probeSecond = Windowed(second, L"second");
+    (void)probeFirst;
+    (void)probeSecond;
+    struct TFormLog {
+        static LRESULT CALLBACK Proc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR,
+                                     DWORD_PTR Data) {
+            if (Msg == SM_ALPHACMD && SkinCommandOf(WParam) == SKCMD_REFRESHNOW)
+                reinterpret_cast<std::vector<HWND>*>(Data)->push_back(Wnd);
+            return DefSubclassProc(Wnd, Msg, WParam, LParam);
+        }
+    };
+    for (TForm* form : {first, second})
+        SetWindowSubclass(form->Handle(), &TFormLog::Proc, 1,
+                          reinterpret_cast<DWORD_PTR>(&refreshed));
+    SendMessageW(Application->Handle(), CM_ACTIVATE, 0, 0);
+    EXPECT_EQ(refreshed, (std::vector<HWND>{second->Handle(), first->Handle()}));
+    for (TForm* form : {first, second}) RemoveWindowSubclass(form->Handle(), &TFormLog::Proc, 1);
+
+    TMessage theme{WM_THEMECHANGED, 0, 0, 0};
+    EXPECT_TRUE(Manager->HandleMainWindowMessage(theme));
+    Manager->WriteSkinnedPopups(false);
+    EXPECT_FALSE(Manager->HandleMainWindowMessage(theme)); // let through
+}
+
+// A changed section repaints the controls of that section only.
+TEST_F(SkinLink, UpdateSkinSectionMarksTheControlsOfThatSection) {
+    TForm* form = MakeForm();
+    TWindowedProbe* button = Windowed(form, L"button");
+    TWindowedProbe* edit = Windowed(form, L"edit", 3);
+    Manager->WriteSkinName(L"TestFlat");
+    button->Link->BGChanged = edit->Link->BGChanged = false;
+    Manager->UpdateSkinSection(L"edit");
+    EXPECT_EQ(UpdatedSectionName, L"EDIT");
+    EXPECT_TRUE(edit->Link->BGChanged);
+    EXPECT_FALSE(button->Link->BGChanged);
+}
+
+// A graphic control that fills itself with one colour, or only its top-left pixel.
+class TColourBox : public TGraphicControl {
+public:
+    TColourBox(TWinControl* Parent, TRect Bounds, TColor Colour, bool CornerOnly = false)
+        : TGraphicControl(Parent), FColour(Colour), FCornerOnly(CornerOnly) {
+        SetParent(Parent);
+        SetBounds(Bounds.left, Bounds.top, Bounds.Width(), Bounds.Height());
+    }
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(FColour);
+        Canvas()->FillRect(FCornerOnly ? TRect(0, 0, 1, 1) : TRect(0, 0, Width(), Height()));
+    }
+
+private:
+    TColor FColour;
+    bool FCornerOnly;
+};
+
+// Graphic children are painted over the parent's colour into the DC at the offset; a child
+// whose top-left pixel stays in the key colour and a hidden child leave the DC as it was.
+TEST_F(SkinLink, GraphicChildrenArePaintedOverTheirBackground) {
+    TForm* form = MakeForm();
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    panel->SetBounds(0, 0, 60, 40);
+    panel->SetColor(static_cast<TColor>(0x00FF00));
+    panel->HandleNeeded();
+    new TColourBox(panel, TRect(2, 2, 12, 12), static_cast<TColor>(0x0000FF));
+    new TColourBox(panel, TRect(20, 2, 30, 12), static_cast<TColor>(0xFF00FF), true);
+    auto* hidden = new TColourBox(panel, TRect(40, 2, 50, 12), static_cast<TColor>(0xFF0000));
+    hidden->SetVisible(false);
+    auto* target = new TBitmap(80, 60, pf24bit);
+    target->Canvas()->Brush()->SetColor(clWhite);
+    target->Canvas()->FillRect(TRect(0, 0, 80, 60));
+    PaintGraphicChildren(target->Canvas()->Handle(), panel, TPoint(5, 5));
+    const HDC dc = target->Canvas()->Handle();
+    EXPECT_EQ(GetPixel(dc, 7, 7), 0x0000FFu); // the red box at (2, 2) + (5, 5)
+    EXPECT_EQ(GetPixel(dc, 16, 16), 0x0000FFu);
+    EXPECT_EQ(GetPixel(dc, 17, 17), 0xFFFFFFu); // just outside it
+    EXPECT_EQ(GetPixel(dc, 26, 8), 0xFFFFFFu);  // the keyed box is not copied
+    EXPECT_EQ(GetPixel(dc, 46, 8), 0xFFFFFFu);  // nor the hidden one
+    target->Free();
+}
+
+// A windowed control that fills itself with one colour.
+class TColourPanel : public TCustomControl {
+public:
+    TColourPanel(TWinControl* Parent, TRect Bounds, TColor Colour)
+        : TCustomControl(Parent), FColour(Colour) {
+        SetParent(Parent);
+        SetBounds(Bounds.left, Bounds.top, Bounds.Width(), Bounds.Height());
+    }
+
+protected:
+    void Paint() override {
+        Canvas()->Brush()->SetColor(FColour);
+        Canvas()->FillRect(TRect(0, 0, Width(), Height()));
+    }
+
+private:
+    TColor FColour;
+};
+
+// A tree painted into a bitmap: the outer control with its child at the child's place; an
+// invisible control without a parent paints nothing.
+TEST_F(SkinLink, ControlTreesArePaintedIntoABitmap) {
+    TForm* form = MakeForm();
+    auto* outer = new TColourPanel(form, TRect(0, 0, 60, 40), static_cast<TColor>(0x00FF00));
+    new TColourPanel(outer, TRect(20, 10, 40, 30), static_cast<TColor>(0x0000FF));
+    outer->HandleNeeded();
+    auto* target = new TBitmap(60, 40, pf24bit);
+    PaintControlToBmp(target, outer, 0, 0, nullptr);
+    const HDC dc = target->Canvas()->Handle();
+    EXPECT_EQ(GetPixel(dc, 5, 5), 0x00FF00u);
+    EXPECT_EQ(GetPixel(dc, 30, 20), 0x0000FFu);
+    auto* loose = new TPanel(nullptr);
+    loose->SetVisible(false);
+    target->Canvas()->Brush()->SetColor(clWhite);
+    target->Canvas()->FillRect(TRect(0, 0, 60, 40));
+    PaintControlToBmp(target, loose, 0, 0, nullptr);
+    EXPECT_EQ(GetPixel(dc, 5, 5), 0xFFFFFFu);
+    loose->Free();
+    target->Free();
 }
 
 } // namespace
