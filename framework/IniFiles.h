@@ -44,6 +44,10 @@ public:
     // key is missing (an empty value is a value).
     UnicodeString ReadString(const UnicodeString& section, const UnicodeString& ident,
                              const UnicodeString& defaultValue) const;
+    // Sets the key's value: the key's last line in the section takes "ident=value", or the line
+    // is appended; a missing section is appended first.
+    void WriteString(const UnicodeString& section, const UnicodeString& ident,
+                     const UnicodeString& value);
 
 private:
     // Looks up views as well as stored keys, so that a lookup allocates nothing.

@@ -5,7 +5,7 @@
 #include "framework/ActnList.h"
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/acGlow.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 TsButton::TsButton(TComponent* AOwner)
     : TButton(AOwner), FCommonData(new TsCommonData(this, true)) {

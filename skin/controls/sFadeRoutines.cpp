@@ -6,7 +6,7 @@
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/acGlow.h"
 #include "skin/engine/sAlphaGraph.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 int FadeWeight(int FadeLevel, int Iterations) {
     if (Iterations == 0) return 0;

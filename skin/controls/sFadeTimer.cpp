@@ -5,7 +5,7 @@
 
 #include "framework/Application.h"
 #include "skin/engine/sAlphaGraph.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 TsFadeTimer::TsFadeTimer(TComponent* AOwner)
     : TTimer(AOwner), FBmpFrom(new TBitmap(0, 0, pf24bit)) {

@@ -5,7 +5,7 @@
 #include "skin/controls/sFrameAdapter.h"
 
 #include "framework/Application.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 namespace {
 

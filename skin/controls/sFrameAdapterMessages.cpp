@@ -5,7 +5,7 @@
 #include "skin/controls/sFrameAdapter.h"
 
 #include "skin/controls/sSkinnedControl.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 void TsFrameAdapter::NewWndProc(TMessage& Message) {
     if (ComponentState().Contains(csDesigning)) return OldWndProc(Message);

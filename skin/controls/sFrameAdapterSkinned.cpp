@@ -4,7 +4,7 @@
 
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/controls/sSpeedButton.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 LRESULT TsFrameAdapter::BackgroundColour() {
     if (BgNeedsCache(FCommonData.get())) return 0xFF00FF; // no single colour

@@ -8,7 +8,7 @@
 #include "skin/controls/sFrameAdapter.h"
 #include "skin/controls/sLabel.h"
 #include "skin/controls/sSkinnedControl.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 #include <cmath>
 

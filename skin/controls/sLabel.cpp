@@ -6,7 +6,7 @@
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/sBoundLabel.h"
 #include "skin/engine/sSkinManager.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 namespace {
 

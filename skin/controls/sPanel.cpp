@@ -3,7 +3,7 @@
 #include "skin/controls/sPanel.h"
 
 #include "skin/controls/sSkinnedControl.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 TsPanel::TsPanel(TComponent* AOwner) : TPanel(AOwner), FCommonData(new TsCommonData(this, true)) {
     FCommonData->COC = 51;

@@ -2,7 +2,7 @@
 // by all scroll boxes (GUI thread).
 #include "skin/controls/sScrollBox.h"
 
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 namespace {
 

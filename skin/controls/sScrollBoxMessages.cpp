@@ -4,7 +4,7 @@
 #include "skin/controls/sScrollBox.h"
 
 #include "skin/controls/sSkinnedControl.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 namespace {
 // The bar position at the last scroll start, shared by all scroll boxes (GUI thread).

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "skin/controls/sSkinnedControl.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 #include <memory>
 

@@ -5,7 +5,7 @@
 
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/acGlow.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 namespace {
 

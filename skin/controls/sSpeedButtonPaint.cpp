@@ -5,7 +5,7 @@
 #include "skin/controls/sSpeedButton.h"
 
 #include "framework/Themes.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 TCanvas* TsSpeedButton::TargetCanvas() {
     return FCommonData->Skinned() ? FCommonData->CacheBmp()->Canvas() : Canvas();

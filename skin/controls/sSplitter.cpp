@@ -3,7 +3,7 @@
 #include "skin/controls/sSplitter.h"
 
 #include "skin/controls/sSkinnedControl.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 TsSplitter::TsSplitter(TComponent* AOwner)
     : TSplitter(AOwner), FCommonData(new TsCommonData(this, false)), FGlyph(new TBitmap) {

@@ -3,7 +3,7 @@
 #include "skin/controls/sStatusBar.h"
 
 #include "skin/controls/sSkinnedControl.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 TsStatusBar::TsStatusBar(TComponent* AOwner)
     : TStatusBar(AOwner), FCommonData(new TsCommonData(this, true)) {

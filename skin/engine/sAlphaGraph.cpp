@@ -2,6 +2,9 @@
 // first, rows padded by the DIB layout, so each row is addressed through ScanLine).
 #include "skin/engine/sAlphaGraph.h"
 
+#include <cmath>
+#include <cstdint>
+
 bool RectContainsRect(const TRect& Outer, const TRect& Inner) {
     return Inner.left >= Outer.left && Inner.top >= Outer.top && Inner.right <= Outer.right &&
            Inner.bottom <= Outer.bottom;
@@ -39,4 +42,16 @@ void GrayBmpExceptColor(TBitmap* Bmp, TColor Colour) {
             p[0] = p[1] = p[2] = static_cast<Byte>((p[0] + p[1] + p[2]) / 3);
         }
     }
+}
+
+TColor BlendColors(TColor C1, TColor C2, double W) {
+    const auto c1 = static_cast<std::uint32_t>(C1);
+    const auto c2 = static_cast<std::uint32_t>(C2);
+    std::uint32_t result = c1 & 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const double a = (c1 >> shift) & 0xFF;
+        const double b = (c2 >> shift) & 0xFF;
+        result |= static_cast<std::uint32_t>(std::nearbyint(W * a + (1 - W) * b)) << shift;
+    }
+    return static_cast<TColor>(result);
 }

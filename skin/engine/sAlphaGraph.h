@@ -2,11 +2,11 @@
 #pragma once
 
 #include "framework/Graphics.h"
-
-// Limits a value to 0..255.
-constexpr int ClampToByte(int Value) { return Value < 0 ? 0 : (Value > 255 ? 255 : Value); }
+#include "skin/engine/sGeneralUtils.h"
 // Both corners of Inner inside Outer, edges included.
 bool RectContainsRect(const TRect& Outer, const TRect& Inner);
+// Per channel Round(W x c1 + (1 - W) x c2), ties to even; C1's top byte carries over.
+TColor BlendColors(TColor C1, TColor C2, double W);
 // Two 24-bit bitmaps of equal size, each at least 2 x 2 pixels (otherwise nothing happens):
 // per channel Dst := (Dst x Alpha + Src x (255 - Alpha) + 127) shr 8, Alpha weighting Dst.
 void BlendEqualBmps(TBitmap* Dst, TBitmap* Src, int Alpha);

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+class TBitmap;
+
 constexpr UINT SM_ALPHACMD = 0xA100;
 
 constexpr WORD SKCMD_SKINLOADED = 1;
@@ -74,3 +76,28 @@ enum TsDisabledKindItem { dkBlended, dkGrayed };
 using TsDisabledKind = TSet<TsDisabledKindItem>;
 enum TsDisabledGlyphKindItem { dgBlended, dgGrayed };
 using TsDisabledGlyphKind = TSet<TsDisabledGlyphKindItem>;
+
+// A parent's background that a painter draws under transparent pixels: Bmp at (X, Y) when Ready,
+// else FillColor (0xFF00FF: none).
+struct TCacheInfo {
+    TBitmap* Bmp = nullptr;
+    int X = 0;
+    int Y = 0;
+    COLORREF FillColor = 0xFF00FF;
+    bool Ready = false;
+};
+// The background with nothing behind it.
+inline const TCacheInfo EmptyCacheInfo{};
+
+// The answer to skin command 34. The asker fills R, DrawRequested and DC and sets Kind 0; the
+// answerer sets Kind 1 (plain Color) or 2 (Bmp, the asker's area starting at Offset) and, when
+// asked to draw, also paints the background into DC at R.
+struct TacBackgroundInfo {
+    TBitmap* Bmp = nullptr;
+    COLORREF Color = 0;
+    POINT Offset{0, 0};
+    RECT R{0, 0, 0, 0};
+    BYTE Kind = 0;
+    BYTE DrawRequested = 0;
+    HDC DC = nullptr;
+};

@@ -6,6 +6,7 @@
 #include "framework/Graphics.h"
 #include "framework/Messages.h"
 #include "framework/StringLists.h"
+#include "skin/engine/sConst.h"
 
 #include <bitset>
 #include <initializer_list>
@@ -35,6 +36,8 @@ int LargerOf(int A, int B);
 int SmallerOf(int A, int B);
 int ChooseInt(bool Cond, int A, int B);
 UnicodeString ChooseStr(bool Cond, const UnicodeString& A, const UnicodeString& B);
+// A ready background: Bmp at (X, Y), no fill colour.
+TCacheInfo CacheInfoFor(TBitmap* Bmp, int X, int Y);
 TMessage BuildMessageRecord(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT Result = 0);
 
 // ---- words (maximal runs of non-delimiters; positions 1-based) -------------------------------
@@ -70,6 +73,9 @@ int ReadIniInteger(const TStrings* Sections, const UnicodeString& Section, const
 UnicodeString WithTrailingBackslash(const UnicodeString& Path);
 // The folder of the running program, with its trailing separator.
 UnicodeString AppDirectory();
+// The shell's icon of an existing file (Flags as SHGetFileInfo takes them, SHGFI_ICON added);
+// null when the file is missing, the shell has no icon, or the icon is empty. The caller frees it.
+TIcon* FileIconOf(const UnicodeString& FileName, UINT Flags);
 // Processes the application's messages at least once and until Ms milliseconds have passed.
 void WaitProcessingMessages(unsigned Ms);
 // The system caption font's height (lfHeight), 0 when the system does not say.

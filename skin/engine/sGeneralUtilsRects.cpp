@@ -26,6 +26,10 @@ UnicodeString ChooseStr(bool Cond, const UnicodeString& A, const UnicodeString& 
     return Cond ? A : B;
 }
 
+TCacheInfo CacheInfoFor(TBitmap* Bmp, int X, int Y) {
+    return TCacheInfo{Bmp, X, Y, 0xFF00FF, true};
+}
+
 TMessage BuildMessageRecord(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT Result) {
     return TMessage{Msg, WParam, LParam, Result};
 }

@@ -5,6 +5,8 @@
 #include "framework/Files.h"
 #include "framework/SystemInfo.h"
 
+#include <shellapi.h>
+
 UnicodeString WithTrailingBackslash(const UnicodeString& Path) {
     if (Path.empty()) return Path;
     if (Path.back() == L'\\') return Path;
@@ -14,6 +16,18 @@ UnicodeString WithTrailingBackslash(const UnicodeString& Path) {
 }
 
 UnicodeString AppDirectory() { return ExtractFilePath(ParamStr(0)); }
+
+TIcon* FileIconOf(const UnicodeString& FileName, UINT Flags) {
+    if (!FileExists(FileName)) return nullptr;
+    SHFILEINFOW info{};
+    if (!SHGetFileInfoW(FileName.c_str(), 0, &info, sizeof(info), Flags | SHGFI_ICON) ||
+        !info.hIcon)
+        return nullptr;
+    auto* icon = new TIcon();
+    icon->SetHandle(info.hIcon);
+    if (icon->Empty()) FreeAndNil(icon);
+    return icon;
+}
 
 void WaitProcessingMessages(unsigned Ms) {
     const DWORD start = GetTickCount();

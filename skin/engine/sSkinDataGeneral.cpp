@@ -55,7 +55,10 @@ bool TsSkinManager::ReadIniBoolInherited(const UnicodeString& Section,
 }
 
 void TsSkinManager::LoadAllGeneralData() {
-    if (!SkinIni) return;
+    if (!SkinIni) {
+        if (TsStoredSkin* stored = OldStyleSkin()) LoadStoredGeneralData(stored);
+        return;
+    }
     const TsSkinIni& ini = *SkinIni;
     const UnicodeString g = GlobalInfo;
     auto strict = [&](const wchar_t* key, const wchar_t* def) {

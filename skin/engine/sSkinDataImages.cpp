@@ -72,7 +72,10 @@ void TsSkinManager::FreeSkinImages() {
 
 void TsSkinManager::LoadSkinImages() {
     FreeSkinImages();
-    if (!SkinIni) return;
+    if (!SkinIni) {
+        if (TsStoredSkin* stored = OldStyleSkin()) LoadStoredImages(stored);
+        return;
+    }
     MasterBitmap.reset(new TBitmap());
     const UnicodeString masterName = SkinIni->ReadString(L"GLOBALINFO", L"MASTERBITMAP", L"");
     if (!masterName.empty()) {
@@ -96,6 +99,45 @@ void TsSkinManager::LoadSkinImages() {
         }
     }
     MergeCommonImages();
+}
+
+// An old-style internal skin's images are ready-made: only counts of 0 and unset widths are
+// filled in.
+void TsSkinManager::LoadStoredImages(TsStoredSkin* Stored) {
+    MasterBitmap.reset(new TBitmap());
+    MasterBitmap->Assign(Stored->MasterBitmap());
+    MasterBitmap->SetPixelFormat(pf24bit);
+    MasterBitmap->SetTransparentColor(static_cast<TColor>(0xFF00FF));
+    for (int i = 0; i < Stored->Images()->Count(); ++i) {
+        const TsSkinImage* item = Stored->Images()->Items(i);
+        TsMaskData m;
+        if (!item->Name.empty()) {
+            m.Bmp.reset(new TBitmap());
+            m.Bmp->Assign(item->Image());
+            m.Bmp->SetPixelFormat(pf24bit);
+            m.R = TRect(0, 0, m.Bmp->Width(), m.Bmp->Height());
+        } else {
+            m.R = TRect(item->Left, item->Top, item->Right, item->Bottom);
+        }
+        m.PropertyName = AnsiUpperCase(item->PropertyName);
+        m.ClassName = AnsiUpperCase(item->SectionName);
+        m.Manager = this;
+        m.ImageCount = Small(item->ImageCount);
+        m.MaskType = Small(item->MaskType);
+        m.BorderWidth = Small(item->BorderWidth);
+        m.ImgType = static_cast<TacImgType>(std::clamp<Integer>(item->ImgType, 0, 4));
+        m.DrawMode = Small(item->StretchMode);
+        if (m.ImageCount == 0) {
+            m.ImageCount = 3;
+            m.MaskType = 1;
+        }
+        m.WL = Small(item->WL);
+        m.WT = Small(item->WT);
+        m.WR = Small(item->WR);
+        m.WB = Small(item->WB);
+        if (m.WL == 0 && m.WT == 0 && m.WR == 0 && m.WB == 0) WidthsFromBorder(m);
+        ma.push_back(std::move(m));
+    }
 }
 
 void TsSkinManager::AddImage(const UnicodeString& Section, const UnicodeString& Key,

@@ -19,9 +19,29 @@ void TsSkinManager::FreeSkinPatterns() {
     while (!pa.empty()) pa.pop_back();
 }
 
+// An old-style pattern without an image of its own shares that of another item of its Name; one
+// left without any image adds no entry.
+void TsSkinManager::LoadStoredPatterns(TsStoredSkin* Stored) {
+    TsSkinPatterns* items = Stored->Patterns();
+    for (int i = 0; i < items->Count(); ++i) {
+        const TsSkinPattern* item = items->Items(i);
+        TJPEGImage* image = item->Image();
+        for (int j = 0; image->Empty() && j < items->Count(); ++j)
+            if (items->Items(j)->Name == item->Name) image = items->Items(j)->Image();
+        if (image->Empty()) continue;
+        TSkinJpegPtr jpeg(new TJPEGImage());
+        jpeg->Assign(image);
+        pa.push_back(
+            {std::move(jpeg), AnsiUpperCase(item->SectionName), AnsiUpperCase(item->PropertyName)});
+    }
+}
+
 void TsSkinManager::LoadSkinPatterns() {
     FreeSkinPatterns();
-    if (!SkinIni) return;
+    if (!SkinIni) {
+        if (TsStoredSkin* stored = OldStyleSkin()) LoadStoredPatterns(stored);
+        return;
+    }
     TStringList sections;
     SkinIni->ReadSections(&sections);
     for (int i = 0; i < sections.Count(); ++i) {

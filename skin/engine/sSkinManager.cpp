@@ -2,6 +2,8 @@
 // plain property setters. The process-wide skinning state lives here too.
 #include "skin/engine/sSkinManager.h"
 
+#include "framework/Application.h"
+
 TsSkinManager* DefaultSkinManager = nullptr;
 bool FormAnimating = false;
 HDC AnimationDC = nullptr;
@@ -23,20 +25,31 @@ TsSkinManager::TsSkinManager(TComponent* AOwner) : TComponent(AOwner) {
     for (TStringList*& list : ThirdLists) list = new TStringList();
     FBuiltInSkins = new TsStoredSkins(this);
     FCommonSections = new TStringList();
+    FMenuSupport = new TacMenuSupport();
     FAnimEffects = new TacAnimEffects(this);
-    if (!DefaultSkinManager) DefaultSkinManager = this;
+    if (!DefaultSkinManager) {
+        DefaultSkinManager = this;
+        if (Application) {
+            Application->HookMainWindow(TWindowHook(this, &TsSkinManager::HandleMainWindowMessage));
+            FMainWindowHooked = true;
+        }
+    }
+    FSkinableMenus = new TsSkinableMenus(this);
 }
 
 TsSkinManager::~TsSkinManager() {
     // A manager on the stack is never given BeforeDestruction.
     if (DefaultSkinManager == this) DefaultSkinManager = nullptr;
+    UnhookMainWindow();
     FreeSkinPatterns();
     FreeSkinImages();
     ShdaTemplate.reset();
     ShdiTemplate.reset();
     FAnimEffects->Free();
     FBuiltInSkins->Free();
+    FSkinableMenus->Free();
     FCommonSections->Free();
+    FMenuSupport->Free();
     for (TStringList* list : ThirdLists) list->Free();
     FThirdParty->Free();
 }
@@ -51,6 +64,7 @@ void TsSkinManager::BeforeDestruction() {
     WriteActive(false);
     FExtendedBorders = false;
     if (DefaultSkinManager == this) DefaultSkinManager = nullptr;
+    UnhookMainWindow();
     StoreThirdLists();
     TComponent::BeforeDestruction();
 }
@@ -58,8 +72,16 @@ void TsSkinManager::BeforeDestruction() {
 void TsSkinManager::Loaded() {
     TComponent::Loaded();
     if (FSkinDirectory.empty()) FSkinDirectory = DefaultSkinDirectory;
+    if (FMenuSupport->IcoLineSkin.empty()) FMenuSupport->IcoLineSkin = L"ICOLINE";
     UpdateThirdLists();
     if (FActive && !FSkinName.empty()) SendNewSkin(false);
+}
+
+void TsSkinManager::UnhookMainWindow() {
+    if (!FMainWindowHooked) return;
+    FMainWindowHooked = false;
+    if (Application)
+        Application->UnhookMainWindow(TWindowHook(this, &TsSkinManager::HandleMainWindowMessage));
 }
 
 bool TsSkinManager::DefaultSkinManagerIs(const TsSkinManager* Manager) noexcept {

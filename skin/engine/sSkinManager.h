@@ -17,18 +17,40 @@
 #pragma once
 
 #include "framework/Components.h"
+#include "framework/Forms.h"
 #include "framework/Graphics.h"
 #include "framework/IniFiles.h"
 #include "framework/StringLists.h"
 #include "skin/engine/acSkinPack.h"
 #include "skin/engine/sConst.h"
 #include "skin/engine/sMaskData.h"
+#include "skin/engine/sSkinMenus.h"
 #include "skin/engine/sStoredSkin.h"
 #include "skin/engine/sThirdParty.h"
 
 #include <array>
+#include <vector>
 
 enum TacSkinTypes { stUnpacked, stPacked, stAllSkins };
+
+class TsCommonData;
+
+// What the skin engine asks of a form's provider (the form provider of window skinning is one):
+// a form that has a provider answers skin command 4 with a pointer to this interface.
+class TacFormProviderLink {
+public:
+    // The provider's skin link, which names the provider's manager.
+    virtual TsCommonData* ProviderSkinData() const = 0;
+    // The form is being redrawn behind a redraw lock.
+    virtual void SetFormAnimating(bool Value) = 0;
+    // The provider paints the form's non-client area.
+    virtual bool DrawsNonClientArea() const = 0;
+    // Rebuilds the window region and sets it again with a repaint.
+    virtual void RefreshFormRegion() = 0;
+
+protected:
+    ~TacFormProviderLink() = default;
+};
 
 // The INI text of a skin being read, from a file or an unpacked archive.
 class TsSkinIni : public TMemIniFile {
@@ -69,6 +91,7 @@ public:
     Integer Saturation() const noexcept { return FSaturation; }
     Integer HueOffset() const noexcept { return FHueOffset; }
     TsStoredSkins* InternalSkins() const noexcept { return FBuiltInSkins; }
+    TacMenuSupport* MenuSupport() const noexcept { return FMenuSupport; }
     const UnicodeString& SkinDirectory() const noexcept { return FSkinDirectory; }
     void WriteSkinDirectory(const UnicodeString& Value);
     const UnicodeString& SkinName() const noexcept { return FSkinName; }
@@ -83,9 +106,12 @@ public:
     UnicodeString ReadVersion() const { return L"6.48"; }
     TNotifyEvent OnAfterChange;
     TNotifyEvent OnBeforeChange;
+    // Asked by the skinned popup menus for the extra line of a popup.
+    TacGetExtraLineData OnGetMenuExtraLineData;
 
     // ---- public ---------------------------------------------------------------------------
     Integer GroupIndex = 0;
+    TsSkinableMenus* SkinableMenus() const noexcept { return FSkinableMenus; }
     HWND ActiveControl() const noexcept { return FActiveControl; }
     // Moves the hot state: command 30 to the previous window, 29 to the new one.
     void WriteActiveControl(HWND Wnd);
@@ -100,14 +126,21 @@ public:
     // GetGlobalFontColor under the name the controls use.
     TColor GlobalFontColor() const { return GetGlobalFontColor(); }
 
-    // Applies the loaded skin (command broadcasts come with the skin link); nothing while the
-    // component loads.
+    // Applies the loaded skin: command 1 to every form and control (then a repaint when
+    // Repaint); nothing while the component loads.
     void SendNewSkin(bool Repaint);
-    // Removes the skin: the tables are freed.
+    // Removes the skin: command 2 to every form and control, then the tables are freed.
     void SendRemoveSkin();
+    // Repaints every form and control with the current skin behind a redraw lock (commands 16
+    // and 3).
+    void RepaintForms();
     void UpdateSkin() {
         if (FActive) SendNewSkin(true);
     }
+    // Command 13 to every control: those of section SectionName repaint.
+    void UpdateSkinSection(const UnicodeString& SectionName);
+    // The main-window hook of the default manager: True when the message was handled.
+    bool HandleMainWindowMessage(TMessage& Message);
 
     // Colour queries.
     TColor GetGlobalColor() const;
@@ -137,6 +170,8 @@ public:
     void FreeSkinPatterns();
     void CheckVersion();
     void CheckShadows();
+    // Writes the sections of old-style internal skin Index into Ini as the INI keys of a skin.
+    void SaveToIni(int Index, TMemIniFile* Ini) const;
 
     // ---- look-ups ---------------------------------------------------------------------------
     // Exact (case-sensitive) section look-up; -1 when none.
@@ -184,9 +219,15 @@ private:
     static void RegisterPublishedProperties();
     static bool DefaultSkinManagerIs(const TsSkinManager* Manager) noexcept;
     void LoadNamedSkin();
+    void UnhookMainWindow();
     bool PackedSkinExists() const;
     const TsGeneralData* SectionData(const UnicodeString& Name) const;
     std::unique_ptr<TStream, TFreeSkinObject> OpenSkinFile(const UnicodeString& Name) const;
+    // The old-style internal skin named SkinName exactly; null when none.
+    TsStoredSkin* OldStyleSkin() const;
+    void LoadStoredImages(TsStoredSkin* Stored);
+    void LoadStoredPatterns(TsStoredSkin* Stored);
+    void LoadStoredGeneralData(TsStoredSkin* Stored);
     void AddImage(const UnicodeString& Section, const UnicodeString& Key,
                   const UnicodeString& Value);
     void MergeCommonSections();
@@ -202,15 +243,19 @@ private:
     UnicodeString FSkinDirectory;
     bool FActive = true;
     TsStoredSkins* FBuiltInSkins = nullptr;
+    TsSkinableMenus* FSkinableMenus = nullptr;
     bool FSkinnedPopups = true;
     TStringList* FCommonSections = nullptr;
     bool FIsDefault = false;
+    TacMenuSupport* FMenuSupport = nullptr;
     TacAnimEffects* FAnimEffects = nullptr;
     HWND FActiveControl = nullptr;
     TacSkinningRules FSkinningRules{srStdForms, srStdDialogs, srThirdParty};
     ThirdPartyList* FThirdParty = nullptr;
     bool FAllowGlowing = true;
     bool FExtendedBorders = false;
+    // HandleMainWindowMessage is hooked into the application window.
+    bool FMainWindowHooked = false;
     Integer FHueOffset = 0;
     Integer FSaturation = 0;
 };
@@ -232,3 +277,24 @@ extern bool SkinRemoving;
 // The INI text of the skin being read and the unpacked archive being read; null outside a load.
 extern TsSkinIni* SkinIni;
 extern TacSkinConvertor* SkinConvertor;
+
+// The upper-cased section last given to UpdateSkinSection.
+extern UnicodeString UpdatedSectionName;
+
+// ---- the skinned-form list, the redraw lock and the broadcasts -----------------------------
+
+// The forms that carry a form provider; the order means nothing.
+extern std::vector<TCustomForm*> SkinnedForms;
+void AddSkinnedForm(TCustomForm* Form);
+// Every slot of Form takes the last form; the list then shrinks.
+void RemoveSkinnedForm(TCustomForm* Form);
+// Stops the redrawing of the visible, top-level skinned forms of Manager (FormAnimating is set
+// for the default manager when skin changes animate); nothing while the program is minimised.
+void LockFormsRedraw(TsSkinManager* Manager);
+// Lets them redraw again and redraws them (with Animate; else only the redraw switch).
+void UnlockFormsRedraw(TsSkinManager* Manager, bool Animate);
+// The message to every form of the application (not MDI children, nor forms skinned by other
+// means), their children and MDI client windows, then to the skinned forms. A form freed or
+// being destroyed meanwhile is skipped.
+void BroadcastToForms(TMessage& Message);
+void BroadcastToSkinnedForms(TMessage& Message);

@@ -83,30 +83,16 @@ void TsSkinManager::WriteActive(bool Value) {
     InitConstantIndexes();
 }
 
-void TsSkinManager::SendNewSkin(bool) {
-    if (ComponentState().Contains(csLoading) || ComponentState().Contains(csReading)) return;
-    SkinData.Active = false;
-    InitConstantIndexes();
-    SkinData.Active = true;
-}
-
-void TsSkinManager::SendRemoveSkin() {
-    SkinRemoving = true;
-    SkinData.Active = false;
-    FreeSkinImages();
-    FreeSkinPatterns();
-    gd.clear();
-    SkinRemoving = false;
-}
-
 void TsSkinManager::WriteIsDefault(bool Value) {
     if (Value || !DefaultSkinManager) {
         FIsDefault = true;
         DefaultSkinManager = this;
-        if (FActive)
+        if (FActive) {
             SendNewSkin(true);
-        else
+            RepaintForms();
+        } else {
             SendRemoveSkin();
+        }
         return;
     }
     FIsDefault = DefaultSkinManager == this;

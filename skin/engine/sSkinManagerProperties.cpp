@@ -19,6 +19,7 @@ void TsSkinManager::RegisterPublishedProperties() {
                 .Add(L"Saturation", &M::Saturation)
                 .Add(L"HueOffset", &M::HueOffset)
                 .Add(L"InternalSkins", &M::InternalSkins)
+                .Add(L"MenuSupport", &M::MenuSupport)
                 .Add(L"SkinDirectory", &M::SkinDirectory, &M::WriteSkinDirectory)
                 .Add(L"SkinName", &M::SkinName, &M::WriteSkinName)
                 // A stored SkinInfo or Version is ignored when read back.
@@ -28,7 +29,23 @@ void TsSkinManager::RegisterPublishedProperties() {
                 .Add(L"ThirdParty", &M::ThirdParty)
                 .Add(L"Version", &M::ReadVersion, [](M*, const UnicodeString&) {})
                 .Add(L"OnAfterChange", &M::OnAfterChange)
-                .Add(L"OnBeforeChange", &M::OnBeforeChange));
+                .Add(L"OnBeforeChange", &M::OnBeforeChange)
+                .Add(L"OnGetMenuExtraLineData", &M::OnGetMenuExtraLineData));
+        RegisterProperties(TPropertyTable<TacMenuSupport>()
+                               .Add(L"IcoLineSkin", &TacMenuSupport::IcoLineSkin)
+                               .Add(L"UseExtraLine", &TacMenuSupport::UseExtraLine)
+                               .Add(L"ExtraLineWidth", &TacMenuSupport::ExtraLineWidth)
+                               .Add(L"ExtraLineFont", &TacMenuSupport::ExtraLineFont));
+        RegisterProperties(TPropertyTable<TsSkinableMenus>()
+                               .Add(L"Margin", &TsSkinableMenus::Margin)
+                               .Add(L"Alignment", &TsSkinableMenus::Alignment, nullptr,
+                                    {L"taLeftJustify", L"taRightJustify", L"taCenter"})
+                               .Add(L"BevelWidth", &TsSkinableMenus::BevelWidth)
+                               .Add(L"BorderWidth", &TsSkinableMenus::BorderWidth)
+                               .Add(L"CaptionFont", &TsSkinableMenus::CaptionFont)
+                               .Add(L"SkinBorderWidth", &TsSkinableMenus::GetSkinBorderWidth)
+                               .Add(L"Spacing", &TsSkinableMenus::Spacing)
+                               .Add(L"OnDrawItem", &TsSkinableMenus::OnDrawItem));
         return true;
     }();
     (void)registered;

@@ -68,28 +68,26 @@ void TsSkinManager::ReloadSkin() {
             FSkinName = FBuiltInSkins->Items(0)->Name();
         }
         TsStoredSkin* stored = FBuiltInSkins->Items(index);
-        // Only packed internal skins are read; one without bytes gives no skin.
-        if (stored->PackedData()->Size() == 0) {
-            FActive = false;
-            return;
-        }
-        SkinIsPacked = true;
-        FreeAndNil(SkinConvertor);
-        SkinConvertor = new TacSkinConvertor();
-        SkinConvertor->PackedData = stored->PackedData();
-        SkinConvertor->PackedDataBorrowed = true;
-        try {
-            SkinConvertor->Unpack();
-        } catch (...) {
+        // Without bytes it is an old-style skin, which the table builders read without an INI.
+        SkinIsPacked = stored->PackedData()->Size() > 0;
+        if (SkinIsPacked) {
             FreeAndNil(SkinConvertor);
-            throw;
+            SkinConvertor = new TacSkinConvertor();
+            SkinConvertor->PackedData = stored->PackedData();
+            SkinConvertor->PackedDataBorrowed = true;
+            try {
+                SkinConvertor->Unpack();
+            } catch (...) {
+                FreeAndNil(SkinConvertor);
+                throw;
+            }
+            SkinConvertor->PackedData = nullptr;
+            SkinConvertor->PackedDataBorrowed = false;
+            if (!SkinConvertor->Options)
+                throw EacSkinPackError(L"The packed skin holds no Options.dat");
+            SkinIni = new TsSkinIni();
+            SkinIni->LoadFromStream(SkinConvertor->Options);
         }
-        SkinConvertor->PackedData = nullptr;
-        SkinConvertor->PackedDataBorrowed = false;
-        if (!SkinConvertor->Options)
-            throw EacSkinPackError(L"The packed skin holds no Options.dat");
-        SkinIni = new TsSkinIni();
-        SkinIni->LoadFromStream(SkinConvertor->Options);
     }
     LoadSkinImages();
     LoadSkinPatterns();

@@ -1,10 +1,50 @@
 // Stored skins and their collection.
 #include "skin/engine/sStoredSkin.h"
 
-TsStoredSkin::TsStoredSkin(TCollection* Collection)
-    : TCollectionItem(Collection), FPackedData(new TMemoryStream()) {}
+TsSkinImage::TsSkinImage(TCollection* Collection)
+    : TCollectionItem(Collection), FImage(new TBitmap()) {}
 
-TsStoredSkin::~TsStoredSkin() { FPackedData->Free(); }
+TsSkinImage::~TsSkinImage() { FImage->Free(); }
+
+void TsSkinImage::Assign(TPersistent* Source) {
+    auto* source = dynamic_cast<TsSkinImage*>(Source);
+    if (!source) return TCollectionItem::Assign(Source);
+    FImage->Assign(source->FImage);
+    static_cast<TsSkinImageValues&>(*this) = *source;
+}
+
+void TsSkinGeneral::Assign(TPersistent* Source) {
+    auto* source = dynamic_cast<TsSkinGeneral*>(Source);
+    if (!source) return TCollectionItem::Assign(Source);
+    static_cast<TsSkinGeneralValues&>(*this) = *source;
+}
+
+TsSkinPattern::TsSkinPattern(TCollection* Collection)
+    : TCollectionItem(Collection), FImage(new TJPEGImage()) {}
+
+TsSkinPattern::~TsSkinPattern() { FImage->Free(); }
+
+void TsSkinPattern::Assign(TPersistent* Source) {
+    auto* source = dynamic_cast<TsSkinPattern*>(Source);
+    if (!source) return TCollectionItem::Assign(Source);
+    FImage->Assign(source->FImage);
+    SectionName = source->SectionName;
+    Name = source->Name;
+    PropertyName = source->PropertyName;
+}
+
+TsStoredSkin::TsStoredSkin(TCollection* Collection)
+    : TCollectionItem(Collection), FGeneralData(new TsSkinGenerals(this)),
+      FImages(new TsSkinImages(this)), FPatterns(new TsSkinPatterns(this)),
+      FMasterBitmap(new TBitmap()), FPackedData(new TMemoryStream()) {}
+
+TsStoredSkin::~TsStoredSkin() {
+    FGeneralData->Free();
+    FImages->Free();
+    FPatterns->Free();
+    FMasterBitmap->Free();
+    FPackedData->Free();
+}
 
 void TsStoredSkin::SetName(const UnicodeString& Value) {
     if (FName != Value) FName = Value;
@@ -24,6 +64,10 @@ void TsStoredSkin::Assign(TPersistent* Source) {
     source->FPackedData->SetPosition(0);
     FPackedData->LoadFromStream(source->FPackedData);
     FName = source->FName;
+    FGeneralData->Assign(source->FGeneralData);
+    FImages->Assign(source->FImages);
+    FPatterns->Assign(source->FPatterns);
+    FMasterBitmap->Assign(source->FMasterBitmap);
     Shadow1Color = source->Shadow1Color;
     Shadow1Offset = source->Shadow1Offset;
     Shadow1Blur = source->Shadow1Blur;

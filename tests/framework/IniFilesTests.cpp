@@ -153,3 +153,14 @@ TEST(IniFiles, LoadingReplacesTheWholeDocument) {
     document.Clear();
     EXPECT_EQ(TextOf(document), L"");
 }
+
+TEST(IniFiles, WriteStringReplacesTheLineAReadFindsOrAppends) {
+    TDocument document(L"[A]\r\nKey=one\r\nkey=two\r\n[B]\r\nX=1\r\n");
+    document.WriteString(L"a", L"KEY", L"three"); // the last line of the key, either case
+    document.WriteString(L"B", L"Y", L"new");     // a new key goes to the section's end
+    document.WriteString(L"C", L"Z", L"");        // a new section goes to the document's end
+    EXPECT_EQ(TextOf(document),
+              L"[A]\r\nKey=one\r\nKEY=three\r\n\r\n[B]\r\nX=1\r\nY=new\r\n\r\n[C]\r\nZ=\r\n\r\n");
+    EXPECT_EQ(document.ReadString(L"A", L"key", L"-"), L"three");
+    EXPECT_EQ(document.ReadString(L"C", L"Z", L"-"), L"");
+}

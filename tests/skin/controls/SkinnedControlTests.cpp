@@ -1,5 +1,5 @@
 #include "skin/controls/sSkinnedControl.h"
-#include "skin/engine/sMessageUtils.h"
+#include "skin/engine/sVclUtils.h"
 
 #include "SkinTesting.h"
 

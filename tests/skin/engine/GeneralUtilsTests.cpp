@@ -4,6 +4,8 @@
 #include "framework/Components.h"
 #include "framework/TypInfo.h"
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,6 +27,16 @@ TEST(GeneralUtils, RectanglesAndNumbers) {
     EXPECT_EQ(ChooseStr(true, L"a", L"b"), L"a");
     const TMessage m = BuildMessageRecord(1, 2, 3, 4);
     EXPECT_EQ(m.Msg + m.WParam + m.LParam + m.Result, 10u);
+    auto* bitmap = new TBitmap();
+    const TCacheInfo ci = CacheInfoFor(bitmap, 3, -4);
+    EXPECT_EQ(ci.Bmp, bitmap);
+    EXPECT_EQ(ci.X, 3);
+    EXPECT_EQ(ci.Y, -4);
+    EXPECT_EQ(ci.FillColor, 0xFF00FFu);
+    EXPECT_TRUE(ci.Ready);
+    bitmap->Free();
+    EXPECT_FALSE(EmptyCacheInfo.Ready);
+    EXPECT_EQ(EmptyCacheInfo.Bmp, nullptr);
 }
 
 TEST(GeneralUtils, Words) {
@@ -78,6 +90,12 @@ TEST(GeneralUtils, Paths) {
     EXPECT_NE(font, nullptr);
     DeleteObject(font);
     EXPECT_NE(SysCaptionFontHeight(), 0);
+    // The shell's icon of the program itself; none of a file that is not there.
+    TIcon* icon = FileIconOf(module, SHGFI_SMALLICON);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->Empty());
+    icon->Free();
+    EXPECT_EQ(FileIconOf(app + L"no such file.exe", SHGFI_SMALLICON), nullptr);
 }
 
 // A component with a set property, registered for access by name.

@@ -179,6 +179,29 @@ TEST_F(SkinManagerComponent, ExtendedBordersTakeTheShadowTemplatesFromTheMasterB
     EXPECT_EQ(Manager->FormShadowSize, TRect(0, 0, 0, 0)); // the skin is read again without
 }
 
+// The menu painter's options and its measure of the skin's menu frame, which every new skin
+// makes it take again.
+TEST_F(SkinManagerComponent, MenuOptionsAndTheSkinsMenuFrame) {
+    TsSkinableMenus* menus = Manager->SkinableMenus();
+    EXPECT_EQ(menus->FOwner, Manager);
+    EXPECT_FALSE(menus->FActive);
+    EXPECT_EQ(GetOrdProp(menus, L"Margin"), 2);
+    EXPECT_EQ(GetEnumProp(menus, L"Alignment"), L"taLeftJustify");
+    EXPECT_EQ(GetOrdProp(menus, L"BorderWidth"), 3);
+    EXPECT_EQ(GetOrdProp(menus, L"Spacing"), 6);
+    TacMenuSupport* support = Manager->MenuSupport();
+    EXPECT_EQ(GetObjectProp(Manager, L"MenuSupport"), support);
+    EXPECT_EQ(support->IcoLineSkin, L""); // "ICOLINE" comes with Loaded
+    EXPECT_FALSE(support->UseExtraLine);
+    EXPECT_EQ(GetOrdProp(support, L"ExtraLineWidth"), 32);
+    EXPECT_NE(support->ExtraLineFont(), nullptr);
+    EXPECT_EQ(menus->GetSkinBorderWidth(), 0); // no skin, no MAINMENU mask
+    Load(FolderSkins(), L"Calm");
+    EXPECT_EQ(menus->GetSkinBorderWidth(), 1); // the mask's border width
+    Load(FolderSkins(), L"TestFlat");
+    EXPECT_EQ(menus->GetSkinBorderWidth(), 0); // measured again: TestFlat has no MAINMENU
+}
+
 TEST_F(SkinManagerComponent, ActiveControlMovesTheHotState) {
     struct TLog {
         static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -241,6 +264,7 @@ TEST(SkinManagerOnAForm, TheInternalSkinIsReadWhileLoadingAndAppliedAtLoaded) {
     EXPECT_EQ(DefaultSkinManager, form->SkinManager);
     EXPECT_EQ(form->SkinManager->SkinName(), L"Calm (internal)");
     EXPECT_EQ(form->SkinManager->ReadSkinInfo(), L"7");
+    EXPECT_EQ(form->SkinManager->MenuSupport()->IcoLineSkin, L"ICOLINE"); // given at Loaded
     form->Free();
     EXPECT_EQ(DefaultSkinManager, nullptr);
     framework.Finalize();

@@ -1,0 +1,123 @@
+// The skinned-form list, the redraw lock around skin changes and the broadcasts that carry the
+// skin commands to every form. Receivers may free forms while a broadcast runs: the loops walk
+// a copy of their list and visit a form only while it is still listed.
+#include "skin/engine/sCommonData.h"
+#include "skin/engine/sVclUtils.h"
+
+#include "framework/Application.h"
+
+#include <algorithm>
+
+std::vector<TCustomForm*> SkinnedForms;
+
+void AddSkinnedForm(TCustomForm* Form) { SkinnedForms.push_back(Form); }
+
+void RemoveSkinnedForm(TCustomForm* Form) {
+    for (TCustomForm*& slot : SkinnedForms) {
+        if (slot != Form) continue;
+        slot = SkinnedForms.back();
+        SkinnedForms.back() = nullptr;
+        if (!SkinnedForms.back()) SkinnedForms.pop_back();
+    }
+}
+
+namespace {
+
+bool Minimized() { return Application && Application->Minimized(); }
+
+TacFormProviderLink* ProviderOf(TCustomForm* Form) {
+    return reinterpret_cast<TacFormProviderLink*>(PerformSkinCommand(Form, SKCMD_GETPROVIDER));
+}
+
+// A visible top-level form, neither minimised nor an MDI child, whose provider skins with
+// Manager.
+TacFormProviderLink* LockableProvider(TCustomForm* Form, TsSkinManager* Manager) {
+    if (!Form || !Form->HandleAllocated() || Form->Parent() || !Form->Visible()) return nullptr;
+    if (Form->FormStyle() == fsMDIChild || IsIconic(Form->Handle())) return nullptr;
+    TacFormProviderLink* provider = ProviderOf(Form);
+    if (!provider || provider->ProviderSkinData()->SkinManager() != Manager) return nullptr;
+    return provider;
+}
+
+bool Live(const TComponent* Component) {
+    const TComponentState state = Component->ComponentState();
+    return !state.Contains(csDestroying) && !state.Contains(csLoading);
+}
+
+bool StillSkinned(TCustomForm* Form) {
+    return std::find(SkinnedForms.begin(), SkinnedForms.end(), Form) != SkinnedForms.end();
+}
+
+bool StillOwnedByApplication(TComponent* Component) {
+    for (int i = 0; i < Application->ComponentCount(); ++i)
+        if (Application->Components(i) == Component) return true;
+    return false;
+}
+
+// The form's window, its children and, for an MDI frame, its client window.
+void SendToForm(TCustomForm* Form, TMessage& Message) {
+    if (Form->HandleAllocated())
+        SendMessageW(Form->Handle(), Message.Msg, Message.WParam, Message.LParam);
+    if (!Live(Form)) return;
+    PassMessageToChildren(Form, Message);
+    if (Form->FormStyle() == fsMDIForm && Form->ClientHandle())
+        SendMessageW(Form->ClientHandle(), Message.Msg, Message.WParam, Message.LParam);
+}
+
+} // namespace
+
+void LockFormsRedraw(TsSkinManager* Manager) {
+    if (Minimized()) return;
+    if (Manager == DefaultSkinManager && Manager->AnimEffects()->SkinChanging()->Active)
+        FormAnimating = true;
+    for (TCustomForm* form : std::vector<TCustomForm*>(SkinnedForms)) {
+        if (!StillSkinned(form)) continue;
+        if (TacFormProviderLink* provider = LockableProvider(form, Manager)) {
+            provider->SetFormAnimating(true);
+            SendMessageW(form->Handle(), WM_SETREDRAW, 0, 0);
+        }
+    }
+}
+
+void UnlockFormsRedraw(TsSkinManager* Manager, bool Animate) {
+    if (Minimized()) return;
+    if (Manager == DefaultSkinManager) FormAnimating = false;
+    for (TCustomForm* form : std::vector<TCustomForm*>(SkinnedForms)) {
+        if (!StillSkinned(form)) continue;
+        TacFormProviderLink* provider = LockableProvider(form, Manager);
+        if (!provider) continue;
+        SendMessageW(form->Handle(), WM_SETREDRAW, 1, 0);
+        if (!Animate) continue;
+        provider->SetFormAnimating(false);
+        if (provider->DrawsNonClientArea()) {
+            provider->RefreshFormRegion();
+            RedrawWindow(form->Handle(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        } else {
+            RedrawWindow(form->Handle(), nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+        }
+    }
+}
+
+void BroadcastToForms(TMessage& Message) {
+    if (Application) {
+        std::vector<TComponent*> components;
+        for (int i = Application->ComponentCount() - 1; i >= 0; --i)
+            components.push_back(Application->Components(i));
+        for (TComponent* component : components) {
+            if (!StillOwnedByApplication(component)) continue;
+            auto* form = dynamic_cast<TCustomForm*>(component);
+            if (!form || form->FormStyle() == fsMDIChild || !Live(form)) continue;
+            if (form->HandleAllocated() && AskWindow(form->Handle(), SKCMD_ISSKINNED)) continue;
+            SendToForm(form, Message);
+        }
+    }
+    BroadcastToSkinnedForms(Message);
+}
+
+void BroadcastToSkinnedForms(TMessage& Message) {
+    for (TCustomForm* form : std::vector<TCustomForm*>(SkinnedForms))
+        if (form && StillSkinned(form) && !form->ComponentState().Contains(csDestroying))
+            SendToForm(form, Message);
+}
