@@ -101,6 +101,10 @@ public:
     // when the data is no PNG, IHDR is not first or not 13 bytes, or a side is 0.
     bool ReadImageProperties(TStream* Stream, Cardinal ImageIndex);
     void Assign(TPersistent* Source) override;
+    // An icon of the picture; the caller destroys it. A 32-bit picture is transparent by its
+    // alpha; with ForceMask, or for other formats (made 32-bit first), the pixels of the
+    // top-left pixel's colour are transparent (none in a picture under 2 x 2).
+    HICON MakeIcon(bool ForceMask);
 
     TColorManager* ColorManager() const noexcept { return FColorManager; }
     const TImageProperties& ImageProperties() const noexcept { return FImageProperties; }

@@ -12,6 +12,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -55,10 +56,16 @@ void ExpectPixels(TBitmap& bitmap, const TTestPng& png, bool withAlpha) {
     EXPECT_EQ(wrong, 0) << Name(png);
 }
 
+// The decoded corpus is also laid out on a contact sheet in the test's folder (the build
+// tree), one column per colour type, depth and interlace, one row per size.
 TEST(PNGReader, CorpusDecodesToTheEncodedSamples) {
+    constexpr int cell = 36;
+    TBitmap sheet(int(std::size(Corpus)) * 2 * cell, int(std::size(Sizes)) * cell, pf32bit);
+    int column = 0;
     for (const TCorpusEntry& entry : Corpus)
-        for (const auto& [width, height] : Sizes)
-            for (bool interlaced : {false, true}) {
+        for (bool interlaced : {false, true}) {
+            int row = 0;
+            for (const auto& [width, height] : Sizes) {
                 const TTestPng png =
                     MakeTestPng(width, height, entry.ColourType, entry.BitDepth, interlaced);
                 TPNGGraphic graphic;
@@ -66,7 +73,18 @@ TEST(PNGReader, CorpusDecodesToTheEncodedSamples) {
                 EXPECT_EQ(graphic.PixelFormat(), entry.Format) << Name(png);
                 EXPECT_EQ(graphic.ImageProperties().Interlaced, interlaced);
                 ExpectPixels(graphic, png, true);
+                for (int y = 0; y < height; ++y)
+                    for (int x = 0; x < width; ++x) {
+                        const TRGBA p = DecodedPixel(graphic, x, y);
+                        Byte* target = static_cast<Byte*>(sheet.ScanLine(row * cell + y)) +
+                                       4 * (column * cell + x);
+                        std::copy_n(TRGBA{p[2], p[1], p[0], p[3]}.data(), 4, target);
+                    }
+                ++row;
             }
+            ++column;
+        }
+    sheet.SaveToFile(L"png_corpus_contact_sheet.bmp");
 }
 
 // The model bites: one changed sample is found.
@@ -260,6 +278,53 @@ TEST(PNGReader, DamagedFilesFailCleanly) {
         }
         ++index;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The icon's mask bits (1 transparent) and its colour bitmap's alpha, per pixel.
+std::vector<std::pair<bool, Byte>> IconPixels(HICON icon, int width, int height) {
+    ICONINFO info{};
+    GetIconInfo(icon, &info);
+    const TOwnedBitmap mask(info.hbmMask), colour(info.hbmColor);
+    std::vector<std::pair<bool, Byte>> pixels;
+    TBitmap maskBitmap, colourBitmap;
+    maskBitmap.SetHandle(
+        static_cast<HBITMAP>(CopyImage(mask.Get(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    colourBitmap.SetHandle(
+        static_cast<HBITMAP>(CopyImage(colour.Get(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    colourBitmap.SetPixelFormat(pf32bit);
+    maskBitmap.SetPixelFormat(pf32bit);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back({static_cast<Byte*>(maskBitmap.ScanLine(y))[4 * x] != 0,
+                              static_cast<Byte*>(colourBitmap.ScanLine(y))[4 * x + 3]});
+    DestroyIcon(icon);
+    return pixels;
+}
+
+TEST(PNGReader, MakeIcon) {
+    // A 32-bit picture: an all-opaque mask, the alpha from the picture.
+    TTestPng png = MakeTestPng(2, 2, 6, 8, false);
+    png.Samples = {1, 2, 3, 0, 1, 2, 3, 128, 9, 9, 9, 255, 1, 2, 3, 255};
+    TPNGGraphic graphic;
+    LoadBytes(graphic, EncodePng(png));
+    using P = std::pair<bool, Byte>;
+    EXPECT_EQ(IconPixels(graphic.MakeIcon(false), 2, 2),
+              (std::vector<P>{{false, 0}, {false, 128}, {false, 255}, {false, 255}}));
+    // Forced mask: the top-left colour (alpha included) is transparent.
+    EXPECT_EQ(IconPixels(graphic.MakeIcon(true), 2, 2),
+              (std::vector<P>{{true, 0}, {false, 128}, {false, 255}, {false, 255}}));
+    // A 24-bit picture: pixels of the top-left colour are transparent.
+    png = MakeTestPng(3, 2, 2, 8, false);
+    png.Samples = {5, 5, 5, 6, 6, 6, 5, 5, 5, 7, 7, 7, 5, 5, 5, 8, 8, 8};
+    LoadBytes(graphic, EncodePng(png));
+    std::vector<bool> transparent;
+    for (const P& pixel : IconPixels(graphic.MakeIcon(false), 3, 2))
+        transparent.push_back(pixel.first);
+    EXPECT_EQ(transparent, (std::vector<bool>{true, false, true, false, true, false}));
 }
 
 } // namespace
