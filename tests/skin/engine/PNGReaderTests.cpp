@@ -184,6 +184,12 @@ TEST(PNGReader, ChunkOrder) {
     EXPECT_FALSE(graphic.ImageProperties().Options.Contains(ioUseGamma));
     ExpectPixels(graphic, png, true);
 
+    // Image data that ends before the last row raises nothing: the rows are converted as the
+    // buffers hold them.
+    LoadBytes(graphic, head + PngChunk("IDAT", PngImageData(MakeTestPng(6, 2, 6, 8, false))) +
+                           PngChunk("IEND", {}));
+    EXPECT_EQ(graphic.Height(), 5);
+
     // Without image data the bitmap stays empty and nothing is raised.
     LoadBytes(graphic, head + PngChunk("IEND", {}));
     EXPECT_TRUE(graphic.Empty());
@@ -265,6 +271,9 @@ TEST(PNGReader, DamagedFilesFailCleanly) {
          "Cannot load PNG image. Unexpected but critical chunk detected."},
         {head + PngChunk("IDAT", "not zlib data") + end,
          "Cannot load image. Compression error found in PNG file."},
+        // The zlib stream ends before the rows do, and bytes follow it.
+        {head + PngChunk("IDAT", PngImageData(MakeTestPng(4, 1, 2, 8, false)) + "junk") + end,
+         "Cannot load image. Extra compressed data found in PNG file."},
     };
     int index = 0;
     for (const auto& [bytes, message] : cases) {
