@@ -17,6 +17,15 @@ void TDataSet::DataEvent(TDataEvent Event, NativeInt Info) {
         }
     }
     NotifySources(Event, Info);
+    if ((Event == deDataSetChange || Event == deDataSetScroll) && FDisableCount == 0)
+        NotifyNestedDataSets();
+}
+
+void TDataSet::NotifyNestedDataSets() {
+    for (int i = 0; i < FNestedDataSets->Count(); ++i) {
+        auto* nested = static_cast<TDataSet*>(FNestedDataSets->Items(i));
+        if (nested->Active()) nested->DataEvent(deParentScroll, 0);
+    }
 }
 
 void TDataSet::NotifySources(TDataEvent Event, NativeInt Info) {
