@@ -1002,6 +1002,12 @@ public:
     TParams* Params() const;
     UnicodeString DisplayName() const override { return FName.empty() ? ClassName() : FName; }
 
+protected:
+    // What a parameter stores (as collection items are stored, framework/Filer.h): "Name",
+    // "DataType", "ParamType", "Size", "Precision", "NumericScale" when not at their defaults,
+    // and "Value" once bound (read back as stored, with the stored type).
+    void DefineProperties(TFiler* Filer) override;
+
 private:
     Variant FData;
     UnicodeString FName;
