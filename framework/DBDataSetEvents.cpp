@@ -30,6 +30,7 @@ void TDataSet::NotifyNestedDataSets() {
 
 void TDataSet::NotifySources(TDataEvent Event, NativeInt Info) {
     if (FDisableCount == 0) {
+        if (FDataSources.empty()) return;
         const std::vector<TDataSource*> sources = FDataSources;
         for (TDataSource* source : sources) source->DataEvent(Event, Info);
     } else if ((Event == deUpdateState && FState == dsInactive) || Event == deLayoutChange) {

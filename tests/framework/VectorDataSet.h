@@ -391,6 +391,7 @@ private:
         }
     }
     bool Accept(int Row) {
+        if (!Filtered() && !FMasterLink->Active()) return true; // nothing hides a row
         const TDataSetState saved = SetTempState(dsFilter);
         FFilterRow = FRows[std::size_t(Row)].Data.data();
         bool accept = true;
