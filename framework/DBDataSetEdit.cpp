@@ -37,8 +37,8 @@ void TDataSet::UpdateRecord() {
 }
 
 void TDataSet::CheckRequiredFields() {
-    for (int i = 0; i < FieldCount(); ++i) {
-        TField* field = FFields->Fields(i);
+    // Children of object fields too, whatever the object view.
+    for (TField* field : FieldList()) {
         if (field->Required() && !field->ReadOnly() && field->FieldKind() == fkData &&
             field->IsNull()) {
             field->FocusControl();
@@ -197,8 +197,12 @@ void TDataSet::ClearFields() {
     if (FState != dsEdit && FState != dsInsert && FState != dsSetKey)
         DatabaseError(L"Dataset not in edit or insert mode", this);
     DataEvent(deCheckBrowseMode, 0);
-    InternalInitRecord(ActiveBuffer());
-    if (FState != dsSetKey) GetCalcFields(ActiveBuffer());
+    if (FState == dsSetKey) {
+        InternalInitRecord(FKeyBuffer);
+    } else {
+        InternalInitRecord(ActiveBuffer());
+        GetCalcFields(ActiveBuffer());
+    }
     DataEvent(deRecordChange, 0);
 }
 

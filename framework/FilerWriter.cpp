@@ -96,28 +96,16 @@ void TWriter::WriteVariant(const Variant& Value) {
         }
         return;
     }
-    switch (VarType(Value)) {
-    case varEmpty: return WriteValue(vaEmpty);
-    case varNull: return WriteValue(vaNull);
-    case varSmallint:
-    case varInteger:
-    case varShortInt:
-    case varByte:
-    case varWord:
-    case varLongWord:
-    case varInt64: return WriteInteger(Value.AsInt64());
-    case varSingle:
-    case varDouble: return WriteFloat(Value.AsDouble());
-    case varCurrency: return WriteCurrency(Value.AsCurrency());
-    case varDate: return WriteDate(Value.AsDate());
-    case varBoolean: return WriteBoolean(Value.AsBoolean());
-    case varOleStr:
-    case varString:
-    case varUString: return WriteString(Value.AsString());
-    default:
-        throw EWriteError(L"A value of variant type " + IntToStr(Integer(VarType(Value))) +
-                          L" cannot be stored");
-    }
+    const TVarType type = VarType(Value);
+    if (type == varEmpty) return WriteValue(vaEmpty);
+    if (type == varNull) return WriteValue(vaNull);
+    if (type == varBoolean) return WriteBoolean(Value.AsBoolean());
+    if (VarIsOrdinal(Value)) return WriteInteger(Value.AsInt64());
+    if (type == varCurrency) return WriteCurrency(Value.AsCurrency());
+    if (VarIsFloat(Value)) return WriteFloat(Value.AsDouble());
+    if (type == varDate) return WriteDate(Value.AsDate());
+    if (VarIsStr(Value)) return WriteString(Value.AsString());
+    throw EWriteError(L"A value of variant type " + IntToStr(Integer(type)) + L" cannot be stored");
 }
 
 void TWriter::WriteCollection(TCollection* Value) {

@@ -28,6 +28,12 @@ TEST_F(DBKeyState, PostKeepsTheKeyAndCancelBringsThePreviousOneBack) {
     EXPECT_EQ(DS->State(), dsBrowse);
     DS->EditKey();
     EXPECT_EQ(DS->FieldByName(L"ID")->AsInteger(), 7);
+    // ClearFields clears the key, not the current record.
+    DS->EditKey();
+    DS->ClearFields();
+    EXPECT_TRUE(DS->FieldByName(L"ID")->IsNull());
+    DS->Cancel();
+    EXPECT_EQ(CurrentId(), 2);
     // SetKey starts a cleared key; Cancel of it brings back 7.
     DS->Cancel();
     DS->SetKey();

@@ -248,3 +248,18 @@ TEST_F(DBObjectFields, NestedDatasetsHearTheirParentMove) {
     EXPECT_EQ(DS->NestedDataSets()->Count(), 0);
     nested->Free();
 }
+
+TEST_F(DBObjectFields, RequiredChildrenAreCheckedUnderEitherView) {
+    DS->FieldDefs()->Items(1)->ChildDefs()->Items(1)->SetRequired(true); // Addr.City
+    for (const bool view : {false, true}) {
+        SCOPED_TRACE(view ? "object view" : "flat");
+        DS->SetObjectView(view);
+        DS->Open();
+        DS->Append();
+        DS->FieldByName(L"ID")->SetAsInteger(1);
+        EXPECT_THROW(DS->Post(), EDatabaseError);
+        DS->FieldByName(L"Addr.City")->SetAsString(L"Oslo");
+        DS->Post();
+        DS->Close();
+    }
+}
