@@ -59,6 +59,8 @@ class TDataLink;
 class TField;
 class TFields;
 class TFieldDefs;
+class TObjectField;
+class TDataSetField;
 class TParams;
 class TCustomConnection;
 
@@ -100,8 +102,11 @@ public:
     // "Parent.Child" for a child definition.
     UnicodeString FullName() const;
     TFieldClass FieldClass() const;
-    // Makes the field this definition describes, owned by `Owner`, in `DataSet`'s fields.
-    TField* CreateField(TComponent* Owner, TDataSet* DataSet);
+    // Makes the field this definition describes, owned by `Owner`, in `DataSet`'s fields, or,
+    // for a child definition, among `ParentField`'s children (named by the child's own name).
+    // An object field gets a child field per child definition, unless CreateChildren is false.
+    TField* CreateField(TComponent* Owner, TDataSet* DataSet, TObjectField* ParentField = nullptr,
+                        bool CreateChildren = true);
     void Assign(TPersistent* Source) override;
     UnicodeString DisplayName() const override { return FName; }
 
@@ -197,7 +202,13 @@ public:
     void SetDataSet(TDataSet* Value);
     const UnicodeString& FieldName() const noexcept { return FFieldName; }
     void SetFieldName(const UnicodeString& Value);
-    UnicodeString FullName() const { return FFieldName; }
+    // "Parent.Child" for a child of an object field; the field name otherwise.
+    UnicodeString FullName() const;
+    // The object field (ADT or array) this field is a child of; null for a top-level field.
+    TObjectField* ParentField() const noexcept { return FParentField; }
+    // Makes the field a child of `Value` in Value's dataset (both closed): it joins Value's
+    // fields and, unless the dataset shows an object view, the dataset's fields after Value.
+    void SetParentField(TObjectField* Value);
     const UnicodeString& DisplayLabel() const noexcept { return FDisplayLabel; }
     void SetDisplayLabel(const UnicodeString& Value) { FDisplayLabel = Value; }
     // DisplayLabel, or FieldName when there is none.
@@ -246,7 +257,7 @@ public:
     void SetKeyFields(const UnicodeString& Value) { FKeyFields = Value; }
 
     // The value in the current record of the dataset's state.
-    bool IsNull() const;
+    bool IsNull() const { return GetIsNull(); }
     Variant Value() const { return GetAsVariant(); }
     void SetValue(const Variant& Value) { SetAsVariant(Value); }
     Variant AsVariant() const { return GetAsVariant(); }
@@ -307,6 +318,7 @@ protected:
     virtual void Change();
     virtual void CheckSize(int Value);
 
+    virtual bool GetIsNull() const;
     virtual Variant GetAsVariant() const;
     virtual void SetVariantValue(const Variant& Value);
     virtual UnicodeString GetAsString() const;
@@ -336,8 +348,13 @@ protected:
 private:
     friend class TDataSet;
     friend class TFields;
+    friend class TObjectField;
+
+    // Leaves the parent's children and the dataset's fields.
+    void Detach();
 
     TDataSet* FDataSet = nullptr;
+    TObjectField* FParentField = nullptr;
     UnicodeString FFieldName, FDisplayLabel, FOrigin, FDefaultExpression;
     UnicodeString FLookupKeyFields, FLookupResultField, FKeyFields;
     TDataSet* FLookupDataSet = nullptr;
@@ -357,12 +374,14 @@ private:
     bool FValidating = false;
 };
 
-// A dataset's fields, in order. The list does not own the fields: their owner frees them, and a
-// field freed first leaves the list.
+// A dataset's fields, or an object field's children, in order. The list does not own the
+// fields: their owner frees them (an object field its children), and a field freed first leaves
+// the list. Names are unique by FullName.
 class TFields : public TObject {
     CLASS_INFO(TFields, TObject)
 public:
-    explicit TFields(TDataSet* DataSet) : FDataSet(DataSet) {}
+    explicit TFields(TDataSet* DataSet, TObjectField* ParentField = nullptr)
+        : FDataSet(DataSet), FParentField(ParentField) {}
 
     int Count() const noexcept { return int(FList.size()); }
     TField* Fields(int Index) const;
@@ -372,13 +391,18 @@ public:
     TField* FieldByNumber(int FieldNo) const;
     int IndexOf(const TField* Field) const;
     void Add(TField* Field);
+    void Insert(int Index, TField* Field);
     void Remove(TField* Field);
     // Frees the fields the dataset owns and forgets the others.
     void Clear();
     TDataSet* DataSet() const noexcept { return FDataSet; }
+    TObjectField* ParentField() const noexcept { return FParentField; }
 
 private:
+    friend class TDataSet;
+    void CheckName(const TField* Field) const;
     TDataSet* FDataSet;
+    TObjectField* FParentField;
     std::vector<TField*> FList;
 };
 
@@ -411,13 +435,14 @@ public:
     // ---- fields
     TFields* Fields() const noexcept { return FFields; }
     int FieldCount() const noexcept { return FFields->Count(); }
-    TField* FindField(const UnicodeString& FieldName) const {
-        return FFields->FindField(FieldName);
-    }
+    // Also finds child fields by their full names ("Address.City") under an object view.
+    TField* FindField(const UnicodeString& FieldName) const;
     TField* FieldByName(const UnicodeString& FieldName) const;
     TFieldDefs* FieldDefs() const noexcept { return FFieldDefs; }
     // Every definition, children after their parent.
     std::vector<TFieldDef*> FieldDefList() const;
+    // Every field, children after their object field, whatever the object view.
+    std::vector<TField*> FieldList() const;
     TIndexDefs* IndexDefs() const noexcept { return FIndexDefs; }
     // True while the dataset made its fields from the definitions (and frees them on close).
     bool DefaultFields() const noexcept { return FDefaultFields; }
@@ -427,12 +452,22 @@ public:
     // The value of a field, or of several (';'-separated) as a variant array.
     Variant FieldValues(const UnicodeString& FieldNames) const;
     void SetFieldValues(const UnicodeString& FieldNames, const Variant& Value);
+    // Object view: Fields holds only the top-level fields and each object field (ADT, array)
+    // holds its children; without it (the default) the children also follow their object
+    // field in Fields, so that a grid shows them as columns. Changed only while closed.
     bool ObjectView() const noexcept { return FObjectView; }
-    void SetObjectView(bool Value) { FObjectView = Value; }
+    void SetObjectView(bool Value);
+    // Sparse arrays: an array column is described by one child definition for its element
+    // instead of one per element (the descendant's definitions follow it). Changed only while
+    // closed.
     bool SparseArrays() const noexcept { return FSparseArrays; }
-    void SetSparseArrays(bool Value) { FSparseArrays = Value; }
-    // Nested datasets opened inside this one's fields (none in this library's own classes).
+    virtual void SetSparseArrays(bool Value);
+    // The active datasets nested in this one's dataset fields; each hears deParentScroll when
+    // this dataset changes or scrolls.
     TList* NestedDataSets() const noexcept { return FNestedDataSets; }
+    // The field of the parent dataset this dataset is nested in (null for a top-level one).
+    TDataSetField* DataSetField() const noexcept { return FDataSetField; }
+    void SetDataSetField(TDataSetField* Value);
 
     // ---- navigation
     void First();
@@ -481,6 +516,14 @@ public:
     void SetFields(std::initializer_list<Variant> Values);
     // Tells the links to write their pending changes (deUpdateRecord).
     void UpdateRecord();
+    // The key state (dsSetKey): SetKey starts a cleared key, EditKey keeps the key values set
+    // before; fields then read and write the key buffer (KeyBuffer, which a descendant's
+    // GetFieldData and SetFieldData use in dsSetKey). Post keeps the key and Cancel brings the
+    // previous one back; both return to dsBrowse, and so does CheckBrowseMode (by Post). The
+    // key buffers are record buffers whose first GetRecordSize() bytes are copied as they are.
+    void SetKey();
+    void EditKey();
+    TRecordBuffer KeyBuffer() const noexcept { return FKeyBuffer; }
     virtual TUpdateStatus UpdateStatus() { return usUnmodified; }
     void ClearFields();
 
@@ -630,6 +673,10 @@ protected:
     void SetDefaultFields(bool Value) { FDefaultFields = Value; }
     void Loaded() override;
 
+    // ---- the key state: Post (Commit) or Cancel of dsSetKey; descendants that search by the
+    // key call the base first.
+    virtual void PostKeyBuffer(bool Commit);
+
     // ---- editing (the descendant's)
     virtual void InternalEdit() {}
     virtual void InternalInsert() {}
@@ -689,6 +736,7 @@ private:
     friend class TDataLink;
     friend class TField;
     friend class TFieldDefs;
+    friend class TDataSetField;
 
     void ActivateBuffers();
     void SetCurrentRecord(int Index);
@@ -706,6 +754,12 @@ private:
     bool MatchesKeys(const std::vector<TField*>& Fields, const std::vector<Variant>& Values,
                      TLocateOptions Options);
     void CalculateLookupField(TField* Field);
+    void BeginKeyEdit(bool Clear);
+    void FreeKeyBuffers();
+    void NotifyNestedDataSets();
+    void UnlinkDataSetField();
+    // Rebuilds Fields from the top-level fields after the object view changed.
+    void ArrangeFields();
     // Scans from the first record for the record whose fields match; leaves the cursor there.
     bool LocateRecord(const UnicodeString& KeyFields, const Variant& KeyValues,
                       TLocateOptions Options);
@@ -718,6 +772,9 @@ private:
     TFieldDefs* FFieldDefs = nullptr;
     TIndexDefs* FIndexDefs = nullptr;
     TList* FNestedDataSets = nullptr;
+    TDataSetField* FDataSetField = nullptr;
+    // The dataset whose NestedDataSets lists this one (the field's dataset when it was linked).
+    TDataSet* FNestingDataSet = nullptr;
     std::vector<TDataSource*> FDataSources;
     // FBufferCount record buffers plus the spare at the end.
     std::vector<TRecordBuffer> FBuffers;
@@ -727,6 +784,9 @@ private:
     int FCurrentRecord = -1;
     TRecordBuffer FTempBuffer = nullptr;
     TRecordBuffer FCalcBuffer = nullptr;
+    // The key being edited, and the key as it was before SetKey/EditKey (for Cancel).
+    TRecordBuffer FKeyBuffer = nullptr;
+    TRecordBuffer FSavedKeyBuffer = nullptr;
     int FCalcFieldsSize = 0;
     int FBookmarkSize = 0;
     int FBlockReadSize = 0;
@@ -941,6 +1001,12 @@ public:
     void AssignTo(TPersistent* Dest) override;
     TParams* Params() const;
     UnicodeString DisplayName() const override { return FName.empty() ? ClassName() : FName; }
+
+protected:
+    // What a parameter stores (as collection items are stored, framework/Filer.h): "Name",
+    // "DataType", "ParamType", "Size", "Precision", "NumericScale" when not at their defaults,
+    // and "Value" once bound (read back as stored, with the stored type).
+    void DefineProperties(TFiler* Filer) override;
 
 private:
     Variant FData;

@@ -26,7 +26,7 @@
 //   ActiveRecord() < max(1, BufferedRecordCount()); dsEdit and dsInsert have one record being
 //   changed, the active one. An exception while opening closes the cursor again and leaves
 //   dsInactive.
-#include "framework/DB.h"
+#include "framework/DBFields.h"
 
 #include "framework/Conversions.h"
 
@@ -51,6 +51,16 @@ void TDataSet::BeforeDestruction() {
     } catch (...) {
     }
     while (!FDataSources.empty()) FDataSources.back()->SetDataSet(nullptr);
+    UnlinkDataSetField();
+    // Datasets nested in persistent fields that outlive this one: closed and let go.
+    while (FNestedDataSets->Count() > 0) {
+        auto* nested = static_cast<TDataSet*>(FNestedDataSets->Items(0));
+        try {
+            nested->Close();
+        } catch (...) {
+        }
+        nested->UnlinkDataSetField();
+    }
     FFields->Clear();
     TComponent::BeforeDestruction();
 }
@@ -149,6 +159,7 @@ void TDataSet::CloseCursor() {
 }
 
 void TDataSet::CloseAndFreeBuffers() {
+    FreeKeyBuffers();
     ClearBuffers();
     SetBufferCount(0);
     if (FTempBuffer) FreeRecordBuffer(FTempBuffer);
@@ -164,8 +175,82 @@ void TDataSet::InitFieldDefs() {
     FFieldDefs->SetUpdated(true);
 }
 
+TField* TDataSet::FindField(const UnicodeString& FieldName) const {
+    if (TField* field = FFields->FindField(FieldName)) return field;
+    if (!FObjectView) return nullptr;
+    for (TField* field : FieldList())
+        if (AnsiSameText(field->FullName(), FieldName)) return field;
+    return nullptr;
+}
+
 TField* TDataSet::FieldByName(const UnicodeString& FieldName) const {
-    return FFields->FieldByName(FieldName);
+    TField* field = FindField(FieldName);
+    if (!field) DatabaseError(L"Field '" + FieldName + L"' not found", const_cast<TDataSet*>(this));
+    return field;
+}
+
+std::vector<TField*> TDataSet::FieldList() const {
+    std::vector<TField*> list;
+    const auto add = [&](auto& self, TField* field) -> void {
+        list.push_back(field);
+        if (auto* object = dynamic_cast<TObjectField*>(field))
+            for (int i = 0; i < object->FieldCount(); ++i) self(self, object->Fields()->Fields(i));
+    };
+    for (int i = 0; i < FFields->Count(); ++i)
+        if (!FFields->Fields(i)->ParentField()) add(add, FFields->Fields(i));
+    return list;
+}
+
+void TDataSet::ArrangeFields() {
+    std::vector<TField*> top;
+    for (int i = 0; i < FFields->Count(); ++i)
+        if (!FFields->Fields(i)->ParentField()) top.push_back(FFields->Fields(i));
+    FFields->FList.clear();
+    const auto add = [&](auto& self, TField* field, bool listed) -> void {
+        field->FDataSet = this;
+        if (listed) FFields->FList.push_back(field);
+        if (auto* object = dynamic_cast<TObjectField*>(field))
+            for (int i = 0; i < object->FieldCount(); ++i)
+                self(self, object->Fields()->Fields(i), !FObjectView);
+    };
+    for (TField* field : top) add(add, field, true);
+}
+
+void TDataSet::UnlinkDataSetField() {
+    if (!FDataSetField) return;
+    FDataSetField->FNestedDataSet = nullptr;
+    if (FNestingDataSet) FNestingDataSet->FNestedDataSets->Remove(this);
+    FDataSetField = nullptr;
+    FNestingDataSet = nullptr;
+}
+
+void TDataSet::SetObjectView(bool Value) {
+    if (Value == FObjectView) return;
+    CheckInactive();
+    FObjectView = Value;
+    ArrangeFields();
+}
+
+void TDataSet::SetSparseArrays(bool Value) {
+    if (Value == FSparseArrays) return;
+    CheckInactive();
+    FSparseArrays = Value;
+}
+
+void TDataSet::SetDataSetField(TDataSetField* Value) {
+    if (Value == FDataSetField) return;
+    CheckInactive();
+    if (Value) {
+        if (Value->DataSet() == this) DatabaseError(L"Circular references not permitted", this);
+        if (Value->FNestedDataSet) Value->FNestedDataSet->SetDataSetField(nullptr);
+    }
+    UnlinkDataSetField();
+    FDataSetField = Value;
+    if (Value) {
+        Value->FNestedDataSet = this;
+        FNestingDataSet = Value->DataSet();
+        if (FNestingDataSet) FNestingDataSet->FNestedDataSets->Add(this);
+    }
 }
 
 std::vector<TFieldDef*> TDataSet::FieldDefList() const {
@@ -257,8 +342,7 @@ void TDataSet::CheckFieldCompatibility(TField* Field, TFieldDef* FieldDef) {
 void TDataSet::BindFields(bool Binding) {
     FCalcFieldsSize = 0;
     FInternalCalcFields = false;
-    for (int i = 0; i < FieldCount(); ++i) {
-        TField* field = FFields->Fields(i);
+    for (TField* field : FieldList()) {
         field->FOffset = 0;
         if (!Binding) {
             field->FFieldNo = 0;

@@ -7,6 +7,8 @@
 // leaves the cursor on the new record, which Resync then shows.
 #include "framework/DB.h"
 
+#include <cstring>
+
 void TDataSet::CheckBrowseMode() {
     CheckActive();
     DataEvent(deCheckBrowseMode, 0);
@@ -35,8 +37,8 @@ void TDataSet::UpdateRecord() {
 }
 
 void TDataSet::CheckRequiredFields() {
-    for (int i = 0; i < FieldCount(); ++i) {
-        TField* field = FFields->Fields(i);
+    // Children of object fields too, whatever the object view.
+    for (TField* field : FieldList()) {
         if (field->Required() && !field->ReadOnly() && field->FieldKind() == fkData &&
             field->IsNull()) {
             field->FocusControl();
@@ -118,6 +120,7 @@ void TDataSet::Append() {
 
 void TDataSet::Post() {
     UpdateRecord();
+    if (FState == dsSetKey) return PostKeyBuffer(true);
     if (FState != dsEdit && FState != dsInsert) return;
     DataEvent(deCheckBrowseMode, 0);
     DoBeforePost();
@@ -129,6 +132,7 @@ void TDataSet::Post() {
 }
 
 void TDataSet::Cancel() {
+    if (FState == dsSetKey) return PostKeyBuffer(false);
     if (FState != dsEdit && FState != dsInsert) return;
     DataEvent(deCheckBrowseMode, 0);
     DoBeforeCancel();
@@ -193,7 +197,46 @@ void TDataSet::ClearFields() {
     if (FState != dsEdit && FState != dsInsert && FState != dsSetKey)
         DatabaseError(L"Dataset not in edit or insert mode", this);
     DataEvent(deCheckBrowseMode, 0);
-    InternalInitRecord(ActiveBuffer());
-    if (FState != dsSetKey) GetCalcFields(ActiveBuffer());
+    if (FState == dsSetKey) {
+        InternalInitRecord(FKeyBuffer);
+    } else {
+        InternalInitRecord(ActiveBuffer());
+        GetCalcFields(ActiveBuffer());
+    }
     DataEvent(deRecordChange, 0);
+}
+
+// ---- the key state
+
+void TDataSet::SetKey() { BeginKeyEdit(true); }
+
+void TDataSet::EditKey() { BeginKeyEdit(false); }
+
+void TDataSet::BeginKeyEdit(bool Clear) {
+    CheckBrowseMode();
+    if (!FKeyBuffer) {
+        FKeyBuffer = AllocRecordBuffer();
+        InternalInitRecord(FKeyBuffer);
+        FSavedKeyBuffer = AllocRecordBuffer();
+    }
+    // Cancel brings back the key as it is now.
+    std::memcpy(FSavedKeyBuffer, FKeyBuffer, GetRecordSize());
+    if (Clear) InternalInitRecord(FKeyBuffer);
+    SetState(dsSetKey);
+    SetModified(false);
+    DataEvent(deDataSetChange, 0);
+}
+
+void TDataSet::PostKeyBuffer(bool Commit) {
+    DataEvent(deCheckBrowseMode, 0);
+    if (!Commit) std::memcpy(FKeyBuffer, FSavedKeyBuffer, GetRecordSize());
+    SetState(dsBrowse);
+    DataEvent(deDataSetChange, 0);
+}
+
+void TDataSet::FreeKeyBuffers() {
+    if (FKeyBuffer) FreeRecordBuffer(FKeyBuffer);
+    if (FSavedKeyBuffer) FreeRecordBuffer(FSavedKeyBuffer);
+    FKeyBuffer = nullptr;
+    FSavedKeyBuffer = nullptr;
 }

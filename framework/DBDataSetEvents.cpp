@@ -17,10 +17,20 @@ void TDataSet::DataEvent(TDataEvent Event, NativeInt Info) {
         }
     }
     NotifySources(Event, Info);
+    if ((Event == deDataSetChange || Event == deDataSetScroll) && FDisableCount == 0)
+        NotifyNestedDataSets();
+}
+
+void TDataSet::NotifyNestedDataSets() {
+    for (int i = 0; i < FNestedDataSets->Count(); ++i) {
+        auto* nested = static_cast<TDataSet*>(FNestedDataSets->Items(i));
+        if (nested->Active()) nested->DataEvent(deParentScroll, 0);
+    }
 }
 
 void TDataSet::NotifySources(TDataEvent Event, NativeInt Info) {
     if (FDisableCount == 0) {
+        if (FDataSources.empty()) return;
         const std::vector<TDataSource*> sources = FDataSources;
         for (TDataSource* source : sources) source->DataEvent(Event, Info);
     } else if ((Event == deUpdateState && FState == dsInactive) || Event == deLayoutChange) {

@@ -71,8 +71,15 @@ void TDataSet::DataConvert(TField* Field, const void* Source, void* Dest, bool T
     } else {
         double msecs;
         std::memcpy(&msecs, Source, 8);
-        stamp.Date = Integer(std::floor(msecs / MSecsPerDay));
-        stamp.Time = Integer(msecs - double(stamp.Date) * MSecsPerDay);
+        // Whole milliseconds (as stored) split exactly in integers; anything else by floor.
+        const Int64 whole = Int64(msecs);
+        if (msecs >= 0 && double(whole) == msecs) {
+            stamp.Date = Integer(whole / MSecsPerDay);
+            stamp.Time = Integer(whole % MSecsPerDay);
+        } else {
+            stamp.Date = Integer(std::floor(msecs / MSecsPerDay));
+            stamp.Time = Integer(msecs - double(stamp.Date) * MSecsPerDay);
+        }
     }
     const TDateTime value = TimeStampToDateTime(stamp);
     std::memcpy(Dest, &value, sizeof value);

@@ -1,7 +1,7 @@
 // TField's identity, its link to the dataset and the generic value access: every accessor a
 // field class does not read directly goes through the field's variant value and the variant
 // rules, and a conversion those rules refuse is "Cannot access field 'X' as type Y".
-#include "framework/DB.h"
+#include "framework/DBFields.h"
 
 #include "framework/Conversions.h"
 #include "framework/TextEncoding.h"
@@ -29,9 +29,15 @@ T ConvertValue(const TField& field, const Variant& value, const wchar_t* typeNam
 TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
 
 void TField::BeforeDestruction() {
-    if (FDataSet) FDataSet->Fields()->Remove(this);
+    Detach();
     FDataSet = nullptr;
     TComponent::BeforeDestruction();
+}
+
+void TField::Detach() {
+    if (FParentField) FParentField->Fields()->Remove(this);
+    FParentField = nullptr;
+    if (FDataSet) FDataSet->Fields()->Remove(this);
 }
 
 void TField::Notification(TComponent* AComponent, TOperation Operation) {
@@ -40,22 +46,50 @@ void TField::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TField::SetDataSet(TDataSet* Value) {
-    if (Value == FDataSet) return;
+    if (Value == FDataSet && !FParentField) return;
     if (FDataSet) FDataSet->CheckInactive();
     if (Value) {
         Value->CheckInactive();
-        Value->Fields()->Add(this);
+        if (TField* other = Value->Fields()->FindField(FFieldName); other && other != this)
+            DatabaseError(L"Duplicate field name '" + FFieldName + L"'", Value);
     }
-    if (FDataSet) FDataSet->Fields()->Remove(this);
+    TDataSet* old = FDataSet;
+    Detach();
+    if (Value) Value->Fields()->Add(this);
     FDataSet = Value;
+    // An object field takes its children along.
+    if (dynamic_cast<TObjectField*>(this)) {
+        if (old) old->ArrangeFields();
+        if (Value) Value->ArrangeFields();
+    }
+}
+
+void TField::SetParentField(TObjectField* Value) {
+    if (Value == FParentField) return;
+    if (FDataSet) FDataSet->CheckInactive();
+    TDataSet* dataSet = Value ? Value->DataSet() : nullptr;
+    if (dataSet) dataSet->CheckInactive();
+    for (TObjectField* up = Value; up; up = up->ParentField())
+        if (up == this) DatabaseError(L"Circular references not permitted", dataSet);
+    if (Value) Value->Fields()->Add(this);
+    TDataSet* old = FDataSet;
+    Detach();
+    FParentField = Value;
+    FDataSet = dataSet;
+    if (old && old != dataSet) old->ArrangeFields();
+    if (dataSet) dataSet->ArrangeFields();
+}
+
+UnicodeString TField::FullName() const {
+    return FParentField ? FParentField->FullName() + L"." + FFieldName : FFieldName;
 }
 
 void TField::SetFieldName(const UnicodeString& Value) {
-    if (FDataSet) {
-        FDataSet->CheckInactive();
-        if (TField* other = FDataSet->FindField(Value); other && other != this)
-            DatabaseError(L"Duplicate field name '" + Value + L"'", FDataSet);
-    }
+    if (FDataSet) FDataSet->CheckInactive();
+    TField* other = FParentField ? FParentField->Fields()->FindField(Value)
+                    : FDataSet   ? FDataSet->FindField(Value)
+                                 : nullptr;
+    if (other && other != this) DatabaseError(L"Duplicate field name '" + Value + L"'", FDataSet);
     FFieldName = Value;
 }
 
@@ -92,7 +126,7 @@ bool TField::CanModify() const {
            FDataSet->CanModify();
 }
 
-bool TField::IsNull() const { return !FDataSet || !GetData(nullptr); }
+bool TField::GetIsNull() const { return !FDataSet || !GetData(nullptr); }
 
 bool TField::GetData(void* Buffer, bool NativeFormat) const {
     if (!FDataSet) DatabaseError(L"Field '" + DisplayName() + L"' has no dataset");
@@ -305,8 +339,10 @@ TField* TFields::Fields(int Index) const {
 }
 
 TField* TFields::FindField(const UnicodeString& FieldName) const {
+    // Children are named by their own names among their siblings.
     for (TField* field : FList)
-        if (AnsiSameText(field->FullName(), FieldName)) return field;
+        if (AnsiSameText(FParentField ? field->FieldName() : field->FullName(), FieldName))
+            return field;
     return nullptr;
 }
 
@@ -328,10 +364,19 @@ int TFields::IndexOf(const TField* Field) const {
     return -1;
 }
 
-void TFields::Add(TField* Field) {
-    if (!Field->FieldName().empty() && FindField(Field->FieldName()))
-        DatabaseError(L"Duplicate field name '" + Field->FieldName() + L"'", FDataSet);
-    FList.push_back(Field);
+void TFields::CheckName(const TField* Field) const {
+    if (Field->FieldName().empty()) return;
+    const UnicodeString name = FParentField ? Field->FieldName() : Field->FullName();
+    if (TField* other = FindField(name); other && other != Field)
+        DatabaseError(L"Duplicate field name '" + name + L"'", FDataSet);
+}
+
+void TFields::Add(TField* Field) { Insert(Count(), Field); }
+
+void TFields::Insert(int Index, TField* Field) {
+    if (IndexOf(Field) >= 0) return;
+    CheckName(Field);
+    FList.insert(FList.begin() + Index, Field);
 }
 
 void TFields::Remove(TField* Field) {
@@ -340,9 +385,11 @@ void TFields::Remove(TField* Field) {
 }
 
 void TFields::Clear() {
-    const std::vector<TField*> fields = FList;
-    FList.clear();
-    for (TField* field : fields) {
+    // Freeing an object field frees its children, which leave this list as they go: the list is
+    // read afresh after each field.
+    while (!FList.empty()) {
+        TField* field = FList.front();
+        FList.erase(FList.begin());
         field->FDataSet = nullptr;
         if (field->Owner() == FDataSet) field->Free();
     }

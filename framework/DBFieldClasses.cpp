@@ -38,6 +38,10 @@ TFieldClass DefaultFieldClass(TFieldType type) {
     case ftOraClob: return TMemoField::StaticClass();
     case ftWideMemo: return TWideMemoField::StaticClass();
     case ftGraphic: return TGraphicField::StaticClass();
+    case ftADT: return TADTField::StaticClass();
+    case ftArray: return TArrayField::StaticClass();
+    case ftDataSet: return TDataSetField::StaticClass();
+    case ftReference: return TReferenceField::StaticClass();
     default: return nullptr;
     }
 }

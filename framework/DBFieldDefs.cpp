@@ -1,7 +1,7 @@
 // Field and index definitions. Definitions are a collection owned by the dataset (or by a parent
 // definition for the children of an ADT or array); any change marks the definitions out of
 // date, so that the dataset reads them again before it next needs them.
-#include "framework/DB.h"
+#include "framework/DBFields.h"
 
 #include "framework/Conversions.h"
 
@@ -70,7 +70,8 @@ TFieldClass TFieldDef::FieldClass() const {
     return dataSet ? dataSet->GetFieldClass(FDataType) : DefaultFieldClass(FDataType);
 }
 
-TField* TFieldDef::CreateField(TComponent* Owner, TDataSet* DataSet) {
+TField* TFieldDef::CreateField(TComponent* Owner, TDataSet* DataSet, TObjectField* ParentField,
+                               bool CreateChildren) {
     const TFieldClass klass = FieldClass();
     if (!klass)
         DatabaseError(L"Field '" + FullName() + L"' is of an unknown type (" +
@@ -79,11 +80,20 @@ TField* TFieldDef::CreateField(TComponent* Owner, TDataSet* DataSet) {
     auto* field = static_cast<TField*>(CreateInstance(klass, Owner));
     try {
         field->SetSize(FSize);
-        field->SetFieldName(FullName());
         field->SetRequired(Required());
         field->SetReadOnly(FAttributes.Contains(faReadonly));
         field->SetVisible(!FAttributes.Contains(faHiddenCol));
-        field->SetDataSet(DataSet);
+        if (ParentField) {
+            field->SetFieldName(FName);
+            field->SetParentField(ParentField);
+        } else {
+            field->SetFieldName(FullName());
+            field->SetDataSet(DataSet);
+        }
+        auto* object = dynamic_cast<TObjectField*>(field);
+        if (object && CreateChildren && HasChildDefs())
+            for (int i = 0; i < FChildDefs->Count(); ++i)
+                FChildDefs->Items(i)->CreateField(Owner, DataSet, object, true);
     } catch (...) {
         field->Free();
         throw;

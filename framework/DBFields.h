@@ -13,6 +13,7 @@
 //                 TVariantField
 //   bytes, blobs  TBytesField, TVarBytesField, TBlobField, TMemoField, TWideMemoField,
 //                 TGraphicField
+//   structured    TObjectField: TADTField, TArrayField; TDataSetField: TReferenceField
 #pragma once
 
 #include "framework/DB.h"
@@ -425,4 +426,84 @@ class TGraphicField : public TBlobField {
     CLASS_INFO(TGraphicField, TBlobField)
 public:
     explicit TGraphicField(TComponent* AOwner);
+};
+
+// A structured column whose values are its child fields: an object (ADT) with one child per
+// attribute, or an array with one child per element (one for the element type with sparse
+// arrays). It has no native buffer of its own: its value is a variant array of its children's
+// values, it is null when every child is null, and its text is "(a, b, c)". Children are made
+// from the child definitions and freed with the field.
+class TObjectField : public TField {
+    CLASS_INFO(TObjectField, TField)
+public:
+    explicit TObjectField(TComponent* AOwner);
+    void BeforeDestruction() override;
+
+    TFields* Fields() const noexcept { return FFields; }
+    int FieldCount() const noexcept { return FFields->Count(); }
+    // The value of the child at Index.
+    Variant FieldValues(int Index) const;
+    void SetFieldValues(int Index, const Variant& Value);
+    // The name of the column's structured type at the source (set under an object view).
+    const UnicodeString& ObjectType() const noexcept { return FObjectType; }
+    void SetObjectType(const UnicodeString& Value) { FObjectType = Value; }
+
+protected:
+    bool GetIsNull() const override;
+    Variant GetAsVariant() const override;
+    void SetVariantValue(const Variant& Value) override;
+    UnicodeString GetAsString() const override;
+
+private:
+    TFields* FFields;
+    UnicodeString FObjectType;
+};
+
+class TADTField : public TObjectField {
+    CLASS_INFO(TADTField, TObjectField)
+public:
+    explicit TADTField(TComponent* AOwner);
+};
+
+// Size is the declared element count.
+class TArrayField : public TObjectField {
+    CLASS_INFO(TArrayField, TObjectField)
+public:
+    explicit TArrayField(TComponent* AOwner);
+
+protected:
+    void CheckSize(int Value) override;
+};
+
+// A column holding a nested dataset (a table in a row). The nested dataset attaches itself with
+// its SetDataSetField; the field has no scalar value.
+class TDataSetField : public TField {
+    CLASS_INFO(TDataSetField, TField)
+public:
+    explicit TDataSetField(TComponent* AOwner);
+    void BeforeDestruction() override;
+    TDataSet* NestedDataSet() const noexcept { return FNestedDataSet; }
+    bool IncludeObjectField() const noexcept { return FIncludeObjectField; }
+    void SetIncludeObjectField(bool Value);
+
+private:
+    friend class TDataSet;
+    TDataSet* FNestedDataSet = nullptr;
+    bool FIncludeObjectField = false;
+};
+
+// A reference to a row of another table (an object reference at the source); Size is the
+// reference's byte length.
+class TReferenceField : public TDataSetField {
+    CLASS_INFO(TReferenceField, TDataSetField)
+public:
+    explicit TReferenceField(TComponent* AOwner);
+    const UnicodeString& ReferenceTableName() const noexcept { return FReferenceTableName; }
+    void SetReferenceTableName(const UnicodeString& Value) { FReferenceTableName = Value; }
+
+protected:
+    void CheckSize(int) override {}
+
+private:
+    UnicodeString FReferenceTableName;
 };

@@ -4,9 +4,11 @@
 #include "framework/DB.h"
 
 #include "framework/Conversions.h"
+#include "framework/Filer.h"
 #include "framework/TextEncoding.h"
 
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -272,4 +274,32 @@ void TParams::Assign(TPersistent* Source) {
         return;
     }
     TCollection::Assign(Source);
+}
+
+void TParam::DefineProperties(TFiler* Filer) {
+    TCollectionItem::DefineProperties(Filer);
+    const auto text = [&](const wchar_t* name, UnicodeString& value) {
+        Filer->DefineProperty(
+            name, [&value](TReader* r) { value = r->ReadString(); },
+            [&value](TWriter* w) { w->WriteString(value); }, !value.empty());
+    };
+    const auto number = [&](const wchar_t* name, auto& value) {
+        using T = std::remove_reference_t<decltype(value)>;
+        Filer->DefineProperty(
+            name, [&value](TReader* r) { value = T(r->ReadInteger()); },
+            [&value](TWriter* w) { w->WriteInteger(Int64(value)); }, value != T{});
+    };
+    text(L"Name", FName);
+    number(L"DataType", FDataType);
+    number(L"ParamType", FParamType);
+    number(L"Size", FSize);
+    number(L"Precision", FPrecision);
+    number(L"NumericScale", FNumericScale);
+    Filer->DefineProperty(
+        L"Value",
+        [this](TReader* r) {
+            FData = r->ReadVariant();
+            FBound = true;
+        },
+        [this](TWriter* w) { w->WriteVariant(FData); }, FBound);
 }

@@ -115,6 +115,8 @@ private:
 // Objects that can copy themselves from another of a compatible class. `Assign` asks the source
 // to `AssignTo` the destination when the destination does not know the source's class; when
 // neither knows the other, it raises EConvertError "Cannot assign a <source> to a <dest>".
+class TFiler;
+
 class TPersistent : public TObject {
     CLASS_INFO(TPersistent, TObject)
 public:
@@ -125,4 +127,11 @@ public:
 protected:
     virtual void AssignTo(TPersistent* dest);
     [[noreturn]] void AssignError(TPersistent* source);
+    // The properties the object stores in a stream (framework/Filer.h); none by default.
+    // Overrides call the inherited one first.
+    virtual void DefineProperties(TFiler*) {}
+
+private:
+    friend class TReader;
+    friend class TWriter;
 };

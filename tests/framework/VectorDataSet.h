@@ -9,6 +9,10 @@
 // memory stream with the value, and a stream opened for writing stores its bytes as a new pool
 // entry when it is freed.
 //
+// Object columns (ADT, array) have an empty slot of their own; their children are numbered after
+// them (FieldDefList order) and have slots like any field. The key state keeps its key in the
+// key buffer the layer gives.
+//
 // Filtering: when Filtered, OnFilterRecord judges each row in the dsFilter state (data fields
 // only). Master/detail: a detail follows a master source through a TDetailDataLink and shows
 // the rows whose DetailFields equal the master's MasterFields.
@@ -217,8 +221,10 @@ protected:
     }
 
     // ---- opening
+    // Numbered in FieldDefList order: an object column's children follow it.
     void InternalInitFieldDefs() override {
-        for (int i = 0; i < FieldDefs()->Count(); ++i) FieldDefs()->Items(i)->SetFieldNo(i + 1);
+        const std::vector<TFieldDef*> defs = FieldDefList();
+        for (std::size_t i = 0; i < defs.size(); ++i) defs[i]->SetFieldNo(int(i) + 1);
     }
     void InternalOpen() override {
         InternalInitFieldDefs();
@@ -226,9 +232,9 @@ protected:
         BindFields(true);
         FOffsets.clear();
         FRecordSize = 0;
-        for (int i = 0; i < FieldDefs()->Count(); ++i) {
+        for (TFieldDef* def : FieldDefList()) {
             FOffsets.push_back(FRecordSize);
-            FRecordSize += 1 + NativeSize(FieldDefs()->Items(i));
+            FRecordSize += 1 + NativeSize(def);
         }
         FBufferSize = FRecordSize + CalcFieldsSize() + int(sizeof(TRecInfo));
         SetBookmarkSize(4);
@@ -295,9 +301,10 @@ protected:
     using TDataSet::GetFieldData;
     void SetFieldData(TField* Field, const void* Buffer) override {
         const TDataSetState state = State();
-        if (state != dsEdit && state != dsInsert && state != dsCalcFields)
+        if (state != dsEdit && state != dsInsert && state != dsCalcFields && state != dsSetKey)
             DatabaseError(L"Dataset not in edit or insert mode", this);
-        if (state != dsCalcFields && !Field->CanModify() && Field->FieldKind() == fkData)
+        if (state != dsCalcFields && state != dsSetKey && !Field->CanModify() &&
+            Field->FieldKind() == fkData)
             DatabaseError(L"Field '" + Field->DisplayName() + L"' cannot be modified", this);
         Byte* record = const_cast<Byte*>(CurrentRecord());
         if (state != dsCalcFields) Field->Validate(Buffer);
@@ -347,6 +354,7 @@ private:
         switch (State()) {
         case dsCalcFields: return CalcBuffer();
         case dsFilter: return FFilterRow;
+        case dsSetKey: return KeyBuffer();
         case dsOldValue: return FOldRow.empty() ? nullptr : FOldRow.data();
         case dsBrowse:
         case dsEdit:
@@ -375,12 +383,15 @@ private:
         case ftSingle: return 4;
         case ftFMTBcd: return int(sizeof(TBcd));
         case ftTimeStamp: return int(sizeof(TSQLTimeStamp));
+        case ftADT:
+        case ftArray: return 0; // the children hold the values
         case ftBytes: return Def->Size();
         case ftVarBytes: return Def->Size() + 2;
         default: return 8;
         }
     }
     bool Accept(int Row) {
+        if (!Filtered() && !FMasterLink->Active()) return true; // nothing hides a row
         const TDataSetState saved = SetTempState(dsFilter);
         FFilterRow = FRows[std::size_t(Row)].Data.data();
         bool accept = true;
