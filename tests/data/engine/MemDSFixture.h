@@ -9,6 +9,7 @@
 #include "data/engine/MemUtils.h"
 
 #include "EngineModules.h"
+#include "tests/framework/DataSetEventLog.h"
 
 #include "framework/Conversions.h"
 
@@ -153,34 +154,15 @@ protected:
     TColumnsDataSet* DS = nullptr;
 };
 
-// Records dataset and update events as short words.
-class TEventLog : public TObject {
+// Records the edit cycle's and the update events as short words.
+class TEventLog : public TDataSetEventLog {
 public:
-    std::vector<std::string> Entries;
     TUpdateAction RecordAction = uaFail;
     TUpdateAction ErrorAction = uaFail;
     bool ClearModified = false;    // the update handler clears the dataset's Modified flag
     std::vector<std::string> Seen; // what OnUpdateRecord saw: "kind:old->new" of field V
 
-    void Attach(TDataSet* D) {
-        D->BeforeInsert = TDataSetNotifyEvent(this, &TEventLog::OnBeforeInsert);
-        D->AfterInsert = TDataSetNotifyEvent(this, &TEventLog::OnAfterInsert);
-        D->BeforeEdit = TDataSetNotifyEvent(this, &TEventLog::OnBeforeEdit);
-        D->AfterEdit = TDataSetNotifyEvent(this, &TEventLog::OnAfterEdit);
-        D->BeforePost = TDataSetNotifyEvent(this, &TEventLog::OnBeforePost);
-        D->AfterPost = TDataSetNotifyEvent(this, &TEventLog::OnAfterPost);
-        D->BeforeCancel = TDataSetNotifyEvent(this, &TEventLog::OnBeforeCancel);
-        D->AfterCancel = TDataSetNotifyEvent(this, &TEventLog::OnAfterCancel);
-        D->BeforeDelete = TDataSetNotifyEvent(this, &TEventLog::OnBeforeDelete);
-        D->AfterDelete = TDataSetNotifyEvent(this, &TEventLog::OnAfterDelete);
-        D->OnNewRecord = TDataSetNotifyEvent(this, &TEventLog::OnNew);
-    }
-    std::string Take() {
-        std::string text;
-        for (const std::string& e : Entries) text += (text.empty() ? "" : " ") + e;
-        Entries.clear();
-        return text;
-    }
+    void Attach(TDataSet* D) { AttachEditEvents(D); }
     void UpdateRecord(TDataSet* D, TUpdateKind Kind, TUpdateAction& Action) {
         static const char* kinds[] = {"modify", "insert", "delete"};
         TField* v = D->FieldByName(L"V");
@@ -197,17 +179,4 @@ public:
     static std::string Text(const Variant& V) {
         return VarIsNull(V) ? "null" : Narrow(VarToStr(V));
     }
-
-private:
-    void OnBeforeInsert(TDataSet*) { Entries.push_back("BeforeInsert"); }
-    void OnAfterInsert(TDataSet*) { Entries.push_back("AfterInsert"); }
-    void OnBeforeEdit(TDataSet*) { Entries.push_back("BeforeEdit"); }
-    void OnAfterEdit(TDataSet*) { Entries.push_back("AfterEdit"); }
-    void OnBeforePost(TDataSet*) { Entries.push_back("BeforePost"); }
-    void OnAfterPost(TDataSet*) { Entries.push_back("AfterPost"); }
-    void OnBeforeCancel(TDataSet*) { Entries.push_back("BeforeCancel"); }
-    void OnAfterCancel(TDataSet*) { Entries.push_back("AfterCancel"); }
-    void OnBeforeDelete(TDataSet*) { Entries.push_back("BeforeDelete"); }
-    void OnAfterDelete(TDataSet*) { Entries.push_back("AfterDelete"); }
-    void OnNew(TDataSet*) { Entries.push_back("NewRecord"); }
 };
