@@ -159,3 +159,32 @@ void BlendBmpsTo32(TBitmap* Target, TBitmap* A, TBitmap* B, TBitmap* Mask, int A
 void ApplyShadowMask(TBitmap* Bmp, TBitmap* Mask, TColor Color);
 // A soft rounded shadow of Color at Level percent over R of a 24-bit Bmp, Blur rings wide.
 void PaintRoundShadow(TBitmap* Bmp, const TRect& R, int Level, TColor Color, int Blur, int Radius);
+
+// ---- masked, keyed and alpha image copies ------------------------------------------------------
+// Parent pixels come from CI.Bmp at (CI.X + x, CI.Y + y) for destination (x, y); a parent
+// position outside CI.Bmp on any side is never read.
+
+struct TCacheInfo;
+struct TsMaskData;
+// The parent pixel of destination (X, Y) into Bgr (blue, green, red): Read; Skip for a row at or
+// below the parent's bottom or a column left of it; EndRow for a column at or beyond its right
+// edge or a row above its top (the rest of the row has no parent either).
+enum class TParentPixel { Read, Skip, EndRow };
+TParentPixel ReadParentPixel(const TCacheInfo& CI, int X, int Y, Byte* Bgr);
+// Copies a masked image piece (the mask rows half MaskData.R's height below the image rows) from
+// SrcRect of Src to DstRect of Dst, per channel d := ((d - s) x m + s x 256) >> 8. Key-colour
+// image pixels take the parent pixel (CI ready, UpdateTrans), CI.FillColor (not ready,
+// UpdateTrans) or are left (not ready) or blended (ready). Both rects are clipped on all sides.
+void CopyMaskedPiece(TRect DstRect, TRect SrcRect, TBitmap* Dst, TBitmap* Src, const TCacheInfo& CI,
+                     bool UpdateTrans, const TsMaskData& MaskData);
+// Copies SrcRect (inclusive, clamped to Src) of Src to (X, Y) of Dst, resolving Key pixels
+// against the parent (see the rules beside the definition).
+void CopyKeyedImage(TBitmap* Dst, TBitmap* Src, int X, int Y, TRect SrcRect, TColor Key,
+                    const TCacheInfo& CI, bool UpdateTrans);
+// Draws SrcRect of a per-pixel-alpha image (made 32-bit first) onto DstRect of a 24-bit Dst,
+// optionally tinted (TintColor other than clNone changes Src), faded by Blend percent and with a
+// mirrored, fading reflection below DstRect (none for images under 2 pixels high).
+void DrawAlphaImage(TRect DstRect, TRect SrcRect, TBitmap* Dst, TBitmap* Src, const TCacheInfo& CI,
+                    bool UpdateTrans, TColor TintColor, int Blend, bool Reflected);
+// Moves byte ChannelIndex (0..3) of every 32-bit pixel into an 8-bit bitmap (Extract) or back.
+void CopyChannel(TBitmap* Bmp32, TBitmap* Bmp8, int ChannelIndex, bool Extract);
