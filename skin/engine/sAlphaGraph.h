@@ -14,12 +14,10 @@
 #pragma once
 
 #include "framework/Graphics.h"
+#include "skin/engine/sConst.h" // TransparentKeyColor
 #include "skin/engine/sGeneralUtils.h" // ClampToByte, RectSpanX
 
 #include <cstddef>
-
-// The key colour of skin images: pixels of this colour are holes.
-constexpr TColor TransparentKeyColor = static_cast<TColor>(0xFF00FF);
 
 // Both corners of Inner inside Outer, edges included.
 bool RectContainsRect(const TRect& Outer, const TRect& Inner);
