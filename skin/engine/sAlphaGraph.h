@@ -14,7 +14,7 @@
 #pragma once
 
 #include "framework/Graphics.h"
-#include "skin/engine/sConst.h" // TransparentKeyColor
+#include "skin/engine/sConst.h"        // TransparentKeyColor
 #include "skin/engine/sGeneralUtils.h" // ClampToByte, RectSpanX
 
 #include <cstddef>
@@ -169,6 +169,14 @@ struct TsMaskData;
 // edge or a row above its top (the rest of the row has no parent either).
 enum class TParentPixel { Read, Skip, EndRow };
 TParentPixel ReadParentPixel(const TCacheInfo& CI, int X, int Y, Byte* Bgr);
+// The size copied from SrcRect of Src to DstRect of Dst: the smaller of the two rects, limited
+// to both bitmaps, after a negative left or top on either side has moved both rects inward.
+TSize PieceSize(TRect& DstRect, TRect& SrcRect, TBitmap* Dst, TBitmap* Src);
+// Copies a masked image (24-bit: mask rows half the source's height below, d := ((d - s) x m +
+// s x 256) >> 8; 32-bit: by its alpha, d := ((s - d) x a + d x 256) >> 8). With CI ready, key
+// pixels are not blended: with UpdateTrans they show the parent, else they are left.
+void CopyMaskedImage(TRect DstRect, TRect SrcRect, TBitmap* Dst, TBitmap* Src, const TCacheInfo& CI,
+                     bool UpdateTrans);
 // Copies a masked image piece (the mask rows half MaskData.R's height below the image rows) from
 // SrcRect of Src to DstRect of Dst, per channel d := ((d - s) x m + s x 256) >> 8. Key-colour
 // image pixels take the parent pixel (CI ready, UpdateTrans), CI.FillColor (not ready,

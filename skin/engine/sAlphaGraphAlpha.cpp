@@ -59,13 +59,8 @@ void DrawAlphaImage(TRect DstRect, TRect SrcRect, TBitmap* Dst, TBitmap* Src, co
                     bool UpdateTrans, TColor TintColor, int Blend, bool Reflected) {
     if (!Src || PixelBytes(Dst) != 3 || Src->Empty()) return;
     Src->SetPixelFormat(pf32bit);
-    const int dx = std::max<int>({0, -DstRect.left, -SrcRect.left});
-    const int dy = std::max<int>({0, -DstRect.top, -SrcRect.top});
-    DstRect.left += dx, SrcRect.left += dx, DstRect.top += dy, SrcRect.top += dy;
-    const int w = std::min<int>({DstRect.Width(), SrcRect.Width(), Dst->Width() - DstRect.left,
-                                 Src->Width() - SrcRect.left});
-    const int h = std::min<int>({DstRect.Height(), SrcRect.Height(), Dst->Height() - DstRect.top,
-                                 Src->Height() - SrcRect.top});
+    const TSize size = PieceSize(DstRect, SrcRect, Dst, Src);
+    const int w = size.cx, h = size.cy;
     if (w <= 0 || h <= 0) return;
     if (TintColor != clNone) Tint(Src, TintColor);
     for (int j = 0; j < h; ++j)

@@ -24,13 +24,18 @@ void PutColour(Byte* D, TColor Color) {
     D[0] = Byte(c >> 16), D[1] = Byte(c >> 8), D[2] = Byte(c);
 }
 
-// Both rects shortened on the left and top until both lie at 0 or more.
-void ClipNegative(TRect& A, TRect& B) {
-    const int dx = std::max<int>({0, -A.left, -B.left}), dy = std::max<int>({0, -A.top, -B.top});
-    A.left += dx, B.left += dx, A.top += dy, B.top += dy;
-}
-
 } // namespace
+
+TSize PieceSize(TRect& DstRect, TRect& SrcRect, TBitmap* Dst, TBitmap* Src) {
+    const int dx = std::max<int>({0, -DstRect.left, -SrcRect.left});
+    const int dy = std::max<int>({0, -DstRect.top, -SrcRect.top});
+    DstRect.left += dx, SrcRect.left += dx, DstRect.top += dy, SrcRect.top += dy;
+    const int w = std::min<int>({DstRect.Width(), SrcRect.Width(), Dst->Width() - DstRect.left,
+                                 Src->Width() - SrcRect.left});
+    const int h = std::min<int>({DstRect.Height(), SrcRect.Height(), Dst->Height() - DstRect.top,
+                                 Src->Height() - SrcRect.top});
+    return TSize(std::max(0, w), std::max(0, h));
+}
 
 TParentPixel ReadParentPixel(const TCacheInfo& CI, int X, int Y, Byte* Bgr) {
     const int bytes = PixelBytes(CI.Bmp), x = CI.X + X, y = CI.Y + Y;
@@ -44,11 +49,8 @@ void CopyMaskedPiece(TRect DstRect, TRect SrcRect, TBitmap* Dst, TBitmap* Src, c
                      bool UpdateTrans, const TsMaskData& MaskData) {
     const int db = PixelBytes(Dst), sb = PixelBytes(Src);
     if (!db || !sb) return;
-    ClipNegative(DstRect, SrcRect);
-    const int w = std::min<int>({DstRect.Width(), SrcRect.Width(), Dst->Width() - DstRect.left,
-                                 Src->Width() - SrcRect.left});
-    const int h = std::min<int>({DstRect.Height(), SrcRect.Height(), Dst->Height() - DstRect.top,
-                                 Src->Height() - SrcRect.top});
+    const TSize size = PieceSize(DstRect, SrcRect, Dst, Src);
+    const int w = size.cx, h = size.cy;
     if (w <= 0 || h <= 0) return;
     const int maskTop = std::min<int>(SrcRect.top + MaskData.R.Height() / 2, Src->Height() - h);
     const bool parentAlpha = CI.Ready && UpdateTrans && db == 4 && PixelBytes(CI.Bmp) == 4;
@@ -110,6 +112,37 @@ void CopyKeyedImage(TBitmap* Dst, TBitmap* Src, int X, int Y, TRect SrcRect, TCo
             const TParentPixel hit = ReadParentPixel(CI, dx, dy, d);
             if (hit == TParentPixel::EndRow) break;
             if (hit == TParentPixel::Read && db == 4) d[3] = 255;
+        }
+    }
+}
+
+void CopyMaskedImage(TRect DstRect, TRect SrcRect, TBitmap* Dst, TBitmap* Src, const TCacheInfo& CI,
+                     bool UpdateTrans) {
+    const int db = PixelBytes(Dst), sb = PixelBytes(Src);
+    if (!db || !sb) return;
+    const TSize size = PieceSize(DstRect, SrcRect, Dst, Src);
+    const int maskShift = Src->Height() / 2;
+    for (int j = 0; j < size.cy; ++j) {
+        const int dy = DstRect.top + j, sy = SrcRect.top + j;
+        if (sb == 3 && sy + maskShift >= Src->Height()) return; // no mask row below
+        for (int i = 0; i < size.cx; ++i) {
+            const int dx = DstRect.left + i;
+            const Byte* s = At(Src, SrcRect.left + i, sy, sb);
+            Byte* d = At(Dst, dx, dy, db);
+            if (CI.Ready && IsKey(s)) {
+                if (!UpdateTrans) continue;
+                const TParentPixel hit = ReadParentPixel(CI, dx, dy, d);
+                if (hit == TParentPixel::EndRow) break;
+                if (hit == TParentPixel::Read && db == 4) d[3] = 255;
+                continue;
+            }
+            if (sb == 3) {
+                const Byte* m = At(Src, SrcRect.left + i, sy + maskShift, 3);
+                for (int k = 0; k < 3; ++k) d[k] = Byte(((d[k] - s[k]) * m[k] + s[k] * 256) >> 8);
+            } else {
+                for (int k = 0; k < 3; ++k) d[k] = Byte(((s[k] - d[k]) * s[3] + d[k] * 256) >> 8);
+                if (db == 4) d[3] = 255;
+            }
         }
     }
 }

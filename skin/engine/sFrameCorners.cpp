@@ -46,7 +46,8 @@ void CollectMaskCornerRects(std::vector<TRect>& Rects, int TargetWidth, const Ts
     if (!bytes) return;
     const TRect& r = MaskData.R;
     const int rows = Bottom ? MaskData.WB : MaskData.WT;
-    const int y0 = Bottom ? r.top + r.Height() / std::max(1, MaskData.MaskType + 1) - MaskData.WB : r.top;
+    const int y0 =
+        Bottom ? r.top + r.Height() / std::max(1, MaskData.MaskType + 1) - MaskData.WB : r.top;
     const int sw = r.Width() / std::max<int>(1, MaskData.ImageCount);
     TCornerScan scan{image, bytes, Rects};
     for (int row = 0; row < rows; ++row)

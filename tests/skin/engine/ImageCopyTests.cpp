@@ -159,4 +159,54 @@ TEST_F(ImageCopy, ChannelsOutAndBack) {
         EXPECT_EQ(PixelOf(wide.get(), x, 1)[0], PixelOf(wide.get(), x, 1)[3]);
 }
 
+
+TEST_F(ImageCopy, MaskedImagesByMaskOrAlpha) {
+    // 24-bit: image rows over mask rows (seeded), against the formula.
+    TsMaskData data;
+    TBmpPtr src = MaskedImage(4, 3, -1, data), dst = MakeBmp(4, 3, 4, 3);
+    const std::vector<Byte> before = AllBytes(dst.get());
+    CopyMaskedImage(TRect(0, 0, 4, 3), TRect(0, 0, 4, 3), dst.get(), src.get(), TCacheInfo{},
+                    false);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            for (int i = 0; i < 3; ++i) {
+                const int d = before[(y * 4 + x) * 4 + i], s = PixelOf(src.get(), x, y)[i],
+                          m = PixelOf(src.get(), x, y + 3)[i];
+                EXPECT_EQ(PixelOf(dst.get(), x, y)[i], ((d - s) * m + s * 256) >> 8)
+                    << x << "," << y;
+            }
+    // 32-bit: by the source alpha, the destination made opaque.
+    TBmpPtr src32 = MakeBmp(2, 2, 4, 8), dst32 = MakeBmp(2, 2, 4, 9);
+    const std::vector<Byte> was = AllBytes(dst32.get());
+    CopyMaskedImage(TRect(0, 0, 2, 2), TRect(0, 0, 2, 2), dst32.get(), src32.get(), TCacheInfo{},
+                    false);
+    for (int i = 0; i < 3; ++i) {
+        const int s = PixelOf(src32.get(), 1, 1)[i], a = PixelOf(src32.get(), 1, 1)[3],
+                  d = was[12 + i];
+        EXPECT_EQ(PixelOf(dst32.get(), 1, 1)[i], ((s - d) * a + d * 256) >> 8) << i;
+    }
+    EXPECT_EQ(PixelOf(dst32.get(), 1, 1)[3], 255);
+}
+
+TEST_F(ImageCopy, MaskedImageHolesShowTheParentOnlyInsideIt) {
+    TsMaskData data;
+    TBmpPtr src = MaskedImage(4, 2, 0, data), dst = MakeBmp(4, 2, 3);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) std::copy_n(KeyBytes, 3, PixelOf(src.get(), x, y));
+    TBmpPtr parent = MakeBmp(3, 3, 3, 21);
+    for (bool update : {false, true}) {
+        FillBytes(dst.get(), 7, 7, 7);
+        // Parent column -1 for destination column 0; columns 0..2 for 1..3.
+        CopyMaskedImage(TRect(0, 0, 4, 2), TRect(0, 0, 4, 2), dst.get(), src.get(),
+                        TCacheInfo{parent.get(), -1, 1, 0, true}, update);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const bool shown = update && x >= 1;
+                EXPECT_EQ(PixelOf(dst.get(), x, y)[0],
+                          shown ? PixelOf(parent.get(), x - 1, y + 1)[0] : 7)
+                    << update << ": " << x << "," << y;
+            }
+    }
+}
+
 } // namespace
