@@ -159,7 +159,6 @@ TEST_F(ImageCopy, ChannelsOutAndBack) {
         EXPECT_EQ(PixelOf(wide.get(), x, 1)[0], PixelOf(wide.get(), x, 1)[3]);
 }
 
-
 TEST_F(ImageCopy, MaskedImagesByMaskOrAlpha) {
     // 24-bit: image rows over mask rows (seeded), against the formula.
     TsMaskData data;
