@@ -194,3 +194,12 @@ void DrawAlphaImage(TRect DstRect, TRect SrcRect, TBitmap* Dst, TBitmap* Src, co
                     bool UpdateTrans, TColor TintColor, int Blend, bool Reflected);
 // Moves byte ChannelIndex (0..3) of every 32-bit pixel into an 8-bit bitmap (Extract) or back.
 void CopyChannel(TBitmap* Bmp32, TBitmap* Bmp8, int ChannelIndex, bool Extract);
+
+// The nine-piece border of a mask (its state State, at most the last) into R of Bmp: corners
+// once, sides tiled from the corners outwards (stretched for a plain mask of DrawMode bit 1),
+// the centre when Filling and DrawMode has bit 4. Plain masks' corner holes and masked masks'
+// corners resolve against CacheInfo when CornerMode is set. Nothing in state 0 for DrawMode bit
+// 2, for R under 2 x 2, or for a mask without a manager or states. Borders wider than R are
+// shared out between the sides.
+void PaintBorderMask(TBitmap* Bmp, const TRect& R, bool Filling, const TCacheInfo& CacheInfo,
+                     const TsMaskData& Mask, int State, bool CornerMode);
