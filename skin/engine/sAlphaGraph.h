@@ -203,3 +203,14 @@ void CopyChannel(TBitmap* Bmp32, TBitmap* Bmp8, int ChannelIndex, bool Extract);
 // shared out between the sides.
 void PaintBorderMask(TBitmap* Bmp, const TRect& R, bool Filling, const TCacheInfo& CacheInfo,
                      const TsMaskData& Mask, int State, bool CornerMode);
+// One state (at most the last) of an image mask at Position of Bmp, the part at negative
+// coordinates left out. Masked masks mix by their mask rows (Mode 1: d := (m x (d - s) + s x
+// 256) >> 8; other modes weight the mask by 100 more); plain masks of their own bitmap are copied
+// opaque; plain masks of the master bitmap are copied with their holes showing CacheInfo (Mode 1)
+// or blended at half transparency.
+void PaintMaskImage(TBitmap* Bmp, TPoint Position, int State, const TsMaskData& Mask,
+                    const TCacheInfo& CacheInfo, int Mode);
+// A masked texture (image rows over mask rows) into R of Bmp; holes show CacheInfo's parent
+// pixel when ready, else its FillColor unless that is 0xFF00FF, else stay.
+void CopyMaskedTexture(TBitmap* Bmp, const TRect& R, const TsMaskData& Mask,
+                       const TCacheInfo& CacheInfo);

@@ -98,4 +98,61 @@ TEST_F(BorderMask, MaskedCornersMixAndShowTheParent) {
     }
 }
 
+TEST_F(BorderMask, StateImagesByMode) {
+    // Two states 3 x 3 over their mask rows; state 1's top-left pixel is a hole.
+    TsMaskData mask = PlainMask(2, 3, 0);
+    mask.Bmp = MakeBmp(6, 6, 3, 37);
+    mask.R = TRect(0, 0, 6, 6);
+    mask.MaskType = 1;
+    std::copy_n("\xFF\x00\xFF", 3, PixelOf(mask.Bmp.get(), 3, 0));
+    for (int mode : {0, 1}) {
+        TBmpPtr dst = MakeBmp(4, 4, 4, 41);
+        const std::vector<Byte> before = AllBytes(dst.get());
+        PaintMaskImage(dst.get(), TPoint(-1, 2), 7, mask, TCacheInfo{},
+                       mode); // state 1, cut left and below
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const int sx = x + 1, sy = y - 2; // within the state
+                const bool drawn = sx < 3 && sy >= 0 && sy < 2 && !(sx == 0 && sy == 0);
+                for (int i = 0; i < 3; ++i) {
+                    const int d = before[(y * 4 + x) * 4 + i],
+                              s = drawn ? PixelOf(mask.Bmp.get(), 3 + sx, sy)[i] : 0,
+                              m = drawn ? PixelOf(mask.Bmp.get(), 3 + sx, sy + 3)[i] +
+                                              (mode == 1 ? 0 : 100)
+                                        : 0;
+                    const int want =
+                        drawn ? ClampToByte(((d - s) * std::min(255, m) + s * 256) >> 8) : d;
+                    EXPECT_EQ(PixelOf(dst.get(), x, y)[i], want) << mode << ": " << x << "," << y;
+                }
+                EXPECT_EQ(PixelOf(dst.get(), x, y)[3], drawn ? 255 : before[(y * 4 + x) * 4 + 3]);
+            }
+    }
+}
+
+TEST_F(BorderMask, MaskedTextureHoles) {
+    TsMaskData mask = PlainMask(1, 2, 0);
+    mask.Bmp = MakeBmp(2, 4, 3, 43);
+    mask.R = TRect(0, 0, 2, 4);
+    mask.MaskType = 1;
+    std::copy_n("\xFF\x00\xFF", 3, PixelOf(mask.Bmp.get(), 0, 0));
+    TBmpPtr parent = MakeBmp(5, 5, 3, 47);
+    struct Case {
+        TCacheInfo CI;
+        int Want; // blue byte at the hole; -1: as before
+    };
+    const Case cases[] = {{TCacheInfo{parent.get(), 1, 1, 0, true}, PixelOf(parent.get(), 2, 2)[0]},
+                          {TCacheInfo{nullptr, 0, 0, 0x4400FF, false}, 0x44},
+                          {TCacheInfo{nullptr, 0, 0, TransparentKeyColor, false}, -1}};
+    for (const Case& c : cases) {
+        TBmpPtr dst = MakeBmp(4, 4, 3, 53);
+        const std::vector<Byte> before = AllBytes(dst.get());
+        CopyMaskedTexture(dst.get(), TRect(1, 1, 4, 4), mask, c.CI);
+        EXPECT_EQ(PixelOf(dst.get(), 1, 1)[0], c.Want < 0 ? before[(1 * 4 + 1) * 3] : c.Want);
+        const int d = before[(2 * 4 + 2) * 3], s = PixelOf(mask.Bmp.get(), 1, 1)[0],
+                  m = PixelOf(mask.Bmp.get(), 1, 3)[0];
+        EXPECT_EQ(PixelOf(dst.get(), 2, 2)[0], ((d - s) * m + s * 256) >> 8);
+        EXPECT_EQ(PixelOf(dst.get(), 3, 3)[0], before[(3 * 4 + 3) * 3]) << "beyond the texture";
+    }
+}
+
 } // namespace
