@@ -60,9 +60,9 @@ void TacFast32::WritePixel(int X, int Y, DWORD Color) noexcept {
 void TacFast32::FillRect(const TRect& R, DWORD Pixel) noexcept {
     const int left = std::max<int>(R.left, 0), right = std::min<int>(R.right, FWidth);
     const int top = std::max<int>(R.top, 0), bottom = std::min<int>(R.bottom, FHeight);
+    if (left >= right) return;
     for (int y = top; y < bottom; ++y)
-        std::fill_n(reinterpret_cast<DWORD*>(this->Pixel(left, y)), std::max(0, right - left),
-                    Pixel);
+        std::fill_n(reinterpret_cast<DWORD*>(this->Pixel(left, y)), right - left, Pixel);
 }
 
 template <int BytesPerPixel> bool TacFastSum<BytesPerPixel>::Attach(TBitmap* Src, TBitmap* Dst) {
