@@ -1,57 +1,76 @@
-// Blending and greying of 24-bit bitmaps through their scan lines (three bytes a pixel, blue
-// first, rows padded by the DIB layout, so each row is addressed through ScanLine).
+// Whole-bitmap operations: making off-screen bitmaps, the constant-alpha blend of equal bitmaps,
+// greying and tinting. Rows are addressed through ScanLine, as DIB rows are padded.
 #include "skin/engine/sAlphaGraph.h"
 
-#include <cmath>
-#include <cstdint>
+#include "framework/Conversions.h"
+
+namespace {
+
+TBitmap* CreateBmp(int Width, int Height, TPixelFormat Format) {
+    auto* bmp = new TBitmap();
+    bmp->SetPixelFormat(Format);
+    bmp->SetSize(Width, Height);
+    return bmp;
+}
+
+// Calls Step(pixel) for every pixel of a 24- or 32-bit bitmap.
+template <typename TStep> void ForEachPixel(TBitmap* Bmp, TStep Step) {
+    const int bytes = PixelBytes(Bmp);
+    if (!bytes) return;
+    for (int row = 0; row < Bmp->Height(); ++row) {
+        auto* p = static_cast<Byte*>(Bmp->ScanLine(row));
+        for (int x = 0; x < Bmp->Width(); ++x, p += bytes) Step(p);
+    }
+}
+
+void Gray(TBitmap* Bmp, bool Except, TColor Colour) {
+    if (PixelBytes(Bmp) != 3) return;
+    const auto keep = static_cast<COLORREF>(ColorToRGB(Colour));
+    ForEachPixel(Bmp, [&](Byte* p) {
+        if (Except && RGB(p[2], p[1], p[0]) == keep) return;
+        p[0] = p[1] = p[2] = static_cast<Byte>((p[0] + p[1] + p[2]) / 3);
+    });
+}
+
+} // namespace
 
 bool RectContainsRect(const TRect& Outer, const TRect& Inner) {
     return Inner.left >= Outer.left && Inner.top >= Outer.top && Inner.right <= Outer.right &&
            Inner.bottom <= Outer.bottom;
 }
 
-namespace {
+TBitmap* CreateBmp24(int Width, int Height) { return CreateBmp(Width, Height, pf24bit); }
 
-bool Blendable(TBitmap* Dst, TBitmap* Src) {
-    return Dst && Src && Dst->Width() == Src->Width() && Dst->Height() == Src->Height() &&
-           Dst->Width() >= 2 && Dst->Height() >= 2 && Dst->PixelFormat() == pf24bit &&
-           Src->PixelFormat() == pf24bit;
+TBitmap* CreateBmp32(int Width, int Height) { return CreateBmp(Width, Height, pf32bit); }
+
+TBitmap* CreateBmpLike(TBitmap* Model) {
+    return CreateBmp(Model->Width(), Model->Height(), Model->PixelFormat());
 }
-
-} // namespace
 
 void BlendEqualBmps(TBitmap* Dst, TBitmap* Src, int Alpha) {
-    if (!Blendable(Dst, Src)) return;
-    const int alpha = ClampToByte(Alpha);
-    const int bytes = Dst->Width() * 3;
-    for (int row = 0; row < Dst->Height(); ++row) {
-        auto* d = static_cast<Byte*>(Dst->ScanLine(row));
-        const auto* s = static_cast<const Byte*>(Src->ScanLine(row));
-        for (int i = 0; i < bytes; ++i)
-            d[i] = static_cast<Byte>((d[i] * alpha + s[i] * (255 - alpha) + 127) >> 8);
-    }
+    if (!Dst || !Src || Dst->Width() != Src->Width() || Dst->Height() != Src->Height()) return;
+    if (!FastBlend24.Attach(Src, Dst)) return;
+    FastBlend24.Alpha = static_cast<Byte>(ClampToByte(Alpha));
+    FastBlend24.DstX1 = FastBlend24.SrcX1 = FastBlend24.DstY1 = FastBlend24.SrcY1 = 0;
+    FastBlend24.DstX2 = FastBlend24.SrcX2 = Dst->Width();
+    FastBlend24.DstY2 = FastBlend24.SrcY2 = Dst->Height();
+    FastBlend24.BlendBitmapsRect();
 }
 
-void GrayBmpExceptColor(TBitmap* Bmp, TColor Colour) {
-    if (!Bmp || Bmp->Empty() || Bmp->PixelFormat() != pf24bit) return;
-    const COLORREF keep = static_cast<COLORREF>(ColorToRGB(Colour));
-    for (int row = 0; row < Bmp->Height(); ++row) {
-        auto* p = static_cast<Byte*>(Bmp->ScanLine(row));
-        for (int x = 0; x < Bmp->Width(); ++x, p += 3) {
-            if (RGB(p[2], p[1], p[0]) == keep) continue;
-            p[0] = p[1] = p[2] = static_cast<Byte>((p[0] + p[1] + p[2]) / 3);
-        }
-    }
-}
+void GrayBmp(TBitmap* Bmp) { Gray(Bmp, false, 0); }
 
-TColor BlendColors(TColor C1, TColor C2, double W) {
-    const auto c1 = static_cast<std::uint32_t>(C1);
-    const auto c2 = static_cast<std::uint32_t>(C2);
-    std::uint32_t result = c1 & 0xFF000000u;
-    for (int shift = 0; shift < 24; shift += 8) {
-        const double a = (c1 >> shift) & 0xFF;
-        const double b = (c2 >> shift) & 0xFF;
-        result |= static_cast<std::uint32_t>(std::nearbyint(W * a + (1 - W) * b)) << shift;
-    }
-    return static_cast<TColor>(result);
+void GrayBmpExceptColor(TBitmap* Bmp, TColor Colour) { Gray(Bmp, true, Colour); }
+
+void TintBmp(TBitmap* Bmp, TColor Color, TColor Key, double T) {
+    const auto c = static_cast<DWORD>(ColorToRGB(Color));
+    const double channel[3] = {double((c >> 16) & 0xFF), double((c >> 8) & 0xFF), double(c & 0xFF)};
+    const bool wide = PixelBytes(Bmp) == 4;
+    const auto key = static_cast<DWORD>(Key);
+    ForEachPixel(Bmp, [&](Byte* p) {
+        const DWORD value =
+            wide ? (p[0] << 16 | p[1] << 8 | p[2] | DWORD(p[3]) << 24) : RGB(p[2], p[1], p[0]);
+        if (value == key) return;
+        for (int i = 0; i < 3; ++i)
+            p[i] = static_cast<Byte>(ClampToByte(int(Round(channel[i] + T * (p[i] - channel[i])))));
+    });
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "framework/Sets.h"
+#include "framework/System.h"
 
 #include <windows.h>
 
@@ -70,6 +71,9 @@ enum TacBtnEvent { beMouseEnter, beMouseLeave, beMouseDown, beMouseUp };
 using TacBtnEvents = TSet<TacBtnEvent>;
 
 enum TFadeDirection { fdNone, fdUp, fdDown };
+
+// The key colour of skin images (as a TColor, 0x00BBGGRR): pixels of this colour are holes.
+constexpr Integer TransparentKeyColor = 0xFF00FF;
 
 // The disabled look of a skinned control and of a button's glyph.
 enum TsDisabledKindItem { dkBlended, dkGrayed };
