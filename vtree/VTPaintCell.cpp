@@ -1,8 +1,9 @@
 // One cell of a row: its content rectangle, the check, state and normal images placed from the
 // leading edge, the indent of the main column, the grid lines, the cell background with the
 // selection and focus rectangle, then the tree lines, the expand button, the images and the
-// content. Lines are one pixel wide and drawn through an 8 x 8 pattern brush (dotted or solid),
-// whose zero bits take the line colour and one bits the tree colour.
+// content. Lines are one pixel wide and drawn through an 8 x 8 pattern brush (dotted or solid)
+// whose pixels are the line colour where the pattern's bit is zero and the tree colour where it
+// is one.
 #include "vtree/VTPaintState.h"
 
 #include <vssym32.h>
@@ -85,13 +86,10 @@ void TVirtualTreeWindow::PaintCell(TRowPaint& Row, TVTPaintInfo& Info, bool IsMa
     OnAfterCellPaint(this, canvas, node, Info.Column, Info.CellRect);
 }
 
+// PaintRow leaves no clipping region selected before a cell, so intersecting with the cell's
+// rectangle (in logical coordinates) selects just that rectangle, with no region of our own.
 void TVirtualTreeWindow::ClipToCell(TCanvas* Canvas, const TRect& R) {
-    HDC dc = Canvas->Handle();
-    POINT corners[2] = {{R.left, R.top}, {R.right, R.bottom}};
-    LPtoDP(dc, corners, 2);
-    const TOwnedRegion region(
-        CreateRectRgn(corners[0].x, corners[0].y, corners[1].x, corners[1].y));
-    SelectClipRgn(dc, region.Get()); // selects a copy
+    IntersectClipRect(Canvas->Handle(), R.left, R.top, R.right, R.bottom);
 }
 
 void TVirtualTreeWindow::PlaceImage(TVTPaintInfo& Info, int Index, int VAlign) {
@@ -354,30 +352,52 @@ void TVirtualTreeWindow::DrawLineStep(TVTPaintInfo& Info, int X, int Y, int H, i
     }
 }
 
-namespace {
-
-void FillPattern(HDC DC, const TRect& R, HBRUSH Brush, TColor Line, TColor Back) {
-    const COLORREF text = SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(Line)));
-    const COLORREF back = SetBkColor(DC, static_cast<COLORREF>(ColorToRGB(Back)));
-    ::FillRect(DC, &R, Brush);
-    SetTextColor(DC, text);
-    SetBkColor(DC, back);
-}
-
-} // namespace
-
 void TVirtualTreeWindow::DrawDottedHorzLine(TVTPaintInfo& Info, int Left, int Right, int Top,
                                             TColor Color) {
-    if (!FDottedBrush) PrepareButtonsAndLines();
     const TRect r{std::min(Left, Right), Top, std::max(Left, Right) + 1, Top + 1};
-    FillPattern(Info.Canvas->Handle(), r, FDottedBrush.Get(), Color, FTree->Color);
+    ::FillRect(Info.Canvas->Handle(), &r, LineBrush(Color, FTree->Color));
 }
 
 void TVirtualTreeWindow::DrawDottedVertLine(TVTPaintInfo& Info, int Top, int Bottom, int Left,
                                             TColor Color) {
-    if (!FDottedBrush) PrepareButtonsAndLines();
     const TRect r{Left, std::min(Top, Bottom), Left + 1, std::max(Top, Bottom) + 1};
-    FillPattern(Info.Canvas->Handle(), r, FDottedBrush.Get(), Color, FTree->Color);
+    ::FillRect(Info.Canvas->Handle(), &r, LineBrush(Color, FTree->Color));
+}
+
+HBRUSH TVirtualTreeWindow::LineBrush(TColor Line, TColor Back) {
+    if (!FLinesPrepared) PrepareButtonsAndLines();
+    const auto line = static_cast<COLORREF>(ColorToRGB(Line));
+    const auto back = static_cast<COLORREF>(ColorToRGB(Back));
+    for (const TLineBrush& brush : FLineBrushes)
+        if (brush.Line == line && brush.Back == back) return brush.Brush.Get();
+    // A few pairs are in use at a time (grid and tree lines on the tree colour); colours that
+    // change again and again must not pile up brushes.
+    constexpr std::size_t MaxLineBrushes = 8;
+    if (FLineBrushes.size() == MaxLineBrushes) FLineBrushes.clear();
+    // Eight rows of eight pixels, the first pixel in the high bit; a one bit is the background.
+    static const BYTE dotted[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+    static const BYTE solid[8] = {};
+    const BYTE* rows = FLineStyle == lsSolid ? solid : dotted;
+    auto pixel = [](COLORREF Color) -> DWORD {
+        return (DWORD{GetRValue(Color)} << 16) | (DWORD{GetGValue(Color)} << 8) | GetBValue(Color);
+    };
+    struct {
+        BITMAPINFOHEADER Header;
+        DWORD Pixels[64];
+    } pattern{};
+    pattern.Header.biSize = sizeof(BITMAPINFOHEADER);
+    pattern.Header.biWidth = 8;
+    pattern.Header.biHeight = -8; // top-down, as the rows above
+    pattern.Header.biPlanes = 1;
+    pattern.Header.biBitCount = 32;
+    pattern.Header.biCompression = BI_RGB;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            pattern.Pixels[y * 8 + x] = pixel((rows[y] >> (7 - x)) & 1 ? back : line);
+    TOwnedBrush brush(CreateDIBPatternBrushPt(&pattern, DIB_RGB_COLORS));
+    if (!brush) RaiseLastOSError(L"CreateDIBPatternBrushPt");
+    FLineBrushes.push_back({line, back, std::move(brush)});
+    return FLineBrushes.back().Brush.Get();
 }
 
 // ---- buttons and vertical placement -----------------------------------------------------------
@@ -423,13 +443,8 @@ void TVirtualTreeWindow::PrepareButtonsAndLines() {
     FHotPlusBM->Assign(FPlusBM.get());
     FHotMinusBM->Assign(FMinusBM.get());
     if (UseThemes()) PrepareThemedButtons();
-    // Eight rows of 16-bit words; zero bits take the line colour.
-    static const WORD dotted[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
-    static const WORD solid[8] = {};
-    TOwnedBitmap pattern(CreateBitmap(8, 8, 1, 1, FLineStyle == lsSolid ? solid : dotted));
-    if (!pattern) RaiseLastOSError(L"CreateBitmap");
-    FDottedBrush.Reset(CreatePatternBrush(pattern.Get()));
-    if (!FDottedBrush) RaiseLastOSError(L"CreatePatternBrush");
+    FLineBrushes.clear(); // the line style or colours may have changed
+    FLinesPrepared = true;
 }
 
 void TVirtualTreeWindow::DrawNodeButton(TCanvas* Canvas, PVirtualNode Node, const TRect& R,

@@ -28,9 +28,9 @@ UINT AlignmentFlag(TAlignment Alignment) {
 }
 
 // The canvas selects its font (and text colour) only for its own drawing calls; measuring
-// nothing makes it do so before the DC is used directly.
+// nothing makes it do so before the DC is used directly, unless they are selected already.
 HDC PreparedDC(TCanvas* Canvas) {
-    Canvas->TextExtent(UnicodeString());
+    if (!Canvas->State().Contains(csFontValid)) Canvas->TextExtent(UnicodeString());
     return Canvas->Handle();
 }
 

@@ -110,6 +110,8 @@ void TVirtualTreeWindow::PaintRow(TRowPaint& Row) {
             Row.Info, Row.UseBackground,
             {Row.Window.left, Row.TargetRect.top, Row.Window.right, Row.TargetRect.bottom});
         TVirtualTreeColumns* columns = Header()->Columns();
+        // Each cell is clipped to itself (ClipToCell), starting from no clipping at all.
+        if (Row.UseColumns) SelectClipRgn(canvas->Handle(), nullptr);
         Row.Info.CellRect = Row.R;
         TColumnIndex column = NoColumn;
         if (Row.UseColumns) {

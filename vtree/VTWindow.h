@@ -692,6 +692,7 @@ protected:
     void PrepareButtonsAndLines();
     void DrawDottedHorzLine(TVTPaintInfo& PaintInfo, int Left, int Right, int Top, TColor Color);
     void DrawDottedVertLine(TVTPaintInfo& PaintInfo, int Top, int Bottom, int Left, TColor Color);
+    HBRUSH LineBrush(TColor Line, TColor Back);
     void DrawTreeLines(TVTPaintInfo& PaintInfo, int VAlignment, int IndentSize,
                        const TLineImage& LineImage);
     void DrawNodeButton(TCanvas* Canvas, PVirtualNode Node, const TRect& R, int ButtonX,
@@ -817,7 +818,17 @@ private:
     std::unique_ptr<TPicture, graphics_detail::TFreeObject> FBackground;
     std::unique_ptr<TBitmap, graphics_detail::TFreeObject> FPlusBM, FMinusBM, FHotPlusBM,
         FHotMinusBM;
-    TOwnedBrush FDottedBrush;
+    // The line pattern (dotted or solid) as brushes of fixed colours, one for each pair of line
+    // and background colours drawn so far: a two-colour pattern would take the DC's text and
+    // background colours, to be set and put back around every line. Made when first used;
+    // FLinesPrepared is false until PrepareButtonsAndLines has run (again after the window is
+    // destroyed).
+    struct TLineBrush {
+        COLORREF Line, Back;
+        TOwnedBrush Brush;
+    };
+    std::vector<TLineBrush> FLineBrushes;
+    bool FLinesPrepared = false;
     TCustomImageList* FImages = nullptr;
     TCustomImageList* FStateImages = nullptr;
     TCustomImageList* FHeaderImages = nullptr;

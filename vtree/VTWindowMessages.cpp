@@ -268,7 +268,8 @@ void TVirtualTreeWindow::WMNCDestroy(TMessage&) {
     KillTimer(Handle(), ChangeTimer);
     KillTimer(Handle(), StructureChangeTimer);
     RegisterDropTarget(false);
-    FDottedBrush.Reset();
+    FLineBrushes.clear();
+    FLinesPrepared = false;
     TVTViewport view = FTree->Viewport();
     view.HasWindow = false;
     FTree->SetViewport(view);
