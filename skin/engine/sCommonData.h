@@ -18,17 +18,6 @@
 
 #include <memory>
 
-// A parent's background handed to painters for the transparent pixels they draw: Bmp (not
-// owned, null for none) with the painted area at X, Y inside it while Ready, else FillColor
-// (0xFF00FF: none).
-struct TCacheInfo {
-    TBitmap* Bmp = nullptr;
-    Integer X = 0;
-    Integer Y = 0;
-    TColor FillColor = 0;
-    bool Ready = false;
-};
-
 class TsCommonData : public TPersistent {
     CLASS_INFO(TsCommonData, TPersistent)
 public:
