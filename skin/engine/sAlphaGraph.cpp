@@ -4,6 +4,8 @@
 
 #include "framework/Conversions.h"
 
+TUpdateLayeredWindowProc UpdateLayeredWindowProc = nullptr;
+
 namespace {
 
 TBitmap* CreateBmp(int Width, int Height, TPixelFormat Format) {

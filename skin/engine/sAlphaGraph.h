@@ -19,6 +19,13 @@
 
 #include <cstddef>
 
+// user32's UpdateLayeredWindow, bound by name at the library's start-up and null where the system
+// lacks it: glow, fade and extended-border windows then take their fallbacks. Tests put a double
+// of their own here to see the bitmap and blend each layered window is handed.
+using TUpdateLayeredWindowProc = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
+                                               BLENDFUNCTION*, DWORD);
+extern TUpdateLayeredWindowProc UpdateLayeredWindowProc;
+
 // Both corners of Inner inside Outer, edges included.
 bool RectContainsRect(const TRect& Outer, const TRect& Inner);
 // 3 for a 24-bit bitmap, 4 for a 32-bit one, 0 for anything else (null and empty included).
