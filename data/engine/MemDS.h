@@ -330,7 +330,12 @@ private:
     void HookStorage();
     void CreateCalcFieldDescs();
     void FillCachedCalcFields(void* Dest, void* Source);
+    // How many child definitions each attribute of an object or array type gives.
+    Integer ChildRepeats(TObjectType* ObjectType) const;
     void BuildChildDefs(TFieldDef* Def, TObjectType* ObjectType);
+    // Under the object view: every object field gets the name of its structured type.
+    void NameObjectTypes();
+    void NameObjectType(TObjectField* Field, TObjectType* ObjectType);
     void CheckCachedUpdates() const;
     void WithCacheBuffers(bool Commit);
     void ParentScroll();

@@ -199,6 +199,7 @@ void TMemDataSet::InternalOpen() {
     const Integer count = FData->FieldCount();
     if (count > 0 && FData->Fields()->Items(count - 1)->FieldDescKind() == fdkCached)
         if (auto* list = dynamic_cast<TMemData*>(FData)) list->UpdateCachedBuffer(nullptr, nullptr);
+    if (ObjectView()) NameObjectTypes();
     if (auto* list = dynamic_cast<TMemData*>(FData))
         if (list->IndexFields()->Count() > 0) list->SortItems();
 

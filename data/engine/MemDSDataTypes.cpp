@@ -158,11 +158,14 @@ void TMemDataSet::BuildFieldDefs() {
     FieldDefs()->SetUpdated(FData->FieldCount() > 0);
 }
 
+Integer TMemDataSet::ChildRepeats(TObjectType* ObjectType) const {
+    if (ObjectType->DataType() == dtObject || SparseArrays()) return 1;
+    return std::min(ObjectType->Size(), MaxArrayItemFields);
+}
+
 void TMemDataSet::BuildChildDefs(TFieldDef* Def, TObjectType* ObjectType) {
     if (!ObjectType) return;
-    Integer repeats = 1;
-    if (ObjectType->DataType() != dtObject && !SparseArrays())
-        repeats = std::min(ObjectType->Size(), MaxArrayItemFields);
+    const Integer repeats = ChildRepeats(ObjectType);
     for (Integer a = 0; a < ObjectType->AttributeCount(); ++a) {
         TAttribute* attribute = ObjectType->AttributeAt(a);
         for (Integer r = 0; r < repeats; ++r) {
@@ -186,6 +189,35 @@ void TMemDataSet::BuildChildDefs(TFieldDef* Def, TObjectType* ObjectType) {
             }
             if (type == ftADT || type == ftArray) BuildChildDefs(child, attribute->ObjectType());
         }
+    }
+}
+
+// ---- object view
+
+void TMemDataSet::NameObjectTypes() {
+    for (int i = 0; i < FieldCount(); ++i) {
+        auto* field = dynamic_cast<TObjectField*>(Fields()->Fields(i));
+        if (!field || field->ParentField() || field->FieldKind() != fkData) continue;
+        if (TFieldDesc* desc = GetFieldDesc(field)) NameObjectType(field, desc->ObjectType());
+    }
+}
+
+void TMemDataSet::NameObjectType(TObjectField* Field, TObjectType* ObjectType) {
+    if (!ObjectType) return;
+    Field->SetObjectType(ObjectType->Name());
+    // A child field stands for the attribute its definition was built from: definitions come
+    // per attribute, ChildRepeats of them each (array elements), in attribute order. Persistent
+    // children may be fewer than the definitions, so the definition, not the field's position,
+    // tells the attribute.
+    const Integer repeats = ChildRepeats(ObjectType);
+    for (int i = 0; i < Field->FieldCount(); ++i) {
+        auto* child = dynamic_cast<TObjectField*>(Field->Fields()->Fields(i));
+        if (!child) continue;
+        TFieldDef* def = FieldDefs()->FindByFullName(child->FullName());
+        if (!def) continue;
+        const Integer attribute = def->Index() / repeats;
+        if (attribute < ObjectType->AttributeCount())
+            NameObjectType(child, ObjectType->AttributeAt(attribute)->ObjectType());
     }
 }
 
