@@ -327,6 +327,9 @@ private:
     void EndDeferredPost();
     void ClearBlobModified();
     TFieldDesc* CalcFieldDesc(TField* Field);
+    // The storage field a data field reads and writes: its FieldNo, or for a child of an object
+    // field the number of its child descriptor; 0 for none.
+    Integer DataFieldNo(TField* Field);
     void HookStorage();
     void CreateCalcFieldDescs();
     void FillCachedCalcFields(void* Dest, void* Source);

@@ -58,18 +58,20 @@ bool TMemDataSet::GetFieldData(TField* Field, void* Buffer) {
     TRecordBuffer recBuf;
     if (!StateRecBuf(recBuf)) return false;
     bool isBlank = true;
-    if (Field->FieldNo() >= 1) {
-        TFieldDesc* desc = FData->Fields()->Items(Field->FieldNo() - 1);
+    const Integer fieldNo = DataFieldNo(Field);
+    if (fieldNo >= 1) {
+        TFieldDesc* desc = FData->Fields()->Items(fieldNo - 1);
         if (Buffer && IsInt8Smallint(desc, Field)) {
             std::int8_t value = 0;
-            FData->GetField(Word(Field->FieldNo()), recBuf, &value, isBlank);
+            FData->GetField(Word(fieldNo), recBuf, &value, isBlank);
             const std::int16_t wide = value;
             std::memcpy(Buffer, &wide, 2);
             return !isBlank;
         }
-        FData->GetField(Word(Field->FieldNo()), recBuf, Buffer, isBlank);
+        FData->GetField(Word(fieldNo), recBuf, Buffer, isBlank);
         return !isBlank;
     }
+    if (Field->ParentField()) return false;
     switch (State()) {
     case dsBrowse:
     case dsEdit:
@@ -117,13 +119,15 @@ void TMemDataSet::SetFieldData(TField* Field, const void* Buffer) {
     }
     TRecordBuffer recBuf;
     StateRecBuf(recBuf);
-    if (Field->FieldNo() >= 1) {
+    const Integer fieldNo = DataFieldNo(Field);
+    if (fieldNo >= 1 || Field->ParentField()) {
         if (state == dsCalcFields) DatabaseError(L"Dataset not in edit or insert mode", this);
-        if (Field->ReadOnly() && state != dsSetKey && state != dsFilter)
+        // A child the storage does not describe has nowhere to keep a value.
+        if (fieldNo < 1 || (Field->ReadOnly() && state != dsSetKey && state != dsFilter))
             DatabaseError(L"Field '" + Field->DisplayName() + L"' cannot be modified", this);
         Field->Validate(Buffer);
         if (Field->FieldKind() != fkInternalCalc) {
-            TFieldDesc* desc = FData->Fields()->Items(Field->FieldNo() - 1);
+            TFieldDesc* desc = FData->Fields()->Items(fieldNo - 1);
             if (Buffer && IsInt8Smallint(desc, Field)) {
                 std::int16_t wide;
                 std::memcpy(&wide, Buffer, 2);
@@ -132,9 +136,9 @@ void TMemDataSet::SetFieldData(TField* Field, const void* Buffer) {
                                       Field->DisplayName() + L"'. The allowed range is -128 to 127",
                                   this);
                 const auto narrow = std::int8_t(wide);
-                FData->PutField(Word(Field->FieldNo()), recBuf, &narrow);
+                FData->PutField(Word(fieldNo), recBuf, &narrow);
             } else {
-                FData->PutField(Word(Field->FieldNo()), recBuf, Buffer);
+                FData->PutField(Word(fieldNo), recBuf, Buffer);
             }
         }
     } else if (FCreateCalcFieldDescs) {
@@ -165,9 +169,26 @@ Variant TMemDataSet::GetStateFieldValue(TDataSetState State, TField* Field) {
     return TDataSet::GetStateFieldValue(State, Field);
 }
 
+Integer TMemDataSet::DataFieldNo(TField* Field) {
+    if (Field->FieldNo() >= 1 || !Field->ParentField()) return Field->FieldNo();
+    TFieldDesc* desc = GetFieldDesc(Field);
+    return desc ? desc->FieldNo() : 0;
+}
+
 TFieldDesc* TMemDataSet::GetFieldDesc(TField* Field) {
     if (Field->DataSet() && Field->DataSet() != this)
         throw EAssertionFailed(L"The field belongs to another dataset");
+    // A child of an object field is only ever the storage's child descriptor of its full name
+    // ("ADDR.CITY"): a top-level column or another object's attribute of the same short name
+    // would show a value that is not the child's.
+    if (Field->ParentField()) {
+        for (int i = 0; i < FData->FieldCount(); ++i) {
+            TFieldDesc* desc = FData->Fields()->Items(i);
+            if (desc->HasParent() && LocaleSameText(desc->ActualName(), Field->FullName()))
+                return desc;
+        }
+        return nullptr;
+    }
     if (Field->FieldNo() > 0) return FData->Fields()->Items(Field->FieldNo() - 1);
     if (DefaultFields() && FieldCount() == FData->FieldCount())
         return FData->Fields()->Items(Field->Index());

@@ -18,6 +18,16 @@
 
 inline std::string Narrow(const UnicodeString& S) { return std::string(S.begin(), S.end()); }
 
+// The message of the exception Action raises, "no error" when it raises none.
+template <class F> std::string ErrorOf(F&& Action) {
+    try {
+        Action();
+    } catch (const Exception& E) {
+        return Narrow(E.Message());
+    }
+    return "no error";
+}
+
 struct TColumnInfo {
     UnicodeString Name;
     Word DataType;
@@ -27,6 +37,9 @@ struct TColumnInfo {
     bool ReadOnly = false;
     bool Hidden = false;
     TObjectType* ObjectType = nullptr; // not owned: the test releases its reference
+    // A child descriptor of the column at this index, named Parent's name + "." + Name in full
+    // (-1: a top-level column).
+    int Parent = -1;
 };
 
 class TColumnsData : public TMemData {
@@ -41,11 +54,19 @@ protected:
             field->SetDataType(column.DataType);
             field->SetLength(column.Length);
             field->SetScale(column.Scale);
-            field->SetSize(FieldSizeOf(column.DataType, column.Length));
+            // An object column's slot holds the provider object of its values.
+            const bool structured = column.DataType == dtObject || column.DataType == dtArray;
+            field->SetSize(
+                FieldSizeOf(column.DataType, column.Length, structured ? sizeof(void*) : 0));
             field->SetRequired(column.Required);
             field->SetReadOnly(column.ReadOnly);
             field->SetHidden(column.Hidden);
             field->SetObjectType(column.ObjectType);
+            if (column.Parent >= 0) {
+                TFieldDesc* parent = Fields()->Items(column.Parent);
+                field->SetParentField(parent);
+                field->SetActualName(parent->Name() + L"." + column.Name);
+            }
             field->SetFieldNo(Word(FieldCount() + 1));
             Fields()->Add(field);
         }

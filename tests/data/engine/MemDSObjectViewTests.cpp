@@ -162,4 +162,37 @@ TEST_F(MemDSObjectView, PersistentChildrenAreNamedByTheirAttribute) {
     EXPECT_EQ(Describe(L"TAGS"), "missing");
 }
 
+// A child field shows only what the storage keeps for it under its full name: ADDR.STREET is
+// not the top-level STREET, and a child the storage does not describe has no value and takes
+// none. CITY is described (a child descriptor ADDR.CITY); its object holds no values yet.
+TEST_F(MemDSObjectView, ChildFieldsReadTheirOwnDescriptorOnly) {
+    TColumnInfo addr{L"ADDR", dtObject}, city{L"CITY", dtString, 20};
+    addr.ObjectType = DS->Storage()->Columns[1].ObjectType;
+    city.Parent = 2;
+    DS->SetColumns({{L"ID", dtInt32}, {L"STREET", dtString, 20}, addr, city});
+    for (bool view : {true, false}) {
+        DS->Close();
+        DS->SetObjectView(view);
+        DS->Open();
+        ASSERT_EQ(DS->FieldDefs()->Count(), 3) << view; // the child descriptor is no column
+        DS->AppendRecord({7, L"Main"});
+        TField* street = DS->FieldByName(L"ADDR.STREET");
+        TField* addrCity = DS->FieldByName(L"ADDR.CITY");
+        EXPECT_EQ(DS->GetFieldDesc(street), nullptr);
+        EXPECT_EQ(DS->GetFieldDesc(addrCity), DS->Data()->Fields()->Items(3));
+        EXPECT_EQ(DS->GetFieldDesc(DS->FieldByName(L"STREET")), DS->Data()->Fields()->Items(1));
+        EXPECT_TRUE(street->IsNull()) << view;
+        EXPECT_TRUE(addrCity->IsNull()) << view;
+        EXPECT_TRUE(DS->FieldByName(L"ADDR")->IsNull()) << view;
+        EXPECT_EQ(Narrow(DS->FieldByName(L"ADDR.GEO")->DisplayText()), "(, )") << view;
+        EXPECT_EQ(Narrow(DS->FieldByName(L"STREET")->AsString()), "Main") << view;
+        DS->Edit();
+        EXPECT_EQ(ErrorOf([&] { street->SetAsString(L"Elm"); }),
+                  "People: Field 'STREET' cannot be modified")
+            << view;
+        DS->Cancel();
+        EXPECT_EQ(Narrow(DS->FieldByName(L"STREET")->AsString()), "Main") << view;
+    }
+}
+
 } // namespace

@@ -10,15 +10,6 @@ namespace {
 
 using MemDataSet = MemDSTest;
 
-template <class F> std::string ErrorOf(F&& Action) {
-    try {
-        Action();
-    } catch (const Exception& E) {
-        return Narrow(E.Message());
-    }
-    return "no error";
-}
-
 TEST_F(MemDataSet, TypeMapBothWays) {
     const TDataTypesMap map;
     const struct {
