@@ -2,6 +2,8 @@
 // dataset's state buffer.
 #include "data/engine/MemDS.h"
 
+#include <vector>
+
 TBlobStream::TBlobStream(TBlobField* Field, TBlobStreamMode Mode)
     : FField(Field), FDataSet(dynamic_cast<TMemDataSet*>(Field->DataSet())), FMode(Mode),
       FFieldNo(Word(Field->FieldNo())) {
@@ -29,7 +31,7 @@ bool TBlobStream::WideBlob() const { return dynamic_cast<TWideMemoField*>(FField
 bool TBlobStream::FromRollback() const { return FDataSet->State() == dsOldValue; }
 
 NativeInt TBlobStream::Read(void* Buffer, NativeInt Count) {
-    if (!FOpened) return 0;
+    if (!FOpened || FPosition < 0) return 0;
     const Integer size =
         FDataSet->FData->GetBlobSize(FFieldNo, FBuffer, FromRollback(), WideBlob());
     if (FPosition >= size) return 0;
@@ -40,7 +42,15 @@ NativeInt TBlobStream::Read(void* Buffer, NativeInt Count) {
 }
 
 NativeInt TBlobStream::Write(const void* Buffer, NativeInt Count) {
-    if (!FOpened) return 0;
+    if (!FOpened || FPosition < 0) return 0;
+    // The blob itself closes up a gap: zeros keep the bytes at the position the caller chose.
+    const Integer size =
+        FDataSet->FData->GetBlobSize(FFieldNo, FBuffer, FromRollback(), WideBlob());
+    if (FPosition > size) {
+        const std::vector<Byte> gap(std::size_t(FPosition - size), 0);
+        FDataSet->FData->WriteBlob(FFieldNo, FBuffer, size, Integer(gap.size()), gap.data(),
+                                   WideBlob());
+    }
     FDataSet->FData->WriteBlob(FFieldNo, FBuffer, FPosition, Integer(Count), Buffer, WideBlob());
     FPosition += Integer(Count);
     FModified = true;
@@ -63,7 +73,7 @@ Int64 TBlobStream::Seek(Int64 Offset, TSeekOrigin Origin) {
 }
 
 void TBlobStream::Truncate() {
-    if (!FOpened) return;
+    if (!FOpened || FPosition < 0) return;
     FDataSet->FData->TruncateBlob(FFieldNo, FBuffer, FPosition, WideBlob());
     FModified = true;
 }

@@ -317,6 +317,27 @@ TEST_F(MemDataSetCache, BuffersHoldingBlobReferences) {
     DS->Close();
 }
 
+// Before the start nothing is read, written or cut; past the end a write keeps its position,
+// with zeros in the gap.
+TEST_F(MemDataSetCache, BlobStreamPositionsOutsideTheContent) {
+    DS->SetColumns({{L"ID", dtInt32}, {L"RAW", dtBlob}});
+    DS->Open();
+    DS->Append();
+    TOwned<TStream> stream(DS->CreateBlobStream(DS->FieldByName(L"RAW"), bmWrite));
+    stream->WriteBuffer("abc", 3);
+    stream->Seek(-2, soBeginning);
+    char c = 0;
+    EXPECT_EQ(stream->Write("x", 1), 0);
+    EXPECT_EQ(stream->Read(&c, 1), 0);
+    static_cast<TBlobStream*>(stream.Object)->Truncate();
+    EXPECT_EQ(stream->Size(), 3);
+    stream->Seek(5, soBeginning);
+    EXPECT_EQ(stream->Write("z", 1), 1);
+    EXPECT_EQ(stream->Size(), 6);
+    stream->SetPosition(0);
+    EXPECT_EQ(ReadAll(stream.Object), std::string("abc\0\0z", 6));
+}
+
 TEST_F(MemDataSetCache, BlobStreamOfAModifiedFieldSkipsTheStateCheck) {
     DS->SetColumns({{L"ID", dtInt32}, {L"MEMO", dtMemo, 0, 0, false, true}});
     DS->Open();
