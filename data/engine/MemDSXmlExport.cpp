@@ -163,8 +163,10 @@ void TDataSetService::SaveToXML(TStream* Destination) {
             if (column.Field->IsNull()) continue;
             UnicodeString text;
             FieldValueToXmlText(column.Field, column.Desc, text);
+            // The schema's name, not the field's: a persistent field may spell it in another
+            // case, and a reader matches attribute names exactly.
             writer->WriteAttributeString(
-                column.XmlName.empty() ? column.Field->FieldName() : column.XmlName, text);
+                column.XmlName.empty() ? column.Desc->Name() : column.XmlName, text);
         }
         writer->WriteEndElement();
         dataSet->Next();

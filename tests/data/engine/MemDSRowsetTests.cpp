@@ -231,6 +231,28 @@ TEST_F(MemDataSetRowset, SystemParserReadsEveryRowAndValue) {
     EXPECT_EQ(parsed.Rows[1], (std::map<UnicodeString, UnicodeString>{{L"ID", L"2"}}));
 }
 
+// Persistent fields spelt in another case than the columns still give rows whose attributes
+// are the schema's names.
+TEST_F(MemDataSetRowset, RowsUseTheSchemaNames) {
+    DS->SetColumns({{L"ID", dtInt32}, {L"NAME", dtString, 10}});
+    TIntegerField* id = Construct<TIntegerField>(DS);
+    id->SetFieldName(L"id");
+    id->SetDataSet(DS);
+    TStringField* name = Construct<TStringField>(DS);
+    name->SetFieldName(L"Name");
+    name->SetSize(10);
+    name->SetDataSet(DS);
+    DS->Open();
+    DS->AppendRecord({5, L"x"});
+    const TParsed parsed = ParseWithSystemDom(Export());
+    if (!parsed.Available) GTEST_SKIP() << "no DOM document class on this system";
+    ASSERT_EQ(parsed.Error, L"");
+    EXPECT_EQ(parsed.SchemaNames, (std::vector<UnicodeString>{L"ID", L"NAME"}));
+    ASSERT_EQ(parsed.Rows.size(), 1u);
+    EXPECT_EQ(parsed.Rows[0],
+              (std::map<UnicodeString, UnicodeString>{{L"ID", L"5"}, {L"NAME", L"x"}}));
+}
+
 TEST_F(MemDataSetRowset, DataSetIsLeftAsItWas) {
     OpenSample();
     DS->Next();
