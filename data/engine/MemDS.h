@@ -330,6 +330,8 @@ private:
     // The storage field a data field reads and writes: its FieldNo, or for a child of an object
     // field the number of its child descriptor; 0 for none.
     Integer DataFieldNo(TField* Field);
+    // GetFieldDesc, raising "Field %s not found" where there is none.
+    TFieldDesc* FieldDescOf(TField* Field);
     void HookStorage();
     void CreateCalcFieldDescs();
     void FillCachedCalcFields(void* Dest, void* Source);

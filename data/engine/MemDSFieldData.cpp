@@ -203,11 +203,13 @@ TFieldDesc* TMemDataSet::GetFieldDesc(TField* Field) {
     return nullptr;
 }
 
-Integer TMemDataSet::GetFieldDescNo(TField* Field) {
+TFieldDesc* TMemDataSet::FieldDescOf(TField* Field) {
     TFieldDesc* desc = GetFieldDesc(Field);
     if (!desc) throw Exception(L"Field " + Field->FieldName() + L" not found");
-    return desc->FieldNo();
+    return desc;
 }
+
+Integer TMemDataSet::GetFieldDescNo(TField* Field) { return FieldDescOf(Field)->FieldNo(); }
 
 TBlob* TMemDataSet::GetBlob(TField* Field) {
     if (!Field || !Active()) return nullptr;

@@ -164,7 +164,7 @@ std::vector<TMemDataSet::TKey> TMemDataSet::KeyListOf(const UnicodeString& KeyFi
 std::vector<TMemDataSet::TKey> TMemDataSet::KeyListOf(const std::vector<TField*>& KeyFields) {
     std::vector<TKey> keys;
     for (TField* field : KeyFields)
-        if (field) keys.push_back(TKey{GetFieldDesc(field), Integer(keys.size())});
+        if (field) keys.push_back(TKey{FieldDescOf(field), Integer(keys.size())});
     return keys;
 }
 

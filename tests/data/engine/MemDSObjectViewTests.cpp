@@ -192,6 +192,10 @@ TEST_F(MemDSObjectView, ChildFieldsReadTheirOwnDescriptorOnly) {
             << view;
         DS->Cancel();
         EXPECT_EQ(Narrow(DS->FieldByName(L"STREET")->AsString()), "Main") << view;
+        // Nor can such a child be a key.
+        EXPECT_EQ(ErrorOf([&] { DS->Locate({street}, Variant(L"Main"), {}); }),
+                  "Field STREET not found")
+            << view;
     }
 }
 
