@@ -20,6 +20,10 @@
 // A blob field's Modified flag is cleared when an edit or insert begins and ends, so a blob
 // stream opened while browsing is never taken for one that belongs to an edit.
 //
+// Under the object view every object field carries the name of its structured type. A child of
+// an object field reads and writes only the storage's child descriptor of its full name; without
+// one it has no value and takes none.
+//
 // An engine Int8 value reaches a Smallint field as a sign-extended Int16, and a Smallint value
 // outside -128..127 is refused for it, so the 2-byte native buffer never holds an undefined byte.
 #pragma once
