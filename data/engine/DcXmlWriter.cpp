@@ -21,6 +21,11 @@ UnicodeString XmlEscape(const UnicodeString& Text) {
     ReplaceAll(result, L"\"", L"&#x22;");
     ReplaceAll(result, L"<", L"&#x3c;");
     ReplaceAll(result, L">", L"&#x3e;");
+    // A reader turns a raw tab or line break inside an attribute value into a space, so a memo
+    // with line breaks would come back as one line: they go out as references.
+    ReplaceAll(result, L"\t", L"&#x9;");
+    ReplaceAll(result, L"\r", L"&#xd;");
+    ReplaceAll(result, L"\n", L"&#xa;");
     return result;
 }
 

@@ -127,6 +127,7 @@ TEST_F(XmlWriter, CallSequences) {
 TEST_F(XmlWriter, EscapesEveryCharacterClass) {
     const UnicodeString raw = L"a&b'c\"d<e>f &#x26; \u4e2d\u00e9";
     EXPECT_EQ(XmlEscape(raw), L"a&#x26;b&#x27;c&#x22;d&#x3c;e&#x3e;f &#x26;#x26; \u4e2d\u00e9");
+    EXPECT_EQ(XmlEscape(L"1\t2\r\n3"), L"1&#x9;2&#xd;&#xa;3");
     const std::string text = Written([&](XmlTextWriter& W) {
         W.WriteStartElement(L"a");
         W.WriteAttributeString(L"v", L"&<>'\"");

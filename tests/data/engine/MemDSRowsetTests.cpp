@@ -253,6 +253,18 @@ TEST_F(MemDataSetRowset, RowsUseTheSchemaNames) {
               (std::map<UnicodeString, UnicodeString>{{L"ID", L"5"}, {L"NAME", L"x"}}));
 }
 
+// Tabs and line breaks survive the reader's attribute-value normalisation.
+TEST_F(MemDataSetRowset, LineBreaksAndTabsComeBack) {
+    DS->SetColumns({{L"NOTE", dtString, 20}});
+    DS->Open();
+    DS->AppendRecord({L"a\tb\r\nc\nd"});
+    const TParsed parsed = ParseWithSystemDom(Export());
+    if (!parsed.Available) GTEST_SKIP() << "no DOM document class on this system";
+    ASSERT_EQ(parsed.Error, L"");
+    ASSERT_EQ(parsed.Rows.size(), 1u);
+    EXPECT_EQ(parsed.Rows[0].at(L"NOTE"), L"a\tb\r\nc\nd");
+}
+
 TEST_F(MemDataSetRowset, DataSetIsLeftAsItWas) {
     OpenSample();
     DS->Next();
