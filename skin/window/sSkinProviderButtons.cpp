@@ -473,8 +473,8 @@ void TsSkinProvider::AcWMNCLButtonUp(TMessage& Message) {
         }
         return;
     case HTCLOSE:
-        btn->State = 0;
-        TitleButtonPressed = false;
+        // Drawn normal again at once: the form may stay (its close can be refused).
+        SetHotHT(0, true);
         SendMessageW(wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         return;
     default: // help

@@ -11,29 +11,6 @@ namespace {
 
 class FormProvider : public FormSkinTest {};
 
-// A handler installed on the form before any provider: what reaches the form's own handling.
-struct TRecorder {
-    explicit TRecorder(TForm* Form) : Form(Form), Saved(Form->WindowProc()) {
-        Form->SetWindowProc(TWndMethod(this, &TRecorder::Handle));
-    }
-    ~TRecorder() { Form->SetWindowProc(Saved); }
-    void Handle(TMessage& Message) {
-        Seen.push_back(Message.Msg);
-        if (Message.Msg == SM_ALPHACMD) Commands.push_back(SkinCommandOf(Message.WParam));
-        if (Message.Msg == WM_SYSCOMMAND) {
-            SysCommands.push_back(Message.WParam & 0xFFF0);
-            return;
-        }
-        Saved(Message);
-    }
-    bool Saw(UINT Msg) const { return std::find(Seen.begin(), Seen.end(), Msg) != Seen.end(); }
-    TForm* Form;
-    TWndMethod Saved;
-    std::vector<UINT> Seen;
-    std::vector<WORD> Commands;
-    std::vector<WPARAM> SysCommands;
-};
-
 long CountOf(TCustomForm* Form) {
     return std::count(SkinnedForms.begin(), SkinnedForms.end(), Form);
 }

@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "skin/engine/sFramePrimitives.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -146,4 +147,24 @@ TColor PixelAt(TBitmap* Bmp, int X, int Y) {
 
 LRESULT SendTo(TForm* Form, UINT Msg, WPARAM WParam, LPARAM LParam) {
     return SendMessageW(Form->Handle(), Msg, WParam, LParam);
+}
+
+TRecorder::TRecorder(TForm* Form) : Form(Form), Saved(Form->WindowProc()) {
+    Form->SetWindowProc(TWndMethod(this, &TRecorder::Handle));
+}
+
+TRecorder::~TRecorder() { Form->SetWindowProc(Saved); }
+
+void TRecorder::Handle(TMessage& Message) {
+    Seen.push_back(Message.Msg);
+    if (Message.Msg == SM_ALPHACMD) Commands.push_back(SkinCommandOf(Message.WParam));
+    if (Message.Msg == WM_SYSCOMMAND) {
+        SysCommands.push_back(Message.WParam & 0xFFF0);
+        return;
+    }
+    Saved(Message);
+}
+
+bool TRecorder::Saw(UINT Msg) const {
+    return std::find(Seen.begin(), Seen.end(), Msg) != Seen.end();
 }

@@ -54,6 +54,20 @@ private:
     TModuleEntry FFramework = FrameworkModule();
 };
 
+// A handler installed on the form before any provider: it sees what reaches the form's own
+// handling, and keeps system commands from acting.
+struct TRecorder {
+    explicit TRecorder(TForm* Form);
+    ~TRecorder();
+    void Handle(TMessage& Message);
+    bool Saw(UINT Msg) const;
+    TForm* Form;
+    TWndMethod Saved;
+    std::vector<UINT> Seen;
+    std::vector<WORD> Commands;
+    std::vector<WPARAM> SysCommands;
+};
+
 // Handles messages until `Done` answers True or `Ms` pass; answers `Done`.
 bool PumpUntil(const std::function<bool()>& Done, DWORD Ms = 5000);
 // The pixel (0x00BBGGRR) of a 24- or 32-bit bitmap.
