@@ -29,9 +29,7 @@ TFormWindowDC::TFormWindowDC(HWND Wnd, HDC Given) : FWnd(Wnd), FDC(Given) {
 }
 
 TFormWindowDC::~TFormWindowDC() {
-    if (!FOwned) return;
-    ReleaseDC(FWnd, FDC);
-    --HeldWindowDCs;
+    if (FOwned && ReleaseDC(FWnd, FDC)) --HeldWindowDCs;
 }
 
 int FormWindowDCsHeld() { return HeldWindowDCs; }
