@@ -299,6 +299,11 @@ void TsSkinProvider::HandleSkinnedWindowMessage(TMessage& Message) {
         SetHotHT(0, true);
         PassOn(Message);
         return;
+    case WM_MOUSEMOVE:
+        PassOn(Message);
+        // The pointer is over the form itself now: no control of the manager stays hot.
+        if (DefaultSkinManager) DefaultSkinManager->WriteActiveControl(nullptr);
+        return;
     case WM_INITMENUPOPUP:
         if (HIWORD(Message.LParam))
             EnableMenuItem(reinterpret_cast<HMENU>(Message.WParam), SC_SIZE,

@@ -116,3 +116,47 @@ TEST_F(FormPaint, AnMDIFormReleasesTheWindowDCOfAPaintWithoutOne) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FormPaint, SizingRepaintsTheCacheAndCutsTheNewCorners) {
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    TsSkinProvider* provider = Shown(form);
+    form->SetBounds(form->Left(), form->Top(), 400, 260);
+    SendTo(form, WM_NCPAINT, 1);
+    TBitmap* cache = provider->SkinData()->CacheBmp();
+    EXPECT_EQ(cache->Width(), 400);
+    EXPECT_EQ(cache->Height(), 260);
+    EXPECT_EQ(PixelAt(cache, 0, 200), TestSkin::EdgeActive);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(form->Handle(), region), ERROR);
+    EXPECT_FALSE(PtInRegion(region, 399, 259));
+    EXPECT_TRUE(PtInRegion(region, 398, 258));
+    EXPECT_TRUE(PtInRegion(region, 320, 240));
+    DeleteObject(region);
+}
+
+TEST_F(FormPaint, HidingLetsTheCacheGoAndShowingPaintsItAgain) {
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    TsSkinProvider* provider = Shown(form);
+    form->Hide();
+    EXPECT_EQ(provider->SkinData()->CacheBmp()->Width(), 0);
+    ShowActive(form);
+    SendTo(form, WM_NCPAINT, 1);
+    TBitmap* cache = provider->SkinData()->CacheBmp();
+    EXPECT_EQ(cache->Width(), form->Width());
+    EXPECT_EQ(PixelAt(cache, form->Width() / 2, 1), TestSkin::TitleHotColor);
+}
+
+TEST_F(FormPaint, ANewCaptionIsWrittenAtOnce) {
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    TsSkinProvider* provider = Shown(form);
+    const int title = WindowBorderHeight(form->Handle()) + provider->CaptionHeight();
+    const TRect caption{provider->IconRect().right, 0, form->Width() / 2, title};
+    form->SetCaption(L"");
+    EXPECT_EQ(Count(provider->SkinData()->CacheBmp(), caption, TestSkin::TitleHotFont), 0);
+    form->SetCaption(L"Written again");
+    EXPECT_GT(Count(provider->SkinData()->CacheBmp(), caption, TestSkin::TitleHotFont), 10);
+}
+
+} // namespace

@@ -76,6 +76,27 @@ TEST_F(FormProvider, SkinnedTakesTheSystemMenuAndGivesItBack) {
     DeleteObject(region);
 }
 
+TEST_F(FormProvider, ASkinAppliedLaterReachesTheProvider) {
+    TForm* form = MakeForm();
+    auto* provider = Construct<TsSkinProvider>(form);
+    ShowActive(form);
+    EXPECT_TRUE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_SYSMENU);
+    ApplySkin();
+    EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_SYSMENU);
+    SendTo(form, WM_NCPAINT, 1);
+    ASSERT_NE(provider->SkinData()->CacheBmp(), nullptr);
+    EXPECT_EQ(PixelAt(provider->SkinData()->CacheBmp(), form->Width() / 2, 1),
+              TestSkin::TitleHotColor);
+    // Off and on again.
+    Manager->WriteActive(false);
+    Manager->WriteActive(true);
+    EXPECT_FALSE(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_SYSMENU);
+    SendTo(form, WM_NCPAINT, 1);
+    ASSERT_NE(provider->SkinData()->CacheBmp(), nullptr);
+    EXPECT_EQ(PixelAt(provider->SkinData()->CacheBmp(), form->Width() / 2, 1),
+              TestSkin::TitleHotColor);
+}
+
 TEST_F(FormProvider, UseGlobalColorOffGivesButtonFace) {
     ApplySkin();
     TForm* form = MakeForm();

@@ -132,6 +132,26 @@ TEST_F(TitleButtons, ReleaseWithoutAPressGivesNoCommand) {
     EXPECT_EQ(Provider->ButtonClose().State, 0);
 }
 
+TEST_F(TitleButtons, DoubleClickOnTheTitleMaximizesOrRestores) {
+    SendTo(Form, WM_NCLBUTTONDBLCLK, HTCAPTION, At(Form->Width() / 2, 5));
+    ASSERT_EQ(Recorder->SysCommands.size(), 1u);
+    EXPECT_EQ(Recorder->SysCommands[0], SC_MAXIMIZE);
+    EXPECT_FALSE(Recorder->Saw(WM_NCLBUTTONDBLCLK));
+}
+
+TEST_F(TitleButtons, ADialogHasOnlyTheCloseButton) {
+    TForm* dialog = MakeForm(bsDialog, 260, 160);
+    auto* provider = Construct<TsSkinProvider>(dialog);
+    ShowActive(dialog);
+    SendTo(dialog, WM_NCPAINT, 1);
+    EXPECT_EQ(provider->SysButtonsCount(), 1);
+    EXPECT_EQ(provider->ButtonMax().State, -1);
+    EXPECT_EQ(provider->ButtonMin().State, -1);
+    // Without small images in the skin the dialog takes the big ones.
+    EXPECT_EQ(provider->ButtonClose().Rect.Width(), TestSkin::ButtonWidth);
+    EXPECT_FALSE(provider->IconVisible());
+}
+
 TEST_F(TitleButtons, MovingOffAButtonMakesItNormalAgain) {
     SendTo(Form, WM_NCHITTEST, 0, AtCentre(Provider->ButtonClose()));
     EXPECT_EQ(Provider->ButtonClose().State, 1);
