@@ -205,6 +205,10 @@ private:
     // The form is being destroyed, or the skin is not active.
     bool IsSkinned() const;
     bool FormShowing() const;
+    // Drops the window menu at a screen point and carries out the command chosen. The skinned
+    // system menu takes this place later; until then it is the system's own window menu,
+    // which the system no longer shows once WS_SYSMENU is taken away.
+    void DropSysMenu(int X, int Y);
     bool HasTitle() const;
     // The window procedure (its dispatch is in the window procedure's source).
     void NewWndProc(TMessage& Message);
@@ -220,6 +224,7 @@ private:
     void AcWMNCLButtonDown(TMessage& Message);
     void AcWMNCLButtonUp(TMessage& Message);
     void AcWMNCLButtonDblClk(TMessage& Message);
+    void AcWMNCRButtonUp(TMessage& Message);
     void AcWMSysCommand(TMessage& Message);
     void AcWMNCHitTest(TMessage& Message);
     bool HandleSkinCommandAlways(TMessage& Message);

@@ -401,10 +401,14 @@ void TsSkinProvider::AcWMNCLButtonDown(TMessage& Message) {
     }
     HWND wnd = FForm->Handle();
     switch (Message.WParam) {
-    case HTSYSMENU:
+    case HTSYSMENU: {
         SetHotHT(0, true);
-        PassOn(Message); // the skinned system menu comes later
+        RECT r{};
+        GetWindowRect(wnd, &r);
+        DropSysMenu(r.left + WindowBorderWidth(wnd),
+                    r.top + BorderHeight(true) + IconRect().Height() + WindowBorderHeight(wnd));
         return;
+    }
     case HTMENU: PassOn(Message); return;
     case HTMINBUTTON:
     case HTMAXBUTTON:
@@ -496,6 +500,39 @@ void TsSkinProvider::AcWMNCLButtonDblClk(TMessage& Message) {
     }
 }
 
+void TsSkinProvider::DropSysMenu(int X, int Y) {
+    HWND wnd = FForm->Handle();
+    HMENU menu = GetSystemMenu(wnd, FALSE);
+    if (!menu) return;
+    const bool zoomed = IsZoomed(wnd);
+    const bool iconic = IsIconic(wnd);
+    auto enable = [menu](UINT Command, bool On) {
+        EnableMenuItem(menu, Command, MF_BYCOMMAND | (On ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(SC_RESTORE, zoomed || iconic);
+    enable(SC_MOVE, !zoomed);
+    enable(SC_SIZE, !zoomed && !iconic && IsSizeableWindow(wnd));
+    enable(SC_MINIMIZE, MinEnabled() && !iconic);
+    enable(SC_MAXIMIZE, MaxEnabled() && !zoomed);
+    const UINT command = static_cast<UINT>(TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_LEFTBUTTON | TPM_RIGHTBUTTON, X, Y, 0, wnd, nullptr));
+    if (command) PostMessageW(wnd, WM_SYSCOMMAND, command, 0);
+}
+
+void TsSkinProvider::AcWMNCRButtonUp(TMessage& Message) {
+    if (!HasBorder()) {
+        PassOn(Message);
+        return;
+    }
+    const int code = HTProcess(Message);
+    Message.WParam = static_cast<WPARAM>(code);
+    if (code == HTCAPTION || code == HTSYSMENU) {
+        SetHotHT(0, true);
+        const TPoint p = MessagePoint(Message);
+        DropSysMenu(p.x, p.y);
+    }
+}
+
 void TsSkinProvider::AcWMSysCommand(TMessage& Message) {
     HWND wnd = FForm->Handle();
     const WPARAM command = Message.WParam;
@@ -503,6 +540,14 @@ void TsSkinProvider::AcWMSysCommand(TMessage& Message) {
     if (!FForm->HandleAllocated()) return;
     switch (command) {
     case SC_MINIMIZE: FCommonData->EmptyCacheBmp(); break;
+    case SC_KEYMENU:
+        if (Message.LParam == VK_SPACE && CloseVisible() && HasBorder()) {
+            RECT r{};
+            GetWindowRect(wnd, &r);
+            DropSysMenu(r.left + WindowBorderWidth(wnd),
+                        r.top + BorderHeight(true) + IconRect().Height());
+        }
+        break;
     case SC_MAXIMIZE:
     case SC_RESTORE:
         if (MaxVisible()) FCurrentHT = HTMAXBUTTON;

@@ -292,6 +292,13 @@ void TsSkinProvider::HandleSkinnedWindowMessage(TMessage& Message) {
         if (Message.WParam == HTCAPTION || Message.WParam == HTSYSMENU) return;
         PassOn(Message);
         return;
+    case WM_NCRBUTTONUP: AcWMNCRButtonUp(Message); return;
+    case 0x313: { // the taskbar button asks for the window menu
+        POINT p{};
+        GetCursorPos(&p);
+        DropSysMenu(p.x, p.y);
+        return;
+    }
     case WM_SYSCOMMAND: AcWMSysCommand(Message); return;
     case WM_MOUSELEAVE:
     case WM_NCMOUSELEAVE:

@@ -152,6 +152,21 @@ TEST_F(TitleButtons, ADialogHasOnlyTheCloseButton) {
     EXPECT_FALSE(provider->IconVisible());
 }
 
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR Id, DWORD) {
+    KillTimer(nullptr, Id);
+    EndMenu();
+}
+
+TEST_F(TitleButtons, RightClickOnTheTitleDropsTheWindowMenu) {
+    // The menu is closed from a timer; the click must come back and not reach the form.
+    SetTimer(nullptr, 0, 100, &CloseMenu);
+    Recorder->Seen.clear();
+    SendTo(Form, WM_NCRBUTTONUP, HTCAPTION, At(Form->Width() / 2, 5));
+    EXPECT_FALSE(Recorder->Saw(WM_NCRBUTTONUP));
+    EXPECT_TRUE(Recorder->Saw(WM_INITMENUPOPUP));
+    EXPECT_TRUE(Recorder->SysCommands.empty());
+}
+
 TEST_F(TitleButtons, MovingOffAButtonMakesItNormalAgain) {
     SendTo(Form, WM_NCHITTEST, 0, AtCentre(Provider->ButtonClose()));
     EXPECT_EQ(Provider->ButtonClose().State, 1);
