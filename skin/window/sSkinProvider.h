@@ -182,6 +182,8 @@ public:
     void PaintClient(HDC DC, bool SendUpdated);
     void EraseClient(HDC DC);
     void RepaintNonClient();
+    // The skin's size grip at GripPos of DC (cache coordinates); nothing without the image.
+    void PaintGrip(HDC DC);
 
     // ---- state the tests and neighbours read ----
     bool FormActive() const noexcept { return FFormActive; }

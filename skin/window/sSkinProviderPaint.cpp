@@ -10,6 +10,7 @@
 #include "skin/engine/sVclUtils.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -292,16 +293,23 @@ void TsSkinProvider::PaintClient(HDC DC, bool SendUpdated) {
     const TRect client{0, 0, ClientWidthOf(wnd), ClientHeightOf(wnd)};
     if (FCommonData->CtrlSkinState & 1) {
         PaintSolidRect(DC, client, FormColor());
-        return;
+    } else {
+        if (!FCommonData->UrgentPainting) PrepareNCCache();
+        TBitmap* cache = FCommonData->CacheBmp();
+        if (cache && FForm->FormStyle() != fsMDIForm) {
+            BitBlt(DC, 0, 0, client.right, client.bottom, cache->Canvas()->Handle(), OffsetX(),
+                   OffsetY(), SRCCOPY);
+            PaintGraphicChildren(DC, FForm, TPoint{0, 0});
+        }
+        if (SendUpdated) RefreshChildControls(FForm);
     }
-    if (!FCommonData->UrgentPainting) PrepareNCCache();
-    TBitmap* cache = FCommonData->CacheBmp();
-    if (cache && FForm->FormStyle() != fsMDIForm) {
-        BitBlt(DC, 0, 0, client.right, client.bottom, cache->Canvas()->Handle(), OffsetX(),
-               OffsetY(), SRCCOPY);
-        PaintGraphicChildren(DC, FForm, TPoint{0, 0});
+    // The grip lies over the client's corner, whichever way the client was painted.
+    if (GripVisible()) {
+        POINT old;
+        OffsetViewportOrgEx(DC, -OffsetX(), -OffsetY(), &old);
+        PaintGrip(DC);
+        SetViewportOrgEx(DC, old.x, old.y, nullptr);
     }
-    if (SendUpdated) RefreshChildControls(FForm);
 }
 
 void TsSkinProvider::EraseClient(HDC DC) {
@@ -311,6 +319,26 @@ void TsSkinProvider::EraseClient(HDC DC) {
     PaintClient(DC, true);
     RestoreDC(DC, state);
     if (FCommonData->CtrlSkinState & 1) PaintGraphicChildren(DC, FForm, TPoint{0, 0});
+}
+
+void TsSkinProvider::PaintGrip(HDC DC) {
+    TsSkinManager* manager = FCommonData->SkinManager();
+    const int index =
+        manager->GetMaskIndex(manager->ConstData.IndexGLobalInfo, L"GLOBALINFO", L"GRIPIMAGE");
+    TBitmap* cache = FCommonData->CacheBmp();
+    if (!manager->IsValidImgIndex(index) || !cache) return;
+    const TsMaskData& mask = manager->ma[index];
+    const TPoint pos = GripPos(index);
+    std::unique_ptr<TBitmap, graphics_detail::TFreeObject> grip(
+        CreateBmp24(MaskStateWidth(mask), MaskStateHeight(mask)));
+    HDC dc = grip->Canvas()->Handle();
+    if (FCommonData->CtrlSkinState & 1)
+        PaintSolidRectOn(grip.get(), TRect{0, 0, grip->Width(), grip->Height()}, FormColor());
+    else
+        BitBlt(dc, 0, 0, grip->Width(), grip->Height(), cache->Canvas()->Handle(), pos.x, pos.y,
+               SRCCOPY);
+    PaintMaskImage(grip.get(), TPoint{0, 0}, 0, mask, CacheInfoFor(grip.get(), 0, 0), 1);
+    BitBlt(DC, pos.x, pos.y, grip->Width(), grip->Height(), dc, 0, 0, SRCCOPY);
 }
 
 void TsSkinProvider::RepaintNonClient() {

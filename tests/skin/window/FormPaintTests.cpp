@@ -160,3 +160,32 @@ TEST_F(FormPaint, ANewCaptionIsWrittenAtOnce) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FormPaint, TheSizeGripIsPaintedAndHitTested) {
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    TsSkinProvider* provider = Construct<TsSkinProvider>(form);
+    provider->SetGripMode(gmRightBottom);
+    ShowActive(form);
+    SendTo(form, WM_NCPAINT, 1);
+    TBitmap* target = new TBitmap(form->Width(), form->Height(), pf24bit);
+    SendTo(form, WM_PRINT, reinterpret_cast<WPARAM>(target->Canvas()->Handle()),
+           PRF_NONCLIENT | PRF_CLIENT);
+    const int border = WindowBorderWidth(form->Handle());
+    const int right = form->Width() - border - 2;
+    const int bottom = form->Height() - border - 2;
+    const int x = right;
+    const int y = bottom;
+    EXPECT_EQ(PixelAt(target, x, y), TestSkin::GripColor);
+    EXPECT_EQ(PixelAt(target, x - TestSkin::GripSize, y), TestSkin::FormColor);
+    target->Free();
+    RECT r;
+    GetWindowRect(form->Handle(), &r);
+    EXPECT_EQ(SendTo(form, WM_NCHITTEST, 0, MAKELPARAM(r.left + right, r.top + bottom)),
+              HTBOTTOMRIGHT);
+    EXPECT_EQ(SendTo(form, WM_NCHITTEST, 0, MAKELPARAM(r.left + right - 20, r.top + bottom)),
+              HTCLIENT);
+}
+
+} // namespace

@@ -44,6 +44,7 @@ const char* const Options = "[GLOBALINFO]\r\n"
                             "BICONMAX=@0000@0040@0060@0058@3@0\r\n"
                             "BICONMIN=@0000@0060@0060@0078@3@0\r\n"
                             "BICONNORM=@0000@0080@0060@0098@3@0\r\n"
+                            "GRIPIMAGE=@0000@0100@0008@0108@1@0\r\n"
                             "[FORM]\r\n"
                             "COLOR=$00F0F0F0\r\n"
                             "HOTCOLOR=$00F0F0F0\r\n"
@@ -65,9 +66,10 @@ UnicodeString WriteSkin() {
     CreateDirectoryW(root.c_str(), nullptr);
     const UnicodeString folder = root + L"FormTest\\";
     CreateDirectoryW(folder.c_str(), nullptr);
-    TBitmap* master = new TBitmap(64, 100, pf24bit);
+    TBitmap* master = new TBitmap(64, 110, pf24bit);
     HDC dc = master->Canvas()->Handle();
-    PaintSolidRect(dc, TRect{0, 0, 64, 100}, 0xFF00FF);
+    PaintSolidRect(dc, TRect{0, 0, 64, 110}, 0xFF00FF);
+    PaintSolidRect(dc, TRect{0, 100, GripSize, 100 + GripSize}, GripColor);
     PaintFormBorder(dc);
     FillStates(dc, 20, CloseStates);
     FillStates(dc, 40, MaxStates);

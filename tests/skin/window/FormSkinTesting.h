@@ -26,6 +26,8 @@ constexpr TColor MenuLineColor = 0x336633;
 constexpr TColor CloseStates[3] = {0x0000C0, 0x00C000, 0xC00000};
 constexpr TColor MaxStates[3] = {0x101010, 0x202020, 0x303030};
 constexpr TColor MinStates[3] = {0x404040, 0x505050, 0x606060};
+constexpr TColor GripColor = 0x80FF00;
+constexpr int GripSize = 8;
 constexpr int ButtonWidth = 20;
 constexpr int ButtonHeight = 18;
 // The form border: 4 px on each side; its corners have these key-colour pixels (x, y) in the
