@@ -140,7 +140,7 @@ public:
     int MenuHeight() const;
     int CaptionWidth() const;
     int OffsetX() const;
-    int OffsetY();
+    int OffsetY() const;
     int HeaderHeight() const;
     bool IconVisible() const;
     int IconWidth() const;

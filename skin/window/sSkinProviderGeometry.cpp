@@ -160,7 +160,7 @@ int TsSkinProvider::OffsetX() const {
     return (WindowWidthOf(wnd) - ClientWidthOf(wnd) - VisibleBarSize(ListSW, true)) / 2;
 }
 
-int TsSkinProvider::OffsetY() {
+int TsSkinProvider::OffsetY() const {
     HWND wnd = FormWnd(FForm);
     if (!wnd) return 0;
     const int bottom = (StyleOf(wnd) & WS_BORDER) ? BorderWidth(true) : 0;

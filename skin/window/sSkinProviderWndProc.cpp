@@ -408,6 +408,12 @@ void TsSkinProvider::AcWMNCActivate(TMessage& Message) {
         SetWindowLongW(wnd, GWL_STYLE, style & ~WS_VISIBLE);
         PassOn(Message);
         SetWindowLongW(wnd, GWL_STYLE, style);
+    } else if (FormShowing() && FDrawNonClientArea) {
+        // -1 asks the default handling not to draw the system's title: ours follows below.
+        const LPARAM saved = Message.LParam;
+        Message.LParam = -1;
+        PassOn(Message);
+        Message.LParam = saved;
     } else {
         PassOn(Message);
     }

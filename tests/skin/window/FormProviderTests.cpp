@@ -25,6 +25,15 @@ TEST_F(FormProvider, AttachesAndDetachesByTheWindowProcedure) {
     EXPECT_EQ(SendTo(form, SM_ALPHACMD, SkinWParam(SKCMD_ISSKINNED)), 1);
     EXPECT_EQ(SendTo(form, SM_ALPHACMD, SkinWParam(SKCMD_GETPROVIDER)),
               reinterpret_cast<LRESULT>(static_cast<TacFormProviderLink*>(provider)));
+    EXPECT_EQ(SendTo(form, SM_ALPHACMD, SkinWParam(SKCMD_GETAPPLICATION)),
+              reinterpret_cast<LRESULT>(Application));
+    const LRESULT offsets = SendTo(form, SM_ALPHACMD, SkinWParam(SKCMD_GETOFFSETS));
+    EXPECT_EQ(LOWORD(offsets), provider->OffsetX());
+    EXPECT_EQ(HIWORD(offsets), provider->OffsetY());
+    EXPECT_TRUE(recorder.Commands.empty());
+    // Other commands and messages reach the form's own handling.
+    SendTo(form, SM_ALPHACMD, SkinWParam(SKCMD_QUERYUPDATING));
+    EXPECT_EQ(recorder.Commands, std::vector<WORD>{SKCMD_QUERYUPDATING});
     SendTo(form, WM_ENTERIDLE);
     EXPECT_TRUE(recorder.Saw(WM_ENTERIDLE));
     provider->Free();
