@@ -11,8 +11,9 @@
 //
 // Not built here (later work, each with a trivial hook): the extended-border window (the cache
 // is always the window's size and 24-bit, no shadow), the control adapter, user title buttons,
-// the title icon object and added title, the skinned system and main menus, title-button fading
-// and glow, outline moving, the title cover and MDI client skinning. Title-button visibility
+// the title icon object and added title, the skinned system and main menus (the system's own
+// window menu stands in), the show animation, title-button fading and glow, outline moving, the
+// title cover and MDI client skinning. Title-button visibility
 // and enabling are read from the form's border icons and window style.
 //
 // GUI thread only. The procedure is reentered by the messages it sends itself (WM_NCPAINT,
@@ -31,14 +32,14 @@ enum TsGripMode { gmNone, gmRightBottom };
 enum TsResizeMode { rmStandard, rmBorder };
 enum TShowAction { saIgnore, saRestore, saMinimize, saMaximize };
 
-// One title-bar button. State: -1 not in use, 0 normal, 1 hot, 2 pressed. Rect is in cache
+// One title-bar button (its glow and fade come later). State: -1 not in use, 0 normal, 1 hot,
+// 2 pressed. Rect is in cache
 // coordinates; HitCode is the non-client hit code the button answers.
 struct TsCaptionButton {
     int State = -1;
     int ImageIndex = -1;
     TRect Rect{0, 0, 0, 0};
     bool HaveAlignment = false;
-    int GlowID = -1;
     DWORD HitCode = 0;
 };
 
@@ -284,13 +285,12 @@ private:
     bool FAllowExtBorders = true;
     int FLockCount = 0;
     bool ClearButtons = false;
-    bool MenusInitialized = false;
     TsCaptionButton FButtonMin, FButtonMax, FButtonClose, FButtonHelp;
     TRect LastClientRect{0, 0, 0, 0};
     int FTitleSkinIndex = -1;
     int FCaptionSkinIndex = -1;
+    // A menu loop of the form runs: the region stays as it is.
     bool InMenu = false;
-    bool FInAnimation = false;
     TShowAction ShowAction = saIgnore;
     TacScrollWnd* ListSW = nullptr;
     bool FRgnChanging = false;

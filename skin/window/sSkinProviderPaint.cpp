@@ -314,7 +314,7 @@ void TsSkinProvider::PaintClient(HDC DC, bool SendUpdated) {
 
 void TsSkinProvider::EraseClient(HDC DC) {
     FCommonData->SetUpdating(false);
-    if (FInAnimation || FForm->ComponentState().Contains(csDestroying)) return;
+    if (FForm->ComponentState().Contains(csDestroying)) return;
     const int state = SaveDC(DC);
     PaintClient(DC, true);
     RestoreDC(DC, state);
@@ -342,7 +342,7 @@ void TsSkinProvider::PaintGrip(HDC DC) {
 }
 
 void TsSkinProvider::RepaintNonClient() {
-    if (FInAnimation || !FormShowing() || !FDrawNonClientArea) return;
+    if (!FormShowing() || !FDrawNonClientArea) return;
     FCommonData->BGChanged = true;
     TFormWindowDC dc(FForm->Handle(), nullptr);
     PaintForm(dc.DC());

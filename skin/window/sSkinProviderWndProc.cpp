@@ -274,7 +274,7 @@ void TsSkinProvider::HandleSkinnedWindowMessage(TMessage& Message) {
             return;
         }
         if (IsIconic(wnd)) FCommonData->BGChanged = true;
-        if (FInAnimation || !FormShowing() || Loading(this) || !SystemMenuReady) return;
+        if (!FormShowing() || Loading(this) || !SystemMenuReady) return;
         CreateAdapter();
         PaintAll();
         Message.Result = 0;
@@ -310,6 +310,11 @@ void TsSkinProvider::HandleSkinnedWindowMessage(TMessage& Message) {
         PassOn(Message);
         // The pointer is over the form itself now: no control of the manager stays hot.
         if (DefaultSkinManager) DefaultSkinManager->WriteActiveControl(nullptr);
+        return;
+    case WM_ENTERMENULOOP:
+    case WM_EXITMENULOOP:
+        InMenu = Message.Msg == WM_ENTERMENULOOP;
+        PassOn(Message);
         return;
     case WM_INITMENUPOPUP:
         if (HIWORD(Message.LParam))
@@ -436,8 +441,7 @@ void TsSkinProvider::AcWMPaint(TMessage& Message) {
             PAINTSTRUCT ps;
             HDC dc = FormAnimating ? reinterpret_cast<HDC>(Message.WParam) : BeginPaint(wnd, &ps);
             FCommonData->SetUpdating(false);
-            if (!FInAnimation && !FForm->ComponentState().Contains(csDestroying))
-                PaintClient(dc, true);
+            if (!FForm->ComponentState().Contains(csDestroying)) PaintClient(dc, true);
             if (!FormAnimating) EndPaint(wnd, &ps);
         }
         if (FForm->FormStyle() == fsMDIForm) {
@@ -456,7 +460,7 @@ void TsSkinProvider::AcWMPaint(TMessage& Message) {
         EndPaint(wnd, &ps);
         Message.Result = 0;
     }
-    if (!FInAnimation) FForm->OnPaint(FForm);
+    FForm->OnPaint(FForm);
 }
 
 void TsSkinProvider::AcWMEraseBkgnd(TMessage& Message) {
