@@ -123,6 +123,9 @@ void FormSkinTest::ShowActive(TForm* Form) {
     SetActiveWindow(Form->Handle());
     PumpUntil([&] { return GetActiveWindow() == Form->Handle(); });
     Application->ProcessMessages();
+    // Programs running beside the tests may take the activation at any time; the form is drawn
+    // active from here on until the test pumps messages again.
+    SendMessageW(Form->Handle(), WM_NCACTIVATE, TRUE, 0);
 }
 
 void FormSkinTest::ApplySkin() {

@@ -44,7 +44,7 @@ protected:
     void TearDown() override;
     // A form of the application with its window; freed at the end of the test.
     TForm* MakeForm(TFormBorderStyle Style = bsSizeable, int Width = 300, int Height = 200);
-    // Shows the form and makes it the active window.
+    // Shows the form, makes it the active window and draws it active.
     void ShowActive(TForm* Form);
     // Loads the test skin into the manager and applies it.
     void ApplySkin();
