@@ -1,0 +1,349 @@
+// The non-client cache and the painting from it: the form section with its border, the title
+// band with icon, caption and buttons, the menu line, then the frame copied to the window and
+// the client background copied or filled.
+#include "skin/window/sSkinProvider.h"
+
+#include "framework/Application.h"
+#include "framework/Menus.h"
+#include "skin/engine/sAlphaGraph.h"
+#include "skin/engine/sFramePrimitives.h"
+#include "skin/engine/sVclUtils.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+void PaintSolidRectOn(TBitmap* Bmp, const TRect& R, TColor Color) {
+    PaintSolidRect(Bmp->Canvas()->Handle(), R, Color);
+}
+
+// A section's look over R of Bmp: its colour (hot or normal) and, WithBorder, its border mask in
+// the hot or normal state. This stands in for the engine's section painter until it is merged;
+// every section of the frame is painted through here.
+void PaintSectionInto(TsSkinManager* Manager, TBitmap* Bmp, const TRect& R, int SkinIndex, bool Hot,
+                      bool WithBorder) {
+    if (!Manager->IsValidSkinIndex(SkinIndex) || R.Width() <= 0 || R.Height() <= 0) return;
+    const TsGeneralData& section = Manager->gd[SkinIndex];
+    PaintSolidRectOn(Bmp, R, Hot ? section.HotColor : section.Color);
+    if (!WithBorder) return;
+    const int mask = Manager->GetMaskIndex(SkinIndex, section.ClassName, L"BORDERSMASK");
+    if (!Manager->IsValidImgIndex(mask)) return;
+    const TsMaskData& data = Manager->ma[mask];
+    const int state = std::min<int>(Hot ? 1 : 0, std::max<int>(0, data.ImageCount - 1));
+    PaintBorderMask(Bmp, R, false, CacheInfoFor(Bmp, 0, 0), data, state, true);
+}
+
+// Text in a section's font colour (hot or normal). This stands in for the engine's skin text
+// writer until it is merged.
+void WriteSectionText(TsSkinManager* Manager, HDC DC, const UnicodeString& Text, TRect& R,
+                      UINT Flags, int SkinIndex, bool Hot) {
+    const TsGeneralData& section = Manager->gd[SkinIndex];
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, ColorToRGB(Hot ? section.HotFontColor[0] : section.FontColor[0]));
+    DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &R, Flags);
+}
+
+bool Creating(TCustomForm* Form) { return Form->FormState().Contains(fsCreating); }
+
+bool Loading(const TComponent* Component) {
+    const TComponentState state = Component->ComponentState();
+    return state.Contains(csLoading) || state.Contains(csReading);
+}
+
+} // namespace
+
+int TsSkinProvider::TitleBottom() const {
+    return WindowBorderHeight(FForm->Handle()) + CaptionHeight(true);
+}
+
+bool TsSkinProvider::IsStatelessMask() const {
+    const int mask = FormMaskIndex();
+    TsSkinManager* manager = FCommonData->SkinManager();
+    return !manager || !manager->IsValidImgIndex(mask) || manager->ma[mask].ImageCount == 1;
+}
+
+void TsSkinProvider::PrepareNCCache() {
+    TsSkinManager* manager = FCommonData->SkinManager();
+    if (!FForm || Creating(FForm) || !FForm->HandleAllocated() || !manager) return;
+    HWND wnd = FForm->Handle();
+    const int w = CaptionWidth();
+    const int h = FForm->Height();
+    if (!FCommonData->CacheBmp()) {
+        FCommonData->InitCacheBmp();
+        UpdateCtrlSkinState(FCommonData.get(), !Loading(FForm));
+    }
+    TBitmap* cache = FCommonData->CacheBmp();
+    if (FCommonData->BGChanged) {
+        const bool fast = !MenuChanged && IsStatelessMask() && TitleBG && TitleBG->Width() == w &&
+                          cache->Height() == h && HasTitle();
+        if (fast) {
+            if (FDrawNonClientArea) {
+                BitBlt(cache->Canvas()->Handle(), 0, 0, w, TitleBG->Height(),
+                       TitleBG->Canvas()->Handle(), 0, 0, SRCCOPY);
+                RepaintTitle(TRect{0, 0, w, TitleBG->Height()});
+            }
+        } else {
+            RgnChanged = true;
+            cache->SetSize(w, h);
+            TRect frame{0, 0, w, h};
+            if (IsIconic(wnd)) frame.bottom = TitleBottom() + 1;
+            if (manager->IsValidSkinIndex(FCommonData->SkinIndex))
+                PaintFrameBackground(cache, frame);
+            PaintTitle(cache, frame);
+            PaintMenuLine(cache);
+            if (IsStatelessMask() && (!TitleBG || TitleBG->Width() != w)) SaveTitleBG();
+            PaintTitleText(cache, frame);
+            if (HasTitle() && FDrawNonClientArea) {
+                SaveBtnsBG(true);
+                PaintBorderIcons();
+            }
+        }
+        MenuChanged = false;
+        FirstInitialized = true;
+        FCommonData->BGChanged = false;
+    }
+    FCommonData->SetUpdating(false);
+}
+
+void TsSkinProvider::PaintFrameBackground(TBitmap* Cache, const TRect& FrameRect) {
+    TsSkinManager* manager = FCommonData->SkinManager();
+    const int index = FCommonData->SkinIndex;
+    if (FCommonData->CtrlSkinState & 1) {
+        TRect band = FrameRect;
+        band.bottom = CaptionHeight(true) + BorderWidth(true) + LinesCount() * MenuHeight() + 1;
+        PaintSolidRectOn(Cache, band, FormColor());
+        const int mask = FormMaskIndex();
+        if (manager->IsValidImgIndex(mask)) {
+            const TsMaskData& data = manager->ma[mask];
+            const int state =
+                std::min<int>(FFormActive ? 1 : 0, std::max<int>(0, data.ImageCount - 1));
+            PaintBorderMask(Cache, FrameRect, false, CacheInfoFor(Cache, 0, 0), data, state, true);
+        }
+        return;
+    }
+    PaintSectionInto(manager, Cache, FrameRect, index, FFormActive, HasBorder());
+}
+
+void TsSkinProvider::PaintTitle(TBitmap* Cache, const TRect& FrameRect) {
+    if (!HasTitle() || !FDrawNonClientArea) return;
+    TsSkinManager* manager = FCommonData->SkinManager();
+    TRect band = FrameRect;
+    if (!IsIconic(FForm->Handle())) band.bottom = TitleBottom();
+    PaintSectionInto(manager, Cache, band, TitleSkinIndex(), FFormActive, true);
+    PaintTitleIcon(Cache);
+    if (SysButtonsCount() == 0) return;
+    const int bar =
+        manager->GetMaskIndex(FCommonData->SkinIndex, FCommonData->SkinSection(), L"TITLEBAR");
+    if (!manager->IsValidImgIndex(bar)) return;
+    const TsMaskData& mask = manager->ma[bar];
+    const int stateWidth = mask.Bmp ? mask.Bmp->Width() / 9 * 2
+                                    : mask.R.Width() / std::max(1, mask.ImageCount * 3) * 2;
+    const int width = stateWidth + TitleBtnsWidth();
+    const TRect strip{Cache->Width() - width, 0, Cache->Width(),
+                      CaptionHeight(true) + WindowBorderHeight(FForm->Handle())};
+    PaintBorderMask(Cache, strip, false, CacheInfoFor(Cache, 0, 0), mask,
+                    std::min<int>(FFormActive ? 1 : 0, std::max<int>(0, mask.ImageCount - 1)),
+                    true);
+}
+
+void TsSkinProvider::PaintTitleIcon(TBitmap* Cache) {
+    if (!IconVisible()) return;
+    const TRect r = IconRect();
+    HICON icon = nullptr;
+    if (FForm->Icon() && !FForm->Icon()->Empty()) icon = FForm->Icon()->Handle();
+    if (!icon && Application->Handle())
+        icon = reinterpret_cast<HICON>(
+            SendMessageW(Application->Handle(), WM_GETICON, ICON_SMALL2, 0));
+    if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
+    DrawIconEx(Cache->Canvas()->Handle(), r.left, r.top, icon, IconWidth(), IconHeight(), 0,
+               nullptr, DI_NORMAL);
+}
+
+void TsSkinProvider::PaintTitleText(TBitmap* Cache, const TRect& FrameRect) {
+    if (!HasTitle() || !FDrawNonClientArea) return;
+    TsSkinManager* manager = FCommonData->SkinManager();
+    HWND wnd = FForm->Handle();
+    const bool captionSection = manager->IsValidSkinIndex(FCaptionSkinIndex);
+    TRect r;
+    r.left = WindowBorderWidth(wnd) + (IconVisible() ? IconWidth() : 0) +
+             manager->SkinData.BILeftMargin + (captionSection ? 2 : 0) + 4;
+    r.right = FrameRect.right - TitleBtnsWidth() - 6;
+    r.bottom = TitleBottom();
+    r.top = IsZoomed(wnd) ? WindowBorderWidth(wnd) / 2 + 1 : 2;
+    if (r.right <= r.left || r.bottom <= r.top) return;
+    HDC dc = Cache->Canvas()->Handle();
+    HFONT font = CreateSysCaptionFont();
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    const UnicodeString text = FForm->Caption();
+    SIZE extent{0, 0};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    r.top += (r.Height() - extent.cy) / 2;
+    r.bottom = r.top + extent.cy;
+    const UINT flags = TextAlignFlags(FForm, FCaptionAlignment) | DT_END_ELLIPSIS | DT_NOPREFIX |
+                       DT_SINGLELINE | DT_VCENTER;
+    if (!captionSection) {
+        WriteSectionText(manager, dc, text, r, flags, TitleSkinIndex(), FFormActive);
+    } else {
+        TRect box = r;
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, flags | DT_CALCRECT);
+        const int free = r.Width() - box.Width();
+        int shift = 0;
+        if (FCaptionAlignment == taRightJustify) shift = free;
+        if (FCaptionAlignment == taCenter) shift = free / 2;
+        box =
+            TRect{r.left + shift, r.top, std::min(r.left + shift + box.Width(), r.right), r.bottom};
+        TRect back{box.left - 4, box.top - 2, box.right + 4, box.bottom + 2};
+        PaintSectionInto(manager, Cache, back, FCaptionSkinIndex, FFormActive, true);
+        WriteSectionText(manager, dc, text, box, flags, FCaptionSkinIndex, FFormActive);
+    }
+    if (oldFont) SelectObject(dc, oldFont);
+    if (font) DeleteObject(font);
+}
+
+void TsSkinProvider::PaintMenuLine(TBitmap* Cache) {
+    TMainMenu* menu = FForm->Menu();
+    HWND wnd = FForm->Handle();
+    if (!menu || !GetMenu(wnd) || MenuHeight() <= 0) return;
+    TsSkinManager* manager = FCommonData->SkinManager();
+    int index = FMenuLineSkin.empty() ? -1 : manager->GetSkinIndex(FMenuLineSkin);
+    if (index < 0) index = manager->GetSkinIndex(L"MENULINE");
+    const int top = TitleBottom();
+    const int height = LinesCount() * MenuHeight();
+    PaintSectionInto(manager, Cache, TRect{0, top, Cache->Width(), top + height}, index, false,
+                     true);
+    MenuLineBmp->SetSize(Cache->Width(), height);
+    BitBlt(MenuLineBmp->Canvas()->Handle(), 0, 0, Cache->Width(), height, Cache->Canvas()->Handle(),
+           0, top, SRCCOPY);
+    RECT windowRect{};
+    GetWindowRect(wnd, &windowRect);
+    TMenuItem* items = menu->Items();
+    int position = 0;
+    for (int i = 0; i < items->Count(); ++i) {
+        TMenuItem* item = items->Items(i);
+        if (!item->Visible()) continue;
+        RECT r{};
+        if (item->OnMeasureItem.Assigned() && item->OnAdvancedDrawItem.Assigned() &&
+            GetMenuItemRect(wnd, GetMenu(wnd), position, &r)) {
+            OffsetRect(&r, -windowRect.left, -windowRect.top);
+            item->OnAdvancedDrawItem(item, Cache->Canvas(), TRect(r), TOwnerDrawState{});
+        }
+        ++position;
+    }
+}
+
+void TsSkinProvider::SaveTitleBG() {
+    TBitmap* cache = FCommonData->CacheBmp();
+    if (!cache) return;
+    TitleBG.reset(CreateBmp32(cache->Width(), TitleBottom()));
+    BitBlt(TitleBG->Canvas()->Handle(), 0, 0, cache->Width(), TitleBottom(),
+           cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void TsSkinProvider::RepaintTitle(const TRect& R) {
+    TBitmap* cache = FCommonData->CacheBmp();
+    PaintTitle(cache, R);
+    SaveBtnsBG(false);
+    PaintBorderIcons();
+    PaintTitleText(cache, TRect{0, 0, cache->Width(), cache->Height()});
+}
+
+// ---- from the cache to the window -------------------------------------------------------------
+
+void TsSkinProvider::PaintAll() {
+    if (!FDrawNonClientArea) return;
+    HWND wnd = FForm->Handle();
+    if (IsDwmComposing() && FResizeMode == rmBorder) FResizeMode = rmStandard;
+    if (!FRgnChanging && RgnChanged && (HasBorder() || IsSizeableWindow(wnd) || IsIconic(wnd))) {
+        FillArOR();
+        RgnChanged = false;
+        // The region is set without a repaint of its own: the frame is painted right below.
+        UpdateFormRgn(false);
+    }
+    FCommonData->SetUpdating(false);
+    TBitmap* cache = FCommonData->CacheBmp();
+    if (!cache || cache->Empty()) FCommonData->BGChanged = true;
+    TFormWindowDC dc(wnd, nullptr);
+    const int state = SaveDC(dc.DC());
+    PaintForm(dc.DC());
+    RestoreDC(dc.DC(), state);
+    FRgnChanging = false;
+}
+
+void TsSkinProvider::PaintForm(HDC DC) {
+    if (FCommonData->BGChanged || (FCommonData->CtrlSkinState & 1)) PrepareNCCache();
+    FCommonData->BGChanged = false;
+    TBitmap* cache = FCommonData->CacheBmp();
+    if (!cache) return;
+    HDC src = cache->Canvas()->Handle();
+    const int width = FForm->Width();
+    const int height = FForm->Height();
+    const int header = HeaderHeight();
+    const int side = BorderWidth(true);
+    const int bottom = BorderHeight(true);
+    BitBlt(DC, 0, 0, width, header, src, 0, 0, SRCCOPY);
+    BitBlt(DC, 0, header, side, height - header, src, 0, header, SRCCOPY);
+    BitBlt(DC, width - side, header, side, height - header, src, width - side, header, SRCCOPY);
+    BitBlt(DC, side, height - bottom, width - 2 * side, bottom, src, side, height - bottom,
+           SRCCOPY);
+}
+
+void TsSkinProvider::PaintClient(HDC DC, bool SendUpdated) {
+    HWND wnd = FForm->Handle();
+    const TRect client{0, 0, ClientWidthOf(wnd), ClientHeightOf(wnd)};
+    if (FCommonData->CtrlSkinState & 1) {
+        PaintSolidRect(DC, client, FormColor());
+    } else {
+        if (!FCommonData->UrgentPainting) PrepareNCCache();
+        TBitmap* cache = FCommonData->CacheBmp();
+        if (cache && FForm->FormStyle() != fsMDIForm) {
+            BitBlt(DC, 0, 0, client.right, client.bottom, cache->Canvas()->Handle(), OffsetX(),
+                   OffsetY(), SRCCOPY);
+            PaintGraphicChildren(DC, FForm, TPoint{0, 0});
+        }
+        if (SendUpdated) RefreshChildControls(FForm);
+    }
+    // The grip lies over the client's corner, whichever way the client was painted.
+    if (GripVisible()) {
+        POINT old;
+        OffsetViewportOrgEx(DC, -OffsetX(), -OffsetY(), &old);
+        PaintGrip(DC);
+        SetViewportOrgEx(DC, old.x, old.y, nullptr);
+    }
+}
+
+void TsSkinProvider::EraseClient(HDC DC) {
+    FCommonData->SetUpdating(false);
+    if (FForm->ComponentState().Contains(csDestroying)) return;
+    const int state = SaveDC(DC);
+    PaintClient(DC, true);
+    RestoreDC(DC, state);
+    if (FCommonData->CtrlSkinState & 1) PaintGraphicChildren(DC, FForm, TPoint{0, 0});
+}
+
+void TsSkinProvider::PaintGrip(HDC DC) {
+    TsSkinManager* manager = FCommonData->SkinManager();
+    const int index =
+        manager->GetMaskIndex(manager->ConstData.IndexGLobalInfo, L"GLOBALINFO", L"GRIPIMAGE");
+    TBitmap* cache = FCommonData->CacheBmp();
+    if (!manager->IsValidImgIndex(index) || !cache) return;
+    const TsMaskData& mask = manager->ma[index];
+    const TPoint pos = GripPos(index);
+    std::unique_ptr<TBitmap, graphics_detail::TFreeObject> grip(
+        CreateBmp24(MaskStateWidth(mask), MaskStateHeight(mask)));
+    HDC dc = grip->Canvas()->Handle();
+    if (FCommonData->CtrlSkinState & 1)
+        PaintSolidRectOn(grip.get(), TRect{0, 0, grip->Width(), grip->Height()}, FormColor());
+    else
+        BitBlt(dc, 0, 0, grip->Width(), grip->Height(), cache->Canvas()->Handle(), pos.x, pos.y,
+               SRCCOPY);
+    PaintMaskImage(grip.get(), TPoint{0, 0}, 0, mask, CacheInfoFor(grip.get(), 0, 0), 1);
+    BitBlt(DC, pos.x, pos.y, grip->Width(), grip->Height(), dc, 0, 0, SRCCOPY);
+}
+
+void TsSkinProvider::RepaintNonClient() {
+    if (!FormShowing() || !FDrawNonClientArea) return;
+    FCommonData->BGChanged = true;
+    TFormWindowDC dc(FForm->Handle(), nullptr);
+    PaintForm(dc.DC());
+}
