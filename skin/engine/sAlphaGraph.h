@@ -221,3 +221,20 @@ void PaintMaskImage(TBitmap* Bmp, TPoint Position, int State, const TsMaskData& 
 // pixel when ready, else its FillColor unless that is 0xFF00FF, else stay.
 void CopyMaskedTexture(TBitmap* Bmp, const TRect& R, const TsMaskData& Mask,
                        const TCacheInfo& CacheInfo);
+
+// ---- disabled looks and corner repair ----------------------------------------------------------
+
+class TControl;
+class TsCommonData;
+// The disabled look of a control's image: dkGrayed greys it (24-bit), then dkBlended mixes it
+// with what lies behind: 60 % of the parent image taken at (CacheInfo.X + Offset.X,
+// CacheInfo.Y + Offset.Y) when CacheInfo is ready, else half of CacheInfo.FillColor (the
+// control's background colour when that is 0xFF00FF).
+void PaintDisabledEffect(TBitmap* Bmp, TsDisabledKind Kinds, TControl* Control,
+                         const TCacheInfo& CacheInfo, TPoint Offset);
+// Lays the corners of the link's border mask (Flags: 1 top-left, 2 bottom-left, 4 top-right,
+// 8 bottom-right) again over its cache bitmap with the parent's background showing through
+// their transparent pixels. Nothing without a manager, a border mask, a cache bitmap, or an
+// owner control of at least 2 x 2 inside a parent.
+void PaintCornersByFlags(TsCommonData* Link, int State, int Flags);
+void RepaintCorners(TsCommonData* Link, int State);
