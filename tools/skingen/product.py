@@ -165,8 +165,11 @@ def dots(size, ink):
 
 
 def button_like(s, section, looks, radius=3, widths=(4, 4, 4, 4), size=(12, 12), **kw):
+    """A masked nine-piece outline whose centre is painted too (draw mode 4), so that each state
+    shows its own fill over the section's colour."""
     w, h = size
-    s.border(section, "BORDERSMASK", StateImage(states(w, h, looks, radius, **kw), 1), widths)
+    s.border(section, "BORDERSMASK", StateImage(states(w, h, looks, radius, **kw), 1), widths,
+             draw_mode=4)
 
 
 def product_skin():
@@ -202,11 +205,15 @@ def product_skin():
     s.border("FORMTITLE", "BORDERSMASK",
              StateImage(states(12, 12, [(SURFACE, LINE), (SURFACE, LINE)], edges="b"), 1),
              (2, 2, 2, 2))
-    colours(s, "DIALOG", BACKGROUND, parent="FORM")
+    # Dialogs: light falling from the top-left corner, a mesh of triangles.
+    light = gradient((SURFACE, SURFACE, 34, 2), (BACKGROUND, BACKGROUND, 33, 2),
+                     (BACKGROUND, BACKGROUND, 33, 2))
+    colours(s, "DIALOG", BACKGROUND, parent="FORM", GRADIENTPERCENT="100", GRADIENTDATA=light,
+            HOTGRADIENTPERCENT="100", HOTGRADIENTDATA=light)
     colours(s, "CAPTION", SURFACE, TEXT)
     # A large picture stays a pattern; a small one becomes a texture of the section.
     colours(s, "MDIAREA", BACKGROUND, IMAGEPERCENT="35", HOTIMAGEPERCENT="35")
-    s.files["BACKDROP.JPG"] = jpeg_bytes(waves(400, 240, LINE, SURFACE, 96))
+    s.files["BACKDROP.JPG"] = jpeg_bytes(waves(384, 240, LINE, SURFACE, 96))
     s.set("MDIAREA", "PATTERN", "BACKDROP.JPG")
     s.set("MDIAREA", "HOTPATTERN", "BACKDROP.JPG")
 
@@ -216,10 +223,7 @@ def product_skin():
     colours(s, "BUTTON_BIG", ACCENT, WHITE, hot=ACCENT_HOT, hot_font=WHITE)
     button_like(s, "BUTTON_BIG", [(ACCENT, ACCENT), (ACCENT_HOT, ACCENT_HOT),
                                   (ACCENT_PRESSED, ACCENT_PRESSED)], radius=4)
-    colours(s, "BUTTON_HUGE", ACCENT, WHITE, hot=ACCENT_HOT, hot_font=WHITE,
-            GRADIENTPERCENT="70", GRADIENTDATA=gradient((ACCENT_HOT, ACCENT_PRESSED, 100, 2)),
-            HOTGRADIENTPERCENT="70",
-            HOTGRADIENTDATA=gradient((ACCENT_TINT_EDGE, ACCENT, 100, 2)))
+    colours(s, "BUTTON_HUGE", ACCENT, WHITE, hot=ACCENT_HOT, hot_font=WHITE)
     huge = StateImage(states(40, 40, [(ACCENT, ACCENT), (ACCENT_HOT, ACCENT_HOT),
                                       (ACCENT_PRESSED, ACCENT_PRESSED)], radius=8), 1)
     s.files["BTNHUGE.BMP"] = bmp_bytes(huge.canvas())
@@ -304,7 +308,7 @@ def product_skin():
         grids = [underline(12, 12, BACKGROUND, LINE, 1, side),
                  underline(12, 12, HOVER, LINE, 1, side),
                  underline(12, 12, SURFACE, ACCENT, 2, side)]
-        s.border(section, "BORDERSMASK", StateImage(grids, 1), (4, 4, 4, 4))
+        s.border(section, "BORDERSMASK", StateImage(grids, 1), (4, 4, 4, 4), draw_mode=4)
 
     # Scroll bars: a quiet track, a rounded thumb inset from it, chevron arrows.
     for section in ("SCROLLBAR1H", "SCROLLBAR1V", "SCROLLBAR2H", "SCROLLBAR2V"):
@@ -312,7 +316,8 @@ def product_skin():
         button_like(s, section, [(BACKGROUND, None), (0xECEEF1, None)], radius=0,
                     widths=(2, 2, 2, 2))
     for section in ("SCROLLSLIDERH", "SCROLLSLIDERV"):
-        colours(s, section, THUMB, hot=THUMB_HOT)
+        # The thumb is the image alone: the track shows around its inset.
+        colours(s, section, THUMB, hot=THUMB_HOT, TRANSPARENCY="100", HOTTRANSPARENCY="100")
         button_like(s, section, [(THUMB, None), (THUMB_HOT, None), (THUMB_PRESSED, None)],
                     radius=3, inset=2, widths=(5, 5, 5, 5), size=(14, 14))
         grip = ["######", "......", "######", "......", "######"]

@@ -14,6 +14,8 @@ TColor SkinColour(unsigned Rgb) {
     return static_cast<TColor>((Rgb & 0xFF) << 16 | (Rgb & 0xFF00) | (Rgb >> 16 & 0xFF));
 }
 
+unsigned RgbOf(TColor Colour) { return static_cast<unsigned>(SkinColour(unsigned(Colour))); }
+
 namespace {
 
 template <class Mix> unsigned PerChannel(unsigned A, unsigned B, Mix mix) {

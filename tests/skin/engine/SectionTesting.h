@@ -10,8 +10,9 @@
 
 // Pixel (X, Y) of a 24- or 32-bit bitmap as 0xRRGGBB.
 unsigned RgbAt(TBitmap* Bmp, int X, int Y);
-// The skin colour (0x00BBGGRR) of a 0xRRGGBB constant.
+// The skin colour (0x00BBGGRR) of a 0xRRGGBB constant, and back.
 TColor SkinColour(unsigned Rgb);
+unsigned RgbOf(TColor Colour);
 // The constant-alpha blend of two 0xRRGGBB colours, Alpha weighting Under: per channel
 // (under x Alpha + over x (255 - Alpha) + 127) >> 8.
 unsigned AlphaBlend(unsigned Under, unsigned Over, int Alpha);
