@@ -53,6 +53,18 @@ protected:
     Byte* FStart = nullptr;
 };
 
+// Row addresses of any bitmap with rows, from two scan-line calls: for loops over many short
+// pieces, where a scan-line call per row would cost more than the pixels.
+class TacRows {
+public:
+    explicit TacRows(TBitmap* Bmp);
+    Byte* Row(int Y) const noexcept { return FStart + Y * FDelta; }
+
+private:
+    Byte* FStart;
+    std::ptrdiff_t FDelta;
+};
+
 class TacFast24 : public TacFastBase<3> {
 public:
     TColor ReadPixel(int X, int Y) const noexcept; // 0x00BBGGRR
@@ -99,6 +111,12 @@ extern TacFast32 FastAccess32;
 // ---- pixels and colours
 // ---------------------------------------------------------------------------
 
+// Value rounded to the nearest integer, halves to the even one, for |Value| < 2^51: the library's
+// rounding without its call, for per-pixel loops (double arithmetic in SSE registers).
+inline double RoundHalfEven(double Value) {
+    constexpr double shift = 6755399441055744.0; // 1.5 x 2^52
+    return (Value + shift) - shift;
+}
 // The 32-bit pixel of Color with alpha 255 (bytes B, G, R, 255).
 DWORD ColorToBGRA(TColor Color);
 // The value unchanged: colours and pixels share one layout here.

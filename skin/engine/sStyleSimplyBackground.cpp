@@ -108,14 +108,22 @@ void PaintSectionFill(TBitmap* Bmp, const TRect& A, const TFillValues& V, const 
     FillColour(Bmp, A, parentColour ? static_cast<TColor>(CI.FillColor) : V.Color);
 }
 
+// CI as the fill sees it: the parent pixel of Bmp's (x, y) is (CI.X + x, CI.Y + y), as for the
+// border painter.
+TCacheInfo FillCacheInfo(TCacheInfo CI, TPoint Offset) {
+    CI.X += Offset.x;
+    CI.Y += Offset.y;
+    return CI;
+}
+
 // The fill blended over the parent: T percent of the parent shows through. Nothing for a rect
 // of no pixels.
 void BlendOverParent(TBitmap* Bmp, const TRect& R, TFillValues V, const TCacheInfo& CI,
                      TPoint Offset, TsSkinManager* Manager) {
     if (R.Width() < 1 || R.Height() < 1) return;
     TTempBmp fill = TempLike(Bmp, R.Width(), R.Height());
-    TCacheInfo local = CI;
-    local.X += Offset.x, local.Y += Offset.y;
+    // The temporary bitmap's (0, 0) lies at R's top-left corner.
+    const TCacheInfo local = FillCacheInfo(CI, TPoint(Offset.x + R.left, Offset.y + R.top));
     V.ParentLater = true;
     PaintSectionFill(fill.get(), TRect(0, 0, R.Width(), R.Height()), V, local, Manager);
     if (CI.Ready)
@@ -124,13 +132,6 @@ void BlendOverParent(TBitmap* Bmp, const TRect& R, TFillValues V, const TCacheIn
         FillColour(Bmp, R, static_cast<TColor>(CI.FillColor));
     BlendBmpArea(Bmp, fill.get(), ClampToByte(V.Transparency * 255 / 100),
                  TRect(0, 0, R.Width(), R.Height()), TPoint(R.left, R.top));
-}
-
-// CI as the fill of R sees it: the parent pixel of Bmp's (x, y).
-TCacheInfo FillCacheInfo(TCacheInfo CI, const TRect& R, TPoint Offset) {
-    CI.X += Offset.x - R.left;
-    CI.Y += Offset.y - R.top;
-    return CI;
 }
 
 // The texture of a state: a plain image given, or one looked up by key; else a pattern.
@@ -189,7 +190,7 @@ void PaintSkinBackground(int SkinIndex, const UnicodeString& SkinSection, const 
         ChooseTexture(v, SkinIndex, SkinSection, State, TextureIndex, HotTextureIndex, SkinManager);
     const bool unknownParent = !CI.Ready && CI.FillColor == TransparentKeyColor;
     if (unknownParent || v.Transparency == 0) {
-        PaintSectionFill(Bmp, R, v, FillCacheInfo(CI, R, Offset), SkinManager);
+        PaintSectionFill(Bmp, R, v, FillCacheInfo(CI, Offset), SkinManager);
     } else if (v.Transparency == 100) {
         if (CI.Ready)
             CopyParent(Bmp, R, CI, Offset);
@@ -218,7 +219,7 @@ void PaintItemBackground(int SkinIndex, int TextureIndex, int HotTextureIndex, c
     if (CI.Ready && v.Transparency == 100) {
         CopyParent(Bmp, R, CI, Offset);
     } else if (!CI.Ready || v.Transparency == 0) {
-        PaintSectionFill(Bmp, R, v, FillCacheInfo(CI, R, Offset), SkinManager);
+        PaintSectionFill(Bmp, R, v, FillCacheInfo(CI, Offset), SkinManager);
     } else if (v.Transparency > 0) {
         BlendOverParent(Bmp, R, v, CI, Offset, SkinManager);
     }

@@ -13,19 +13,23 @@ namespace {
 
 // Copies a W x H tile of Src at (SrcX, SrcY) to every grid point of Area (from its top-left),
 // the last column and row cut to Area. Whole rows only with WholeRows (the band below the last
-// whole row is left). Answers the bottom of the last row painted.
-int TileArea(HDC Dst, const TRect& Area, HDC Src, int SrcX, int SrcY, int W, int H,
-             bool WholeRows = false) {
-    if (W < 1 || H < 1) return Area.top;
-    int bottom = Area.top;
-    for (int y = Area.top; y < Area.bottom; y += H) {
-        const int h = std::min<int>(H, Area.bottom - y);
-        if (WholeRows && h < H) break;
-        for (int x = Area.left; x < Area.right; x += W)
-            BitBlt(Dst, x, y, std::min<int>(W, Area.right - x), h, Src, SrcX, SrcY, SRCCOPY);
-        bottom = y + h;
-    }
-    return bottom;
+// whole row is left). The picture repeats from
+// Area's corner, so after the first tile the painted part is copied onto itself, doubling,
+// instead of one copy per tile.
+void TileArea(HDC Dst, const TRect& Area, HDC Src, int SrcX, int SrcY, int W, int H,
+              bool WholeRows = false) {
+    if (W < 1 || H < 1 || Area.Width() < 1 || Area.Height() < 1) return;
+    const int width = Area.Width();
+    const int height = WholeRows ? Area.Height() / H * H : Area.Height();
+    if (height < 1) return;
+    BitBlt(Dst, Area.left, Area.top, std::min(W, width), std::min(H, height), Src, SrcX, SrcY,
+           SRCCOPY);
+    for (int done = W; done < width; done *= 2)
+        BitBlt(Dst, Area.left + done, Area.top, std::min(done, width - done), std::min(H, height),
+               Dst, Area.left, Area.top, SRCCOPY);
+    for (int done = H; done < height; done *= 2)
+        BitBlt(Dst, Area.left, Area.top + done, width, std::min(done, height - done), Dst,
+               Area.left, Area.top, SRCCOPY);
 }
 
 void StretchTile(HDC Dst, const TRect& Area, HDC Src, int SrcX, int SrcY, int W, int H) {

@@ -297,6 +297,16 @@ def sections_skin(consts):
                         (3, 3, 3, 3))
         consts.rect("Sect%sMask" % section.title().replace("border", "Border"), rect)
 
+    # Everything at once, for the speed measurements: a texture under a gradient and the colour,
+    # inside a masked border whose centre is painted too.
+    colour("FULL", "COLOR", "SectFullColor", 0x808080)
+    s.set("FULL", "IMAGEPERCENT", "30")
+    s.set("FULL", "GRADIENTPERCENT", "50")
+    s.set("FULL", "GRADIENTDATA", flat_gradient(0x204060, 0xC0E0FF, 0))
+    s.texture("FULL", "PATTERN", tile, 0)
+    s.border("FULL", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON, 24, 24), 1), (6, 6, 6, 6),
+             draw_mode=4)
+
     # Patterns: a small JPEG becomes a texture, a large one stays a pattern.
     for section, name, size, value in (("SMALLJPG", "SMALL.JPG", (40, 30), 0x5A8C3C),
                                        ("BIGJPG", "BIG.JPG", (320, 290), 0x3C5A8C)):
