@@ -7,7 +7,11 @@
 // background step uses. State 0 is the normal look; any other state takes the section's hot
 // values and the "HOTPATTERN" texture. CI describes the parent's background: the parent pixel
 // under R's top-left corner is CI.Bmp at (CI.X + Offset.X, CI.Y + Offset.Y) when CI.Ready, else
-// the parent is the plain colour CI.FillColor (0xFF00FF: nothing is known about it).
+// the parent is the plain colour CI.FillColor (0xFF00FF: nothing is known about it). Pieces
+// that show the parent through their holes (masked textures, border corners) read it at
+// (CI.X + Offset.X + x, CI.Y + Offset.Y + y) for the bitmap's pixel (x, y); the two agree for
+// a rect at the bitmap's origin, as a control's cache has it, and for a CI.Bmp that is Bmp
+// itself.
 //
 // Painters never raise for bad skin data: an invalid index, a missing bitmap or manager, an
 // empty rect or one outside the bitmap paints nothing, and a texture tile under 1 x 1 pixel is

@@ -133,17 +133,20 @@ TEST_F(SectionPainting, VerticalAndHorizontalGradientsAreTheGradientPainters) {
     }
 }
 
+// Stands for the system's triangle fill: the bounding rect of the mesh in the first vertex's
+// colour.
+BOOL WINAPI FlatTriangles(HDC DC, PTRIVERTEX V, ULONG, PVOID, ULONG, ULONG) {
+    const RECT r{V[0].x, V[0].y, V[3].x, V[3].y};
+    HBRUSH brush = CreateSolidBrush(RGB(V[0].Red >> 8, V[0].Green >> 8, V[0].Blue >> 8));
+    FillRect(DC, &r, brush);
+    DeleteObject(brush);
+    return TRUE;
+}
+
 TEST_F(SectionPainting, TriangleGradientKeepsItsShareOfTheColour) {
     // The system's triangle fill stands replaced by a flat fill of the first vertex's colour, so
     // the section's own step, 60 percent gradient and 40 percent colour, is what is seen.
-    static const auto flat = [](HDC DC, PTRIVERTEX V, ULONG, PVOID, ULONG, ULONG) -> BOOL {
-        const RECT r{V[0].x, V[0].y, V[3].x, V[3].y};
-        HBRUSH brush = CreateSolidBrush(RGB(V[0].Red >> 8, V[0].Green >> 8, V[0].Blue >> 8));
-        FillRect(DC, &r, brush);
-        DeleteObject(brush);
-        return TRUE;
-    };
-    GradientFillProc = flat;
+    GradientFillProc = FlatTriangles;
     TBmpPtr bmp = MakeBmp(10, 6, 3, 3);
     Background(L"GRAD2", bmp.get(), TRect(0, 0, 10, 6), EmptyCacheInfo);
     GradientFillProc = nullptr;
