@@ -85,11 +85,11 @@ void CopyMaskedTexture(TBitmap* Bmp, const TRect& R, const TsMaskData& Mask,
             Byte* d = dstRow + i * db;
             if (!IsKey(s)) {
                 const Byte* m = maskRow + i * sb;
+                // d x m + s x (256 - m) over 256 never leaves 0..255: no clamping.
                 const int s0 = s[0], s1 = s[1], s2 = s[2];
-                const int d0 = d[0], d1 = d[1], d2 = d[2];
-                d[0] = Byte(ClampToByte(((d0 - s0) * m[0] + s0 * 256) >> 8));
-                d[1] = Byte(ClampToByte(((d1 - s1) * m[1] + s1 * 256) >> 8));
-                d[2] = Byte(ClampToByte(((d2 - s2) * m[2] + s2 * 256) >> 8));
+                d[0] = Byte(((d[0] - s0) * m[0] + s0 * 256) >> 8);
+                d[1] = Byte(((d[1] - s1) * m[1] + s1 * 256) >> 8);
+                d[2] = Byte(((d[2] - s2) * m[2] + s2 * 256) >> 8);
             } else if (CacheInfo.Ready) {
                 if (ReadParentPixel(CacheInfo, dst.left + i, dst.top + j, d) ==
                     TParentPixel::EndRow)
