@@ -36,6 +36,10 @@ void Gray(TBitmap* Bmp, bool Except, TColor Colour) {
 
 } // namespace
 
+TacRows::TacRows(TBitmap* Bmp)
+    : FStart(static_cast<Byte*>(Bmp->ScanLine(0))),
+      FDelta(Bmp->Height() > 1 ? static_cast<Byte*>(Bmp->ScanLine(1)) - FStart : 0) {}
+
 bool RectContainsRect(const TRect& Outer, const TRect& Inner) {
     return Inner.left >= Outer.left && Inner.top >= Outer.top && Inner.right <= Outer.right &&
            Inner.bottom <= Outer.bottom;

@@ -53,6 +53,18 @@ protected:
     Byte* FStart = nullptr;
 };
 
+// Row addresses of any bitmap with rows, from two scan-line calls: for loops over many short
+// pieces, where a scan-line call per row would cost more than the pixels.
+class TacRows {
+public:
+    explicit TacRows(TBitmap* Bmp);
+    Byte* Row(int Y) const noexcept { return FStart + Y * FDelta; }
+
+private:
+    Byte* FStart;
+    std::ptrdiff_t FDelta;
+};
+
 class TacFast24 : public TacFastBase<3> {
 public:
     TColor ReadPixel(int X, int Y) const noexcept; // 0x00BBGGRR
@@ -99,6 +111,12 @@ extern TacFast32 FastAccess32;
 // ---- pixels and colours
 // ---------------------------------------------------------------------------
 
+// Value rounded to the nearest integer, halves to the even one, for |Value| < 2^51: the library's
+// rounding without its call, for per-pixel loops (double arithmetic in SSE registers).
+inline double RoundHalfEven(double Value) {
+    constexpr double shift = 6755399441055744.0; // 1.5 x 2^52
+    return (Value + shift) - shift;
+}
 // The 32-bit pixel of Color with alpha 255 (bytes B, G, R, 255).
 DWORD ColorToBGRA(TColor Color);
 // The value unchanged: colours and pixels share one layout here.
@@ -221,3 +239,20 @@ void PaintMaskImage(TBitmap* Bmp, TPoint Position, int State, const TsMaskData& 
 // pixel when ready, else its FillColor unless that is 0xFF00FF, else stay.
 void CopyMaskedTexture(TBitmap* Bmp, const TRect& R, const TsMaskData& Mask,
                        const TCacheInfo& CacheInfo);
+
+// ---- disabled looks and corner repair ----------------------------------------------------------
+
+class TControl;
+class TsCommonData;
+// The disabled look of a control's image: dkGrayed greys it (24-bit), then dkBlended mixes it
+// with what lies behind: 60 % of the parent image taken at (CacheInfo.X + Offset.X,
+// CacheInfo.Y + Offset.Y) when CacheInfo is ready, else half of CacheInfo.FillColor (the
+// control's background colour when that is 0xFF00FF).
+void PaintDisabledEffect(TBitmap* Bmp, TsDisabledKind Kinds, TControl* Control,
+                         const TCacheInfo& CacheInfo, TPoint Offset);
+// Lays the corners of the link's border mask (Flags: 1 top-left, 2 bottom-left, 4 top-right,
+// 8 bottom-right) again over its cache bitmap with the parent's background showing through
+// their transparent pixels. Nothing without a manager, a border mask, a cache bitmap, or an
+// owner control of at least 2 x 2 inside a parent.
+void PaintCornersByFlags(TsCommonData* Link, int State, int Flags);
+void RepaintCorners(TsCommonData* Link, int State);

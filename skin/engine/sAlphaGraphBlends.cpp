@@ -2,9 +2,8 @@
 // a 32-bit target. Each clips once per call and then walks rows of raw bytes.
 #include "skin/engine/sAlphaGraph.h"
 
-#include "framework/Conversions.h"
-
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -51,17 +50,30 @@ void BlendTransparentRect(TBitmap* Dst, int X, int Y, TBitmap* Src, const TRect&
     const int bottom = std::min<int>(SrcRect.bottom, Src->Height() - 1);
     const int x0 = X + left - SrcRect.left, y0 = Y + top - SrcRect.top;
     const bool keyed = ((static_cast<DWORD>(Key) >> 24) & 0xFF) != 0xFF;
+    // Over large areas every (s, d) pair's result is computed once and looked up.
+    std::vector<Byte> table;
+    if ((right - left + 1) * (bottom - top + 1) > 16384) {
+        table.resize(256 * 256);
+        for (int sv = 0; sv < 256; ++sv)
+            for (int dv = 0; dv < 256; ++dv)
+                table[sv * 256 + dv] = Byte(ClampToByte(int(RoundHalfEven(sv - T * (sv - dv)))));
+    }
     for (int j = 0; j <= bottom - top; ++j) {
         const int dy = y0 + j;
         if (dy < 0) continue;
         if (dy >= Dst->Height()) return;
+        const Byte* srcRow = At(Src, 0, top + j, sb);
+        Byte* dstRow = At(Dst, 0, dy, db);
         for (int sx = left, dx = x0; sx <= right && dx < Dst->Width(); ++sx, ++dx) {
             if (dx < 0) continue;
-            const Byte* s = At(Src, sx, top + j, sb);
+            const Byte* s = srcRow + sx * sb;
             if (keyed && KeyValue(s, sb) == static_cast<DWORD>(Key)) continue;
-            Byte* d = At(Dst, dx, dy, db);
-            for (int i = 0; i < 3; ++i)
-                d[i] = Byte(ClampToByte(int(Round(s[i] - T * (s[i] - d[i])))));
+            Byte* d = dstRow + dx * db;
+            if (!table.empty())
+                for (int i = 0; i < 3; ++i) d[i] = table[s[i] * 256 + d[i]];
+            else
+                for (int i = 0; i < 3; ++i)
+                    d[i] = Byte(ClampToByte(int(RoundHalfEven(s[i] - T * (s[i] - d[i])))));
         }
     }
 }

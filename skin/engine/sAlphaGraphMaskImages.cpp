@@ -75,14 +75,21 @@ void CopyMaskedTexture(TBitmap* Bmp, const TRect& R, const TsMaskData& Mask,
     TRect dst = R, src(Mask.R.left, Mask.R.top, Mask.R.right, Mask.R.top + half);
     const TSize size = PieceSize(dst, src, Bmp, image);
     if (src.top + size.cy + half > image->Height()) return;
-    for (int j = 0; j < size.cy; ++j)
+    const TacRows images(image), targets(Bmp);
+    for (int j = 0; j < size.cy; ++j) {
+        const Byte* srcRow = images.Row(src.top + j) + src.left * sb;
+        const Byte* maskRow = images.Row(src.top + j + half) + src.left * sb;
+        Byte* dstRow = targets.Row(dst.top + j) + dst.left * db;
         for (int i = 0; i < size.cx; ++i) {
-            const Byte* s = At(image, src.left + i, src.top + j, sb);
-            Byte* d = At(Bmp, dst.left + i, dst.top + j, db);
+            const Byte* s = srcRow + i * sb;
+            Byte* d = dstRow + i * db;
             if (!IsKey(s)) {
-                const Byte* m = At(image, src.left + i, src.top + j + half, sb);
-                for (int k = 0; k < 3; ++k)
-                    d[k] = Byte(ClampToByte(((d[k] - s[k]) * m[k] + s[k] * 256) >> 8));
+                const Byte* m = maskRow + i * sb;
+                // d x m + s x (256 - m) over 256 never leaves 0..255: no clamping.
+                const int s0 = s[0], s1 = s[1], s2 = s[2];
+                d[0] = Byte(((d[0] - s0) * m[0] + s0 * 256) >> 8);
+                d[1] = Byte(((d[1] - s1) * m[1] + s1 * 256) >> 8);
+                d[2] = Byte(((d[2] - s2) * m[2] + s2 * 256) >> 8);
             } else if (CacheInfo.Ready) {
                 if (ReadParentPixel(CacheInfo, dst.left + i, dst.top + j, d) ==
                     TParentPixel::EndRow)
@@ -92,4 +99,5 @@ void CopyMaskedTexture(TBitmap* Bmp, const TRect& R, const TsMaskData& Mask,
                 d[0] = Byte(c >> 16), d[1] = Byte(c >> 8), d[2] = Byte(c);
             }
         }
+    }
 }

@@ -44,13 +44,21 @@ void BlendBmpWithColor(TBitmap* Bmp, const TRect& R, int Percent, TColor Color) 
     if (!bytes) return;
     const int left = std::max<int>(R.left, 0), right = std::min<int>(R.right, Bmp->Width() - 1);
     const int top = std::max<int>(R.top, 0), bottom = std::min<int>(R.bottom, Bmp->Height() - 1);
+    if (left > right || top > bottom) return;
     const double f = Percent / 100.0, g = 1 - f;
     const auto c = static_cast<DWORD>(ColorToRGB(Color));
     const double mix[3] = {g * ((c >> 16) & 0xFF), g * ((c >> 8) & 0xFF), g * (c & 0xFF)};
+    // Every result is one of 256 per channel: computed once, looked up per pixel.
+    Byte table[3][256];
+    for (int i = 0; i < 3; ++i)
+        for (int v = 0; v < 256; ++v) table[i][v] = Byte(ClampToByte(int(Round(v * f + mix[i]))));
     for (int y = top; y <= bottom; ++y) {
         Byte* p = static_cast<Byte*>(Bmp->ScanLine(y)) + left * bytes;
-        for (int x = left; x <= right; ++x, p += bytes)
-            for (int i = 0; i < 3; ++i) p[i] = Byte(ClampToByte(int(Round(p[i] * f + mix[i]))));
+        for (int x = left; x <= right; ++x, p += bytes) {
+            p[0] = table[0][p[0]];
+            p[1] = table[1][p[1]];
+            p[2] = table[2][p[2]];
+        }
     }
 }
 

@@ -54,13 +54,17 @@ void CopyMaskedPiece(TRect DstRect, TRect SrcRect, TBitmap* Dst, TBitmap* Src, c
     if (w <= 0 || h <= 0) return;
     const int maskTop = std::min<int>(SrcRect.top + MaskData.R.Height() / 2, Src->Height() - h);
     const bool parentAlpha = CI.Ready && UpdateTrans && db == 4 && PixelBytes(CI.Bmp) == 4;
+    const TacRows src(Src), dst(Dst);
     for (int j = 0; j < h; ++j) {
         const int dy = DstRect.top + j;
+        const Byte* srcRow = src.Row(SrcRect.top + j) + SrcRect.left * sb;
+        const Byte* maskRow = src.Row(maskTop + j) + SrcRect.left * sb;
+        Byte* dstRow = dst.Row(dy) + DstRect.left * db;
         for (int i = 0; i < w; ++i) {
             const int dx = DstRect.left + i;
-            const Byte* s = At(Src, SrcRect.left + i, SrcRect.top + j, sb);
-            const Byte* m = At(Src, SrcRect.left + i, maskTop + j, sb);
-            Byte* d = At(Dst, dx, dy, db);
+            const Byte* s = srcRow + i * sb;
+            const Byte* m = maskRow + i * sb;
+            Byte* d = dstRow + i * db;
             if (parentAlpha) d[3] = 255;
             if (IsKey(s) && UpdateTrans) {
                 if (!CI.Ready) {

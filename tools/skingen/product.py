@@ -6,7 +6,8 @@ so that controls breathe. Every colour comes from the palette below; every secti
 windows use is here, each with its states (normal, hot, pressed or focused).
 """
 
-from imaging import Canvas, bmp_bytes, rgb, skin_colour
+from imaging import Canvas, blend, bmp_bytes, rgb, skin_colour
+from jpeg import jpeg_bytes
 from shapes import box, centred, circle, icon, overlay, picture
 from skin import Skin, StateImage
 
@@ -118,9 +119,57 @@ def checks(s, size, prefix_box, prefix_radio):
                 StateImage([centred(g, icon("dot", rgb(THUMB))) for g in ring], 1))
 
 
+def gradient(*bands):
+    """GRADIENTDATA of (first, second, percent, mode) bands."""
+    return ";".join("%s;%s;%d;%d;0" % (c(a), c(b), p, m) for a, b, p, m in bands)
+
+
+def waves(width, height, dark, light, period):
+    """Soft diagonal bands between two colours: a triangle wave across x + y."""
+    canvas = Canvas(width, height)
+    a, b = rgb(dark), rgb(light)
+    for y in range(height):
+        for x in range(width):
+            phase = (x + 2 * y) % period
+            level = abs(2 * phase - period) / period
+            canvas.put(x, y, blend(a, b, level))
+    return canvas
+
+
+def grain(width, height, base, spread, seed):
+    """A quiet paper grain: the base colour moved by small pseudo-random steps."""
+    canvas = Canvas(width, height)
+    state = seed
+    for y in range(height):
+        for x in range(width):
+            state = (state * 1103515245 + 12345) & 0x7FFFFFFF
+            step = (state >> 16) % (2 * spread + 1) - spread
+            canvas.put(x, y, tuple(max(0, min(255, v + step)) for v in rgb(base)))
+    return canvas
+
+
+def stripes(size, first, second):
+    """A square tile of diagonal stripes, half of each colour."""
+    canvas = Canvas(size, size)
+    for y in range(size):
+        for x in range(size):
+            canvas.put(x, y, rgb(first) if (x + y) % size < size // 2 else rgb(second))
+    return canvas
+
+
+def dots(size, ink):
+    """A masked tile: one dot of ink in the middle, the rest the background."""
+    grid = [[None] * size for _ in range(size)]
+    grid[size // 2][size // 2] = rgb(ink)
+    return StateImage([grid], 1)
+
+
 def button_like(s, section, looks, radius=3, widths=(4, 4, 4, 4), size=(12, 12), **kw):
+    """A masked nine-piece outline whose centre is painted too (draw mode 4), so that each state
+    shows its own fill over the section's colour."""
     w, h = size
-    s.border(section, "BORDERSMASK", StateImage(states(w, h, looks, radius, **kw), 1), widths)
+    s.border(section, "BORDERSMASK", StateImage(states(w, h, looks, radius, **kw), 1), widths,
+             draw_mode=4)
 
 
 def product_skin():
@@ -150,13 +199,23 @@ def product_skin():
                                                               (BACKGROUND, LINE)]), 1),
              (4, 4, 4, 4))
     title_icons(s, "FORM", "BICON", 46, 32)
-    colours(s, "FORMTITLE", SURFACE, TEXT, hot_font=TEXT_SECONDARY)
+    title_band = gradient((SURFACE, SUBTLE, 100, 0))
+    colours(s, "FORMTITLE", SURFACE, TEXT, hot_font=TEXT_SECONDARY, GRADIENTPERCENT="100",
+            GRADIENTDATA=title_band, HOTGRADIENTPERCENT="100", HOTGRADIENTDATA=title_band)
     s.border("FORMTITLE", "BORDERSMASK",
              StateImage(states(12, 12, [(SURFACE, LINE), (SURFACE, LINE)], edges="b"), 1),
              (2, 2, 2, 2))
-    colours(s, "DIALOG", BACKGROUND, parent="FORM")
+    # Dialogs: light falling from the top-left corner, a mesh of triangles.
+    light = gradient((SURFACE, SURFACE, 34, 2), (BACKGROUND, BACKGROUND, 33, 2),
+                     (BACKGROUND, BACKGROUND, 33, 2))
+    colours(s, "DIALOG", BACKGROUND, parent="FORM", GRADIENTPERCENT="100", GRADIENTDATA=light,
+            HOTGRADIENTPERCENT="100", HOTGRADIENTDATA=light)
     colours(s, "CAPTION", SURFACE, TEXT)
-    colours(s, "MDIAREA", BACKGROUND)
+    # A large picture stays a pattern; a small one becomes a texture of the section.
+    colours(s, "MDIAREA", BACKGROUND, IMAGEPERCENT="35", HOTIMAGEPERCENT="35")
+    s.files["BACKDROP.JPG"] = jpeg_bytes(waves(384, 240, LINE, SURFACE, 96))
+    s.set("MDIAREA", "PATTERN", "BACKDROP.JPG")
+    s.set("MDIAREA", "HOTPATTERN", "BACKDROP.JPG")
 
     # Buttons: a quiet secondary look, a blue primary, and the big connect button.
     colours(s, "BUTTON", SURFACE, TEXT, hot=0xF5F7FA)
@@ -184,14 +243,20 @@ def product_skin():
 
     # Containers.
     colours(s, "PANEL", BACKGROUND)
-    colours(s, "PANEL_LOW", SURFACE)
-    button_like(s, "PANEL_LOW", [(SURFACE, LINE)], radius=4)
+    # A raised surface letting 40 % of what lies behind show, its outline a plain image whose
+    # rounded corners are the key colour.
+    colours(s, "PANEL_LOW", SURFACE, TRANSPARENCY="40", HOTTRANSPARENCY="40")
+    s.border("PANEL_LOW", "BORDERSMASK", StateImage(states(12, 12, [(SURFACE, LINE)], 4), 0),
+             (4, 4, 4, 4))
     colours(s, "GROUPBOX", BACKGROUND, TEXT_SECONDARY)
     button_like(s, "GROUPBOX", [(BACKGROUND, LINE)], radius=4)
     colours(s, "SPLITTER", BACKGROUND, hot=ACCENT_TINT)
     colours(s, "HINT", HINT_BACK, WHITE)
     button_like(s, "HINT", [(HINT_BACK, HINT_BACK)], radius=4)
-    colours(s, "BAR", SURFACE)
+    colours(s, "BAR", SURFACE, IMAGEPERCENT="25", HOTIMAGEPERCENT="25")
+    s.files["GRAIN.JPG"] = jpeg_bytes(grain(64, 64, SURFACE, 6, 7))
+    s.set("BAR", "PATTERN", "GRAIN.JPG")
+    s.set("BAR", "HOTPATTERN", "GRAIN.JPG")
     colours(s, "BARTITLE", SUBTLE, TEXT, hot=HOVER)
     button_like(s, "BARTITLE", [(SUBTLE, LINE), (HOVER, LINE), (PRESS, LINE)], edges="b",
                 radius=0, widths=(2, 2, 2, 2))
@@ -209,15 +274,22 @@ def product_skin():
     s.glyph("DIVIDER", "BORDERSMASK", StateImage([box(8, 1, rgb(LINE))], 0))
     colours(s, "DIVIDERV", LINE)
     s.glyph("DIVIDERV", "BORDERSMASK", StateImage([box(1, 8, rgb(LINE))], 0))
-    colours(s, "ICOLINE", SURFACE)
-    colours(s, "EXTRALINE", ACCENT, WHITE)
+    colours(s, "ICOLINE", SUBTLE, IMAGEPERCENT="100", HOTIMAGEPERCENT="100")
+    s.texture("ICOLINE", "PATTERN", dots(4, LINE).canvas(), 0, mask_type=1)
+    s.texture("ICOLINE", "HOTPATTERN", dots(4, EDGE).canvas(), 0, mask_type=1)
+    colours(s, "EXTRALINE", ACCENT, WHITE, IMAGEPERCENT="100", HOTIMAGEPERCENT="100")
+    s.texture("EXTRALINE", "PATTERN", stripes(8, ACCENT, ACCENT_HOT), 0)
+    s.texture("EXTRALINE", "HOTPATTERN", stripes(8, ACCENT_HOT, ACCENT), 0)
 
     # Bars of buttons.
     colours(s, "STATUSBAR", BACKGROUND, TEXT_SECONDARY)
     button_like(s, "STATUSBAR", [(BACKGROUND, LINE)], edges="t", widths=(2, 2, 2, 2))
     s.border("STATUSBAR", "STATUSPANELMASK",
              StateImage(states(12, 12, [(BACKGROUND, LINE)], edges="r"), 1), (2, 2, 2, 2))
-    colours(s, "TOOLBAR", BACKGROUND)
+    colours(s, "TOOLBAR", BACKGROUND, GRADIENTPERCENT="100",
+            GRADIENTDATA=gradient((SUBTLE, BACKGROUND, 50, 1), (BACKGROUND, SUBTLE, 50, 1)),
+            HOTGRADIENTPERCENT="100",
+            HOTGRADIENTDATA=gradient((SUBTLE, BACKGROUND, 50, 1), (BACKGROUND, SUBTLE, 50, 1)))
     for section in ("TOOLBUTTON", "SPEEDBUTTON", "SPEEDBUTTON_SMALL", "UPDOWNBTN"):
         colours(s, section, BACKGROUND, TEXT, hot=HOVER)
         button_like(s, section, [(None, None), (HOVER, None), (PRESS, None)])
@@ -236,7 +308,7 @@ def product_skin():
         grids = [underline(12, 12, BACKGROUND, LINE, 1, side),
                  underline(12, 12, HOVER, LINE, 1, side),
                  underline(12, 12, SURFACE, ACCENT, 2, side)]
-        s.border(section, "BORDERSMASK", StateImage(grids, 1), (4, 4, 4, 4))
+        s.border(section, "BORDERSMASK", StateImage(grids, 1), (4, 4, 4, 4), draw_mode=4)
 
     # Scroll bars: a quiet track, a rounded thumb inset from it, chevron arrows.
     for section in ("SCROLLBAR1H", "SCROLLBAR1V", "SCROLLBAR2H", "SCROLLBAR2V"):
@@ -244,7 +316,8 @@ def product_skin():
         button_like(s, section, [(BACKGROUND, None), (0xECEEF1, None)], radius=0,
                     widths=(2, 2, 2, 2))
     for section in ("SCROLLSLIDERH", "SCROLLSLIDERV"):
-        colours(s, section, THUMB, hot=THUMB_HOT)
+        # The thumb is the image alone: the track shows around its inset.
+        colours(s, section, THUMB, hot=THUMB_HOT, TRANSPARENCY="100", HOTTRANSPARENCY="100")
         button_like(s, section, [(THUMB, None), (THUMB_HOT, None), (THUMB_PRESSED, None)],
                     radius=3, inset=2, widths=(5, 5, 5, 5), size=(14, 14))
         grip = ["######", "......", "######", "......", "######"]

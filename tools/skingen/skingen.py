@@ -18,7 +18,8 @@ from imaging import bmp_bytes, png_bytes
 from product import product_skin
 from sheet import contact_sheet
 from skin import archive_bytes
-from testskins import Constants, features_skin, flat_skin, hostile_archives, strict_skins
+from testskins import (Constants, features_skin, flat_skin, hostile_archives, sections_skin,
+                       strict_skins)
 
 
 def write(path, data):
@@ -42,6 +43,7 @@ def main(root):
     consts = Constants()
     flat = flat_skin(consts)
     features = features_skin(consts)
+    sections = sections_skin(consts)
     product = product_skin()
 
     write_folder(root, flat)
@@ -55,6 +57,8 @@ def main(root):
     write_folder(root, features)
     mixed = {"MASTER.BMP": "Master.bmp", "NOISE1.BMP": "Noise1.bmp", "ALPHA.PNG": "alpha.PNG"}
     write_packed(root, features, features.entries("options.DAT", names=mixed))
+
+    write_folder(root, sections)
 
     for skin in strict_skins():
         write_folder(root, skin)

@@ -8,6 +8,7 @@ import struct
 import zlib
 
 from imaging import Canvas, bmp_bytes, png_bytes, rgb, skin_colour
+from jpeg import jpeg_bytes
 from shapes import box
 from skin import Skin, StateImage, archive_bytes
 
@@ -214,6 +215,108 @@ def features_skin(consts):
     s.border("TABTOP", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON), 1), (3, 3, 3, 3))
     s.set("TABBOTTOM", "PARENTCLASS", "TABTOP")
     s.set("NA", "BORDERSMASK", "N/A")
+    return s
+
+
+def sections_skin(consts):
+    """One section per way of painting a background, flat colours throughout so that every
+    painted pixel can be computed: solid colours, transparency, gradients of each mode, a
+    texture mixed with a gradient and the colour, texture draw modes, a masked texture, corner
+    images, plain and masked borders, and JPEG patterns under and over 90,000 pixels."""
+    s = Skin("TestSections")
+    s.set("GLOBALINFO", "VERSION", "7.0")
+    s.master("MASTER.BMP")
+    s.set("GLOBALINFO", "COLOR", "$00D0E0F0")
+
+    def colour(section, key, name, value):
+        s.set(section, key, "$%08X" % skin_colour(value))
+        consts.colour(name, value)
+
+    def flat_gradient(first, second, mode):
+        return "$%08X;$%08X;100;%d;0" % (skin_colour(first), skin_colour(second), mode)
+
+    colour("SOLID", "COLOR", "SectSolid", 0x336699)
+    colour("SOLID", "HOTCOLOR", "SectSolidHot", 0x996633)
+    colour("TRANS40", "COLOR", "SectTrans40", 0x20A0E0)
+    s.set("TRANS40", "TRANSPARENCY", "40")
+    s.set("TRANS40", "HOTTRANSPARENCY", "100")
+    colour("TRANS100", "COLOR", "SectTrans100", 0x808080)
+    s.set("TRANS100", "TRANSPARENCY", "100")
+    for mode in (0, 1, 2):
+        section = "GRAD%d" % mode
+        colour(section, "COLOR", "SectGrad%dColor" % mode, 0x102030)
+        s.set(section, "GRADIENTPERCENT", "100" if mode < 2 else "60")
+        s.set(section, "GRADIENTDATA", flat_gradient(0x000000, 0xFF8040, mode))
+    consts.colour("SectGradFirst", 0x000000)
+    consts.colour("SectGradSecond", 0xFF8040)
+
+    # 30 % texture under a 50 % flat gradient, then 20 % colour.
+    colour("MIX", "COLOR", "SectMixColor", 0xC8C8C8)
+    s.set("MIX", "IMAGEPERCENT", "30")
+    s.set("MIX", "GRADIENTPERCENT", "50")
+    s.set("MIX", "GRADIENTDATA", flat_gradient(0x6496C8, 0x6496C8, 0))
+    consts.colour("SectMixGradient", 0x6496C8)
+    s.texture("MIX", "PATTERN", Canvas(4, 4, rgb(0x0A1428)), 0)
+    consts.colour("SectMixTexture", 0x0A1428)
+
+    # A 3 x 2 tile of six colours, tiled over the rect (mode 0) or along the top (mode 2).
+    tile = Canvas(3, 2)
+    for index in range(6):
+        value = 0x100000 * (index + 1) + 0x0020 * index + 0x05
+        tile.put(index % 3, index // 3, rgb(value))
+        consts.colour("SectTile%d" % index, value)
+    for mode in (0, 2, 7):
+        section = "TEXMODE%d" % mode
+        colour(section, "COLOR", "SectTex%dColor" % mode, 0xE0E0E0)
+        s.set(section, "IMAGEPERCENT", "100")
+        rect = s.texture(section, "PATTERN", tile, mode)
+    consts.rect("SectTile", rect)
+
+    # A masked 4 x 4 tile of one colour with a hole at its top-left pixel, mode 10.
+    grid = [[rgb(0x40C040)] * 4 for _ in range(4)]
+    grid[0][0] = None
+    colour("MASKTEX", "COLOR", "SectMaskTexColor", 0xFFFFFF)
+    consts.colour("SectMaskTexInk", 0x40C040)
+    s.set("MASKTEX", "IMAGEPERCENT", "100")
+    s.texture("MASKTEX", "PATTERN", StateImage([grid], 1).canvas(), 10, mask_type=1)
+
+    # Corner images: 3 x 3, their top-left pixel the key colour.
+    colour("CORNERS", "COLOR", "SectCornersColor", 0x404040)
+    for key, value in (("IMGTOPLEFT", 0xFF0000), ("IMGTOPRIGHT", 0x00FF00),
+                       ("IMGBTMLEFT", 0x0000FF), ("IMGBTMRIGHT", 0xFFFF00)):
+        grid = [[rgb(value)] * 3 for _ in range(3)]
+        grid[0][0] = None
+        s.glyph("CORNERS", key, StateImage([grid], 0))
+        consts.colour("SectCorner" + key[3:], value)
+
+    # Nine-piece borders of two states, without and with mask rows; key-colour corners.
+    for section, mask in (("PLAINBORDER", 0), ("MASKBORDER", 1)):
+        colour(section, "COLOR", "Sect%sColor" % section.title().replace("border", "Border"),
+               0xF0F0F0)
+        rect = s.border(section, "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON), mask),
+                        (3, 3, 3, 3))
+        consts.rect("Sect%sMask" % section.title().replace("border", "Border"), rect)
+
+    # Everything at once, for the speed measurements: a texture under a gradient and the colour,
+    # inside a masked border whose centre is painted too.
+    colour("FULL", "COLOR", "SectFullColor", 0x808080)
+    s.set("FULL", "IMAGEPERCENT", "30")
+    s.set("FULL", "GRADIENTPERCENT", "50")
+    s.set("FULL", "GRADIENTDATA", flat_gradient(0x204060, 0xC0E0FF, 0))
+    s.texture("FULL", "PATTERN", tile, 0)
+    s.border("FULL", "BORDERSMASK", StateImage(flat_states(FLAT_BUTTON, 24, 24), 1), (6, 6, 6, 6),
+             draw_mode=4)
+
+    # Patterns: a small JPEG becomes a texture, a large one stays a pattern.
+    for section, name, size, value in (("SMALLJPG", "SMALL.JPG", (40, 30), 0x5A8C3C),
+                                       ("BIGJPG", "BIG.JPG", (320, 290), 0x3C5A8C)):
+        colour(section, "COLOR", "Sect%sColor" % section.title(), 0xFFFFFF)
+        s.set(section, "IMAGEPERCENT", "100")
+        s.files[name] = jpeg_bytes(Canvas(size[0], size[1], rgb(value)))
+        s.set(section, "PATTERN", name)
+        consts.colour("Sect%sInk" % section.title(), value)
+        consts.int("Sect%sWidth" % section.title(), size[0])
+        consts.int("Sect%sHeight" % section.title(), size[1])
     return s
 
 
