@@ -3,6 +3,7 @@
 // glyph shapes); a control's font section; and the layout maths of glyph captions by tables.
 #include "PixelTesting.h"
 #include "SkinEngineTesting.h"
+#include "SkinnedBox.h"
 
 #include "framework/Application.h"
 #include "framework/Forms.h"
@@ -142,27 +143,6 @@ TEST_F(SkinText, NothingWithoutASectionOrText) {
     EXPECT_EQ(Target->Canvas()->Brush()->Style(), bsClear); // the brush is cleared all the same
     EXPECT_EQ(AllBytes(Target.get()), before);
 }
-
-// A skinned windowed control of the tests: a link that answers the skin commands.
-class TSkinnedBox : public TCustomControl {
-public:
-    TSkinnedBox(TWinControl* Parent, const UnicodeString& Section, int Code)
-        : TCustomControl(Parent), Link(new TsCommonData(this, true)) {
-        Link->COC = Code;
-        SetParent(Parent);
-        SetBounds(2, 2, 40, 20);
-        Link->SetSkinSection(Section);
-        Link->Loaded();
-    }
-    ~TSkinnedBox() override { delete Link; }
-    TsCommonData* Link;
-
-protected:
-    void WndProc(TMessage& Message) override {
-        if (HandleSkinnedMessage(Message, Link)) return;
-        TCustomControl::WndProc(Message);
-    }
-};
 
 class ControlText : public SkinText {
 protected:
