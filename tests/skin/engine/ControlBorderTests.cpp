@@ -196,6 +196,29 @@ TEST_F(BmpBorder, PiecesOfTheStateAroundTheWholeBitmap) {
     }
 }
 
+TEST_F(BmpBorder, PlainMasksOfDrawMode1StretchTheirSides) {
+    // Each side strip of one colour: stretching keeps it, the corners stay exact copies.
+    TsMaskData mask = PlainMask(1, 4, 4);
+    mask.DrawMode = 1;
+    for (int i = 4; i < 16; ++i)
+        for (int w = 0; w < 4; ++w) {
+            Put(mask.Bmp.get(), i, w, 10, 0, 0);      // top
+            Put(mask.Bmp.get(), i, 19 - w, 20, 0, 0); // bottom
+            Put(mask.Bmp.get(), w, i, 30, 0, 0);      // left
+            Put(mask.Bmp.get(), 19 - w, i, 40, 0, 0); // right
+        }
+    TBmpPtr bmp = MakeBmp(50, 37, 3);
+    FillBytes(bmp.get(), 1, 2, 3);
+    PaintBmpBorder(bmp.get(), nullptr, 0, mask);
+    EXPECT_EQ(RgbAt(bmp.get(), 25, 1), RGB(0, 0, 10));
+    EXPECT_EQ(RgbAt(bmp.get(), 25, 35), RGB(0, 0, 20));
+    EXPECT_EQ(RgbAt(bmp.get(), 1, 18), RGB(0, 0, 30));
+    EXPECT_EQ(RgbAt(bmp.get(), 48, 18), RGB(0, 0, 40));
+    EXPECT_EQ(RgbAt(bmp.get(), 25, 18), RGB(3, 2, 1)); // the centre is left
+    EXPECT_TRUE(std::equal(PixelOf(bmp.get(), 49, 36), PixelOf(bmp.get(), 49, 36) + 3,
+                           PixelOf(mask.Bmp.get(), 19, 19)));
+}
+
 TEST_F(BmpBorder, MaskedPiecesMixByTheirMaskRow) {
     // Three pixels of image over three of mask; per channel ((d - s) x m + s x 256) >> 8.
     TsMaskData mask;
