@@ -6,6 +6,8 @@
 
 TUpdateLayeredWindowProc UpdateLayeredWindowProc = nullptr;
 
+bool LayeredWindowsAvailable() { return UpdateLayeredWindowProc != nullptr; }
+
 namespace {
 
 TBitmap* CreateBmp(int Width, int Height, TPixelFormat Format) {

@@ -25,6 +25,8 @@
 using TUpdateLayeredWindowProc = BOOL(WINAPI*)(HWND, HDC, POINT*, SIZE*, HDC, POINT*, COLORREF,
                                                BLENDFUNCTION*, DWORD);
 extern TUpdateLayeredWindowProc UpdateLayeredWindowProc;
+// UpdateLayeredWindowProc is bound.
+bool LayeredWindowsAvailable();
 
 // Both corners of Inner inside Outer, edges included.
 bool RectContainsRect(const TRect& Outer, const TRect& Inner);

@@ -154,3 +154,10 @@ bool AskWindowBackground(TacBackgroundInfo& Info, HWND Wnd, bool PleaseDraw);
 // Color.
 bool AskControlBackground(TacBackgroundInfo& Info, TControl* Control, bool PleaseDraw);
 void BackgroundToCacheInfo(const TacBackgroundInfo& Info, TCacheInfo& CI);
+// Cuts Parent's visible graphic children (skinned splitters excepted) out of DC's clip region,
+// Parent's origin being at (OffsetX, OffsetY) of DC, so that a parent painting its background
+// leaves them alone.
+void ExcludeGraphicChildren(HDC DC, TWinControl* Parent, int OffsetX, int OffsetY);
+// The control is a skinned splitter (of the skinned controls' library, known here by class name
+// only): splitters show the background through and are never cut out of it.
+bool IsSkinnedSplitter(const TControl* Control);

@@ -189,3 +189,20 @@ void ParentCacheInfoOfWnd(HWND Wnd, TCacheInfo& CacheInfo) {
     AskWindowBackground(info, parent, false);
     BackgroundToCacheInfo(info, CacheInfo);
 }
+
+bool IsSkinnedSplitter(const TControl* Control) {
+    for (TClass klass = Control ? Control->ClassType() : nullptr; klass; klass = klass->Parent)
+        if (UnicodeString(klass->Name) == L"TsSplitter") return true;
+    return false;
+}
+
+void ExcludeGraphicChildren(HDC DC, TWinControl* Parent, int OffsetX, int OffsetY) {
+    for (int i = 0; i < Parent->ControlCount(); ++i) {
+        TControl* child = Parent->Controls(i);
+        if (dynamic_cast<TWinControl*>(child) || IsSkinnedSplitter(child) || !child->Visible())
+            continue;
+        ExcludeClipRect(DC, child->Left() + OffsetX, child->Top() + OffsetY,
+                        child->Left() + child->Width() + OffsetX,
+                        child->Top() + child->Height() + OffsetY);
+    }
+}

@@ -23,18 +23,6 @@ private:
     HGDIOBJ FObject, FOld;
 };
 
-class TSavedDC {
-public:
-    explicit TSavedDC(HDC DC) : FDC(DC), FSaved(SaveDC(DC)) {}
-    ~TSavedDC() { RestoreDC(FDC, FSaved); }
-    TSavedDC(const TSavedDC&) = delete;
-    TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-    HDC FDC;
-    int FSaved;
-};
-
 void FillRects(HDC DC, std::initializer_list<TRect> Rects, TColor Color) {
     const TSavedDC saved(DC);
     const TSelected brush(DC, CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(Color))));

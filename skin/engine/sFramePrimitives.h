@@ -14,6 +14,19 @@
 
 struct TsMaskData;
 
+// The DC's state saved for a scope and restored when it ends, on every path.
+class TSavedDC {
+public:
+    explicit TSavedDC(HDC DC) : FDC(DC), FSaved(SaveDC(DC)) {}
+    ~TSavedDC() { RestoreDC(FDC, FSaved); }
+    TSavedDC(const TSavedDC&) = delete;
+    TSavedDC& operator=(const TSavedDC&) = delete;
+
+private:
+    HDC FDC;
+    int FSaved;
+};
+
 // How each side of a frame is filled: 0 tiled, 1 stretched, other values not at all.
 struct TacSideModes {
     Byte Left = 0;
