@@ -6,7 +6,10 @@
 #include "framework/Application.h"
 #include "framework/Menus.h"
 #include "skin/engine/sAlphaGraph.h"
+#include "skin/engine/sControlBorders.h"
 #include "skin/engine/sFramePrimitives.h"
+#include "skin/engine/sSkinText.h"
+#include "skin/engine/sStyleSimply.h"
 #include "skin/engine/sVclUtils.h"
 
 #include <algorithm>
@@ -18,30 +21,16 @@ void PaintSolidRectOn(TBitmap* Bmp, const TRect& R, TColor Color) {
     PaintSolidRect(Bmp->Canvas()->Handle(), R, Color);
 }
 
-// A section's look over R of Bmp: its colour (hot or normal) and, WithBorder, its border mask in
-// the hot or normal state. This stands in for the engine's section painter until it is merged;
-// every section of the frame is painted through here.
-void PaintSectionInto(TsSkinManager* Manager, TBitmap* Bmp, const TRect& R, int SkinIndex, bool Hot,
-                      bool WithBorder) {
+// A section painted over R of the cache with the cache's present pixels as the background its
+// holes and transparent parts show: they are read from a copy, as the painter writes the cache.
+void PaintOverCache(TsSkinManager* Manager, TBitmap* Cache, const TRect& R, int SkinIndex,
+                    const UnicodeString& Section, bool Active) {
     if (!Manager->IsValidSkinIndex(SkinIndex) || R.Width() <= 0 || R.Height() <= 0) return;
-    const TsGeneralData& section = Manager->gd[SkinIndex];
-    PaintSolidRectOn(Bmp, R, Hot ? section.HotColor : section.Color);
-    if (!WithBorder) return;
-    const int mask = Manager->GetMaskIndex(SkinIndex, section.ClassName, L"BORDERSMASK");
-    if (!Manager->IsValidImgIndex(mask)) return;
-    const TsMaskData& data = Manager->ma[mask];
-    const int state = std::min<int>(Hot ? 1 : 0, std::max<int>(0, data.ImageCount - 1));
-    PaintBorderMask(Bmp, R, false, CacheInfoFor(Bmp, 0, 0), data, state, true);
-}
-
-// Text in a section's font colour (hot or normal). This stands in for the engine's skin text
-// writer until it is merged.
-void WriteSectionText(TsSkinManager* Manager, HDC DC, const UnicodeString& Text, TRect& R,
-                      UINT Flags, int SkinIndex, bool Hot) {
-    const TsGeneralData& section = Manager->gd[SkinIndex];
-    SetBkMode(DC, TRANSPARENT);
-    SetTextColor(DC, ColorToRGB(Hot ? section.HotFontColor[0] : section.FontColor[0]));
-    DrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &R, Flags);
+    std::unique_ptr<TBitmap> under(CreateBmp24(Cache->Width(), Cache->Height()));
+    BitBlt(under->Canvas()->Handle(), 0, 0, Cache->Width(), Cache->Height(),
+           Cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+    PaintSkinItem(SkinIndex, Section, CacheInfoFor(under.get(), 0, 0), true, Active ? 1 : 0, R,
+                  TPoint{0, 0}, Cache, Manager);
 }
 
 bool Creating(TCustomForm* Form) { return Form->FormState().Contains(fsCreating); }
@@ -113,16 +102,18 @@ void TsSkinProvider::PaintFrameBackground(TBitmap* Cache, const TRect& FrameRect
         TRect band = FrameRect;
         band.bottom = CaptionHeight(true) + BorderWidth(true) + LinesCount() * MenuHeight() + 1;
         PaintSolidRectOn(Cache, band, FormColor());
-        const int mask = FormMaskIndex();
-        if (manager->IsValidImgIndex(mask)) {
-            const TsMaskData& data = manager->ma[mask];
-            const int state =
-                std::min<int>(FFormActive ? 1 : 0, std::max<int>(0, data.ImageCount - 1));
-            PaintBorderMask(Cache, FrameRect, false, CacheInfoFor(Cache, 0, 0), data, state, true);
-        }
+        TRect client;
+        PaintControlBorder(Cache->Canvas()->Handle(), FrameRect, BorderWidth(true),
+                           FCommonData.get(), FFormActive ? 1 : 0, client);
         return;
     }
-    PaintSectionInto(manager, Cache, FrameRect, index, FFormActive, HasBorder());
+    if (!manager->IsValidSkinIndex(index)) return;
+    if (HasBorder())
+        PaintControlSkin(FCommonData.get(), EmptyCacheInfo, true, FFormActive ? 1 : 0, FrameRect,
+                         TPoint{0, 0}, Cache, false);
+    else
+        PaintSkinBackground(index, FCommonData->SkinSection(), EmptyCacheInfo, FFormActive ? 1 : 0,
+                            FrameRect, TPoint{0, 0}, Cache, manager, -1, -1, clFuchsia);
 }
 
 void TsSkinProvider::PaintTitle(TBitmap* Cache, const TRect& FrameRect) {
@@ -130,7 +121,7 @@ void TsSkinProvider::PaintTitle(TBitmap* Cache, const TRect& FrameRect) {
     TsSkinManager* manager = FCommonData->SkinManager();
     TRect band = FrameRect;
     if (!IsIconic(FForm->Handle())) band.bottom = TitleBottom();
-    PaintSectionInto(manager, Cache, band, TitleSkinIndex(), FFormActive, true);
+    PaintOverCache(manager, Cache, band, TitleSkinIndex(), TitleSkinSection(), FFormActive);
     PaintTitleIcon(Cache);
     if (SysButtonsCount() == 0) return;
     const int bar =
@@ -172,9 +163,11 @@ void TsSkinProvider::PaintTitleText(TBitmap* Cache, const TRect& FrameRect) {
     r.bottom = TitleBottom();
     r.top = IsZoomed(wnd) ? WindowBorderWidth(wnd) / 2 + 1 : 2;
     if (r.right <= r.left || r.bottom <= r.top) return;
-    HDC dc = Cache->Canvas()->Handle();
-    HFONT font = CreateSysCaptionFont();
-    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    // The canvas owns the caption font from here and selects it for every text pass.
+    TCanvas* canvas = Cache->Canvas();
+    if (HFONT font = CreateSysCaptionFont()) canvas->Font()->SetHandle(font);
+    HDC dc = canvas->Handle();
+    SelectObject(dc, canvas->Font()->Handle());
     const UnicodeString text = FForm->Caption();
     SIZE extent{0, 0};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
@@ -183,7 +176,8 @@ void TsSkinProvider::PaintTitleText(TBitmap* Cache, const TRect& FrameRect) {
     const UINT flags = TextAlignFlags(FForm, FCaptionAlignment) | DT_END_ELLIPSIS | DT_NOPREFIX |
                        DT_SINGLELINE | DT_VCENTER;
     if (!captionSection) {
-        WriteSectionText(manager, dc, text, r, flags, TitleSkinIndex(), FFormActive);
+        WriteSkinText(canvas, text, FForm->Enabled(), r, flags, TitleSkinIndex(), FFormActive,
+                      manager);
     } else {
         TRect box = r;
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, flags | DT_CALCRECT);
@@ -194,11 +188,10 @@ void TsSkinProvider::PaintTitleText(TBitmap* Cache, const TRect& FrameRect) {
         box =
             TRect{r.left + shift, r.top, std::min(r.left + shift + box.Width(), r.right), r.bottom};
         TRect back{box.left - 4, box.top - 2, box.right + 4, box.bottom + 2};
-        PaintSectionInto(manager, Cache, back, FCaptionSkinIndex, FFormActive, true);
-        WriteSectionText(manager, dc, text, box, flags, FCaptionSkinIndex, FFormActive);
+        PaintOverCache(manager, Cache, back, FCaptionSkinIndex, L"CAPTION", FFormActive);
+        WriteSkinText(canvas, text, FForm->Enabled(), box, flags, FCaptionSkinIndex, FFormActive,
+                      manager);
     }
-    if (oldFont) SelectObject(dc, oldFont);
-    if (font) DeleteObject(font);
 }
 
 void TsSkinProvider::PaintMenuLine(TBitmap* Cache) {
@@ -210,8 +203,9 @@ void TsSkinProvider::PaintMenuLine(TBitmap* Cache) {
     if (index < 0) index = manager->GetSkinIndex(L"MENULINE");
     const int top = TitleBottom();
     const int height = LinesCount() * MenuHeight();
-    PaintSectionInto(manager, Cache, TRect{0, top, Cache->Width(), top + height}, index, false,
-                     true);
+    PaintOverCache(
+        manager, Cache, TRect{0, top, Cache->Width(), top + height}, index,
+        manager->IsValidSkinIndex(index) ? manager->gd[index].ClassName : UnicodeString(), false);
     MenuLineBmp->SetSize(Cache->Width(), height);
     BitBlt(MenuLineBmp->Canvas()->Handle(), 0, 0, Cache->Width(), height, Cache->Canvas()->Handle(),
            0, top, SRCCOPY);
