@@ -44,17 +44,24 @@ TJsonObject* JsonImpl(IJsonObject* value) noexcept {
     return static_cast<TJsonObject*>(value);
 }
 
-TJsonObject::TJsonObject(TJsonType type) : FDataType(type) {
-    if (type == stObject) FO.c_object = new TJsonTableString;
-    if (type == stArray) FO.c_array = new TJsonArray;
+TJsonObject::TJsonObject(TJsonType type, TJsonSlabs* slabs) : FDataType(type) {
+    if (type == stObject) FO.c_object = TJsonSlabs::Make<TJsonTableString>(slabs, FPartInSlab);
+    if (type == stArray) FO.c_array = TJsonSlabs::Make<TJsonArray>(slabs, FPartInSlab);
     InterlockedIncrement(&LiveValues);
 }
 
 TJsonObject::~TJsonObject() {
-    if (FDataType == stObject) delete FO.c_object;
-    if (FDataType == stArray) delete FO.c_array;
-    if (FDataType == stString) FreeText(FO.c_string);
+    if (FDataType == stObject) TJsonSlabs::Destroy(FO.c_object, FPartInSlab);
+    if (FDataType == stArray) TJsonSlabs::Destroy(FO.c_array, FPartInSlab);
+    if (FDataType == stString) FreeText(FO.c_string, FPartInSlab);
     InterlockedDecrement(&LiveValues);
+}
+
+TJsonObject* TJsonObject::New(TJsonType type, TJsonSlabs* slabs) {
+    bool inSlab = false;
+    TJsonObject* value = TJsonSlabs::Make<TJsonObject>(slabs, inSlab, type, slabs);
+    value->FInSlab = inSlab;
+    return value;
 }
 
 void TJsonObject::Destroy() {
@@ -72,7 +79,7 @@ void TJsonObject::Dispose(TJsonObject* value) noexcept {
     while (!doomed.empty()) {
         TJsonObject* next = doomed.back();
         doomed.pop_back();
-        delete next; // may append the values it held
+        TJsonSlabs::Destroy(next, next->FInSlab); // may append the values it held
     }
     Doomed = nullptr;
 }
@@ -101,27 +108,25 @@ TJsonRef TJsonObject::Create(const UnicodeString& value) {
     return CreateString(value.data(), value.size());
 }
 
-TJsonRef TJsonObject::CreateString(const wchar_t* text, std::size_t size) {
-    wchar_t* held = NewText(text, size);
-    TJsonObject* o;
-    try {
-        o = new TJsonObject(stString);
-    } catch (...) {
-        FreeText(held);
-        throw;
-    }
-    o->FO.c_string = held;
-    return TJsonRef(o);
+TJsonRef TJsonObject::CreateString(const wchar_t* text, std::size_t size, TJsonSlabs* slabs) {
+    TJsonObject* o = New(stString, slabs);
+    TJsonRef held(o); // frees the value when the text cannot be made
+    o->FO.c_string = NewText(text, size, slabs, o->FPartInSlab);
+    return held;
 }
 
 // The length sits in front of the characters, which are NUL-terminated.
-wchar_t* TJsonObject::NewText(const wchar_t* text, std::size_t size) {
+wchar_t* TJsonObject::NewText(const wchar_t* text, std::size_t size, TJsonSlabs* slabs,
+                              bool& inSlab) {
+    inSlab = false;
     if (size == 0) return nullptr;
     if (size >
         (std::numeric_limits<std::size_t>::max() - sizeof(std::size_t)) / sizeof(wchar_t) - 1)
         throw std::bad_alloc();
-    auto* block = static_cast<std::size_t*>(
-        ::operator new(sizeof(std::size_t) + (size + 1) * sizeof(wchar_t)));
+    const std::size_t bytes = sizeof(std::size_t) + (size + 1) * sizeof(wchar_t);
+    void* carved = slabs ? slabs->Allocate(bytes) : nullptr;
+    inSlab = carved != nullptr;
+    auto* block = static_cast<std::size_t*>(carved ? carved : ::operator new(bytes));
     *block = size;
     auto* chars = reinterpret_cast<wchar_t*>(block + 1);
     std::copy(text, text + size, chars);
@@ -129,8 +134,13 @@ wchar_t* TJsonObject::NewText(const wchar_t* text, std::size_t size) {
     return chars;
 }
 
-void TJsonObject::FreeText(wchar_t* text) noexcept {
-    if (text) ::operator delete(reinterpret_cast<std::size_t*>(text) - 1);
+void TJsonObject::FreeText(wchar_t* text, bool inSlab) noexcept {
+    if (!text) return;
+    std::size_t* block = reinterpret_cast<std::size_t*>(text) - 1;
+    if (inSlab)
+        TJsonSlabs::Free(block);
+    else
+        ::operator delete(block);
 }
 
 std::size_t TJsonObject::StringSize() const noexcept {
@@ -141,9 +151,11 @@ const wchar_t* TJsonObject::StringData() const noexcept { return FO.c_string ? F
 
 // The new text is made before the old is freed: `text` may be this value's own.
 void TJsonObject::SetString(const wchar_t* text, std::size_t size) {
-    wchar_t* held = NewText(text, size);
-    FreeText(FO.c_string);
+    bool inSlab = false;
+    wchar_t* held = NewText(text, size, nullptr, inSlab);
+    FreeText(FO.c_string, FPartInSlab);
     FO.c_string = held;
+    FPartInSlab = inSlab;
 }
 
 TJsonRef TJsonObject::Create(TJsonMethod value) {
