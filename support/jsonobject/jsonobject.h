@@ -328,6 +328,7 @@ public:
     void Reserve(Integer index);
 
 private:
+    friend class TJsonObject; // the writer walks the slots in place
     // Makes room in the storage for the slot `index` (below the capacity).
     void Occupy(Integer index);
 
