@@ -2,9 +2,9 @@
 // count of live values that the module's shutdown checks for leaks.
 //
 // Freeing a value releases the values it holds, which may be freed in turn: done directly, a
-// chain of thousands of nested values would recurse as deep. So the values that die while
-// another is being freed wait in a list of the thread, and the outermost free empties it: any
-// depth is freed with constant stack.
+// chain of thousands of nested values would recurse as deep. So a free takes the values out of
+// the container it frees itself, and those that die with it wait in the free's own list: any
+// depth is freed with constant stack, and without a list per thread to find.
 #include "support/jsonobject/JsonNesting.h"
 
 #include <windows.h>
@@ -20,9 +20,6 @@ thread_local bool TJsonNesting::Exceeded = false;
 namespace {
 
 volatile LONG LiveValues = 0; // changed only by Interlocked calls
-
-// The values waiting to be freed by the free running on this thread; null when none runs.
-thread_local std::vector<TJsonObject*>* Doomed = nullptr;
 
 // At shutdown a value still alive is a leak; it is reported for the debugger and the shutdown
 // goes on.
@@ -70,18 +67,31 @@ void TJsonObject::Destroy() {
 }
 
 void TJsonObject::Dispose(TJsonObject* value) noexcept {
-    if (Doomed) {
-        Doomed->push_back(value);
-        return;
-    }
-    std::vector<TJsonObject*> doomed{value};
-    Doomed = &doomed;
-    while (!doomed.empty()) {
-        TJsonObject* next = doomed.back();
+    std::vector<TJsonObject*> doomed; // stays without memory while no container dies
+    for (;;) {
+        value->ReleaseHeld(doomed);
+        TJsonSlabs::Destroy(value, value->FInSlab); // holds nothing any more
+        if (doomed.empty()) return;
+        value = doomed.back();
         doomed.pop_back();
-        TJsonSlabs::Destroy(next, next->FInSlab); // may append the values it held
     }
-    Doomed = nullptr;
+}
+
+// Every IJsonObject there is is a TJsonObject, whose Release would free a value that dies here
+// on the spot, recursing; its count is taken down directly instead.
+void TJsonObject::ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept {
+    const auto release = [&doomed](TJsonRef& held) {
+        if (IJsonObject* value = held.Detach()) {
+            TJsonObject* object = JsonImpl(value);
+            if (InterlockedDecrement(&object->FRefCount) == 0) doomed.push_back(object);
+        }
+    };
+    if (FDataType == stArray)
+        for (TJsonRef& slot : FO.c_array->FArray) release(slot);
+    if (FDataType == stObject) {
+        TJsonAvlIterator it(FO.c_object);
+        while (it.MoveNext()) release(it.Current()->FPtr);
+    }
 }
 
 TJsonRef TJsonObject::Create(TJsonType type) { return TJsonRef(new TJsonObject(type)); }

@@ -140,17 +140,16 @@ struct IJsonObject : IInterface {
 // values then costs a fraction of the calls and none of the heap's per-block overhead. A block
 // is still freed on its own (a value may outlive its document or be shared with another one);
 // a slab goes back to the system once every block carved from it is freed and the reader has
-// moved on. Only the reader carves (on its thread); blocks may be freed on any thread.
+// moved on, so a value kept from a large document keeps its slab. Only the reader carves (on
+// its thread); blocks may be freed on any thread.
 class TJsonSlabs {
 public:
-    // The system's allocation granularity: a slab starts at a multiple of it, so a block finds
-    // its slab from its own address.
-    static constexpr std::size_t SlabSize = 64 * 1024;
+    static constexpr std::size_t SlabSize = 1024 * 1024;
     // Larger blocks come from the heap: a slab is never left mostly unused by one of them.
     static constexpr std::size_t MaxBlock = 2048;
     // A small document stays on the heap: so many blocks go there before the first slab, so
     // that a few values kept from many small documents do not hold a slab each.
-    static constexpr Integer HeapBlocks = 512;
+    static constexpr Integer HeapBlocks = 4096;
     // Every block starts at a multiple of this; what is made here needs no more.
     static constexpr std::size_t Alignment = 8;
 
@@ -186,11 +185,15 @@ public:
     }
 
 private:
+    // Starts a new slab; false when there is none (yet): the heap it is.
+    bool StartSlab() noexcept;
+    void StartUnit(char* unit) noexcept;
     // Hands the current slab over to its blocks: the last one freed frees it.
     void Seal() noexcept;
 
     char* FSlab = nullptr; // the slab being carved
     char* FNext = nullptr;
+    char* FUnitEnd = nullptr;
     char* FEnd = nullptr;
     Integer FCarved = 0;     // blocks carved from it
     Integer FHeapBlocks = 0; // blocks refused before the first slab
@@ -218,6 +221,7 @@ private:
     friend class TJsonAvlTree;
     friend class TJsonAvlIterator;
     friend class TJsonTableString;
+    friend class TJsonObject; // a dying value takes the member values out
     friend struct TJsonAvlRotations;
 
     TJsonAvlEntry* FGt = nullptr;
@@ -328,7 +332,7 @@ public:
     void Reserve(Integer index);
 
 private:
-    friend class TJsonObject; // the writer walks the slots in place
+    friend class TJsonObject; // the writer and the free walk the slots in place
     // Makes room in the storage for the slot `index` (below the capacity).
     void Occupy(Integer index);
 
@@ -634,6 +638,8 @@ private:
     TJsonRef Self() { return TJsonRef(static_cast<IJsonObject*>(this)); }
     // Frees the value without recursing into the values it holds (see JsonValue.cpp).
     static void Dispose(TJsonObject* value) noexcept;
+    // Lets go of the values this one holds; those that die are added to `doomed`.
+    void ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept;
     TJsonRef Find(const UnicodeString& path, TJsonFindOptions options,
                   const TJsonRef& put = nullptr, TJsonType dt = stNull);
     Integer SerializeObject(TJsonWriter& writer, bool indent, bool escape, Integer level);
