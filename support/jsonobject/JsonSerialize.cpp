@@ -145,20 +145,27 @@ Integer TJsonObject::SerializeObject(TJsonWriter& writer, bool indent, bool esca
     if (writer.Append(L"{", 1) < 0) return -1;
     if (indent) ++level;
     bool first = true;
-    TJsonAvlIterator it(FO.c_object);
-    while (it.MoveNext()) {
-        const TJsonRef& value = it.Current()->Value();
+    if (SerializeMembers(FO.c_object->FRoot, writer, indent, escape, level, first) < 0) return -1;
+    if (indent && WriteBreak(writer, level - 1) < 0) return -1;
+    return writer.Append(L"}", 1);
+}
+
+// The members of a subtree in the table's order (the FLt side, the entry, the FGt side): a walk
+// as deep as the tree is high, without an iterator's path to set up per object.
+Integer TJsonObject::SerializeMembers(const TJsonAvlEntry* node, TJsonWriter& writer, bool indent,
+                                      bool escape, Integer level, bool& first) {
+    for (; node; node = node->FGt) {
+        if (SerializeMembers(node->FLt, writer, indent, escape, level, first) < 0) return -1;
+        const TJsonRef& value = node->FPtr;
         if (Skipped(value)) continue;
         if (!first && writer.Append(L",", 1) < 0) return -1;
         first = false;
         if (indent && WriteBreak(writer, level) < 0) return -1;
-        const UnicodeString& name = it.Current()->Name();
-        if (WriteQuoted(writer, name.data(), name.size(), escape) < 0) return -1;
+        if (WriteQuoted(writer, node->FName.data(), node->FName.size(), escape) < 0) return -1;
         if (writer.Append(L": ", indent ? 2 : 1) < 0) return -1;
         if (WriteValue(writer, value, indent, escape, level) < 0) return -1;
     }
-    if (indent && WriteBreak(writer, level - 1) < 0) return -1;
-    return writer.Append(L"}", 1);
+    return 0;
 }
 
 Integer TJsonObject::SerializeArray(TJsonWriter& writer, bool indent, bool escape, Integer level) {

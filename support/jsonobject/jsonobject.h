@@ -221,7 +221,7 @@ private:
     friend class TJsonAvlTree;
     friend class TJsonAvlIterator;
     friend class TJsonTableString;
-    friend class TJsonObject; // a dying value takes the member values out
+    friend class TJsonObject; // a dying value takes the member values out; the writer walks
     friend struct TJsonAvlRotations;
 
     TJsonAvlEntry* FGt = nullptr;
@@ -257,6 +257,7 @@ protected:
 
 private:
     friend class TJsonAvlIterator;
+    friend class TJsonObject; // the writer walks the entries in place
     TJsonAvlEntry* Insert(TJsonAvlEntry*& node, TJsonAvlEntry* entry, bool& grew);
     TJsonAvlEntry* Unlink(TJsonAvlEntry*& node, Cardinal hash, const UnicodeString& name,
                           bool& shrank);
@@ -643,6 +644,8 @@ private:
     TJsonRef Find(const UnicodeString& path, TJsonFindOptions options,
                   const TJsonRef& put = nullptr, TJsonType dt = stNull);
     Integer SerializeObject(TJsonWriter& writer, bool indent, bool escape, Integer level);
+    Integer SerializeMembers(const TJsonAvlEntry* node, TJsonWriter& writer, bool indent,
+                             bool escape, Integer level, bool& first);
     Integer SerializeArray(TJsonWriter& writer, bool indent, bool escape, Integer level);
     void MergeObject(TJsonObject& source, bool reference);
     void MergeArray(TJsonObject& source, bool reference);
