@@ -15,10 +15,8 @@
 
 #include "framework/StringLists.h"
 
-#include <array>
-#include <functional>
+#include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 class TMemIniFile : public TObject {
@@ -30,6 +28,9 @@ public:
     void Clear();
     // Replaces the whole document with what the lines define.
     void SetStrings(const TStrings* lines);
+    // The same from text whose lines end in CR, LF or CR LF, without a list in between: each
+    // stored line is the one copy made of it.
+    void SetText(std::wstring_view text);
     // The document as lines: "[name]", the section's lines as stored, an empty line, in order.
     void GetStrings(TStrings* lines) const;
 
@@ -50,43 +51,89 @@ public:
                      const UnicodeString& value);
 
 private:
-    // Looks up views as well as stored keys, so that a lookup allocates nothing.
-    struct TKeyHash {
-        using is_transparent = void;
-        std::size_t operator()(std::wstring_view key) const noexcept {
-            return std::hash<std::wstring_view>{}(key);
+    // Name → the position of its last occurrence, names compared as the system's locale-aware
+    // mapping upper-cases them. The table keeps no names of its own: a slot holds the name's
+    // hash, its length and the position of the text it starts, which the caller's `textOf`
+    // turns into characters. So adding a name allocates nothing beyond the table's growth, and
+    // a lookup nothing at all.
+    class TNameIndex {
+    public:
+        static constexpr std::size_t Missing = ~std::size_t{0};
+        // Positions past this are not indexed: four thousand million lines do not fit anyway.
+        static constexpr std::size_t MaxPosition = 0xFFFFFFFEu;
+
+        void Clear() noexcept;
+        template <class TextOf> std::size_t Find(std::wstring_view name, TextOf textOf) const {
+            const std::size_t slot = SlotOf(name, HashOf(name), textOf);
+            return slot == Missing ? Missing : std::size_t{FSlots[slot].Position};
         }
+        // Sets the name's position; the name is the text at that position, as `textOf` sees it.
+        template <class TextOf>
+        void Set(std::wstring_view name, std::size_t position, TextOf textOf) {
+            if (position > MaxPosition) return;
+            if ((FCount + 1) * 4 > FSlots.size() * 3) Grow();
+            const std::uint32_t hash = HashOf(name);
+            std::size_t slot = SlotOf(name, hash, textOf);
+            if (slot == Missing) {
+                slot = FreeSlot(hash);
+                FSlots[slot].Hash = hash;
+                FSlots[slot].Length = name.size();
+                ++FCount;
+            }
+            FSlots[slot].Position = static_cast<std::uint32_t>(position);
+        }
+
+    private:
+        static constexpr std::uint32_t Free = 0xFFFFFFFFu;
+        struct TSlot {
+            std::size_t Length = 0;
+            std::uint32_t Position = Free;
+            std::uint32_t Hash = 0;
+        };
+
+        static std::uint32_t HashOf(std::wstring_view name);
+        static bool SameName(std::wstring_view a, std::wstring_view b);
+        template <class TextOf>
+        std::size_t SlotOf(std::wstring_view name, std::uint32_t hash, TextOf textOf) const {
+            if (FSlots.empty()) return Missing;
+            const std::size_t mask = FSlots.size() - 1;
+            for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+                const TSlot& at = FSlots[slot];
+                if (at.Position == Free) return Missing;
+                if (at.Hash == hash && at.Length == name.size() &&
+                    SameName(name, std::wstring_view(textOf(at.Position), at.Length)))
+                    return slot;
+            }
+        }
+        std::size_t FreeSlot(std::uint32_t hash) const noexcept;
+        void Grow();
+
+        std::vector<TSlot> FSlots; // a power of two of them, at most three quarters in use
+        std::size_t FCount = 0;
     };
-    using TKeyIndex = std::unordered_map<UnicodeString, std::size_t, TKeyHash, std::equal_to<>>;
 
     struct TSection {
         UnicodeString Name;
         std::vector<UnicodeString> Lines;
-        // Upper-cased name part → the last line with that name; lines without "=" are absent.
-        TKeyIndex LastLineOfName;
+        // The name part of each line with "=" → the last such line.
+        TNameIndex LastLineOfName;
+        const wchar_t* LineText(std::size_t line) const noexcept { return Lines[line].data(); }
     };
 
-    // A name upper-cased for a lookup, in a buffer of its own while it is short.
-    class TLookupName {
-    public:
-        explicit TLookupName(std::wstring_view name);
-        std::wstring_view View() const noexcept { return FView; }
-
-    private:
-        std::array<wchar_t, 64> FBuffer;
-        UnicodeString FLong;
-        std::wstring_view FView;
-    };
-
-    // The form names are looked up by: upper-cased with the system's locale-aware mapping.
-    static UnicodeString LookupKey(std::wstring_view name);
     // Clears the list and adds the items as one change.
     static void ReplaceContents(TStrings* strings, const std::vector<UnicodeString>& items);
+    // Adds what one line of text defines; `current` is the section lines go to.
+    void AddText(std::wstring_view text, TSection*& current);
     TSection& AddSection(const UnicodeString& name);
     static void AddLine(TSection& section, std::wstring_view line);
-    const TSection* FindSection(const UnicodeString& name) const;
+    // The position of the last section of that name, or TNameIndex::Missing.
+    std::size_t SectionPosition(std::wstring_view name) const;
+    const TSection* FindSection(std::wstring_view name) const;
+    const wchar_t* SectionText(std::size_t section) const noexcept {
+        return FSections[section].Name.data();
+    }
 
     std::vector<TSection> FSections;
-    // Upper-cased section name → the last section with that name.
-    TKeyIndex FLastSectionOfName;
+    // Section name → the last section with that name.
+    TNameIndex FLastSectionOfName;
 };

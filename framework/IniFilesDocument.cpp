@@ -25,26 +25,47 @@ bool IsSectionHeader(std::wstring_view line) {
 
 void TMemIniFile::Clear() {
     FSections.clear();
-    FLastSectionOfName.clear();
+    FLastSectionOfName.Clear();
 }
 
 void TMemIniFile::SetStrings(const TStrings* lines) {
     Clear();
     TSection* current = nullptr;
-    for (int i = 0; i < lines->Count(); ++i) {
-        const UnicodeString& text = lines->Strings(i);
-        const std::wstring_view line = Trim(text);
-        if (line.empty() || line.front() == L';') continue;
-        if (IsSectionHeader(line))
-            current = &AddSection(UnicodeString(Trim(line.substr(1, line.size() - 2))));
-        else if (current)
-            AddLine(*current, line);
+    for (int i = 0; i < lines->Count(); ++i) AddText(lines->Strings(i), current);
+}
+
+// Lines end at CR, LF or CR LF; a last line without an end is a line, an end at the very end
+// starts none.
+void TMemIniFile::SetText(std::wstring_view text) {
+    Clear();
+    TSection* current = nullptr;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = text.find_first_of(L"\r\n", pos);
+        if (end == std::wstring_view::npos) {
+            AddText(text.substr(pos), current);
+            break;
+        }
+        AddText(text.substr(pos, end - pos), current);
+        pos = end + 1;
+        if (text[end] == L'\r' && pos < text.size() && text[pos] == L'\n') ++pos;
     }
 }
 
+void TMemIniFile::AddText(std::wstring_view text, TSection*& current) {
+    const std::wstring_view line = Trim(text);
+    if (line.empty() || line.front() == L';') return;
+    if (IsSectionHeader(line))
+        current = &AddSection(UnicodeString(Trim(line.substr(1, line.size() - 2))));
+    else if (current)
+        AddLine(*current, line);
+}
+
 TMemIniFile::TSection& TMemIniFile::AddSection(const UnicodeString& name) {
-    FLastSectionOfName[LookupKey(name)] = FSections.size();
-    return FSections.emplace_back(TSection{name, {}, {}});
+    TSection& added = FSections.emplace_back(TSection{name, {}, {}});
+    FLastSectionOfName.Set(name, FSections.size() - 1,
+                           [this](std::size_t section) { return SectionText(section); });
+    return added;
 }
 
 void TMemIniFile::AddLine(TSection& section, std::wstring_view line) {
@@ -58,8 +79,9 @@ void TMemIniFile::AddLine(TSection& section, std::wstring_view line) {
     UnicodeString stored;
     stored.reserve(name.size() + 1 + value.size());
     stored.append(name).append(1, L'=').append(value);
-    section.LastLineOfName[LookupKey(name)] = section.Lines.size();
     section.Lines.push_back(std::move(stored));
+    section.LastLineOfName.Set(name, section.Lines.size() - 1,
+                               [&section](std::size_t line) { return section.LineText(line); });
 }
 
 void TMemIniFile::GetStrings(TStrings* lines) const {

@@ -3,12 +3,12 @@
 
 void TMemIniFile::WriteString(const UnicodeString& section, const UnicodeString& ident,
                               const UnicodeString& value) {
-    const auto found = FLastSectionOfName.find(LookupKey(section));
-    TSection& target =
-        found == FLastSectionOfName.end() ? AddSection(section) : FSections[found->second];
-    const auto line = target.LastLineOfName.find(LookupKey(ident));
-    if (line == target.LastLineOfName.end())
+    const std::size_t found = SectionPosition(section);
+    TSection& target = found == TNameIndex::Missing ? AddSection(section) : FSections[found];
+    const std::size_t line = target.LastLineOfName.Find(
+        ident, [&target](std::size_t at) { return target.LineText(at); });
+    if (line == TNameIndex::Missing)
         AddLine(target, ident + L'=' + value);
     else
-        target.Lines[line->second] = ident + L'=' + value;
+        target.Lines[line] = ident + L'=' + value; // the same name: its slot stays right
 }

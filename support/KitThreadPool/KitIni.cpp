@@ -1,11 +1,14 @@
-// The INI document over streams and files. The text layer is the string list's: it detects a
-// byte-order mark, reads ANSI text without one, and splits lines at CR, LF or CR LF; the
-// document's grammar does the rest.
+// The INI document over streams and files. The text is decoded as the string list decodes it
+// (a byte-order mark is honoured, text without one is ANSI) and handed to the document whole,
+// which splits it into lines at CR, LF or CR LF: a line is copied once, into the form it is
+// stored in.
 #include "support/KitThreadPool/KitIni.h"
 
 #include "framework/StringLists.h"
 
 #include <windows.h>
+
+#include <string>
 
 namespace {
 
@@ -28,9 +31,10 @@ void TKitStreamIniFile::UpdateFile() {
 
 bool TKitStreamIniFile::LoadFromStream(TStream* stream) {
     try {
-        TStringList lines;
-        lines.LoadFromStream(stream);
-        SetStrings(&lines);
+        const Int64 size = stream->Size() - stream->Position();
+        std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+        stream->ReadBuffer(bytes.data(), static_cast<NativeInt>(bytes.size()));
+        SetText(DecodeTextWithMark(bytes.data(), bytes.size()));
         return true;
     } catch (const std::exception&) {
         return false;

@@ -74,6 +74,18 @@ struct TJsonAvlRotations {
 TJsonAvlEntry::TJsonAvlEntry(const UnicodeString& name, const TJsonRef& value)
     : FHash(Hash(name)), FName(name), FPtr(value) {}
 
+TJsonAvlEntry* TJsonAvlEntry::New(const UnicodeString& name, const TJsonRef& value,
+                                  TJsonSlabs* slabs) {
+    bool inSlab = false;
+    TJsonAvlEntry* entry = TJsonSlabs::Make<TJsonAvlEntry>(slabs, inSlab, name, value);
+    entry->FInSlab = inSlab;
+    return entry;
+}
+
+void TJsonAvlEntry::Free(TJsonAvlEntry* entry) noexcept {
+    TJsonSlabs::Destroy(entry, entry->FInSlab);
+}
+
 Cardinal TJsonAvlEntry::Hash(const UnicodeString& name) noexcept {
     Cardinal h = 0;
     for (wchar_t c : name) h = h * 129 + static_cast<Cardinal>(c) + 0x9E370001u;
@@ -179,4 +191,4 @@ void TJsonAvlTree::DisposeTree(TJsonAvlEntry* node, bool all) {
     DisposeEntry(node, all);
 }
 
-void TJsonAvlTree::DisposeEntry(TJsonAvlEntry* entry, bool) { delete entry; }
+void TJsonAvlTree::DisposeEntry(TJsonAvlEntry* entry, bool) { TJsonAvlEntry::Free(entry); }

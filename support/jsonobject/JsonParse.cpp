@@ -138,7 +138,7 @@ TJsonReader::TStep TJsonReader::Step(wchar_t c) {
         return c == L':' ? Eat(tsObjectValue, Consume) : Fail(teParseObjectKeySep);
     case tsObjectValue: L().state = tsObjectValueAdd; return OpenLevel();
     case tsObjectValueAdd:
-        L().current->AsObject()->Store(L().field_name, std::exchange(T.finished, nullptr));
+        L().current->AsObject()->Store(L().field_name, std::exchange(T.finished, nullptr), FSlabs);
         L().field_name.clear();
         return Eat(tsObjectSep, Redo);
     case tsObjectSep: return ObjectSep(c);
@@ -230,10 +230,8 @@ TJsonReader::TStep TJsonReader::Start(wchar_t c) {
             level.state = tsParamValue;
         }
         return Consume;
-    case L'[': level.current = TJsonObject::Create(stArray); return Eat(tsArray, Consume);
-    case L'{':
-        level.current = TJsonObject::Create(stObject);
-        return Eat(tsObjectFieldStart, Consume);
+    case L'[': NewValue(stArray, level.current); return Eat(tsArray, Consume);
+    case L'{': NewValue(stObject, level.current); return Eat(tsObjectFieldStart, Consume);
     case L't':
     case L'T':
     case L'f':
@@ -276,8 +274,12 @@ TJsonReader::TStep TJsonReader::Literal(wchar_t c, const wchar_t* word, const wc
     if (T.st_pos == static_cast<Integer>(std::wcslen(found))) {
         if (IsJsonDelimiter(c)) {
             T.pb.DropLast();
-            if (found[0] == L'n') return Finish(TJsonObject::Create(stNull));
-            return Finish(TJsonObject::Create(found[0] == L't'));
+            TJsonRef value;
+            if (found[0] == L'n')
+                NewValue(stNull, value);
+            else
+                NewValue(stBoolean, value)->FO.c_boolean = found[0] == L't';
+            return Finish(value);
         }
         L().state = tsIdentifier;
     }
@@ -287,8 +289,8 @@ TJsonReader::TStep TJsonReader::Literal(wchar_t c, const wchar_t* word, const wc
 
 TJsonReader::TStep TJsonReader::String(wchar_t c) {
     if (c == T.quote_char) {
-        L().current =
-            TJsonObject::CreateString(T.pb.Data(), static_cast<std::size_t>(T.pb.Position()));
+        L().current = TJsonObject::CreateString(T.pb.Data(),
+                                                static_cast<std::size_t>(T.pb.Position()), FSlabs);
         return Eat(tsFinish, Consume);
     }
     if (c == L'\\') {
@@ -335,8 +337,8 @@ bool TJsonReader::EndsBareWord(wchar_t c) {
 
 TJsonReader::TStep TJsonReader::Identifier(wchar_t c) {
     if (EndsBareWord(c))
-        return Finish(
-            TJsonObject::CreateString(T.pb.Data(), static_cast<std::size_t>(T.pb.Position())));
+        return Finish(TJsonObject::CreateString(T.pb.Data(),
+                                                static_cast<std::size_t>(T.pb.Position()), FSlabs));
     if (c == L'\\') {
         L().saved_state = tsIdentifier;
         return To(tsStringEscape, Consume);
@@ -389,10 +391,21 @@ double TokenDouble(const wchar_t* token, Integer length) {
 
 // In an array context an integer token is an index into the context, not a value.
 TJsonRef TJsonReader::NumberValue() {
-    if (T.is_double) return TJsonObject::Create(TokenDouble(T.pb.Data(), T.pb.Position()));
+    TJsonRef number;
+    if (T.is_double) {
+        NewValue(stDouble, number)->FO.c_double = TokenDouble(T.pb.Data(), T.pb.Position());
+        return number;
+    }
     const Int64 value = TokenInteger(T.pb.Data());
     if (FThat && FThat->IsType(stArray)) return AddressElement(value);
-    return TJsonObject::Create(value);
+    NewValue(stInt, number)->FO.c_int = value;
+    return number;
+}
+
+TJsonObject* TJsonReader::NewValue(TJsonType type, TJsonRef& held) {
+    TJsonObject* value = TJsonObject::New(type, FSlabs);
+    held = TJsonRef(value);
+    return value;
 }
 
 TJsonRef TJsonReader::AddressElement(Int64 index) {

@@ -15,7 +15,8 @@ class TJsonReader {
 public:
     TJsonReader(TJsonTokenizer& tok, const TJsonRef& that, TJsonFindOptions options,
                 const TJsonRef& put, TJsonType dt) noexcept
-        : T(tok), FThat(that), FOptions(options), FPut(put), FType(dt) {}
+        : T(tok), FThat(that), FOptions(options), FPut(put), FType(dt),
+          FSlabs(that ? nullptr : &tok.slabs) {}
 
     TJsonRef Run(const wchar_t* text, Integer length);
 
@@ -50,6 +51,9 @@ private:
     TStep Identifier(wchar_t c);
     TStep Number(wchar_t c);
     TJsonRef NumberValue();
+    // A new value of the document being read, now held by `held`: its blocks come from the
+    // document's slabs.
+    TJsonObject* NewValue(TJsonType type, TJsonRef& held);
     TJsonRef AddressElement(Int64 index);
     TStep Array(wchar_t c);
     TStep ArraySep(wchar_t c);
@@ -79,6 +83,7 @@ private:
     TJsonFindOptions FOptions;
     const TJsonRef& FPut;
     TJsonType FType;
+    TJsonSlabs* FSlabs; // nil while a path is evaluated: what it makes stays on the heap
 };
 
 bool IsJsonWhitespace(wchar_t c) noexcept;

@@ -79,7 +79,8 @@ Integer WriteBreak(TJsonWriter& writer, Integer level) {
 
 // Methods and values already being written are left out of containers.
 bool Skipped(const TJsonRef& value) {
-    return value && (value->IsType(stMethod) || value->GetProcessing());
+    const TJsonObject* held = JsonImpl(value.Get());
+    return held && (held->DataType() == stMethod || held->Processing());
 }
 
 Integer WriteValue(TJsonWriter& writer, const TJsonRef& value, bool indent, bool escape,
@@ -93,38 +94,44 @@ Integer WriteValue(TJsonWriter& writer, const TJsonRef& value, bool indent, bool
 // would read back as an integer, so it is added where missing. Infinities and NaN have no JSON
 // text (the runtime's "1.#INF" would make the whole document unreadable): they are written as
 // null.
-UnicodeString DoubleText(double value) {
-    if (!std::isfinite(value)) return L"null";
+Integer WriteDouble(TJsonWriter& writer, double value) {
+    if (!std::isfinite(value)) return writer.Append(L"null", 4);
     char text[64]; // 15 digits, sign, point and exponent fit with room to spare
     _gcvt(value, 15, text);
-    UnicodeString result(text, text + std::strlen(text));
-    if (result.find_first_of(L".eE") == UnicodeString::npos) result += L'.';
-    return result;
+    wchar_t wide[std::size(text) + 1];
+    Integer length = 0;
+    bool whole = true;
+    for (const char* p = text; *p; ++p) {
+        whole = whole && *p != '.' && *p != 'e' && *p != 'E';
+        wide[length++] = static_cast<wchar_t>(*p);
+    }
+    if (whole) wide[length++] = L'.';
+    return writer.Append(wide, length);
 }
 
 } // namespace
 
+// A scalar holds nothing that could contain it or nest: it is written without the container's
+// bookkeeping.
 Integer TJsonObject::Serialize(TJsonWriter& writer, bool indent, bool escape, Integer level) {
     if (FProcessing) return writer.Append(L"null", 4);
+    switch (FDataType) {
+    case stNull: return writer.Append(L"null", 4);
+    case stBoolean: return FO.c_boolean ? writer.Append(L"true", 4) : writer.Append(L"false", 5);
+    case stInt: return WriteInteger(writer, FO.c_int);
+    case stDouble: return WriteDouble(writer, FO.c_double);
+    case stString: return WriteQuoted(writer, StringData(), StringSize(), escape) < 0 ? -1 : 0;
+    case stMethod: return 0;
+    case stObject:
+    case stArray: break;
+    }
     TJsonNesting nesting;
     if (nesting.TooDeep(FDataType)) return -1;
     FProcessing = true;
     Integer result = 0;
     try {
-        switch (FDataType) {
-        case stNull: result = writer.Append(L"null", 4); break;
-        case stBoolean:
-            result = FO.c_boolean ? writer.Append(L"true", 4) : writer.Append(L"false", 5);
-            break;
-        case stInt: result = WriteInteger(writer, FO.c_int); break;
-        case stDouble: result = writer.Append(DoubleText(FO.c_double)); break;
-        case stString:
-            result = WriteQuoted(writer, StringData(), StringSize(), escape) < 0 ? -1 : 0;
-            break;
-        case stMethod: break;
-        case stObject: result = SerializeObject(writer, indent, escape, level); break;
-        case stArray: result = SerializeArray(writer, indent, escape, level); break;
-        }
+        result = FDataType == stObject ? SerializeObject(writer, indent, escape, level)
+                                       : SerializeArray(writer, indent, escape, level);
     } catch (...) {
         FProcessing = false;
         throw;
@@ -138,20 +145,27 @@ Integer TJsonObject::SerializeObject(TJsonWriter& writer, bool indent, bool esca
     if (writer.Append(L"{", 1) < 0) return -1;
     if (indent) ++level;
     bool first = true;
-    TJsonAvlIterator it(FO.c_object);
-    while (it.MoveNext()) {
-        const TJsonRef& value = it.Current()->Value();
+    if (SerializeMembers(FO.c_object->FRoot, writer, indent, escape, level, first) < 0) return -1;
+    if (indent && WriteBreak(writer, level - 1) < 0) return -1;
+    return writer.Append(L"}", 1);
+}
+
+// The members of a subtree in the table's order (the FLt side, the entry, the FGt side): a walk
+// as deep as the tree is high, without an iterator's path to set up per object.
+Integer TJsonObject::SerializeMembers(const TJsonAvlEntry* node, TJsonWriter& writer, bool indent,
+                                      bool escape, Integer level, bool& first) {
+    for (; node; node = node->FGt) {
+        if (SerializeMembers(node->FLt, writer, indent, escape, level, first) < 0) return -1;
+        const TJsonRef& value = node->FPtr;
         if (Skipped(value)) continue;
         if (!first && writer.Append(L",", 1) < 0) return -1;
         first = false;
         if (indent && WriteBreak(writer, level) < 0) return -1;
-        const UnicodeString& name = it.Current()->Name();
-        if (WriteQuoted(writer, name.data(), name.size(), escape) < 0) return -1;
+        if (WriteQuoted(writer, node->FName.data(), node->FName.size(), escape) < 0) return -1;
         if (writer.Append(L": ", indent ? 2 : 1) < 0) return -1;
         if (WriteValue(writer, value, indent, escape, level) < 0) return -1;
     }
-    if (indent && WriteBreak(writer, level - 1) < 0) return -1;
-    return writer.Append(L"}", 1);
+    return 0;
 }
 
 Integer TJsonObject::SerializeArray(TJsonWriter& writer, bool indent, bool escape, Integer level) {
@@ -161,7 +175,7 @@ Integer TJsonObject::SerializeArray(TJsonWriter& writer, bool indent, bool escap
     if (indent && WriteBreak(writer, ++level) < 0) return -1;
     bool first = true;
     for (Integer i = 0; i < array.Length(); ++i) {
-        const TJsonRef value = array.GetElement(i);
+        const TJsonRef& value = array.FArray[i];
         if (Skipped(value)) continue;
         if (!first && writer.Append(L",", 1) < 0) return -1;
         first = false;

@@ -7,8 +7,8 @@ TJsonRef TJsonTableString::Lookup(const UnicodeString& name) const {
     return entry ? entry->Value() : nullptr;
 }
 
-void TJsonTableString::Store(const UnicodeString& name, const TJsonRef& value) {
-    InsertEntry(new TJsonAvlEntry(name, value));
+void TJsonTableString::Store(const UnicodeString& name, const TJsonRef& value, TJsonSlabs* slabs) {
+    InsertEntry(TJsonAvlEntry::New(name, value, slabs));
 }
 
 TJsonRef TJsonTableString::GetValues() const {
@@ -43,5 +43,5 @@ TJsonAvlIterator* TJsonTableString::GetEnumerator() const { return new TJsonAvlI
 
 void TJsonTableString::DisposeEntry(TJsonAvlEntry* entry, bool all) {
     if (all && entry->Ptr()) entry->Ptr()->Clear(true);
-    delete entry;
+    TJsonAvlEntry::Free(entry);
 }

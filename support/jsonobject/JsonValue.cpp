@@ -2,9 +2,9 @@
 // count of live values that the module's shutdown checks for leaks.
 //
 // Freeing a value releases the values it holds, which may be freed in turn: done directly, a
-// chain of thousands of nested values would recurse as deep. So the values that die while
-// another is being freed wait in a list of the thread, and the outermost free empties it: any
-// depth is freed with constant stack.
+// chain of thousands of nested values would recurse as deep. So a free takes the values out of
+// the container it frees itself, and those that die with it wait in the free's own list: any
+// depth is freed with constant stack, and without a list per thread to find.
 #include "support/jsonobject/JsonNesting.h"
 
 #include <windows.h>
@@ -20,9 +20,6 @@ thread_local bool TJsonNesting::Exceeded = false;
 namespace {
 
 volatile LONG LiveValues = 0; // changed only by Interlocked calls
-
-// The values waiting to be freed by the free running on this thread; null when none runs.
-thread_local std::vector<TJsonObject*>* Doomed = nullptr;
 
 // At shutdown a value still alive is a leak; it is reported for the debugger and the shutdown
 // goes on.
@@ -44,17 +41,24 @@ TJsonObject* JsonImpl(IJsonObject* value) noexcept {
     return static_cast<TJsonObject*>(value);
 }
 
-TJsonObject::TJsonObject(TJsonType type) : FDataType(type) {
-    if (type == stObject) FO.c_object = new TJsonTableString;
-    if (type == stArray) FO.c_array = new TJsonArray;
+TJsonObject::TJsonObject(TJsonType type, TJsonSlabs* slabs) : FDataType(type) {
+    if (type == stObject) FO.c_object = TJsonSlabs::Make<TJsonTableString>(slabs, FPartInSlab);
+    if (type == stArray) FO.c_array = TJsonSlabs::Make<TJsonArray>(slabs, FPartInSlab);
     InterlockedIncrement(&LiveValues);
 }
 
 TJsonObject::~TJsonObject() {
-    if (FDataType == stObject) delete FO.c_object;
-    if (FDataType == stArray) delete FO.c_array;
-    if (FDataType == stString) FreeText(FO.c_string);
+    if (FDataType == stObject) TJsonSlabs::Destroy(FO.c_object, FPartInSlab);
+    if (FDataType == stArray) TJsonSlabs::Destroy(FO.c_array, FPartInSlab);
+    if (FDataType == stString) FreeText(FO.c_string, FPartInSlab);
     InterlockedDecrement(&LiveValues);
+}
+
+TJsonObject* TJsonObject::New(TJsonType type, TJsonSlabs* slabs) {
+    bool inSlab = false;
+    TJsonObject* value = TJsonSlabs::Make<TJsonObject>(slabs, inSlab, type, slabs);
+    value->FInSlab = inSlab;
+    return value;
 }
 
 void TJsonObject::Destroy() {
@@ -63,18 +67,31 @@ void TJsonObject::Destroy() {
 }
 
 void TJsonObject::Dispose(TJsonObject* value) noexcept {
-    if (Doomed) {
-        Doomed->push_back(value);
-        return;
-    }
-    std::vector<TJsonObject*> doomed{value};
-    Doomed = &doomed;
-    while (!doomed.empty()) {
-        TJsonObject* next = doomed.back();
+    std::vector<TJsonObject*> doomed; // stays without memory while no container dies
+    for (;;) {
+        value->ReleaseHeld(doomed);
+        TJsonSlabs::Destroy(value, value->FInSlab); // holds nothing any more
+        if (doomed.empty()) return;
+        value = doomed.back();
         doomed.pop_back();
-        delete next; // may append the values it held
     }
-    Doomed = nullptr;
+}
+
+// Every IJsonObject there is is a TJsonObject, whose Release would free a value that dies here
+// on the spot, recursing; its count is taken down directly instead.
+void TJsonObject::ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept {
+    const auto release = [&doomed](TJsonRef& held) {
+        if (IJsonObject* value = held.Detach()) {
+            TJsonObject* object = JsonImpl(value);
+            if (InterlockedDecrement(&object->FRefCount) == 0) doomed.push_back(object);
+        }
+    };
+    if (FDataType == stArray)
+        for (TJsonRef& slot : FO.c_array->FArray) release(slot);
+    if (FDataType == stObject) {
+        TJsonAvlIterator it(FO.c_object);
+        while (it.MoveNext()) release(it.Current()->FPtr);
+    }
 }
 
 TJsonRef TJsonObject::Create(TJsonType type) { return TJsonRef(new TJsonObject(type)); }
@@ -101,27 +118,25 @@ TJsonRef TJsonObject::Create(const UnicodeString& value) {
     return CreateString(value.data(), value.size());
 }
 
-TJsonRef TJsonObject::CreateString(const wchar_t* text, std::size_t size) {
-    wchar_t* held = NewText(text, size);
-    TJsonObject* o;
-    try {
-        o = new TJsonObject(stString);
-    } catch (...) {
-        FreeText(held);
-        throw;
-    }
-    o->FO.c_string = held;
-    return TJsonRef(o);
+TJsonRef TJsonObject::CreateString(const wchar_t* text, std::size_t size, TJsonSlabs* slabs) {
+    TJsonObject* o = New(stString, slabs);
+    TJsonRef held(o); // frees the value when the text cannot be made
+    o->FO.c_string = NewText(text, size, slabs, o->FPartInSlab);
+    return held;
 }
 
 // The length sits in front of the characters, which are NUL-terminated.
-wchar_t* TJsonObject::NewText(const wchar_t* text, std::size_t size) {
+wchar_t* TJsonObject::NewText(const wchar_t* text, std::size_t size, TJsonSlabs* slabs,
+                              bool& inSlab) {
+    inSlab = false;
     if (size == 0) return nullptr;
     if (size >
         (std::numeric_limits<std::size_t>::max() - sizeof(std::size_t)) / sizeof(wchar_t) - 1)
         throw std::bad_alloc();
-    auto* block = static_cast<std::size_t*>(
-        ::operator new(sizeof(std::size_t) + (size + 1) * sizeof(wchar_t)));
+    const std::size_t bytes = sizeof(std::size_t) + (size + 1) * sizeof(wchar_t);
+    void* carved = slabs ? slabs->Allocate(bytes) : nullptr;
+    inSlab = carved != nullptr;
+    auto* block = static_cast<std::size_t*>(carved ? carved : ::operator new(bytes));
     *block = size;
     auto* chars = reinterpret_cast<wchar_t*>(block + 1);
     std::copy(text, text + size, chars);
@@ -129,8 +144,13 @@ wchar_t* TJsonObject::NewText(const wchar_t* text, std::size_t size) {
     return chars;
 }
 
-void TJsonObject::FreeText(wchar_t* text) noexcept {
-    if (text) ::operator delete(reinterpret_cast<std::size_t*>(text) - 1);
+void TJsonObject::FreeText(wchar_t* text, bool inSlab) noexcept {
+    if (!text) return;
+    std::size_t* block = reinterpret_cast<std::size_t*>(text) - 1;
+    if (inSlab)
+        TJsonSlabs::Free(block);
+    else
+        ::operator delete(block);
 }
 
 std::size_t TJsonObject::StringSize() const noexcept {
@@ -141,9 +161,11 @@ const wchar_t* TJsonObject::StringData() const noexcept { return FO.c_string ? F
 
 // The new text is made before the old is freed: `text` may be this value's own.
 void TJsonObject::SetString(const wchar_t* text, std::size_t size) {
-    wchar_t* held = NewText(text, size);
-    FreeText(FO.c_string);
+    bool inSlab = false;
+    wchar_t* held = NewText(text, size, nullptr, inSlab);
+    FreeText(FO.c_string, FPartInSlab);
     FO.c_string = held;
+    FPartInSlab = inSlab;
 }
 
 TJsonRef TJsonObject::Create(TJsonMethod value) {

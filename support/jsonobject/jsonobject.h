@@ -10,6 +10,7 @@
 //                               walking the members or elements of a value
 //   TJsonWriter and its sinks   string buffer, byte stream, counter, socket
 //   TJsonTokenizer              the reader's state between calls (chunked input)
+//   TJsonSlabs                  the memory a document's values are carved from
 //
 // Values are shared through TComPtr<IJsonObject>; a value may sit in several containers. The
 // reader reports failures as results (nil and a TJsonTokenizerError), never as exceptions; it
@@ -29,6 +30,9 @@
 #include "framework/Streams.h"
 
 #include <array>
+#include <cstddef>
+#include <new>
+#include <utility>
 #include <vector>
 
 class TJsonObject;
@@ -38,6 +42,7 @@ class TJsonEnumerator;
 class TJsonWriter;
 class TJsonTokenizer;
 class TJsonAvlIterator;
+class TJsonSlabs;
 struct IJsonObject;
 
 using TJsonRef = TComPtr<IJsonObject>;
@@ -128,6 +133,72 @@ struct IJsonObject : IInterface {
     virtual void SetDataPtr(void* value) = 0;
 };
 
+// ---- Document memory ---------------------------------------------------------------------
+
+// The blocks of one document's values, member entries, tables, arrays and texts, carved in turn
+// from slabs of the system's memory instead of one heap block each: a document of millions of
+// values then costs a fraction of the calls and none of the heap's per-block overhead. A block
+// is still freed on its own (a value may outlive its document or be shared with another one);
+// a slab goes back to the system once every block carved from it is freed and the reader has
+// moved on, so a value kept from a large document keeps its slab. Only the reader carves (on
+// its thread); blocks may be freed on any thread.
+class TJsonSlabs {
+public:
+    static constexpr std::size_t SlabSize = 1024 * 1024;
+    // Larger blocks come from the heap: a slab is never left mostly unused by one of them.
+    static constexpr std::size_t MaxBlock = 2048;
+    // A small document stays on the heap: so many blocks go there before the first slab, so
+    // that a few values kept from many small documents do not hold a slab each.
+    static constexpr Integer HeapBlocks = 4096;
+    // Every block starts at a multiple of this; what is made here needs no more.
+    static constexpr std::size_t Alignment = 8;
+
+    TJsonSlabs() = default;
+    TJsonSlabs(const TJsonSlabs&) = delete;
+    TJsonSlabs& operator=(const TJsonSlabs&) = delete;
+    ~TJsonSlabs() { Seal(); }
+
+    // A block of `size` bytes, or nil: the caller then takes the heap.
+    void* Allocate(std::size_t size) noexcept;
+    // Frees a block Allocate gave.
+    static void Free(void* block) noexcept;
+
+    // An object of type T made in a block of these slabs (`slabs` may be nil) or on the heap;
+    // `inSlab` tells which, for Destroy.
+    template <class T, class... Args>
+    static T* Make(TJsonSlabs* slabs, bool& inSlab, Args&&... args) {
+        static_assert(alignof(T) <= Alignment);
+        void* block = slabs ? slabs->Allocate(sizeof(T)) : nullptr;
+        inSlab = block != nullptr;
+        if (!block) return new T(std::forward<Args>(args)...);
+        try {
+            return new (block) T(std::forward<Args>(args)...);
+        } catch (...) {
+            Free(block);
+            throw;
+        }
+    }
+    template <class T> static void Destroy(T* object, bool inSlab) noexcept {
+        if (!inSlab) return delete object;
+        object->~T();
+        Free(object);
+    }
+
+private:
+    // Starts a new slab; false when there is none (yet): the heap it is.
+    bool StartSlab() noexcept;
+    void StartUnit(char* unit) noexcept;
+    // Hands the current slab over to its blocks: the last one freed frees it.
+    void Seal() noexcept;
+
+    char* FSlab = nullptr; // the slab being carved
+    char* FNext = nullptr;
+    char* FUnitEnd = nullptr;
+    char* FEnd = nullptr;
+    Integer FCarved = 0;     // blocks carved from it
+    Integer FHeapBlocks = 0; // blocks refused before the first slab
+};
+
 // ---- Member table ------------------------------------------------------------------------
 
 enum TJsonAvlSearchType { stEQual, stLess, stGreater };
@@ -137,6 +208,9 @@ class TJsonAvlEntry : public TObject {
 public:
     TJsonAvlEntry(const UnicodeString& name, const TJsonRef& value);
     static Cardinal Hash(const UnicodeString& name) noexcept;
+    // A new entry, in a block of `slabs` when given; Free frees either kind.
+    static TJsonAvlEntry* New(const UnicodeString& name, const TJsonRef& value, TJsonSlabs* slabs);
+    static void Free(TJsonAvlEntry* entry) noexcept;
 
     const UnicodeString& Name() const noexcept { return FName; }
     IJsonObject* Ptr() const noexcept { return FPtr.Get(); }
@@ -147,11 +221,13 @@ private:
     friend class TJsonAvlTree;
     friend class TJsonAvlIterator;
     friend class TJsonTableString;
+    friend class TJsonObject; // a dying value takes the member values out; the writer walks
     friend struct TJsonAvlRotations;
 
     TJsonAvlEntry* FGt = nullptr;
     TJsonAvlEntry* FLt = nullptr;
-    Integer FBf = 0; // height of the FGt side minus height of the FLt side
+    signed char FBf = 0; // height of the FGt side minus height of the FLt side
+    bool FInSlab = false;
     Cardinal FHash;
     UnicodeString FName;
     TJsonRef FPtr;
@@ -181,6 +257,7 @@ protected:
 
 private:
     friend class TJsonAvlIterator;
+    friend class TJsonObject; // the writer walks the entries in place
     TJsonAvlEntry* Insert(TJsonAvlEntry*& node, TJsonAvlEntry* entry, bool& grew);
     TJsonAvlEntry* Unlink(TJsonAvlEntry*& node, Cardinal hash, const UnicodeString& name,
                           bool& shrank);
@@ -193,7 +270,8 @@ private:
 class TJsonTableString : public TJsonAvlTree {
 public:
     TJsonRef Lookup(const UnicodeString& name) const;
-    void Store(const UnicodeString& name, const TJsonRef& value);
+    // The entry is made in a block of `slabs` when given (the reader's).
+    void Store(const UnicodeString& name, const TJsonRef& value, TJsonSlabs* slabs = nullptr);
     TJsonRef Delete(const UnicodeString& name) { return Remove(name); }
     TJsonRef GetValues() const;
     TJsonRef GetNames() const;
@@ -255,6 +333,7 @@ public:
     void Reserve(Integer index);
 
 private:
+    friend class TJsonObject; // the writer and the free walk the slots in place
     // Makes room in the storage for the slot `index` (below the capacity).
     void Occupy(Integer index);
 
@@ -443,6 +522,7 @@ public:
     Word ucs_char = 0;
     wchar_t quote_char = 0;
     std::array<TJsonTokenerSrec, MaxDepth> stack;
+    TJsonSlabs slabs; // what the values read are made in
     // Reader bookkeeping kept between chunks: the value a closed level handed up and how many
     // index or argument values are being read.
     TJsonRef finished;
@@ -550,7 +630,8 @@ public:
     void SetDataPtr(void* value) override { FDataPtr = value; }
 
 protected:
-    explicit TJsonObject(TJsonType type);
+    // The table or array of a container is made in a block of `slabs` when given.
+    explicit TJsonObject(TJsonType type, TJsonSlabs* slabs = nullptr);
     ~TJsonObject() override;
 
 private:
@@ -558,28 +639,39 @@ private:
     TJsonRef Self() { return TJsonRef(static_cast<IJsonObject*>(this)); }
     // Frees the value without recursing into the values it holds (see JsonValue.cpp).
     static void Dispose(TJsonObject* value) noexcept;
+    // Lets go of the values this one holds; those that die are added to `doomed`.
+    void ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept;
     TJsonRef Find(const UnicodeString& path, TJsonFindOptions options,
                   const TJsonRef& put = nullptr, TJsonType dt = stNull);
     Integer SerializeObject(TJsonWriter& writer, bool indent, bool escape, Integer level);
+    Integer SerializeMembers(const TJsonAvlEntry* node, TJsonWriter& writer, bool indent,
+                             bool escape, Integer level, bool& first);
     Integer SerializeArray(TJsonWriter& writer, bool indent, bool escape, Integer level);
     void MergeObject(TJsonObject& source, bool reference);
     void MergeArray(TJsonObject& source, bool reference);
 
     // A string value's text: length-prefixed characters held apart (nil for the empty text),
     // so that a value of any other kind stays small; a document holds millions of values.
-    static wchar_t* NewText(const wchar_t* text, std::size_t size);
-    static void FreeText(wchar_t* text) noexcept;
+    static wchar_t* NewText(const wchar_t* text, std::size_t size, TJsonSlabs* slabs, bool& inSlab);
+    static void FreeText(wchar_t* text, bool inSlab) noexcept;
     std::size_t StringSize() const noexcept;
     const wchar_t* StringData() const noexcept;
     UnicodeString StringValue() const { return UnicodeString(StringData(), StringSize()); }
     void SetString(const wchar_t* text, std::size_t size);
     // A new string value of `size` characters of `text`, which may hold NULs; the reader's.
-    static TJsonRef CreateString(const wchar_t* text, std::size_t size);
+    static TJsonRef CreateString(const wchar_t* text, std::size_t size,
+                                 TJsonSlabs* slabs = nullptr);
+    // A new value of that type, made in a block of `slabs` when given, its table, array or
+    // text too; the reader's.
+    static TJsonObject* New(TJsonType type, TJsonSlabs* slabs);
     friend class TJsonReader;
+    friend class TJsonSlabs; // makes and destroys values in its blocks
 
     volatile LONG FRefCount = 0; // changed only by Interlocked calls
     bool FProcessing = false;
     TJsonType FDataType;
+    bool FInSlab = false;     // this value's block is in a slab
+    bool FPartInSlab = false; // so is the block of its table, array or text
     void* FDataPtr = nullptr;
     union {
         bool c_boolean;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <algorithm>
+#include <random>
 #include <vector>
 
 namespace {
@@ -11,6 +15,7 @@ using Items = std::vector<UnicodeString>;
 // The document keeps no file: this one has nowhere to write.
 class TDocument : public TMemIniFile {
 public:
+    TDocument() = default;
     explicit TDocument(const UnicodeString& text) { Load(text); }
     void Load(const UnicodeString& text) {
         TStringList lines;
@@ -163,4 +168,99 @@ TEST(IniFiles, WriteStringReplacesTheLineAReadFindsOrAppends) {
               L"[A]\r\nKey=one\r\nKEY=three\r\n\r\n[B]\r\nX=1\r\nY=new\r\n\r\n[C]\r\nZ=\r\n\r\n");
     EXPECT_EQ(document.ReadString(L"A", L"key", L"-"), L"three");
     EXPECT_EQ(document.ReadString(L"C", L"Z", L"-"), L"");
+}
+
+namespace {
+
+UnicodeString Upper(UnicodeString text) {
+    if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// The document's reads written out plainly: the last section of the name, in it the last line
+// of the key, names compared upper-cased whole.
+struct TModel {
+    struct TSection {
+        UnicodeString Name;
+        std::vector<std::pair<UnicodeString, UnicodeString>> Lines; // name, value
+    };
+    std::vector<TSection> Sections;
+
+    UnicodeString Read(const UnicodeString& section, const UnicodeString& key) const {
+        for (auto s = Sections.rbegin(); s != Sections.rend(); ++s) {
+            if (Upper(s->Name) != Upper(section)) continue;
+            for (auto l = s->Lines.rbegin(); l != s->Lines.rend(); ++l)
+                if (Upper(l->first) == Upper(key)) return l->second;
+            return L"<default>";
+        }
+        return L"<default>";
+    }
+};
+
+// One of a few spellings of name n: cases mixed, some past the lookups' 64-character pieces,
+// some not ASCII.
+UnicodeString Spelling(int n, std::mt19937& random) {
+    UnicodeString name = L"n\u00e4me " + std::to_wstring(n);
+    if (n % 7 == 0) name += UnicodeString(70 + n % 5, L'x');
+    for (wchar_t& c : name)
+        if (random() % 2) CharUpperBuffW(&c, 1);
+    return name;
+}
+
+} // namespace
+
+// Many sections and keys, repeated in other cases, read and written: the document answers what
+// the model does.
+TEST(IniFiles, LookupsAgreeWithAPlainScan) {
+    std::mt19937 random(11);
+    TModel model;
+    UnicodeString text;
+    for (int s = 0; s < 60; ++s) {
+        model.Sections.push_back({Spelling(static_cast<int>(random() % 40), random), {}});
+        text += L"[" + model.Sections.back().Name + L"]\r\n";
+        const int lines = static_cast<int>(random() % 90);
+        for (int l = 0; l < lines; ++l) {
+            const UnicodeString key = Spelling(static_cast<int>(random() % 70), random);
+            const UnicodeString value = std::to_wstring(s) + L"." + std::to_wstring(l);
+            model.Sections.back().Lines.emplace_back(key, value);
+            text += key + L"=" + value + L"\r\n";
+        }
+    }
+    TDocument document(text);
+    const auto agrees = [&](const TMemIniFile& doc) {
+        std::mt19937 queries(5);
+        for (int q = 0; q < 4000; ++q) {
+            const UnicodeString section = Spelling(static_cast<int>(queries() % 45), queries);
+            const UnicodeString key = Spelling(static_cast<int>(queries() % 75), queries);
+            if (doc.ReadString(section, key, L"<default>") != model.Read(section, key))
+                return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(agrees(document));
+    for (int w = 0; w < 300; ++w) {
+        const UnicodeString section = Spelling(static_cast<int>(random() % 45), random);
+        const UnicodeString key = Spelling(static_cast<int>(random() % 75), random);
+        const UnicodeString value = L"w" + std::to_wstring(w);
+        document.WriteString(section, key, value);
+        auto found = std::find_if(
+            model.Sections.rbegin(), model.Sections.rend(),
+            [&](const TModel::TSection& s) { return Upper(s.Name) == Upper(section); });
+        TModel::TSection& target = found == model.Sections.rend()
+                                       ? model.Sections.emplace_back(TModel::TSection{section, {}})
+                                       : *found;
+        auto line = std::find_if(target.Lines.rbegin(), target.Lines.rend(),
+                                 [&](const auto& l) { return Upper(l.first) == Upper(key); });
+        if (line == target.Lines.rend())
+            target.Lines.emplace_back(key, value);
+        else
+            *line = {key, value};
+    }
+    EXPECT_TRUE(agrees(document));
+    // The comparison bites: a value the model does not know of is seen.
+    std::mt19937 queries(5);
+    const UnicodeString section = Spelling(static_cast<int>(queries() % 45), queries);
+    const UnicodeString key = Spelling(static_cast<int>(queries() % 75), queries);
+    document.WriteString(section, key, L"unknown to the model");
+    EXPECT_FALSE(agrees(document));
 }
