@@ -35,6 +35,21 @@ enum TacSkinTypes { stUnpacked, stPacked, stAllSkins };
 
 class TsCommonData;
 
+// The sizes that place a form inside the layered window of its extended borders: the extended
+// border and the shadow around the form's own window, and the title heights that differ between
+// the form's own caption and the extended title.
+struct TacExtBorderGeometry {
+    int ExtBorderWidth = 0;
+    TRect ShadowSize;          // left, top, right and bottom widths
+    int WindowBorderWidth = 0; // the form window's own border
+    int CaptionHeight = 0;     // the form window's own caption
+    int ExtTitleHeight = 0;    // the extended title now
+    int NormalExtTitleHeight = 0;
+    int MaxExtTitleHeight = 0;
+    // The extended title is as high as the system's caption.
+    bool SystemExtTitle = false;
+};
+
 // What the skin engine asks of a form's provider (the form provider of window skinning is one):
 // a form that has a provider answers skin command 4 with a pointer to this interface.
 class TacFormProviderLink {
@@ -47,6 +62,19 @@ public:
     virtual bool DrawsNonClientArea() const = 0;
     // Rebuilds the window region and sets it again with a repaint.
     virtual void RefreshFormRegion() = 0;
+    // A new region of the form's window shape for the caller to own; null when it has none.
+    virtual HRGN MakeFormRegion() = 0;
+    // The window that draws the form's extended borders and shadow; null when there is none.
+    virtual HWND ExtendedBorderWindow() const = 0;
+    virtual TacExtBorderGeometry ExtendedBorderGeometry() const = 0;
+    // Gives the extended-border window its region.
+    virtual void RefreshExtendedBorderRegion() = 0;
+    // Moves the extended-border window to the form and repaints it with Alpha.
+    virtual void UpdateExtendedBorders(Byte Alpha) = 0;
+    // Paints the non-client area into the provider's cache; answers the cache's size.
+    virtual TSize PrepareNonClientCache() = 0;
+    // Where the form's client area starts in that cache.
+    virtual TPoint ClientOffset() const = 0;
 
 protected:
     ~TacFormProviderLink() = default;

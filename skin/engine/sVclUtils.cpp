@@ -27,6 +27,10 @@ LRESULT PerformSkinCommand(TControl* Control, WORD Cmd, LPARAM LParam) {
     return Control->Perform(SM_ALPHACMD, SkinWParam(Cmd), LParam);
 }
 
+TacFormProviderLink* FormProviderOf(TCustomForm* Form) {
+    return reinterpret_cast<TacFormProviderLink*>(PerformSkinCommand(Form, SKCMD_GETPROVIDER));
+}
+
 bool AskControl(TControl* Control, WORD Cmd) { return PerformSkinCommand(Control, Cmd) == 1; }
 
 bool AskWindow(HWND Wnd, WORD Cmd) { return SendSkinCommand(Wnd, Cmd) == 1; }
