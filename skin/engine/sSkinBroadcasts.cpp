@@ -1,6 +1,7 @@
 // The skinned-form list, the redraw lock around skin changes and the broadcasts that carry the
-// skin commands to every form. Receivers may free forms while a broadcast runs: the loops walk
-// a copy of their list and visit a form only while it is still listed.
+// skin commands to every form and dialog. Receivers may free forms while a broadcast runs: the
+// loops walk a copy of their list and visit a form only while it is still listed; dialogs are
+// visited by index through their live list.
 #include "skin/engine/sCommonData.h"
 #include "skin/engine/sVclUtils.h"
 
@@ -137,4 +138,7 @@ void BroadcastToSkinnedForms(TMessage& Message) {
     for (TCustomForm* form : std::vector<TCustomForm*>(SkinnedForms))
         if (form && StillSkinned(form) && !form->ComponentState().Contains(csDestroying))
             SendToForm(form, Message);
+    ForEachShownDialog([&Message](HWND Dialog) {
+        SendMessageW(Dialog, Message.Msg, Message.WParam, Message.LParam);
+    });
 }

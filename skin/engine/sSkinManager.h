@@ -29,6 +29,8 @@
 #include "skin/engine/sThirdParty.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <vector>
 
 enum TacSkinTypes { stUnpacked, stPacked, stAllSkins };
@@ -169,6 +171,10 @@ public:
     void UpdateSkinSection(const UnicodeString& SectionName);
     // The main-window hook of the default manager: True when the message was handled.
     bool HandleMainWindowMessage(TMessage& Message);
+    // The auto-skinning hook of the default manager: the list of what it makes for the windows
+    // it skins (HookProviders) lives while it is installed; removing it frees them all.
+    void InstallHook();
+    void UnInstallHook();
 
     // Colour queries.
     TColor GetGlobalColor() const;
@@ -284,6 +290,8 @@ private:
     bool FExtendedBorders = false;
     // HandleMainWindowMessage is hooked into the application window.
     bool FMainWindowHooked = false;
+    // This manager installed the auto-skinning hook.
+    bool GlobalHookInstalled = false;
     Integer FHueOffset = 0;
     Integer FSaturation = 0;
 };
@@ -309,6 +317,28 @@ extern TacSkinConvertor* SkinConvertor;
 // The upper-cased section last given to UpdateSkinSection.
 extern UnicodeString UpdatedSectionName;
 
+// ---- the auto-skinning hook's providers ---------------------------------------------------
+
+// What the auto-skinning hook makes for a window it skins (window skinning makes them): a form's
+// provider or a system dialog's handler. The engine reaches dialogs through it.
+class TacHookProvider {
+public:
+    virtual ~TacHookProvider() = default;
+    // The window of its dialog handler; null for a form's provider or when the dialog is gone.
+    virtual HWND DialogWindow() const = 0;
+};
+// The hook's providers, owned by the list: the default manager's hook makes the list, and
+// removing the hook frees every provider and the list. A provider freed on its own empties its
+// slot (RemoveHookProvider), so slots may be null. Null while no hook is installed.
+extern std::unique_ptr<std::vector<TacHookProvider*>> HookProviders;
+// Appends Provider to the list (which takes it); a provider given while no list exists is freed.
+void AddHookProvider(TacHookProvider* Provider);
+// Empties Provider's slot without freeing it.
+void RemoveHookProvider(TacHookProvider* Provider);
+// Action on the window of every dialog handler of the list whose window is visible; Action may
+// close dialogs (and so empty slots) or add providers.
+void ForEachShownDialog(const std::function<void(HWND)>& Action);
+
 // ---- the skinned-form list, the redraw lock and the broadcasts -----------------------------
 
 // The forms that carry a form provider; the order means nothing.
@@ -325,4 +355,6 @@ void UnlockFormsRedraw(TsSkinManager* Manager, bool Animate);
 // means), their children and MDI client windows, then to the skinned forms. A form freed or
 // being destroyed meanwhile is skipped.
 void BroadcastToForms(TMessage& Message);
+// The message to the skinned forms (their children and MDI client windows), then to the visible
+// windows of the hook's dialog handlers.
 void BroadcastToSkinnedForms(TMessage& Message);
