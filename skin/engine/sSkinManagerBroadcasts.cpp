@@ -82,6 +82,13 @@ bool TsSkinManager::HandleMainWindowMessage(TMessage& Message) {
             if (form->HandleAllocated()) SendSkinCommand(form->Handle(), SKCMD_REFRESHNOW);
         }
         return false;
+    case SM_MENUITEMBORDER:
+        FSkinableMenus->ItemBorderRequested(reinterpret_cast<HMENU>(Message.WParam),
+                                            static_cast<UINT>(Message.LParam));
+        return true;
+    case SM_MENUWINDOWBORDER:
+        FSkinableMenus->WindowBorderRequested(reinterpret_cast<HWND>(Message.LParam));
+        return true;
     default: return false;
     }
 }
