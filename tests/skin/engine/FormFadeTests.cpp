@@ -8,6 +8,7 @@
 #include "skin/engine/sAlphaGraph.h"
 #include "skin/engine/sVclUtils.h"
 
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -246,6 +247,57 @@ TEST_F(FormFade, WithoutLayeredWindowsTheFormFadesInThroughTheOutputWindow) {
     }
 }
 
+// A control that fails while the form paints itself into the fade.
+class TFailingControl : public TCustomControl {
+public:
+    explicit TFailingControl(TWinControl* Parent) : TCustomControl(Parent) {
+        SetParent(Parent);
+        SetBounds(10, 10, 40, 30);
+    }
+
+protected:
+    void Paint() override {
+        if (FadeFormBmp) throw std::runtime_error("paint failed");
+    }
+};
+
+// A fade that stops on an error leaves no form unable to paint: FormAnimating is cleared and
+// the fade's windows and bitmaps are freed.
+TEST_F(FormFade, AFadeThatFailsStillLetsFormsPaint) {
+    auto* failing = new TFailingControl(Form);
+    failing->HandleNeeded();
+    for (const bool layered : {false, true}) {
+        SCOPED_TRACE(layered);
+        if (layered) GiveExtendedBorders();
+        EXPECT_THROW(FadeInForm(Form, 16), std::runtime_error);
+        EXPECT_FALSE(FormAnimating);
+        EXPECT_EQ(AnimationDC, nullptr);
+        EXPECT_EQ(FadeWindow, nullptr);
+        EXPECT_EQ(FadeScreenBmp, nullptr);
+        EXPECT_EQ(FadeFormBmp, nullptr);
+    }
+    failing->Free();
+}
+
+// The output window of a top-level form: a pop-up of the application window, topmost over a
+// topmost form, that neither erases its background nor paints a frame.
+TEST_F(FormFade, TheOutputWindowOfATopmostForm) {
+    SetWindowPos(Form->Handle(), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    PrepareFadeWindow(Form);
+    ASSERT_NE(dynamic_cast<TOutputWindow*>(FadeWindow), nullptr);
+    const HWND wnd = FadeWindow->Handle();
+    EXPECT_FALSE(GetWindowLongW(wnd, GWL_STYLE) & WS_CHILD);
+    EXPECT_TRUE(GetWindowLongW(wnd, GWL_STYLE) & WS_POPUP);
+    EXPECT_TRUE(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetWindow(wnd, GW_OWNER), Application->Handle());
+    EXPECT_EQ(FadeWindow->Color(), static_cast<TColor>(0x800080));
+    EXPECT_EQ(SendMessageW(wnd, WM_ERASEBKGND, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(wnd, WM_NCPAINT, 1, 0), 0);
+    FreeAndNil(FadeWindow);
+    FreeAndNil(FadeScreenBmp);
+}
+
 // A form on a parent gets the output window beside it on that parent, at its bounds.
 TEST_F(FormFade, AParentedFormGetsItsOutputWindowOnItsParent) {
     auto* host = Construct<TForm>(Application);
@@ -294,6 +346,26 @@ TEST_F(FormFade, UnlockingTheFormsAfterASkinChangeFadesThemIn) {
     EXPECT_TRUE(Updates.empty());
     EXPECT_EQ(Form->Events,
               (std::vector<std::wstring>{L"redraw on", L"done", L"region", L"borders 255"}));
+}
+
+// A maximised form with extended borders is shown maximised again as the lock ends, and the
+// window that was active stays active.
+TEST_F(FormFade, AMaximisedFormIsShownMaximisedAgainWithoutTakingTheActivation) {
+    GiveExtendedBorders();
+    AddSkinnedForm(Form);
+    Manager->AnimEffects()->SkinChanging()->Active = false;
+    Form->SetWindowState(wsMaximized);
+    auto* other = Construct<TForm>(Application);
+    other->SetBounds(0, 0, 100, 80);
+    other->Show();
+    SetActiveWindow(other->Handle());
+    ASSERT_EQ(GetActiveWindow(), other->Handle());
+    LockFormsRedraw(Manager);
+    UnlockFormsRedraw(Manager, true);
+    EXPECT_TRUE(IsZoomed(Form->Handle()));
+    EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+    EXPECT_EQ(GetActiveWindow(), other->Handle());
+    other->Free();
 }
 
 } // namespace
