@@ -57,6 +57,9 @@ TColor WindowBackColor(HWND Wnd);
 // Heights (top, bottom) or widths (left, right) of the visible children with that Align; graphic
 // children count only with IncludeGraphic; 0 for other alignments.
 int AlignedChildrenSize(TWinControl* Control, TAlign Align, bool IncludeGraphic);
+// Moves Control right after Target in their parent's child list (and window order); nothing
+// unless both share a parent.
+void OrderAfterControl(TControl* Control, TControl* Target);
 // The last window of the parent chain.
 HWND TopLevelWindowOf(HWND Wnd);
 // The client rectangle in window coordinates.

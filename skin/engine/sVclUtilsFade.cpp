@@ -69,10 +69,9 @@ void PrepareFadeWindow(TWinControl* Form) {
     FadeWindow = output;
     if (TWinControl* parent = Form->Parent()) {
         output->SetParent(parent);
+        output->HandleNeeded(); // so that the window takes its place in the order too
+        OrderAfterControl(output, Form);
         output->SetBounds(Form->Left(), Form->Top(), Form->Width(), Form->Height());
-        // Right above the form, covering it and nothing it covers.
-        SetWindowPos(output->Handle(), GetWindow(Form->Handle(), GW_HWNDPREV), 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         ShowWindow(output->Handle(), SW_SHOWNA);
         return;
     }

@@ -5,6 +5,7 @@
 #include "SkinEngineTesting.h"
 
 #include "framework/Application.h"
+#include "framework/ExtCtrls.h"
 #include "skin/engine/sAlphaGraph.h"
 #include "skin/engine/sVclUtils.h"
 
@@ -298,7 +299,7 @@ TEST_F(FormFade, TheOutputWindowOfATopmostForm) {
     FreeAndNil(FadeScreenBmp);
 }
 
-// A form on a parent gets the output window beside it on that parent, at its bounds.
+// A form on a parent gets the output window right after it on that parent, at its bounds.
 TEST_F(FormFade, AParentedFormGetsItsOutputWindowOnItsParent) {
     auto* host = Construct<TForm>(Application);
     host->SetBounds(0, 0, 300, 250);
@@ -308,9 +309,18 @@ TEST_F(FormFade, AParentedFormGetsItsOutputWindowOnItsParent) {
     inner->SetParent(host);
     inner->SetBounds(30, 20, 120, 90);
     inner->Show();
+    auto* later = new TPanel(host); // made after the form: the output window goes between them
+    later->SetParent(host);
+    later->HandleNeeded();
     PrepareFadeWindow(inner);
     ASSERT_NE(FadeWindow, nullptr);
     EXPECT_EQ(FadeWindow->Parent(), host);
+    ASSERT_EQ(host->ControlCount(), 3);
+    EXPECT_EQ(host->Controls(0), inner);
+    EXPECT_EQ(host->Controls(1), FadeWindow);
+    EXPECT_EQ(host->Controls(2), later);
+    // Under what lies over the form.
+    EXPECT_EQ(GetWindow(FadeWindow->Handle(), GW_HWNDPREV), later->Handle());
     EXPECT_EQ(FadeWindow->BoundsRect(), inner->BoundsRect());
     EXPECT_TRUE(IsWindowVisible(FadeWindow->Handle()));
     EXPECT_EQ(FadeScreenBmp->Width(), 120);
