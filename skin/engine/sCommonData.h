@@ -144,6 +144,19 @@ int ParentFontSkinIndex(TControl* Control, int Default, TsSkinManager* Manager);
 void ParentCacheInfoOf(const TsCommonData* Data, TCacheInfo& CacheInfo);
 void ParentCacheInfoOfWnd(HWND Wnd, TCacheInfo& CacheInfo);
 
+// Copies DstRect of the link's cache bitmap (from SrcRect's top-left) into DC, leaving out the
+// places of Ctrl's visible children that overlap DstRect and paint over it themselves: graphic
+// and opaque children, and any child while designing (never a skinned splitter, which shows the
+// background). Nothing without a cache bitmap.
+void BitBltBgExceptControls(TWinControl* Ctrl, TsCommonData* Link, const TRect& SrcRect,
+                            const TRect& DstRect, HDC DC);
+// The same for the visible child windows of Wnd (DC in Wnd's window coordinates). Of a group box
+// only its frame is left out: the caption strip (as high as its answer to command 27) and the
+// side and bottom strips as wide as the default manager's group-box border; without a default
+// manager nothing of it.
+void BitBltBgExceptWindows(HWND Wnd, TsCommonData* Link, const TRect& SrcRect, const TRect& DstRect,
+                           HDC DC);
+
 // ---- background queries ----------------------------------------------------------------------
 
 // Asks Wnd (command 34) for its background; True when it answered. Without an answer: with

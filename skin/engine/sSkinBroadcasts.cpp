@@ -1,10 +1,12 @@
 // The skinned-form list, the redraw lock around skin changes and the broadcasts that carry the
-// skin commands to every form. Receivers may free forms while a broadcast runs: the loops walk
-// a copy of their list and visit a form only while it is still listed.
+// skin commands to every form and dialog. Receivers may free forms while a broadcast runs: the
+// loops walk a copy of their list and visit a form only while it is still listed; dialogs are
+// visited by index through their live list.
 #include "skin/engine/sCommonData.h"
 #include "skin/engine/sVclUtils.h"
 
 #include "framework/Application.h"
+#include "framework/SystemInfo.h"
 
 #include <algorithm>
 
@@ -25,16 +27,12 @@ namespace {
 
 bool Minimized() { return Application && Application->Minimized(); }
 
-TacFormProviderLink* ProviderOf(TCustomForm* Form) {
-    return reinterpret_cast<TacFormProviderLink*>(PerformSkinCommand(Form, SKCMD_GETPROVIDER));
-}
-
 // A visible top-level form, neither minimised nor an MDI child, whose provider skins with
 // Manager.
 TacFormProviderLink* LockableProvider(TCustomForm* Form, TsSkinManager* Manager) {
     if (!Form || !Form->HandleAllocated() || Form->Parent() || !Form->Visible()) return nullptr;
     if (Form->FormStyle() == fsMDIChild || IsIconic(Form->Handle())) return nullptr;
-    TacFormProviderLink* provider = ProviderOf(Form);
+    TacFormProviderLink* provider = FormProviderOf(Form);
     if (!provider || provider->ProviderSkinData()->SkinManager() != Manager) return nullptr;
     return provider;
 }
@@ -64,6 +62,17 @@ void SendToForm(TCustomForm* Form, TMessage& Message) {
         SendMessageW(Form->ClientHandle(), Message.Msg, Message.WParam, Message.LParam);
 }
 
+// A maximised form with extended borders is shown maximised again, so that its window takes the
+// maximised place of the new skin, without being seen or taking the activation.
+void ShowMaximizedUnseen(TCustomForm* Form) {
+    const HWND wnd = Form->Handle();
+    SetWindowLongW(wnd, GWL_STYLE, GetWindowLongW(wnd, GWL_STYLE) & ~WS_VISIBLE);
+    const HWND active = GetActiveWindow();
+    ShowWindow(wnd, SW_SHOWMAXIMIZED);
+    SetWindowLongW(wnd, GWL_STYLE, GetWindowLongW(wnd, GWL_STYLE) | WS_VISIBLE);
+    if (active) SetActiveWindow(active);
+}
+
 } // namespace
 
 void LockFormsRedraw(TsSkinManager* Manager) {
@@ -82,17 +91,26 @@ void LockFormsRedraw(TsSkinManager* Manager) {
 void UnlockFormsRedraw(TsSkinManager* Manager, bool Animate) {
     if (Minimized()) return;
     if (Manager == DefaultSkinManager) FormAnimating = false;
+    const TacSkinChanging* changing = Manager->AnimEffects()->SkinChanging();
     for (TCustomForm* form : std::vector<TCustomForm*>(SkinnedForms)) {
         if (!StillSkinned(form)) continue;
         TacFormProviderLink* provider = LockableProvider(form, Manager);
         if (!provider) continue;
+        if (!Animate) {
+            SendMessageW(form->Handle(), WM_SETREDRAW, 1, 0);
+            continue;
+        }
+        if (changing->Active) FadeInForm(form, provider->DrawsNonClientArea() ? changing->Time : 0);
+        const bool borders = provider->ExtendedBorderWindow() != nullptr;
+        if (borders && form->WindowState() == wsMaximized) ShowMaximizedUnseen(form);
         SendMessageW(form->Handle(), WM_SETREDRAW, 1, 0);
-        if (!Animate) continue;
         provider->SetFormAnimating(false);
         if (provider->DrawsNonClientArea()) {
+            if (Win32MajorVersion() < 6) SetWindowRgn(form->Handle(), nullptr, FALSE);
             provider->RefreshFormRegion();
             RedrawWindow(form->Handle(), nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            if (borders) provider->UpdateExtendedBorders(255);
         } else {
             RedrawWindow(form->Handle(), nullptr, nullptr,
                          RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
@@ -120,4 +138,7 @@ void BroadcastToSkinnedForms(TMessage& Message) {
     for (TCustomForm* form : std::vector<TCustomForm*>(SkinnedForms))
         if (form && StillSkinned(form) && !form->ComponentState().Contains(csDestroying))
             SendToForm(form, Message);
+    ForEachShownDialog([&Message](HWND Dialog) {
+        SendMessageW(Dialog, Message.Msg, Message.WParam, Message.LParam);
+    });
 }

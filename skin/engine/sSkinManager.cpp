@@ -39,6 +39,7 @@ TsSkinManager::TsSkinManager(TComponent* AOwner) : TComponent(AOwner) {
 
 TsSkinManager::~TsSkinManager() {
     // A manager on the stack is never given BeforeDestruction.
+    UnInstallHook();
     if (DefaultSkinManager == this) DefaultSkinManager = nullptr;
     UnhookMainWindow();
     FreeSkinPatterns();

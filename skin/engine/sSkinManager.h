@@ -29,11 +29,28 @@
 #include "skin/engine/sThirdParty.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <vector>
 
 enum TacSkinTypes { stUnpacked, stPacked, stAllSkins };
 
 class TsCommonData;
+
+// The sizes that place a form inside the layered window of its extended borders: the extended
+// border and the shadow around the form's own window, and the title heights that differ between
+// the form's own caption and the extended title.
+struct TacExtBorderGeometry {
+    int ExtBorderWidth = 0;
+    TRect ShadowSize;          // left, top, right and bottom widths
+    int WindowBorderWidth = 0; // the form window's own border
+    int CaptionHeight = 0;     // the form window's own caption
+    int ExtTitleHeight = 0;    // the extended title now
+    int NormalExtTitleHeight = 0;
+    int MaxExtTitleHeight = 0;
+    // The extended title is as high as the system's caption.
+    bool SystemExtTitle = false;
+};
 
 // What the skin engine asks of a form's provider (the form provider of window skinning is one):
 // a form that has a provider answers skin command 4 with a pointer to this interface.
@@ -47,6 +64,19 @@ public:
     virtual bool DrawsNonClientArea() const = 0;
     // Rebuilds the window region and sets it again with a repaint.
     virtual void RefreshFormRegion() = 0;
+    // A new region of the form's window shape for the caller to own; null when it has none.
+    virtual HRGN MakeFormRegion() = 0;
+    // The window that draws the form's extended borders and shadow; null when there is none.
+    virtual HWND ExtendedBorderWindow() const = 0;
+    virtual TacExtBorderGeometry ExtendedBorderGeometry() const = 0;
+    // Gives the extended-border window its region.
+    virtual void RefreshExtendedBorderRegion() = 0;
+    // Moves the extended-border window to the form and repaints it with Alpha.
+    virtual void UpdateExtendedBorders(Byte Alpha) = 0;
+    // Paints the non-client area into the provider's cache; answers the cache's size.
+    virtual TSize PrepareNonClientCache() = 0;
+    // Where the form's client area starts in that cache.
+    virtual TPoint ClientOffset() const = 0;
 
 protected:
     ~TacFormProviderLink() = default;
@@ -141,6 +171,10 @@ public:
     void UpdateSkinSection(const UnicodeString& SectionName);
     // The main-window hook of the default manager: True when the message was handled.
     bool HandleMainWindowMessage(TMessage& Message);
+    // The auto-skinning hook of the default manager: the list of what it makes for the windows
+    // it skins (HookProviders) lives while it is installed; removing it frees them all.
+    void InstallHook();
+    void UnInstallHook();
 
     // Colour queries.
     TColor GetGlobalColor() const;
@@ -256,6 +290,8 @@ private:
     bool FExtendedBorders = false;
     // HandleMainWindowMessage is hooked into the application window.
     bool FMainWindowHooked = false;
+    // This manager installed the auto-skinning hook.
+    bool GlobalHookInstalled = false;
     Integer FHueOffset = 0;
     Integer FSaturation = 0;
 };
@@ -281,6 +317,28 @@ extern TacSkinConvertor* SkinConvertor;
 // The upper-cased section last given to UpdateSkinSection.
 extern UnicodeString UpdatedSectionName;
 
+// ---- the auto-skinning hook's providers ---------------------------------------------------
+
+// What the auto-skinning hook makes for a window it skins (window skinning makes them): a form's
+// provider or a system dialog's handler. The engine reaches dialogs through it.
+class TacHookProvider {
+public:
+    virtual ~TacHookProvider() = default;
+    // The window of its dialog handler; null for a form's provider or when the dialog is gone.
+    virtual HWND DialogWindow() const = 0;
+};
+// The hook's providers, owned by the list: the default manager's hook makes the list, and
+// removing the hook frees every provider and the list. A provider freed on its own empties its
+// slot (RemoveHookProvider), so slots may be null. Null while no hook is installed.
+extern std::unique_ptr<std::vector<TacHookProvider*>> HookProviders;
+// Appends Provider to the list (which takes it); a provider given while no list exists is freed.
+void AddHookProvider(TacHookProvider* Provider);
+// Empties Provider's slot without freeing it.
+void RemoveHookProvider(TacHookProvider* Provider);
+// Action on the window of every dialog handler of the list whose window is visible; Action may
+// close dialogs (and so empty slots) or add providers.
+void ForEachShownDialog(const std::function<void(HWND)>& Action);
+
 // ---- the skinned-form list, the redraw lock and the broadcasts -----------------------------
 
 // The forms that carry a form provider; the order means nothing.
@@ -297,4 +355,6 @@ void UnlockFormsRedraw(TsSkinManager* Manager, bool Animate);
 // means), their children and MDI client windows, then to the skinned forms. A form freed or
 // being destroyed meanwhile is skipped.
 void BroadcastToForms(TMessage& Message);
+// The message to the skinned forms (their children and MDI client windows), then to the visible
+// windows of the hook's dialog handlers.
 void BroadcastToSkinnedForms(TMessage& Message);

@@ -1,6 +1,6 @@
 // The skin manager tells every form and control about its skin: applied (command 1), removed
-// (command 2), repainted (commands 16 and 3) or one section changed (command 13). The auto-skinning
-// window hook is installed here once window skinning provides its procedure.
+// (command 2), repainted (commands 16 and 3) or one section changed (command 13). Applying a skin
+// installs the default manager's auto-skinning hook, removing it removes the hook.
 #include "skin/engine/acGlow.h"
 #include "skin/engine/sSkinManager.h"
 #include "skin/engine/sVclUtils.h"
@@ -28,12 +28,14 @@ void TsSkinManager::SendNewSkin(bool Repaint) {
     TMessage message = SkinMessage(SKCMD_SKINLOADED, reinterpret_cast<LPARAM>(this));
     BroadcastToForms(message);
     SkinData.Active = true;
+    InstallHook();
     if (Repaint) RepaintForms();
 }
 
 void TsSkinManager::SendRemoveSkin() {
     SkinRemoving = true;
     ClearGlowEffects();
+    UnInstallHook();
     SkinData.Active = false;
     TMessage message = SkinMessage(SKCMD_SKINREMOVED, reinterpret_cast<LPARAM>(this));
     try {
@@ -56,6 +58,10 @@ void TsSkinManager::RepaintForms() {
     TMessage repaint = SkinMessage(SKCMD_REPAINT, reinterpret_cast<LPARAM>(this));
     BroadcastToForms(repaint);
     if (!loading) UnlockFormsRedraw(this, true);
+    ForEachShownDialog([](HWND Dialog) {
+        RedrawWindow(Dialog, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    });
 }
 
 void TsSkinManager::UpdateSkinSection(const UnicodeString& SectionName) {
@@ -76,6 +82,13 @@ bool TsSkinManager::HandleMainWindowMessage(TMessage& Message) {
             if (form->HandleAllocated()) SendSkinCommand(form->Handle(), SKCMD_REFRESHNOW);
         }
         return false;
+    case SM_MENUITEMBORDER:
+        FSkinableMenus->ItemBorderRequested(reinterpret_cast<HMENU>(Message.WParam),
+                                            static_cast<UINT>(Message.LParam));
+        return true;
+    case SM_MENUWINDOWBORDER:
+        FSkinableMenus->WindowBorderRequested(reinterpret_cast<HWND>(Message.LParam));
+        return true;
     default: return false;
     }
 }

@@ -7,6 +7,7 @@
 #include "framework/Graphics.h"
 #include "framework/Menus.h"
 
+#include <functional>
 #include <vector>
 
 // The kind of a menu item: "-" is a divider, "-text-" a caption, a main menu's top items are the
@@ -39,6 +40,19 @@ private:
     TFont* FExtraLineFont;
 };
 
+// The skinned border of a popup menu whose window was not known when the menu was painted is
+// asked for by a message posted to the application window, which the default manager's
+// main-window hook answers once the window exists. The message carries handles that are checked
+// when it arrives, never a menu item object, which may be freed before then.
+// SM_MENUITEMBORDER: WParam the popup's menu handle, LParam the command id of its item that
+// asked. SM_MENUWINDOWBORDER: LParam the popup menu window.
+constexpr UINT SM_MENUITEMBORDER = 0xBCB3;
+constexpr UINT SM_MENUWINDOWBORDER = 0xBCB4;
+
+// Posts SM_MENUITEMBORDER for Item's popup unless one of the two messages is pending already;
+// nothing for an item without a parent or without an application window.
+void PostMenuBorderRequest(TMenuItem* Item);
+
 class TsSkinableMenus : public TPersistent {
     CLASS_INFO(TsSkinableMenus, TPersistent)
 public:
@@ -68,6 +82,15 @@ public:
     TComponent* FOwner;
     // Guards the border painting against re-entry.
     bool BorderDrawing = false;
+
+    // The answers to the two messages: the menu window is found (by the first item's place for an
+    // item, checked to be a live popup menu window for a window) and handed to BorderPainter,
+    // when the menu and its item still exist. Anything gone or foreign does nothing.
+    void ItemBorderRequested(HMENU Menu, UINT ItemId);
+    void WindowBorderRequested(HWND Wnd);
+    // Draws the border of the popup window Wnd, showing Menu (null when only the window is
+    // known), asked for by its item ItemId (0 then); empty until popup menus are painted.
+    std::function<void(HWND Wnd, HMENU Menu, UINT ItemId)> BorderPainter;
 
 private:
     TFont* FCaptionFont;

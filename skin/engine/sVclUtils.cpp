@@ -5,6 +5,8 @@
 
 #include "skin/engine/sSkinManager.h"
 
+#include <vector>
+
 namespace {
 
 bool Destroying(const TComponent* Component) {
@@ -25,6 +27,10 @@ LRESULT PerformSkinCommand(TControl* Control, WORD Cmd, LPARAM LParam) {
     if (windowed && windowed->HandleAllocated())
         return SendSkinCommand(windowed->Handle(), Cmd, LParam);
     return Control->Perform(SM_ALPHACMD, SkinWParam(Cmd), LParam);
+}
+
+TacFormProviderLink* FormProviderOf(TCustomForm* Form) {
+    return reinterpret_cast<TacFormProviderLink*>(PerformSkinCommand(Form, SKCMD_GETPROVIDER));
 }
 
 bool AskControl(TControl* Control, WORD Cmd) { return PerformSkinCommand(Control, Cmd) == 1; }
@@ -144,6 +150,21 @@ int AlignedChildrenSize(TWinControl* Control, TAlign Align, bool IncludeGraphic)
         }
     }
     return size;
+}
+
+void OrderAfterControl(TControl* Control, TControl* Target) {
+    TWinControl* parent = Control->Parent();
+    if (!parent || Target->Parent() != parent || Control == Target) return;
+    // Control goes to the end, then what followed Target goes after it, in its order.
+    std::vector<TControl*> following;
+    bool past = false;
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+        TControl* child = parent->Controls(i);
+        if (past && child != Control) following.push_back(child);
+        past = past || child == Target;
+    }
+    Control->BringToFront();
+    for (TControl* child : following) child->BringToFront();
 }
 
 HWND TopLevelWindowOf(HWND Wnd) {

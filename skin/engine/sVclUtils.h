@@ -7,12 +7,15 @@
 #include "skin/engine/sConst.h"
 
 class TacFormProviderLink;
+struct TacExtBorderGeometry;
 
 // SendMessage(Wnd, SM_ALPHACMD, command in the high word, LParam).
 LRESULT SendSkinCommand(HWND Wnd, WORD Cmd, LPARAM LParam = 0);
 // To a windowed control with a window by SendMessage, to any other by Perform; 0 for a control
 // being destroyed or none.
 LRESULT PerformSkinCommand(TControl* Control, WORD Cmd, LPARAM LParam = 0);
+// The form's answer to command 4: its provider, or null.
+TacFormProviderLink* FormProviderOf(TCustomForm* Form);
 // The control answers 1 to the command.
 bool AskControl(TControl* Control, WORD Cmd);
 // The window answers exactly 1 to the command.
@@ -54,6 +57,9 @@ TColor WindowBackColor(HWND Wnd);
 // Heights (top, bottom) or widths (left, right) of the visible children with that Align; graphic
 // children count only with IncludeGraphic; 0 for other alignments.
 int AlignedChildrenSize(TWinControl* Control, TAlign Align, bool IncludeGraphic);
+// Moves Control right after Target in their parent's child list (and window order); nothing
+// unless both share a parent.
+void OrderAfterControl(TControl* Control, TControl* Target);
 // The last window of the parent chain.
 HWND TopLevelWindowOf(HWND Wnd);
 // The client rectangle in window coordinates.
@@ -62,3 +68,34 @@ void CursorPoint(TPoint& P);
 // DrawText flags for the alignment (with DT_EXPANDTABS and DT_VCENTER), in the control's reading
 // order.
 UINT TextAlignFlags(TControl* Control, TAlignment Alignment);
+
+// ---- the fade-in of a form --------------------------------------------------------------------
+
+// The window a form fades in through when no layered window is used: a pop-up owned by the
+// application window (topmost over a topmost owner) or a child beside the form, that neither
+// erases its background nor paints a frame, so only what the fade copies into it shows.
+class TOutputWindow : public TCustomControl {
+    CLASS_INFO(TOutputWindow, TCustomControl)
+public:
+    explicit TOutputWindow(TComponent* AOwner);
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void WndProc(TMessage& Message) override;
+};
+
+// What a fade works with, only while one runs: the window it shows (a TOutputWindow, or a
+// borderless layered form), the screen under the form and the form's own image.
+extern TWinControl* FadeWindow;
+extern TBitmap* FadeScreenBmp;
+extern TBitmap* FadeFormBmp;
+
+// Takes the screen under Form and puts the output window over it (when they are missing).
+void PrepareFadeWindow(TWinControl* Form);
+// Shows Form fading in over Time milliseconds (8 ms a step; at once under 8), through a layered
+// window when its provider has extended borders and layered windows exist, else through the
+// output window. Blocks the thread meanwhile; FormAnimating is set until the form may redraw.
+void FadeInForm(TWinControl* Form, Word Time);
+// How far the layered copy of a form with extended borders lies left of and above the form's
+// window.
+TPoint FadeWindowShift(const TacExtBorderGeometry& Geometry, bool Maximized);

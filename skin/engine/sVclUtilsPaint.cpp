@@ -5,6 +5,9 @@
 #include "skin/engine/sVclUtils.h"
 
 #include "framework/ComCtrls.h"
+#include "skin/engine/sAlphaGraph.h"
+
+#include <algorithm>
 
 #include <vector>
 
@@ -40,6 +43,18 @@ void FillBehind(HDC MemDC, TControl* Child, const TacBackgroundInfo& Info, TPoin
     BitBlt(MemDC, bounds.left, bounds.top, Child->Width(), Child->Height(),
            Info.Bmp->Canvas()->Handle(), Child->Left() + Offset.x + Info.Offset.x,
            Child->Top() + Offset.y + Info.Offset.y, SRCCOPY);
+}
+
+// The alpha of every pixel of R moved by Offset, in a 32-bit bitmap, set to 255: painting
+// through the system leaves the alpha bytes as they were.
+void MakeOpaque(TBitmap* Bmp, TRect R, TPoint Offset) {
+    TacFast32 pixels;
+    if (!pixels.Attach(Bmp)) return;
+    OffsetRect(&R, Offset.x, Offset.y);
+    const int right = std::min<int>(R.right, pixels.Width());
+    const int bottom = std::min<int>(R.bottom, pixels.Height());
+    for (int y = std::max<int>(R.top, 0); y < bottom; ++y)
+        for (int x = std::max<int>(R.left, 0); x < right; ++x) pixels.Pixel(x, y)[3] = 255;
 }
 
 } // namespace
@@ -107,7 +122,9 @@ void PaintControlToBmp(TBitmap* Bmp, TControl* Control, int X, int Y,
         return;
     }
     const HDC dc = Bmp->Canvas()->Handle();
-    IntersectClipRect(dc, 0, 0, Control->Width(), Control->Height());
+    // A form with extended borders paints its frame beyond its own size.
+    const bool extended = Provider && Provider->ExtendedBorderWindow();
+    if (!extended) IntersectClipRect(dc, 0, 0, Control->Width(), Control->Height());
     auto* windowed = dynamic_cast<TWinControl*>(Control);
     if (!windowed) {
         Control->Perform(WM_PRINT, reinterpret_cast<WPARAM>(dc), 0);
@@ -126,4 +143,5 @@ void PaintControlToBmp(TBitmap* Bmp, TControl* Control, int X, int Y,
         PaintControlToBmp(Bmp, child, child->Left(), child->Top(), nullptr);
         RestoreDC(dc, saved);
     }
+    if (extended) MakeOpaque(Bmp, windowed->ClientRect(), Provider->ClientOffset());
 }
