@@ -4,16 +4,7 @@
 
 #include "skin/engine/sVclUtils.h"
 
-#include <cwchar>
-
 namespace {
-
-// Skinned splitters show the background they lie on, so the copy goes under them.
-bool IsSkinnedSplitter(const TControl* Control) {
-    for (TClass klass = Control->ClassType(); klass; klass = klass->Parent)
-        if (std::wcscmp(klass->Name, L"TsSplitter") == 0) return true;
-    return false;
-}
 
 bool PaintsOverBackground(TControl* Child) {
     return Child->ComponentState().Contains(csDesigning) ||

@@ -197,6 +197,14 @@ public:
     void SetFormAnimating(bool Value) override { FormAnimating = Value; }
     bool DrawsNonClientArea() const override { return FDrawNonClientArea; }
     void RefreshFormRegion() override;
+    HRGN MakeFormRegion() override;
+    // Extended borders come with their own window later; until then a form has none.
+    HWND ExtendedBorderWindow() const override { return nullptr; }
+    TacExtBorderGeometry ExtendedBorderGeometry() const override { return {}; }
+    void RefreshExtendedBorderRegion() override {}
+    void UpdateExtendedBorders(Byte) override {}
+    TSize PrepareNonClientCache() override;
+    TPoint ClientOffset() const override { return TPoint{OffsetX(), OffsetY()}; }
 
 protected:
     void Loaded() override;

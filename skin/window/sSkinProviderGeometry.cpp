@@ -346,6 +346,12 @@ void TsSkinProvider::UpdateFormRgn(bool Repaint) {
     FRgnChanging = false;
 }
 
+HRGN TsSkinProvider::MakeFormRegion() {
+    if (!FForm || !FForm->HandleAllocated() || !FDrawNonClientArea) return nullptr;
+    FillArOR();
+    return CreateFormRgn(0, 0);
+}
+
 void TsSkinProvider::RefreshFormRegion() {
     FillArOR();
     UpdateFormRgn(true);

@@ -52,6 +52,12 @@ bool TsSkinProvider::IsStatelessMask() const {
     return !manager || !manager->IsValidImgIndex(mask) || manager->ma[mask].ImageCount == 1;
 }
 
+TSize TsSkinProvider::PrepareNonClientCache() {
+    PrepareNCCache();
+    TBitmap* cache = FCommonData->CacheBmp();
+    return cache ? TSize{cache->Width(), cache->Height()} : TSize{0, 0};
+}
+
 void TsSkinProvider::PrepareNCCache() {
     TsSkinManager* manager = FCommonData->SkinManager();
     if (!FForm || Creating(FForm) || !FForm->HandleAllocated() || !manager) return;
