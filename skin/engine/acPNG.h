@@ -115,6 +115,12 @@ public:
 
     bool Reflected = false;
 
+protected:
+    // A 32-bit picture is blended by its alpha over the canvas, stretched to Rect when its size
+    // differs (colour and alpha each stretched with halftoning), with a fading mirror image of
+    // half its height below Rect when Reflected and not stretched. Other formats draw as bitmaps.
+    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+
 private:
     Cardinal NextChunk();
     void ReadChunkData();
