@@ -167,6 +167,10 @@ private:
     TPixelFormat FBitmapFormat = pfDevice;
 };
 
+// In a 32-bit bitmap of 2 x 2 or more, white pixels with alpha 0 become 0 (all four bytes): they
+// would tint what is drawn under them. Other bitmaps are left alone.
+void ClearTransparentWhite(TBitmap* Bitmap);
+
 namespace png_reader_detail {
 // The reflected CRC-32 (polynomial 0xEDB88320), inverted on entry and exit so that calls chain;
 // a null Data answers 0.
