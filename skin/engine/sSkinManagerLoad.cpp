@@ -5,6 +5,7 @@
 
 #include "framework/Conversions.h"
 #include "framework/Files.h"
+#include "skin/engine/sAlphaGraph.h"
 #include "skin/engine/sGeneralUtils.h"
 
 struct TsSkinManager::TSavedSkin {
@@ -98,16 +99,13 @@ void TsSkinManager::WriteIsDefault(bool Value) {
     FIsDefault = DefaultSkinManager == this;
 }
 
+// Both need layered windows, which the library's start-up found or not.
 bool TsSkinManager::ReadExtendedBorders() const {
-    static const bool layeredWindows =
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow") != nullptr;
-    return FExtendedBorders && layeredWindows;
+    return FExtendedBorders && UpdateLayeredWindowProc != nullptr;
 }
 
 bool TsSkinManager::ReadAllowGlowing() const {
-    static const bool layeredWindows =
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow") != nullptr;
-    return FAllowGlowing && layeredWindows;
+    return FAllowGlowing && UpdateLayeredWindowProc != nullptr;
 }
 
 void TsSkinManager::WriteExtendedBorders(bool Value) {

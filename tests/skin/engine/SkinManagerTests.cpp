@@ -4,6 +4,7 @@
 
 #include "framework/Forms.h"
 #include "framework/TypInfo.h"
+#include "skin/engine/sSkinLibrary.h"
 
 #include <vector>
 
@@ -155,6 +156,12 @@ TEST_F(SkinManagerComponent, CommonSectionsJoinEverySkin) {
 // The shadow templates of extended borders are the states of the skin's EXBORDER image; an
 // image kept in the master bitmap is copied from there.
 TEST_F(SkinManagerComponent, ExtendedBordersTakeTheShadowTemplatesFromTheMasterBitmap) {
+    // The library's start-up binds layered windows, which extended borders need.
+    struct TLayeredWindows {
+        TModuleEntry Module = LayeredFunctionsModule();
+        TLayeredWindows() { Module.Initialize(); }
+        ~TLayeredWindows() { Module.Finalize(); }
+    } layered;
     Load(FolderSkins(), L"TestFlat");
     EXPECT_EQ(Manager->FormShadowSize, TRect(0, 0, 0, 0)); // extended borders are off
     Manager->WriteExtendedBorders(true);
