@@ -26,7 +26,7 @@
 #include "data/engine/MemUtils.h"
 #include "framework/ModuleInit.h"
 #include "skin/controls/SysTray.h"
-#include "skin/controls/sGlyphUtils.h"
+#include "skin/controls/sSkinLibraryModules.h"
 #include "support/Ucl/UclModules.h"
 #include "support/KitThreadPool/KitConsts.h"
 #include "support/MYString/MYString.h"
@@ -54,15 +54,16 @@ void ApplyServerOverride() {
 }
 
 // The class library first, then the library units' version records and system helpers, then
-// the support libraries and the client's own modules.
+// the support libraries (the skin library among them) and the client's own modules.
 TModuleList ClientModules() {
     TModuleList modules{FrameworkModule()};
     for (TModuleEntry& entry : UclModules()) modules.push_back(std::move(entry));
-    for (TModuleEntry entry :
-         {MYStringModule(), KitConstsModule(), XtThreadModule(), XtDragCursorsModule(),
-          NetWndControlModule(), SysTrayModule(), GlyphUtilsModule(), IpHelperLoaderModule(),
-          AppSharedModule(), CLRClassesModule(), MemUtilsModule(), DcParserModule(),
-          MemDataModule(), MemDSModule()})
+    for (TModuleEntry entry : {MYStringModule(), KitConstsModule(), XtThreadModule(),
+                               XtDragCursorsModule(), NetWndControlModule(), SysTrayModule()})
+        modules.push_back(std::move(entry));
+    for (TModuleEntry& entry : SkinLibraryModules()) modules.push_back(std::move(entry));
+    for (TModuleEntry entry : {IpHelperLoaderModule(), AppSharedModule(), CLRClassesModule(),
+                               MemUtilsModule(), DcParserModule(), MemDataModule(), MemDSModule()})
         modules.push_back(std::move(entry));
     return modules;
 }

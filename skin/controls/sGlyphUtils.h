@@ -4,14 +4,13 @@
 //
 // The default glyph list holds five 48 x 16 pictures read at the module's start-up from the
 // program's RCDATA resources "SF", "SR", "SD", "SE" and "SC" (PNG files, skin/controls/
-// sGlyphUtils.rc); it lives until the module's shut-down. Start-up raises EResNotFound when the
+// sSkinLibrary.rc); it lives until the module's shut-down. Start-up raises EResNotFound when the
 // program lacks one of them. GUI thread only: it is built before any window exists.
 #pragma once
 
 #include "framework/Controls.h"
 #include "framework/ImageList.h"
 #include "framework/ModuleInit.h"
-#include "framework/PngImage.h"
 #include "skin/engine/acAlphaImageList.h"
 
 // The list's image count, 0 for none.
@@ -22,11 +21,9 @@ void SkinActivationChanged(bool Active);
 // Asked before the children of an unskinned windowed child are walked by a broadcast: every
 // such child's children are walked.
 bool SkipBroadcastChildren(TControl* Control);
-// An icon from an image: a colour bitmap copied from it and an all-opaque (black) 1-bit mask
-// of its size; 0 when the system refuses. The caller owns the icon.
+// An icon from an image (a decoded PNG keeps its alpha): a colour bitmap copied from it and an
+// all-opaque (black) 1-bit mask of its size; 0 when the system refuses. The caller owns the icon.
 HICON PngToIcon(TBitmap* Image);
-// The same for a PNG image: its picture with its alpha.
-HICON PngToIcon(TPngImage* Png);
 
 // The default glyph list, null outside the module's life.
 TsAlphaImageList* DefaultGlyphList() noexcept;
@@ -36,5 +33,5 @@ TsAlphaImageList* DefaultGlyphList() noexcept;
 void CreateDefaultGlyphs(HINSTANCE Instance);
 void FreeDefaultGlyphs() noexcept;
 // The glyph module: CreateDefaultGlyphs for the program at start-up, FreeDefaultGlyphs at
-// shut-down. The program must carry skin/controls/sGlyphUtils.rc.
+// shut-down. The program must carry skin/controls/sSkinLibrary.rc.
 TModuleEntry GlyphUtilsModule();

@@ -115,6 +115,12 @@ public:
 
     bool Reflected = false;
 
+protected:
+    // A 32-bit picture is blended by its alpha over the canvas, stretched to Rect when its size
+    // differs (colour and alpha each stretched with halftoning), with a fading mirror image of
+    // half its height below Rect when Reflected and not stretched. Other formats draw as bitmaps.
+    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+
 private:
     Cardinal NextChunk();
     void ReadChunkData();
@@ -160,6 +166,10 @@ private:
     bool FFormatsSet = false; // SetupFormats ran for this load
     TPixelFormat FBitmapFormat = pfDevice;
 };
+
+// In a 32-bit bitmap of 2 x 2 or more, white pixels with alpha 0 become 0 (all four bytes): they
+// would tint what is drawn under them. Other bitmaps are left alone.
+void ClearTransparentWhite(TBitmap* Bitmap);
 
 namespace png_reader_detail {
 // The reflected CRC-32 (polynomial 0xEDB88320), inverted on entry and exit so that calls chain;

@@ -90,8 +90,8 @@ struct TCacheInfo {
     COLORREF FillColor = 0xFF00FF;
     bool Ready = false;
 };
-// The background with nothing behind it.
-inline const TCacheInfo EmptyCacheInfo{};
+// The background with nothing behind it: no bitmap, at (-99, -99), fill colour 0, never ready.
+inline const TCacheInfo EmptyCacheInfo{nullptr, -99, -99, 0, false};
 
 // The answer to skin command 34. The asker fills R, DrawRequested and DC and sets Kind 0; the
 // answerer sets Kind 1 (plain Color) or 2 (Bmp, the asker's area starting at Offset) and, when

@@ -5,6 +5,7 @@
 
 #include "framework/Conversions.h"
 #include "framework/PngImage.h"
+#include "skin/engine/acPNG.h"
 #include "skin/engine/sGeneralUtils.h"
 
 #include <algorithm>
@@ -32,17 +33,6 @@ void WidthsFromBorder(TsMaskData& m) {
         m.WL = m.WT = m.WR = m.WB = m.BorderWidth;
     else
         ComputeWidths(m);
-}
-
-// White pixels with alpha 0 become 0: they would tint what is drawn under them.
-void ClearTransparentWhite(TBitmap* bitmap) {
-    for (int y = 0; y < bitmap->Height(); ++y) {
-        auto* row = static_cast<Byte*>(bitmap->ScanLine(y));
-        for (int x = 0; x < bitmap->Width(); ++x) {
-            Byte* p = row + x * 4;
-            if (p[3] == 0 && p[0] == 0xFF && p[1] == 0xFF && p[2] == 0xFF) p[0] = p[1] = p[2] = 0;
-        }
-    }
 }
 
 // The items inside the parentheses of a "#" value: "(l,t,r,b)(count,mask[,bw[,mode]])".

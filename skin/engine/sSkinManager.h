@@ -204,6 +204,7 @@ public:
     void FreeSkinPatterns();
     void CheckVersion();
     void CheckShadows();
+    void TakeStartUpShadows();
     // Writes the sections of old-style internal skin Index into Ini as the INI keys of a skin.
     void SaveToIni(int Index, TMemIniFile* Ini) const;
 

@@ -5,7 +5,9 @@
 
 #include "framework/Conversions.h"
 #include "framework/Files.h"
+#include "skin/engine/sAlphaGraph.h"
 #include "skin/engine/sGeneralUtils.h"
+#include "skin/engine/sSkinLibrary.h"
 
 struct TsSkinManager::TSavedSkin {
     UnicodeString SkinName;
@@ -98,16 +100,13 @@ void TsSkinManager::WriteIsDefault(bool Value) {
     FIsDefault = DefaultSkinManager == this;
 }
 
+// Both need layered windows, which the library's start-up found or not.
 bool TsSkinManager::ReadExtendedBorders() const {
-    static const bool layeredWindows =
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow") != nullptr;
-    return FExtendedBorders && layeredWindows;
+    return FExtendedBorders && UpdateLayeredWindowProc != nullptr;
 }
 
 bool TsSkinManager::ReadAllowGlowing() const {
-    static const bool layeredWindows =
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "UpdateLayeredWindow") != nullptr;
-    return FAllowGlowing && layeredWindows;
+    return FAllowGlowing && UpdateLayeredWindowProc != nullptr;
 }
 
 void TsSkinManager::WriteExtendedBorders(bool Value) {
@@ -143,7 +142,10 @@ void TsSkinManager::CheckShadows() {
     }
     ShdaTemplate.reset(new TBitmap(0, 0, pf32bit));
     ShdiTemplate.reset(new TBitmap(0, 0, pf32bit));
-    if (!IsValidImgIndex(ConstData.ExBorder)) return;
+    if (!IsValidImgIndex(ConstData.ExBorder)) {
+        TakeStartUpShadows();
+        return;
+    }
     const TsMaskData& image = ma[ConstData.ExBorder];
     const int offset = SkinData.ExContentOffs;
     if (SkinData.ExDrawMode != 0)
@@ -165,4 +167,17 @@ void TsSkinManager::CheckShadows() {
     };
     copyState(ShdiTemplate.get(), 0);
     copyState(ShdaTemplate.get(), image.ImageCount > 1 ? 1 : 0);
+    ClearTransparentWhite(ShdiTemplate.get());
+    ClearTransparentWhite(ShdaTemplate.get());
+}
+
+// A skin without a shadow image of its own takes the library's shadow pictures, whose borders
+// are 11, 7, 11 and 11 pixels wide.
+void TsSkinManager::TakeStartUpShadows() {
+    if (!ShadowTemplateActive || !ShadowTemplateInactive) return;
+    FormShadowSize = TRect(11, 7, 11, 11);
+    ShdaTemplate->Assign(ShadowTemplateActive);
+    ShdiTemplate->Assign(ShadowTemplateInactive);
+    ClearTransparentWhite(ShdiTemplate.get());
+    ClearTransparentWhite(ShdaTemplate.get());
 }

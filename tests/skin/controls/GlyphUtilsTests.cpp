@@ -1,6 +1,9 @@
 #include "skin/controls/acShellCtrls.h"
 #include "skin/controls/sGlyphUtils.h"
 
+#include "framework/Streams.h"
+#include "skin/engine/acPNG.h"
+
 #include "SkinTesting.h"
 
 #include <memory>
@@ -71,8 +74,9 @@ TEST_F(GlyphUtils, MissingGlyphResourceRaisesAndLeavesNoList) {
 }
 
 TEST_F(GlyphUtils, IconFromAPngKeepsItsAlpha) {
-    TPngImage png;
-    png.LoadFromResourceName(GetModuleHandleW(nullptr), L"SD");
+    TResourceStream stream(GetModuleHandleW(nullptr), L"SD");
+    TPNGGraphic png;
+    png.LoadFromStream(&stream);
     TOwnedIcon icon(PngToIcon(&png));
     ASSERT_TRUE(icon);
     TBitmap target(48, 16, pf24bit);
@@ -81,7 +85,7 @@ TEST_F(GlyphUtils, IconFromAPngKeepsItsAlpha) {
     DrawIconEx(target.Canvas()->Handle(), 0, 0, icon.Get(), 48, 16, 0, nullptr, DI_NORMAL);
     EXPECT_EQ(target.Canvas()->Pixels(0, 0), clWhite);
     EXPECT_EQ(target.Canvas()->Pixels(8, 6), static_cast<TColor>(RGB(64, 64, 64)));
-    TPngImage empty;
+    TPNGGraphic empty;
     EXPECT_EQ(PngToIcon(&empty), nullptr);
 }
 

@@ -1,9 +1,13 @@
 // The skin manager as a component: the default manager, switching on and off, the form that
 // carries an internal skin, colour queries, the option objects.
+#include "PNGTestImages.h"
+#include "PixelTesting.h"
 #include "SkinEngineTesting.h"
 
 #include "framework/Forms.h"
+#include "framework/Streams.h"
 #include "framework/TypInfo.h"
+#include "skin/engine/sSkinLibrary.h"
 
 #include <vector>
 
@@ -152,9 +156,17 @@ TEST_F(SkinManagerComponent, CommonSectionsJoinEverySkin) {
     EXPECT_EQ(Data(L"LONE").FadingIterations, 5);
 }
 
+// The library's start-up binds layered windows, which extended borders need.
+struct TLayeredWindows {
+    TModuleEntry Module = LayeredFunctionsModule();
+    TLayeredWindows() { Module.Initialize(); }
+    ~TLayeredWindows() { Module.Finalize(); }
+};
+
 // The shadow templates of extended borders are the states of the skin's EXBORDER image; an
 // image kept in the master bitmap is copied from there.
 TEST_F(SkinManagerComponent, ExtendedBordersTakeTheShadowTemplatesFromTheMasterBitmap) {
+    const TLayeredWindows layered;
     Load(FolderSkins(), L"TestFlat");
     EXPECT_EQ(Manager->FormShadowSize, TRect(0, 0, 0, 0)); // extended borders are off
     Manager->WriteExtendedBorders(true);
@@ -177,6 +189,40 @@ TEST_F(SkinManagerComponent, ExtendedBordersTakeTheShadowTemplatesFromTheMasterB
     EXPECT_EQ(pixel(Manager->ShdaTemplate.get(), state / 2, state / 2), FlatExBorderFill1);
     Manager->WriteExtendedBorders(false);
     EXPECT_EQ(Manager->FormShadowSize, TRect(0, 0, 0, 0)); // the skin is read again without
+}
+
+// A skin without a shadow image takes the library's shadow pictures, transparent white cleared.
+TEST_F(SkinManagerComponent, ExtendedBordersWithoutAShadowImageTakeTheLibrarysShadows) {
+    const TLayeredWindows layered;
+    auto picture = [](Word grey) {
+        TTestPng png = MakeTestPng(3, 2, 6, 8, false);
+        png.Samples = {grey, grey, grey, 200, 255, 255, 255, 0, 255, 255, 255, 9,
+                       1,    2,    3,    0,   4,   5,   6,   7, 255, 255, 255, 0};
+        const TPngBytes bytes = EncodePng(png);
+        TMemoryStream stream;
+        stream.WriteBuffer(bytes.data(), static_cast<NativeInt>(bytes.size()));
+        stream.SetPosition(0);
+        auto* graphic = new TPNGGraphic;
+        graphic->LoadFromStream(&stream);
+        return graphic;
+    };
+    struct TShadows {
+        ~TShadows() { FreeShadowTemplates(); }
+    } const shadows;
+    ShadowTemplateActive = picture(40);
+    ShadowTemplateInactive = picture(80);
+    Load(FolderSkins(), L"TestFeatures");
+    ASSERT_LT(Manager->ConstData.ExBorder, 0);
+    Manager->WriteExtendedBorders(true);
+    EXPECT_EQ(Manager->FormShadowSize, TRect(11, 7, 11, 11));
+    const std::vector<Byte> cleared = {0, 0, 0, 0, 255, 255, 255, 9, 3, 2,
+                                       1, 0, 6, 5, 4,   7,   0,   0, 0, 0};
+    for (auto [t, grey] : {std::pair{Manager->ShdaTemplate.get(), Byte(40)},
+                           std::pair{Manager->ShdiTemplate.get(), Byte(80)}}) {
+        std::vector<Byte> expected = {grey, grey, grey, 200};
+        expected.insert(expected.end(), cleared.begin(), cleared.end());
+        EXPECT_EQ(AllBytes(t), expected);
+    }
 }
 
 // The menu painter's options and its measure of the skin's menu frame, which every new skin
