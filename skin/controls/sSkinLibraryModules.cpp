@@ -23,8 +23,8 @@ TModuleEntry ShellCtrlsModule() {
 TModuleList SkinLibraryModules() {
     TModuleEntry glyphs = GlyphUtilsModule();
     glyphs.Uses.push_back(L"acPNG"); // the glyphs are decoded by the engine's PNG reader
-    return {SkinConstModule(),          SkinMessagesModule(),     PNGModule(),
-            ScrollBarFunctionsModule(), std::move(glyphs),        ShellCtrlsModule(),
-            ThemeFunctionsModule(),     LayeredFunctionsModule(), AppIconsModule(),
-            GradientFunctionsModule(),  SkinManagerModule()};
+    return {SkinConstModule(),  SkinMessagesModule(),       GlowModule(),
+            PNGModule(),        ScrollBarFunctionsModule(), std::move(glyphs),
+            ShellCtrlsModule(), ThemeFunctionsModule(),     LayeredFunctionsModule(),
+            AppIconsModule(),   GradientFunctionsModule(),  SkinManagerModule()};
 }

@@ -67,6 +67,7 @@ void FreeShadowTemplates() noexcept;
 // The engine's module entries, in the order in which they start.
 TModuleEntry SkinConstModule();          // HScrollBtnWidth
 TModuleEntry SkinMessagesModule();       // registers the skin message's name
+TModuleEntry GlowModule();               // frees every glow window at the end
 TModuleEntry PNGModule();                // the PNG picture format
 TModuleEntry ScrollBarFunctionsModule(); // GetScrollBarInfo, the flat scroll-bar switches
 TModuleEntry ThemeFunctionsModule();     // SetWindowTheme

@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/Streams.h"
 #include "framework/SystemInfo.h"
+#include "skin/engine/acGlow.h"
 #include "skin/engine/sGeneralUtils.h"
 #include "skin/engine/sSkinManager.h"
 
@@ -70,6 +71,10 @@ TModuleEntry SkinConstModule() {
 TModuleEntry SkinMessagesModule() {
     // The name is registered as the library always has; the fixed id SM_ALPHACMD is what is used.
     return {L"sMessages", {}, [] { RegisterWindowMessageW(L"SM_ALPHACMD"); }, {}};
+}
+
+TModuleEntry GlowModule() {
+    return {L"acGlow", {}, {}, [] { ClearGlowEffects(); }};
 }
 
 TModuleEntry PNGModule() {
