@@ -122,14 +122,17 @@ TEST_F(HandlerTest, FormHandlerLeavesTheMethodChainInEitherOrder) {
     }
 }
 
+// SetWindowTheme calls: (a sub-application given, it is one blank).
+std::vector<std::pair<bool, bool>> ThemeCalls;
+
+HRESULT WINAPI RecordThemeCall(HWND, LPCWSTR App, LPCWSTR) {
+    ThemeCalls.emplace_back(App != nullptr, App && UnicodeString(App) == L" ");
+    return S_OK;
+}
+
 TEST_F(HandlerTest, VisualStylesGoOffExceptForDialogsAndComeBackOnDetach) {
-    static std::vector<std::pair<bool, bool>> calls; // (sub-application given, blank)
-    calls.clear();
     const TSetWindowThemeProc saved = SetWindowThemeProc;
-    SetWindowThemeProc = [](HWND, LPCWSTR App, LPCWSTR) -> HRESULT {
-        calls.emplace_back(App != nullptr, App && UnicodeString(App) == L" ");
-        return S_OK;
-    };
+    SetWindowThemeProc = RecordThemeCall;
     struct TCase {
         const wchar_t* Section;
         std::vector<std::pair<bool, bool>> Calls;
@@ -140,9 +143,9 @@ TEST_F(HandlerTest, VisualStylesGoOffExceptForDialogsAndComeBackOnDetach) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(UnicodeString(c.Section));
-        calls.clear();
+        ThemeCalls.clear();
         Attach(MakeRawWindow(), c.Section)->Free();
-        EXPECT_EQ(calls, c.Calls);
+        EXPECT_EQ(ThemeCalls, c.Calls);
     }
     SetWindowThemeProc = saved;
 }
