@@ -94,10 +94,13 @@ void ReleaseHandler(TacMainWnd*& Handler) {
     TacMainWnd* doomed = Handler;
     Handler = nullptr;
     if (!doomed) return;
-    if (doomed->Dispatching())
-        doomed->FReleasePending = true;
-    else
+    if (!doomed->Dispatching()) {
         doomed->Free();
+        return;
+    }
+    // Detached at once, so that the window no longer reaches it; freed when the dispatch ends.
+    doomed->BeforeDestruction();
+    doomed->FReleasePending = true;
 }
 
 LRESULT TacMainWnd::CallPrevWndProc(HWND Handle, UINT Msg, WPARAM WParam, LPARAM& LParam) {

@@ -48,7 +48,7 @@ TacAdapterItem::TacAdapterItem(TacCtrlAdapter* AAdapter)
 }
 
 TacAdapterItem::~TacAdapterItem() {
-    FreeAndNil(ScrollWnd);
+    ReleaseHandler(ScrollWnd);
     delete SkinData;
 }
 
