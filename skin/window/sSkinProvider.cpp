@@ -50,6 +50,7 @@ TsSkinProvider::~TsSkinProvider() { TsSkinProvider::BeforeDestruction(); }
 void TsSkinProvider::BeforeDestruction() {
     if (FForm && FOldWndProcSet) {
         KillAnimations();
+        FAdapter.reset();
         RemoveSkinnedForm(FForm);
         FForm->SetWindowProc(FOldWndProc);
         FOldWndProcSet = false;

@@ -10,7 +10,7 @@
 // give other values.
 //
 // Not built here (later work, each with a trivial hook): the extended-border window (the cache
-// is always the window's size and 24-bit, no shadow), the control adapter, user title buttons,
+// is always the window's size and 24-bit, no shadow), user title buttons,
 // the title icon object and added title, the skinned system and main menus (the system's own
 // window menu stands in), the show animation, title-button fading and glow, outline moving, the
 // title cover and MDI client skinning. Title-button visibility
@@ -25,6 +25,7 @@
 #include "skin/engine/sSkinManager.h"
 #include "skin/window/acSBUtils.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -73,6 +74,72 @@ int WindowHeightOf(HWND Wnd);
 int ClientWidthOf(HWND Wnd);
 int ClientHeightOf(HWND Wnd);
 
+// ---- the control adapter ---------------------------------------------------------------------
+
+// Makes the handler of one kind of class-library control, by the index of the skin manager's
+// class-name list that names the control's class. A null entry is a kind whose handler class
+// does not exist yet: its controls are left unskinned.
+using TAdapterHandlerMaker = TacMainWnd* (*)(TWinControl* Control, TsCommonData* SkinData,
+                                             TsSkinManager* Manager);
+extern std::array<TAdapterHandlerMaker, ThirdKindCount> AdapterHandlerMakers;
+
+// Set while an adapter adds (removes) all its items: re-entry guards, not locks.
+extern bool AdapterAddingItems;
+extern bool AdapterRemovingItems;
+
+class TacCtrlAdapter;
+class TsSkinProvider;
+
+// One hooked windowed control: its skin link (owned) and its handler (owned).
+class TacAdapterItem : public TPersistent {
+    CLASS_INFO(TacAdapterItem, TPersistent)
+public:
+    explicit TacAdapterItem(TacCtrlAdapter* AAdapter);
+    ~TacAdapterItem() override;
+    // Gives Control its handler by the first class-name list that names its class.
+    void DoHook(TWinControl* Control);
+
+    TWinControl* WinCtrl = nullptr;
+    TsCommonData* SkinData;
+    TacCtrlAdapter* Adapter;
+    TacMainWnd* ScrollWnd = nullptr;
+};
+
+// The controls of a skinned form that know nothing of skins get handlers through it, by the
+// skin manager's class-name lists; labels are made transparent in the skin's font colour.
+class TacCtrlAdapter : public TPersistent {
+    CLASS_INFO(TacCtrlAdapter, TPersistent)
+public:
+    explicit TacCtrlAdapter(TsSkinProvider* AProvider) : Provider(AProvider) {}
+    ~TacCtrlAdapter() override;
+
+    bool IsControlSupported(TComponent* Control) const;
+    // Every supported component owned by, and control placed on, OwnerCtrl (null: the form),
+    // and so on down its windowed children.
+    void AddAllItems(TWinControl* OwnerCtrl = nullptr);
+    void AddNewItem(TWinControl* Ctrl) { AddNewItem(Ctrl, DefaultSection); }
+    void AddNewItem(TWinControl* Ctrl, const UnicodeString& SkinSection);
+    int Count() const noexcept { return static_cast<int>(Items.size()); }
+    // Null outside 0..Count-1.
+    TacAdapterItem* GetItem(int Index) const;
+    int IndexOf(const TWinControl* Ctrl) const;
+    // Frees one item (the last one takes its place); nothing for an index out of range.
+    void RemoveItem(int Index);
+    // Drops the items whose handler is gone or detached (their window was destroyed).
+    void CleanItems();
+    void RemoveAllItems();
+    // Sends the message to every control with a live handler.
+    void WndProc(TMessage& Message);
+
+    UnicodeString DefaultSection;
+    std::vector<TacAdapterItem*> Items;
+    TsSkinProvider* Provider;
+
+private:
+    TsSkinManager* Manager() const;
+    void SkinLabel(TControl* Label) const;
+};
+
 // ---- the provider --------------------------------------------------------------------------
 
 class TsSkinProvider : public TComponent, public TacFormProviderLink {
@@ -93,8 +160,10 @@ public:
     void CheckSysMenu(bool Skinned);
     // The scroll-bar handler of an AutoScroll form follows the skin.
     void UpdateScrollWnd();
-    // The control adapter and the extended borders are later work: these keep their places.
-    virtual void CreateAdapter() {}
+    // Makes the control adapter when there is none and lets it hook the form's controls.
+    void CreateAdapter();
+    TacCtrlAdapter* Adapter() const noexcept { return FAdapter.get(); }
+    // The extended borders are later work: these keep their places.
     void UpdateExtBorders(bool) {}
     void KillAnimations() {}
 
@@ -282,6 +351,7 @@ private:
     TAlignment FCaptionAlignment = taLeftJustify;
     TsGripMode FGripMode = gmNone;
     std::unique_ptr<TsCommonData> FCommonData;
+    std::unique_ptr<TacCtrlAdapter> FAdapter;
     TsResizeMode FResizeMode = rmStandard;
     bool FirstInitialized = false;
     bool FScreenSnap = false;

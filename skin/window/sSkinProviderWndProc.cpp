@@ -98,6 +98,10 @@ void TsSkinProvider::RestoreUnskinned() {
     TMessage removed = BuildMessageRecord(SM_ALPHACMD, SkinWParam(SKCMD_SKINREMOVED),
                                           reinterpret_cast<LPARAM>(FCommonData->SkinManager()));
     FreeAndNil(ListSW);
+    if (FAdapter) {
+        FAdapter->WndProc(removed);
+        FAdapter.reset();
+    }
     if (FForm && FForm->HandleAllocated()) DisableDwmTransitions(FForm->Handle(), false);
     HandleSkinCommand(removed, FCommonData.get());
     FLinesCount = -1;

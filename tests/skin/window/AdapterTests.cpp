@@ -1,0 +1,145 @@
+// The control adapter on a skinned form of plain class-library controls. Edits get a probe
+// handler through the adapter's handler table (the edit handler itself is built later); buttons
+// are listed too but have no handler yet, so they must get no item.
+#include "HandlerTesting.h"
+
+#include "framework/ExtCtrls.h"
+#include "framework/StdCtrls.h"
+#include "skin/engine/sConst.h"
+#include "skin/engine/sVclUtils.h"
+
+namespace {
+
+TacMainWnd* MakeProbe(TWinControl* Control, TsCommonData* SkinData, TsSkinManager* Manager) {
+    return Construct<TProbeWnd>(Control->Handle(), SkinData, Manager, SkinData->SkinSection());
+}
+
+class AdapterTest : public HandlerTest {
+protected:
+    void SetUp() override {
+        HandlerTest::SetUp();
+        SavedMakers = AdapterHandlerMakers;
+        AdapterHandlerMakers = {};
+        AdapterHandlerMakers[ikEdit] = MakeProbe;
+        ApplySkin();
+        Form = MakeForm();
+        Edit = Place(new TEdit(Form), Form);
+        Panel = Place(new TPanel(Form), Form);
+        Inner = Place(new TEdit(Form), Panel);
+        Button = Place(new TButton(Form), Form);
+        Label = new TLabel(Form);
+        Label->SetParent(Form);
+        Provider = Construct<TsSkinProvider>(Form);
+    }
+    void TearDown() override {
+        if (Provider) Provider->Free();
+        AdapterHandlerMakers = SavedMakers;
+        HandlerTest::TearDown();
+    }
+    template <class T> T* Place(T* Control, TWinControl* Parent) {
+        Control->SetParent(Parent);
+        Control->HandleNeeded();
+        return Control;
+    }
+    TacCtrlAdapter* Adapter() {
+        Provider->CreateAdapter();
+        return Provider->Adapter();
+    }
+    bool Hooked(TWinControl* Control) { return AskControl(Control, SKCMD_ISSKINNED); }
+
+    std::array<TAdapterHandlerMaker, ThirdKindCount> SavedMakers{};
+    TForm* Form = nullptr;
+    TEdit* Edit = nullptr;
+    TPanel* Panel = nullptr;
+    TEdit* Inner = nullptr;
+    TButton* Button = nullptr;
+    TLabel* Label = nullptr;
+    TsSkinProvider* Provider = nullptr;
+};
+
+TEST_F(AdapterTest, ListedControlsWithAHandlerAreHookedOnceDownToNestedOnes) {
+    TacCtrlAdapter* adapter = Adapter();
+    ASSERT_NE(adapter, nullptr);
+    EXPECT_EQ(adapter->Count(), 2);
+    EXPECT_GE(adapter->IndexOf(Edit), 0);
+    EXPECT_GE(adapter->IndexOf(Inner), 0) << "edits on a panel are reached too";
+    EXPECT_EQ(adapter->IndexOf(Button), -1) << "no handler for buttons yet: no item";
+    EXPECT_TRUE(Hooked(Edit));
+    EXPECT_FALSE(Hooked(Button));
+    EXPECT_TRUE(Label->Transparent());
+    EXPECT_EQ(Label->Font()->Color(), Manager->GetGlobalFontColor());
+
+    adapter->AddAllItems();
+    EXPECT_EQ(adapter->Count(), 2) << "no second item for a control";
+    EXPECT_EQ(TProbeWnd::Saves, 2) << "no second handler either";
+    EXPECT_EQ(adapter->GetItem(-1), nullptr);
+    EXPECT_EQ(adapter->GetItem(adapter->Count()), nullptr);
+}
+
+TEST_F(AdapterTest, ARecreatedWindowGetsAFreshHandler) {
+    TacCtrlAdapter* adapter = Adapter();
+    const int index = adapter->IndexOf(Edit);
+    Edit->RecreateWnd();
+    Edit->HandleNeeded();
+    EXPECT_TRUE(adapter->GetItem(index)->ScrollWnd->Destroyed);
+    adapter->AddAllItems();
+    ASSERT_GE(adapter->IndexOf(Edit), 0);
+    TacMainWnd* second = adapter->GetItem(adapter->IndexOf(Edit))->ScrollWnd;
+    EXPECT_FALSE(second->Destroyed);
+    EXPECT_EQ(TProbeWnd::Frees, 1) << "the detached handler was freed";
+    EXPECT_TRUE(Hooked(Edit));
+}
+
+TEST_F(AdapterTest, RemoveItemChecksItsIndexAndUnhooksTheControl) {
+    TacCtrlAdapter* adapter = Adapter();
+    for (int bad : {-1, adapter->Count(), adapter->Count() + 5}) {
+        adapter->RemoveItem(bad);
+        EXPECT_EQ(adapter->Count(), 2) << bad;
+    }
+    adapter->RemoveItem(adapter->IndexOf(Edit));
+    EXPECT_EQ(adapter->Count(), 1);
+    EXPECT_EQ(adapter->IndexOf(Edit), -1);
+    EXPECT_FALSE(Hooked(Edit));
+    EXPECT_TRUE(Hooked(Inner));
+    Edit->SetText(L"still an edit");
+    EXPECT_EQ(Edit->Text(), L"still an edit");
+}
+
+TEST_F(AdapterTest, AControlFreedAtRunTimeIsDroppedAndTheRestStaysHooked) {
+    TacCtrlAdapter* adapter = Adapter();
+    Edit->Free();
+    adapter->CleanItems();
+    EXPECT_EQ(adapter->Count(), 1);
+    EXPECT_TRUE(Hooked(Inner));
+    TMessage message{WM_APP, 0, 0, 0};
+    adapter->WndProc(message);
+    EXPECT_EQ(TProbeWnd::Frees, 1);
+}
+
+TEST_F(AdapterTest, WithoutTheThirdPartyRuleNothingIsHookedAndLabelsAreLeftAlone) {
+    Manager->WriteSkinningRules(TacSkinningRules{srStdForms, srStdDialogs});
+    Label->SetTransparent(false);
+    TacCtrlAdapter* adapter = Adapter();
+    EXPECT_EQ(adapter->Count(), 0);
+    EXPECT_FALSE(Label->Transparent());
+}
+
+TEST_F(AdapterTest, RemovingTheSkinUnhooksEveryControlAndTheFormFreesCleanly) {
+    Adapter();
+    Manager->WriteActive(false);
+    EXPECT_EQ(Provider->Adapter(), nullptr);
+    EXPECT_FALSE(Hooked(Edit));
+    EXPECT_FALSE(Hooked(Inner));
+    EXPECT_EQ(TProbeWnd::Frees, 2);
+}
+
+TEST_F(AdapterTest, FreeingTheProviderLeavesThePlainControlsWorking) {
+    Adapter();
+    FreeAndNil(Provider);
+    EXPECT_EQ(TProbeWnd::Frees, 2);
+    EXPECT_FALSE(Hooked(Edit));
+    Edit->SetText(L"plain");
+    EXPECT_EQ(Edit->Text(), L"plain");
+}
+
+} // namespace
