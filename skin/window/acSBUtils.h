@@ -104,10 +104,6 @@ private:
 // Set while handlers for the children of an auto-skinned system dialog are made: they copy it
 // into DlgMode.
 extern bool CreatingDialogHandlers;
-// uxtheme's SetWindowTheme, bound by name when the module is loaded (null otherwise); tests put
-// their own recorder here.
-using TSetWindowThemeProc = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-extern TSetWindowThemeProc SetWindowThemeProc;
 
 // Frees Handler now, or, when a message is being dispatched through it, as soon as that
 // dispatch has returned; Handler is null afterwards in both cases.

@@ -5,6 +5,7 @@
 #include "skin/engine/sConst.h"
 #include "skin/engine/sSkinManager.h"
 #include "skin/window/acSBUtils.h"
+#include "skin/engine/sSkinLibrary.h"
 #include "skin/window/sSkinProvider.h"
 
 #include <vector>
@@ -12,13 +13,6 @@
 bool CreatingDialogHandlers = false;
 
 namespace {
-
-TSetWindowThemeProc BindSetWindowTheme() {
-    HMODULE theme = GetModuleHandleW(L"uxtheme.dll");
-    if (!theme) return nullptr;
-    return reinterpret_cast<TSetWindowThemeProc>(
-        reinterpret_cast<void*>(GetProcAddress(theme, "SetWindowTheme")));
-}
 
 UnicodeString WindowTextOf(HWND Wnd) {
     const int length = GetWindowTextLengthW(Wnd);
@@ -49,8 +43,6 @@ private:
 };
 
 } // namespace
-
-TSetWindowThemeProc SetWindowThemeProc = BindSetWindowTheme();
 
 TacMainWnd::TacMainWnd(HWND AHandle, TsCommonData* ASkinData, TsSkinManager* ASkinManager,
                        const UnicodeString& SkinSection, bool Repaint)

@@ -137,9 +137,10 @@ TEST_F(ControlPainting, DisabledLooks) {
     TBmpPtr over = fresh();
     PaintDisabledEffect(over.get(), TsDisabledKind{dkBlended}, nullptr,
                         TCacheInfo{parent.get(), 3, 4, 0, true}, TPoint(2, 1));
-    // No fill colour: the control's background colour.
+    // No fill colour (the key colour): the control's background colour.
     TBmpPtr control = fresh();
-    PaintDisabledEffect(control.get(), TsDisabledKind{dkBlended}, Parent, EmptyCacheInfo,
+    PaintDisabledEffect(control.get(), TsDisabledKind{dkBlended}, Parent,
+                        TCacheInfo{nullptr, 0, 0, static_cast<COLORREF>(0xFF00FF), false},
                         TPoint(0, 0));
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 6; ++x) {

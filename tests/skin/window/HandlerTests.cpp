@@ -4,6 +4,7 @@
 #include "HandlerTesting.h"
 
 #include "framework/Application.h"
+#include "skin/engine/sSkinLibrary.h"
 #include "skin/engine/sConst.h"
 
 namespace {
