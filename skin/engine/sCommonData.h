@@ -147,15 +147,16 @@ void ParentCacheInfoOfWnd(HWND Wnd, TCacheInfo& CacheInfo);
 // Copies DstRect of the link's cache bitmap (from SrcRect's top-left) into DC, leaving out the
 // places of Ctrl's visible children that overlap DstRect and paint over it themselves: graphic
 // and opaque children, and any child while designing (never a skinned splitter, which shows the
-// background). Nothing without a cache bitmap.
+// background). Nothing without a cache bitmap. With RepairCorners the cache's border corners are
+// first laid again over the parent's background in the normal state.
 void BitBltBgExceptControls(TWinControl* Ctrl, TsCommonData* Link, const TRect& SrcRect,
-                            const TRect& DstRect, HDC DC);
+                            const TRect& DstRect, HDC DC, bool RepairCorners = false);
 // The same for the visible child windows of Wnd (DC in Wnd's window coordinates). Of a group box
 // only its frame is left out: the caption strip (as high as its answer to command 27) and the
 // side and bottom strips as wide as the default manager's group-box border; without a default
 // manager nothing of it.
 void BitBltBgExceptWindows(HWND Wnd, TsCommonData* Link, const TRect& SrcRect, const TRect& DstRect,
-                           HDC DC);
+                           HDC DC, bool RepairCorners = false);
 
 // ---- background queries ----------------------------------------------------------------------
 

@@ -2,6 +2,7 @@
 // themselves there, so that copying the background never flickers over them.
 #include "skin/engine/sCommonData.h"
 
+#include "skin/engine/sAlphaGraph.h"
 #include "skin/engine/sVclUtils.h"
 
 namespace {
@@ -21,9 +22,10 @@ void Exclude(HDC DC, const RECT& R) { ExcludeClipRect(DC, R.left, R.top, R.right
 // Copies the cache behind the clipping that Exclusions sets up, inside DstRect.
 template <class Exclusions>
 void CopyCacheExcept(TsCommonData* Link, const TRect& SrcRect, const TRect& DstRect, HDC DC,
-                     Exclusions exclude) {
+                     bool RepairCorners, Exclusions exclude) {
     TBitmap* cache = Link ? Link->CacheBmp() : nullptr;
     if (!cache) return;
+    if (RepairCorners) RepaintCorners(Link, 0);
     const int saved = SaveDC(DC);
     IntersectClipRect(DC, DstRect.left, DstRect.top, DstRect.right, DstRect.bottom);
     exclude();
@@ -57,8 +59,8 @@ bool IsGroupBox(HWND Wnd) {
 } // namespace
 
 void BitBltBgExceptControls(TWinControl* Ctrl, TsCommonData* Link, const TRect& SrcRect,
-                            const TRect& DstRect, HDC DC) {
-    CopyCacheExcept(Link, SrcRect, DstRect, DC, [&] {
+                            const TRect& DstRect, HDC DC, bool RepairCorners) {
+    CopyCacheExcept(Link, SrcRect, DstRect, DC, RepairCorners, [&] {
         for (int i = 0; i < Ctrl->ControlCount(); ++i) {
             TControl* child = Ctrl->Controls(i);
             const TRect bounds = child->BoundsRect();
@@ -70,8 +72,8 @@ void BitBltBgExceptControls(TWinControl* Ctrl, TsCommonData* Link, const TRect& 
 }
 
 void BitBltBgExceptWindows(HWND Wnd, TsCommonData* Link, const TRect& SrcRect, const TRect& DstRect,
-                           HDC DC) {
-    CopyCacheExcept(Link, SrcRect, DstRect, DC, [&] {
+                           HDC DC, bool RepairCorners) {
+    CopyCacheExcept(Link, SrcRect, DstRect, DC, RepairCorners, [&] {
         RECT window;
         GetWindowRect(Wnd, &window);
         for (HWND child = GetWindow(Wnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -104,6 +104,23 @@ TEST_F(ControlPainting, CornersLaidAgainOverTheParent) {
     }
 }
 
+// A copy of the cache asked to repair its corners lays them over the parent first; without
+// the request the cache is copied as it is.
+TEST_F(ControlPainting, CacheCopyRepairsTheCornersWhenAsked) {
+    Use(L"PLAINBORDER");
+    TBitmap* cache = Link->CacheBmp();
+    std::unique_ptr<TBitmap> target(CreateBmp24(12, 10));
+    const TRect all(0, 0, 12, 10);
+    for (const bool repair : {false, true}) {
+        FillBytes(cache, 1, 2, 3);
+        BitBltBgExceptControls(Child, Link.get(), all, all, target->Canvas()->Handle(), repair);
+        const unsigned corner = repair ? ParentRgb : 0x030201u;
+        EXPECT_EQ(RgbAt(cache, 0, 0), corner) << repair;
+        EXPECT_EQ(RgbAt(target.get(), 0, 0), corner) << repair;
+        EXPECT_EQ(RgbAt(target.get(), 5, 5), 0x030201u) << repair;
+    }
+}
+
 TEST_F(ControlPainting, CornersNeedAPlacedOwnerAndABorder) {
     Use(L"SOLID"); // no border mask
     FillBytes(Link->CacheBmp(), 1, 2, 3);
