@@ -4,7 +4,6 @@
 #include "skin/engine/sSkinManager.h"
 
 #include "framework/Conversions.h"
-#include "framework/PngImage.h"
 #include "skin/engine/acPNG.h"
 #include "skin/engine/sGeneralUtils.h"
 
@@ -182,7 +181,7 @@ void TsSkinManager::AddImage(const UnicodeString& Section, const UnicodeString& 
         if (!file || file->Size() == 0) return;
         m.Bmp.reset(new TBitmap());
         if (png) {
-            TPngImage image;
+            TPNGGraphic image;
             image.LoadFromStream(file.get());
             m.Bmp->Assign(&image);
             ClearTransparentWhite(m.Bmp.get());
