@@ -28,12 +28,8 @@ class ControlBorder : public SkinManagerTest {
 protected:
     void SetUp() override {
         SkinManagerTest::SetUp();
-        Manager->WriteSkinDirectory(FolderSkins());
-        Manager->WriteSkinName(L"TestFlat");
-        TStringList common;
-        common.SetText(L"[OPAQUE]\r\nCOLOR=$00112233\r\n"
-                       L"[HALF]\r\nCOLOR=$00FFFFFF\r\nTRANSPARENCY=40\r\n");
-        Manager->SetCommonSections(&common);
+        LoadFlatWith(L"[OPAQUE]\r\nCOLOR=$00112233\r\n"
+                     L"[HALF]\r\nCOLOR=$00FFFFFF\r\nTRANSPARENCY=40\r\n");
         Form = Construct<TForm>(Application);
         Form->SetBounds(20, 20, 300, 200);
         Form->HandleNeeded();

@@ -58,12 +58,8 @@ class Glow : public SkinManagerTest {
 protected:
     void SetUp() override {
         SkinManagerTest::SetUp();
-        Manager->WriteSkinDirectory(FolderSkins());
-        Manager->WriteSkinName(L"TestFlat");
-        TStringList common;
-        common.SetText(L"[GLOWY]\r\nCOLOR=$00FFFFFF\r\nGLOW=1\r\nGLOWMARGIN=2\r\n"
-                       L"[DULL]\r\nCOLOR=$00FFFFFF\r\n");
-        Manager->SetCommonSections(&common);
+        LoadFlatWith(L"[GLOWY]\r\nCOLOR=$00FFFFFF\r\nGLOW=1\r\nGLOWMARGIN=2\r\n"
+                     L"[DULL]\r\nCOLOR=$00FFFFFF\r\n");
         // The glow mask: 12 x 12 of 32 bits, sides 4, every pixel distinct and half opaque.
         TsMaskData mask;
         mask.Bmp = MakeBmp(12, 12, 4);

@@ -96,6 +96,13 @@ void SkinManagerTest::Load(const UnicodeString& Directory, const UnicodeString& 
     Manager->WriteSkinName(Name);
 }
 
+void SkinManagerTest::LoadFlatWith(const wchar_t* Sections) {
+    Load(FolderSkins(), L"TestFlat");
+    TStringList common;
+    common.SetText(Sections);
+    Manager->SetCommonSections(&common);
+}
+
 const TsGeneralData& SkinManagerTest::Data(const wchar_t* Name) const {
     const int index = Manager->GetSkinIndex(Name);
     if (index < 0) throw std::runtime_error("no such section");

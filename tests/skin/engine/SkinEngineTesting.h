@@ -28,6 +28,8 @@ protected:
     void TearDown() override;
     // SkinDirectory := Directory, then SkinName := Name (the load).
     void Load(const UnicodeString& Directory, const UnicodeString& Name);
+    // The flat test skin, then Sections (INI text) as the manager's common sections.
+    void LoadFlatWith(const wchar_t* Sections);
     int Section(const wchar_t* Name) const { return Manager->GetSkinIndex(Name); }
     const TsGeneralData& Data(const wchar_t* Name) const;
     const TsMaskData& Image(const wchar_t* Section, const wchar_t* Key) const;

@@ -29,18 +29,14 @@ class SkinText : public SkinManagerTest {
 protected:
     void SetUp() override {
         SkinManagerTest::SetUp();
-        Manager->WriteSkinDirectory(FolderSkins());
-        Manager->WriteSkinName(L"TestFlat");
-        TStringList common;
-        common.SetText(L"[PLAIN]\r\nCOLOR=$00FFFFFF\r\nFONTCOLOR=0\r\nTCRIGHT=$00FFFFFF\r\n"
-                       L"HOTFONTCOLOR=$000000FF\r\nHOTTCLEFT=$0000FFFF\r\nHOTTCTOP=$00FF0000\r\n"
-                       L"HOTTCRIGHT=$00808080\r\nHOTTCBOTTOM=$00008000\r\n"
-                       L"[SOLO]\r\nCOLOR=$00FFFFFF\r\nFONTCOLOR=$80\r\nTCLEFT=1\r\nTCTOP=2\r\n"
-                       L"TCRIGHT=3\r\nTCBOTTOM=4\r\nHOTFONTCOLOR=$00800000\r\n"
-                       L"[SEETHROUGH]\r\nCOLOR=0\r\nTRANSPARENCY=100\r\nFONTCOLOR=$000000FF\r\n"
-                       L"[OWNER]\r\nCOLOR=$00808080\r\nGIVEOWNFONT=TRUE\r\nFONTCOLOR=$00FF0000\r\n"
-                       L"TCBOTTOM=$0000FFFF\r\n");
-        Manager->SetCommonSections(&common);
+        LoadFlatWith(L"[PLAIN]\r\nCOLOR=$00FFFFFF\r\nFONTCOLOR=0\r\nTCRIGHT=$00FFFFFF\r\n"
+                     L"HOTFONTCOLOR=$000000FF\r\nHOTTCLEFT=$0000FFFF\r\nHOTTCTOP=$00FF0000\r\n"
+                     L"HOTTCRIGHT=$00808080\r\nHOTTCBOTTOM=$00008000\r\n"
+                     L"[SOLO]\r\nCOLOR=$00FFFFFF\r\nFONTCOLOR=$80\r\nTCLEFT=1\r\nTCTOP=2\r\n"
+                     L"TCRIGHT=3\r\nTCBOTTOM=4\r\nHOTFONTCOLOR=$00800000\r\n"
+                     L"[SEETHROUGH]\r\nCOLOR=0\r\nTRANSPARENCY=100\r\nFONTCOLOR=$000000FF\r\n"
+                     L"[OWNER]\r\nCOLOR=$00808080\r\nGIVEOWNFONT=TRUE\r\nFONTCOLOR=$00FF0000\r\n"
+                     L"TCBOTTOM=$0000FFFF\r\n");
         Target = MakeBmp(60, 24, 3);
         Model = MakeBmp(60, 24, 3);
         for (TBitmap* bmp : {Target.get(), Model.get()}) {
