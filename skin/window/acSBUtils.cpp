@@ -1,16 +1,10 @@
 // The scroll-bar handler's attach and refresh, and comctl32's flat-scroll-bar switches, which
-// the import libraries do not export: they are looked up in the loaded comctl32 by name.
+// the library binds by name at its start-up.
 #include "skin/window/acSBUtils.h"
 
+#include "skin/engine/sSkinLibrary.h"
+
 namespace {
-
-using TFlatSBSwitch = BOOL(WINAPI*)(HWND);
-
-TFlatSBSwitch FlatSBEntry(const char* name) {
-    HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
-    if (!comctl) return nullptr;
-    return reinterpret_cast<TFlatSBSwitch>(reinterpret_cast<void*>(GetProcAddress(comctl, name)));
-}
 
 HWND WindowOf(TsCommonData* Data) {
     auto* control = dynamic_cast<TWinControl*>(Data->FOwnerControl);
@@ -27,13 +21,11 @@ void ReadBar(HWND wnd, int bar, TacScrollWnd::TScrollBarState& state) {
 } // namespace
 
 bool InitializeFlatScrollBars(HWND Wnd) {
-    TFlatSBSwitch entry = FlatSBEntry("InitializeFlatSB");
-    return entry && entry(Wnd);
+    return InitializeFlatSBProc && InitializeFlatSBProc(Wnd);
 }
 
 bool UninitializeFlatScrollBars(HWND Wnd) {
-    TFlatSBSwitch entry = FlatSBEntry("UninitializeFlatSB");
-    return entry && entry(Wnd);
+    return UninitializeFlatSBProc && UninitializeFlatSBProc(Wnd);
 }
 
 void AttachScrollWnd(TsCommonData* Data, TacScrollWnd*& ScrollWnd) {

@@ -25,7 +25,8 @@ private:
 };
 
 // Skinned window: makes the handler when there is none. Unskinned: frees it and calls
-// comctl32's InitializeFlatSB for the window (bound by name; nothing when the system lacks it).
+// comctl32's InitializeFlatSB for the window (bound at the library's start-up; nothing when the
+// system lacks it).
 void AttachScrollWnd(TsCommonData* Data, TacScrollWnd*& ScrollWnd);
 // Re-reads both bars' ranges and positions, repainting when asked; nothing for null.
 void RefreshScrollBars(TacScrollWnd* ScrollWnd, bool Repaint);
