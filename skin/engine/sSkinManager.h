@@ -171,8 +171,9 @@ public:
     void UpdateSkinSection(const UnicodeString& SectionName);
     // The main-window hook of the default manager: True when the message was handled.
     bool HandleMainWindowMessage(TMessage& Message);
-    // The auto-skinning hook of the default manager: the list of what it makes for the windows
-    // it skins (HookProviders) lives while it is installed; removing it frees them all.
+    // The auto-skinning hook of the default manager: one WH_CBT hook of the GUI thread, with the
+    // list of what it makes for the windows it skins (HookProviders); removing it empties the
+    // popup-menu handler list and frees every provider.
     void InstallHook();
     void UnInstallHook();
 
@@ -328,6 +329,17 @@ public:
     // The window of its dialog handler; null for a form's provider or when the dialog is gone.
     virtual HWND DialogWindow() const = 0;
 };
+// The auto-skinning hook's procedure and the emptying of its popup-menu handler list. Window
+// skinning, a library above the engine, gives them when its module starts; while Procedure is
+// null InstallHook keeps the provider list but puts no hook into the system.
+struct TAutoSkinHook {
+    HOOKPROC Procedure = nullptr;
+    void (*ClearMenus)() = nullptr;
+};
+extern TAutoSkinHook AutoSkinHook;
+// The installed hook, passed on to CallNextHookEx; null while none is installed.
+extern HHOOK CBTHookHandle;
+
 // The hook's providers, owned by the list: the default manager's hook makes the list, and
 // removing the hook frees every provider and the list. A provider freed on its own empties its
 // slot (RemoveHookProvider), so slots may be null. Null while no hook is installed.

@@ -281,6 +281,8 @@ protected:
 
 private:
     friend struct TProviderMessages;
+    // The hook's provider runs Loaded under composition, as a streamed form would.
+    friend class TacProvider;
 
     // The form is being destroyed, or the skin is not active.
     bool IsSkinned() const;
