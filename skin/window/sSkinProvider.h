@@ -89,6 +89,47 @@ extern bool AdapterRemovingItems;
 
 class TacCtrlAdapter;
 class TsSkinProvider;
+class TSpeedButton;
+
+// Skins a class-library speed button, a graphic control without a window: it takes over the
+// button's message method instead of a window procedure. It answers the skin commands and
+// follows the mouse; painting the button from the skin is the handler's painting stage, until
+// which the button paints itself as before.
+class TacSpeedButtonHandler : public TObject {
+    CLASS_INFO(TacSpeedButtonHandler, TObject)
+public:
+    // SkinData is the button's skin link (not owned); it takes SkinSection when it has none.
+    TacSpeedButtonHandler(TControl* Btn, TsCommonData* ASkinData, TsSkinManager* ASkinManager,
+                          const UnicodeString& SkinSection, bool Repaint = true);
+    // Gives the button its message method back (once).
+    void BeforeDestruction() override;
+    virtual void acWndProc(TMessage& Message);
+    LRESULT CallPrevWndProc(TControl* Control, UINT Msg, WPARAM WParam, LPARAM& LParam);
+
+    TControl* Ctrl;
+    TWndMethod OldWndProc;
+    TsSkinManager* SkinManager;
+    TsCommonData* SkinData;
+    bool Destroyed = false;
+
+private:
+    void PassOn(TMessage& Message);
+    void RepaintButton();
+};
+
+// One hooked speed button: its skin link (owned) and its handler (owned).
+class TacGraphItem : public TPersistent {
+    CLASS_INFO(TacGraphItem, TPersistent)
+public:
+    explicit TacGraphItem(TacCtrlAdapter* AAdapter);
+    ~TacGraphItem() override;
+    void DoHook(TControl* Control);
+
+    TControl* Ctrl = nullptr;
+    TsCommonData* SkinData;
+    TacCtrlAdapter* Adapter;
+    TacSpeedButtonHandler* Handler = nullptr;
+};
 
 // One hooked windowed control: its skin link (owned) and its handler (owned).
 class TacAdapterItem : public TPersistent {
@@ -110,7 +151,7 @@ public:
 class TacCtrlAdapter : public TPersistent {
     CLASS_INFO(TacCtrlAdapter, TPersistent)
 public:
-    explicit TacCtrlAdapter(TsSkinProvider* AProvider) : Provider(AProvider) {}
+    explicit TacCtrlAdapter(TsSkinProvider* AProvider);
     ~TacCtrlAdapter() override;
 
     bool IsControlSupported(TComponent* Control) const;
@@ -119,6 +160,8 @@ public:
     void AddAllItems(TWinControl* OwnerCtrl = nullptr);
     void AddNewItem(TWinControl* Ctrl) { AddNewItem(Ctrl, DefaultSection); }
     void AddNewItem(TWinControl* Ctrl, const UnicodeString& SkinSection);
+    // A speed button: section "SPEEDBUTTON", "SPEEDBUTTON_SMALL" for a flat one.
+    void AddNewItem(TSpeedButton* Ctrl);
     int Count() const noexcept { return static_cast<int>(Items.size()); }
     // Null outside 0..Count-1.
     TacAdapterItem* GetItem(int Index) const;
@@ -128,12 +171,17 @@ public:
     // Drops the items whose handler is gone or detached (their window was destroyed).
     void CleanItems();
     void RemoveAllItems();
+    // The item of a speed button freed meanwhile goes with it (free notification).
+    void GraphControlFreed(TComponent* Control);
     // Sends the message to every control with a live handler.
     void WndProc(TMessage& Message);
 
     UnicodeString DefaultSection;
     std::vector<TacAdapterItem*> Items;
+    std::vector<TacGraphItem*> GraphItems;
     TsSkinProvider* Provider;
+    // Told when a hooked speed button is freed.
+    std::unique_ptr<TComponent> GraphWatch;
 
 private:
     TsSkinManager* Manager() const;

@@ -1,5 +1,6 @@
 // The control adapter: handlers for the class-library controls of a skinned form, chosen by the
 // skin manager's class-name lists, kept one item per control for as long as the control lives.
+#include "framework/Buttons.h"
 #include "framework/StdCtrls.h"
 #include "skin/engine/sConst.h"
 #include "skin/engine/sVclUtils.h"
@@ -77,11 +78,17 @@ TsSkinManager* TacCtrlAdapter::Manager() const { return Provider->SkinData()->Sk
 bool TacCtrlAdapter::IsControlSupported(TComponent* Control) const {
     auto* control = dynamic_cast<TControl*>(Control);
     if (!control || control->Tag == NeverHookedTag) return false;
-    auto* windowed = dynamic_cast<TWinControl*>(control);
-    if (!windowed) return dynamic_cast<TCustomLabel*>(control) != nullptr;
-    if (!windowed->HandleAllocated() || AskControl(windowed, SKCMD_ISSKINNED)) return false;
     TsSkinManager* manager = Manager();
-    return manager && ThirdListOf(manager, UnicodeString(windowed->ClassName())) >= 0;
+    const auto listed = [manager](const TControl* listedControl) {
+        return manager && ThirdListOf(manager, UnicodeString(listedControl->ClassName())) >= 0;
+    };
+    auto* windowed = dynamic_cast<TWinControl*>(control);
+    if (!windowed) {
+        if (dynamic_cast<TCustomLabel*>(control)) return true;
+        return dynamic_cast<TSpeedButton*>(control) && listed(control);
+    }
+    if (!windowed->HandleAllocated() || AskControl(windowed, SKCMD_ISSKINNED)) return false;
+    return listed(windowed);
 }
 
 void TacCtrlAdapter::SkinLabel(TControl* Label) const {
@@ -125,6 +132,8 @@ void TacCtrlAdapter::AddAllItems(TWinControl* OwnerCtrl) {
                 AddNewItem(windowed, UnicodeString());
             else if (dynamic_cast<TLabel*>(control))
                 SkinLabel(control);
+            else if (auto* speedButton = dynamic_cast<TSpeedButton*>(control))
+                AddNewItem(speedButton);
         }
         descend(control);
     }
@@ -172,21 +181,37 @@ void TacCtrlAdapter::RemoveItem(int Index) {
     item->Free();
 }
 
+namespace {
+
+// Removes the entries that fail Live, keeping the order of the rest, and frees them.
+template <class TItem, class TLive> void DropDead(std::vector<TItem*>& Entries, TLive Live) {
+    const auto dead = std::stable_partition(Entries.begin(), Entries.end(), Live);
+    std::vector<TItem*> doomed(dead, Entries.end());
+    Entries.erase(dead, Entries.end());
+    for (TItem* item : doomed) item->Free();
+}
+
+template <class TItem> void FreeFromTheBack(std::vector<TItem*>& Entries) {
+    while (!Entries.empty()) {
+        TItem* item = Entries.back();
+        Entries.pop_back();
+        item->Free();
+    }
+}
+
+} // namespace
+
 void TacCtrlAdapter::CleanItems() {
-    const auto dead = std::stable_partition(Items.begin(), Items.end(), LiveHandler);
-    std::vector<TacAdapterItem*> doomed(dead, Items.end());
-    Items.erase(dead, Items.end());
-    for (TacAdapterItem* item : doomed) item->Free();
+    DropDead(Items, LiveHandler);
+    DropDead(GraphItems,
+             [](const TacGraphItem* item) { return item->Handler && !item->Handler->Destroyed; });
 }
 
 void TacCtrlAdapter::RemoveAllItems() {
     if (AdapterRemovingItems) return;
     AdapterRemovingItems = true;
-    while (!Items.empty()) {
-        TacAdapterItem* item = Items.back();
-        Items.pop_back();
-        item->Free();
-    }
+    FreeFromTheBack(Items);
+    FreeFromTheBack(GraphItems);
     AdapterRemovingItems = false;
 }
 

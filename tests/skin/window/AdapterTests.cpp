@@ -1,8 +1,10 @@
 // The control adapter on a skinned form of plain class-library controls. Edits get a probe
 // handler through the adapter's handler table (the edit handler itself is built later); buttons
-// are listed too but have no handler yet, so they must get no item.
+// are listed too but have no handler yet, so they must get no item. Speed buttons get the
+// speed-button handler.
 #include "HandlerTesting.h"
 
+#include "framework/Buttons.h"
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "skin/engine/sConst.h"
@@ -140,6 +142,83 @@ TEST_F(AdapterTest, FreeingTheProviderLeavesThePlainControlsWorking) {
     EXPECT_FALSE(Hooked(Edit));
     Edit->SetText(L"plain");
     EXPECT_EQ(Edit->Text(), L"plain");
+}
+
+// A speed button of a class of its own, which no class-name list names.
+class TOwnSpeedButton : public TSpeedButton {
+    CLASS_INFO(TOwnSpeedButton, TSpeedButton)
+public:
+    using TSpeedButton::TSpeedButton;
+};
+
+class AdapterSpeedButtons : public AdapterTest {
+protected:
+    TSpeedButton* Speed(TSpeedButton* Button, TWinControl* Parent, const wchar_t* Caption) {
+        Button->SetParent(Parent);
+        Button->SetCaption(Caption);
+        return Button;
+    }
+    static bool Hooked(TSpeedButton* Button) {
+        return PerformSkinCommand(Button, SKCMD_ISSKINNED) == 1;
+    }
+    static TacGraphItem* ItemOf(TacCtrlAdapter* Adapter, TControl* Button) {
+        for (TacGraphItem* item : Adapter->GraphItems)
+            if (item->Ctrl == Button) return item;
+        return nullptr;
+    }
+};
+
+TEST_F(AdapterSpeedButtons, ListedSpeedButtonsGetOneItemEachWithTheSectionOfTheirLook) {
+    TSpeedButton* plain = Speed(new TSpeedButton(Form), Form, L"Go");
+    TSpeedButton* flat = Speed(new TSpeedButton(Form), Panel, L"Flat");
+    flat->SetFlat(true);
+    TSpeedButton* marked = Speed(new TSpeedButton(Form), Form, L"Marked");
+    marked->Tag = -98;
+    TSpeedButton* own = Speed(new TOwnSpeedButton(Form), Form, L"Own");
+    TacCtrlAdapter* adapter = Adapter();
+    ASSERT_EQ(adapter->GraphItems.size(), 2u);
+    TacGraphItem* plainItem = ItemOf(adapter, plain);
+    TacGraphItem* flatItem = ItemOf(adapter, flat);
+    ASSERT_NE(plainItem, nullptr);
+    ASSERT_NE(flatItem, nullptr) << "speed buttons on a panel are reached too";
+    EXPECT_EQ(plainItem->SkinData->SkinSection(), L"SPEEDBUTTON");
+    EXPECT_EQ(flatItem->SkinData->SkinSection(), L"SPEEDBUTTON_SMALL");
+    EXPECT_EQ(plainItem->SkinData->COC, 227);
+    EXPECT_TRUE(Hooked(plain));
+    EXPECT_TRUE(Hooked(flat));
+    EXPECT_FALSE(Hooked(marked));
+    EXPECT_FALSE(Hooked(own));
+    EXPECT_EQ(adapter->Count(), 2) << "speed buttons are not counted with the windowed items";
+
+    TacSpeedButtonHandler* handler = plainItem->Handler;
+    adapter->AddAllItems();
+    EXPECT_EQ(adapter->GraphItems.size(), 2u);
+    EXPECT_EQ(ItemOf(adapter, plain)->Handler, handler) << "no second item, no second handler";
+    // Messages go on through the handler; the mouse is followed.
+    EXPECT_EQ(plain->Perform(WM_GETTEXTLENGTH, 0, 0), 2);
+    plain->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(plain));
+    EXPECT_TRUE(plainItem->SkinData->FMouseAbove);
+    plain->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(plain));
+    EXPECT_FALSE(plainItem->SkinData->FMouseAbove);
+}
+
+// A speed button freed while the form lives takes its item along: removing the skin later
+// touches only the buttons still there, which get their own message method back.
+TEST_F(AdapterSpeedButtons, ASpeedButtonFreedAtRunTimeTakesItsItemAlong) {
+    TSpeedButton* doomed = Speed(new TSpeedButton(Form), Form, L"Doomed");
+    TSpeedButton* kept = Speed(new TSpeedButton(Form), Form, L"Kept");
+    TacCtrlAdapter* adapter = Adapter();
+    ASSERT_EQ(adapter->GraphItems.size(), 2u);
+    doomed->Free();
+    ASSERT_EQ(adapter->GraphItems.size(), 1u);
+    EXPECT_EQ(adapter->GraphItems[0]->Ctrl, kept);
+    adapter->CleanItems();
+    EXPECT_EQ(adapter->GraphItems.size(), 1u) << "a live handler stays";
+
+    Manager->WriteActive(false);
+    EXPECT_EQ(Provider->Adapter(), nullptr);
+    EXPECT_FALSE(Hooked(kept));
+    EXPECT_EQ(kept->Perform(WM_GETTEXTLENGTH, 0, 0), 4);
 }
 
 } // namespace
