@@ -4,6 +4,7 @@
 #include "skin/controls/acShellCtrls.h"
 #include "skin/controls/sGlyphUtils.h"
 #include "skin/engine/sSkinLibrary.h"
+#include "skin/window/acDials.h"
 
 #include <ole2.h>
 
@@ -26,5 +27,6 @@ TModuleList SkinLibraryModules() {
     return {SkinConstModule(),  SkinMessagesModule(),       GlowModule(),
             PNGModule(),        ScrollBarFunctionsModule(), std::move(glyphs),
             ShellCtrlsModule(), ThemeFunctionsModule(),     LayeredFunctionsModule(),
-            AppIconsModule(),   GradientFunctionsModule(),  SkinManagerModule()};
+            AppIconsModule(),   GradientFunctionsModule(),  SkinManagerModule(),
+            DialsModule()};
 }

@@ -1,7 +1,8 @@
 // The skin library's module entries in the order in which they start (each after the modules it
 // uses): the engine's constants, skin message, PNG format and optional system functions, the
 // skinned controls' glyph list and shell set-up, the application icons, the gradient function and
-// the skin manager's globals, shadow templates and "/acver" switch (skin/engine/sSkinLibrary.h).
+// the skin manager's globals, shadow templates and "/acver" switch (skin/engine/sSkinLibrary.h),
+// and the auto-skinning hook's procedure (skin/window/acDials.h).
 // Shut-down runs them backwards. A program that starts them carries skin/controls/
 // sSkinLibrary.rc and puts them after the class library's own module.
 #pragma once
