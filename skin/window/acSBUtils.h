@@ -210,6 +210,11 @@ private:
     bool NCLButtonDown(TMessage& Message);
     void MouseMove(TMessage& Message);
     void LButtonUp(TMessage& Message);
+    void CaptureChanged(TMessage& Message);
+    // A click or drag on this window's bars is under way.
+    bool Tracking() const;
+    // Ends it with the scroll messages of a button release.
+    void EndTracking(bool ReleaseMouse);
     void Timer(TMessage& Message);
     void HoverPoll(TPoint Cursor);
     void RepeatStep(TPoint Position);
@@ -228,7 +233,7 @@ inline void ReleaseHandler(TacScrollWnd*& Handler) {
 }
 
 // The mouse state of the skinned bars: one set for the thread, as only one bar can have the
-// mouse captured at a time. Windows are screen rectangles; portions are sp* values.
+// mouse captured at a time. Rectangles are in screen coordinates; portions are sp* values.
 struct TacScrollTracking {
     HWND CurrentWnd = nullptr;     // the last window the mouse moved or clicked on a bar of
     int HotBar = -1;               // the bar under the mouse, SB_HORZ or SB_VERT

@@ -42,8 +42,9 @@ void StopScrollTracking(HWND Wnd) {
     for (UINT_PTR id : {HoverTimerId, FirstRepeatTimerId, RepeatTimerId}) KillTimer(Wnd, id);
     TacScrollTracking& t = ScrollTracking;
     if (t.CurrentWnd != Wnd) return;
-    if (t.TrackPortion != spNone && GetCapture() == Wnd) ReleaseCapture();
+    const bool captured = t.TrackPortion != spNone && GetCapture() == Wnd;
     t = TacScrollTracking();
+    if (captured) ReleaseCapture();
 }
 
 void TacScrollWnd::PaintBarNow(int Which, int ThumbPos, int ThumbState) {
@@ -119,10 +120,9 @@ bool TacScrollWnd::NCLButtonDown(TMessage& Message) {
 }
 
 void TacScrollWnd::MouseMove(TMessage& Message) {
-    const TacScrollTracking& t = ScrollTracking;
     if (fThumbTracking) {
         DragStep(ScreenPoint(CtrlHandle, Message.LParam));
-    } else if (t.TrackPortion == spNone || t.CurrentWnd != CtrlHandle) {
+    } else if (!Tracking()) {
         PassOn(Message);
         return;
     } else {
@@ -169,34 +169,48 @@ void TacScrollWnd::DragStep(TPoint Position) {
 }
 
 void TacScrollWnd::LButtonUp(TMessage& Message) {
-    TacScrollTracking& t = ScrollTracking;
-    if (t.TrackPortion == spNone || t.CurrentWnd != CtrlHandle) {
+    if (!Tracking()) {
         PassOn(Message);
         return;
     }
     const bool raw = !SkinData->FOwnerControl;
-    if (!(raw && ClosedDropDownList() && Tag != -1)) ReleaseCapture();
-    const int portion = t.TrackPortion, which = t.TrackBar;
+    EndTracking(!(raw && ClosedDropDownList() && Tag != -1));
+    Message.Result = 0;
+    if (raw && !ClosedDropDownList()) PassOn(Message);
+}
+
+void TacScrollWnd::CaptureChanged(TMessage& Message) {
+    // The mouse went to another window: no button release will come here to end the click.
+    if (Tracking() && reinterpret_cast<HWND>(Message.LParam) != CtrlHandle) EndTracking(false);
+}
+
+bool TacScrollWnd::Tracking() const {
+    return ScrollTracking.TrackPortion != spNone && ScrollTracking.CurrentWnd == CtrlHandle;
+}
+
+void TacScrollWnd::EndTracking(bool ReleaseMouse) {
+    TacScrollTracking& t = ScrollTracking;
+    const int portion = t.TrackPortion, which = t.TrackBar, last = t.LastPos;
     const UINT msg = t.ScrollMsg;
-    if (portion == spThumb) {
-        const bool dragged = fThumbTracking;
-        fThumbTracking = false;
-        // A window that scrolls only when the thumb is let go learns where it was let go.
-        if (dragged) SendScrollMessage(CtrlHandle, msg, SB_THUMBPOSITION, t.LastPos);
-        SendScrollMessage(CtrlHandle, msg, SB_ENDSCROLL, t.LastPos);
-    } else {
-        if (t.ScrollTimer) KillTimer(CtrlHandle, t.ScrollTimer);
-        SendScrollMessage(CtrlHandle, msg, SB_ENDSCROLL, 0);
-    }
-    DontRepaint = false;
+    const UINT_PTR timer = t.ScrollTimer;
+    const bool dragged = fThumbTracking;
+    // Forgotten first, so that the capture's change on its release finds nothing to end.
     t.TrackPortion = t.PressedPortion = spNone;
     t.ScrollTimer = 0;
     t.ScrollMsg = 0;
     t.TrackBar = -1;
-    // Repainted once nothing is pressed any more.
+    fThumbTracking = false;
+    if (ReleaseMouse) ReleaseCapture();
+    if (portion == spThumb) {
+        // A window that scrolls only when the thumb is let go learns where it was let go.
+        if (dragged) SendScrollMessage(CtrlHandle, msg, SB_THUMBPOSITION, last);
+        SendScrollMessage(CtrlHandle, msg, SB_ENDSCROLL, last);
+    } else {
+        if (timer) KillTimer(CtrlHandle, timer);
+        SendScrollMessage(CtrlHandle, msg, SB_ENDSCROLL, 0);
+    }
+    DontRepaint = false;
     if (!Destroyed) PaintBarNow(which);
-    Message.Result = 0;
-    if (raw && !ClosedDropDownList()) PassOn(Message);
 }
 
 void TacScrollWnd::Timer(TMessage& Message) {
@@ -225,9 +239,7 @@ void TacScrollWnd::TimerTick(UINT_PTR Id, TPoint Position) {
     case HoverTimerId: HoverPoll(Position); break;
     case FirstRepeatTimerId:
         KillTimer(CtrlHandle, FirstRepeatTimerId);
-        t.ScrollTimer = t.TrackPortion == spNone || t.CurrentWnd != CtrlHandle
-                            ? 0
-                            : SetTimer(CtrlHandle, RepeatTimerId, 55, nullptr);
+        t.ScrollTimer = Tracking() ? SetTimer(CtrlHandle, RepeatTimerId, 55, nullptr) : 0;
         break;
     case RepeatTimerId: RepeatStep(Position); break;
     default: break;
@@ -252,7 +264,7 @@ void TacScrollWnd::HoverPoll(TPoint Cursor) {
 void TacScrollWnd::RepeatStep(TPoint Position) {
     TacScrollTracking& t = ScrollTracking;
     // A repeat left over from a click that has ended.
-    if (t.TrackPortion == spNone || t.CurrentWnd != CtrlHandle) {
+    if (!Tracking()) {
         KillTimer(CtrlHandle, RepeatTimerId);
         return;
     }

@@ -154,6 +154,7 @@ bool TacScrollWnd::HandleWindowMessage(TMessage& Message) {
         return true;
     case WM_MOUSEMOVE: MouseMove(Message); return true;
     case WM_LBUTTONUP: LButtonUp(Message); return true;
+    case WM_CAPTURECHANGED: CaptureChanged(Message); return false;
     case WM_TIMER: Timer(Message); return true;
     case WM_SYSCOMMAND: {
         // The system's own tracking of a bar would draw and move the standard bar.

@@ -7,9 +7,6 @@
 
 namespace {
 
-constexpr TPoint HorzAt{1, 133};
-constexpr TPoint VertAt{133, 1};
-
 class ScrollHandler : public ScrollBarTest {
 protected:
     void SetUp() override {

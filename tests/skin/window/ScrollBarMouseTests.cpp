@@ -5,12 +5,6 @@
 
 namespace {
 
-// A 151 x 149 window with a 1-pixel border: the horizontal bar lies at (1, 133) and is 132 x 15,
-// the vertical bar at (133, 1) and 17 x 132. Range 0..99, page 10: the thumb of position 45
-// covers 61..70 of its bar.
-constexpr TPoint HorzAt{1, 133};
-constexpr TPoint VertAt{133, 1};
-
 struct TBarPlace {
     int Bar;
     WPARAM HitCode;
@@ -37,10 +31,7 @@ protected:
     void SetUp() override {
         ScrollBarTest::SetUp();
         ApplyGeneratedSkin();
-        Wnd = MakeWindow(151, 149);
-        SetScroll(Wnd, SB_HORZ, 0, 99, 10, 45);
-        SetScroll(Wnd, SB_VERT, 0, 99, 10, 45);
-        Handler = Attach(Wnd);
+        Handler = AttachStandard(Wnd, 45);
         ScrollLog.Seen.clear();
     }
     TPoint Screen(TPoint Window) const {
@@ -297,6 +288,42 @@ TEST_F(ScrollMouse, AWindowGoingAwayWhileItsBarIsHeldLeavesNoTrackingBehind) {
     SendMessageW(other, WM_LBUTTONUP, 0, 0);
     EXPECT_EQ(ScrollLog.Count(WM_LBUTTONUP), 1);
     EXPECT_TRUE(ScrollLog.Scrolls().empty());
+}
+
+TEST_F(ScrollMouse, AClickOrDragEndsWhenAnotherWindowTakesTheMouse) {
+    HWND other = MakeWindow(60, 60, 0);
+    struct TCase {
+        const char* Name;
+        TBarPlace Place;
+        int Along;
+        std::vector<TScroll> Sent;
+    };
+    const TCase cases[] = {
+        {"held arrow",
+         Vert,
+         124,
+         {{WM_VSCROLL, SB_LINEDOWN, 0, 0}, {WM_VSCROLL, SB_ENDSCROLL, 0, 0}}},
+        {"dragged thumb",
+         Horz,
+         63,
+         {{WM_HSCROLL, SB_THUMBTRACK, 55, 0},
+          {WM_HSCROLL, SB_THUMBPOSITION, 55, 0},
+          {WM_HSCROLL, SB_ENDSCROLL, 55, 0}}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        SetScroll(Wnd, SB_HORZ, 0, 99, 10, 45);
+        ScrollLog.Seen.clear();
+        Press(c.Place, c.Along);
+        if (Handler->fThumbTracking) Move(c.Place, c.Along + 10);
+        SetCapture(other);
+        ExpectSent(c.Sent);
+        EXPECT_EQ(ScrollTracking.TrackPortion, spNone);
+        EXPECT_FALSE(Handler->fThumbTracking);
+        EXPECT_FALSE(KillTimer(Wnd, FirstRepeatTimerId)) << "no repeat goes on";
+        ReleaseCapture();
+        EXPECT_EQ(ScrollLog.Scrolls().size(), c.Sent.size()) << "ended once";
+    }
 }
 
 TEST_F(ScrollMouse, AHandlerLetGoWhileHoveredStopsItsTimers) {

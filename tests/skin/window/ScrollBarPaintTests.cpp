@@ -5,11 +5,6 @@
 
 namespace {
 
-// A 151 x 149 window with a 1-pixel border: the horizontal bar lies at (1, 133) and is 132 x 15,
-// the vertical bar at (133, 1) and 17 x 132, the corner between them at (133, 133), 17 x 15.
-constexpr TPoint HorzAt{1, 133};
-constexpr TPoint VertAt{133, 1};
-
 struct TExpect {
     const char* What;
     int X, Y; // from the bar's top-left corner
@@ -27,10 +22,7 @@ protected:
     void SetUp() override {
         ScrollBarTest::SetUp();
         ApplyGeneratedSkin();
-        Wnd = MakeWindow(151, 149);
-        SetScroll(Wnd, SB_HORZ, 0, 99, 10, 45);
-        SetScroll(Wnd, SB_VERT, 0, 99, 10, 0);
-        Handler = Attach(Wnd);
+        Handler = AttachStandard(Wnd, 0);
     }
     // Sends a non-client message at a point of the bar lying at Origin.
     void SendAt(UINT Msg, WPARAM HitCode, TPoint Origin, int X, int Y) {

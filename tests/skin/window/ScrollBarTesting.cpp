@@ -114,6 +114,13 @@ TacScrollWnd* ScrollBarTest::Attach(HWND Wnd) {
     return handler;
 }
 
+TacScrollWnd* ScrollBarTest::AttachStandard(HWND& Wnd, int VertPos) {
+    Wnd = MakeWindow(151, 149);
+    SetScroll(Wnd, SB_HORZ, 0, 99, 10, 45);
+    SetScroll(Wnd, SB_VERT, 0, 99, 10, VertPos);
+    return Attach(Wnd);
+}
+
 void ScrollBarTest::SetScroll(HWND Wnd, int Bar, int Min, int Max, UINT Page, int Pos) {
     SCROLLINFO info{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS};
     info.nMin = Min;

@@ -20,6 +20,12 @@ constexpr int VertThickness = 17; // SM_CXVSCROLL
 constexpr int Arrow = 16;         // the system's arrow length
 } // namespace ScrollMetrics
 
+// The standard window, 151 x 149 with a 1-pixel border: the horizontal bar lies at (1, 133) and
+// is 132 x 15, the vertical bar at (133, 1) and 17 x 132, the corner between them at
+// (133, 133), 17 x 15. Range 0..99, page 10: the thumb of position 45 covers 61..70 of its bar.
+constexpr TPoint HorzAt{1, 133};
+constexpr TPoint VertAt{133, 1};
+
 // A message that reached the raw window's own procedure.
 struct TScrollSeen {
     UINT Msg;
@@ -54,6 +60,9 @@ protected:
                     HWND Parent = nullptr, int X = 100, int Y = 100);
     // A scroll handler on Wnd with its own link of section "EDIT"; freed by TearDown.
     TacScrollWnd* Attach(HWND Wnd);
+    // The standard window with its handler: range 0..99, page 10, the horizontal bar at
+    // position 45, the vertical one at VertPos.
+    TacScrollWnd* AttachStandard(HWND& Wnd, int VertPos);
     // Sets one bar's range, page and position without letting the system draw.
     static void SetScroll(HWND Wnd, int Bar, int Min, int Max, UINT Page, int Pos);
     // The window's bars painted by PaintScrollBars into a bitmap of the window's size that
