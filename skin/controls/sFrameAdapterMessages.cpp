@@ -45,7 +45,7 @@ bool TsFrameAdapter::FirstStage(TMessage& Message) {
         return true;
     case SKCMD_SKINREMOVED:
         if (!own) return false;
-        FreeAndNil(ListSW);
+        ReleaseHandler(ListSW);
         HandleSkinnedMessage(Message, FCommonData.get());
         PassToChildren(Message);
         if (Frame->HandleAllocated())

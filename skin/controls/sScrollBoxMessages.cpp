@@ -68,7 +68,7 @@ bool TsScrollBox::SkinLoadedOrRemoved(TMessage& Message) {
 }
 
 void TsScrollBox::SkinRemoved() {
-    FreeAndNil(ListSW);
+    ReleaseHandler(ListSW);
     if (HandleAllocated()) InitializeFlatScrollBars(Handle());
     if (ComponentState().Contains(csDestroying)) return;
     FCommonData->BorderIndex = -1;

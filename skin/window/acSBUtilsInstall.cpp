@@ -49,6 +49,8 @@ void UninstallHandler(HWND Wnd, bool FreeHandler, bool FrameChanged, TacMainWnd*
             Handler->NewWndProcInstance = nullptr;
         }
         RemovePropW(Wnd, HandlerProp);
+        // Timers and the capture of a scroll handler's bars would outlive it otherwise.
+        if (dynamic_cast<TacScrollWnd*>(Handler)) StopScrollTracking(Wnd);
         Handler->RestoreStdParams();
         if (IsWindowVisible(Wnd)) RefreshFrame(Wnd, FrameChanged);
         Handler->Destroyed = true;
@@ -62,7 +64,8 @@ void UninstallHandler(HWND Wnd, bool FreeHandler, bool FrameChanged, TacMainWnd*
 
 void DetachHandler(HWND Wnd, bool FreeHandler, bool FrameChanged, TacMainWnd*& Handler) {
     // Raw windows are restored as well: freeing the handler of a window that still calls its
-    // object instance would leave the window calling into freed memory.
+    // object instance would leave the window calling into freed memory. A scroll handler's bars
+    // are part of it and go with it.
     UninstallHandler(Wnd, FreeHandler, FrameChanged, Handler);
 }
 

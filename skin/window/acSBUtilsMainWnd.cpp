@@ -64,7 +64,10 @@ void TacMainWnd::AfterConstruction() {
     SaveStdParams();
     ParamsChanged = false;
     Caption = WindowTextOf(CtrlHandle);
-    InstallHandler(this, CtrlHandle);
+    if (auto* scroll = dynamic_cast<TacScrollWnd*>(this))
+        InstallScrollHandler(scroll, CtrlHandle, FRepaint);
+    else
+        InstallHandler(this, CtrlHandle);
     if (TControl* owner = SkinData->FOwnerControl)
         owner->SetControlStyle(owner->ControlStyle() + TControlStyle{csOpaque});
 }

@@ -214,7 +214,7 @@ void TsSkinProvider::SetDrawNonClientArea(bool Value) {
         return;
     }
     UpdateExtBorders(false);
-    FreeAndNil(ListSW);
+    ReleaseHandler(ListSW);
     if (FHaveSysMenu) SetWindowLongW(wnd, GWL_STYLE, GetWindowLongW(wnd, GWL_STYLE) | WS_SYSMENU);
     if (FormShowing()) SetWindowRgn(wnd, nullptr, TRUE);
 }

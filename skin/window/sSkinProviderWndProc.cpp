@@ -97,7 +97,7 @@ bool TsSkinProvider::HandleSkinCommandAlways(TMessage& Message) {
 void TsSkinProvider::RestoreUnskinned() {
     TMessage removed = BuildMessageRecord(SM_ALPHACMD, SkinWParam(SKCMD_SKINREMOVED),
                                           reinterpret_cast<LPARAM>(FCommonData->SkinManager()));
-    FreeAndNil(ListSW);
+    ReleaseHandler(ListSW);
     if (FAdapter) {
         FAdapter->WndProc(removed);
         FAdapter.reset();

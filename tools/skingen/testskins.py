@@ -320,6 +320,69 @@ def sections_skin(consts):
     return s
 
 
+# Scroll-bar parts: normal, hot and pressed, each a fill with a contrasting 1-px edge.
+SCROLL_BUTTON = [(0xF0C080, 0x000080), (0xF08040, 0x008000), (0xF08040, 0x800000)]
+SCROLL_THUMB = [(0x8080FF, 0x002040), (0x4040C0, 0x204000), (0x4040C0, 0x400020)]
+
+
+def scroll_skin(consts):
+    """The skinned scroll bars' sections in flat colours: four track halves, arrow buttons and
+    thumbs whose 1-px edges tell their state, glyphs of one colour per state, a size grip and
+    the section of the window the bars belong to. Buttons and thumbs have a key-colour pixel at
+    their top-left corner, where what lies under them shows through."""
+    s = Skin("TestScroll")
+    s.set("GLOBALINFO", "VERSION", "7.0")
+    s.master("MASTER.BMP")
+
+    def colour(section, key, name, value):
+        s.set(section, key, "$%08X" % skin_colour(value))
+        consts.colour(name, value)
+
+    colour("GLOBALINFO", "COLOR", "ScrollGlobalColor", 0xD0E0F0)
+    colour("EDIT", "COLOR", "ScrollWindowColor", 0xE8E4DC)
+    colour("EDIT", "HOTCOLOR", "ScrollWindowHotColor", 0xE8E4DC)
+    grip = [[rgb(0x20A0A0)] * 4 for _ in range(4)]
+    s.glyph("GLOBALINFO", "GRIPIMAGE", StateImage([grip], 0))
+    consts.colour("ScrollGripColor", 0x20A0A0)
+    consts.int("ScrollGripSize", 4)
+
+    tracks = (("SCROLLBAR1H", "Track1H", 0x3060C0, 0x1040A0),
+              ("SCROLLBAR2H", "Track2H", 0x60C030, 0x40A010),
+              ("SCROLLBAR1V", "Track1V", 0xC03060, 0xA01040),
+              ("SCROLLBAR2V", "Track2V", 0xC0C030, 0xA0A010))
+    for section, name, normal, hot in tracks:
+        colour(section, "COLOR", "Scroll%s" % name, normal)
+        colour(section, "HOTCOLOR", "Scroll%sHot" % name, hot)
+
+    arrows = [[[rgb(value)] * 5 for _ in range(5)] for value in (0x101010, 0x505050, 0x909090)]
+    for section in ("SCROLLBTNLEFT", "SCROLLBTNRIGHT", "SCROLLBTNTOP", "SCROLLBTNBOTTOM"):
+        s.set(section, "COLOR", "$%08X" % skin_colour(SCROLL_BUTTON[0][0]))
+        s.set(section, "HOTCOLOR", "$%08X" % skin_colour(SCROLL_BUTTON[1][0]))
+        s.border(section, "BORDERSMASK", StateImage(flat_states(SCROLL_BUTTON), 0), (1, 1, 1, 1))
+        s.glyph(section, "GLYPHMASK", StateImage(arrows, 0))
+    # The left button's frame decides the skinned arrow length of horizontal bars.
+    s.set("SCROLLBTNLEFT", "RESERVEDBOOLEAN", "TRUE")
+    consts.int("ScrollButtonFrame", 9)
+    consts.int("ScrollArrowGlyph", 5)
+    for index, value in enumerate((0x101010, 0x505050, 0x909090)):
+        consts.colour("ScrollArrowGlyph%d" % index, value)
+
+    thumbs = [[[rgb(value)] * 3 for _ in range(3)] for value in (0xFFFF00, 0xFF8000, 0x00FFFF)]
+    for section in ("SCROLLSLIDERH", "SCROLLSLIDERV"):
+        s.set(section, "COLOR", "$%08X" % skin_colour(SCROLL_THUMB[0][0]))
+        s.set(section, "HOTCOLOR", "$%08X" % skin_colour(SCROLL_THUMB[1][0]))
+        s.border(section, "BORDERSMASK", StateImage(flat_states(SCROLL_THUMB), 0), (1, 1, 1, 1))
+        s.glyph(section, "GLYPHMASK", StateImage(thumbs, 0))
+    consts.int("ScrollThumbGlyph", 3)
+    for index, value in enumerate((0xFFFF00, 0xFF8000, 0x00FFFF)):
+        consts.colour("ScrollThumbGlyph%d" % index, value)
+    for kind, states in (("Button", SCROLL_BUTTON), ("Thumb", SCROLL_THUMB)):
+        for index, (fill, edge) in enumerate(states):
+            consts.colour("Scroll%sFill%d" % (kind, index), fill)
+            consts.colour("Scroll%sEdge%d" % (kind, index), edge)
+    return s
+
+
 def strict_skins():
     """Small skins each holding one value that the strict conversion refuses."""
     bad = {
