@@ -1,9 +1,10 @@
 // The skinned labels: transparent text labels that take their font colour from the active skin
+// (the section they show through when it gives its own font, else the skin's global font colour)
 // and write blended text when disabled. They own no skin link: they ask the default skin manager
-// directly and may paint a named section under their text. Declared here, in order:
-// TsCustomLabel, TsLabel (the published label of the windows) and TsEditLabel (the caption
-// label a bound label creates beside an edit). Without an active default manager (always, in a
-// build without skin) they are the class library's labels, transparent.
+// directly and may paint a named section under their text (its font colour then wins). Declared
+// here, in order: TsCustomLabel, TsLabel (the published label of the windows) and TsEditLabel
+// (the caption label a bound label creates beside an edit). Without an active default manager
+// they are the class library's labels, transparent.
 #pragma once
 
 #include "framework/StdCtrls.h"
@@ -24,8 +25,12 @@ protected:
     void DoDrawText(TRect& Rect, UINT Flags) override;
     // The skin's colour may be applied (the label is alive and, for TsLabel, wants it).
     virtual bool TakesSkinColour() const;
+    static bool FromDefaultManager(const TMessage& Message);
 
 private:
+    int OwnSectionIndex() const;
+    void PaintSectionBackground(int Section);
+
     UnicodeString FSkinSection;
 };
 
@@ -38,6 +43,7 @@ public:
     bool FUseSkinColor = true;
 
 protected:
+    void WndProc(TMessage& Message) override;
     bool TakesSkinColour() const override;
 };
 
