@@ -3,6 +3,7 @@
 // either path, before the skin's handling and the class library's.
 #include "skin/controls/sComboBox.h"
 
+#include "skin/controls/sLabel.h"
 #include "skin/controls/sSkinnedControl.h"
 
 namespace {
@@ -34,7 +35,7 @@ bool ChildEditing(UINT Msg) {
 
 TsCustomComboBox::TsCustomComboBox(TComponent* AOwner)
     : TsSkinned<TCustomComboBox>(AOwner, 3, true),
-      FBoundLabel(new TsBoundLabel(this, FCommonData.get())) {
+      FBoundLabel(new TsBoundLabel(this, FCommonData.get(), &MakeEditLabel)) {
     SetDropDownCount(16);
     if (FCommonData->SkinSection().empty()) FCommonData->SetSkinSection(L"COMBOBOX");
 }

@@ -5,7 +5,6 @@
 #include "framework/Conversions.h"
 #include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/sAlphaGraph.h"
-#include "skin/engine/sBoundLabel.h"
 #include "skin/engine/sCommonData.h"
 #include "skin/engine/sSkinManager.h"
 #include "skin/engine/sStyleSimply.h"
@@ -139,12 +138,16 @@ bool TsLabel::TakesSkinColour() const {
            !OwnerFrame(const_cast<TsLabel*>(this));
 }
 
-TsEditLabel* TsEditLabel::InternalCreate(TComponent* AOwner, TObject* BoundStruct) {
+TsEditLabel* TsEditLabel::InternalCreate(TComponent* AOwner, TsBoundLabel* BoundStruct) {
     auto* label = Construct<TsEditLabel>(AOwner);
     label->BoundLabel = BoundStruct;
     return label;
 }
 
 TsEditLabel::~TsEditLabel() {
-    if (auto* bound = dynamic_cast<TsBoundLabel*>(BoundLabel)) bound->FActive = false;
+    if (BoundLabel) BoundLabel->LabelGone();
+}
+
+TCustomLabel* MakeEditLabel(TComponent* Owner, TsBoundLabel* Bound) {
+    return TsEditLabel::InternalCreate(Owner, Bound);
 }

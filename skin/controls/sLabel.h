@@ -8,6 +8,7 @@
 #pragma once
 
 #include "framework/StdCtrls.h"
+#include "skin/engine/sBoundLabel.h"
 
 class TsCustomLabel : public TCustomLabel {
     CLASS_INFO(TsCustomLabel, TCustomLabel)
@@ -47,13 +48,18 @@ protected:
     bool TakesSkinColour() const override;
 };
 
-class TsEditLabel : public TsLabel {
+class TsEditLabel : public TsLabel, public TacSkinColorChoice {
     CLASS_INFO(TsEditLabel, TsLabel)
 public:
     using TsLabel::TsLabel;
-    // A bound label that made this label (a TsBoundLabel) no longer has one.
+    // The bound label that made this label no longer has one.
     ~TsEditLabel() override;
     // The label of a bound label: BoundStruct is the bound label that made it (not owned).
-    static TsEditLabel* InternalCreate(TComponent* AOwner, TObject* BoundStruct);
-    TObject* BoundLabel = nullptr;
+    static TsEditLabel* InternalCreate(TComponent* AOwner, TsBoundLabel* BoundStruct);
+    bool UseSkinColor() const override { return FUseSkinColor; }
+    void SetUseSkinColor(bool Value) override { FUseSkinColor = Value; }
+    TsBoundLabel* BoundLabel = nullptr;
 };
+
+// The maker the skinned edit-like controls give their bound labels.
+TCustomLabel* MakeEditLabel(TComponent* Owner, TsBoundLabel* Bound);
