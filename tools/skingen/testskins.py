@@ -377,9 +377,10 @@ def controls_skin(consts):
     colour("EDIT", "HOTFONTCOLOR", "CtlEditHotFont", 0x800000)
     border("EDIT", "CtlEdit", [(0xF8F4E8, 0x604020), (0xE0F8E0, 0x20A020)], width=2)
 
-    for section, name, value in (("CHECKBOX", "CtlCheck", 0xE8E0D0),
-                                 ("RADIOBUTTON", "CtlRadio", 0xD0E8E0)):
+    for section, name, value, hot in (("CHECKBOX", "CtlCheck", 0xE8E0D0, 0xF0E8D8),
+                                      ("RADIOBUTTON", "CtlRadio", 0xD0E8E0, 0xD8F0E8)):
         colour(section, "COLOR", name + "Color", value)
+        colour(section, "HOTCOLOR", name + "HotColor", hot)
         colour(section, "FONTCOLOR", name + "Font", 0x203040)
         colour(section, "HOTFONTCOLOR", name + "HotFont", 0x402030)
         s.set(section, "FADINGENABLED", "true")
