@@ -417,6 +417,7 @@ def controls_skin(consts):
     colour("LABELBACK", "FONTCOLOR", "CtlLabelBackFont", 0x006060)
 
     colour("COMBOBOX", "COLOR", "CtlComboColor", 0xFCFCF0)
+    s.set("COMBOBOX", "HOTCOLOR", "$%08X" % skin_colour(0xFCFCF0))
     colour("COMBOBOX", "FONTCOLOR", "CtlComboFont", 0x004000)
     border("COMBOBOX", "CtlCombo", [(0xFCFCF0, 0x505050), (0xFCFCF0, 0x5050C0)])
     s.glyph("COMBOBOX", "GLYPHMASK",
