@@ -28,7 +28,7 @@ TSize TsButton::TextRectSize() {
     canvas->SetFont(Font());
     const UINT flags = DT_CALCRECT | DT_EXPANDTABS | DT_CENTER |
                        (WordWrap() ? static_cast<UINT>(DT_WORDBREAK) : DT_SINGLELINE);
-    DrawTextW(canvas->Handle(), caption.c_str(), -1, &r, flags);
+    CanvasDrawText(canvas, caption, r, flags);
     return TSize{r.Width(), r.Height()};
 }
 

@@ -25,10 +25,6 @@ const wchar_t* TsCheckBox::SkinGlyphName() {
     }
 }
 
-void TsCheckBox::ShowCheckInWindow() {
-    if (HandleAllocated()) SendMessageW(Handle(), BM_SETCHECK, static_cast<WPARAM>(State()), 0);
-}
-
 void TsCheckBox::MouseReleased(TMessage& Message) {
     if (ReadOnly()) return;
     if (FPressed) {

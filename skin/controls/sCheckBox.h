@@ -30,7 +30,7 @@ protected:
     const wchar_t* MeasuredGlyphName() override { return L"BOXCHECKED"; }
     const wchar_t* SkinGlyphName() override;
     int CaptionRight(int Left, int TextWidth) override { return Left + TextWidth; }
-    void ShowCheckInWindow() override;
+    WPARAM CheckState() override { return static_cast<WPARAM>(State()); }
     bool DrawListGlyph(const TRect& R) override;
     TSize ListGlyphSize() override;
     bool OwnSkinnedMessage(TMessage& Message) override;

@@ -7,8 +7,9 @@
 // section, its caption, its glyph: a user glyph of three states side by side over a mask row, or
 // the skin's glyph of its check state), handles the mouse and the space key itself (a release
 // after a press on the control changes the check), swallows the window's own check and push
-// states (BM_SETCHECK, BM_SETSTATE) and fades between the normal and hot looks. Removing the skin
-// shows the kept check state in the window again and gives the system its painting back.
+// states (BM_SETCHECK, BM_SETSTATE; BM_GETCHECK answers the kept check) and fades between the
+// normal and hot looks. Removing the skin shows the kept check state in the window again and
+// gives the system its painting back.
 //
 // Pressed: set by a left press or a key going down on the control, cleared by the release and
 // by the mouse leaving. Read-only: the user cannot change the check (a click, a double click,
@@ -78,8 +79,9 @@ protected:
     virtual const wchar_t* SkinGlyphName() = 0;
     // The right edge of the caption that starts at Left, TextWidth wide, right of the glyph.
     virtual int CaptionRight(int Left, int TextWidth) = 0;
-    // The kept check shown by the window again (the skin went).
-    virtual void ShowCheckInWindow() = 0;
+    // The check as BM_GETCHECK and BM_SETCHECK give it (BST_UNCHECKED, BST_CHECKED or
+    // BST_INDETERMINATE).
+    virtual WPARAM CheckState() = 0;
     // Draws the glyph of a picture list into R of the cache; False when there is none.
     virtual bool DrawListGlyph(const TRect&) { return false; }
     // The size of a list glyph; (0, 0) without a usable list.

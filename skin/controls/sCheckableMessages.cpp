@@ -37,6 +37,9 @@ template <class Base> void TsCheckable<Base>::WndProc(TMessage& Message) {
     const bool skinned = SkinActive();
     if (ReadOnly() && (skinned ? Message.Msg == CM_DIALOGCHAR : ReadOnlySwallows(Message))) return;
     if (!skinned) TrackPressed(Message.Msg);
+    // A new caption sizes the button even before it has a window (the language may change
+    // before the window is shown).
+    if (skinned && Message.Msg == CM_TEXTCHANGED) AdjustSize();
     const bool self = MouseMessageForSelf(Message, this) && MouseEventsAllowed(this);
     if (self && Message.Msg == CM_MOUSEENTER) this->OnMouseEnter(this);
     if (skinned &&
@@ -60,7 +63,7 @@ template <class Base> bool TsCheckable<Base>::CommandDone(TMessage& Message) {
         if (!own) return false;
         StopFade(FadeTimer, data);
         HandleSkinnedMessage(Message, data);
-        ShowCheckInWindow();
+        if (this->HandleAllocated()) SendMessageW(this->Handle(), BM_SETCHECK, CheckState(), 0);
         if (!Designing() && SetWindowThemeProc && this->HandleAllocated())
             SetWindowThemeProc(this->Handle(), nullptr, nullptr);
         this->Repaint();
@@ -142,6 +145,7 @@ template <class Base> bool TsCheckable<Base>::SkinnedDone(TMessage& Message) {
         if (FadeTimer && FadeTimer->FadeLevel < FadeTimer->Iterations)
             StopFade(FadeTimer, this->FCommonData.get());
         return true;
+    case BM_GETCHECK: Message.Result = static_cast<LRESULT>(CheckState()); return true;
     case WM_UPDATEUISTATE:
         if (!Designing() && SetWindowThemeProc && ThemeServices()->ThemesEnabled())
             SetWindowThemeProc(this->Handle(), L" ", L" ");
@@ -150,10 +154,7 @@ template <class Base> bool TsCheckable<Base>::SkinnedDone(TMessage& Message) {
         Base::WndProc(Message);
         this->Repaint();
         return true;
-    case CM_TEXTCHANGED:
-        AdjustSize();
-        this->Repaint();
-        return true;
+    case CM_TEXTCHANGED: this->Repaint(); return true; // sized above
     default: return false;
     }
 }

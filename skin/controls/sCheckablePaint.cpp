@@ -2,6 +2,7 @@
 // in the cache bitmap over the parent's background, and the size AutoSize gives them.
 #include "skin/controls/sCheckable.h"
 
+#include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/sAlphaGraph.h"
 #include "skin/engine/sFramePrimitives.h"
 #include "skin/engine/sGeneralUtils.h"
@@ -135,8 +136,8 @@ template <class Base> void TsCheckable<Base>::PaintText() {
     const bool wrap = this->WordWrap();
     TRect r(0, 0, avail, 0);
     canvas->SetFont(this->Font());
-    DrawTextW(canvas->Handle(), caption.c_str(), -1, &r,
-              DT_CALCRECT | (wrap ? static_cast<UINT>(DT_WORDBREAK) : DT_SINGLELINE));
+    CanvasDrawText(canvas, caption, r,
+                   DT_CALCRECT | (wrap ? static_cast<UINT>(DT_WORDBREAK) : DT_SINGLELINE));
     const int tw = r.Width(), th = r.Height();
     r.top = std::max((height - th) / 2, FMargin);
     r.bottom = r.top + th;

@@ -107,11 +107,8 @@ void TsCustomComboBox::PaintText(TRect R, UINT ItemState) {
     if (!text.empty()) {
         const bool edit = Style() == csDropDown;
         TRect r(R.left + (edit ? 0 : 1), R.top, R.right, R.bottom - (edit ? 1 : 0));
-        const HDC dc = canvas->Handle();
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(canvas->Font()->Color())));
-        DrawTextW(dc, text.c_str(), -1, &r,
-                  TextAlignFlags(this, FAlignment) | DT_SINGLELINE | DT_NOPREFIX);
+        CanvasDrawText(canvas, text, r,
+                       TextAlignFlags(this, FAlignment) | DT_SINGLELINE | DT_NOPREFIX);
     }
     if (ItemState & ODS_FOCUS) DrawFocusRect(canvas->Handle(), &R);
 }

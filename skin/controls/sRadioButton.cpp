@@ -20,11 +20,6 @@ const wchar_t* TsRadioButton::SkinGlyphName() {
     return MeasuredGlyphName();
 }
 
-void TsRadioButton::ShowCheckInWindow() {
-    if (HandleAllocated())
-        SendMessageW(Handle(), BM_SETCHECK, Checked() ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
 // The window class redraws nothing by itself on a size change: the skin paints the button.
 void TsRadioButton::SkinRepainting() {
     if (!HandleAllocated()) return;

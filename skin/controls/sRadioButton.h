@@ -19,7 +19,7 @@ protected:
     const wchar_t* MeasuredGlyphName() override;
     const wchar_t* SkinGlyphName() override;
     int CaptionRight(int, int) override { return Width() - Margin(); }
-    void ShowCheckInWindow() override;
+    WPARAM CheckState() override { return Checked() ? BST_CHECKED : BST_UNCHECKED; }
     bool OwnSkinnedMessage(TMessage& Message) override;
     void SkinRepainting() override;
     void KeyReleased() override;

@@ -38,3 +38,7 @@ WORD SkinCommand(const TMessage& Message);
 bool MouseMessageForSelf(const TMessage& Message, const TControl* Self);
 // Enabled and not designing: the control's mouse events may fire.
 bool MouseEventsAllowed(const TControl* Self);
+
+// DrawText on the canvas's DC in the canvas's font and font colour on a clear background (the
+// canvas selects its font for its own drawing calls only); the DC's state is kept.
+int CanvasDrawText(TCanvas* Canvas, const UnicodeString& Text, TRect& R, UINT Format);

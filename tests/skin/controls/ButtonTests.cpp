@@ -213,10 +213,11 @@ TEST_F(Button, FocusFrameNeedsACaptionAndKeepsItsMargin) {
 TEST_F(Button, CaptionRectIsTheMeasuredTextCentred) {
     for (const wchar_t* caption : {L"OK", L"A longer caption", L"登  陆"}) {
         Btn->SetCaption(caption);
-        TCanvas* canvas = Btn->SkinData()->CacheBmp()->Canvas();
-        canvas->SetFont(Btn->Font());
+        TBmpPtr probe = MakeBmp(2, 2, 3);
+        const HDC dc = probe->Canvas()->Handle();
+        SelectObject(dc, Btn->Font()->Handle());
         TRect text(0, 0, W - 2, 0);
-        DrawTextW(canvas->Handle(), caption, -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+        DrawTextW(dc, caption, -1, &text, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
         const int dx = (W - text.Width()) / 2, dy = (H - text.Height()) / 2;
         EXPECT_EQ(Btn->CaptionRect(), TRect(dx - 1, dy, W - dx + 2, H - dy));
         Btn->SetDown(true);
