@@ -13,16 +13,6 @@ namespace {
 // Set while the button passes a focus change on with redrawing switched off (GUI thread).
 bool Focusing = false;
 
-// Runs Body with the window's redrawing switched off.
-template <class Body> void WithoutRedraw(TWinControl* Control, Body body) {
-    SendMessageW(Control->Handle(), WM_SETREDRAW, FALSE, 0);
-    struct TOn {
-        HWND Wnd;
-        ~TOn() { SendMessageW(Wnd, WM_SETREDRAW, TRUE, 0); }
-    } on{Control->Handle()};
-    body();
-}
-
 } // namespace
 
 void TsButton::SkinnedStage(TMessage& Message) {
@@ -116,7 +106,7 @@ bool TsButton::FocusMessage(TMessage& Message) {
             return true;
         }
         Focusing = true;
-        WithoutRedraw(this, [&] { TButton::WndProc(Message); });
+        WithoutRedraw(Handle(), [&] { TButton::WndProc(Message); });
         Focusing = false;
         if (FadeTimer)
             FadeTimer->Change();
@@ -131,7 +121,7 @@ bool TsButton::FocusMessage(TMessage& Message) {
             return true;
         }
         StopFade(FadeTimer, FCommonData.get());
-        WithoutRedraw(this, [&] { TButton::WndProc(Message); });
+        WithoutRedraw(Handle(), [&] { TButton::WndProc(Message); });
         if (FCommonData->Skinned()) {
             FCommonData->FFocused = false;
             RegionChanged = true;
@@ -140,7 +130,7 @@ bool TsButton::FocusMessage(TMessage& Message) {
         return true;
     case CM_FOCUSCHANGED:
         if (!Visible() || Focusing) return false;
-        WithoutRedraw(this, [&] { TButton::WndProc(Message); });
+        WithoutRedraw(Handle(), [&] { TButton::WndProc(Message); });
         HandleSkinnedMessage(Message, FCommonData.get());
         return true;
     default: return false;

@@ -91,15 +91,7 @@ void TsButton::PrepareCache() {
 
 void TsButton::OurPaint(HDC DC) {
     if (FormAnimating && DC != AnimationDC) return;
-    PAINTSTRUCT ps{};
-    struct TPaintCycle {
-        HWND Wnd;
-        PAINTSTRUCT* Ps;
-        ~TPaintCycle() {
-            if (Wnd) EndPaint(Wnd, Ps);
-        }
-    } cycle{FormAnimating ? nullptr : Handle(), &ps};
-    if (cycle.Wnd) BeginPaint(cycle.Wnd, &ps);
+    const TPaintCycle cycle(Handle(), !FormAnimating);
     TOwnedWindowDC own;
     if (!DC) own = OwnedDCOf(Handle());
     const HDC dc = DC ? DC : own.Get();

@@ -103,10 +103,7 @@ template <class Base> bool TsCheckable<Base>::FocusOrHoverDone(TMessage& Message
     case CM_EXIT: {
         if (!live) return false;
         StopFade(FadeTimer, data);
-        const HWND wnd = this->Handle();
-        SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
-        Base::WndProc(Message);
-        SendMessageW(wnd, WM_SETREDRAW, TRUE, 0);
+        WithoutRedraw(this->Handle(), [&] { Base::WndProc(Message); });
         data->FFocused = data->FMouseAbove = false;
         data->Invalidate();
         return true;

@@ -200,16 +200,14 @@ template <class Base> void TsCheckable<Base>::OurPaint(HDC DC) {
 // The WM_PAINT handler: on the DC given, else on the paint cycle's; nothing while the control
 // answers "updating" (the paint stays pending).
 template <class Base> void TsCheckable<Base>::PaintNow(HDC DC) {
-    PAINTSTRUCT ps{};
-    const HDC dc = DC ? DC : BeginPaint(this->Handle(), &ps);
-    const int saved = SaveDC(dc);
+    const TPaintCycle cycle(this->Handle(), !DC);
+    const HDC dc = DC ? DC : cycle.DC();
+    TSavedDC saved(dc);
     TsCommonData* data = this->FCommonData.get();
     if (data->Updating())
         data->SetUpdating(true);
     else
         OurPaint(dc);
-    RestoreDC(dc, saved);
-    if (!DC) EndPaint(this->Handle(), &ps);
 }
 
 template class TsCheckable<TCustomCheckBox>;

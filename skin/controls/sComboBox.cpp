@@ -104,9 +104,7 @@ void TsCustomComboBox::ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC Co
     switch (Message.Msg) {
     case WM_PAINT:
         if (!ChildPaintSuppressed()) break;
-        PAINTSTRUCT ps;
-        BeginPaint(ComboWnd, &ps);
-        EndPaint(ComboWnd, &ps);
+        { const TPaintCycle validated(ComboWnd, true); }
         return;
     case WM_ERASEBKGND:
     case WM_NCPAINT:
@@ -222,10 +220,8 @@ bool TsCustomComboBox::FocusMessage(TMessage& Message) {
 bool TsCustomComboBox::PaintMessage(TMessage& Message) {
     switch (Message.Msg) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(Handle(), &ps);
+        const TPaintCycle cycle(Handle(), true);
         if (!FormAnimating) OurPaint(reinterpret_cast<HDC>(Message.WParam));
-        EndPaint(Handle(), &ps);
         return true;
     }
     case WM_NCPAINT:

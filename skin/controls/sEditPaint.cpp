@@ -79,9 +79,7 @@ bool TsEdit::PaintMessage(TMessage& Message) {
     case WM_PAINT: {
         FCommonData->SetUpdating(FCommonData->Updating());
         if (FormAnimating || FCommonData->Updating()) {
-            PAINTSTRUCT ps;
-            BeginPaint(Handle(), &ps);
-            EndPaint(Handle(), &ps);
+            const TPaintCycle validated(Handle(), true);
             return true;
         }
         SyncColours();
@@ -107,15 +105,7 @@ bool TsEdit::PaintMessage(TMessage& Message) {
 }
 
 void TsEdit::OurPaint(HDC DC) {
-    PAINTSTRUCT ps{};
-    struct TPaintCycle {
-        HWND Wnd;
-        PAINTSTRUCT* Ps;
-        ~TPaintCycle() {
-            if (Wnd) EndPaint(Wnd, Ps);
-        }
-    } cycle{FormAnimating ? nullptr : Handle(), &ps};
-    if (cycle.Wnd) BeginPaint(cycle.Wnd, &ps);
+    const TPaintCycle cycle(Handle(), !FormAnimating);
     TOwnedWindowDC own;
     if (!DC) own = TOwnedWindowDC(GetWindowDC(Handle()), TWindowDCTraits{Handle()});
     const HDC dc = DC ? DC : own.Get();

@@ -193,12 +193,10 @@ void TsGroupBox::SkinnedWndProc(TMessage& Message) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS: TGroupBox::WndProc(Message); return;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        BeginPaint(Handle(), &ps);
+        const TPaintCycle cycle(Handle(), true);
         TOwnedWindowDC own;
         if (!Message.WParam) own = OwnedDCOf(Handle());
         PaintToDC(Message.WParam ? reinterpret_cast<HDC>(Message.WParam) : own.Get());
-        EndPaint(Handle(), &ps);
         return;
     }
     case WM_ERASEBKGND: Message.Result = 1; return;

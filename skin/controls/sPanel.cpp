@@ -145,10 +145,9 @@ bool TsPanel::PaintMessage(TMessage& Message) {
     switch (Message.Msg) {
     case WM_PAINT: {
         if (!Visible() && !designing) return false;
-        PAINTSTRUCT ps;
-        BeginPaint(Handle(), &ps);
+        const TPaintCycle cycle(Handle(), true);
         FCommonData->SetUpdating(FCommonData->Updating());
-        const HDC dc = Message.WParam ? reinterpret_cast<HDC>(Message.WParam) : ps.hdc;
+        const HDC dc = Message.WParam ? reinterpret_cast<HDC>(Message.WParam) : cycle.DC();
         if (!BgNeedsCache(FCommonData.get()) || FCommonData->Updating()) {
             if (!ParentBackground()) OurPaint(dc, false);
         } else {
@@ -156,7 +155,6 @@ bool TsPanel::PaintMessage(TMessage& Message) {
             PaintOnCanvas(dc, true);
             RestoreDC(dc, saved);
         }
-        EndPaint(Handle(), &ps);
         Message.Result = 0;
         return true;
     }

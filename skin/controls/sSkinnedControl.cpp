@@ -66,3 +66,11 @@ int CanvasDrawText(TCanvas* Canvas, const UnicodeString& Text, TRect& R, UINT Fo
     SetBkMode(dc, TRANSPARENT);
     return DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &R, Format);
 }
+
+TPaintCycle::TPaintCycle(HWND Wnd, bool Open) : FWnd(Open ? Wnd : nullptr) {
+    if (FWnd) BeginPaint(FWnd, &FPaint);
+}
+
+TPaintCycle::~TPaintCycle() {
+    if (FWnd) EndPaint(FWnd, &FPaint);
+}
