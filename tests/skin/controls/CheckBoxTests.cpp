@@ -5,6 +5,7 @@
 // library's buttons they become again, check kept, when the skin goes.
 #include "SkinnedTesting.h"
 
+#include "framework/ImageList.h"
 #include "framework/StdCtrls.h"
 #include "skin/controls/sCheckBox.h"
 #include "skin/controls/sRadioButton.h"
@@ -60,10 +61,10 @@ protected:
     }
     int GlyphLeft() const { return Box->Margin(); }
     int GlyphTop() const { return (H - G) / 2; }
-    // The box painted (WM_PRINT into a memory bitmap); answers its cache.
+    // The box painted (WM_PRINT into a memory bitmap, Printed); answers its cache.
     TBitmap* Paint(TWinControl* Control) {
-        TBmpPtr target = MakeBmp(Control->Width(), Control->Height(), 3);
-        Control->Perform(WM_PRINT, reinterpret_cast<WPARAM>(target->Canvas()->Handle()),
+        Printed = MakeBmp(Control->Width(), Control->Height(), 3);
+        Control->Perform(WM_PRINT, reinterpret_cast<WPARAM>(Printed->Canvas()->Handle()),
                          PRF_CLIENT);
         if (auto* box = dynamic_cast<TsCheckBox*>(Control)) return box->SkinData()->CacheBmp();
         return dynamic_cast<TsRadioButton*>(Control)->SkinData()->CacheBmp();
@@ -71,6 +72,7 @@ protected:
     unsigned GlyphMiddle() { return RgbAt(Paint(Box), Box->Probe.x, Box->Probe.y); }
     TRecordingCheckBox* Box = nullptr;
     TEdit* Sink = nullptr;
+    TBmpPtr Printed;
 };
 
 // Each check and look: the section's colour around, the caption in the section's font colour
@@ -115,6 +117,7 @@ TEST_F(CheckBox, EachCheckAndLookPaintsTheSkinsColours) {
         const TRect caption(GlyphLeft() + G, 0, W, H);
         EXPECT_GT(CountRgb(cache, caption, c.State == 0 ? CtlCheckFont : CtlCheckHotFont), 0);
         EXPECT_EQ(CountRgb(cache, caption, 0) > 0, c.Focus) << "the dotted focus frame";
+        EXPECT_EQ(AllBytes(Printed.get()), AllBytes(cache)) << "printed: the skinned image alone";
         Release(Box); // a press ends (and toggles); nothing was pressed in the other cases
         Box->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Box));
         Sink->SetFocus();
@@ -224,6 +227,39 @@ TEST_F(CheckBox, AutoSizeFitsTheGlyphAndTheCaption) {
     ReleaseDC(nullptr, screen);
     EXPECT_EQ(Box->Width(), G + 2 * Box->Margin() + text.cx + 8);
     EXPECT_EQ(Box->Height(), std::max<int>(G, text.cy + 2 * Box->Margin()) + 2);
+    // A new caption sizes a box that has no window yet.
+    auto* windowless = Construct<TsCheckBox>(Form);
+    windowless->SetCaption(L"Remember the password");
+    ASSERT_FALSE(windowless->HandleAllocated());
+    EXPECT_EQ(windowless->Width(), G + 2 * windowless->Margin() + text.cx + 8);
+}
+
+// A picture list's glyph: the list's picture of the check, the same in every state.
+TEST_F(CheckBox, ImageListGlyphShowsItsPictureInEveryState) {
+    auto* list = Construct<TImageList>(Form);
+    list->SetWidth(8);
+    list->SetHeight(8);
+    for (unsigned rgb : {0x112233u, 0x445566u}) {
+        TBmpPtr picture = MakeBmp(8, 8, 3);
+        FillBytes(picture.get(), rgb & 0xFF, rgb >> 8 & 0xFF, rgb >> 16);
+        list->Add(picture.get(), nullptr);
+    }
+    Box->SetAnimatEvents({});
+    Box->SetImages(list);
+    Box->SetImgChecked(0);
+    Box->SetImgUnchecked(1);
+    const int top = (H - 8) / 2;
+    ASSERT_EQ(Box->CheckRect(), TRect(2, top, 10, top + 8));
+    const auto look = [&] { return RgbAt(Paint(Box), 5, top + 4); };
+    EXPECT_EQ(look(), 0x445566u);
+    Box->SetChecked(true);
+    EXPECT_EQ(look(), 0x112233u);
+    Box->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Box));
+    EXPECT_EQ(look(), 0x112233u) << "hot";
+    Press(Box);
+    EXPECT_EQ(look(), 0x112233u) << "pressed";
+    list->Free();
+    EXPECT_EQ(Box->Images(), nullptr) << "the list going away is noticed";
 }
 
 // The caption left of the box puts the glyph at the right edge.
