@@ -29,7 +29,8 @@ TsButton* PlaceButton(TForm* form, int left, int top, const UnicodeString& capti
 
 } // namespace
 
-Tfrmlogin::Tfrmlogin(TComponent* owner) : TForm(owner) {
+Tfrmlogin::Tfrmlogin(TComponent* owner, TLoginLook look) : TForm(owner) {
+    if (look == TLoginLook::Skinned) BuildSkin();
     SetBorderStyle(bsDialog);
     SetBorderIcons({});
     SetFormStyle(fsStayOnTop);
@@ -42,6 +43,17 @@ Tfrmlogin::Tfrmlogin(TComponent* owner) : TForm(owner) {
     BuildInputs();
     BuildButtons();
     OnCreate = TNotifyEvent(this, &Tfrmlogin::FormCreate);
+}
+
+// The manager first, its properties in streaming order (the skin is read now and applied when
+// the dialog has loaded), then the provider that paints the frame.
+void Tfrmlogin::BuildSkin() {
+    sSkinManager1 = Construct<TsSkinManager>(this);
+    TsStoredSkin* internal = sSkinManager1->InternalSkins()->Add();
+    internal->SetName(ProductSkinName);
+    internal->LoadDataFromResource(GetModuleHandleW(nullptr), ProductSkinResource);
+    sSkinManager1->WriteSkinName(ProductSkinName);
+    sSkinProvider1 = Construct<TsSkinProvider>(this);
 }
 
 void Tfrmlogin::BuildInputs() {

@@ -1,8 +1,10 @@
 // The login dialog `Tfrmlogin`: banner page, user name and password, the interface language,
 // the two options, the account check against the account servers with the backup, the
 // remembered settings under HKCU "Software\vurarer", and the hand-over of the login state to
-// the main window. The main window makes one modally during its creation; a second one
-// (`frmlogin`) is made hidden at start-up only to re-apply the remembered language.
+// the main window. The main window makes one modally during its creation, skinned: it carries
+// the skin manager with the product skin as its internal skin and a skin provider, so that its
+// whole window, frame included, is painted from the skin. A second one (`frmlogin`) is made
+// hidden and plain at start-up only to re-apply the remembered language.
 #pragma once
 
 #include "framework/Forms.h"
@@ -13,11 +15,16 @@
 #include "skin/controls/sEdit.h"
 #include "skin/controls/sGroupBox.h"
 #include "skin/controls/sLabel.h"
+#include "skin/engine/sSkinManager.h"
+#include "skin/window/sSkinProvider.h"
+
+// How a login dialog looks: plain (the class library's), or painted from the product skin.
+enum class TLoginLook { Plain, Skinned };
 
 class Tfrmlogin : public TForm {
     CLASS_INFO(Tfrmlogin, TForm)
 public:
-    explicit Tfrmlogin(TComponent* owner);
+    explicit Tfrmlogin(TComponent* owner, TLoginLook look = TLoginLook::Plain);
 
     TWebBrowser* wb1;
     TsGroupBox* sGroupBox1;
@@ -30,6 +37,8 @@ public:
     TsLabel* Label3;
     TsLabel *Label1, *Label2;
     TsButton* Button1;
+    TsSkinManager* sSkinManager1 = nullptr; // skinned only
+    TsSkinProvider* sSkinProvider1 = nullptr;
 
     void FormCreate(TObject* Sender);
     void langChange(TObject* Sender);
@@ -42,6 +51,7 @@ public:
     void Button1Click(TObject* Sender);
 
 private:
+    void BuildSkin();
     void BuildInputs();
     void BuildButtons();
     void ApplyLanguageTexts();
@@ -56,6 +66,10 @@ private:
 };
 
 extern Tfrmlogin* frmlogin;
+
+// The product skin: its name and the program's resource holding its packed archive.
+inline constexpr wchar_t ProductSkinName[] = L"Calm";
+inline constexpr wchar_t ProductSkinResource[] = L"CALM";
 
 // The registry key of the remembered login settings, under HKEY_CURRENT_USER.
 inline constexpr wchar_t LoginSettingsKey[] = L"Software\\vurarer";

@@ -41,7 +41,7 @@ void Tfrmmain::FormCreate(TObject*) {
 }
 
 void Tfrmmain::RunLogin() {
-    Tfrmlogin* dialog = CreateForm<Tfrmlogin>(this);
+    Tfrmlogin* dialog = CreateForm<Tfrmlogin>(this, TLoginLook::Skinned);
     dialog->ShowModal();
     dialog->Free();
 }

@@ -1,4 +1,5 @@
-// TsButton's life cycle, properties, skin commands and mouse handling. Owner-draw is switched
+// TsButton's life cycle, properties, skin commands and mouse handling; its skinned window
+// procedure is in sButtonMessages.cpp, its painting in sButtonPaint.cpp. Owner-draw is switched
 // on only by a skin (CreateParams with an active manager, or command 1) and off by command 2.
 #include "skin/controls/sButton.h"
 
@@ -114,6 +115,9 @@ bool TsButton::AnyStateCommand(TMessage& Message) {
         if (!AnimationDC) Repaint();
         return true;
     case SKCMD_STOPFADE: StopFade(FadeTimer, FCommonData.get()); return true;
+    case SKCMD_PREPARECACHE:
+        if (FCommonData->Skinned()) PrepareCache();
+        return true;
     case SKCMD_PAINTFADEFRAME: Message.Result = 0; return true; // the timer draws the frame
     default: return false;
     }
@@ -122,6 +126,9 @@ bool TsButton::AnyStateCommand(TMessage& Message) {
 void TsButton::SkinRemoved() {
     StopFade(FadeTimer, FCommonData.get());
     SetOwnerDraw(false);
+    FRegion.Reset();
+    FRegionApplied = false;
+    LastRect = TRect();
     if (HandleAllocated()) SetWindowRgn(Handle(), nullptr, TRUE);
     Repaint();
 }
@@ -140,38 +147,6 @@ void TsButton::UnskinnedStage(TMessage& Message) {
     if (self && Message.Msg == CM_MOUSEENTER) OnMouseEnter(this);
     if (self && Message.Msg == CM_MOUSELEAVE) OnMouseLeave(this);
     TButton::WndProc(Message);
-}
-
-void TsButton::SkinnedStage(TMessage& Message) {
-    const bool self = MouseMessageForSelf(Message, this) && MouseEventsAllowed(this);
-    if (Message.Msg == CM_MOUSEENTER && self && !FCommonData->FMouseAbove && !MouseEnterSuspended) {
-        OnMouseEnter(this);
-        FCommonData->FMouseAbove = true;
-        FCommonData->BGChanged = false;
-        FadeOrRepaint(FadeTimer, FCommonData.get(), false,
-                      AnimationAllowed(aeMouseEnter, FAnimatEvents), fdUp);
-    } else if (Message.Msg == CM_MOUSELEAVE && self) {
-        OnMouseLeave(this);
-        FCommonData->FMouseAbove = false;
-        FCommonData->BGChanged = false;
-        FadeOrRepaint(FadeTimer, FCommonData.get(), false,
-                      AnimationAllowed(aeMouseLeave, FAnimatEvents), fdUp);
-    }
-    if (SkinCommand(Message) == SKCMD_PREPARECACHE) return; // the cache is the engine's
-    if (Message.Msg == WM_SIZE) {
-        RegionChanged = true;
-        ClearGlowEffects();
-    }
-    HandleSkinnedMessage(Message, FCommonData.get());
-    TButton::WndProc(Message);
-    AfterInherited(Message);
-}
-
-// CM_ACTIONUPDATE carries the action being updated in LParam.
-void TsButton::AfterInherited(const TMessage& Message) {
-    if (Message.Msg != CM_ACTIONUPDATE) return;
-    if (auto* action = dynamic_cast<TCustomAction*>(reinterpret_cast<TObject*>(Message.LParam)))
-        SetEnabled(action->Enabled());
 }
 
 void TsButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -199,6 +174,7 @@ void TsButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (!FMouseClicked || ComponentState().Contains(csDestroying)) return;
     FMouseClicked = false;
     if (Button == mbLeft) {
+        if (FadeTimer && FadeTimer->FadeLevel < FadeTimer->Iterations) ShowPressedNow();
         FCommonData->SetUpdating(false);
         RegionChanged = true;
         FCommonData->BGChanged = false;
@@ -206,4 +182,17 @@ void TsButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
                       AnimationAllowed(aeMouseUp, FAnimatEvents), fdUp);
     }
     TButton::MouseUp(Button, Shift, X, Y);
+}
+
+// A release while the press still fades in: the pressed look is shown whole for a moment before
+// the release fades back.
+void TsButton::ShowPressedNow() {
+    FadeTimer->SetEnabled(false);
+    FCommonData->BGChanged = true;
+    PressedPaint = true;
+    struct TClear {
+        ~TClear() { PressedPaint = false; }
+    } clear;
+    if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    Sleep(30);
 }

@@ -1,5 +1,9 @@
-// The skinned combo boxes (code 3, section "COMBOBOX" set by the constructor). Removing the skin
-// re-creates the window, so that the system draws the box plainly again.
+// The skinned combo boxes (code 3, section "COMBOBOX" set by the constructor). Skinned, the box
+// takes the section's colours and paints its whole face from its cache bitmap: the section over
+// the parent's background, the drop-down button from the skin's "COMBOBTN" section with the
+// combo glyph (pressed while the list is down), and the selected text. Its drop-down list keeps
+// the system's look. Removing the skin re-creates the window, so that the system draws the box
+// plainly again.
 //
 // Beside the class library's combo box they keep a bound caption label (inactive until the skin
 // engine shows one), a read-only mode, and the look settings the skinned face uses (Alignment,
@@ -32,20 +36,41 @@ public:
     TRect ButtonRect();
     // The first item exactly equal to S (case counts), -1 when none.
     int IndexOf(const UnicodeString& S);
+    // The height of one state of the skin's combo glyph, 16 without one.
+    int ButtonHeight();
+    // The box or one of its children has the focus.
+    bool BoxFocused();
+    // The whole face in the cache bitmap.
+    void PrepareCache();
 
 protected:
+    void Loaded() override;
+    void CreateWnd() override;
     void WndProc(TMessage& Message) override;
     void ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC ComboProc) override;
     bool SkinCommandDone(TMessage& Message) override;
+    void SkinnedWndProc(TMessage& Message) override;
 
 private:
     bool ReadOnlySwallows(TMessage& Message);
+    bool OwnerDrawn() const;
+    void SyncColours();
+    void PaintButton();
+    void PaintText(TRect R, UINT ItemState);
+    void OurPaint(HDC DC);
+    void DrawOwnerItem();
+    bool ChildPaintSuppressed();
+    bool PaintMessage(TMessage& Message);
+    bool FocusMessage(TMessage& Message);
+    bool MouseOverMessage(TMessage& Message);
 
     std::unique_ptr<TsBoundLabel, graphics_detail::TFreeObject> FBoundLabel;
     TAlignment FAlignment = taLeftJustify;
     bool FReadOnly = false;
     TsDisabledKind FDisabledKind{dkBlended};
     bool FShowButton = true;
+    // The list is dropped down (between CBN_DROPDOWN and CBN_CLOSEUP).
+    bool FDropDown = false;
 };
 
 class TsComboBox : public TsCustomComboBox {

@@ -1,7 +1,7 @@
 // TsRadioButton: the skinned radio button (code 33, section "RADIOBUTTON", no cache bitmap at
-// once); it stops its fade on skin command 16. Unskinned it is the class library's radio button
-// with the read-only mode and pressed flag of TsCheckable; a click checks it only when CanCheck
-// answers True.
+// once). Skinned it shows the skin's glyph of its check ("RADIOCHECKED", "RADIOUNCHECKED") or a
+// user glyph; a click checks it only when CanCheck answers True (and it is not read-only), the
+// space key always; it never unchecks itself.
 #pragma once
 
 #include "framework/StdCtrls.h"
@@ -15,8 +15,13 @@ public:
     virtual bool CanCheck() { return true; }
 
 protected:
-    void WndProc(TMessage& Message) override {
-        if (Message.Msg == CN_COMMAND && UserCheckMessage(Message) && !CanCheck()) return;
-        TsCheckable<TRadioButton>::WndProc(Message);
-    }
+    void WndProc(TMessage& Message) override;
+    const wchar_t* MeasuredGlyphName() override;
+    const wchar_t* SkinGlyphName() override;
+    int CaptionRight(int, int) override { return Width() - Margin(); }
+    WPARAM CheckState() override { return Checked() ? BST_CHECKED : BST_UNCHECKED; }
+    bool OwnSkinnedMessage(TMessage& Message) override;
+    void SkinRepainting() override;
+    void KeyReleased() override;
+    void MouseReleased(TMessage& Message) override;
 };

@@ -4,6 +4,7 @@
 #include "skin/controls/sSkinnedControl.h"
 
 #include "framework/Application.h"
+#include "skin/engine/sFramePrimitives.h"
 
 bool HintsSuspended = false;
 bool SavedShowHint = false;
@@ -55,4 +56,21 @@ bool MouseMessageForSelf(const TMessage& Message, const TControl* Self) {
 
 bool MouseEventsAllowed(const TControl* Self) {
     return Self->Enabled() && !Self->ComponentState().Contains(csDesigning);
+}
+
+int CanvasDrawText(TCanvas* Canvas, const UnicodeString& Text, TRect& R, UINT Format) {
+    const HDC dc = Canvas->Handle();
+    TSavedDC saved(dc);
+    SelectObject(dc, Canvas->Font()->Handle());
+    SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Canvas->Font()->Color())));
+    SetBkMode(dc, TRANSPARENT);
+    return DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &R, Format);
+}
+
+TPaintCycle::TPaintCycle(HWND Wnd, bool Open) : FWnd(Open ? Wnd : nullptr) {
+    if (FWnd) BeginPaint(FWnd, &FPaint);
+}
+
+TPaintCycle::~TPaintCycle() {
+    if (FWnd) EndPaint(FWnd, &FPaint);
 }

@@ -38,3 +38,32 @@ WORD SkinCommand(const TMessage& Message);
 bool MouseMessageForSelf(const TMessage& Message, const TControl* Self);
 // Enabled and not designing: the control's mouse events may fire.
 bool MouseEventsAllowed(const TControl* Self);
+
+// A paint cycle of a window: BeginPaint when opened (Open False: none), EndPaint when it ends.
+class TPaintCycle {
+public:
+    TPaintCycle(HWND Wnd, bool Open);
+    ~TPaintCycle();
+    TPaintCycle(const TPaintCycle&) = delete;
+    TPaintCycle& operator=(const TPaintCycle&) = delete;
+    // The cycle's DC; null when none was opened.
+    HDC DC() const noexcept { return FWnd ? FPaint.hdc : nullptr; }
+
+private:
+    HWND FWnd;
+    PAINTSTRUCT FPaint{};
+};
+
+// Runs Body with the window's redrawing switched off (WM_SETREDRAW), on again afterwards.
+template <class Body> void WithoutRedraw(HWND Wnd, Body body) {
+    SendMessageW(Wnd, WM_SETREDRAW, FALSE, 0);
+    struct TOn {
+        HWND Wnd;
+        ~TOn() { SendMessageW(Wnd, WM_SETREDRAW, TRUE, 0); }
+    } on{Wnd};
+    body();
+}
+
+// DrawText on the canvas's DC in the canvas's font and font colour on a clear background (the
+// canvas selects its font for its own drawing calls only); the DC's state is kept.
+int CanvasDrawText(TCanvas* Canvas, const UnicodeString& Text, TRect& R, UINT Format);

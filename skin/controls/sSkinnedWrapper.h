@@ -3,8 +3,8 @@
 // the class's control code), forwards construction and loading to it, answers skin commands 7
 // and 60 in any state, fires OnMouseEnter / OnMouseLeave, lets the class finish its own skin
 // commands (SkinCommandDone) and, while skinned, runs the common bookkeeping before the class
-// library's procedure. Unskinned (always, in a build without skin) the class library's control
-// runs unchanged; the skinned painting of each control comes with the skin engine.
+// library's procedure (SkinnedWndProc, where each control paints itself). Unskinned the class
+// library's control runs unchanged.
 #pragma once
 
 #include "skin/controls/sSkinnedControl.h"

@@ -3,6 +3,8 @@
 // those of the button's look and keep its pixel positions.
 #include "skin/controls/sSpeedButton.h"
 
+#include "skin/controls/sSkinnedControl.h"
+
 int TsSpeedButton::ArrowWidth() const { return FButtonStyle == tbsDropDown ? 16 : 0; }
 
 int TsSpeedButton::MarginM() const { return Margin() < 0 ? 0 : Margin() + 3; }
@@ -36,8 +38,7 @@ void TsSpeedButton::TextRectSize(TSize& Size) {
     TRect r(0, 0, TextMaxWidth(this, ArrowWidth(), GlyphWidth()), 0);
     TCanvas* canvas = FCommonData->CacheBmp()->Canvas();
     canvas->SetFont(Font());
-    ::DrawTextW(canvas->Handle(), Caption().c_str(), -1, &r,
-                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    CanvasDrawText(canvas, Caption(), r, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     Size = TSize(r.Width(), r.Height());
 }
 

@@ -84,6 +84,7 @@ void TsSpeedButton::DrawText(TRect R, UINT Flags) {
     TCanvas* canvas = TargetCanvas();
     HDC dc = canvas->Handle();
     const UnicodeString text = Caption();
+    SelectObject(dc, canvas->Font()->Handle()); // the canvas selects it for its own calls only
     SetBkMode(dc, TRANSPARENT);
     if (Enabled()) {
         SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(TextColor())));

@@ -29,8 +29,14 @@ void PaintOverCache(TsSkinManager* Manager, TBitmap* Cache, const TRect& R, int 
     std::unique_ptr<TBitmap> under(CreateBmp24(Cache->Width(), Cache->Height()));
     BitBlt(under->Canvas()->Handle(), 0, 0, Cache->Width(), Cache->Height(),
            Cache->Canvas()->Handle(), 0, 0, SRCCOPY);
-    PaintSkinItem(SkinIndex, Section, CacheInfoFor(under.get(), 0, 0), true, Active ? 1 : 0, R,
-                  TPoint{0, 0}, Cache, Manager);
+    // Painted at the origin of a piece of R's size, where the painter reads the background of
+    // its transparent parts and of its holes at the same place (R's own pixels of the copy).
+    std::unique_ptr<TBitmap> piece(CreateBmp24(R.Width(), R.Height()));
+    PaintSkinItem(SkinIndex, Section, CacheInfoFor(under.get(), R.left, R.top), true,
+                  Active ? 1 : 0, TRect{0, 0, R.Width(), R.Height()}, TPoint{0, 0}, piece.get(),
+                  Manager);
+    BitBlt(Cache->Canvas()->Handle(), R.left, R.top, R.Width(), R.Height(),
+           piece->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
 bool Creating(TCustomForm* Form) { return Form->FormState().Contains(fsCreating); }

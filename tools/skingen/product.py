@@ -210,7 +210,8 @@ def product_skin():
                      (BACKGROUND, BACKGROUND, 33, 2))
     colours(s, "DIALOG", BACKGROUND, parent="FORM", GRADIENTPERCENT="100", GRADIENTDATA=light,
             HOTGRADIENTPERCENT="100", HOTGRADIENTDATA=light)
-    colours(s, "CAPTION", SURFACE, TEXT)
+    # The caption's plate lets the title band show through.
+    colours(s, "CAPTION", SURFACE, TEXT, TRANSPARENCY="100", HOTTRANSPARENCY="100")
     # A large picture stays a pattern; a small one becomes a texture of the section.
     colours(s, "MDIAREA", BACKGROUND, IMAGEPERCENT="35", HOTIMAGEPERCENT="35")
     s.files["BACKDROP.JPG"] = jpeg_bytes(waves(384, 240, LINE, SURFACE, 96))
@@ -218,7 +219,7 @@ def product_skin():
     s.set("MDIAREA", "HOTPATTERN", "BACKDROP.JPG")
 
     # Buttons: a quiet secondary look, a blue primary, and the big connect button.
-    colours(s, "BUTTON", SURFACE, TEXT, hot=0xF5F7FA)
+    colours(s, "BUTTON", SURFACE, TEXT, hot=0xF5F7FA, SHOWFOCUS="TRUE")
     button_like(s, "BUTTON", [(SURFACE, EDGE), (0xF5F7FA, EDGE_HOT), (0xEBEEF2, EDGE_PRESSED)])
     colours(s, "BUTTON_BIG", ACCENT, WHITE, hot=ACCENT_HOT, hot_font=WHITE)
     button_like(s, "BUTTON_BIG", [(ACCENT, ACCENT), (ACCENT_HOT, ACCENT_HOT),

@@ -18,8 +18,8 @@ from imaging import bmp_bytes, png_bytes
 from product import product_skin
 from sheet import contact_sheet
 from skin import archive_bytes
-from testskins import (Constants, features_skin, flat_skin, hostile_archives, scroll_skin,
-                       sections_skin, strict_skins)
+from testskins import (Constants, controls_skin, features_skin, flat_skin, hostile_archives,
+                       scroll_skin, sections_skin, strict_skins)
 
 
 def write(path, data):
@@ -45,6 +45,7 @@ def main(root):
     features = features_skin(consts)
     sections = sections_skin(consts)
     scroll = scroll_skin(consts)
+    controls = controls_skin(consts)
     product = product_skin()
 
     write_folder(root, flat)
@@ -61,6 +62,8 @@ def main(root):
 
     write_folder(root, sections)
     write_folder(root, scroll)
+    write_folder(root, controls)
+    write_packed(root, controls)
 
     for skin in strict_skins():
         write_folder(root, skin)

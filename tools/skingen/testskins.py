@@ -383,6 +383,118 @@ def scroll_skin(consts):
     return s
 
 
+def controls_skin(consts):
+    """The sections of the skinned controls, flat colours throughout: buttons, edits, check and
+    radio boxes with their glyphs, group boxes, panels (plain, bordered, translucent, with their
+    own font colour), combo boxes and a glowing button. Every box has the four corner pixels
+    transparent and a 1-px edge; each state has its own fill and edge."""
+    s = Skin("TestControls")
+    s.set("GLOBALINFO", "VERSION", "7.0")
+    s.master("MASTER.BMP")
+    s.set("GLOBALINFO", "COLOR", "$%08X" % skin_colour(0xD0E0F0))
+    s.set("GLOBALINFO", "FONTCOLOR", "$%08X" % skin_colour(0x102030))
+    consts.colour("CtlGlobalColor", 0xD0E0F0)
+    consts.colour("CtlGlobalFontColor", 0x102030)
+
+    def colour(section, key, name, value):
+        s.set(section, key, "$%08X" % skin_colour(value))
+        consts.colour(name, value)
+
+    def boxes(looks, size):
+        return [box(size, size, rgb(fill), rgb(edge), radius=2) for fill, edge in looks]
+
+    def border(section, name, looks, size=9, width=3):
+        s.border(section, "BORDERSMASK", StateImage(boxes(looks, size), 1), (width,) * 4)
+        for index, (fill, edge) in enumerate(looks):
+            consts.colour("%sFill%d" % (name, index), fill)
+            consts.colour("%sEdge%d" % (name, index), edge)
+        consts.int("%sBorder" % name, width)
+
+    # Push buttons: the centre shows the section's colour (hot and pressed take HOTCOLOR), the
+    # border pieces the state's own fill.
+    colour("BUTTON", "COLOR", "CtlButtonColor", 0x3050A0)
+    colour("BUTTON", "HOTCOLOR", "CtlButtonHotColor", 0x50A030)
+    colour("BUTTON", "FONTCOLOR", "CtlButtonFont", 0xFFFFFF)
+    colour("BUTTON", "HOTFONTCOLOR", "CtlButtonHotFont", 0x101010)
+    s.set("BUTTON", "FADINGENABLED", "true")
+    s.set("BUTTON", "FADINGITERATIONS", "5")
+    s.set("BUTTON", "SHOWFOCUS", "true")
+    border("BUTTON", "CtlButton", [(0x3050A0, 0xFFE000), (0x50A030, 0x0000E0),
+                                   (0xA03050, 0x00E0E0)])
+    # A button that glows: a ring 4 px wide of one colour, half opaque, its centre clear.
+    s.set("GLOWBUTTON", "PARENTCLASS", "BUTTON")
+    s.set("GLOWBUTTON", "GLOW", "1")
+    s.set("GLOWBUTTON", "GLOWMARGIN", "2")
+    glow = Canvas(12, 12, (0x40, 0x80, 0xC0, 0x80), alpha=True)
+    glow.fill(4, 4, 8, 8, (0, 0, 0, 0))
+    s.files["GLOW.PNG"] = png_bytes(glow)
+    s.set("GLOWBUTTON", "GLOW0", "!GLOW.PNG!1!0!3!4!4!4!4")
+    consts.colour("CtlGlowColor", 0x4080C0)
+    consts.int("CtlGlowAlpha", 0x80)
+    consts.int("CtlGlowWidth", 4)
+    consts.int("CtlGlowMargin", 2)
+
+    colour("EDIT", "COLOR", "CtlEditColor", 0xF8F4E8)
+    colour("EDIT", "HOTCOLOR", "CtlEditHotColor", 0xE0F8E0)
+    colour("EDIT", "FONTCOLOR", "CtlEditFont", 0x000080)
+    colour("EDIT", "HOTFONTCOLOR", "CtlEditHotFont", 0x800000)
+    border("EDIT", "CtlEdit", [(0xF8F4E8, 0x604020), (0xE0F8E0, 0x20A020)], width=2)
+
+    for section, name, value, hot in (("CHECKBOX", "CtlCheck", 0xE8E0D0, 0xF0E8D8),
+                                      ("RADIOBUTTON", "CtlRadio", 0xD0E8E0, 0xD8F0E8)):
+        colour(section, "COLOR", name + "Color", value)
+        colour(section, "HOTCOLOR", name + "HotColor", hot)
+        colour(section, "FONTCOLOR", name + "Font", 0x203040)
+        colour(section, "HOTFONTCOLOR", name + "HotFont", 0x402030)
+        s.set(section, "FADINGENABLED", "true")
+        s.set(section, "FADINGITERATIONS", "4")
+    # Glyphs of 13 px in three states: each kind and state its own fill, one edge per kind.
+    glyphs = (("BOXCHECKED", "CtlBoxChecked", 0x000080, (0x2020C0, 0x4040E0, 0x6060F0)),
+              ("BOXUNCHECKED", "CtlBoxUnchecked", 0x008000, (0xF0F0F0, 0xE0FFE0, 0xC0F0C0)),
+              ("BOXGRAYED", "CtlBoxGrayed", 0x404040, (0x909090, 0xA0A0A0, 0xB0B0B0)),
+              ("RADIOCHECKED", "CtlRadioChecked", 0x800000, (0xC02020, 0xE04040, 0xF06060)),
+              ("RADIOUNCHECKED", "CtlRadioUnchecked", 0x808000, (0xFFFFF0, 0xFFFFC0, 0xF0F0A0)))
+    for key, name, edge, fills in glyphs:
+        s.glyph("GLOBALINFO", key, StateImage(boxes([(f, edge) for f in fills], 13), 1))
+        consts.colour(name + "Edge", edge)
+        for index, fill in enumerate(fills):
+            consts.colour("%sFill%d" % (name, index), fill)
+    consts.int("CtlGlyphSize", 13)
+
+    colour("GROUPBOX", "COLOR", "CtlGroupColor", 0xD8D8E8)
+    colour("GROUPBOX", "FONTCOLOR", "CtlGroupFont", 0x602060)
+    border("GROUPBOX", "CtlGroup", [(0xD8D8E8, 0x206020)])
+
+    colour("PANEL", "COLOR", "CtlPanelColor", 0xC8D0D8)
+    colour("PANEL", "FONTCOLOR", "CtlPanelFont", 0x303030)
+    colour("PANELBORDER", "COLOR", "CtlPanelBorderColor", 0xB0C0D0)
+    border("PANELBORDER", "CtlPanelBorder", [(0xB0C0D0, 0x405060)])
+    colour("PANELTRANS", "COLOR", "CtlPanelTransColor", 0x20A0E0)
+    s.set("PANELTRANS", "TRANSPARENCY", "40")
+    # A panel whose children write in its own font colour.
+    colour("FONTPANEL", "COLOR", "CtlFontPanelColor", 0xF0E8D8)
+    colour("FONTPANEL", "FONTCOLOR", "CtlFontPanelFont", 0x800080)
+    s.set("FONTPANEL", "GIVEOWNFONT", "TRUE")
+    # A section a label paints under its text.
+    colour("LABELBACK", "COLOR", "CtlLabelBackColor", 0xFFE0C0)
+    colour("LABELBACK", "FONTCOLOR", "CtlLabelBackFont", 0x006060)
+
+    colour("COMBOBOX", "COLOR", "CtlComboColor", 0xFCFCF0)
+    s.set("COMBOBOX", "HOTCOLOR", "$%08X" % skin_colour(0xFCFCF0))
+    colour("COMBOBOX", "FONTCOLOR", "CtlComboFont", 0x004000)
+    border("COMBOBOX", "CtlCombo", [(0xFCFCF0, 0x505050), (0xFCFCF0, 0x5050C0)])
+    s.glyph("COMBOBOX", "GLYPHMASK",
+            StateImage([box(7, 4, rgb(v)) for v in (0x101080, 0x108010, 0x801010)], 0))
+    consts.colour("CtlComboGlyph0", 0x101080)
+    consts.colour("CtlComboGlyph1", 0x108010)
+    consts.colour("CtlComboGlyph2", 0x801010)
+    colour("COMBOBTN", "COLOR", "CtlComboBtnColor", 0xC0C0E0)
+    colour("COMBOBTN", "HOTCOLOR", "CtlComboBtnHotColor", 0xC0E0C0)
+    border("COMBOBTN", "CtlComboBtn", [(0xC0C0E0, 0x303060), (0xC0E0C0, 0x306030),
+                                       (0xE0C0C0, 0x603030)], width=2)
+    return s
+
+
 def strict_skins():
     """Small skins each holding one value that the strict conversion refuses."""
     bad = {

@@ -3,6 +3,7 @@
 // hit-transparency, the alpha bitmap painted from the glow mask and cropped to the control's
 // visible part, and the list of glow ids. The virtual display has no compositor, so no on-screen
 // alpha is looked at.
+#include "LayeredTesting.h"
 #include "PixelTesting.h"
 #include "SkinEngineTesting.h"
 #include "SkinnedBox.h"
@@ -12,47 +13,10 @@
 #include "skin/engine/acGlow.h"
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace {
-
-// What one call of the bound UpdateLayeredWindow was handed.
-struct TLayeredCall {
-    HWND Wnd = nullptr;
-    bool HasDst = false;
-    SIZE Size{};
-    POINT Src{};
-    COLORREF Key = 0;
-    BLENDFUNCTION Blend{};
-    DWORD Flags = 0;
-    int BmpWidth = 0, BmpHeight = 0;
-    std::vector<DWORD> Pixels; // the source bitmap's pixels (BGRA), top row first
-};
-std::vector<TLayeredCall> Calls;
-
-BOOL WINAPI RecordLayered(HWND Wnd, HDC Dst, POINT* DstPt, SIZE* Size, HDC Src, POINT* SrcPt,
-                          COLORREF Key, BLENDFUNCTION* Blend, DWORD Flags) {
-    TLayeredCall call;
-    call.Wnd = Wnd;
-    call.HasDst = DstPt != nullptr;
-    call.Size = *Size;
-    call.Src = *SrcPt;
-    call.Key = Key;
-    call.Blend = *Blend;
-    call.Flags = Flags;
-    DIBSECTION dib{};
-    GetObjectW(GetCurrentObject(Src, OBJ_BITMAP), sizeof dib, &dib);
-    call.BmpWidth = dib.dsBm.bmWidth;
-    call.BmpHeight = dib.dsBm.bmHeight;
-    const auto* bits = static_cast<const DWORD*>(dib.dsBm.bmBits);
-    for (int y = 0; bits && y < call.BmpHeight; ++y) {
-        // Bottom-up rows, as the engine's bitmaps are made.
-        const DWORD* row = bits + std::size_t(call.BmpHeight - 1 - y) * call.BmpWidth;
-        call.Pixels.insert(call.Pixels.end(), row, row + call.BmpWidth);
-    }
-    Calls.push_back(call);
-    return UpdateLayeredWindow(Wnd, Dst, DstPt, Size, Src, SrcPt, Key, Blend, Flags);
-}
 
 class Glow : public SkinManagerTest {
 protected:
@@ -76,9 +40,7 @@ protected:
         mask.ImgType = itisaGlow;
         mask.Manager = Manager;
         Manager->ma.push_back(std::move(mask));
-        Saved = UpdateLayeredWindowProc;
-        UpdateLayeredWindowProc = &RecordLayered;
-        Calls.clear();
+        Recorder = std::make_unique<TLayeredRecorder>();
         Below = Construct<TForm>(Application);
         Below->SetBorderStyle(bsNone);
         Below->SetBounds(690, 590, 120, 60);
@@ -87,7 +49,7 @@ protected:
     void TearDown() override {
         ClearGlowEffects();
         Application->ProcessMessages(); // the released glow windows go
-        UpdateLayeredWindowProc = Saved;
+        Recorder.reset();
         Below->Free();
         SkinManagerTest::TearDown();
     }
@@ -112,14 +74,14 @@ protected:
 
     // A control of 60 x 30 on the screen, where the windows of other programs seldom are.
     const TRect R{700, 600, 760, 630};
-    TUpdateLayeredWindowProc Saved = nullptr;
+    std::unique_ptr<TLayeredRecorder> Recorder;
     TForm* Below = nullptr;
 };
 
 TEST_F(Glow, AFullyVisibleControlGetsTheWholeGlowWindow) {
     ASSERT_EQ(Show(TRect(0, 0, 60, 30)), 0);
-    ASSERT_EQ(Calls.size(), 1u);
-    const TLayeredCall& call = Calls[0];
+    ASSERT_EQ(LayeredCalls.size(), 1u);
+    const TLayeredCall& call = LayeredCalls[0];
     ASSERT_EQ(GlowEffects.size(), 1u);
     const HWND wnd = GlowEffects[0]->Wnd->Handle();
     EXPECT_EQ(call.Wnd, wnd);
@@ -165,12 +127,12 @@ TEST_F(Glow, AGlowIsCroppedToTheVisiblePart) {
     TRect placed;
     GetWindowRect(GlowEffects[0]->Wnd->Handle(), &placed);
     EXPECT_EQ(placed, TRect(710, 598, 762, 632));
-    ASSERT_EQ(Calls.size(), 1u);
-    EXPECT_EQ(Calls[0].Size.cx, 52);
-    ASSERT_EQ(Calls[0].BmpWidth, 52);
+    ASSERT_EQ(LayeredCalls.size(), 1u);
+    EXPECT_EQ(LayeredCalls[0].Size.cx, 52);
+    ASSERT_EQ(LayeredCalls[0].BmpWidth, 52);
     for (int y = 0; y < 34; ++y)
         for (int x = 0; x < 52; ++x)
-            ASSERT_EQ(Calls[0].Pixels[y * 52 + x],
+            ASSERT_EQ(LayeredCalls[0].Pixels[y * 52 + x],
                       *reinterpret_cast<DWORD*>(PixelOf(model.get(), x + 12, y)))
                 << x << "," << y;
     // The right 20 hidden: the width of R + the right side - the visible width - the margin cut
@@ -178,8 +140,8 @@ TEST_F(Glow, AGlowIsCroppedToTheVisiblePart) {
     ASSERT_EQ(Show(TRect(0, 0, 40, 30)), 1);
     GetWindowRect(GlowEffects[1]->Wnd->Handle(), &placed);
     EXPECT_EQ(placed, TRect(698, 598, 740, 632));
-    EXPECT_EQ(Calls[1].Size.cx, 42);
-    EXPECT_EQ(Calls[1].Pixels[5 * Calls[1].BmpWidth + 1],
+    EXPECT_EQ(LayeredCalls[1].Size.cx, 42);
+    EXPECT_EQ(LayeredCalls[1].Pixels[5 * LayeredCalls[1].BmpWidth + 1],
               *reinterpret_cast<DWORD*>(PixelOf(model.get(), 1, 5)));
 }
 
@@ -218,7 +180,7 @@ TEST_F(Glow, NoGlowWithoutAMaskOrLayeredWindows) {
     UpdateLayeredWindowProc = nullptr;
     EXPECT_EQ(Show(TRect(0, 0, 60, 30)), -1);
     EXPECT_TRUE(GlowEffects.empty());
-    EXPECT_TRUE(Calls.empty());
+    EXPECT_TRUE(LayeredCalls.empty());
 }
 
 TEST_F(Glow, AControlGlowsWhileTheMouseIsAboveIt) {

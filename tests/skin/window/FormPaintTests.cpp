@@ -159,6 +159,23 @@ TEST_F(FormPaint, ANewCaptionIsWrittenAtOnce) {
     EXPECT_GT(Count(provider->SkinData()->CacheBmp(), caption, TestSkin::TitleHotFont), 10);
 }
 
+// A caption plate of a fully transparent "CAPTION" section shows the title band under it (not
+// the band's top-left corner, where the icon is).
+TEST_F(FormPaint, ATransparentCaptionPlateShowsTheBandUnderIt) {
+    TStringList common;
+    common.SetText(L"[CAPTION]\r\nTRANSPARENCY=100\r\nHOTTRANSPARENCY=100\r\n");
+    Manager->SetCommonSections(&common);
+    ASSERT_GE(Manager->GetSkinIndex(L"CAPTION"), 0);
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    form->SetCaption(L" ");
+    TsSkinProvider* provider = Shown(form);
+    ASSERT_TRUE(provider->IconVisible());
+    const int title = WindowBorderHeight(form->Handle()) + provider->CaptionHeight();
+    const TRect caption{provider->IconRect().right, 0, form->Width() / 2, title};
+    EXPECT_EQ(Count(provider->SkinData()->CacheBmp(), caption, TestSkin::TitleHotColor),
+              caption.Width() * caption.Height());
+}
+
 } // namespace
 
 namespace {
