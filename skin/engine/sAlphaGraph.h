@@ -257,4 +257,11 @@ void PaintDisabledEffect(TBitmap* Bmp, TsDisabledKind Kinds, TControl* Control,
 // their transparent pixels. Nothing without a manager, a border mask, a cache bitmap, or an
 // owner control of at least 2 x 2 inside a parent.
 void PaintCornersByFlags(TsCommonData* Link, int State, int Flags);
+// Lays the corners (Flags as above) of Mask's image for State (the last image for any later
+// state) over the corners of the Size area at the top-left of Cache: key-colour pixels show CI's
+// parent (its pixel when ready, else its fill colour unless that is 0xFF00FF, else they stay);
+// with Blend a masked image also mixes the parent in through its mask part. Pixels outside the
+// cache or the source are never touched.
+void LayBorderCorners(TBitmap* Cache, const TsMaskData& Mask, int State, TSize Size, int Flags,
+                      const TCacheInfo& CI, bool Blend);
 void RepaintCorners(TsCommonData* Link, int State);

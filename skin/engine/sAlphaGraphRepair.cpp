@@ -45,9 +45,11 @@ TCornerSource CornerSource(const TsMaskData& Mask) {
     return s;
 }
 
-// One corner piece W x H from (SrcX, SrcY) of the source over (X, Y) of the cache.
+// One corner piece W x H from (SrcX, SrcY) of the source over (X, Y) of the cache; Blend mixes
+// the parent in through the mask part of a masked source, else only key pixels show it.
 void RepairCorner(TBitmap* Cache, const TCornerSource& S, int SrcX, int SrcY, int X, int Y, int W,
-                  int H, int MaskShift, const TCacheInfo& CI) {
+                  int H, int MaskShift, const TCacheInfo& CI, bool Blend) {
+    const bool blend = Blend && S.Masked;
     const int cb = PixelBytes(Cache), sb = PixelBytes(S.Image);
     for (int j = 0; j < H; ++j) {
         const int cy = Y + j, sy = SrcY + j;
@@ -57,11 +59,11 @@ void RepairCorner(TBitmap* Cache, const TCornerSource& S, int SrcX, int SrcY, in
             const int cx = X + i, sx = SrcX + i;
             if (cx < 0 || cx >= Cache->Width() || sx < 0 || sx >= S.Image->Width()) continue;
             const Byte* s = At(S.Image, sx, sy, sb);
-            if (!S.Masked && !IsKey(s)) continue;
+            if (!blend && !IsKey(s)) continue;
             Byte parent[3];
             if (!ParentPixel(CI, cx, cy, parent)) continue;
             Byte* d = At(Cache, cx, cy, cb);
-            if (S.Masked && !IsKey(s)) {
+            if (blend && !IsKey(s)) {
                 const Byte* m = At(S.Image, sx, sy + MaskShift, sb);
                 for (int k = 0; k < 3; ++k)
                     d[k] = Byte(ClampToByte((m[k] * (parent[k] - s[k]) + s[k] * 256) >> 8));
@@ -102,22 +104,30 @@ void PaintCornersByFlags(TsCommonData* Link, int State, int Flags) {
         return;
     const TsMaskData& mask = manager->ma[Link->BorderIndex];
     if (!mask.Manager) return;
-    const TCornerSource source = CornerSource(mask);
-    if (!PixelBytes(source.Image) || source.Count < 1) return;
     TacBackgroundInfo info;
     AskControlBackground(info, owner->Parent(), false);
     TCacheInfo ci;
     BackgroundToCacheInfo(info, ci);
     if (ci.Ready) ci.X += owner->Left(), ci.Y += owner->Top();
+    LayBorderCorners(cache, mask, State, TSize(cache->Width(), cache->Height()), Flags, ci, true);
+}
+
+void LayBorderCorners(TBitmap* Cache, const TsMaskData& Mask, int State, TSize Size, int Flags,
+                      const TCacheInfo& CI, bool Blend) {
+    if (!Mask.Manager || !PixelBytes(Cache)) return;
+    const TCornerSource source = CornerSource(Mask);
+    if (!PixelBytes(source.Image) || source.Count < 1) return;
     const int sw = source.R.Width() / source.Count;
     const int sh = source.Masked ? source.R.Height() / 2 : source.R.Height();
     const int ox = source.R.left + std::clamp(State, 0, source.Count - 1) * sw, oy = source.R.top;
     const int shift = source.Masked ? sh : 0;
-    const int w = cache->Width(), h = cache->Height();
-    const int wl = mask.WL, wt = mask.WT, wr = mask.WR, wb = mask.WB;
-    if (Flags & 1) RepairCorner(cache, source, ox, oy, 0, 0, wl, wt, shift, ci);
-    if (Flags & 2) RepairCorner(cache, source, ox, oy + sh - wb, 0, h - wb, wl, wb, shift, ci);
-    if (Flags & 8)
-        RepairCorner(cache, source, ox + sw - wr, oy + sh - wb, w - wr, h - wb, wr, wb, shift, ci);
-    if (Flags & 4) RepairCorner(cache, source, ox + sw - wr, oy, w - wr, 0, wr, wt, shift, ci);
+    const int w = Size.cx, h = Size.cy;
+    const int wl = Mask.WL, wt = Mask.WT, wr = Mask.WR, wb = Mask.WB;
+    const auto lay = [&](int SrcX, int SrcY, int X, int Y, int W, int H) {
+        RepairCorner(Cache, source, SrcX, SrcY, X, Y, W, H, shift, CI, Blend);
+    };
+    if (Flags & 1) lay(ox, oy, 0, 0, wl, wt);
+    if (Flags & 2) lay(ox, oy + sh - wb, 0, h - wb, wl, wb);
+    if (Flags & 8) lay(ox + sw - wr, oy + sh - wb, w - wr, h - wb, wr, wb);
+    if (Flags & 4) lay(ox + sw - wr, oy, w - wr, 0, wr, wt);
 }

@@ -87,6 +87,15 @@ void SweepDestroyedDialogs() {
     }
 }
 
+void BroadcastToChildWindows(HWND Wnd, const TMessage& Message) {
+    // The next sibling is read first: a child may go away while it handles the message.
+    for (HWND child = GetTopWindow(Wnd); child;) {
+        const HWND next = GetWindow(child, GW_HWNDNEXT);
+        SendMessageW(child, Message.Msg, Message.WParam, Message.LParam);
+        child = next;
+    }
+}
+
 bool HandleWindowActivation(HWND Wnd) {
     // Without the hook's list nothing made here could be kept.
     if (!Wnd || !HookProviders || !DefaultSkinManager || AskWindow(Wnd, SKCMD_ISSKINNED) ||

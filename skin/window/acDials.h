@@ -145,6 +145,8 @@ public:
     bool InitHwndControls(HWND hWnd);
     // The handler of one child window by its class and style; always True for a window.
     bool AddControl(HWND aHwnd);
+    // The first of the children's handlers attached to hwnd; null when none.
+    TacMainWnd* FindCtrlInList(HWND hwnd) const;
 
     HWND DialogWindow() const override;
 
@@ -182,6 +184,8 @@ int CountVisibleDialogs();
 bool HasChildOfClass(HWND Wnd, const UnicodeString& LowerName);
 // Frees the providers of the dialogs whose handler is detached (their window was destroyed).
 void SweepDestroyedDialogs();
+// Sends the message to each direct child window of Wnd, in z-order.
+void BroadcastToChildWindows(HWND Wnd, const TMessage& Message);
 
 // Gives the skin manager the hook procedure at start-up; at the end empties MnuArray and frees
 // whatever providers the hook still holds.

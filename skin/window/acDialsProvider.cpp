@@ -119,6 +119,12 @@ bool TacProvider::InitHwndControls(HWND hWnd) {
     return true;
 }
 
+TacMainWnd* TacProvider::FindCtrlInList(HWND hwnd) const {
+    for (TacMainWnd* handler : acSkinnedCtrls)
+        if (handler && handler->CtrlHandle == hwnd) return handler;
+    return nullptr;
+}
+
 bool TacProvider::AddControl(HWND aHwnd) {
     if (!aHwnd) return false;
     if (AskWindow(aHwnd, SKCMD_ISSKINNED)) return true;

@@ -115,6 +115,17 @@ void GetWndParams(HWND Wnd, HWND& ParentWnd, TRect& WndRect, TRect& ParentRect, 
                   TPoint& WndPos);
 // Tells Wnd's top-level ancestor that a control was placed (skin command 25).
 void NotifyTopWindow(HWND Wnd);
+// Rebuilds the link's cache bitmap for Wnd when its background is marked changed (and only
+// then): the window's size, the section over the parent's background in the hot state when the
+// control is focused or under the mouse; Framed without the skin's border, or, when the skin has
+// a border colour, the system window colour in a one-pixel frame of it. A disabled owner control
+// is blended with its parent. Nothing for a window without a parent.
+void PrepareHandlerCache(TsCommonData* SkinData, HWND Wnd, bool Framed);
+// Lets the parent show through the key-colour pixels of the four corners of the link's border
+// image for State (the last image for a later state), over the cache at Handler's size and
+// position. Nothing in dialog mode, without a border image or cache, or for a window under 2 x 2
+// (fill those with GetWndParams first).
+void FillTransparentCorners(TsCommonData* SkinData, int State, const TacMainWnd& Handler);
 
 // ---- skinned scroll bars ---------------------------------------------------------------------
 

@@ -146,8 +146,8 @@ void TacMainWnd::acWndProc(TMessage& Message) {
         Caption = WindowTextOf(CtrlHandle);
         return;
     case WM_MOUSEMOVE:
-        if (DefaultSkinManager && IsWindowEnabled(CtrlHandle) &&
-            DefaultSkinManager->ActiveControl() != CtrlHandle)
+        if (DefaultSkinManager && !DefaultSkinManager->ComponentState().Contains(csDesigning) &&
+            IsWindowEnabled(CtrlHandle) && DefaultSkinManager->ActiveControl() != CtrlHandle)
             DefaultSkinManager->WriteActiveControl(CtrlHandle);
         break;
     case WM_PRINT:
@@ -159,7 +159,7 @@ void TacMainWnd::acWndProc(TMessage& Message) {
     PassOn(Message);
 }
 
-// The skin commands a handler answers itself; False for those that go on unanswered.
+// The skin commands a handler answers itself; False for those that are passed on.
 bool TacMainWnd::HandleSkinCommand(TMessage& Message) {
     TsSkinManager* manager = SkinData->SkinManager();
     const bool ownManager = reinterpret_cast<TsSkinManager*>(Message.LParam) == manager;
@@ -204,6 +204,7 @@ bool TacMainWnd::HandleSkinCommand(TMessage& Message) {
         if (Message.Result == 0)
             Message.Result = static_cast<LRESULT>(ControlBgColor(SkinData, false, CtrlHandle));
         return true;
+    case SKCMD_PREPARECACHE: PrepareHandlerCache(SkinData, CtrlHandle, false); return false;
     case SKCMD_GETBGINFO:
         QueryBgInfo(SkinData, *reinterpret_cast<TacBackgroundInfo*>(Message.LParam), false,
                     CtrlHandle);

@@ -36,6 +36,17 @@ void PaintFormBorder(HDC DC) {
     }
 }
 
+// A three-state border, 6 x 6 per state and 3 px wide on each side, whose only key-colour pixel
+// lies in the top-left corner at column s of state s, so that the state read is seen.
+void PaintKeyStates(HDC DC) {
+    for (int s = 0; s < KeyStateCount; ++s) {
+        const int x0 = s * KeyStateSize;
+        PaintSolidRect(DC, TRect{x0, KeyStatesTop, x0 + KeyStateSize, KeyStatesTop + KeyStateSize},
+                       KeyStatesColor);
+        SetPixel(DC, x0 + s, KeyStatesTop, 0xFF00FF);
+    }
+}
+
 const char* const Options = "[GLOBALINFO]\r\n"
                             "VERSION=7.0\r\n"
                             "MASTERBITMAP=MASTER.BMP\r\n"
@@ -54,6 +65,10 @@ const char* const Options = "[GLOBALINFO]\r\n"
                             "HOTCOLOR=$00A06030\r\n"
                             "FONTCOLOR=$00FFFFFF\r\n"
                             "HOTFONTCOLOR=$0000FFFF\r\n"
+                            "[KEYSTATES]\r\n"
+                            "COLOR=$00665544\r\n"
+                            "HOTCOLOR=$00665544\r\n"
+                            "BORDERSMASK=^0000^0110^0018^0116^0003^0003^0003^0003^3^0^0^0\r\n"
                             "[MENULINE]\r\n"
                             "COLOR=$00336633\r\n"
                             "HOTCOLOR=$00336633\r\n";
@@ -66,9 +81,10 @@ UnicodeString WriteSkin() {
     CreateDirectoryW(root.c_str(), nullptr);
     const UnicodeString folder = root + L"FormTest\\";
     CreateDirectoryW(folder.c_str(), nullptr);
-    TBitmap* master = new TBitmap(64, 110, pf24bit);
+    TBitmap* master = new TBitmap(64, 120, pf24bit);
     HDC dc = master->Canvas()->Handle();
-    PaintSolidRect(dc, TRect{0, 0, 64, 110}, 0xFF00FF);
+    PaintSolidRect(dc, TRect{0, 0, 64, 120}, 0xFF00FF);
+    PaintKeyStates(dc);
     PaintSolidRect(dc, TRect{0, 100, GripSize, 100 + GripSize}, GripColor);
     PaintFormBorder(dc);
     FillStates(dc, 20, CloseStates);

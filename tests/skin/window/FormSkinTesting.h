@@ -33,6 +33,13 @@ constexpr int ButtonHeight = 18;
 // The form border: 4 px on each side; its corners have these key-colour pixels (x, y) in the
 // top-left corner, mirrored in the other three.
 constexpr int Border = 4;
+// Section "KEYSTATES": a border KeyStatesBorder wide of KeyStateCount states, KeyStateSize
+// square each, whose only key-colour pixel is in the top row at column s of state s.
+constexpr TColor KeyStatesColor = 0x665544;
+constexpr int KeyStateCount = 3;
+constexpr int KeyStateSize = 6;
+constexpr int KeyStatesTop = 110;
+constexpr int KeyStatesBorder = 3;
 } // namespace TestSkin
 
 // The test skin's folder (written once per program) with a trailing "\".

@@ -4,6 +4,7 @@
 #include "framework/ExtCtrls.h"
 #include "framework/StdCtrls.h"
 #include "skin/engine/sConst.h"
+#include "skin/window/acDials.h"
 
 namespace {
 
@@ -73,6 +74,32 @@ TEST_F(HandlerTest, BorderStatesNeedASkinnedLinkWithAMultiStateBorder) {
     link.SetSkinSection(L"MENULINE");
     link.UpdateIndexes();
     EXPECT_FALSE(BorderHasStates(&link));
+}
+
+TEST_F(HandlerTest, ABroadcastReachesEachDirectChildOnly) {
+    HWND parent = MakeRawWindow();
+    HWND first = MakeRawWindow(parent, L"first");
+    MakeRawWindow(parent, L"second");
+    MakeRawWindow(first, L"grandchild");
+    RawSeen.clear();
+    BroadcastToChildWindows(parent, TMessage{WM_APP, 7, 0, 0});
+    ASSERT_EQ(RawCount(WM_APP), 2) << "the children only, not the parent or the grandchild";
+    EXPECT_EQ(RawSeen[0].WParam, 7u);
+}
+
+TEST_F(HandlerTest, ADialogProviderFindsItsChildrensHandlersByWindow) {
+    HWND one = MakeRawWindow();
+    HWND two = MakeRawWindow();
+    HWND none = MakeRawWindow();
+    auto* provider = Construct<TacProvider>(nullptr);
+    for (HWND wnd : {one, two})
+        provider->acSkinnedCtrls.push_back(
+            Construct<TProbeWnd>(wnd, nullptr, nullptr, UnicodeString(L"CHECKBOX")));
+    EXPECT_EQ(provider->FindCtrlInList(two), provider->acSkinnedCtrls[1]);
+    EXPECT_EQ(provider->FindCtrlInList(one), provider->acSkinnedCtrls[0]);
+    EXPECT_EQ(provider->FindCtrlInList(none), nullptr);
+    provider->Free();
+    EXPECT_EQ(TProbeWnd::Frees, 2) << "the provider owns its children's handlers";
 }
 
 } // namespace
