@@ -198,7 +198,9 @@ bool TacMainWnd::HandleSkinCommand(TMessage& Message) {
     case SKCMD_ISSKINNED: Message.Result = 1; return true;
     case SKCMD_QUERYUPDATING: Message.Result = SkinData->Updating() ? 1 : 0; return true;
     case SKCMD_QUERYTEXTURED:
-        return SkinData->FOwnerControl && ::HandleSkinCommand(Message, SkinData);
+        if (!SkinData->FOwnerControl) return false;
+        ::HandleSkinCommand(Message, SkinData);
+        return true;
     case SKCMD_GETBGCOLOR:
         PassOn(Message);
         if (Message.Result == 0)

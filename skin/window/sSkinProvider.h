@@ -31,6 +31,10 @@
 
 enum TsGripMode { gmNone, gmRightBottom };
 enum TsResizeMode { rmStandard, rmBorder };
+// Asked by the control adapter before a child control gets its handler: CanBeAdded False leaves
+// the control as it is; SkinSection names the section a windowed control is skinned with.
+using TAddItemEvent =
+    TMethodEvent<void(TComponent* Item, bool& CanBeAdded, UnicodeString& SkinSection)>;
 enum TShowAction { saIgnore, saRestore, saMinimize, saMaximize };
 
 // One title-bar button (its glow and fade come later). State: -1 not in use, 0 normal, 1 hot,
@@ -186,6 +190,8 @@ public:
 private:
     TsSkinManager* Manager() const;
     void SkinLabel(TControl* Label) const;
+    // The provider's OnSkinItem answer for Item (True when none is assigned); Section in and out.
+    bool MayAdd(TComponent* Item, UnicodeString& Section) const;
 };
 
 // ---- the provider --------------------------------------------------------------------------
@@ -248,6 +254,7 @@ public:
     void SetUseGlobalColor(bool Value);
     int LinesCount();
     TCustomForm* Form() const noexcept { return FForm; }
+    TAddItemEvent OnSkinItem;
 
     // ---- measures (window and cache coordinates) ----
     bool HasBorder() const;

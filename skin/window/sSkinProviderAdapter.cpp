@@ -84,11 +84,18 @@ bool TacCtrlAdapter::IsControlSupported(TComponent* Control) const {
     };
     auto* windowed = dynamic_cast<TWinControl*>(control);
     if (!windowed) {
-        if (dynamic_cast<TCustomLabel*>(control)) return true;
-        return dynamic_cast<TSpeedButton*>(control) && listed(control);
+        UnicodeString section;
+        if (dynamic_cast<TCustomLabel*>(control)) return MayAdd(control, section);
+        return dynamic_cast<TSpeedButton*>(control) && listed(control) && MayAdd(control, section);
     }
     if (!windowed->HandleAllocated() || AskControl(windowed, SKCMD_ISSKINNED)) return false;
     return listed(windowed);
+}
+
+bool TacCtrlAdapter::MayAdd(TComponent* Item, UnicodeString& Section) const {
+    bool canBeAdded = true;
+    if (Provider->OnSkinItem) Provider->OnSkinItem(Item, canBeAdded, Section);
+    return canBeAdded;
 }
 
 void TacCtrlAdapter::SkinLabel(TControl* Label) const {
@@ -142,10 +149,12 @@ void TacCtrlAdapter::AddAllItems(TWinControl* OwnerCtrl) {
 
 void TacCtrlAdapter::AddNewItem(TWinControl* Ctrl, const UnicodeString& SkinSection) {
     if (!Ctrl || Unhookable(Ctrl)) return;
+    UnicodeString section = SkinSection;
+    if (!MayAdd(Ctrl, section)) return;
     const int index = IndexOf(Ctrl);
     if (index >= 0) {
         TacAdapterItem* item = Items[static_cast<std::size_t>(index)];
-        item->SkinData->SetSkinSection(SkinSection);
+        item->SkinData->SetSkinSection(section);
         if (item->ScrollWnd && item->ScrollWnd->Destroyed) {
             FreeAndNil(item->ScrollWnd);
             item->DoHook(Ctrl);
@@ -154,7 +163,7 @@ void TacCtrlAdapter::AddNewItem(TWinControl* Ctrl, const UnicodeString& SkinSect
     }
     auto* item = new TacAdapterItem(this);
     item->WinCtrl = Ctrl;
-    item->SkinData->SetSkinSection(SkinSection);
+    item->SkinData->SetSkinSection(section);
     item->DoHook(Ctrl);
     if (item->ScrollWnd)
         Items.push_back(item);

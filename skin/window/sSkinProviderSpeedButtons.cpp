@@ -139,6 +139,9 @@ void TacCtrlAdapter::AddNewItem(TSpeedButton* Ctrl) {
     if (!Ctrl || Ctrl->Tag == NeverHookedTag || !Ctrl->Parent() ||
         PerformSkinCommand(Ctrl, SKCMD_ISSKINNED) == 1)
         return;
+    // The section a handler of the event names is not used: a button's look decides it.
+    UnicodeString section = L"SPEEDBUTTON";
+    if (!MayAdd(Ctrl, section)) return;
     const auto found = std::find_if(GraphItems.begin(), GraphItems.end(),
                                     [&](const TacGraphItem* item) { return item->Ctrl == Ctrl; });
     const bool isNew = found == GraphItems.end();

@@ -10,6 +10,9 @@
 #include "skin/engine/sConst.h"
 #include "skin/engine/sVclUtils.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 TacMainWnd* MakeProbe(TWinControl* Control, TsCommonData* SkinData, TsSkinManager* Manager) {
@@ -219,6 +222,48 @@ TEST_F(AdapterSpeedButtons, ASpeedButtonFreedAtRunTimeTakesItsItemAlong) {
     EXPECT_EQ(Provider->Adapter(), nullptr);
     EXPECT_FALSE(Hooked(kept));
     EXPECT_EQ(kept->Perform(WM_GETTEXTLENGTH, 0, 0), 4);
+}
+
+// The provider's question before a control is skinned: what it is asked about, and what it
+// refuses or renames.
+struct TSkinItemChoice {
+    std::vector<TComponent*> Refused;
+    TComponent* Renamed = nullptr;
+    std::vector<std::pair<TComponent*, UnicodeString>> Asked;
+};
+TSkinItemChoice SkinItemChoice;
+
+void ChooseSkinItem(TComponent* Item, bool& CanBeAdded, UnicodeString& SkinSection) {
+    SkinItemChoice.Asked.emplace_back(Item, SkinSection);
+    const auto& refused = SkinItemChoice.Refused;
+    if (std::find(refused.begin(), refused.end(), Item) != refused.end()) CanBeAdded = false;
+    // Speed buttons are renamed too, to no effect.
+    if (Item == SkinItemChoice.Renamed || SkinSection == L"SPEEDBUTTON") SkinSection = L"formtitle";
+}
+
+TEST_F(AdapterSpeedButtons, TheProvidersEventMayRefuseAControlOrNameItsSection) {
+    TSpeedButton* refused = Speed(new TSpeedButton(Form), Form, L"No");
+    TSpeedButton* renamed = Speed(new TSpeedButton(Form), Form, L"Yes");
+    SkinItemChoice = TSkinItemChoice{{Edit, Label, refused}, Inner, {}};
+    Label->SetTransparent(false);
+    Provider->OnSkinItem = TAddItemEvent(&ChooseSkinItem);
+    TacCtrlAdapter* adapter = Adapter();
+    EXPECT_EQ(adapter->IndexOf(Edit), -1);
+    EXPECT_FALSE(AdapterTest::Hooked(Edit));
+    ASSERT_GE(adapter->IndexOf(Inner), 0);
+    EXPECT_EQ(adapter->GetItem(adapter->IndexOf(Inner))->SkinData->SkinSection(), L"FORMTITLE");
+    EXPECT_FALSE(Label->Transparent()) << "a refused label keeps its look";
+    EXPECT_FALSE(Hooked(refused));
+    ASSERT_NE(ItemOf(adapter, renamed), nullptr);
+    EXPECT_EQ(ItemOf(adapter, renamed)->SkinData->SkinSection(), L"SPEEDBUTTON")
+        << "a speed button's section is its look's, whatever the event says";
+    const auto asked = [](TComponent* Item, const wchar_t* Section) {
+        const auto& all = SkinItemChoice.Asked;
+        return std::count(all.begin(), all.end(), std::make_pair(Item, UnicodeString(Section)));
+    };
+    EXPECT_GE(asked(renamed, L"SPEEDBUTTON"), 1) << "speed buttons are offered as such";
+    EXPECT_GE(asked(Inner, L""), 1) << "windowed controls with the adapter's section";
+    Provider->OnSkinItem = TAddItemEvent();
 }
 
 } // namespace
