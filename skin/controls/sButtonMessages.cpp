@@ -16,6 +16,12 @@ bool Focusing = false;
 } // namespace
 
 void TsButton::SkinnedStage(TMessage& Message) {
+    // An entry while the frame bar rearranges is not one: the button is not marked as under the
+    // mouse, so that its leaving and its next real entry come in pairs.
+    if (Message.Msg == CM_MOUSEENTER && MouseEnterSuspended) {
+        TButton::WndProc(Message);
+        return;
+    }
     MouseOverMessage(Message);
     if (FocusMessage(Message) || PaintMessage(Message)) return;
     switch (Message.Msg) {

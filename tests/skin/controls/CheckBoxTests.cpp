@@ -33,6 +33,7 @@ protected:
     }
 };
 using TRecordingCheckBox = TFrameRecording<TsCheckBox>;
+using TRecordingRadio = TFrameRecording<TsRadioButton>;
 
 void Press(TWinControl* Control) {
     SendMessageW(Control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -335,6 +336,102 @@ TEST_F(RadioButton, ClickChecksItAndUnchecksItsSiblings) {
     EXPECT_FALSE(SendMessageW(radios[0]->Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED);
     RemoveSkin();
     EXPECT_EQ(SendMessageW(radios[1]->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+// A radio button placed below the box, sized by hand, its glyph's middle probed.
+class RadioLooks : public CheckBox {
+protected:
+    void SetUp() override {
+        CheckBox::SetUp();
+        Radio = Place<TRecordingRadio>(TRect(20, 60, 20 + W, 60 + H));
+        Radio->SetCaption(L"PPTP");
+        Radio->SetAutoSize(false);
+        Radio->SetBounds(20, 60, W, H);
+        Radio->Probe = TPoint(Radio->CheckRect().left + G / 2, Radio->CheckRect().top + G / 2);
+    }
+    unsigned Middle() { return RgbAt(Paint(Radio), Radio->Probe.x, Radio->Probe.y); }
+    TRecordingRadio* Radio = nullptr;
+};
+
+// Each check and look of the radio button against the skin: the section's colour around, the
+// caption in the state's font colour, the skin's radio glyph of the check in the state's fill,
+// the glyph's transparent corner showing the section; disabled, 40 % of that image over the
+// parent's colour.
+TEST_F(RadioLooks, EachCheckAndLookPaintsTheSkinsColours) {
+    Radio->SetAnimatEvents({});
+    struct Case {
+        const char* Name;
+        bool Check;
+        void (*Enter)(TsRadioButton*);
+        int State;
+        unsigned Fill;
+        bool Focus;
+    };
+    const auto none = [](TsRadioButton*) {};
+    const Case cases[] = {
+        {"unchecked", false, none, 0, CtlRadioUncheckedFill0, false},
+        {"checked", true, none, 0, CtlRadioCheckedFill0, false},
+        {"hot", true,
+         [](TsRadioButton* r) { r->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(r)); }, 1,
+         CtlRadioCheckedFill1, false},
+        {"pressed (and focused)", false, [](TsRadioButton* r) { Press(r); }, 2,
+         CtlRadioUncheckedFill2, true},
+        {"focused", true, [](TsRadioButton* r) { r->SetFocus(); }, 1, CtlRadioCheckedFill1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Radio->SetChecked(c.Check);
+        c.Enter(Radio);
+        TBitmap* cache = Paint(Radio);
+        ASSERT_EQ(cache->Width(), W);
+        const unsigned section = c.State == 0 ? CtlRadioColor : CtlRadioHotColor;
+        const TRect glyph = Radio->CheckRect();
+        EXPECT_EQ(RgbAt(cache, W - 2, 1), section);
+        EXPECT_EQ(RgbAt(cache, glyph.left, glyph.top), section) << "the glyph's corner";
+        EXPECT_EQ(RgbAt(cache, Radio->Probe.x, Radio->Probe.y), c.Fill);
+        const TRect caption(glyph.right, 0, W, H);
+        EXPECT_GT(CountRgb(cache, caption, c.State == 0 ? CtlRadioFont : CtlRadioHotFont), 0);
+        EXPECT_EQ(CountRgb(cache, caption, 0) > 0, c.Focus) << "the dotted focus frame";
+        EXPECT_EQ(AllBytes(Printed.get()), AllBytes(cache)) << "printed: the skinned image alone";
+        Release(Radio);
+        Radio->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Radio));
+        Sink->SetFocus();
+    }
+    Radio->SetChecked(false);
+    TBmpPtr normal = MakeBmp(W, H, 3);
+    normal->Assign(Paint(Radio));
+    Radio->SetEnabled(false);
+    TBitmap* cache = Paint(Radio);
+    int wrong = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            wrong += RgbAt(cache, x, y) != PercentMix(RgbAt(normal.get(), x, y), 40, FormRgb);
+    EXPECT_EQ(wrong, 0) << "disabled";
+}
+
+// Code checking the button through its window while skinned: the check is the button's, its
+// image shows it at once, and a hover fades in the section's four frames.
+TEST_F(RadioLooks, CodeChecksThroughTheWindowAndHoverFades) {
+    Radio->SetAnimatEvents({});
+    EXPECT_EQ(Middle(), CtlRadioUncheckedFill0);
+    SendMessageW(Radio->Handle(), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_TRUE(Radio->Checked());
+    EXPECT_EQ(Middle(), CtlRadioCheckedFill0);
+    SendMessageW(Radio->Handle(), BM_SETCHECK, BST_UNCHECKED, 0);
+    EXPECT_FALSE(Radio->Checked());
+    EXPECT_EQ(Middle(), CtlRadioUncheckedFill0);
+
+    Radio->SetAnimatEvents({aeMouseEnter});
+    Radio->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Radio));
+    ASSERT_NE(Radio->FadeTimer, nullptr);
+    Radio->FadeTimer->SetEnabled(false);
+    for (int i = 0; i < 4; ++i) Radio->FadeTimer->Timer();
+    std::vector<unsigned> expected;
+    for (int weight : {191, 127, 63, 0})
+        expected.push_back(AlphaBlend(CtlRadioUncheckedFill0, CtlRadioUncheckedFill1, weight));
+    EXPECT_EQ(Radio->Frames, expected);
+    Radio->FadeTimer->Timer();
+    EXPECT_EQ(Radio->FadeTimer, nullptr);
 }
 
 } // namespace

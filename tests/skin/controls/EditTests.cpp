@@ -136,6 +136,20 @@ TEST_F(Edit, OutsideItsParentItIsHalfVisibleAndRebuiltAtEveryPaint) {
     EXPECT_FALSE(Ed->SkinData()->HalfVisible);
 }
 
+// While a form animates, neither the frame nor the client area paints: the image waits.
+TEST_F(Edit, NothingPaintsDuringAFormAnimation) {
+    Ed->SetEnabled(false); // a disabled edit paints its client area from the cache too
+    Paint(Ed);
+    Ed->SkinData()->BGChanged = true;
+    FormAnimating = true;
+    Ed->Perform(WM_NCPAINT, 1, 0);
+    Ed->Perform(WM_PAINT, 0, 0);
+    FormAnimating = false;
+    EXPECT_TRUE(Ed->SkinData()->BGChanged) << "no image was built";
+    Paint(Ed);
+    EXPECT_FALSE(Ed->SkinData()->BGChanged);
+}
+
 TEST_F(Edit, WithoutTheSkinItIsThePlainEditAgain) {
     Paint(Ed);
     RemoveSkin();
