@@ -56,6 +56,14 @@ protected:
     TBmpPtr Target;
 };
 
+// Counts the button's events.
+struct TEventCounter {
+    int Clicks = 0, Ups = 0, Entries = 0;
+    void Clicked(TObject*) { ++Clicks; }
+    void Up(TObject*, TMouseButton, TShiftState, int, int) { ++Ups; }
+    void Entered(TObject*) { ++Entries; }
+};
+
 TEST_F(Button, SkinAppliedMakesItOwnerDrawnAndRemovedMakesItPlainAgain) {
     ASSERT_TRUE(Btn->SkinData()->Skinned());
     EXPECT_EQ(GetWindowLongW(Btn->Handle(), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
@@ -68,14 +76,10 @@ TEST_F(Button, SkinAppliedMakesItOwnerDrawnAndRemovedMakesItPlainAgain) {
     EXPECT_EQ(GetWindowRgn(Btn->Handle(), region), ERROR) << "no region left";
     DeleteObject(region);
     // The class library's button again: a click from the system reaches OnClick.
-    int clicks = 0;
-    struct TCounter {
-        int* Count;
-        void Clicked(TObject*) { ++*Count; }
-    } counter{&clicks};
-    Btn->OnClick = TNotifyEvent(&counter, &TCounter::Clicked);
+    TEventCounter counter;
+    Btn->OnClick = TNotifyEvent(&counter, &TEventCounter::Clicked);
     SendMessageW(Btn->Handle(), BM_CLICK, 0, 0);
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(counter.Clicks, 1);
 }
 
 // The looks, each against the skin's colours: the corner pixel shows the form through the
@@ -160,11 +164,7 @@ TEST_F(Button, DisabledLookIsHalfTheParentsColour) {
         SCOPED_TRACE(c.Name);
         c.Disable(Btn, action);
         TBitmap* cache = Paint();
-        int wrong = 0;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                wrong += RgbAt(cache, x, y) != PercentMix(RgbAt(normal.get(), x, y), 50, FormRgb);
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(CountUnmixed(cache, normal.get(), 50, FormRgb), 0);
         c.Enable(Btn, action);
     }
 }
@@ -237,10 +237,7 @@ TEST_F(Button, HoverFadesThroughTheFramesOfTheSkin) {
     Btn->FadeTimer->SetEnabled(false); // ticks come by hand
     EXPECT_EQ(RgbAt(Btn->SkinData()->CacheBmp(), 5, H / 2), CtlButtonHotColor);
     for (int i = 0; i < 5; ++i) Btn->FadeTimer->Timer();
-    std::vector<unsigned> expected;
-    for (int weight : {204, 153, 102, 51, 0})
-        expected.push_back(AlphaBlend(CtlButtonColor, CtlButtonHotColor, weight));
-    EXPECT_EQ(Btn->Frames, expected);
+    EXPECT_EQ(Btn->Frames, FadeFrames(CtlButtonColor, CtlButtonHotColor, {204, 153, 102, 51, 0}));
     Btn->FadeTimer->Timer();
     EXPECT_EQ(Btn->FadeTimer, nullptr);
     // Without fading allowed the change only repaints.
@@ -250,20 +247,13 @@ TEST_F(Button, HoverFadesThroughTheFramesOfTheSkin) {
     EXPECT_EQ(RgbAt(Btn->SkinData()->CacheBmp(), 5, H / 2), CtlButtonColor);
 }
 
-// Counts the button's clicks and mouse releases.
-struct TClickCounter {
-    int Clicks = 0, Ups = 0;
-    void Clicked(TObject*) { ++Clicks; }
-    void Up(TObject*, TMouseButton, TShiftState, int, int) { ++Ups; }
-};
-
 // A press under the mouse fades the hot look into the pressed one in half the skin's frames
 // (5 div 2: weights 127 and 0), the release fades back the same way and clicks; the hints are
 // off only while the fade starts.
 TEST_F(Button, PressAndReleaseFadeInHalfTheFrames) {
-    TClickCounter counter;
-    Btn->OnClick = TNotifyEvent(&counter, &TClickCounter::Clicked);
-    Btn->OnMouseUp = TMouseEvent(&counter, &TClickCounter::Up);
+    TEventCounter counter;
+    Btn->OnClick = TNotifyEvent(&counter, &TEventCounter::Clicked);
+    Btn->OnMouseUp = TMouseEvent(&counter, &TEventCounter::Up);
     Btn->SetAnimatEvents({aeMouseDown, aeMouseUp});
     Btn->Probe = TPoint(W / 2, 0);
     Application->SetShowHint(true);
@@ -304,22 +294,18 @@ TEST_F(Button, PressAndReleaseFadeInHalfTheFrames) {
 // While the frame bar rearranges, the mouse entering a button neither fires OnMouseEnter nor
 // fades; skin commands of another manager leave the button skinned and owner-drawn.
 TEST_F(Button, IgnoresTheMouseWhileSuspendedAndOtherManagersSkins) {
-    int entered = 0;
-    struct TCounter {
-        int* Count;
-        void Entered(TObject*) { ++*Count; }
-    } counter{&entered};
-    Btn->OnMouseEnter = TNotifyEvent(&counter, &TCounter::Entered);
+    TEventCounter counter;
+    Btn->OnMouseEnter = TNotifyEvent(&counter, &TEventCounter::Entered);
     Btn->SetAnimatEvents({aeMouseEnter});
     Paint();
     MouseEnterSuspended = true;
     Btn->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Btn));
     MouseEnterSuspended = false;
-    EXPECT_EQ(entered, 0);
+    EXPECT_EQ(counter.Entries, 0);
     EXPECT_EQ(Btn->FadeTimer, nullptr);
     EXPECT_EQ(Btn->CurrentState(), 0);
     Btn->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Btn));
-    EXPECT_EQ(entered, 1);
+    EXPECT_EQ(counter.Entries, 1);
     EXPECT_NE(Btn->FadeTimer, nullptr) << "the same entry fades once allowed";
     Btn->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Btn));
 

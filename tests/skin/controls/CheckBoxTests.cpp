@@ -35,6 +35,19 @@ protected:
 using TRecordingCheckBox = TFrameRecording<TsCheckBox>;
 using TRecordingRadio = TFrameRecording<TsRadioButton>;
 
+// The mouse entering fades the control from From to To in its section's four frames (ticks
+// given by hand); the tick after the last ends the fade.
+template <class T> void ExpectHoverFade(TFrameRecording<T>* Control, unsigned From, unsigned To) {
+    Control->Frames.clear();
+    Control->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Control));
+    ASSERT_NE(Control->FadeTimer, nullptr);
+    Control->FadeTimer->SetEnabled(false);
+    for (int i = 0; i < 4; ++i) Control->FadeTimer->Timer();
+    EXPECT_EQ(Control->Frames, FadeFrames(From, To, {191, 127, 63, 0}));
+    Control->FadeTimer->Timer();
+    EXPECT_EQ(Control->FadeTimer, nullptr);
+}
+
 void Press(TWinControl* Control) {
     SendMessageW(Control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
 }
@@ -69,6 +82,30 @@ protected:
                          PRF_CLIENT);
         if (auto* box = dynamic_cast<TsCheckBox*>(Control)) return box->SkinData()->CacheBmp();
         return dynamic_cast<TsRadioButton*>(Control)->SkinData()->CacheBmp();
+    }
+    // The colours a look shows: the section's at the right edge and in the glyph's transparent
+    // corner, the glyph's fill in its middle, the caption's font colour right of the glyph, the
+    // black dots of a focus frame or none; the window printed shows the cache alone.
+    struct TLook {
+        unsigned Section, Fill, Font;
+        bool Focus;
+    };
+    void ExpectLook(TBitmap* Cache, const TRect& Glyph, const TLook& Look) {
+        ASSERT_EQ(Cache->Width(), W);
+        EXPECT_EQ(RgbAt(Cache, W - 2, 1), Look.Section);
+        EXPECT_EQ(RgbAt(Cache, Glyph.left, Glyph.top), Look.Section) << "the glyph's corner";
+        EXPECT_EQ(RgbAt(Cache, Glyph.left + G / 2, Glyph.top + G / 2), Look.Fill);
+        const TRect caption(Glyph.right, 0, W, H);
+        EXPECT_GT(CountRgb(Cache, caption, Look.Font), 0);
+        EXPECT_EQ(CountRgb(Cache, caption, 0) > 0, Look.Focus) << "the dotted focus frame";
+        EXPECT_EQ(AllBytes(Printed.get()), AllBytes(Cache)) << "printed: the skinned image alone";
+    }
+    // Back to the normal look after a case: a press ends (and toggles; nothing was pressed in
+    // the other cases), the mouse leaves, the focus goes elsewhere.
+    void EndCase(TWinControl* Control) {
+        Release(Control);
+        Control->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Control));
+        Sink->SetFocus();
     }
     unsigned GlyphMiddle() { return RgbAt(Paint(Box), Box->Probe.x, Box->Probe.y); }
     TRecordingCheckBox* Box = nullptr;
@@ -109,19 +146,12 @@ TEST_F(CheckBox, EachCheckAndLookPaintsTheSkinsColours) {
         Box->SetState(c.Check);
         c.Enter(Box);
         TBitmap* cache = Paint(Box);
-        ASSERT_EQ(cache->Width(), W);
-        const unsigned section = c.State == 0 ? CtlCheckColor : CtlCheckHotColor;
-        EXPECT_EQ(RgbAt(cache, W - 2, 1), section);
-        EXPECT_EQ(RgbAt(cache, GlyphLeft(), GlyphTop()), section) << "the glyph's hole";
+        const bool hot = c.State != 0;
+        ExpectLook(cache, Box->CheckRect(),
+                   {hot ? CtlCheckHotColor : CtlCheckColor, c.Fill,
+                    hot ? CtlCheckHotFont : CtlCheckFont, c.Focus});
         EXPECT_EQ(RgbAt(cache, GlyphLeft() + G / 2, GlyphTop()), c.Edge);
-        EXPECT_EQ(RgbAt(cache, GlyphLeft() + G / 2, GlyphTop() + G / 2), c.Fill);
-        const TRect caption(GlyphLeft() + G, 0, W, H);
-        EXPECT_GT(CountRgb(cache, caption, c.State == 0 ? CtlCheckFont : CtlCheckHotFont), 0);
-        EXPECT_EQ(CountRgb(cache, caption, 0) > 0, c.Focus) << "the dotted focus frame";
-        EXPECT_EQ(AllBytes(Printed.get()), AllBytes(cache)) << "printed: the skinned image alone";
-        Release(Box); // a press ends (and toggles); nothing was pressed in the other cases
-        Box->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Box));
-        Sink->SetFocus();
+        EndCase(Box);
     }
 }
 
@@ -131,11 +161,7 @@ TEST_F(CheckBox, DisabledLookBlendsTheParentsBackground) {
     normal->Assign(Paint(Box));
     Box->SetEnabled(false);
     TBitmap* cache = Paint(Box);
-    int wrong = 0;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            wrong += RgbAt(cache, x, y) != PercentMix(RgbAt(normal.get(), x, y), 40, FormRgb);
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(CountUnmixed(cache, normal.get(), 40, FormRgb), 0);
 }
 
 // A click and the space key toggle the box itself; the window's own check is never changed
@@ -201,16 +227,7 @@ TEST_F(CheckBox, AllowGrayedCyclesThroughTheGrayedGlyph) {
 // Under the mouse the box fades from its normal to its hot look in the section's four frames.
 TEST_F(CheckBox, HoverFadesInTheSectionsFrames) {
     Paint(Box);
-    Box->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Box));
-    ASSERT_NE(Box->FadeTimer, nullptr);
-    Box->FadeTimer->SetEnabled(false);
-    for (int i = 0; i < 4; ++i) Box->FadeTimer->Timer();
-    std::vector<unsigned> expected;
-    for (int weight : {191, 127, 63, 0})
-        expected.push_back(AlphaBlend(CtlBoxUncheckedFill0, CtlBoxUncheckedFill1, weight));
-    EXPECT_EQ(Box->Frames, expected);
-    Box->FadeTimer->Timer();
-    EXPECT_EQ(Box->FadeTimer, nullptr);
+    ExpectHoverFade(Box, CtlBoxUncheckedFill0, CtlBoxUncheckedFill1);
 }
 
 // AutoSize: the glyph and twice the margin, the caption and its indent beside it.
@@ -363,50 +380,39 @@ TEST_F(RadioLooks, EachCheckAndLookPaintsTheSkinsColours) {
         const char* Name;
         bool Check;
         void (*Enter)(TsRadioButton*);
-        int State;
-        unsigned Fill;
-        bool Focus;
+        TLook Look;
     };
     const auto none = [](TsRadioButton*) {};
+    const TLook normal{CtlRadioColor, 0, CtlRadioFont, false};
+    const TLook hot{CtlRadioHotColor, 0, CtlRadioHotFont, false};
+    const auto with = [](TLook Look, unsigned Fill, bool Focus) {
+        Look.Fill = Fill;
+        Look.Focus = Focus;
+        return Look;
+    };
     const Case cases[] = {
-        {"unchecked", false, none, 0, CtlRadioUncheckedFill0, false},
-        {"checked", true, none, 0, CtlRadioCheckedFill0, false},
+        {"unchecked", false, none, with(normal, CtlRadioUncheckedFill0, false)},
+        {"checked", true, none, with(normal, CtlRadioCheckedFill0, false)},
         {"hot", true,
-         [](TsRadioButton* r) { r->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(r)); }, 1,
-         CtlRadioCheckedFill1, false},
-        {"pressed (and focused)", false, [](TsRadioButton* r) { Press(r); }, 2,
-         CtlRadioUncheckedFill2, true},
-        {"focused", true, [](TsRadioButton* r) { r->SetFocus(); }, 1, CtlRadioCheckedFill1, true},
+         [](TsRadioButton* r) { r->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(r)); },
+         with(hot, CtlRadioCheckedFill1, false)},
+        {"pressed (and focused)", false, [](TsRadioButton* r) { Press(r); },
+         with(hot, CtlRadioUncheckedFill2, true)},
+        {"focused", true, [](TsRadioButton* r) { r->SetFocus(); },
+         with(hot, CtlRadioCheckedFill1, true)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         Radio->SetChecked(c.Check);
         c.Enter(Radio);
-        TBitmap* cache = Paint(Radio);
-        ASSERT_EQ(cache->Width(), W);
-        const unsigned section = c.State == 0 ? CtlRadioColor : CtlRadioHotColor;
-        const TRect glyph = Radio->CheckRect();
-        EXPECT_EQ(RgbAt(cache, W - 2, 1), section);
-        EXPECT_EQ(RgbAt(cache, glyph.left, glyph.top), section) << "the glyph's corner";
-        EXPECT_EQ(RgbAt(cache, Radio->Probe.x, Radio->Probe.y), c.Fill);
-        const TRect caption(glyph.right, 0, W, H);
-        EXPECT_GT(CountRgb(cache, caption, c.State == 0 ? CtlRadioFont : CtlRadioHotFont), 0);
-        EXPECT_EQ(CountRgb(cache, caption, 0) > 0, c.Focus) << "the dotted focus frame";
-        EXPECT_EQ(AllBytes(Printed.get()), AllBytes(cache)) << "printed: the skinned image alone";
-        Release(Radio);
-        Radio->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Radio));
-        Sink->SetFocus();
+        ExpectLook(Paint(Radio), Radio->CheckRect(), c.Look);
+        EndCase(Radio);
     }
     Radio->SetChecked(false);
-    TBmpPtr normal = MakeBmp(W, H, 3);
-    normal->Assign(Paint(Radio));
+    TBmpPtr enabled = MakeBmp(W, H, 3);
+    enabled->Assign(Paint(Radio));
     Radio->SetEnabled(false);
-    TBitmap* cache = Paint(Radio);
-    int wrong = 0;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            wrong += RgbAt(cache, x, y) != PercentMix(RgbAt(normal.get(), x, y), 40, FormRgb);
-    EXPECT_EQ(wrong, 0) << "disabled";
+    EXPECT_EQ(CountUnmixed(Paint(Radio), enabled.get(), 40, FormRgb), 0) << "disabled";
 }
 
 // Code checking the button through its window while skinned: the check is the button's, its
@@ -422,16 +428,7 @@ TEST_F(RadioLooks, CodeChecksThroughTheWindowAndHoverFades) {
     EXPECT_EQ(Middle(), CtlRadioUncheckedFill0);
 
     Radio->SetAnimatEvents({aeMouseEnter});
-    Radio->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Radio));
-    ASSERT_NE(Radio->FadeTimer, nullptr);
-    Radio->FadeTimer->SetEnabled(false);
-    for (int i = 0; i < 4; ++i) Radio->FadeTimer->Timer();
-    std::vector<unsigned> expected;
-    for (int weight : {191, 127, 63, 0})
-        expected.push_back(AlphaBlend(CtlRadioUncheckedFill0, CtlRadioUncheckedFill1, weight));
-    EXPECT_EQ(Radio->Frames, expected);
-    Radio->FadeTimer->Timer();
-    EXPECT_EQ(Radio->FadeTimer, nullptr);
+    ExpectHoverFade(Radio, CtlRadioUncheckedFill0, CtlRadioUncheckedFill1);
 }
 
 } // namespace

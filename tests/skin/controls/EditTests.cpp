@@ -71,11 +71,7 @@ TEST_F(Edit, DisabledImageIsHalfTheParentsColourAndNoPasswordReachesIt) {
     normal->Assign(Paint(Ed));
     Ed->SetEnabled(false);
     TBitmap* cache = Paint(Ed);
-    int wrong = 0;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            wrong += RgbAt(cache, x, y) != PercentMix(RgbAt(normal.get(), x, y), 50, FormRgb);
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(CountUnmixed(cache, normal.get(), 50, FormRgb), 0);
     // A password edit writes one mask character per character: its image is that of an edit
     // showing the mask characters.
     auto* password = Place<TsEdit>(TRect(20, 60, 20 + W, 60 + H));
