@@ -213,6 +213,17 @@ TEST_F(CheckBox, ReadOnlyShowsNoHotLookAndSwallowsTheUsersToggles) {
     EXPECT_EQ(GlyphMiddle(), CtlBoxCheckedFill0) << "code still sets it";
 }
 
+// While the box loads, setting its check changes nothing (what it loads decides).
+TEST_F(CheckBox, SettingTheCheckWhileLoadingChangesNothing) {
+    Box->BeginLoad();
+    Box->SetChecked(true);
+    EXPECT_FALSE(Box->Checked());
+    Box->EndLoad();
+    EXPECT_FALSE(Box->Checked());
+    Box->SetChecked(true);
+    EXPECT_TRUE(Box->Checked()) << "loaded, it takes the check";
+}
+
 TEST_F(CheckBox, AllowGrayedCyclesThroughTheGrayedGlyph) {
     Box->SetAllowGrayed(true);
     Box->SetAnimatEvents({});
