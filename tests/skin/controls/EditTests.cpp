@@ -216,6 +216,32 @@ TEST_F(BoundLabel, LayoutsPlaceTheLabelAboveOrBeside) {
     EXPECT_GE(label->Height(), H);
 }
 
+// A font given before the label exists is the label's when it comes, and the label's font
+// outlives switching the label off and on; without one the label follows its parent's font.
+TEST_F(BoundLabel, KeepsTheFontItWasGivenAcrossActivations) {
+    TsBoundLabel* bound = Ed->BoundLabel();
+    bound->SetActive(true);
+    EXPECT_TRUE(bound->TheLabel()->ParentFont()) << "no font given";
+    EXPECT_TRUE(bound->UseSkinColor());
+    bound->SetActive(false);
+    std::unique_ptr<TFont, graphics_detail::TFreeObject> font(new TFont);
+    font->SetSize(15);
+    bound->SetFont(font.get());
+    EXPECT_EQ(bound->Font()->Size(), 15) << "kept without a label";
+    for (const char* pass : {"first", "again"}) {
+        bound->SetActive(true);
+        TCustomLabel* label = bound->TheLabel();
+        EXPECT_EQ(label->Font()->Size(), 15) << pass;
+        EXPECT_FALSE(label->ParentFont()) << pass;
+        EXPECT_EQ(bound->Font(), label->Font()) << pass;
+        bound->SetActive(false);
+    }
+    bound->SetActive(true);
+    bound->SetUseSkinColor(false);
+    EXPECT_FALSE(bound->UseSkinColor());
+    EXPECT_FALSE(dynamic_cast<TsEditLabel*>(bound->TheLabel())->UseSkinColor());
+}
+
 TEST_F(BoundLabel, FollowsTheEditsEnablingByItsDisabledKind) {
     Ed->BoundLabel()->SetActive(true);
     TCustomLabel* label = Ed->BoundLabel()->TheLabel();
