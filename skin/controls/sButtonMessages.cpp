@@ -154,7 +154,7 @@ bool TsButton::PaintMessage(TMessage& Message) {
     case WM_PRINT:
         RegionChanged = true;
         FCommonData->SetUpdating(false);
-        OurPaint(reinterpret_cast<HDC>(Message.WParam));
+        OurPaint(reinterpret_cast<HDC>(Message.WParam), true);
         return true;
     case WM_ERASEBKGND:
     case WM_UPDATEUISTATE:

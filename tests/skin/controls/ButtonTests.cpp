@@ -169,6 +169,16 @@ TEST_F(Button, DisabledLookIsHalfTheParentsColour) {
     }
 }
 
+// Printing the button (into a bitmap, as form animations and tests do) leaves a repaint that
+// the window was waiting for pending.
+TEST_F(Button, PrintingKeepsAPendingRepaint) {
+    Paint();
+    ValidateRect(Btn->Handle(), nullptr);
+    InvalidateRect(Btn->Handle(), nullptr, FALSE);
+    Paint();
+    EXPECT_TRUE(GetUpdateRect(Btn->Handle(), nullptr, FALSE));
+}
+
 TEST_F(Button, RegionLeavesOutTheBorderMasksTransparentCorners) {
     Paint();
     HRGN region = CreateRectRgn(0, 0, 0, 0);

@@ -146,6 +146,17 @@ TEST_F(Edit, NothingPaintsDuringAFormAnimation) {
     EXPECT_FALSE(Ed->SkinData()->BGChanged);
 }
 
+// Printing the edit leaves a repaint that the window was waiting for pending.
+TEST_F(Edit, PrintingKeepsAPendingRepaint) {
+    Ed->SetEnabled(false);
+    Paint(Ed);
+    ValidateRect(Ed->Handle(), nullptr);
+    InvalidateRect(Ed->Handle(), nullptr, FALSE);
+    TBmpPtr printed = MakeBmp(W, H, 3);
+    Ed->Perform(WM_PRINT, reinterpret_cast<WPARAM>(printed->Canvas()->Handle()), PRF_CLIENT);
+    EXPECT_TRUE(GetUpdateRect(Ed->Handle(), nullptr, FALSE));
+}
+
 TEST_F(Edit, WithoutTheSkinItIsThePlainEditAgain) {
     Paint(Ed);
     RemoveSkin();
