@@ -377,6 +377,13 @@ TEST_F(Button, HotButtonGlowsAroundItself) {
     Btn->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Btn));
     EXPECT_EQ(Btn->SkinData()->GlowID, -1);
     EXPECT_TRUE(Settle([&] { return !IsWindow(glow); })) << "the glow window goes";
+    // A new size takes every glow away (the next entry shows one of the new size).
+    Btn->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Btn));
+    ASSERT_EQ(LayeredCalls.size(), 2u);
+    const HWND again = LayeredCalls[1].Wnd;
+    ASSERT_TRUE(IsWindow(again));
+    Btn->SetBounds(ButtonBounds.left, ButtonBounds.top, W + 10, H);
+    EXPECT_TRUE(Settle([&] { return !IsWindow(again); })) << "gone with the new size";
 }
 
 } // namespace
