@@ -66,6 +66,15 @@ TEST_F(GroupBox, FrameStartsHalfwayDownTheCaptionStrip) {
     EXPECT_EQ(RgbAt(cache, caption.left + 2, y), CtlGroupEdge0);
 }
 
+// Disabled, the caption is 40 % of the section's font colour and 60 % of the skin's colour.
+TEST_F(GroupBox, DisabledCaptionIsBlendedWithTheSkinsColour) {
+    Box->SetEnabled(false);
+    TBitmap* cache = Paint();
+    const TRect caption = Box->CaptionRect();
+    EXPECT_EQ(CountRgb(cache, caption, CtlGroupFont), 0);
+    EXPECT_GT(CountRgb(cache, caption, PercentMix(CtlGroupFont, 40, CtlGlobalColor)), 0);
+}
+
 TEST_F(GroupBox, CaptionStripFollowsLayoutOffsetAndBounds) {
     const int tw = TextWidth(L"Login"), h = CaptionHeight();
     struct Case {

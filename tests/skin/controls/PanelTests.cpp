@@ -47,6 +47,15 @@ TEST_F(Panel, PlainSectionIsItsOwnColourWithTheCaptionAndNoCache) {
     EXPECT_EQ(CountOther(bmp.get(), TRect(0, 0, W, H), CtlPanelColor), 0);
 }
 
+// Disabled, the caption is 40 % of the section's font colour and 60 % of the skin's colour.
+TEST_F(Panel, DisabledCaptionIsBlendedWithTheSkinsColour) {
+    Pnl->SetEnabled(false);
+    TBmpPtr bmp = Print();
+    const TRect text(0, 15, W, H - 15);
+    EXPECT_EQ(CountRgb(bmp.get(), text, CtlPanelFont), 0);
+    EXPECT_GT(CountRgb(bmp.get(), text, PercentMix(CtlPanelFont, 40, CtlGlobalColor)), 0);
+}
+
 TEST_F(Panel, BorderedSectionLaysItsRingOverTheParent) {
     Pnl->SkinData()->SetSkinSection(L"PANELBORDER");
     TBmpPtr bmp = Print();
