@@ -364,6 +364,10 @@ TEST_F(RadioButton, ClickChecksItAndUnchecksItsSiblings) {
     EXPECT_FALSE(SendMessageW(radios[0]->Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED);
     RemoveSkin();
     EXPECT_EQ(SendMessageW(radios[1]->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    Click(radios[0]);
+    EXPECT_TRUE(radios[0]->Checked()) << "the system's button checks it";
+    EXPECT_FALSE(radios[1]->Checked());
+    EXPECT_EQ(SendMessageW(radios[1]->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
 }
 
 // A radio button placed below the box, sized by hand, its glyph's middle probed.
