@@ -77,7 +77,9 @@ private:
     void MouseOverMessage(const TMessage& Message);
     void AfterInherited(const TMessage& Message);
     TSize TextRectSize();
-    void OurPaint(HDC DC);
+    // Shows the image on DC (null: the window's DC); Printing: not the window's paint cycle, so
+    // a repaint the window waits for stays pending.
+    void OurPaint(HDC DC, bool Printing = false);
     void ApplyRegion(HDC DC);
     void InvalidateUncoveredCorners(const TRect& Bounds);
 

@@ -16,6 +16,12 @@ bool Focusing = false;
 } // namespace
 
 void TsButton::SkinnedStage(TMessage& Message) {
+    // An entry while the frame bar rearranges is not one: the button is not marked as under the
+    // mouse, so that its leaving and its next real entry come in pairs.
+    if (Message.Msg == CM_MOUSEENTER && MouseEnterSuspended) {
+        TButton::WndProc(Message);
+        return;
+    }
     MouseOverMessage(Message);
     if (FocusMessage(Message) || PaintMessage(Message)) return;
     switch (Message.Msg) {
@@ -148,7 +154,7 @@ bool TsButton::PaintMessage(TMessage& Message) {
     case WM_PRINT:
         RegionChanged = true;
         FCommonData->SetUpdating(false);
-        OurPaint(reinterpret_cast<HDC>(Message.WParam));
+        OurPaint(reinterpret_cast<HDC>(Message.WParam), true);
         return true;
     case WM_ERASEBKGND:
     case WM_UPDATEUISTATE:

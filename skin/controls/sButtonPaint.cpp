@@ -89,9 +89,9 @@ void TsButton::PrepareCache() {
     FCommonData->BGChanged = false;
 }
 
-void TsButton::OurPaint(HDC DC) {
+void TsButton::OurPaint(HDC DC, bool Printing) {
     if (FormAnimating && DC != AnimationDC) return;
-    const TPaintCycle cycle(Handle(), !FormAnimating);
+    const TPaintCycle cycle(Handle(), !FormAnimating && !Printing);
     TOwnedWindowDC own;
     if (!DC) own = OwnedDCOf(Handle());
     const HDC dc = DC ? DC : own.Get();

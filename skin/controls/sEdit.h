@@ -34,7 +34,9 @@ private:
     bool PaintMessage(TMessage& Message);
     void AfterInherited(const TMessage& Message);
     void SyncColours();
-    void OurPaint(HDC DC);
+    // Shows the image on DC (null: the window's DC); Printing: not the window's paint cycle, so
+    // a repaint the window waits for stays pending.
+    void OurPaint(HDC DC, bool Printing = false);
     void LayCorners();
     void PaintBorder();
     void PrintTo(HDC DC);

@@ -104,8 +104,8 @@ bool TsEdit::PaintMessage(TMessage& Message) {
     }
 }
 
-void TsEdit::OurPaint(HDC DC) {
-    const TPaintCycle cycle(Handle(), !FormAnimating);
+void TsEdit::OurPaint(HDC DC, bool Printing) {
+    const TPaintCycle cycle(Handle(), !FormAnimating && !Printing);
     TOwnedWindowDC own;
     if (!DC) own = TOwnedWindowDC(GetWindowDC(Handle()), TWindowDCTraits{Handle()});
     const HDC dc = DC ? DC : own.Get();
@@ -141,7 +141,7 @@ void TsEdit::PrintTo(HDC DC) {
     const int w = EditBorderWidth();
     HDC cache = FCommonData->CacheBmp()->Canvas()->Handle();
     CopyFrameStrips(DC, 0, 0, Width(), Height(), cache, 0, 0, w);
-    OurPaint(DC);
+    OurPaint(DC, true);
     POINT origin;
     GetWindowOrgEx(DC, &origin);
     SetWindowOrgEx(DC, origin.x - w, origin.y - w, nullptr);

@@ -4,7 +4,9 @@
 #include <algorithm>
 
 TsBoundLabel::TsBoundLabel(TControl* AOwner, TsCommonData* SkinData, TBoundLabelMaker Maker)
-    : FOwner(AOwner), FCommonData(SkinData), FMaker(Maker), FFont(new TFont) {}
+    : FOwner(AOwner), FCommonData(SkinData), FMaker(Maker), FFont(new TFont) {
+    FFont->OnChange = TNotifyEvent(this, &TsBoundLabel::KeptFontChanged);
+}
 
 TsBoundLabel::~TsBoundLabel() { SetActive(false); }
 
@@ -14,6 +16,7 @@ void TsBoundLabel::SetActive(bool Value) {
         TCustomLabel* label = FTheLabel;
         FActive = false;
         FTheLabel = nullptr;
+        if (label && !label->ParentFont()) FFont->Assign(label->Font());
         if (label) label->Free();
         return;
     }
@@ -26,6 +29,10 @@ void TsBoundLabel::CreateLabel() {
     FTheLabel = FMaker(FOwner, this);
     FTheLabel->SetVisible(false);
     FTheLabel->SetParent(FOwner->Parent());
+    if (FFontGiven) {
+        FTheLabel->Font()->Assign(FFont.get());
+        FTheLabel->SetParentFont(false);
+    }
     FTheLabel->SetFocusControl(dynamic_cast<TWinControl*>(FOwner));
     SetLabelAlignment();
     FTheLabel->SetName(FOwner->Name() + L"Label");

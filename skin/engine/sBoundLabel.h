@@ -2,7 +2,9 @@
 // beside the control without a label component on the form. Made active, it creates its label
 // (through the maker the control gives it: the skinned controls' edit label) on the control's
 // parent, names it after the control, makes the control its focus control and keeps it placed
-// beside the control by Layout, Indent and MaxWidth; made inactive, it frees the label.
+// beside the control by Layout, Indent and MaxWidth; made inactive, it frees the label. A font
+// given while there is no label is kept for the next label, and the font a label was given
+// is kept when it goes, so that switching the label off and on loses nothing.
 //
 // The label is owned by the control (as a component) and may be freed by its parent first: it
 // tells the bound label when it goes (LabelGone), and the bound label frees only a label that
@@ -70,6 +72,7 @@ public:
 private:
     void CreateLabel();
     void SetLabelAlignment();
+    void KeptFontChanged(TObject*) noexcept { FFontGiven = true; }
 
     TControl* FOwner;
     TsCommonData* FCommonData;
@@ -78,6 +81,8 @@ private:
     UnicodeString FText;
     TsCaptionLayout FLayout = sclLeft;
     std::unique_ptr<TFont, graphics_detail::TFreeObject> FFont;
+    // FFont was changed: the next label takes it instead of its parent's font.
+    bool FFontGiven = false;
     int FIndent = 0;
     TCustomLabel* FTheLabel = nullptr;
 };

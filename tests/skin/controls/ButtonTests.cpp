@@ -8,6 +8,7 @@
 #include "framework/ActnList.h"
 #include "framework/StdCtrls.h"
 #include "skin/controls/sButton.h"
+#include "skin/controls/sSkinnedControl.h"
 #include "skin/engine/acGlow.h"
 
 #include <vector>
@@ -22,12 +23,13 @@ class TFrameRecordingButton : public TsButton {
     CLASS_INFO(TFrameRecordingButton, TsButton)
 public:
     using TsButton::TsButton;
-    std::vector<unsigned> Frames; // the pixel at (5, H / 2) of each frame
+    std::vector<unsigned> Frames; // the pixel at Probe of each frame
+    TPoint Probe{5, H / 2};
 
 protected:
     void WndProc(TMessage& Message) override {
         if (Message.Msg == SM_ALPHACMD && SkinCommandOf(Message.WParam) == SKCMD_PAINTFADEFRAME)
-            Frames.push_back(RgbAt(reinterpret_cast<TBitmap*>(Message.LParam), 5, H / 2));
+            Frames.push_back(RgbAt(reinterpret_cast<TBitmap*>(Message.LParam), Probe.x, Probe.y));
         TsButton::WndProc(Message);
     }
 };
@@ -54,6 +56,14 @@ protected:
     TBmpPtr Target;
 };
 
+// Counts the button's events.
+struct TEventCounter {
+    int Clicks = 0, Ups = 0, Entries = 0;
+    void Clicked(TObject*) { ++Clicks; }
+    void Up(TObject*, TMouseButton, TShiftState, int, int) { ++Ups; }
+    void Entered(TObject*) { ++Entries; }
+};
+
 TEST_F(Button, SkinAppliedMakesItOwnerDrawnAndRemovedMakesItPlainAgain) {
     ASSERT_TRUE(Btn->SkinData()->Skinned());
     EXPECT_EQ(GetWindowLongW(Btn->Handle(), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
@@ -66,14 +76,10 @@ TEST_F(Button, SkinAppliedMakesItOwnerDrawnAndRemovedMakesItPlainAgain) {
     EXPECT_EQ(GetWindowRgn(Btn->Handle(), region), ERROR) << "no region left";
     DeleteObject(region);
     // The class library's button again: a click from the system reaches OnClick.
-    int clicks = 0;
-    struct TCounter {
-        int* Count;
-        void Clicked(TObject*) { ++*Count; }
-    } counter{&clicks};
-    Btn->OnClick = TNotifyEvent(&counter, &TCounter::Clicked);
+    TEventCounter counter;
+    Btn->OnClick = TNotifyEvent(&counter, &TEventCounter::Clicked);
     SendMessageW(Btn->Handle(), BM_CLICK, 0, 0);
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(counter.Clicks, 1);
 }
 
 // The looks, each against the skin's colours: the corner pixel shows the form through the
@@ -158,13 +164,19 @@ TEST_F(Button, DisabledLookIsHalfTheParentsColour) {
         SCOPED_TRACE(c.Name);
         c.Disable(Btn, action);
         TBitmap* cache = Paint();
-        int wrong = 0;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                wrong += RgbAt(cache, x, y) != PercentMix(RgbAt(normal.get(), x, y), 50, FormRgb);
-        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(CountUnmixed(cache, normal.get(), 50, FormRgb), 0);
         c.Enable(Btn, action);
     }
+}
+
+// Printing the button (into a bitmap, as form animations and tests do) leaves a repaint that
+// the window was waiting for pending.
+TEST_F(Button, PrintingKeepsAPendingRepaint) {
+    Paint();
+    ValidateRect(Btn->Handle(), nullptr);
+    InvalidateRect(Btn->Handle(), nullptr, FALSE);
+    Paint();
+    EXPECT_TRUE(GetUpdateRect(Btn->Handle(), nullptr, FALSE));
 }
 
 TEST_F(Button, RegionLeavesOutTheBorderMasksTransparentCorners) {
@@ -235,10 +247,7 @@ TEST_F(Button, HoverFadesThroughTheFramesOfTheSkin) {
     Btn->FadeTimer->SetEnabled(false); // ticks come by hand
     EXPECT_EQ(RgbAt(Btn->SkinData()->CacheBmp(), 5, H / 2), CtlButtonHotColor);
     for (int i = 0; i < 5; ++i) Btn->FadeTimer->Timer();
-    std::vector<unsigned> expected;
-    for (int weight : {204, 153, 102, 51, 0})
-        expected.push_back(AlphaBlend(CtlButtonColor, CtlButtonHotColor, weight));
-    EXPECT_EQ(Btn->Frames, expected);
+    EXPECT_EQ(Btn->Frames, FadeFrames(CtlButtonColor, CtlButtonHotColor, {204, 153, 102, 51, 0}));
     Btn->FadeTimer->Timer();
     EXPECT_EQ(Btn->FadeTimer, nullptr);
     // Without fading allowed the change only repaints.
@@ -246,6 +255,75 @@ TEST_F(Button, HoverFadesThroughTheFramesOfTheSkin) {
     Btn->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Btn));
     EXPECT_EQ(Btn->FadeTimer, nullptr);
     EXPECT_EQ(RgbAt(Btn->SkinData()->CacheBmp(), 5, H / 2), CtlButtonColor);
+}
+
+// A press under the mouse fades the hot look into the pressed one in half the skin's frames
+// (5 div 2: weights 127 and 0), the release fades back the same way and clicks; the hints are
+// off only while the fade starts.
+TEST_F(Button, PressAndReleaseFadeInHalfTheFrames) {
+    TEventCounter counter;
+    Btn->OnClick = TNotifyEvent(&counter, &TEventCounter::Clicked);
+    Btn->OnMouseUp = TMouseEvent(&counter, &TEventCounter::Up);
+    Btn->SetAnimatEvents({aeMouseDown, aeMouseUp});
+    Btn->Probe = TPoint(W / 2, 0);
+    Application->SetShowHint(true);
+    Btn->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Btn)); // not animated: repainted
+    ASSERT_EQ(Btn->FadeTimer, nullptr);
+    ASSERT_EQ(RgbAt(Paint(), W / 2, 0), CtlButtonEdge1);
+    struct Step {
+        const char* Name;
+        UINT Msg;
+        unsigned From, To;
+    };
+    for (const Step& step : {Step{"press", WM_LBUTTONDOWN, CtlButtonEdge1, CtlButtonEdge2},
+                             Step{"release", WM_LBUTTONUP, CtlButtonEdge2, CtlButtonEdge1}}) {
+        SCOPED_TRACE(step.Name);
+        Btn->Frames.clear();
+        SendMessageW(Btn->Handle(), step.Msg, step.Msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
+                     MAKELPARAM(W / 2, H / 2));
+        EXPECT_TRUE(Application->ShowHint()) << "hints back once the fade started";
+        EXPECT_FALSE(HintsSuspended);
+        ASSERT_NE(Btn->FadeTimer, nullptr);
+        Btn->FadeTimer->SetEnabled(false);
+        EXPECT_EQ(Btn->FadeTimer->Iterations, 2);
+        Btn->FadeTimer->Timer();
+        Btn->FadeTimer->Timer();
+        EXPECT_EQ(Btn->Frames, (std::vector<unsigned>{AlphaBlend(step.From, step.To, 127),
+                                                      AlphaBlend(step.From, step.To, 0)}));
+        Btn->FadeTimer->Timer();
+        EXPECT_EQ(Btn->FadeTimer, nullptr) << "the third tick ends it";
+    }
+    EXPECT_EQ(counter.Clicks, 1);
+    EXPECT_EQ(counter.Ups, 1);
+    // A release without a press on the button does nothing at all, not even OnMouseUp.
+    SendMessageW(Btn->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(W / 2, H / 2));
+    EXPECT_EQ(counter.Ups, 1);
+    EXPECT_EQ(Btn->FadeTimer, nullptr);
+}
+
+// While the frame bar rearranges, the mouse entering a button neither fires OnMouseEnter nor
+// fades; skin commands of another manager leave the button skinned and owner-drawn.
+TEST_F(Button, IgnoresTheMouseWhileSuspendedAndOtherManagersSkins) {
+    TEventCounter counter;
+    Btn->OnMouseEnter = TNotifyEvent(&counter, &TEventCounter::Entered);
+    Btn->SetAnimatEvents({aeMouseEnter});
+    Paint();
+    MouseEnterSuspended = true;
+    Btn->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Btn));
+    MouseEnterSuspended = false;
+    EXPECT_EQ(counter.Entries, 0);
+    EXPECT_EQ(Btn->FadeTimer, nullptr);
+    EXPECT_EQ(Btn->CurrentState(), 0);
+    Btn->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Btn));
+    EXPECT_EQ(counter.Entries, 1);
+    EXPECT_NE(Btn->FadeTimer, nullptr) << "the same entry fades once allowed";
+    Btn->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Btn));
+
+    TsSkinManager other(nullptr);
+    for (WORD command : {SKCMD_SKINREMOVED, SKCMD_SKINLOADED, SKCMD_REPAINT})
+        Btn->Perform(SM_ALPHACMD, SkinWParam(command), reinterpret_cast<LPARAM>(&other));
+    EXPECT_TRUE(Btn->SkinData()->Skinned());
+    EXPECT_EQ(GetWindowLongW(Btn->Handle(), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
 }
 
 TEST_F(Button, SpaceShowsThePressedLookAtOnce) {
@@ -299,6 +377,13 @@ TEST_F(Button, HotButtonGlowsAroundItself) {
     Btn->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Btn));
     EXPECT_EQ(Btn->SkinData()->GlowID, -1);
     EXPECT_TRUE(Settle([&] { return !IsWindow(glow); })) << "the glow window goes";
+    // A new size takes every glow away (the next entry shows one of the new size).
+    Btn->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Btn));
+    ASSERT_EQ(LayeredCalls.size(), 2u);
+    const HWND again = LayeredCalls[1].Wnd;
+    ASSERT_TRUE(IsWindow(again));
+    Btn->SetBounds(ButtonBounds.left, ButtonBounds.top, W + 10, H);
+    EXPECT_TRUE(Settle([&] { return !IsWindow(again); })) << "gone with the new size";
 }
 
 } // namespace

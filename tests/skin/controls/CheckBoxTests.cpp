@@ -33,6 +33,20 @@ protected:
     }
 };
 using TRecordingCheckBox = TFrameRecording<TsCheckBox>;
+using TRecordingRadio = TFrameRecording<TsRadioButton>;
+
+// The mouse entering fades the control from From to To in its section's four frames (ticks
+// given by hand); the tick after the last ends the fade.
+template <class T> void ExpectHoverFade(TFrameRecording<T>* Control, unsigned From, unsigned To) {
+    Control->Frames.clear();
+    Control->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Control));
+    ASSERT_NE(Control->FadeTimer, nullptr);
+    Control->FadeTimer->SetEnabled(false);
+    for (int i = 0; i < 4; ++i) Control->FadeTimer->Timer();
+    EXPECT_EQ(Control->Frames, FadeFrames(From, To, {191, 127, 63, 0}));
+    Control->FadeTimer->Timer();
+    EXPECT_EQ(Control->FadeTimer, nullptr);
+}
 
 void Press(TWinControl* Control) {
     SendMessageW(Control->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -68,6 +82,30 @@ protected:
                          PRF_CLIENT);
         if (auto* box = dynamic_cast<TsCheckBox*>(Control)) return box->SkinData()->CacheBmp();
         return dynamic_cast<TsRadioButton*>(Control)->SkinData()->CacheBmp();
+    }
+    // The colours a look shows: the section's at the right edge and in the glyph's transparent
+    // corner, the glyph's fill in its middle, the caption's font colour right of the glyph, the
+    // black dots of a focus frame or none; the window printed shows the cache alone.
+    struct TLook {
+        unsigned Section, Fill, Font;
+        bool Focus;
+    };
+    void ExpectLook(TBitmap* Cache, const TRect& Glyph, const TLook& Look) {
+        ASSERT_EQ(Cache->Width(), W);
+        EXPECT_EQ(RgbAt(Cache, W - 2, 1), Look.Section);
+        EXPECT_EQ(RgbAt(Cache, Glyph.left, Glyph.top), Look.Section) << "the glyph's corner";
+        EXPECT_EQ(RgbAt(Cache, Glyph.left + G / 2, Glyph.top + G / 2), Look.Fill);
+        const TRect caption(Glyph.right, 0, W, H);
+        EXPECT_GT(CountRgb(Cache, caption, Look.Font), 0);
+        EXPECT_EQ(CountRgb(Cache, caption, 0) > 0, Look.Focus) << "the dotted focus frame";
+        EXPECT_EQ(AllBytes(Printed.get()), AllBytes(Cache)) << "printed: the skinned image alone";
+    }
+    // Back to the normal look after a case: a press ends (and toggles; nothing was pressed in
+    // the other cases), the mouse leaves, the focus goes elsewhere.
+    void EndCase(TWinControl* Control) {
+        Release(Control);
+        Control->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Control));
+        Sink->SetFocus();
     }
     unsigned GlyphMiddle() { return RgbAt(Paint(Box), Box->Probe.x, Box->Probe.y); }
     TRecordingCheckBox* Box = nullptr;
@@ -108,19 +146,12 @@ TEST_F(CheckBox, EachCheckAndLookPaintsTheSkinsColours) {
         Box->SetState(c.Check);
         c.Enter(Box);
         TBitmap* cache = Paint(Box);
-        ASSERT_EQ(cache->Width(), W);
-        const unsigned section = c.State == 0 ? CtlCheckColor : CtlCheckHotColor;
-        EXPECT_EQ(RgbAt(cache, W - 2, 1), section);
-        EXPECT_EQ(RgbAt(cache, GlyphLeft(), GlyphTop()), section) << "the glyph's hole";
+        const bool hot = c.State != 0;
+        ExpectLook(cache, Box->CheckRect(),
+                   {hot ? CtlCheckHotColor : CtlCheckColor, c.Fill,
+                    hot ? CtlCheckHotFont : CtlCheckFont, c.Focus});
         EXPECT_EQ(RgbAt(cache, GlyphLeft() + G / 2, GlyphTop()), c.Edge);
-        EXPECT_EQ(RgbAt(cache, GlyphLeft() + G / 2, GlyphTop() + G / 2), c.Fill);
-        const TRect caption(GlyphLeft() + G, 0, W, H);
-        EXPECT_GT(CountRgb(cache, caption, c.State == 0 ? CtlCheckFont : CtlCheckHotFont), 0);
-        EXPECT_EQ(CountRgb(cache, caption, 0) > 0, c.Focus) << "the dotted focus frame";
-        EXPECT_EQ(AllBytes(Printed.get()), AllBytes(cache)) << "printed: the skinned image alone";
-        Release(Box); // a press ends (and toggles); nothing was pressed in the other cases
-        Box->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(Box));
-        Sink->SetFocus();
+        EndCase(Box);
     }
 }
 
@@ -130,11 +161,7 @@ TEST_F(CheckBox, DisabledLookBlendsTheParentsBackground) {
     normal->Assign(Paint(Box));
     Box->SetEnabled(false);
     TBitmap* cache = Paint(Box);
-    int wrong = 0;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            wrong += RgbAt(cache, x, y) != PercentMix(RgbAt(normal.get(), x, y), 40, FormRgb);
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(CountUnmixed(cache, normal.get(), 40, FormRgb), 0);
 }
 
 // A click and the space key toggle the box itself; the window's own check is never changed
@@ -186,6 +213,17 @@ TEST_F(CheckBox, ReadOnlyShowsNoHotLookAndSwallowsTheUsersToggles) {
     EXPECT_EQ(GlyphMiddle(), CtlBoxCheckedFill0) << "code still sets it";
 }
 
+// While the box loads, setting its check changes nothing (what it loads decides).
+TEST_F(CheckBox, SettingTheCheckWhileLoadingChangesNothing) {
+    Box->BeginLoad();
+    Box->SetChecked(true);
+    EXPECT_FALSE(Box->Checked());
+    Box->EndLoad();
+    EXPECT_FALSE(Box->Checked());
+    Box->SetChecked(true);
+    EXPECT_TRUE(Box->Checked()) << "loaded, it takes the check";
+}
+
 TEST_F(CheckBox, AllowGrayedCyclesThroughTheGrayedGlyph) {
     Box->SetAllowGrayed(true);
     Box->SetAnimatEvents({});
@@ -200,16 +238,7 @@ TEST_F(CheckBox, AllowGrayedCyclesThroughTheGrayedGlyph) {
 // Under the mouse the box fades from its normal to its hot look in the section's four frames.
 TEST_F(CheckBox, HoverFadesInTheSectionsFrames) {
     Paint(Box);
-    Box->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(Box));
-    ASSERT_NE(Box->FadeTimer, nullptr);
-    Box->FadeTimer->SetEnabled(false);
-    for (int i = 0; i < 4; ++i) Box->FadeTimer->Timer();
-    std::vector<unsigned> expected;
-    for (int weight : {191, 127, 63, 0})
-        expected.push_back(AlphaBlend(CtlBoxUncheckedFill0, CtlBoxUncheckedFill1, weight));
-    EXPECT_EQ(Box->Frames, expected);
-    Box->FadeTimer->Timer();
-    EXPECT_EQ(Box->FadeTimer, nullptr);
+    ExpectHoverFade(Box, CtlBoxUncheckedFill0, CtlBoxUncheckedFill1);
 }
 
 // AutoSize: the glyph and twice the margin, the caption and its indent beside it.
@@ -335,6 +364,86 @@ TEST_F(RadioButton, ClickChecksItAndUnchecksItsSiblings) {
     EXPECT_FALSE(SendMessageW(radios[0]->Handle(), BM_GETSTATE, 0, 0) & BST_PUSHED);
     RemoveSkin();
     EXPECT_EQ(SendMessageW(radios[1]->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+    Click(radios[0]);
+    EXPECT_TRUE(radios[0]->Checked()) << "the system's button checks it";
+    EXPECT_FALSE(radios[1]->Checked());
+    EXPECT_EQ(SendMessageW(radios[1]->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+}
+
+// A radio button placed below the box, sized by hand, its glyph's middle probed.
+class RadioLooks : public CheckBox {
+protected:
+    void SetUp() override {
+        CheckBox::SetUp();
+        Radio = Place<TRecordingRadio>(TRect(20, 60, 20 + W, 60 + H));
+        Radio->SetCaption(L"PPTP");
+        Radio->SetAutoSize(false);
+        Radio->SetBounds(20, 60, W, H);
+        Radio->Probe = TPoint(Radio->CheckRect().left + G / 2, Radio->CheckRect().top + G / 2);
+    }
+    unsigned Middle() { return RgbAt(Paint(Radio), Radio->Probe.x, Radio->Probe.y); }
+    TRecordingRadio* Radio = nullptr;
+};
+
+// Each check and look of the radio button against the skin: the section's colour around, the
+// caption in the state's font colour, the skin's radio glyph of the check in the state's fill,
+// the glyph's transparent corner showing the section; disabled, 40 % of that image over the
+// parent's colour.
+TEST_F(RadioLooks, EachCheckAndLookPaintsTheSkinsColours) {
+    Radio->SetAnimatEvents({});
+    struct Case {
+        const char* Name;
+        bool Check;
+        void (*Enter)(TsRadioButton*);
+        TLook Look;
+    };
+    const auto none = [](TsRadioButton*) {};
+    const TLook normal{CtlRadioColor, 0, CtlRadioFont, false};
+    const TLook hot{CtlRadioHotColor, 0, CtlRadioHotFont, false};
+    const auto with = [](TLook Look, unsigned Fill, bool Focus) {
+        Look.Fill = Fill;
+        Look.Focus = Focus;
+        return Look;
+    };
+    const Case cases[] = {
+        {"unchecked", false, none, with(normal, CtlRadioUncheckedFill0, false)},
+        {"checked", true, none, with(normal, CtlRadioCheckedFill0, false)},
+        {"hot", true,
+         [](TsRadioButton* r) { r->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(r)); },
+         with(hot, CtlRadioCheckedFill1, false)},
+        {"pressed (and focused)", false, [](TsRadioButton* r) { Press(r); },
+         with(hot, CtlRadioUncheckedFill2, true)},
+        {"focused", true, [](TsRadioButton* r) { r->SetFocus(); },
+         with(hot, CtlRadioCheckedFill1, true)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Radio->SetChecked(c.Check);
+        c.Enter(Radio);
+        ExpectLook(Paint(Radio), Radio->CheckRect(), c.Look);
+        EndCase(Radio);
+    }
+    Radio->SetChecked(false);
+    TBmpPtr enabled = MakeBmp(W, H, 3);
+    enabled->Assign(Paint(Radio));
+    Radio->SetEnabled(false);
+    EXPECT_EQ(CountUnmixed(Paint(Radio), enabled.get(), 40, FormRgb), 0) << "disabled";
+}
+
+// Code checking the button through its window while skinned: the check is the button's, its
+// image shows it at once, and a hover fades in the section's four frames.
+TEST_F(RadioLooks, CodeChecksThroughTheWindowAndHoverFades) {
+    Radio->SetAnimatEvents({});
+    EXPECT_EQ(Middle(), CtlRadioUncheckedFill0);
+    SendMessageW(Radio->Handle(), BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_TRUE(Radio->Checked());
+    EXPECT_EQ(Middle(), CtlRadioCheckedFill0);
+    SendMessageW(Radio->Handle(), BM_SETCHECK, BST_UNCHECKED, 0);
+    EXPECT_FALSE(Radio->Checked());
+    EXPECT_EQ(Middle(), CtlRadioUncheckedFill0);
+
+    Radio->SetAnimatEvents({aeMouseEnter});
+    ExpectHoverFade(Radio, CtlRadioUncheckedFill0, CtlRadioUncheckedFill1);
 }
 
 } // namespace

@@ -71,11 +71,7 @@ TEST_F(Edit, DisabledImageIsHalfTheParentsColourAndNoPasswordReachesIt) {
     normal->Assign(Paint(Ed));
     Ed->SetEnabled(false);
     TBitmap* cache = Paint(Ed);
-    int wrong = 0;
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            wrong += RgbAt(cache, x, y) != PercentMix(RgbAt(normal.get(), x, y), 50, FormRgb);
-    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(CountUnmixed(cache, normal.get(), 50, FormRgb), 0);
     // A password edit writes one mask character per character: its image is that of an edit
     // showing the mask characters.
     auto* password = Place<TsEdit>(TRect(20, 60, 20 + W, 60 + H));
@@ -134,6 +130,31 @@ TEST_F(Edit, OutsideItsParentItIsHalfVisibleAndRebuiltAtEveryPaint) {
     Ed->SetEnabled(false); // a disabled edit paints from the cache on WM_PAINT
     Paint(Ed);
     EXPECT_FALSE(Ed->SkinData()->HalfVisible);
+}
+
+// While a form animates, neither the frame nor the client area paints: the image waits.
+TEST_F(Edit, NothingPaintsDuringAFormAnimation) {
+    Ed->SetEnabled(false); // a disabled edit paints its client area from the cache too
+    Paint(Ed);
+    Ed->SkinData()->BGChanged = true;
+    FormAnimating = true;
+    Ed->Perform(WM_NCPAINT, 1, 0);
+    Ed->Perform(WM_PAINT, 0, 0);
+    FormAnimating = false;
+    EXPECT_TRUE(Ed->SkinData()->BGChanged) << "no image was built";
+    Paint(Ed);
+    EXPECT_FALSE(Ed->SkinData()->BGChanged);
+}
+
+// Printing the edit leaves a repaint that the window was waiting for pending.
+TEST_F(Edit, PrintingKeepsAPendingRepaint) {
+    Ed->SetEnabled(false);
+    Paint(Ed);
+    ValidateRect(Ed->Handle(), nullptr);
+    InvalidateRect(Ed->Handle(), nullptr, FALSE);
+    TBmpPtr printed = MakeBmp(W, H, 3);
+    Ed->Perform(WM_PRINT, reinterpret_cast<WPARAM>(printed->Canvas()->Handle()), PRF_CLIENT);
+    EXPECT_TRUE(GetUpdateRect(Ed->Handle(), nullptr, FALSE));
 }
 
 TEST_F(Edit, WithoutTheSkinItIsThePlainEditAgain) {
@@ -204,6 +225,32 @@ TEST_F(BoundLabel, LayoutsPlaceTheLabelAboveOrBeside) {
     EXPECT_EQ(label->Width(), 30);
     EXPECT_TRUE(label->WordWrap());
     EXPECT_GE(label->Height(), H);
+}
+
+// A font given before the label exists is the label's when it comes, and the label's font
+// outlives switching the label off and on; without one the label follows its parent's font.
+TEST_F(BoundLabel, KeepsTheFontItWasGivenAcrossActivations) {
+    TsBoundLabel* bound = Ed->BoundLabel();
+    bound->SetActive(true);
+    EXPECT_TRUE(bound->TheLabel()->ParentFont()) << "no font given";
+    EXPECT_TRUE(bound->UseSkinColor());
+    bound->SetActive(false);
+    std::unique_ptr<TFont, graphics_detail::TFreeObject> font(new TFont);
+    font->SetSize(15);
+    bound->SetFont(font.get());
+    EXPECT_EQ(bound->Font()->Size(), 15) << "kept without a label";
+    for (const char* pass : {"first", "again"}) {
+        bound->SetActive(true);
+        TCustomLabel* label = bound->TheLabel();
+        EXPECT_EQ(label->Font()->Size(), 15) << pass;
+        EXPECT_FALSE(label->ParentFont()) << pass;
+        EXPECT_EQ(bound->Font(), label->Font()) << pass;
+        bound->SetActive(false);
+    }
+    bound->SetActive(true);
+    bound->SetUseSkinColor(false);
+    EXPECT_FALSE(bound->UseSkinColor());
+    EXPECT_FALSE(dynamic_cast<TsEditLabel*>(bound->TheLabel())->UseSkinColor());
 }
 
 TEST_F(BoundLabel, FollowsTheEditsEnablingByItsDisabledKind) {

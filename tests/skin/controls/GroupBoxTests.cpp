@@ -2,6 +2,7 @@
 // parent's colour, the frame from half the caption's height, the caption in the section's font
 // colour), the caption strip's place for each layout and offset, and the background it gives
 // its children when it has a caption section.
+#include "SkinTesting.h"
 #include "SkinnedTesting.h"
 
 #include "skin/controls/sGroupBox.h"
@@ -65,6 +66,15 @@ TEST_F(GroupBox, FrameStartsHalfwayDownTheCaptionStrip) {
     EXPECT_EQ(RgbAt(cache, caption.left + 2, y), CtlGroupEdge0);
 }
 
+// Disabled, the caption is 40 % of the section's font colour and 60 % of the skin's colour.
+TEST_F(GroupBox, DisabledCaptionIsBlendedWithTheSkinsColour) {
+    Box->SetEnabled(false);
+    TBitmap* cache = Paint();
+    const TRect caption = Box->CaptionRect();
+    EXPECT_EQ(CountRgb(cache, caption, CtlGroupFont), 0);
+    EXPECT_GT(CountRgb(cache, caption, PercentMix(CtlGroupFont, 40, CtlGlobalColor)), 0);
+}
+
 TEST_F(GroupBox, CaptionStripFollowsLayoutOffsetAndBounds) {
     const int tw = TextWidth(L"Login"), h = CaptionHeight();
     struct Case {
@@ -112,6 +122,39 @@ TEST_F(GroupBox, WithACaptionSectionChildrenGetTheBoxesOwnImage) {
     EXPECT_EQ(own.Bmp, cache);
     EXPECT_EQ(own.Offset.x, 0);
     EXPECT_EQ(own.Offset.y, 0);
+}
+
+// Skin changes reach the box's children whichever manager sends them; without its own skin
+// the box is the class library's group box again, nothing of the skin painted.
+TEST_F(GroupBox, PassesSkinChangesOnAndIsPlainWithoutTheSkin) {
+    auto* child = Place<TSkinProbe>(TRect(10, 30, 40, 50), Box);
+    child->OnCommand = [](TMessage& Message) { // a skinned control
+        Message.Result = SkinCommandOf(Message.WParam) == SKCMD_ISSKINNED;
+        return Message.Result != 0;
+    };
+    int otherManager = 0;
+    for (WORD command : {SKCMD_SKINLOADED, SKCMD_SKINREMOVED, SKCMD_REPAINT}) {
+        child->Commands.clear();
+        Box->Perform(SM_ALPHACMD, SkinWParam(command), reinterpret_cast<LPARAM>(&otherManager));
+        EXPECT_EQ(child->Commands, (std::vector<WORD>{SKCMD_ISSKINNED, command})) << command;
+    }
+    EXPECT_TRUE(Box->SkinData()->Skinned()) << "another manager's removal";
+    child->Commands.clear();
+    RemoveSkin();
+    EXPECT_FALSE(Box->SkinData()->Skinned());
+    EXPECT_NE(std::find(child->Commands.begin(), child->Commands.end(), SKCMD_SKINREMOVED),
+              child->Commands.end());
+    // Printed as the class library prints its own group box.
+    const auto print = [](TControl* Control) {
+        TBmpPtr target = MakeBmp(W, H, 3);
+        Control->Perform(WM_PRINT, reinterpret_cast<WPARAM>(target->Canvas()->Handle()),
+                         PRF_CLIENT | PRF_ERASEBKGND);
+        return AllBytes(target.get());
+    };
+    auto* plain = Place<TGroupBox>(Box->BoundsRect());
+    plain->SetCaption(L"Login");
+    child->SetParent(nullptr); // the plain box has no child either
+    EXPECT_EQ(print(Box), print(plain));
 }
 
 } // namespace

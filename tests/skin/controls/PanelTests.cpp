@@ -47,6 +47,15 @@ TEST_F(Panel, PlainSectionIsItsOwnColourWithTheCaptionAndNoCache) {
     EXPECT_EQ(CountOther(bmp.get(), TRect(0, 0, W, H), CtlPanelColor), 0);
 }
 
+// Disabled, the caption is 40 % of the section's font colour and 60 % of the skin's colour.
+TEST_F(Panel, DisabledCaptionIsBlendedWithTheSkinsColour) {
+    Pnl->SetEnabled(false);
+    TBmpPtr bmp = Print();
+    const TRect text(0, 15, W, H - 15);
+    EXPECT_EQ(CountRgb(bmp.get(), text, CtlPanelFont), 0);
+    EXPECT_GT(CountRgb(bmp.get(), text, PercentMix(CtlPanelFont, 40, CtlGlobalColor)), 0);
+}
+
 TEST_F(Panel, BorderedSectionLaysItsRingOverTheParent) {
     Pnl->SkinData()->SetSkinSection(L"PANELBORDER");
     TBmpPtr bmp = Print();
@@ -98,6 +107,36 @@ TEST_F(Panel, PlainPanelShowingItsParentsBackgroundPaintsOnlyOnErase) {
     EXPECT_EQ(CountOther(bmp.get(), TRect(0, 0, W, H), 0x010203), 0);
     Pnl->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(bmp->Canvas()->Handle()), 0);
     EXPECT_EQ(BandsOther(bmp.get(), CtlPanelColor), 0);
+}
+
+// Without the skin the class library paints the panel again (as it paints its own panel), and an
+// OnPaint handler replaces that painting, printing included.
+TEST_F(Panel, WithoutTheSkinItIsThePlainPanelAndOnPaintReplacesItsPainting) {
+    Print();
+    RemoveSkin();
+    EXPECT_FALSE(Pnl->SkinData()->Skinned());
+    TBmpPtr bmp = Print();
+    auto* plain = Place<TPanel>(Pnl->BoundsRect());
+    plain->SetBevelOuter(bvNone);
+    plain->SetBevelInner(bvNone);
+    plain->SetCaption(L"Lines");
+    TBmpPtr expected = MakeBmp(W, H, 3);
+    FillBytes(expected.get(), 3, 2, 1);
+    plain->Perform(WM_PRINT, reinterpret_cast<WPARAM>(expected->Canvas()->Handle()), PRF_CLIENT);
+    EXPECT_EQ(AllBytes(bmp.get()), AllBytes(expected.get())) << "the class library's panel";
+    EXPECT_EQ(CountRgb(bmp.get(), TRect(0, 0, W, H), CtlPanelColor), 0);
+    struct TPainter {
+        int Count = 0;
+        void Paint(TObject*, TCanvas* Canvas) {
+            ++Count;
+            Canvas->Brush()->SetColor(clRed);
+            Canvas->FillRect(TRect(0, 0, W, H));
+        }
+    } painter;
+    Pnl->OnPaint = TPaintEvent(&painter, &TPainter::Paint);
+    bmp = Print();
+    EXPECT_GT(painter.Count, 0);
+    EXPECT_EQ(CountOther(bmp.get(), TRect(0, 0, W, H), 0xFF0000), 0) << "the handler's drawing";
 }
 
 } // namespace

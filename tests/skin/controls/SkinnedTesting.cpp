@@ -38,3 +38,17 @@ int CountRgb(TBitmap* Bmp, const TRect& R, unsigned Rgb) {
 int CountOther(TBitmap* Bmp, const TRect& R, unsigned Rgb) {
     return R.Width() * R.Height() - CountRgb(Bmp, R, Rgb);
 }
+
+int CountUnmixed(TBitmap* Bmp, TBitmap* Normal, int Percent, unsigned Colour) {
+    int count = 0;
+    for (int y = 0; y < Bmp->Height(); ++y)
+        for (int x = 0; x < Bmp->Width(); ++x)
+            count += RgbAt(Bmp, x, y) != PercentMix(RgbAt(Normal, x, y), Percent, Colour);
+    return count;
+}
+
+std::vector<unsigned> FadeFrames(unsigned From, unsigned To, std::initializer_list<int> Weights) {
+    std::vector<unsigned> frames;
+    for (int weight : Weights) frames.push_back(AlphaBlend(From, To, weight));
+    return frames;
+}

@@ -8,6 +8,9 @@
 #include "framework/Application.h"
 #include "framework/Forms.h"
 
+#include <initializer_list>
+#include <vector>
+
 // The parent form's colour: nothing the skin paints has it.
 inline constexpr unsigned FormRgb = 0x405060;
 
@@ -36,6 +39,11 @@ protected:
 int CountRgb(TBitmap* Bmp, const TRect& R, unsigned Rgb);
 // How many pixels of R do not hold Rgb.
 int CountOther(TBitmap* Bmp, const TRect& R, unsigned Rgb);
+// How many pixels of Bmp are not Percent of Normal's pixel and the rest of Colour (the
+// disabled look over a plain parent); both bitmaps of one size.
+int CountUnmixed(TBitmap* Bmp, TBitmap* Normal, int Percent, unsigned Colour);
+// The fade frames' probed pixels from From to To for the given old-image weights.
+std::vector<unsigned> FadeFrames(unsigned From, unsigned To, std::initializer_list<int> Weights);
 // Handles messages until Done answers True or Ms pass; answers Done.
 template <class Pred> bool Settle(Pred Done, DWORD Ms = 3000) {
     const DWORD start = GetTickCount();
