@@ -138,7 +138,7 @@ TJsonReader::TStep TJsonReader::Step(wchar_t c) {
         return c == L':' ? Eat(tsObjectValue, Consume) : Fail(teParseObjectKeySep);
     case tsObjectValue: L().state = tsObjectValueAdd; return OpenLevel();
     case tsObjectValueAdd:
-        L().current->AsObject()->Store(L().field_name, std::exchange(T.finished, nullptr), FSlabs);
+        StoreMember();
         L().field_name.clear();
         return Eat(tsObjectSep, Redo);
     case tsObjectSep: return ObjectSep(c);
@@ -464,4 +464,12 @@ TJsonReader::TStep TJsonReader::ObjectSep(wchar_t c) {
     if (c == L'}') return Eat(tsFinish, Consume);
     if (c == L',') return Eat(tsObjectFieldStart, Consume);
     return Fail(teParseObjectValueSep);
+}
+
+void TJsonReader::StoreMember() {
+    const UnicodeString& name = L().field_name;
+    const Cardinal hash = TJsonAvlEntry::Hash(name);
+    L().current->AsObject()->Store(T.names.Get(name, hash, FSlabs), hash,
+                                   std::exchange(T.finished, nullptr), FSlabs);
+    L().field_name.clear();
 }

@@ -60,6 +60,8 @@ private:
     TStep ObjectFieldStart(wchar_t c);
     TStep ObjectField(wchar_t c, bool quoted);
     TStep ObjectSep(wchar_t c);
+    // Stores the value a level handed up under the current level's member name.
+    void StoreMember();
     bool EndsBareWord(wchar_t c);
 
     // Path evaluation.

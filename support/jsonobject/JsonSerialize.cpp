@@ -161,7 +161,8 @@ Integer TJsonObject::SerializeMembers(const TJsonAvlEntry* node, TJsonWriter& wr
         if (!first && writer.Append(L",", 1) < 0) return -1;
         first = false;
         if (indent && WriteBreak(writer, level) < 0) return -1;
-        if (WriteQuoted(writer, node->FName.data(), node->FName.size(), escape) < 0) return -1;
+        const std::wstring_view name = node->NameView();
+        if (WriteQuoted(writer, name.data(), name.size(), escape) < 0) return -1;
         if (writer.Append(L": ", indent ? 2 : 1) < 0) return -1;
         if (WriteValue(writer, value, indent, escape, level) < 0) return -1;
     }

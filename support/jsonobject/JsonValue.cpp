@@ -42,8 +42,10 @@ TJsonObject* JsonImpl(IJsonObject* value) noexcept {
 }
 
 TJsonObject::TJsonObject(TJsonType type, TJsonSlabs* slabs) : FDataType(type) {
-    if (type == stObject) FO.c_object = TJsonSlabs::Make<TJsonTableString>(slabs, FPartInSlab);
-    if (type == stArray) FO.c_array = TJsonSlabs::Make<TJsonArray>(slabs, FPartInSlab);
+    bool inSlab = false;
+    if (type == stObject) FO.c_object = TJsonSlabs::Make<TJsonTableString>(slabs, inSlab);
+    if (type == stArray) FO.c_array = TJsonSlabs::Make<TJsonArray>(slabs, inSlab);
+    FPartInSlab = inSlab;
     InterlockedIncrement(&LiveValues);
 }
 
@@ -51,6 +53,7 @@ TJsonObject::~TJsonObject() {
     if (FDataType == stObject) TJsonSlabs::Destroy(FO.c_object, FPartInSlab);
     if (FDataType == stArray) TJsonSlabs::Destroy(FO.c_array, FPartInSlab);
     if (FDataType == stString) FreeText(FO.c_string, FPartInSlab);
+    ForgetDataPtr();
     InterlockedDecrement(&LiveValues);
 }
 
@@ -121,7 +124,9 @@ TJsonRef TJsonObject::Create(const UnicodeString& value) {
 TJsonRef TJsonObject::CreateString(const wchar_t* text, std::size_t size, TJsonSlabs* slabs) {
     TJsonObject* o = New(stString, slabs);
     TJsonRef held(o); // frees the value when the text cannot be made
-    o->FO.c_string = NewText(text, size, slabs, o->FPartInSlab);
+    bool inSlab = false;
+    o->FO.c_string = NewText(text, size, slabs, inSlab);
+    o->FPartInSlab = inSlab;
     return held;
 }
 
