@@ -45,6 +45,7 @@ class TJsonWriter;
 class TJsonTokenizer;
 class TJsonAvlIterator;
 class TJsonSlabs;
+class TJsonTextOut;
 struct IJsonObject;
 
 using TJsonRef = TComPtr<IJsonObject>;
@@ -692,10 +693,18 @@ private:
     void ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept;
     TJsonRef Find(const UnicodeString& path, TJsonFindOptions options,
                   const TJsonRef& put = nullptr, TJsonType dt = stNull);
-    Integer SerializeObject(TJsonWriter& writer, bool indent, bool escape, Integer level);
-    Integer SerializeMembers(const TJsonAvlEntry* node, TJsonWriter& writer, bool indent,
-                             bool escape, Integer level, bool& first);
-    Integer SerializeArray(TJsonWriter& writer, bool indent, bool escape, Integer level);
+    // The writer's walk (JsonSerialize.cpp): each answers false once the sink has failed or a
+    // value nests too deep.
+    bool WriteValue(TJsonTextOut& out, bool indent, bool escape, Integer level);
+    bool IsEmptyContainer() const noexcept;
+    bool WriteContents(TJsonTextOut& out, bool indent, bool escape, Integer level);
+    bool WriteObject(TJsonTextOut& out, bool indent, bool escape, Integer level);
+    bool WriteMembers(const TJsonAvlEntry* node, TJsonTextOut& out, bool indent, bool escape,
+                      Integer level, bool& first);
+    bool WriteArray(TJsonTextOut& out, bool indent, bool escape, Integer level);
+    static void PrefetchElement(const TJsonRef& element, const TJsonRef& following) noexcept;
+    static bool WriteElement(TJsonTextOut& out, const TJsonRef& value, bool indent, bool escape,
+                             Integer level);
     void MergeObject(TJsonObject& source, bool reference);
     void MergeArray(TJsonObject& source, bool reference);
 
