@@ -425,15 +425,20 @@ TJsonRef TJsonReader::AddressElement(Int64 index) {
 }
 
 TJsonReader::TStep TJsonReader::Array(wchar_t c) {
-    if (c == L']') return Eat(tsFinish, Consume);
+    if (c == L']') return EndArray();
     L().state = tsArrayAdd;
     return OpenLevel();
 }
 
 TJsonReader::TStep TJsonReader::ArraySep(wchar_t c) {
-    if (c == L']') return Eat(tsFinish, Consume);
+    if (c == L']') return EndArray();
     if (c == L',') return Eat(tsArray, Consume);
     return Fail(teParseArray);
+}
+
+TJsonReader::TStep TJsonReader::EndArray() {
+    if (FSlabs) L().current->AsArray()->Settle(FSlabs);
+    return Eat(tsFinish, Consume);
 }
 
 TJsonReader::TStep TJsonReader::ObjectFieldStart(wchar_t c) {

@@ -57,6 +57,7 @@ private:
     TJsonRef AddressElement(Int64 index);
     TStep Array(wchar_t c);
     TStep ArraySep(wchar_t c);
+    TStep EndArray();
     TStep ObjectFieldStart(wchar_t c);
     TStep ObjectField(wchar_t c, bool quoted);
     TStep ObjectSep(wchar_t c);

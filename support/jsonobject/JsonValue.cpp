@@ -90,7 +90,7 @@ void TJsonObject::ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept {
         }
     };
     if (FDataType == stArray)
-        for (TJsonRef& slot : FO.c_array->FArray) release(slot);
+        for (Integer i = 0; i < FO.c_array->FStored; ++i) release(FO.c_array->FArray[i]);
     if (FDataType == stObject) {
         TJsonAvlIterator it(FO.c_object);
         while (it.MoveNext()) release(it.Current()->FPtr);

@@ -351,7 +351,8 @@ public:
     // array of millions of slots.
     static constexpr Integer MaxPathGrowth = 1024;
 
-    TJsonArray();
+    TJsonArray() = default;
+    ~TJsonArray() override;
     Integer Length() const noexcept { return FLength; }
     Integer Capacity() const noexcept { return FSize; }
     Integer Add(const TJsonRef& value);
@@ -365,16 +366,27 @@ public:
 
 private:
     friend class TJsonObject; // the writer and the free walk the slots in place
+    friend class TJsonReader; // settles the arrays it reads
     // Makes room in the storage for the slot `index` (below the capacity).
     void Occupy(Integer index);
+    // Moves the slots to a storage of `count` of them (at least FLength), in a block of `slabs`
+    // when given.
+    void MoveSlots(Integer count, TJsonSlabs* slabs);
+    void FreeSlots() noexcept;
+    // An array read in full: its storage shrinks to its elements, in a block of the reader's
+    // slabs, since such arrays rarely grow again (one that does moves back to the heap).
+    void Settle(TJsonSlabs* slabs);
 
-    // The slots in use: at least FLength of them, grown as slots are stored into. The slots
-    // from its end to the capacity are nil without taking memory, so an array of three
+    // The slots in use: FStored of them, at least FLength, grown as slots are stored into. The
+    // slots from its end to the capacity are nil without taking memory, so an array of three
     // elements holds three references, not the 32 of its capacity; slots at and beyond
     // FLength are nil.
-    std::vector<TJsonRef> FArray;
+    TJsonRef* FArray = nullptr;
     Integer FLength = 0;
-    Integer FSize; // the capacity: grows by Reserve's rule
+    static constexpr Integer InitialCapacity = 32;
+    Integer FSize = InitialCapacity; // the capacity: grows by Reserve's rule
+    Integer FStored = 0;
+    bool FInSlab = false; // FArray is a block of a reader's slabs
 };
 
 // ---- Enumeration --------------------------------------------------------------------------
