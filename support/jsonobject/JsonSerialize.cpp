@@ -14,27 +14,26 @@ namespace {
 
 constexpr wchar_t HexDigits[] = L"0123456789abcdef";
 
-// Writes the escape for `c` into `out` and answers its length, or 0 when the character is
-// written as it is.
-int EscapeOf(wchar_t c, bool escape, wchar_t (&out)[6]) {
+// Writes the escape for `c` at `out` and answers the end of what it wrote; `out` itself when
+// the character is written as it is.
+wchar_t* EscapeOf(wchar_t c, bool escape, wchar_t* out) {
     if (c == L'"' || c == L'\\' || c == L'/') {
-        out[0] = L'\\';
-        out[1] = c;
-        return 2;
+        *out++ = L'\\';
+        *out++ = c;
+        return out;
     }
-    if (!escape) return 0;
+    if (!escape) return out;
     const unsigned code = static_cast<unsigned>(c);
-    if (code >= 32 && code < 128) return 0;
+    if (code >= 32 && code < 128) return out;
     static constexpr wchar_t named[] = L"btn\0fr"; // the letters for 8 to 13; 11 has none
+    *out++ = L'\\';
     if (code >= 8 && code <= 13 && code != 11) {
-        out[0] = L'\\';
-        out[1] = named[code - 8];
-        return 2;
+        *out++ = named[code - 8];
+        return out;
     }
-    out[0] = L'\\';
-    out[1] = L'u';
-    for (int i = 0; i < 4; ++i) out[5 - i] = HexDigits[(code >> (4 * i)) & 15];
-    return 6;
+    *out++ = L'u';
+    for (int shift = 12; shift >= 0; shift -= 4) *out++ = HexDigits[(code >> shift) & 15];
+    return out;
 }
 
 // The characters below 128 that are written as they are with escaping: the printable ones but
@@ -45,15 +44,37 @@ constexpr auto PlainAscii = [] {
     return plain;
 }();
 
-// Runs of characters that need no escape are copied at once.
+constexpr std::size_t LongestEscape = 6;
+
+// Written straight into the gathered text when the longest it can become fits there, which is
+// the case for all but very long strings; runs of characters that need no escape are copied
+// at once otherwise.
 bool WriteQuoted(TJsonTextOut& out, std::wstring_view text, bool escape) {
+    wchar_t* to = text.size() <= (TJsonTextOut::Capacity - 2) / LongestEscape
+                      ? out.Room(text.size() * LongestEscape + 2)
+                      : nullptr;
+    if (to) {
+        *to++ = L'"';
+        for (const wchar_t c : text) {
+            if (c < 128 && PlainAscii[c]) {
+                *to++ = c;
+                continue;
+            }
+            wchar_t* end = EscapeOf(c, escape, to);
+            if (end == to) *end++ = c;
+            to = end;
+        }
+        *to++ = L'"';
+        out.Commit(to);
+        return true;
+    }
     if (!out.Put(L'"')) return false;
     std::size_t run = 0; // start of the characters not yet written
-    wchar_t escaped[6];
+    wchar_t escaped[LongestEscape];
     for (std::size_t i = 0; i < text.size(); ++i) {
         const wchar_t c = text[i];
         if (c < 128 && PlainAscii[c]) continue;
-        const int length = EscapeOf(c, escape, escaped);
+        const std::size_t length = static_cast<std::size_t>(EscapeOf(c, escape, escaped) - escaped);
         if (length == 0) continue;
         if (!out.Put(text.data() + run, i - run) || !out.Put(escaped, length)) return false;
         run = i + 1;

@@ -31,14 +31,22 @@ public:
         FBuf[FUsed++] = c;
         return true;
     }
+    // Room for `count` characters written directly, then handed back with Commit; nil when no
+    // room that large fits the buffer or handing the buffer over to the sink failed.
+    wchar_t* Room(std::size_t count) {
+        if (count > Capacity - FUsed && (count > Capacity || !Flush())) return nullptr;
+        return FBuf + FUsed;
+    }
+    void Commit(const wchar_t* end) noexcept { FUsed = static_cast<std::size_t>(end - FBuf); }
     // Hands what is gathered to the sink.
     bool Flush();
     // The same, answering the result of that last append: 0 when nothing was gathered, -1
     // when the sink failed now or before.
     Integer Finish();
 
-private:
     static constexpr std::size_t Capacity = 4096;
+
+private:
     bool PutLong(const wchar_t* text, std::size_t count);
 
     TJsonWriter& FSink;
