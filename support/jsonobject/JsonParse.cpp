@@ -33,6 +33,7 @@ void TJsonTokenizer::Reset() {
     finished.Reset();
     param_depth = 0;
     path_steps = 0;
+    names.Clear(); // a name kept here would keep its document's slab
 }
 
 TJsonRef TJsonObject::ParseEx(TJsonTokenizer& tok, const wchar_t* text, Integer length,
