@@ -5,6 +5,7 @@
 // exponent. Every other value still goes to the runtime.
 #include "support/jsonobject/JsonTextOut.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -65,13 +66,30 @@ bool Digits(double magnitude, int exponent, std::uint64_t& digits) {
 } // namespace
 
 std::size_t IntegerText(Int64 value, wchar_t (&text)[64]) {
+    // Two digits a step, from a table of the hundred pairs.
+    static constexpr auto Pairs = [] {
+        std::array<wchar_t, 200> pairs{};
+        for (int i = 0; i < 100; ++i) {
+            pairs[2 * i] = static_cast<wchar_t>(L'0' + i / 10);
+            pairs[2 * i + 1] = static_cast<wchar_t>(L'0' + i % 10);
+        }
+        return pairs;
+    }();
     wchar_t* end = text + std::size(text);
     wchar_t* p = end;
     UInt64 magnitude = value < 0 ? 0 - static_cast<UInt64>(value) : static_cast<UInt64>(value);
-    do {
-        *--p = static_cast<wchar_t>(L'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
+    while (magnitude >= 100) {
+        const std::size_t pair = static_cast<std::size_t>(magnitude % 100) * 2;
+        magnitude /= 100;
+        *--p = Pairs[pair + 1];
+        *--p = Pairs[pair];
+    }
+    if (magnitude >= 10) {
+        *--p = Pairs[magnitude * 2 + 1];
+        *--p = Pairs[magnitude * 2];
+    } else {
+        *--p = static_cast<wchar_t>(L'0' + magnitude);
+    }
     if (value < 0) *--p = L'-';
     const std::size_t length = static_cast<std::size_t>(end - p);
     std::copy(p, end, text);

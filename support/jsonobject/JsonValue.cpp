@@ -36,11 +36,6 @@ Integer JsonLiveValueCount() noexcept {
     return static_cast<Integer>(InterlockedCompareExchange(&LiveValues, 0, 0));
 }
 
-TJsonObject* JsonImpl(IJsonObject* value) noexcept {
-    // Every IJsonObject there is comes from this module.
-    return static_cast<TJsonObject*>(value);
-}
-
 TJsonObject::TJsonObject(TJsonType type, TJsonSlabs* slabs) : FDataType(type) {
     bool inSlab = false;
     if (type == stObject) FO.c_object = TJsonSlabs::Make<TJsonTableString>(slabs, inSlab);

@@ -756,8 +756,11 @@ private:
     } FO{};
 };
 
-// The TJsonObject behind a value of this module, or nil.
-TJsonObject* JsonImpl(IJsonObject* value) noexcept;
+// The TJsonObject behind a value of this module, or nil. Every IJsonObject there is comes from
+// this module.
+inline TJsonObject* JsonImpl(IJsonObject* value) noexcept {
+    return static_cast<TJsonObject*>(value);
+}
 
 // ---- Module routines ----------------------------------------------------------------------
 

@@ -85,3 +85,14 @@ TEST(JsonNumberText, DoublesAreWrittenAsTheRuntimeFormatsThem) {
     // The comparison sees a difference in the last of the fifteen digits.
     EXPECT_NE(WrittenText(0.123456789012346), RuntimeText(0.123456789012345));
 }
+
+TEST(JsonNumberText, IntegersAreWrittenInDecimal) {
+    std::vector<Int64> values = {0, 7, 9, 10, 99, 100, 101, 999, 1000, INT64_MAX, INT64_MIN};
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 20000; ++i)
+        values.push_back(static_cast<Int64>(random() >> (random() % 64)));
+    for (const Int64 v : values) {
+        for (const Int64 value : {v, v == INT64_MIN ? v : -v})
+            ASSERT_EQ(TJsonObject::Create(value)->AsJSon(), std::to_wstring(value));
+    }
+}
