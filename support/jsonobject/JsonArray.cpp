@@ -1,15 +1,13 @@
-// An array's elements: counted references in a vector whose size is the capacity; the slots
-// at and beyond the length are nil. Indexes are bounded by MaxLength so that no request makes
-// the vector grow past what a process can hold.
+// An array's elements: counted references in a storage that grows toward the capacity; the
+// slots at and beyond the length are nil. Indexes are bounded by MaxLength so that no request
+// makes the storage grow past what a process can hold.
 #include "support/jsonobject/jsonobject.h"
 
 #include <algorithm>
+#include <new>
+#include <utility>
 
-namespace {
-constexpr Integer InitialCapacity = 32;
-}
-
-TJsonArray::TJsonArray() : FSize(InitialCapacity) {}
+TJsonArray::~TJsonArray() { FreeSlots(); }
 
 void TJsonArray::Reserve(Integer index) {
     if (index < FSize) return;
@@ -17,11 +15,39 @@ void TJsonArray::Reserve(Integer index) {
 }
 
 void TJsonArray::Occupy(Integer index) {
-    if (static_cast<std::size_t>(index) < FArray.size()) return;
+    if (index < FStored) return;
     // Doubling, as the capacity does, but never past it.
-    const std::size_t grown = std::max<std::size_t>(FArray.size() * 2, 4);
-    FArray.reserve(std::min<std::size_t>(std::max<std::size_t>(grown, index + 1), FSize));
-    FArray.resize(static_cast<std::size_t>(index) + 1);
+    const Integer grown = std::max(FStored * 2, 4);
+    MoveSlots(std::min(std::max(grown, index + 1), FSize), nullptr);
+}
+
+void TJsonArray::MoveSlots(Integer count, TJsonSlabs* slabs) {
+    const std::size_t bytes = static_cast<std::size_t>(count) * sizeof(TJsonRef);
+    void* carved = slabs ? slabs->Allocate(bytes) : nullptr;
+    auto* slots = static_cast<TJsonRef*>(carved ? carved : ::operator new(bytes));
+    for (Integer i = 0; i < count; ++i)
+        new (slots + i) TJsonRef(i < FStored ? std::move(FArray[i]) : TJsonRef());
+    FreeSlots();
+    FArray = slots;
+    FStored = count;
+    FInSlab = carved != nullptr;
+}
+
+void TJsonArray::FreeSlots() noexcept {
+    if (!FArray) return;
+    for (Integer i = 0; i < FStored; ++i) FArray[i].~TJsonRef();
+    if (FInSlab)
+        TJsonSlabs::Free(FArray);
+    else
+        ::operator delete(FArray);
+    FArray = nullptr;
+    FStored = 0;
+}
+
+void TJsonArray::Settle(TJsonSlabs* slabs) {
+    if (FInSlab || FStored == FLength) return;
+    if (FLength == 0) return FreeSlots();
+    MoveSlots(FLength, slabs);
 }
 
 Integer TJsonArray::Add(const TJsonRef& value) {
@@ -49,8 +75,7 @@ void TJsonArray::Insert(Integer index, const TJsonRef& value) {
     if (FLength >= MaxLength) return;
     Reserve(FLength);
     Occupy(FLength);
-    std::move_backward(FArray.begin() + index, FArray.begin() + FLength,
-                       FArray.begin() + FLength + 1);
+    std::move_backward(FArray + index, FArray + FLength, FArray + FLength + 1);
     FArray[index] = value;
     ++FLength;
 }
@@ -58,7 +83,7 @@ void TJsonArray::Insert(Integer index, const TJsonRef& value) {
 TJsonRef TJsonArray::Delete(Integer index) {
     if (index < 0 || index >= FLength) return nullptr;
     TJsonRef removed = std::move(FArray[index]);
-    std::move(FArray.begin() + index + 1, FArray.begin() + FLength, FArray.begin() + index);
+    std::move(FArray + index + 1, FArray + FLength, FArray + index);
     FArray[--FLength].Reset();
     return removed;
 }

@@ -72,7 +72,12 @@ struct TJsonAvlRotations {
 };
 
 TJsonAvlEntry::TJsonAvlEntry(const UnicodeString& name, const TJsonRef& value)
-    : FHash(Hash(name)), FName(name), FPtr(value) {}
+    : FHash(Hash(name)), FName(TJsonName::New(name, nullptr)), FPtr(value) {}
+
+TJsonAvlEntry::TJsonAvlEntry(TJsonName* name, Cardinal hash, const TJsonRef& value) noexcept
+    : FHash(hash), FName(name), FPtr(value) {}
+
+TJsonAvlEntry::~TJsonAvlEntry() { FName->Release(); }
 
 TJsonAvlEntry* TJsonAvlEntry::New(const UnicodeString& name, const TJsonRef& value,
                                   TJsonSlabs* slabs) {
@@ -82,11 +87,25 @@ TJsonAvlEntry* TJsonAvlEntry::New(const UnicodeString& name, const TJsonRef& val
     return entry;
 }
 
+TJsonAvlEntry* TJsonAvlEntry::New(TJsonName* name, Cardinal hash, const TJsonRef& value,
+                                  TJsonSlabs* slabs) {
+    bool inSlab = false;
+    TJsonAvlEntry* entry = nullptr;
+    try {
+        entry = TJsonSlabs::Make<TJsonAvlEntry>(slabs, inSlab, name, hash, value);
+    } catch (...) {
+        name->Release(); // the entry that was to take it over was never made
+        throw;
+    }
+    entry->FInSlab = inSlab;
+    return entry;
+}
+
 void TJsonAvlEntry::Free(TJsonAvlEntry* entry) noexcept {
     TJsonSlabs::Destroy(entry, entry->FInSlab);
 }
 
-Cardinal TJsonAvlEntry::Hash(const UnicodeString& name) noexcept {
+Cardinal TJsonAvlEntry::Hash(std::wstring_view name) noexcept {
     Cardinal h = 0;
     for (wchar_t c : name) h = h * 129 + static_cast<Cardinal>(c) + 0x9E370001u;
     return h;
@@ -94,15 +113,15 @@ Cardinal TJsonAvlEntry::Hash(const UnicodeString& name) noexcept {
 
 TJsonAvlTree::~TJsonAvlTree() { DisposeTree(FRoot, false); }
 
-Integer TJsonAvlTree::CompareKey(Cardinal hash, const UnicodeString& name,
+Integer TJsonAvlTree::CompareKey(Cardinal hash, std::wstring_view name,
                                  const TJsonAvlEntry* entry) noexcept {
     if (hash != entry->FHash) return hash > entry->FHash ? -1 : 1;
-    const int c = name.compare(entry->FName);
+    const int c = name.compare(entry->NameView());
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
 Integer TJsonAvlTree::CompareEntries(const TJsonAvlEntry* a, const TJsonAvlEntry* b) noexcept {
-    return CompareKey(a->FHash, a->FName, b);
+    return CompareKey(a->FHash, a->NameView(), b);
 }
 
 TJsonAvlEntry* TJsonAvlTree::InsertEntry(TJsonAvlEntry* entry) {

@@ -33,6 +33,7 @@ void TJsonTokenizer::Reset() {
     finished.Reset();
     param_depth = 0;
     path_steps = 0;
+    names.Clear(); // a name kept here would keep its document's slab
 }
 
 TJsonRef TJsonObject::ParseEx(TJsonTokenizer& tok, const wchar_t* text, Integer length,
@@ -138,7 +139,7 @@ TJsonReader::TStep TJsonReader::Step(wchar_t c) {
         return c == L':' ? Eat(tsObjectValue, Consume) : Fail(teParseObjectKeySep);
     case tsObjectValue: L().state = tsObjectValueAdd; return OpenLevel();
     case tsObjectValueAdd:
-        L().current->AsObject()->Store(L().field_name, std::exchange(T.finished, nullptr), FSlabs);
+        StoreMember();
         L().field_name.clear();
         return Eat(tsObjectSep, Redo);
     case tsObjectSep: return ObjectSep(c);
@@ -425,15 +426,20 @@ TJsonRef TJsonReader::AddressElement(Int64 index) {
 }
 
 TJsonReader::TStep TJsonReader::Array(wchar_t c) {
-    if (c == L']') return Eat(tsFinish, Consume);
+    if (c == L']') return EndArray();
     L().state = tsArrayAdd;
     return OpenLevel();
 }
 
 TJsonReader::TStep TJsonReader::ArraySep(wchar_t c) {
-    if (c == L']') return Eat(tsFinish, Consume);
+    if (c == L']') return EndArray();
     if (c == L',') return Eat(tsArray, Consume);
     return Fail(teParseArray);
+}
+
+TJsonReader::TStep TJsonReader::EndArray() {
+    if (FSlabs) L().current->AsArray()->Settle(FSlabs);
+    return Eat(tsFinish, Consume);
 }
 
 TJsonReader::TStep TJsonReader::ObjectFieldStart(wchar_t c) {
@@ -464,4 +470,12 @@ TJsonReader::TStep TJsonReader::ObjectSep(wchar_t c) {
     if (c == L'}') return Eat(tsFinish, Consume);
     if (c == L',') return Eat(tsObjectFieldStart, Consume);
     return Fail(teParseObjectValueSep);
+}
+
+void TJsonReader::StoreMember() {
+    const UnicodeString& name = L().field_name;
+    const Cardinal hash = TJsonAvlEntry::Hash(name);
+    L().current->AsObject()->Store(T.names.Get(name, hash, FSlabs), hash,
+                                   std::exchange(T.finished, nullptr), FSlabs);
+    L().field_name.clear();
 }

@@ -57,9 +57,12 @@ private:
     TJsonRef AddressElement(Int64 index);
     TStep Array(wchar_t c);
     TStep ArraySep(wchar_t c);
+    TStep EndArray();
     TStep ObjectFieldStart(wchar_t c);
     TStep ObjectField(wchar_t c, bool quoted);
     TStep ObjectSep(wchar_t c);
+    // Stores the value a level handed up under the current level's member name.
+    void StoreMember();
     bool EndsBareWord(wchar_t c);
 
     // Path evaluation.

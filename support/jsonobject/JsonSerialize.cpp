@@ -4,77 +4,90 @@
 // than MaxNesting fails the writing. The first failed append ends the writing and its failure
 // is the result.
 #include "support/jsonobject/JsonNesting.h"
+#include "support/jsonobject/JsonTextOut.h"
 
+#include <array>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
-#include <iterator>
+#include <string_view>
 
 namespace {
 
 constexpr wchar_t HexDigits[] = L"0123456789abcdef";
 
-// Writes the escape for `c` into `out` and answers its length, or 0 when the character is
-// written as it is.
-int EscapeOf(wchar_t c, bool escape, wchar_t (&out)[6]) {
+// Writes the escape for `c` at `out` and answers the end of what it wrote; `out` itself when
+// the character is written as it is.
+wchar_t* EscapeOf(wchar_t c, bool escape, wchar_t* out) {
     if (c == L'"' || c == L'\\' || c == L'/') {
-        out[0] = L'\\';
-        out[1] = c;
-        return 2;
+        *out++ = L'\\';
+        *out++ = c;
+        return out;
     }
-    if (!escape) return 0;
+    if (!escape) return out;
     const unsigned code = static_cast<unsigned>(c);
-    if (code >= 32 && code < 128) return 0;
+    if (code >= 32 && code < 128) return out;
     static constexpr wchar_t named[] = L"btn\0fr"; // the letters for 8 to 13; 11 has none
+    *out++ = L'\\';
     if (code >= 8 && code <= 13 && code != 11) {
-        out[0] = L'\\';
-        out[1] = named[code - 8];
-        return 2;
+        *out++ = named[code - 8];
+        return out;
     }
-    out[0] = L'\\';
-    out[1] = L'u';
-    for (int i = 0; i < 4; ++i) out[5 - i] = HexDigits[(code >> (4 * i)) & 15];
-    return 6;
+    *out++ = L'u';
+    for (int shift = 12; shift >= 0; shift -= 4) *out++ = HexDigits[(code >> shift) & 15];
+    return out;
 }
 
-// Runs of characters that need no escape go to the sink at once.
-Integer WriteEscaped(TJsonWriter& writer, const wchar_t* text, std::size_t size, bool escape) {
-    Integer result = 0;
+// The characters below 128 that are written as they are with escaping: the printable ones but
+// the quote, the backslash and the slash. Tested first, as most text is made of them.
+constexpr auto PlainAscii = [] {
+    std::array<bool, 128> plain{};
+    for (unsigned c = 32; c < 128; ++c) plain[c] = c != '"' && c != '\\' && c != '/';
+    return plain;
+}();
+
+constexpr std::size_t LongestEscape = 6;
+
+// Written straight into the gathered text when the longest it can become fits there, which is
+// the case for all but very long strings; runs of characters that need no escape are copied
+// at once otherwise.
+bool WriteQuoted(TJsonTextOut& out, std::wstring_view text, bool escape) {
+    wchar_t* to = text.size() <= (TJsonTextOut::Capacity - 2) / LongestEscape
+                      ? out.Room(text.size() * LongestEscape + 2)
+                      : nullptr;
+    if (to) {
+        *to++ = L'"';
+        for (const wchar_t c : text) {
+            if (c < 128 && PlainAscii[c]) {
+                *to++ = c;
+                continue;
+            }
+            wchar_t* end = EscapeOf(c, escape, to);
+            if (end == to) *end++ = c;
+            to = end;
+        }
+        *to++ = L'"';
+        out.Commit(to);
+        return true;
+    }
+    if (!out.Put(L'"')) return false;
     std::size_t run = 0; // start of the characters not yet written
-    wchar_t escaped[6];
-    for (std::size_t i = 0; i < size; ++i) {
-        const int length = EscapeOf(text[i], escape, escaped);
+    wchar_t escaped[LongestEscape];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c < 128 && PlainAscii[c]) continue;
+        const std::size_t length = static_cast<std::size_t>(EscapeOf(c, escape, escaped) - escaped);
         if (length == 0) continue;
-        if (i > run && writer.Append(text + run, static_cast<Integer>(i - run)) < 0) return -1;
-        if ((result = writer.Append(escaped, length)) < 0) return -1;
+        if (!out.Put(text.data() + run, i - run) || !out.Put(escaped, length)) return false;
         run = i + 1;
     }
-    if (size > run) result = writer.Append(text + run, static_cast<Integer>(size - run));
-    return result;
-}
-
-Integer WriteQuoted(TJsonWriter& writer, const wchar_t* text, std::size_t size, bool escape) {
-    if (writer.Append(L"\"", 1) < 0 || WriteEscaped(writer, text, size, escape) < 0) return -1;
-    return writer.Append(L"\"", 1);
-}
-
-// The integer's decimal digits, without a string of its own.
-Integer WriteInteger(TJsonWriter& writer, Int64 value) {
-    wchar_t digits[24];
-    wchar_t* end = digits + std::size(digits);
-    wchar_t* p = end;
-    UInt64 magnitude = value < 0 ? 0 - static_cast<UInt64>(value) : static_cast<UInt64>(value);
-    do {
-        *--p = static_cast<wchar_t>(L'0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (value < 0) *--p = L'-';
-    return writer.Append(p, static_cast<Integer>(end - p));
+    return out.Put(text.data() + run, text.size() - run) && out.Put(L'"');
 }
 
 // A line break and one space per level.
-Integer WriteBreak(TJsonWriter& writer, Integer level) {
-    return writer.Append(L"\r\n" + UnicodeString(static_cast<size_t>(level), L' '));
+bool WriteBreak(TJsonTextOut& out, Integer level) {
+    if (!out.Put(L"\r\n", 2)) return false;
+    for (Integer i = 0; i < level; ++i)
+        if (!out.Put(L' ')) return false;
+    return true;
 }
 
 // Methods and values already being written are left out of containers.
@@ -83,105 +96,145 @@ bool Skipped(const TJsonRef& value) {
     return held && (held->DataType() == stMethod || held->Processing());
 }
 
-Integer WriteValue(TJsonWriter& writer, const TJsonRef& value, bool indent, bool escape,
-                   Integer level) {
-    if (!value) return writer.Append(L"null", 4);
-    return value->Serialize(writer, indent, escape, level);
-}
-
-// The C runtime's general format with 15 significant digits. The runtime of Windows always
-// writes the point ("1." for one); some compatible runtimes leave it out of whole numbers, which
-// would read back as an integer, so it is added where missing. Infinities and NaN have no JSON
-// text (the runtime's "1.#INF" would make the whole document unreadable): they are written as
-// null.
-Integer WriteDouble(TJsonWriter& writer, double value) {
-    if (!std::isfinite(value)) return writer.Append(L"null", 4);
-    char text[64]; // 15 digits, sign, point and exponent fit with room to spare
-    _gcvt(value, 15, text);
-    wchar_t wide[std::size(text) + 1];
-    Integer length = 0;
-    bool whole = true;
-    for (const char* p = text; *p; ++p) {
-        whole = whole && *p != '.' && *p != 'e' && *p != 'E';
-        wide[length++] = static_cast<wchar_t>(*p);
-    }
-    if (whole) wide[length++] = L'.';
-    return writer.Append(wide, length);
+// Infinities and NaN have no JSON text (the runtime's "1.#INF" would make the whole document
+// unreadable): they are written as null.
+std::size_t DoubleOrNull(double number, wchar_t (&text)[64]) {
+    if (std::isfinite(number)) return DoubleText(number, text);
+    std::copy(L"null", L"null" + 4, text);
+    return 4;
 }
 
 } // namespace
 
-// A scalar holds nothing that could contain it or nest: it is written without the container's
-// bookkeeping.
+// The text is gathered and handed to the sink in runs; the result is that of the last append (0
+// for a string). A scalar holds nothing that could contain it or nest: it is written without
+// the container's bookkeeping. A container's closing bracket is an append of its own, the last;
+// a container nested deeper than MaxNesting fails the writing.
 Integer TJsonObject::Serialize(TJsonWriter& writer, bool indent, bool escape, Integer level) {
-    if (FProcessing) return writer.Append(L"null", 4);
+    TJsonTextOut out(writer);
+    if (FProcessing || (FDataType != stObject && FDataType != stArray)) {
+        if (!WriteValue(out, indent, escape, level)) return -1;
+        const Integer result = out.Finish();
+        return FDataType == stString && !FProcessing && result >= 0 ? 0 : result;
+    }
+    TJsonNesting nesting;
+    if (nesting.TooDeep(FDataType)) return -1;
+    if (IsEmptyContainer()) return writer.Append(FDataType == stObject ? L"{}" : L"[]", 2);
+    if (!WriteContents(out, indent, escape, level) || !out.Flush()) return -1;
+    return writer.Append(FDataType == stObject ? L"}" : L"]", 1);
+}
+
+bool TJsonObject::WriteValue(TJsonTextOut& out, bool indent, bool escape, Integer level) {
+    if (FProcessing) return out.Put(L"null", 4);
     switch (FDataType) {
-    case stNull: return writer.Append(L"null", 4);
-    case stBoolean: return FO.c_boolean ? writer.Append(L"true", 4) : writer.Append(L"false", 5);
-    case stInt: return WriteInteger(writer, FO.c_int);
-    case stDouble: return WriteDouble(writer, FO.c_double);
-    case stString: return WriteQuoted(writer, StringData(), StringSize(), escape) < 0 ? -1 : 0;
-    case stMethod: return 0;
+    case stNull: return out.Put(L"null", 4);
+    case stBoolean: return FO.c_boolean ? out.Put(L"true", 4) : out.Put(L"false", 5);
+    case stInt:
+    case stDouble: {
+        wchar_t text[64];
+        return out.Put(text, FDataType == stInt ? IntegerText(FO.c_int, text)
+                                                : DoubleOrNull(FO.c_double, text));
+    }
+    case stString: return WriteQuoted(out, {StringData(), StringSize()}, escape);
+    case stMethod: return true;
     case stObject:
     case stArray: break;
     }
     TJsonNesting nesting;
-    if (nesting.TooDeep(FDataType)) return -1;
+    if (nesting.TooDeep(FDataType)) return false;
+    if (IsEmptyContainer()) return out.Put(FDataType == stObject ? L"{}" : L"[]", 2);
+    return WriteContents(out, indent, escape, level) &&
+           out.Put(FDataType == stObject ? L'}' : L']');
+}
+
+bool TJsonObject::IsEmptyContainer() const noexcept {
+    return FDataType == stObject ? FO.c_object->IsEmpty() : FO.c_array->Length() == 0;
+}
+
+// A container's text up to its closing bracket. The value is marked as being written
+// meanwhile, so that a value inside itself is written as null there.
+bool TJsonObject::WriteContents(TJsonTextOut& out, bool indent, bool escape, Integer level) {
     FProcessing = true;
-    Integer result = 0;
+    bool written = false;
     try {
-        result = FDataType == stObject ? SerializeObject(writer, indent, escape, level)
-                                       : SerializeArray(writer, indent, escape, level);
+        written = FDataType == stObject ? WriteObject(out, indent, escape, level)
+                                        : WriteArray(out, indent, escape, level);
     } catch (...) {
         FProcessing = false;
         throw;
     }
     FProcessing = false;
-    return result;
+    return written;
 }
 
-Integer TJsonObject::SerializeObject(TJsonWriter& writer, bool indent, bool escape, Integer level) {
-    if (FO.c_object->IsEmpty()) return writer.Append(L"{}", 2);
-    if (writer.Append(L"{", 1) < 0) return -1;
+// Up to the closing brace, which the caller writes.
+bool TJsonObject::WriteObject(TJsonTextOut& out, bool indent, bool escape, Integer level) {
+    if (!out.Put(L'{')) return false;
     if (indent) ++level;
     bool first = true;
-    if (SerializeMembers(FO.c_object->FRoot, writer, indent, escape, level, first) < 0) return -1;
-    if (indent && WriteBreak(writer, level - 1) < 0) return -1;
-    return writer.Append(L"}", 1);
+    if (!WriteMembers(FO.c_object->FRoot, out, indent, escape, level, first)) return false;
+    return !indent || WriteBreak(out, level - 1);
 }
 
 // The members of a subtree in the table's order (the FLt side, the entry, the FGt side): a walk
 // as deep as the tree is high, without an iterator's path to set up per object.
-Integer TJsonObject::SerializeMembers(const TJsonAvlEntry* node, TJsonWriter& writer, bool indent,
-                                      bool escape, Integer level, bool& first) {
+bool TJsonObject::WriteMembers(const TJsonAvlEntry* node, TJsonTextOut& out, bool indent,
+                               bool escape, Integer level, bool& first) {
     for (; node; node = node->FGt) {
-        if (SerializeMembers(node->FLt, writer, indent, escape, level, first) < 0) return -1;
+        // Wanted once the FLt side is written: asked for meanwhile.
+        __builtin_prefetch(node->FGt);
+        __builtin_prefetch(node->FPtr.Get());
+        if (!WriteMembers(node->FLt, out, indent, escape, level, first)) return false;
         const TJsonRef& value = node->FPtr;
         if (Skipped(value)) continue;
-        if (!first && writer.Append(L",", 1) < 0) return -1;
+        if (!first && !out.Put(L',')) return false;
         first = false;
-        if (indent && WriteBreak(writer, level) < 0) return -1;
-        if (WriteQuoted(writer, node->FName.data(), node->FName.size(), escape) < 0) return -1;
-        if (writer.Append(L": ", indent ? 2 : 1) < 0) return -1;
-        if (WriteValue(writer, value, indent, escape, level) < 0) return -1;
+        if (indent && !WriteBreak(out, level)) return false;
+        if (!WriteQuoted(out, node->NameView(), escape)) return false;
+        if (!out.Put(L": ", indent ? 2 : 1)) return false;
+        if (!WriteElement(out, value, indent, escape, level)) return false;
     }
-    return 0;
+    return true;
 }
 
-Integer TJsonObject::SerializeArray(TJsonWriter& writer, bool indent, bool escape, Integer level) {
+// The values of a large document are mostly not in the cache, and writing them would wait on
+// each block in turn. The reader carves an element's blocks (the value, its table or text, the
+// values it holds and their entries) one after the other, before the next element's: so while
+// an element is written, the memory from the next element up to the one after it is asked for,
+// when that span is short enough to be one element's. Elements made otherwise at worst make
+// the hint useless.
+void TJsonObject::PrefetchElement(const TJsonRef& element, const TJsonRef& following) noexcept {
+    constexpr std::ptrdiff_t MostAhead = 4096, Line = 64;
+    const char* from = reinterpret_cast<const char*>(element.Get());
+    const char* to = reinterpret_cast<const char*>(following.Get());
+    if (!from) return;
+    if (!to || to < from || to - from > MostAhead) to = from + Line;
+    for (; from < to; from += Line) __builtin_prefetch(from);
+}
+
+// Up to the closing bracket, which the caller writes.
+bool TJsonObject::WriteArray(TJsonTextOut& out, bool indent, bool escape, Integer level) {
     TJsonArray& array = *FO.c_array;
-    if (array.Length() == 0) return writer.Append(L"[]", 2);
-    if (writer.Append(L"[", 1) < 0) return -1;
-    if (indent && WriteBreak(writer, ++level) < 0) return -1;
+    if (!out.Put(L'[')) return false;
+    if (indent && !WriteBreak(out, ++level)) return false;
     bool first = true;
     for (Integer i = 0; i < array.Length(); ++i) {
+        if (i + 1 < array.Length())
+            PrefetchElement(array.FArray[i + 1],
+                            i + 2 < array.Length() ? array.FArray[i + 2] : TJsonRef());
         const TJsonRef& value = array.FArray[i];
         if (Skipped(value)) continue;
-        if (!first && writer.Append(L",", 1) < 0) return -1;
+        if (!first && !out.Put(L',')) return false;
         first = false;
-        if (WriteValue(writer, value, indent, escape, level) < 0) return -1;
+        if (!WriteElement(out, value, indent, escape, level)) return false;
     }
-    return writer.Append(L"]", 1);
+    return true;
+}
+
+bool TJsonObject::WriteElement(TJsonTextOut& out, const TJsonRef& value, bool indent, bool escape,
+                               Integer level) {
+    if (!value) return out.Put(L"null", 4);
+    return JsonImpl(value.Get())->WriteValue(out, indent, escape, level);
 }
 
 UnicodeString TJsonObject::AsJSon(bool indent, bool escape) {

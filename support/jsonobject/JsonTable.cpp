@@ -11,6 +11,11 @@ void TJsonTableString::Store(const UnicodeString& name, const TJsonRef& value, T
     InsertEntry(TJsonAvlEntry::New(name, value, slabs));
 }
 
+void TJsonTableString::Store(TJsonName* name, Cardinal hash, const TJsonRef& value,
+                             TJsonSlabs* slabs) {
+    InsertEntry(TJsonAvlEntry::New(name, hash, value, slabs));
+}
+
 TJsonRef TJsonTableString::GetValues() const {
     TJsonRef values = TJsonObject::Create(stArray);
     TJsonAvlIterator it(this);

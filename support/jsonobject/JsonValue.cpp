@@ -36,14 +36,11 @@ Integer JsonLiveValueCount() noexcept {
     return static_cast<Integer>(InterlockedCompareExchange(&LiveValues, 0, 0));
 }
 
-TJsonObject* JsonImpl(IJsonObject* value) noexcept {
-    // Every IJsonObject there is comes from this module.
-    return static_cast<TJsonObject*>(value);
-}
-
 TJsonObject::TJsonObject(TJsonType type, TJsonSlabs* slabs) : FDataType(type) {
-    if (type == stObject) FO.c_object = TJsonSlabs::Make<TJsonTableString>(slabs, FPartInSlab);
-    if (type == stArray) FO.c_array = TJsonSlabs::Make<TJsonArray>(slabs, FPartInSlab);
+    bool inSlab = false;
+    if (type == stObject) FO.c_object = TJsonSlabs::Make<TJsonTableString>(slabs, inSlab);
+    if (type == stArray) FO.c_array = TJsonSlabs::Make<TJsonArray>(slabs, inSlab);
+    FPartInSlab = inSlab;
     InterlockedIncrement(&LiveValues);
 }
 
@@ -51,6 +48,7 @@ TJsonObject::~TJsonObject() {
     if (FDataType == stObject) TJsonSlabs::Destroy(FO.c_object, FPartInSlab);
     if (FDataType == stArray) TJsonSlabs::Destroy(FO.c_array, FPartInSlab);
     if (FDataType == stString) FreeText(FO.c_string, FPartInSlab);
+    ForgetDataPtr();
     InterlockedDecrement(&LiveValues);
 }
 
@@ -87,7 +85,7 @@ void TJsonObject::ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept {
         }
     };
     if (FDataType == stArray)
-        for (TJsonRef& slot : FO.c_array->FArray) release(slot);
+        for (Integer i = 0; i < FO.c_array->FStored; ++i) release(FO.c_array->FArray[i]);
     if (FDataType == stObject) {
         TJsonAvlIterator it(FO.c_object);
         while (it.MoveNext()) release(it.Current()->FPtr);
@@ -121,7 +119,9 @@ TJsonRef TJsonObject::Create(const UnicodeString& value) {
 TJsonRef TJsonObject::CreateString(const wchar_t* text, std::size_t size, TJsonSlabs* slabs) {
     TJsonObject* o = New(stString, slabs);
     TJsonRef held(o); // frees the value when the text cannot be made
-    o->FO.c_string = NewText(text, size, slabs, o->FPartInSlab);
+    bool inSlab = false;
+    o->FO.c_string = NewText(text, size, slabs, inSlab);
+    o->FPartInSlab = inSlab;
     return held;
 }
 

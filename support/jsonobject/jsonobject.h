@@ -20,8 +20,9 @@
 // cloning, merging, clearing and packing stop at MaxNesting levels, and freeing takes no stack
 // per level at all, so no value overflows the stack. Byte sinks write one byte per character and
 // escape characters above 255 as \uXXXX, so that what the byte reader reads back (one character per
-// byte) is what was written. Nothing here is guarded by a lock except the reference counts and the
-// live-value counter: a value must not be changed on one thread while another uses it.
+// byte) is what was written. Nothing here is guarded by a lock except the reference counts, the
+// live-value counter and the table of data pointers: a value must not be changed on one thread
+// while another uses it.
 #pragma once
 
 #include "framework/Exceptions.h"
@@ -32,6 +33,7 @@
 #include <array>
 #include <cstddef>
 #include <new>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,6 +45,7 @@ class TJsonWriter;
 class TJsonTokenizer;
 class TJsonAvlIterator;
 class TJsonSlabs;
+class TJsonTextOut;
 struct IJsonObject;
 
 using TJsonRef = TComPtr<IJsonObject>;
@@ -204,15 +207,41 @@ private:
 enum TJsonAvlSearchType { stEQual, stLess, stGreater };
 using TJsonAvlSearchTypes = TSet<TJsonAvlSearchType>;
 
+// A member's name, shared through a count: the entries of a document's objects of one shape
+// hold one copy of each name instead of one each. Never changed once made.
+class TJsonName {
+public:
+    // A new name held by one reference, in a block of `slabs` when given.
+    static TJsonName* New(std::wstring_view text, TJsonSlabs* slabs);
+    TJsonName* Acquire() noexcept;
+    void Release() noexcept;
+    std::wstring_view View() const noexcept {
+        return {reinterpret_cast<const wchar_t*>(this + 1), static_cast<std::size_t>(FSize)};
+    }
+
+private:
+    TJsonName() = default;
+    volatile LONG FRefs = 1; // changed only by Interlocked calls
+    Integer FSize = 0;
+    bool FInSlab = false;
+    // the characters follow
+};
+
 class TJsonAvlEntry : public TObject {
 public:
     TJsonAvlEntry(const UnicodeString& name, const TJsonRef& value);
-    static Cardinal Hash(const UnicodeString& name) noexcept;
+    // Takes over the reference to `name`, whose hash is `hash`.
+    TJsonAvlEntry(TJsonName* name, Cardinal hash, const TJsonRef& value) noexcept;
+    ~TJsonAvlEntry() override;
+    static Cardinal Hash(std::wstring_view name) noexcept;
     // A new entry, in a block of `slabs` when given; Free frees either kind.
     static TJsonAvlEntry* New(const UnicodeString& name, const TJsonRef& value, TJsonSlabs* slabs);
+    static TJsonAvlEntry* New(TJsonName* name, Cardinal hash, const TJsonRef& value,
+                              TJsonSlabs* slabs);
     static void Free(TJsonAvlEntry* entry) noexcept;
 
-    const UnicodeString& Name() const noexcept { return FName; }
+    UnicodeString Name() const { return UnicodeString(FName->View()); }
+    std::wstring_view NameView() const noexcept { return FName->View(); }
     IJsonObject* Ptr() const noexcept { return FPtr.Get(); }
     const TJsonRef& Value() const noexcept { return FPtr; }
     void SetValue(const TJsonRef& value) { FPtr = value; }
@@ -229,7 +258,7 @@ private:
     signed char FBf = 0; // height of the FGt side minus height of the FLt side
     bool FInSlab = false;
     Cardinal FHash;
-    UnicodeString FName;
+    TJsonName* FName; // never nil
     TJsonRef FPtr;
 };
 
@@ -252,7 +281,7 @@ public:
 protected:
     virtual void DisposeEntry(TJsonAvlEntry* entry, bool all);
     static Integer CompareEntries(const TJsonAvlEntry* a, const TJsonAvlEntry* b) noexcept;
-    static Integer CompareKey(Cardinal hash, const UnicodeString& name,
+    static Integer CompareKey(Cardinal hash, std::wstring_view name,
                               const TJsonAvlEntry* entry) noexcept;
 
 private:
@@ -272,6 +301,8 @@ public:
     TJsonRef Lookup(const UnicodeString& name) const;
     // The entry is made in a block of `slabs` when given (the reader's).
     void Store(const UnicodeString& name, const TJsonRef& value, TJsonSlabs* slabs = nullptr);
+    // The same with a name already made: takes over the reference to `name`.
+    void Store(TJsonName* name, Cardinal hash, const TJsonRef& value, TJsonSlabs* slabs);
     TJsonRef Delete(const UnicodeString& name) { return Remove(name); }
     TJsonRef GetValues() const;
     TJsonRef GetNames() const;
@@ -320,7 +351,8 @@ public:
     // array of millions of slots.
     static constexpr Integer MaxPathGrowth = 1024;
 
-    TJsonArray();
+    TJsonArray() = default;
+    ~TJsonArray() override;
     Integer Length() const noexcept { return FLength; }
     Integer Capacity() const noexcept { return FSize; }
     Integer Add(const TJsonRef& value);
@@ -334,16 +366,27 @@ public:
 
 private:
     friend class TJsonObject; // the writer and the free walk the slots in place
+    friend class TJsonReader; // settles the arrays it reads
     // Makes room in the storage for the slot `index` (below the capacity).
     void Occupy(Integer index);
+    // Moves the slots to a storage of `count` of them (at least FLength), in a block of `slabs`
+    // when given.
+    void MoveSlots(Integer count, TJsonSlabs* slabs);
+    void FreeSlots() noexcept;
+    // An array read in full: its storage shrinks to its elements, in a block of the reader's
+    // slabs, since such arrays rarely grow again (one that does moves back to the heap).
+    void Settle(TJsonSlabs* slabs);
 
-    // The slots in use: at least FLength of them, grown as slots are stored into. The slots
-    // from its end to the capacity are nil without taking memory, so an array of three
+    // The slots in use: FStored of them, at least FLength, grown as slots are stored into. The
+    // slots from its end to the capacity are nil without taking memory, so an array of three
     // elements holds three references, not the 32 of its capacity; slots at and beyond
     // FLength are nil.
-    std::vector<TJsonRef> FArray;
+    TJsonRef* FArray = nullptr;
     Integer FLength = 0;
-    Integer FSize; // the capacity: grows by Reserve's rule
+    static constexpr Integer InitialCapacity = 32;
+    Integer FSize = InitialCapacity; // the capacity: grows by Reserve's rule
+    Integer FStored = 0;
+    bool FInSlab = false; // FArray is a block of a reader's slabs
 };
 
 // ---- Enumeration --------------------------------------------------------------------------
@@ -494,6 +537,22 @@ enum TJsonTokenizerError {
     teEvalInt
 };
 
+// The names a reader made lately, by hash, so that the objects of one shape in a document share
+// their names.
+class TJsonNameCache {
+public:
+    TJsonNameCache() = default;
+    TJsonNameCache(const TJsonNameCache&) = delete;
+    TJsonNameCache& operator=(const TJsonNameCache&) = delete;
+    ~TJsonNameCache() { Clear(); }
+    // The name `text` of hash `hash`, held by a new reference for the caller.
+    TJsonName* Get(std::wstring_view text, Cardinal hash, TJsonSlabs* slabs);
+    void Clear() noexcept;
+
+private:
+    std::array<TJsonName*, 64> FSlots{};
+};
+
 struct TJsonTokenerSrec {
     TJsonTokenerState state = tsEatws;
     TJsonTokenerState saved_state = tsStart;
@@ -523,6 +582,7 @@ public:
     wchar_t quote_char = 0;
     std::array<TJsonTokenerSrec, MaxDepth> stack;
     TJsonSlabs slabs; // what the values read are made in
+    TJsonNameCache names;
     // Reader bookkeeping kept between chunks: the value a closed level handed up and how many
     // index or argument values are being read.
     TJsonRef finished;
@@ -569,7 +629,7 @@ public:
 
     Integer RefCount() const noexcept { return static_cast<Integer>(FRefCount); }
     TJsonType DataType() const noexcept { return FDataType; }
-    void* DataPtr() const noexcept { return FDataPtr; }
+    void* DataPtr() const noexcept;
     bool Processing() const noexcept { return FProcessing; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
@@ -626,8 +686,8 @@ public:
     TJsonCompareResult Compare(const TJsonRef& obj) override;
     TJsonCompareResult Compare(const UnicodeString& str) override;
     bool IsType(TJsonType type) override { return FDataType == type; }
-    void* GetDataPtr() override { return FDataPtr; }
-    void SetDataPtr(void* value) override { FDataPtr = value; }
+    void* GetDataPtr() override { return DataPtr(); }
+    void SetDataPtr(void* value) override;
 
 protected:
     // The table or array of a container is made in a block of `slabs` when given.
@@ -639,14 +699,24 @@ private:
     TJsonRef Self() { return TJsonRef(static_cast<IJsonObject*>(this)); }
     // Frees the value without recursing into the values it holds (see JsonValue.cpp).
     static void Dispose(TJsonObject* value) noexcept;
+    // Drops the user's data pointer from where it is kept aside.
+    void ForgetDataPtr() noexcept;
     // Lets go of the values this one holds; those that die are added to `doomed`.
     void ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept;
     TJsonRef Find(const UnicodeString& path, TJsonFindOptions options,
                   const TJsonRef& put = nullptr, TJsonType dt = stNull);
-    Integer SerializeObject(TJsonWriter& writer, bool indent, bool escape, Integer level);
-    Integer SerializeMembers(const TJsonAvlEntry* node, TJsonWriter& writer, bool indent,
-                             bool escape, Integer level, bool& first);
-    Integer SerializeArray(TJsonWriter& writer, bool indent, bool escape, Integer level);
+    // The writer's walk (JsonSerialize.cpp): each answers false once the sink has failed or a
+    // value nests too deep.
+    bool WriteValue(TJsonTextOut& out, bool indent, bool escape, Integer level);
+    bool IsEmptyContainer() const noexcept;
+    bool WriteContents(TJsonTextOut& out, bool indent, bool escape, Integer level);
+    bool WriteObject(TJsonTextOut& out, bool indent, bool escape, Integer level);
+    bool WriteMembers(const TJsonAvlEntry* node, TJsonTextOut& out, bool indent, bool escape,
+                      Integer level, bool& first);
+    bool WriteArray(TJsonTextOut& out, bool indent, bool escape, Integer level);
+    static void PrefetchElement(const TJsonRef& element, const TJsonRef& following) noexcept;
+    static bool WriteElement(TJsonTextOut& out, const TJsonRef& value, bool indent, bool escape,
+                             Integer level);
     void MergeObject(TJsonObject& source, bool reference);
     void MergeArray(TJsonObject& source, bool reference);
 
@@ -670,9 +740,11 @@ private:
     volatile LONG FRefCount = 0; // changed only by Interlocked calls
     bool FProcessing = false;
     TJsonType FDataType;
-    bool FInSlab = false;     // this value's block is in a slab
-    bool FPartInSlab = false; // so is the block of its table, array or text
-    void* FDataPtr = nullptr;
+    bool FInSlab : 1 = false;     // this value's block is in a slab
+    bool FPartInSlab : 1 = false; // so is the block of its table, array or text
+    // The user's data pointer is not nil. It is kept aside (see JsonDataPtr.cpp): few values
+    // have one, and every value of a document would otherwise carry its room.
+    bool FHasDataPtr : 1 = false;
     union {
         bool c_boolean;
         double c_double;
@@ -684,8 +756,11 @@ private:
     } FO{};
 };
 
-// The TJsonObject behind a value of this module, or nil.
-TJsonObject* JsonImpl(IJsonObject* value) noexcept;
+// The TJsonObject behind a value of this module, or nil. Every IJsonObject there is comes from
+// this module.
+inline TJsonObject* JsonImpl(IJsonObject* value) noexcept {
+    return static_cast<TJsonObject*>(value);
+}
 
 // ---- Module routines ----------------------------------------------------------------------
 
