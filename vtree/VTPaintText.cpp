@@ -90,6 +90,18 @@ void TVirtualStringTreeWindow::DoDrawText(TCanvas* Canvas, PVirtualNode Node, TC
     OnDrawText(this, Canvas, Node, Column, Text, CellRect, defaultDraw);
     if (!defaultDraw) return;
     HDC dc = PreparedDC(Canvas);
+    if (DrawFormat == (DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT)) {
+        // The one form every single-line cell that fits takes: the platform's text drawing
+        // would measure the text only to find where a left-aligned line starts, which is the
+        // rectangle's left edge, and centre it by the font's height. One clipped output at that
+        // place draws the same pixels.
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        const int top = CellRect.top + (CellRect.bottom - CellRect.top - metrics.tmHeight) / 2;
+        ExtTextOutW(dc, CellRect.left, top, ETO_CLIPPED, &CellRect, Text.c_str(),
+                    static_cast<UINT>(Text.size()), nullptr);
+        return;
+    }
     DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &CellRect, DrawFormat);
 }
 

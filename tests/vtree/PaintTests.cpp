@@ -86,6 +86,50 @@ TEST_F(VTPaint, OnDrawTextPaintsCellBackgroundsBeforeTheText) {
         << "the text is drawn over the handler's background";
 }
 
+struct TTextRecorder {
+    std::vector<std::pair<UnicodeString, TRect>> Cells;
+    void OnDrawText(TVirtualTreeWindow*, TCanvas*, PVirtualNode, TColumnIndex,
+                    const UnicodeString& Text, const TRect& CellRect, bool&) {
+        Cells.emplace_back(Text, CellRect);
+    }
+};
+
+// Each cell's text shows exactly the pixels the platform's single-line text drawing gives for
+// the text and rectangle OnDrawText was handed: texts that fit and shortened ones, in font
+// sizes that leave an even or odd gap above the line and one taller than the row.
+TEST_F(VTPaint, CellTextsHaveThePixelsOfThePlatformTextDrawing) {
+    ApplyClientProfile();
+    Recorder.Names[Tree().AddChild(nullptr)] = L"Wide line 12.5 (fast)";
+    TTextRecorder texts;
+    Window->OnDrawText = TVTDrawTextEvent(&texts, &TTextRecorder::OnDrawText);
+    for (int height : {-11, -12, -13, -16, -27}) {
+        Window->Font()->SetHeight(height);
+        texts.Cells.clear();
+        auto painted = PrintClient();
+        ASSERT_EQ(texts.Cells.size(), 4u);
+        TBitmap expected(painted->Width(), painted->Height(), pf32bit);
+        HDC dc = expected.Canvas()->Handle();
+        SelectObject(dc, Window->Font()->Handle());
+        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Window->Font()->Color())));
+        SetBkMode(dc, TRANSPARENT);
+        bool shortened = false;
+        for (auto& [text, r] : texts.Cells) {
+            shortened = shortened || text.ends_with(L"...");
+            expected.Canvas()->Brush()->SetColor(clWindow);
+            expected.Canvas()->FillRect(r);
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            int differing = 0;
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    if (PixelAt(*painted, x, y) != PixelAt(expected, x, y)) ++differing;
+            EXPECT_EQ(differing, 0) << "font height " << height << ", cell at x " << r.left;
+        }
+        EXPECT_TRUE(shortened) << "font height " << height;
+    }
+    Window->OnDrawText = {};
+}
+
 TEST_F(VTPaint, EmptyTreePaintsColumnColoursAndTheTreeColourBeyond) {
     for (int width : {100, 100}) Header().Columns()->Add()->SetWidth(width);
     TVirtualTreeColumn* second = Header().Columns()->Items(1);
