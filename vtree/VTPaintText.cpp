@@ -95,11 +95,12 @@ void TVirtualStringTreeWindow::DoDrawText(TCanvas* Canvas, PVirtualNode Node, TC
     if (!defaultDraw) return;
     HDC dc = PreparedDC(Canvas);
     if (DrawFormat == (DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT)) {
-        // The one form every single-line cell that fits takes: the platform's text drawing
-        // would measure the text only to find where a left-aligned line starts, which is the
-        // rectangle's left edge, and centre it by the font's height. One clipped output at that
-        // place draws the same pixels. Centring a line as high as the rectangle or lower leaves
-        // no doubt about the rounding when the rectangle's height is odd or the line's even.
+        // A left-aligned single line (every such cell, shortened or not): the platform's text
+        // drawing would measure the text only to find where it starts, which is the
+        // rectangle's left edge, and centre it by the font's line height. One clipped output at
+        // that place draws the same pixels. Centring is rounded either as (height - line) / 2
+        // or as height / 2 - line / 2; the two agree for a line no higher than the rectangle
+        // unless the height is even and the line odd, and the platform decides the other cases.
         const int height = CellRect.bottom - CellRect.top, line = LineHeight(Canvas);
         if (line <= height && (height % 2 == 1 || line % 2 == 0)) {
             ExtTextOutW(dc, CellRect.left, CellRect.top + (height - line) / 2, ETO_CLIPPED,
