@@ -7,18 +7,6 @@
 
 namespace {
 
-struct TFontDescription {
-    UnicodeString Name;
-    int Height;
-    TFontStyles Style;
-    TColor Color;
-    bool operator==(const TFontDescription&) const = default;
-};
-
-TFontDescription Describe(TFont* Font) {
-    return {Font->Name(), Font->Height(), Font->Style(), Font->Color()};
-}
-
 UINT AlignmentFlag(TAlignment Alignment) {
     switch (Alignment) {
     case taRightJustify: return DT_RIGHT;
@@ -83,6 +71,22 @@ void TVirtualStringTreeWindow::DoPaintText(PVirtualNode Node, TCanvas* Canvas, T
     OnPaintText(this, Canvas, Node, Column, TextType);
 }
 
+bool TVirtualStringTreeWindow::TLineHeight::Describes(TFont* Font) const {
+    return Font->Name() == Name && Font->Height() == Height && Font->Style() == Style &&
+           Font->Charset() == Charset && Font->Pitch() == Pitch && Font->Quality() == Quality;
+}
+
+int TVirtualStringTreeWindow::LineHeight(TCanvas* Canvas) {
+    TFont* font = Canvas->Font();
+    if (!FLineHeight.Describes(font)) {
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(PreparedDC(Canvas), &metrics);
+        FLineHeight = {font->Name(),  font->Height(),  font->Style(),   font->Charset(),
+                       font->Pitch(), font->Quality(), metrics.tmHeight};
+    }
+    return FLineHeight.Value;
+}
+
 void TVirtualStringTreeWindow::DoDrawText(TCanvas* Canvas, PVirtualNode Node, TColumnIndex Column,
                                           const UnicodeString& Text, TRect CellRect,
                                           UINT DrawFormat) {
@@ -90,6 +94,20 @@ void TVirtualStringTreeWindow::DoDrawText(TCanvas* Canvas, PVirtualNode Node, TC
     OnDrawText(this, Canvas, Node, Column, Text, CellRect, defaultDraw);
     if (!defaultDraw) return;
     HDC dc = PreparedDC(Canvas);
+    if (DrawFormat == (DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_LEFT)) {
+        // A left-aligned single line (every such cell, shortened or not): the platform's text
+        // drawing would measure the text only to find where it starts, which is the
+        // rectangle's left edge, and centre it by the font's line height. One clipped output at
+        // that place draws the same pixels. Centring is rounded either as (height - line) / 2
+        // or as height / 2 - line / 2; the two agree for a line no higher than the rectangle
+        // unless the height is even and the line odd, and the platform decides the other cases.
+        const int height = CellRect.bottom - CellRect.top, line = LineHeight(Canvas);
+        if (line <= height && (height % 2 == 1 || line % 2 == 0)) {
+            ExtTextOutW(dc, CellRect.left, CellRect.top + (height - line) / 2, ETO_CLIPPED,
+                        &CellRect, Text.c_str(), static_cast<UINT>(Text.size()), nullptr);
+            return;
+        }
+    }
     DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &CellRect, DrawFormat);
 }
 
@@ -129,7 +147,8 @@ void TVirtualStringTreeWindow::DrawNormalText(TVTPaintInfo& PaintInfo, const Uni
     r.right -= margin;
     canvas->SetTextFlags(0);
     const bool rightToLeft = PaintInfo.BidiMode != bdLeftToRight;
-    UnicodeString text = Text;
+    UnicodeString shortened;
+    const UnicodeString* text = &Text; // the shortened one when it does not fit
     UINT format = DT_NOPREFIX | (rightToLeft ? DT_RTLREADING : 0);
     if (PaintInfo.Node->States.Contains(vsMultiline)) {
         DoPaintText(PaintInfo.Node, canvas, PaintInfo.Column, ttNormal);
@@ -137,26 +156,46 @@ void TVirtualStringTreeWindow::DrawNormalText(TVTPaintInfo& PaintInfo, const Uni
         format |=
             AlignmentFlag(PaintInfo.Alignment) | DT_WORDBREAK | DT_END_ELLIPSIS | DT_EDITCONTROL;
     } else {
-        const TFontDescription before = Describe(canvas->Font());
         int ellipsis = EllipsisWidth();
-        DoPaintText(PaintInfo.Node, canvas, PaintInfo.Column, ttNormal);
-        if (!(Describe(canvas->Font()) == before)) {
+        if (PaintTextChangesFont(PaintInfo.Node, canvas, PaintInfo.Column)) {
             ellipsis = 0;
-            PaintInfo.NodeWidth = 2 * margin + canvas->TextWidth(text);
+            PaintInfo.NodeWidth = 2 * margin + canvas->TextWidth(Text);
         }
         UseDisabledColour(PaintInfo);
         format |= DT_SINGLELINE | DT_VCENTER;
         if (PaintInfo.Column < 0) {
             format |= AlignmentFlag(PaintInfo.Alignment);
         } else if (r.Width() < PaintInfo.NodeWidth - 2 * margin) {
-            text = ShortenText(PreparedDC(canvas), text, r.Width(), ellipsis);
+            shortened = ShortenText(PreparedDC(canvas), Text, r.Width(), ellipsis);
+            text = &shortened;
             if (PaintInfo.Alignment == taRightJustify) format |= DT_RIGHT;
         } else {
             format |= AlignmentFlag(PaintInfo.Alignment);
         }
     }
     SetBkMode(PreparedDC(canvas), (canvas->TextFlags() & ETO_OPAQUE) ? OPAQUE : TRANSPARENT);
-    DoDrawText(canvas, PaintInfo.Node, PaintInfo.Column, text, r, format);
+    DoDrawText(canvas, PaintInfo.Node, PaintInfo.Column, *text, r, format);
+}
+
+// The canvas's font reports its changes to the canvas through OnChange: while OnPaintText runs
+// they pass through us first, so that a handler that changes the font is noticed.
+bool TVirtualStringTreeWindow::PaintTextChangesFont(PVirtualNode Node, TCanvas* Canvas,
+                                                    TColumnIndex Column) {
+    struct TRedirect {
+        TFont* Font;
+        TNotifyEvent Previous;
+        ~TRedirect() { Font->OnChange = Previous; }
+    } redirect{Canvas->Font(), Canvas->Font()->OnChange};
+    FCanvasFontChange = redirect.Previous;
+    FFontChanged = false;
+    redirect.Font->OnChange = TNotifyEvent(this, &TVirtualStringTreeWindow::CanvasFontChanged);
+    DoPaintText(Node, Canvas, Column, ttNormal);
+    return FFontChanged;
+}
+
+void TVirtualStringTreeWindow::CanvasFontChanged(TObject* Sender) {
+    FFontChanged = true;
+    FCanvasFontChange(Sender);
 }
 
 void TVirtualStringTreeWindow::DrawStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text) {

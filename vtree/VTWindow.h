@@ -1158,6 +1158,24 @@ private:
     void DrawNormalText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void DrawStaticText(TVTPaintInfo& PaintInfo, const UnicodeString& Text);
     void UseDisabledColour(TVTPaintInfo& PaintInfo);
+    bool PaintTextChangesFont(PVirtualNode Node, TCanvas* Canvas, TColumnIndex Column);
+    void CanvasFontChanged(TObject* Sender);
+    TNotifyEvent FCanvasFontChange; // the canvas's own handler, while OnPaintText runs
+    bool FFontChanged = false;
+    // The height of a text line in the canvas's font, asked of the font once per description:
+    // every cell of a paint uses the same one or two fonts.
+    int LineHeight(TCanvas* Canvas);
+    struct TLineHeight {
+        UnicodeString Name;
+        int Height = 0;
+        TFontStyles Style;
+        TFontCharset Charset{};
+        TFontPitch Pitch{};
+        TFontQuality Quality{};
+        int Value = 0;
+        bool Describes(TFont* Font) const;
+    };
+    TLineHeight FLineHeight;
 
     // ---- content export (VTExport*.cpp)
     // ---------------------------------------------------------- Public: the clipboard fills its

@@ -86,6 +86,73 @@ TEST_F(VTPaint, OnDrawTextPaintsCellBackgroundsBeforeTheText) {
         << "the text is drawn over the handler's background";
 }
 
+// Records what OnDrawText is handed; OnPaintText enlarges the first column's font.
+struct TTextRecorder {
+    struct TCell {
+        UnicodeString Text;
+        TRect R;
+        int FontHeight;
+    };
+    std::vector<TCell> Cells;
+    void OnPaintText(TVirtualTreeWindow*, TCanvas* Canvas, PVirtualNode, TColumnIndex Column,
+                     TVSTTextType) {
+        if (Column == 0) Canvas->Font()->SetHeight(-20);
+    }
+    void OnDrawText(TVirtualTreeWindow*, TCanvas* Canvas, PVirtualNode, TColumnIndex,
+                    const UnicodeString& Text, const TRect& CellRect, bool&) {
+        Cells.push_back({Text, CellRect, Canvas->Font()->Height()});
+    }
+};
+
+// Each cell's text shows exactly the pixels the platform's single-line text drawing gives for
+// the text, rectangle and font OnDrawText was handed: in tree fonts that leave an even or odd
+// gap above the line or are taller than the row, and in the larger font OnPaintText gives the
+// first column, which no longer fits it and is shortened in that font.
+TEST_F(VTPaint, CellTextsHaveThePixelsOfThePlatformTextDrawing) {
+    ApplyClientProfile();
+    Recorder.Names[Tree().AddChild(nullptr)] = L"Wide line 12.5 (fast)";
+    TTextRecorder texts;
+    Window->OnDrawText = TVTDrawTextEvent(&texts, &TTextRecorder::OnDrawText);
+    Window->OnPaintText = TVTPaintText(&texts, &TTextRecorder::OnPaintText);
+    for (int height : {-11, -12, -13, -16, -27}) {
+        Window->Font()->SetHeight(height);
+        texts.Cells.clear();
+        auto painted = PrintClient();
+        ASSERT_EQ(texts.Cells.size(), 4u);
+        EXPECT_EQ(texts.Cells[0].FontHeight, -20);
+        EXPECT_EQ(texts.Cells[1].FontHeight, height);
+        TBitmap expected(painted->Width(), painted->Height(), pf32bit);
+        HDC dc = expected.Canvas()->Handle();
+        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Window->Font()->Color())));
+        SetBkMode(dc, TRANSPARENT);
+        TFont font;
+        font.Assign(Window->Font());
+        for (auto& [text, r, fontHeight] : texts.Cells) {
+            EXPECT_TRUE(text.ends_with(L"...")) << "font height " << fontHeight;
+            font.SetHeight(fontHeight);
+            expected.Canvas()->Brush()->SetColor(clWindow);
+            expected.Canvas()->FillRect(r);
+            const HGDIOBJ original = SelectObject(dc, font.Handle());
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                      DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+            SelectObject(dc, original);
+            int differing = 0;
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    if (PixelAt(*painted, x, y) != PixelAt(expected, x, y)) ++differing;
+            EXPECT_EQ(differing, 0) << "font height " << fontHeight << ", cell at x " << r.left;
+        }
+    }
+    Window->OnPaintText = {};
+    // The tree's own font fits the first column.
+    Window->Font()->SetHeight(-11);
+    texts.Cells.clear();
+    PrintClient();
+    Window->OnDrawText = {};
+    ASSERT_EQ(texts.Cells.size(), 4u);
+    EXPECT_EQ(texts.Cells[0].Text, L"Wide line 12.5 (fast)");
+}
+
 TEST_F(VTPaint, EmptyTreePaintsColumnColoursAndTheTreeColourBeyond) {
     for (int width : {100, 100}) Header().Columns()->Add()->SetWidth(width);
     TVirtualTreeColumn* second = Header().Columns()->Items(1);
