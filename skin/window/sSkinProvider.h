@@ -349,6 +349,8 @@ private:
     void AcWMEraseBkgnd(TMessage& Message);
     void AcWMNCActivate(TMessage& Message);
     void AcWMSize(TMessage& Message);
+    void AcWMParentNotify(TMessage& Message);
+    void AcCMControlListChange(TMessage& Message);
     void AcWMPrint(TMessage& Message);
     void AcWMGetMinMaxInfo(TMessage& Message);
     void AcWMNCLButtonDown(TMessage& Message);
