@@ -536,6 +536,8 @@ void TsSkinProvider::AcWMNCRButtonUp(TMessage& Message) {
 void TsSkinProvider::AcWMSysCommand(TMessage& Message) {
     HWND wnd = FForm->Handle();
     const WPARAM command = Message.WParam;
+    // Dragging by the title: the form is painted whole before the system takes the mouse.
+    if (command == (SC_MOVE | HTCAPTION)) FForm->Repaint();
     PassOn(Message);
     if (!FForm->HandleAllocated()) return;
     switch (command) {

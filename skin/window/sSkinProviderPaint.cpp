@@ -8,6 +8,7 @@
 #include "skin/engine/sAlphaGraph.h"
 #include "skin/engine/sControlBorders.h"
 #include "skin/engine/sFramePrimitives.h"
+#include "skin/engine/sSkinLibrary.h"
 #include "skin/engine/sSkinText.h"
 #include "skin/engine/sStyleSimply.h"
 #include "skin/engine/sVclUtils.h"
@@ -153,14 +154,28 @@ void TsSkinProvider::PaintTitle(TBitmap* Cache, const TRect& FrameRect) {
 void TsSkinProvider::PaintTitleIcon(TBitmap* Cache) {
     if (!IconVisible()) return;
     const TRect r = IconRect();
-    HICON icon = nullptr;
-    if (FForm->Icon() && !FForm->Icon()->Empty()) icon = FForm->Icon()->Handle();
-    if (!icon && Application->Handle())
-        icon = reinterpret_cast<HICON>(
-            SendMessageW(Application->Handle(), WM_GETICON, ICON_SMALL2, 0));
-    if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
-    DrawIconEx(Cache->Canvas()->Handle(), r.left, r.top, icon, IconWidth(), IconHeight(), 0,
-               nullptr, DI_NORMAL);
+    HDC dc = Cache->Canvas()->Handle();
+    auto draw = [&](HICON Icon, int Size) {
+        DrawIconEx(dc, r.left, r.top, Icon, Size, Size, 0, nullptr, DI_NORMAL);
+    };
+    if (FForm->Icon() && !FForm->Icon()->Empty()) {
+        draw(FForm->Icon()->Handle(), IconWidth());
+        return;
+    }
+    if (Application->Handle())
+        if (auto* icon = reinterpret_cast<HICON>(
+                SendMessageW(Application->Handle(), WM_GETICON, ICON_SMALL2, 0))) {
+            draw(icon, IconWidth());
+            return;
+        }
+    // The program file's own icons, at the height the title leaves under the icon's top.
+    const int size = CaptionHeight(true) - r.top;
+    if (size > 16 && AppLargeIcon)
+        draw(AppLargeIcon, size);
+    else if (AppSmallIcon)
+        draw(AppSmallIcon, size);
+    else
+        draw(LoadIconW(nullptr, IDI_APPLICATION), IconWidth());
 }
 
 void TsSkinProvider::PaintTitleText(TBitmap* Cache, const TRect& FrameRect) {

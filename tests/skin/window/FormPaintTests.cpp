@@ -4,6 +4,7 @@
 #include "FormSkinTesting.h"
 
 #include "framework/Menus.h"
+#include "skin/engine/sFramePrimitives.h"
 
 namespace {
 
@@ -174,6 +175,35 @@ TEST_F(FormPaint, ATransparentCaptionPlateShowsTheBandUnderIt) {
     const TRect caption{provider->IconRect().right, 0, form->Width() / 2, title};
     EXPECT_EQ(Count(provider->SkinData()->CacheBmp(), caption, TestSkin::TitleHotColor),
               caption.Width() * caption.Height());
+}
+
+// The form's own icon, when it has one, is the title icon, at the icon's place in the band.
+TEST_F(FormPaint, TheFormsIconIsDrawnInTheTitle) {
+    constexpr TColor iconColor = 0x2040C0;
+    TBitmap* colour = new TBitmap(16, 16, pf24bit);
+    PaintSolidRect(colour->Canvas()->Handle(), TRect{0, 0, 16, 16}, iconColor);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
+    HDC maskDC = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(maskDC, mask);
+    PatBlt(maskDC, 0, 0, 16, 16, BLACKNESS); // every pixel of the icon is opaque
+    SelectObject(maskDC, old);
+    DeleteDC(maskDC);
+    ICONINFO info{TRUE, 0, 0, mask, colour->Handle()};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(mask);
+    colour->Free();
+    ASSERT_NE(icon, nullptr);
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    form->Icon()->SetHandle(icon);
+    TsSkinProvider* provider = Shown(form);
+    ASSERT_TRUE(provider->IconVisible());
+    const TRect r = provider->IconRect();
+    ASSERT_GT(r.Width(), 0);
+    EXPECT_EQ(Count(provider->SkinData()->CacheBmp(), r, iconColor), r.Width() * r.Height());
+    // Without the icon shown the band is the title's colour there.
+    provider->SetShowAppIcon(false);
+    SendTo(form, WM_NCPAINT, 1);
+    EXPECT_EQ(Count(provider->SkinData()->CacheBmp(), r, iconColor), 0);
 }
 
 } // namespace
