@@ -386,6 +386,8 @@ private:
     void PaintTitleText(TBitmap* Cache, const TRect& FrameRect);
     void PaintMenuLine(TBitmap* Cache);
     void SaveTitleBG();
+    // The form's OnPaint handler on DC, its canvas lent DC with the origin at (X, Y).
+    void RunOnPaint(HDC DC, int X, int Y);
     void RepaintTitle(const TRect& R);
     bool IsStatelessMask() const;
     int TitleBottom() const;

@@ -101,6 +101,9 @@ void TsSkinProvider::PrepareNCCache() {
                 PaintBorderIcons();
             }
         }
+        // What the form paints itself lies on its client background: its children see it too.
+        if (BgNeedsCache(FCommonData.get()))
+            RunOnPaint(cache->Canvas()->Handle(), OffsetX(), OffsetY());
         MenuChanged = false;
         FirstInitialized = true;
         FCommonData->BGChanged = false;
@@ -251,6 +254,16 @@ void TsSkinProvider::PaintMenuLine(TBitmap* Cache) {
         }
         ++position;
     }
+}
+
+void TsSkinProvider::RunOnPaint(HDC DC, int X, int Y) {
+    auto* form = dynamic_cast<TForm*>(FForm);
+    auto* canvas = form ? dynamic_cast<TControlCanvas*>(form->Canvas()) : nullptr;
+    if (!FForm->OnPaint.Assigned() || !canvas) return;
+    const int state = SaveDC(DC);
+    OffsetViewportOrgEx(DC, X, Y, nullptr);
+    canvas->PaintWith(DC, [this] { FForm->OnPaint(FForm); });
+    RestoreDC(DC, state);
 }
 
 void TsSkinProvider::SaveTitleBG() {

@@ -594,5 +594,6 @@ void TsSkinProvider::AcWMPrint(TMessage& Message) {
     PaintClient(dc, true);
     // A plain background is a fill: the graphic children go over it here.
     if (FCommonData->CtrlSkinState & 1) PaintGraphicChildren(dc, FForm, TPoint{0, 0});
+    RunOnPaint(dc, 0, 0);
     RestoreDC(dc, state);
 }

@@ -5,6 +5,7 @@
 #include "framework/Application.h"
 #include "framework/Messages.h"
 #include "framework/StdCtrls.h"
+#include "skin/engine/sFramePrimitives.h"
 
 namespace {
 
@@ -197,6 +198,27 @@ TEST_F(FormWndProc, PrintShowsTheGraphicChildrenOverAPlainBackground) {
                    TestSkin::FormColor;
     EXPECT_GT(ink, 20);
     target->Free();
+}
+
+// The form's own painting, printed where the form paints it (its client's origin).
+struct TOwnPainting {
+    TForm* Form;
+    static constexpr TColor Color = 0x10A0E0;
+    void Paint(TObject*) { PaintSolidRect(Form->Canvas()->Handle(), TRect{5, 5, 25, 25}, Color); }
+};
+
+TEST_F(FormWndProc, PrintRunsTheFormsOwnPaintingOnThePrintedClient) {
+    TOwnPainting painting{Form};
+    Form->OnPaint = TNotifyEvent(&painting, &TOwnPainting::Paint);
+    TBitmap* target = new TBitmap(Form->Width(), Form->Height(), pf24bit);
+    SendTo(Form, WM_PRINT, reinterpret_cast<WPARAM>(target->Canvas()->Handle()),
+           PRF_NONCLIENT | PRF_CLIENT);
+    const int x = Provider->OffsetX();
+    const int y = Provider->OffsetY();
+    EXPECT_EQ(PixelAt(target, x + 15, y + 15), TOwnPainting::Color);
+    EXPECT_EQ(PixelAt(target, x + 30, y + 30), TestSkin::FormColor);
+    target->Free();
+    Form->OnPaint = TNotifyEvent();
 }
 
 } // namespace
