@@ -40,6 +40,9 @@ void PaintOverCache(TsSkinManager* Manager, TBitmap* Cache, const TRect& R, int 
            piece->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
+// Items of the menu line draw without accelerator underlines, as the menu bar's own items.
+constexpr TOwnerDrawState MenuLineItemState = TOwnerDrawState::FromBits(0x500);
+
 bool Creating(TCustomForm* Form) { return Form->FormState().Contains(fsCreating); }
 
 bool Loading(const TComponent* Component) {
@@ -250,7 +253,7 @@ void TsSkinProvider::PaintMenuLine(TBitmap* Cache) {
         if (item->OnMeasureItem.Assigned() && item->OnAdvancedDrawItem.Assigned() &&
             GetMenuItemRect(wnd, GetMenu(wnd), position, &r)) {
             OffsetRect(&r, -windowRect.left, -windowRect.top);
-            item->OnAdvancedDrawItem(item, Cache->Canvas(), TRect(r), TOwnerDrawState{});
+            item->OnAdvancedDrawItem(item, Cache->Canvas(), TRect(r), MenuLineItemState);
         }
         ++position;
     }

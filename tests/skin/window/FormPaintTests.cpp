@@ -35,7 +35,12 @@ struct TMenuSizes {
         Width = 100;
         Height = 18;
     }
-    void Draw(TObject*, TCanvas*, TRect, TOwnerDrawState) {}
+    void Draw(TObject*, TCanvas*, TRect R, TOwnerDrawState State) {
+        Drawn.push_back(R);
+        States.push_back(State);
+    }
+    std::vector<TRect> Drawn;
+    std::vector<TOwnerDrawState> States;
 };
 
 TEST_F(FormPaint, TitleBandBordersAndCaptionInTheSkinColours) {
@@ -102,6 +107,15 @@ TEST_F(FormPaint, MenuItemsThatDoNotFitTakeANewLine) {
     form->SetMenu(menu);
     TsSkinProvider* provider = Shown(form);
     EXPECT_EQ(provider->LinesCount(), 2);
+    // Each item drew itself into the cache once per paint, on the menu line, without
+    // accelerator underlines.
+    ASSERT_GE(sizes.Drawn.size(), 3u);
+    const int title = WindowBorderHeight(form->Handle()) + provider->CaptionHeight();
+    for (std::size_t i = 0; i < sizes.Drawn.size(); ++i) {
+        EXPECT_GE(sizes.Drawn[i].top, title) << i;
+        EXPECT_LT(sizes.Drawn[i].top, title + 2 * provider->MenuHeight()) << i;
+        EXPECT_EQ(sizes.States[i], TOwnerDrawState::FromBits(0x500)) << i;
+    }
 }
 
 TEST_F(FormPaint, AnMDIFormReleasesTheWindowDCOfAPaintWithoutOne) {
