@@ -55,6 +55,14 @@ void TsSkinProvider::BeforeDestruction() {
         FForm->SetWindowProc(FOldWndProc);
         FOldWndProcSet = false;
         FreeAndNil(ListSW);
+        // A form that stays gets back what the skin took from its window: its system menu
+        // (and with it the title buttons) and its whole frame.
+        if (!FForm->ComponentState().Contains(csDestroying) && FForm->HandleAllocated()) {
+            HWND wnd = FForm->Handle();
+            CheckSysMenu(false);
+            SetWindowRgn(wnd, nullptr, FALSE);
+            RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        }
     }
     TComponent::BeforeDestruction();
 }
