@@ -373,6 +373,7 @@ private:
     bool RestoreEnabled() const;
     TsCaptionButton* ButtonByHT(int HT);
     int ButtonIndexAt(TPoint P) const;
+    bool InScrollBarsCorner(TPoint P) const;
     void PaintBorderIcons();
     void PaintButton(TsCaptionButton& Btn, int Index, bool Enabled);
     void RepaintButton(int HT);

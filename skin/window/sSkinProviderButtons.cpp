@@ -367,7 +367,7 @@ int TsSkinProvider::HTProcess(TMessage& Message) {
         TsSkinManager* manager = FCommonData->SkinManager();
         const int grip =
             manager->GetMaskIndex(manager->ConstData.IndexGLobalInfo, L"GLOBALINFO", L"GRIPIMAGE");
-        if (GripVisible() && manager->IsValidImgIndex(grip)) {
+        if ((GripVisible() || InScrollBarsCorner(p)) && manager->IsValidImgIndex(grip)) {
             const TPoint pos = GripPos(grip);
             if (p.x >= pos.x && p.y >= pos.y) code = HTBOTTOMRIGHT;
         }
@@ -375,6 +375,19 @@ int TsSkinProvider::HTProcess(TMessage& Message) {
         return code;
     }
     return HTMENU;
+}
+
+// The box between the ends of both skinned scroll bars of the form, which sizes the form as a
+// grip would.
+bool TsSkinProvider::InScrollBarsCorner(TPoint P) const {
+    if (!ListSW || !ListSW->sBarVert.fScrollVisible || !ListSW->sBarHorz.fScrollVisible)
+        return false;
+    HWND wnd = FForm->Handle();
+    const int left = OffsetX() + ClientWidthOf(wnd);
+    const int top = OffsetY() + ClientHeightOf(wnd);
+    const TRect box{left, top, left + GetSystemMetrics(SM_CXVSCROLL),
+                    top + GetSystemMetrics(SM_CYHSCROLL)};
+    return box.Contains(P);
 }
 
 void TsSkinProvider::AcWMNCHitTest(TMessage& Message) {

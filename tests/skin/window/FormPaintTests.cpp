@@ -3,6 +3,7 @@
 // mask, the menu line; and the window DC an MDI form takes for a paint without a DC.
 #include "FormSkinTesting.h"
 
+#include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
 #include "skin/engine/sFramePrimitives.h"
 
@@ -247,6 +248,30 @@ TEST_F(FormPaint, TheSizeGripIsPaintedAndHitTested) {
               HTBOTTOMRIGHT);
     EXPECT_EQ(SendTo(form, WM_NCHITTEST, 0, MAKELPARAM(r.left + right - 20, r.top + bottom)),
               HTCLIENT);
+}
+
+// Without a grip, the box between the ends of the form's two scroll bars sizes the form.
+TEST_F(FormPaint, TheBoxBetweenBothScrollBarsSizesTheForm) {
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    auto* distant = new TPanel(form);
+    distant->SetParent(form);
+    distant->SetBounds(600, 500, 40, 40);
+    form->SetAutoScroll(true);
+    TsSkinProvider* provider = Shown(form);
+    HWND wnd = form->Handle();
+    const LONG style = GetWindowLongW(wnd, GWL_STYLE);
+    ASSERT_TRUE((style & WS_VSCROLL) && (style & WS_HSCROLL)) << "both bars are shown";
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const int border = WindowBorderWidth(wnd);
+    const int x = r.right - border - 1;
+    const int y = r.bottom - border - 1;
+    // The provider's own answer, before the bars' handler or the system is asked.
+    TMessage corner{WM_NCHITTEST, 0, MAKELPARAM(x, y), 0};
+    EXPECT_EQ(provider->HTProcess(corner), HTBOTTOMRIGHT);
+    TMessage inside{WM_NCHITTEST, 0, MAKELPARAM(x - 40, y - 40), 0};
+    EXPECT_EQ(provider->HTProcess(inside), HTCLIENT);
+    EXPECT_EQ(SendTo(form, WM_NCHITTEST, 0, MAKELPARAM(x, y)), HTBOTTOMRIGHT);
 }
 
 } // namespace
