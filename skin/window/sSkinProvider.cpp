@@ -45,7 +45,10 @@ TsSkinProvider::TsSkinProvider(TComponent* AOwner) : TComponent(AOwner) {
     FFormActive = true;
 }
 
-TsSkinProvider::~TsSkinProvider() { TsSkinProvider::BeforeDestruction(); }
+TsSkinProvider::~TsSkinProvider() {
+    *FAlive = false;
+    TsSkinProvider::BeforeDestruction();
+}
 
 void TsSkinProvider::BeforeDestruction() {
     if (FForm && FOldWndProcSet) {

@@ -339,6 +339,11 @@ private:
     // system menu takes this place later; until then it is the system's own window menu,
     // which the system no longer shows once WS_SYSMENU is taken away.
     void DropSysMenu(int X, int Y);
+    bool WaitForSecondClick();
+    // Milliseconds a click on the title icon waits for a second one.
+    static constexpr DWORD SecondClickWait = 200;
+    // A double click on the title icon asked the form to close.
+    bool ClosedByIcon = false;
     bool HasTitle() const;
     // The window procedure (its dispatch is in the window procedure's source).
     void NewWndProc(TMessage& Message);
@@ -435,6 +440,8 @@ private:
     int FLinesCount = -1;
     // The skinned system menu is later work; PrepareForm marks that it would exist now.
     bool SystemMenuReady = false;
+    // False once the provider is gone: read by a handler that pumps messages meanwhile.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 // A pending press of a title button waits for its release.

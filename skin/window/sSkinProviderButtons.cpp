@@ -416,6 +416,7 @@ void TsSkinProvider::AcWMNCLButtonDown(TMessage& Message) {
     switch (Message.WParam) {
     case HTSYSMENU: {
         SetHotHT(0, true);
+        if (!WaitForSecondClick()) return;
         RECT r{};
         GetWindowRect(wnd, &r);
         DropSysMenu(r.left + WindowBorderWidth(wnd),
@@ -509,8 +510,26 @@ void TsSkinProvider::AcWMNCLButtonDblClk(TMessage& Message) {
         }
         Message.WParam = 0;
     } else if (Message.WParam == HTSYSMENU) {
+        // The first click's wait learns of it and drops no menu after the close.
+        ClosedByIcon = true;
         FForm->Close();
     }
+}
+
+// A click on the title icon drops the window menu only when no second click follows at once:
+// a double click there closes the form. Answers whether the menu is still wanted.
+bool TsSkinProvider::WaitForSecondClick() {
+    const std::shared_ptr<bool> alive = FAlive;
+    ClosedByIcon = false;
+    const DWORD start = GetTickCount();
+    for (DWORD passed = 0; *alive && passed < SecondClickWait; passed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, SecondClickWait - passed, QS_ALLINPUT);
+        Application->ProcessMessages();
+    }
+    // The form (and this provider with it) may have gone meanwhile.
+    if (!*alive) return false;
+    Application->ProcessMessages();
+    return *alive && !ClosedByIcon && FormShowing();
 }
 
 void TsSkinProvider::DropSysMenu(int X, int Y) {

@@ -178,4 +178,67 @@ TEST_F(TitleButtons, MovingOffAButtonMakesItNormalAgain) {
     EXPECT_EQ(CacheAt(Provider->ButtonMax()), TestSkin::MaxStates[0]);
 }
 
+// The form's answer to being closed is recorded and the close refused: it stays for the test.
+struct TCloseAsked {
+    int Count = 0;
+    void Close(TObject*, TCloseAction& Action) {
+        ++Count;
+        Action = caNone;
+    }
+};
+
+TEST_F(TitleButtons, AClickOnTheIconDropsTheWindowMenuADoubleClickCloses) {
+    const TRect icon = Provider->IconRect();
+    const LPARAM p = At((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
+    ASSERT_EQ(SendTo(Form, WM_NCHITTEST, 0, p), HTSYSMENU);
+    TCloseAsked asked;
+    Form->OnClose = TCloseEvent(&asked, &TCloseAsked::Close);
+    // One click: after the wait for a second one the menu drops (closed from a timer).
+    SetTimer(nullptr, 0, 400, &CloseMenu);
+    Recorder->Seen.clear();
+    SendTo(Form, WM_NCLBUTTONDOWN, HTSYSMENU, p);
+    EXPECT_TRUE(Recorder->Saw(WM_INITMENUPOPUP));
+    EXPECT_EQ(asked.Count, 0);
+    // The second click of a double click comes during the wait: the form is closed and no
+    // menu drops.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 400, &CloseMenu);
+    Recorder->Seen.clear();
+    PostMessageW(Form->Handle(), WM_NCLBUTTONDBLCLK, HTSYSMENU, p);
+    SendTo(Form, WM_NCLBUTTONDOWN, HTSYSMENU, p);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(asked.Count, 1);
+    EXPECT_FALSE(Recorder->Saw(WM_INITMENUPOPUP));
+    Form->OnClose = TCloseEvent();
+}
+
+// A form freed by its close while the click on its icon waits: the wait ends quietly.
+TEST(TitleIconClick, AFormFreedDuringTheWaitLeavesNothingBehind) {
+    struct TFreeOnClose {
+        void Close(TObject*, TCloseAction& Action) { Action = caFree; }
+    } freeing;
+    TModuleEntry framework = FrameworkModule();
+    framework.Initialize();
+    auto* manager = Construct<TsSkinManager>(nullptr);
+    manager->WriteSkinDirectory(TestSkinFolder());
+    manager->WriteSkinName(L"FormTest");
+    TForm* form = Construct<TForm>(Application);
+    form->SetBounds(40, 40, 300, 200);
+    form->HandleNeeded();
+    auto* provider = Construct<TsSkinProvider>(form);
+    form->Show();
+    SendMessageW(form->Handle(), WM_NCACTIVATE, TRUE, 0);
+    SendMessageW(form->Handle(), WM_NCPAINT, 1, 0);
+    HWND wnd = form->Handle();
+    const TRect icon = provider->IconRect();
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const LPARAM p = MAKELPARAM(r.left + icon.left + 2, r.top + icon.top + 2);
+    form->OnClose = TCloseEvent(&freeing, &TFreeOnClose::Close);
+    PostMessageW(wnd, WM_NCLBUTTONDBLCLK, HTSYSMENU, p);
+    SendMessageW(wnd, WM_NCLBUTTONDOWN, HTSYSMENU, p);
+    EXPECT_FALSE(IsWindow(wnd));
+    manager->Free();
+    framework.Finalize();
+}
+
 } // namespace
