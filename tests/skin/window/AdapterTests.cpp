@@ -12,17 +12,10 @@
 
 namespace {
 
-TacMainWnd* MakeProbe(TWinControl* Control, TsCommonData* SkinData, TsSkinManager* Manager) {
-    return Construct<TProbeWnd>(Control->Handle(), SkinData, Manager, SkinData->SkinSection());
-}
-
 class AdapterTest : public HandlerTest {
 protected:
     void SetUp() override {
         HandlerTest::SetUp();
-        SavedMakers = AdapterHandlerMakers;
-        AdapterHandlerMakers = {};
-        AdapterHandlerMakers[ikEdit] = MakeProbe;
         ApplySkin();
         Form = MakeForm();
         Edit = Place(new TEdit(Form), Form);
@@ -35,7 +28,6 @@ protected:
     }
     void TearDown() override {
         if (Provider) Provider->Free();
-        AdapterHandlerMakers = SavedMakers;
         HandlerTest::TearDown();
     }
     template <class T> T* Place(T* Control, TWinControl* Parent) {
@@ -49,7 +41,8 @@ protected:
     }
     bool Hooked(TWinControl* Control) { return AskControl(Control, SKCMD_ISSKINNED); }
 
-    std::array<TAdapterHandlerMaker, ThirdKindCount> SavedMakers{};
+    // Made before SetUp, gone after TearDown.
+    TEditProbeMakers Makers;
     TForm* Form = nullptr;
     TEdit* Edit = nullptr;
     TPanel* Panel = nullptr;

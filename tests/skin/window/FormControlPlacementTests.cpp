@@ -12,17 +12,10 @@
 
 namespace {
 
-TacMainWnd* MakeProbe(TWinControl* Control, TsCommonData* SkinData, TsSkinManager* Manager) {
-    return Construct<TProbeWnd>(Control->Handle(), SkinData, Manager, SkinData->SkinSection());
-}
-
 class ControlPlacement : public HandlerTest {
 protected:
     void SetUp() override {
         HandlerTest::SetUp();
-        SavedMakers = AdapterHandlerMakers;
-        AdapterHandlerMakers = {};
-        AdapterHandlerMakers[ikEdit] = MakeProbe;
         ApplySkin();
         Form = MakeForm();
         Panel = new TPanel(Form);
@@ -34,7 +27,6 @@ protected:
     }
     void TearDown() override {
         Provider->Free();
-        AdapterHandlerMakers = SavedMakers;
         HandlerTest::TearDown();
     }
     bool Hooked(TWinControl* Control) {
@@ -42,7 +34,8 @@ protected:
                SendMessageW(Control->Handle(), SM_ALPHACMD, SkinWParam(SKCMD_ISSKINNED), 0) == 1;
     }
 
-    std::array<TAdapterHandlerMaker, ThirdKindCount> SavedMakers{};
+    // Made before SetUp, gone after TearDown.
+    TEditProbeMakers Makers;
     TForm* Form = nullptr;
     TPanel* Panel = nullptr;
     TsSkinProvider* Provider = nullptr;
@@ -73,12 +66,12 @@ TEST_F(ControlPlacement, AWindowMadeAgainIsHookedAgainAtOnce) {
 
 TEST_F(ControlPlacement, TheControlPlacedCommandHooksOneControlOrTheWholeForm) {
     // Made while the form did not listen: the provider is taken away for the time.
-    AdapterHandlerMakers[ikEdit] = nullptr;
+    Makers.Pause();
     auto* one = new TEdit(Form);
     one->SetParent(Panel);
     auto* other = new TEdit(Form);
     other->SetParent(Panel);
-    AdapterHandlerMakers[ikEdit] = MakeProbe;
+    Makers.Resume();
     ASSERT_FALSE(Hooked(one));
     SendTo(Form, SM_ALPHACMD, SkinWParam(SKCMD_CONTROLPLACED), reinterpret_cast<LPARAM>(one));
     EXPECT_TRUE(Hooked(one));
@@ -89,10 +82,10 @@ TEST_F(ControlPlacement, TheControlPlacedCommandHooksOneControlOrTheWholeForm) {
 }
 
 TEST_F(ControlPlacement, AnotherTabPageShownHooksWhatItHolds) {
-    AdapterHandlerMakers[ikEdit] = nullptr;
+    Makers.Pause();
     auto* edit = new TEdit(Form);
     edit->SetParent(Panel);
-    AdapterHandlerMakers[ikEdit] = MakeProbe;
+    Makers.Resume();
     NMHDR other{Form->Handle(), 1, static_cast<UINT>(NM_CLICK)};
     SendTo(Form, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&other));
     EXPECT_FALSE(Hooked(edit));

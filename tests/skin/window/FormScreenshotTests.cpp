@@ -40,25 +40,7 @@ struct TMenuLook {
     }
 };
 
-class FormScreenshot : public FormSkinTest {
-protected:
-    static bool SaveShot(HWND Wnd, const wchar_t* File) {
-        RedrawWindow(Wnd, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        PumpUntil([] { return false; }, 300);
-        // Programs beside the tests may have taken the activation meanwhile: drawn active.
-        SendMessageW(Wnd, WM_NCACTIVATE, TRUE, 0);
-        RECT r;
-        GetWindowRect(Wnd, &r);
-        TBitmap shot(r.right - r.left, r.bottom - r.top, pf24bit);
-        HDC screen = GetDC(nullptr);
-        BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top,
-               SRCCOPY);
-        ReleaseDC(nullptr, screen);
-        shot.SaveToFile(File);
-        return GetFileAttributesW(File) != INVALID_FILE_ATTRIBUTES;
-    }
-};
+using FormScreenshot = FormSkinTest;
 
 TEST_F(FormScreenshot, ATitleBarButtonsAndAMenuLine) {
     Manager->WriteSkinDirectory(GeneratedFolderSkins());
@@ -89,7 +71,7 @@ TEST_F(FormScreenshot, ATitleBarButtonsAndAMenuLine) {
     button->SetCaption(L"Disconnect");
     auto* provider = Construct<TsSkinProvider>(form);
     ShowActive(form);
-    EXPECT_TRUE(SaveShot(form->Handle(), L"form_provider.bmp"));
+    EXPECT_TRUE(SaveWindowShot(form->Handle(), L"form_provider.bmp"));
 
     EXPECT_TRUE(provider->SkinData()->Skinned(true));
     EXPECT_EQ(GetWindowLongW(form->Handle(), GWL_STYLE) & WS_SYSMENU, 0)
