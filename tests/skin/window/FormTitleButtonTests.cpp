@@ -120,6 +120,25 @@ TEST_F(TitleButtons, EachClickGoesHotPressedNormalAndGivesItsCommand) {
     }
 }
 
+// A maximize button that cannot act is title to the hit test, so that dragging on it moves the
+// form, and a press on it is no press; restoring a maximized form is still its work.
+TEST_F(TitleButtons, ADisabledMaximizeButtonIsTitle) {
+    HWND wnd = Form->Handle();
+    SetWindowLongW(wnd, GWL_STYLE, GetWindowLongW(wnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
+    SendTo(Form, WM_NCPAINT, 1);
+    ASSERT_EQ(Provider->ButtonMax().State, 0) << "shown beside an enabled minimize button";
+    const LPARAM p = AtCentre(Provider->ButtonMax());
+    EXPECT_EQ(SendTo(Form, WM_NCHITTEST, 0, p), HTCAPTION);
+    SendTo(Form, WM_NCLBUTTONDOWN, HTMAXBUTTON, p);
+    EXPECT_EQ(Provider->ButtonMax().State, 0);
+    SendTo(Form, WM_NCLBUTTONUP, HTMAXBUTTON, p);
+    EXPECT_TRUE(Recorder->SysCommands.empty());
+    ShowWindow(wnd, SW_MAXIMIZE);
+    SendTo(Form, WM_NCPAINT, 1);
+    EXPECT_EQ(SendTo(Form, WM_NCHITTEST, 0, AtCentre(Provider->ButtonMax())), HTMAXBUTTON);
+    ShowWindow(wnd, SW_RESTORE);
+}
+
 TEST_F(TitleButtons, ReleaseWithoutAPressGivesNoCommand) {
     const LPARAM p = AtCentre(Provider->ButtonMin());
     SendTo(Form, WM_NCHITTEST, 0, p);
