@@ -65,6 +65,27 @@ TEST_F(FormWndProc, MessagesAnsweredZeroOrDroppedWhileSkinned) {
     EXPECT_TRUE(Recorder->Saw(WM_ENTERIDLE));
 }
 
+// The frame is the provider's while it draws it: the system sees no non-client paint then, and
+// every one again once the provider leaves the frame to it.
+TEST_F(FormWndProc, NonClientPaintsReachTheSystemOnlyWhenTheProviderLeavesTheFrame) {
+    Recorder->Seen.clear();
+    EXPECT_EQ(SendTo(Form, WM_NCPAINT, 1), 0);
+    EXPECT_FALSE(Recorder->Saw(WM_NCPAINT));
+    // Activation is the system's to track, but its title is ours to paint.
+    SendTo(Form, WM_NCACTIVATE, 0);
+    EXPECT_TRUE(Recorder->Saw(WM_NCACTIVATE));
+    EXPECT_FALSE(Recorder->Saw(WM_NCPAINT)) << "repainted by the provider";
+    Provider->SetDrawNonClientArea(false);
+    Recorder->Seen.clear();
+    SendTo(Form, WM_NCPAINT, 1);
+    EXPECT_TRUE(Recorder->Saw(WM_NCPAINT));
+    Provider->SetDrawNonClientArea(true);
+    Manager->WriteActive(false);
+    Recorder->Seen.clear();
+    SendTo(Form, WM_NCPAINT, 1);
+    EXPECT_TRUE(Recorder->Saw(WM_NCPAINT));
+}
+
 TEST_F(FormWndProc, RedrawSwitchCountsLocksAndNeverGoesBelowZero) {
     SendTo(Form, WM_SETREDRAW, 1);
     EXPECT_EQ(Provider->LockCount(), 0);
