@@ -379,6 +379,7 @@ private:
     TsCaptionButton* ButtonByHT(int HT);
     int ButtonIndexAt(TPoint P) const;
     bool InScrollBarsCorner(TPoint P) const;
+    void TrackNonClientLeave();
     void PaintBorderIcons();
     void PaintButton(TsCaptionButton& Btn, int Index, bool Enabled);
     void RepaintButton(int HT);

@@ -334,6 +334,7 @@ int TsSkinProvider::HTProcess(TMessage& Message) {
         }
         if (result != HTCLIENT) {
             SetHotHT(result, true);
+            TrackNonClientLeave();
             return result;
         }
     }
@@ -375,6 +376,18 @@ int TsSkinProvider::HTProcess(TMessage& Message) {
         return code;
     }
     return HTMENU;
+}
+
+// A hot button must go normal again when the mouse leaves the window from it: the system is
+// asked for the non-client leave message, which it sends only when asked.
+void TsSkinProvider::TrackNonClientLeave() {
+    TRACKMOUSEEVENT track{sizeof(track), TME_QUERY, nullptr, 0};
+    HWND wnd = FForm->Handle();
+    if (TrackMouseEvent(&track) && track.hwndTrack == wnd &&
+        (track.dwFlags & (TME_LEAVE | TME_NONCLIENT)) == (TME_LEAVE | TME_NONCLIENT))
+        return;
+    track = TRACKMOUSEEVENT{sizeof(track), TME_LEAVE | TME_NONCLIENT, wnd, 0};
+    TrackMouseEvent(&track);
 }
 
 // The box between the ends of both skinned scroll bars of the form, which sizes the form as a

@@ -120,6 +120,20 @@ TEST_F(TitleButtons, EachClickGoesHotPressedNormalAndGivesItsCommand) {
     }
 }
 
+// The real pointer over the close button, then off the window: the button goes normal again by
+// itself (the provider asked for the leave message).
+TEST_F(TitleButtons, TheHotButtonGoesNormalWhenThePointerLeavesTheWindow) {
+    const LPARAM p = AtCentre(Provider->ButtonClose());
+    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+    PumpUntil([&] { return SendTo(Form, WM_NCHITTEST, 0, p) == HTCLOSE; }, 1000);
+    ASSERT_EQ(Provider->ButtonClose().State, 1);
+    RECT r;
+    GetWindowRect(Form->Handle(), &r);
+    SetCursorPos(r.right + 50, r.bottom + 50);
+    EXPECT_TRUE(PumpUntil([&] { return Provider->ButtonClose().State == 0; }, 3000));
+    EXPECT_EQ(CacheAt(Provider->ButtonClose()), TestSkin::CloseStates[0]);
+}
+
 // A maximize button that cannot act is title to the hit test, so that dragging on it moves the
 // form, and a press on it is no press; restoring a maximized form is still its work.
 TEST_F(TitleButtons, ADisabledMaximizeButtonIsTitle) {
