@@ -3,6 +3,7 @@
 // menu style and the property setters.
 #include "skin/window/sSkinProvider.h"
 
+#include "skin/engine/sSkinLibrary.h"
 #include "skin/engine/sVclUtils.h"
 
 bool TitleButtonPressed = false;
@@ -225,6 +226,8 @@ void TsSkinProvider::SetDrawNonClientArea(bool Value) {
         return;
     }
     UpdateExtBorders(false);
+    // The system draws the frame again, in the window's own theme.
+    if (SetWindowThemeProc) SetWindowThemeProc(wnd, nullptr, nullptr);
     ReleaseHandler(ListSW);
     if (FHaveSysMenu) SetWindowLongW(wnd, GWL_STYLE, GetWindowLongW(wnd, GWL_STYLE) | WS_SYSMENU);
     if (FormShowing()) SetWindowRgn(wnd, nullptr, TRUE);
