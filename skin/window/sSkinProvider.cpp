@@ -3,6 +3,7 @@
 // menu style and the property setters.
 #include "skin/window/sSkinProvider.h"
 
+#include "skin/engine/sSkinLibrary.h"
 #include "skin/engine/sVclUtils.h"
 
 bool TitleButtonPressed = false;
@@ -45,7 +46,10 @@ TsSkinProvider::TsSkinProvider(TComponent* AOwner) : TComponent(AOwner) {
     FFormActive = true;
 }
 
-TsSkinProvider::~TsSkinProvider() { TsSkinProvider::BeforeDestruction(); }
+TsSkinProvider::~TsSkinProvider() {
+    *FAlive = false;
+    TsSkinProvider::BeforeDestruction();
+}
 
 void TsSkinProvider::BeforeDestruction() {
     if (FForm && FOldWndProcSet) {
@@ -55,6 +59,14 @@ void TsSkinProvider::BeforeDestruction() {
         FForm->SetWindowProc(FOldWndProc);
         FOldWndProcSet = false;
         FreeAndNil(ListSW);
+        // A form that stays gets back what the skin took from its window: its system menu
+        // (and with it the title buttons) and its whole frame.
+        if (!FForm->ComponentState().Contains(csDestroying) && FForm->HandleAllocated()) {
+            HWND wnd = FForm->Handle();
+            CheckSysMenu(false);
+            SetWindowRgn(wnd, nullptr, FALSE);
+            RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+        }
     }
     TComponent::BeforeDestruction();
 }
@@ -214,6 +226,8 @@ void TsSkinProvider::SetDrawNonClientArea(bool Value) {
         return;
     }
     UpdateExtBorders(false);
+    // The system draws the frame again, in the window's own theme.
+    if (SetWindowThemeProc) SetWindowThemeProc(wnd, nullptr, nullptr);
     ReleaseHandler(ListSW);
     if (FHaveSysMenu) SetWindowLongW(wnd, GWL_STYLE, GetWindowLongW(wnd, GWL_STYLE) | WS_SYSMENU);
     if (FormShowing()) SetWindowRgn(wnd, nullptr, TRUE);

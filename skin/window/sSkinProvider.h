@@ -346,6 +346,11 @@ private:
     // system menu takes this place later; until then it is the system's own window menu,
     // which the system no longer shows once WS_SYSMENU is taken away.
     void DropSysMenu(int X, int Y);
+    bool WaitForSecondClick();
+    // Milliseconds a click on the title icon waits for a second one.
+    static constexpr DWORD SecondClickWait = 200;
+    // A double click on the title icon asked the form to close.
+    bool ClosedByIcon = false;
     bool HasTitle() const;
     // The window procedure (its dispatch is in the window procedure's source).
     void NewWndProc(TMessage& Message);
@@ -356,6 +361,8 @@ private:
     void AcWMEraseBkgnd(TMessage& Message);
     void AcWMNCActivate(TMessage& Message);
     void AcWMSize(TMessage& Message);
+    void AcWMParentNotify(TMessage& Message);
+    void AcCMControlListChange(TMessage& Message);
     void AcWMPrint(TMessage& Message);
     void AcWMGetMinMaxInfo(TMessage& Message);
     void AcWMNCLButtonDown(TMessage& Message);
@@ -378,6 +385,8 @@ private:
     bool RestoreEnabled() const;
     TsCaptionButton* ButtonByHT(int HT);
     int ButtonIndexAt(TPoint P) const;
+    bool InScrollBarsCorner(TPoint P) const;
+    void TrackNonClientLeave();
     void PaintBorderIcons();
     void PaintButton(TsCaptionButton& Btn, int Index, bool Enabled);
     void RepaintButton(int HT);
@@ -391,6 +400,8 @@ private:
     void PaintTitleText(TBitmap* Cache, const TRect& FrameRect);
     void PaintMenuLine(TBitmap* Cache);
     void SaveTitleBG();
+    // The form's OnPaint handler on DC, its canvas lent DC with the origin at (X, Y).
+    void RunOnPaint(HDC DC, int X, int Y);
     void RepaintTitle(const TRect& R);
     bool IsStatelessMask() const;
     int TitleBottom() const;
@@ -437,6 +448,8 @@ private:
     int FLinesCount = -1;
     // The skinned system menu is later work; PrepareForm marks that it would exist now.
     bool SystemMenuReady = false;
+    // False once the provider is gone: read by a handler that pumps messages meanwhile.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 // A pending press of a title button waits for its release.

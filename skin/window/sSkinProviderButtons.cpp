@@ -334,6 +334,7 @@ int TsSkinProvider::HTProcess(TMessage& Message) {
         }
         if (result != HTCLIENT) {
             SetHotHT(result, true);
+            TrackNonClientLeave();
             return result;
         }
     }
@@ -367,7 +368,7 @@ int TsSkinProvider::HTProcess(TMessage& Message) {
         TsSkinManager* manager = FCommonData->SkinManager();
         const int grip =
             manager->GetMaskIndex(manager->ConstData.IndexGLobalInfo, L"GLOBALINFO", L"GRIPIMAGE");
-        if (GripVisible() && manager->IsValidImgIndex(grip)) {
+        if ((GripVisible() || InScrollBarsCorner(p)) && manager->IsValidImgIndex(grip)) {
             const TPoint pos = GripPos(grip);
             if (p.x >= pos.x && p.y >= pos.y) code = HTBOTTOMRIGHT;
         }
@@ -375,6 +376,31 @@ int TsSkinProvider::HTProcess(TMessage& Message) {
         return code;
     }
     return HTMENU;
+}
+
+// A hot button must go normal again when the mouse leaves the window from it: the system is
+// asked for the non-client leave message, which it sends only when asked.
+void TsSkinProvider::TrackNonClientLeave() {
+    TRACKMOUSEEVENT track{sizeof(track), TME_QUERY, nullptr, 0};
+    HWND wnd = FForm->Handle();
+    if (TrackMouseEvent(&track) && track.hwndTrack == wnd &&
+        (track.dwFlags & (TME_LEAVE | TME_NONCLIENT)) == (TME_LEAVE | TME_NONCLIENT))
+        return;
+    track = TRACKMOUSEEVENT{sizeof(track), TME_LEAVE | TME_NONCLIENT, wnd, 0};
+    TrackMouseEvent(&track);
+}
+
+// The box between the ends of both skinned scroll bars of the form, which sizes the form as a
+// grip would.
+bool TsSkinProvider::InScrollBarsCorner(TPoint P) const {
+    if (!ListSW || !ListSW->sBarVert.fScrollVisible || !ListSW->sBarHorz.fScrollVisible)
+        return false;
+    HWND wnd = FForm->Handle();
+    const int left = OffsetX() + ClientWidthOf(wnd);
+    const int top = OffsetY() + ClientHeightOf(wnd);
+    const TRect box{left, top, left + GetSystemMetrics(SM_CXVSCROLL),
+                    top + GetSystemMetrics(SM_CYHSCROLL)};
+    return box.Contains(P);
 }
 
 void TsSkinProvider::AcWMNCHitTest(TMessage& Message) {
@@ -403,6 +429,7 @@ void TsSkinProvider::AcWMNCLButtonDown(TMessage& Message) {
     switch (Message.WParam) {
     case HTSYSMENU: {
         SetHotHT(0, true);
+        if (!WaitForSecondClick()) return;
         RECT r{};
         GetWindowRect(wnd, &r);
         DropSysMenu(r.left + WindowBorderWidth(wnd),
@@ -496,8 +523,26 @@ void TsSkinProvider::AcWMNCLButtonDblClk(TMessage& Message) {
         }
         Message.WParam = 0;
     } else if (Message.WParam == HTSYSMENU) {
+        // The first click's wait learns of it and drops no menu after the close.
+        ClosedByIcon = true;
         FForm->Close();
     }
+}
+
+// A click on the title icon drops the window menu only when no second click follows at once:
+// a double click there closes the form. Answers whether the menu is still wanted.
+bool TsSkinProvider::WaitForSecondClick() {
+    const std::shared_ptr<bool> alive = FAlive;
+    ClosedByIcon = false;
+    const DWORD start = GetTickCount();
+    for (DWORD passed = 0; *alive && passed < SecondClickWait; passed = GetTickCount() - start) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, SecondClickWait - passed, QS_ALLINPUT);
+        Application->ProcessMessages();
+    }
+    // The form (and this provider with it) may have gone meanwhile.
+    if (!*alive) return false;
+    Application->ProcessMessages();
+    return *alive && !ClosedByIcon && FormShowing();
 }
 
 void TsSkinProvider::DropSysMenu(int X, int Y) {
@@ -536,6 +581,8 @@ void TsSkinProvider::AcWMNCRButtonUp(TMessage& Message) {
 void TsSkinProvider::AcWMSysCommand(TMessage& Message) {
     HWND wnd = FForm->Handle();
     const WPARAM command = Message.WParam;
+    // Dragging by the title: the form is painted whole before the system takes the mouse.
+    if (command == (SC_MOVE | HTCAPTION)) FForm->Repaint();
     PassOn(Message);
     if (!FForm->HandleAllocated()) return;
     switch (command) {

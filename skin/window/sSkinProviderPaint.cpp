@@ -8,6 +8,7 @@
 #include "skin/engine/sAlphaGraph.h"
 #include "skin/engine/sControlBorders.h"
 #include "skin/engine/sFramePrimitives.h"
+#include "skin/engine/sSkinLibrary.h"
 #include "skin/engine/sSkinText.h"
 #include "skin/engine/sStyleSimply.h"
 #include "skin/engine/sVclUtils.h"
@@ -38,6 +39,9 @@ void PaintOverCache(TsSkinManager* Manager, TBitmap* Cache, const TRect& R, int 
     BitBlt(Cache->Canvas()->Handle(), R.left, R.top, R.Width(), R.Height(),
            piece->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
+
+// Items of the menu line draw without accelerator underlines, as the menu bar's own items.
+constexpr TOwnerDrawState MenuLineItemState = TOwnerDrawState::FromBits(0x500);
 
 bool Creating(TCustomForm* Form) { return Form->FormState().Contains(fsCreating); }
 
@@ -100,6 +104,9 @@ void TsSkinProvider::PrepareNCCache() {
                 PaintBorderIcons();
             }
         }
+        // What the form paints itself lies on its client background: its children see it too.
+        if (BgNeedsCache(FCommonData.get()))
+            RunOnPaint(cache->Canvas()->Handle(), OffsetX(), OffsetY());
         MenuChanged = false;
         FirstInitialized = true;
         FCommonData->BGChanged = false;
@@ -153,14 +160,28 @@ void TsSkinProvider::PaintTitle(TBitmap* Cache, const TRect& FrameRect) {
 void TsSkinProvider::PaintTitleIcon(TBitmap* Cache) {
     if (!IconVisible()) return;
     const TRect r = IconRect();
-    HICON icon = nullptr;
-    if (FForm->Icon() && !FForm->Icon()->Empty()) icon = FForm->Icon()->Handle();
-    if (!icon && Application->Handle())
-        icon = reinterpret_cast<HICON>(
-            SendMessageW(Application->Handle(), WM_GETICON, ICON_SMALL2, 0));
-    if (!icon) icon = LoadIconW(nullptr, IDI_APPLICATION);
-    DrawIconEx(Cache->Canvas()->Handle(), r.left, r.top, icon, IconWidth(), IconHeight(), 0,
-               nullptr, DI_NORMAL);
+    HDC dc = Cache->Canvas()->Handle();
+    auto draw = [&](HICON Icon, int Size) {
+        DrawIconEx(dc, r.left, r.top, Icon, Size, Size, 0, nullptr, DI_NORMAL);
+    };
+    if (FForm->Icon() && !FForm->Icon()->Empty()) {
+        draw(FForm->Icon()->Handle(), IconWidth());
+        return;
+    }
+    if (Application->Handle())
+        if (auto* icon = reinterpret_cast<HICON>(
+                SendMessageW(Application->Handle(), WM_GETICON, ICON_SMALL2, 0))) {
+            draw(icon, IconWidth());
+            return;
+        }
+    // The program file's own icons, at the height the title leaves under the icon's top.
+    const int size = CaptionHeight(true) - r.top;
+    if (size > 16 && AppLargeIcon)
+        draw(AppLargeIcon, size);
+    else if (AppSmallIcon)
+        draw(AppSmallIcon, size);
+    else
+        draw(LoadIconW(nullptr, IDI_APPLICATION), IconWidth());
 }
 
 void TsSkinProvider::PaintTitleText(TBitmap* Cache, const TRect& FrameRect) {
@@ -232,10 +253,20 @@ void TsSkinProvider::PaintMenuLine(TBitmap* Cache) {
         if (item->OnMeasureItem.Assigned() && item->OnAdvancedDrawItem.Assigned() &&
             GetMenuItemRect(wnd, GetMenu(wnd), position, &r)) {
             OffsetRect(&r, -windowRect.left, -windowRect.top);
-            item->OnAdvancedDrawItem(item, Cache->Canvas(), TRect(r), TOwnerDrawState{});
+            item->OnAdvancedDrawItem(item, Cache->Canvas(), TRect(r), MenuLineItemState);
         }
         ++position;
     }
+}
+
+void TsSkinProvider::RunOnPaint(HDC DC, int X, int Y) {
+    auto* form = dynamic_cast<TForm*>(FForm);
+    auto* canvas = form ? dynamic_cast<TControlCanvas*>(form->Canvas()) : nullptr;
+    if (!FForm->OnPaint.Assigned() || !canvas) return;
+    const int state = SaveDC(DC);
+    OffsetViewportOrgEx(DC, X, Y, nullptr);
+    canvas->PaintWith(DC, [this] { FForm->OnPaint(FForm); });
+    RestoreDC(DC, state);
 }
 
 void TsSkinProvider::SaveTitleBG() {

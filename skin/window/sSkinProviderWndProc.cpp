@@ -9,6 +9,7 @@
 #include "skin/engine/sVclUtils.h"
 
 #include <algorithm>
+#include <commctrl.h>
 
 namespace {
 
@@ -174,6 +175,7 @@ void TsSkinProvider::HandleSkinCommandSkinned(TMessage& Message) {
             if (FUseGlobalColor && !FCommonData->CustomColor())
                 FForm->SetColor(manager->GetGlobalColor());
             FCommonData->SetUpdating(false);
+            if (FAdapter) FAdapter->WndProc(Message);
         }
         return;
     case SKCMD_GETPROVIDER:
@@ -196,6 +198,15 @@ void TsSkinProvider::HandleSkinCommandSkinned(TMessage& Message) {
         Message.LParam = Message.Result;
         return;
     case SKCMD_GETBGCOLOR: Message.Result = static_cast<LRESULT>(FormColor()); return;
+    case SKCMD_CONTROLPLACED:
+        if (FAdapter && !Loading(FForm)) {
+            auto* control = reinterpret_cast<TWinControl*>(Message.LParam);
+            if (control)
+                FAdapter->AddNewItem(control);
+            else
+                FAdapter->AddAllItems();
+        }
+        return;
     case SKCMD_SCROLLSTART:
         if (FCommonData->RepaintIfMoved() && wnd) SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
         return;
@@ -229,7 +240,9 @@ void TsSkinProvider::HandleSkinnedWindowMessage(TMessage& Message) {
         PassOn(Message);
         if (!FormShowing()) return;
         if (!ListSW && FDrawNonClientArea) UpdateScrollWnd();
-        if (!Creating(FForm)) FLinesCount = -1;
+        if (Creating(FForm)) return;
+        FLinesCount = -1;
+        if (FForm->BorderStyle() == bsNone) RefreshChildControls(FForm);
         return;
     case WM_SETREDRAW:
         FLockCount = Message.WParam == 1 ? std::max(0, FLockCount - 1) : FLockCount + 1;
@@ -271,6 +284,15 @@ void TsSkinProvider::HandleSkinnedWindowMessage(TMessage& Message) {
         PassOn(Message);
         RepaintNonClient();
         return;
+    case WM_NOTIFY:
+        PassOn(Message);
+        // The page a tab control shows now may hold controls that were never hooked.
+        if (Message.LParam && reinterpret_cast<NMHDR*>(Message.LParam)->code == TCN_SELCHANGE &&
+            FAdapter)
+            FAdapter->AddAllItems();
+        return;
+    case WM_PARENTNOTIFY: AcWMParentNotify(Message); return;
+    case CM_CONTROLLISTCHANGE: AcCMControlListChange(Message); return;
     case WM_NCHITTEST: AcWMNCHitTest(Message); return;
     case WM_NCPAINT:
         if (!FDrawNonClientArea) {
@@ -357,6 +379,7 @@ void TsSkinProvider::HandleSkinnedWindowMessage(TMessage& Message) {
         return;
     case CM_SHOWINGCHANGED:
         if (FCommonData->BGChanged && FormShowing() && FDrawNonClientArea) {
+            if (FAdapter) FAdapter->AddAllItems();
             FCommonData->SetUpdating(false);
             UpdateExtBorders(FCommonData->SkinManager()->ReadExtendedBorders());
             PassOn(Message);
@@ -369,15 +392,69 @@ void TsSkinProvider::HandleSkinnedWindowMessage(TMessage& Message) {
     }
 }
 
+// A window created or destroyed among the form's children: the new one is hooked and every
+// child works its skin state out again.
+void TsSkinProvider::AcWMParentNotify(TMessage& Message) {
+    const WORD event = LOWORD(Message.WParam);
+    PassOn(Message);
+    if (Loading(this) || Loading(FForm) || (event != WM_CREATE && event != WM_DESTROY)) return;
+    if (event == WM_CREATE && FAdapter) FAdapter->AddAllItems();
+    TMessage state = BuildMessageRecord(SM_ALPHACMD, SkinWParam(SKCMD_CTRLSTATE), 1);
+    PassMessageToChildren(FForm, state);
+    if (FDrawNonClientArea && ListSW) RefreshScrollBars(ListSW, true);
+}
+
+// A control placed on the form at run time gets its handler at once.
+void TsSkinProvider::AcCMControlListChange(TMessage& Message) {
+    PassOn(Message);
+    auto* control = dynamic_cast<TWinControl*>(reinterpret_cast<TControl*>(Message.WParam));
+    // A control taken off the form keeps no handler from it.
+    if (!control || !Message.LParam) return;
+    if (FAdapter) FAdapter->AddNewItem(control);
+    TMessage state = BuildMessageRecord(SM_ALPHACMD, SkinWParam(SKCMD_CTRLSTATE), 1);
+    PassMessageToChildren(control, state);
+    control->Perform(SM_ALPHACMD, SkinWParam(SKCMD_CTRLSTATE), 1);
+}
+
 void TsSkinProvider::AcWMSize(TMessage& Message) {
     HWND wnd = FForm->Handle();
     TRect client;
     GetClientRect(wnd, &client);
     const bool shrank =
         client.right < LastClientRect.right || client.bottom < LastClientRect.bottom;
+    const bool grew = client.right > LastClientRect.right || client.bottom > LastClientRect.bottom;
     const bool wasEmpty = LastClientRect.right <= 0 || LastClientRect.bottom <= 0;
-    const TsGeneralData& section = FCommonData->SkinManager()->gd[FCommonData->SkinIndex];
-    if ((shrank || wasEmpty) && section.GradientPercent > 0) InvalidateRect(wnd, nullptr, TRUE);
+    TsSkinManager* manager = FCommonData->SkinManager();
+    const TsGeneralData& section = manager->gd[FCommonData->SkinIndex];
+    const BOOL erase = (FCommonData->CtrlSkinState & 1) != 0;
+    // The piece of a corner image (or the grip) that lay at the old corner, or now lies at the
+    // new one, is painted again: the rest of the client keeps its pixels while it is sized.
+    auto invalidateCorner = [&](const TRect& Client, int Mask, bool Top) {
+        if (!manager->IsValidImgIndex(Mask)) return;
+        const TsMaskData& mask = manager->ma[Mask];
+        const int w = MaskStateWidth(mask);
+        const int h = MaskStateHeight(mask);
+        const int top = Top ? Client.top : Client.bottom - h;
+        const RECT r{Client.right - w, top, Client.right, top + h};
+        InvalidateRect(wnd, &r, erase);
+    };
+    const int grip =
+        manager->GetMaskIndex(manager->ConstData.IndexGLobalInfo, L"GLOBALINFO", L"GRIPIMAGE");
+    if (GripVisible()) {
+        if (grew && erase && !wasEmpty) invalidateCorner(LastClientRect, grip, false);
+        if (shrank) invalidateCorner(client, grip, false);
+    }
+    if (shrank || wasEmpty) {
+        const UnicodeString name = FCommonData->SkinSection();
+        const int index = FCommonData->SkinIndex;
+        if (!wasEmpty) {
+            invalidateCorner(LastClientRect, manager->GetMaskIndex(index, name, L"IMGTOPRIGHT"),
+                             true);
+            invalidateCorner(LastClientRect, manager->GetMaskIndex(index, name, L"IMGBTMRIGHT"),
+                             false);
+        }
+        if (section.GradientPercent > 0) InvalidateRect(wnd, nullptr, TRUE);
+    }
     LastClientRect = client;
     PassOn(Message);
     if (FormAnimating) return;
@@ -515,5 +592,8 @@ void TsSkinProvider::AcWMPrint(TMessage& Message) {
     OffsetViewportOrgEx(dc, OffsetX(), OffsetY(), &old);
     IntersectClipRect(dc, 0, 0, ClientWidthOf(wnd), ClientHeightOf(wnd));
     PaintClient(dc, true);
+    // A plain background is a fill: the graphic children go over it here.
+    if (FCommonData->CtrlSkinState & 1) PaintGraphicChildren(dc, FForm, TPoint{0, 0});
+    RunOnPaint(dc, 0, 0);
     RestoreDC(dc, state);
 }

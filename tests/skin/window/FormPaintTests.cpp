@@ -3,7 +3,9 @@
 // mask, the menu line; and the window DC an MDI form takes for a paint without a DC.
 #include "FormSkinTesting.h"
 
+#include "framework/ExtCtrls.h"
 #include "framework/Menus.h"
+#include "skin/engine/sFramePrimitives.h"
 
 namespace {
 
@@ -34,7 +36,12 @@ struct TMenuSizes {
         Width = 100;
         Height = 18;
     }
-    void Draw(TObject*, TCanvas*, TRect, TOwnerDrawState) {}
+    void Draw(TObject*, TCanvas*, TRect R, TOwnerDrawState State) {
+        Drawn.push_back(R);
+        States.push_back(State);
+    }
+    std::vector<TRect> Drawn;
+    std::vector<TOwnerDrawState> States;
 };
 
 TEST_F(FormPaint, TitleBandBordersAndCaptionInTheSkinColours) {
@@ -101,6 +108,15 @@ TEST_F(FormPaint, MenuItemsThatDoNotFitTakeANewLine) {
     form->SetMenu(menu);
     TsSkinProvider* provider = Shown(form);
     EXPECT_EQ(provider->LinesCount(), 2);
+    // Each item drew itself into the cache once per paint, on the menu line, without
+    // accelerator underlines.
+    ASSERT_GE(sizes.Drawn.size(), 3u);
+    const int title = WindowBorderHeight(form->Handle()) + provider->CaptionHeight();
+    for (std::size_t i = 0; i < sizes.Drawn.size(); ++i) {
+        EXPECT_GE(sizes.Drawn[i].top, title) << i;
+        EXPECT_LT(sizes.Drawn[i].top, title + 2 * provider->MenuHeight()) << i;
+        EXPECT_EQ(sizes.States[i], TOwnerDrawState::FromBits(0x500)) << i;
+    }
 }
 
 TEST_F(FormPaint, AnMDIFormReleasesTheWindowDCOfAPaintWithoutOne) {
@@ -176,6 +192,35 @@ TEST_F(FormPaint, ATransparentCaptionPlateShowsTheBandUnderIt) {
               caption.Width() * caption.Height());
 }
 
+// The form's own icon, when it has one, is the title icon, at the icon's place in the band.
+TEST_F(FormPaint, TheFormsIconIsDrawnInTheTitle) {
+    constexpr TColor iconColor = 0x2040C0;
+    TBitmap* colour = new TBitmap(16, 16, pf24bit);
+    PaintSolidRect(colour->Canvas()->Handle(), TRect{0, 0, 16, 16}, iconColor);
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, nullptr);
+    HDC maskDC = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(maskDC, mask);
+    PatBlt(maskDC, 0, 0, 16, 16, BLACKNESS); // every pixel of the icon is opaque
+    SelectObject(maskDC, old);
+    DeleteDC(maskDC);
+    ICONINFO info{TRUE, 0, 0, mask, colour->Handle()};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(mask);
+    colour->Free();
+    ASSERT_NE(icon, nullptr);
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    form->Icon()->SetHandle(icon);
+    TsSkinProvider* provider = Shown(form);
+    ASSERT_TRUE(provider->IconVisible());
+    const TRect r = provider->IconRect();
+    ASSERT_GT(r.Width(), 0);
+    EXPECT_EQ(Count(provider->SkinData()->CacheBmp(), r, iconColor), r.Width() * r.Height());
+    // Without the icon shown the band is the title's colour there.
+    provider->SetShowAppIcon(false);
+    SendTo(form, WM_NCPAINT, 1);
+    EXPECT_EQ(Count(provider->SkinData()->CacheBmp(), r, iconColor), 0);
+}
+
 } // namespace
 
 namespace {
@@ -203,6 +248,30 @@ TEST_F(FormPaint, TheSizeGripIsPaintedAndHitTested) {
               HTBOTTOMRIGHT);
     EXPECT_EQ(SendTo(form, WM_NCHITTEST, 0, MAKELPARAM(r.left + right - 20, r.top + bottom)),
               HTCLIENT);
+}
+
+// Without a grip, the box between the ends of the form's two scroll bars sizes the form.
+TEST_F(FormPaint, TheBoxBetweenBothScrollBarsSizesTheForm) {
+    TForm* form = MakeForm(bsSizeable, 320, 220);
+    auto* distant = new TPanel(form);
+    distant->SetParent(form);
+    distant->SetBounds(600, 500, 40, 40);
+    form->SetAutoScroll(true);
+    TsSkinProvider* provider = Shown(form);
+    HWND wnd = form->Handle();
+    const LONG style = GetWindowLongW(wnd, GWL_STYLE);
+    ASSERT_TRUE((style & WS_VSCROLL) && (style & WS_HSCROLL)) << "both bars are shown";
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const int border = WindowBorderWidth(wnd);
+    const int x = r.right - border - 1;
+    const int y = r.bottom - border - 1;
+    // The provider's own answer, before the bars' handler or the system is asked.
+    TMessage corner{WM_NCHITTEST, 0, MAKELPARAM(x, y), 0};
+    EXPECT_EQ(provider->HTProcess(corner), HTBOTTOMRIGHT);
+    TMessage inside{WM_NCHITTEST, 0, MAKELPARAM(x - 40, y - 40), 0};
+    EXPECT_EQ(provider->HTProcess(inside), HTCLIENT);
+    EXPECT_EQ(SendTo(form, WM_NCHITTEST, 0, MAKELPARAM(x, y)), HTBOTTOMRIGHT);
 }
 
 } // namespace

@@ -45,8 +45,16 @@ TEST_F(FormProvider, AttachesAndDetachesByTheWindowProcedure) {
 TEST_F(FormProvider, TheNewestProviderWins) {
     ApplySkin();
     TForm* form = MakeForm();
-    Construct<TsSkinProvider>(form);
+    HWND wnd = form->Handle();
+    auto* first = Construct<TsSkinProvider>(form);
+    ShowActive(form);
+    ASSERT_TRUE(first->HaveSysMenu());
     auto* second = Construct<TsSkinProvider>(form);
+    // The system menu the first one took is the second one's to take: the close button stays.
+    EXPECT_TRUE(second->HaveSysMenu());
+    EXPECT_FALSE(GetWindowLongW(wnd, GWL_STYLE) & WS_SYSMENU);
+    SendTo(form, WM_NCPAINT, 1);
+    EXPECT_EQ(second->ButtonClose().State, 0);
     int providers = 0;
     for (int i = 0; i < form->ComponentCount(); ++i)
         providers += dynamic_cast<TsSkinProvider*>(form->Components(i)) != nullptr;
@@ -54,6 +62,12 @@ TEST_F(FormProvider, TheNewestProviderWins) {
     EXPECT_EQ(CountOf(form), 1);
     EXPECT_EQ(SendTo(form, SM_ALPHACMD, SkinWParam(SKCMD_GETPROVIDER)),
               reinterpret_cast<LRESULT>(static_cast<TacFormProviderLink*>(second)));
+    // The last one gone, the form has its system menu and its whole frame again.
+    second->Free();
+    EXPECT_TRUE(GetWindowLongW(wnd, GWL_STYLE) & WS_SYSMENU);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(wnd, region), ERROR);
+    DeleteObject(region);
 }
 
 TEST_F(FormProvider, SkinnedTakesTheSystemMenuAndGivesItBack) {

@@ -166,6 +166,21 @@ TColor PixelAt(TBitmap* Bmp, int X, int Y) {
     return RGB(p[2], p[1], p[0]);
 }
 
+bool SaveWindowShot(HWND Wnd, const wchar_t* File) {
+    RedrawWindow(Wnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpUntil([] { return false; }, 300);
+    RECT r;
+    GetWindowRect(Wnd, &r);
+    TBitmap shot(r.right - r.left, r.bottom - r.top, pf24bit);
+    HDC screen = GetDC(nullptr);
+    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top,
+           SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    shot.SaveToFile(File);
+    return GetFileAttributesW(File) != INVALID_FILE_ATTRIBUTES;
+}
+
 LRESULT SendTo(TForm* Form, UINT Msg, WPARAM WParam, LPARAM LParam) {
     return SendMessageW(Form->Handle(), Msg, WParam, LParam);
 }

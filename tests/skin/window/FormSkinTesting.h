@@ -81,5 +81,8 @@ struct TRecorder {
 bool PumpUntil(const std::function<bool()>& Done, DWORD Ms = 5000);
 // The pixel (0x00BBGGRR) of a 24- or 32-bit bitmap.
 TColor PixelAt(TBitmap* Bmp, int X, int Y);
+// What the screen shows of the window, after a full repaint, saved as a bitmap file; answers
+// whether the file exists.
+bool SaveWindowShot(HWND Wnd, const wchar_t* File);
 // A message to the form through its window procedure chain.
 LRESULT SendTo(TForm* Form, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);

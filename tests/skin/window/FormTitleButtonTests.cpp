@@ -120,6 +120,39 @@ TEST_F(TitleButtons, EachClickGoesHotPressedNormalAndGivesItsCommand) {
     }
 }
 
+// The real pointer over the close button, then off the window: the button goes normal again by
+// itself (the provider asked for the leave message).
+TEST_F(TitleButtons, TheHotButtonGoesNormalWhenThePointerLeavesTheWindow) {
+    const LPARAM p = AtCentre(Provider->ButtonClose());
+    SetCursorPos(static_cast<short>(LOWORD(p)), static_cast<short>(HIWORD(p)));
+    PumpUntil([&] { return SendTo(Form, WM_NCHITTEST, 0, p) == HTCLOSE; }, 1000);
+    ASSERT_EQ(Provider->ButtonClose().State, 1);
+    RECT r;
+    GetWindowRect(Form->Handle(), &r);
+    SetCursorPos(r.right + 50, r.bottom + 50);
+    EXPECT_TRUE(PumpUntil([&] { return Provider->ButtonClose().State == 0; }, 3000));
+    EXPECT_EQ(CacheAt(Provider->ButtonClose()), TestSkin::CloseStates[0]);
+}
+
+// A maximize button that cannot act is title to the hit test, so that dragging on it moves the
+// form, and a press on it is no press; restoring a maximized form is still its work.
+TEST_F(TitleButtons, ADisabledMaximizeButtonIsTitle) {
+    HWND wnd = Form->Handle();
+    SetWindowLongW(wnd, GWL_STYLE, GetWindowLongW(wnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
+    SendTo(Form, WM_NCPAINT, 1);
+    ASSERT_EQ(Provider->ButtonMax().State, 0) << "shown beside an enabled minimize button";
+    const LPARAM p = AtCentre(Provider->ButtonMax());
+    EXPECT_EQ(SendTo(Form, WM_NCHITTEST, 0, p), HTCAPTION);
+    SendTo(Form, WM_NCLBUTTONDOWN, HTMAXBUTTON, p);
+    EXPECT_EQ(Provider->ButtonMax().State, 0);
+    SendTo(Form, WM_NCLBUTTONUP, HTMAXBUTTON, p);
+    EXPECT_TRUE(Recorder->SysCommands.empty());
+    ShowWindow(wnd, SW_MAXIMIZE);
+    SendTo(Form, WM_NCPAINT, 1);
+    EXPECT_EQ(SendTo(Form, WM_NCHITTEST, 0, AtCentre(Provider->ButtonMax())), HTMAXBUTTON);
+    ShowWindow(wnd, SW_RESTORE);
+}
+
 TEST_F(TitleButtons, ReleaseWithoutAPressGivesNoCommand) {
     const LPARAM p = AtCentre(Provider->ButtonMin());
     SendTo(Form, WM_NCHITTEST, 0, p);
@@ -176,6 +209,72 @@ TEST_F(TitleButtons, MovingOffAButtonMakesItNormalAgain) {
     SendTo(Form, WM_NCMOUSELEAVE);
     EXPECT_EQ(Provider->ButtonMax().State, 0);
     EXPECT_EQ(CacheAt(Provider->ButtonMax()), TestSkin::MaxStates[0]);
+}
+
+// The form's answer to being closed is recorded and the close refused: it stays for the test.
+struct TCloseAsked {
+    int Count = 0;
+    void Close(TObject*, TCloseAction& Action) {
+        ++Count;
+        Action = caNone;
+    }
+};
+
+TEST_F(TitleButtons, AClickOnTheIconDropsTheWindowMenuADoubleClickCloses) {
+    const TRect icon = Provider->IconRect();
+    const LPARAM p = At((icon.left + icon.right) / 2, (icon.top + icon.bottom) / 2);
+    ASSERT_EQ(SendTo(Form, WM_NCHITTEST, 0, p), HTSYSMENU);
+    TCloseAsked asked;
+    Form->OnClose = TCloseEvent(&asked, &TCloseAsked::Close);
+    // One click: after the wait for a second one the menu drops (closed from a timer).
+    SetTimer(nullptr, 0, 400, &CloseMenu);
+    Recorder->Seen.clear();
+    SendTo(Form, WM_NCLBUTTONDOWN, HTSYSMENU, p);
+    EXPECT_TRUE(Recorder->Saw(WM_INITMENUPOPUP));
+    EXPECT_EQ(asked.Count, 0);
+    // The second click of a double click comes during the wait: the form is closed and no
+    // menu drops.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 400, &CloseMenu);
+    Recorder->Seen.clear();
+    PostMessageW(Form->Handle(), WM_NCLBUTTONDBLCLK, HTSYSMENU, p);
+    SendTo(Form, WM_NCLBUTTONDOWN, HTSYSMENU, p);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(asked.Count, 1);
+    EXPECT_FALSE(Recorder->Saw(WM_INITMENUPOPUP));
+    Form->OnClose = TCloseEvent();
+}
+
+// A form freed by its close while the click on its icon waits: the wait ends quietly.
+TEST(TitleIconClick, AFormFreedDuringTheWaitLeavesNothingBehind) {
+    struct TFreeOnClose {
+        void Close(TObject*, TCloseAction& Action) { Action = caFree; }
+    } freeing;
+    TModuleEntry framework = FrameworkModule();
+    framework.Initialize();
+    auto* manager = Construct<TsSkinManager>(nullptr);
+    manager->WriteSkinDirectory(TestSkinFolder());
+    manager->WriteSkinName(L"FormTest");
+    TForm* form = Construct<TForm>(Application);
+    form->SetBounds(40, 40, 300, 200);
+    form->HandleNeeded();
+    auto* provider = Construct<TsSkinProvider>(form);
+    form->Show();
+    SendMessageW(form->Handle(), WM_NCACTIVATE, TRUE, 0);
+    SendMessageW(form->Handle(), WM_NCPAINT, 1, 0);
+    HWND wnd = form->Handle();
+    const TRect icon = provider->IconRect();
+    RECT r;
+    GetWindowRect(wnd, &r);
+    const LPARAM p = MAKELPARAM(r.left + icon.left + 2, r.top + icon.top + 2);
+    form->OnClose = TCloseEvent(&freeing, &TFreeOnClose::Close);
+    // Should the menu drop all the same, a timer closes it.
+    const UINT_PTR timer = SetTimer(nullptr, 0, 400, &CloseMenu);
+    PostMessageW(wnd, WM_NCLBUTTONDBLCLK, HTSYSMENU, p);
+    SendMessageW(wnd, WM_NCLBUTTONDOWN, HTSYSMENU, p);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(IsWindow(wnd));
+    manager->Free();
+    framework.Finalize();
 }
 
 } // namespace

@@ -47,6 +47,25 @@ void TProbeWnd::acWndProc(TMessage& Message) {
     TacMainWnd::acWndProc(Message);
 }
 
+namespace {
+
+TacMainWnd* MakeProbe(TWinControl* Control, TsCommonData* SkinData, TsSkinManager* Manager) {
+    return Construct<TProbeWnd>(Control->Handle(), SkinData, Manager, SkinData->SkinSection());
+}
+
+} // namespace
+
+TEditProbeMakers::TEditProbeMakers() : FSaved(AdapterHandlerMakers) {
+    AdapterHandlerMakers = {};
+    Resume();
+}
+
+TEditProbeMakers::~TEditProbeMakers() { AdapterHandlerMakers = FSaved; }
+
+void TEditProbeMakers::Pause() { AdapterHandlerMakers[ikEdit] = nullptr; }
+
+void TEditProbeMakers::Resume() { AdapterHandlerMakers[ikEdit] = MakeProbe; }
+
 void HandlerTest::SetUp() {
     FormSkinTest::SetUp();
     RegisterRawClass();

@@ -40,6 +40,22 @@ public:
     static inline bool FreedInOwnDispatch = false;
 };
 
+// For the time of a test, the adapter's handler table gives edits a probe handler and nothing
+// else a handler.
+class TEditProbeMakers {
+public:
+    TEditProbeMakers();
+    ~TEditProbeMakers();
+    TEditProbeMakers(const TEditProbeMakers&) = delete;
+    TEditProbeMakers& operator=(const TEditProbeMakers&) = delete;
+    // Edits get no handler until Resume.
+    void Pause();
+    void Resume();
+
+private:
+    std::array<TAdapterHandlerMaker, ThirdKindCount> FSaved;
+};
+
 class HandlerTest : public FormSkinTest {
 protected:
     void SetUp() override;

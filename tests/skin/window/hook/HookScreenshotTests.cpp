@@ -21,21 +21,6 @@ protected:
         Manager->WriteSkinName(L"Calm");
         ASSERT_TRUE(Manager->SkinActive());
     }
-    // What the screen shows of the window, as a bitmap file.
-    static bool SaveShot(HWND Wnd, const wchar_t* File) {
-        RedrawWindow(Wnd, nullptr, nullptr,
-                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        PumpUntil([] { return false; }, 300);
-        RECT r;
-        GetWindowRect(Wnd, &r);
-        TBitmap shot(r.right - r.left, r.bottom - r.top, pf24bit);
-        HDC screen = GetDC(nullptr);
-        BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), screen, r.left, r.top,
-               SRCCOPY);
-        ReleaseDC(nullptr, screen);
-        shot.SaveToFile(File);
-        return GetFileAttributesW(File) != INVALID_FILE_ATTRIBUTES;
-    }
     template <class T> T* Place(T* Control, TWinControl* Parent, int X, int Y, int W, int H) {
         Control->SetParent(Parent);
         Control->SetBounds(X, Y, W, H);
@@ -67,7 +52,7 @@ TEST_F(HookScreenshot, AFormOfPlainControls) {
     ShowActive(form);
     ASSERT_EQ(Providers().size(), 1u);
     EXPECT_EQ(Providers()[0]->Owner(), form) << "the hook alone skinned the form";
-    EXPECT_TRUE(SaveShot(form->Handle(), L"hook_form.bmp"));
+    EXPECT_TRUE(SaveWindowShot(form->Handle(), L"hook_form.bmp"));
 }
 
 TEST_F(HookScreenshot, ADialogOfOurOwn) {
@@ -90,7 +75,7 @@ TEST_F(HookScreenshot, ADialogOfOurOwn) {
     TacProvider* provider = FindHookProvider(dialog);
     ASSERT_NE(provider, nullptr);
     ASSERT_NE(provider->ListSW, nullptr);
-    EXPECT_TRUE(SaveShot(dialog, L"hook_dialog.bmp"));
+    EXPECT_TRUE(SaveWindowShot(dialog, L"hook_dialog.bmp"));
 }
 
 } // namespace
