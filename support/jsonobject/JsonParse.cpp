@@ -356,11 +356,7 @@ TJsonReader::TStep TJsonReader::Number(wchar_t c) {
     return T.err == teSuccess ? Finish(value) : Stop;
 }
 
-namespace {
-
-// An optional sign and the digits up to the first other character; beyond 64 bits the value
-// stays at the nearest end of the range.
-Int64 TokenInteger(const wchar_t* p) {
+Int64 JsonTokenInteger(const wchar_t* p) noexcept {
     const bool negative = *p == L'-';
     if (*p == L'-' || *p == L'+') ++p;
     UInt64 magnitude = 0;
@@ -371,10 +367,9 @@ Int64 TokenInteger(const wchar_t* p) {
     return magnitude == limit ? std::numeric_limits<Int64>::min() : -static_cast<Int64>(magnitude);
 }
 
-// The number a decimal token starts with, as the C runtime's wcstod reads it: the shortest
-// correctly rounded conversion for the usual token, the runtime itself for the rest (a
-// token too long for the buffer, out of range, or not a number at all).
-double TokenDouble(const wchar_t* token, Integer length) {
+// The shortest correctly rounded conversion for the usual token, the runtime itself for the
+// rest (a token too long for the buffer, out of range, or not a number at all).
+double JsonTokenDouble(const wchar_t* token, Integer length) {
     char digits[64];
     const wchar_t* p = token;
     if (*p == L'+' && ((p[1] >= L'0' && p[1] <= L'9') || p[1] == L'.')) ++p;
@@ -388,16 +383,14 @@ double TokenDouble(const wchar_t* token, Integer length) {
     return std::wcstod(token, nullptr);
 }
 
-} // namespace
-
 // In an array context an integer token is an index into the context, not a value.
 TJsonRef TJsonReader::NumberValue() {
     TJsonRef number;
     if (T.is_double) {
-        NewValue(stDouble, number)->FO.c_double = TokenDouble(T.pb.Data(), T.pb.Position());
+        NewValue(stDouble, number)->FO.c_double = JsonTokenDouble(T.pb.Data(), T.pb.Position());
         return number;
     }
-    const Int64 value = TokenInteger(T.pb.Data());
+    const Int64 value = JsonTokenInteger(T.pb.Data());
     if (FThat && FThat->IsType(stArray)) return AddressElement(value);
     NewValue(stInt, number)->FO.c_int = value;
     return number;
