@@ -10,10 +10,6 @@
 #include <limits>
 #include <new>
 
-bool IsJsonWhitespace(wchar_t c) noexcept {
-    return c == 8 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32;
-}
-
 bool IsNumberCharacter(wchar_t c) noexcept {
     return (c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.' || c == L'E' ||
            c == L'e';

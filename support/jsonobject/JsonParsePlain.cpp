@@ -53,8 +53,9 @@ bool TJsonReader::PlainValue(TJsonRef& value, Integer level) {
     }
     if (c == L'-' || IsDigit(c)) return PlainNumber(value);
     for (const wchar_t* word : {L"true", L"false", L"null"}) {
-        const std::size_t length = std::wcslen(word);
-        if (std::wcsncmp(FAt, word, length) != 0) continue;
+        std::size_t length = 0; // stops at the text's NUL, a mismatch
+        while (word[length] && FAt[length] == word[length]) ++length;
+        if (word[length]) continue;
         if (!IsJsonDelimiter(FAt[length])) return false; // a bare word
         FAt += length;
         if (word[0] == L'n')

@@ -106,7 +106,9 @@ private:
     const wchar_t* FAt = nullptr; // the plain reader's position
 };
 
-bool IsJsonWhitespace(wchar_t c) noexcept;
+inline bool IsJsonWhitespace(wchar_t c) noexcept {
+    return c == 8 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32;
+}
 bool IsJsonDelimiter(wchar_t c) noexcept;
 // A character a number token is made of: digits, signs, the point and the exponent letters.
 bool IsNumberCharacter(wchar_t c) noexcept;
