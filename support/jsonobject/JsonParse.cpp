@@ -311,10 +311,7 @@ TJsonReader::TStep TJsonReader::StringEscape(wchar_t c) {
 }
 
 TJsonReader::TStep TJsonReader::EscapeDigits(wchar_t c, Integer digits) {
-    Integer digit = -1;
-    if (c >= L'0' && c <= L'9') digit = c - L'0';
-    if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
+    const Integer digit = JsonHexDigit(c);
     if (digit < 0) return Fail(teParseString);
     T.ucs_char = static_cast<Word>(T.ucs_char + (digit << (4 * (digits - 1 - T.st_pos))));
     if (++T.st_pos < digits) return Consume;

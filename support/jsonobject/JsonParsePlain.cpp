@@ -5,21 +5,10 @@
 // state machine reads the text from the start, so leniency and errors stay its own.
 #include "support/jsonobject/JsonReader.h"
 
+#include <cwchar>
 #include <new>
 
 namespace {
-
-bool IsHexDigit(wchar_t c, Integer& digit) noexcept {
-    if (c >= L'0' && c <= L'9')
-        digit = c - L'0';
-    else if (c >= L'a' && c <= L'f')
-        digit = c - L'a' + 10;
-    else if (c >= L'A' && c <= L'F')
-        digit = c - L'A' + 10;
-    else
-        return false;
-    return true;
-}
 
 bool IsDigit(wchar_t c) noexcept { return c >= L'0' && c <= L'9'; }
 
@@ -134,8 +123,8 @@ bool TJsonReader::PlainEscape() {
         const Integer digits = c == L'u' ? 4 : 2;
         Word code = 0;
         for (Integer i = 0; i < digits; ++i) {
-            Integer digit = 0;
-            if (!IsHexDigit(*FAt++, digit)) return false;
+            const Integer digit = JsonHexDigit(*FAt++);
+            if (digit < 0) return false;
             code = static_cast<Word>(code + (digit << (4 * (digits - 1 - i))));
         }
         decoded = static_cast<wchar_t>(code);

@@ -106,6 +106,12 @@ private:
     const wchar_t* FAt = nullptr; // the plain reader's position
 };
 
+// The value of a hexadecimal digit, or -1.
+inline Integer JsonHexDigit(wchar_t c) noexcept {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    const wchar_t lower = c | 0x20;
+    return lower >= L'a' && lower <= L'f' ? lower - L'a' + 10 : -1;
+}
 inline bool IsJsonWhitespace(wchar_t c) noexcept {
     return c == 8 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32;
 }
