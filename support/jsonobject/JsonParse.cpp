@@ -10,10 +10,6 @@
 #include <limits>
 #include <new>
 
-bool IsJsonWhitespace(wchar_t c) noexcept {
-    return c == 8 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32;
-}
-
 bool IsNumberCharacter(wchar_t c) noexcept {
     return (c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.' || c == L'E' ||
            c == L'e';
@@ -315,10 +311,7 @@ TJsonReader::TStep TJsonReader::StringEscape(wchar_t c) {
 }
 
 TJsonReader::TStep TJsonReader::EscapeDigits(wchar_t c, Integer digits) {
-    Integer digit = -1;
-    if (c >= L'0' && c <= L'9') digit = c - L'0';
-    if (c >= L'a' && c <= L'f') digit = c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') digit = c - L'A' + 10;
+    const Integer digit = JsonHexDigit(c);
     if (digit < 0) return Fail(teParseString);
     T.ucs_char = static_cast<Word>(T.ucs_char + (digit << (4 * (digits - 1 - T.st_pos))));
     if (++T.st_pos < digits) return Consume;
@@ -356,11 +349,7 @@ TJsonReader::TStep TJsonReader::Number(wchar_t c) {
     return T.err == teSuccess ? Finish(value) : Stop;
 }
 
-namespace {
-
-// An optional sign and the digits up to the first other character; beyond 64 bits the value
-// stays at the nearest end of the range.
-Int64 TokenInteger(const wchar_t* p) {
+Int64 JsonTokenInteger(const wchar_t* p) noexcept {
     const bool negative = *p == L'-';
     if (*p == L'-' || *p == L'+') ++p;
     UInt64 magnitude = 0;
@@ -371,10 +360,9 @@ Int64 TokenInteger(const wchar_t* p) {
     return magnitude == limit ? std::numeric_limits<Int64>::min() : -static_cast<Int64>(magnitude);
 }
 
-// The number a decimal token starts with, as the C runtime's wcstod reads it: the shortest
-// correctly rounded conversion for the usual token, the runtime itself for the rest (a
-// token too long for the buffer, out of range, or not a number at all).
-double TokenDouble(const wchar_t* token, Integer length) {
+// The shortest correctly rounded conversion for the usual token, the runtime itself for the
+// rest (a token too long for the buffer, out of range, or not a number at all).
+double JsonTokenDouble(const wchar_t* token, Integer length) {
     char digits[64];
     const wchar_t* p = token;
     if (*p == L'+' && ((p[1] >= L'0' && p[1] <= L'9') || p[1] == L'.')) ++p;
@@ -388,16 +376,14 @@ double TokenDouble(const wchar_t* token, Integer length) {
     return std::wcstod(token, nullptr);
 }
 
-} // namespace
-
 // In an array context an integer token is an index into the context, not a value.
 TJsonRef TJsonReader::NumberValue() {
     TJsonRef number;
     if (T.is_double) {
-        NewValue(stDouble, number)->FO.c_double = TokenDouble(T.pb.Data(), T.pb.Position());
+        NewValue(stDouble, number)->FO.c_double = JsonTokenDouble(T.pb.Data(), T.pb.Position());
         return number;
     }
-    const Int64 value = TokenInteger(T.pb.Data());
+    const Int64 value = JsonTokenInteger(T.pb.Data());
     if (FThat && FThat->IsType(stArray)) return AddressElement(value);
     NewValue(stInt, number)->FO.c_int = value;
     return number;

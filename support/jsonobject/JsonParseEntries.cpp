@@ -6,6 +6,13 @@
 
 TJsonRef TJsonObject::ParseString(const UnicodeString& text, bool partial, const TJsonRef& that,
                                   TJsonFindOptions options, const TJsonRef& put, TJsonType dt) {
+    if (!that) { // a document, not a path
+        TJsonTokenizer tok;
+        TJsonRef value;
+        if (const wchar_t* stop =
+                TJsonReader(tok, that, options, put, dt).RunPlain(text.c_str(), value))
+            return partial || *stop == 0 ? value : nullptr;
+    }
     TJsonTokenizer tok;
     TJsonRef result = ParseEx(tok, text.c_str(), -1, that, options, put, dt);
     if (tok.err != teSuccess) return nullptr;

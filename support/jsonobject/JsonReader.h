@@ -19,6 +19,11 @@ public:
           FSlabs(that ? nullptr : &tok.slabs) {}
 
     TJsonRef Run(const wchar_t* text, Integer length);
+    // Reads a whole NUL-ended text that holds plain JSON (no comments, quotes other than the
+    // double one, bare words or numbers outside the strict form) to the values Run would make,
+    // and answers where it stopped after the value and the blanks that follow. Answers nil at
+    // anything else, which Run then reads as ever.
+    const wchar_t* RunPlain(const wchar_t* text, TJsonRef& value);
 
 private:
     enum TStep { Consume, Redo, Stop };
@@ -65,6 +70,17 @@ private:
     void StoreMember();
     bool EndsBareWord(wchar_t c);
 
+    // The plain reader: each answers false where the text is not plain JSON.
+    bool PlainValue(TJsonRef& value, Integer level);
+    bool PlainArray(TJsonRef& value, Integer level);
+    bool PlainObject(TJsonRef& value, Integer level);
+    // The text between the quotes at the position, its escapes undone: in place or in the
+    // token buffer.
+    bool PlainText(std::wstring_view& text);
+    bool PlainEscape();
+    bool PlainNumber(TJsonRef& value);
+    bool PlainBlanks();
+
     // Path evaluation.
     TStep PathName(wchar_t c);
     TStep StepObject(wchar_t c, const UnicodeString& name);
@@ -86,10 +102,25 @@ private:
     TJsonFindOptions FOptions;
     const TJsonRef& FPut;
     TJsonType FType;
-    TJsonSlabs* FSlabs; // nil while a path is evaluated: what it makes stays on the heap
+    TJsonSlabs* FSlabs;           // nil while a path is evaluated: what it makes stays on the heap
+    const wchar_t* FAt = nullptr; // the plain reader's position
 };
 
-bool IsJsonWhitespace(wchar_t c) noexcept;
+// The value of a hexadecimal digit, or -1.
+inline Integer JsonHexDigit(wchar_t c) noexcept {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    const wchar_t lower = c | 0x20;
+    return lower >= L'a' && lower <= L'f' ? lower - L'a' + 10 : -1;
+}
+inline bool IsJsonWhitespace(wchar_t c) noexcept {
+    return c == 8 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32;
+}
 bool IsJsonDelimiter(wchar_t c) noexcept;
 // A character a number token is made of: digits, signs, the point and the exponent letters.
 bool IsNumberCharacter(wchar_t c) noexcept;
+// An optional sign and the digits up to the first other character; beyond 64 bits the value
+// stays at the nearest end of the range.
+Int64 JsonTokenInteger(const wchar_t* p) noexcept;
+// The number a decimal token of `length` characters starts with, as the C runtime's wcstod
+// reads it.
+double JsonTokenDouble(const wchar_t* token, Integer length);

@@ -5,6 +5,9 @@
 // While the reader carves a slab, frees only count down (the count goes below zero, never to
 // it); sealing adds what was carved, and whoever brings the count to zero then, the sealer or
 // the last free, releases it. So carving takes no interlocked operation and a free takes one.
+// A released slab is kept, still committed, for the next slab wanted, up to KeptSlabs of them:
+// where every first touch of a page costs a fault, a document read again and again would
+// otherwise fault in all of its memory each time.
 #include "support/jsonobject/jsonobject.h"
 
 #include <windows.h>
@@ -32,7 +35,28 @@ char* UnitOf(void* block) noexcept {
     return reinterpret_cast<char*>(address & ~(std::uintptr_t{UnitSize} - 1));
 }
 
-void Release(char* slab) noexcept { VirtualFree(slab, 0, MEM_RELEASE); }
+constexpr std::size_t KeptSlabs = 64;
+
+SRWLOCK KeptLock = SRWLOCK_INIT;
+char* Kept[KeptSlabs]; // guarded by KeptLock
+std::size_t KeptCount = 0;
+
+void Release(char* slab) noexcept {
+    AcquireSRWLockExclusive(&KeptLock);
+    const bool kept = KeptCount < KeptSlabs;
+    if (kept) Kept[KeptCount++] = slab;
+    ReleaseSRWLockExclusive(&KeptLock);
+    if (!kept) VirtualFree(slab, 0, MEM_RELEASE);
+}
+
+// A kept slab, or a new one; nil when the system has none.
+void* NewSlab() noexcept {
+    AcquireSRWLockExclusive(&KeptLock);
+    char* slab = KeptCount ? Kept[--KeptCount] : nullptr;
+    ReleaseSRWLockExclusive(&KeptLock);
+    if (slab) return slab;
+    return VirtualAlloc(nullptr, TJsonSlabs::SlabSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
 
 } // namespace
 
@@ -57,7 +81,7 @@ bool TJsonSlabs::StartSlab() noexcept {
         return false;
     }
     Seal();
-    void* slab = VirtualAlloc(nullptr, SlabSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    void* slab = NewSlab();
     if (!slab) return false;
     if (UnitOf(slab) != slab) { // not where a block could find it: the heap it is
         VirtualFree(slab, 0, MEM_RELEASE);

@@ -87,8 +87,15 @@ void TJsonObject::ReleaseHeld(std::vector<TJsonObject*>& doomed) noexcept {
     if (FDataType == stArray)
         for (Integer i = 0; i < FO.c_array->FStored; ++i) release(FO.c_array->FArray[i]);
     if (FDataType == stObject) {
-        TJsonAvlIterator it(FO.c_object);
-        while (it.MoveNext()) release(it.Current()->FPtr);
+        // The entries in any order, straight down the tree: its height is bounded by the AVL
+        // balance, so the stack is too.
+        const auto walk = [&release](const auto& self, TJsonAvlEntry* entry) -> void {
+            for (; entry; entry = entry->FGt) {
+                self(self, entry->FLt);
+                release(entry->FPtr);
+            }
+        };
+        walk(walk, FO.c_object->FRoot);
     }
 }
 

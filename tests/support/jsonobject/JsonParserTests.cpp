@@ -261,3 +261,95 @@ TEST(JsonParseStream, EveryByteIsOneCharacter) {
 TEST(JsonParseFile, MissingFileGivesNil) {
     EXPECT_FALSE(TJsonObject::ParseFile(L"Z:\\no\\such\\dir\\file.json"));
 }
+
+namespace {
+
+// What the state machine alone makes of a whole text, taken as ParseString takes it.
+UnicodeString ParseCharacterByCharacter(const UnicodeString& text, bool partial) {
+    TJsonTokenizer tok;
+    const TJsonRef value = TJsonObject::ParseEx(tok, text.c_str(), -1);
+    if (tok.err != teSuccess) return Nil;
+    const wchar_t* const stop = text.c_str() + tok.char_offset;
+    const bool consumedEnd = tok.char_offset > 0 && stop[-1] == 0;
+    if (!partial && !consumedEnd && *stop != 0) return Nil;
+    return TextOf(value);
+}
+
+UnicodeString Nested(int depth, const UnicodeString& inner) {
+    return UnicodeString(static_cast<std::size_t>(depth), L'[') + inner +
+           UnicodeString(static_cast<std::size_t>(depth), L']');
+}
+
+} // namespace
+
+// Plain JSON takes a way of its own through a whole text; it must come to what the state
+// machine makes of the same text, also where the text turns out not to be plain after all.
+TEST(JsonParse, WholeTextsReadAsCharacterByCharacter) {
+    const UnicodeString texts[] = {
+        L"{\"id\":12,\"name\":\"caf\\u00e9 \\\"q\\\" \\x41\\q\\/\",\"tags\":[\"a\",\"\\u03b2\"],"
+        L"\"deep\":{\"x\":[1,2.5,-0.125e2,1E+3,true,false,null,{}],\"y\":[]},\"\":\"\"}",
+        L" \t\r\n\b\f[ 1 , \"\u6771\u4eac \U0001F600\" ]\n",
+        L"{\"a\":1,\"a\":2,\"b\":{\"a\":3}}",
+        L"0",
+        L"-0",
+        L"-7",
+        L"1e5",
+        L"1.5e-3",
+        L"123456789012345678901234",
+        L"-9223372036854775809",
+        L"[1e999]",
+        L"[0.1000000000000000055511151231257827021181583404541015625]",
+        L"01",
+        L"1.",
+        L".5",
+        L"-",
+        L"1e",
+        L"+1",
+        L"[1-2]",
+        L"[0x10]",
+        L"[1 2]",
+        L"true",
+        L"truex",
+        L"[true1]",
+        L"[nul]",
+        L"True",
+        L"[null:1]",
+        L"[true.]",
+        L"[1,]",
+        L"{\"a\":1,}",
+        L"[,1]",
+        L"[1,,2]",
+        L"{,}",
+        L"{\"a\" 1}",
+        L"{\"a\":}",
+        L"['single']",
+        L"{unquoted:1}",
+        L"{'a':1}",
+        L"[\"\\u12G4\"]",
+        L"[\"\\xZ1\"]",
+        L"[1,/*c*/2]",
+        L"{} // trailing",
+        L"{} /",
+        L"{} x",
+        L"[1] ]",
+        L"\"text\"tail",
+        L"",
+        L"   ",
+        L"[",
+        L"{\"a\":[1,{\"b\":",
+        L"[\"open",
+        UnicodeString(L"[1,\0 2]", 7),
+        UnicodeString(L"[\"a\0b\"]", 7),
+        Nested(31, L"1"),
+        Nested(32, L"1"),
+        Nested(33, L"1"),
+        Nested(32, L""),
+        Nested(33, L""),
+        L"{\"a\":" + Nested(30, L"{\"b\":1}") + L"}",
+        L"{\"a\":" + Nested(31, L"{\"b\":1}") + L"}",
+    };
+    for (const UnicodeString& text : texts)
+        for (const bool partial : {false, true})
+            EXPECT_EQ(Parse(text, partial), ParseCharacterByCharacter(text, partial))
+                << "text \"" << text << "\", partial " << partial;
+}
