@@ -1,6 +1,6 @@
 // Fuzzed readers of the JSON library: the reader (whatever it accepts writes out and reads
-// back), paths against a document (any path leaves a document that writes out), and rule
-// documents for the validator.
+// back, and a whole text reads as the character-by-character state machine reads it), paths against
+// a document (any path leaves a document that writes out), and rule documents for the validator.
 #include "FuzzDriver.h"
 
 #include "support/jsonobject/jsonobject.h"
@@ -24,10 +24,26 @@ std::vector<TFuzzInput> Documents() {
             "{\"path\":{\"to\":[{\"x\":1},{\"y\":[5,6]}]}}"};
 }
 
+// What the state machine alone makes of a whole text, taken as ParseString takes it: plain JSON
+// takes a faster way of its own, which must come to the same.
+UnicodeString ReadByTheStateMachine(const std::wstring& text, bool partial) {
+    TJsonTokenizer tok;
+    const TJsonRef value = TJsonObject::ParseEx(tok, text.c_str(), -1);
+    if (tok.err != teSuccess) return L"<nil>";
+    const wchar_t* const stop = text.c_str() + tok.char_offset;
+    const bool consumedEnd = tok.char_offset > 0 && stop[-1] == 0;
+    if (!partial && !consumedEnd && *stop != 0) return L"<nil>";
+    return value ? value->AsJSon(false, false) : UnicodeString(L"<nil>");
+}
+
 void FeedReader(const TFuzzInput& input) {
     const std::wstring text = ByteText(input);
     for (const bool partial : {true, false}) {
         const TJsonRef value = TJsonObject::ParseString(text, partial);
+        if ((value ? value->AsJSon(false, false) : UnicodeString(L"<nil>")) !=
+            ReadByTheStateMachine(text, partial))
+            throw std::runtime_error(
+                "a whole text reads otherwise than the state machine reads it");
         if (!value) continue;
         const UnicodeString written = value->AsJSon(false, true);
         const TJsonRef again = TJsonObject::ParseString(written, false);
