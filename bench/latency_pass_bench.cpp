@@ -9,6 +9,10 @@
 // long the GUI thread's messages waited during the pass: a probe thread posts a message every 10 ms
 // to a window of the GUI thread, which notes how late each arrives.
 //
+// The shares run one after another in one window, as a user's repeated tests do: the view keeps
+// the order the last sort left, in which lines without a delay come last, so each share's pass
+// ends with the lines the share before found silent, fed back to back.
+//
 // Every address is on 127.0.0.0/8, and the scripted library sends nothing. Under Wine it must
 // be let in over Wine's own library of that name: WINEDLLOVERRIDES=icmp=n,b (scripts/bench).
 #include "client/gui/LatencyTest.h"
@@ -214,9 +218,11 @@ public:
         pass.Complete = pass.Complete && AllMeasured();
         FProbe.Stop();
         Click(); // stops the test
-        // The workers still on an echo of the next pass finish it before the next share starts.
+        // The feeder leaves and the workers still on an echo of the next pass finish it before
+        // the next share starts: a feeder that has not yet seen the test stopped would go on
+        // with its old pass from the middle, and the next share would be measured from there.
         HandleUntil([&] {
-            return FForm->tp1->TaskCount() == 0 &&
+            return !FForm->pingthread->OneThreadIsRunning() && FForm->tp1->TaskCount() == 0 &&
                    FForm->tp1->IdleThreadCount() == FForm->tp1->ThreadCount();
         });
         return pass;
