@@ -6,10 +6,15 @@
 
 #include "framework/Application.h"
 #include "skin/engine/sVclUtils.h"
+#include "skin/window/sSkinProvider.h"
 
 namespace {
 
 void ShowErrorBox(const UnicodeString& Text) { Application->MessageBox(Text, L"", MB_ICONERROR); }
+
+void MakeFrameAdapter(TWinControl* Frame, const UnicodeString& Section) {
+    Construct<TsFrameAdapter>(Frame)->SkinData()->SetSkinSection(Section);
+}
 
 } // namespace
 
@@ -45,4 +50,11 @@ void TsFrameAdapter::Loaded() {
     TComponent::Loaded();
     if (Frame && AskControl(Frame, SKCMD_ISSKINNED) && FCommonData->SkinManager())
         FCommonData->UpdateIndexes();
+}
+
+TModuleEntry FrameAdapterModule() {
+    return {L"sFrameAdapter",
+            {},
+            [] { FrameAdapterMaker = &MakeFrameAdapter; },
+            [] { FrameAdapterMaker = nullptr; }};
 }

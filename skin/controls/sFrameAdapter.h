@@ -11,6 +11,7 @@
 #pragma once
 
 #include "framework/Forms.h"
+#include "framework/ModuleInit.h"
 #include "skin/engine/sCommonData.h"
 #include "skin/window/acSBUtils.h"
 
@@ -52,3 +53,7 @@ private:
     TWndMethod OldWndProc;
     TacScrollWnd* ListSW = nullptr;
 };
+
+// The frame adapter's module: the control adapter of a skinned form gives frames their adapter
+// through it (`FrameAdapterMaker`, skin/window/sSkinProvider.h).
+TModuleEntry FrameAdapterModule();

@@ -2,6 +2,7 @@
 #include "skin/controls/sSkinLibraryModules.h"
 
 #include "skin/controls/acShellCtrls.h"
+#include "skin/controls/sFrameAdapter.h"
 #include "skin/controls/sGlyphUtils.h"
 #include "skin/engine/sSkinLibrary.h"
 #include "skin/window/acDials.h"
@@ -28,5 +29,5 @@ TModuleList SkinLibraryModules() {
             PNGModule(),        ScrollBarFunctionsModule(), std::move(glyphs),
             ShellCtrlsModule(), ThemeFunctionsModule(),     LayeredFunctionsModule(),
             AppIconsModule(),   GradientFunctionsModule(),  SkinManagerModule(),
-            DialsModule()};
+            DialsModule(),      FrameAdapterModule()};
 }

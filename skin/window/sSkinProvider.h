@@ -87,6 +87,12 @@ using TAdapterHandlerMaker = TacMainWnd* (*)(TWinControl* Control, TsCommonData*
                                              TsSkinManager* Manager);
 extern std::array<TAdapterHandlerMaker, ThirdKindCount> AdapterHandlerMakers;
 
+// Makes the frame adapter of a class-library frame, owned by the frame, in Section: the
+// adapter belongs to the skinned controls, a library above window skinning, whose start-up
+// sets this. Null until then: frames are left as they are.
+using TFrameAdapterMaker = void (*)(TWinControl* Frame, const UnicodeString& Section);
+extern TFrameAdapterMaker FrameAdapterMaker;
+
 // Set while an adapter adds (removes) all its items: re-entry guards, not locks.
 extern bool AdapterAddingItems;
 extern bool AdapterRemovingItems;

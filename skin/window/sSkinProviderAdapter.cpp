@@ -1,6 +1,7 @@
 // The control adapter: handlers for the class-library controls of a skinned form, chosen by the
 // skin manager's class-name lists, kept one item per control for as long as the control lives.
 #include "framework/Buttons.h"
+#include "framework/Forms.h"
 #include "framework/StdCtrls.h"
 #include "skin/engine/sConst.h"
 #include "skin/engine/sVclUtils.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 
 std::array<TAdapterHandlerMaker, ThirdKindCount> AdapterHandlerMakers{};
+TFrameAdapterMaker FrameAdapterMaker = nullptr;
 bool AdapterAddingItems = false;
 bool AdapterRemovingItems = false;
 
@@ -89,6 +91,10 @@ bool TacCtrlAdapter::IsControlSupported(TComponent* Control) const {
         return dynamic_cast<TSpeedButton*>(control) && listed(control) && MayAdd(control, section);
     }
     if (!windowed->HandleAllocated() || AskControl(windowed, SKCMD_ISSKINNED)) return false;
+    if (dynamic_cast<TFrame*>(windowed)) {
+        UnicodeString section;
+        return MayAdd(windowed, section);
+    }
     return listed(windowed);
 }
 
@@ -151,6 +157,10 @@ void TacCtrlAdapter::AddNewItem(TWinControl* Ctrl, const UnicodeString& SkinSect
     if (!Ctrl || Unhookable(Ctrl)) return;
     UnicodeString section = SkinSection;
     if (!MayAdd(Ctrl, section)) return;
+    if (dynamic_cast<TFrame*>(Ctrl)) { // a frame adapter instead of an item
+        if (FrameAdapterMaker) FrameAdapterMaker(Ctrl, L"GROUPBOX");
+        return;
+    }
     const int index = IndexOf(Ctrl);
     if (index >= 0) {
         TacAdapterItem* item = Items[static_cast<std::size_t>(index)];

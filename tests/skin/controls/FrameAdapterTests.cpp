@@ -1,6 +1,10 @@
 #include "skin/controls/sFrameAdapter.h"
+#include "skin/window/sSkinProvider.h"
 
 #include "SkinTesting.h"
+#include "SkinnedTesting.h"
+
+#include <vector>
 
 namespace {
 
@@ -117,3 +121,66 @@ TEST_F(FrameAdapter, ShowingTheFrameTellsItsChildrenToReadTheirSkin) {
 }
 
 } // namespace
+
+namespace {
+
+TComponent* RefusedItem = nullptr;
+
+void RefuseOne(TComponent* Item, bool& CanBeAdded, UnicodeString&) {
+    if (Item == RefusedItem) CanBeAdded = false;
+}
+
+// A skinned form's control adapter, with the frame adapter's module started as the program's
+// start-up starts it.
+class FrameOnASkinnedForm : public SkinnedFormTest {
+protected:
+    void SetUp() override {
+        SkinnedFormTest::SetUp();
+        FrameAdapterModule().Initialize();
+    }
+    void TearDown() override {
+        FrameAdapterModule().Finalize();
+        SkinnedFormTest::TearDown();
+    }
+    static std::vector<TsFrameAdapter*> AdaptersOf(TComponent* Owner) {
+        std::vector<TsFrameAdapter*> found;
+        for (int i = 0; i < Owner->ComponentCount(); ++i)
+            if (auto* adapter = dynamic_cast<TsFrameAdapter*>(Owner->Components(i)))
+                found.push_back(adapter);
+        return found;
+    }
+};
+
+} // namespace
+
+TEST_F(FrameOnASkinnedForm, TheFormsControlAdapterGivesAFrameOneAdapterInTheGroupBoxSection) {
+    auto* provider = Construct<TsSkinProvider>(Form);
+    auto* frame = Place<TFrame>(TRect(8, 8, 200, 120));
+    auto* refused = Place<TFrame>(TRect(8, 130, 200, 200));
+    RefusedItem = refused;
+    provider->OnSkinItem = TAddItemEvent(&RefuseOne);
+    Form->HandleNeeded();
+    ApplySkin();
+    ASSERT_TRUE(provider->Adapter());
+    const std::vector<TsFrameAdapter*> adapters = AdaptersOf(frame);
+    ASSERT_EQ(adapters.size(), 1u);
+    EXPECT_EQ(adapters[0]->Frame, frame);
+    EXPECT_EQ(adapters[0]->SkinData()->SkinSection(), L"GROUPBOX");
+    EXPECT_EQ(AskIsSkinned(frame), 1);
+    EXPECT_EQ(provider->Adapter()->Count(), 0); // an adapter, not an item
+    EXPECT_TRUE(AdaptersOf(refused).empty());
+    // A frame with its adapter answers that it is skinned: the next walk leaves it alone.
+    provider->Adapter()->AddAllItems();
+    EXPECT_EQ(AdaptersOf(frame).size(), 1u);
+}
+
+TEST_F(FrameOnASkinnedForm, WithoutTheModuleAFrameStaysAsItIs) {
+    FrameAdapterModule().Finalize();
+    auto* provider = Construct<TsSkinProvider>(Form);
+    auto* frame = Place<TFrame>(TRect(8, 8, 200, 120));
+    Form->HandleNeeded();
+    ApplySkin();
+    ASSERT_TRUE(provider->Adapter());
+    EXPECT_TRUE(AdaptersOf(frame).empty());
+    EXPECT_EQ(AskIsSkinned(frame), 0);
+}
