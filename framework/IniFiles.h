@@ -120,8 +120,18 @@ private:
         const wchar_t* LineText(std::size_t line) const noexcept { return Lines[line].data(); }
     };
 
-    // Clears the list and adds the items as one change.
-    static void ReplaceContents(TStrings* strings, const std::vector<UnicodeString>& items);
+    // Clears the list and lets `addItems` add to it, as one change.
+    template <class AddItems> static void ReplaceContents(TStrings* strings, AddItems addItems) {
+        strings->BeginUpdate();
+        try {
+            strings->Clear();
+            addItems();
+        } catch (...) {
+            strings->EndUpdate();
+            throw;
+        }
+        strings->EndUpdate();
+    }
     // Adds what one line of text defines; `current` is the section lines go to.
     void AddText(std::wstring_view text, TSection*& current);
     TSection& AddSection(const UnicodeString& name);

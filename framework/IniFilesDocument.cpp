@@ -39,16 +39,14 @@ void TMemIniFile::SetStrings(const TStrings* lines) {
 void TMemIniFile::SetText(std::wstring_view text) {
     Clear();
     TSection* current = nullptr;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find_first_of(L"\r\n", pos);
-        if (end == std::wstring_view::npos) {
-            AddText(text.substr(pos), current);
-            break;
-        }
-        AddText(text.substr(pos, end - pos), current);
-        pos = end + 1;
-        if (text[end] == L'\r' && pos < text.size() && text[pos] == L'\n') ++pos;
+    const wchar_t* const end = text.data() + text.size();
+    for (const wchar_t* start = text.data(); start < end;) {
+        const wchar_t* stop = start;
+        while (stop < end && *stop != L'\r' && *stop != L'\n') ++stop;
+        AddText(std::wstring_view(start, static_cast<std::size_t>(stop - start)), current);
+        if (stop == end) break;
+        start = stop + 1;
+        if (*stop == L'\r' && start < end && *start == L'\n') ++start;
     }
 }
 
@@ -85,11 +83,11 @@ void TMemIniFile::AddLine(TSection& section, std::wstring_view line) {
 }
 
 void TMemIniFile::GetStrings(TStrings* lines) const {
-    std::vector<UnicodeString> text;
-    for (const TSection& section : FSections) {
-        text.push_back(L'[' + section.Name + L']');
-        text.insert(text.end(), section.Lines.begin(), section.Lines.end());
-        text.emplace_back();
-    }
-    ReplaceContents(lines, text);
+    ReplaceContents(lines, [this, lines] {
+        for (const TSection& section : FSections) {
+            lines->Add(L'[' + section.Name + L']');
+            for (const UnicodeString& line : section.Lines) lines->Add(line);
+            lines->Add(UnicodeString());
+        }
+    });
 }

@@ -9,6 +9,14 @@
 
 namespace {
 
+bool IsAscii(std::wstring_view name) {
+    return std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; });
+}
+
+// The system's mapping takes a-z to A-Z and leaves the rest of ASCII as it is, in every locale:
+// names in ASCII, which is nearly all of them, are upper-cased here without a call per name.
+wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - (L'a' - L'A')) : c; }
+
 // Hands `name` upper-cased to `each`, piece by piece, in a buffer of the caller's stack.
 template <class Each> void ForEachUpperPiece(std::wstring_view name, Each each) {
     std::array<wchar_t, 64> piece;
@@ -30,8 +38,15 @@ void TMemIniFile::TNameIndex::Clear() noexcept {
 // FNV-1a over the upper-cased code units.
 std::uint32_t TMemIniFile::TNameIndex::HashOf(std::wstring_view name) {
     std::uint32_t hash = 2166136261u;
-    ForEachUpperPiece(name, [&hash](std::wstring_view piece) {
-        for (const wchar_t c : piece) hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
+    const auto add = [&hash](wchar_t c) {
+        hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
+    };
+    if (IsAscii(name)) {
+        for (const wchar_t c : name) add(UpperAscii(c));
+        return hash;
+    }
+    ForEachUpperPiece(name, [&add](std::wstring_view piece) {
+        for (const wchar_t c : piece) add(c);
     });
     return hash;
 }
@@ -40,6 +55,9 @@ std::uint32_t TMemIniFile::TNameIndex::HashOf(std::wstring_view name) {
 bool TMemIniFile::TNameIndex::SameName(std::wstring_view a, std::wstring_view b) {
     if (a == b) return true;
     if (a.size() != b.size()) return false;
+    if (IsAscii(a) && IsAscii(b))
+        return std::equal(a.begin(), a.end(), b.begin(),
+                          [](wchar_t x, wchar_t y) { return UpperAscii(x) == UpperAscii(y); });
     std::array<wchar_t, 64> upper;
     bool same = true;
     std::size_t pos = 0;
@@ -78,39 +96,30 @@ const TMemIniFile::TSection* TMemIniFile::FindSection(std::wstring_view name) co
     return found == TNameIndex::Missing ? nullptr : &FSections[found];
 }
 
-void TMemIniFile::ReplaceContents(TStrings* strings, const std::vector<UnicodeString>& items) {
-    strings->BeginUpdate();
-    try {
-        strings->Clear();
-        for (const UnicodeString& item : items) strings->Add(item);
-    } catch (...) {
-        strings->EndUpdate();
-        throw;
-    }
-    strings->EndUpdate();
-}
-
 void TMemIniFile::ReadSections(TStrings* strings) const {
-    std::vector<UnicodeString> names;
-    for (const TSection& section : FSections) names.push_back(section.Name);
-    ReplaceContents(strings, names);
+    ReplaceContents(strings, [this, strings] {
+        for (const TSection& section : FSections) strings->Add(section.Name);
+    });
 }
 
+// The names pass through one buffer, so that each costs only the list's own copy.
 void TMemIniFile::ReadSection(const UnicodeString& section, TStrings* strings) const {
-    std::vector<UnicodeString> names;
-    if (const TSection* found = FindSection(section)) {
+    ReplaceContents(strings, [found = FindSection(section), strings] {
+        if (!found) return;
+        UnicodeString name;
         for (const UnicodeString& line : found->Lines) {
             const std::size_t equals = line.find(L'=');
-            names.push_back(equals == UnicodeString::npos ? UnicodeString()
-                                                          : line.substr(0, equals));
+            name.assign(line, 0, equals == UnicodeString::npos ? 0 : equals);
+            strings->Add(name);
         }
-    }
-    ReplaceContents(strings, names);
+    });
 }
 
 void TMemIniFile::ReadSectionValues(const UnicodeString& section, TStrings* strings) const {
-    const TSection* found = FindSection(section);
-    ReplaceContents(strings, found ? found->Lines : std::vector<UnicodeString>());
+    ReplaceContents(strings, [found = FindSection(section), strings] {
+        if (found)
+            for (const UnicodeString& line : found->Lines) strings->Add(line);
+    });
 }
 
 UnicodeString TMemIniFile::ReadString(const UnicodeString& section, const UnicodeString& ident,

@@ -31,7 +31,16 @@ void TKitStreamIniFile::UpdateFile() {
 
 bool TKitStreamIniFile::LoadFromStream(TStream* stream) {
     try {
-        const Int64 size = stream->Size() - stream->Position();
+        const Int64 position = stream->Position();
+        const Int64 size = stream->Size() - position;
+        // Text already in memory is decoded where it lies, without a copy of its bytes.
+        if (const auto* memory = dynamic_cast<TCustomMemoryStream*>(stream)) {
+            const auto* bytes = static_cast<const char*>(memory->Memory());
+            SetText(DecodeTextWithMark(bytes + (size > 0 ? position : 0),
+                                       static_cast<std::size_t>(size > 0 ? size : 0)));
+            stream->Seek(0, soEnd);
+            return true;
+        }
         std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
         stream->ReadBuffer(bytes.data(), static_cast<NativeInt>(bytes.size()));
         SetText(DecodeTextWithMark(bytes.data(), bytes.size()));
