@@ -102,23 +102,24 @@ void TMemIniFile::ReadSections(TStrings* strings) const {
     });
 }
 
-// The names pass through one buffer, so that each costs only the list's own copy.
+// The names and lines pass through one buffer, so that each costs only the list's own copy.
 void TMemIniFile::ReadSection(const UnicodeString& section, TStrings* strings) const {
-    ReplaceContents(strings, [found = FindSection(section), strings] {
+    ReplaceContents(strings, [this, found = FindSection(section), strings] {
         if (!found) return;
         UnicodeString name;
-        for (const UnicodeString& line : found->Lines) {
-            const std::size_t equals = line.find(L'=');
-            name.assign(line, 0, equals == UnicodeString::npos ? 0 : equals);
-            strings->Add(name);
+        for (const TLine& line : found->Lines) {
+            const std::wstring_view text = LineView(line);
+            const std::size_t equals = text.find(L'=');
+            strings->Add(name.assign(text.substr(0, equals == text.npos ? 0 : equals)));
         }
     });
 }
 
 void TMemIniFile::ReadSectionValues(const UnicodeString& section, TStrings* strings) const {
-    ReplaceContents(strings, [found = FindSection(section), strings] {
-        if (found)
-            for (const UnicodeString& line : found->Lines) strings->Add(line);
+    ReplaceContents(strings, [this, found = FindSection(section), strings] {
+        if (!found) return;
+        UnicodeString text;
+        for (const TLine& line : found->Lines) strings->Add(text.assign(LineView(line)));
     });
 }
 
@@ -126,9 +127,8 @@ UnicodeString TMemIniFile::ReadString(const UnicodeString& section, const Unicod
                                       const UnicodeString& defaultValue) const {
     const TSection* found = FindSection(section);
     if (!found) return defaultValue;
-    const std::size_t line =
-        found->LastLineOfName.Find(ident, [found](std::size_t at) { return found->LineText(at); });
+    const std::size_t line = found->LastLineOfName.Find(ident, LineTextOf(*found));
     if (line == TNameIndex::Missing) return defaultValue;
-    const UnicodeString& text = found->Lines[line];
-    return text.substr(text.find(L'=') + 1);
+    const std::wstring_view text = LineView(found->Lines[line]);
+    return UnicodeString(text.substr(text.find(L'=') + 1));
 }

@@ -1,7 +1,7 @@
 // The INI document over streams and files. The text is decoded as the string list decodes it
-// (a byte-order mark is honoured, text without one is ANSI) and handed to the document whole,
-// which splits it into lines at CR, LF or CR LF: a line is copied once, into the form it is
-// stored in.
+// (a byte-order mark is honoured, text without one is ANSI) and handed over to the document
+// whole, which splits it into lines at CR, LF or CR LF and stores them in the decoded text
+// itself: nothing is allocated per line.
 #include "support/KitThreadPool/KitIni.h"
 
 #include "framework/StringLists.h"
