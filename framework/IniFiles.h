@@ -133,12 +133,29 @@ private:
         return
             [this, &section](std::size_t line) { return FText.data() + section.Lines[line].Start; };
     }
-    // Clears the list and lets `addItems` add to it, as one change.
-    template <class AddItems> static void ReplaceContents(TStrings* strings, AddItems addItems) {
+    // Gives a list the items of a read one by one. A plain unsorted string list that owns no
+    // objects has its items overwritten where they are, which keeps their storage: reading
+    // section after section into one list then allocates nearly nothing.
+    class TListWriter {
+    public:
+        explicit TListWriter(TStrings* strings);
+        void Add(std::wstring_view item);
+        // Drops what the list held beyond the items given.
+        void Finish();
+
+    private:
+        TStrings* FStrings;
+        TStringList* FReused = nullptr;
+        int FCount = 0;
+        UnicodeString FItem;
+    };
+    // Replaces the list's items with those `fill` gives the writer, as one change.
+    template <class Fill> static void ReplaceContents(TStrings* strings, Fill fill) {
         strings->BeginUpdate();
         try {
-            strings->Clear();
-            addItems();
+            TListWriter writer(strings);
+            fill(writer);
+            writer.Finish();
         } catch (...) {
             strings->EndUpdate();
             throw;

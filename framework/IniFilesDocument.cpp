@@ -130,12 +130,11 @@ void TMemIniFile::Compact() {
 }
 
 void TMemIniFile::GetStrings(TStrings* lines) const {
-    ReplaceContents(lines, [this, lines] {
-        UnicodeString text;
+    ReplaceContents(lines, [this](TListWriter& writer) {
         for (const TSection& section : FSections) {
-            lines->Add(L'[' + section.Name + L']');
-            for (const TLine& line : section.Lines) lines->Add(text.assign(LineView(line)));
-            lines->Add(UnicodeString());
+            writer.Add(L'[' + section.Name + L']');
+            for (const TLine& line : section.Lines) writer.Add(LineView(line));
+            writer.Add(L"");
         }
     });
 }

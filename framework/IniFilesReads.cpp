@@ -6,24 +6,35 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <typeinfo>
 
 namespace {
 
-bool IsAscii(std::wstring_view name) {
-    return std::all_of(name.begin(), name.end(), [](wchar_t c) { return c < 0x80; });
-}
+constexpr std::size_t PieceSize = 64;
 
-// The system's mapping takes a-z to A-Z and leaves the rest of ASCII as it is, in every locale:
-// names in ASCII, which is nearly all of them, are upper-cased here without a call per name.
-wchar_t UpperAscii(wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - (L'a' - L'A')) : c; }
+// `length` code units from `from` upper-cased into `to`. The system's mapping takes a-z to A-Z
+// and leaves the rest of ASCII as it is, in every locale: pieces in ASCII, which names nearly
+// always are, are mapped here without a call into the system.
+void UpperPiece(const wchar_t* from, std::size_t length, wchar_t* to) {
+    wchar_t any = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const wchar_t c = from[i];
+        any |= c;
+        to[i] = static_cast<wchar_t>(c - (static_cast<unsigned>(c - L'a') < 26u ? 32 : 0));
+    }
+    if (any >= 0x80) {
+        std::copy_n(from, length, to);
+        CharUpperBuffW(to, static_cast<DWORD>(length));
+    }
+}
 
 // Hands `name` upper-cased to `each`, piece by piece, in a buffer of the caller's stack.
 template <class Each> void ForEachUpperPiece(std::wstring_view name, Each each) {
-    std::array<wchar_t, 64> piece;
+    std::array<wchar_t, PieceSize> piece;
     for (std::size_t pos = 0; pos < name.size(); pos += piece.size()) {
         const std::size_t length = std::min(piece.size(), name.size() - pos);
-        std::copy_n(name.data() + pos, length, piece.data());
-        CharUpperBuffW(piece.data(), static_cast<DWORD>(length));
+        UpperPiece(name.data() + pos, length, piece.data());
         each(std::wstring_view(piece.data(), length));
     }
 }
@@ -35,39 +46,40 @@ void TMemIniFile::TNameIndex::Clear() noexcept {
     FCount = 0;
 }
 
-// FNV-1a over the upper-cased code units.
+// The upper-cased code units taken four at a time, each word mixed in by a multiplication; a
+// last part word is padded with zeros. Every piece but the last is whole words, so the hash
+// depends on the upper-cased units alone.
 std::uint32_t TMemIniFile::TNameIndex::HashOf(std::wstring_view name) {
-    std::uint32_t hash = 2166136261u;
-    const auto add = [&hash](wchar_t c) {
-        hash = (hash ^ static_cast<std::uint32_t>(c)) * 16777619u;
-    };
-    if (IsAscii(name)) {
-        for (const wchar_t c : name) add(UpperAscii(c));
-        return hash;
-    }
-    ForEachUpperPiece(name, [&add](std::wstring_view piece) {
-        for (const wchar_t c : piece) add(c);
+    constexpr std::uint64_t Factor = 0x9E3779B97F4A7C15u;
+    std::uint64_t hash = 0;
+    ForEachUpperPiece(name, [&hash](std::wstring_view piece) {
+        std::size_t pos = 0;
+        for (; pos + 4 <= piece.size(); pos += 4) {
+            std::uint64_t word;
+            std::memcpy(&word, piece.data() + pos, sizeof(word));
+            hash = (hash ^ word) * Factor;
+        }
+        if (pos < piece.size()) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, piece.data() + pos, (piece.size() - pos) * sizeof(wchar_t));
+            hash = (hash ^ word) * Factor;
+        }
     });
-    return hash;
+    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 
 // The mapping takes one code unit to one, so names of different lengths never match.
 bool TMemIniFile::TNameIndex::SameName(std::wstring_view a, std::wstring_view b) {
     if (a == b) return true;
     if (a.size() != b.size()) return false;
-    if (IsAscii(a) && IsAscii(b))
-        return std::equal(a.begin(), a.end(), b.begin(),
-                          [](wchar_t x, wchar_t y) { return UpperAscii(x) == UpperAscii(y); });
-    std::array<wchar_t, 64> upper;
+    std::array<wchar_t, PieceSize> upper;
     bool same = true;
     std::size_t pos = 0;
     ForEachUpperPiece(a, [&](std::wstring_view piece) {
         if (!same) return;
-        const std::size_t length = piece.size();
-        std::copy_n(b.data() + pos, length, upper.data());
-        CharUpperBuffW(upper.data(), static_cast<DWORD>(length));
-        same = piece == std::wstring_view(upper.data(), length);
-        pos += length;
+        UpperPiece(b.data() + pos, piece.size(), upper.data());
+        same = piece == std::wstring_view(upper.data(), piece.size());
+        pos += piece.size();
     });
     return same;
 }
@@ -96,30 +108,52 @@ const TMemIniFile::TSection* TMemIniFile::FindSection(std::wstring_view name) co
     return found == TNameIndex::Missing ? nullptr : &FSections[found];
 }
 
+TMemIniFile::TListWriter::TListWriter(TStrings* strings) : FStrings(strings) {
+    auto* list =
+        typeid(*strings) == typeid(TStringList) ? static_cast<TStringList*>(strings) : nullptr;
+    if (list && !list->Sorted() && !list->OwnsObjects())
+        FReused = list;
+    else
+        strings->Clear();
+}
+
+void TMemIniFile::TListWriter::Add(std::wstring_view item) {
+    FItem.assign(item);
+    if (FReused && FCount < FReused->Count()) {
+        FReused->Put(FCount, FItem);
+        if (FReused->Objects(FCount)) FReused->PutObject(FCount, nullptr);
+    } else {
+        FStrings->Add(FItem);
+    }
+    ++FCount;
+}
+
+void TMemIniFile::TListWriter::Finish() {
+    if (FReused)
+        while (FReused->Count() > FCount) FReused->Delete(FReused->Count() - 1);
+}
+
 void TMemIniFile::ReadSections(TStrings* strings) const {
-    ReplaceContents(strings, [this, strings] {
-        for (const TSection& section : FSections) strings->Add(section.Name);
+    ReplaceContents(strings, [this](TListWriter& writer) {
+        for (const TSection& section : FSections) writer.Add(section.Name);
     });
 }
 
-// The names and lines pass through one buffer, so that each costs only the list's own copy.
 void TMemIniFile::ReadSection(const UnicodeString& section, TStrings* strings) const {
-    ReplaceContents(strings, [this, found = FindSection(section), strings] {
+    ReplaceContents(strings, [this, found = FindSection(section)](TListWriter& writer) {
         if (!found) return;
-        UnicodeString name;
         for (const TLine& line : found->Lines) {
             const std::wstring_view text = LineView(line);
             const std::size_t equals = text.find(L'=');
-            strings->Add(name.assign(text.substr(0, equals == text.npos ? 0 : equals)));
+            writer.Add(text.substr(0, equals == text.npos ? 0 : equals));
         }
     });
 }
 
 void TMemIniFile::ReadSectionValues(const UnicodeString& section, TStrings* strings) const {
-    ReplaceContents(strings, [this, found = FindSection(section), strings] {
-        if (!found) return;
-        UnicodeString text;
-        for (const TLine& line : found->Lines) strings->Add(text.assign(LineView(line)));
+    ReplaceContents(strings, [this, found = FindSection(section)](TListWriter& writer) {
+        if (found)
+            for (const TLine& line : found->Lines) writer.Add(LineView(line));
     });
 }
 

@@ -163,6 +163,37 @@ TEST(IniFiles, SectionReadsListNamesAndLinesInOrder) {
     EXPECT_EQ(missingValues.Count(), 0);
 }
 
+// Reads go into whatever list they are given: a plain list's items are overwritten where they
+// are, but every kind ends with exactly the items read, no objects, and one change.
+TEST(IniFiles, ReadsReplaceEveryKindOfList) {
+    struct TChanges {
+        int Count = 0;
+        void OnChange(TObject*) { ++Count; }
+    };
+    const TDocument document(L"[s]\r\nb=1\r\na=2\r\n");
+    TObject stale;
+    for (const bool sorted : {false, true})
+        for (const int held : {0, 1, 5}) {
+            SCOPED_TRACE(testing::Message() << (sorted ? "sorted, " : "") << held << " held");
+            TStringList names, values;
+            for (TStringList* list : {&names, &values})
+                for (int i = 0; i < held; ++i) list->AddObject(L"stale", &stale);
+            names.SetSorted(sorted);
+            values.SetSorted(sorted);
+            TChanges changes;
+            names.OnChange = TNotifyEvent(&changes, &TChanges::OnChange);
+            document.ReadSection(L"S", &names);
+            document.ReadSectionValues(L"S", &values);
+            EXPECT_EQ(ItemsOf(names), sorted ? (Items{L"a", L"b"}) : (Items{L"b", L"a"}));
+            EXPECT_EQ(ItemsOf(values), sorted ? (Items{L"a=2", L"b=1"}) : (Items{L"b=1", L"a=2"}));
+            for (TStringList* list : {&names, &values})
+                for (int i = 0; i < list->Count(); ++i) EXPECT_EQ(list->Objects(i), nullptr);
+            EXPECT_EQ(changes.Count, 1);
+            document.ReadSection(L"missing", &names);
+            EXPECT_EQ(names.Count(), 0);
+        }
+}
+
 TEST(IniFiles, ARepeatedSectionIsListedTwiceAndTheLastOneIsRead) {
     const TDocument document(L"[Area]\r\nk=1\r\nonly=here\r\n[b]\r\n[AREA]\r\nk=2\r\n");
     TStringList sections, names;
