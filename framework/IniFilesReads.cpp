@@ -48,22 +48,54 @@ void TMemIniFile::TNameIndex::Clear() noexcept {
 
 // The upper-cased code units taken four at a time, each word mixed in by a multiplication; a
 // last part word is padded with zeros. Every piece but the last is whole words, so the hash
-// depends on the upper-cased units alone.
+// depends on the upper-cased units alone, whichever way they were upper-cased.
+namespace {
+
+constexpr std::uint64_t HashFactor = 0x9E3779B97F4A7C15u;
+constexpr std::uint64_t EachUnit(std::uint64_t value) { return value * 0x0001000100010001u; }
+
+std::uint64_t MixWord(std::uint64_t hash, std::uint64_t word) { return (hash ^ word) * HashFactor; }
+
+// Four ASCII code units upper-cased at once: a unit from "a" to "z" loses 0x20.
+std::uint64_t UpperAsciiWord(std::uint64_t word) {
+    const std::uint64_t fromA = word + EachUnit(0x80 - L'a'),
+                        pastZ = word + EachUnit(0x80 - L'z' - 1);
+    return word - (((fromA & ~pastZ) & EachUnit(0x80)) >> 2);
+}
+
+std::uint64_t WordAt(const wchar_t* units, std::size_t count) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, units, count * sizeof(wchar_t));
+    return word;
+}
+
+} // namespace
+
 std::uint32_t TMemIniFile::TNameIndex::HashOf(std::wstring_view name) {
-    constexpr std::uint64_t Factor = 0x9E3779B97F4A7C15u;
     std::uint64_t hash = 0;
+    // A short ASCII name, the usual one, is hashed where it lies.
+    if (name.size() <= PieceSize) {
+        std::uint64_t any = 0;
+        std::size_t pos = 0;
+        for (; pos + 4 <= name.size(); pos += 4) {
+            const std::uint64_t word = WordAt(name.data() + pos, 4);
+            any |= word;
+            hash = MixWord(hash, UpperAsciiWord(word));
+        }
+        if (pos < name.size()) {
+            const std::uint64_t word = WordAt(name.data() + pos, name.size() - pos);
+            any |= word;
+            hash = MixWord(hash, UpperAsciiWord(word));
+        }
+        if (!(any & EachUnit(0xFF80))) return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+        hash = 0;
+    }
     ForEachUpperPiece(name, [&hash](std::wstring_view piece) {
         std::size_t pos = 0;
-        for (; pos + 4 <= piece.size(); pos += 4) {
-            std::uint64_t word;
-            std::memcpy(&word, piece.data() + pos, sizeof(word));
-            hash = (hash ^ word) * Factor;
-        }
-        if (pos < piece.size()) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, piece.data() + pos, (piece.size() - pos) * sizeof(wchar_t));
-            hash = (hash ^ word) * Factor;
-        }
+        for (; pos + 4 <= piece.size(); pos += 4)
+            hash = MixWord(hash, WordAt(piece.data() + pos, 4));
+        if (pos < piece.size())
+            hash = MixWord(hash, WordAt(piece.data() + pos, piece.size() - pos));
     });
     return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
