@@ -28,9 +28,11 @@ public:
     void Clear();
     // Replaces the whole document with what the lines define.
     void SetStrings(const TStrings* lines);
-    // The same from text whose lines end in CR, LF or CR LF, without a list in between: each
-    // stored line is the one copy made of it.
+    // The same from text whose lines end in CR, LF or CR LF, without a list in between.
     void SetText(std::wstring_view text);
+    // The same, taking the text over: the stored lines are written into it where they lie, so
+    // loading copies and allocates nothing per line.
+    void SetText(UnicodeString&& text);
     // The document as lines: "[name]", the section's lines as stored, an empty line, in order.
     void GetStrings(TStrings* lines) const;
 
@@ -112,20 +114,66 @@ private:
         std::size_t FCount = 0;
     };
 
+    // A stored line: where its characters lie in FText.
+    struct TLine {
+        std::size_t Start = 0;
+        std::size_t Length = 0;
+    };
     struct TSection {
         UnicodeString Name;
-        std::vector<UnicodeString> Lines;
+        std::vector<TLine> Lines;
         // The name part of each line with "=" → the last such line.
         TNameIndex LastLineOfName;
-        const wchar_t* LineText(std::size_t line) const noexcept { return Lines[line].data(); }
     };
 
-    // Clears the list and adds the items as one change.
-    static void ReplaceContents(TStrings* strings, const std::vector<UnicodeString>& items);
-    // Adds what one line of text defines; `current` is the section lines go to.
-    void AddText(std::wstring_view text, TSection*& current);
+    std::wstring_view LineView(const TLine& line) const noexcept {
+        return std::wstring_view(FText.data() + line.Start, line.Length);
+    }
+    auto LineTextOf(const TSection& section) const {
+        return
+            [this, &section](std::size_t line) { return FText.data() + section.Lines[line].Start; };
+    }
+    // Gives a list the items of a read one by one. A plain unsorted string list that owns no
+    // objects has its items overwritten where they are, which keeps their storage: reading
+    // section after section into one list then allocates nearly nothing.
+    class TListWriter {
+    public:
+        explicit TListWriter(TStrings* strings);
+        void Add(std::wstring_view item);
+        // Drops what the list held beyond the items given.
+        void Finish();
+
+    private:
+        TStrings* FStrings;
+        TStringList* FReused = nullptr;
+        int FCount = 0;
+        UnicodeString FItem;
+    };
+    // Replaces the list's items with those `fill` gives the writer, as one change.
+    template <class Fill> static void ReplaceContents(TStrings* strings, Fill fill) {
+        strings->BeginUpdate();
+        try {
+            TListWriter writer(strings);
+            fill(writer);
+            writer.Finish();
+        } catch (...) {
+            strings->EndUpdate();
+            throw;
+        }
+        strings->EndUpdate();
+    }
+    // Stores what the text of FText from `begin` to `end` defines, writing the stored line at
+    // the end of the lines stored so far (`stored`, never past `begin`); `current` is the
+    // section lines go to.
+    void StoreText(std::size_t begin, std::size_t end, std::size_t& stored, TSection*& current);
+    // Stores one line of the section, `line` being text of FText that lies at `stored` or
+    // after it: split at its first "=", both sides trimmed.
+    void StoreLine(TSection& section, std::wstring_view line, std::size_t& stored);
+    // Appends `line` to FText and stores it as a line of the section.
+    void AppendLine(TSection& section, std::wstring_view line);
     TSection& AddSection(const UnicodeString& name);
-    static void AddLine(TSection& section, std::wstring_view line);
+    // Writes FText again with only the characters lines still use.
+    void Compact();
     // The position of the last section of that name, or TNameIndex::Missing.
     std::size_t SectionPosition(std::wstring_view name) const;
     const TSection* FindSection(std::wstring_view name) const;
@@ -134,6 +182,11 @@ private:
     }
 
     std::vector<TSection> FSections;
+    // The characters of every stored line, one after another: loaded text is stored over
+    // itself, so a document costs one allocation for all its lines. A rewritten line goes to
+    // the end and leaves its old characters unused until the text is compacted.
+    UnicodeString FText;
+    std::size_t FUnused = 0;
     // Section name → the last section with that name.
     TNameIndex FLastSectionOfName;
 };

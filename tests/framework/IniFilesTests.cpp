@@ -22,6 +22,8 @@ public:
         lines.SetText(text);
         SetStrings(&lines);
     }
+    // The same text handed over whole instead of as a list.
+    void LoadText(const UnicodeString& text) { SetText(UnicodeString(text)); }
     void UpdateFile() override {}
 };
 
@@ -121,6 +123,29 @@ TEST(IniFiles, ReadStringFindsTheLastLineOfAKeyWithoutRegardToCase) {
     }
 }
 
+// A stored line is written over the text it was read from: keys with blanks before them, and
+// lines longer than the header and line ends before them, are still found, from a list or from
+// the text whole.
+TEST(IniFiles, LinesAreFoundWhereverTheirTextWasStored) {
+    const UnicodeString text = L"[s]\r\n"
+                               L"      Name   =   a value longer than the blanks before it\r\n"
+                               L"\tSecond=2\r\n"
+                               L"[t]\nkey with blanks = v\rlast=\u00e4 end";
+    TDocument fromLines(text), fromText;
+    fromText.LoadText(text);
+    for (const TDocument* document : {&fromLines, &fromText}) {
+        SCOPED_TRACE(document == &fromLines ? "from lines" : "from text");
+        EXPECT_EQ(document->ReadString(L"S", L"NAME", L"-"),
+                  L"a value longer than the blanks before it");
+        EXPECT_EQ(document->ReadString(L"s", L"second", L"-"), L"2");
+        EXPECT_EQ(document->ReadString(L"T", L"Key With Blanks", L"-"), L"v");
+        EXPECT_EQ(document->ReadString(L"t", L"LAST", L"-"), L"\u00e4 end");
+        EXPECT_EQ(TextOf(*document),
+                  L"[s]\r\nName=a value longer than the blanks before it\r\nSecond=2\r\n\r\n"
+                  L"[t]\r\nkey with blanks=v\r\nlast=\u00e4 end\r\n\r\n");
+    }
+}
+
 TEST(IniFiles, SectionReadsListNamesAndLinesInOrder) {
     const TDocument document(L"[Area A]\r\nLine 1 = x,1\r\nlone\r\nEmpty=\r\n[b]\r\nk=v\r\n");
     TUsedList names, values, sections;
@@ -136,6 +161,37 @@ TEST(IniFiles, SectionReadsListNamesAndLinesInOrder) {
     document.ReadSectionValues(L"missing", &missingValues);
     EXPECT_EQ(missingNames.Count(), 0);
     EXPECT_EQ(missingValues.Count(), 0);
+}
+
+// Reads go into whatever list they are given: a plain list's items are overwritten where they
+// are, but every kind ends with exactly the items read, no objects, and one change.
+TEST(IniFiles, ReadsReplaceEveryKindOfList) {
+    struct TChanges {
+        int Count = 0;
+        void OnChange(TObject*) { ++Count; }
+    };
+    const TDocument document(L"[s]\r\nb=1\r\na=2\r\n");
+    TObject stale;
+    for (const bool sorted : {false, true})
+        for (const int held : {0, 1, 5}) {
+            SCOPED_TRACE(testing::Message() << (sorted ? "sorted, " : "") << held << " held");
+            TStringList names, values;
+            for (TStringList* list : {&names, &values})
+                for (int i = 0; i < held; ++i) list->AddObject(L"stale", &stale);
+            names.SetSorted(sorted);
+            values.SetSorted(sorted);
+            TChanges changes;
+            names.OnChange = TNotifyEvent(&changes, &TChanges::OnChange);
+            document.ReadSection(L"S", &names);
+            document.ReadSectionValues(L"S", &values);
+            EXPECT_EQ(ItemsOf(names), sorted ? (Items{L"a", L"b"}) : (Items{L"b", L"a"}));
+            EXPECT_EQ(ItemsOf(values), sorted ? (Items{L"a=2", L"b=1"}) : (Items{L"b=1", L"a=2"}));
+            for (TStringList* list : {&names, &values})
+                for (int i = 0; i < list->Count(); ++i) EXPECT_EQ(list->Objects(i), nullptr);
+            EXPECT_EQ(changes.Count, 1);
+            document.ReadSection(L"missing", &names);
+            EXPECT_EQ(names.Count(), 0);
+        }
 }
 
 TEST(IniFiles, ARepeatedSectionIsListedTwiceAndTheLastOneIsRead) {
@@ -168,6 +224,21 @@ TEST(IniFiles, WriteStringReplacesTheLineAReadFindsOrAppends) {
               L"[A]\r\nKey=one\r\nKEY=three\r\n\r\n[B]\r\nX=1\r\nY=new\r\n\r\n[C]\r\nZ=\r\n\r\n");
     EXPECT_EQ(document.ReadString(L"A", L"key", L"-"), L"three");
     EXPECT_EQ(document.ReadString(L"C", L"Z", L"-"), L"");
+}
+
+// Each rewrite leaves the old characters behind until the text is compacted: many rewrites of
+// lines of changing lengths keep every line and every read right.
+TEST(IniFiles, RewritingKeysManyTimesKeepsTheDocument) {
+    TDocument document(L"[A]\r\nfirst=1\r\nKey=one\r\nlast=z\r\n[B]\r\nX=1\r\n");
+    for (int i = 0; i < 500; ++i) {
+        document.WriteString(L"a", L"key", UnicodeString(static_cast<std::size_t>(i % 37), L'v'));
+        document.WriteString(L"b", L"x", std::to_wstring(i));
+    }
+    EXPECT_EQ(TextOf(document), L"[A]\r\nfirst=1\r\nkey=" + UnicodeString(499 % 37, L'v') +
+                                    L"\r\nlast=z\r\n\r\n[B]\r\nx=499\r\n\r\n");
+    EXPECT_EQ(document.ReadString(L"A", L"FIRST", L"-"), L"1");
+    EXPECT_EQ(document.ReadString(L"A", L"LAST", L"-"), L"z");
+    EXPECT_EQ(document.ReadString(L"B", L"X", L"-"), L"499");
 }
 
 namespace {
@@ -226,7 +297,8 @@ TEST(IniFiles, LookupsAgreeWithAPlainScan) {
             text += key + L"=" + value + L"\r\n";
         }
     }
-    TDocument document(text);
+    TDocument document(text), fromText;
+    fromText.LoadText(text);
     const auto agrees = [&](const TMemIniFile& doc) {
         std::mt19937 queries(5);
         for (int q = 0; q < 4000; ++q) {
@@ -238,6 +310,7 @@ TEST(IniFiles, LookupsAgreeWithAPlainScan) {
         return true;
     };
     EXPECT_TRUE(agrees(document));
+    EXPECT_TRUE(agrees(fromText));
     for (int w = 0; w < 300; ++w) {
         const UnicodeString section = Spelling(static_cast<int>(random() % 45), random);
         const UnicodeString key = Spelling(static_cast<int>(random() % 75), random);
