@@ -261,6 +261,9 @@ TEST_F(FormPaint, TheBoxBetweenBothScrollBarsSizesTheForm) {
     HWND wnd = form->Handle();
     const LONG style = GetWindowLongW(wnd, GWL_STYLE);
     ASSERT_TRUE((style & WS_VSCROLL) && (style & WS_HSCROLL)) << "both bars are shown";
+    // The bars' handler learns that both bars show, and the frame's cache takes the form's
+    // size, when the frame is painted: paint it now rather than whenever the queue gets to it.
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
     RECT r;
     GetWindowRect(wnd, &r);
     const int border = WindowBorderWidth(wnd);
