@@ -204,3 +204,12 @@ void TRecorder::Handle(TMessage& Message) {
 bool TRecorder::Saw(UINT Msg) const {
     return std::find(Seen.begin(), Seen.end(), Msg) != Seen.end();
 }
+
+void RegisterTestWindowClass(const wchar_t* Name, WNDPROC Proc) {
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = Proc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = Name;
+    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    RegisterClassW(&cls);
+}

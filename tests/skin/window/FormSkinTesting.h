@@ -79,6 +79,8 @@ struct TRecorder {
 
 // Handles messages until `Done` answers True or `Ms` pass; answers `Done`.
 bool PumpUntil(const std::function<bool()>& Done, DWORD Ms = 5000);
+// Registers a window class of the test program with Proc and the arrow cursor.
+void RegisterTestWindowClass(const wchar_t* Name, WNDPROC Proc);
 // The pixel (0x00BBGGRR) of a 24- or 32-bit bitmap.
 TColor PixelAt(TBitmap* Bmp, int X, int Y);
 // What the screen shows of the window, after a full repaint, saved as a bitmap file; answers

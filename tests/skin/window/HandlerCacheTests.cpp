@@ -47,11 +47,7 @@ class HandlerCache : public HandlerTest {
 protected:
     void SetUp() override {
         HandlerTest::SetUp();
-        WNDCLASSW cls{};
-        cls.lpfnWndProc = ParentWindowProc;
-        cls.hInstance = GetModuleHandleW(nullptr);
-        cls.lpszClassName = ParentClass;
-        RegisterClassW(&cls);
+        RegisterTestWindowClass(ParentClass, ParentWindowProc);
         ParentAnswer = TParentAnswer{};
         ApplySkin();
     }

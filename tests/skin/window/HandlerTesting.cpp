@@ -8,14 +8,7 @@ namespace {
 
 constexpr const wchar_t* RawClass = L"HandlerTestRaw";
 
-void RegisterRawClass() {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = RawWindowProc;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = RawClass;
-    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    RegisterClassW(&cls);
-}
+void RegisterRawClass() { RegisterTestWindowClass(RawClass, RawWindowProc); }
 
 } // namespace
 

@@ -29,14 +29,7 @@ LRESULT CALLBACK ScrollWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LPar
     return DefWindowProcW(Wnd, Msg, WParam, LParam);
 }
 
-void RegisterScrollClass() {
-    WNDCLASSW cls{};
-    cls.lpfnWndProc = ScrollWindowProc;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.lpszClassName = ScrollClass;
-    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    RegisterClassW(&cls);
-}
+void RegisterScrollClass() { RegisterTestWindowClass(ScrollClass, ScrollWindowProc); }
 
 UnicodeString GeneratedFolders() {
     wchar_t full[MAX_PATH];
